@@ -1,0 +1,46 @@
+# Shared by run.sh and test.sh: install what is missing, then configure and build.
+# shellcheck shell=bash
+set -euo pipefail
+
+VARPEN_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+VARPEN_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-5compat-dev qt6-multimedia-dev
+  qt6-tools-dev qt6-l10n-tools qt6-translations-l10n libgl-dev libavformat-dev libavcodec-dev
+  libswscale-dev libswresample-dev libavutil-dev xvfb xauth fonts-liberation fonts-wqy-microhei)
+
+say() { printf '==> %s\n' "$*"; }
+die() { printf 'error: %s\n' "$*" >&2; exit 1; }
+
+ensure_packages() {
+  local missing=() p
+  for p in "${VARPEN_PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  if [ ${#missing[@]} -eq 0 ]; then
+    say "packages: all present"
+    return
+  fi
+  say "packages: installing ${missing[*]}"
+  local sudo=()
+  if [ "$(id -u)" -ne 0 ]; then
+    command -v sudo >/dev/null || die "need root or sudo to install: ${missing[*]}"
+    sudo=(sudo)
+  fi
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq || die "apt-get update failed"
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" \
+    || die "apt-get install failed"
+}
+
+# build_tree DIR [SANITIZER]: configures DIR once, then builds incrementally.
+build_tree() {
+  local dir="$1" sanitize="${2:-}"
+  cd "$VARPEN_ROOT"
+  if [ ! -f "$dir/build.ninja" ]; then
+    say "configure: $dir ${sanitize:+(sanitizer $sanitize)}"
+    cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVARPEN_SANITIZE="$sanitize" \
+      || die "cmake configure failed"
+  fi
+  say "build: $dir"
+  local jobs
+  jobs=$(nproc 2>/dev/null || echo 2)
+  cmake --build "$dir" -j "$jobs" || die "build failed"
+}
