@@ -1,0 +1,151 @@
+#include "engine/SearchDiskThread.h"
+
+#include "engine/FileSearch.h"
+#include "engine/RecordIndex.h"
+#include "platform/diskrec/diskrec.h"
+
+#include <QDateTime>
+#include <QDebug>
+
+using Varpen::RecordTime;
+
+namespace {
+
+RecordTime DayOf(time_t t) {
+  const QDate d = QDateTime::fromSecsSinceEpoch(t).date();
+  RecordTime r;
+  r.year = d.year();
+  r.month = d.month();
+  r.day = d.day();
+  return r;
+}
+
+DR_DateTime ToDr(const RecordTime& t) { return DR_DateTime{t.year, t.month, t.day, t.hour, t.minute, t.second}; }
+
+}  // namespace
+
+CSearchDiskThread::CSearchDiskThread() : QThread(nullptr) {}
+
+CSearchDiskThread::~CSearchDiskThread() {
+  m_change = false;
+  wait();
+}
+
+void CSearchDiskThread::SetSearchParam(const QString& path, std::vector<time_t> days) {
+  m_diskPath = path;
+  m_days = std::move(days);
+}
+
+void CSearchDiskThread::StartSearch() {
+  if (isRunning()) {
+    return;
+  }
+  {
+    QMutexLocker lock(&m_mutex);
+    m_run = true;
+    m_change = true;
+  }
+  start(QThread::InheritPriority);
+}
+
+bool CSearchDiskThread::GetResult(std::map<std::string, std::vector<int>>& result, int& diskType) {
+  diskType = m_diskType;
+  if (!m_finished) {
+    return false;
+  }
+  if (diskType != kDiskLocal) {
+    result.emplace(kDiskChannelsKey, m_channels);
+  } else {
+    result = m_indexResult;
+  }
+  return true;
+}
+
+void CSearchDiskThread::OnStopThread() {
+  QMutexLocker lock(&m_mutex);
+  m_run = false;
+}
+
+void CSearchDiskThread::OnChangeThread() {
+  QMutexLocker lock(&m_mutex);
+  m_change = false;
+}
+
+void CSearchDiskThread::run() {
+  m_channels.clear();
+  m_indexResult.clear();
+  m_diskType = kDiskNone;
+
+  const std::string path = m_diskPath.toStdString();
+  if (Varpen::IsLocalRecordingFolder(path)) {
+    m_diskType = kDiskLocal;
+    Varpen::FileInfo search;
+    search.diskPath = path;
+    search.indexType = 0;
+    if (!m_days.empty()) {
+      search.begin = Varpen::DayBegin(DayOf(m_days.front()));
+      search.end = Varpen::DayEnd(DayOf(m_days.back()));
+    }
+    // Every date of the folder is listed whatever the days: one pass gives the result.
+    Varpen::RecordIndex().LoadChannelFiles(m_indexResult, search);
+    m_finished = true;
+    emit SendWriteOver();
+    return;
+  }
+
+  RecordTime begin{2000, 1, 1, 0, 0, 0};
+  RecordTime end{2099, 12, 31, 23, 59, 59};
+  if (!m_days.empty()) {
+    begin = Varpen::DayBegin(DayOf(m_days.front()));
+    end = Varpen::DayEnd(DayOf(m_days.back()));
+  }
+  const DR_DateTime b = ToDr(begin);
+  const DR_DateTime e = ToDr(end);
+  for (int ch = 0; ch < kChannelCount; ++ch) {
+    if (!m_change) {
+      return;  // a new scan replaces this one: end without a word
+    }
+    if (!m_run) {
+      emit SendWriteOver();
+      return;
+    }
+    QByteArray disk = m_diskPath.toLocal8Bit();
+    qDebug("DR_FILE_FindFile Start");
+    int handle = DR_FILE_FindFile(disk.constData(), ch + 1, 0, &b, &e);
+    qDebug("DR_FILE_FindFile Stop");
+    if (handle != -1 && !m_diskPath.contains(QLatin1String("Package000"))) {
+      m_diskType = kDiskPlain;
+    }
+    if (handle == -1) {
+      const QByteArray nvr = disk + Varpen::kNvrFolder;
+      handle = DR_FILE_FindFile(nvr.constData(), ch + 1, 0, &b, &e);
+      if (handle != -1) {
+        m_diskPath = QString::fromLocal8Bit(nvr);
+        m_diskType = kDiskNvr;
+      } else {
+        const QByteArray dvr = disk + Varpen::kDvrFolder;
+        handle = DR_FILE_FindFile(dvr.constData(), ch + 1, 0, &b, &e);
+        if (handle != -1) {
+          m_diskPath = QString::fromLocal8Bit(dvr);
+          m_diskType = kDiskDvr;
+        } else {
+          qDebug("--qarn-- SearchDiskThread FindFileFailed disk = %s channel = %d starttime = %d %d %d, "
+                 "endtime = %d %d %d",
+                 disk.constData(), ch, begin.year, begin.month, begin.day, end.year, end.month, end.day);
+        }
+      }
+    }
+    if (handle == -1) {
+      m_diskType = kDiskNone;
+      emit SendWriteOver();
+      return;
+    }
+    DR_FindRecord record{};
+    if (DR_FILE_FindNextFile(handle, &record) == 1) {
+      m_channels.push_back(ch);
+    }
+    DR_FILE_FindClose(handle);
+  }
+  m_finished = true;
+  emit SendWriteOver();
+}

@@ -1,0 +1,49 @@
+// The data side of one recording being read: opens the stream of a found file on a recorder
+// disk, or (with the use-index flag) in a local recording folder. Data arrives through the
+// stream-data callback on the delivering library's thread. No lock of its own: the owner calls
+// it under its own mutex.
+#pragma once
+
+#include "engine/Records.h"
+
+#include <memory>
+
+namespace Varpen {
+
+class RecordIndex;
+
+class CStreamSource {
+public:
+  // type 1 = stream header, 2 = data block; `user` as given to SetDataCallback.
+  using DataCallback = void (*)(int handle, int type, unsigned char* data, unsigned int size, void* user);
+
+  CStreamSource();
+  ~CStreamSource();
+  CStreamSource(const CStreamSource&) = delete;
+  CStreamSource& operator=(const CStreamSource&) = delete;
+
+  void SetDataCallback(DataCallback callback, void* user);
+  // The first call (whatever the value) also creates the index reader.
+  void SetUseIndex(bool useIndex);
+  bool GetUseIndex() const { return m_useIndex; }
+  bool IsOpen() const { return m_handle != -1; }
+
+  // Stops any open stream first.
+  bool OpenByFile(const char* fileName);
+  // The span of `file` from its start to its end time; `channel` is 0-based.
+  bool OpenByTime(const CSingleFile& file, int channel);
+  bool SetPosByTime(int year, int month, int day, int hour, int minute, int second);
+  // 0 when nothing is open; 100 = all data delivered, 200 = the stream failed.
+  int GetPos() const;
+  void Stop();
+
+private:
+  int m_handle = -1;
+  std::unique_ptr<RecordIndex> m_index;
+  DataCallback m_callback = nullptr;
+  void* m_user = nullptr;
+  bool m_useIndex = false;
+  bool m_handleIsIndex = false;  // which library the open handle belongs to
+};
+
+}  // namespace Varpen
