@@ -1,0 +1,105 @@
+#pragma once
+
+#include <QByteArray>
+#include <QEvent>
+#include <QPixmap>
+#include <QPoint>
+#include <QRect>
+#include <QRegion>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+#include <cstdint>
+#include <ctime>
+#include <string>
+
+class QMimeData;
+class QWidget;
+
+// Functions with no object and no state, used throughout the program.
+class CCommonUtil {
+public:
+    CCommonUtil() = delete;
+
+    // Paths and files of the program.
+    static QString GetAppDirPath();                            // always ends with "/"
+    static QString GetAbsolutePath(const QString& path);       // relative: under GetAppDirPath()
+    // The folder of "Settings.xml" and "Setup.xml", ending with "/": $VARPEN_CONFIG_DIR, else the
+    // program's folder when it is writable, else ~/.config/Varpen.
+    static QString GetConfigDirPath();
+    static QString GetConfigFilePath(const QString& fileName);
+    // Folders holding the program's translations/ files, in the order they are looked up.
+    static QStringList GetTranslationDirs();
+    // A Windows drive path ("C:/", "d:\\Video") stored by an older installation; such a value
+    // names no folder here and counts as unset.
+    static bool IsWindowsDrivePath(const QString& path);
+    // Default output folder under the user's video folder: "<Movies>/Varpen/<sub>/".
+    static QString GetDefaultOutputDir(const QString& sub);
+    // A save folder as it should be used: the stored value, or the default when the stored one is
+    // empty or a Windows drive path.
+    static QString EffectiveSavePath(const QString& stored, const QString& defaultSub);
+
+    // Text of recorders: UTF-8 when the bytes are valid UTF-8, else GB18030. `flag` is unused.
+    static QString LocalToQString(const char* text, bool flag = false);
+    static QString LocalToQString(const QByteArray& text);
+    // Local 8-bit text of this system (UTF-8). `flag` is unused.
+    static QByteArray QStringToLocal(const QString& text, bool flag = false);
+    static std::string QStringToStdLocal(const QString& text);
+
+    // Images and window shapes.
+    static QPixmap LoadPixmap(const QString& path);
+    static QRegion GetRoundRectRegion(const QRect& r, int radius);
+    static QRegion GetTopRoundRectRegion(const QRect& r, int radius);
+    static QRegion GetLeftRoundRectRegion(const QRect& r, int radius);
+    static QRegion GetRightRoundRectRegion(const QRect& r, int radius);
+
+    static QStringList GetMimeLocalFiles(const QMimeData* data);
+    static bool IsLegalFileName(const QString& text);
+
+    // Screen geometry.
+    struct ScreenArea {
+        QRect geometry;
+        QRect available;
+    };
+    static QPoint AdjustPosToAvailable(const QPoint& p);
+    // The same rule over given screens (first = the screens of the desktop).
+    static QPoint AdjustPosToAvailable(const QPoint& p, const QVector<ScreenArea>& screens);
+    static QRect AdjustRectToScreen(const QRect& r, const QWidget* w);
+    static QRect AdjustRectToScreen(QRect r, const QRect& screen);
+    static void ScaleKeepAspect(int srcW, int srcH, int boxW, int boxH, int* outW, int* outH);
+    static QString FormatSize(quint64 bytes);
+
+    // Checks and small helpers.
+    static bool IsValidIPAddress(const QString& text);
+    static bool IsValidIPv4(const QString& text);
+    static bool IsValidIPv6(const QString& text);
+    static bool IsValidSubnetMask(const QString& text);
+    static bool IsMulticastIP(const QString& text);
+    static bool IsValidMac(const QString& text);
+    static QString AddQuotes(const QString& text);
+    static bool HasGBKChar(const QByteArray& bytes);
+    static bool IsDayInMonth(int month, int day);
+    static QString GetEventTypeName(QEvent::Type type);
+
+    // Folders: one level with every permission, or a whole path.
+    static bool MakeDir(const QString& path);
+    static bool MakePath(const QString& path);
+};
+
+// Creates every folder level of `path` before its last "/"; the text after it is not created,
+// so a file path makes its folder exist. Failures are not reported: the next open fails instead.
+void MakeDirs(const char* path);
+
+// Local time of a 14-digit text "YYYYMMDDhhmmss"; -1 for a null or shorter text or for fields
+// that name no time.
+time_t ParseTimeString(const char* text);
+
+// Bytes that the calling user may still write on the volume of `path` (the nearest existing
+// folder of it) and the volume's size. False when no folder of the path can be asked.
+bool QueryDiskFreeSpace(const QString& path, quint64* freeToCaller, quint64* total);
+
+// True when too little space: fewer free bytes than minGB x 1024^3 at the folder of the setting
+// `settingIndex`, or of `path` when the index is -1. A missing or unusable setting and a failed
+// query count as too little space.
+bool CheckSavePathDiskSpace(float minGB, int settingIndex, QString path);
