@@ -1,0 +1,193 @@
+// One play port of the player layer (internal to platform/vrend).
+#pragma once
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libswresample/swresample.h>
+#include <libswscale/swscale.h>
+}
+
+#include <QImage>
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <vector>
+
+#include "platform/streamfmt/streamfmt.h"
+#include "platform/vrend/vrend.h"
+#include "platform/vrend/vrend_test.h"
+
+namespace vrend {
+
+using FramePtr = std::shared_ptr<AVFrame>;
+FramePtr MakeFrame();
+
+// The opaque frame a display callback receives.
+struct FrameRef {
+  static constexpr std::uint32_t kMagic = 0x56524652;  // "VRFR"
+  std::uint32_t magic = kMagic;
+  const AVFrame* frame = nullptr;
+};
+
+// Converts a decoded frame (optionally a crop of it) to RGB32 of the given size.
+QImage FrameToImage(const AVFrame* frame, const VRendRect* crop, QSize size, SwsContext** cache);
+
+std::shared_ptr<Clock> CurrentClock();
+void WakeAllPorts();
+// The port that sounds, -1 when none.
+extern std::atomic<int> g_sound_port;
+
+class Port {
+ public:
+  explicit Port(int number);
+  ~Port();
+
+  // Control calls; each is serialised on api_ by the caller.
+  std::mutex api;
+
+  bool Open(const std::uint8_t* header, std::uint32_t size, std::uint32_t ring_bytes);
+  void Close();
+  bool IsOpen();
+  bool Input(const std::uint8_t* data, std::uint32_t size);
+  bool InputEnd();
+  std::uint32_t Remain();
+  bool Reset();
+  bool Play(std::uint32_t window);
+  bool Stop();
+  bool Pause(bool pause);
+  bool ChangeLevel(int delta);
+  bool ThrowB(std::uint32_t n);
+  bool StepForward();
+  bool StepBack();
+  bool Refresh();
+  bool PictureSize(int* w, int* h);
+  std::uint32_t Packed();
+  std::uint32_t PlayedSeconds();
+  bool SetRegion(const VRendRect* rect);
+  void SetDisplayCallback(VRendDisplayFn fn);
+  void SetDrawCallback(VRendDrawFn fn, void* user);
+  void SetDisplayBuf(std::uint32_t count);
+  void SetVolume(std::uint16_t volume);
+  void FlushSound();
+  PortStats Stats();
+  bool Settled();
+  void Wake();
+
+  void SetError(std::uint32_t e) { last_error_ = e; }
+  std::uint32_t LastError() const { return last_error_; }
+
+ private:
+  struct Packet {
+    AVPacket* pkt;
+    std::int64_t pts;
+  };
+  struct Gop {
+    std::int64_t key_pts = 0;
+    std::vector<Packet> packets;
+    std::size_t bytes = 0;
+  };
+  struct Queued {
+    FramePtr frame;
+    std::int64_t pts;
+  };
+  struct AudioChunk {
+    std::int64_t pts;
+    std::vector<std::int16_t> pcm;
+  };
+
+  void StartPipeline();
+  void StopPipeline();
+  void ClearBuffers();
+  void DecodeMain(std::uint64_t generation);
+  void PresentMain();
+  static int ReadPacket(void* opaque, std::uint8_t* buf, int size);
+  int ReadRing(std::uint8_t* buf, int size);
+  bool PushFrame(FramePtr frame, std::int64_t pts, std::uint64_t generation);
+  void AddHistory(const AVPacket* pkt, std::int64_t pts);
+  void ClearHistory();
+  FramePtr DecodeFromHistory(std::int64_t target_pts);
+  std::int64_t PrevPts(std::int64_t pts);
+  std::int64_t NextPts(std::int64_t pts);
+  void ShowLocked(std::unique_lock<std::mutex>& lock, FramePtr frame, std::int64_t pts, bool from_queue);
+  void Publish(const FramePtr& frame);
+  std::int64_t MediaNowLocked() const;
+  bool FrontDueLocked() const;
+  void DeliverAudioLocked(std::unique_lock<std::mutex>& lock);
+  void AudioFrame(const AVFrame* frame, std::int64_t pts, SwrContext** swr);
+
+  const int number_;
+  std::atomic<std::uint32_t> last_error_{0};
+
+  std::mutex m_;
+  std::condition_variable cv_;
+  std::shared_ptr<Clock> clock_;
+
+  // Set by calls.
+  bool open_ = false;
+  SF_StreamHeader header_{};
+  bool our_header_ = false;
+  std::vector<std::uint8_t> header_bytes_;
+  VRendDisplayFn display_ = nullptr;
+  VRendDrawFn draw_ = nullptr;
+  void* draw_user_ = nullptr;
+  std::uint32_t display_buf_ = 15;
+  std::uint32_t window_ = 0;
+  bool playing_ = false;
+  bool paused_ = false;
+  bool stepping_ = false;
+  int step_requests_ = 0;
+  bool back_request_ = false;
+  bool refresh_ = false;
+  int level_ = 0;
+  std::atomic<int> throw_b_{0};
+  std::optional<VRendRect> region_;
+  std::uint16_t volume_ = 0xFFFF;
+
+  // Ring of fed bytes.
+  std::vector<std::uint8_t> ring_;
+  std::size_t ring_head_ = 0;
+  std::size_t ring_size_ = 0;
+  bool input_ended_ = false;
+  bool pipeline_stop_ = false;
+  std::uint64_t generation_ = 0;
+
+  // Decode side.
+  bool holding_ = false;          // the demuxer or decoder may hold fed data not yet queued
+  bool decoder_waiting_ = true;   // blocked on an empty ring, or done
+  std::deque<Queued> queue_;
+  std::size_t queue_bytes_ = 0;
+  std::deque<Gop> history_;
+  std::size_t history_bytes_ = 0;
+  AVCodecParameters* video_par_ = nullptr;
+  AVRational video_tb_{1, 90000};
+  std::deque<AudioChunk> audio_;
+  int pic_w_ = 0, pic_h_ = 0;
+
+  // Presenter side.
+  bool presenter_waiting_ = false;
+  bool wake_pending_ = false;
+  int in_flight_ = 0;
+  bool anchored_ = false;
+  std::int64_t anchor_clock_ns_ = 0;
+  std::int64_t anchor_pts_ = 0;
+  FramePtr shown_;
+  std::int64_t shown_pts_ = -1;
+  std::int64_t high_pts_ = -1;
+  std::int64_t first_pts_ = -1;
+  std::uint32_t packed_ = SF_NO_TIME;
+  SwsContext* sws_ = nullptr;
+
+  PortStats stats_;
+
+  std::thread decode_thread_;
+  std::thread present_thread_;
+};
+
+}  // namespace vrend

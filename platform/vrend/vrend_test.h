@@ -1,0 +1,54 @@
+// Seams of the player layer that tests and benchmarks use: a replaceable clock, a replaceable
+// sound sink, counters and a wait for a port to settle.
+#pragma once
+
+#include <QImage>
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+
+#include "platform/vrend/AudioOut.h"
+
+namespace vrend {
+
+// The time base of every presenter. The real one is the steady clock.
+class Clock {
+ public:
+  virtual ~Clock() = default;
+  virtual std::int64_t NowNs() const = 0;
+  // A virtual clock only moves when told; presenters then wait for Advance instead of a timer.
+  virtual bool IsVirtual() const { return false; }
+};
+
+// Time that moves only by Advance; each Advance wakes every presenter.
+class VirtualClock : public Clock {
+ public:
+  std::int64_t NowNs() const override;
+  bool IsVirtual() const override { return true; }
+  void Advance(std::int64_t delta_ns);
+
+ private:
+  std::atomic<std::int64_t> now_ns_{1'000'000'000};
+};
+
+struct PortStats {
+  std::uint64_t frames_decoded = 0;
+  std::uint64_t frames_shown = 0;
+  std::uint64_t frames_late = 0;    // dropped because the next frame was already due
+  std::uint64_t bytes_fed = 0;
+  std::int64_t last_shown_pts = -1;  // 90 kHz, as in the stream
+};
+
+}  // namespace vrend
+
+// Replaces the clock of all ports (null restores the steady clock). Set it before opening ports.
+void vrend_test_SetClock(std::shared_ptr<vrend::Clock> clock);
+// Replaces the process's sound sink (null restores the audio device sink).
+void vrend_test_SetAudioSink(std::shared_ptr<vrend::AudioSink> sink);
+bool vrend_test_GetStats(int port, vrend::PortStats* stats);
+// Waits until the port has nothing left to do at the current clock time: the next frame is not
+// due yet, or everything fed has been shown, or it is paused with no step pending.
+bool vrend_test_WaitSettled(int port, int timeout_ms);
+// The picture of a display-callback frame as RGB32 at full size (null image for anything else).
+QImage vrend_test_FrameImage(const char* buffer, std::int64_t size_bytes, int type);
