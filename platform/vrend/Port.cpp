@@ -159,6 +159,7 @@ void Port::ClearBuffers() {
   step_requests_ = 0;
   back_request_ = false;
   anchored_ = false;
+  starved_ = false;
 }
 
 void Port::StartPipeline() {
@@ -610,7 +611,13 @@ void Port::PresentMain() {
       if (stepping_) {
         --step_requests_;
       } else {
-        if (!anchored_ || q.pts < shown_pts_ - kJumpTicks || q.pts > MediaNowLocked() + kJumpTicks) {
+        // After running dry, a frame that comes late restarts the clock at itself instead of
+        // rushing through the frames behind it.
+        const bool late_after_starving = starved_ && anchored_ && q.pts < MediaNowLocked();
+        if (late_after_starving) ++stats_.stalls;
+        starved_ = false;
+        if (!anchored_ || late_after_starving || q.pts < shown_pts_ - kJumpTicks ||
+            q.pts > MediaNowLocked() + kJumpTicks) {
           anchored_ = true;
           anchor_clock_ns_ = clock_->NowNs();
           anchor_pts_ = q.pts;
@@ -626,6 +633,7 @@ void Port::PresentMain() {
       continue;
     }
     DeliverAudioLocked(lock);
+    if (playing_ && !paused_ && !stepping_ && anchored_ && queue_.empty()) starved_ = true;
     // Nothing to do now: wait for the next frame's time, a call, or data.
     presenter_waiting_ = true;
     cv_.notify_all();

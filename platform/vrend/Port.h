@@ -175,6 +175,7 @@ class Port {
   bool wake_pending_ = false;
   int in_flight_ = 0;
   bool anchored_ = false;
+  bool starved_ = false;
   std::int64_t anchor_clock_ns_ = 0;
   std::int64_t anchor_pts_ = 0;
   FramePtr shown_;

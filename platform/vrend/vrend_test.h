@@ -36,6 +36,7 @@ struct PortStats {
   std::uint64_t frames_decoded = 0;
   std::uint64_t frames_shown = 0;
   std::uint64_t frames_late = 0;    // dropped because the next frame was already due
+  std::uint64_t stalls = 0;         // no frame decoded in time: the clock waited for one
   std::uint64_t bytes_fed = 0;
   std::int64_t last_shown_pts = -1;  // 90 kHz, as in the stream
 };

@@ -23,12 +23,17 @@ int WriteOut(void* opaque, std::uint8_t* buf, int size) {
   return size;
 }
 
-void DrawCode(AVFrame* f, int index) {
+void DrawCode(AVFrame* f, int index, std::uint32_t* noise) {
   const int w = f->width, h = f->height;
   for (int y = 0; y < h; ++y) {
     for (int x = 0; x < w; ++x) {
       const int bit = (y * 4 / h) * 4 + (x * 4 / w);
-      f->data[0][y * f->linesize[0] + x] = ((index >> bit) & 1) ? 220 : 30;
+      int v = ((index >> bit) & 1) ? 220 : 30;
+      if (noise) {
+        *noise = *noise * 1664525u + 1013904223u;
+        v += static_cast<int>((*noise >> 24) % 21) - 10;
+      }
+      f->data[0][y * f->linesize[0] + x] = static_cast<std::uint8_t>(v);
     }
   }
   for (int y = 0; y < h / 2; ++y) {
@@ -128,6 +133,7 @@ Stream MakeStream(const StreamSpec& spec, std::string* error) {
   av_frame_get_buffer(vf, 0);
   AVFrame* af = nullptr;
   std::int64_t audio_samples = 0;
+  std::uint32_t seed = 12345;
   if (aenc) {
     af = av_frame_alloc();
     af->format = AV_SAMPLE_FMT_FLTP;
@@ -138,7 +144,7 @@ Stream MakeStream(const StreamSpec& spec, std::string* error) {
   }
   for (int i = 0; i < spec.frame_count; ++i) {
     av_frame_make_writable(vf);
-    DrawCode(vf, i);
+    DrawCode(vf, i, spec.noise ? &seed : nullptr);
     vf->pts = i;
     avcodec_send_frame(venc, vf);
     drain(venc, vs);

@@ -21,6 +21,7 @@ struct StreamSpec {
   bool audio = false;     // AAC tone
   std::int64_t start_time = 1704164645;  // 2024-01-02 03:04:05 UTC
   std::int64_t pts_origin = 90000;
+  bool noise = false;     // grain on every frame, for realistic stream sizes
   int bitrate_kbps = 0;   // 0: encoder default quality
 };
 

@@ -1,0 +1,499 @@
+// The player layer on streams made at test time, in virtual time.
+#include <QApplication>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <atomic>
+#include <map>
+#include <mutex>
+#include <random>
+#include <thread>
+
+extern "C" {
+#include <libavutil/log.h>
+}
+
+#include "platform/streamfmt/streamfmt.h"
+#include "platform/vrend/VideoSurface.h"
+#include "platform/vrend/testing/StreamMaker.h"
+#include "platform/vrend/vrend.h"
+#include "platform/vrend/vrend_test.h"
+
+using vrend::testing::MakeStream;
+using vrend::testing::ReadFrameCode;
+using vrend::testing::Stream;
+using vrend::testing::StreamSpec;
+
+namespace {
+
+constexpr std::uint32_t kRing = 2097152;
+constexpr int kSettle = 20000;
+
+// What the display callback saw, per port.
+struct Seen {
+  std::vector<int> codes;            // frame index read from the picture
+  std::vector<std::uint32_t> packed;  // VRend_GetSpecialData during the callback
+  std::vector<std::uint32_t> remain;  // VRend_GetSourceBufferRemain during the callback
+  QString snapshot_dir;               // when set, every frame is also written as JPEG and BMP
+  std::vector<std::pair<int, int>> snapshot_codes;  // (jpeg code, bmp code)
+};
+std::mutex g_seen_mutex;
+std::map<int, Seen> g_seen;
+
+void OnDisplay(int port, const char* buf, std::int64_t size, int w, int h, std::int64_t, int type, void*) {
+  const int code = ReadFrameCode(vrend_test_FrameImage(buf, size, type));
+  const std::uint32_t packed = VRend_GetSpecialData(port);
+  const std::uint32_t remain = VRend_GetSourceBufferRemain(port);
+  QString dir;
+  {
+    std::lock_guard lock(g_seen_mutex);
+    Seen& s = g_seen[port];
+    s.codes.push_back(code);
+    s.packed.push_back(packed);
+    s.remain.push_back(remain);
+    dir = s.snapshot_dir;
+  }
+  if (!dir.isEmpty()) {
+    const QByteArray jpg = (dir + "/f.jpg").toLocal8Bit(), bmp = (dir + "/f.bmp").toLocal8Bit();
+    const bool ok = VRend_ConvertToJpegFile(buf, size, w, h, type, jpg.constData()) &&
+                    VRend_ConvertToBmpFile(buf, size, w, h, type, bmp.constData());
+    const int a = ok ? ReadFrameCode(QImage(QString::fromLocal8Bit(jpg))) : -2;
+    const int b = ok ? ReadFrameCode(QImage(QString::fromLocal8Bit(bmp))) : -2;
+    std::lock_guard lock(g_seen_mutex);
+    g_seen[port].snapshot_codes.push_back({a, b});
+  }
+}
+
+Seen SeenOf(int port) {
+  std::lock_guard lock(g_seen_mutex);
+  return g_seen[port];
+}
+
+// Captures the PCM the layer sends to the sound device.
+class CaptureSink : public vrend::AudioSink {
+ public:
+  void Write(const std::int16_t*, std::size_t frames) override { frames_ += frames; }
+  void Flush() override {}
+  std::atomic<std::uint64_t> frames_{0};
+};
+
+// One port, opened on a stream, with helpers to drive it in virtual time.
+class Player {
+ public:
+  explicit Player(const Stream& s, std::uint32_t ring = kRing) : stream_(s) {
+    ok_ = VRend_GetPort(&port_);
+    {
+      std::lock_guard lock(g_seen_mutex);
+      g_seen[port_] = Seen{};
+    }
+    ok_ = ok_ && VRend_SetStreamOpenMode(port_, 1) && VRend_SetDisplayCallBack(port_, &OnDisplay) &&
+          VRend_OpenStream(port_, s.header.data(), 40, ring) && VRend_SetDisplayBuf(port_, 15);
+  }
+  ~Player() { VRend_FreePort(port_); }
+  bool ok() const { return ok_; }
+  int port() const { return port_; }
+  // Feeds the body in 8 KiB blocks as a source would; false when the ring refused a block.
+  bool FeedAll(bool end = true) {
+    for (std::size_t off = 0; off < stream_.body.size(); off += 8192) {
+      const auto n = static_cast<std::uint32_t>(std::min<std::size_t>(8192, stream_.body.size() - off));
+      if (!VRend_InputData(port_, stream_.body.data() + off, n)) return false;
+    }
+    return !end || VRend_InputEnd(port_);
+  }
+  bool Settle() { return vrend_test_WaitSettled(port_, kSettle); }
+  std::size_t Shown() { return SeenOf(port_).codes.size(); }
+  int LastCode() {
+    const Seen s = SeenOf(port_);
+    return s.codes.empty() ? -1 : s.codes.back();
+  }
+
+ private:
+  const Stream& stream_;
+  int port_ = -1;
+  bool ok_ = false;
+};
+
+}  // namespace
+
+class TestVrend : public QObject {
+  Q_OBJECT
+ private:
+  std::shared_ptr<vrend::VirtualClock> clock_ = std::make_shared<vrend::VirtualClock>();
+  Stream plain_, bframes_;
+  static constexpr int kFps = 25;
+  static constexpr std::int64_t kFrameNs = 40'000'000;
+
+  void Advance(Player& p, std::int64_t ns) {
+    clock_->Advance(ns);
+    QVERIFY(p.Settle());
+  }
+
+ private slots:
+  void initTestCase() {
+    vrend_test_SetClock(clock_);
+    std::string err;
+    plain_ = MakeStream(StreamSpec{.frame_count = 60, .gop = 25}, &err);
+    QVERIFY2(!plain_.body.empty(), err.c_str());
+    bframes_ = MakeStream(StreamSpec{.frame_count = 60, .gop = 25, .b_frames = 2}, &err);
+    QVERIFY2(!bframes_.body.empty(), err.c_str());
+  }
+
+  // Frames shown over virtual time follow 2^level x real time, and each shown frame's packed
+  // recorder time is the time its picture carries.
+  void framesFollowTheClockAtEveryLevel_data() {
+    QTest::addColumn<int>("level");
+    QTest::addColumn<bool>("bframes");
+    for (int level = -3; level <= 3; ++level)
+      QTest::addRow("level %d", level) << level << false;
+    QTest::addRow("level 0, B-frames") << 0 << true;
+    QTest::addRow("level 1, B-frames") << 1 << true;
+  }
+  void framesFollowTheClockAtEveryLevel() {
+    QFETCH(int, level);
+    QFETCH(bool, bframes);
+    const Stream& s = bframes ? bframes_ : plain_;
+    Player p(s);
+    QVERIFY(p.ok());
+    for (int i = 0; i < level; ++i) QVERIFY(VRend_Fast(p.port()));
+    for (int i = 0; i > level; --i) QVERIFY(VRend_Slow(p.port()));
+    QVERIFY(p.FeedAll());
+    QVERIFY(VRend_Play(p.port(), 0));
+    QVERIFY(p.Settle());
+    QCOMPARE(p.Shown(), std::size_t(1));  // the first frame at once
+    const std::int64_t step = level >= 0 ? kFrameNs >> level : kFrameNs << -level;
+    for (int i = 1; i <= 20; ++i) {
+      Advance(p, step / 2);
+      QCOMPARE(p.Shown(), std::size_t(i));
+      Advance(p, step - step / 2);
+      QCOMPARE(p.Shown(), std::size_t(i + 1));
+    }
+    const Seen seen = SeenOf(p.port());
+    for (std::size_t i = 0; i < seen.codes.size(); ++i) {
+      QCOMPARE(seen.codes[i], int(i));
+      const std::int64_t t = 1704164645 + seen.codes[i] / kFps;
+      QCOMPARE(seen.packed[i], SF_PackTime(t));
+    }
+    vrend::PortStats st;
+    QVERIFY(vrend_test_GetStats(p.port(), &st));
+    QCOMPARE(st.frames_late, 0u);
+  }
+
+  // Level limits: 3 up and 3 down, no further.
+  void speedLevelsStopAtTheLimits() {
+    Player p(plain_);
+    QVERIFY(p.ok());
+    for (int i = 0; i < 3; ++i) QVERIFY(VRend_Fast(p.port()));
+    QVERIFY(!VRend_Fast(p.port()));
+    QCOMPARE(VRend_GetLastError(p.port()), std::uint32_t(VREND_ERR_STATE));
+    for (int i = 0; i < 6; ++i) QVERIFY(VRend_Slow(p.port()));
+    QVERIFY(!VRend_Slow(p.port()));
+  }
+
+  // The remaining count reaches 0 only once the end was announced and the last frame shown.
+  void remainReachesZeroAfterTheLastFrame_data() {
+    QTest::addColumn<bool>("bframes");
+    QTest::addRow("plain") << false;
+    QTest::addRow("B-frames") << true;
+  }
+  void remainReachesZeroAfterTheLastFrame() {
+    QFETCH(bool, bframes);
+    Player p(bframes ? bframes_ : plain_);
+    QVERIFY(p.ok());
+    QCOMPARE(VRend_GetSourceBufferRemain(p.port()), 0u);
+    QVERIFY(p.FeedAll(false));
+    QVERIFY(VRend_GetSourceBufferRemain(p.port()) > 0);
+    QVERIFY(VRend_Play(p.port(), 0));
+    QVERIFY(p.Settle());
+    for (int i = 0; i < 80; ++i) Advance(p, kFrameNs);
+    // Without the end the demuxer and decoder still hold the last frames.
+    QVERIFY(p.Shown() < 60);
+    QVERIFY(VRend_GetSourceBufferRemain(p.port()) > 0);
+    QVERIFY(VRend_InputEnd(p.port()));
+    for (int i = 0; i < 10; ++i) Advance(p, kFrameNs);
+    const Seen seen = SeenOf(p.port());
+    QCOMPARE(seen.codes.size(), std::size_t(60));
+    QCOMPARE(seen.codes.back(), 59);
+    for (std::uint32_t r : seen.remain) QVERIFY(r > 0);  // never 0 while a frame is on its way
+    QCOMPARE(VRend_GetSourceBufferRemain(p.port()), 0u);
+    // Nothing is taken after the end.
+    const std::uint8_t byte = 0x47;
+    QVERIFY(!VRend_InputData(p.port(), &byte, 1));
+  }
+
+  // Single steps move exactly one frame, also backwards across a keyframe.
+  void stepsMoveExactlyOneFrame_data() {
+    QTest::addColumn<bool>("bframes");
+    QTest::addRow("plain") << false;
+    QTest::addRow("B-frames") << true;
+  }
+  void stepsMoveExactlyOneFrame() {
+    QFETCH(bool, bframes);
+    Player p(bframes ? bframes_ : plain_);
+    QVERIFY(p.ok());
+    QVERIFY(p.FeedAll());
+    QVERIFY(VRend_Play(p.port(), 0));
+    QVERIFY(p.Settle());
+    for (int i = 0; i < 26; ++i) Advance(p, kFrameNs);
+    QCOMPARE(p.LastCode(), 26);
+    QVERIFY(VRend_Pause(p.port(), 1));
+    const std::vector<std::pair<bool, int>> steps = {
+        {false, 25}, {false, 24}, {false, 23}, {true, 24}, {true, 25}, {true, 26}, {true, 27}, {false, 26}};
+    for (auto [forward, expected] : steps) {
+      QVERIFY(forward ? VRend_OneByOne(p.port()) : VRend_OneByOneBack(p.port()));
+      QVERIFY(p.Settle());
+      QCOMPARE(p.LastCode(), expected);
+      const std::int64_t t = 1704164645 + expected / kFps;
+      QCOMPARE(VRend_GetSpecialData(p.port()), SF_PackTime(t));
+    }
+    // Time does not move the picture while stepping; Play resumes.
+    Advance(p, 10 * kFrameNs);
+    QCOMPARE(p.LastCode(), 26);
+    QVERIFY(VRend_Play(p.port(), 0));
+    QVERIFY(p.Settle());
+    Advance(p, kFrameNs);
+    QVERIFY(p.LastCode() > 27);
+  }
+
+  void stepBackWithoutAnEarlierFrameFails() {
+    Player p(plain_);
+    QVERIFY(p.ok());
+    QVERIFY(!VRend_OneByOneBack(p.port()));  // nothing shown yet
+    QCOMPARE(VRend_GetLastError(p.port()), std::uint32_t(VREND_ERR_NO_FRAME));
+    QVERIFY(p.FeedAll());
+    QVERIFY(VRend_Play(p.port(), 0));
+    QVERIFY(p.Settle());
+    QCOMPARE(p.LastCode(), 0);
+    QVERIFY(!VRend_OneByOneBack(p.port()));  // frame 0 has no predecessor
+  }
+
+  // A snapshot written from the shown frame decodes to that frame, as JPEG and as BMP.
+  void snapshotsHoldTheShownFrame() {
+    QTemporaryDir dir;
+    Player p(plain_);
+    QVERIFY(p.ok());
+    {
+      std::lock_guard lock(g_seen_mutex);
+      g_seen[p.port()].snapshot_dir = dir.path();
+    }
+    QVERIFY(p.FeedAll());
+    QVERIFY(VRend_Play(p.port(), 0));
+    QVERIFY(p.Settle());
+    for (int i = 0; i < 3; ++i) Advance(p, kFrameNs);
+    const Seen seen = SeenOf(p.port());
+    QCOMPARE(seen.snapshot_codes.size(), std::size_t(4));
+    for (std::size_t i = 0; i < seen.snapshot_codes.size(); ++i) {
+      QCOMPARE(seen.snapshot_codes[i].first, int(i));
+      QCOMPARE(seen.snapshot_codes[i].second, int(i));
+    }
+    QVERIFY(!VRend_ConvertToJpegFile("not a frame", 11, 1, 1, VREND_FRAME_TYPE, "/tmp/x.jpg"));
+    int w = 0, h = 0;
+    QVERIFY(VRend_GetPictureSize(p.port(), &w, &h));
+    QCOMPARE(QSize(w, h), QSize(320, 240));
+  }
+
+  // A full ring refuses at once, also while paused, and takes data again once played.
+  void inputRefusedWhenTheRingIsFull() {
+    StreamSpec spec{.frame_count = 60, .gop = 25, .noise = true};
+    const Stream big = MakeStream(spec);
+    QVERIFY(big.body.size() > 3 * 65536);
+    Player p(big, 65536);
+    QVERIFY(p.ok());
+    QVERIFY(VRend_Play(p.port(), 0));
+    QVERIFY(VRend_Pause(p.port(), 1));
+    std::size_t off = 0;
+    bool refused = false;
+    QElapsedTimer timer;
+    timer.start();
+    while (off < big.body.size()) {
+      const auto n = static_cast<std::uint32_t>(std::min<std::size_t>(8192, big.body.size() - off));
+      if (!VRend_InputData(p.port(), big.body.data() + off, n)) {
+        refused = true;
+        break;
+      }
+      off += n;
+      if (off % (64 * 1024) == 0) QVERIFY(p.Settle());
+    }
+    QVERIFY(refused);
+    QCOMPARE(VRend_GetLastError(p.port()), std::uint32_t(VREND_ERR_BUFFER_FULL));
+    QVERIFY(VRend_GetSourceBufferRemain(p.port()) > 0);
+    QVERIFY(VRend_Pause(p.port(), 0));
+    bool taken = false;
+    for (int i = 0; i < 200 && !taken; ++i) {
+      Advance(p, kFrameNs);
+      taken = VRend_InputData(p.port(), big.body.data() + off, 8192);
+    }
+    QVERIFY(taken);
+  }
+
+  // Untrusted input: the port reports an error, never crashes, and keeps consuming so that its
+  // feeder is never stuck.
+  void damagedStreamsGiveTheDecoderError_data() {
+    QTest::addColumn<int>("kind");
+    QTest::addRow("garbage after our header") << 0;
+    QTest::addRow("foreign header and garbage") << 1;
+    QTest::addRow("transport stream with unknown payload") << 2;
+  }
+  void damagedStreamsGiveTheDecoderError() {
+    QFETCH(int, kind);
+    std::mt19937 rng(7);
+    Stream s;
+    s.header = plain_.header;
+    s.body.resize(300000);
+    for (auto& b : s.body) b = static_cast<std::uint8_t>(rng());
+    if (kind == 1) std::fill(s.header.begin(), s.header.end(), 0x5A);
+    if (kind == 2)  // 188-byte packets with a sync byte but random content
+      for (std::size_t i = 0; i < s.body.size(); i += 188) s.body[i] = 0x47;
+    Player p(s);
+    QVERIFY(p.ok());
+    QVERIFY(VRend_Play(p.port(), 0));
+    for (std::size_t off = 0; off < s.body.size();) {
+      const auto n = static_cast<std::uint32_t>(std::min<std::size_t>(8192, s.body.size() - off));
+      if (VRend_InputData(p.port(), s.body.data() + off, n)) off += n;
+      else QVERIFY(p.Settle());
+    }
+    QVERIFY(VRend_InputEnd(p.port()));
+    QVERIFY(p.Settle());
+    QCOMPARE(VRend_GetLastError(p.port()), std::uint32_t(VREND_ERR_DECODER));
+    QCOMPARE(VRend_GetSourceBufferRemain(p.port()), 0u);
+    QCOMPARE(VRend_GetSpecialData(p.port()), SF_NO_TIME);
+  }
+
+  void truncatedStreamShowsWhatItHolds() {
+    Stream cut = plain_;
+    cut.body.resize(cut.body.size() / 2 + 77);
+    Player p(cut);
+    QVERIFY(p.ok());
+    QVERIFY(p.FeedAll());
+    QVERIFY(VRend_Play(p.port(), 0));
+    QVERIFY(p.Settle());
+    for (int i = 0; i < 60; ++i) Advance(p, kFrameNs);
+    const Seen seen = SeenOf(p.port());
+    QVERIFY(seen.codes.size() > 10 && seen.codes.size() < 60);
+    QCOMPARE(VRend_GetSourceBufferRemain(p.port()), 0u);
+  }
+
+  void badCallsAreRefused() {
+    const std::uint8_t header[40] = {};
+    QVERIFY(!VRend_OpenStream(-1, header, 40, kRing));
+    QCOMPARE(VRend_GetLastError(500), std::uint32_t(VREND_ERR_BAD_PORT));
+    int port = -1;
+    QVERIFY(VRend_GetPort(&port));
+    QVERIFY(!VRend_OpenStream(port, nullptr, 40, kRing));
+    QCOMPARE(VRend_GetLastError(port), std::uint32_t(VREND_ERR_BAD_HEADER));
+    QVERIFY(!VRend_OpenStream(port, header, 39, kRing));
+    QVERIFY(!VRend_InputData(port, header, 40));
+    QCOMPARE(VRend_GetLastError(port), std::uint32_t(VREND_ERR_NOT_OPEN));
+    QVERIFY(!VRend_Pause(port, 1));
+    QCOMPARE(VRend_GetSpecialData(port), SF_NO_TIME);
+    QVERIFY(VRend_FreePort(port));
+    QVERIFY(!VRend_FreePort(port));
+  }
+
+  // Closing, resetting and freeing while another thread feeds is safe; after the close the data
+  // is refused.
+  void closeWhileFeeding() {
+    int port = -1;
+    QVERIFY(VRend_GetPort(&port));
+    std::atomic<bool> done{false};
+    std::atomic<int> accepted{0};
+    std::thread feeder([&] {
+      std::size_t off = 0;
+      while (!done) {
+        const auto n = static_cast<std::uint32_t>(std::min<std::size_t>(4096, plain_.body.size() - off));
+        if (VRend_InputData(port, plain_.body.data() + off, n)) ++accepted;
+        off = (off + n) % plain_.body.size();
+      }
+    });
+    for (int round = 0; round < 30; ++round) {
+      QVERIFY(VRend_OpenStream(port, plain_.header.data(), 40, kRing));
+      QVERIFY(VRend_Play(port, 0));
+      clock_->Advance(kFrameNs);
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+      if (round % 3 == 0) QVERIFY(VRend_ResetSourceBuffer(port));
+      QVERIFY(VRend_CloseStream(port));
+    }
+    QVERIFY(VRend_FreePort(port));  // the feeder now calls a freed port
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    done = true;
+    feeder.join();
+    QVERIFY(accepted > 0);
+    QVERIFY(!VRend_InputData(port, plain_.body.data(), 10));
+  }
+
+  // Frames reach the surface on the GUI thread; the draw callback paints over them; a surface
+  // destroyed while its port plays is forgotten.
+  void surfaceShowsFramesAndSurvivesItsPort() {
+    auto surface = std::make_unique<VideoSurface>();
+    surface->resize(160, 120);
+    surface->show();
+    QVERIFY(surface->surfaceId() >= 1);
+    static std::atomic<int> draws{0};
+    static std::atomic<bool> on_gui_thread{true};
+    Player p(plain_);
+    QVERIFY(p.ok());
+    QVERIFY(VRend_RegisterDrawFun(
+        p.port(),
+        [](int, QPainter* painter, void*) {
+          ++draws;
+          if (QThread::currentThread() != qApp->thread()) on_gui_thread = false;
+          painter->fillRect(QRect(0, 0, 4, 4), Qt::red);
+        },
+        nullptr));
+    QVERIFY(p.FeedAll());
+    QVERIFY(VRend_Play(p.port(), surface->surfaceId()));
+    QVERIFY(p.Settle());
+    Advance(p, kFrameNs);
+    QTRY_VERIFY(draws > 0);
+    QVERIFY(on_gui_thread);
+    const QImage shown = surface->currentImage();
+    QCOMPARE(shown.size(), QSize(160, 120) * surface->devicePixelRatioF());
+    QCOMPARE(ReadFrameCode(shown), p.LastCode());
+    // Zoom: the top-left cell stretched over the whole surface.
+    const VRendRect r{0, 0, 80, 60};
+    QVERIFY(VRend_SetDisplayRegion(p.port(), 0, &r, 0, 1));
+    QVERIFY(p.Settle());
+    const int bit0 = p.LastCode() & 1;
+    const QImage zoomed = surface->currentImage();
+    QCOMPARE(qGray(zoomed.pixel(zoomed.width() - 5, zoomed.height() - 5)) > 128, bit0 == 1);
+    surface.reset();
+    Advance(p, kFrameNs);
+    Advance(p, kFrameNs);
+    QVERIFY(p.Shown() >= 4);
+  }
+
+  // One port sounds, at normal speed only; port 0 can sound.
+  void soundAtNormalSpeedOnly() {
+    auto sink = std::make_shared<CaptureSink>();
+    vrend_test_SetAudioSink(sink);
+    StreamSpec spec{.frame_count = 50, .gop = 25, .audio = true};
+    const Stream withSound = MakeStream(spec);
+    QVERIFY(!withSound.body.empty());
+    Player p(withSound);
+    QVERIFY(p.ok());
+    QCOMPARE(p.port(), 0);  // the first free port
+    QVERIFY(VRend_PlaySound(p.port()));
+    QVERIFY(VRend_SetVolume(p.port(), 32767));
+    QVERIFY(p.FeedAll());
+    QVERIFY(VRend_Play(p.port(), 0));
+    QVERIFY(p.Settle());
+    for (int i = 0; i < 10; ++i) Advance(p, kFrameNs);
+    const std::uint64_t at1x = sink->frames_;
+    QVERIFY2(at1x >= 48000 * 3 / 10, QByteArray::number(qulonglong(at1x)));
+    QVERIFY(VRend_Fast(p.port()));
+    QVERIFY(p.Settle());
+    for (int i = 0; i < 10; ++i) Advance(p, kFrameNs / 2);
+    QCOMPARE(std::uint64_t(sink->frames_), at1x);
+    QVERIFY(VRend_StopSound());
+    vrend_test_SetAudioSink(nullptr);
+  }
+};
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  av_log_set_level(AV_LOG_FATAL);  // the damaged streams would fill the log
+  TestVrend t;
+  return QTest::qExec(&t, argc, argv);
+}
+
+#include "tst_vrend.moc"
