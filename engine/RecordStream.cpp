@@ -351,7 +351,16 @@ bool RBS_SetPosByTime(int handle, const int* time) {
   if (!reader || reader->path.empty()) {
     return false;
   }
-  const std::int64_t pos = Locator(reader->path).Find(TimeOf(time), SF_LOCATE_START);
+  // A time outside the span that the file's name gives is not in this file.
+  const time_t wanted = TimeOf(time);
+  std::string startKey, endKey;
+  NameKeys(reader->path, startKey, endKey);
+  const time_t nameStart = Varpen::StampToTime(startKey.c_str(), startKey.size());
+  const time_t nameEnd = Varpen::StampToTime(endKey.c_str(), endKey.size());
+  if ((nameStart >= 0 && wanted < nameStart) || (nameEnd >= 0 && wanted > nameEnd)) {
+    return false;
+  }
+  const std::int64_t pos = Locator(reader->path).Find(wanted, SF_LOCATE_START);
   if (pos <= 0) {
     return false;
   }
