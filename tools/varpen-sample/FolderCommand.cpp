@@ -1,0 +1,183 @@
+#include <QCommandLineParser>
+#include <QDateTime>
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QMap>
+#include <QTextStream>
+#include <algorithm>
+
+#include "tools/varpen-sample/Commands.h"
+#include "tools/varpen-sample/LocalFolder.h"
+
+namespace {
+
+struct Segment {
+  int channel;
+  std::int64_t start;
+  std::int64_t end;
+  unsigned type;
+};
+
+QString timeText(std::int64_t t) {
+  return QDateTime::fromSecsSinceEpoch(t).toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+}
+
+}  // namespace
+
+bool WriteFolder(const QString& out, const FolderOptions& o, QString* error) {
+  if (o.channels < 1 || o.channels > 255 || o.days < 1 || o.segments_per_day < 1 || o.segment_length_s < 1 ||
+      o.gap_s < 0 || o.record_types.empty() || !o.start_date.isValid() || o.first_channel < 0 ||
+      o.first_channel + o.channels > 256) {
+    *error = QStringLiteral("bad folder options");
+    return false;
+  }
+  const QString root = out + QStringLiteral("/RecordFile");
+  QDir(root).removeRecursively();
+  QByteArray index01 = LocalFolder::indexHeader(std::uint32_t(o.days));
+  QJsonArray files, channels, dates;
+  for (int c = 0; c < o.channels; ++c) {
+    LocalFolder::ChannelRecord rec{o.source_name.toUtf8(), o.source_number, o.first_channel + c};
+    channels.append(QJsonObject{{"number", rec.channel},
+                                {"key", LocalFolder::channelFolderName(rec)},
+                                {"group", QStringLiteral("%1_%2").arg(o.source_name).arg(o.source_number)}});
+  }
+  for (int d = 0; d < o.days; ++d) {
+    const QDate date = o.start_date.addDays(d);
+    index01 += LocalFolder::dateRecord(date);
+    dates.append(LocalFolder::dateFolderName(date));
+    const QString dateDir = root + QLatin1Char('/') + LocalFolder::dateFolderName(date);
+    QByteArray index02 = LocalFolder::indexHeader(std::uint32_t(o.channels));
+    for (int c = 0; c < o.channels; ++c) {
+      LocalFolder::ChannelRecord rec{o.source_name.toUtf8(), o.source_number, o.first_channel + c};
+      index02 += LocalFolder::channelRecord(rec);
+      const QString chDir = dateDir + QLatin1Char('/') + LocalFolder::channelFolderName(rec);
+      QByteArray index03 = LocalFolder::indexHeader(std::uint32_t(o.segments_per_day));
+      for (int k = 0; k < o.segments_per_day; ++k) {
+        const std::int64_t start = QDateTime(date, o.first_time).toSecsSinceEpoch() +
+                                   std::int64_t(k) * (o.segment_length_s + o.gap_s);
+        const std::int64_t end = start + o.segment_length_s;
+        const unsigned type = o.record_types[std::size_t(d * o.segments_per_day + k + c) % o.record_types.size()];
+        const QString name = LocalFolder::segmentFileName(start, end, type);
+        SampleGen::SegmentParams params = o.video;
+        params.channel = rec.channel;
+        params.start_time = start;
+        params.duration_s = o.segment_length_s;
+        SampleGen::SegmentResult result;
+        QDir().mkpath(chDir);
+        if (!SampleGen::WriteSegment(chDir + QLatin1Char('/') + name, params, &result, error)) return false;
+        index03 += LocalFolder::segmentRecord(start, end, type);
+        QJsonArray keys;
+        for (const SampleGen::Keyframe& kf : result.keyframes)
+          keys.append(QJsonObject{{"pos", qint64(kf.pos)}, {"time", qint64(kf.time)}, {"pts", qint64(kf.pts)}});
+        files.append(QJsonObject{{"channel", rec.channel},
+                                 {"key", LocalFolder::channelFolderName(rec)},
+                                 {"path", QStringLiteral("RecordFile/%1/%2/%3")
+                                              .arg(LocalFolder::dateFolderName(date), LocalFolder::channelFolderName(rec), name)},
+                                 {"name", name},
+                                 {"start", qint64(start)},
+                                 {"end", qint64(end)},
+                                 {"start_text", timeText(start)},
+                                 {"end_text", timeText(end)},
+                                 {"size", qint64(result.size_bytes)},
+                                 {"type", int(type)},
+                                 {"frames", result.frames},
+                                 {"keyframes", keys}});
+      }
+      if (!LocalFolder::writeFile(chDir + QStringLiteral("/index03.bin"), index03)) {
+        *error = QStringLiteral("cannot write %1/index03.bin").arg(chDir);
+        return false;
+      }
+    }
+    if (!LocalFolder::writeFile(dateDir + QStringLiteral("/index02.bin"), index02)) {
+      *error = QStringLiteral("cannot write %1/index02.bin").arg(dateDir);
+      return false;
+    }
+  }
+  if (!LocalFolder::writeFile(root + QStringLiteral("/index01.bin"), index01)) {
+    *error = QStringLiteral("cannot write %1/index01.bin").arg(root);
+    return false;
+  }
+  const SampleGen::SegmentParams& v = o.video;
+  QJsonObject manifest{{"source_name", o.source_name},
+                       {"source_number", o.source_number},
+                       {"width", v.width},
+                       {"height", v.height},
+                       {"fps", v.fps},
+                       {"keyint", v.keyint},
+                       {"bframes", v.bframes},
+                       {"audio", v.audio},
+                       {"container", v.program_stream ? "ps" : "ts"},
+                       {"channels", channels},
+                       {"dates", dates},
+                       {"files", files}};
+  if (!LocalFolder::writeFile(out + QStringLiteral("/manifest.json"), QJsonDocument(manifest).toJson())) {
+    *error = QStringLiteral("cannot write %1/manifest.json").arg(out);
+    return false;
+  }
+  return true;
+}
+
+int RunFolderCommand(const QStringList& args) {
+  QCommandLineParser p;
+  p.setApplicationDescription(QStringLiteral("Writes a local recording folder: varpen-sample folder OUT [options]"));
+  p.addHelpOption();
+  p.addPositionalArgument(QStringLiteral("OUT"), QStringLiteral("output folder"));
+  const QCommandLineOption channels(QStringLiteral("channels"), QStringLiteral("number of channels (4)"), QStringLiteral("n"), QStringLiteral("4"));
+  const QCommandLineOption firstChannel(QStringLiteral("first-channel"), QStringLiteral("number of the first channel (1)"), QStringLiteral("n"), QStringLiteral("1"));
+  const QCommandLineOption startDate(QStringLiteral("start-date"), QStringLiteral("first day, yyyy-MM-dd (2024-01-30)"), QStringLiteral("date"), QStringLiteral("2024-01-30"));
+  const QCommandLineOption days(QStringLiteral("days"), QStringLiteral("number of days (2)"), QStringLiteral("n"), QStringLiteral("2"));
+  const QCommandLineOption firstTime(QStringLiteral("first-time"), QStringLiteral("start of each day's first segment, hh:mm:ss (10:00:00)"), QStringLiteral("time"), QStringLiteral("10:00:00"));
+  const QCommandLineOption perDay(QStringLiteral("segments-per-day"), QStringLiteral("segments per channel and day (3)"), QStringLiteral("n"), QStringLiteral("3"));
+  const QCommandLineOption length(QStringLiteral("segment-length"), QStringLiteral("seconds per segment (60)"), QStringLiteral("s"), QStringLiteral("60"));
+  const QCommandLineOption gap(QStringLiteral("gap"), QStringLiteral("seconds between segments (10)"), QStringLiteral("s"), QStringLiteral("10"));
+  const QCommandLineOption types(QStringLiteral("record-types"), QStringLiteral("segment numbers, cycled (1)"), QStringLiteral("list"), QStringLiteral("1"));
+  const QCommandLineOption size(QStringLiteral("size"), QStringLiteral("picture size WxH (352x288)"), QStringLiteral("WxH"), QStringLiteral("352x288"));
+  const QCommandLineOption fps(QStringLiteral("fps"), QStringLiteral("frames per second (25)"), QStringLiteral("n"), QStringLiteral("25"));
+  const QCommandLineOption keyint(QStringLiteral("keyint"), QStringLiteral("frames between keyframes (25)"), QStringLiteral("n"), QStringLiteral("25"));
+  const QCommandLineOption bframes(QStringLiteral("bframes"), QStringLiteral("B-frames (0)"), QStringLiteral("n"), QStringLiteral("0"));
+  const QCommandLineOption audio(QStringLiteral("audio"), QStringLiteral("add AAC audio"));
+  const QCommandLineOption ps(QStringLiteral("program-stream"), QStringLiteral("MPEG program stream in place of MPEG-TS"));
+  const QCommandLineOption source(QStringLiteral("source-name"), QStringLiteral("recorder name (NVR)"), QStringLiteral("name"), QStringLiteral("NVR"));
+  const QCommandLineOption sourceNumber(QStringLiteral("source-number"), QStringLiteral("recorder number (1)"), QStringLiteral("n"), QStringLiteral("1"));
+  p.addOptions({channels, firstChannel, startDate, days, firstTime, perDay, length, gap, types, size, fps, keyint,
+                bframes, audio, ps, source, sourceNumber});
+  p.process(QStringList{QStringLiteral("varpen-sample folder")} + args);
+  QTextStream err(stderr);
+  if (p.positionalArguments().size() != 1) {
+    err << "usage: varpen-sample folder OUT [options]\n";
+    return 2;
+  }
+  FolderOptions o;
+  o.channels = p.value(channels).toInt();
+  o.first_channel = p.value(firstChannel).toInt();
+  o.start_date = QDate::fromString(p.value(startDate), QStringLiteral("yyyy-MM-dd"));
+  o.days = p.value(days).toInt();
+  o.first_time = QTime::fromString(p.value(firstTime), QStringLiteral("hh:mm:ss"));
+  o.segments_per_day = p.value(perDay).toInt();
+  o.segment_length_s = p.value(length).toInt();
+  o.gap_s = p.value(gap).toInt();
+  o.record_types.clear();
+  for (const QString& t : p.value(types).split(QLatin1Char(','), Qt::SkipEmptyParts)) o.record_types.push_back(t.toUInt());
+  const QStringList wh = p.value(size).split(QLatin1Char('x'));
+  o.video.width = wh.value(0).toInt();
+  o.video.height = wh.value(1).toInt();
+  o.video.fps = p.value(fps).toInt();
+  o.video.keyint = p.value(keyint).toInt();
+  o.video.bframes = p.value(bframes).toInt();
+  o.video.audio = p.isSet(audio);
+  o.video.program_stream = p.isSet(ps);
+  o.source_name = p.value(source);
+  o.source_number = p.value(sourceNumber).toInt();
+  if (!o.first_time.isValid()) {
+    err << "bad --first-time\n";
+    return 2;
+  }
+  QString error;
+  if (!WriteFolder(p.positionalArguments().first(), o, &error)) {
+    err << "varpen-sample folder: " << error << "\n";
+    return 1;
+  }
+  return 0;
+}

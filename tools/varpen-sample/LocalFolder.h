@@ -1,0 +1,34 @@
+// Writers for the index files of a local recording folder (all little-endian):
+//   RecordFile/index01.bin                     dates (4-byte records)
+//   RecordFile/<yyyyMMdd>/index02.bin          channels of a date (92-byte records)
+//   RecordFile/<yyyyMMdd>/<src>_<n>_<ch>/index03.bin   segments of a channel (44-byte records)
+// Each file: u32 record count, 4 bytes unused, then the records.
+#pragma once
+
+#include <QByteArray>
+#include <QDate>
+#include <QString>
+#include <cstdint>
+
+namespace LocalFolder {
+
+struct ChannelRecord {
+  QByteArray source_name;  // written into 64 bytes; longer names are cut (and lose the terminator)
+  int source_number = 0;
+  int channel = 0;
+};
+
+QByteArray indexHeader(std::uint32_t count);
+QByteArray dateRecord(const QDate& date);
+QByteArray channelRecord(const ChannelRecord& c);
+// Start and end as local time; `type` is the segment number of the file name.
+QByteArray segmentRecord(std::int64_t start, std::int64_t end, std::uint32_t type);
+
+QString dateFolderName(const QDate& date);
+QString channelFolderName(const ChannelRecord& c);
+QString segmentFileName(std::int64_t start, std::int64_t end, std::uint32_t type);
+
+// Writes `bytes` to `path`, creating its folder. False on failure.
+bool writeFile(const QString& path, const QByteArray& bytes);
+
+}  // namespace LocalFolder

@@ -1,0 +1,339 @@
+#include "tools/varpen-sample/SampleGen.h"
+
+#include <QColor>
+#include <QDateTime>
+#include <QFile>
+#include <QFont>
+#include <QImage>
+#include <QPainter>
+#include <QTemporaryFile>
+
+#include <cmath>
+#include <memory>
+
+#include "platform/streamfmt/PacketLocator.h"
+#include "tools/varpen-sample/SampleCode.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/opt.h>
+#include <libswscale/swscale.h>
+}
+
+namespace SampleGen {
+namespace {
+
+struct CodecCtxDeleter { void operator()(AVCodecContext* c) const { avcodec_free_context(&c); } };
+struct FrameDeleter { void operator()(AVFrame* f) const { av_frame_free(&f); } };
+struct PacketDeleter { void operator()(AVPacket* p) const { av_packet_free(&p); } };
+struct SwsDeleter { void operator()(SwsContext* s) const { sws_freeContext(s); } };
+using CodecCtx = std::unique_ptr<AVCodecContext, CodecCtxDeleter>;
+using Frame = std::unique_ptr<AVFrame, FrameDeleter>;
+using Packet = std::unique_ptr<AVPacket, PacketDeleter>;
+
+QString avError(int code) {
+  char buf[AV_ERROR_MAX_STRING_SIZE] = {};
+  av_strerror(code, buf, sizeof buf);
+  return QString::fromUtf8(buf);
+}
+
+QImage paintFrame(const SegmentParams& p, int n) {
+  QImage img(p.width, p.height, QImage::Format_RGB32);
+  img.fill(QColor::fromHsv((p.channel * 47) % 360, 120, 110));
+  QPainter painter(&img);
+  // A bar that moves across the picture gives the encoder real motion.
+  const int bar_w = std::max(8, p.width / 16);
+  const int x = (n * 4) % (p.width + bar_w) - bar_w;
+  painter.fillRect(x, p.height / 3, bar_w, p.height / 6, QColor(240, 200, 40));
+  const std::int64_t t = p.start_time + n / p.fps;
+  const int frame_in_second = n % p.fps;
+  const QDateTime dt = QDateTime::fromSecsSinceEpoch(t);
+  QFont font(QStringLiteral("Liberation Sans"));
+  font.setPixelSize(std::max(10, p.height / 9));
+  font.setBold(true);
+  painter.setFont(font);
+  painter.setPen(Qt::white);
+  const QString line1 = QStringLiteral("CH%1").arg(p.channel, 2, 10, QLatin1Char('0'));
+  const QString line2 = dt.toString(QStringLiteral("yyyy-MM-dd"));
+  const QString line3 = dt.toString(QStringLiteral("hh:mm:ss")) +
+                        QStringLiteral(".%1").arg(frame_in_second * 100 / p.fps, 2, 10, QLatin1Char('0'));
+  const int lh = font.pixelSize() + 4;
+  painter.drawText(QRect(8, 4, p.width - 16, lh), Qt::AlignLeft, line1 + QStringLiteral("  ") + line2);
+  painter.drawText(QRect(8, 4 + lh, p.width - 16, lh), Qt::AlignLeft, line3);
+  painter.end();
+  SampleCode::Mark mark;
+  mark.time = t;
+  mark.frame = frame_in_second;
+  mark.channel = p.channel;
+  SampleCode::draw(img, mark);
+  return img;
+}
+
+struct Muxer {
+  AVFormatContext* oc = nullptr;
+  QFile* out = nullptr;
+  bool write_failed = false;
+  ~Muxer() {
+    if (oc) {
+      if (oc->pb) {
+        av_freep(&oc->pb->buffer);
+        avio_context_free(&oc->pb);
+      }
+      avformat_free_context(oc);
+    }
+  }
+  static int writeCb(void* opaque, std::uint8_t* buf, int size) {
+    auto* self = static_cast<Muxer*>(opaque);
+    if (self->out->write(reinterpret_cast<const char*>(buf), size) != size) {
+      self->write_failed = true;
+      return AVERROR(EIO);
+    }
+    return size;
+  }
+};
+
+bool sendAndWrite(AVCodecContext* enc, AVFrame* frame, AVFormatContext* oc, AVStream* st, AVPacket* pkt,
+                  QString* error) {
+  int ret = avcodec_send_frame(enc, frame);
+  if (ret < 0) {
+    *error = QStringLiteral("encoder: %1").arg(avError(ret));
+    return false;
+  }
+  while ((ret = avcodec_receive_packet(enc, pkt)) >= 0) {
+    av_packet_rescale_ts(pkt, enc->time_base, st->time_base);
+    pkt->pts += SF_PTS_CLOCK;
+    pkt->dts += SF_PTS_CLOCK;
+    pkt->stream_index = st->index;
+    ret = av_interleaved_write_frame(oc, pkt);
+    if (ret < 0) {
+      *error = QStringLiteral("muxer: %1").arg(avError(ret));
+      return false;
+    }
+  }
+  if (ret != AVERROR(EAGAIN) && ret != AVERROR_EOF) {
+    *error = QStringLiteral("encoder: %1").arg(avError(ret));
+    return false;
+  }
+  return true;
+}
+
+void collectKey(const SF_PacketInfo* p, void* user) {
+  if (p->key) static_cast<std::vector<Keyframe>*>(user)->push_back({p->pos, p->pts, p->time});
+}
+
+bool encodeTo(QFile& file, const SegmentParams& p, SegmentResult* result, QString* error) {
+  if (p.width < 64 || p.height < 64 || p.width % 2 || p.height % 2 || p.fps < 1 || p.fps > 120 ||
+      p.duration_s < 1 || p.keyint < 1) {
+    *error = QStringLiteral("bad picture size, rate, duration or keyframe interval");
+    return false;
+  }
+  if (p.audio && p.program_stream) {
+    *error = QStringLiteral("AAC audio needs MPEG-TS; program streams are written without audio");
+    return false;
+  }
+  SF_StreamHeader h;
+  h.container = p.program_stream ? SF_CONTAINER_MPEGPS : SF_CONTAINER_MPEGTS;
+  h.video_codec = SF_VIDEO_H264;
+  h.audio_codec = p.audio ? SF_AUDIO_AAC : SF_AUDIO_NONE;
+  h.width = std::uint16_t(p.width);
+  h.height = std::uint16_t(p.height);
+  h.frame_rate_milli = std::uint32_t(p.fps * 1000);
+  h.start_time = p.start_time;
+  h.pts_origin = SF_PTS_CLOCK;
+  std::uint8_t head[SF_HEADER_SIZE];
+  SF_SerialiseHeader(&h, head);
+  if (file.write(reinterpret_cast<const char*>(head), sizeof head) != qint64(sizeof head)) {
+    *error = QStringLiteral("cannot write %1").arg(file.fileName());
+    return false;
+  }
+
+  const AVCodec* vcodec = avcodec_find_encoder_by_name("libx264");
+  if (!vcodec) {
+    *error = QStringLiteral("libx264 encoder not available");
+    return false;
+  }
+  CodecCtx venc(avcodec_alloc_context3(vcodec));
+  venc->width = p.width;
+  venc->height = p.height;
+  venc->pix_fmt = AV_PIX_FMT_YUV420P;
+  venc->time_base = AVRational{1, p.fps};
+  venc->framerate = AVRational{p.fps, 1};
+  venc->gop_size = p.keyint;
+  venc->thread_count = 1;
+  av_opt_set(venc->priv_data, "preset", "ultrafast", 0);
+  av_opt_set(venc->priv_data, "crf", "28", 0);
+  if (p.bframes == 0) av_opt_set(venc->priv_data, "tune", "zerolatency", 0);
+  const QByteArray x264 = QStringLiteral("keyint=%1:min-keyint=%1:scenecut=0:bframes=%2:threads=1")
+                              .arg(p.keyint).arg(std::max(0, p.bframes)).toLatin1();
+  av_opt_set(venc->priv_data, "x264-params", x264.constData(), 0);
+  int ret = avcodec_open2(venc.get(), vcodec, nullptr);
+  if (ret < 0) {
+    *error = QStringLiteral("open libx264: %1").arg(avError(ret));
+    return false;
+  }
+
+  CodecCtx aenc;
+  if (p.audio) {
+    const AVCodec* acodec = avcodec_find_encoder(AV_CODEC_ID_AAC);
+    if (!acodec) {
+      *error = QStringLiteral("AAC encoder not available");
+      return false;
+    }
+    aenc.reset(avcodec_alloc_context3(acodec));
+    aenc->sample_rate = 16000;
+    aenc->sample_fmt = AV_SAMPLE_FMT_FLTP;
+    av_channel_layout_default(&aenc->ch_layout, 1);
+    aenc->bit_rate = 32000;
+    aenc->time_base = AVRational{1, 16000};
+    aenc->thread_count = 1;
+    ret = avcodec_open2(aenc.get(), acodec, nullptr);
+    if (ret < 0) {
+      *error = QStringLiteral("open AAC: %1").arg(avError(ret));
+      return false;
+    }
+  }
+
+  Muxer mux;
+  mux.out = &file;
+  ret = avformat_alloc_output_context2(&mux.oc, nullptr, p.program_stream ? "mpeg" : "mpegts", nullptr);
+  if (ret < 0 || !mux.oc) {
+    *error = QStringLiteral("muxer: %1").arg(avError(ret));
+    return false;
+  }
+  constexpr int kIoBuf = 64 * 1024;
+  auto* iobuf = static_cast<std::uint8_t*>(av_malloc(kIoBuf));
+  mux.oc->pb = avio_alloc_context(iobuf, kIoBuf, 1, &mux, nullptr, &Muxer::writeCb, nullptr);
+  mux.oc->flags |= AVFMT_FLAG_CUSTOM_IO | AVFMT_FLAG_BITEXACT;
+  AVStream* vst = avformat_new_stream(mux.oc, nullptr);
+  avcodec_parameters_from_context(vst->codecpar, venc.get());
+  vst->time_base = AVRational{1, int(SF_PTS_CLOCK)};
+  AVStream* ast = nullptr;
+  if (aenc) {
+    ast = avformat_new_stream(mux.oc, nullptr);
+    avcodec_parameters_from_context(ast->codecpar, aenc.get());
+    ast->time_base = AVRational{1, int(SF_PTS_CLOCK)};
+  }
+  AVDictionary* opts = nullptr;
+  if (!p.program_stream) av_dict_set(&opts, "mpegts_copyts", "1", 0);
+  ret = avformat_write_header(mux.oc, &opts);
+  av_dict_free(&opts);
+  if (ret < 0) {
+    *error = QStringLiteral("muxer header: %1").arg(avError(ret));
+    return false;
+  }
+
+  Frame vframe(av_frame_alloc());
+  vframe->format = AV_PIX_FMT_YUV420P;
+  vframe->width = p.width;
+  vframe->height = p.height;
+  av_frame_get_buffer(vframe.get(), 0);
+  std::unique_ptr<SwsContext, SwsDeleter> sws(sws_getContext(p.width, p.height, AV_PIX_FMT_RGB32, p.width,
+                                                              p.height, AV_PIX_FMT_YUV420P, SWS_BILINEAR,
+                                                              nullptr, nullptr, nullptr));
+  Frame aframe;
+  if (aenc) {
+    aframe.reset(av_frame_alloc());
+    aframe->format = aenc->sample_fmt;
+    aframe->nb_samples = aenc->frame_size;
+    aframe->sample_rate = aenc->sample_rate;
+    av_channel_layout_copy(&aframe->ch_layout, &aenc->ch_layout);
+    av_frame_get_buffer(aframe.get(), 0);
+  }
+  Packet pkt(av_packet_alloc());
+  const int frames = p.duration_s * p.fps;
+  const std::int64_t audio_samples = std::int64_t(p.duration_s) * 16000;
+  std::int64_t next_sample = 0;
+  const double tone_hz = 440.0 + 100.0 * p.channel;
+  for (int n = 0; n < frames; ++n) {
+    const QImage img = paintFrame(p, n);
+    av_frame_make_writable(vframe.get());
+    const std::uint8_t* src[1] = {img.constBits()};
+    const int src_stride[1] = {int(img.bytesPerLine())};
+    sws_scale(sws.get(), src, src_stride, 0, p.height, vframe->data, vframe->linesize);
+    vframe->pts = n;
+    if (!sendAndWrite(venc.get(), vframe.get(), mux.oc, vst, pkt.get(), error)) return false;
+    // Audio up to the end of this video frame.
+    while (aenc && next_sample < audio_samples && next_sample * p.fps < std::int64_t(n + 1) * 16000) {
+      av_frame_make_writable(aframe.get());
+      auto* samples = reinterpret_cast<float*>(aframe->data[0]);
+      for (int i = 0; i < aframe->nb_samples; ++i)
+        samples[i] = float(0.3 * std::sin(2 * M_PI * tone_hz * double(next_sample + i) / 16000.0));
+      aframe->pts = next_sample;
+      next_sample += aframe->nb_samples;
+      if (!sendAndWrite(aenc.get(), aframe.get(), mux.oc, ast, pkt.get(), error)) return false;
+    }
+  }
+  if (!sendAndWrite(venc.get(), nullptr, mux.oc, vst, pkt.get(), error)) return false;
+  if (aenc && !sendAndWrite(aenc.get(), nullptr, mux.oc, ast, pkt.get(), error)) return false;
+  ret = av_write_trailer(mux.oc);
+  avio_flush(mux.oc->pb);
+  if (ret < 0 || mux.write_failed) {
+    *error = QStringLiteral("cannot write %1").arg(file.fileName());
+    return false;
+  }
+  if (!file.flush()) {
+    *error = QStringLiteral("cannot write %1").arg(file.fileName());
+    return false;
+  }
+  if (result) {
+    result->frames = frames;
+    result->size_bytes = file.size();
+  }
+  return true;
+}
+
+// Reads the written file back through the locator: checks it parses and lists its keyframes.
+bool indexSegment(const QString& path, SegmentResult* result, QString* error) {
+  const std::int64_t h = SF_LocatorOpen(QFile::encodeName(path).constData(), 0);
+  if (h < 0) {
+    *error = QStringLiteral("written segment does not read back: %1").arg(path);
+    return false;
+  }
+  result->keyframes.clear();
+  const std::int64_t n = SF_LocatorScan(h, &collectKey, &result->keyframes);
+  SF_LocatorClose(h);
+  if (n <= 0 || result->keyframes.empty()) {
+    *error = QStringLiteral("written segment has no keyframes: %1").arg(path);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool WriteSegment(const QString& path, const SegmentParams& params, SegmentResult* result, QString* error) {
+  QString dummy;
+  if (!error) error = &dummy;
+  SegmentResult local;
+  if (!result) result = &local;
+  {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+      *error = QStringLiteral("cannot create %1").arg(path);
+      return false;
+    }
+    if (!encodeTo(file, params, result, error)) {
+      file.close();
+      QFile::remove(path);
+      return false;
+    }
+  }
+  return indexSegment(path, result, error);
+}
+
+bool EncodeSegment(const SegmentParams& params, QByteArray* bytes, SegmentResult* result, QString* error) {
+  QTemporaryFile tmp;
+  if (!tmp.open()) {
+    if (error) *error = QStringLiteral("cannot create a temporary file");
+    return false;
+  }
+  tmp.close();
+  if (!WriteSegment(tmp.fileName(), params, result, error)) return false;
+  QFile in(tmp.fileName());
+  if (!in.open(QIODevice::ReadOnly)) return false;
+  if (bytes) *bytes = in.readAll();
+  return true;
+}
+
+}  // namespace SampleGen

@@ -1,0 +1,45 @@
+// Encodes sample recordings: our 40-byte stream header followed by MPEG-TS (or an MPEG program
+// stream) with H.264 video whose frames show the channel and wall-clock time, and optional AAC.
+// Output is reproducible: single-threaded x264, fixed settings. Frames are drawn with QPainter:
+// the caller needs a QGuiApplication (the offscreen platform will do).
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <cstdint>
+#include <vector>
+
+namespace SampleGen {
+
+struct SegmentParams {
+  int channel = 1;
+  std::int64_t start_time = 0;  // time_t of the first frame
+  int duration_s = 4;
+  int width = 352;
+  int height = 288;
+  int fps = 25;
+  int keyint = 25;       // frames between keyframes
+  int bframes = 0;       // 0 = none
+  bool audio = false;    // AAC, 16 kHz mono sine
+  bool program_stream = false;  // MPEG program stream in place of MPEG-TS (video only)
+};
+
+struct Keyframe {
+  std::int64_t pos = 0;   // absolute byte offset in the segment file
+  std::int64_t pts = 0;   // 90 kHz
+  std::int64_t time = 0;  // absolute second
+};
+
+struct SegmentResult {
+  std::int64_t size_bytes = 0;
+  std::vector<Keyframe> keyframes;
+  int frames = 0;
+};
+
+// Writes one segment file. False with `error` set on failure.
+bool WriteSegment(const QString& path, const SegmentParams& params, SegmentResult* result, QString* error);
+// The same into memory.
+bool EncodeSegment(const SegmentParams& params, QByteArray* bytes, SegmentResult* result, QString* error);
+
+
+}  // namespace SampleGen
