@@ -30,3 +30,4 @@ bool WriteFolder(const QString& out, const FolderOptions& options, QString* erro
 
 int RunFolderCommand(const QStringList& args);
 int RunBrokenCommand(const QStringList& args);
+int RunDiskCommand(const QStringList& args);  // DiskMode.cpp

@@ -24,6 +24,7 @@ struct Command {
 const Command kCommands[] = {
     {"folder", &RunFolderCommand, "folder OUT [options]   write a local recording folder (--help for options)"},
     {"broken", &RunBrokenCommand, "broken OUT             write a set of damaged recording folders"},
+    {"disk", &RunDiskCommand, "disk OUT.img [options] write a recorder-disk image (--help for options)"},
 };
 
 }  // namespace
