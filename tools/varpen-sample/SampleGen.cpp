@@ -336,4 +336,47 @@ bool EncodeSegment(const SegmentParams& params, QByteArray* bytes, SegmentResult
   return true;
 }
 
+QImage DecodeFirstPicture(const QString& path, std::int64_t pos, bool program_stream) {
+  AVFormatContext* ctx = nullptr;
+  AVDictionary* opts = nullptr;
+  av_dict_set_int(&opts, "skip_initial_bytes", pos, 0);
+  const AVInputFormat* fmt = av_find_input_format(program_stream ? "mpeg" : "mpegts");
+  const int ret = avformat_open_input(&ctx, QFile::encodeName(path).constData(), fmt, &opts);
+  av_dict_free(&opts);
+  if (ret < 0) return {};
+  const AVCodec* codec = avcodec_find_decoder(AV_CODEC_ID_H264);
+  CodecCtx dec(avcodec_alloc_context3(codec));
+  dec->thread_count = 1;
+  Packet pkt(av_packet_alloc());
+  Frame frame(av_frame_alloc());
+  QImage img;
+  bool got = false;
+  if (avcodec_open2(dec.get(), codec, nullptr) >= 0) {
+    bool more = true;
+    while (!got && more) {
+      more = av_read_frame(ctx, pkt.get()) >= 0;
+      if (more && ctx->streams[pkt->stream_index]->codecpar->codec_type != AVMEDIA_TYPE_VIDEO) {
+        av_packet_unref(pkt.get());
+        continue;
+      }
+      avcodec_send_packet(dec.get(), more ? pkt.get() : nullptr);  // null drains at the end
+      av_packet_unref(pkt.get());
+      got = avcodec_receive_frame(dec.get(), frame.get()) >= 0;
+    }
+  }
+  if (got) {
+    img = QImage(frame->width, frame->height, QImage::Format_RGB32);
+    std::unique_ptr<SwsContext, SwsDeleter> sws(sws_getContext(frame->width, frame->height,
+                                                                AVPixelFormat(frame->format), frame->width,
+                                                                frame->height, AV_PIX_FMT_RGB32, SWS_BILINEAR,
+                                                                nullptr, nullptr, nullptr));
+    std::uint8_t* dst[1] = {img.bits()};
+    const int stride[1] = {int(img.bytesPerLine())};
+    if (!sws) img = QImage();
+    else sws_scale(sws.get(), frame->data, frame->linesize, 0, frame->height, dst, stride);
+  }
+  avformat_close_input(&ctx);
+  return img;
+}
+
 }  // namespace SampleGen

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QImage>
 #include <QString>
 #include <cstdint>
 #include <vector>
@@ -41,5 +42,9 @@ bool WriteSegment(const QString& path, const SegmentParams& params, SegmentResul
 // The same into memory.
 bool EncodeSegment(const SegmentParams& params, QByteArray* bytes, SegmentResult* result, QString* error);
 
+
+// Decodes the first picture of the stream that starts at byte `pos` of `path`, with a demuxer that
+// has seen nothing before that byte (as a player fed from that offset). Null image on failure.
+QImage DecodeFirstPicture(const QString& path, std::int64_t pos, bool program_stream = false);
 
 }  // namespace SampleGen

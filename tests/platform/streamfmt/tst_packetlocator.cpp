@@ -12,56 +12,13 @@
 #include "tools/varpen-sample/SampleGen.h"
 
 extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
-#include <libswscale/swscale.h>
+#include <libavutil/log.h>
 }
 
 namespace {
 
-// Decodes the first picture of the stream that starts at byte `pos` of `path`, with a demuxer
-// that has seen nothing before that byte, and reads its barcode.
 SampleCode::Mark firstMarkFrom(const QString& path, std::int64_t pos, bool program_stream) {
-  SampleCode::Mark none;
-  AVFormatContext* ctx = nullptr;
-  AVDictionary* opts = nullptr;
-  av_dict_set_int(&opts, "skip_initial_bytes", pos, 0);
-  const AVInputFormat* fmt = av_find_input_format(program_stream ? "mpeg" : "mpegts");
-  const int ret = avformat_open_input(&ctx, QFile::encodeName(path).constData(), fmt, &opts);
-  av_dict_free(&opts);
-  if (ret < 0) return none;
-  const AVCodec* codec = avcodec_find_decoder(AV_CODEC_ID_H264);
-  AVCodecContext* dec = avcodec_alloc_context3(codec);
-  dec->thread_count = 1;
-  avcodec_open2(dec, codec, nullptr);
-  AVPacket* pkt = av_packet_alloc();
-  AVFrame* frame = av_frame_alloc();
-  SampleCode::Mark mark;
-  bool done = false;
-  while (!done && av_read_frame(ctx, pkt) >= 0) {
-    if (ctx->streams[pkt->stream_index]->codecpar->codec_type == AVMEDIA_TYPE_VIDEO &&
-        avcodec_send_packet(dec, pkt) >= 0 && avcodec_receive_frame(dec, frame) >= 0) {
-      QImage img(frame->width, frame->height, QImage::Format_RGB32);
-      SwsContext* sws = sws_getContext(frame->width, frame->height, AVPixelFormat(frame->format), frame->width,
-                                       frame->height, AV_PIX_FMT_RGB32, SWS_BILINEAR, nullptr, nullptr, nullptr);
-      uint8_t* dst[1] = {img.bits()};
-      const int stride[1] = {int(img.bytesPerLine())};
-      sws_scale(sws, frame->data, frame->linesize, 0, frame->height, dst, stride);
-      sws_freeContext(sws);
-      mark = SampleCode::read(img);
-      done = true;
-    }
-    av_packet_unref(pkt);
-  }
-  if (!done) {  // a stream of one GOP: flush the decoder
-    avcodec_send_packet(dec, nullptr);
-    if (avcodec_receive_frame(dec, frame) >= 0) done = false;
-  }
-  av_frame_free(&frame);
-  av_packet_free(&pkt);
-  avcodec_free_context(&dec);
-  avformat_close_input(&ctx);
-  return mark;
+  return SampleCode::read(SampleGen::DecodeFirstPicture(path, pos, program_stream));
 }
 
 struct Keys {
