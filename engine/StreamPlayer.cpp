@@ -1,0 +1,461 @@
+#include "engine/StreamPlayer.h"
+
+#include <QDebug>
+
+#include <cstring>
+
+namespace Varpen {
+
+namespace {
+constexpr int kPosDelivered = 100;
+constexpr int kPosFailed = 200;
+}  // namespace
+
+CStreamPlayer::CStreamPlayer()
+{
+    m_source.SetDataCallback(&CStreamPlayer::OnSourceData, this);
+}
+
+CStreamPlayer::~CStreamPlayer()
+{
+    try {
+        ResetPlayWnd();
+        // A thread that ended by itself (end of the list, an error) is joined here.
+        CBaseThread::Stop();
+        m_port.SetStop();
+        m_source.Stop();
+        m_port.CloseStream();
+    } catch (...) {
+    }
+}
+
+bool CStreamPlayer::SetPlayWnd(std::unique_ptr<CPlayWndInfo> info)
+{
+    if (!info || info->window == 0 || IsPlaying())
+        return false;
+    m_window.store(info->window);
+    m_wndInfo = std::move(info);
+    m_playWndSet.store(true);
+    return true;
+}
+
+bool CStreamPlayer::SetFileList(const SingleFileList& files)
+{
+    if (IsPlaying())
+        return false;
+    RTK_Guard guard(&m_lock);
+    m_files = files;
+    return true;
+}
+
+void CStreamPlayer::SetUseIndex(bool useIndex)
+{
+    RTK_Guard guard(&m_lock);
+    m_source.SetUseIndex(useIndex);
+}
+
+void CStreamPlayer::SetDrawCallback(VRendDrawFn callback, void* user)
+{
+    {
+        std::lock_guard<std::mutex> lock(m_shareLock);
+        if (callback == m_drawFn && user == m_drawUser)
+            return;
+        m_drawFn = callback;
+        m_drawUser = user;
+    }
+    m_port.RegisterDrawFun(callback, user);
+}
+
+void CStreamPlayer::SetCurrent(SingleFilePtr file)
+{
+    std::lock_guard<std::mutex> lock(m_shareLock);
+    m_current = std::move(file);
+}
+
+SingleFilePtr CStreamPlayer::Current()
+{
+    std::lock_guard<std::mutex> lock(m_shareLock);
+    return m_current;
+}
+
+bool CStreamPlayer::StartPlayback(time_t time)
+{
+    if (time < 0)
+        return false;
+    StopPlayback();
+    m_stopping.store(false);
+    RTK_Guard guard(&m_lock);
+    if (!FindFileAndPos(time)) {
+        qDebug() << "---qarn--- StartPlayback-LocateFileAndPlay-failed";
+        m_port.SetStop();
+        m_port.CloseStream();
+        m_source.Stop();
+        m_speed = 0;
+        m_index.store(-1);
+        return false;
+    }
+    guard.Release();
+    if (!CBaseThread::Start()) {
+        RTK_Guard again(&m_lock);
+        Halt();
+        m_error.store(kPlayErrorNoFile);
+        return false;
+    }
+    m_endOfList.store(false);
+    return true;
+}
+
+void CStreamPlayer::Halt()
+{
+    if (m_clipping.load()) {
+        m_port.StopClip();
+        m_clipping.store(false);
+    }
+    // The port gives up a blocked InputData before the source is stopped, so the delivery
+    // thread can return and be joined.
+    m_port.SetStop();
+    m_port.CloseStream();
+    m_source.Stop();
+    m_speed = 0;
+    m_index.store(-1);
+}
+
+void CStreamPlayer::StopPlayback()
+{
+    if (!IsPlaying()) {
+        // A thread that ended by itself is still joined before anything new starts.
+        CBaseThread::Stop();
+        return;
+    }
+    // A pass waiting for a header gives up at once instead of holding the stop for 5 s.
+    m_stopping.store(true);
+    {
+        std::lock_guard<std::mutex> lock(m_shareLock);
+        if (m_headerWait)
+            m_headerWait->Close();
+    }
+    CBaseThread::Stop();
+    RTK_Guard guard(&m_lock);
+    Halt();
+}
+
+void CStreamPlayer::ResetPlayWnd()
+{
+    StopPlayback();
+    m_playWndSet.store(false);
+}
+
+bool CStreamPlayer::SeekToTime(time_t time)
+{
+    RTK_Guard guard(&m_lock);
+    if (!IsPlaying() || time == -1)
+        return false;
+    if (FindFileAndPos(time))
+        return true;
+    // Stop the thread without the mutex: its pass takes the same one.
+    guard.Release();
+    m_stopping.store(true);
+    CBaseThread::Stop();
+    RTK_Guard again(&m_lock);
+    Halt();
+    // Whatever made the locate fail, the window must learn that nothing plays any more.
+    m_error.store(kPlayErrorNoFile);
+    m_stopping.store(false);
+    return false;
+}
+
+time_t CStreamPlayer::GetCurrentTime()
+{
+    RTK_Guard guard(&m_lock);
+    return IsPlaying() ? m_port.GetAbsTime() : -1;
+}
+
+unsigned CStreamPlayer::GetPlayedTime()
+{
+    RTK_Guard guard(&m_lock);
+    return IsPlaying() ? m_port.GetPlayedTime() : 0;
+}
+
+bool CStreamPlayer::Pause(bool pause)
+{
+    RTK_Guard guard(&m_lock);
+    return m_port.Pause(pause);
+}
+
+bool CStreamPlayer::Fast()
+{
+    RTK_Guard guard(&m_lock);
+    if (!m_port.Fast())
+        return false;
+    m_speed = m_port.GetSpeed();
+    return true;
+}
+
+bool CStreamPlayer::Slow()
+{
+    RTK_Guard guard(&m_lock);
+    if (!m_port.Slow())
+        return false;
+    m_speed = m_port.GetSpeed();
+    return true;
+}
+
+int CStreamPlayer::SetSpeed(int level)
+{
+    RTK_Guard guard(&m_lock);
+    const int moved = m_port.SetSpeed(level);
+    if (moved != 0)
+        m_speed = level;
+    return moved;
+}
+
+int CStreamPlayer::GetSpeed()
+{
+    RTK_Guard guard(&m_lock);
+    return m_port.GetSpeed();
+}
+
+bool CStreamPlayer::StepForward()
+{
+    RTK_Guard guard(&m_lock);
+    return m_port.StepForward();
+}
+
+bool CStreamPlayer::StepBackward()
+{
+    RTK_Guard guard(&m_lock);
+    return m_port.StepBackward();
+}
+
+bool CStreamPlayer::ResumeNormal()
+{
+    RTK_Guard guard(&m_lock);
+    if (!m_port.NormalSpeed())
+        return false;
+    m_speed = 0;
+    return true;
+}
+
+bool CStreamPlayer::IsPaused()
+{
+    return m_port.IsPaused();
+}
+
+bool CStreamPlayer::GetPictureSize(int* width, int* height)
+{
+    return m_port.GetPictureSize(width, height);
+}
+
+bool CStreamPlayer::RefreshPlay()
+{
+    return m_port.RefreshPlay();
+}
+
+bool CStreamPlayer::Snapshot()
+{
+    const SingleFilePtr current = Current();
+    if (!current)
+        return false;
+    return m_port.Snapshot(*current);
+}
+
+bool CStreamPlayer::StartClip()
+{
+    if (IsClipping())
+        return true;
+    m_port.ClearClipFailed();
+    const SingleFilePtr current = Current();
+    if (!current)
+        return false;
+    if (!m_port.StartClip(*current, IsPlaying() ? current->GetStartTime() : -1))
+        return false;
+    m_clipping.store(true);
+    return true;
+}
+
+void CStreamPlayer::StopClip()
+{
+    if (!m_clipping.load())
+        return;
+    m_port.StopClip();
+    m_clipping.store(false);
+}
+
+bool CStreamPlayer::SetDisplayRegion(float left, float top, float right, float bottom)
+{
+    const bool ok = m_port.SetDisplayRegion(left, top, right, bottom);
+    std::lock_guard<std::mutex> lock(m_shareLock);
+    const float region[4] = {left, top, right, bottom};
+    for (int i = 0; i < 4; ++i)
+        m_region[i] = ok ? region[i] : 0.0f;
+    return ok;
+}
+
+bool CStreamPlayer::FindFileAndPos(time_t time)
+{
+    int index = -1;
+    time_t startAt = -1;
+    if (!FindFileByTime(m_files, time, index, startAt)) {
+        qDebug() << "--qarn-- StreamPlayer-FindFileAndPos failed";
+        m_error.store(kPlayErrorNoFile);
+        return false;
+    }
+    SingleFilePtr file(m_files[static_cast<std::size_t>(index)]->CloneWithRange(startAt, -1));
+    if (!LocateFileAndPlay(file, time == 0)) {
+        qDebug() << "---qarn--- LocateFileAndPlay-GetStreamAndPlayFile-failed";
+        return false;
+    }
+    m_index.store(index);
+    return true;
+}
+
+bool CStreamPlayer::LocateFileAndPlay(const SingleFilePtr& file, bool noSeek)
+{
+    // A blocked InputData of the old stream gives up; then the old stream ends before the new
+    // wait is installed, so no late header of it can answer the new wait.
+    m_port.SetStop();
+    m_port.ResetSourceBuffer();
+    m_source.Stop();
+    m_inputEnded = false;
+
+    auto wait = std::make_shared<rtk::Semaphore>(0);
+    {
+        std::lock_guard<std::mutex> lock(m_shareLock);
+        if (m_headerWait)
+            m_headerWait->Close();
+        m_headerWait = wait;
+        // A stop that came before this wait existed could not end it.
+        if (m_stopping.load())
+            wait->Close();
+    }
+    auto dropWait = [this, &wait] {
+        std::lock_guard<std::mutex> lock(m_shareLock);
+        if (m_headerWait == wait)
+            m_headerWait.reset();
+    };
+    auto fail = [this, &dropWait] {
+        dropWait();
+        m_port.SetStop();
+        m_source.Stop();
+        m_port.CloseStream();
+        m_error.store(kPlayErrorNoFile);
+        return false;
+    };
+
+    SetCurrent(file);
+    if (!m_source.OpenByFile(file->GetName().c_str()))
+        return fail();
+    if (!noSeek) {
+        const RecordTime t = BreakTime(file->GetStartTime());
+        if (!m_source.SetPosByTime(t.year, t.month, t.day, t.hour, t.minute, t.second))
+            return fail();
+    }
+    const bool posted = wait->TimedWait(kHeaderWait_ms);
+    dropWait();
+    if (!posted || !m_port.IsOpen())
+        return fail();
+    m_endOfList.store(false);
+    m_error.store(kPlayErrorNone);
+    return true;
+}
+
+bool CStreamPlayer::OpenPortOnHeader(const unsigned char* data, unsigned int size)
+{
+    const int level = m_port.GetSpeed();
+    if (!m_port.OpenStream(data, size, m_window.load(), false))
+        return false;
+    VRendDrawFn drawFn;
+    void* drawUser;
+    float region[4];
+    {
+        std::lock_guard<std::mutex> lock(m_shareLock);
+        drawFn = m_drawFn;
+        drawUser = m_drawUser;
+        std::memcpy(region, m_region, sizeof region);
+    }
+    if (drawFn)
+        m_port.RegisterDrawFun(drawFn, drawUser);
+    if (level != 0)
+        m_port.SetSpeed(level);
+    // A zoom the operator chose stays on the next file.
+    if (region[0] < region[2] && region[1] < region[3])
+        m_port.SetDisplayRegion(region[0], region[1], region[2], region[3]);
+    return true;
+}
+
+void CStreamPlayer::OnSourceData(int, int type, unsigned char* data, unsigned int size, void* user)
+{
+    auto* player = static_cast<CStreamPlayer*>(user);
+    if (!player)
+        return;
+    try {
+        if (type == 1)
+            player->OnStreamData(data, size, true);
+        else if (type == 2)
+            player->OnStreamData(data, size, false);
+    } catch (...) {
+        // Nothing may pass into the delivering library.
+    }
+}
+
+void CStreamPlayer::OnStreamData(const unsigned char* data, unsigned int size, bool header)
+{
+    if (!m_playWndSet.load())
+        return;
+    if (!header) {
+        m_port.InputData(data, size);
+        return;
+    }
+    std::shared_ptr<rtk::Semaphore> wait;
+    {
+        std::lock_guard<std::mutex> lock(m_shareLock);
+        wait = m_headerWait;
+    }
+    if (wait) {
+        OpenPortOnHeader(data, size);
+        // Also after a failed open: the locate then fails at once instead of timing out.
+        wait->Post();
+        return;
+    }
+    if (!m_port.IsHeaderEqual(data, size))
+        OpenPortOnHeader(data, size);
+}
+
+bool CStreamPlayer::RunOnce()
+{
+    RTK_Guard guard(&m_lock);
+    const int pos = m_source.GetPos();
+    if (pos == kPosDelivered) {
+        // Everything of this file is in the port: let it show the last frames.
+        if (!m_inputEnded) {
+            m_port.InputEnd();
+            m_inputEnded = true;
+        }
+    }
+    if (pos == kPosDelivered && m_port.GetSourceBufferRemain() == 0) {
+        const int next = m_index.load() + 1;
+        if (next >= static_cast<int>(m_files.size())) {
+            Halt();
+            m_endOfList.store(true);
+            return false;
+        }
+        SingleFilePtr file = m_files[static_cast<std::size_t>(next)];
+        if (!LocateFileAndPlay(file, true)) {
+            Halt();
+            if (m_stopping.load())
+                m_error.store(kPlayErrorNone);
+            return false;
+        }
+        m_index.store(next);
+        m_endOfList.store(false);
+    } else if (pos == kPosFailed) {
+        Halt();
+        m_error.store(kPlayErrorStreamFailed);
+        return false;
+    }
+    guard.Release();
+    WaitForStop(kPass_ms);
+    return true;
+}
+
+}  // namespace Varpen

@@ -1,0 +1,187 @@
+#include "engine/SynPlaybackInteraction.h"
+
+#include <algorithm>
+
+#include "engine/PlayBackInteraction.h"
+
+namespace Varpen {
+
+namespace {
+constexpr time_t kNoTime = -1;
+constexpr time_t kLeadToPause_s = 3;
+constexpr time_t kStepWindow_s = 2;
+}  // namespace
+
+time_t EarliestSyncTime(const std::vector<time_t>& times)
+{
+    time_t earliest = std::numeric_limits<time_t>::max();
+    for (time_t t : times) {
+        if (t != kNoTime && t < earliest)
+            earliest = t;
+    }
+    return earliest;
+}
+
+std::vector<SyncAction> PlanSyncPass(const std::vector<time_t>& times)
+{
+    std::vector<SyncAction> actions(times.size(), SyncAction::None);
+    const time_t earliest = EarliestSyncTime(times);
+    for (std::size_t i = 0; i < times.size(); ++i) {
+        if (times[i] == kNoTime)
+            continue;
+        const time_t lead = times[i] - earliest;
+        if (lead >= kLeadToPause_s)
+            actions[i] = SyncAction::Pause;
+        else if (lead <= 0)
+            actions[i] = SyncAction::Resume;
+    }
+    return actions;
+}
+
+std::vector<SyncAction> PlanSyncStep(const std::vector<time_t>& times,
+                                     const std::vector<bool>& playing)
+{
+    std::vector<SyncAction> actions(times.size(), SyncAction::Pause);
+    const time_t earliest = EarliestSyncTime(times);
+    for (std::size_t i = 0; i < times.size(); ++i) {
+        if (times[i] == kNoTime)
+            continue;
+        const time_t distance = times[i] > earliest ? times[i] - earliest : earliest - times[i];
+        if (distance < kStepWindow_s)
+            actions[i] = (i < playing.size() && playing[i]) ? SyncAction::Step : SyncAction::None;
+    }
+    return actions;
+}
+
+SynPlaybackInteraction::~SynPlaybackInteraction()
+{
+    try {
+        StopAll();
+    } catch (...) {
+    }
+}
+
+bool SynPlaybackInteraction::AddInteraction(CPlayBackInteraction* member, std::uint32_t)
+{
+    RTK_Guard guard(&m_lock);
+    if (!member || std::find(m_members.begin(), m_members.end(), member) != m_members.end())
+        return false;
+    m_members.push_back(member);
+    return true;
+}
+
+void SynPlaybackInteraction::RemoveInteraction(CPlayBackInteraction* member)
+{
+    RTK_Guard guard(&m_lock);
+    auto it = std::find(m_members.begin(), m_members.end(), member);
+    if (member && it != m_members.end())
+        m_members.erase(it);
+}
+
+void SynPlaybackInteraction::StopAll()
+{
+    Stop();
+    RTK_Guard guard(&m_lock);
+    m_members.clear();
+}
+
+bool SynPlaybackInteraction::SetPlayTime(time_t time)
+{
+    if (time == kNoTime || !IsRunning())
+        return false;
+    RTK_Guard guard(&m_lock);
+    for (CPlayBackInteraction* member : m_members)
+        member->SetPlayTime(time);
+    m_paused = 0;
+    return true;
+}
+
+bool SynPlaybackInteraction::Pause(bool pause)
+{
+    RTK_Guard guard(&m_lock);
+    bool ok = true;
+    for (CPlayBackInteraction* member : m_members) {
+        if (member->IsPlaying() && !member->Pause(pause))
+            ok = false;
+    }
+    m_paused = pause ? 1 : 0;
+    return ok;
+}
+
+bool SynPlaybackInteraction::SetSpeed(int level)
+{
+    RTK_Guard guard(&m_lock);
+    bool ok = true;
+    for (CPlayBackInteraction* member : m_members) {
+        if (member->IsPlaying() && member->SetSpeed(level) == 0)
+            ok = false;
+    }
+    return ok;
+}
+
+bool SynPlaybackInteraction::NormalSpeed()
+{
+    RTK_Guard guard(&m_lock);
+    bool ok = true;
+    for (CPlayBackInteraction* member : m_members) {
+        if (member->IsPlaying() && !member->NormalSpeed())
+            ok = false;
+    }
+    m_paused = 0;
+    return ok;
+}
+
+std::vector<time_t> SynPlaybackInteraction::MemberTimes() const
+{
+    std::vector<time_t> times;
+    times.reserve(m_members.size());
+    for (CPlayBackInteraction* member : m_members)
+        times.push_back(member->IsPlaying() ? member->GetCurrentTime() : kNoTime);
+    return times;
+}
+
+bool SynPlaybackInteraction::StepForward()
+{
+    RTK_Guard guard(&m_lock);
+    const std::vector<time_t> times = MemberTimes();
+    std::vector<bool> playing;
+    for (CPlayBackInteraction* member : m_members)
+        playing.push_back(member->IsPlaying());
+    const std::vector<SyncAction> actions = PlanSyncStep(times, playing);
+    bool ok = true;
+    for (std::size_t i = 0; i < m_members.size(); ++i) {
+        if (actions[i] == SyncAction::Step) {
+            if (!m_members[i]->StepForward())
+                ok = false;
+        } else if (actions[i] == SyncAction::Pause) {
+            m_members[i]->Pause(true);
+        }
+    }
+    m_paused = 1;
+    return ok;
+}
+
+time_t SynPlaybackInteraction::GetCurrentTime()
+{
+    RTK_Guard guard(&m_lock);
+    return EarliestSyncTime(MemberTimes());
+}
+
+bool SynPlaybackInteraction::RunOnce()
+{
+    RTK_Guard guard(&m_lock);
+    if (m_paused == 0) {
+        const std::vector<SyncAction> actions = PlanSyncPass(MemberTimes());
+        for (std::size_t i = 0; i < m_members.size(); ++i) {
+            if (actions[i] == SyncAction::Pause)
+                m_members[i]->Pause(true);
+            else if (actions[i] == SyncAction::Resume)
+                m_members[i]->Pause(false);
+        }
+    }
+    guard.Release();
+    WaitForStop(kPass_ms);
+    return true;
+}
+
+}  // namespace Varpen
