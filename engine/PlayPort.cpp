@@ -1,0 +1,586 @@
+#include "engine/PlayPort.h"
+
+#include <QDebug>
+#include <QFileInfo>
+#include <QString>
+
+#include <chrono>
+#include <condition_variable>
+#include <cstring>
+#include <thread>
+
+#include "app/CommonUtil.h"
+#include "app/SettingsManager.h"
+#include "platform/streamfmt/streamfmt.h"
+
+namespace {
+
+constexpr int kRetryMs = 15;
+constexpr int kSnapshotWaitMs = 1000;
+constexpr unsigned int kClipSmallBytes = 33554432;   // ClipPackageSize "0"
+constexpr unsigned int kClipLargeBytes = 134217728;  // "1" and anything else
+
+const auto s_processOrigin = std::chrono::steady_clock::now();
+
+// Distinguishing part of output names: milliseconds since the process started (steady clock).
+std::string NameCounter()
+{
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                                          s_processOrigin)
+                        .count();
+    return Varpen::IntToStdString(static_cast<int>(ms % 2147483647));
+}
+
+std::optional<std::string> Setting(int key)
+{
+    const std::optional<QString> value = CSettingsManager::Instance()->GetValueByIndex(key);
+    if (!value)
+        return std::nullopt;
+    return std::string(value->toLocal8Bit().constData());
+}
+
+// label_<stamp><counter><ext>, or channel<n>_<stamp><counter><ext> for a file without label.
+std::string OutputName(const std::string& label, int channelPlusOne, time_t t, const std::string& ext)
+{
+    const std::string head = label.empty() ? "channel" + Varpen::IntToStdString(channelPlusOne) : label;
+    return head + "_" + Varpen::TimeToFileStamp(t) + NameCounter() + ext;
+}
+
+bool PathExists(const std::string& path)
+{
+    return QFileInfo::exists(QString::fromLocal8Bit(path.c_str()));
+}
+
+}  // namespace
+
+// ---- Port map and packed time ----------------------------------------------------------------
+
+void CSafeMap::Insert(int port, CPlayPort* object)
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    m_map.emplace(port, object);
+}
+
+void CSafeMap::Remove(int port)
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    m_map.erase(port);
+}
+
+CPlayPort* CSafeMap::Find(int port)
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    const auto it = m_map.find(port);
+    return it == m_map.end() ? nullptr : it->second;
+}
+
+CSafeMap& PlayPortMap()
+{
+    static CSafeMap map;
+    return map;
+}
+
+time_t PackedTimeToTime(std::uint32_t packed)
+{
+    return static_cast<time_t>(SF_UnpackTime(packed));
+}
+
+// ---- Construction ------------------------------------------------------------------------------
+
+struct CPlayPort::SnapshotRequest {
+    std::mutex lock;
+    std::condition_variable cond;
+    bool posted = false;
+    bool done = false;
+    std::string path;
+};
+
+CPlayPort::CPlayPort()
+{
+    int port = -1;
+    if (!VRend_GetPort(&port)) {
+        qDebug("--qarn-- VRend_GetPort Failed");
+        return;
+    }
+    m_port = port;
+    PlayPortMap().Insert(port, this);
+}
+
+CPlayPort::~CPlayPort()
+{
+    try {
+        StopClip();
+    } catch (...) {
+    }
+    CloseStream();
+    const int port = m_port.exchange(-1);
+    if (port != -1) {
+        PlayPortMap().Remove(port);
+        VRend_FreePort(port);
+    }
+}
+
+// ---- Stream --------------------------------------------------------------------------------------
+
+bool CPlayPort::FailOpen(const char* step)
+{
+    const int port = m_port;
+    qDebug("--qarn-- VRend_%s Failed iError = %d", step, static_cast<int>(VRend_GetLastError(port)));
+    PlayPortMap().Remove(port);
+    VRend_FreePort(port);
+    m_port = -1;
+    // A port that failed one stream is asked for again, so the next header can open it.
+    int fresh = -1;
+    if (VRend_GetPort(&fresh)) {
+        m_port = fresh;
+        PlayPortMap().Insert(fresh, this);
+    }
+    return false;
+}
+
+bool CPlayPort::OpenStream(const unsigned char* header, unsigned int size, std::uint32_t window, bool fileMode)
+{
+    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    if (!header || m_port == -1)
+        return false;
+    CloseStream();
+    const int port = m_port;
+    if (!VRend_SetStreamOpenMode(port, fileMode ? 0 : 1))
+        return FailOpen("SetStreamOpenMode");
+    if (!VRend_SetDisplayCallBack(port, &CPlayPort::DisplayCallback))
+        return FailOpen("SetDisplayCallBack");
+    if (!VRend_OpenStream(port, header, size, kSourceBufferBytes))
+        return FailOpen("OpenStream");
+    if (!VRend_SetDisplayBuf(port, fileMode ? 5 : 15))
+        return FailOpen("SetDisplayBuf");
+    if (!VRend_Play(port, window))
+        return FailOpen("Play");
+    if (m_soundOn) {
+        VRend_PlaySound(port);
+        VRend_SetVolume(port, m_volume);
+    }
+    if (!fileMode && size >= kHeaderBytes)
+        std::memcpy(m_header, header, kHeaderBytes);
+    m_window = window;
+    m_stop = false;
+    m_fileMode = fileMode;
+    m_open = true;
+    return true;
+}
+
+bool CPlayPort::IsHeaderEqual(const unsigned char* header, unsigned int size)
+{
+    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    return header && size >= kHeaderBytes && std::memcmp(header, m_header, kHeaderBytes) == 0;
+}
+
+void CPlayPort::CloseStream()
+{
+    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    if (!m_open)
+        return;
+    VRend_Stop(m_port);
+    VRend_CloseStream(m_port);
+    m_open = false;
+    m_paused = false;
+    m_stepping = false;
+    m_speed = 0;
+    m_window = 0;
+    m_bFrames = 0;
+    std::memset(m_header, 0, sizeof m_header);
+}
+
+int CPlayPort::InputData(const unsigned char* data, unsigned int size)
+{
+    while (true) {
+        if (!m_open)
+            return kInputNotOpen;
+        if (VRend_InputData(m_port, data, size))
+            break;
+        VRend_GetLastError(m_port);
+        if (m_stop)
+            return kInputGivenUp;
+        std::this_thread::sleep_for(std::chrono::milliseconds(kRetryMs));
+    }
+    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    WriteClip(data, size);
+    return kInputAccepted;
+}
+
+bool CPlayPort::InputEnd()
+{
+    return m_open && VRend_InputEnd(m_port);
+}
+
+bool CPlayPort::RegisterDrawFun(VRendDrawFn callback, void* user)
+{
+    if (!callback)
+        return false;
+    return VRend_RegisterDrawFun(m_port, callback, user);
+}
+
+bool CPlayPort::ResetSourceBuffer()
+{
+    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    return m_open && VRend_ResetSourceBuffer(m_port);
+}
+
+unsigned int CPlayPort::GetSourceBufferRemain()
+{
+    return m_open ? VRend_GetSourceBufferRemain(m_port) : 0;
+}
+
+// ---- Controls ------------------------------------------------------------------------------------
+
+bool CPlayPort::GetPictureSize(int* width, int* height)
+{
+    return m_open && VRend_GetPictureSize(m_port, width, height);
+}
+
+bool CPlayPort::Pause(bool pause)
+{
+    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    if (!m_open)
+        return false;
+    if (m_paused == pause)
+        return true;
+    if (!VRend_Pause(m_port, pause ? 1 : 0))
+        return false;
+    m_paused = pause;
+    return true;
+}
+
+bool CPlayPort::StepLevel(int delta)
+{
+    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    if (!m_open || m_speed + delta > 3 || m_speed + delta < -3)
+        return false;
+    if (!(delta > 0 ? VRend_Fast(m_port) : VRend_Slow(m_port)))
+        return false;
+    m_speed += delta;
+    m_paused = false;
+    // Levels 1 and 2 drop one B-frame, level 3 two, level 0 and below none.
+    const int level = m_speed;
+    if (delta > 0 && level == 3 && m_bFrames < 2)
+        VRend_ThrowBFrameNum(m_port, 2);
+    else if (delta > 0 && level == 1 && m_bFrames == 0)
+        VRend_ThrowBFrameNum(m_port, 1);
+    else if (delta < 0 && level == 2 && m_bFrames < 2)
+        VRend_ThrowBFrameNum(m_port, 1);
+    else if (delta < 0 && level == 0 && m_bFrames == 0)
+        VRend_ThrowBFrameNum(m_port, 0);
+    return true;
+}
+
+bool CPlayPort::Fast()
+{
+    return StepLevel(+1);
+}
+
+bool CPlayPort::Slow()
+{
+    return StepLevel(-1);
+}
+
+int CPlayPort::SetSpeed(int level)
+{
+    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    if (level < -3 || level > 3 || !m_open)
+        return 0;
+    m_paused = false;
+    m_stepping = false;
+    const int previous = m_speed;
+    while (m_speed != level) {
+        if (!(m_speed < level ? Fast() : Slow()))
+            return level - m_speed;
+    }
+    return level - previous;
+}
+
+bool CPlayPort::StepForward()
+{
+    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    if (!m_open || !VRend_OneByOne(m_port))
+        return false;
+    m_paused = true;
+    m_stepping = true;
+    return true;
+}
+
+bool CPlayPort::StepBackward()
+{
+    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    if (!m_open || !VRend_OneByOneBack(m_port))
+        return false;
+    m_paused = false;
+    m_stepping = true;
+    return true;
+}
+
+bool CPlayPort::NormalSpeed()
+{
+    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    if (!m_open)
+        return false;
+    Pause(false);
+    while (m_speed > 0 && Slow()) {
+    }
+    while (m_speed < 0 && Fast()) {
+    }
+    m_stepping = false;
+    m_paused = false;
+    return VRend_Play(m_port, m_window);
+}
+
+bool CPlayPort::RefreshPlay()
+{
+    return m_open && VRend_RefreshPlay(m_port);
+}
+
+time_t CPlayPort::GetAbsTime()
+{
+    if (!m_open)
+        return -1;
+    return PackedTimeToTime(VRend_GetSpecialData(m_port));
+}
+
+unsigned int CPlayPort::GetPlayedTime()
+{
+    return m_open ? VRend_GetPlayedTime(m_port) : 0;
+}
+
+bool CPlayPort::ThrowBFrames(unsigned int count)
+{
+    if (!m_open || !VRend_ThrowBFrameNum(m_port, count))
+        return false;
+    m_bFrames = count;
+    return true;
+}
+
+bool CPlayPort::SetDisplayRegion(float left, float top, float right, float bottom)
+{
+    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    if (!m_open)
+        return false;
+    if (left >= right || top >= bottom)
+        return VRend_SetDisplayRegion(m_port, 0, nullptr, 0, 1);
+    int width = 0, height = 0;
+    if (!VRend_GetPictureSize(m_port, &width, &height))
+        return false;
+    const VRendRect rect{static_cast<std::int32_t>(left * width), static_cast<std::int32_t>(top * height),
+                         static_cast<std::int32_t>(right * width), static_cast<std::int32_t>(bottom * height)};
+    return VRend_SetDisplayRegion(m_port, 0, &rect, 0, 1);
+}
+
+// ---- Sound -----------------------------------------------------------------------------------------
+
+bool CPlayPort::OpenSound()
+{
+    if (m_soundOn)
+        return true;
+    // Port 0 is a port like any other: only "no port" (-1) cannot sound.
+    if (m_port == -1)
+        return false;
+    VRend_StopSound();
+    VRend_PlaySound(m_port);
+    VRend_SetVolume(m_port, 32767);
+    m_soundOn = true;
+    return true;
+}
+
+void CPlayPort::CloseSound()
+{
+    if (m_open && m_soundOn) {
+        VRend_StopSound();
+        m_soundOn = false;
+    }
+}
+
+bool CPlayPort::SetVolume(std::uint16_t volume)
+{
+    if (!m_open || !m_soundOn)
+        return false;
+    VRend_SetVolume(m_port, volume);
+    m_volume = volume;
+    return true;
+}
+
+// ---- Snapshots -------------------------------------------------------------------------------------
+
+bool CPlayPort::Snapshot(const Varpen::CSingleFile& file)
+{
+    // A new frame must come through the display callback.
+    if (!m_open || m_paused || m_stepping)
+        return false;
+    const time_t t = GetAbsTime();
+    if (t == -1)
+        return false;
+    const std::optional<std::string> savePath = Setting(CSettingsManager::CaptureSavePath);
+    const std::optional<std::string> saveType = Setting(CSettingsManager::CaptureSaveType);
+    if (!savePath || !saveType)
+        return false;
+    const std::string folder = *savePath + Varpen::TimeToDateStamp(t) + "/" + "Capture/";
+    MakeDirs(folder.c_str());
+    const std::string ext = *saveType == "0" ? ".jpg" : ".bmp";
+    auto request = std::make_shared<SnapshotRequest>();
+    request->path = folder + OutputName(file.GetLabel(), file.GetChannel() + 1, t, ext);
+    for (int n = 1; PathExists(request->path) && n < 1000; ++n)
+        request->path = folder + OutputName(file.GetLabel(), file.GetChannel() + 1, t, "-" + Varpen::IntToStdString(n) + ext);
+    {
+        std::lock_guard<std::mutex> guard(m_snapshotLock);
+        m_snapshot = request;
+        m_snapshotPath = request->path;
+    }
+    bool done;
+    {
+        std::unique_lock<std::mutex> lock(request->lock);
+        request->cond.wait_for(lock, std::chrono::milliseconds(kSnapshotWaitMs), [&] { return request->posted; });
+        done = request->done;
+    }
+    std::lock_guard<std::mutex> guard(m_snapshotLock);
+    if (m_snapshot == request)
+        m_snapshot.reset();
+    return done;
+}
+
+std::string CPlayPort::GetSnapshotPath()
+{
+    std::lock_guard<std::mutex> guard(m_snapshotLock);
+    return m_snapshotPath;
+}
+
+void CPlayPort::DisplayCallback(int port, const char* buffer, std::int64_t size, int width, int height,
+                                std::int64_t, int type, void*)
+{
+    if (CPlayPort* object = PlayPortMap().Find(port))
+        object->SaveFrame(buffer, size, width, height, type);
+}
+
+void CPlayPort::SaveFrame(const char* buffer, std::int64_t size, int width, int height, int type)
+{
+    std::shared_ptr<SnapshotRequest> request;
+    {
+        std::lock_guard<std::mutex> guard(m_snapshotLock);
+        request = std::move(m_snapshot);  // one frame per request
+    }
+    if (!request)
+        return;
+    bool done = false;
+    if (const std::optional<std::string> saveType = Setting(CSettingsManager::CaptureSaveType)) {
+        done = *saveType == "0"
+                   ? VRend_ConvertToJpegFile(buffer, size, width, height, type, request->path.c_str())
+                   : VRend_ConvertToBmpFile(buffer, size, width, height, type, request->path.c_str());
+    }
+    std::lock_guard<std::mutex> lock(request->lock);
+    request->done = done;
+    request->posted = true;
+    request->cond.notify_all();
+}
+
+// ---- Clips -------------------------------------------------------------------------------------------
+
+bool CPlayPort::OpenClipFileLocked(time_t frameTime, bool dated)
+{
+    const std::optional<std::string> savePath = Setting(CSettingsManager::ClipSavePath);
+    if (!savePath)
+        return false;
+    const std::string date = dated ? Varpen::TimeToDateStamp(frameTime) : std::string();
+    m_clipFolder = *savePath + date + "/" + "Clip/";
+    MakeDirs(m_clipFolder.c_str());
+    // The output is created exclusively: an existing file is never replaced.
+    const time_t stampTime = dated ? frameTime : time(nullptr);
+    bool opened = false;
+    for (int n = 0; n < 1000 && !opened; ++n) {
+        const std::string suffix = n == 0 ? ".mp4" : "-" + Varpen::IntToStdString(n) + ".mp4";
+        m_clipPath = m_clipFolder + OutputName(m_clipLabel, m_clipChannel, stampTime, suffix);
+        if (PathExists(m_clipPath))
+            continue;
+        opened = m_clipFile.Open(m_clipPath);
+        if (!opened)
+            return false;  // not a name clash: the folder cannot take the file
+    }
+    if (!opened)
+        return false;
+    m_clipStart = time(nullptr);
+    m_clipFile.Write(m_header, kHeaderBytes);
+    m_clipBytes = kHeaderBytes;
+    m_clipping = true;
+    return true;
+}
+
+bool CPlayPort::StartClip(const Varpen::CSingleFile& file, time_t time)
+{
+    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    if (m_clipping)
+        return true;
+    time_t frameTime = -1;
+    if (time != -1) {
+        frameTime = GetAbsTime();
+        if (frameTime == -1)
+            return false;
+    }
+    m_clipChannel = file.GetChannel() + 1;
+    m_clipLabel = file.GetLabel();
+    m_clipFailed = false;
+    try {
+        return OpenClipFileLocked(frameTime, time != -1);
+    } catch (const Varpen::CStorageException&) {
+        StopClipLocked();
+        m_clipFailed = true;
+        return false;
+    }
+}
+
+void CPlayPort::WriteClip(const unsigned char* data, unsigned int size)
+{
+    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    if (!m_clipping)
+        return;
+    const std::optional<std::string> packageSize = Setting(CSettingsManager::ClipPackageSize);
+    if (!packageSize)
+        return;
+    const unsigned int limit = *packageSize == "0" ? kClipSmallBytes : kClipLargeBytes;
+    try {
+        if (static_cast<std::uint64_t>(m_clipBytes) + size > limit) {
+            StopClipLocked();
+            const time_t t = GetAbsTime();
+            if (t == -1 || !OpenClipFileLocked(t, true))
+                return;
+            // The block that crossed the limit starts the new file, after its header.
+        }
+        m_clipFile.Write(data, size);
+        m_clipBytes += size;
+    } catch (const Varpen::CStorageException&) {
+        // Disk full or medium gone: keep what was written, stop, and let the window know.
+        StopClipLocked();
+        m_clipFailed = true;
+    }
+}
+
+void CPlayPort::StopClipLocked()
+{
+    if (m_fileMode || !m_clipping)
+        return;
+    m_clipFile.Close(std::string());
+    m_lastClipPath = m_clipPath;
+    m_clipping = false;
+    m_clipBytes = 0;
+}
+
+void CPlayPort::StopClip()
+{
+    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    StopClipLocked();
+}
+
+std::string CPlayPort::GetClipPath()
+{
+    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    return m_clipPath;
+}
+
+std::string CPlayPort::GetLastClipPath()
+{
+    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    return m_lastClipPath;
+}
