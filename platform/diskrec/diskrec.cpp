@@ -38,6 +38,7 @@ constexpr size_t kReadChunkEntries = 8192;
 constexpr size_t kMaxOpenPerKind = 256;
 constexpr unsigned kMaxBlockKiB = 4096;
 constexpr size_t kCacheLimit = 16;
+constexpr size_t kReadAheadBytes = 256 * 1024;
 
 thread_local int t_last_error = DR_ERR_NONE;
 std::atomic<DriveResolverFn> g_resolver{nullptr};
@@ -350,7 +351,10 @@ class Stream {
       }
       callback_(handle_, DR_BLOCK_HEADER, header, sizeof(header), user_);
     }
-    std::vector<uint8_t> buffer(block_bytes_);
+    // Reads run ahead of the blocks handed out, so a small block size costs no extra reads.
+    std::vector<uint8_t> cache(std::max(block_bytes_, kReadAheadBytes));
+    size_t cache_piece = pieces_.size();
+    uint64_t cache_begin = 0, cache_length = 0;
     size_t piece = 0;
     uint64_t offset = pieces_[0].begin;
     for (;;) {
@@ -379,11 +383,21 @@ class Stream {
         continue;
       }
       const size_t n = size_t(std::min<uint64_t>(block_bytes_, p.end - offset));
-      if (!disk_->ReadAt(p.file.data_offset + offset, buffer.data(), n)) {
-        state = State::Failed;
-        continue;
+      if (piece != cache_piece || offset < cache_begin || offset + n > cache_begin + cache_length) {
+        cache_piece = piece;
+        cache_begin = offset;
+        cache_length = std::min<uint64_t>(cache.size(), p.end - offset);
+        // Near a cut the whole read-ahead may fail where the block itself is still sound.
+        if (!disk_->ReadAt(p.file.data_offset + offset, cache.data(), size_t(cache_length))) {
+          cache_length = n;
+          if (!disk_->ReadAt(p.file.data_offset + offset, cache.data(), n)) {
+            cache_piece = pieces_.size();
+            state = State::Failed;
+            continue;
+          }
+        }
       }
-      callback_(handle_, DR_BLOCK_DATA, buffer.data(), unsigned(n), user_);
+      callback_(handle_, DR_BLOCK_DATA, cache.data() + (offset - cache_begin), unsigned(n), user_);
       offset += n;
       position_ = Progress(piece, offset);
     }
