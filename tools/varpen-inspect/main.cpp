@@ -1,0 +1,44 @@
+// varpen-inspect COMMAND ARGS...: runs one engine query and prints its result as UTF-8,
+// tab-separated text. Exit 0 on success, 1 with a one-line message on stderr otherwise.
+#include "tools/varpen-inspect/Inspect.h"
+
+#include <QCoreApplication>
+
+#include <cstring>
+#include <iterator>
+
+namespace {
+
+// One entry per command; command groups add theirs here.
+const Inspect::Command kCommands[] = {
+    {"channels", "channels SOURCE [--month YYYY-MM]", RunChannelsCommand},
+    {"days", "days SOURCE GROUP NUMBER YYYY-MM", RunDaysCommand},
+    {"files", "files SOURCE GROUP NUMBER FROM TO [--type T]", RunFilesCommand},
+    {"stream", "stream SOURCE GROUP NUMBER TIME > out.bin", RunStreamCommand},
+};
+
+int Usage() {
+  QString text = QStringLiteral("usage: varpen-inspect COMMAND ... (");
+  for (std::size_t i = 0; i < std::size(kCommands); ++i) {
+    text += (i ? QStringLiteral(" | ") : QString()) + QString::fromLatin1(kCommands[i].usage);
+  }
+  return Inspect::Fail(text + QLatin1Char(')'));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  QStringList args = app.arguments();
+  args.removeFirst();
+  if (args.isEmpty()) {
+    return Usage();
+  }
+  const QString name = args.takeFirst();
+  for (const Inspect::Command& command : kCommands) {
+    if (name == QLatin1String(command.name)) {
+      return command.run(args);
+    }
+  }
+  return Usage();
+}
