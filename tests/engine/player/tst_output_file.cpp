@@ -1,0 +1,136 @@
+// The output file of clips and downloads, on real files.
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "engine/OutputFile.h"
+#include "platform/rtk/rtk.h"
+
+namespace {
+
+QByteArray Read(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+}  // namespace
+
+class TestOutputFile : public QObject {
+    Q_OBJECT
+private slots:
+    void cleanup() { RTK_Test_FailWritesAfter(-1); }
+
+    void writesAndCounts()
+    {
+        QTemporaryDir dir;
+        const std::string path = (dir.path() + "/a.mp4").toStdString();
+        COutputFile out;
+        QVERIFY(!out.IsOpen());
+        QCOMPARE(out.Write("x", 1), 0u);  // closed: nothing, no exception
+        QVERIFY(out.Open(path));
+        QCOMPARE(out.Write("hello", 5), 5u);
+        QCOMPARE(out.Write(" world", 6), 6u);
+        QCOMPARE(out.GetWrittenBytes(), 11u);
+        out.Close(std::string());
+        QVERIFY(!out.IsOpen());
+        QCOMPARE(Read(QString::fromStdString(path)), QByteArray("hello world"));
+        QCOMPARE(out.Write("x", 1), 0u);
+    }
+
+    // Where the file ends up for each final name.
+    void finalNames_data()
+    {
+        QTest::addColumn<QString>("finalName");  // relative to the folder; "=" means the path itself
+        QTest::addColumn<QString>("expected");   // where the data is afterwards
+        QTest::addRow("empty keeps the path") << "" << "work.mp4";
+        QTest::addRow("same as the path") << "=" << "work.mp4";
+        QTest::addRow("new name") << "final.mp4" << "final.mp4";
+        QTest::addRow("replaces what stood there") << "old.mp4" << "old.mp4";
+    }
+    void finalNames()
+    {
+        QFETCH(QString, finalName);
+        QFETCH(QString, expected);
+        QTemporaryDir dir;
+        const QString work = dir.path() + "/work.mp4";
+        QFile old(dir.path() + "/old.mp4");
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("previous");
+        old.close();
+        COutputFile out;
+        QVERIFY(out.Open(work.toStdString()));
+        out.Write("data", 4);
+        const QString final = finalName == "=" ? work : finalName.isEmpty() ? QString() : dir.path() + "/" + finalName;
+        out.Close(final.toStdString());
+        QCOMPARE(Read(dir.path() + "/" + expected), QByteArray("data"));
+        if (expected != "work.mp4")
+            QVERIFY(!QFile::exists(work));
+    }
+
+    void reopeningClosesTheFirstFileUnrenamed()
+    {
+        QTemporaryDir dir;
+        COutputFile out;
+        QVERIFY(out.Open((dir.path() + "/1.mp4").toStdString()));
+        out.Write("one", 3);
+        QVERIFY(out.Open((dir.path() + "/2.mp4").toStdString()));
+        QCOMPARE(out.GetWrittenBytes(), 0u);
+        out.Write("two", 3);
+        out.Close(std::string());
+        QCOMPARE(Read(dir.path() + "/1.mp4"), QByteArray("one"));
+        QCOMPARE(Read(dir.path() + "/2.mp4"), QByteArray("two"));
+    }
+
+    void failedOpenLeavesItClosed()
+    {
+        QTemporaryDir dir;
+        COutputFile out;
+        QVERIFY(!out.Open((dir.path() + "/no/such/folder/x.mp4").toStdString()));
+        QVERIFY(!out.IsOpen());
+        QVERIFY(out.GetPath().empty());
+        // An existing recording is never overwritten by a new output of the same name.
+        QFile existing(dir.path() + "/taken.mp4");
+        QVERIFY(existing.open(QIODevice::WriteOnly));
+        existing.write("keep");
+        existing.close();
+        QVERIFY(!out.Open((dir.path() + "/taken.mp4").toStdString()));
+        QCOMPARE(Read(dir.path() + "/taken.mp4"), QByteArray("keep"));
+    }
+
+    void failedWriteThrowsAndKeepsWhatWasWritten()
+    {
+        QTemporaryDir dir;
+        COutputFile out;
+        QVERIFY(out.Open((dir.path() + "/full.mp4").toStdString()));
+        out.Write("abcd", 4);
+        RTK_Test_FailWritesAfter(2);
+        bool thrown = false;
+        try {
+            out.Write("efgh", 4);
+        } catch (const Varpen::CStorageException& e) {
+            thrown = true;
+            QCOMPARE(QByteArray(e.what()), QByteArray("Write file exception."));
+        }
+        QVERIFY(thrown);
+        QCOMPARE(out.GetWrittenBytes(), 4u);
+        RTK_Test_FailWritesAfter(-1);
+        out.Close(std::string());
+        QCOMPARE(Read(dir.path() + "/full.mp4"), QByteArray("abcdef"));
+    }
+
+    void failedRenameThrowsAndKeepsTheWorkingFile()
+    {
+        QTemporaryDir dir;
+        COutputFile out;
+        QVERIFY(out.Open((dir.path() + "/w.mp4").toStdString()));
+        out.Write("z", 1);
+        QVERIFY_THROWS_EXCEPTION(Varpen::CStorageException,
+                                 out.Close((dir.path() + "/missing/dir/f.mp4").toStdString()));
+        QVERIFY(!out.IsOpen());
+        QCOMPARE(Read(dir.path() + "/w.mp4"), QByteArray("z"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestOutputFile)
+#include "tst_output_file.moc"
