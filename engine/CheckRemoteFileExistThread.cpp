@@ -1,0 +1,139 @@
+#include "engine/CheckRemoteFileExistThread.h"
+
+#include <QDateTime>
+#include <QDebug>
+
+#include <set>
+
+#include "engine/FileSearch.h"
+
+CCheckRemoteFileExistThread::CCheckRemoteFileExistThread() : m_search(std::make_unique<Varpen::CFileSearch>())
+{
+}
+
+CCheckRemoteFileExistThread::~CCheckRemoteFileExistThread()
+{
+    StopCheck();
+}
+
+bool CCheckRemoteFileExistThread::StartThread()
+{
+    return Varpen::CBaseThread::Start();
+}
+
+void CCheckRemoteFileExistThread::StopCheck()
+{
+    Varpen::CBaseThread::Stop();
+    RTK_Guard guard(&m_lock);
+    m_search.reset();
+    m_taskPending = false;
+}
+
+void CCheckRemoteFileExistThread::SetUseIndex(bool useIndex)
+{
+    RTK_Guard guard(&m_lock);
+    m_useIndex = useIndex;
+}
+
+void CCheckRemoteFileExistThread::StartCheck(QDate begin, QDate end, QString diskPath,
+                                             Varpen::CChannel channel)
+{
+    qDebug() << "==tvm== CheckRemoteFileExistThread::StartCheck start";
+    // Both at 00:00:00 local time; the day walk takes end's date too, so a month's last day is
+    // searched.
+    const QDateTime from = begin.startOfDay();
+    const QDateTime to = end.startOfDay();
+
+    RTK_Guard guard(&m_lock);
+    if (!m_search)
+        return;
+    qDebug() << "==tvm== CheckRemoteFileExistThread::StartCheck Set Check Param : "
+             << from.toString() + " --- " + to.toString();
+    m_task.begin = from.isValid() ? static_cast<time_t>(from.toSecsSinceEpoch()) : -1;
+    m_task.end = to.isValid() ? static_cast<time_t>(to.toSecsSinceEpoch()) : -1;
+    m_task.diskPath = diskPath;
+    m_task.channel = channel;
+    m_results.clear();
+    m_taskPending = true;
+}
+
+void CCheckRemoteFileExistThread::StartCheck(QDate begin, QDate end, QString diskPath,
+                                             QString channelName, int channelNumber, bool channelFlag)
+{
+    Varpen::CChannel channel(channelNumber, channelName);
+    channel.SetFlag(channelFlag);
+    StartCheck(begin, end, diskPath, channel);
+}
+
+void CCheckRemoteFileExistThread::GetExistFileDate(std::vector<QDate>& days)
+{
+    days.clear();
+    qDebug() << "==tvm== CheckRemoteFileExistThread::GetExistFileDate start";
+    {
+        RTK_Guard guard(&m_lock);
+        if (!m_taskPending && !m_taskRunning) {
+            for (time_t t : m_results) {
+                const QDate day = QDateTime::fromSecsSinceEpoch(t).date();
+                days.push_back(day);
+                qDebug() << "==tvm== CheckRemoteFileExistThread::GetExistFileDate ----------------   "
+                         << day.toString(QStringLiteral("yyyy-MM-dd"));
+            }
+        }
+    }
+    qDebug() << "==tvm== CheckRemoteFileExistThread::GetExistFileDate end";
+}
+
+QList<QDate> CCheckRemoteFileExistThread::GetExistFileDate()
+{
+    std::vector<QDate> days;
+    GetExistFileDate(days);
+    return QList<QDate>(days.begin(), days.end());
+}
+
+bool CCheckRemoteFileExistThread::RunOnce()
+{
+    RTK_Guard guard(&m_lock);
+    if (!m_taskPending) {
+        guard.Release();
+        return !WaitForStop(kIdle_ms);
+    }
+
+    // The whole task is copied: the owner may replace it while the search runs.
+    Task task = m_task;
+    task.useIndex = m_useIndex;
+    m_taskPending = false;
+    m_taskRunning = true;
+    qDebug() << "==tvm== CheckRemoteFileExistThread::Run Get Task Param : "
+             << static_cast<qint64>(task.begin) << " --- " << static_cast<qint64>(task.end);
+    guard.Release();
+
+    std::vector<time_t> days = ThreadGetFileExistDate(task);
+
+    RTK_Guard after(&m_lock);
+    m_taskRunning = false;
+    if (m_taskPending) {
+        // A newer task arrived meanwhile: this result is stale and stays silent.
+        qDebug() << "==tvm== CheckRemoteFileExistThread::Run Have New Task";
+        return true;
+    }
+    m_results.swap(days);
+    after.Release();
+    emit SignalCheckFinish();
+    return true;
+}
+
+std::vector<time_t> CCheckRemoteFileExistThread::ThreadGetFileExistDate(const Task& task)
+{
+    std::vector<time_t> result;
+    if (!m_search)
+        return result;
+    qDebug() << "==tvm== CheckRemoteFileExistThread::ThreadGetFileExistDate start"
+             << static_cast<qint64>(task.begin) << static_cast<qint64>(task.end);
+    std::set<time_t> days;
+    m_search->SearchDiskFilesByDay(days, task.channel.GetName().toLocal8Bit().toStdString(),
+                                   task.channel.GetNumber(), task.begin, task.end,
+                                   task.diskPath.toLocal8Bit().toStdString(), task.useIndex);
+    result.assign(days.begin(), days.end());
+    qDebug() << "==tvm== CheckRemoteFileExistThread::ThreadGetFileExistDate end";
+    return result;
+}

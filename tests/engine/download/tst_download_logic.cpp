@@ -1,0 +1,166 @@
+// The downloader's pure rules: which files hold a time, the expected size of a window, the
+// progress figure, the package size and the names and folders of output files.
+
+#include <QtTest>
+
+#include <cstdlib>
+#include <ctime>
+
+#include "engine/StreamDownloader.h"
+
+using namespace Varpen;
+
+namespace {
+
+SingleFilePtr File(const char* name, time_t start, time_t end, unsigned size = 1000, int channel = 0,
+                   const char* label = "")
+{
+    return std::make_shared<CSingleFile>(name, "", size, start, end, 1, label, channel);
+}
+
+QString Names(const SingleFileList& files)
+{
+    QStringList names;
+    for (const SingleFilePtr& f : files)
+        names << QString::fromStdString(f->GetName());
+    return names.join(',');
+}
+
+time_t Local(int y, int mo, int d, int h, int mi, int s)
+{
+    std::tm tm{};
+    tm.tm_year = y - 1900;
+    tm.tm_mon = mo - 1;
+    tm.tm_mday = d;
+    tm.tm_hour = h;
+    tm.tm_min = mi;
+    tm.tm_sec = s;
+    tm.tm_isdst = -1;
+    return std::mktime(&tm);
+}
+
+}  // namespace
+
+class TestDownloadLogic : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        setenv("TZ", "Europe/Berlin", 1);
+        tzset();
+    }
+
+    void findFilesAtTime_data()
+    {
+        QTest::addColumn<qint64>("t");
+        QTest::addColumn<QString>("expected");
+        // a [100,200) b [200,300), gap, c [400,500) and d [400,450) start together, e [600,700)
+        QTest::newRow("inside first") << qint64(150) << "a";
+        QTest::newRow("start of first") << qint64(100) << "a";
+        QTest::newRow("end belongs to the next") << qint64(200) << "b";
+        QTest::newRow("gap takes the next start and its twins") << qint64(350) << "c,d";
+        QTest::newRow("inside twins") << qint64(420) << "c,d";
+        QTest::newRow("only the longer twin") << qint64(460) << "c";
+        QTest::newRow("before everything") << qint64(10) << "a";
+        QTest::newRow("after everything") << qint64(800) << "";
+    }
+    void findFilesAtTime()
+    {
+        QFETCH(qint64, t);
+        QFETCH(QString, expected);
+        const SingleFileList files{File("a", 100, 200), File("b", 200, 300), File("c", 400, 500),
+                                   File("d", 400, 450), File("e", 600, 700)};
+        QCOMPARE(Names(FindFilesAtTime(files, t)), expected);
+    }
+
+    void estimateSizeInWindow_data()
+    {
+        QTest::addColumn<qint64>("begin");
+        QTest::addColumn<qint64>("end");
+        QTest::addColumn<qint64>("expected");
+        // a [100,199] 1000 bytes, b [200,299] 1000 bytes, c [300,399] 3000 bytes
+        QTest::newRow("two whole files") << qint64(100) << qint64(299) << qint64(2000);
+        QTest::newRow("half of the first") << qint64(150) << qint64(299) << qint64(1500);
+        QTest::newRow("inside one file") << qint64(210) << qint64(219) << qint64(100);
+        QTest::newRow("two whole and half a third") << qint64(100) << qint64(349) << qint64(3500);
+        QTest::newRow("window ending where a file starts") << qint64(200) << qint64(300) << qint64(1000);
+        QTest::newRow("before every file") << qint64(0) << qint64(50) << qint64(0);
+        QTest::newRow("after every file") << qint64(500) << qint64(600) << qint64(0);
+    }
+    void estimateSizeInWindow()
+    {
+        QFETCH(qint64, begin);
+        QFETCH(qint64, end);
+        QFETCH(qint64, expected);
+        const SingleFileList files{File("a", 100, 199), File("b", 200, 299), File("c", 300, 399, 3000)};
+        QCOMPARE(EstimateSizeInWindow(files, begin, end), expected);
+    }
+
+    void estimateSkipsRecordsThatEndBeforeTheyStart()
+    {
+        // A corrupt record (end before start) would divide by zero or a negative span.
+        const SingleFileList files{File("bad", 300, 100, 5000), File("b", 200, 299),
+                                   File("bad2", 250, 249, 7000)};
+        QCOMPARE(EstimateSizeInWindow(files, 0, 1000), qint64(1000));
+    }
+
+    void progress_data()
+    {
+        QTest::addColumn<qint64>("written");
+        QTest::addColumn<qint64>("total");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("nothing expected") << qint64(0) << qint64(0) << 0;
+        QTest::newRow("written but nothing expected") << qint64(10) << qint64(0) << 0;
+        QTest::newRow("done") << qint64(5000) << qint64(5000) << 100;
+        QTest::newRow("half") << qint64(500) << qint64(1000) << 50;
+        QTest::newRow("rounds up") << qint64(5) << qint64(1000) << 1;
+        QTest::newRow("almost done is not done") << qint64(999) << qint64(1000) << 99;
+        QTest::newRow("more than expected is not done") << qint64(1500) << qint64(1000) << 99;
+    }
+    void progress()
+    {
+        QFETCH(qint64, written);
+        QFETCH(qint64, total);
+        QFETCH(int, expected);
+        QCOMPARE(DownloadProgressPercent(written, total), expected);
+    }
+
+    void packageSize()
+    {
+        QCOMPARE(DownloadPackageSizeBytes("0"), 33554432ull);
+        QCOMPARE(DownloadPackageSizeBytes("1"), 134217728ull);
+        QCOMPARE(DownloadPackageSizeBytes("2"), 33554432ull);
+        QCOMPARE(DownloadPackageSizeBytes(""), 33554432ull);
+    }
+
+    void outputNames_data()
+    {
+        QTest::addColumn<QString>("savePath");
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<int>("channel");
+        QTest::addColumn<QString>("expectedPath");
+        QTest::newRow("disk file, folder with separator")
+            << "/data/dl/" << "" << 2 << "/data/dl/20240131/Download/channel3_20240131235958T.mp4";
+        QTest::newRow("folder typed without separator")
+            << "/data/dl" << "" << 0 << "/data/dl/20240131/Download/channel1_20240131235958T.mp4";
+        QTest::newRow("local folder file takes its label")
+            << "/data/dl/" << "cam_5" << 4 << "/data/dl/20240131/Download/cam_5_20240131235958T.mp4";
+    }
+    void outputNames()
+    {
+        QFETCH(QString, savePath);
+        QFETCH(QString, label);
+        QFETCH(int, channel);
+        QFETCH(QString, expectedPath);
+        // The date folder and the stamp are those of the recording's start, not of today.
+        const time_t start = Local(2024, 1, 31, 23, 59, 58);
+        const CSingleFile piece("f", "", 10, start, start + 10, 1, label.toStdString(), channel);
+        const std::string path =
+            DownloadFolder(savePath.toStdString(), start) + DownloadFileName(piece, "T");
+        QCOMPARE(QString::fromStdString(path), expectedPath);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDownloadLogic)
+#include "tst_download_logic.moc"

@@ -1,0 +1,468 @@
+// The stream downloader on real recordings: the events it sends, the bytes it writes, and how it
+// ends on a full disk, a failed write, a stop and a silent source.
+
+#include <QtTest>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
+#include "platform/rtk/rtk.h"
+#include "tests/engine/download/DownloadFixture.h"
+
+using namespace Varpen;
+using namespace DownloadFixture;
+
+namespace {
+
+constexpr int kJobTimeout_ms = 60000;
+constexpr int kHeader = 40;
+
+// Holds the downloader's passes in the free-space query while closed.
+std::atomic<bool> g_gateClosed{false};
+bool GatedFreeSpace(const char* path, uint64_t* free_bytes, uint64_t* total_bytes)
+{
+    while (g_gateClosed.load())
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    return FakeFreeSpace(path, free_bytes, total_bytes);
+}
+
+// Output names that sort in creation order.
+std::atomic<int64_t> g_nameTick{1000000};
+int64_t CountingClock()
+{
+    return g_nameTick.fetch_add(1);
+}
+int64_t FixedClock()
+{
+    return 4242;
+}
+
+class ProbedDownloader : public CStreamDownloader {
+public:
+    using CBaseThread::IsStopRequested;
+};
+
+// The body of an output or recording file: everything after its stream header.
+QByteArray Body(const QByteArray& file)
+{
+    return file.mid(kHeader);
+}
+
+}  // namespace
+
+class TestStreamDownloader : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_scratch;
+    SampleSet m_tiny;
+    SingleFileList m_files;  // the three recordings of the tiny set, in time order
+    time_t m_s0 = 0;         // start of the first one
+    QString m_out;
+    int m_testNo = 0;
+
+    bool StartJob(CStreamDownloader& d, const QString& mode, const SingleFileList& files, time_t begin = -1,
+                  time_t end = -1)
+    {
+        d.SetUseIndex(true);
+        if (!d.SetTask(std::make_unique<CStreamDownloaderParam>(m_tiny.FirstChannel())))
+            return false;
+        if (mode == "file")
+            return d.StartByFile(files, {}, {});
+        return d.StartByTime(files, begin, end);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        setenv("TZ", "Europe/Berlin", 1);
+        tzset();
+        QVERIFY(m_scratch.isValid());
+        QVERIFY2(m_tiny.Load("tiny"), "the tiny sample set is missing");
+        m_files = m_tiny.Search(m_tiny.FirstChannel());
+        QCOMPARE(int(m_files.size()), 3);
+        m_s0 = m_files[0]->GetStartTime();
+        // The recordings are laid out as the windows below expect: 4 s each, 2 s apart.
+        QCOMPARE(m_files[1]->GetStartTime(), m_s0 + 6);
+        QCOMPARE(m_files[2]->GetEndTime(), m_s0 + 16);
+    }
+
+    void init()
+    {
+        m_out = m_scratch.filePath(QStringLiteral("dl%1").arg(++m_testNo));
+        QVERIFY(QDir().mkpath(m_out));
+        QVERIFY(UseDownloadFolder(m_out + "/", m_scratch.path()));
+        FreeBytes() = 100ull << 30;
+        g_gateClosed = false;
+        Sys_SetFreeSpaceFunction(&GatedFreeSpace);
+        RTK_Test_FailWritesAfter(-1);
+    }
+
+    void cleanup()
+    {
+        RTK_Test_FailWritesAfter(-1);
+        g_gateClosed = false;
+        Sys_SetFreeSpaceFunction(nullptr);
+    }
+
+    void signalSequences_data()
+    {
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<QList<int>>("fileIndexes");
+        QTest::addColumn<int>("begin");  // seconds after the first recording's start
+        QTest::addColumn<int>("end");
+        QTest::addColumn<QString>("expected");
+
+        const QList<int> all{0, 1, 2};
+        QTest::newRow("by file, three files")
+            << "file" << all << 0 << 0 << "4,-1,3 0,-1,3 5,0,3 4,0,3 5,1,3 4,1,3 5,2,3 2,2,0";
+        QTest::newRow("by file, one file") << "file" << QList<int>{1} << 0 << 0 << "4,-1,1 0,-1,1 5,0,1 2,0,0";
+        QTest::newRow("by time inside one file") << "time" << all << 1 << 3 << "0,-1,3 5,0,3 2,0,0";
+        QTest::newRow("by time across two files") << "time" << all << 2 << 8 << "0,-1,3 5,0,3 5,1,3 2,1,0";
+        QTest::newRow("by time from a gap") << "time" << all << 5 << 14 << "0,-1,3 5,1,3 5,2,3 2,2,0";
+        QTest::newRow("by time over everything")
+            << "time" << all << 0 << 16 << "0,-1,3 5,0,3 5,1,3 5,2,3 2,2,0";
+    }
+    void signalSequences()
+    {
+        QFETCH(QString, mode);
+        QFETCH(QList<int>, fileIndexes);
+        QFETCH(int, begin);
+        QFETCH(int, end);
+        QFETCH(QString, expected);
+
+        SingleFileList files;
+        for (int i : fileIndexes)
+            files.push_back(m_files[i]);
+        CStreamDownloader d;
+        Recorder rec(d);
+        QVERIFY(StartJob(d, mode, files, m_s0 + begin, m_s0 + end));
+        QTRY_VERIFY_WITH_TIMEOUT(rec.Ended(), kJobTimeout_ms);
+        QCOMPARE(rec.Sequence(), expected);
+        QVERIFY(!d.IsBusy());
+        QCOMPARE(d.GetProgress(), 100);
+
+        // Every file that was announced is there, and nothing else was written.
+        QStringList announced = rec.Paths();
+        announced.removeDuplicates();
+        announced.sort();
+        QCOMPARE(announced, OutputFiles(m_out));
+    }
+
+    void byFileIsByteExact_data()
+    {
+        QTest::addColumn<qulonglong>("package");
+        QTest::newRow("one output per file") << qulonglong(0);
+        QTest::newRow("rolled over at 24 KiB") << qulonglong(24 * 1024);
+    }
+    void byFileIsByteExact()
+    {
+        QFETCH(qulonglong, package);
+        CStreamDownloader d;
+        Recorder rec(d);
+        d.SetPackageSizeOverride(package);
+        d.SetNameClock(&CountingClock);
+        QVERIFY(StartJob(d, "file", m_files));
+        QTRY_VERIFY_WITH_TIMEOUT(rec.Ended(), kJobTimeout_ms);
+        QCOMPARE(rec.Events().back().code, 2);
+
+        QByteArray expected;
+        QByteArray header;
+        qint64 largest = 0;
+        for (const SingleFilePtr& f : m_files) {
+            const QByteArray source = ReadAll(QString::fromStdString(f->GetName()));
+            QVERIFY(!source.isEmpty());
+            expected += Body(source);
+            largest = std::max<qint64>(largest, source.size());
+        }
+        const QStringList outputs = OutputFiles(m_out);
+        QByteArray written;
+        for (const QString& path : outputs) {
+            const QByteArray out = ReadAll(path);
+            // Every output plays by itself: it starts with the stream header of its recording.
+            QVERIFY2(out.size() > kHeader, qPrintable(path));
+            QCOMPARE(out.left(4), QByteArray("VPSH"));
+            if (package != 0)
+                QVERIFY2(quint64(out.size()) <= package, qPrintable(path));
+            written += Body(out);
+        }
+        if (package == 0) {
+            QCOMPARE(outputs.size(), 3);
+        } else {
+            QVERIFY(largest > qint64(2 * package));  // the roll-over really happened
+            QVERIFY(outputs.size() > 3);
+        }
+        // No block lost or repeated at a roll-over or a file switch.
+        QCOMPARE(written.size(), expected.size());
+        QVERIFY(written == expected);
+    }
+
+    void byTimeStartsAtKeyframeAndCoversWindow_data()
+    {
+        QTest::addColumn<int>("begin");
+        QTest::addColumn<int>("end");
+        QTest::newRow("begin on a keyframe") << 1 << 2;
+        QTest::newRow("to the file's end") << 2 << 4;
+        QTest::newRow("from the file's start") << 0 << 1;
+    }
+    void byTimeStartsAtKeyframeAndCoversWindow()
+    {
+        QFETCH(int, begin);
+        QFETCH(int, end);
+        const QJsonObject first = m_tiny.Files(m_tiny.FirstChannel()).first();
+        const QByteArray source = ReadAll(m_tiny.PathOf(first));
+        const time_t b = m_s0 + begin;
+        const time_t e = m_s0 + end;
+        qint64 keyAtOrBefore = -1;
+        qint64 keyAfterEnd = source.size();
+        const QJsonArray keyframes = first.value("keyframes").toArray();
+        for (const QJsonValue& v : keyframes) {
+            const qint64 t = qint64(v.toObject().value("time").toDouble());
+            const qint64 pos = qint64(v.toObject().value("pos").toDouble());
+            if (t <= b)
+                keyAtOrBefore = std::max(keyAtOrBefore, pos);
+            if (t > e)
+                keyAfterEnd = std::min(keyAfterEnd, pos);
+        }
+        QVERIFY(keyAtOrBefore >= kHeader);
+
+        CStreamDownloader d;
+        Recorder rec(d);
+        QVERIFY(StartJob(d, "time", m_files, b, e));
+        QTRY_VERIFY_WITH_TIMEOUT(rec.Ended(), kJobTimeout_ms);
+        QCOMPARE(rec.Sequence(), QString("0,-1,3 5,0,3 2,0,0"));
+
+        const QStringList outputs = OutputFiles(m_out);
+        QCOMPARE(outputs.size(), 1);
+        // Named after the piece's own start: the window's begin.
+        QVERIFY2(outputs[0].contains(QString::fromStdString(TimeToFileStamp(b))), qPrintable(outputs[0]));
+        const QByteArray out = ReadAll(outputs[0]);
+        QCOMPARE(out.left(kHeader), source.left(kHeader));
+        const QByteArray body = Body(out);
+        // The bytes from the keyframe at or before the begin, reaching past the window's end.
+        QVERIFY(body == source.mid(keyAtOrBefore, body.size()));
+        QVERIFY2(keyAtOrBefore + body.size() >= keyAfterEnd,
+                 qPrintable(QStringLiteral("ends at %1, window needs %2").arg(keyAtOrBefore + body.size()).arg(keyAfterEnd)));
+    }
+
+    void byTimeFromGapKeepsTheLaterFilesStart()
+    {
+        CStreamDownloader d;
+        Recorder rec(d);
+        QVERIFY(StartJob(d, "time", m_files, m_s0 + 5, m_s0 + 8));
+        QTRY_VERIFY_WITH_TIMEOUT(rec.Ended(), kJobTimeout_ms);
+        const QStringList outputs = OutputFiles(m_out);
+        QCOMPARE(outputs.size(), 1);
+        QVERIFY2(outputs[0].contains(QString::fromStdString(TimeToFileStamp(m_s0 + 6))), qPrintable(outputs[0]));
+        const QByteArray source = ReadAll(QString::fromStdString(m_files[1]->GetName()));
+        QVERIFY(Body(ReadAll(outputs[0])) == Body(source).left(Body(ReadAll(outputs[0])).size()));
+    }
+
+    void lowFreeSpaceEndsWithCode6()
+    {
+        FreeBytes() = (2ull << 30) - 1;  // one byte short of 2 GB
+        CStreamDownloader d;
+        Recorder rec(d);
+        QVERIFY(StartJob(d, "file", m_files));
+        QTRY_VERIFY_WITH_TIMEOUT(rec.Ended(), kJobTimeout_ms);
+        QCOMPARE(rec.Sequence(), QString("4,-1,3 0,-1,3 6,0,3"));
+        QVERIFY(!d.IsBusy());
+        QTRY_VERIFY(!d.IsRunning());
+        // What was written so far stays.
+        QCOMPARE(OutputFiles(m_out).size(), 1);
+    }
+
+    void writeFailureEndsWithCode3_data()
+    {
+        QTest::addColumn<qlonglong>("failAfter");
+        QTest::addColumn<bool>("keepsPackages");
+        QTest::newRow("in the stream header") << qlonglong(10) << false;
+        QTest::newRow("in the first package") << qlonglong(10 * 1024) << false;
+        QTest::newRow("after some packages") << qlonglong(60 * 1024) << true;
+    }
+    void writeFailureEndsWithCode3()
+    {
+        QFETCH(qlonglong, failAfter);
+        QFETCH(bool, keepsPackages);
+        CStreamDownloader d;
+        Recorder rec(d);
+        d.SetPackageSizeOverride(24 * 1024);
+        d.SetNameClock(&CountingClock);
+        RTK_Test_FailWritesAfter(failAfter);
+        QVERIFY(StartJob(d, "file", m_files));
+        // Ends by itself with code 3: the stream is not left hanging on a dead output.
+        QTRY_VERIFY_WITH_TIMEOUT(rec.Ended(), kJobTimeout_ms);
+        RTK_Test_FailWritesAfter(-1);
+        QCOMPARE(rec.Sequence(), QString("4,-1,3 0,-1,3 3,0,3"));
+        QVERIFY(!d.IsBusy());
+        QVERIFY(d.GetProgress() < 100);
+        QTRY_VERIFY(!d.IsRunning());
+
+        // The packages closed before the failure stay whole and readable; the one cut short
+        // (which holds the bytes up to the failure) is removed.
+        const QStringList outputs = OutputFiles(m_out);
+        QCOMPARE(!outputs.isEmpty(), keepsPackages);
+        const QByteArray source = ReadAll(QString::fromStdString(m_files[0]->GetName()));
+        QByteArray written;
+        qint64 kept = 0;
+        for (const QString& path : outputs) {
+            const QByteArray out = ReadAll(path);
+            QCOMPARE(out.left(kHeader), source.left(kHeader));
+            written += Body(out);
+            kept += out.size();
+        }
+        QVERIFY(kept < failAfter);
+        QVERIFY(written == Body(source).left(written.size()));
+
+        // The downloader takes the next job normally.
+        rec.Clear();
+        QVERIFY(d.StartByFile(SingleFileList{m_files[2]}, {}, {}));
+        QTRY_VERIFY_WITH_TIMEOUT(rec.Ended(), kJobTimeout_ms);
+        QCOMPARE(rec.Sequence(), QString("4,-1,1 0,-1,1 5,0,1 2,0,0"));
+    }
+
+    void existingFileIsNeverOverwritten()
+    {
+        CStreamDownloader d;
+        Recorder rec(d);
+        d.SetNameClock(&FixedClock);
+        const std::string folder = DownloadFolder((m_out + "/").toStdString(), m_s0);
+        const QString taken =
+            QString::fromStdString(folder + DownloadFileName(*m_files[0], "4242"));
+        QVERIFY(QDir().mkpath(QString::fromStdString(folder)));
+        {
+            QFile f(taken);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("precious");
+        }
+        QVERIFY(StartJob(d, "file", SingleFileList{m_files[0]}));
+        QTRY_VERIFY_WITH_TIMEOUT(rec.Ended(), kJobTimeout_ms);
+        QCOMPARE(rec.Events().back().code, 2);
+        QCOMPARE(ReadAll(taken), QByteArray("precious"));
+        QString other = taken;
+        other.replace(".mp4", "-1.mp4");
+        QCOMPARE(rec.Paths().first(), other);
+        QVERIFY(Body(ReadAll(other)) == Body(ReadAll(QString::fromStdString(m_files[0]->GetName()))));
+    }
+
+    void silentSourceTimesOut()
+    {
+        // A recording whose stream never delivers a header: the start gives up after the
+        // first-data wait, sends nothing and leaves no output behind.
+        const time_t t = m_s0;
+        const std::string missing = (m_out + "/gone/").toStdString() + TimeToFileStamp(t) + "_" +
+                                    TimeToFileStamp(t + 4) + "_1.mp4";
+        const SingleFileList files{
+            std::make_shared<CSingleFile>(missing, "", 1000u, t, t + 4, 1u, "NVR_1_1", m_tiny.FirstChannel())};
+        CStreamDownloader d;
+        Recorder rec(d);
+        d.SetFirstDataTimeout(300);
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(!StartJob(d, "file", files));
+        QVERIFY(clock.elapsed() < CStreamDownloader::kFirstDataTimeout_ms);
+        QCOMPARE(rec.Sequence(), QString());
+        QVERIFY(!d.IsBusy());
+        QVERIFY(!d.IsRunning());
+        QCOMPARE(OutputFiles(m_out), QStringList());
+    }
+
+    void refusedStarts_data()
+    {
+        QTest::addColumn<QString>("what");
+        QTest::newRow("no task") << "no task";
+        QTest::newRow("no files") << "no files";
+        QTest::newRow("index lists of different length") << "lists";
+        QTest::newRow("negative begin") << "negative begin";
+        QTest::newRow("end before begin") << "end before begin";
+        QTest::newRow("window in a gap") << "gap";
+        QTest::newRow("window after every file") << "after";
+        QTest::newRow("no download folder") << "no folder";
+    }
+    void refusedStarts()
+    {
+        QFETCH(QString, what);
+        CStreamDownloader d;
+        Recorder rec(d);
+        d.SetUseIndex(true);
+        if (what != "no task")
+            QVERIFY(d.SetTask(std::make_unique<CStreamDownloaderParam>(m_tiny.FirstChannel())));
+        if (what == "no folder")
+            QVERIFY(CSettingsManager::Instance()->SaveSettings(
+                {{CSettingsManager::GetKeyName(CSettingsManager::DownloadPackageSize), "0"}},
+                m_scratch.filePath("Settings.xml")));
+
+        bool started = true;
+        if (what == "no task" || what == "no folder")
+            started = d.StartByFile(m_files, {}, {});
+        else if (what == "no files")
+            started = d.StartByFile({}, {}, {});
+        else if (what == "lists")
+            started = d.StartByFile(m_files, {0, 1, 2}, {0, 1});
+        else if (what == "negative begin")
+            started = d.StartByTime(m_files, -5, m_s0 + 3);
+        else if (what == "end before begin")
+            started = d.StartByTime(m_files, m_s0 + 3, m_s0 + 2);
+        else if (what == "gap")
+            started = d.StartByTime(m_files, m_s0 + 4, m_s0 + 5);
+        else if (what == "after")
+            started = d.StartByTime(m_files, m_s0 + 100, m_s0 + 200);
+        QVERIFY(!started);
+        QCOMPARE(rec.Sequence(), QString());
+        QVERIFY(!d.IsBusy());
+        QCOMPARE(OutputFiles(m_out), QStringList());
+    }
+
+    void stopDuringJob_data()
+    {
+        QTest::addColumn<bool>("failed");
+        QTest::addColumn<int>("code");
+        QTest::newRow("stopped by its owner") << false << 1;
+        QTest::newRow("stopped as a failure") << true << 3;
+    }
+    void stopDuringJob()
+    {
+        QFETCH(bool, failed);
+        QFETCH(int, code);
+        ProbedDownloader d;
+        Recorder rec(d);
+        g_gateClosed = true;  // the job cannot finish before the stop
+        QVERIFY(StartJob(d, "file", m_files));
+        QVERIFY(d.IsBusy());
+        std::thread stopper([&] { d.Stop(failed); });
+        QTRY_VERIFY(d.IsStopRequested());
+        g_gateClosed = false;
+        stopper.join();
+
+        const std::vector<Event> events = rec.Events();
+        QVERIFY(events.size() >= 3);
+        int closed = 0;
+        for (const Event& e : events)
+            closed += e.code == 5;
+        QCOMPARE(events.back().code, code);
+        QCOMPARE(events.back().index, closed);  // the file that was being written
+        QCOMPARE(events.back().count, 0);
+        for (const Event& e : events)
+            QVERIFY(e.code != 2);
+        QVERIFY(!d.IsBusy());
+        QVERIFY(!d.IsRunning());
+    }
+
+    void setTaskRefusedWhileBusy()
+    {
+        ProbedDownloader d;
+        Recorder rec(d);
+        g_gateClosed = true;
+        QVERIFY(StartJob(d, "file", m_files));
+        auto param = std::make_unique<CStreamDownloaderParam>(3);
+        CStreamDownloaderParam* raw = param.get();
+        QVERIFY(!d.SetTask(raw));  // refused: the caller keeps it
+        g_gateClosed = false;
+        QTRY_VERIFY_WITH_TIMEOUT(rec.Ended(), kJobTimeout_ms);
+        QVERIFY(d.SetTask(param.release()));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestStreamDownloader)
+#include "tst_stream_downloader.moc"
