@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 
+#include <cstdio>
 #include <cstring>
 #include <iterator>
 
@@ -17,6 +18,14 @@ const Inspect::Command kCommands[] = {
     {"stream", "stream SOURCE GROUP NUMBER TIME > out.bin", RunStreamCommand},
 };
 
+// The engine's debug trace stays out of the one-line error contract unless it is asked for.
+void QuietMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
+  if (type == QtDebugMsg || type == QtInfoMsg) {
+    return;
+  }
+  std::fprintf(stderr, "%s\n", message.toUtf8().constData());
+}
+
 int Usage() {
   QString text = QStringLiteral("usage: varpen-inspect COMMAND ... (");
   for (std::size_t i = 0; i < std::size(kCommands); ++i) {
@@ -28,6 +37,9 @@ int Usage() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("VARPEN_INSPECT_DEBUG")) {
+    qInstallMessageHandler(QuietMessages);
+  }
   QCoreApplication app(argc, argv);
   QStringList args = app.arguments();
   args.removeFirst();
