@@ -79,6 +79,37 @@ private slots:
         checker.StopCheck();
     }
 
+    void marksDaysOnRecorderDisks_data()
+    {
+        QTest::addColumn<QString>("image");
+        QTest::addColumn<QDate>("first");
+        QTest::addColumn<QDate>("last");
+        QTest::addColumn<QList<QDate>>("expected");
+        // The disks hold 2024-01-30 and 2024-01-31.
+        QTest::newRow("plain, January") << "disk-plain.img" << QDate(2024, 1, 1) << QDate(2024, 1, 31)
+                                        << Dates({"2024-01-30", "2024-01-31"});
+        QTest::newRow("under _NVR_DIR_, January") << "disk-nvr.img" << QDate(2024, 1, 1) << QDate(2024, 1, 31)
+                                                  << Dates({"2024-01-30", "2024-01-31"});
+        QTest::newRow("under _DVR_DIR_, February") << "disk-dvr.img" << QDate(2024, 2, 1) << QDate(2024, 2, 29)
+                                                   << QList<QDate>();
+        QTest::newRow("not a recorder disk") << "disk-broken-bad-magic.img" << QDate(2024, 1, 1)
+                                             << QDate(2024, 1, 31) << QList<QDate>();
+    }
+    void marksDaysOnRecorderDisks()
+    {
+        QFETCH(QString, image);
+        QFETCH(QDate, first);
+        QFETCH(QDate, last);
+        QFETCH(QList<QDate>, expected);
+        CCheckRemoteFileExistThread checker;
+        int finishes = 0;
+        Watch(checker, &finishes);
+        QVERIFY(checker.StartThread());
+        checker.StartCheck(first, last, DownloadFixture::BuildDir() + "/samples/test/" + image, "", 0, false);
+        QTRY_COMPARE_WITH_TIMEOUT(finishes, 1, 30000);
+        QCOMPARE(checker.GetExistFileDate(), expected);
+    }
+
     void twoQuickTasksGiveOneFinishForTheLatest()
     {
         CCheckRemoteFileExistThread checker;

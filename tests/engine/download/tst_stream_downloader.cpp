@@ -150,6 +150,76 @@ private slots:
         QCOMPARE(announced, OutputFiles(m_out));
     }
 
+    void diskSource_data()
+    {
+        QTest::addColumn<QString>("image");
+        QTest::addColumn<QString>("mode");
+        QTest::newRow("plain disk, by file") << "disk-plain.img" << "file";
+        QTest::newRow("disk under _NVR_DIR_, by file") << "disk-nvr.img" << "file";
+        QTest::newRow("disk under _DVR_DIR_, by time") << "disk-dvr.img" << "time";
+    }
+    void diskSource()
+    {
+        // A recorder disk: two days of channel 1, two 4-s recordings a day.
+        QFETCH(QString, image);
+        QFETCH(QString, mode);
+        const std::string path = (BuildDir() + "/samples/test/" + image).toStdString();
+        const time_t from = QDateTime(QDate(2024, 1, 30), QTime(0, 0)).toSecsSinceEpoch();
+        const time_t to = QDateTime(QDate(2024, 1, 31), QTime(23, 59, 59)).toSecsSinceEpoch();
+        SingleFileList files;
+        QVERIFY(CFileSearch().SearchChannelFiles(files, path, 0, "", from, to, 0, false));
+        QCOMPARE(int(files.size()), 4);
+
+        CStreamDownloader d;
+        Recorder rec(d);
+        d.SetPackageSizeOverride(24 * 1024);  // several packages per recording
+        QVERIFY(d.SetTask(std::make_unique<CStreamDownloaderParam>(0)));
+        int64_t expected = 0;
+        if (mode == "file") {
+            QVERIFY(d.StartByFile(files, {}, {}));
+            for (const SingleFilePtr& f : files)
+                expected += f->GetSize() - kHeader;
+        } else {
+            // From inside the first recording to the end of the second.
+            QVERIFY(d.StartByTime(files, files[0]->GetStartTime() + 1, files[1]->GetEndTime()));
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(rec.Ended(), kJobTimeout_ms);
+        const QString sequence = rec.Sequence();
+        if (mode == "file")
+            QCOMPARE(sequence, QString("4,-1,4 0,-1,4 5,0,4 4,0,4 5,1,4 4,1,4 5,2,4 4,2,4 5,3,4 2,3,0"));
+        else
+            QCOMPARE(sequence, QString("0,-1,4 5,0,4 5,1,4 2,1,0"));
+
+        int64_t written = 0;
+        const QStringList outputs = OutputFiles(m_out);
+        QVERIFY(outputs.size() > 4);
+        for (const QString& p : outputs) {
+            const QByteArray out = ReadAll(p);
+            QCOMPARE(out.left(4), QByteArray("VPSH"));
+            written += out.size() - kHeader;
+        }
+        if (mode == "file")
+            QCOMPARE(written, expected);  // every byte of every recording, none twice
+    }
+
+    void failedStreamEndsWithCode3()
+    {
+        // The image ends inside the data of its last recording: that stream fails.
+        const std::string path = (BuildDir() + "/samples/test/disk-broken-truncated.img").toStdString();
+        const time_t from = QDateTime(QDate(2024, 1, 30), QTime(0, 0)).toSecsSinceEpoch();
+        const time_t to = QDateTime(QDate(2024, 1, 31), QTime(23, 59, 59)).toSecsSinceEpoch();
+        SingleFileList files;
+        QVERIFY(CFileSearch().SearchChannelFiles(files, path, 1, "", from, to, 0, false));
+        QVERIFY(!files.empty());
+        CStreamDownloader d;
+        Recorder rec(d);
+        QVERIFY(d.SetTask(std::make_unique<CStreamDownloaderParam>(1)));
+        QVERIFY(d.StartByFile(SingleFileList{files.back()}, {}, {}));
+        QTRY_VERIFY_WITH_TIMEOUT(rec.Ended(), kJobTimeout_ms);
+        QCOMPARE(rec.Sequence(), QString("4,-1,1 0,-1,1 3,0,1"));
+        QVERIFY(!d.IsBusy());
+    }
+
     void byFileIsByteExact_data()
     {
         QTest::addColumn<qulonglong>("package");
