@@ -22,6 +22,7 @@ struct FolderOptions {
   std::vector<unsigned> record_types{1};
   QString source_name = QStringLiteral("NVR");
   int source_number = 1;
+  int jobs = 1;  // segments encoded at once; the bytes do not depend on it
   SampleGen::SegmentParams video;  // picture, rate, keyframes, B-frames, audio, container
 };
 

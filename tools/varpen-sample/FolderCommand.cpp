@@ -7,18 +7,13 @@
 #include <QMap>
 #include <QTextStream>
 #include <algorithm>
+#include <atomic>
+#include <thread>
 
 #include "tools/varpen-sample/Commands.h"
 #include "tools/varpen-sample/LocalFolder.h"
 
 namespace {
-
-struct Segment {
-  int channel;
-  std::int64_t start;
-  std::int64_t end;
-  unsigned type;
-};
 
 QString timeText(std::int64_t t) {
   return QDateTime::fromSecsSinceEpoch(t).toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
@@ -29,13 +24,67 @@ QString timeText(std::int64_t t) {
 bool WriteFolder(const QString& out, const FolderOptions& o, QString* error) {
   if (o.channels < 1 || o.channels > 255 || o.days < 1 || o.segments_per_day < 1 || o.segment_length_s < 1 ||
       o.gap_s < 0 || o.record_types.empty() || !o.start_date.isValid() || o.first_channel < 0 ||
-      o.first_channel + o.channels > 256) {
+      o.first_channel + o.channels > 256 || o.jobs < 1) {
     *error = QStringLiteral("bad folder options");
     return false;
   }
   const QString root = out + QStringLiteral("/RecordFile");
   QDir(root).removeRecursively();
-  QByteArray index01 = LocalFolder::indexHeader(std::uint32_t(o.days));
+
+  // Every segment first, in index order; then the encoding, on `jobs` threads.
+  struct Task {
+    QDate date;
+    LocalFolder::ChannelRecord rec;
+    std::int64_t start, end;
+    unsigned type;
+    QString name, dir;
+    SampleGen::SegmentResult result;
+    QString error;
+    bool ok = false;
+  };
+  std::vector<Task> tasks;
+  for (int d = 0; d < o.days; ++d) {
+    const QDate date = o.start_date.addDays(d);
+    for (int c = 0; c < o.channels; ++c) {
+      LocalFolder::ChannelRecord rec{o.source_name.toUtf8(), o.source_number, o.first_channel + c};
+      for (int k = 0; k < o.segments_per_day; ++k) {
+        Task t;
+        t.date = date;
+        t.rec = rec;
+        t.start = QDateTime(date, o.first_time).toSecsSinceEpoch() + std::int64_t(k) * (o.segment_length_s + o.gap_s);
+        t.end = t.start + o.segment_length_s;
+        t.type = o.record_types[std::size_t(d * o.segments_per_day + k + c) % o.record_types.size()];
+        t.name = LocalFolder::segmentFileName(t.start, t.end, t.type);
+        t.dir = QStringLiteral("RecordFile/%1/%2").arg(LocalFolder::dateFolderName(date), LocalFolder::channelFolderName(rec));
+        tasks.push_back(std::move(t));
+      }
+    }
+  }
+  std::atomic<std::size_t> next{0};
+  auto work = [&] {
+    for (std::size_t i; (i = next++) < tasks.size();) {
+      Task& t = tasks[i];
+      SampleGen::SegmentParams params = o.video;
+      params.channel = t.rec.channel;
+      params.start_time = t.start;
+      params.duration_s = o.segment_length_s;
+      QDir().mkpath(out + QLatin1Char('/') + t.dir);
+      t.ok = SampleGen::WriteSegment(out + QLatin1Char('/') + t.dir + QLatin1Char('/') + t.name, params, &t.result, &t.error);
+    }
+  };
+  {
+    std::vector<std::thread> threads;
+    for (int j = 1; j < std::min<int>(o.jobs, int(tasks.size())); ++j) threads.emplace_back(work);
+    work();
+    for (std::thread& th : threads) th.join();
+  }
+  for (const Task& t : tasks) {
+    if (!t.ok) {
+      *error = t.error;
+      return false;
+    }
+  }
+
   QJsonArray files, channels, dates;
   for (int c = 0; c < o.channels; ++c) {
     LocalFolder::ChannelRecord rec{o.source_name.toUtf8(), o.source_number, o.first_channel + c};
@@ -43,62 +92,51 @@ bool WriteFolder(const QString& out, const FolderOptions& o, QString* error) {
                                 {"key", LocalFolder::channelFolderName(rec)},
                                 {"group", QStringLiteral("%1_%2").arg(o.source_name).arg(o.source_number)}});
   }
-  for (int d = 0; d < o.days; ++d) {
-    const QDate date = o.start_date.addDays(d);
-    index01 += LocalFolder::dateRecord(date);
-    dates.append(LocalFolder::dateFolderName(date));
-    const QString dateDir = root + QLatin1Char('/') + LocalFolder::dateFolderName(date);
-    QByteArray index02 = LocalFolder::indexHeader(std::uint32_t(o.channels));
-    for (int c = 0; c < o.channels; ++c) {
-      LocalFolder::ChannelRecord rec{o.source_name.toUtf8(), o.source_number, o.first_channel + c};
-      index02 += LocalFolder::channelRecord(rec);
-      const QString chDir = dateDir + QLatin1Char('/') + LocalFolder::channelFolderName(rec);
-      QByteArray index03 = LocalFolder::indexHeader(std::uint32_t(o.segments_per_day));
-      for (int k = 0; k < o.segments_per_day; ++k) {
-        const std::int64_t start = QDateTime(date, o.first_time).toSecsSinceEpoch() +
-                                   std::int64_t(k) * (o.segment_length_s + o.gap_s);
-        const std::int64_t end = start + o.segment_length_s;
-        const unsigned type = o.record_types[std::size_t(d * o.segments_per_day + k + c) % o.record_types.size()];
-        const QString name = LocalFolder::segmentFileName(start, end, type);
-        SampleGen::SegmentParams params = o.video;
-        params.channel = rec.channel;
-        params.start_time = start;
-        params.duration_s = o.segment_length_s;
-        SampleGen::SegmentResult result;
-        QDir().mkpath(chDir);
-        if (!SampleGen::WriteSegment(chDir + QLatin1Char('/') + name, params, &result, error)) return false;
-        index03 += LocalFolder::segmentRecord(start, end, type);
-        QJsonArray keys;
-        for (const SampleGen::Keyframe& kf : result.keyframes)
-          keys.append(QJsonObject{{"pos", qint64(kf.pos)}, {"time", qint64(kf.time)}, {"pts", qint64(kf.pts)}});
-        files.append(QJsonObject{{"channel", rec.channel},
-                                 {"key", LocalFolder::channelFolderName(rec)},
-                                 {"path", QStringLiteral("RecordFile/%1/%2/%3")
-                                              .arg(LocalFolder::dateFolderName(date), LocalFolder::channelFolderName(rec), name)},
-                                 {"name", name},
-                                 {"start", qint64(start)},
-                                 {"end", qint64(end)},
-                                 {"start_text", timeText(start)},
-                                 {"end_text", timeText(end)},
-                                 {"size", qint64(result.size_bytes)},
-                                 {"type", int(type)},
-                                 {"frames", result.frames},
-                                 {"keyframes", keys}});
-      }
-      if (!LocalFolder::writeFile(chDir + QStringLiteral("/index03.bin"), index03)) {
-        *error = QStringLiteral("cannot write %1/index03.bin").arg(chDir);
-        return false;
-      }
+  QByteArray index01 = LocalFolder::indexHeader(std::uint32_t(o.days));
+  QByteArray index02, index03;
+  auto flush = [&](const QString& path, QByteArray& bytes) {
+    if (bytes.isEmpty()) return true;
+    const bool ok = LocalFolder::writeFile(out + QLatin1Char('/') + path, bytes);
+    if (!ok) *error = QStringLiteral("cannot write %1/%2").arg(out, path);
+    bytes.clear();
+    return ok;
+  };
+  for (std::size_t i = 0; i < tasks.size(); ++i) {
+    const Task& t = tasks[i];
+    const QString dateDir = QStringLiteral("RecordFile/") + LocalFolder::dateFolderName(t.date);
+    if (i % std::size_t(o.segments_per_day * o.channels) == 0) {
+      index01 += LocalFolder::dateRecord(t.date);
+      dates.append(LocalFolder::dateFolderName(t.date));
+      index02 = LocalFolder::indexHeader(std::uint32_t(o.channels));
     }
-    if (!LocalFolder::writeFile(dateDir + QStringLiteral("/index02.bin"), index02)) {
-      *error = QStringLiteral("cannot write %1/index02.bin").arg(dateDir);
+    if (i % std::size_t(o.segments_per_day) == 0) {
+      index02 += LocalFolder::channelRecord(t.rec);
+      index03 = LocalFolder::indexHeader(std::uint32_t(o.segments_per_day));
+    }
+    index03 += LocalFolder::segmentRecord(t.start, t.end, t.type);
+    QJsonArray keys;
+    for (const SampleGen::Keyframe& kf : t.result.keyframes)
+      keys.append(QJsonObject{{"pos", qint64(kf.pos)}, {"time", qint64(kf.time)}, {"pts", qint64(kf.pts)}});
+    files.append(QJsonObject{{"channel", t.rec.channel},
+                             {"key", LocalFolder::channelFolderName(t.rec)},
+                             {"path", t.dir + QLatin1Char('/') + t.name},
+                             {"name", t.name},
+                             {"start", qint64(t.start)},
+                             {"end", qint64(t.end)},
+                             {"start_text", timeText(t.start)},
+                             {"end_text", timeText(t.end)},
+                             {"size", qint64(t.result.size_bytes)},
+                             {"type", int(t.type)},
+                             {"frames", t.result.frames},
+                             {"keyframes", keys}});
+    if ((i + 1) % std::size_t(o.segments_per_day) == 0 && !flush(t.dir + QStringLiteral("/index03.bin"), index03))
       return false;
-    }
+    if ((i + 1) % std::size_t(o.segments_per_day * o.channels) == 0 &&
+        !flush(dateDir + QStringLiteral("/index02.bin"), index02))
+      return false;
   }
-  if (!LocalFolder::writeFile(root + QStringLiteral("/index01.bin"), index01)) {
-    *error = QStringLiteral("cannot write %1/index01.bin").arg(root);
-    return false;
-  }
+  if (!flush(QStringLiteral("RecordFile/index01.bin"), index01)) return false;
+
   const SampleGen::SegmentParams& v = o.video;
   QJsonObject manifest{{"source_name", o.source_name},
                        {"source_number", o.source_number},
@@ -112,11 +150,8 @@ bool WriteFolder(const QString& out, const FolderOptions& o, QString* error) {
                        {"channels", channels},
                        {"dates", dates},
                        {"files", files}};
-  if (!LocalFolder::writeFile(out + QStringLiteral("/manifest.json"), QJsonDocument(manifest).toJson())) {
-    *error = QStringLiteral("cannot write %1/manifest.json").arg(out);
-    return false;
-  }
-  return true;
+  QByteArray json = QJsonDocument(manifest).toJson();
+  return flush(QStringLiteral("manifest.json"), json);
 }
 
 int RunFolderCommand(const QStringList& args) {
@@ -141,7 +176,8 @@ int RunFolderCommand(const QStringList& args) {
   const QCommandLineOption ps(QStringLiteral("program-stream"), QStringLiteral("MPEG program stream in place of MPEG-TS"));
   const QCommandLineOption source(QStringLiteral("source-name"), QStringLiteral("recorder name (NVR)"), QStringLiteral("name"), QStringLiteral("NVR"));
   const QCommandLineOption sourceNumber(QStringLiteral("source-number"), QStringLiteral("recorder number (1)"), QStringLiteral("n"), QStringLiteral("1"));
-  p.addOptions({channels, firstChannel, startDate, days, firstTime, perDay, length, gap, types, size, fps, keyint,
+  const QCommandLineOption jobs(QStringLiteral("jobs"), QStringLiteral("segments encoded at once (1)"), QStringLiteral("n"), QStringLiteral("1"));
+  p.addOptions({jobs, channels, firstChannel, startDate, days, firstTime, perDay, length, gap, types, size, fps, keyint,
                 bframes, audio, ps, source, sourceNumber});
   p.process(QStringList{QStringLiteral("varpen-sample folder")} + args);
   QTextStream err(stderr);
@@ -170,6 +206,7 @@ int RunFolderCommand(const QStringList& args) {
   o.video.program_stream = p.isSet(ps);
   o.source_name = p.value(source);
   o.source_number = p.value(sourceNumber).toInt();
+  o.jobs = p.value(jobs).toInt();
   if (!o.first_time.isValid()) {
     err << "bad --first-time\n";
     return 2;
