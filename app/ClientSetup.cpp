@@ -1,12 +1,10 @@
 #include "app/ClientSetup.h"
 
 #include "app/CommonUtil.h"
+#include "app/XmlEntryFile.h"
 
-#include <QDebug>
-#include <QFile>
 #include <QFileInfo>
 #include <QLibraryInfo>
-#include <QXmlStreamReader>
 
 namespace {
 
@@ -29,48 +27,18 @@ QString CClientConfigManager::GetKeyName(int index)
 
 bool CClientConfigManager::LoadConfig(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        qDebug() << "No file to read...";
+    QStringList keys;
+    for (const char* key : kSetupKeys)
+        keys.append(QString::fromLatin1(key));
+    const std::optional<XmlEntries> entries = ReadXmlEntryFile(path, QStringLiteral("Configs"), keys);
+    if (!entries)
         return false;
-    }
-    QXmlStreamReader reader(&file);
-    while (!reader.atEnd()) {
-        reader.readNext();
-        if (!reader.isStartElement())
-            continue;
-        const QString name = reader.name().toString();
-        if (name == QLatin1String("Configs"))
-            continue;
+    for (const auto& [name, value] : *entries) {
         auto entry = std::make_unique<ClientConfig>();
         entry->SetName(name);
-        const bool known = name == QLatin1String(kSetupKeys[0]) || name == QLatin1String(kSetupKeys[1])
-                           || name == QLatin1String(kSetupKeys[2]);
-        if (known) {
-            // The value is the first "Value" child of this element; an element without one has
-            // an empty value and never takes a later element's value.
-            int depth = 0;
-            bool done = false;
-            while (!done && !reader.atEnd()) {
-                reader.readNext();
-                if (reader.isStartElement()) {
-                    if (depth == 0 && reader.name() == QLatin1String("Value")) {
-                        entry->SetValue(reader.readElementText(QXmlStreamReader::SkipChildElements));
-                        done = true;
-                    } else {
-                        ++depth;
-                    }
-                } else if (reader.isEndElement()) {
-                    done = depth-- == 0;
-                }
-            }
-            if (reader.hasError())
-                break;   // an entry cut off by the fault is not kept
-        }
+        entry->SetValue(value);
         m_configs.push_back(std::move(entry));
     }
-    if (reader.hasError())
-        qDebug() << "Setup file" << path << "is damaged:" << reader.errorString();
     return true;
 }
 

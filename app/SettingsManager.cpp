@@ -1,52 +1,18 @@
 #include "app/SettingsManager.h"
 
+#include "app/XmlEntryFile.h"
+
 #include <QDebug>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
-#include <QXmlStreamReader>
 #include <QXmlStreamWriter>
-
 
 namespace {
 
 const char* const kKeyNames[CSettingsManager::KeyCount] = {
     "CaptureSaveType", "CaptureSavePath", "ClipPackageSize",
     "ClipSavePath",    "DownloadPackageSize", "DownloadSavePath"};
-
-bool IsKnownKey(QStringView name)
-{
-    for (const char* key : kKeyNames) {
-        if (name == QLatin1String(key))
-            return true;
-    }
-    return false;
-}
-
-// Reads the value of a key element whose start tag was just read: the text of its first
-// "Value" child. A key without one gets an empty value once its own end tag is met; it never
-// takes the "Value" of a later element. Returns false when the file breaks off inside the key,
-// so a half-read entry is not kept.
-bool ReadKeyValue(QXmlStreamReader& reader, QString* value)
-{
-    int depth = 0;
-    while (!reader.atEnd()) {
-        reader.readNext();
-        if (reader.isStartElement()) {
-            if (depth == 0 && reader.name() == QLatin1String("Value")) {
-                *value = reader.readElementText(QXmlStreamReader::SkipChildElements);
-                return !reader.hasError();
-            }
-            ++depth;
-        } else if (reader.isEndElement()) {
-            if (depth == 0)
-                return true;
-            --depth;
-        }
-    }
-    return !reader.hasError();
-}
 
 } // namespace
 
@@ -97,37 +63,22 @@ QString CSettingsManager::GetKeyName(int index)
 
 bool CSettingsManager::ReadSettings(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        qDebug() << "No file to read...";
+    QStringList keys;
+    for (const char* key : kKeyNames)
+        keys.append(QString::fromLatin1(key));
+    const std::optional<XmlEntries> entries = ReadXmlEntryFile(path, QStringLiteral("Settings"), keys);
+    if (!entries)
         return false;
-    }
-
-    QVector<CSettings*> found;
-    QXmlStreamReader reader(&file);
-    while (!reader.atEnd()) {
-        reader.readNext();
-        if (!reader.isStartElement())
-            continue;
-        const QString name = reader.name().toString();
-        if (name == QLatin1String("Settings"))
-            continue;
-        QString value;
-        if (IsKnownKey(name) && !ReadKeyValue(reader, &value))
-            break;
-        found.append(new CSettings(name, value)); // adopted below
-    }
-    if (reader.hasError())
-        qDebug() << "Settings file" << path << "is damaged:" << reader.errorString();
-
     std::lock_guard<std::mutex> guard(m_lock);
-    for (CSettings* item : std::as_const(found))
-        AdoptLocked(item);
-    m_items += found;
+    for (const auto& entry : *entries) {
+        auto item = std::make_unique<CSettings>(entry.first, entry.second);
+        m_items.append(item.get());
+        m_owned.push_back(std::move(item));
+    }
     return true;
 }
 
-bool CSettingsManager::WriteEntries(const QVector<QPair<QString, QString>>& entries, const QString& path)
+bool CSettingsManager::WriteEntries(const SettingsEntries& entries, const QString& path)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
     QSaveFile file(path);
@@ -154,13 +105,16 @@ bool CSettingsManager::WriteEntries(const QVector<QPair<QString, QString>>& entr
 
 bool CSettingsManager::WriteSettings(const QString& path) const
 {
-    QVector<QPair<QString, QString>> entries;
-    {
-        std::lock_guard<std::mutex> guard(m_lock);
-        for (const CSettings* item : m_items)
-            entries.append({item->GetName(), item->GetValue()});
-    }
-    return WriteEntries(entries, path);
+    return WriteEntries(Snapshot(), path);
+}
+
+SettingsEntries CSettingsManager::Snapshot() const
+{
+    SettingsEntries entries;
+    std::lock_guard<std::mutex> guard(m_lock);
+    for (const CSettings* item : m_items)
+        entries.append({item->GetName(), item->GetValue()});
+    return entries;
 }
 
 CSettings* CSettingsManager::FindLocked(const QString& name) const
@@ -224,7 +178,7 @@ void CSettingsManager::Clear()
     m_owned.clear();
 }
 
-bool CSettingsManager::SaveSettings(const QVector<QPair<QString, QString>>& entries, const QString& path)
+bool CSettingsManager::SaveSettings(const SettingsEntries& entries, const QString& path)
 {
     if (!WriteEntries(entries, path))
         return false;

@@ -32,6 +32,11 @@ private:
     QString m_value;
 };
 
+#include "app/XmlEntryFile.h"
+
+// (name, value) pairs in store order.
+using SettingsEntries = XmlEntries;
+
 // The process-wide settings store. It keeps texts only and interprets no value.
 class CSettingsManager {
 public:
@@ -74,12 +79,14 @@ public:
     // Writes the given (name, value) entries to `path`, and only when that succeeded makes the
     // store hold exactly these entries (existing items of the same name are updated in place).
     // On failure neither the file nor the store changes.
-    bool SaveSettings(const QVector<QPair<QString, QString>>& entries, const QString& path);
+    bool SaveSettings(const SettingsEntries& entries, const QString& path);
 
+    // A copy of every held item, in order, taken under the store's lock.
+    SettingsEntries Snapshot() const;
     int Count() const;
 
 private:
-    static bool WriteEntries(const QVector<QPair<QString, QString>>& entries, const QString& path);
+    static bool WriteEntries(const SettingsEntries& entries, const QString& path);
     CSettings* FindLocked(const QString& name) const;
     void AdoptLocked(CSettings* item);
 

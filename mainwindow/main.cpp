@@ -13,14 +13,16 @@
 
 namespace {
 
-// Test hook: with VARPEN_TEST_QUIT_AFTER_MS set, the program reports its window, optionally
-// saves a picture of the screen to VARPEN_TEST_SCREENSHOT, and quits after that many milliseconds.
+// Test hook: with VARPEN_TEST_QUIT_AFTER_MS set, the program reports its window when shown and
+// again before it quits, optionally saves a picture of the screen to VARPEN_TEST_SCREENSHOT, and
+// quits after that many milliseconds.
 void ArmTestQuit(const CVarpenMainWnd& window)
 {
     bool ok = false;
     const int quitAfter_ms = qEnvironmentVariableIntValue("VARPEN_TEST_QUIT_AFTER_MS", &ok);
     if (!ok || quitAfter_ms < 0)
         return;
+    std::fprintf(stderr, "varpen: started %dx%d\n", window.width(), window.height());
     QTimer::singleShot(quitAfter_ms, qApp, [&window] {
         std::fprintf(stderr, "varpen: window shown %dx%d visible=%d\n", window.width(), window.height(),
                      window.isVisible() ? 1 : 0);

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QPair>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+#include <optional>
+
+// (name, value) pairs in file order.
+using XmlEntries = QVector<QPair<QString, QString>>;
+
+// Reads one of the program's entry files ("Settings.xml", "Setup.xml"): every start element
+// other than the root becomes an entry of that name; a known key takes the text of its first
+// "Value" child, other elements get an empty value. A damaged file keeps the entries read before
+// the fault; an entry cut off by it is dropped. Bytes that are not UTF-8 under a UTF-8 (or no)
+// declaration are read as GB18030, and a known key whose value still cannot be decoded is
+// dropped. nullopt when the file cannot be opened ("No file to read..." in the debug log).
+std::optional<XmlEntries> ReadXmlEntryFile(const QString& path, const QString& rootName,
+                                           const QStringList& knownKeys);
+
+// True when an XML file's bytes are not valid UTF-8 although they declare UTF-8 or no encoding.
+bool NeedsCodePageFallback(const QByteArray& bytes);

@@ -1,0 +1,193 @@
+// The real program, started as the operator starts it: under Xvfb for the look of the window,
+// and under the offscreen platform for the one-running-copy rule.
+#include "mainwindow/VarpenMainWnd.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <signal.h>
+
+namespace {
+
+QString Program()
+{
+    return qEnvironmentVariable("VARPEN_BUILD_DIR") + QStringLiteral("/bin/varpen");
+}
+
+// A private runtime folder (lock files) and configuration folder per test.
+struct Sandbox {
+    QTemporaryDir runtime;
+    QTemporaryDir config;
+    QString screenFile;
+
+    Sandbox()
+    {
+        QFile::setPermissions(runtime.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        screenFile = config.filePath(QStringLiteral("screen.json"));
+        QFile json(screenFile);
+        json.open(QIODevice::WriteOnly);
+        json.write(R"({"screens":[{"name":"S1","x":0,"y":0,"width":1280,"height":1024,"logicalDpi":96,"logicalBpi":96,"dpr":1}]})");
+    }
+
+    QProcessEnvironment Environment(const QString& platform, int quitAfter_ms) const
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+        env.insert(QStringLiteral("VARPEN_CONFIG_DIR"), config.path());
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
+        env.insert(QStringLiteral("VARPEN_TEST_QUIT_AFTER_MS"), QString::number(quitAfter_ms));
+        return env;
+    }
+
+    QString Offscreen() const { return QStringLiteral("offscreen:configfile=") + screenFile; }
+};
+
+struct Run {
+    int exitCode = -1;
+    QString log;
+};
+
+// Runs the program under a fresh Xvfb screen of the given size until it ends.
+Run RunUnderXvfb(const Sandbox& box, const QString& screen, int quitAfter_ms, const QString& screenshot = {})
+{
+    QProcess process;
+    QProcessEnvironment env = box.Environment(QStringLiteral("xcb"), quitAfter_ms);
+    if (!screenshot.isEmpty())
+        env.insert(QStringLiteral("VARPEN_TEST_SCREENSHOT"), screenshot);
+    process.setProcessEnvironment(env);
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(QStringLiteral("xvfb-run"),
+                  {QStringLiteral("-a"), QStringLiteral("-s"), QStringLiteral("-screen 0 %1x24").arg(screen), Program()});
+    Run run;
+    if (!process.waitForFinished(90000)) {
+        process.kill();
+        process.waitForFinished();
+        run.log = QStringLiteral("did not end: ") + QString::fromLocal8Bit(process.readAll());
+        return run;
+    }
+    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.log = QString::fromLocal8Bit(process.readAll());
+    return run;
+}
+
+// Waits until the started program prints `line`.
+bool WaitForLine(QProcess& process, const QString& line, QString* log)
+{
+    QDeadlineTimer deadline(60000);
+    while (!deadline.hasExpired()) {
+        if (log->contains(line))
+            return true;
+        if (process.state() == QProcess::NotRunning)
+            break;
+        process.waitForReadyRead(200);
+        *log += QString::fromLocal8Bit(process.readAll());
+    }
+    *log += QString::fromLocal8Bit(process.readAll());
+    return log->contains(line);
+}
+
+} // namespace
+
+class TestStartup : public QObject {
+    Q_OBJECT
+private slots:
+    void windowSize_data();
+    void windowSize();
+    void showsTheWindowUnderXvfb();
+    void refusesASmallScreen();
+    void secondCopyRefusedAndKilledCopyLeavesNoLock();
+};
+
+void TestStartup::windowSize_data()
+{
+    QTest::addColumn<QSize>("screen");
+    QTest::addColumn<QSize>("available");
+    QTest::addColumn<QSize>("expected");
+    QTest::newRow("1920x1080") << QSize(1920, 1080) << QSize(1920, 1050) << QSize(1250, 750);
+    QTest::newRow("1366x768") << QSize(1366, 768) << QSize(1366, 768) << QSize(1250, 750);
+    QTest::newRow("1280x1024") << QSize(1280, 1024) << QSize(1280, 1024) << QSize(950, 780);
+    QTest::newRow("1600x1200, 4:3") << QSize(1600, 1200) << QSize(1600, 1170) << QSize(950, 780);
+    // 950x780 would not fit a 768-pixel screen: the window keeps within the available area.
+    QTest::newRow("1024x768") << QSize(1024, 768) << QSize(1024, 740) << QSize(950, 740);
+}
+
+void TestStartup::windowSize()
+{
+    QFETCH(QSize, screen);
+    QFETCH(QSize, available);
+    QFETCH(QSize, expected);
+    QCOMPARE(CVarpenMainWnd::WindowSizeFor(screen, available), expected);
+}
+
+void TestStartup::showsTheWindowUnderXvfb()
+{
+    Sandbox box;
+    const QString shot = box.config.filePath(QStringLiteral("screen.png"));
+    const Run run = RunUnderXvfb(box, QStringLiteral("1280x1024"), 1500, shot);
+    QVERIFY2(run.exitCode == 0, qPrintable(run.log));
+    QVERIFY2(run.log.contains(QStringLiteral("varpen: window shown 950x780 visible=1")), qPrintable(run.log));
+    // The frameless window covers the top-left of the otherwise black screen.
+    const QImage image(shot);
+    QCOMPARE(image.size(), QSize(1280, 1024));
+    QVERIFY(image.pixelColor(400, 400) != QColor(Qt::black));
+    QCOMPARE(image.pixelColor(1100, 900), QColor(Qt::black));
+    // No settings were written at start.
+    QVERIFY(!QFile::exists(box.config.filePath(QStringLiteral("Settings.xml"))));
+}
+
+void TestStartup::refusesASmallScreen()
+{
+    Sandbox box;
+    const Run run = RunUnderXvfb(box, QStringLiteral("1000x700"), 0);
+    QVERIFY2(run.exitCode == 0, qPrintable(run.log));
+    QVERIFY2(run.log.contains(QStringLiteral("notice [DarizArevudud] The least resolution is 1024*768.")),
+             qPrintable(run.log));
+    QVERIFY2(!run.log.contains(QStringLiteral("varpen: started")), qPrintable(run.log));
+}
+
+void TestStartup::secondCopyRefusedAndKilledCopyLeavesNoLock()
+{
+    Sandbox box;
+    QProcess first;
+    first.setProcessEnvironment(box.Environment(box.Offscreen(), 120000));
+    first.setProcessChannelMode(QProcess::MergedChannels);
+    first.start(Program(), {});
+    QString firstLog;
+    QVERIFY2(WaitForLine(first, QStringLiteral("varpen: started"), &firstLog), qPrintable(firstLog));
+
+    // A second copy tells the operator and ends with 0 before any window opens.
+    QProcess second;
+    second.setProcessEnvironment(box.Environment(box.Offscreen(), 0));
+    second.setProcessChannelMode(QProcess::MergedChannels);
+    second.start(Program(), {});
+    QVERIFY(second.waitForFinished(60000));
+    const QString secondLog = QString::fromLocal8Bit(second.readAll());
+    QCOMPARE(second.exitCode(), 0);
+    QVERIFY2(secondLog.contains(QStringLiteral("notice [DarizArevudud] Software is already running.")),
+             qPrintable(secondLog));
+    QVERIFY(!secondLog.contains(QStringLiteral("varpen: started")));
+
+    // Killed without a chance to clean up, the first copy leaves a lock file whose owner is gone.
+    ::kill(pid_t(first.processId()), SIGKILL);
+    QVERIFY(first.waitForFinished(30000));
+    QVERIFY(!QDir(box.runtime.path()).entryList({QStringLiteral("Varpen.lock")}, QDir::Files).isEmpty());
+
+    QProcess third;
+    third.setProcessEnvironment(box.Environment(box.Offscreen(), 300));
+    third.setProcessChannelMode(QProcess::MergedChannels);
+    third.start(Program(), {});
+    QVERIFY(third.waitForFinished(60000));
+    const QString thirdLog = QString::fromLocal8Bit(third.readAll());
+    QCOMPARE(third.exitCode(), 0);
+    QVERIFY2(thirdLog.contains(QStringLiteral("varpen: window shown 950x780 visible=1")), qPrintable(thirdLog));
+    // A copy that ends normally leaves no lock behind.
+    QVERIFY(QDir(box.runtime.path()).entryList({QStringLiteral("Varpen.lock")}, QDir::Files).isEmpty());
+}
+
+QTEST_GUILESS_MAIN(TestStartup)
+#include "tst_startup.moc"
