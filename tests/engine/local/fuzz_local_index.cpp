@@ -1,0 +1,34 @@
+// libFuzzer harness for the index parsers of local recording folders. The first byte picks the
+// index kind; the rest is the file. Built only with clang (see CMakeLists.txt); run e.g.
+//   fuzz_local_index -max_total_time=180 -max_len=4096
+#include "engine/LocalIndex.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size == 0) {
+    return 0;
+  }
+  const std::uint8_t kind = data[0] % 3;
+  const std::uint8_t* bytes = data + 1;
+  const std::size_t n = size - 1;
+  std::size_t names = 0;
+  switch (kind) {
+    case 0:
+      for (const Varpen::IndexDate& d : Varpen::ParseDateIndex(bytes, n)) names += Varpen::FormatDate(d.year, d.month, d.day).size();
+      if (n >= 8 && (names / 8) * 4 > n) std::abort();
+      break;
+    case 1:
+      for (const Varpen::IndexChannel& c : Varpen::ParseChannelIndex(bytes, n)) {
+        if (!Varpen::IsSafeName(c.sourceName) || c.sourceName.size() > Varpen::kSourceNameBytes) std::abort();
+        names += Varpen::FormatChannelKey(c.sourceName, c.sourceNumber, c.channelNumber).size();
+      }
+      break;
+    default:
+      for (const Varpen::IndexSegment& s : Varpen::ParseSegmentIndex(bytes, n)) names += Varpen::FormatClipFileName(s).size();
+      break;
+  }
+  return names == std::size_t(-1);
+}
