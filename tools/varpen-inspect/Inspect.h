@@ -47,3 +47,6 @@ int RunChannelsCommand(const QStringList& args);
 int RunDaysCommand(const QStringList& args);
 int RunFilesCommand(const QStringList& args);
 int RunStreamCommand(const QStringList& args);
+
+// Download command (DownloadCommand.cpp).
+int RunDownloadCommand(const QStringList& args);

@@ -16,6 +16,7 @@ const Inspect::Command kCommands[] = {
     {"days", "days SOURCE GROUP NUMBER YYYY-MM", RunDaysCommand},
     {"files", "files SOURCE GROUP NUMBER FROM TO [--type T]", RunFilesCommand},
     {"stream", "stream SOURCE GROUP NUMBER TIME > out.bin", RunStreamCommand},
+    {"download", "download SOURCE GROUP NUMBER FROM TO OUTDIR [--by file|time]", RunDownloadCommand},
 };
 
 // The engine's debug trace stays out of the one-line error contract unless it is asked for.
