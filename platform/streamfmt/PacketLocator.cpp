@@ -277,9 +277,9 @@ struct Locator {
 
   std::int64_t findStart(std::int64_t wanted) {
     const std::int64_t target_pts = info.header.pts_origin + (wanted - info.start_time) * SF_PTS_CLOCK;
-    // Seek a little before the target; when that lands after the keyframe of the target's group
-    // of pictures, go back twice as far, until the stream's start.
-    for (std::int64_t margin = 2 * SF_PTS_CLOCK;; margin *= 2) {
+    // Seek to the target; when that lands after the keyframe of the target's group of pictures,
+    // go back a second, then twice as far each time, until the stream's start.
+    for (std::int64_t margin = 0;; margin = margin ? margin * 2 : SF_PTS_CLOCK) {
       const std::int64_t from = target_pts - margin;
       const bool from_start = from <= info.first_pts || margin > (std::int64_t(1) << 45);
       seekTo(from_start ? info.first_pts : from);

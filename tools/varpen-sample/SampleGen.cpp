@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QTemporaryFile>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 
@@ -41,6 +42,13 @@ QString avError(int code) {
 QImage paintFrame(const SegmentParams& p, int n) {
   QImage img(p.width, p.height, QImage::Format_RGB32);
   img.fill(QColor::fromHsv((p.channel * 47) % 360, 120, 110));
+  if (p.noise) {
+    std::uint32_t x = 2166136261u ^ std::uint32_t(n);
+    for (int y = 0; y < img.height(); ++y) {
+      auto* line = reinterpret_cast<std::uint32_t*>(img.scanLine(y));
+      for (int i = 0; i < img.width(); ++i) line[i] = (x = x * 1664525u + 1013904223u) >> 8;
+    }
+  }
   QPainter painter(&img);
   // A bar that moves across the picture gives the encoder real motion.
   const int bar_w = std::max(8, p.width / 16);
@@ -162,7 +170,7 @@ bool encodeTo(QFile& file, const SegmentParams& p, SegmentResult* result, QStrin
   venc->gop_size = p.keyint;
   venc->thread_count = 1;
   av_opt_set(venc->priv_data, "preset", "ultrafast", 0);
-  av_opt_set(venc->priv_data, "crf", "28", 0);
+  av_opt_set_int(venc->priv_data, "crf", std::clamp(p.crf, 0, 51), 0);
   if (p.bframes == 0) av_opt_set(venc->priv_data, "tune", "zerolatency", 0);
   const QByteArray x264 = QStringLiteral("keyint=%1:min-keyint=%1:scenecut=0:bframes=%2:threads=1")
                               .arg(p.keyint).arg(std::max(0, p.bframes)).toLatin1();

@@ -22,6 +22,8 @@ struct SegmentParams {
   int keyint = 25;       // frames between keyframes
   int bframes = 0;       // 0 = none
   bool audio = false;    // AAC, 16 kHz mono sine
+  int crf = 28;          // x264 quality, 0 = lossless
+  bool noise = false;    // noisy background: large frames, for big benchmark files
   bool program_stream = false;  // MPEG program stream in place of MPEG-TS (video only)
 };
 
