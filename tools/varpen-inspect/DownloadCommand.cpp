@@ -35,17 +35,17 @@ int RunDownloadCommand(const QStringList& argsIn) {
   QStringList args = argsIn;
   bool ok = true;
   const QString by = TakeOption(args, QStringLiteral("--by"), ok).value_or(QStringLiteral("file"));
-  const auto number = args.size() == 6 ? ParseInt(args.at(2)) : std::nullopt;
+  int channel = -1;
+  if (args.size() == 6) channel = ParseInt(args.at(2)).value_or(-1);
   const auto from = args.size() == 6 ? ParseTime(args.at(3)) : std::nullopt;
   const auto to = args.size() == 6 ? ParseTime(args.at(4)) : std::nullopt;
-  if (!ok || (by != QLatin1String("file") && by != QLatin1String("time")) || !number || *number < 0 || !from ||
+  if (!ok || (by != QLatin1String("file") && by != QLatin1String("time")) || channel < 0 || !from ||
       !to) {
     return Fail(QStringLiteral("usage: download SOURCE GROUP NUMBER \"yyyy-MM-dd hh:mm:ss\" "
                                "\"yyyy-MM-dd hh:mm:ss\" OUTDIR [--by file|time]"));
   }
   const time_t begin = from.value_or(-1);
   const time_t end = to.value_or(-1);
-  const int channel = number.value_or(-1);
   const QString source = args.at(0);
   const std::string group = args.at(1).toStdString();
   const QString outDir = QFileInfo(args.at(5)).absoluteFilePath();
