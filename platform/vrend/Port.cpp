@@ -20,6 +20,7 @@ constexpr std::int64_t kPtsHz = 90000;
 constexpr std::size_t kQueueMaxBytes = 40u << 20;    // decoded frames waiting to be shown
 constexpr std::size_t kHistoryMaxBytes = 16u << 20;  // packets kept for stepping back
 constexpr std::size_t kAudioMaxChunks = 200;
+constexpr std::size_t kBackCacheFrames = 6;  // decoded frames kept for further steps back
 constexpr std::int64_t kAudioLateTicks = kPtsHz / 10;  // 100 ms
 constexpr std::int64_t kJumpTicks = 3 * kPtsHz;
 
@@ -155,6 +156,7 @@ void Port::ClearBuffers() {
   queue_bytes_ = 0;
   audio_.clear();
   ClearHistory();
+  back_cache_.clear();
   in_flight_ = 0;
   step_requests_ = 0;
   back_request_ = false;
@@ -496,6 +498,11 @@ std::int64_t Port::NextPts(std::int64_t pts) {
 // Decodes the recent packets again from the keyframe before `target_pts` until that frame
 // comes out. Runs on the presenter thread with m_ released.
 FramePtr Port::DecodeFromHistory(std::int64_t target_pts) {
+  {
+    std::lock_guard lock(m_);
+    for (const Queued& q : back_cache_)
+      if (q.pts == target_pts) return q.frame;
+  }
   std::vector<AVPacket*> packets;
   AVCodecParameters* par = avcodec_parameters_alloc();
   AVRational tb;
@@ -519,20 +526,25 @@ FramePtr Port::DecodeFromHistory(std::int64_t target_pts) {
   if (c) {
     avcodec_parameters_to_context(c, par);
     c->pkt_timebase = tb;
-    c->thread_count = 0;
-    c->thread_type = FF_THREAD_SLICE;  // no frame delay: the target comes out as soon as possible
+    c->thread_count = 2;
+    c->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
     if (avcodec_open2(c, codec, nullptr) < 0) avcodec_free_context(&c);
   }
+  // The frames just before the target are kept too: the next steps back are then immediate.
+  std::deque<Queued> recent;
   if (c) {
     FramePtr f = MakeFrame();
     auto drain = [&] {
       while (!result && avcodec_receive_frame(c, f.get()) >= 0) {
         std::int64_t pts = f->best_effort_timestamp;
-        if (pts != AV_NOPTS_VALUE && av_rescale_q(pts, tb, AVRational{1, kPtsHz}) == target_pts) {
-          result = MakeFrame();
-          av_frame_move_ref(result.get(), f.get());
-        } else {
-          av_frame_unref(f.get());
+        pts = pts == AV_NOPTS_VALUE ? AV_NOPTS_VALUE : av_rescale_q(pts, tb, AVRational{1, kPtsHz});
+        FramePtr out = MakeFrame();
+        av_frame_move_ref(out.get(), f.get());
+        if (pts == target_pts) {
+          result = out;
+        } else if (pts != AV_NOPTS_VALUE && pts < target_pts) {
+          recent.push_back({out, pts});
+          if (recent.size() > kBackCacheFrames) recent.pop_front();
         }
       }
     };
@@ -553,6 +565,11 @@ FramePtr Port::DecodeFromHistory(std::int64_t target_pts) {
   }
   for (AVPacket*& p : packets) av_packet_free(&p);
   avcodec_parameters_free(&par);
+  if (result) {
+    recent.push_back({result, target_pts});
+    std::lock_guard lock(m_);
+    back_cache_ = std::move(recent);
+  }
   return result;
 }
 

@@ -164,6 +164,7 @@ class Port {
   std::deque<Queued> queue_;
   std::size_t queue_bytes_ = 0;
   std::deque<Gop> history_;
+  std::deque<Queued> back_cache_;  // frames decoded by the last step back
   std::size_t history_bytes_ = 0;
   AVCodecParameters* video_par_ = nullptr;
   AVRational video_tb_{1, 90000};
