@@ -124,6 +124,13 @@ class TestVrend : public QObject {
   static constexpr int kFps = 25;
   static constexpr std::int64_t kFrameNs = 40'000'000;
 
+  // Rows for the stream without and with B-frames.
+  static void BothStreams() {
+    QTest::addColumn<bool>("bframes");
+    QTest::addRow("plain") << false;
+    QTest::addRow("B-frames") << true;
+  }
+
   void Advance(Player& p, std::int64_t ns) {
     clock_->Advance(ns);
     QVERIFY(p.Settle());
@@ -191,11 +198,7 @@ class TestVrend : public QObject {
   }
 
   // The remaining count reaches 0 only once the end was announced and the last frame shown.
-  void remainReachesZeroAfterTheLastFrame_data() {
-    QTest::addColumn<bool>("bframes");
-    QTest::addRow("plain") << false;
-    QTest::addRow("B-frames") << true;
-  }
+  void remainReachesZeroAfterTheLastFrame_data() { BothStreams(); }
   void remainReachesZeroAfterTheLastFrame() {
     QFETCH(bool, bframes);
     Player p(bframes ? bframes_ : plain_);
@@ -222,11 +225,7 @@ class TestVrend : public QObject {
   }
 
   // Single steps move exactly one frame, also backwards across a keyframe.
-  void stepsMoveExactlyOneFrame_data() {
-    QTest::addColumn<bool>("bframes");
-    QTest::addRow("plain") << false;
-    QTest::addRow("B-frames") << true;
-  }
+  void stepsMoveExactlyOneFrame_data() { BothStreams(); }
   void stepsMoveExactlyOneFrame() {
     QFETCH(bool, bframes);
     Player p(bframes ? bframes_ : plain_);
