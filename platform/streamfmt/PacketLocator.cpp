@@ -150,7 +150,6 @@ struct Locator {
     } else {
       // Not our header: a stream that starts right away, or a foreign 40-byte header before it.
       info.start_time = fallback_start;
-      info.header.pts_origin = SF_PTS_CLOCK;
       info.header.start_time = fallback_start;
       info.container = probeContainer(0);
       if (info.container == 0) {
@@ -194,6 +193,8 @@ struct Locator {
         video_index = s->index;
         video_codec = s->codecpar->codec_id;
         info.first_pts = pts;
+        // Without our header the first picture is taken to be at the caller's start time.
+        if (!info.has_header) info.header.pts_origin = pts;
         return true;
       }
     }

@@ -175,6 +175,20 @@ void TestPacketLocator::foreignHeaderCountsFromCallersStart() {
   QCOMPARE(firstMarkFrom(path, pos, false).time, kStart + 5);  // the picture still shows its own time
   QCOMPARE(SF_LocatorFindPacket(h, kStart + 5, SF_LOCATE_END), k.keys.front().pos);
   SF_LocatorClose(h);
+
+  // No header at all: the stream starts at byte 0, positions stay absolute.
+  const QString raw = segment(QStringLiteral("raw.ts"));
+  QFile rawOut(raw);
+  QVERIFY(rawOut.open(QIODevice::WriteOnly));
+  rawOut.write(bytes.mid(40));
+  rawOut.close();
+  const std::int64_t r = SF_LocatorOpen(QFile::encodeName(raw).constData(), fallback);
+  QVERIFY(r >= 0);
+  QVERIFY(SF_LocatorGetInfo(r, &info));
+  QCOMPARE(info.has_header, 0);
+  QCOMPARE(info.data_offset, std::int64_t(0));
+  QCOMPARE(SF_LocatorFindPacket(r, fallback + 5, SF_LOCATE_START), pos - 40);
+  SF_LocatorClose(r);
 }
 
 void TestPacketLocator::untrustedFiles_data() {
