@@ -20,17 +20,12 @@ const char* const kSplashImages[] = {":images/Loading_bg_English.png", ":images/
 
 QString CClientConfigManager::GetKeyName(int index)
 {
-    if (index < 0 || index >= KeyCount)
-        return QString();
-    return QString::fromLatin1(kSetupKeys[index]);
+    return EntryKeyName(kSetupKeys, index);
 }
 
 bool CClientConfigManager::LoadConfig(const QString& path)
 {
-    QStringList keys;
-    for (const char* key : kSetupKeys)
-        keys.append(QString::fromLatin1(key));
-    const std::optional<XmlEntries> entries = ReadXmlEntryFile(path, QStringLiteral("Configs"), keys);
+    const std::optional<XmlEntries> entries = ReadXmlEntryFile(path, QStringLiteral("Configs"), EntryKeyList(kSetupKeys));
     if (!entries)
         return false;
     for (const auto& [name, value] : *entries) {

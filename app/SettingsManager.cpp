@@ -56,17 +56,12 @@ CSettingsManager* CSettingsManager::Instance()
 
 QString CSettingsManager::GetKeyName(int index)
 {
-    if (index < 0 || index >= KeyCount)
-        return QString();
-    return QString::fromLatin1(kKeyNames[index]);
+    return EntryKeyName(kKeyNames, index);
 }
 
 bool CSettingsManager::ReadSettings(const QString& path)
 {
-    QStringList keys;
-    for (const char* key : kKeyNames)
-        keys.append(QString::fromLatin1(key));
-    const std::optional<XmlEntries> entries = ReadXmlEntryFile(path, QStringLiteral("Settings"), keys);
+    const std::optional<XmlEntries> entries = ReadXmlEntryFile(path, QStringLiteral("Settings"), EntryKeyList(kKeyNames));
     if (!entries)
         return false;
     std::lock_guard<std::mutex> guard(m_lock);

@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <QVector>
 
+#include <cstddef>
 #include <optional>
 
 // (name, value) pairs in file order.
@@ -18,6 +19,22 @@ using XmlEntries = QVector<QPair<QString, QString>>;
 // dropped. nullopt when the file cannot be opened ("No file to read..." in the debug log).
 std::optional<XmlEntries> ReadXmlEntryFile(const QString& path, const QString& rootName,
                                            const QStringList& knownKeys);
+
+// The key names of an entry file, given as a table of texts.
+template <std::size_t N>
+QString EntryKeyName(const char* const (&keys)[N], int index)
+{
+    return index >= 0 && index < int(N) ? QString::fromLatin1(keys[index]) : QString();
+}
+
+template <std::size_t N>
+QStringList EntryKeyList(const char* const (&keys)[N])
+{
+    QStringList list;
+    for (const char* key : keys)
+        list.append(QString::fromLatin1(key));
+    return list;
+}
 
 // True when an XML file's bytes are not valid UTF-8 although they declare UTF-8 or no encoding.
 bool NeedsCodePageFallback(const QByteArray& bytes);

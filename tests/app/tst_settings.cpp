@@ -4,6 +4,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <atomic>
+#include <thread>
+#include <vector>
+
 using Entries = SettingsEntries;
 
 namespace {
@@ -57,6 +61,7 @@ private slots:
     void saveSettingsUpdatesStoreOnlyAfterTheWrite();
     void failedSaveLeavesOldFileAndStore();
     void writeIntoMissingFolderCreatesIt();
+    void workersReadWhileTheOperatorSaves();
 };
 
 void TestSettings::keyNames()
@@ -313,6 +318,45 @@ void TestSettings::writeIntoMissingFolderCreatesIt()
     CSettingsManager back;
     QVERIFY(back.ReadSettings(path));
     QCOMPARE(*back.GetValueByIndex(CSettingsManager::CaptureSaveType), QStringLiteral("1"));
+}
+
+void TestSettings::workersReadWhileTheOperatorSaves()
+{
+    // Engine threads read folders and package sizes while the settings page saves: every read
+    // sees one whole value, old or new, never a torn or freed one (run under the sanitizers).
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Settings.xml"));
+    CSettingsManager store;
+    QVERIFY(store.SaveSettings({{"ClipPackageSize", "0"}, {"ClipSavePath", "/a/"}}, path));
+    std::atomic<bool> stop{false};
+    std::atomic<int> bad{0};
+    std::vector<std::thread> readers;
+    for (int i = 0; i < 3; ++i) {
+        readers.emplace_back([&] {
+            while (!stop.load()) {
+                const std::optional<QString> value = store.GetValueByIndex(CSettingsManager::ClipSavePath);
+                if (CSettings* item = store.GetSettingByIndex(CSettingsManager::ClipPackageSize)) {
+                    const QString size = item->GetValue();
+                    if (size != QLatin1String("0") && size != QLatin1String("1"))
+                        ++bad;
+                }
+                if (value && *value != QLatin1String("/a/") && *value != QLatin1String("/bb/"))
+                    ++bad;
+            }
+        });
+    }
+    for (int round = 0; round < 60; ++round) {
+        const bool odd = round % 2;
+        QVERIFY(store.SaveSettings({{"ClipPackageSize", odd ? "1" : "0"}, {"ClipSavePath", odd ? "/bb/" : "/a/"}}, path));
+        QVector<CSettings*> all;
+        store.GetAllSettings(all);
+        all[CSettingsManager::ClipSavePath] = new CSettings(QStringLiteral("ClipSavePath"), QStringLiteral("/a/"));
+        store.SetAllSettings(all);
+    }
+    stop = true;
+    for (auto& reader : readers)
+        reader.join();
+    QCOMPARE(bad.load(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestSettings)

@@ -2,7 +2,6 @@
 // and under the offscreen platform for the one-running-copy rule.
 #include "mainwindow/VarpenMainWnd.h"
 
-#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QProcess>
@@ -73,6 +72,29 @@ Run RunUnderXvfb(const Sandbox& box, const QString& screen, int quitAfter_ms, co
     run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
     run.log = QString::fromLocal8Bit(process.readAll());
     return run;
+}
+
+// Runs one offscreen copy on the 1280x1024 screen to its end.
+Run RunOffscreen(const Sandbox& box, int quitAfter_ms)
+{
+    QProcess process;
+    process.setProcessEnvironment(box.Environment(box.Offscreen(), quitAfter_ms));
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(Program(), {});
+    Run run;
+    if (!process.waitForFinished(60000)) {
+        process.kill();
+        process.waitForFinished();
+    } else if (process.exitStatus() == QProcess::NormalExit) {
+        run.exitCode = process.exitCode();
+    }
+    run.log = QString::fromLocal8Bit(process.readAll());
+    return run;
+}
+
+bool HasLockFile(const Sandbox& box)
+{
+    return QFile::exists(box.runtime.filePath(QStringLiteral("Varpen.lock")));
 }
 
 // Waits until the started program prints `line`.
@@ -161,32 +183,22 @@ void TestStartup::secondCopyRefusedAndKilledCopyLeavesNoLock()
     QVERIFY2(WaitForLine(first, QStringLiteral("varpen: started"), &firstLog), qPrintable(firstLog));
 
     // A second copy tells the operator and ends with 0 before any window opens.
-    QProcess second;
-    second.setProcessEnvironment(box.Environment(box.Offscreen(), 0));
-    second.setProcessChannelMode(QProcess::MergedChannels);
-    second.start(Program(), {});
-    QVERIFY(second.waitForFinished(60000));
-    const QString secondLog = QString::fromLocal8Bit(second.readAll());
-    QCOMPARE(second.exitCode(), 0);
-    QVERIFY2(secondLog.contains(QStringLiteral("notice [DarizArevudud] Software is already running.")),
-             qPrintable(secondLog));
-    QVERIFY(!secondLog.contains(QStringLiteral("varpen: started")));
+    const Run second = RunOffscreen(box, 0);
+    QCOMPARE(second.exitCode, 0);
+    QVERIFY2(second.log.contains(QStringLiteral("notice [DarizArevudud] Software is already running.")),
+             qPrintable(second.log));
+    QVERIFY(!second.log.contains(QStringLiteral("varpen: started")));
 
     // Killed without a chance to clean up, the first copy leaves a lock file whose owner is gone.
     ::kill(pid_t(first.processId()), SIGKILL);
     QVERIFY(first.waitForFinished(30000));
-    QVERIFY(!QDir(box.runtime.path()).entryList({QStringLiteral("Varpen.lock")}, QDir::Files).isEmpty());
+    QVERIFY(HasLockFile(box));
 
-    QProcess third;
-    third.setProcessEnvironment(box.Environment(box.Offscreen(), 300));
-    third.setProcessChannelMode(QProcess::MergedChannels);
-    third.start(Program(), {});
-    QVERIFY(third.waitForFinished(60000));
-    const QString thirdLog = QString::fromLocal8Bit(third.readAll());
-    QCOMPARE(third.exitCode(), 0);
-    QVERIFY2(thirdLog.contains(QStringLiteral("varpen: window shown 950x780 visible=1")), qPrintable(thirdLog));
+    const Run third = RunOffscreen(box, 300);
+    QCOMPARE(third.exitCode, 0);
+    QVERIFY2(third.log.contains(QStringLiteral("varpen: window shown 950x780 visible=1")), qPrintable(third.log));
     // A copy that ends normally leaves no lock behind.
-    QVERIFY(QDir(box.runtime.path()).entryList({QStringLiteral("Varpen.lock")}, QDir::Files).isEmpty());
+    QVERIFY(!HasLockFile(box));
 }
 
 QTEST_GUILESS_MAIN(TestStartup)
