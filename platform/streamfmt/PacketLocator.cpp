@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <limits>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -221,6 +222,13 @@ struct Locator {
     return pos;
   }
 
+  // First PTS of the absolute second `second`, saturated: callers and headers may hold any value.
+  std::int64_t ptsOfSecond(std::int64_t second) const {
+    const __int128 v = __int128(info.header.pts_origin) + (__int128(second) - info.start_time) * SF_PTS_CLOCK;
+    const __int128 lim = std::numeric_limits<std::int64_t>::max() / 2;
+    return std::int64_t(v > lim ? lim : v < -lim ? -lim : v);
+  }
+
   std::int64_t timeOf(std::int64_t pts) const {
     SF_StreamHeader h = info.header;
     h.start_time = info.start_time;
@@ -277,7 +285,7 @@ struct Locator {
   }
 
   std::int64_t findStart(std::int64_t wanted) {
-    const std::int64_t target_pts = info.header.pts_origin + (wanted - info.start_time) * SF_PTS_CLOCK;
+    const std::int64_t target_pts = ptsOfSecond(wanted);
     // Seek to the target; when that lands after the keyframe of the target's group of pictures,
     // go back a second, then twice as far each time, until the stream's start.
     for (std::int64_t margin = 0;; margin = margin ? margin * 2 : SF_PTS_CLOCK) {
@@ -309,7 +317,8 @@ struct Locator {
   }
 
   std::int64_t findEnd(std::int64_t wanted) {
-    const std::int64_t target_pts = info.header.pts_origin + (wanted + 1 - info.start_time) * SF_PTS_CLOCK;
+    if (wanted == std::numeric_limits<std::int64_t>::max()) return -1;
+    const std::int64_t target_pts = ptsOfSecond(wanted + 1);
     seekTo(target_pts - SF_PTS_CLOCK);
     SF_PacketInfo p;
     while (nextVideo(&p))

@@ -78,7 +78,7 @@ std::int64_t SF_FrameTime(const SF_StreamHeader* header, std::int64_t pts) {
   const std::int64_t diff = std::int64_t(std::uint64_t(pts) - std::uint64_t(header->pts_origin));
   std::int64_t secs = diff / SF_PTS_CLOCK;
   if (diff % SF_PTS_CLOCK < 0) --secs;
-  return header->start_time + secs;
+  return std::int64_t(std::uint64_t(header->start_time) + std::uint64_t(secs));  // wraps, never traps
 }
 
 std::uint32_t SF_PackFields(int year, int month, int day, int hour, int minute, int second) {

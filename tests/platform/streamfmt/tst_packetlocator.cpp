@@ -145,6 +145,11 @@ void TestPacketLocator::startAndEndMode() {
     const std::int64_t expectEnd = later == keyTimes.end() ? -1 : k.keys[std::size_t(later - keyTimes.begin())].pos;
     QVERIFY2(end == expectEnd, where);
   }
+  // Extreme times: nothing after the end of time, the first keyframe before its start.
+  QCOMPARE(SF_LocatorFindPacket(h, std::numeric_limits<std::int64_t>::max(), SF_LOCATE_START), std::int64_t(-1));
+  QCOMPARE(SF_LocatorFindPacket(h, std::numeric_limits<std::int64_t>::max(), SF_LOCATE_END), std::int64_t(-1));
+  QCOMPARE(SF_LocatorFindPacket(h, std::numeric_limits<std::int64_t>::min(), SF_LOCATE_START), k.keys.front().pos);
+  QCOMPARE(SF_LocatorFindPacket(h, std::numeric_limits<std::int64_t>::min(), SF_LOCATE_END), k.keys.front().pos);
   QVERIFY(SF_LocatorClose(h));
   QVERIFY(!SF_LocatorClose(h));
   QCOMPARE(SF_LocatorFindPacket(h, kStart, SF_LOCATE_START), std::int64_t(-1));

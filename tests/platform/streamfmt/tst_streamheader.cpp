@@ -53,6 +53,10 @@ void TestStreamHeader::roundTrip() {
   QCOMPARE(back.reserved, h.reserved);
   QCOMPARE(back.start_time, h.start_time);
   QCOMPARE(back.pts_origin, h.pts_origin);
+  SF_StreamHeader hostile = h;
+  hostile.start_time = std::numeric_limits<std::int64_t>::max();
+  hostile.pts_origin = std::numeric_limits<std::int64_t>::min();
+  (void)SF_FrameTime(&hostile, std::numeric_limits<std::int64_t>::max());  // wraps under the sanitizer, no trap
   // A negative start time (before 1970) survives too.
   SF_StreamHeader neg = h;
   neg.start_time = -5;
@@ -112,6 +116,8 @@ void TestStreamHeader::frameTime_data() {
   QTest::newRow("next second") << qint64(180000) << qint64(1001);
   QTest::newRow("before origin floors down") << qint64(89999) << qint64(999);
   QTest::newRow("an hour on") << qint64(90000 + 3600LL * 90000) << qint64(4600);
+  // Hostile values from a file must not trap (any result is fine, but no overflow).
+  QTest::newRow("pts max") << std::numeric_limits<qint64>::max() << qint64(1000 + (std::numeric_limits<qint64>::max() - 90000) / 90000);
 }
 
 void TestStreamHeader::frameTime() {
