@@ -1,5 +1,5 @@
-// How "\\.\PHYSICALDRIVE<n>" becomes a device or image path. The machine's disk list lives in
-// the system layer; it registers its resolver here so the disk layer needs no link to it.
+// How "\\.\PHYSICALDRIVE<n>" becomes a device or image path. By default the system layer's disk
+// list answers (the real disks plus VARPEN_EXTRA_DISKS); tests may install another resolver.
 #pragma once
 
 #include <string>
@@ -9,8 +9,8 @@ namespace diskrec {
 // Gives the device or image path of disk number n, or "" when there is no such disk.
 using DriveResolverFn = std::string (*)(int drive_number);
 
-// Installs the resolver (null removes it). Without one, disk numbers do not resolve and only
-// plain device or image paths can be read.
+// Installs the resolver (null removes it: disk numbers then no longer resolve and only plain
+// device or image paths can be read).
 void SetDriveResolver(DriveResolverFn fn);
 std::string ResolveDrive(int drive_number);
 

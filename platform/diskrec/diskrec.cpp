@@ -25,6 +25,7 @@
 
 #include "platform/diskrec/DiskLayout.h"
 #include "platform/diskrec/DriveResolver.h"
+#include "platform/system/system.h"
 
 namespace diskrec {
 
@@ -41,7 +42,8 @@ constexpr size_t kCacheLimit = 16;
 constexpr size_t kReadAheadBytes = 256 * 1024;
 
 thread_local int t_last_error = DR_ERR_NONE;
-std::atomic<DriveResolverFn> g_resolver{nullptr};
+// The machine's disk list by default; tests may install their own.
+std::atomic<DriveResolverFn> g_resolver{&Sys_DiskPathOf};
 std::atomic<int64_t> g_table_reads{0};
 
 int Fail(int error) {
