@@ -1,5 +1,7 @@
 #include "engine/EngineEvents.h"
 
+#include "engine/PlayBackInteraction.h"
+
 namespace Varpen {
 
 static void RegisterEngineEvents() {
@@ -27,6 +29,9 @@ CPlaybackRemoteEvent::CPlaybackRemoteEvent(const CChannel& channel, int value)
     : QEvent(static_cast<QEvent::Type>(kEngineEventType)), m_channel(channel), m_value(value) {
   RegisterEngineEvents();
 }
+
+CPlaybackRemoteEvent::CPlaybackRemoteEvent(const CPlayBackInteraction* playback, int value)
+    : CPlaybackRemoteEvent(playback ? playback->GetChannel() : CChannel(), value) {}
 
 CPlaybackRemoteEvent::CPlaybackRemoteEvent(const CPlaybackRemoteEvent& other) = default;
 

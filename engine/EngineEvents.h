@@ -8,6 +8,8 @@
 #include <QEvent>
 #include <QMetaType>
 
+class CPlayBackInteraction;
+
 namespace Varpen {
 
 constexpr int kEngineEventType = QEvent::User;  // 1000
@@ -30,6 +32,7 @@ class CPlaybackRemoteEvent : public QEvent {
 public:
   CPlaybackRemoteEvent();
   // The channel of the playback object that raised it, and one value.
+  CPlaybackRemoteEvent(const CPlayBackInteraction* playback, int value);
   CPlaybackRemoteEvent(const CChannel& channel, int value);
   CPlaybackRemoteEvent(const CPlaybackRemoteEvent& other);
   ~CPlaybackRemoteEvent() override;

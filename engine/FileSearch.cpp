@@ -17,24 +17,6 @@ const char* const kDvrFolder = "_DVR_DIR_\\Package000\\";
 
 namespace {
 
-DR_DateTime ToDr(const RecordTime& t) { return DR_DateTime{t.year, t.month, t.day, t.hour, t.minute, t.second}; }
-
-// DR_FILE_FindFile on the path, then on its two recorder folders. `answered` is the folder that
-// gave a handle.
-int FindOnDisk(const std::string& path, int channel, int type, const RecordTime& begin, const RecordTime& end,
-               std::string& answered) {
-  const DR_DateTime b = ToDr(begin);
-  const DR_DateTime e = ToDr(end);
-  for (const std::string& candidate : {path, path + kNvrFolder, path + kDvrFolder}) {
-    const int handle = DR_FILE_FindFile(candidate.c_str(), channel + 1, type, &b, &e);
-    if (handle != -1) {
-      answered = candidate;
-      return handle;
-    }
-  }
-  return -1;
-}
-
 bool EarlierFile(const SingleFilePtr& a, const SingleFilePtr& b) {
   if (a->GetStartTime() != b->GetStartTime()) return a->GetStartTime() < b->GetStartTime();
   if (a->GetEndTime() != b->GetEndTime()) return a->GetEndTime() < b->GetEndTime();
@@ -56,6 +38,20 @@ unsigned SegmentSize(const std::string& path) {
 }
 
 }  // namespace
+
+int FindFileOnDisk(const std::string& path, int channel, int type, const RecordTime& begin, const RecordTime& end,
+                   std::string& answered) {
+  const DR_DateTime b{begin.year, begin.month, begin.day, begin.hour, begin.minute, begin.second};
+  const DR_DateTime e{end.year, end.month, end.day, end.hour, end.minute, end.second};
+  for (const std::string& candidate : {path, path + kNvrFolder, path + kDvrFolder}) {
+    const int handle = DR_FILE_FindFile(candidate.c_str(), channel + 1, type, &b, &e);
+    if (handle != -1) {
+      answered = candidate;
+      return handle;
+    }
+  }
+  return -1;
+}
 
 std::vector<int> LibraryTypesFor(int type) {
   switch (type) {
@@ -114,7 +110,7 @@ bool CFileSearch::SearchDiskFiles(SingleFileList& out, const std::string& diskPa
   if (!useIndex) {
     qDebug("--qarn-- DR_FILE_FindFile Start");
     std::string folder;
-    const int handle = FindOnDisk(diskPath, channel, libraryType, b, e, folder);
+    const int handle = FindFileOnDisk(diskPath, channel, libraryType, b, e, folder);
     qDebug("--qarn-- DR_FILE_FindFile Stop");
     if (handle == -1) {
       qDebug("--qarn-- SearchDiskThread FindFileFailed disk = %s channel = %d starttime = %d %d %d, endtime = %d %d %d",
@@ -195,9 +191,9 @@ void CFileSearch::SearchDiskFilesByDay(std::set<time_t>& out, const std::string&
       continue;
     }
     std::string answered;
-    int handle = FindOnDisk(folder, channel, 0, DayBegin(fields), DayEnd(fields), answered);
+    int handle = FindFileOnDisk(folder, channel, 0, DayBegin(fields), DayEnd(fields), answered);
     if (handle == -1 && folder != diskPath) {
-      handle = FindOnDisk(diskPath, channel, 0, DayBegin(fields), DayEnd(fields), answered);
+      handle = FindFileOnDisk(diskPath, channel, 0, DayBegin(fields), DayEnd(fields), answered);
     }
     if (handle == -1) {
       break;  // the disk cannot be searched: the days found so far stay

@@ -23,6 +23,11 @@ int LibraryTypeOfIndex(unsigned indexNumber);
 extern const char* const kNvrFolder;  // "_NVR_DIR_\Package000\"
 extern const char* const kDvrFolder;  // "_DVR_DIR_\Package000\"
 
+// DR_FILE_FindFile for `channel` (0-based) on the path, then on the path with each recorder
+// folder. Gives the find handle (-1 when every form was refused) and the path that answered.
+int FindFileOnDisk(const std::string& path, int channel, int type, const RecordTime& begin, const RecordTime& end,
+                   std::string& answered);
+
 class CFileSearch {
 public:
   // Files of `channel` (0-based) and record type `type` overlapping [begin, end], in time order;

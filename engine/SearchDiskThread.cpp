@@ -9,21 +9,6 @@
 
 using Varpen::RecordTime;
 
-namespace {
-
-RecordTime DayOf(time_t t) {
-  const QDate d = QDateTime::fromSecsSinceEpoch(t).date();
-  RecordTime r;
-  r.year = d.year();
-  r.month = d.month();
-  r.day = d.day();
-  return r;
-}
-
-DR_DateTime ToDr(const RecordTime& t) { return DR_DateTime{t.year, t.month, t.day, t.hour, t.minute, t.second}; }
-
-}  // namespace
-
 CSearchDiskThread::CSearchDiskThread() : QThread(nullptr) {}
 
 CSearchDiskThread::~CSearchDiskThread() {
@@ -83,8 +68,8 @@ void CSearchDiskThread::run() {
     search.diskPath = path;
     search.indexType = 0;
     if (!m_days.empty()) {
-      search.begin = Varpen::DayBegin(DayOf(m_days.front()));
-      search.end = Varpen::DayEnd(DayOf(m_days.back()));
+      search.begin = Varpen::DayBegin(Varpen::BreakTime(m_days.front()));
+      search.end = Varpen::DayEnd(Varpen::BreakTime(m_days.back()));
     }
     // Every date of the folder is listed whatever the days: one pass gives the result.
     Varpen::RecordIndex().LoadChannelFiles(m_indexResult, search);
@@ -96,11 +81,9 @@ void CSearchDiskThread::run() {
   RecordTime begin{2000, 1, 1, 0, 0, 0};
   RecordTime end{2099, 12, 31, 23, 59, 59};
   if (!m_days.empty()) {
-    begin = Varpen::DayBegin(DayOf(m_days.front()));
-    end = Varpen::DayEnd(DayOf(m_days.back()));
+    begin = Varpen::DayBegin(Varpen::BreakTime(m_days.front()));
+    end = Varpen::DayEnd(Varpen::BreakTime(m_days.back()));
   }
-  const DR_DateTime b = ToDr(begin);
-  const DR_DateTime e = ToDr(end);
   for (int ch = 0; ch < kChannelCount; ++ch) {
     if (!m_change) {
       return;  // a new scan replaces this one: end without a word
@@ -109,37 +92,28 @@ void CSearchDiskThread::run() {
       emit SendWriteOver();
       return;
     }
-    QByteArray disk = m_diskPath.toLocal8Bit();
+    // Later channels are searched on the path that answered first.
+    const std::string disk = m_diskPath.toLocal8Bit().toStdString();
+    std::string answered;
     qDebug("DR_FILE_FindFile Start");
-    int handle = DR_FILE_FindFile(disk.constData(), ch + 1, 0, &b, &e);
+    const int handle = Varpen::FindFileOnDisk(disk, ch, 0, begin, end, answered);
     qDebug("DR_FILE_FindFile Stop");
-    if (handle != -1 && !m_diskPath.contains(QLatin1String("Package000"))) {
-      m_diskType = kDiskPlain;
-    }
     if (handle == -1) {
-      const QByteArray nvr = disk + Varpen::kNvrFolder;
-      handle = DR_FILE_FindFile(nvr.constData(), ch + 1, 0, &b, &e);
-      if (handle != -1) {
-        m_diskPath = QString::fromLocal8Bit(nvr);
-        m_diskType = kDiskNvr;
-      } else {
-        const QByteArray dvr = disk + Varpen::kDvrFolder;
-        handle = DR_FILE_FindFile(dvr.constData(), ch + 1, 0, &b, &e);
-        if (handle != -1) {
-          m_diskPath = QString::fromLocal8Bit(dvr);
-          m_diskType = kDiskDvr;
-        } else {
-          qDebug("--qarn-- SearchDiskThread FindFileFailed disk = %s channel = %d starttime = %d %d %d, "
-                 "endtime = %d %d %d",
-                 disk.constData(), ch, begin.year, begin.month, begin.day, end.year, end.month, end.day);
-        }
-      }
-    }
-    if (handle == -1) {
+      qDebug("--qarn-- SearchDiskThread FindFileFailed disk = %s channel = %d starttime = %d %d %d, "
+             "endtime = %d %d %d",
+             disk.c_str(), ch, begin.year, begin.month, begin.day, end.year, end.month, end.day);
       m_diskType = kDiskNone;
       emit SendWriteOver();
       return;
     }
+    if (answered == disk + Varpen::kNvrFolder) {
+      m_diskType = kDiskNvr;
+    } else if (answered == disk + Varpen::kDvrFolder) {
+      m_diskType = kDiskDvr;
+    } else if (!m_diskPath.contains(QLatin1String("Package000"))) {
+      m_diskType = kDiskPlain;
+    }
+    m_diskPath = QString::fromLocal8Bit(answered.c_str());
     DR_FindRecord record{};
     if (DR_FILE_FindNextFile(handle, &record) == 1) {
       m_channels.push_back(ch);

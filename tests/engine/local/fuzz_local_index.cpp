@@ -16,10 +16,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::size_t n = size - 1;
   std::size_t names = 0;
   switch (kind) {
-    case 0:
-      for (const Varpen::IndexDate& d : Varpen::ParseDateIndex(bytes, n)) names += Varpen::FormatDate(d.year, d.month, d.day).size();
-      if (n >= 8 && (names / 8) * 4 > n) std::abort();
+    case 0: {
+      const auto dates = Varpen::ParseDateIndex(bytes, n);
+      if (!dates.empty() && Varpen::kIndexHeaderBytes + dates.size() * Varpen::kDateRecordBytes > n) std::abort();
+      for (const Varpen::IndexDate& d : dates) names += Varpen::FormatDate(d.year, d.month, d.day).size();
       break;
+    }
     case 1:
       for (const Varpen::IndexChannel& c : Varpen::ParseChannelIndex(bytes, n)) {
         if (!Varpen::IsSafeName(c.sourceName) || c.sourceName.size() > Varpen::kSourceNameBytes) std::abort();
