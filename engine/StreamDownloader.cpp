@@ -336,6 +336,7 @@ bool CStreamDownloader::OpenFreshOutput(const CSingleFile& piece)
         if (PathExists(path))
             continue;
         if (m_output.Open(path)) {
+            std::lock_guard<std::mutex> lock(m_pathLock);
             m_outputName = name;
             m_outputPath = path;
             m_bytesInFile = 0;
@@ -357,7 +358,7 @@ bool CStreamDownloader::OpenOutputByTime(const SingleFilePtr& piece)
     const int channel = m_param ? m_param->GetChannel() : -1;
     if (!m_source.OpenByTime(*piece, channel)) {
         m_output.Close(std::string());
-        RTK_DeleteFile(m_outputPath.c_str());
+        RTK_DeleteFile(OutputPath().c_str());
         return false;
     }
     return true;
@@ -552,8 +553,9 @@ void CStreamDownloader::CloseJob()
 {
     m_source.Stop();
     m_output.Close(std::string());
-    if (m_currentIndex.load() != m_reportedIndex && !m_outputPath.empty())
-        RTK_DeleteFile(m_outputPath.c_str());
+    const std::string path = OutputPath();
+    if (m_currentIndex.load() != m_reportedIndex && !path.empty())
+        RTK_DeleteFile(path.c_str());
     m_reportedIndex = m_currentIndex.load();
     m_currentIndex.store(-1);
     ClearFiles();
@@ -600,7 +602,13 @@ void CStreamDownloader::EmitSignal(int code, int index, int count)
 
 void CStreamDownloader::EmitFiles()
 {
-    emit DownloadFiles(QString::fromLocal8Bit(m_outputPath.c_str()));
+    emit DownloadFiles(QString::fromLocal8Bit(OutputPath().c_str()));
+}
+
+std::string CStreamDownloader::OutputPath() const
+{
+    std::lock_guard<std::mutex> lock(m_pathLock);
+    return m_outputPath;
 }
 
 }  // namespace Varpen

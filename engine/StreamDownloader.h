@@ -159,6 +159,7 @@ private:
     int FileCount() const { return static_cast<int>(m_files.size()); }
     void EmitSignal(int code, int index, int count);
     void EmitFiles();
+    std::string OutputPath() const;
 
     CStreamSource m_source;
     COutputFile m_output;
@@ -171,6 +172,8 @@ private:
     int m_reportedIndex = -1;
     std::atomic<int64_t> m_bytesWritten{0};
     std::atomic<int64_t> m_bytesTotal{0};
+    // Changed by a roll-over on the stream's thread while the owner or the pass may read them.
+    mutable std::mutex m_pathLock;
     std::string m_outputName;
     std::string m_outputPath;
     std::atomic<uint64_t> m_bytesInFile{0};  // the current output's size, header included
