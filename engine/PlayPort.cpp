@@ -155,10 +155,8 @@ bool CPlayPort::OpenStream(const unsigned char* header, unsigned int size, std::
         return FailOpen("SetDisplayBuf");
     if (!VRend_Play(port, window))
         return FailOpen("Play");
-    if (m_soundOn) {
+    if (m_soundOn)
         VRend_PlaySound(port);
-        VRend_SetVolume(port, m_volume);
-    }
     if (!fileMode && size >= kHeaderBytes)
         std::memcpy(m_header, header, kHeaderBytes);
     m_window = window;

@@ -88,6 +88,15 @@ class DeviceSink : public AudioSink {
         Qt::BlockingQueuedConnection);
   }
   ~DeviceSink() override {
+    if (thread_.isRunning() && !QCoreApplication::instance()) {
+      // At process exit, after the application object: no more queued calls. The sink is
+      // left to the operating system.
+      (void)sink_.release();
+      (void)ring_.release();
+      thread_.quit();
+      thread_.wait();
+      return;
+    }
     if (thread_.isRunning()) {
       QMetaObject::invokeMethod(
           ring_.get(), [this] { sink_.reset(); }, Qt::BlockingQueuedConnection);
