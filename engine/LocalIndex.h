@@ -35,14 +35,8 @@ struct IndexChannel {
   int channelNumber = 0;
 };
 
-struct IndexTime {
-  int year = 0;
-  int month = 0;
-  int day = 0;
-  int hour = 0;
-  int minute = 0;
-  int second = 0;
-};
+// A segment's start or end as stored: local-time fields.
+using IndexTime = RecordTime;
 
 struct IndexSegment {
   IndexTime start;
