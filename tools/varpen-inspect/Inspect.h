@@ -50,3 +50,7 @@ int RunStreamCommand(const QStringList& args);
 
 // Download command (DownloadCommand.cpp).
 int RunDownloadCommand(const QStringList& args);
+
+// Disk commands (DiskCommands.cpp).
+int RunDisksCommand(const QStringList& args);
+int RunLogsCommand(const QStringList& args);

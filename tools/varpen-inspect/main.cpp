@@ -12,10 +12,12 @@ namespace {
 
 // One entry per command; command groups add theirs here.
 const Inspect::Command kCommands[] = {
+    {"disks", "disks", RunDisksCommand},
     {"channels", "channels SOURCE [--month YYYY-MM]", RunChannelsCommand},
     {"days", "days SOURCE GROUP NUMBER YYYY-MM", RunDaysCommand},
     {"files", "files SOURCE GROUP NUMBER FROM TO [--type T]", RunFilesCommand},
     {"stream", "stream SOURCE GROUP NUMBER TIME > out.bin", RunStreamCommand},
+    {"logs", "logs SOURCE FROM TO [--major M] [--minor N]", RunLogsCommand},
     {"download", "download SOURCE GROUP NUMBER FROM TO OUTDIR [--by file|time]", RunDownloadCommand},
 };
 
