@@ -141,6 +141,8 @@ std::string DownloadFileName(const CSingleFile& piece, const std::string& tick)
 CStreamDownloader::CStreamDownloader()
 {
     m_source.SetDataCallback(&CStreamDownloader::OnStreamData, this);
+    m_source.SetBlockKiB(kDeliveryBlockKiB);
+    m_output.SetBufferBytes(kOutputBuffer_bytes);
 }
 
 CStreamDownloader::~CStreamDownloader()
@@ -357,7 +359,7 @@ bool CStreamDownloader::OpenOutputByTime(const SingleFilePtr& piece)
     m_source.SetUseIndex(m_useIndex);
     const int channel = m_param ? m_param->GetChannel() : -1;
     if (!m_source.OpenByTime(*piece, channel)) {
-        m_output.Close(std::string());
+        CloseOutput();
         RTK_DeleteFile(OutputPath().c_str());
         return false;
     }
@@ -378,6 +380,11 @@ void CStreamDownloader::OnStreamData(int handle, int type, unsigned char* data, 
         // Nothing may propagate into the stream's thread; the write path records its failures.
         self->m_writeFailed.store(true);
     }
+    {
+        std::lock_guard<std::mutex> lock(self->m_wakeLock);
+        self->m_blocksDelivered.fetch_add(1);
+    }
+    self->m_wakeCond.notify_one();
 }
 
 void CStreamDownloader::WriteData(const unsigned char* data, unsigned int size, bool isHeader)
@@ -389,24 +396,8 @@ void CStreamDownloader::WriteData(const unsigned char* data, unsigned int size, 
 
     if (!m_writeFailed.load()) {
         try {
-            if (m_bytesInFile + size > m_packageSize_bytes && m_bytesInFile > 0 && m_piece) {
-                // Roll over: the new file begins with the stream header so that it plays by
-                // itself, and the block that crossed the limit goes into it.
-                const CSingleFile piece = *m_piece;
-                m_output.Close(std::string());
-                if (!OpenFreshOutput(piece)) {
-                    m_writeFailed.store(true);
-                } else if (!isHeader && m_headerBytes > 0) {
-                    m_bytesInFile += m_output.Write(m_header, static_cast<unsigned>(m_headerBytes));
-                }
-            }
-            if (!m_writeFailed.load()) {
-                const unsigned written = m_output.Write(data, size);
-                if (written != size)
-                    m_writeFailed.store(true);  // the output is gone: the job cannot go on
-                m_bytesInFile += written;
-                m_bytesWritten.fetch_add(written);
-            }
+            if (!WriteBlock(data, size, isHeader))
+                m_writeFailed.store(true);  // the output is gone: the job cannot go on
         } catch (const CStorageException&) {
             m_writeFailed.store(true);
         }
@@ -417,6 +408,73 @@ void CStreamDownloader::WriteData(const unsigned char* data, unsigned int size, 
         if (m_startSem)
             m_startSem->Post();
     }
+}
+
+// A package is cut before the unit that would take it past the package size (the header block
+// is one unit, data blocks are cut into units of kRollOverUnit_bytes from their start); each unit
+// is written after at most one roll-over, so a unit larger than a package still goes out whole.
+// The units before and after a cut each reach the output in one write.
+bool CStreamDownloader::WriteBlock(const unsigned char* data, unsigned int size, bool isHeader)
+{
+    const unsigned unitMax = isHeader ? std::max(size, 1u) : kRollOverUnit_bytes;
+    unsigned runStart = 0;  // first byte not written yet
+    unsigned offset = 0;    // end of the units taken into the run
+    auto writeRun = [&]() -> bool {
+        const unsigned want = offset - runStart;
+        if (want == 0)
+            return true;
+        const unsigned written = m_output.Write(data + runStart, want);
+        m_bytesInFile += written;
+        m_bytesWritten.fetch_add(written);
+        runStart = offset;
+        return written == want;
+    };
+    while (offset < size) {
+        const unsigned unit = std::min(unitMax, size - offset);
+        const uint64_t inFile = m_bytesInFile.load() + (offset - runStart);
+        if (inFile + unit > m_packageSize_bytes && inFile > 0 && m_piece) {
+            if (!writeRun() || !RollOver(isHeader))
+                return false;
+        }
+        offset += unit;
+    }
+    return writeRun();
+}
+
+// The new package begins with the stream header so that it plays by itself; the unit that
+// crossed the limit goes into it.
+bool CStreamDownloader::RollOver(bool forHeader)
+{
+    const CSingleFile piece = *m_piece;
+    m_output.Close(std::string());  // throws when its last bytes cannot be written
+    if (!OpenFreshOutput(piece))
+        return false;
+    if (!forHeader && m_headerBytes > 0)
+        m_bytesInFile += m_output.Write(m_header, static_cast<unsigned>(m_headerBytes));
+    return true;
+}
+
+bool CStreamDownloader::CloseOutput()
+{
+    try {
+        m_output.Close(std::string());
+    } catch (const CStorageException&) {
+        return false;
+    }
+    return true;
+}
+
+bool CStreamDownloader::WaitForDelivery(uint64_t seen)
+{
+    std::unique_lock<std::mutex> lock(m_wakeLock);
+    const int timeout_ms = m_recentDelivery ? kDeliveryGrace_ms : kPass_ms;
+    const bool woken = m_wakeCond.wait_for(lock, std::chrono::milliseconds(timeout_ms), [&] {
+        return m_stopWake || m_blocksDelivered.load() != seen;
+    });
+    if (m_stopWake)
+        return true;
+    m_recentDelivery = woken;
+    return IsStopRequested();
 }
 
 bool CStreamDownloader::RunOnce()
@@ -436,8 +494,17 @@ bool CStreamDownloader::RunOnce()
         return false;
 
     // The position first: it reads 100 only after the last callback has returned, so a failed
-    // write of the last blocks is seen below and never passes for a complete file.
+    // write of the last blocks is seen below and never passes for a complete file. No block
+    // comes after 100, so the output's buffered bytes can be written out here.
+    const uint64_t seen = m_blocksDelivered.load();
     const int pos = m_source.GetPos();
+    if (pos == 100 && !m_writeFailed.load()) {
+        try {
+            m_output.Flush();
+        } catch (const CStorageException&) {
+            m_writeFailed.store(true);
+        }
+    }
     if (m_writeFailed.load()) {
         // The output could not take the data (disk full, folder removed): the job ends here on
         // this thread, never on the stream's own.
@@ -461,13 +528,14 @@ bool CStreamDownloader::RunOnce()
         return false;
     }
     guard.Release();
-    return !WaitForStop(kPass_ms);
+    return !WaitForDelivery(seen);
 }
 
+// Only after the pass has flushed the output: nothing is left to fail here.
 void CStreamDownloader::CloseCurrentPiece()
 {
     m_source.Stop();
-    m_output.Close(std::string());
+    CloseOutput();
     m_reportedIndex = m_currentIndex.load();
     m_bytesInFile = 0;
 }
@@ -540,19 +608,20 @@ bool CStreamDownloader::OpenNextByTime()
     return false;
 }
 
-void CStreamDownloader::CloseCurrent()
+bool CStreamDownloader::CloseCurrent()
 {
     m_source.Stop();
-    m_output.Close(std::string());
+    const bool closed = CloseOutput();
     m_reportedIndex = m_currentIndex.load();
     m_currentIndex.store(-1);
     ClearFiles();
+    return closed;
 }
 
 void CStreamDownloader::CloseJob()
 {
     m_source.Stop();
-    m_output.Close(std::string());
+    CloseOutput();  // the unfinished file goes below; its last bytes do not matter
     const std::string path = OutputPath();
     if (m_currentIndex.load() != m_reportedIndex && !path.empty())
         RTK_DeleteFile(path.c_str());
@@ -568,14 +637,24 @@ void CStreamDownloader::ClearFiles()
 
 void CStreamDownloader::Stop(bool failed)
 {
+    {
+        std::lock_guard<std::mutex> lock(m_wakeLock);
+        m_stopWake = true;
+    }
+    m_wakeCond.notify_all();
     CBaseThread::Stop();
+    {
+        std::lock_guard<std::mutex> lock(m_wakeLock);
+        m_stopWake = false;
+    }
     RTK_Guard guard(&m_lock);
     if (!IsBusy())
         return;
-    CloseCurrent();
+    // A file whose last bytes could not be written ends the job as a failure.
+    const bool closed = CloseCurrent();
     const int index = m_reportedIndex;
     guard.Release();
-    EmitSignal(failed ? kDownloadFailed : kDownloadStopped, index, 0);
+    EmitSignal(failed || !closed ? kDownloadFailed : kDownloadStopped, index, 0);
 }
 
 int CStreamDownloader::GetProgress() const

@@ -12,6 +12,7 @@
 #include <QString>
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <ctime>
 #include <memory>
@@ -125,6 +126,15 @@ public:
     static constexpr int kPass_ms = 40;
     static constexpr float kMinFree_GB = 2.0f;
     static constexpr std::size_t kStreamHeaderBytes = 40;
+    // A download asks its source for large blocks and gathers its output writes into large
+    // chunks; packages are still cut on the boundaries of the player's block size, counted from
+    // the start of each delivered block, so the files do not depend on the delivery size.
+    static constexpr unsigned kDeliveryBlockKiB = 1024;
+    static constexpr std::size_t kOutputBuffer_bytes = 1024 * 1024;
+    static constexpr unsigned kRollOverUnit_bytes = CStreamSource::kDefaultBlockKiB * 1024;
+    // While blocks arrive the pass looks again this soon after the last one, so the end of a
+    // file is seen at once instead of at the next 40 ms pass.
+    static constexpr int kDeliveryGrace_ms = 1;
 
 signals:
     void DownloadSignal(int code, int index, int count);
@@ -139,6 +149,15 @@ private:
     static void OnStreamData(int handle, int type, unsigned char* data, unsigned int size,
                              void* user);
     void WriteData(const unsigned char* data, unsigned int size, bool isHeader);
+    // Writes one block, rolling over to a new package where needed; false when the output cannot
+    // take it. Throws CStorageException from the output.
+    bool WriteBlock(const unsigned char* data, unsigned int size, bool isHeader);
+    bool RollOver(bool forHeader);
+    // Closes the output without a final name; false when its last bytes could not be written.
+    bool CloseOutput();
+    // Waits until a block is delivered after `seen`, a stop is asked or the pass time is out;
+    // true when a stop was asked.
+    bool WaitForDelivery(uint64_t seen);
 
     // Prepares a job's shared state; false when the job cannot start (no pending task, no
     // settings).
@@ -153,7 +172,8 @@ private:
     bool OpenNextByFile();
     bool OpenNextByTime();
     void CloseCurrentPiece();
-    void CloseCurrent();
+    // false when the output's last bytes could not be written.
+    bool CloseCurrent();
     void CloseJob();
     void ClearFiles();
     int FileCount() const { return static_cast<int>(m_files.size()); }
@@ -197,6 +217,13 @@ private:
 
     // Set by the data callback when the output cannot be written; the pass ends the job.
     std::atomic<bool> m_writeFailed{false};
+
+    // Blocks delivered, counted by the data callback; the pass waits on it between polls.
+    std::mutex m_wakeLock;
+    std::condition_variable m_wakeCond;
+    std::atomic<uint64_t> m_blocksDelivered{0};
+    bool m_stopWake = false;         // under m_wakeLock: a stop is on its way
+    bool m_recentDelivery = false;   // the pass thread's own: the last wait ended on a block
 
     int m_firstDataTimeout_ms = kFirstDataTimeout_ms;
     uint64_t m_packageSizeOverride_bytes = 0;

@@ -7,10 +7,6 @@
 
 namespace Varpen {
 
-namespace {
-constexpr unsigned kBlockKiB = 8;
-}
-
 CStreamSource::CStreamSource() = default;
 
 CStreamSource::~CStreamSource() { Stop(); }
@@ -34,12 +30,12 @@ bool CStreamSource::OpenByFile(const char* fileName) {
     return false;
   }
   if (!m_useIndex) {
-    m_handle = DR_FILE_GetStreamByFile(fileName, kBlockKiB, 0, m_callback, m_user);
+    m_handle = DR_FILE_GetStreamByFile(fileName, m_blockKiB, 0, m_callback, m_user);
     if (m_handle == -1) {
       qDebug("--qarn-- DR_FILE_GetStreamByFile Failed error = %d", DR_FILE_GetLastError());
     }
   } else if (m_index) {
-    m_handle = RBS_GetStreamByFile(fileName, kBlockKiB, 0, m_callback, m_user);
+    m_handle = RBS_GetStreamByFile(fileName, m_blockKiB, 0, m_callback, m_user);
     m_handleIsIndex = true;
     if (m_handle == -1) {
       qDebug("--qarn-- RBS_GetStreamByFile Failed");
@@ -60,9 +56,9 @@ bool CStreamSource::OpenByTime(const CSingleFile& file, int channel) {
     const DR_DiskPath disk{file.GetPath().c_str(), {0, 0, 0}};
     const DR_DateTime b{start.year, start.month, start.day, start.hour, start.minute, start.second};
     const DR_DateTime e{end.year, end.month, end.day, end.hour, end.minute, end.second};
-    m_handle = DR_FILE_GetStreamByTime(&disk, &b, &e, channel + 1, kBlockKiB, m_callback, m_user);
+    m_handle = DR_FILE_GetStreamByTime(&disk, &b, &e, channel + 1, m_blockKiB, m_callback, m_user);
   } else if (m_index) {
-    m_handle = RBS_GetStreamByTime(file.GetName().c_str(), start.Fields(), end.Fields(), kBlockKiB, m_callback,
+    m_handle = RBS_GetStreamByTime(file.GetName().c_str(), start.Fields(), end.Fields(), m_blockKiB, m_callback,
                                    m_user);
     m_handleIsIndex = true;
   }

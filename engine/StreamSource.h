@@ -17,6 +17,9 @@ public:
   // type 1 = stream header, 2 = data block; `user` as given to SetDataCallback.
   using DataCallback = void (*)(int handle, int type, unsigned char* data, unsigned int size, void* user);
 
+  // Size of the data blocks a stream is delivered in unless SetBlockKiB chose another.
+  static constexpr unsigned kDefaultBlockKiB = 8;
+
   CStreamSource();
   ~CStreamSource();
   CStreamSource(const CStreamSource&) = delete;
@@ -27,6 +30,10 @@ public:
   void SetUseIndex(bool useIndex);
   bool GetUseIndex() const { return m_useIndex; }
   bool IsOpen() const { return m_handle != -1; }
+  // Size of the data blocks of the streams opened from now on (both libraries take 1 to 4096 KiB;
+  // 0 = kDefaultBlockKiB). A stream already open keeps its size.
+  void SetBlockKiB(unsigned blockKiB) { m_blockKiB = blockKiB == 0 ? kDefaultBlockKiB : blockKiB; }
+  unsigned GetBlockKiB() const { return m_blockKiB; }
 
   // Stops any open stream first.
   bool OpenByFile(const char* fileName);
@@ -43,6 +50,7 @@ private:
   DataCallback m_callback = nullptr;
   void* m_user = nullptr;
   bool m_useIndex = false;
+  unsigned m_blockKiB = kDefaultBlockKiB;
   bool m_handleIsIndex = false;  // which library the open handle belongs to
 };
 
