@@ -332,6 +332,16 @@ void CPlayBackInteraction::SetDrawCallback(VRendDrawFn callback, void* user)
     m_player.SetDrawCallback(callback, user);
 }
 
+int CPlayBackInteraction::GetPlayPort()
+{
+    return m_player.Port().GetPort();
+}
+
+bool CPlayBackInteraction::IsClipFailed()
+{
+    return m_player.IsClipFailed();
+}
+
 std::uint64_t CPlayBackInteraction::GetDataSizeByTime(time_t begin, time_t end)
 {
     RTK_Guard sizeGuard(&m_sizeLock);

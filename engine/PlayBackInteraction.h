@@ -112,6 +112,10 @@ public:
     // Called on the GUI thread for every painted frame (for the zoom rectangle); an unchanged
     // pair is not registered again.
     virtual void SetDrawCallback(VRendDrawFn callback, void* user);
+    // The player layer's port of this window (for the sound control and tests).
+    virtual int GetPlayPort();
+    // A clip could not be written on (disk full, medium gone) and was closed with what it held.
+    virtual bool IsClipFailed();
 
     // Estimated bytes of the found files between two times.
     virtual std::uint64_t GetDataSizeByTime(time_t begin, time_t end);

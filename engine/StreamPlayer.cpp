@@ -335,6 +335,7 @@ bool CStreamPlayer::LocateFileAndPlay(const SingleFilePtr& file, bool noSeek)
     };
     auto fail = [this, &dropWait] {
         dropWait();
+        m_pauseOnOpen.store(false);
         m_port.SetStop();
         m_source.Stop();
         m_port.CloseStream();
@@ -343,13 +344,13 @@ bool CStreamPlayer::LocateFileAndPlay(const SingleFilePtr& file, bool noSeek)
     };
 
     SetCurrent(file);
-    if (!m_source.OpenByFile(file->GetName().c_str()))
+    // A position inside the file is opened as a stream that starts there (at the keyframe at or
+    // before it): opening the whole file and positioning afterwards lets the file's first blocks
+    // reach the port before the position takes effect, and shows the wrong picture first.
+    const bool opened = noSeek ? m_source.OpenByFile(file->GetName().c_str())
+                               : m_source.OpenByTime(*file, file->GetChannel());
+    if (!opened)
         return fail();
-    if (!noSeek) {
-        const RecordTime t = BreakTime(file->GetStartTime());
-        if (!m_source.SetPosByTime(t.year, t.month, t.day, t.hour, t.minute, t.second))
-            return fail();
-    }
     const bool posted = wait->TimedWait(kHeaderWait_ms);
     dropWait();
     if (!posted || !m_port.IsOpen())
@@ -362,6 +363,7 @@ bool CStreamPlayer::LocateFileAndPlay(const SingleFilePtr& file, bool noSeek)
 bool CStreamPlayer::OpenPortOnHeader(const unsigned char* data, unsigned int size)
 {
     const int level = m_port.GetSpeed();
+    const bool paused = m_pauseOnOpen.exchange(false);
     if (!m_port.OpenStream(data, size, m_window.load(), false))
         return false;
     VRendDrawFn drawFn;
@@ -377,6 +379,8 @@ bool CStreamPlayer::OpenPortOnHeader(const unsigned char* data, unsigned int siz
         m_port.RegisterDrawFun(drawFn, drawUser);
     if (level != 0)
         m_port.SetSpeed(level);
+    if (paused)
+        m_port.Pause(true);
     // A zoom the operator chose stays on the next file.
     if (region[0] < region[2] && region[1] < region[3])
         m_port.SetDisplayRegion(region[0], region[1], region[2], region[3]);
@@ -440,6 +444,8 @@ bool CStreamPlayer::RunOnce()
             return false;
         }
         SingleFilePtr file = m_files[static_cast<std::size_t>(next)];
+        // A paused window stays paused on the next file instead of playing on by itself.
+        m_pauseOnOpen.store(m_port.IsPaused());
         if (!LocateFileAndPlay(file, true)) {
             Halt();
             if (m_stopping.load())

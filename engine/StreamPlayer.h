@@ -134,6 +134,7 @@ private:
     float m_region[4] = {0, 0, 0, 0};
     bool m_inputEnded = false;  // the port was told that the whole file has been fed
     std::atomic<bool> m_stopping{false};
+    std::atomic<bool> m_pauseOnOpen{false};  // the next open keeps the port paused
     RTK_Mutex m_lock;
 
     // Shared with the data thread: the locate's header wait, the draw callback, the region and

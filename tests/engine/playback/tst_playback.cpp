@@ -1,0 +1,401 @@
+// Playback of generated recordings through the real engine: the stream player over the local
+// index reader, the player layer in virtual time, and an offscreen video surface whose pictures
+// carry the barcode of their time.
+#include <QtTest>
+
+#include <memory>
+
+#include "engine/PlayBackInteraction.h"
+#include "engine/SynPlaybackInteraction.h"
+#include "platform/vrend/VideoSurface.h"
+#include "platform/vrend/vrend_test.h"
+#include "tests/engine/playback/PlaySamples.h"
+
+using playtest::FrameCode;
+using playtest::SampleFolder;
+
+namespace {
+constexpr std::int64_t kFrameNs = 40'000'000;  // one frame at 25 fps
+constexpr int kSettle_ms = 10000;
+}  // namespace
+
+class TestPlayback : public QObject {
+    Q_OBJECT
+
+private:
+    std::shared_ptr<vrend::VirtualClock> m_clock = std::make_shared<vrend::VirtualClock>();
+    SampleFolder m_tiny;
+
+    // Moves virtual time by `ns` and lets every listed port show what is due.
+    void Advance(std::initializer_list<CPlayBackInteraction*> engines, std::int64_t ns)
+    {
+        m_clock->Advance(ns);
+        for (CPlayBackInteraction* e : engines) {
+            if (e->IsPlaying())
+                vrend_test_WaitSettled(e->GetPlayPort(), kSettle_ms);
+        }
+        QCoreApplication::processEvents();
+    }
+
+    // Advances one frame at a time until `done` holds; false after `max_frames` frames.
+    template <typename Pred>
+    bool AdvanceUntil(std::initializer_list<CPlayBackInteraction*> engines, Pred done, int max_frames)
+    {
+        for (int i = 0; i < max_frames; ++i) {
+            if (done())
+                return true;
+            Advance(engines, kFrameNs);
+            QTest::qWait(1);
+        }
+        return done();
+    }
+
+    qint64 ShownCode(CPlayBackInteraction& engine, VideoSurface& surface)
+    {
+        vrend_test_WaitSettled(engine.GetPlayPort(), kSettle_ms);
+        return FrameCode(surface.currentImage(), m_tiny.fps);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        vrend_test_SetClock(m_clock);
+        m_tiny = playtest::LoadSample(QStringLiteral("tiny"));
+        QVERIFY2(m_tiny.ok, "the samples fixture did not write tiny");
+        QCOMPARE(m_tiny.files.size(), 3);
+    }
+
+    // Where a start lands: the first frame shown, and what happens when nothing can be played.
+    void startLandsOnTheRightFrame_data()
+    {
+        QTest::addColumn<int>("offsetFromFirst");  // seconds from the first file's start; 0 = time 0
+        QTest::addColumn<bool>("timeZero");
+        QTest::addColumn<int>("expectedFromFirst");  // -1: the start fails
+        const SampleFolder s = playtest::LoadSample(QStringLiteral("tiny"));
+        if (!s.ok)
+            return;
+        const int f2 = int(s.files[1].start - s.files[0].start);
+        const int f3end = int(s.files[2].end - s.files[0].start);
+        QTest::newRow("time 0 plays the first file from its beginning") << 0 << true << 0;
+        QTest::newRow("before every file") << -100 << false << 0;
+        QTest::newRow("inside the first file") << 2 << false << 2;
+        QTest::newRow("in the gap: the next file at its start") << f2 - 1 << false << f2;
+        QTest::newRow("inside the second file") << f2 + 1 << false << f2 + 1;
+        QTest::newRow("at the end of the last file") << f3end << false << -1;
+        QTest::newRow("after every file") << f3end + 60 << false << -1;
+    }
+    void startLandsOnTheRightFrame()
+    {
+        QFETCH(int, offsetFromFirst);
+        QFETCH(bool, timeZero);
+        QFETCH(int, expectedFromFirst);
+        VideoSurface surface;
+        surface.resize(352, 288);
+        CPlayBackInteraction engine;
+        QVERIFY(playtest::SearchSample(engine, m_tiny));
+        const time_t at = timeZero ? 0 : m_tiny.files[0].start + offsetFromFirst;
+        const bool started = engine.StartPlayback(surface.surfaceId(), at);
+        if (expectedFromFirst < 0) {
+            QVERIFY(!started);
+            QCOMPARE(engine.GetPlayError(), 1);
+            QVERIFY(!engine.IsPlaying());
+            QCOMPARE(engine.GetCurrentTime(), time_t(-1));
+            return;
+        }
+        QVERIFY(started);
+        QCOMPARE(engine.GetPlayError(), 0);
+        const time_t expected = m_tiny.files[0].start + expectedFromFirst;
+        QTRY_VERIFY_WITH_TIMEOUT(engine.GetCurrentTime() != -1, kSettle_ms);
+        QCOMPARE(engine.GetCurrentTime(), expected);
+        QCOMPARE(ShownCode(engine, surface), qint64(expected) * m_tiny.fps);
+    }
+
+    // Three files with gaps play one after another to the end flag.
+    void playsAcrossFilesToTheEnd()
+    {
+        VideoSurface surface;
+        surface.resize(352, 288);
+        CPlayBackInteraction engine;
+        QVERIFY(playtest::SearchSample(engine, m_tiny));
+        QVERIFY(engine.StartPlayback(surface.surfaceId(), 0));
+        QCOMPARE(engine.SetSpeed(3), 3);  // 8x
+        std::vector<time_t> seen;
+        const bool ended = AdvanceUntil(
+            {&engine},
+            [&] {
+                const time_t t = engine.GetCurrentTime();
+                if (t != -1 && (seen.empty() || seen.back() != t))
+                    seen.push_back(t);
+                return engine.IsEndOfList();
+            },
+            4000);
+        QVERIFY(ended);
+        QVERIFY(!engine.IsPlaying());
+        QCOMPARE(engine.GetPlayError(), 0);
+        QCOMPARE(engine.GetCurrentTime(), time_t(-1));
+        // Times only go forward, and every file was shown, up to the last second of the last one.
+        QVERIFY(std::is_sorted(seen.begin(), seen.end()));
+        for (const playtest::SampleFile& f : m_tiny.files) {
+            QVERIFY2(std::any_of(seen.begin(), seen.end(), [&](time_t t) { return t >= f.start && t < f.end; }),
+                     qPrintable(QStringLiteral("no frame of the file starting %1").arg(f.start)));
+        }
+        QCOMPARE(seen.back(), m_tiny.files.back().end - 1);
+        // A new start clears the end flag.
+        QVERIFY(engine.StartPlayback(surface.surfaceId(), m_tiny.files[1].start));
+        QVERIFY(!engine.IsEndOfList());
+    }
+
+    // Seeks while playing; a seek that cannot be carried out says so and stops.
+    void seekWhilePlaying()
+    {
+        VideoSurface surface;
+        surface.resize(352, 288);
+        CPlayBackInteraction engine;
+        QVERIFY(playtest::SearchSample(engine, m_tiny));
+        QVERIFY(engine.StartPlayback(surface.surfaceId(), 0));
+        const time_t target = m_tiny.files[2].start + 2;
+        QVERIFY(engine.SetPlayTime(target));
+        QTRY_COMPARE_WITH_TIMEOUT(engine.GetCurrentTime(), target, kSettle_ms);
+        QCOMPARE(ShownCode(engine, surface), qint64(target) * m_tiny.fps);
+        QVERIFY(!engine.SetPlayTime(-1));
+        QVERIFY(engine.IsPlaying());
+
+        // Past the last file: no frozen picture shown as playing.
+        QVERIFY(!engine.SetPlayTime(m_tiny.files[2].end + 100));
+        QVERIFY(!engine.IsPlaying());
+        QCOMPARE(engine.GetPlayError(), 1);
+        QCOMPARE(engine.GetCurrentTime(), time_t(-1));
+        QVERIFY(!engine.SetPlayTime(target));  // nothing plays any more
+    }
+
+    // Speed levels, pause, single frames forward and back and the way back to normal play.
+    void speedsAndSteps()
+    {
+        VideoSurface surface;
+        surface.resize(352, 288);
+        CPlayBackInteraction engine;
+        QVERIFY(playtest::SearchSample(engine, m_tiny));
+        const time_t from = m_tiny.files[0].start;
+        QVERIFY(engine.StartPlayback(surface.surfaceId(), from));
+        QTRY_VERIFY_WITH_TIMEOUT(engine.GetCurrentTime() == from, kSettle_ms);
+
+        QCOMPARE(engine.SetSpeed(1), 1);
+        QCOMPARE(engine.SetSpeed(1), 0);  // already there
+        QCOMPARE(engine.SetSpeed(4), 0);  // out of range
+        QCOMPARE(engine.GetSpeed(), 1);
+        // One virtual second at 2x shows two seconds of recording.
+        const qint64 before = ShownCode(engine, surface);
+        for (int i = 0; i < 25; ++i)
+            Advance({&engine}, kFrameNs);
+        QCOMPARE(ShownCode(engine, surface) - before, qint64(2 * m_tiny.fps));
+
+        QCOMPARE(engine.SetSpeed(-1), -2);
+        QCOMPARE(engine.GetSpeed(), -1);
+        const qint64 slow = ShownCode(engine, surface);
+        for (int i = 0; i < 25; ++i)
+            Advance({&engine}, kFrameNs);
+        QCOMPARE(ShownCode(engine, surface) - slow, qint64(m_tiny.fps / 2));
+
+        QVERIFY(engine.Pause(true));
+        QVERIFY(engine.IsPaused());
+        const qint64 paused = ShownCode(engine, surface);
+        Advance({&engine}, 10 * kFrameNs);
+        QCOMPARE(ShownCode(engine, surface), paused);
+
+        QVERIFY(engine.StepForward());
+        QVERIFY(engine.IsStepping());
+        QCOMPARE(ShownCode(engine, surface), paused + 1);
+        QVERIFY(engine.StepForward());
+        QCOMPARE(ShownCode(engine, surface), paused + 2);
+        QVERIFY(engine.StepBackward());
+        QCOMPARE(ShownCode(engine, surface), paused + 1);
+
+        QVERIFY(engine.NormalSpeed());
+        QVERIFY(!engine.IsStepping());
+        QVERIFY(!engine.IsPaused());
+        QCOMPARE(engine.GetSpeed(), 0);
+        const qint64 normal = ShownCode(engine, surface);
+        for (int i = 0; i < 10; ++i)
+            Advance({&engine}, kFrameNs);
+        QCOMPARE(ShownCode(engine, surface) - normal, qint64(10));
+    }
+
+    // The speed level survives the switch to the next file.
+    void speedKeptAcrossFiles()
+    {
+        VideoSurface surface;
+        surface.resize(352, 288);
+        CPlayBackInteraction engine;
+        QVERIFY(playtest::SearchSample(engine, m_tiny));
+        QVERIFY(engine.StartPlayback(surface.surfaceId(), m_tiny.files[0].end - 1));
+        QCOMPARE(engine.SetSpeed(2), 2);
+        QVERIFY(AdvanceUntil({&engine}, [&] { return engine.GetCurrentTime() >= m_tiny.files[1].start + 1; }, 2000));
+        QCOMPARE(engine.GetSpeed(), 2);
+        const qint64 at = ShownCode(engine, surface);
+        for (int i = 0; i < 5; ++i)
+            Advance({&engine}, kFrameNs);
+        QCOMPARE(ShownCode(engine, surface) - at, qint64(20));
+    }
+
+    // A segment whose header is not a stream header: the start fails with error 1, and the same
+    // window plays a sound recording afterwards.
+    void corruptHeaderFailsTheStart()
+    {
+        const SampleFolder broken = playtest::LoadSample(QStringLiteral("broken/segment_foreign_header"));
+        QVERIFY2(broken.ok, "the samples fixture did not write broken/segment_foreign_header");
+        VideoSurface surface;
+        CPlayBackInteraction engine;
+        QVERIFY(playtest::SearchSample(engine, broken));
+        QVERIFY(!engine.StartPlayback(surface.surfaceId(), 0));
+        QCOMPARE(engine.GetPlayError(), 1);
+        QVERIFY(!engine.IsPlaying());
+        QCOMPARE(engine.GetCurrentTime(), time_t(-1));
+
+        QVERIFY(playtest::SearchSample(engine, m_tiny));
+        QVERIFY(engine.StartPlayback(surface.surfaceId(), 0));
+        QCOMPARE(engine.GetPlayError(), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(engine.GetCurrentTime() == m_tiny.files[0].start, kSettle_ms);
+    }
+
+    // The same on a recorder disk: a start in a gap shows the next file's first frame, and the
+    // files of both days play through to the end flag.
+    void diskPlaysAcrossGapsToTheEnd()
+    {
+        VideoSurface surface;
+        surface.resize(352, 288);
+        CPlayBackInteraction engine;
+        const Varpen::SingleFileList files =
+            playtest::SearchDisk(engine, QStringLiteral("disk-plain.img"), 0, DayStart(-1), DayStart(3));
+        QVERIFY2(files.size() >= 3, "the samples_disks fixture did not write disk-plain.img");
+        const time_t next = files[1]->GetStartTime();
+        QVERIFY(engine.StartPlayback(surface.surfaceId(), files[0]->GetEndTime() + 1));
+        QTRY_VERIFY_WITH_TIMEOUT(engine.GetCurrentTime() != -1, kSettle_ms);
+        QCOMPARE(engine.GetCurrentTime(), next);
+        QCOMPARE(ShownCode(engine, surface), qint64(next) * m_tiny.fps);
+        QCOMPARE(engine.SetSpeed(3), 3);
+        time_t last = -1;
+        QVERIFY(AdvanceUntil(
+            {&engine},
+            [&] {
+                last = std::max(last, engine.GetCurrentTime());
+                return engine.IsEndOfList();
+            },
+            4000));
+        QCOMPARE(engine.GetPlayError(), 0);
+        QCOMPARE(last, files.back()->GetEndTime() - 1);
+    }
+
+    // A recording that cannot be read on mid-way (the disk ends inside it): error 2, stopped.
+    void streamFailingMidwayGivesError2()
+    {
+        VideoSurface surface;
+        CPlayBackInteraction engine;
+        // The image is cut inside the data of its last file (the last channel's last recording).
+        Varpen::SingleFileList files;
+        for (int channel = 1; channel >= 0 && files.empty(); --channel)
+            files = playtest::SearchDisk(engine, QStringLiteral("disk-broken-truncated.img"), channel, DayStart(-1),
+                                         DayStart(3));
+        QVERIFY2(!files.empty(), "the samples_disks fixture did not write disk-broken-truncated.img");
+        QVERIFY(engine.StartPlayback(surface.surfaceId(), files.back()->GetStartTime()));
+        QVERIFY(AdvanceUntil({&engine}, [&] { return !engine.IsPlaying(); }, 2000));
+        QCOMPARE(engine.GetPlayError(), 2);
+        QVERIFY(!engine.IsEndOfList());
+        QCOMPARE(engine.GetCurrentTime(), time_t(-1));
+    }
+
+    // Windows in synchronous mode: one that runs ahead waits for the others, and a window whose
+    // recordings end does not keep a waiting window paused.
+    void synchronousMembersStayTogether()
+    {
+        VideoSurface sa, sb, sc;
+        CPlayBackInteraction a, b, c;
+        for (CPlayBackInteraction* e : {&a, &b, &c})
+            QVERIFY(playtest::SearchSample(*e, m_tiny));
+        const time_t t0 = m_tiny.files[0].start;
+        QVERIFY(a.StartPlayback(sa.surfaceId(), t0));
+        QVERIFY(b.StartPlayback(sb.surfaceId(), t0 + 1));
+        QVERIFY(c.StartPlayback(sc.surfaceId(), t0 + 3));  // 3 s ahead of the earliest
+        Varpen::SynPlaybackInteraction sync;
+        for (CPlayBackInteraction* e : {&a, &b, &c})
+            QVERIFY(sync.AddInteraction(e));
+        QVERIFY(sync.Start());
+        QTRY_VERIFY_WITH_TIMEOUT(c.IsPaused(), kSettle_ms);
+        QVERIFY(!a.IsPaused());
+        QCOMPARE(sync.GetCurrentTime(), a.GetCurrentTime());
+        // The others catch up; the waiting one goes on again and all stay within 3 s.
+        time_t worst = 0;
+        QVERIFY(AdvanceUntil(
+            {&a, &b, &c},
+            [&] {
+                const time_t ta = a.GetCurrentTime(), tc = c.GetCurrentTime();
+                if (ta != -1 && tc != -1)
+                    worst = std::max(worst, tc - ta);
+                return ta >= t0 + 4 && !c.IsPaused();
+            },
+            5000));
+        QVERIFY2(worst <= 4, qPrintable(QString::number(worst)));
+        sync.StopAll();
+    }
+
+    void waitingMemberResumedWhenTheEarliestEnds()
+    {
+        // a: one day of a month-set channel, whose last recording ends at 10:00:14; b: the tiny
+        // set, 3 s ahead of a and so paused, with recordings past the end of a's.
+        const SampleFolder month = playtest::LoadSample(QStringLiteral("month"));
+        QVERIFY2(month.ok, "the samples fixture did not write month");
+        const time_t aEnd = month.files[1].end;
+        QVERIFY(aEnd < m_tiny.files[2].end - 1);
+        VideoSurface sa, sb;
+        CPlayBackInteraction a, b;
+        QVERIFY(playtest::SearchSample(a, month, month.files[0].start, month.files[0].start + 1));
+        QVERIFY(playtest::SearchSample(b, m_tiny));
+        QVERIFY(a.StartPlayback(sa.surfaceId(), aEnd - 2));
+        QVERIFY(b.StartPlayback(sb.surfaceId(), aEnd + 1));
+        QTRY_VERIFY_WITH_TIMEOUT(a.GetCurrentTime() != -1 && b.GetCurrentTime() != -1, kSettle_ms);
+        Varpen::SynPlaybackInteraction sync;
+        QVERIFY(sync.AddInteraction(&a));
+        QVERIFY(sync.AddInteraction(&b));
+        QVERIFY(sync.Start());
+        QTRY_VERIFY_WITH_TIMEOUT(b.IsPaused(), kSettle_ms);
+        QVERIFY(AdvanceUntil({&a, &b}, [&] { return a.IsEndOfList(); }, 2000));
+        // a's recordings ended before it caught up: b must not wait for it for ever.
+        QTRY_VERIFY_WITH_TIMEOUT(!b.IsPaused(), kSettle_ms);
+        QVERIFY(!sync.SetPlayTime(-1));
+        QVERIFY(sync.SetPlayTime(m_tiny.files[1].start));
+        QTRY_COMPARE_WITH_TIMEOUT(b.GetCurrentTime(), m_tiny.files[1].start, kSettle_ms);
+        sync.StopAll();
+    }
+
+    // A window paused at the end of a file stays paused on the next one.
+    void pauseKeptAcrossFiles()
+    {
+        VideoSurface surface;
+        CPlayBackInteraction engine;
+        QVERIFY(playtest::SearchSample(engine, m_tiny));
+        QVERIFY(engine.StartPlayback(surface.surfaceId(), m_tiny.files[0].end - 1));
+        QVERIFY(AdvanceUntil({&engine}, [&] { return engine.GetCurrentTime() == m_tiny.files[0].end - 1; }, 100));
+        QVERIFY(engine.Pause(true));
+        // Single frames up to the last one of the file; the player then moves on, still paused.
+        for (int i = 0; i < 3 * m_tiny.fps && engine.GetCurrentTime() != m_tiny.files[1].start; ++i) {
+            engine.StepForward();
+            Advance({&engine}, 0);
+            QTest::qWait(5);
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(engine.GetCurrentTime(), m_tiny.files[1].start, kSettle_ms);
+        for (int i = 0; i < 50; ++i)
+            Advance({&engine}, kFrameNs);
+        QVERIFY(engine.IsPaused());
+        QCOMPARE(engine.GetCurrentTime(), m_tiny.files[1].start);
+    }
+
+private:
+    // Midnight of a day relative to the first sample day.
+    time_t DayStart(int days) const
+    {
+        const QDate first = QDateTime::fromSecsSinceEpoch(m_tiny.files[0].start).date();
+        return time_t(QDateTime(first.addDays(days), QTime(0, 0)).toSecsSinceEpoch());
+    }
+};
+
+QTEST_MAIN(TestPlayback)
+#include "tst_playback.moc"
