@@ -11,6 +11,7 @@
 
 #include "platform/diskrec/DiskImageWriter.h"
 #include "platform/diskrec/DiskLayout.h"
+#include "engine/FileSearch.h"
 #include "tools/varpen-sample/Commands.h"
 
 namespace {
@@ -29,7 +30,8 @@ const BrokenName kBroken[] = {
     {"offsets-past-end", diskrec::BrokenImage::OffsetsPastEnd},
 };
 
-// Adds the folder's segments (listed in its manifest) to the image under `volume`.
+// Adds the folder's segments (listed in its manifest) to the image under `volume`. The folder
+// numbers its segments in its own scheme; the disk keeps the recorder's record type.
 bool AddFolderFiles(const QString& folder, const std::string& volume, diskrec::DiskImageWriter* writer,
                     QString* error) {
   QFile file(folder + QStringLiteral("/manifest.json"));
@@ -42,7 +44,7 @@ bool AddFolderFiles(const QString& folder, const std::string& volume, diskrec::D
     const QJsonObject f = v.toObject();
     diskrec::ImageFile image;
     image.channel = f.value(QStringLiteral("channel")).toInt();
-    image.record_type = f.value(QStringLiteral("type")).toInt();
+    image.record_type = Varpen::LibraryTypeOfIndex(unsigned(f.value(QStringLiteral("type")).toInt()));
     image.start = f.value(QStringLiteral("start")).toInteger();
     image.end = f.value(QStringLiteral("end")).toInteger();
     image.name = f.value(QStringLiteral("name")).toString().toStdString();
@@ -75,7 +77,7 @@ int RunDiskCommand(const QStringList& args) {
   const QCommandLineOption days(QStringLiteral("days"), QStringLiteral("number of days (2)"), QStringLiteral("n"), QStringLiteral("2"));
   const QCommandLineOption perDay(QStringLiteral("segments-per-day"), QStringLiteral("segments per channel and day (2)"), QStringLiteral("n"), QStringLiteral("2"));
   const QCommandLineOption length(QStringLiteral("segment-length"), QStringLiteral("seconds per segment (4)"), QStringLiteral("s"), QStringLiteral("4"));
-  const QCommandLineOption types(QStringLiteral("record-types"), QStringLiteral("record types, cycled (1,10,11)"), QStringLiteral("list"), QStringLiteral("1,10,11"));
+  const QCommandLineOption types(QStringLiteral("record-types"), QStringLiteral("recorder record types 1-14, cycled (1,10,11)"), QStringLiteral("list"), QStringLiteral("1,10,11"));
   p.addOptions({layout, logs, broken, channels, startDate, days, perDay, length, types});
   p.process(QStringList{QStringLiteral("varpen-sample disk")} + args);
   QTextStream err(stderr);
@@ -103,8 +105,16 @@ int RunDiskCommand(const QStringList& args) {
   o.segments_per_day = p.value(perDay).toInt();
   o.segment_length_s = p.value(length).toInt();
   o.gap_s = 2;
+  // Recorder record types in, the folder's segment numbers for the recordings made on the way.
   o.record_types.clear();
-  for (const QString& t : p.value(types).split(QLatin1Char(','), Qt::SkipEmptyParts)) o.record_types.push_back(t.toUInt());
+  for (const QString& t : p.value(types).split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+    const int number = Varpen::IndexTypeFor(t.toInt());
+    if (number <= 0) {
+      err << "varpen-sample disk: record type " << t << " has no recorder counterpart\n";
+      return 2;
+    }
+    o.record_types.push_back(unsigned(number));
+  }
   const int logCount = p.value(logs).toInt();
 
   QTemporaryDir work;

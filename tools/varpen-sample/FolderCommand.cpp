@@ -167,7 +167,7 @@ int RunFolderCommand(const QStringList& args) {
   const QCommandLineOption perDay(QStringLiteral("segments-per-day"), QStringLiteral("segments per channel and day (3)"), QStringLiteral("n"), QStringLiteral("3"));
   const QCommandLineOption length(QStringLiteral("segment-length"), QStringLiteral("seconds per segment (60)"), QStringLiteral("s"), QStringLiteral("60"));
   const QCommandLineOption gap(QStringLiteral("gap"), QStringLiteral("seconds between segments (10)"), QStringLiteral("s"), QStringLiteral("10"));
-  const QCommandLineOption types(QStringLiteral("record-types"), QStringLiteral("segment numbers, cycled (1)"), QStringLiteral("list"), QStringLiteral("1"));
+  const QCommandLineOption types(QStringLiteral("record-types"), QStringLiteral("segment numbers as the folder stores them (2 = recorder type 1, 4 = 10, 5 = 11), cycled (1)"), QStringLiteral("list"), QStringLiteral("1"));
   const QCommandLineOption size(QStringLiteral("size"), QStringLiteral("picture size WxH (352x288)"), QStringLiteral("WxH"), QStringLiteral("352x288"));
   const QCommandLineOption fps(QStringLiteral("fps"), QStringLiteral("frames per second (25)"), QStringLiteral("n"), QStringLiteral("25"));
   const QCommandLineOption keyint(QStringLiteral("keyint"), QStringLiteral("frames between keyframes (25)"), QStringLiteral("n"), QStringLiteral("25"));

@@ -5,7 +5,7 @@ cmake_minimum_required(VERSION 3.25)
 
 set(sets
   "tiny|folder|--channels 1 --days 1 --segments-per-day 3 --segment-length 4 --gap 2"
-  "month|folder|--channels 4 --start-date 2024-01-30 --days 3 --segments-per-day 2 --segment-length 4 --gap 6 --record-types 1,10,11"
+  "month|folder|--channels 4 --start-date 2024-01-30 --days 3 --segments-per-day 2 --segment-length 4 --gap 6 --record-types 2,4,5"
   "bframes|folder|--channels 1 --days 1 --segments-per-day 2 --segment-length 4 --bframes 2 --audio"
   "broken|broken|")
 

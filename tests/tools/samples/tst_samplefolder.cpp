@@ -71,7 +71,7 @@ void TestSampleFolder::indexMatchesManifest_data() {
   QTest::addColumn<QStringList>("dates");
   QTest::addColumn<QList<int>>("types");
   QTest::newRow("tiny") << "tiny" << 1 << QStringList{"20240130"} << QList<int>{1};
-  QTest::newRow("month") << "month" << 4 << QStringList{"20240130", "20240131", "20240201"} << QList<int>{1, 10, 11};
+  QTest::newRow("month") << "month" << 4 << QStringList{"20240130", "20240131", "20240201"} << QList<int>{2, 4, 5};
   QTest::newRow("bframes") << "bframes" << 1 << QStringList{"20240130"} << QList<int>{1};
 }
 
