@@ -467,8 +467,8 @@ bool CStreamDownloader::CloseOutput()
 bool CStreamDownloader::WaitForDelivery(uint64_t seen)
 {
     std::unique_lock<std::mutex> lock(m_wakeLock);
-    const int timeout_ms = m_recentDelivery ? kDeliveryGrace_ms : kPass_ms;
-    const bool woken = m_wakeCond.wait_for(lock, std::chrono::milliseconds(timeout_ms), [&] {
+    const std::chrono::microseconds timeout(m_recentDelivery ? kDeliveryGrace_us : kPass_ms * 1000);
+    const bool woken = m_wakeCond.wait_for(lock, timeout, [&] {
         return m_stopWake || m_blocksDelivered.load() != seen;
     });
     if (m_stopWake)
@@ -650,8 +650,11 @@ void CStreamDownloader::Stop(bool failed)
     RTK_Guard guard(&m_lock);
     if (!IsBusy())
         return;
-    // A file whose last bytes could not be written ends the job as a failure.
+    // A file whose last bytes could not be written ends the job as a write failure does: the
+    // unfinished file goes and the job ends as failed.
     const bool closed = CloseCurrent();
+    if (!closed)
+        RTK_DeleteFile(OutputPath().c_str());
     const int index = m_reportedIndex;
     guard.Release();
     EmitSignal(failed || !closed ? kDownloadFailed : kDownloadStopped, index, 0);

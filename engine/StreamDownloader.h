@@ -132,9 +132,10 @@ public:
     static constexpr unsigned kDeliveryBlockKiB = 1024;
     static constexpr std::size_t kOutputBuffer_bytes = 1024 * 1024;
     static constexpr unsigned kRollOverUnit_bytes = CStreamSource::kDefaultBlockKiB * 1024;
-    // While blocks arrive the pass looks again this soon after the last one, so the end of a
-    // file is seen at once instead of at the next 40 ms pass.
-    static constexpr int kDeliveryGrace_ms = 1;
+    // Each delivered block wakes the pass; as the source reports a file delivered only just after
+    // its last block, the pass looks again this soon after a block instead of at the next 40 ms
+    // pass.
+    static constexpr int kDeliveryGrace_us = 200;
 
 signals:
     void DownloadSignal(int code, int index, int count);
