@@ -54,3 +54,7 @@ int RunDownloadCommand(const QStringList& args);
 // Disk commands (DiskCommands.cpp).
 int RunDisksCommand(const QStringList& args);
 int RunLogsCommand(const QStringList& args);
+
+// Playback commands (PlayCommands.cpp).
+int RunPlayCommand(const QStringList& args);
+int RunFrameCommand(const QStringList& args);

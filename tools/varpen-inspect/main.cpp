@@ -2,7 +2,9 @@
 // tab-separated text. Exit 0 on success, 1 with a one-line message on stderr otherwise.
 #include "tools/varpen-inspect/Inspect.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+
+#include <cstdlib>
 
 #include <cstdio>
 #include <cstring>
@@ -19,6 +21,8 @@ const Inspect::Command kCommands[] = {
     {"stream", "stream SOURCE GROUP NUMBER TIME > out.bin", RunStreamCommand},
     {"logs", "logs SOURCE FROM TO [--major M] [--minor N]", RunLogsCommand},
     {"download", "download SOURCE GROUP NUMBER FROM TO OUTDIR [--by file|time]", RunDownloadCommand},
+    {"play", "play SOURCE GROUP NUMBER FROM TO --at TIME [--speed L] [--seconds S] [--shot OUT]", RunPlayCommand},
+    {"frame", "frame SOURCE GROUP NUMBER TIME OUT.png", RunFrameCommand},
 };
 
 // The engine's debug trace stays out of the one-line error contract unless it is asked for.
@@ -43,7 +47,9 @@ int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("VARPEN_INSPECT_DEBUG")) {
     qInstallMessageHandler(QuietMessages);
   }
-  QCoreApplication app(argc, argv);
+  // Playback commands paint into offscreen video surfaces; no display is needed.
+  if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  QApplication app(argc, argv);
   QStringList args = app.arguments();
   args.removeFirst();
   if (args.isEmpty()) {
