@@ -3,7 +3,8 @@
 // Writes FILES recordings of about MIB_PER_FILE each (default 4 x 48 MiB: one encoded 30-s
 // recording whose stream is repeated, as large as a recorder's files) into a scratch folder,
 // then times `cp` of them and a download of them by file (best of three each), and prints both
-// rates and their ratio.
+// rates and their ratio. `bench_download 16 1` shows the cost of each file switch (opening the
+// next output and stream), which dominates for small files.
 #include <QGuiApplication>
 #include <QDateTime>
 #include <QDir>
