@@ -25,9 +25,10 @@ const Inspect::Command kCommands[] = {
     {"frame", "frame SOURCE GROUP NUMBER TIME OUT.png", RunFrameCommand},
 };
 
-// The engine's debug trace stays out of the one-line error contract unless it is asked for.
+// The engine's trace and the toolkit's warnings (e.g. about the session's runtime folder) stay out
+// of the one-line error contract unless VARPEN_INSPECT_DEBUG asks for them.
 void QuietMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
-  if (type == QtDebugMsg || type == QtInfoMsg) {
+  if (type != QtCriticalMsg && type != QtFatalMsg) {
     return;
   }
   std::fprintf(stderr, "%s\n", message.toUtf8().constData());
