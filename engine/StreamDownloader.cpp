@@ -540,6 +540,22 @@ void CStreamDownloader::CloseCurrentPiece()
     m_bytesInFile = 0;
 }
 
+// Ends the job once its last piece is closed: complete, or failed because the next output could
+// not be opened. Called with m_lock held; sends its events with the lock released.
+bool CStreamDownloader::EndJobAfterPiece(bool failed)
+{
+    m_currentIndex.store(-1);
+    ClearFiles();
+    if (!failed)
+        m_bytesWritten.store(m_bytesTotal.load());
+    m_lock.Unlock();
+    if (failed)
+        EmitFiles();
+    EmitSignal(failed ? kDownloadFailed : kDownloadComplete, m_reportedIndex, 0);
+    m_lock.Lock();
+    return false;
+}
+
 // Called with m_lock held; sends its events with the lock released.
 bool CStreamDownloader::OpenNextByFile()
 {
@@ -561,21 +577,9 @@ bool CStreamDownloader::OpenNextByFile()
             m_lock.Lock();
             return true;
         }
-        m_currentIndex.store(-1);
-        ClearFiles();
-        m_lock.Unlock();
-        EmitFiles();
-        EmitSignal(kDownloadFailed, m_reportedIndex, 0);
-        m_lock.Lock();
-        return false;
+        return EndJobAfterPiece(true);
     }
-    m_currentIndex.store(-1);
-    ClearFiles();
-    m_bytesWritten.store(m_bytesTotal.load());
-    m_lock.Unlock();
-    EmitSignal(kDownloadComplete, m_reportedIndex, 0);
-    m_lock.Lock();
-    return false;
+    return EndJobAfterPiece(false);
 }
 
 bool CStreamDownloader::OpenNextByTime()
@@ -591,21 +595,9 @@ bool CStreamDownloader::OpenNextByTime()
     if (pieceEnd < m_jobEnd && SelectFileAtTime(pieceEnd)) {
         if (OpenOutputByTime(m_piece))
             return true;
-        m_currentIndex.store(-1);
-        ClearFiles();
-        m_lock.Unlock();
-        EmitFiles();
-        EmitSignal(kDownloadFailed, m_reportedIndex, 0);
-        m_lock.Lock();
-        return false;
+        return EndJobAfterPiece(true);
     }
-    m_currentIndex.store(-1);
-    ClearFiles();
-    m_bytesWritten.store(m_bytesTotal.load());
-    m_lock.Unlock();
-    EmitSignal(kDownloadComplete, m_reportedIndex, 0);
-    m_lock.Lock();
-    return false;
+    return EndJobAfterPiece(false);
 }
 
 bool CStreamDownloader::CloseCurrent()

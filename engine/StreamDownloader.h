@@ -172,6 +172,7 @@ private:
     bool OpenFreshOutput(const CSingleFile& piece);
     bool OpenNextByFile();
     bool OpenNextByTime();
+    bool EndJobAfterPiece(bool failed);
     void CloseCurrentPiece();
     // false when the output's last bytes could not be written.
     bool CloseCurrent();
