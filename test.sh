@@ -13,7 +13,7 @@ case "$mode" in
          export ASAN_OPTIONS="detect_leaks=0:abort_on_error=1"
          export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" ;;
   tsan)  dir=build-tsan; san=tsan
-         export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1" ;;
+         export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:die_after_fork=0:suppressions=$VARPEN_ROOT/scripts/tsan.supp" ;;
   *) die "unknown mode '$mode' (plain, asan or tsan)" ;;
 esac
 ensure_packages

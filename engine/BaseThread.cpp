@@ -56,11 +56,15 @@ bool CBaseThread::Start()
 
 void CBaseThread::Stop()
 {
+    // From the worker itself: ask, but a thread cannot wait for itself. The handle belongs to the
+    // owner's thread and is not read here.
+    if (m_threadId.load() == RTK_Thread_GetSelfId()) {
+        RequestStop();
+        return;
+    }
     if (m_threadHandle == 0)
         return;
     RequestStop();
-    if (m_threadId.load() == RTK_Thread_GetSelfId())
-        return;  // a thread cannot wait for itself
     Join();
 }
 
