@@ -344,6 +344,9 @@ bool CStreamPlayer::LocateFileAndPlay(const SingleFilePtr& file, bool noSeek)
     };
 
     SetCurrent(file);
+    // The stream of a position starts at a keyframe before it: the frames up to the position
+    // are decoded but not shown, so the first picture is the one of the requested second.
+    m_startAt.store(noSeek ? time_t(-1) : file->GetStartTime());
     // A position inside the file is opened as a stream that starts there (at the keyframe at or
     // before it): opening the whole file and positioning afterwards lets the file's first blocks
     // reach the port before the position takes effect, and shows the wrong picture first.
@@ -360,12 +363,15 @@ bool CStreamPlayer::LocateFileAndPlay(const SingleFilePtr& file, bool noSeek)
     return true;
 }
 
-bool CStreamPlayer::OpenPortOnHeader(const unsigned char* data, unsigned int size)
+bool CStreamPlayer::OpenPortOnHeader(const unsigned char* data, unsigned int size, time_t startAt)
 {
     const int level = m_port.GetSpeed();
     const bool paused = m_pauseOnOpen.exchange(false);
     if (!m_port.OpenStream(data, size, m_window.load(), false))
         return false;
+    // Before any data of the stream reaches the port (it comes on this same thread).
+    if (startAt >= 0)
+        VRend_SetStartTime(m_port.GetPort(), startAt);
     VRendDrawFn drawFn;
     void* drawUser;
     float region[4];
@@ -416,7 +422,7 @@ void CStreamPlayer::OnStreamData(const unsigned char* data, unsigned int size, b
         wait = m_headerWait;
     }
     if (wait) {
-        OpenPortOnHeader(data, size);
+        OpenPortOnHeader(data, size, m_startAt.exchange(-1));
         // Also after a failed open: the locate then fails at once instead of timing out.
         wait->Post();
         return;

@@ -109,7 +109,8 @@ private:
                              void* user);
     void OnStreamData(const unsigned char* data, unsigned int size, bool header);
     // Opens the port on a header (the data thread); keeps the speed level and region.
-    bool OpenPortOnHeader(const unsigned char* data, unsigned int size);
+    // `startAt` (-1: none) is a positioned start: the port shows nothing before that second.
+    bool OpenPortOnHeader(const unsigned char* data, unsigned int size, time_t startAt = -1);
 
     bool FindFileAndPos(time_t time);
     bool LocateFileAndPlay(const SingleFilePtr& file, bool noSeek);
@@ -135,6 +136,7 @@ private:
     bool m_inputEnded = false;  // the port was told that the whole file has been fed
     std::atomic<bool> m_stopping{false};
     std::atomic<bool> m_pauseOnOpen{false};  // the next open keeps the port paused
+    std::atomic<time_t> m_startAt{-1};       // the second the located stream is shown from
     RTK_Mutex m_lock;
 
     // Shared with the data thread: the locate's header wait, the draw callback, the region and

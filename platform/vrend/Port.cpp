@@ -113,6 +113,7 @@ bool Port::Open(const std::uint8_t* header, std::uint32_t size, std::uint32_t ri
     level_ = 0;
     region_.reset();
     first_pts_ = -1;
+    start_pts_ = AV_NOPTS_VALUE;
     stats_ = PortStats{};
   }
   throw_b_ = 0;
@@ -136,6 +137,7 @@ void Port::Close() {
     ClearBuffers();
     shown_.reset();
     shown_pts_ = high_pts_ = -1;
+    start_pts_ = AV_NOPTS_VALUE;
     packed_ = SF_NO_TIME;
     pic_w_ = pic_h_ = 0;
     if (video_par_) avcodec_parameters_free(&video_par_);
@@ -157,6 +159,7 @@ void Port::ClearBuffers() {
   audio_.clear();
   ClearHistory();
   back_cache_.clear();
+  last_before_start_ = Queued{};
   in_flight_ = 0;
   step_requests_ = 0;
   back_request_ = false;
@@ -201,6 +204,21 @@ bool Port::Reset() {
   }
   FlushSound();
   StartPipeline();
+  return true;
+}
+
+bool Port::SetStartTime(std::int64_t time) {
+  std::lock_guard lock(m_);
+  if (!open_) return SetError(VREND_ERR_NOT_OPEN), false;
+  last_before_start_ = Queued{};
+  if (time < 0 || !our_header_) {
+    start_pts_ = AV_NOPTS_VALUE;
+    return true;
+  }
+  // Far-off times from a hostile header are clamped rather than overflowing.
+  constexpr std::int64_t kMaxSeconds = std::int64_t(1) << 40;
+  const std::int64_t seconds = std::clamp<std::int64_t>(time - header_.start_time, -kMaxSeconds, kMaxSeconds);
+  start_pts_ = header_.pts_origin + seconds * kPtsHz;
   return true;
 }
 
@@ -380,7 +398,19 @@ void Port::DecodeMain(std::uint64_t generation) {
 
   if (!stopped && vdec) {  // end of input: drain the decoder so the last frames are shown
     avcodec_send_packet(vdec, nullptr);
-    receive_video();
+    if (receive_video()) {
+      // A start after the last frame of the stream shows that last frame rather than nothing.
+      Queued last;
+      {
+        std::lock_guard lock(m_);
+        if (start_pts_ != AV_NOPTS_VALUE && generation == generation_) {
+          last = std::move(last_before_start_);
+          last_before_start_ = Queued{};
+          start_pts_ = AV_NOPTS_VALUE;
+        }
+      }
+      if (last.frame) PushFrame(std::move(last.frame), last.pts, generation, true);
+    }
   }
   bool nothing_decoded;
   {
@@ -411,8 +441,21 @@ void Port::DecodeMain(std::uint64_t generation) {
   }
 }
 
-bool Port::PushFrame(FramePtr frame, std::int64_t pts, std::uint64_t generation) {
+bool Port::PushFrame(FramePtr frame, std::int64_t pts, std::uint64_t generation, bool counted) {
   std::unique_lock lock(m_);
+  if (start_pts_ != AV_NOPTS_VALUE && generation == generation_) {
+    if (pts < start_pts_) {
+      // Before a positioned start: decoded (the decoder needs it), never shown or waited for.
+      ++stats_.frames_decoded;
+      ++stats_.frames_before_start;
+      pic_w_ = frame->width;
+      pic_h_ = frame->height;
+      last_before_start_ = Queued{std::move(frame), pts};
+      return true;
+    }
+    start_pts_ = AV_NOPTS_VALUE;
+    last_before_start_ = Queued{};
+  }
   cv_.wait(lock, [&] {
     return pipeline_stop_ || generation != generation_ ||
            (queue_.size() < display_buf_ && queue_bytes_ < kQueueMaxBytes) || queue_.empty();
@@ -422,7 +465,7 @@ bool Port::PushFrame(FramePtr frame, std::int64_t pts, std::uint64_t generation)
   pic_h_ = frame->height;
   queue_bytes_ += FrameBytes(frame.get());
   queue_.push_back({std::move(frame), pts});
-  ++stats_.frames_decoded;
+  if (!counted) ++stats_.frames_decoded;
   lock.unlock();
   cv_.notify_all();
   return true;
@@ -677,6 +720,9 @@ void Port::ShowLocked(std::unique_lock<std::mutex>& lock, FramePtr frame, std::i
   packed_ = our_header_ ? SF_PackTime(SF_FrameTime(&header_, pts)) : SF_NO_TIME;
   ++stats_.frames_shown;
   stats_.last_shown_pts = pts;
+  stats_.last_shown_time_ms =
+      our_header_ ? header_.start_time * 1000 + (pts - header_.pts_origin) / (kPtsHz / 1000) : -1;
+  if (stats_.frames_shown == 1) stats_.first_shown_time_ms = stats_.last_shown_time_ms;
   in_flight_ = 1;
   VRendDisplayFn display = display_;
   const std::int64_t stamp_ms = (pts - (our_header_ ? header_.pts_origin : first_pts_)) / 90;

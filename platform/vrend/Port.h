@@ -59,6 +59,7 @@ class Port {
   bool InputEnd();
   std::uint32_t Remain();
   bool Reset();
+  bool SetStartTime(std::int64_t time);
   bool Play(std::uint32_t window);
   bool Stop();
   bool Pause(bool pause);
@@ -95,7 +96,7 @@ class Port {
   };
   struct Queued {
     FramePtr frame;
-    std::int64_t pts;
+    std::int64_t pts = 0;
   };
   struct AudioChunk {
     std::int64_t pts;
@@ -109,7 +110,8 @@ class Port {
   void PresentMain();
   static int ReadPacket(void* opaque, std::uint8_t* buf, int size);
   int ReadRing(std::uint8_t* buf, int size);
-  bool PushFrame(FramePtr frame, std::int64_t pts, std::uint64_t generation);
+  // `counted`: the frame was counted as decoded already (held back by a positioned start).
+  bool PushFrame(FramePtr frame, std::int64_t pts, std::uint64_t generation, bool counted = false);
   void AddHistory(const AVPacket* pkt, std::int64_t pts);
   void ClearHistory();
   FramePtr DecodeFromHistory(std::int64_t target_pts);
@@ -149,6 +151,9 @@ class Port {
   std::atomic<int> throw_b_{0};
   std::optional<VRendRect> region_;
   std::uint16_t volume_ = 0xFFFF;
+  // Positioned start: frames before this PTS are decoded but not queued (AV_NOPTS_VALUE: none).
+  std::int64_t start_pts_ = AV_NOPTS_VALUE;
+  Queued last_before_start_;  // shown at the end when the stream has nothing at or after it
 
   // Ring of fed bytes.
   std::vector<std::uint8_t> ring_;

@@ -173,6 +173,9 @@ std::uint32_t VRend_GetSourceBufferRemain(int port) {
 }
 
 bool VRend_ResetSourceBuffer(int port) { return Call(port, [&](Port& p) { return p.Reset(); }); }
+bool VRend_SetStartTime(int port, std::int64_t time) {
+  return Call(port, [&](Port& p) { return p.SetStartTime(time); });
+}
 bool VRend_Pause(int port, std::uint32_t pause) { return Call(port, [&](Port& p) { return p.Pause(pause != 0); }); }
 bool VRend_Fast(int port) { return Call(port, [&](Port& p) { return p.ChangeLevel(+1); }); }
 bool VRend_Slow(int port) { return Call(port, [&](Port& p) { return p.ChangeLevel(-1); }); }

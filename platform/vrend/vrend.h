@@ -71,6 +71,12 @@ bool VRend_InputEnd(int port);
 std::uint32_t VRend_GetSourceBufferRemain(int port);
 // Drops all buffered input and decoded frames; the port stays open and takes new data.
 bool VRend_ResetSourceBuffer(int port);
+// A positioned start: frames before `time` (seconds since 1970, counted from the stream header)
+// are decoded but not shown, and showing starts at the first frame at or after it, with the play
+// clock anchored there. Give it after the open and before the data: it holds until such a frame
+// has been decoded, and every open clears it. -1 clears it too. A stream without our header has
+// no absolute time and is shown from its first frame.
+bool VRend_SetStartTime(int port, std::int64_t time);
 
 bool VRend_Pause(int port, std::uint32_t pause);
 // One speed level up or down; levels -3..3 are 1/8x..8x.

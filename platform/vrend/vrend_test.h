@@ -36,9 +36,12 @@ struct PortStats {
   std::uint64_t frames_decoded = 0;
   std::uint64_t frames_shown = 0;
   std::uint64_t frames_late = 0;    // dropped because the next frame was already due
+  std::uint64_t frames_before_start = 0;  // decoded before a positioned start and not shown
   std::uint64_t stalls = 0;         // no frame decoded in time: the clock waited for one
   std::uint64_t bytes_fed = 0;
   std::int64_t last_shown_pts = -1;  // 90 kHz, as in the stream
+  std::int64_t last_shown_time_ms = -1;  // absolute time of that frame (ms since 1970; our header only)
+  std::int64_t first_shown_time_ms = -1;  // the same of the first frame shown since the open
 };
 
 }  // namespace vrend
