@@ -9,6 +9,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
 #include <QString>
 #include <QVector>
 
@@ -34,11 +35,11 @@ struct SampleFolder {
     bool ok = false;
 };
 
-// $VARPEN_BUILD_DIR/samples/test/<name>, first channel (or `channel`).
-inline SampleFolder LoadSample(const QString& name, int channel = -1)
+// The folder `dir` that varpen-sample wrote, first channel (or `channel`).
+inline SampleFolder LoadSampleAt(const QString& dir, int channel = -1)
 {
     SampleFolder s;
-    s.dir = QString::fromLocal8Bit(qgetenv("VARPEN_BUILD_DIR")) + QStringLiteral("/samples/test/") + name;
+    s.dir = dir;
     QFile f(s.dir + QStringLiteral("/manifest.json"));
     if (!f.open(QIODevice::ReadOnly))
         return s;
@@ -66,6 +67,24 @@ inline SampleFolder LoadSample(const QString& name, int channel = -1)
               [](const SampleFile& a, const SampleFile& b) { return a.start < b.start; });
     s.ok = !s.files.isEmpty();
     return s;
+}
+
+// $VARPEN_BUILD_DIR/samples/test/<name>, first channel (or `channel`).
+inline SampleFolder LoadSample(const QString& name, int channel = -1)
+{
+    return LoadSampleAt(
+        QString::fromLocal8Bit(qgetenv("VARPEN_BUILD_DIR")) + QStringLiteral("/samples/test/") + name, channel);
+}
+
+// Writes a local recording folder with varpen-sample into `dir` ("folder" command with `args`).
+inline SampleFolder MakeSample(const QString& dir, const QStringList& args)
+{
+    QProcess gen;
+    gen.start(QString::fromLocal8Bit(qgetenv("VARPEN_BUILD_DIR")) + QStringLiteral("/bin/varpen-sample"),
+              QStringList{QStringLiteral("folder"), dir} + args);
+    if (!gen.waitForFinished(120000) || gen.exitStatus() != QProcess::NormalExit || gen.exitCode() != 0)
+        return SampleFolder{};
+    return LoadSampleAt(dir);
 }
 
 // Sets `engine` on the sample's channel and searches [begin, end] (the whole folder by default).

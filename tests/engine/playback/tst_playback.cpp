@@ -25,6 +25,11 @@ class TestPlayback : public QObject {
 private:
     std::shared_ptr<vrend::VirtualClock> m_clock = std::make_shared<vrend::VirtualClock>();
     SampleFolder m_tiny;
+    // Keyframes every 2 s, without and with B-frames: a start inside a group needs frames that
+    // are decoded but not shown.
+    QTemporaryDir m_own;
+    SampleFolder m_gop2;
+    SampleFolder m_gop2b;
 
     // Moves virtual time by `ns` and lets every listed port show what is due.
     void Advance(std::initializer_list<CPlayBackInteraction*> engines, std::int64_t ns)
@@ -63,6 +68,82 @@ private slots:
         m_tiny = playtest::LoadSample(QStringLiteral("tiny"));
         QVERIFY2(m_tiny.ok, "the samples fixture did not write tiny");
         QCOMPARE(m_tiny.files.size(), 3);
+        const QStringList gop2{QStringLiteral("--channels"), QStringLiteral("1"), QStringLiteral("--days"),
+                               QStringLiteral("1"), QStringLiteral("--segments-per-day"), QStringLiteral("2"),
+                               QStringLiteral("--segment-length"), QStringLiteral("8"), QStringLiteral("--keyint"),
+                               QStringLiteral("50")};
+        m_gop2 = playtest::MakeSample(m_own.filePath(QStringLiteral("gop2")), gop2);
+        m_gop2b = playtest::MakeSample(m_own.filePath(QStringLiteral("gop2b")),
+                                       gop2 + QStringList{QStringLiteral("--bframes"), QStringLiteral("2")});
+        QVERIFY2(m_gop2.ok && m_gop2b.ok, "varpen-sample did not write the 2 s keyframe samples");
+    }
+
+    // A positioned start or seek shows the first frame of the wanted second first: the frames
+    // from the keyframe before it are decoded but not shown, and the clock starts at that frame.
+    void positionedStartShowsTheWantedSecond_data()
+    {
+        QTest::addColumn<QString>("set");      // gop2, gop2b or disk (disk-plain.img, keyframe every 1 s)
+        QTest::addColumn<bool>("seek");        // seek while playing instead of a start
+        QTest::addColumn<int>("fileIndex");
+        QTest::addColumn<int>("offset");       // seconds from the file's start
+        QTest::addColumn<int>("heldBack");     // frames decoded before the wanted one
+        QTest::newRow("folder, start inside a group") << "gop2" << false << 0 << 3 << 25;
+        QTest::newRow("folder, start on a keyframe") << "gop2" << false << 0 << 4 << 0;
+        QTest::newRow("folder, seek inside a group of the next file") << "gop2" << true << 1 << 5 << 25;
+        QTest::newRow("B-frames, start inside a group") << "gop2b" << false << 0 << 7 << 25;
+        QTest::newRow("B-frames, seek inside a group") << "gop2b" << true << 1 << 1 << 25;
+        QTest::newRow("disk, start") << "disk" << false << 0 << 2 << 0;
+        QTest::newRow("disk, seek into the next file") << "disk" << true << 1 << 1 << 0;
+    }
+    void positionedStartShowsTheWantedSecond()
+    {
+        QFETCH(QString, set);
+        QFETCH(bool, seek);
+        QFETCH(int, fileIndex);
+        QFETCH(int, offset);
+        QFETCH(int, heldBack);
+        VideoSurface surface;
+        surface.resize(352, 288);
+        CPlayBackInteraction engine;
+        time_t fileStart = 0;
+        if (set == QLatin1String("disk")) {
+            const Varpen::SingleFileList files =
+                playtest::SearchDisk(engine, QStringLiteral("disk-plain.img"), 0, DayStart(-1), DayStart(3));
+            QVERIFY2(int(files.size()) > fileIndex, "the samples_disks fixture did not write disk-plain.img");
+            fileStart = files[std::size_t(fileIndex)]->GetStartTime();
+        } else {
+            const SampleFolder& sample = set == QLatin1String("gop2") ? m_gop2 : m_gop2b;
+            QVERIFY(playtest::SearchSample(engine, sample));
+            fileStart = sample.files[fileIndex].start;
+        }
+        const time_t target = fileStart + offset;
+        if (seek) {
+            QVERIFY(engine.StartPlayback(surface.surfaceId(), 0));
+            QTRY_VERIFY_WITH_TIMEOUT(engine.GetCurrentTime() != -1, kSettle_ms);
+            QVERIFY(engine.SetPlayTime(target));
+        } else {
+            QVERIFY(engine.StartPlayback(surface.surfaceId(), target));
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(engine.GetCurrentTime() != -1, kSettle_ms);
+        QCOMPARE(engine.GetCurrentTime(), target);
+        QCOMPARE(ShownCode(engine, surface), qint64(target) * m_tiny.fps);
+        vrend::PortStats stats;
+        QVERIFY(vrend_test_GetStats(engine.GetPlayPort(), &stats));
+        QCOMPARE(stats.frames_shown, std::uint64_t(1));
+        QCOMPARE(stats.first_shown_time_ms, std::int64_t(target) * 1000);
+        // The stream began at the keyframe at or before the wanted second, not one group earlier.
+        QCOMPARE(stats.frames_before_start, std::uint64_t(heldBack));
+
+        // The clock runs from the wanted frame: one frame later, the next one.
+        Advance({&engine}, kFrameNs);
+        QCOMPARE(ShownCode(engine, surface), qint64(target) * m_tiny.fps + 1);
+        if (heldBack > 0) {
+            // The frames held back are still there for stepping back.
+            QVERIFY(engine.StepBackward());
+            QCOMPARE(ShownCode(engine, surface), qint64(target) * m_tiny.fps);
+            QVERIFY(engine.StepBackward());
+            QCOMPARE(ShownCode(engine, surface), qint64(target) * m_tiny.fps - 1);
+        }
     }
 
     // Where a start lands: the first frame shown, and what happens when nothing can be played.
