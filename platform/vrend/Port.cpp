@@ -407,6 +407,7 @@ void Port::DecodeMain(std::uint64_t generation) {
           last = std::move(last_before_start_);
           last_before_start_ = Queued{};
           start_pts_ = AV_NOPTS_VALUE;
+          if (last.frame) --stats_.frames_before_start;
         }
       }
       if (last.frame) PushFrame(std::move(last.frame), last.pts, generation, true);

@@ -254,6 +254,57 @@ class TestVrend : public QObject {
     QVERIFY(p.LastCode() > 27);
   }
 
+  // A positioned start: frames before the start second are decoded, not shown; the first frame
+  // shown is the first of that second and the clock runs from it. Cleared by -1 and by an open.
+  void positionedStartShowsFromTheWantedSecond_data() {
+    QTest::addColumn<bool>("bframes");
+    QTest::addColumn<int>("startSecond");  // from the stream's first frame; -1: none
+    QTest::addColumn<QString>("then");     // "", "clear" (start -1 after it) or "reopen"
+    QTest::addColumn<int>("firstCode");
+    QTest::addColumn<int>("heldBack");
+    QTest::addRow("second 1") << false << 1 << "" << 25 << 25;
+    QTest::addRow("second 1, B-frames") << true << 1 << "" << 25 << 25;
+    QTest::addRow("second 0 is the first frame") << false << 0 << "" << 0 << 0;
+    QTest::addRow("after the last frame: the last frame") << false << 5 << "" << 59 << 59;
+    QTest::addRow("cleared by -1") << false << 1 << "clear" << 0 << 0;
+    QTest::addRow("cleared by the next open") << false << 1 << "reopen" << 0 << 0;
+  }
+  void positionedStartShowsFromTheWantedSecond() {
+    QFETCH(bool, bframes);
+    QFETCH(int, startSecond);
+    QFETCH(QString, then);
+    QFETCH(int, firstCode);
+    QFETCH(int, heldBack);
+    const Stream& s = bframes ? bframes_ : plain_;
+    constexpr std::int64_t kFirst = 1704164645;
+    Player p(s);
+    QVERIFY(p.ok());
+    if (startSecond >= 0) QVERIFY(VRend_SetStartTime(p.port(), kFirst + startSecond));
+    if (then == "clear") QVERIFY(VRend_SetStartTime(p.port(), -1));
+    if (then == "reopen") QVERIFY(VRend_OpenStream(p.port(), s.header.data(), 40, kRing));
+    QVERIFY(p.FeedAll());
+    QVERIFY(VRend_Play(p.port(), 0));
+    QVERIFY(p.Settle());
+    QCOMPARE(p.Shown(), std::size_t(1));
+    QCOMPARE(p.LastCode(), firstCode);
+    QCOMPARE(VRend_GetSpecialData(p.port()), SF_PackTime(kFirst + firstCode / kFps));
+    vrend::PortStats st;
+    QVERIFY(vrend_test_GetStats(p.port(), &st));
+    QCOMPARE(st.frames_before_start, std::uint64_t(heldBack));
+    QCOMPARE(st.frames_shown, std::uint64_t(1));
+    if (firstCode < 59) {
+      Advance(p, kFrameNs / 2);
+      QCOMPARE(p.LastCode(), firstCode);  // not rushing through held-back time
+      Advance(p, kFrameNs / 2);
+      QCOMPARE(p.LastCode(), firstCode + 1);
+      QVERIFY(vrend_test_GetStats(p.port(), &st));
+      QCOMPARE(st.frames_late, 0u);
+    } else {
+      // Nothing after it: the stream is used up once that frame has been shown.
+      QCOMPARE(VRend_GetSourceBufferRemain(p.port()), 0u);
+    }
+  }
+
   void stepBackWithoutAnEarlierFrameFails() {
     Player p(plain_);
     QVERIFY(p.ok());
@@ -384,6 +435,8 @@ class TestVrend : public QObject {
     QVERIFY(!VRend_InputData(port, header, 40));
     QCOMPARE(VRend_GetLastError(port), std::uint32_t(VREND_ERR_NOT_OPEN));
     QVERIFY(!VRend_Pause(port, 1));
+    QVERIFY(!VRend_SetStartTime(port, 1704164645));
+    QCOMPARE(VRend_GetLastError(port), std::uint32_t(VREND_ERR_NOT_OPEN));
     QCOMPARE(VRend_GetSpecialData(port), SF_NO_TIME);
     QVERIFY(VRend_FreePort(port));
     QVERIFY(!VRend_FreePort(port));
