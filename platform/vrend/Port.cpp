@@ -165,6 +165,7 @@ void Port::ClearBuffers() {
   back_request_ = false;
   anchored_ = false;
   starved_ = false;
+  primed_ = false;
 }
 
 void Port::StartPipeline() {
@@ -246,6 +247,7 @@ bool Port::InputEnd() {
     std::lock_guard lock(m_);
     if (!open_) return SetError(VREND_ERR_NOT_OPEN), false;
     input_ended_ = true;
+    primed_ = true;
   }
   cv_.notify_all();
   return true;
@@ -466,6 +468,7 @@ bool Port::PushFrame(FramePtr frame, std::int64_t pts, std::uint64_t generation,
   pic_h_ = frame->height;
   queue_bytes_ += FrameBytes(frame.get());
   queue_.push_back({std::move(frame), pts});
+  if (queue_.size() >= 2) primed_ = true;
   if (!counted) ++stats_.frames_decoded;
   lock.unlock();
   cv_.notify_all();
@@ -675,7 +678,7 @@ void Port::PresentMain() {
         // After running dry, a frame that comes late restarts the clock at itself instead of
         // rushing through the frames behind it.
         const bool late_after_starving = starved_ && anchored_ && q.pts < MediaNowLocked();
-        if (late_after_starving) ++stats_.stalls;
+        if (late_after_starving) ++(primed_ ? stats_.stalls : stats_.startup_stalls);
         starved_ = false;
         if (!anchored_ || late_after_starving || q.pts < shown_pts_ - kJumpTicks ||
             q.pts > MediaNowLocked() + kJumpTicks) {

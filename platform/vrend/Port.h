@@ -182,6 +182,7 @@ class Port {
   int in_flight_ = 0;
   bool anchored_ = false;
   bool starved_ = false;
+  bool primed_ = false;  // the decoder has been ahead of the presenter since the open or reset
   std::int64_t anchor_clock_ns_ = 0;
   std::int64_t anchor_pts_ = 0;
   FramePtr shown_;

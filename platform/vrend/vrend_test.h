@@ -38,6 +38,9 @@ struct PortStats {
   std::uint64_t frames_late = 0;    // dropped because the next frame was already due
   std::uint64_t frames_before_start = 0;  // decoded before a positioned start and not shown
   std::uint64_t stalls = 0;         // no frame decoded in time: the clock waited for one
+  // The same before the decoder first got ahead of the presenter (two frames waiting, or the
+  // end of input) since the open or reset: the port's start-up, not lateness.
+  std::uint64_t startup_stalls = 0;
   std::uint64_t bytes_fed = 0;
   std::int64_t last_shown_pts = -1;  // 90 kHz, as in the stream
   std::int64_t last_shown_time_ms = -1;  // absolute time of that frame (ms since 1970; our header only)
