@@ -531,13 +531,20 @@ bool CStreamDownloader::RunOnce()
     return !WaitForDelivery(seen);
 }
 
-// Only after the pass has flushed the output: nothing is left to fail here.
-void CStreamDownloader::CloseCurrentPiece()
+// Only after the pass has flushed the output: nothing is left to fail here. Called with m_lock
+// held; reports the closed file with the lock released and returns the file count.
+int CStreamDownloader::CloseCurrentPiece()
 {
     m_source.Stop();
     CloseOutput();
     m_reportedIndex = m_currentIndex.load();
     m_bytesInFile = 0;
+    const int count = FileCount();
+    m_lock.Unlock();
+    EmitFiles();
+    EmitSignal(kDownloadFileClosed, m_reportedIndex, count);
+    m_lock.Lock();
+    return count;
 }
 
 // Ends the job once its last piece is closed: complete, or failed because the next output could
@@ -559,12 +566,7 @@ bool CStreamDownloader::EndJobAfterPiece(bool failed)
 // Called with m_lock held; sends its events with the lock released.
 bool CStreamDownloader::OpenNextByFile()
 {
-    CloseCurrentPiece();
-    const int count = FileCount();
-    m_lock.Unlock();
-    EmitFiles();
-    EmitSignal(kDownloadFileClosed, m_reportedIndex, count);
-    m_lock.Lock();
+    const int count = CloseCurrentPiece();
 
     const int next = m_currentIndex.load() + 1;
     if (next < FileCount()) {
@@ -585,11 +587,6 @@ bool CStreamDownloader::OpenNextByFile()
 bool CStreamDownloader::OpenNextByTime()
 {
     CloseCurrentPiece();
-    const int count = FileCount();
-    m_lock.Unlock();
-    EmitFiles();
-    EmitSignal(kDownloadFileClosed, m_reportedIndex, count);
-    m_lock.Lock();
 
     const time_t pieceEnd = m_piece ? m_piece->GetEndTime() : m_jobEnd;
     if (pieceEnd < m_jobEnd && SelectFileAtTime(pieceEnd)) {

@@ -173,7 +173,7 @@ private:
     bool OpenNextByFile();
     bool OpenNextByTime();
     bool EndJobAfterPiece(bool failed);
-    void CloseCurrentPiece();
+    int CloseCurrentPiece();
     // false when the output's last bytes could not be written.
     bool CloseCurrent();
     void CloseJob();
