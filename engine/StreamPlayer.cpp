@@ -95,13 +95,14 @@ bool CStreamPlayer::StartPlayback(time_t time)
         return false;
     }
     guard.Release();
+    // The located file already cleared the end-of-list flag; from here on only the thread sets
+    // it, so a short list that ends at once is not reported as still playing.
     if (!CBaseThread::Start()) {
         RTK_Guard again(&m_lock);
         Halt();
         m_error.store(kPlayErrorNoFile);
         return false;
     }
-    m_endOfList.store(false);
     return true;
 }
 
