@@ -1,6 +1,7 @@
 #include "engine/SynPlaybackInteraction.h"
 
 #include <algorithm>
+#include <limits>
 
 #include "engine/PlayBackInteraction.h"
 
