@@ -248,7 +248,8 @@ Snapshot ReadSnapshot()
     return s;
 }
 
-std::vector<Sys_Volume> VolumesOf(const Snapshot& s, unsigned int disk_number)
+// The volumes of a disk. Labels cost a query of each file system: only asked when wanted.
+std::vector<Sys_Volume> VolumesOf(const Snapshot& s, unsigned int disk_number, bool with_labels)
 {
     std::vector<Sys_Volume> volumes;
     for (const Sys_Disk& extra : s.extra) {
@@ -269,7 +270,7 @@ std::vector<Sys_Volume> VolumesOf(const Snapshot& s, unsigned int disk_number)
                 chosen = point;
         }
         for (const auto& [partition, point] : byPartition)
-            volumes.push_back({point, VolumeLabel(point), partition});
+            volumes.push_back({point, with_labels ? VolumeLabel(point) : std::string(), partition});
     }
     return volumes;
 }
@@ -300,7 +301,7 @@ int Sys_ListVolumes(unsigned int disk_number, std::vector<Sys_Volume>* volumes)
     const Snapshot s = ReadSnapshot();
     if (!s.mounts_ok)
         return -1;
-    *volumes = VolumesOf(s, disk_number);
+    *volumes = VolumesOf(s, disk_number, true);
     return static_cast<int>(volumes->size());
 }
 
@@ -316,7 +317,7 @@ unsigned int Sys_DiskNumberOfVolume(const char* mount_point)
     for (const Sys_Disk& disk : s.extra)
         numbers.push_back(disk.number);
     for (unsigned int number : numbers) {
-        for (const Sys_Volume& volume : VolumesOf(s, number))
+        for (const Sys_Volume& volume : VolumesOf(s, number, false))
             if (volume.mount_point == wanted)
                 return number;
     }
