@@ -26,7 +26,7 @@ constexpr int kTsPacket = 188;
 constexpr int kMaxPacketsToFirstVideo = 4096;
 
 // True when `data` holds a keyframe of the codec: an IDR slice for H.264, an IRAP picture for
-// HEVC, an I-VOP for MPEG-4 Part 2. Scans the Annex B start codes of the packet.
+// HEVC, an I-VOP for MPEG-4 Visual. Scans the Annex B start codes of the packet.
 bool isKeyPayload(AVCodecID codec, const std::uint8_t* data, int size) {
   for (int i = 0; i + 3 < size; ++i) {
     if (data[i] != 0 || data[i + 1] != 0 || data[i + 2] != 1) continue;
