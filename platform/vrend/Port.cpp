@@ -7,6 +7,7 @@ extern "C" {
 }
 
 #include <algorithm>
+#include <limits>
 #include <chrono>
 #include <cstring>
 
@@ -17,6 +18,24 @@ namespace vrend {
 namespace {
 
 constexpr std::int64_t kPtsHz = 90000;
+
+// Arithmetic on times taken from a stream header, which is untrusted: saturates instead of
+// overflowing.
+std::int64_t SatAdd(std::int64_t a, std::int64_t b) {
+  std::int64_t r = 0;
+  if (!__builtin_add_overflow(a, b, &r)) return r;
+  return b > 0 ? std::numeric_limits<std::int64_t>::max() : std::numeric_limits<std::int64_t>::min();
+}
+std::int64_t SatSub(std::int64_t a, std::int64_t b) {
+  std::int64_t r = 0;
+  if (!__builtin_sub_overflow(a, b, &r)) return r;
+  return b < 0 ? std::numeric_limits<std::int64_t>::max() : std::numeric_limits<std::int64_t>::min();
+}
+std::int64_t SatMul(std::int64_t a, std::int64_t b) {
+  std::int64_t r = 0;
+  if (!__builtin_mul_overflow(a, b, &r)) return r;
+  return (a < 0) != (b < 0) ? std::numeric_limits<std::int64_t>::min() : std::numeric_limits<std::int64_t>::max();
+}
 constexpr std::size_t kQueueMaxBytes = 40u << 20;    // decoded frames waiting to be shown
 constexpr std::size_t kHistoryMaxBytes = 16u << 20;  // packets kept for stepping back
 constexpr std::size_t kAudioMaxChunks = 200;
@@ -218,8 +237,8 @@ bool Port::SetStartTime(std::int64_t time) {
   }
   // Far-off times from a hostile header are clamped rather than overflowing.
   constexpr std::int64_t kMaxSeconds = std::int64_t(1) << 40;
-  const std::int64_t seconds = std::clamp<std::int64_t>(time - header_.start_time, -kMaxSeconds, kMaxSeconds);
-  start_pts_ = header_.pts_origin + seconds * kPtsHz;
+  const std::int64_t seconds = std::clamp<std::int64_t>(SatSub(time, header_.start_time), -kMaxSeconds, kMaxSeconds);
+  start_pts_ = SatAdd(header_.pts_origin, seconds * kPtsHz);
   return true;
 }
 
@@ -725,11 +744,11 @@ void Port::ShowLocked(std::unique_lock<std::mutex>& lock, FramePtr frame, std::i
   ++stats_.frames_shown;
   stats_.last_shown_pts = pts;
   stats_.last_shown_time_ms =
-      our_header_ ? header_.start_time * 1000 + (pts - header_.pts_origin) / (kPtsHz / 1000) : -1;
+      our_header_ ? SatAdd(SatMul(header_.start_time, 1000), SatSub(pts, header_.pts_origin) / (kPtsHz / 1000)) : -1;
   if (stats_.frames_shown == 1) stats_.first_shown_time_ms = stats_.last_shown_time_ms;
   in_flight_ = 1;
   VRendDisplayFn display = display_;
-  const std::int64_t stamp_ms = (pts - (our_header_ ? header_.pts_origin : first_pts_)) / 90;
+  const std::int64_t stamp_ms = SatSub(pts, our_header_ ? header_.pts_origin : first_pts_) / 90;
   lock.unlock();
   if (display) {
     FrameRef ref;

@@ -5,6 +5,7 @@
 #include <QTest>
 
 #include <atomic>
+#include <limits>
 #include <map>
 #include <mutex>
 #include <random>
@@ -407,6 +408,40 @@ class TestVrend : public QObject {
     QCOMPARE(VRend_GetLastError(p.port()), std::uint32_t(VREND_ERR_DECODER));
     QCOMPARE(VRend_GetSourceBufferRemain(p.port()), 0u);
     QCOMPARE(VRend_GetSpecialData(p.port()), SF_NO_TIME);
+  }
+
+  // Times in a hostile header are taken as they stand: frames still show, nothing overflows (the
+  // sanitizer build traps on signed overflow).
+  void extremeHeaderTimesStillPlay_data() {
+    QTest::addColumn<qint64>("startTime");
+    QTest::addColumn<qint64>("ptsOrigin");
+    QTest::addColumn<qint64>("wanted");
+    constexpr qint64 kMax = std::numeric_limits<qint64>::max();
+    constexpr qint64 kMin = std::numeric_limits<qint64>::min();
+    QTest::addRow("latest start, earliest origin") << kMax << kMin << qint64(0);
+    QTest::addRow("earliest start, latest origin") << kMin << kMax << qint64(-1);
+    QTest::addRow("latest start, wanted at the far end") << kMax - 1 << qint64(0) << kMax;
+  }
+  void extremeHeaderTimesStillPlay() {
+    QFETCH(qint64, startTime);
+    QFETCH(qint64, ptsOrigin);
+    QFETCH(qint64, wanted);
+    SF_StreamHeader h{};
+    QVERIFY(SF_ParseHeader(plain_.header.data(), plain_.header.size(), &h));
+    h.start_time = startTime;
+    h.pts_origin = ptsOrigin;
+    Stream s = plain_;
+    SF_SerialiseHeader(&h, s.header.data());
+    Player p(s);
+    QVERIFY(p.ok());
+    if (wanted >= 0) QVERIFY(VRend_SetStartTime(p.port(), wanted));
+    QVERIFY(p.FeedAll());
+    QVERIFY(VRend_Play(p.port(), 0));
+    QVERIFY(p.Settle());
+    QVERIFY(p.Shown() >= 1);
+    vrend::PortStats st;
+    QVERIFY(vrend_test_GetStats(p.port(), &st));
+    QCOMPARE(st.frames_shown, std::uint64_t(p.Shown()));
   }
 
   void truncatedStreamShowsWhatItHolds() {
