@@ -40,15 +40,22 @@ unsigned SegmentSize(const std::string& path) {
 }  // namespace
 
 int FindFileOnDisk(const std::string& path, int channel, int type, const RecordTime& begin, const RecordTime& end,
-                   std::string& answered) {
+                   std::string& answered, int* error) {
   const DR_DateTime b{begin.year, begin.month, begin.day, begin.hour, begin.minute, begin.second};
   const DR_DateTime e{end.year, end.month, end.day, end.hour, end.minute, end.second};
+  int first_error = 0;
   for (const std::string& candidate : {path, path + kNvrFolder, path + kDvrFolder}) {
     const int handle = DR_FILE_FindFile(candidate.c_str(), channel + 1, type, &b, &e);
     if (handle != -1) {
       answered = candidate;
       return handle;
     }
+    if (candidate == path) {
+      first_error = DR_FILE_GetLastError();
+    }
+  }
+  if (error) {
+    *error = first_error;
   }
   return -1;
 }

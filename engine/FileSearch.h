@@ -25,8 +25,10 @@ extern const char* const kDvrFolder;  // "_DVR_DIR_\Package000\"
 
 // DR_FILE_FindFile for `channel` (0-based) on the path, then on the path with each recorder
 // folder. Gives the find handle (-1 when every form was refused) and the path that answered.
+// When every form was refused and `error` is given, it receives the library's error for the plain
+// path (for example that the disk may not be read at all).
 int FindFileOnDisk(const std::string& path, int channel, int type, const RecordTime& begin, const RecordTime& end,
-                   std::string& answered);
+                   std::string& answered, int* error = nullptr);
 
 class CFileSearch {
 public:

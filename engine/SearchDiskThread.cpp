@@ -60,6 +60,7 @@ void CSearchDiskThread::run() {
   m_channels.clear();
   m_indexResult.clear();
   m_diskType = kDiskNone;
+  m_diskError = 0;
 
   const std::string path = m_diskPath.toStdString();
   if (Varpen::IsLocalRecordingFolder(path)) {
@@ -96,9 +97,11 @@ void CSearchDiskThread::run() {
     const std::string disk = m_diskPath.toLocal8Bit().toStdString();
     std::string answered;
     qDebug("DR_FILE_FindFile Start");
-    const int handle = Varpen::FindFileOnDisk(disk, ch, 0, begin, end, answered);
+    int error = 0;
+    const int handle = Varpen::FindFileOnDisk(disk, ch, 0, begin, end, answered, &error);
     qDebug("DR_FILE_FindFile Stop");
     if (handle == -1) {
+      m_diskError = error;
       qDebug("--qarn-- SearchDiskThread FindFileFailed disk = %s channel = %d starttime = %d %d %d, "
              "endtime = %d %d %d",
              disk.c_str(), ch, begin.year, begin.month, begin.day, end.year, end.month, end.day);

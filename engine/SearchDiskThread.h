@@ -37,6 +37,9 @@ public:
   bool GetResult(std::map<std::string, std::vector<int>>& result, int& diskType);
   // The disk path, extended by the recorder folder that answered.
   QString GetSearchPath() const { return m_diskPath; }
+  // The recorder-disk library's error when the last scan found no disk to read (0 otherwise), so
+  // that "no right to read the disk" (DR_ERR_ACCESS_DENIED) can be told from "no recordings".
+  int GetDiskError() const { return m_diskError; }
 
 public slots:
   void OnStopThread();
@@ -55,6 +58,7 @@ private:
   QString m_diskPath;
   std::atomic<bool> m_run{false};
   std::atomic<int> m_diskType{kDiskNone};
+  std::atomic<int> m_diskError{0};
   std::atomic<bool> m_finished{false};
   std::vector<time_t> m_days;
   std::vector<int> m_channels;

@@ -5,6 +5,7 @@
 #include "engine/FileSearch.h"
 #include "engine/SearchDiskThread.h"
 #include "engine/StreamSource.h"
+#include "platform/diskrec/diskrec.h"
 
 #include <QElapsedTimer>
 #include <QThread>
@@ -72,6 +73,8 @@ int RunChannelsCommand(const QStringList& argsIn) {
   int type = -1;
   const bool found = scan.GetResult(result, type);
   Print(QStringLiteral("type %1").arg(type));
+  if (!found && scan.GetDiskError() == DR_ERR_ACCESS_DENIED)
+    return Fail(QStringLiteral("no right to read %1").arg(args.at(0)));
   if (!found) return Fail(QStringLiteral("no recordings can be read from %1").arg(args.at(0)));
   for (const auto& [group, numbers] : result) {
     for (int n : numbers) Print(QString::fromStdString(group) + QLatin1Char('\t') + QString::number(n));

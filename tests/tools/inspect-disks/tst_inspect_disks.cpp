@@ -4,6 +4,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <unistd.h>
+
 namespace {
 
 QString BuildDir() { return qEnvironmentVariable("VARPEN_BUILD_DIR", QDir::currentPath()); }
@@ -12,14 +14,21 @@ QString Sample(const QString& name) { return BuildDir() + "/samples/test/" + nam
 struct Run {
   int exit_code = -1;
   QStringList lines;
+  QString err;
 };
 
-Run Inspect(const QStringList& args, const QString& extra_disks = QString()) {
+// `as_user`: a command and its arguments that run the tool as another user (empty: as we are).
+Run Inspect(const QStringList& args, const QString& extra_disks = QString(), const QStringList& as_user = {}) {
   QProcess p;
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.insert("VARPEN_EXTRA_DISKS", extra_disks);
   p.setProcessEnvironment(env);
-  p.start(BuildDir() + "/bin/varpen-inspect", args);
+  const QString tool = BuildDir() + "/bin/varpen-inspect";
+  if (as_user.isEmpty()) {
+    p.start(tool, args);
+  } else {
+    p.start(as_user.first(), as_user.mid(1) + QStringList{tool} + args);
+  }
   Run r;
   if (!p.waitForFinished(60000)) {
     p.kill();
@@ -28,6 +37,7 @@ Run Inspect(const QStringList& args, const QString& extra_disks = QString()) {
   }
   r.exit_code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2;
   r.lines = QString::fromUtf8(p.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+  r.err = QString::fromUtf8(p.readAllStandardError());
   return r;
 }
 
@@ -93,6 +103,37 @@ private slots:
     QVERIFY(!r.lines.isEmpty());
     QCOMPARE(r.lines.first(), type_line);
     if (exit_code == 0) QVERIFY(r.lines.size() > 1);
+  }
+
+  // A disk we may not read is reported as such, not as a disk without recordings. As root the
+  // tool runs as "nobody" on a root-only copy; otherwise the copy has no read right at all.
+  void unreadableDiskSaysSo() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                                  QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther |
+                                                  QFile::ExeOther));
+    const QString image = dir.filePath("locked.img");
+    QVERIFY(QFile::copy(Sample("disk-plain.img"), image));
+    QStringList as_user;
+    if (geteuid() == 0) {
+      const QString setpriv = QStandardPaths::findExecutable("setpriv");
+      if (setpriv.isEmpty()) QSKIP("running as root without setpriv to drop the right");
+      QVERIFY(QFile::setPermissions(image, QFile::ReadOwner | QFile::WriteOwner));
+      as_user = {setpriv, "--reuid=65534", "--regid=65534", "--clear-groups", "--"};
+    } else {
+      QVERIFY(QFile::setPermissions(image, QFileDevice::Permissions()));
+    }
+    const Run r = Inspect({"channels", image, "--month", "2024-01"}, QString(), as_user);
+    QCOMPARE(r.exit_code, 1);
+    QCOMPARE(r.lines, QStringList{"type -1"});
+    QVERIFY2(r.err.contains("no right to read"), qPrintable(r.err));
+
+    // The same disk, readable, is scanned as usual.
+    QVERIFY(QFile::setPermissions(image, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther));
+    const Run readable = Inspect({"channels", image, "--month", "2024-01"}, QString(), as_user);
+    QCOMPARE(readable.exit_code, 0);
+    QCOMPARE(readable.lines.value(0), QString("type 0"));
   }
 
   void logsFilterByTypeAndTime() {
