@@ -273,7 +273,7 @@ int main(int argc, char** argv)
                 seconds, static_cast<unsigned long long>(r16.shown), r16.late_percent,
                 static_cast<unsigned long long>(r16.startup_stalls), r16.cpu_cores);
     int keep = 0;
-    for (int n : {1, 2, 3, 4, 6, 8}) {
+    for (int n : {1, 2, 4, 8, 12, 16, 24, 32}) {
         const RealTimeResult r = RealTime(s1080, n, seconds);
         std::printf("  %d ports of 1080p: late or stalled %.2f%%, CPU %.2f cores\n", n, r.late_percent, r.cpu_cores);
         if (r.late_percent < 1.0)
