@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "engine/Records.h"
 #include "engine/StreamDownloader.h"
 
 using namespace Varpen;
@@ -28,15 +29,7 @@ QString Names(const SingleFileList& files)
 
 time_t Local(int y, int mo, int d, int h, int mi, int s)
 {
-    std::tm tm{};
-    tm.tm_year = y - 1900;
-    tm.tm_mon = mo - 1;
-    tm.tm_mday = d;
-    tm.tm_hour = h;
-    tm.tm_min = mi;
-    tm.tm_sec = s;
-    tm.tm_isdst = -1;
-    return std::mktime(&tm);
+    return Varpen::MakeTime(RecordTime{y, mo, d, h, mi, s});
 }
 
 }  // namespace
