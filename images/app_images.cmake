@@ -1,0 +1,22 @@
+list(APPEND VARPEN_IMAGES
+  Tab/TabSelect.png
+  Tab/TabUnselect.png
+  Tab/TabClose.png
+  Tab/TabCloseHover.png
+  Tab/tab_bg.png
+  Tab/monitoring.png
+  Tab/LogSearch.png
+  Tab/config.png
+  Tab/Information.png
+  ControlPanel/ListView-hover.png
+  public/ProgressBar/ProgressBarLeft.png
+  public/ProgressBar/ProgressBar.png
+  public/ProgressBar/ProgressBarRight.png
+  public/ProgressBar/ProgressBarLeftChunk.png
+  public/ProgressBar/ProgressBarChunk.png
+  public/ProgressBar/ProgressBarRightChunk.png
+  public/Slider/RadiobtnOff.png
+  public/Slider/LeftSlider.png
+  public/Slider/RightSlider.png
+  Dialog/dialog_bg2.png
+)
