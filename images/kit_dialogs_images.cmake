@@ -8,5 +8,6 @@ list(APPEND VARPEN_IMAGES
   MainView/ButtonIcon/speedFore.png
   MainView/ButtonIconDis/speedFore_dis.png
   button/button_hover.png
+  public/PathBox/browse.png
   Loading.gif
 )

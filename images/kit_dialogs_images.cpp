@@ -235,6 +235,15 @@ const Register kKitDialogImages{
         {"MainView/ButtonIcon/speedRight.png", {115, 17}, [](QPainter& p, const QSize& s) { SpeedGroove(p, s, 1); }},
         {"MainView/ButtonIcon/speedFore.png", {29, 17}, [](QPainter& p, const QSize& s) { SpeedKnob(p, s, true); }},
         {"MainView/ButtonIconDis/speedFore_dis.png", {29, 17}, [](QPainter& p, const QSize& s) { SpeedKnob(p, s, false); }},
+        // The path box's arrow: three dots, "browse".
+        {"public/PathBox/browse.png", {14, 14}, [](QPainter& p, const QSize& s) {
+             Fill(p, s, Qt::transparent);
+             p.setRenderHint(QPainter::Antialiasing);
+             p.setPen(Qt::NoPen);
+             p.setBrush(kText);
+             for (int i = 0; i < 3; ++i)
+                 p.drawEllipse(QPointF(2.5 + i * 4.5, s.height() / 2.0), 1.6, 1.6);
+         }},
         // The tool tip's panel: a light card with a darker edge, border-image 4.
         {"button/button_hover.png", {12, 12}, [](QPainter& p, const QSize& s) {
              Fill(p, s, QColor(0xfb, 0xf6, 0xdc));

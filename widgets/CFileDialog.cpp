@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QSplitter>
 
 const char* const CFileDialog::kRowTint =
         "QListView::item:hover,QTreeView#treeView::item:hover     {         background-color:rgb(251,251,194);"
@@ -40,6 +41,19 @@ QString CFileDialog::GetStartDirectory(const QString& dir)
     return QDir::currentPath();
 }
 
+QFileDialog* CFileDialog::EmbedFileDialog()
+{
+    if (m_pFileDialog)
+        return m_pFileDialog;
+    m_pFileDialog = new QFileDialog(nullptr, QString(), QString(), QString());
+    m_pFileDialog->setOption(QFileDialog::DontUseNativeDialog);
+    SetContentWidget(m_pFileDialog);   // the frame owns it from here
+    // Room for the side bar's place names.
+    if (auto* splitter = m_pFileDialog->findChild<QSplitter*>(QStringLiteral("splitter")))
+        splitter->setSizes({130, 470});
+    return m_pFileDialog;
+}
+
 bool CFileDialog::ConfirmOverwrite(const QString& path)
 {
     const QFileInfo info(path);
@@ -54,10 +68,8 @@ bool CFileDialog::Run(QWidget* parent, const QString& caption, const QString& di
                       QFileDialog::Options options, QStringList* files)
 {
     CFileDialog frame(parent);
-    auto* fileDialog = new QFileDialog(nullptr, QString(), QString(), QString());
-    frame.m_pFileDialog = fileDialog;
+    QFileDialog* fileDialog = frame.EmbedFileDialog();
     frame.SetTitle(caption);
-    frame.SetContentWidget(fileDialog);
     fileDialog->setDirectory(GetStartDirectory(dir));
     switch (mode) {
     case Mode::OpenFile:

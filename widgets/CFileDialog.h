@@ -30,6 +30,8 @@ public:
     static QString GetStartDirectory(const QString& dir);
     static QString GetExistingAbsoluteDir(const QString& path);
 
+    // Creates the toolkit's widget-based file dialog inside the frame (once) and returns it.
+    QFileDialog* EmbedFileDialog();
     // The embedded file dialog, for tests that answer a prompt of this class.
     QFileDialog* FileDialog() const { return m_pFileDialog; }
 

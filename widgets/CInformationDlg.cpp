@@ -161,6 +161,9 @@ CSnapshotInfoWnd::CSnapshotInfoWnd(QWidget* parent) : CInformationDlg(parent)
 {
     ShowPicture(true);
     SetLinkMode(true);
+    // The path is elided to one line.
+    m_ui.m_pLabelPath->setLineWrapMode(QTextEdit::NoWrap);
+    m_ui.m_pLabelPath->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 }
 
 CSnapshotInfoWnd::~CSnapshotInfoWnd() = default;

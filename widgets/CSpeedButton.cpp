@@ -89,6 +89,12 @@ void CSpeedButton::paintEvent(QPaintEvent* e)
                                      : QStringLiteral(":/images/MainView/ButtonIconDis/speedFore_dis.png"));
     painter.drawPixmap(column * (m_speed + 3), top, knob);
     const QString label = LabelFor(m_speed);
+    // The label fits the knob: where the widget's font is wider than the 23 pixels from the
+    // knob's edge to the label's right end, a smaller face of it is used.
+    QFont font = painter.font();
+    while (QFontMetrics(font).horizontalAdvance(QStringLiteral("X1/8")) > 22 && font.pointSizeF() > 6.0)
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+    painter.setFont(font);
     if (!label.isEmpty())
-        painter.drawText(QRect(column * (m_speed + 3) + 8, top, 15, column), Qt::AlignRight, label);
+        painter.drawText(QRect(column * (m_speed + 3) + 8, top, 15, column), Qt::AlignRight | Qt::TextDontClip, label);
 }

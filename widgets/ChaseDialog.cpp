@@ -4,6 +4,8 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QMovie>
+#include <QPainter>
+#include <QPixmap>
 #include <QTimer>
 #include <QToolButton>
 
@@ -74,7 +76,17 @@ CFakeChaseDialog::CFakeChaseDialog(QWidget* parent, const QString& movieFile) : 
     for (QLabel* label : {m_pChaseLabel, m_pMovieLabel, m_pNoChannelLabel})
         label->setAlignment(Qt::AlignTop | Qt::AlignHCenter | Qt::AlignVCenter);
     m_pInfoBtn = new QToolButton(GetContentFrame());
-    m_pInfoBtn->setIcon(QIcon(QStringLiteral(":/images/Tab/Information.png")));
+    // The disabled button shows its icon in the labels' blue, not greyed out on the grey overlay.
+    QPixmap info(QStringLiteral(":/images/Tab/Information.png"));
+    if (!info.isNull()) {
+        QPainter tint(&info);
+        tint.setCompositionMode(QPainter::CompositionMode_SourceIn);
+        tint.fillRect(info.rect(), Qt::blue);
+    }
+    QIcon infoIcon(QStringLiteral(":/images/Tab/Information.png"));
+    infoIcon.addPixmap(info, QIcon::Disabled);
+    infoIcon.addPixmap(info, QIcon::Normal);
+    m_pInfoBtn->setIcon(infoIcon);
     m_pInfoBtn->setStyleSheet(QStringLiteral("QToolButton{ border-style:none;}"));
     m_pInfoBtn->setEnabled(false);
     m_pLayout->addWidget(m_pNoChannelLabel, 0, 1);
