@@ -99,26 +99,27 @@ void TestDateTimeEdit::placement()
 void TestDateTimeEdit::popupOpensOnTheEditorsScreen_data()
 {
     QTest::addColumn<int>("screenIndex");
-    QTest::addColumn<QPoint>("offset"); // of the editor from the screen's top-left
+    QTest::addColumn<QPointF>("offset"); // of the editor from the screen's top-left, by its size
     QTest::addColumn<bool>("above");
-    QTest::newRow("first, high") << 0 << QPoint(100, 100) << false;
-    QTest::newRow("first, low") << 0 << QPoint(100, 900) << true;
-    QTest::newRow("second, high") << 1 << QPoint(100, 100) << false;
-    QTest::newRow("second, low") << 1 << QPoint(100, 650) << true;
-    QTest::newRow("second, right edge") << 1 << QPoint(900, 100) << false;
+    QTest::newRow("first, high") << 0 << QPointF(0.1, 0.1) << false;
+    QTest::newRow("first, low") << 0 << QPointF(0.1, 0.9) << true;
+    QTest::newRow("second, high") << 1 << QPointF(0.1, 0.1) << false;
+    QTest::newRow("second, low") << 1 << QPointF(0.1, 0.9) << true;
+    QTest::newRow("second, right edge") << 1 << QPointF(0.9, 0.1) << false;
 }
 
 void TestDateTimeEdit::popupOpensOnTheEditorsScreen()
 {
     QFETCH(int, screenIndex);
-    QFETCH(QPoint, offset);
+    QFETCH(QPointF, offset);
     QFETCH(bool, above);
     const QList<QScreen*> screens = QGuiApplication::screens();
     if (screenIndex >= screens.size())
         QSKIP("the platform gave one screen only");
     QScreen* screen = screens.at(screenIndex);
     const QRect area = screen->availableGeometry();
-    auto editor = OpenAt(area.topLeft() + offset, QDateTime(QDate(2024, 5, 14), QTime(8, 0)));
+    const QPoint at = area.topLeft() + QPoint(int(area.width() * offset.x()), int(area.height() * offset.y()));
+    auto editor = OpenAt(at, QDateTime(QDate(2024, 5, 14), QTime(8, 0)));
     CCalendarTimePopup* popup = editor->Popup();
     QVERIFY(popup);
     QVERIFY(popup->isVisible());
