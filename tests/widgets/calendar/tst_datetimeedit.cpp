@@ -25,6 +25,7 @@ private slots:
     void clickingADaySetsItAndCloses();
     void daysOutsideTheRangeCannotBePicked();
     void pressOnTheArrowClosesWithoutReopening();
+    void keysNeverOpenTheToolkitsCalendar();
     void timeEdit();
 
 private:
@@ -203,6 +204,22 @@ void TestDateTimeEdit::pressOnTheArrowClosesWithoutReopening()
     QApplication::sendEvent(popup, &press);
     QVERIFY(!popup->isVisible());
     QVERIFY(popup->testAttribute(Qt::WA_NoMouseReplay));
+}
+
+// Only the program's calendar opens; the keys that would open the toolkit's open nothing else.
+void TestDateTimeEdit::keysNeverOpenTheToolkitsCalendar()
+{
+    CDateTimeEdit editor(QDateTime(QDate(2024, 5, 14), QTime(8, 0)));
+    editor.move(100, 100);
+    editor.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&editor));
+    QTest::keyClick(&editor, Qt::Key_F4);
+    QTest::keyClick(&editor, Qt::Key_Down, Qt::AltModifier);
+    QTest::keyClick(&editor, Qt::Key_Space);
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window->isVisible() && window != &editor)
+            QVERIFY2(qobject_cast<CCalendarTimePopup*>(window), window->metaObject()->className());
+    }
 }
 
 void TestDateTimeEdit::timeEdit()
