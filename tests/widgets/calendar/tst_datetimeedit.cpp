@@ -56,6 +56,10 @@ void TestDateTimeEdit::startValues()
     QCOMPARE(CDateTimeEdit(given).text(), QStringLiteral("2020-02-03 04:05:06"));
     QCOMPARE(CDateTimeEdit(QDate(2020, 2, 3)).text(), QStringLiteral("2020-02-03 00:00:00"));
     QCOMPARE(CDateTimeEdit(QTime(4, 5, 6)).text(), today + QStringLiteral(" 04:05:06"));
+    // The date editor of the item delegates builds a date-typed field this way.
+    const CDateTimeEdit dateOnly(QVariant(QDate(2020, 2, 3)), QMetaType::QDate);
+    QCOMPARE(dateOnly.date(), QDate(2020, 2, 3));
+    QVERIFY(dateOnly.displayedSections() & QDateTimeEdit::DaySection);
     QVERIFY(CDateTimeEdit().calendarPopup());
     QCOMPARE(CDateTimeEdit().displayFormat(), QStringLiteral("yyyy-MM-dd hh:mm:ss"));
 }
