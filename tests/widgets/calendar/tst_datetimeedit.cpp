@@ -5,6 +5,7 @@
 
 #include <QGuiApplication>
 #include <QLineEdit>
+#include <QPointer>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QStyle>
@@ -26,6 +27,7 @@ private slots:
     void daysOutsideTheRangeCannotBePicked();
     void pressOnTheArrowClosesWithoutReopening();
     void keysNeverOpenTheToolkitsCalendar();
+    void replacedCalendarGoesAndTheNewOneAnswers();
     void timeEdit();
 
 private:
@@ -224,6 +226,22 @@ void TestDateTimeEdit::keysNeverOpenTheToolkitsCalendar()
         if (window->isVisible() && window != &editor)
             QVERIFY2(qobject_cast<CCalendarTimePopup*>(window), window->metaObject()->className());
     }
+}
+
+void TestDateTimeEdit::replacedCalendarGoesAndTheNewOneAnswers()
+{
+    CCalendarTimePopup popup;
+    QPointer<CCalendarWidget> first = popup.GetCalendarWidget();
+    QVERIFY(first);
+    QCOMPARE(popup.size(), QSize(183, 200));
+    auto* second = new CCalendarWidget;
+    popup.SetCalendarWidget(second);
+    QVERIFY(first.isNull());
+    QCOMPARE(second->parentWidget(), &popup);
+    QSignalSpy newDate(&popup, &CCalendarTimePopup::newDateSelected);
+    popup.SetDate(QDate(2024, 5, 14));
+    QCOMPARE(newDate.size(), 1);
+    QCOMPARE(popup.GetSelectedDate(), QDate(2024, 5, 14));
 }
 
 void TestDateTimeEdit::timeEdit()
