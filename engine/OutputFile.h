@@ -1,13 +1,20 @@
 #pragma once
-// The writer of clip and download files: writes through the runtime's file calls, counts what it
-// wrote and can give the file its final name when it closes. A failed write or rename throws
-// Varpen::CStorageException.
+// The writer of clip and download files, and the rules every output of the station follows:
+// where snapshots, clips and downloads go, how they are named, and how a package is written.
 //
+// COutputFile writes through the runtime's file calls, counts what it wrote and can give the file
+// its final name when it closes. A failed write or rename throws Varpen::CStorageException.
 // With a write buffer (SetBufferBytes) small writes are gathered and reach the file in large
 // chunks; Flush and Close hand the rest to the file, and a chunk that cannot be written throws
 // there as a direct write would.
+//
+// COutputPackage is one output package of a clip or a download: it is written under a hidden
+// temporary name in its final folder and takes its final name only when it is complete, so an
+// interrupted or failed output never stands under a final name and never replaces anything.
 
 #include <cstddef>
+#include <cstdint>
+#include <ctime>
 #include <exception>
 #include <memory>
 #include <string>
@@ -40,11 +47,14 @@ public:
     // Hands the buffered bytes to the file. Throws CStorageException when that fails (the buffered
     // bytes are then dropped). Nothing on a closed or unbuffered file.
     void Flush();
-    // Flushes and closes; with a final name that is not empty and differs from the path, whatever
-    // stands under that name is replaced by the file. Throws CStorageException when the flush or
-    // the rename fails; the file is closed either way, and after a failed flush it keeps its
-    // working path (an incomplete file never takes the final name).
+    // Flushes and closes; with a final name that is not empty and differs from the path, the file
+    // takes that name, atomically replacing whatever stood there. Throws CStorageException when
+    // the flush or the rename fails; the file is closed either way, and after a failed flush or
+    // rename it keeps its working path (an incomplete file never takes the final name, and what
+    // stood under the final name stays whole).
     void Close(const std::string& finalName);
+    // Closes without writing the buffered bytes and deletes the file.
+    void Discard();
     bool IsOpen() const { return m_handle != -1; }
     // Bytes accepted by Write since the open, the buffered ones included.
     unsigned int GetWrittenBytes() const { return m_written; }
@@ -66,3 +76,89 @@ private:
     std::size_t m_bufferSize_bytes = 0;  // size of m_buffer
     std::size_t m_buffered_bytes = 0;
 };
+
+namespace Varpen {
+
+// The three kinds of output and their folder names under a date folder.
+enum class OutputKind { Capture, Clip, Download };
+
+// The folder outputs of `kind` go to, in the local 8-bit code page, ending with "/": the stored
+// "CaptureSavePath", "ClipSavePath" or "DownloadSavePath", or the default folder under the user's
+// video folder when that value is missing, empty or a Windows drive path.
+std::string OutputSaveFolder(OutputKind kind);
+// `base` joined by exactly one separator to the date "%Y%m%d" of `dateOf` (no date folder when
+// it is -1), then "Capture/", "Clip/" or "Download/".
+std::string OutputFolderUnder(const std::string& base, OutputKind kind, time_t dateOf);
+// OutputFolderUnder(OutputSaveFolder(kind), kind, dateOf).
+std::string OutputFolder(OutputKind kind, time_t dateOf);
+// "<label>_<stamp><tick><ext>", or "channel<channelPlusOne>_<stamp><tick><ext>" without a label;
+// the stamp is "%Y%m%d%H%M%S" of `stamp`.
+std::string OutputFileName(const std::string& label, int channelPlusOne, time_t stamp, const std::string& tick,
+                           const std::string& ext);
+// The distinguishing part of output names: milliseconds since the process started on the steady
+// clock, or the clock set by SetOutputNameClock (tests; null restores the default).
+using OutputNameClock = int64_t (*)();
+void SetOutputNameClock(OutputNameClock clock);
+std::string OutputNameTick();
+// Makes the folder with every level above it. false with the system's reason in `error`.
+bool MakeOutputFolder(const std::string& folder, std::string* error);
+// Something stands under `path`: a file, a folder or a link (a dangling one too).
+bool OutputPathTaken(const std::string& path);
+// "<stem><ext>", else "<stem>-1<ext>", "<stem>-2<ext>", ...: the first path in `folder` under
+// which nothing stands; empty when none of the first 1000 is free.
+std::string FreeOutputPath(const std::string& folder, const std::string& stem, const std::string& ext);
+
+// One output package of a clip or a download. One thread at a time, as its owner arranges.
+class COutputPackage {
+public:
+    struct Name {
+        OutputKind kind = OutputKind::Download;
+        time_t dateOf = -1;   // the date folder's day; -1: no date folder
+        std::string label;    // empty: "channel<n>"
+        int channelPlusOne = 0;
+        time_t stamp = 0;     // the time in the name
+        std::string ext = ".mp4";
+    };
+
+    COutputPackage() = default;
+    ~COutputPackage();  // an open package is abandoned
+    COutputPackage(const COutputPackage&) = delete;
+    COutputPackage& operator=(const COutputPackage&) = delete;
+
+    void SetBufferBytes(std::size_t size_bytes) { m_file.SetBufferBytes(size_bytes); }
+    // The folder the packages go to, in place of the kind's save folder (tests, tools).
+    void SetSaveFolder(const std::string& folder) { m_saveFolder = folder; }
+
+    // Abandons an open package, makes the folder, chooses a free final name and creates the
+    // temporary file beside it. false with the reason in Error() when the folder cannot be made
+    // or the file cannot be created.
+    bool Open(const Name& name);
+    // Throws CStorageException when the file cannot take the bytes.
+    unsigned int Write(const void* data, unsigned int length) { return m_file.Write(data, length); }
+    void Flush() { m_file.Flush(); }
+    // The package is complete: flushed, closed and moved to its final name (the next free name
+    // when something took the chosen one meanwhile; nothing is ever replaced). false (the
+    // temporary file deleted, the reason in Error()) when its last bytes or the move failed.
+    bool Finish();
+    // The package is incomplete: closed and deleted. Nothing when none is open.
+    void Abandon();
+
+    bool IsOpen() const { return m_file.IsOpen(); }
+    // Bytes written into the open package.
+    unsigned int Bytes() const { return m_file.GetWrittenBytes(); }
+    // The final path chosen for the open package, or the one the last finished package took.
+    const std::string& FinalPath() const { return m_finalPath; }
+    const std::string& Error() const { return m_error; }
+
+private:
+    COutputFile m_file;
+    std::string m_saveFolder;
+    std::string m_folder;
+    std::string m_stem;
+    std::string m_ext;
+    std::string m_finalPath;
+    std::string m_error;
+};
+
+}  // namespace Varpen
+

@@ -1,0 +1,185 @@
+// varpen-inspect's stream, play and download commands on damaged recordings and busy output
+// folders: a failure is never reported as success, and a download lists only what it wrote.
+#include "tests/engine/local/SampleRun.h"
+
+#include <QDirIterator>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+struct Run {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+    QStringList Lines() const { return QString::fromUtf8(out).split('\n', Qt::SkipEmptyParts); }
+};
+
+Run Inspect(const QStringList& args)
+{
+    QProcess p;
+    p.start(SampleRun::Tool("varpen-inspect"), args);
+    Run r;
+    if (!p.waitForFinished(90000)) {
+        p.kill();
+        p.waitForFinished();
+        return r;
+    }
+    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2;
+    r.out = p.readAllStandardOutput();
+    r.err = p.readAllStandardError();
+    return r;
+}
+
+QString Text(qint64 t)
+{
+    return QDateTime::fromSecsSinceEpoch(t).toString("yyyy-MM-dd hh:mm:ss");
+}
+
+}  // namespace
+
+class TestInspectOutputs : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    QString m_folder;
+    QList<QJsonObject> m_files;  // in start order
+
+    QStringList Channel() const { return {m_folder, "NVR_1", "1"}; }
+    // Damages the segment of file `index` in place.
+    bool Damage(int index, const QString& how)
+    {
+        const QString path = m_folder + "/" + m_files.at(index)["path"].toString();
+        if (!QFile::remove(path))
+            return false;
+        if (how == "folder")
+            return QDir().mkpath(path);
+        QFile f(path);
+        if (!f.open(QIODevice::WriteOnly))
+            return false;
+        if (how == "short")
+            f.write(QByteArray(20, 'x'));
+        return true;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        m_folder = m_dir.filePath("folder");
+        const QJsonObject manifest =
+            SampleRun::Folder(m_folder, {"--channels", "1", "--days", "1", "--segments-per-day", "5",
+                                         "--segment-length", "3", "--gap", "2", "--size", "96x64"});
+        QVERIFY(!manifest.isEmpty());
+        for (const QJsonValue& v : manifest["files"].toArray())
+            m_files << v.toObject();
+        std::sort(m_files.begin(), m_files.end(), [](const QJsonObject& a, const QJsonObject& b) {
+            return a["start"].toInteger() < b["start"].toInteger();
+        });
+        QCOMPARE(m_files.size(), 5);
+        // Segments 0 to 2 damaged three ways; 3 and 4 stay whole.
+        QVERIFY(Damage(0, "folder"));
+        QVERIFY(Damage(1, "short"));
+        QVERIFY(Damage(2, "empty"));
+    }
+
+    // A segment that is a folder, too short or empty gives no stream: exit 1 and no bytes.
+    void streamOfADamagedSegmentFails_data()
+    {
+        QTest::addColumn<int>("index");
+        QTest::newRow("folder") << 0;
+        QTest::newRow("short") << 1;
+        QTest::newRow("empty") << 2;
+    }
+    void streamOfADamagedSegmentFails()
+    {
+        QFETCH(int, index);
+        const Run r = Inspect(QStringList{"stream"} + Channel() + QStringList{Text(m_files.at(index)["start"].toInteger() + 1)});
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY(r.out.size() <= 40);
+        QCOMPARE(r.err.count('\n'), 1);
+    }
+
+    // A whole segment still streams.
+    void streamOfAWholeSegment()
+    {
+        const Run r = Inspect(QStringList{"stream"} + Channel() + QStringList{Text(m_files.at(3)["start"].toInteger())});
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY(r.out.size() > 40);
+    }
+
+    // Playback that shows no frame is no success.
+    void playWithoutAFrameFails()
+    {
+        const qint64 s = m_files.at(1)["start"].toInteger();
+        const Run r = Inspect(QStringList{"play"} + Channel() +
+                              QStringList{Text(s), Text(s + 2), "--at", Text(s), "--seconds", "2"});
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY(r.err.startsWith("varpen-inspect: "));
+    }
+
+    // The written lines are the job's own files: another file in the folder is not claimed.
+    void downloadListsWhatItWrote()
+    {
+        const QString out = m_dir.filePath("out1");
+        const qint64 s = m_files.at(3)["start"].toInteger();
+        const QString day = QDateTime::fromSecsSinceEpoch(s).toString("yyyyMMdd");
+        QVERIFY(QDir().mkpath(out + "/" + day + "/Download"));
+        QFile other(out + "/" + day + "/Download/someone_else.mp4");
+        QVERIFY(other.open(QIODevice::WriteOnly));
+        other.write("not ours");
+        other.close();
+        const Run r = Inspect(QStringList{"download"} + Channel() +
+                              QStringList{Text(s), Text(m_files.at(4)["end"].toInteger()), out, "--by", "time"});
+        QCOMPARE(r.exitCode, 0);
+        QStringList written;
+        for (const QString& line : r.Lines())
+            if (line.startsWith("written\t"))
+                written << line.section('\t', 1, 1);
+        QCOMPARE(written.size(), 2);
+        for (const QString& path : written) {
+            QVERIFY(!path.endsWith("someone_else.mp4"));
+            QVERIFY2(QFileInfo(path).size() > 40, qPrintable(path));
+        }
+        // Nothing unfinished is left beside them.
+        QDirIterator it(out, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        int files = 0;
+        while (it.hasNext()) {
+            QVERIFY2(!QFileInfo(it.next()).fileName().startsWith('.'), qPrintable(it.filePath()));
+            ++files;
+        }
+        QCOMPARE(files, 3);
+    }
+
+    // A download by time writes only what overlaps its window; a window with no recording in it
+    // is an error, though the search around it finds the day's recordings.
+    void downloadByTimeOfAnEmptyWindowFails()
+    {
+        const QString out = m_dir.filePath("out2");
+        const qint64 end = m_files.last()["end"].toInteger();
+        const Run r = Inspect(QStringList{"download"} + Channel() +
+                              QStringList{Text(end + 600), Text(end + 1200), out, "--by", "time"});
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.err.contains("no recording overlaps the window"), r.err.constData());
+        QDirIterator it(out, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        QVERIFY(!it.hasNext());
+    }
+
+    // A download across a damaged segment ends with an error and keeps only whole outputs.
+    void downloadAcrossADamagedSegmentFails()
+    {
+        const QString out = m_dir.filePath("out3");
+        const Run r = Inspect(QStringList{"download"} + Channel() +
+                              QStringList{Text(m_files.at(2)["start"].toInteger()),
+                                          Text(m_files.at(3)["end"].toInteger()), out, "--by", "file"});
+        QCOMPARE(r.exitCode, 1);
+        QDirIterator it(out, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString path = it.next();
+            QVERIFY2(!QFileInfo(path).fileName().startsWith('.'), qPrintable(path));
+            QVERIFY2(QFileInfo(path).size() > 40, qPrintable(path));
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestInspectOutputs)
+#include "tst_inspect_outputs.moc"
