@@ -46,6 +46,9 @@ int RunDownloadCommand(const QStringList& argsIn) {
   if (!Varpen::CFileSearch().SearchChannelFiles(files, source.toStdString(), channel, group, begin, end, 0, local)) {
     return Fail(QStringLiteral("cannot search %1 between %2 and %3").arg(source, args.at(3), args.at(4)));
   }
+  // The search of a local folder widens to whole days, as the page's does; the job takes only the
+  // recordings that overlap the window asked for.
+  std::erase_if(files, [&](const Varpen::SingleFilePtr& f) { return f->GetEndTime() <= begin || f->GetStartTime() >= end; });
   if (files.empty()) return Fail(QStringLiteral("no recordings between %1 and %2").arg(args.at(3), args.at(4)));
   if (!QDir().mkpath(outDir)) return Fail(QStringLiteral("cannot create %1").arg(outDir));
 

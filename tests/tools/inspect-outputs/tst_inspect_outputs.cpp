@@ -49,6 +49,7 @@ class TestInspectOutputs : public QObject {
     bool Damage(int index, const QString& how)
     {
         const QString path = m_folder + "/" + m_files.at(index)["path"].toString();
+        const QByteArray whole = SampleRun::ReadAll(path);
         if (!QFile::remove(path))
             return false;
         if (how == "folder")
@@ -58,6 +59,15 @@ class TestInspectOutputs : public QObject {
             return false;
         if (how == "short")
             f.write(QByteArray(20, 'x'));
+        if (how == "noise") {
+            QByteArray noise = whole.left(40);
+            quint32 x = 12345;
+            while (noise.size() < whole.size()) {
+                x = x * 1103515245u + 12345u;
+                noise.append(char(x >> 24));
+            }
+            f.write(noise);
+        }
         return true;
     }
 
@@ -67,7 +77,7 @@ private slots:
         QVERIFY(m_dir.isValid());
         m_folder = m_dir.filePath("folder");
         const QJsonObject manifest =
-            SampleRun::Folder(m_folder, {"--channels", "1", "--days", "1", "--segments-per-day", "5",
+            SampleRun::Folder(m_folder, {"--channels", "1", "--days", "1", "--segments-per-day", "6",
                                          "--segment-length", "3", "--gap", "2", "--size", "96x64"});
         QVERIFY(!manifest.isEmpty());
         for (const QJsonValue& v : manifest["files"].toArray())
@@ -75,11 +85,12 @@ private slots:
         std::sort(m_files.begin(), m_files.end(), [](const QJsonObject& a, const QJsonObject& b) {
             return a["start"].toInteger() < b["start"].toInteger();
         });
-        QCOMPARE(m_files.size(), 5);
-        // Segments 0 to 2 damaged three ways; 3 and 4 stay whole.
+        QCOMPARE(m_files.size(), 6);
+        // Segments 0 to 2 damaged three ways, 5 keeps its header over noise; 3 and 4 stay whole.
         QVERIFY(Damage(0, "folder"));
         QVERIFY(Damage(1, "short"));
         QVERIFY(Damage(2, "empty"));
+        QVERIFY(Damage(5, "noise"));
     }
 
     // A segment that is a folder, too short or empty gives no stream: exit 1 and no bytes.
@@ -107,14 +118,14 @@ private slots:
         QVERIFY(r.out.size() > 40);
     }
 
-    // Playback that shows no frame is no success.
+    // Playback that starts but shows no frame (a stream header over noise) is no success.
     void playWithoutAFrameFails()
     {
-        const qint64 s = m_files.at(1)["start"].toInteger();
+        const qint64 s = m_files.at(5)["start"].toInteger();
         const Run r = Inspect(QStringList{"play"} + Channel() +
                               QStringList{Text(s), Text(s + 2), "--at", Text(s), "--seconds", "2"});
         QCOMPARE(r.exitCode, 1);
-        QVERIFY(r.err.startsWith("varpen-inspect: "));
+        QVERIFY2(r.err.contains("varpen-inspect: "), r.err.constData());
     }
 
     // The written lines are the job's own files: another file in the folder is not claimed.
@@ -152,14 +163,22 @@ private slots:
 
     // A download by time writes only what overlaps its window; a window with no recording in it
     // is an error, though the search around it finds the day's recordings.
-    void downloadByTimeOfAnEmptyWindowFails()
+    void downloadOfAnEmptyWindowFails_data()
     {
-        const QString out = m_dir.filePath("out2");
+        QTest::addColumn<QString>("by");
+        QTest::newRow("by time") << "time";
+        QTest::newRow("by file") << "file";
+    }
+    void downloadOfAnEmptyWindowFails()
+    {
+        QFETCH(QString, by);
+        const QString out = m_dir.filePath("out2" + by);
         const qint64 end = m_files.last()["end"].toInteger();
         const Run r = Inspect(QStringList{"download"} + Channel() +
-                              QStringList{Text(end + 600), Text(end + 1200), out, "--by", "time"});
+                              QStringList{Text(end + 600), Text(end + 1200), out, "--by", by});
         QCOMPARE(r.exitCode, 1);
-        QVERIFY2(r.err.contains("no recording overlaps the window"), r.err.constData());
+        QVERIFY2(r.err.contains("no recording"), r.err.constData());
+        QVERIFY(!r.out.contains("written"));
         QDirIterator it(out, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
         QVERIFY(!it.hasNext());
     }
