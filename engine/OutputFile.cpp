@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -329,6 +330,63 @@ bool COutputPackage::Finish()
 void COutputPackage::Abandon()
 {
     m_file.Discard();
+}
+
+// ---- Packaged output -------------------------------------------------------------------------
+
+void CPackagedOutput::SetHeader(const unsigned char* header, std::size_t size_bytes)
+{
+    m_headerBytes = std::min(size_bytes, sizeof m_header);
+    if (header && m_headerBytes > 0)
+        std::memcpy(m_header, header, m_headerBytes);
+}
+
+bool CPackagedOutput::RollOver(bool headerBlock)
+{
+    COutputPackage::Name name;
+    if (!m_package.Finish())
+        return false;
+    m_rolled.push_back(m_package.FinalPath());
+    if (!m_next || !m_next(m_user, &name))
+        return false;
+    if (!m_package.Open(name))
+        return false;
+    if (!headerBlock && m_headerBytes > 0) {
+        m_package.Write(m_header, static_cast<unsigned int>(m_headerBytes));
+        m_repeated_bytes += m_headerBytes;
+    }
+    return true;
+}
+
+bool CPackagedOutput::Write(const unsigned char* data, unsigned int size, unsigned int unit_bytes, bool headerBlock)
+{
+    const unsigned int unitMax = unit_bytes == 0 || headerBlock ? std::max(size, 1u) : unit_bytes;
+    unsigned int runStart = 0;  // first byte not written yet
+    unsigned int offset = 0;    // end of the units taken into the run
+    auto writeRun = [&] {
+        if (offset > runStart)
+            m_package.Write(data + runStart, offset - runStart);
+        runStart = offset;
+    };
+    while (offset < size) {
+        const unsigned int unit = std::min(unitMax, size - offset);
+        const uint64_t inPackage = uint64_t(m_package.Bytes()) + (offset - runStart);
+        if (inPackage + unit > m_limit_bytes && inPackage > 0) {
+            writeRun();
+            if (!RollOver(headerBlock))
+                return false;
+        }
+        offset += unit;
+    }
+    writeRun();
+    return true;
+}
+
+std::vector<std::string> CPackagedOutput::TakeRolledOver()
+{
+    std::vector<std::string> out;
+    out.swap(m_rolled);
+    return out;
 }
 
 }  // namespace Varpen

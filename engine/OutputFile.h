@@ -18,6 +18,7 @@
 #include <exception>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace Varpen {
 
@@ -158,6 +159,61 @@ private:
     std::string m_ext;
     std::string m_finalPath;
     std::string m_error;
+};
+
+// A stream written into packages of at most a package size, each beginning with the stream
+// header so that it plays by itself: the roll-over rule of clips and downloads.
+class CPackagedOutput {
+public:
+    // The name of the package that follows a full one; false when none can be named.
+    using NextName = bool (*)(void* user, COutputPackage::Name* name);
+
+    void SetBufferBytes(std::size_t size_bytes) { m_package.SetBufferBytes(size_bytes); }
+    void SetSaveFolder(const std::string& folder) { m_package.SetSaveFolder(folder); }
+    void SetPackageBytes(uint64_t size_bytes) { m_limit_bytes = size_bytes; }
+    // The header written first into every package opened by a roll-over (at most 40 bytes kept).
+    void SetHeader(const unsigned char* header, std::size_t size_bytes);
+    std::size_t HeaderBytes() const { return m_headerBytes; }
+    const unsigned char* Header() const { return m_header; }
+    void SetNextName(NextName next, void* user)
+    {
+        m_next = next;
+        m_user = user;
+    }
+
+    bool Open(const COutputPackage::Name& name) { return m_package.Open(name); }
+    // Writes the block cut into units of `unit_bytes` (0: the whole block is one unit). Before a
+    // unit that would take a package holding something past the package size, the package is
+    // finished (it takes its final name) and the next one opened, the header first (not for a
+    // header block, which begins the package itself); so a unit larger than a package still goes
+    // out whole, and no byte is lost or repeated at a cut. false when a package could not be
+    // finished or opened (the reason in Error()); throws CStorageException when a write fails.
+    bool Write(const unsigned char* data, unsigned int size, unsigned int unit_bytes, bool headerBlock);
+    // Header bytes that roll-overs added (they are not stream bytes of the job).
+    uint64_t RepeatedHeaderBytes() const { return m_repeated_bytes; }
+
+    COutputPackage& Package() { return m_package; }
+    const COutputPackage& Package() const { return m_package; }
+    unsigned int Bytes() const { return m_package.Bytes(); }
+    bool Finish() { return m_package.Finish(); }
+    void Abandon() { m_package.Abandon(); }
+    bool IsOpen() const { return m_package.IsOpen(); }
+    const std::string& FinalPath() const { return m_package.FinalPath(); }
+    const std::string& Error() const { return m_package.Error(); }
+    // Final paths of the packages finished by roll-overs since the last call.
+    std::vector<std::string> TakeRolledOver();
+
+private:
+    bool RollOver(bool headerBlock);
+
+    COutputPackage m_package;
+    uint64_t m_limit_bytes = 0;
+    unsigned char m_header[40] = {};
+    std::size_t m_headerBytes = 0;
+    NextName m_next = nullptr;
+    void* m_user = nullptr;
+    uint64_t m_repeated_bytes = 0;
+    std::vector<std::string> m_rolled;
 };
 
 }  // namespace Varpen

@@ -467,14 +467,32 @@ void CPlayPort::SaveFrame(const char* buffer, std::int64_t size, int width, int 
 
 // ---- Clips -------------------------------------------------------------------------------------------
 
+void CPlayPort::ClipName(time_t frameTime, bool dated, Varpen::COutputPackage::Name* name) const
+{
+    name->kind = Varpen::OutputKind::Clip;
+    name->dateOf = dated ? frameTime : -1;
+    name->label = m_clipLabel;
+    name->channelPlusOne = m_clipChannel;
+    name->stamp = dated ? frameTime : time(nullptr);
+}
+
+// A clip rolls over into a file named after the frame shown then; without one it ends.
+bool CPlayPort::NextClipName(void* user, Varpen::COutputPackage::Name* name)
+{
+    auto* self = static_cast<CPlayPort*>(user);
+    const time_t t = self->GetAbsTime();
+    if (t == -1)
+        return false;
+    self->ClipName(t, true, name);
+    self->m_clipStart = time(nullptr);
+    return true;
+}
+
 bool CPlayPort::OpenClipFileLocked(time_t frameTime, bool dated)
 {
     Varpen::COutputPackage::Name name;
-    name.kind = Varpen::OutputKind::Clip;
-    name.dateOf = dated ? frameTime : -1;
-    name.label = m_clipLabel;
-    name.channelPlusOne = m_clipChannel;
-    name.stamp = dated ? frameTime : time(nullptr);
+    ClipName(frameTime, dated, &name);
+    m_clipFile.SetNextName(&CPlayPort::NextClipName, this);
     if (!m_clipFile.Open(name)) {
         qDebug("--qarn-- clip file: %s", m_clipFile.Error().c_str());
         std::lock_guard<std::mutex> guard(m_snapshotLock);
@@ -483,7 +501,9 @@ bool CPlayPort::OpenClipFileLocked(time_t frameTime, bool dated)
     }
     m_clipPath = m_clipFile.FinalPath();
     m_clipStart = time(nullptr);
-    m_clipFile.Write(m_header, kHeaderBytes);
+    // Every package of the clip begins with the stream header, so that each plays by itself.
+    m_clipFile.SetHeader(m_header, kHeaderBytes);
+    m_clipFile.Package().Write(m_header, kHeaderBytes);
     m_clipBytes = kHeaderBytes;
     m_clipping = true;
     return true;
@@ -520,21 +540,32 @@ void CPlayPort::WriteClip(const unsigned char* data, unsigned int size)
     if (!m_clipping)
         return;
     // A station without settings takes the settings page's default, 128 MiB.
-    const unsigned int limit =
-        Setting(CSettingsManager::ClipPackageSize).value_or("1") == "0" ? kClipSmallBytes : kClipLargeBytes;
+    m_clipFile.SetPackageBytes(
+        Setting(CSettingsManager::ClipPackageSize).value_or("1") == "0" ? kClipSmallBytes : kClipLargeBytes);
     try {
-        if (static_cast<std::uint64_t>(m_clipBytes) + size > limit) {
-            StopClipLocked();
-            const time_t t = GetAbsTime();
-            if (t == -1 || !OpenClipFileLocked(t, true))
-                return;
-            // The block that crossed the limit starts the new file, after its header.
+        // A block that would take the package past its size starts the next package, after its
+        // header.
+        const bool written = m_clipFile.Write(data, size, 0, false);
+        for (const std::string& path : m_clipFile.TakeRolledOver())
+            m_lastClipPath = path;
+        if (!written) {
+            // No next package: no frame time to name it, or it could not be made.
+            if (!m_clipFile.Error().empty()) {
+                qDebug("--qarn-- clip file: %s", m_clipFile.Error().c_str());
+                m_clipFailed = true;
+            }
+            m_clipFile.Abandon();
+            m_clipping = false;
+            m_clipBytes = 0;
+            return;
         }
-        m_clipFile.Write(data, size);
-        m_clipBytes += size;
+        m_clipPath = m_clipFile.FinalPath();
+        m_clipBytes = m_clipFile.Bytes();
     } catch (const Varpen::CStorageException&) {
         // Disk full or medium gone: the unfinished package goes, the finished ones stay, and the
         // window is told.
+        for (const std::string& path : m_clipFile.TakeRolledOver())
+            m_lastClipPath = path;
         m_clipFile.Abandon();
         m_clipping = false;
         m_clipBytes = 0;

@@ -116,6 +116,8 @@ private:
     void SaveFrame(const char* buffer, std::int64_t size, int width, int height, int type);
     bool FailOpen(const char* step);
     bool OpenClipFileLocked(time_t frameTime, bool dated);
+    void ClipName(time_t frameTime, bool dated, Varpen::COutputPackage::Name* name) const;
+    static bool NextClipName(void* user, Varpen::COutputPackage::Name* name);
     void StopClipLocked();
     bool StepLevel(int delta);
 
@@ -140,7 +142,7 @@ private:
     std::string m_snapshotPath;
     std::string m_outputError;  // under m_snapshotLock
 
-    Varpen::COutputPackage m_clipFile;
+    Varpen::CPackagedOutput m_clipFile;
     std::atomic<bool> m_clipping{false};
     std::atomic<bool> m_clipFailed{false};
     unsigned int m_clipBytes = 0;

@@ -20,7 +20,8 @@ CStreamDownloader::CStreamDownloader()
 {
     m_source.SetDataCallback(&CStreamDownloader::OnStreamData, this);
     m_source.SetBlockKiB(kDeliveryBlockKiB);
-    m_package.SetBufferBytes(kOutputBuffer_bytes);
+    m_output.SetBufferBytes(kOutputBuffer_bytes);
+    m_output.SetNextName(&CStreamDownloader::NextPackageName, this);
 }
 
 CStreamDownloader::~CStreamDownloader()
@@ -82,9 +83,10 @@ bool CStreamDownloader::BeginJob()
         package = DownloadPackageSizeBytes(size.value_or(QString()));
     }
     m_packageSize_bytes = package;
+    m_output.SetPackageBytes(package);
+    m_output.SetHeader(nullptr, 0);
     m_writeFailed.store(false);
     m_stopCode.store(0);
-    m_headerBytes = 0;
     m_lastPieceEnd = -1;
     m_noProgress = false;
     return true;
@@ -249,23 +251,47 @@ bool CStreamDownloader::SelectPieceAt(time_t t)
     return true;
 }
 
+void CStreamDownloader::PieceName(COutputPackage::Name* name) const
+{
+    name->kind = OutputKind::Download;
+    name->dateOf = m_piece->GetStartTime();
+    name->label = m_piece->GetLabel();
+    name->channelPlusOne = m_piece->GetChannel() + 1;
+    name->stamp = m_piece->GetStartTime();
+}
+
+bool CStreamDownloader::NextPackageName(void* user, COutputPackage::Name* name)
+{
+    auto* self = static_cast<CStreamDownloader*>(user);
+    if (!self->m_piece)
+        return false;
+    self->PieceName(name);
+    self->m_bytesInFile = 0;
+    return true;
+}
+
 bool CStreamDownloader::OpenPackage()
 {
     COutputPackage::Name name;
-    name.kind = OutputKind::Download;
-    name.dateOf = m_piece->GetStartTime();
-    name.label = m_piece->GetLabel();
-    name.channelPlusOne = m_piece->GetChannel() + 1;
-    name.stamp = m_piece->GetStartTime();
-    m_package.SetSaveFolder(m_saveFolder);
-    if (!m_package.Open(name)) {
-        SetError(m_package.Error());
+    PieceName(&name);
+    m_output.SetSaveFolder(m_saveFolder);
+    if (!m_output.Open(name)) {
+        SetError(m_output.Error());
         return false;
     }
     std::lock_guard<std::mutex> lock(m_pathLock);
-    m_outputPath = m_package.FinalPath();
+    m_outputPath = m_output.FinalPath();
     m_bytesInFile = 0;
     return true;
+}
+
+void CStreamDownloader::NoteRolledOver()
+{
+    const std::vector<std::string> rolled = m_output.TakeRolledOver();
+    std::lock_guard<std::mutex> lock(m_pathLock);
+    for (const std::string& path : rolled)
+        m_written.push_back(path);
+    m_outputPath = m_output.FinalPath();
 }
 
 bool CStreamDownloader::OpenOutputByTime(const SingleFilePtr& piece)
@@ -277,7 +303,7 @@ bool CStreamDownloader::OpenOutputByTime(const SingleFilePtr& piece)
     m_source.SetUseIndex(m_useIndex);
     const int channel = m_param ? m_param->GetChannel() : -1;
     if (!m_source.OpenByTime(*piece, channel)) {
-        m_package.Abandon();
+        m_output.Abandon();
         SetError("the recording " + piece->GetName() + " could not be opened");
         return false;
     }
@@ -306,19 +332,24 @@ void CStreamDownloader::OnStreamData(int, int type, unsigned char* data, unsigne
 
 void CStreamDownloader::WriteData(const unsigned char* data, unsigned int size, bool isHeader)
 {
-    if (isHeader) {
-        m_headerBytes = std::min<std::size_t>(size, kStreamHeaderBytes);
-        std::memcpy(m_header, data, m_headerBytes);
-    }
+    if (isHeader)
+        m_output.SetHeader(data, std::min<std::size_t>(size, kStreamHeaderBytes));
 
     if (!m_writeFailed.load()) {
         try {
-            if (!WriteBlock(data, size, isHeader))
+            const bool written = m_output.Write(data, size, kRollOverUnit_bytes, isHeader);
+            m_bytesInFile = m_output.Bytes();
+            if (written) {
+                m_bytesWritten.fetch_add(size);
+            } else {
+                SetError(m_output.Error());
                 m_writeFailed.store(true);  // the output is gone: the job cannot go on
+            }
         } catch (const CStorageException&) {
             SetError(std::strerror(errno ? errno : EIO));
             m_writeFailed.store(true);
         }
+        NoteRolledOver();  // the packages finished before a failure stay and are listed
     }
 
     if (isHeader) {
@@ -326,53 +357,6 @@ void CStreamDownloader::WriteData(const unsigned char* data, unsigned int size, 
         if (m_startSem)
             m_startSem->Post();
     }
-}
-
-// A package is cut before the unit that would take it past the package size (the header block
-// is one unit, data blocks are cut into units of kRollOverUnit_bytes from their start); each unit
-// is written after at most one roll-over, so a unit larger than a package still goes out whole.
-// The units before and after a cut each reach the output in one write.
-bool CStreamDownloader::WriteBlock(const unsigned char* data, unsigned int size, bool isHeader)
-{
-    const unsigned unitMax = isHeader ? std::max(size, 1u) : kRollOverUnit_bytes;
-    unsigned runStart = 0;  // first byte not written yet
-    unsigned offset = 0;    // end of the units taken into the run
-    auto writeRun = [&]() -> bool {
-        const unsigned want = offset - runStart;
-        if (want == 0)
-            return true;
-        const unsigned written = m_package.Write(data + runStart, want);
-        m_bytesInFile += written;
-        m_bytesWritten.fetch_add(written);
-        runStart = offset;
-        return written == want;
-    };
-    while (offset < size) {
-        const unsigned unit = std::min(unitMax, size - offset);
-        const uint64_t inFile = m_bytesInFile.load() + (offset - runStart);
-        if (inFile + unit > m_packageSize_bytes && inFile > 0 && m_piece) {
-            if (!writeRun() || !RollOver(isHeader))
-                return false;
-        }
-        offset += unit;
-    }
-    return writeRun();
-}
-
-// The full package takes its final name; the next begins with the stream header so that it plays
-// by itself, and the unit that crossed the limit goes into it.
-bool CStreamDownloader::RollOver(bool forHeader)
-{
-    if (!m_package.Finish()) {
-        SetError(m_package.Error());
-        return false;
-    }
-    AddWritten(m_package.FinalPath());
-    if (!OpenPackage())
-        return false;
-    if (!forHeader && m_headerBytes > 0)
-        m_bytesInFile += m_package.Write(m_header, static_cast<unsigned>(m_headerBytes));
-    return true;
 }
 
 bool CStreamDownloader::WaitForDelivery(uint64_t seen)
@@ -425,7 +409,7 @@ bool CStreamDownloader::RunOnce()
     const int pos = m_source.GetPos();
     if (pos == 100 && !m_writeFailed.load()) {
         try {
-            m_package.Flush();
+            m_output.Package().Flush();
         } catch (const CStorageException&) {
             SetError(std::strerror(errno ? errno : EIO));
             m_writeFailed.store(true);
@@ -438,7 +422,7 @@ bool CStreamDownloader::RunOnce()
         FailJob(std::string(), kDownloadFailed, failIndex, FileCount());
         return false;
     }
-    if (pos == 100 && m_bytesInFile.load() == 0 && m_package.Bytes() == 0) {
+    if (pos == 100 && m_bytesInFile.load() == 0 && m_output.Bytes() == 0) {
         // The stream ended without even its header: the recording cannot be read, and an empty
         // output is no copy of it.
         m_reportedIndex = failIndex;
@@ -472,11 +456,11 @@ bool CStreamDownloader::RunOnce()
 bool CStreamDownloader::CloseCurrentPiece(int* count)
 {
     m_source.Stop();
-    if (!m_package.Finish()) {
-        SetError(m_package.Error());
+    if (!m_output.Finish()) {
+        SetError(m_output.Error());
         return false;
     }
-    AddWritten(m_package.FinalPath());
+    AddWritten(m_output.FinalPath());
     m_reportedIndex = m_currentIndex.load();
     m_bytesInFile = 0;
     *count = FileCount();
@@ -549,7 +533,7 @@ bool CStreamDownloader::OpenNextByTime()
 void CStreamDownloader::CloseCurrent()
 {
     m_source.Stop();
-    m_package.Abandon();  // an unfinished package never keeps a final name
+    m_output.Abandon();  // an unfinished package never keeps a final name
     m_reportedIndex = m_currentIndex.load();
     m_currentIndex.store(-1);
     ClearFiles();
@@ -558,7 +542,7 @@ void CStreamDownloader::CloseCurrent()
 void CStreamDownloader::CloseJob()
 {
     m_source.Stop();
-    m_package.Abandon();
+    m_output.Abandon();
     m_reportedIndex = m_currentIndex.load();
     m_currentIndex.store(-1);
     ClearFiles();

@@ -146,12 +146,13 @@ private:
     static void OnStreamData(int handle, int type, unsigned char* data, unsigned int size,
                              void* user);
     void WriteData(const unsigned char* data, unsigned int size, bool isHeader);
-    // Writes one block, rolling over to a new package where needed; false when the output cannot
-    // take it. Throws CStorageException from the output.
-    bool WriteBlock(const unsigned char* data, unsigned int size, bool isHeader);
-    bool RollOver(bool forHeader);
+    // The name of a package of the current piece (the first, and each after a roll-over).
+    void PieceName(COutputPackage::Name* name) const;
+    static bool NextPackageName(void* user, COutputPackage::Name* name);
     // Opens the package of the current piece; false with the reason kept.
     bool OpenPackage();
+    // Takes the packages that roll-overs finished into the written list.
+    void NoteRolledOver();
     // Waits until a block is delivered after `seen`, a stop is asked or the pass time is out;
     // true when a stop was asked.
     bool WaitForDelivery(uint64_t seen);
@@ -184,7 +185,7 @@ private:
     void AddWritten(const std::string& path);
 
     CStreamSource m_source;
-    COutputPackage m_package;
+    CPackagedOutput m_output;
     std::unique_ptr<CStreamDownloaderParam> m_param;
     bool m_jobPending = false;
     SingleFileList m_files;
@@ -208,8 +209,6 @@ private:
     bool m_useIndex = false;
     RTK_Mutex m_lock;
     std::atomic<int> m_currentIndex{-1};
-    unsigned char m_header[kStreamHeaderBytes] = {};
-    std::size_t m_headerBytes = 0;
 
     // Read once per job on the owner's thread, used by the data callback.
     std::string m_saveFolder;
