@@ -42,6 +42,8 @@ class TestInspectOutputs : public QObject {
     Q_OBJECT
     QTemporaryDir m_dir;
     QString m_folder;
+    QString m_clean;             // a folder of two whole segments
+    QList<QJsonObject> m_cleanFiles;
     QList<QJsonObject> m_files;  // in start order
 
     QStringList Channel() const { return {m_folder, "NVR_1", "1"}; }
@@ -86,6 +88,15 @@ private slots:
             return a["start"].toInteger() < b["start"].toInteger();
         });
         QCOMPARE(m_files.size(), 6);
+        m_clean = m_dir.filePath("clean");
+        const QJsonObject clean = SampleRun::Folder(m_clean, {"--channels", "1", "--days", "1", "--segments-per-day", "2",
+                                                              "--segment-length", "3", "--gap", "2", "--size", "96x64"});
+        QVERIFY(!clean.isEmpty());
+        for (const QJsonValue& v : clean["files"].toArray())
+            m_cleanFiles << v.toObject();
+        std::sort(m_cleanFiles.begin(), m_cleanFiles.end(), [](const QJsonObject& a, const QJsonObject& b) {
+            return a["start"].toInteger() < b["start"].toInteger();
+        });
         // Segments 0 to 2 damaged three ways, 5 keeps its header over noise; 3 and 4 stay whole.
         QVERIFY(Damage(0, "folder"));
         QVERIFY(Damage(1, "short"));
@@ -128,37 +139,43 @@ private slots:
         QVERIFY2(r.err.contains("varpen-inspect: "), r.err.constData());
     }
 
-    // The written lines are the job's own files: another file in the folder is not claimed.
+    // Downloads run at once into one folder: each lists the files its own job wrote, never those
+    // that appeared meanwhile, and nothing unfinished is left.
     void downloadListsWhatItWrote()
     {
         const QString out = m_dir.filePath("out1");
-        const qint64 s = m_files.at(3)["start"].toInteger();
-        const QString day = QDateTime::fromSecsSinceEpoch(s).toString("yyyyMMdd");
-        QVERIFY(QDir().mkpath(out + "/" + day + "/Download"));
-        QFile other(out + "/" + day + "/Download/someone_else.mp4");
-        QVERIFY(other.open(QIODevice::WriteOnly));
-        other.write("not ours");
-        other.close();
-        const Run r = Inspect(QStringList{"download"} + Channel() +
-                              QStringList{Text(s), Text(m_files.at(4)["end"].toInteger()), out, "--by", "time"});
-        QCOMPARE(r.exitCode, 0);
-        QStringList written;
-        for (const QString& line : r.Lines())
-            if (line.startsWith("written\t"))
-                written << line.section('\t', 1, 1);
-        QCOMPARE(written.size(), 2);
-        for (const QString& path : written) {
-            QVERIFY(!path.endsWith("someone_else.mp4"));
-            QVERIFY2(QFileInfo(path).size() > 40, qPrintable(path));
+        const qint64 s = m_cleanFiles.first()["start"].toInteger();
+        const qint64 e = m_cleanFiles.last()["end"].toInteger();
+        constexpr int kRuns = 4;
+        QList<QProcess*> runs;
+        for (int i = 0; i < kRuns; ++i) {
+            auto* p = new QProcess(this);
+            p->start(SampleRun::Tool("varpen-inspect"),
+                     {"download", m_clean, "NVR_1", "1", Text(s), Text(e), out, "--by", i % 2 ? "time" : "file"});
+            runs << p;
         }
-        // Nothing unfinished is left beside them.
+        QSet<QString> all;
+        for (QProcess* p : runs) {
+            QVERIFY(p->waitForFinished(90000));
+            QCOMPARE(p->exitCode(), 0);
+            QStringList written;
+            for (const QString& line : QString::fromUtf8(p->readAllStandardOutput()).split('\n', Qt::SkipEmptyParts))
+                if (line.startsWith("written\t"))
+                    written << line.section('\t', 1, 1);
+            QCOMPARE(written.size(), 2);
+            for (const QString& path : written) {
+                QVERIFY2(QFileInfo(path).size() > 40, qPrintable(path));
+                QVERIFY2(!all.contains(path), qPrintable(path));  // no run claims another's file
+                all.insert(path);
+            }
+        }
         QDirIterator it(out, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
         int files = 0;
         while (it.hasNext()) {
             QVERIFY2(!QFileInfo(it.next()).fileName().startsWith('.'), qPrintable(it.filePath()));
             ++files;
         }
-        QCOMPARE(files, 3);
+        QCOMPARE(files, 2 * kRuns);
     }
 
     // A download by time writes only what overlaps its window; a window with no recording in it
@@ -173,8 +190,8 @@ private slots:
     {
         QFETCH(QString, by);
         const QString out = m_dir.filePath("out2" + by);
-        const qint64 end = m_files.last()["end"].toInteger();
-        const Run r = Inspect(QStringList{"download"} + Channel() +
+        const qint64 end = m_cleanFiles.last()["end"].toInteger();
+        const Run r = Inspect(QStringList{"download", m_clean, "NVR_1", "1"} +
                               QStringList{Text(end + 600), Text(end + 1200), out, "--by", by});
         QCOMPARE(r.exitCode, 1);
         QVERIFY2(r.err.contains("no recording"), r.err.constData());
