@@ -76,6 +76,8 @@ QString CCommonUtil::GetDefaultOutputDir(const QString& sub)
     QString movies = QStandardPaths::writableLocation(QStandardPaths::MoviesLocation);
     if (movies.isEmpty())
         movies = QDir::homePath() + QStringLiteral("/Videos");
+    if (sub.isEmpty())
+        return movies + QStringLiteral("/Varpen/");
     return movies + QStringLiteral("/Varpen/") + sub + QLatin1Char('/');
 }
 
@@ -84,6 +86,15 @@ QString CCommonUtil::EffectiveSavePath(const QString& stored, const QString& def
     if (stored.trimmed().isEmpty() || IsWindowsDrivePath(stored))
         return GetDefaultOutputDir(defaultSub);
     return stored;
+}
+
+QString CCommonUtil::GetOutputSavePath(int settingIndex)
+{
+    const std::optional<QString> stored = CSettingsManager::Instance()->GetValueByIndex(settingIndex);
+    QString folder = EffectiveSavePath(stored.value_or(QString()), QString());
+    if (!folder.endsWith(QLatin1Char('/')))
+        folder += QLatin1Char('/');
+    return folder;
 }
 
 // ------------------------------------------------------------------------------------------
@@ -496,13 +507,9 @@ bool QueryDiskFreeSpace(const QString& path, quint64* freeToCaller, quint64* tot
 
 bool CheckSavePathDiskSpace(float minGB, int settingIndex, QString path)
 {
-    if (settingIndex != -1) {
-        const std::optional<QString> stored = CSettingsManager::Instance()->GetValueByIndex(settingIndex);
-        if (!stored)
-            return true;
-        path = *stored;
-    }
-    if (CCommonUtil::IsWindowsDrivePath(path))
+    if (settingIndex != -1)
+        path = CCommonUtil::GetOutputSavePath(settingIndex);
+    else if (CCommonUtil::IsWindowsDrivePath(path))
         return true;
     quint64 freeBytes = 0;
     if (!QueryDiskFreeSpace(path, &freeBytes, nullptr))

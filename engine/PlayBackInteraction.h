@@ -17,16 +17,13 @@
 #include "engine/Records.h"
 #include "engine/StreamPlayer.h"
 #include "platform/rtk/rtk.h"
+#include "engine/DownloadPlan.h"
 #include "platform/vrend/vrend.h"
 
 namespace Varpen {
 class CStreamDownloader;
 
-// Estimated bytes of the time-ordered files between begin and end (seconds, both included): a
-// cursor walks the files from begin; a file wholly passed counts whole, a file cut by the window
-// counts its share of seconds ((seconds + 1) / (file seconds + 1) x size, rounded). 0 when
-// begin > end. A record whose end lies before its start counts nothing.
-std::uint64_t EstimateDataSize(const SingleFileList& files, time_t begin, time_t end);
+// EstimateDataSize (the size estimate of a time window) is in engine/DownloadPlan.h.
 }  // namespace Varpen
 
 class CPlayBackInteraction {

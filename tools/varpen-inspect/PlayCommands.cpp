@@ -127,8 +127,14 @@ int RunPlayCommand(const QStringList& argsIn)
         if (!SaveImage(surface.currentImage(), *shot))
             return Fail(QStringLiteral("cannot save a picture to %1").arg(*shot));
     }
-    Print(QStringLiteral("frames shown\t%1").arg(surface.framesReceived()));
+    const int frames = surface.framesReceived();
+    const int error = engine.GetPlayError();
+    Print(QStringLiteral("frames shown\t%1").arg(frames));
     engine.StopPlayback();
+    if (error != 0)
+        return Fail(QStringLiteral("playback failed (error %1)").arg(error));
+    if (frames == 0)
+        return Fail(QStringLiteral("no frame was shown"));
     return 0;
 }
 

@@ -167,5 +167,7 @@ int RunStreamCommand(const QStringList& argsIn) {
   if (out.writeFailed || std::ferror(stdout)) return Fail(QStringLiteral("cannot write the stream to stdout"));
   if (pos == 200) return Fail(QStringLiteral("the stream failed"));
   if (pos != 100) return Fail(QStringLiteral("the stream stalled"));
+  // A stream that ends without its header and data delivered nothing: not a recording.
+  if (out.bytes <= 40) return Fail(QStringLiteral("the stream delivered no data"));
   return 0;
 }
