@@ -22,11 +22,6 @@ namespace {
 
 const QDate kFirstDay(2024, 1, 29);
 
-QString Tr(const char* text)
-{
-    return QCoreApplication::translate("TimelineShots", text);
-}
-
 // Per row, recordings over three days: mostly schedule runs of 10 to 90 minutes, with alarm
 // and command recordings between them; a few rows stay empty on some days.
 TimeSegmentRows MakeRows()
@@ -62,7 +57,7 @@ QWidget* MakeTimeLine(int level)
     slider->SetChannelCount(16);
     QStringList names;
     for (int i = 1; i <= 16; ++i)
-        names << QCoreApplication::translate("CPlayBackWidget", "Window") + QStringLiteral("%1").arg(i, 2, 10, QLatin1Char('0'));
+        names << QCoreApplication::translate("TimelineShots", "Window") + QStringLiteral("%1").arg(i, 2, 10, QLatin1Char('0'));
     slider->SetChannelNames(names);
     slider->SetDate(kFirstDay.addDays(1));
     const TimeSegmentRows rows = MakeRows();
@@ -82,9 +77,9 @@ QWidget* MakeTimeLine(int level)
         days->addWidget(b);
     }
     days->addStretch(1);
-    auto* clicked = new QLabel(Tr("Click a bar to play it."), w);
+    auto* clicked = new QLabel(QCoreApplication::translate("TimelineShots", "Click a bar to play it."), w);
     QObject::connect(slider, &CMultiTimeSlider::MouseClick, clicked, [clicked](int row, time_t t) {
-        clicked->setText(Tr("Row %1 at %2")
+        clicked->setText(QCoreApplication::translate("TimelineShots", "Row %1 at %2")
                                  .arg(row + 1)
                                  .arg(QDateTime::fromSecsSinceEpoch(qint64(t)).toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"))));
     });

@@ -1,0 +1,96 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en_US">
+<context>
+    <name>CLineEditDialog</name>
+    <message>
+        <location filename="../timeline/TimeSlider.cpp" line="385"/>
+        <source>Edit Tag</source>
+        <translation>Edit Tag</translation>
+    </message>
+    <message>
+        <location filename="../timeline/TimeSlider.cpp" line="392"/>
+        <source>Tag Time:</source>
+        <translation>Tag Time:</translation>
+    </message>
+    <message>
+        <location filename="../timeline/TimeSlider.cpp" line="397"/>
+        <source>Tag Name:</source>
+        <translation>Tag Name:</translation>
+    </message>
+    <message>
+        <location filename="../timeline/TimeSlider.cpp" line="409"/>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <location filename="../timeline/TimeSlider.cpp" line="410"/>
+        <source>Cancel</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <location filename="../timeline/TimeSlider.cpp" line="437"/>
+        <source>Tag name cannot be empty.</source>
+        <translation>Tag name cannot be empty.</translation>
+    </message>
+</context>
+<context>
+    <name>CTagTimeSlider</name>
+    <message>
+        <location filename="../timeline/TimeSlider.cpp" line="454"/>
+        <source>Edit tag</source>
+        <translation>Edit tag</translation>
+    </message>
+    <message>
+        <location filename="../timeline/TimeSlider.cpp" line="455"/>
+        <source>Delete tag</source>
+        <translation>Delete tag</translation>
+    </message>
+    <message>
+        <location filename="../timeline/TimeSlider.cpp" line="558"/>
+        <source>Information</source>
+        <translation>Information</translation>
+    </message>
+    <message>
+        <location filename="../timeline/TimeSlider.cpp" line="558"/>
+        <source>Are you sure you want to delete the tag?</source>
+        <translation>Are you sure you want to delete the tag?</translation>
+    </message>
+</context>
+<context>
+    <name>CTimeSliderFilterPopup</name>
+    <message>
+        <location filename="../timeline/TimeSliderFilterPopup.cpp" line="21"/>
+        <source>All</source>
+        <translation>All</translation>
+    </message>
+    <message>
+        <location filename="../timeline/TimeSliderFilterPopup.cpp" line="26"/>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <location filename="../timeline/TimeSliderFilterPopup.cpp" line="27"/>
+        <source>Cancel</source>
+        <translation>Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>TimelineShots</name>
+    <message>
+        <location filename="../tools/varpen-gallery/timeline_shots.cpp" line="60"/>
+        <source>Window</source>
+        <translation>Window</translation>
+    </message>
+    <message>
+        <location filename="../tools/varpen-gallery/timeline_shots.cpp" line="80"/>
+        <source>Click a bar to play it.</source>
+        <translation>Click a bar to play it.</translation>
+    </message>
+    <message>
+        <location filename="../tools/varpen-gallery/timeline_shots.cpp" line="82"/>
+        <source>Row %1 at %2</source>
+        <translation>Row %1 at %2</translation>
+    </message>
+</context>
+</TS>
