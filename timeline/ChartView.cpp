@@ -1,15 +1,17 @@
 #include "timeline/ChartView.h"
 
+#include "widgets/CPushButton.h"
+
 #include <QPainter>
 #include <QPushButton>
 #include <QResizeEvent>
-#include <QTimer>
 
 namespace {
 
-QPushButton* MakeButton(QWidget* parent, const char* name, const QSize& size)
+template <typename Button>
+Button* MakeButton(QWidget* parent, const char* name, const QSize& size)
 {
-    auto* b = new QPushButton(parent);
+    auto* b = new Button(parent);
     b->setObjectName(QLatin1String(name));
     b->setFixedSize(size);
     b->setAutoRepeat(true);
@@ -23,14 +25,14 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const QSize& size)
 CChartView::CChartView(QWidget* parent) : QFrame(parent)
 {
     setMouseTracking(true);
-    m_moveLeft = MakeButton(this, "m_pMoveLeftBtn", QSize(19, 19));
+    m_moveLeft = MakeButton<CDelayButton>(this, "m_pMoveLeftBtn", QSize(19, 19));
     m_moveLeft->setStyleSheet(QStringLiteral("border-image: url(:/images/public/Timeslider/move-left.png);"));
-    m_moveRight = MakeButton(this, "m_pMoveRightBtn", QSize(19, 19));
+    m_moveRight = MakeButton<CDelayButton>(this, "m_pMoveRightBtn", QSize(19, 19));
     m_moveRight->setStyleSheet(QStringLiteral("border-image: url(:/images/public/Timeslider/move-right.png);"));
-    m_zoomIn = MakeButton(this, "m_pZoomInBtn", QSize(32, 26));
+    m_zoomIn = MakeButton<CPushButton>(this, "m_pZoomInBtn", QSize(32, 26));
     m_zoomIn->setIcon(QIcon(QStringLiteral(":/images/public/Timeslider/zoomin.png")));
     m_zoomIn->setIconSize(QSize(32, 26));
-    m_zoomOut = MakeButton(this, "m_pZoomOutBtn", QSize(32, 26));
+    m_zoomOut = MakeButton<CPushButton>(this, "m_pZoomOutBtn", QSize(32, 26));
     m_zoomOut->setIcon(QIcon(QStringLiteral(":/images/public/Timeslider/zoomout.png")));
     m_zoomOut->setIconSize(QSize(32, 26));
     const QString zoomStyle = QStringLiteral(
@@ -44,12 +46,8 @@ CChartView::CChartView(QWidget* parent) : QFrame(parent)
     connect(m_zoomOut, &QPushButton::pressed, this, &CChartView::SignalZoomOut);
     connect(m_moveRight, &QPushButton::pressed, this, &CChartView::SignalMoveRight);
     connect(m_moveLeft, &QPushButton::pressed, this, &CChartView::SignalMoveLeft);
-    m_delayRelease = new QTimer(this);
-    m_delayRelease->setSingleShot(true);
-    m_delayRelease->setInterval(2000);
-    connect(m_delayRelease, &QTimer::timeout, this, &CChartView::SignalDelayRelease);
-    connect(m_moveLeft, &QPushButton::released, m_delayRelease, qOverload<>(&QTimer::start));
-    connect(m_moveRight, &QPushButton::released, m_delayRelease, qOverload<>(&QTimer::start));
+    connect(m_moveLeft, &CDelayButton::SignalDelayRelease, this, &CChartView::SignalDelayRelease);
+    connect(m_moveRight, &CDelayButton::SignalDelayRelease, this, &CChartView::SignalDelayRelease);
 
     const QPixmap texture(QStringLiteral(":/images/public/Timeslider/timeslider_Background.png"));
     m_background = texture.isNull() ? QBrush(QColor(31, 29, 30)) : QBrush(texture);
@@ -64,11 +62,6 @@ QAbstractButton* CChartView::MoveRightButton() const { return m_moveRight; }
 QAbstractButton* CChartView::ZoomInButton() const { return m_zoomIn; }
 QAbstractButton* CChartView::ZoomOutButton() const { return m_zoomOut; }
 
-void CChartView::SetDelayRelease_ms(int ms)
-{
-    m_delayRelease->setInterval(ms);
-}
-
 QRect CChartView::ChartRect() const
 {
     return QRect(m_leftMargin, 0, width() - m_leftMargin - m_rightMargin, height());
@@ -78,7 +71,7 @@ void CChartView::ShowButtons()
 {
     m_leftMargin = 24;
     m_rightMargin = 100;
-    for (QPushButton* b : {m_moveLeft, m_moveRight, m_zoomIn, m_zoomOut})
+    for (QPushButton* b : std::initializer_list<QPushButton*>{m_moveLeft, m_moveRight, m_zoomIn, m_zoomOut})
         b->show();
 }
 
@@ -86,7 +79,7 @@ void CChartView::HideButtons()
 {
     m_leftMargin = 24;
     m_rightMargin = 8;
-    for (QPushButton* b : {m_moveLeft, m_moveRight, m_zoomIn, m_zoomOut})
+    for (QPushButton* b : std::initializer_list<QPushButton*>{m_moveLeft, m_moveRight, m_zoomIn, m_zoomOut})
         b->hide();
 }
 

@@ -10,9 +10,9 @@
 #include <QFrame>
 #include <QPixmap>
 
+class CDelayButton;
+class CPushButton;
 class QAbstractButton;
-class QPushButton;
-class QTimer;
 
 class CChartView : public QFrame, public CAxisPanel {
     Q_OBJECT
@@ -39,7 +39,6 @@ public:
     QAbstractButton* MoveRightButton() const;
     QAbstractButton* ZoomInButton() const;
     QAbstractButton* ZoomOutButton() const;
-    void SetDelayRelease_ms(int ms);
 
 signals:
     void SignalZoomIn();
@@ -56,13 +55,10 @@ protected:
 private:
     QPixmap m_backBuffer;
     QRect m_timeTextRect;
-    // Plain push buttons with a delayed-release timer stand in for the kit's CDelayButton and
-    // CPushButton until the kit is on this branch (STAND-IN).
-    QPushButton* m_moveLeft = nullptr;
-    QPushButton* m_moveRight = nullptr;
-    QPushButton* m_zoomIn = nullptr;
-    QPushButton* m_zoomOut = nullptr;
-    QTimer* m_delayRelease = nullptr;
+    CDelayButton* m_moveLeft = nullptr;
+    CDelayButton* m_moveRight = nullptr;
+    CPushButton* m_zoomIn = nullptr;
+    CPushButton* m_zoomOut = nullptr;
     int m_leftMargin = 24;
     int m_rightMargin = 8;
     QString m_title;

@@ -1,17 +1,18 @@
 #include "timeline/MultiChartView.h"
 
+#include "widgets/CPushButton.h"
+
 #include <QEvent>
 #include <QPainter>
-#include <QPushButton>
 #include <QResizeEvent>
 #include <QScrollBar>
-#include <QTimer>
 
 namespace {
 
-QPushButton* MakeButton(QWidget* parent, const char* objectName, const char* icon)
+template <typename Button>
+Button* MakeButton(QWidget* parent, const char* objectName, const char* icon)
 {
-    auto* b = new QPushButton(parent);
+    auto* b = new Button(parent);
     b->setObjectName(QLatin1String(objectName));
     b->setIcon(QIcon(QLatin1String(icon)));
     b->setIconSize(QSize(19, 19));
@@ -26,23 +27,18 @@ QPushButton* MakeButton(QWidget* parent, const char* objectName, const char* ico
 CMultiChartView::CMultiChartView(QWidget* parent) : QFrame(parent)
 {
     setMouseTracking(true);
-    m_moveLeft = MakeButton(this, "m_pMoveLeftBtn", ":/images/public/Timeslider/MultiMoveLeft.png");
-    m_moveRight = MakeButton(this, "m_pMoveRightBtn", ":/images/public/Timeslider/MultiMoveRight.png");
-    m_zoomIn = MakeButton(this, "m_pZoomInBtn", ":/images/public/Timeslider/MultiZoomin.png");
-    m_zoomOut = MakeButton(this, "m_pZoomOutBtn", ":/images/public/Timeslider/MultiZoomout.png");
+    m_moveLeft = MakeButton<CDelayButton>(this, "m_pMoveLeftBtn", ":/images/public/Timeslider/MultiMoveLeft.png");
+    m_moveRight = MakeButton<CDelayButton>(this, "m_pMoveRightBtn", ":/images/public/Timeslider/MultiMoveRight.png");
+    m_zoomIn = MakeButton<CPushButton>(this, "m_pZoomInBtn", ":/images/public/Timeslider/MultiZoomin.png");
+    m_zoomOut = MakeButton<CPushButton>(this, "m_pZoomOutBtn", ":/images/public/Timeslider/MultiZoomout.png");
 
     connect(m_zoomIn, &QPushButton::pressed, this, &CMultiChartView::SignalZoomIn);
     connect(m_zoomOut, &QPushButton::pressed, this, &CMultiChartView::SignalZoomOut);
     connect(m_moveRight, &QPushButton::pressed, this, &CMultiChartView::SignalMoveRight);
     connect(m_moveLeft, &QPushButton::pressed, this, &CMultiChartView::SignalMoveLeft);
-    // Delayed release (stand-in for the kit's CDelayButton): every release restarts the timer;
-    // the signal comes once, after the last release of a run of presses.
-    m_delayRelease = new QTimer(this);
-    m_delayRelease->setSingleShot(true);
-    m_delayRelease->setInterval(2000);
-    connect(m_delayRelease, &QTimer::timeout, this, &CMultiChartView::SignalDelayRelease);
-    connect(m_moveLeft, &QPushButton::released, m_delayRelease, qOverload<>(&QTimer::start));
-    connect(m_moveRight, &QPushButton::released, m_delayRelease, qOverload<>(&QTimer::start));
+    // The delayed release of a move button (2000 ms after the last release) ends a run of moves.
+    connect(m_moveLeft, &CDelayButton::SignalDelayRelease, this, &CMultiChartView::SignalDelayRelease);
+    connect(m_moveRight, &CDelayButton::SignalDelayRelease, this, &CMultiChartView::SignalDelayRelease);
 
     m_scrollBar = new QScrollBar(Qt::Vertical, this);
     m_scrollBar->setSingleStep(kRowPitch_px);
@@ -59,11 +55,6 @@ QAbstractButton* CMultiChartView::MoveLeftButton() const { return m_moveLeft; }
 QAbstractButton* CMultiChartView::MoveRightButton() const { return m_moveRight; }
 QAbstractButton* CMultiChartView::ZoomInButton() const { return m_zoomIn; }
 QAbstractButton* CMultiChartView::ZoomOutButton() const { return m_zoomOut; }
-
-void CMultiChartView::SetDelayRelease_ms(int ms)
-{
-    m_delayRelease->setInterval(ms);
-}
 
 QRect CMultiChartView::PanelRectFor(const QSize& size)
 {

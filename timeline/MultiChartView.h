@@ -13,10 +13,10 @@
 
 #include <utility>
 
+class CDelayButton;
+class CPushButton;
 class QAbstractButton;
-class QPushButton;
 class QScrollBar;
-class QTimer;
 
 class CMultiChartView : public QFrame, public CAxisPanel {
     Q_OBJECT
@@ -53,8 +53,6 @@ public:
     QAbstractButton* MoveRightButton() const;
     QAbstractButton* ZoomInButton() const;
     QAbstractButton* ZoomOutButton() const;
-    // How long after the last release of a move button SignalDelayRelease() comes.
-    void SetDelayRelease_ms(int ms);
 
 signals:
     void SignalZoomIn();
@@ -74,13 +72,10 @@ protected:
 private:
     QPixmap m_backBuffer;
     QRect m_timeTextRect;
-    // The kit's CDelayButton and CPushButton are not on this branch yet: plain push buttons
-    // with a delayed-release timer of the view's own stand in for them (STAND-IN).
-    QPushButton* m_moveLeft = nullptr;
-    QPushButton* m_moveRight = nullptr;
-    QPushButton* m_zoomIn = nullptr;
-    QPushButton* m_zoomOut = nullptr;
-    QTimer* m_delayRelease = nullptr;
+    CDelayButton* m_moveLeft = nullptr;
+    CDelayButton* m_moveRight = nullptr;
+    CPushButton* m_zoomIn = nullptr;
+    CPushButton* m_zoomOut = nullptr;
     QScrollBar* m_scrollBar = nullptr;
     QString m_timeText;
     int m_rowCount = 0;

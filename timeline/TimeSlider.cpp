@@ -3,6 +3,8 @@
 #include "timeline/ChartKit.h"
 #include "timeline/ChartView.h"
 #include "timeline/RecordTypes.h"
+#include "widgets/CToolTip.h"
+#include "widgets/CWarnDlg.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -12,11 +14,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QMessageBox>
 #include <QMouseEvent>
-#include <QPushButton>
 #include <QTimer>
-#include <QToolTip>
 #include <QWheelEvent>
 
 #include <cmath>
@@ -379,41 +378,28 @@ QValidator::State CTagNameValidator::validate(QString& text, int& pos) const
 
 // ---- CLineEditDialog ----------------------------------------------------------------------------
 
-CLineEditDialog::CLineEditDialog(QWidget* parent) : QDialog(parent)
+CLineEditDialog::CLineEditDialog(QWidget* parent) : CBaseDialog(parent, true, true, true)
 {
-    // A plain dialog with its own OK and Cancel stands in for the kit's CBaseDialog (STAND-IN).
-    setWindowTitle(tr("Edit Tag"));
+    SetTitle(tr("Edit Tag"));
+    ShowCloseBtn(true);
     setFixedSize(280, 210);
-    auto* outer = new QVBoxLayout(this);
-    auto* content = new QFrame(this);
-    auto* grid = new QGridLayout(content);
+    auto* grid = new QGridLayout(GetContentFrame());
     grid->setHorizontalSpacing(6);
     grid->setVerticalSpacing(8);
-    auto* timeLabel = new QLabel(tr("Tag Time:"), content);
+    auto* timeLabel = new QLabel(tr("Tag Time:"), GetContentFrame());
     timeLabel->setFixedSize(80, 28);
-    m_time = new QLineEdit(content);
+    m_time = new QLineEdit(GetContentFrame());
     m_time->setReadOnly(true);
     m_time->setFixedSize(160, 28);
-    auto* nameLabel = new QLabel(tr("Tag Name:"), content);
+    auto* nameLabel = new QLabel(tr("Tag Name:"), GetContentFrame());
     nameLabel->setFixedSize(80, 28);
-    m_name = new QLineEdit(content);
+    m_name = new QLineEdit(GetContentFrame());
     m_name->setFixedSize(160, 28);
     m_name->setValidator(new CTagNameValidator(40, m_name));
     grid->addWidget(timeLabel, 0, 0);
     grid->addWidget(m_time, 0, 1);
     grid->addWidget(nameLabel, 1, 0);
     grid->addWidget(m_name, 1, 1);
-    outer->addWidget(content);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    auto* ok = new QPushButton(tr("OK"), this);
-    auto* cancel = new QPushButton(tr("Cancel"), this);
-    ok->setDefault(true);
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
-    outer->addLayout(buttons);
-    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     m_name->setFocus();
 }
 
@@ -434,14 +420,14 @@ void CLineEditDialog::done(int r)
         const QString name = m_name->text().trimmed();
         if (name.isEmpty()) {
             m_name->setFocus();
-            QToolTip::showText(mapToGlobal(m_name->pos()), tr("Tag name cannot be empty."), this);
+            CToolTip::showText(mapToGlobal(m_name->pos()), tr("Tag name cannot be empty."), this);
             return;
         }
         if (name != m_givenName)
             emit SignalSaveInput(name);
     }
     emit SignalClosed();
-    QDialog::done(r);
+    CBaseDialog::done(r);
 }
 
 // ---- CTagTimeSlider -----------------------------------------------------------------------------
@@ -456,13 +442,6 @@ CTagTimeSlider::CTagTimeSlider(QWidget* parent) : CTimeSlider(parent)
     connect(m_edit, &QAction::triggered, this, &CTagTimeSlider::OnSlotEdit);
     connect(m_delete, &QAction::triggered, this, &CTagTimeSlider::OnSlotDel);
     m_runMenu = [](QMenu& menu) { menu.exec(QCursor::pos()); };
-    m_runDialog = [](CLineEditDialog& dialog) { return dialog.exec(); };
-    // Stands in for the kit's CWarnDlg::ShowQuestion (1 for OK) until the kit is on this branch.
-    m_ask = [](const QString& title, const QString& text, QWidget* parent) {
-        if (!parent)
-            return -1;
-        return QMessageBox::question(parent, title, text, QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok ? 1 : 0;
-    };
 }
 
 CTagTimeSlider::~CTagTimeSlider() = default;
@@ -543,7 +522,7 @@ void CTagTimeSlider::OnSlotEdit()
         dialog.SetTagTime(QDateTime::fromSecsSinceEpoch(OriginSecs() + m_tagKey).toString(kTimeFormat));
         dialog.SetTagName(m_tags->TagName(m_tagKey));
         connect(&dialog, &CLineEditDialog::SignalSaveInput, this, &CTagTimeSlider::OnSlotSaveTag);
-        m_runDialog(dialog);
+        dialog.exec();
     }
     emit SignalEndEditTag();
 }
@@ -555,7 +534,7 @@ void CTagTimeSlider::OnSlotSaveTag(QString strTagText)
 
 void CTagTimeSlider::OnSlotDel()
 {
-    if (m_ask(tr("Information"), tr("Are you sure you want to delete the tag?"), this) > 0) {
+    if (CWarnDlg::ShowQuestion(tr("Information"), tr("Are you sure you want to delete the tag?"), this) > 0) {
         m_tags->RemoveTag(m_tagKey);
         emit SignalDelTag(time_t(OriginSecs() + m_tagKey));
         PostUpdate();

@@ -6,6 +6,7 @@
 
 #include "timeline/TimeSegment.h"
 #include "timeline/TimelineMath.h"
+#include "widgets/CBaseDialog.h"
 
 #include <QBasicTimer>
 #include <QDialog>
@@ -96,7 +97,7 @@ protected:
 };
 
 // The tag editor: the tag's time (read-only) and its name (at most 40 bytes, not empty).
-class CLineEditDialog : public QDialog {
+class CLineEditDialog : public CBaseDialog {
     Q_OBJECT
 
 public:
@@ -120,7 +121,8 @@ private:
 };
 
 // Limits a text to a number of bytes in the local 8-bit encoding: a character typed beyond it is
-// taken out again. (Stands in for the kit's CRegExpValidator, which is not on this branch yet.)
+// taken out again. (Stands in for the kit's CRegExpValidator, which is not on this branch yet:
+// STAND-IN.)
 class CTagNameValidator : public QValidator {
 public:
     CTagNameValidator(int byteLimit, QObject* parent) : QValidator(parent), m_limit(byteLimit) {}
@@ -134,10 +136,9 @@ class CTagTimeSlider : public CTimeSlider {
     Q_OBJECT
 
 public:
-    // Hooks that run the modal parts; tests replace them so that nothing blocks.
+    // Runs the tag menu (by default at the mouse pointer); tests replace it so that nothing
+    // blocks. The tag editor and the delete question go through the kit's prompt seam.
     using MenuRunner = std::function<void(QMenu&)>;
-    using DialogRunner = std::function<int(CLineEditDialog&)>;
-    using Question = std::function<int(const QString& title, const QString& text, QWidget* parent)>;
 
     explicit CTagTimeSlider(QWidget* parent = nullptr);
     ~CTagTimeSlider() override;
@@ -147,8 +148,6 @@ public:
     void ClearSegments() override;
 
     void SetMenuRunner(MenuRunner run) { m_runMenu = std::move(run); }
-    void SetDialogRunner(DialogRunner run) { m_runDialog = std::move(run); }
-    void SetQuestion(Question ask) { m_ask = std::move(ask); }
     CTagSeries* Tags() const { return m_tags; }
     int TagKey() const { return m_tagKey; }
     QAction* EditAction() const { return m_edit; }
@@ -177,6 +176,4 @@ private:
     QAction* m_delete = nullptr;
     int m_tagKey = -1;
     MenuRunner m_runMenu;
-    DialogRunner m_runDialog;
-    Question m_ask;
 };

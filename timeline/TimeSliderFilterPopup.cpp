@@ -1,5 +1,7 @@
 #include "timeline/TimeSliderFilterPopup.h"
 
+#include "widgets/CPushButton.h"
+
 #include <QCheckBox>
 #include <QFormLayout>
 #include <QGridLayout>
@@ -23,8 +25,8 @@ CTimeSliderFilterPopup::CTimeSliderFilterPopup(QWidget* parent) : QFrame(parent,
     m_form->setWidget(0, QFormLayout::LabelRole, m_all);
     connect(m_all, &QCheckBox::stateChanged, this, &CTimeSliderFilterPopup::OnStateChanged);
 
-    m_ok = new QPushButton(tr("OK"), this);
-    m_cancel = new QPushButton(tr("Cancel"), this);
+    m_ok = new CPushButton(tr("OK"), this);
+    m_cancel = new CPushButton(tr("Cancel"), this);
     m_ok->setMinimumWidth(80);
     m_cancel->setMinimumWidth(80);
     auto* buttons = new QHBoxLayout;

@@ -10,7 +10,7 @@
 class QAbstractButton;
 class QCheckBox;
 class QFormLayout;
-class QPushButton;
+class CPushButton;
 
 class CTimeSliderFilterPopup : public QFrame {
     Q_OBJECT
@@ -49,7 +49,6 @@ private:
     // Item boxes with their ids, in the order they were added: the ids are reported in it.
     QList<QPair<QCheckBox*, int>> m_items;
     QList<int> m_saved;
-    // Stand-ins for the kit's CPushButton (STAND-IN until the kit is on this branch).
-    QPushButton* m_ok = nullptr;
-    QPushButton* m_cancel = nullptr;
+    CPushButton* m_ok = nullptr;
+    CPushButton* m_cancel = nullptr;
 };

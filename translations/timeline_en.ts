@@ -4,32 +4,22 @@
 <context>
     <name>CLineEditDialog</name>
     <message>
-        <location filename="../timeline/TimeSlider.cpp" line="385"/>
+        <location filename="../timeline/TimeSlider.cpp" line="383"/>
         <source>Edit Tag</source>
         <translation>Edit Tag</translation>
     </message>
     <message>
-        <location filename="../timeline/TimeSlider.cpp" line="392"/>
+        <location filename="../timeline/TimeSlider.cpp" line="389"/>
         <source>Tag Time:</source>
         <translation>Tag Time:</translation>
     </message>
     <message>
-        <location filename="../timeline/TimeSlider.cpp" line="397"/>
+        <location filename="../timeline/TimeSlider.cpp" line="394"/>
         <source>Tag Name:</source>
         <translation>Tag Name:</translation>
     </message>
     <message>
-        <location filename="../timeline/TimeSlider.cpp" line="409"/>
-        <source>OK</source>
-        <translation>OK</translation>
-    </message>
-    <message>
-        <location filename="../timeline/TimeSlider.cpp" line="410"/>
-        <source>Cancel</source>
-        <translation>Cancel</translation>
-    </message>
-    <message>
-        <location filename="../timeline/TimeSlider.cpp" line="437"/>
+        <location filename="../timeline/TimeSlider.cpp" line="423"/>
         <source>Tag name cannot be empty.</source>
         <translation>Tag name cannot be empty.</translation>
     </message>
@@ -37,22 +27,22 @@
 <context>
     <name>CTagTimeSlider</name>
     <message>
-        <location filename="../timeline/TimeSlider.cpp" line="454"/>
+        <location filename="../timeline/TimeSlider.cpp" line="440"/>
         <source>Edit tag</source>
         <translation>Edit tag</translation>
     </message>
     <message>
-        <location filename="../timeline/TimeSlider.cpp" line="455"/>
+        <location filename="../timeline/TimeSlider.cpp" line="441"/>
         <source>Delete tag</source>
         <translation>Delete tag</translation>
     </message>
     <message>
-        <location filename="../timeline/TimeSlider.cpp" line="558"/>
+        <location filename="../timeline/TimeSlider.cpp" line="537"/>
         <source>Information</source>
         <translation>Information</translation>
     </message>
     <message>
-        <location filename="../timeline/TimeSlider.cpp" line="558"/>
+        <location filename="../timeline/TimeSlider.cpp" line="537"/>
         <source>Are you sure you want to delete the tag?</source>
         <translation>Are you sure you want to delete the tag?</translation>
     </message>
@@ -60,17 +50,17 @@
 <context>
     <name>CTimeSliderFilterPopup</name>
     <message>
-        <location filename="../timeline/TimeSliderFilterPopup.cpp" line="21"/>
+        <location filename="../timeline/TimeSliderFilterPopup.cpp" line="23"/>
         <source>All</source>
         <translation>All</translation>
     </message>
     <message>
-        <location filename="../timeline/TimeSliderFilterPopup.cpp" line="26"/>
+        <location filename="../timeline/TimeSliderFilterPopup.cpp" line="28"/>
         <source>OK</source>
         <translation>OK</translation>
     </message>
     <message>
-        <location filename="../timeline/TimeSliderFilterPopup.cpp" line="27"/>
+        <location filename="../timeline/TimeSliderFilterPopup.cpp" line="29"/>
         <source>Cancel</source>
         <translation>Cancel</translation>
     </message>

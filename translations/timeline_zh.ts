@@ -4,32 +4,22 @@
 <context>
     <name>CLineEditDialog</name>
     <message>
-        <location filename="../timeline/TimeSlider.cpp" line="385"/>
+        <location filename="../timeline/TimeSlider.cpp" line="383"/>
         <source>Edit Tag</source>
         <translation>编辑标签</translation>
     </message>
     <message>
-        <location filename="../timeline/TimeSlider.cpp" line="392"/>
+        <location filename="../timeline/TimeSlider.cpp" line="389"/>
         <source>Tag Time:</source>
         <translation>标签时间：</translation>
     </message>
     <message>
-        <location filename="../timeline/TimeSlider.cpp" line="397"/>
+        <location filename="../timeline/TimeSlider.cpp" line="394"/>
         <source>Tag Name:</source>
         <translation>标签名称：</translation>
     </message>
     <message>
-        <location filename="../timeline/TimeSlider.cpp" line="409"/>
-        <source>OK</source>
-        <translation>确定</translation>
-    </message>
-    <message>
-        <location filename="../timeline/TimeSlider.cpp" line="410"/>
-        <source>Cancel</source>
-        <translation>取消</translation>
-    </message>
-    <message>
-        <location filename="../timeline/TimeSlider.cpp" line="437"/>
+        <location filename="../timeline/TimeSlider.cpp" line="423"/>
         <source>Tag name cannot be empty.</source>
         <translation>标签名称不能为空。</translation>
     </message>
@@ -37,22 +27,22 @@
 <context>
     <name>CTagTimeSlider</name>
     <message>
-        <location filename="../timeline/TimeSlider.cpp" line="454"/>
+        <location filename="../timeline/TimeSlider.cpp" line="440"/>
         <source>Edit tag</source>
         <translation>编辑标签</translation>
     </message>
     <message>
-        <location filename="../timeline/TimeSlider.cpp" line="455"/>
+        <location filename="../timeline/TimeSlider.cpp" line="441"/>
         <source>Delete tag</source>
         <translation>删除标签</translation>
     </message>
     <message>
-        <location filename="../timeline/TimeSlider.cpp" line="558"/>
+        <location filename="../timeline/TimeSlider.cpp" line="537"/>
         <source>Information</source>
         <translation>提示</translation>
     </message>
     <message>
-        <location filename="../timeline/TimeSlider.cpp" line="558"/>
+        <location filename="../timeline/TimeSlider.cpp" line="537"/>
         <source>Are you sure you want to delete the tag?</source>
         <translation>确定要删除该标签吗？</translation>
     </message>
@@ -60,17 +50,17 @@
 <context>
     <name>CTimeSliderFilterPopup</name>
     <message>
-        <location filename="../timeline/TimeSliderFilterPopup.cpp" line="21"/>
+        <location filename="../timeline/TimeSliderFilterPopup.cpp" line="23"/>
         <source>All</source>
         <translation>全部</translation>
     </message>
     <message>
-        <location filename="../timeline/TimeSliderFilterPopup.cpp" line="26"/>
+        <location filename="../timeline/TimeSliderFilterPopup.cpp" line="28"/>
         <source>OK</source>
         <translation>确定</translation>
     </message>
     <message>
-        <location filename="../timeline/TimeSliderFilterPopup.cpp" line="27"/>
+        <location filename="../timeline/TimeSliderFilterPopup.cpp" line="29"/>
         <source>Cancel</source>
         <translation>取消</translation>
     </message>

@@ -3,6 +3,7 @@
 #include "timeline/ChartKit.h"
 #include "timeline/ChartView.h"
 #include "timeline/TimeSlider.h"
+#include "widgets/PromptHook.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -194,15 +195,13 @@ private slots:
         slider.SetTags({Tag(At(8), At(9), QStringLiteral("gate"))});
         slider.View()->Redraw();
         QSignalSpy deleted(&slider, &CTagTimeSlider::SignalDelTag);
-        int answer = 0;
-        QString asked;
-        slider.SetQuestion([&](const QString&, const QString& text, QWidget*) { asked = text; return answer; });
+        CPromptScript prompts;
+        prompts.Then(0).Then(1); // Cancel, then OK
         slider.SetMenuRunner([&slider](QMenu&) { slider.DeleteAction()->trigger(); });
-        slider.RightMouseResponse(QPoint(220, 15)); // Cancel
-        QCOMPARE(asked, QStringLiteral("Are you sure you want to delete the tag?"));
+        slider.RightMouseResponse(QPoint(220, 15));
+        QCOMPARE(prompts.Texts(CPrompt::Question), QStringList{QStringLiteral("Are you sure you want to delete the tag?")});
         QCOMPARE(slider.Tags()->TagCount(), 1);
         QCOMPARE(deleted.count(), 0);
-        answer = 1;
         slider.RightMouseResponse(QPoint(220, 15));
         QCOMPARE(slider.Tags()->TagCount(), 0);
         QCOMPARE(deleted.count(), 1);
@@ -219,12 +218,15 @@ private slots:
         QSignalSpy begun(&slider, &CTagTimeSlider::SignalBeginEditTag);
         QSignalSpy ended(&slider, &CTagTimeSlider::SignalEndEditTag);
         QString shownTime, shownName;
-        slider.SetDialogRunner([&](CLineEditDialog& d) {
-            shownTime = d.TimeField()->text();
-            shownName = d.NameField()->text();
-            d.NameField()->setText(QStringLiteral("back gate"));
-            d.done(QDialog::Accepted);
-            return d.result();
+        CPromptScript prompts;
+        prompts.Then([&](const CPrompt& prompt) {
+            auto* d = qobject_cast<CLineEditDialog*>(prompt.dialog.data());
+            if (!d)
+                return 0;
+            shownTime = d->TimeField()->text();
+            shownName = d->NameField()->text();
+            d->NameField()->setText(QStringLiteral("back gate"));
+            return 1; // OK
         });
         slider.SetMenuRunner([&slider](QMenu&) { slider.EditAction()->trigger(); });
         slider.RightMouseResponse(QPoint(220, 15));
