@@ -7,6 +7,7 @@
 
 #include "timeline/MultiTimeSlider.h"
 #include "timeline/RecordTypes.h"
+#include "timeline/TimeSlider.h"
 #include "timeline/TimeSliderFilterPopup.h"
 
 #include <QCheckBox>
@@ -100,6 +101,30 @@ QWidget* MakeFilterPopup()
     return popup;
 }
 
+// The single-row slider with tags, shown large (buttons and full labels).
+QWidget* MakeTagTimeSlider()
+{
+    auto* slider = new CTagTimeSlider;
+    const QDate day = kFirstDay.addDays(1);
+    slider->SetDate(day);
+    const TimeSegmentRows rows = MakeRows();
+    QList<CTimeSegment> bars;
+    for (const CTimeSegment& s : rows.value(0))
+        bars.append(s);
+    slider->SetRecordSegments(bars);
+    QList<CTimeSegment> tags;
+    for (int h : {7, 13, 18}) {
+        CTimeSegment tag(QDateTime(day, QTime(h, 20)), QDateTime(day, QTime(h, 50)));
+        tag.SetData(QStringLiteral("%1:20").arg(h), 32);
+        tags.append(tag);
+    }
+    slider->SetTags(tags);
+    slider->ShowMaxsize();
+    slider->SetCurrentTime(QDateTime(day, QTime(12, 0)));
+    slider->resize(900, 60);
+    return slider;
+}
+
 const Gallery::Register kTimelineShots{
         {QStringLiteral("CMultiTimeSlider-9"), [] { return MakeTimeLine(9); }},
         {QStringLiteral("CMultiTimeSlider-10"), [] { return MakeTimeLine(10); }},
@@ -107,6 +132,7 @@ const Gallery::Register kTimelineShots{
         {QStringLiteral("CMultiTimeSlider-12"), [] { return MakeTimeLine(12); }},
         {QStringLiteral("CMultiTimeSlider-13"), [] { return MakeTimeLine(13); }},
         {QStringLiteral("CTimeSliderFilterPopup"), MakeFilterPopup},
+        {QStringLiteral("CTagTimeSlider"), MakeTagTimeSlider},
 };
 
 } // namespace
