@@ -4,6 +4,7 @@
 #include "timeline/ChartView.h"
 #include "timeline/RecordTypes.h"
 #include "widgets/CToolTip.h"
+#include "widgets/CValidators.h"
 #include "widgets/CWarnDlg.h"
 
 #include <QAction>
@@ -362,20 +363,6 @@ void CTimeSlider::timerEvent(QTimerEvent* event)
     QFrame::timerEvent(event);
 }
 
-// ---- CTagNameValidator --------------------------------------------------------------------------
-
-QValidator::State CTagNameValidator::validate(QString& text, int& pos) const
-{
-    if (text.toLocal8Bit().size() > m_limit) {
-        if (pos > 0) {
-            text.remove(pos - 1, 1);
-            --pos;
-        }
-        return Intermediate;
-    }
-    return Acceptable;
-}
-
 // ---- CLineEditDialog ----------------------------------------------------------------------------
 
 CLineEditDialog::CLineEditDialog(QWidget* parent) : CBaseDialog(parent, true, true, true)
@@ -395,7 +382,7 @@ CLineEditDialog::CLineEditDialog(QWidget* parent) : CBaseDialog(parent, true, tr
     nameLabel->setFixedSize(80, 28);
     m_name = new QLineEdit(GetContentFrame());
     m_name->setFixedSize(160, 28);
-    m_name->setValidator(new CTagNameValidator(40, m_name));
+    m_name->setValidator(new CRegExpValidator(40, m_name)); // 40 bytes, no pattern
     grid->addWidget(timeLabel, 0, 0);
     grid->addWidget(m_time, 0, 1);
     grid->addWidget(nameLabel, 1, 0);

@@ -13,7 +13,6 @@
 #include <QFrame>
 #include <QList>
 #include <QPoint>
-#include <QValidator>
 
 #include <ctime>
 #include <functional>
@@ -118,18 +117,6 @@ private:
     QLineEdit* m_time = nullptr;
     QLineEdit* m_name = nullptr;
     QString m_givenName;
-};
-
-// Limits a text to a number of bytes in the local 8-bit encoding: a character typed beyond it is
-// taken out again. (Stands in for the kit's CRegExpValidator, which is not on this branch yet:
-// STAND-IN.)
-class CTagNameValidator : public QValidator {
-public:
-    CTagNameValidator(int byteLimit, QObject* parent) : QValidator(parent), m_limit(byteLimit) {}
-    State validate(QString& text, int& pos) const override;
-
-private:
-    int m_limit;
 };
 
 class CTagTimeSlider : public CTimeSlider {

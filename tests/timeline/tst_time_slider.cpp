@@ -8,6 +8,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QLineEdit>
+#include <QValidator>
 #include <QMenu>
 #include <QtTest>
 
@@ -276,9 +277,11 @@ private slots:
         QFETCH(QString, text);
         QFETCH(int, state);
         QFETCH(QString, after);
-        CTagNameValidator validator(40, nullptr);
+        CLineEditDialog dialog;
+        const QValidator* validator = dialog.NameField()->validator();
+        QVERIFY(validator);
         int pos = int(text.size());
-        QCOMPARE(int(validator.validate(text, pos)), state);
+        QCOMPARE(int(validator->validate(text, pos)), state);
         QCOMPARE(text, after);
     }
 };
