@@ -108,7 +108,29 @@ void CTimeSlider::SetDate(const QDate& date)
     m_span.SetLimits(m_day.LowerLimit(), m_day.UpperLimit());
     if (auto* axis = static_cast<CAxisSeries*>(m_view->FindSeriesByType(CChartSeries::kAxis)))
         axis->SetOrigin(m_day.Begin());
+    ProjectOntoDay();
     SetCurrentTime(time_t(m_day.OriginSecs() + Timeline::kNeighbour_s));
+}
+
+void CTimeSlider::ProjectOntoDay()
+{
+    CTimeRectSeries* bars = Bars();
+    const QList<int> filter = bars->Filter();
+    bars->Clear();
+    bars->SetFilter(filter);
+    for (const CTimeSegment& s : std::as_const(m_segments))
+        ProjectSegment(s);
+}
+
+void CTimeSlider::ProjectSegment(const CTimeSegment& s)
+{
+    const std::optional<Timeline::Projection> p = Timeline::Project(m_day, s.Begin(), s.End());
+    if (!p)
+        return;
+    const QVariant brushValue = s.GetData(RecordTypes::kRoleBrush);
+    const QBrush brush = brushValue.isValid() ? brushValue.value<QBrush>() : QBrush(QColor(131, 131, 131), Qt::SolidPattern);
+    Bars()->AddRect(QPoint(int(p->x1), kBarTop), QPoint(int(p->x2), kBarBottom), brush,
+                    s.GetData(RecordTypes::kRoleRecordType).toInt());
 }
 
 void CTimeSlider::SetCurrentTime(const QDateTime& t)
@@ -213,9 +235,11 @@ void CTimeSlider::OnSlotReleaseMove()
 
 void CTimeSlider::AddRecordSegment(const QDateTime& begin, const QDateTime& end, const QBrush& brush, int type)
 {
-    const std::optional<Timeline::Projection> p = Timeline::Project(m_day, begin, end);
-    if (p)
-        Bars()->AddRect(QPoint(int(p->x1), kBarTop), QPoint(int(p->x2), kBarBottom), brush, type);
+    CTimeSegment segment(begin, end);
+    segment.SetData(brush, RecordTypes::kRoleBrush);
+    segment.SetData(type, RecordTypes::kRoleRecordType);
+    m_segments.append(segment);
+    ProjectSegment(segment);
     PostUpdate();
 }
 
@@ -223,20 +247,15 @@ void CTimeSlider::SetRecordSegments(const QList<CTimeSegment>& segments)
 {
     if (segments.isEmpty())
         return;
-    for (const CTimeSegment& s : segments) {
-        const std::optional<Timeline::Projection> p = Timeline::Project(m_day, s.Begin(), s.End());
-        if (!p)
-            continue;
-        const QVariant brushValue = s.GetData(RecordTypes::kRoleBrush);
-        const QBrush brush = brushValue.isValid() ? brushValue.value<QBrush>() : QBrush(QColor(131, 131, 131), Qt::SolidPattern);
-        Bars()->AddRect(QPoint(int(p->x1), kBarTop), QPoint(int(p->x2), kBarBottom), brush,
-                        s.GetData(RecordTypes::kRoleRecordType).toInt());
-    }
+    m_segments.append(segments);
+    for (const CTimeSegment& s : segments)
+        ProjectSegment(s);
     PostUpdate();
 }
 
 void CTimeSlider::ClearSegments()
 {
+    m_segments.clear();
     Bars()->Clear();
     PostUpdate();
 }
@@ -443,16 +462,32 @@ void CTagTimeSlider::SetTags(const QList<CTimeSegment>& tags)
 {
     if (tags.isEmpty())
         return;
-    for (const CTimeSegment& s : tags) {
-        const std::optional<Timeline::Projection> p = Timeline::Project(Day(), s.Begin(), s.End());
-        if (p)
-            m_tags->AddTag(QPoint(int(p->x1), kBarTop), QPoint(int(p->x2), kBarBottom), s.GetData(kTagNameRole).toString());
-    }
+    m_tagSegments.append(tags);
+    for (const CTimeSegment& s : tags)
+        ProjectTag(s);
     PostUpdate();
+}
+
+void CTagTimeSlider::ProjectTag(const CTimeSegment& s)
+{
+    const std::optional<Timeline::Projection> p = Timeline::Project(Day(), s.Begin(), s.End());
+    if (p)
+        m_tags->AddTag(QPoint(int(p->x1), kBarTop), QPoint(int(p->x2), kBarBottom), s.GetData(kTagNameRole).toString());
+}
+
+void CTagTimeSlider::ProjectOntoDay()
+{
+    CTimeSlider::ProjectOntoDay();
+    if (!m_tags)
+        return;
+    m_tags->Clear();
+    for (const CTimeSegment& s : std::as_const(m_tagSegments))
+        ProjectTag(s);
 }
 
 void CTagTimeSlider::ClearSegments()
 {
+    m_tagSegments.clear();
     m_tags->Clear();
     CTimeSlider::ClearSegments();
 }
@@ -523,6 +558,15 @@ void CTagTimeSlider::OnSlotDel()
 {
     if (CWarnDlg::ShowQuestion(tr("Information"), tr("Are you sure you want to delete the tag?"), this) > 0) {
         m_tags->RemoveTag(m_tagKey);
+        // The kept tag goes too, so that a change of day does not bring it back.
+        for (int i = 0; i < m_tagSegments.size(); ++i) {
+            const std::optional<Timeline::Projection> p =
+                    Timeline::Project(Day(), m_tagSegments.at(i).Begin(), m_tagSegments.at(i).End());
+            if (p && p->x1 == m_tagKey) {
+                m_tagSegments.removeAt(i);
+                break;
+            }
+        }
         emit SignalDelTag(time_t(OriginSecs() + m_tagKey));
         PostUpdate();
     }

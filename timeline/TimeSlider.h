@@ -75,6 +75,9 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     virtual void CreateExtraSeries() {}
+    // Puts the kept segments on the shown day again (after a change of day).
+    virtual void ProjectOntoDay();
+    void ProjectSegment(const CTimeSegment& segment);
 
     QRect PanelRect() const;
     void EndDrag();
@@ -93,6 +96,7 @@ protected:
     QPoint m_mousePos;
     QTimer* m_hoverTimer = nullptr;
     QBasicTimer m_leaveTimer;
+    QList<CTimeSegment> m_segments; // every bar given, kept whole
 };
 
 // The tag editor: the tag's time (read-only) and its name (at most 40 bytes, not empty).
@@ -156,8 +160,12 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void CreateExtraSeries() override;
+    void ProjectOntoDay() override;
 
 private:
+    void ProjectTag(const CTimeSegment& tag);
+
+    QList<CTimeSegment> m_tagSegments; // every tag given, kept whole
     CTagSeries* m_tags = nullptr;
     QAction* m_edit = nullptr;
     QAction* m_delete = nullptr;

@@ -207,6 +207,29 @@ private slots:
         QCOMPARE(slider.Tags()->TagCount(), 0);
         QCOMPARE(deleted.count(), 1);
         QCOMPARE(deleted.at(0).at(0).value<time_t>(), time_t(At(8).toSecsSinceEpoch()));
+        // Another day and back: the deleted tag stays deleted.
+        slider.SetDate(kDay.addDays(1));
+        slider.SetDate(kDay);
+        QCOMPARE(slider.Tags()->TagCount(), 0);
+    }
+
+    // Bars and tags of several days are kept: each day shows its own.
+    void switchingDays()
+    {
+        CTagTimeSlider slider;
+        slider.SetDate(kDay);
+        const QDate next = kDay.addDays(1);
+        slider.SetRecordSegments({CTimeSegment(At(8), At(9)), CTimeSegment(At(10), At(11)), CTimeSegment(At(8, 0, 0, next), At(9, 0, 0, next))});
+        slider.SetTags({Tag(At(8, 0, 0, next), At(8, 30, 0, next), QStringLiteral("next"))});
+        QCOMPARE(slider.Bars()->BarCount(), 2);
+        QCOMPARE(slider.Tags()->TagCount(), 0);
+        slider.SetDate(next);
+        QCOMPARE(slider.Bars()->BarCount(), 1);
+        QCOMPARE(slider.Tags()->TagCount(), 1);
+        QCOMPARE(slider.Tags()->TagName(28800), QStringLiteral("next"));
+        slider.ClearSegments();
+        slider.SetDate(kDay);
+        QCOMPARE(slider.Bars()->BarCount(), 0);
     }
 
     void editRenames()
