@@ -90,6 +90,24 @@ private slots:
         QCOMPARE(f.slider.View()->TimeText(), QStringLiteral("2024-01-31 00:00:00"));
     }
 
+    // Wheel towards the operator narrows the span, away widens it; a sideways scroll is no zoom.
+    void wheelZooms()
+    {
+        Fixture f;
+        auto wheel = [&f](int dy, int dx = 0) {
+            QWheelEvent e(QPointF(400, 60), f.slider.View()->mapToGlobal(QPointF(400, 60)), QPoint(), QPoint(dx, dy),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(&f.slider, &e);
+        };
+        wheel(-120);
+        QCOMPARE(f.slider.ZoomLevel(), 10);
+        wheel(0, 120);
+        QCOMPARE(f.slider.ZoomLevel(), 10);
+        wheel(120);
+        wheel(120);
+        QCOMPARE(f.slider.ZoomLevel(), 9);
+    }
+
     void clickEmitsRowAndTime()
     {
         Fixture f;
