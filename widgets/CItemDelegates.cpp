@@ -1,12 +1,11 @@
 #include "widgets/CItemDelegates.h"
 
+#include "widgets/CDateEdit.h"
 #include "widgets/ItemRoles.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>
 #include <QComboBox>
-#include <QDateEdit>
-#include <QDateTimeEdit>
 #include <QIcon>
 #include <QPainter>
 #include <QPixmap>
@@ -153,17 +152,13 @@ QWidget* CTableDelegate::CreateDateEditor(QWidget* parent, const QModelIndex& in
 {
     const QVariant dateTime = index.data(ItemRoles::kDateTime);
     if (dateTime.isValid()) {
-        auto* editor = new QDateTimeEdit(parent);
-        editor->setDisplayFormat(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
-        editor->setCalendarPopup(true);
+        auto* editor = new CDateTimeEdit(parent);
         editor->setDate(dateTime.toDateTime().date());
         return editor;
     }
     const QVariant date = index.data(ItemRoles::kDate);
     if (date.isValid()) {
-        auto* editor = new QDateEdit(parent);
-        editor->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
-        editor->setCalendarPopup(true);
+        auto* editor = new CDateEdit(parent);
         editor->setDate(date.toDate());
         return editor;
     }

@@ -38,6 +38,8 @@ CTableView::CTableView(QWidget* parent) : QTreeView(parent)
     setIndentation(0);
     setExpandsOnDoubleClick(false);
     setRootIsDecorated(false);
+    // Every row is as high as the delegate makes it: the view need not measure rows one by one.
+    setUniformRowHeights(true);
     header()->setSectionsClickable(true);
     header()->setSectionsMovable(false);
     m_ownModel = new CTreeViewModel(this);

@@ -13,6 +13,7 @@
 #include <QStandardItemModel>
 #include <QTest>
 
+#include "widgets/CDateEdit.h"
 #include "widgets/CHeaderView.h"
 #include "widgets/CItemDelegates.h"
 #include "widgets/CTableView.h"
@@ -496,8 +497,9 @@ private slots:
 
         const QModelIndex dateCell = view.model()->index(0, 0);
         std::unique_ptr<QWidget> dateEditor(delegate->createEditor(view.viewport(), option, dateCell));
-        auto* dateEdit = qobject_cast<QDateTimeEdit*>(dateEditor.get());
+        auto* dateEdit = qobject_cast<CDateEdit*>(dateEditor.get());
         QVERIFY(dateEdit);
+        QCOMPARE(dateEdit->displayFormat(), QString("yyyy-MM-dd"));
         QCOMPARE(dateEdit->date(), QDate(2020, 1, 1));
         dateEdit->setDate(QDate(2024, 3, 5));
         delegate->setModelData(dateEdit, view.model(), dateCell);
@@ -507,8 +509,9 @@ private slots:
 
         const QModelIndex timeCell = view.model()->index(0, 1);
         std::unique_ptr<QWidget> timeEditor(delegate->createEditor(view.viewport(), option, timeCell));
-        auto* timeEdit = qobject_cast<QDateTimeEdit*>(timeEditor.get());
+        auto* timeEdit = qobject_cast<CDateTimeEdit*>(timeEditor.get());
         QVERIFY(timeEdit);
+        QVERIFY(!qobject_cast<CDateEdit*>(timeEdit));
         delegate->setEditorData(timeEdit, timeCell);
         QCOMPARE(timeEdit->dateTime(), QDateTime(QDate(2021, 6, 7), QTime(8, 9, 10)));
         timeEdit->setDateTime(QDateTime(QDate(2022, 2, 3), QTime(4, 5, 6)));
