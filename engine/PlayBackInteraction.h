@@ -6,6 +6,8 @@
 //
 // All operations run on the caller's thread (the GUI thread, the page's search thread for
 // SearchFiles, the day checker for GetRecordDays); the player's own locking protects playback.
+// What a poll reads (GetPlayState, IsPlaying, IsEndOfList, GetPlayError, GetCurrentTime,
+// IsPaused, IsClipping, IsClipFailed) never waits for a stream.
 
 #include <cstdint>
 #include <ctime>
@@ -86,6 +88,9 @@ public:
     virtual bool IsEndOfList();
     // 0 none, 1 nothing could be played, 2 the stream failed while playing.
     virtual int GetPlayError();
+    // Playing, end of list and error code of one moment: a poll that reads them one by one may
+    // see a stop between two reads; this never shows a stop without its cause.
+    virtual Varpen::PlayState GetPlayState();
     // Time of the shown frame, -1 when unknown.
     virtual time_t GetCurrentTime();
 
