@@ -196,6 +196,11 @@ bool CPlayBackInteraction::SetPlayTime(time_t time)
     return m_player.SeekToTime(time);
 }
 
+bool CPlayBackInteraction::SetPlayTimePaused(time_t time)
+{
+    return m_player.SeekToTime(time, true);
+}
+
 bool CPlayBackInteraction::Pause(bool pause)
 {
     return m_player.Pause(pause);

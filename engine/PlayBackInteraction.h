@@ -68,6 +68,8 @@ public:
     virtual void StopPlayback();
     // Seeks the running player; false (and error 1 when the seek itself failed) otherwise.
     virtual bool SetPlayTime(time_t time);
+    // The same, and the window holds paused at the new position until Pause(false).
+    virtual bool SetPlayTimePaused(time_t time);
 
     virtual bool Pause(bool pause);
     virtual bool IsPaused();

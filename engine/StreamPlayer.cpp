@@ -189,12 +189,21 @@ void CStreamPlayer::ResetPlayWnd()
     m_playWndSet.store(false);
 }
 
-bool CStreamPlayer::SeekToTime(time_t time)
+bool CStreamPlayer::SeekToTime(time_t time, bool paused)
 {
     std::unique_lock<std::mutex> locate(m_locateLock);
     if (!IsPlaying() || time == -1)
         return false;
-    if (FindFileAndPos(time))
+    {
+        RTK_Guard guard(&m_lock);
+        m_pauseOnOpen = paused;
+    }
+    const bool found = FindFileAndPos(time);
+    {
+        RTK_Guard guard(&m_lock);
+        m_pauseOnOpen = false;
+    }
+    if (found)
         return true;
     // Stop the thread without the locate lock: its pass takes the same one.
     locate.unlock();

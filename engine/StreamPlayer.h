@@ -92,8 +92,9 @@ public:
     // StopPlayback, and the play window is forgotten.
     void ResetPlayWnd();
     // false when not playing or for -1; a seek that cannot be carried out stops the player and
-    // sets error code 1.
-    bool SeekToTime(time_t time);
+    // sets error code 1. `paused`: the port opens paused at the new position (it shows the
+    // picture once resumed), so that several windows can go on from there together.
+    bool SeekToTime(time_t time, bool paused = false);
 
     // Time of the frame shown while playing, else -1. Never waits for a stream.
     time_t GetCurrentTime();

@@ -102,8 +102,15 @@ bool SynPlaybackInteraction::SetPlayTime(time_t time)
     if (time == kNoTime || !IsRunning())
         return false;
     std::lock_guard<std::mutex> act(m_actLock);
-    for (CPlayBackInteraction* member : Members())
-        member->SetPlayTime(time);
+    // Each member is positioned and held; then all go on at once. Seeking them one by one while
+    // each went on at once let the first run ahead by the time the others took to seek.
+    std::vector<CPlayBackInteraction*> held;
+    for (CPlayBackInteraction* member : Members()) {
+        if (member->SetPlayTimePaused(time))
+            held.push_back(member);
+    }
+    for (CPlayBackInteraction* member : held)
+        member->Pause(false);
     RTK_Guard guard(&m_lock);
     m_paused = 0;
     return true;

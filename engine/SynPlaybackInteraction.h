@@ -54,9 +54,10 @@ public:
     // Stops the thread, then forgets every member.
     void StopAll();
 
-    // Seeks every member to `time` (their own results are not read: a window without recording
-    // at that time must not keep the others from going on) and ends a pause for all. false when
-    // the controller is not running or the time is -1.
+    // Seeks every member to `time`, holding each at its new position until all have sought, then
+    // lets them go on together (a window without recording at that time must not keep the others
+    // from going on) and ends a pause for all. false when the controller is not running or the
+    // time is -1.
     bool SetPlayTime(time_t time);
     // Pauses or resumes every playing member; false when any of them failed.
     bool Pause(bool pause);

@@ -58,7 +58,7 @@ public:
     Latch entered;
     Latch release;
     std::atomic<bool> gaveUp{false};
-    bool SetPlayTime(time_t) override
+    bool SetPlayTimePaused(time_t) override
     {
         entered.Open();
         if (!release.Wait())
