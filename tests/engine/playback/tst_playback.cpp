@@ -622,10 +622,7 @@ private slots:
                 gaveUp = true;
         };
         QVERIFY(engine.StartPlayback(surface.surfaceId(), m_tiny.files[0].end - 1));
-        for (int i = 0; i < 200 && !reached.IsOpen(); ++i) {
-            m_clock->Advance(kFrameNs);
-            QTest::qWait(5);
-        }
+        QVERIFY(AdvanceUntil({&engine}, [&] { return reached.IsOpen(); }, 400));
         QVERIFY(reached.IsOpen());
         // The pass is now inside the change of file, waiting for the header.
         QVERIFY(engine.GetPlayState().IsPlaying());
