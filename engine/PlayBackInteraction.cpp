@@ -124,12 +124,13 @@ bool CPlayBackInteraction::StartPlayback(std::uint32_t window, time_t time)
         ok = m_player.StartPlayback(time);
     }
     if (!ok) {
-        qDebug() << "";
+        qDebug() << "--qarn-- CPlayBackInteraction-StartPlayback failed";
         m_player.SetErrorCode(kPlayErrorNoFile);
         return false;
     }
+    // The player cleared the end flag when it located the first file; its thread may already
+    // have set it again (a short list at a high speed), which must not be undone here.
     m_stepping = false;
-    m_player.SetEndOfList(false);
     return true;
 }
 
@@ -141,6 +142,11 @@ void CPlayBackInteraction::StopPlayback()
 bool CPlayBackInteraction::SetPlayTime(time_t time)
 {
     return m_player.SeekToTime(time);
+}
+
+bool CPlayBackInteraction::SetPlayTimePaused(time_t time)
+{
+    return m_player.SeekToTime(time, true);
 }
 
 bool CPlayBackInteraction::Pause(bool pause)
@@ -203,6 +209,11 @@ bool CPlayBackInteraction::IsEndOfList()
 int CPlayBackInteraction::GetPlayError()
 {
     return m_player.GetErrorCode();
+}
+
+PlayState CPlayBackInteraction::GetPlayState()
+{
+    return m_player.GetState();
 }
 
 time_t CPlayBackInteraction::GetCurrentTime()
