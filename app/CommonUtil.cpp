@@ -1,5 +1,7 @@
 #include "app/CommonUtil.h"
 
+#include "platform/rtk/LocalTime.h"
+
 #include "app/SettingsManager.h"
 #include "platform/rtk/rtk.h"
 #include "platform/system/system.h"
@@ -471,15 +473,8 @@ time_t ParseTimeString(const char* text)
         std::memcpy(buffer, text + from, std::size_t(count));
         return std::atoi(buffer);
     };
-    struct tm t = {};
-    t.tm_year = field(0, 4) - 1900;
-    t.tm_mon = field(4, 2) - 1;
-    t.tm_mday = field(6, 2);
-    t.tm_hour = field(8, 2);
-    t.tm_min = field(10, 2);
-    t.tm_sec = field(12, 2);
-    t.tm_isdst = -1;
-    return mktime(&t);
+    const rtk::LocalFields fields{field(0, 4), field(4, 2), field(6, 2), field(8, 2), field(10, 2), field(12, 2)};
+    return time_t(rtk::LocalToTime(fields));
 }
 
 bool QueryDiskFreeSpace(const QString& path, quint64* freeToCaller, quint64* total)

@@ -62,18 +62,26 @@ void CSearchDiskThread::run() {
   m_diskType = kDiskNone;
   m_diskError = 0;
 
-  const std::string path = m_diskPath.toStdString();
+  const std::string path = Varpen::PathToBytes(m_diskPath);  // the file system's bytes
   if (Varpen::IsLocalRecordingFolder(path)) {
     m_diskType = kDiskLocal;
     Varpen::FileInfo search;
     search.diskPath = path;
     search.indexType = 0;
+    // Every date of the folder is listed whatever the days: one pass gives the result. No days,
+    // no pass.
     if (!m_days.empty()) {
       search.begin = Varpen::DayBegin(Varpen::BreakTime(m_days.front()));
       search.end = Varpen::DayEnd(Varpen::BreakTime(m_days.back()));
+      Varpen::RecordIndex index;
+      index.LoadChannelFiles(m_indexResult, search);
+      // An index that may not be read is said, not shown as a folder without channels.
+      if (index.LastError() == Varpen::IndexFileError::AccessDenied) {
+        m_diskError = DR_ERR_ACCESS_DENIED;
+      } else if (index.LastError() != Varpen::IndexFileError::None) {
+        m_diskError = DR_ERR_READ;
+      }
     }
-    // Every date of the folder is listed whatever the days: one pass gives the result.
-    Varpen::RecordIndex().LoadChannelFiles(m_indexResult, search);
     m_finished = true;
     emit SendWriteOver();
     return;

@@ -25,6 +25,7 @@
 
 #include "platform/diskrec/DiskLayout.h"
 #include "platform/diskrec/DriveResolver.h"
+#include "platform/rtk/LocalTime.h"
 #include "platform/system/system.h"
 
 namespace diskrec {
@@ -229,17 +230,10 @@ bool ToTime(const DR_DateTime* dt, int64_t* out) {
       dt->day < 1 || dt->day > 31 || dt->hour < 0 || dt->hour > 23 || dt->minute < 0 ||
       dt->minute > 59 || dt->second < 0 || dt->second > 60)
     return false;
-  struct tm tm {};
-  tm.tm_year = dt->year - 1900;
-  tm.tm_mon = dt->month - 1;
-  tm.tm_mday = dt->day;
-  tm.tm_hour = dt->hour;
-  tm.tm_min = dt->minute;
-  tm.tm_sec = dt->second;
-  tm.tm_isdst = -1;
-  const time_t t = mktime(&tm);
-  if (t == time_t(-1)) return false;
-  *out = int64_t(t);
+  const int64_t t = rtk::LocalToTime(
+      rtk::LocalFields{dt->year, dt->month, dt->day, dt->hour, dt->minute, dt->second});
+  if (t == -1) return false;
+  *out = t;
   return true;
 }
 
