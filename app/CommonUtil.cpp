@@ -463,6 +463,30 @@ void MakeDirs(const char* path)
     }
 }
 
+QString CCommonUtil::EscapeControlChars(const QString& text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u == '\\')
+            out += QStringLiteral("\\\\");
+        else if (u == '\t')
+            out += QStringLiteral("\\t");
+        else if (u == '\n')
+            out += QStringLiteral("\\n");
+        else if (u == '\r')
+            out += QStringLiteral("\\r");
+        else if (u < 0x20 || (u >= 0x7F && u < 0xA0))
+            out += QStringLiteral("\\x%1").arg(unsigned(u), 2, 16, QLatin1Char('0'));
+        else if (u == 0x2028 || u == 0x2029 || c.category() == QChar::Other_Format)
+            out += QStringLiteral("\\u%1").arg(unsigned(u), 4, 16, QLatin1Char('0'));
+        else
+            out += c;
+    }
+    return out;
+}
+
 time_t ParseTimeString(const char* text)
 {
     constexpr std::size_t kDigits = 14;

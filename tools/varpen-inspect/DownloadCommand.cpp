@@ -2,6 +2,8 @@
 // and prints each DownloadSignal as it arrives, then the files written.
 #include "tools/varpen-inspect/Inspect.h"
 
+#include "engine/LocalIndex.h"
+
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
@@ -52,7 +54,7 @@ int RunDownloadCommand(const QStringList& argsIn) {
   const bool local = IsLocalSource(source);
 
   Varpen::SingleFileList files;
-  if (!Varpen::CFileSearch().SearchChannelFiles(files, source.toStdString(), channel, group, begin, end, 0, local)) {
+  if (!Varpen::CFileSearch().SearchChannelFiles(files, Varpen::PathToBytes(source), channel, group, begin, end, 0, local)) {
     return Fail(QStringLiteral("cannot search %1 between %2 and %3").arg(source, args.at(3), args.at(4)));
   }
   if (files.empty()) return Fail(QStringLiteral("no recordings between %1 and %2").arg(args.at(3), args.at(4)));
