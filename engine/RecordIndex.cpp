@@ -118,10 +118,18 @@ int RecordIndex::ReadIndex03Into(const char* segmentIndexPath, const std::string
   Note(error, false);
   FolderNames folder(ParentPath(segmentIndexPath));
   int added = 0;
+  // A recorder lists a channel's segments in the order it wrote them: a start the clock shows
+  // twice is the pass at or after the segment before it, so the files of the repeated hour keep
+  // their own times.
+  time_t previousStart = -1;
   for (const IndexSegment& s : segments) {
     if (!FieldsValid(s.start) || !FieldsValid(s.end)) {
       continue;
     }
+    LocalSegmentFile file;
+    file.start = MakeTime(s.start, previousStart);
+    file.end = MakeTime(s.end, file.start);
+    if (file.start != -1) previousStart = file.start;
     const std::string segmentStart = FormatTime(s.start);
     // A span across the hour the clock is set back ends at a smaller text than it starts.
     const std::string segmentEnd = std::max(FormatTime(s.end), segmentStart);
@@ -131,9 +139,6 @@ int RecordIndex::ReadIndex03Into(const char* segmentIndexPath, const std::string
     if (numberFilter != 0 && numberFilter != s.number) {
       continue;
     }
-    LocalSegmentFile file;
-    file.start = MakeTime(s.start);
-    file.end = MakeTime(s.end, file.start);
     if (file.start == -1 || file.end == -1 || file.end < file.start) {
       continue;  // ends before it starts: a recorder disk's table drops such entries too
     }
