@@ -11,6 +11,30 @@ std::string SegmentIndexPath(const std::string& channelIndexPath, const std::str
   return ResolveChild(ResolveChild(ParentPath(channelIndexPath), channelKey), "index03.bin");
 }
 
+// "<parent>/<name>/<file>", resolved as ResolveChild does; a name the parent does not list costs
+// no call to the file system.
+std::string ChildIndexPath(FolderNames& parent, const std::string& parentPath, const std::string& name,
+                           const char* file) {
+  if (!parent.Has(name)) {
+    return JoinPath(JoinPath(parentPath, name), file);
+  }
+  return ResolveChild(parent.Resolve(name), file);
+}
+
+// The 14-digit key of valid fields as a number: it orders as the text does.
+std::uint64_t KeyNumber(const IndexTime& t) {
+  return ((((std::uint64_t(t.year) * 100 + t.month) * 100 + t.day) * 100 + t.hour) * 100 + t.minute) * 100 +
+         t.second;
+}
+
+// A window key of 14 digits as a number; -1 (as the largest) for any other text, which is then
+// compared as text.
+bool KeyNumberOf(const std::string& key, std::uint64_t* out) {
+  if (key.size() != 14 || key.find_first_not_of("0123456789") != std::string::npos) return false;
+  *out = std::stoull(key);
+  return true;
+}
+
 bool FieldsValid(const IndexTime& t) {
   return t.year >= 1970 && t.year <= 9999 && t.month >= 1 && t.month <= 12 && t.day >= 1 && t.day <= 31 &&
          t.hour <= 23 && t.minute <= 59 && t.second <= 59;
@@ -38,7 +62,8 @@ std::vector<std::string> ChannelIndexPaths(const std::string& dateIndexPath, Ind
                                            int* datesRead) {
   const std::vector<IndexDate> dates = ReadDateIndex(dateIndexPath, error);
   if (datesRead) *datesRead = static_cast<int>(dates.size());
-  FolderNames recordFile(ParentPath(dateIndexPath));
+  const std::string recordFilePath = ParentPath(dateIndexPath);
+  FolderNames recordFile(recordFilePath);
   std::vector<std::string> texts;
   texts.reserve(dates.size());
   for (const IndexDate& d : dates) texts.push_back(FormatDate(d.year, d.month, d.day));
@@ -47,7 +72,8 @@ std::vector<std::string> ChannelIndexPaths(const std::string& dateIndexPath, Ind
   std::vector<std::string> paths;
   paths.reserve(texts.size());
   for (const std::string& date : texts) {
-    paths.push_back(ResolveChild(recordFile.Resolve(date), "index02.bin"));
+    // A date whose folder is not there has nothing to read (copies often lack some).
+    if (recordFile.Has(date)) paths.push_back(ResolveChild(recordFile.Resolve(date), "index02.bin"));
   }
   return paths;
 }
@@ -72,7 +98,7 @@ int RecordIndex::ReadIndex01(const char* dateIndexPath, std::list<std::string>& 
   std::vector<std::string> paths;
   paths.reserve(dates.size());
   for (const IndexDate& d : dates) {
-    paths.push_back(ResolveChild(folder.Resolve(FormatDate(d.year, d.month, d.day)), "index02.bin"));
+    paths.push_back(ChildIndexPath(folder, recordFileFolder, FormatDate(d.year, d.month, d.day), "index02.bin"));
   }
   // Latest date first.
   MergeSorted(channelIndexPaths, paths, std::greater<>());
@@ -86,10 +112,11 @@ int RecordIndex::ReadIndex02(const char* channelIndexPath, std::list<std::string
   IndexFileError error = IndexFileError::None;
   const std::vector<IndexChannel> channels = ReadChannelIndex(channelIndexPath, &error);
   Note(error, false);
-  FolderNames folder(ParentPath(channelIndexPath));
+  const std::string dateFolder = ParentPath(channelIndexPath);
+  FolderNames folder(dateFolder);
   for (const IndexChannel& c : channels) {
-    segmentIndexPaths.push_back(ResolveChild(
-        folder.Resolve(FormatChannelKey(c.sourceName, c.sourceNumber, c.channelNumber)), "index03.bin"));
+    segmentIndexPaths.push_back(ChildIndexPath(
+        folder, dateFolder, FormatChannelKey(c.sourceName, c.sourceNumber, c.channelNumber), "index03.bin"));
   }
   return static_cast<int>(channels.size());
 }
@@ -119,23 +146,33 @@ int RecordIndex::ReadIndex03Into(const char* segmentIndexPath, const std::string
   FolderNames folder(ParentPath(segmentIndexPath));
   int added = 0;
   // A recorder lists a channel's segments in the order it wrote them: a start the clock shows
-  // twice is the pass at or after the segment before it, so the files of the repeated hour keep
-  // their own times.
+  // twice is the pass at or after the segment before it (within the window, which the searches
+  // widen to whole days), so the files of the repeated hour keep their own times.
   time_t previousStart = -1;
+  std::uint64_t beginNumber = 0, endNumber = 0;
+  const bool numericWindow = KeyNumberOf(beginKey, &beginNumber) && KeyNumberOf(endKey, &endNumber);
   for (const IndexSegment& s : segments) {
     if (!FieldsValid(s.start) || !FieldsValid(s.end)) {
       continue;
+    }
+    // A span across the hour the clock is set back ends at a smaller key than it starts.
+    if (numericWindow) {
+      const std::uint64_t segmentStart = KeyNumber(s.start);
+      const std::uint64_t segmentEnd = std::max(KeyNumber(s.end), segmentStart);
+      if (beginNumber > segmentEnd || endNumber < segmentStart) {
+        continue;
+      }
+    } else {
+      const std::string segmentStart = FormatTime(s.start);
+      const std::string segmentEnd = std::max(FormatTime(s.end), segmentStart);
+      if (beginKey > segmentEnd || endKey < segmentStart) {
+        continue;
+      }
     }
     LocalSegmentFile file;
     file.start = MakeTime(s.start, previousStart);
     file.end = MakeTime(s.end, file.start);
     if (file.start != -1) previousStart = file.start;
-    const std::string segmentStart = FormatTime(s.start);
-    // A span across the hour the clock is set back ends at a smaller text than it starts.
-    const std::string segmentEnd = std::max(FormatTime(s.end), segmentStart);
-    if (beginKey > segmentEnd || endKey < segmentStart) {
-      continue;
-    }
     if (numberFilter != 0 && numberFilter != s.number) {
       continue;
     }
@@ -232,7 +269,8 @@ void RecordIndex::FindSegments(std::vector<LocalSegmentFile>& out, const char* c
   IndexFileError error = IndexFileError::None;
   const std::vector<IndexDate> dates = ReadDateIndex(dateIndex, &error);
   Note(error, true);
-  FolderNames recordFile(ParentPath(dateIndex));
+  const std::string recordFilePath = ParentPath(dateIndex);
+  FolderNames recordFile(recordFilePath);
   std::set<std::string> seen;  // a date listed twice is read once
   std::vector<LocalSegmentFile> found;
   for (const IndexDate& d : dates) {
@@ -242,6 +280,9 @@ void RecordIndex::FindSegments(std::vector<LocalSegmentFile>& out, const char* c
     }
     if (!seen.insert(date).second) {
       continue;
+    }
+    if (!recordFile.Has(date)) {
+      continue;  // listed, but its folder is not there
     }
     const std::string channelIndex = ResolveChild(recordFile.Resolve(date), "index02.bin");
     if (!HasChannelKey(channelIndex.c_str(), channelKey)) {
