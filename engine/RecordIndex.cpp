@@ -44,7 +44,9 @@ bool FieldsValid(const IndexTime& t) {
 // stay first, as one insertion after another would leave them. Linear.
 template <typename Less>
 void MergeSorted(std::list<std::string>& list, std::vector<std::string>& added, Less less) {
-  std::stable_sort(added.begin(), added.end(), less);
+  if (!std::is_sorted(added.begin(), added.end(), less)) {  // an index in writing order usually is
+    std::stable_sort(added.begin(), added.end(), less);
+  }
   std::list<std::string> more(std::make_move_iterator(added.begin()), std::make_move_iterator(added.end()));
   if (std::is_sorted(list.begin(), list.end(), less)) {
     list.merge(more, less);
@@ -292,8 +294,10 @@ void RecordIndex::FindSegments(std::vector<LocalSegmentFile>& out, const char* c
                     static_cast<unsigned>(search->indexType), found);
   }
   // Ascending by path: date folder, then start time. Equal paths keep their index order.
-  std::stable_sort(found.begin(), found.end(),
-                   [](const LocalSegmentFile& a, const LocalSegmentFile& b) { return a.path < b.path; });
+  const auto byPath = [](const LocalSegmentFile& a, const LocalSegmentFile& b) { return a.path < b.path; };
+  if (!std::is_sorted(found.begin(), found.end(), byPath)) {
+    std::stable_sort(found.begin(), found.end(), byPath);
+  }
   out.insert(out.end(), std::make_move_iterator(found.begin()), std::make_move_iterator(found.end()));
 }
 

@@ -120,7 +120,7 @@ int RunFilesCommand(const QStringList& argsIn) {
   }
   for (const Varpen::SingleFilePtr& f : files) {
     Print(FormatTime(f->GetStartTime()) + QLatin1Char('\t') + FormatTime(f->GetEndTime()) + QLatin1Char('\t') +
-          QString::number(f->GetSize()) + QLatin1Char('\t') + QString::fromStdString(f->GetName()));
+          QString::number(f->GetSize()) + QLatin1Char('\t') + Varpen::PathFromBytes(f->GetName()));
   }
   return 0;
 }
