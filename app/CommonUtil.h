@@ -60,6 +60,9 @@ public:
 
     static QStringList GetMimeLocalFiles(const QMimeData* data);
     static bool IsLegalFileName(const QString& text);
+    // A text from a recorder shown on one line: backslash, TAB, line feed and carriage return as
+    // "\\", "\t", "\n", "\r", every other control character as "\xHH" (or "\uHHHH").
+    static QString EscapeControlChars(const QString& text);
 
     // Screen geometry.
     struct ScreenArea {

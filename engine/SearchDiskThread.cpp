@@ -94,18 +94,26 @@ void CSearchDiskThread::run() {
     days = m_days;
   }
 
-  const std::string path = found.path.toStdString();
+  const std::string path = Varpen::PathToBytes(found.path);  // the file system's bytes
   if (Varpen::IsLocalRecordingFolder(path)) {
     found.diskType = kDiskLocal;
     Varpen::FileInfo search;
     search.diskPath = path;
     search.indexType = 0;
+    // Every date of the folder is listed whatever the days: one pass gives the result. No days,
+    // no pass.
     if (!days.empty()) {
       search.begin = Varpen::DayBegin(Varpen::BreakTime(days.front()));
       search.end = Varpen::DayEnd(Varpen::BreakTime(days.back()));
+      Varpen::RecordIndex index;
+      index.LoadChannelFiles(found.indexResult, search);
+      // An index that may not be read is said, not shown as a folder without channels.
+      if (index.LastError() == Varpen::IndexFileError::AccessDenied) {
+        found.diskError = DR_ERR_ACCESS_DENIED;
+      } else if (index.LastError() != Varpen::IndexFileError::None) {
+        found.diskError = DR_ERR_READ;
+      }
     }
-    // Every date of the folder is listed whatever the days: one pass gives the result.
-    Varpen::RecordIndex().LoadChannelFiles(found.indexResult, search);
     found.complete = true;
     Publish(std::move(found));
     emit SendWriteOver();

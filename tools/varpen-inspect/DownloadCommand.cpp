@@ -2,6 +2,8 @@
 // and prints each DownloadSignal as it arrives, then the files written.
 #include "tools/varpen-inspect/Inspect.h"
 
+#include "engine/LocalIndex.h"
+
 #include <QDir>
 #include <QFileInfo>
 
@@ -43,7 +45,7 @@ int RunDownloadCommand(const QStringList& argsIn) {
   const bool local = IsLocalSource(source);
 
   Varpen::SingleFileList files;
-  if (!Varpen::CFileSearch().SearchChannelFiles(files, source.toStdString(), channel, group, begin, end, 0, local)) {
+  if (!Varpen::CFileSearch().SearchChannelFiles(files, Varpen::PathToBytes(source), channel, group, begin, end, 0, local)) {
     return Fail(QStringLiteral("cannot search %1 between %2 and %3").arg(source, args.at(3), args.at(4)));
   }
   // The search of a local folder widens to whole days, as the page's does; the job takes only the

@@ -95,7 +95,7 @@ void TestFileSearch::multiTypeSearchOnDiskIsInTimeOrder() {
   QVERIFY(search.SearchChannelFiles(files, m_plain.toStdString(), 0, "", from, to, 0, false));
   QCOMPARE(Describe(files), (QStringList{"30 08:00 t2", "31 09:00 t10", "31 10:00 t1", "01 11:00 t11"}));
   QCOMPARE(files[0]->GetChannel(), 0);
-  QCOMPARE(files[0]->GetSize(), unsigned(SF_HEADER_SIZE + 188 * 4));
+  QCOMPARE(files[0]->GetSize(), std::uint64_t(SF_HEADER_SIZE + 188 * 4));
   QVERIFY(files[0]->GetLabel().empty());
   // An empty window.
   QVERIFY(!search.SearchChannelFiles(files, m_plain.toStdString(), 0, "", from, from, 0, false));
