@@ -10,6 +10,32 @@
     </message>
 </context>
 <context>
+    <name>CInputInfoClass</name>
+    <message>
+        <location filename="../widgets/CInputInfoDlg.cpp" line="35"/>
+        <source>Form</source>
+        <translation>Form</translation>
+    </message>
+    <message>
+        <location filename="../widgets/CInputInfoDlg.cpp" line="36"/>
+        <source>Name:</source>
+        <translation>名称：</translation>
+    </message>
+</context>
+<context>
+    <name>CInputInfoDlg</name>
+    <message>
+        <location filename="../widgets/CInputInfoDlg.cpp" line="68"/>
+        <source>Name cannot be empty.</source>
+        <translation>名称不能为空。</translation>
+    </message>
+    <message>
+        <location filename="../widgets/CInputInfoDlg.cpp" line="72"/>
+        <source>Name cannot contain the following symbol (&apos; ).</source>
+        <translation>名称不能包含以下符号（&apos; ）。</translation>
+    </message>
+</context>
+<context>
     <name>CVolumeWidgetUi</name>
     <message>
         <location filename="../widgets/CVolumeButton.cpp" line="38"/>

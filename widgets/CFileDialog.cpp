@@ -54,13 +54,13 @@ QFileDialog* CFileDialog::EmbedFileDialog()
     return m_pFileDialog;
 }
 
-bool CFileDialog::ConfirmOverwrite(const QString& path)
+bool CFileDialog::ConfirmReplace(QWidget* parent, const QString& path)
 {
     const QFileInfo info(path);
     if (!info.exists())
         return true;
     const QString text = tr("%1 already exists.\nDo you want to replace it?").arg(info.fileName());
-    return CWarnDlg::ShowQuestion(tr("Confirm"), text, this) == 1;
+    return CWarnDlg::ShowQuestion(tr("Confirm"), text, parent) == 1;
 }
 
 bool CFileDialog::Run(QWidget* parent, const QString& caption, const QString& dir, Mode mode,
@@ -106,7 +106,7 @@ bool CFileDialog::Run(QWidget* parent, const QString& caption, const QString& di
         if (frame.exec() != QDialog::Accepted)
             return false;
         const QStringList chosen = fileDialog->selectedFiles();
-        if (mode == Mode::SaveFile && !chosen.isEmpty() && !frame.ConfirmOverwrite(chosen.value(0))) {
+        if (mode == Mode::SaveFile && !chosen.isEmpty() && !ConfirmReplace(&frame, chosen.value(0))) {
             fileDialog->show();   // back to the dialog, as the operator left it
             continue;
         }

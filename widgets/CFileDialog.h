@@ -27,6 +27,10 @@ public:
                                         const QString& filter, QString* selectedFilter = nullptr,
                                         QFileDialog::Options options = {});
 
+    // True when `path` may be written: it does not exist, or the operator agreed to replace it
+    // (a CWarnDlg question on `parent`).
+    static bool ConfirmReplace(QWidget* parent, const QString& path);
+
     static QString GetStartDirectory(const QString& dir);
     static QString GetExistingAbsoluteDir(const QString& path);
 
@@ -43,8 +47,6 @@ private:
     static bool Run(QWidget* parent, const QString& caption, const QString& dir, Mode mode,
                     const QString& filter, const QString& fileName, QString* selectedFilter,
                     QFileDialog::Options options, QStringList* files);
-    // True when `path` may be written: it does not exist, or the operator agreed to replace it.
-    bool ConfirmOverwrite(const QString& path);
 
     QFileDialog* m_pFileDialog = nullptr;
 };

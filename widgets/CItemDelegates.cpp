@@ -1,7 +1,6 @@
 #include "widgets/CItemDelegates.h"
 
 #include "widgets/CDateEdit.h"
-#include "widgets/DateTimeEdit.h"
 #include "widgets/ItemRoles.h"
 
 #include <QAbstractItemModel>

@@ -46,11 +46,17 @@ void CPathComboBox::showPopup()
     const QString start = currentText().isEmpty() ? QStringLiteral(".") : currentText();
     switch (m_nMode) {
     case SaveFile: {
-        const QString name = CFileDialog::GetSaveFileName(this, m_strCaption, start, m_strFilter, QString());
-        if (name.isNull())
+        for (;;) {
+            const QString name = CFileDialog::GetSaveFileName(this, m_strCaption, start, m_strFilter, QString());
+            if (name.isNull())
+                return;
+            // The suffix may name another file than the one the dialog asked about.
+            const QString full = WithSuffix(name, m_strFilter);
+            if (full != name && !CFileDialog::ConfirmReplace(this, full))
+                continue;   // back to the dialog
+            SetOnlyEntry(full, true);
             return;
-        SetOnlyEntry(WithSuffix(name, m_strFilter), true);
-        return;
+        }
     }
     case OpenFile: {
         const QString name = CFileDialog::GetOpenFileName(this, m_strCaption, start, m_strFilter, nullptr,

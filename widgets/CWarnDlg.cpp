@@ -5,8 +5,12 @@
 #include <QCoreApplication>
 #include <QDebug>
 #include <QFrame>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QTextBrowser>
 #include <QTextDocument>
+
+#include <algorithm>
 
 void Ui::CWarnDlgClass::setupUi(QWidget* frame)
 {
@@ -123,14 +127,27 @@ void CWarnDlg::TextNeededSize(const QSizeF&)
     if (!browser || !content || !browser->parentWidget() || !browser->document())
         return;
     const int h = int(browser->document()->size().height() + 10.0);
-    browser->setFixedHeight(h);
     const int c = content->height();
     if (h <= c) {
+        browser->setFixedHeight(h);
         browser->move(content->width() / 2 - browser->width() / 2, c / 2 - browser->height() / 2);
-    } else {
-        resize(width(), height() + (h - c) + 30);
-        browser->move(content->width() / 2 - browser->width() / 2, 15);
+        return;
     }
+    const int grown = height() + (h - c) + 30;
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    const int room = screen ? screen->availableGeometry().height() : grown;
+    if (grown <= room) {
+        browser->setFixedHeight(h);
+        resize(width(), grown);
+    } else {
+        // A text taller than the screen: the box keeps to the screen, so that its buttons stay
+        // in reach, and the text scrolls.
+        if (height() != room)
+            resize(width(), room);
+        browser->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        browser->setFixedHeight(std::max(30, content->height() - 30));
+    }
+    browser->move(content->width() / 2 - browser->width() / 2, 15);
 }
 
 bool CWarnDlg::eventFilter(QObject* watched, QEvent* e)

@@ -59,6 +59,9 @@ CCalendarWidget::CCalendarWidget(QWidget* parent) : QWidget(parent)
     m_model->SetView(m_view);
     m_view->setSelectionBehavior(QAbstractItemView::SelectItems);
     m_view->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    // The style's minimum for the font in use may exceed 25 pixels; the columns are 25 whatever it is.
+    m_view->horizontalHeader()->setMinimumSectionSize(kColumnWidth);
+    m_view->horizontalHeader()->setDefaultSectionSize(kColumnWidth); // a week column put back later too
     for (int section = 0; section <= 7; ++section)
         m_view->horizontalHeader()->resizeSection(section, kColumnWidth);
     m_view->horizontalHeader()->setSectionsClickable(false);

@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QStyle>
 #include <QStyleOptionComboBox>
 #include <QVBoxLayout>
@@ -194,8 +195,14 @@ void CDateTimeEdit::OpenPopup()
         if (!connect(m_popup, SIGNAL(resetButton()), this, SLOT(_q_resetButton())))
             connect(m_popup, &CCalendarTimePopup::resetButton, this, qOverload<>(&QWidget::update));
     }
-    m_popup->SetDateRange(minimumDate(), maximumDate());
-    m_popup->SetDate(date());
+    // The calendar's old date may lie outside the editor's range: clamping it there must not
+    // reach the editor, whose date the calendar takes next.
+    const QDate current = date();
+    {
+        const QSignalBlocker quiet(m_popup);
+        m_popup->SetDateRange(minimumDate(), maximumDate());
+    }
+    m_popup->SetDate(current);
 
     const QRect editor(mapToGlobal(QPoint(0, 0)), size());
     QScreen* screen = QGuiApplication::screenAt(editor.center());

@@ -30,6 +30,7 @@ private slots:
     void initTestCase();
     void focusHoverAndMarks();
     void headerPiecesByColumn();
+    void weekNumberColumn();
 
 private:
     CCalendarWidget* m_calendar = nullptr;
@@ -52,6 +53,10 @@ void TestCalendarPainting::focusHoverAndMarks()
     QVERIFY(QTest::qWaitForWindowExposed(&calendar));
     Mouse(calendar.View()->viewport(), QEvent::MouseMove, CellCentre(&calendar, QDate(2024, 5, 7)), Qt::NoButton,
           Qt::NoButton);
+    // The hovered day becomes the current cell; without the focus the style draws no focus frame
+    // over it, so the images alone show.
+    calendar.View()->clearFocus();
+    QCOMPARE(calendar.View()->columnWidth(0), 25);
     const QImage shot = calendar.grab().toImage();
 
     const QColor focus = ImageColour("CalendarFocus.png", 13, 14);
@@ -95,6 +100,29 @@ void TestCalendarPainting::headerPiecesByColumn()
         QCOMPARE(shot.pixelColor(cell.left(), cell.top()) == band, column != 0);
         QCOMPARE(shot.pixelColor(cell.right(), cell.top()) == band, column != 6);
     }
+}
+
+// The week-number cells go through the plain item painting, which still lays the grey fill and
+// the day image under the number; the corner cell of the header row takes the left cap.
+void TestCalendarPainting::weekNumberColumn()
+{
+    CCalendarWidget calendar;
+    calendar.SetSelectedDate(QDate(2024, 5, 14));
+    calendar.SetVerticalHeaderFormat(CCalendarWidget::ISOWeekNumbers);
+    calendar.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&calendar));
+    QCOMPARE(calendar.View()->columnWidth(0), 25);
+    const QImage shot = calendar.grab().toImage();
+    const auto cell = [&](int row, int column) {
+        const QRect r = calendar.View()->visualRect(calendar.Model()->index(row, column));
+        return QRect(calendar.View()->viewport()->mapTo(&calendar, r.topLeft()), r.size());
+    };
+    const QRect week = cell(2, 0);
+    QCOMPARE(shot.pixelColor(week.center().x(), week.top() + 3), ImageColour("CalendarNormal.png", 13, 14));
+    QCOMPARE(calendar.Model()->index(2, 0).data().toInt(), calendar.Model()->DateForCell(2, 2).weekNumber());
+    const QRect corner = cell(0, 0);
+    QVERIFY(shot.pixelColor(corner.left(), corner.top()) != ImageColour("WeekMiddle.png", 14, 4));
+    QCOMPARE(shot.pixelColor(corner.center().x(), corner.top() + 3), ImageColour("WeekLeft.png", 14, 4));
 }
 
 QTEST_MAIN(TestCalendarPainting)

@@ -5,6 +5,7 @@
 
 #include <QGuiApplication>
 #include <QLineEdit>
+#include <QPointer>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QStyle>
@@ -25,6 +26,8 @@ private slots:
     void clickingADaySetsItAndCloses();
     void daysOutsideTheRangeCannotBePicked();
     void pressOnTheArrowClosesWithoutReopening();
+    void keysNeverOpenTheToolkitsCalendar();
+    void replacedCalendarGoesAndTheNewOneAnswers();
     void timeEdit();
 
 private:
@@ -55,6 +58,10 @@ void TestDateTimeEdit::startValues()
     QCOMPARE(CDateTimeEdit(given).text(), QStringLiteral("2020-02-03 04:05:06"));
     QCOMPARE(CDateTimeEdit(QDate(2020, 2, 3)).text(), QStringLiteral("2020-02-03 00:00:00"));
     QCOMPARE(CDateTimeEdit(QTime(4, 5, 6)).text(), today + QStringLiteral(" 04:05:06"));
+    // The date editor of the item delegates builds a date-typed field this way.
+    const CDateTimeEdit dateOnly(QVariant(QDate(2020, 2, 3)), QMetaType::QDate);
+    QCOMPARE(dateOnly.date(), QDate(2020, 2, 3));
+    QVERIFY(dateOnly.displayedSections() & QDateTimeEdit::DaySection);
     QVERIFY(CDateTimeEdit().calendarPopup());
     QCOMPARE(CDateTimeEdit().displayFormat(), QStringLiteral("yyyy-MM-dd hh:mm:ss"));
 }
@@ -99,26 +106,27 @@ void TestDateTimeEdit::placement()
 void TestDateTimeEdit::popupOpensOnTheEditorsScreen_data()
 {
     QTest::addColumn<int>("screenIndex");
-    QTest::addColumn<QPoint>("offset"); // of the editor from the screen's top-left
+    QTest::addColumn<QPointF>("offset"); // of the editor from the screen's top-left, by its size
     QTest::addColumn<bool>("above");
-    QTest::newRow("first, high") << 0 << QPoint(100, 100) << false;
-    QTest::newRow("first, low") << 0 << QPoint(100, 900) << true;
-    QTest::newRow("second, high") << 1 << QPoint(100, 100) << false;
-    QTest::newRow("second, low") << 1 << QPoint(100, 650) << true;
-    QTest::newRow("second, right edge") << 1 << QPoint(900, 100) << false;
+    QTest::newRow("first, high") << 0 << QPointF(0.1, 0.1) << false;
+    QTest::newRow("first, low") << 0 << QPointF(0.1, 0.9) << true;
+    QTest::newRow("second, high") << 1 << QPointF(0.1, 0.1) << false;
+    QTest::newRow("second, low") << 1 << QPointF(0.1, 0.9) << true;
+    QTest::newRow("second, right edge") << 1 << QPointF(0.9, 0.1) << false;
 }
 
 void TestDateTimeEdit::popupOpensOnTheEditorsScreen()
 {
     QFETCH(int, screenIndex);
-    QFETCH(QPoint, offset);
+    QFETCH(QPointF, offset);
     QFETCH(bool, above);
     const QList<QScreen*> screens = QGuiApplication::screens();
     if (screenIndex >= screens.size())
         QSKIP("the platform gave one screen only");
     QScreen* screen = screens.at(screenIndex);
     const QRect area = screen->availableGeometry();
-    auto editor = OpenAt(area.topLeft() + offset, QDateTime(QDate(2024, 5, 14), QTime(8, 0)));
+    const QPoint at = area.topLeft() + QPoint(int(area.width() * offset.x()), int(area.height() * offset.y()));
+    auto editor = OpenAt(at, QDateTime(QDate(2024, 5, 14), QTime(8, 0)));
     CCalendarTimePopup* popup = editor->Popup();
     QVERIFY(popup);
     QVERIFY(popup->isVisible());
@@ -202,6 +210,38 @@ void TestDateTimeEdit::pressOnTheArrowClosesWithoutReopening()
     QApplication::sendEvent(popup, &press);
     QVERIFY(!popup->isVisible());
     QVERIFY(popup->testAttribute(Qt::WA_NoMouseReplay));
+}
+
+// Only the program's calendar opens; the keys that would open the toolkit's open nothing else.
+void TestDateTimeEdit::keysNeverOpenTheToolkitsCalendar()
+{
+    CDateTimeEdit editor(QDateTime(QDate(2024, 5, 14), QTime(8, 0)));
+    editor.move(100, 100);
+    editor.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&editor));
+    QTest::keyClick(&editor, Qt::Key_F4);
+    QTest::keyClick(&editor, Qt::Key_Down, Qt::AltModifier);
+    QTest::keyClick(&editor, Qt::Key_Space);
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window->isVisible() && window != &editor)
+            QVERIFY2(qobject_cast<CCalendarTimePopup*>(window), window->metaObject()->className());
+    }
+}
+
+void TestDateTimeEdit::replacedCalendarGoesAndTheNewOneAnswers()
+{
+    CCalendarTimePopup popup;
+    QPointer<CCalendarWidget> first = popup.GetCalendarWidget();
+    QVERIFY(first);
+    QCOMPARE(popup.size(), QSize(183, 200));
+    auto* second = new CCalendarWidget;
+    popup.SetCalendarWidget(second);
+    QVERIFY(first.isNull());
+    QCOMPARE(second->parentWidget(), &popup);
+    QSignalSpy newDate(&popup, &CCalendarTimePopup::newDateSelected);
+    popup.SetDate(QDate(2024, 5, 14));
+    QCOMPARE(newDate.size(), 1);
+    QCOMPARE(popup.GetSelectedDate(), QDate(2024, 5, 14));
 }
 
 void TestDateTimeEdit::timeEdit()

@@ -1,6 +1,7 @@
 // The kit's buttons: the delayed release and the speed dial's positions.
 #include "widgets/CPushButton.h"
 #include "widgets/CSpeedButton.h"
+#include "widgets/CToolButton.h"
 
 #include <QElapsedTimer>
 #include <QSignalSpy>
@@ -18,6 +19,8 @@ private slots:
     void dialKeepsItsGeometry();
     void setSpeedAndLabels();
     void disabledLook();
+    void toolButtonLock();
+    void userToolButtonData();
 };
 
 void TestButtons::pushButtonForwards()
@@ -169,6 +172,38 @@ void TestButtons::disabledLook()
     dial.SetDisabled(true);
     QVERIFY(!dial.HasEnabledLook());
     QVERIFY(!dial.isEnabled());
+}
+
+void TestButtons::toolButtonLock()
+{
+    QWidget parent;
+    CToolButton button(&parent);
+    QCOMPARE(button.SetLock(true)->SetLockTime(300), &button);
+    parent.show();
+    QSignalSpy clicks(&button, &QAbstractButton::clicked);
+    QTest::mouseClick(&button, Qt::LeftButton);
+    QCOMPARE(clicks.count(), 1);
+    QVERIFY(button.IsLocked());
+    QTest::mouseClick(&button, Qt::LeftButton);   // within the lock time: ignored
+    QCOMPARE(clicks.count(), 1);
+    QTRY_VERIFY_WITH_TIMEOUT(!button.IsLocked(), 1500);
+    QTest::mouseClick(&button, Qt::LeftButton);
+    QCOMPARE(clicks.count(), 2);
+
+    CToolButton plain(&parent);
+    QSignalSpy plainClicks(&plain, &QAbstractButton::clicked);
+    QTest::mouseClick(&plain, Qt::LeftButton);
+    QTest::mouseClick(&plain, Qt::LeftButton);
+    QCOMPARE(plainClicks.count(), 2);
+    QVERIFY(!plain.IsLocked());
+}
+
+void TestButtons::userToolButtonData()
+{
+    CUserToolButton button;
+    QVERIFY(!button.GetUserData().isValid());
+    button.SetUserData(QStringLiteral("CH01"));
+    QCOMPARE(button.GetUserData().toString(), QStringLiteral("CH01"));
 }
 
 QTEST_MAIN(TestButtons)

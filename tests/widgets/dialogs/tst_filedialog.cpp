@@ -63,6 +63,7 @@ private slots:
     void suffixRule_data();
     void suffixRule();
     void pathBoxModes();
+    void pathBoxAsksAboutTheSuffixedFile();
     void pathBoxCancelKeepsEntries();
     void pathBoxArrowOnly();
     void pathBoxWithoutMode();
@@ -322,6 +323,32 @@ void TestFileDialog::pathBoxModes()
         empty.SetPathMode(CPathComboBox::OpenFile);
         empty.showPopup();
         QCOMPARE(startDir, QDir::currentPath());
+    }
+}
+
+void TestFileDialog::pathBoxAsksAboutTheSuffixedFile()
+{
+    Fixture fx;
+    const QString existing = fx.Touch(QStringLiteral("export.xml"));
+    CPathComboBox box;
+    box.addItem(QStringLiteral("/keep/this.xml"));
+    box.SetPathMode(CPathComboBox::SaveFile);
+    box.SetFileFilter(QStringLiteral("XML(*.xml)"));
+    {
+        // "export" becomes export.xml, which exists: asked; "no" goes back to the dialog.
+        CPromptScript script(0);
+        script.Then(Choose({fx.Path(QStringLiteral("export"))})).Then(0).Then(0);
+        box.showPopup();
+        QCOMPARE(script.Count(CPrompt::Question), 1);
+        QVERIFY(script.Texts(CPrompt::Question).first().contains(QStringLiteral("export.xml")));
+        QCOMPARE(script.Count(CPrompt::Exec), 2);
+        QCOMPARE(box.currentText(), QStringLiteral("/keep/this.xml"));
+    }
+    {
+        CPromptScript script(0);
+        script.Then(Choose({fx.Path(QStringLiteral("export"))})).Then(1);
+        box.showPopup();
+        QCOMPARE(box.currentText(), existing);
     }
 }
 

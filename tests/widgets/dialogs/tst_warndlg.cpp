@@ -7,6 +7,8 @@
 #include <QFrame>
 #include <QSignalSpy>
 #include <QTest>
+#include <QScreen>
+#include <QScrollBar>
 #include <QTextBrowser>
 #include <QTextDocument>
 #include <QTimer>
@@ -46,6 +48,7 @@ private slots:
     void widthFromTheText();
     void shortTextIsCentred();
     void longTextMakesTheBoxTaller();
+    void textTallerThanTheScreenScrolls();
     void warnResults_data();
     void warnResults();
     void questionResults();
@@ -118,6 +121,21 @@ void TestWarnDlg::longTextMakesTheBoxTaller()
     QVERIFY2(browser->y() + browser->height() <= content->height(),
              qPrintable(QStringLiteral("%1 + %2 > %3").arg(browser->y()).arg(browser->height()).arg(content->height())));
     QCOMPARE(dialog.Browser()->toPlainText().size(), words.join(QLatin1Char(' ')).size());
+}
+
+void TestWarnDlg::textTallerThanTheScreenScrolls()
+{
+    CWarnDlg dialog;
+    QStringList lines;
+    for (int i = 0; i < 200; ++i)
+        lines << QStringLiteral("Line %1 of a very long report").arg(i);
+    ShowAsWarn(dialog, lines.join(QLatin1Char('\n')));
+    QCoreApplication::processEvents();
+    const int room = dialog.screen()->availableGeometry().height();
+    QCOMPARE(dialog.height(), room);
+    const QTextBrowser* browser = dialog.Browser();
+    QVERIFY(browser->y() + browser->height() <= dialog.GetContentFrame()->height());
+    QVERIFY(browser->verticalScrollBar()->maximum() > 0);   // the rest of the text scrolls
 }
 
 void TestWarnDlg::warnResults_data()
