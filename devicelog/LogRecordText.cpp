@@ -36,28 +36,6 @@ QString FormatIpv4(std::uint32_t address)
     return QString::fromLatin1(buffer);
 }
 
-QString EscapeControlCharacters(const QString& text)
-{
-    QString out;
-    out.reserve(text.size());
-    for (const QChar c : text) {
-        const char16_t u = c.unicode();
-        if (u == '\\')
-            out += QLatin1String("\\\\");
-        else if (u == '\t')
-            out += QLatin1String("\\t");
-        else if (u == '\n')
-            out += QLatin1String("\\n");
-        else if (u == '\r')
-            out += QLatin1String("\\r");
-        else if (u < 0x20 || (u >= 0x7f && u < 0xa0))
-            out += QStringLiteral("\\x%1").arg(unsigned(u), 2, 16, QLatin1Char('0'));
-        else
-            out += c;
-    }
-    return out;
-}
-
 QStringList LogRowTexts(const DR_LogRecord& record, int number)
 {
     const CLogTrans trans;
@@ -66,7 +44,7 @@ QStringList LogRowTexts(const DR_LogRecord& record, int number)
     row << QString::number(number);
 
     const QByteArray time = Field(record.time, sizeof record.time);
-    row << (IsRecordTime(time) ? trans.TransTime(time.constData()) : EscapeControlCharacters(QString::fromLatin1(time)));
+    row << (IsRecordTime(time) ? trans.TransTime(time.constData()) : CCommonUtil::EscapeControlChars(QString::fromLatin1(time)));
 
     // A code without a text shows its number, never an empty cell.
     const QString major = trans.TransMajorType(record.major_type);
@@ -74,13 +52,13 @@ QStringList LogRowTexts(const DR_LogRecord& record, int number)
     const QString minor = trans.TransMinorType(record.minor_type);
     row << (minor.isEmpty() ? QStringLiteral("0x") + QString::number(record.minor_type, 16).toUpper() : minor);
 
-    row << EscapeControlCharacters(CCommonUtil::LocalToQString(Field(record.local_operator, sizeof record.local_operator)));
-    row << EscapeControlCharacters(CCommonUtil::LocalToQString(Field(record.remote_operator, sizeof record.remote_operator)));
+    row << CCommonUtil::EscapeControlChars(CCommonUtil::LocalToQString(Field(record.local_operator, sizeof record.local_operator)));
+    row << CCommonUtil::EscapeControlChars(CCommonUtil::LocalToQString(Field(record.remote_operator, sizeof record.remote_operator)));
     row << FormatIpv4(record.remote_host);
 
     // One character of the low 16 bits; nothing for 0 or half a surrogate pair.
     const QChar parameter(char16_t(record.parameter_type & 0xffffu));
-    row << (parameter.isNull() || parameter.isSurrogate() ? QString() : EscapeControlCharacters(QString(parameter)));
+    row << (parameter.isNull() || parameter.isSurrogate() ? QString() : CCommonUtil::EscapeControlChars(QString(parameter)));
 
     row << QString::number(record.channel) << QString::number(record.disk) << QString::number(record.alarm_input)
         << QString::number(record.alarm_output);

@@ -31,9 +31,5 @@ enum LogColumn {
 void FormatIpv4(std::uint32_t address, char buffer[20]);
 QString FormatIpv4(std::uint32_t address);
 
-// Control characters (below 0x20, DEL, C1) as "\t", "\n", "\r" or "\xNN", a backslash doubled; the
-// rest unchanged. A TAB or newline inside an operator's name can then never split a row.
-QString EscapeControlCharacters(const QString& text);
-
 // The texts of one row; `number` is the running number shown in column 0.
 QStringList LogRowTexts(const DR_LogRecord& record, int number);

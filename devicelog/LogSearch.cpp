@@ -1,0 +1,147 @@
+#include "devicelog/LogSearch.h"
+
+#include "devicelog/LogRecordText.h"
+#include "widgets/CTreeViewModel.h"
+
+#include <QDebug>
+
+#include <algorithm>
+
+CLogSearch::CLogSearch(QObject* parent) : QThread(parent) {}
+
+CLogSearch::~CLogSearch()
+{
+    StopSearch();
+    wait();
+}
+
+void CLogSearch::SetDiskPath(const QByteArray& path)
+{
+    m_diskPath = path;
+    m_hasPath = true;
+}
+
+void CLogSearch::SetCondition(const LogSearchCondition& condition)
+{
+    m_condition = condition;
+    m_hasCondition = true;
+}
+
+bool CLogSearch::GetResult(std::vector<LogRecord>& records) const
+{
+    if (!m_hasResult.load())
+        return false;
+    QMutexLocker lock(&m_mutex);
+    records = m_records;
+    return true;
+}
+
+void CLogSearch::StopSearch()
+{
+    QMutexLocker lock(&m_mutex);
+    m_stopReading = true;
+    m_stopHandOver = true;
+    m_taken.wakeAll();
+}
+
+void CLogSearch::ContinueSearch()
+{
+    QMutexLocker lock(&m_mutex);
+    m_batchesTaken = m_batchesSent;
+    m_taken.wakeAll();
+}
+
+bool CLogSearch::FindLogs(int* error)
+{
+    const int handle = DR_FILE_FindLog(m_diskPath.constData(), 3, m_condition.major, m_condition.minor,
+                                       m_condition.hasStart ? &m_condition.start : nullptr,
+                                       m_condition.hasEnd ? &m_condition.end : nullptr);
+    if (handle < 0) {
+        *error = DR_FILE_GetLastError();
+        qDebug() << "--qarn-- DR_FILE_FindLog Failed error =" << *error;
+        return false;
+    }
+    *error = DR_ERR_NONE;
+    std::vector<LogRecord> found;
+    LogRecord record{};
+    while (!m_stopReading.load()) {
+        if (DR_FILE_FindNextLog(handle, &record) == 0) {
+            *error = DR_FILE_GetLastError();
+            break;
+        }
+        if (int(found.size()) >= kMaxRecords) {
+            m_cut = true;
+            break;
+        }
+        found.push_back(record);
+    }
+    DR_FILE_FindLogClose(handle);
+    m_stopReading = false;
+    QMutexLocker lock(&m_mutex);
+    m_records.swap(found);
+    return true;
+}
+
+void CLogSearch::run()
+{
+    m_stopReading = false;
+    m_stopHandOver = false;
+    m_cut = false;
+    const int query = ++m_queryId;
+    {
+        QMutexLocker lock(&m_mutex);
+        m_batchesSent = 0;
+        m_batchesTaken = 0;
+    }
+    if (!m_hasPath || !m_hasCondition || m_diskPath.isEmpty()) {
+        emit SetLogInfoErrorToView(DR_ERR_BAD_ARGUMENT);
+        return;
+    }
+    int error = DR_ERR_NONE;
+    if (!FindLogs(&error)) {
+        emit SetLogInfoErrorToView(error);
+        return;
+    }
+    m_hasResult = true;
+    const int total = int(m_records.size());
+    if (total == 0 && error != DR_ERR_NONE) {
+        // The log ended in a read error before any record: that is no empty log.
+        emit SetLogInfoErrorToView(error);
+    } else if (total == 0) {
+        emit SetLogInfoNullToView();
+    }
+
+    int next = 0;
+    while (total > 0 && !m_stopHandOver.load()) {
+        const int end = std::min(next + kBatchRows, total);
+        QList<CTreeViewItem*> rows;
+        rows.reserve(end - next);
+        for (int i = next; i < end; ++i) {
+            auto* item = new CTreeViewItem(nullptr); // owned by the receiver of the batch
+            const QStringList texts = LogRowTexts(m_records[size_t(i)], i + 1);
+            for (int c = 0; c < texts.size(); ++c)
+                item->SetData(c, Qt::DisplayRole, texts[c]);
+            rows << item;
+        }
+        next = end;
+
+        int batch = 0;
+        {
+            QMutexLocker lock(&m_mutex);
+            batch = ++m_batchesSent;
+        }
+        // Sent without the lock, so a receiver may answer at once, even on this thread; the
+        // counters make sure no answer is lost before the wait below.
+        emit SetLogInfoToView(rows, next, total, query);
+        QMutexLocker lock(&m_mutex);
+        // Waits until the page has taken this batch (also after the last one), or a stop.
+        while (!m_stopHandOver.load() && m_batchesTaken < batch)
+            m_taken.wait(&m_mutex);
+        if (next >= total)
+            break;
+    }
+
+    QMutexLocker lock(&m_mutex);
+    m_stopHandOver = false;
+    m_records.clear();
+}

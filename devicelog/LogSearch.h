@@ -1,0 +1,95 @@
+// The log page's worker: for one query it reads every device-log record the recorder disk holds
+// for a type filter and a time window, turns each into a row of the log list, and hands the rows
+// over in batches of at most 500, waiting after each batch until the page has taken it.
+#pragma once
+
+#include "platform/diskrec/diskrec.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QMutex>
+#include <QThread>
+#include <QWaitCondition>
+
+#include <atomic>
+#include <cstdint>
+#include <vector>
+
+#include "widgets/CTreeViewModel.h" // the rows handed over are the kit's items
+
+// A local date and time: year (four digits), month 1-12, day, hour, minute, second.
+using LogSearchTime = DR_DateTime;
+using LogRecord = DR_LogRecord;
+
+struct LogSearchCondition {
+    std::uint8_t mode = 3;
+    std::int32_t major = -1;
+    std::int32_t minor = -1;
+    // The window's ends, held by value; an end that is not set leaves that side open.
+    bool hasStart = false;
+    bool hasEnd = false;
+    LogSearchTime start{};
+    LogSearchTime end{};
+
+    void Init() { *this = LogSearchCondition(); }
+};
+
+class CLogSearch : public QThread {
+    Q_OBJECT
+
+public:
+    static constexpr int kBatchRows = 500;
+    // The most records one query keeps; a log beyond it is cut and the cut reported.
+    static constexpr int kMaxRecords = 1000000;
+
+    explicit CLogSearch(QObject* parent = nullptr);
+    // Stops a running query and waits for it.
+    ~CLogSearch() override;
+
+    void SetDiskPath(const QByteArray& path);
+    void SetCondition(const LogSearchCondition& condition);
+    // False while no query has opened the disk's log; else a copy of the records being handed
+    // over (empty once a query has finished).
+    bool GetResult(std::vector<LogRecord>& records) const;
+    // True when the last query found more records than it keeps.
+    bool WasCut() const { return m_cut.load(); }
+    // The identity of the query now running (or last run); each batch carries it.
+    int QueryId() const { return m_queryId.load(); }
+
+public slots:
+    // Ends the query: the reading stops after the current record, no further batch is sent.
+    void StopSearch();
+    // The page has taken the last batch: the next one may come.
+    void ContinueSearch();
+
+signals:
+    // One batch: the rows (the receiver owns them), the rows handed over so far, the records
+    // found, and the query they belong to.
+    void SetLogInfoToView(QList<CTreeViewItem*> rows, int handedOver, int total, int queryId);
+    // Nothing was found.
+    void SetLogInfoNullToView();
+    // The disk's log could not be read (no path, not a recorder disk, a read error); `error`
+    // is the disk library's error number.
+    void SetLogInfoErrorToView(int error);
+
+protected:
+    void run() override;
+
+private:
+    bool FindLogs(int* error);
+
+    std::atomic<bool> m_stopReading{false};
+    std::atomic<bool> m_stopHandOver{false};
+    mutable QMutex m_mutex;
+    QWaitCondition m_taken;
+    int m_batchesSent = 0;   // under m_mutex
+    int m_batchesTaken = 0;  // under m_mutex
+    QByteArray m_diskPath;
+    bool m_hasPath = false;
+    LogSearchCondition m_condition;
+    bool m_hasCondition = false;
+    std::atomic<bool> m_hasResult{false};
+    std::atomic<bool> m_cut{false};
+    std::atomic<int> m_queryId{0};
+    std::vector<LogRecord> m_records; // written by the thread; copied under m_mutex
+};
