@@ -123,8 +123,12 @@ bool Port::Open(const std::uint8_t* header, std::uint32_t size, std::uint32_t ri
     header_ = ours ? parsed : SF_StreamHeader{};
     if (!ours) header_.start_time = 0, header_.pts_origin = 0;
     our_header_ = ours;
-    // A header that is not ours is the first bytes of the stream itself.
-    header_bytes_.assign(header, header + (ours ? 0 : size));
+    timed_ = ours;
+    origin_known_ = ours;
+    // A header that is not ours is another recorder's, or the first bytes of a stream that has
+    // none: which one, the first data block tells (see Input).
+    header_bytes_.assign(header, header + (ours ? 0 : std::min<std::uint32_t>(size, SF_HEADER_SIZE)));
+    container_ = ours ? header_.container : 0;
     ring_.assign(ring_bytes, 0);
     clock_ = CurrentClock();
     open_ = true;
@@ -194,10 +198,7 @@ void Port::StartPipeline() {
     pipeline_stop_ = false;
     gen = ++generation_;
     decoder_waiting_ = false;
-    if (!header_bytes_.empty()) {  // foreign header: feed it first
-      std::memcpy(ring_.data(), header_bytes_.data(), std::min(header_bytes_.size(), ring_.size()));
-      ring_size_ = std::min(header_bytes_.size(), ring_.size());
-    }
+    prefix_pending_ = !our_header_;
   }
   decode_thread_ = std::thread([this, gen] { DecodeMain(gen); });
   present_thread_ = std::thread([this] { PresentMain(); });
@@ -231,7 +232,7 @@ bool Port::SetStartTime(std::int64_t time) {
   std::lock_guard lock(m_);
   if (!open_) return SetError(VREND_ERR_NOT_OPEN), false;
   last_before_start_ = Queued{};
-  if (time < 0 || !our_header_) {
+  if (time < 0 || !timed_ || !origin_known_) {
     start_pts_ = AV_NOPTS_VALUE;
     return true;
   }
@@ -242,6 +243,37 @@ bool Port::SetStartTime(std::int64_t time) {
   return true;
 }
 
+bool Port::SetTimeOrigin(std::int64_t start_time, std::int64_t first_pts) {
+  std::lock_guard lock(m_);
+  if (!open_) return SetError(VREND_ERR_NOT_OPEN), false;
+  if (our_header_) return SetError(VREND_ERR_STATE), false;  // our header times the stream
+  if (start_time < 0) return SetError(VREND_ERR_BAD_PORT), false;
+  timed_ = true;
+  header_.start_time = start_time;
+  origin_known_ = first_pts != VREND_NO_PTS;
+  // A demuxer may give a PTS near 2^33 as a small negative one: the same 33-bit clock value.
+  header_.pts_origin = origin_known_ ? (first_pts & (SF_PTS_WRAP - 1)) : 0;
+  return true;
+}
+
+std::int64_t Port::Unwrap(std::int64_t pts) {
+  std::lock_guard lock(m_);
+  if (!timed_) return pts;
+  if (!origin_known_) {
+    // No first PTS given: the first picture that comes is the start.
+    origin_known_ = true;
+    header_.pts_origin = pts;
+    return pts;
+  }
+  return SatAdd(header_.pts_origin, SF_PtsDistance(header_.pts_origin, pts));
+}
+
+bool Port::StartsStream(const std::uint8_t* data, std::size_t size) {
+  if (SF_SniffContainer(data, size)) return true;
+  // A program stream read from a picture's PES, without the pack before it.
+  return size >= 4 && data[0] == 0 && data[1] == 0 && data[2] == 1 && data[3] >= 0xbb;
+}
+
 // ---- Input ----------------------------------------------------------------------------------
 
 bool Port::Input(const std::uint8_t* data, std::uint32_t size) {
@@ -249,6 +281,23 @@ bool Port::Input(const std::uint8_t* data, std::uint32_t size) {
   if (!open_) return SetError(VREND_ERR_NOT_OPEN), false;
   if (!data && size) return SetError(VREND_ERR_BAD_PORT), false;
   if (input_ended_) return SetError(VREND_ERR_STATE), false;
+  std::size_t prefix = 0;
+  if (prefix_pending_ && size > 0) {
+    // A block that starts a stream by itself (a start at a keyframe) does not need the header's
+    // bytes; one that continues them (a file without a header, sent from byte 40) does, when
+    // they start a stream. Another recorder's header is never the demuxer's business.
+    const bool starts = StartsStream(data, size);
+    if (!starts && StartsStream(header_bytes_.data(), header_bytes_.size())) prefix = header_bytes_.size();
+    if (size + prefix > ring_.size() - ring_size_) return SetError(VREND_ERR_BUFFER_FULL), false;
+    prefix_pending_ = false;
+    container_ = prefix ? SF_SniffContainer(header_bytes_.data(), header_bytes_.size())
+                        : SF_SniffContainer(data, size);
+    if (container_ == 0 && starts) container_ = SF_CONTAINER_MPEGPS;  // a PES start code
+    if (prefix) {
+      for (std::size_t i = 0; i < prefix; ++i) ring_[(ring_head_ + ring_size_ + i) % ring_.size()] = header_bytes_[i];
+      ring_size_ += prefix;
+    }
+  }
   if (size > ring_.size() - ring_size_) return SetError(VREND_ERR_BUFFER_FULL), false;
   std::size_t tail = (ring_head_ + ring_size_) % ring_.size();
   std::size_t first = std::min<std::size_t>(size, ring_.size() - tail);
@@ -315,9 +364,11 @@ void Port::DecodeMain(std::uint64_t generation) {
   fmt->probesize = 65536;
   const AVInputFormat* ifmt = nullptr;
   {
-    std::lock_guard lock(m_);
-    if (our_header_ && header_.container == SF_CONTAINER_MPEGTS) ifmt = av_find_input_format("mpegts");
-    if (our_header_ && header_.container == SF_CONTAINER_MPEGPS) ifmt = av_find_input_format("mpeg");
+    // Without our header the container is known once the first data has come (see Input).
+    std::unique_lock lock(m_);
+    cv_.wait(lock, [&] { return !prefix_pending_ || input_ended_ || pipeline_stop_ || generation != generation_; });
+    if (container_ == SF_CONTAINER_MPEGTS) ifmt = av_find_input_format("mpegts");
+    if (container_ == SF_CONTAINER_MPEGPS) ifmt = av_find_input_format("mpeg");
   }
   AVCodecContext* vdec = nullptr;
   AVCodecContext* adec = nullptr;
@@ -362,7 +413,7 @@ void Port::DecodeMain(std::uint64_t generation) {
       if (r == AVERROR(EAGAIN) || r == AVERROR_EOF) return true;
       if (r < 0) return true;  // a damaged frame; go on with the next packet
       std::int64_t pts = frame->best_effort_timestamp;
-      if (pts != AV_NOPTS_VALUE) pts = av_rescale_q(pts, video_tb_, AVRational{1, kPtsHz});
+      if (pts != AV_NOPTS_VALUE) pts = Unwrap(av_rescale_q(pts, video_tb_, AVRational{1, kPtsHz}));
       else pts = next_pts != AV_NOPTS_VALUE ? next_pts : 0;
       next_pts = pts + frame_ticks;
       FramePtr out = MakeFrame();
@@ -397,8 +448,9 @@ void Port::DecodeMain(std::uint64_t generation) {
       aindex = adec ? pkt->stream_index : -2;
     }
     if (pkt->stream_index == vindex) {
-      std::int64_t pts = pkt->pts != AV_NOPTS_VALUE ? av_rescale_q(pkt->pts, st->time_base, AVRational{1, kPtsHz})
-                                                    : AV_NOPTS_VALUE;
+      std::int64_t pts = pkt->pts != AV_NOPTS_VALUE
+                             ? Unwrap(av_rescale_q(pkt->pts, st->time_base, AVRational{1, kPtsHz}))
+                             : AV_NOPTS_VALUE;
       AddHistory(pkt, pts);
       static constexpr AVDiscard kDiscard[3] = {AVDISCARD_DEFAULT, AVDISCARD_BIDIR, AVDISCARD_NONREF};
       vdec->skip_frame = kDiscard[std::clamp(throw_b_.load(), 0, 2)];
@@ -408,7 +460,7 @@ void Port::DecodeMain(std::uint64_t generation) {
       if (avcodec_send_packet(adec, pkt) >= 0) {
         while (avcodec_receive_frame(adec, frame.get()) >= 0) {
           std::int64_t pts = frame->best_effort_timestamp;
-          pts = pts == AV_NOPTS_VALUE ? 0 : av_rescale_q(pts, st->time_base, AVRational{1, kPtsHz});
+          pts = pts == AV_NOPTS_VALUE ? 0 : Unwrap(av_rescale_q(pts, st->time_base, AVRational{1, kPtsHz}));
           AudioFrame(frame.get(), pts, &swr);
           av_frame_unref(frame.get());
         }
@@ -603,7 +655,7 @@ FramePtr Port::DecodeFromHistory(std::int64_t target_pts) {
     auto drain = [&] {
       while (!result && avcodec_receive_frame(c, f.get()) >= 0) {
         std::int64_t pts = f->best_effort_timestamp;
-        pts = pts == AV_NOPTS_VALUE ? AV_NOPTS_VALUE : av_rescale_q(pts, tb, AVRational{1, kPtsHz});
+        pts = pts == AV_NOPTS_VALUE ? AV_NOPTS_VALUE : Unwrap(av_rescale_q(pts, tb, AVRational{1, kPtsHz}));
         FramePtr out = MakeFrame();
         av_frame_move_ref(out.get(), f.get());
         if (pts == target_pts) {
@@ -740,15 +792,17 @@ void Port::ShowLocked(std::unique_lock<std::mutex>& lock, FramePtr frame, std::i
   shown_pts_ = pts;
   if (from_queue) high_pts_ = std::max(high_pts_, pts);
   if (first_pts_ < 0) first_pts_ = pts;
-  packed_ = our_header_ ? SF_PackTime(SF_FrameTime(&header_, pts)) : SF_NO_TIME;
+  packed_ = timed_ && origin_known_ ? SF_PackTime(SF_FrameTime(&header_, pts)) : SF_NO_TIME;
   ++stats_.frames_shown;
   stats_.last_shown_pts = pts;
   stats_.last_shown_time_ms =
-      our_header_ ? SatAdd(SatMul(header_.start_time, 1000), SatSub(pts, header_.pts_origin) / (kPtsHz / 1000)) : -1;
+      timed_ && origin_known_
+          ? SatAdd(SatMul(header_.start_time, 1000), SatSub(pts, header_.pts_origin) / (kPtsHz / 1000))
+          : -1;
   if (stats_.frames_shown == 1) stats_.first_shown_time_ms = stats_.last_shown_time_ms;
   in_flight_ = 1;
   VRendDisplayFn display = display_;
-  const std::int64_t stamp_ms = SatSub(pts, our_header_ ? header_.pts_origin : first_pts_) / 90;
+  const std::int64_t stamp_ms = SatSub(pts, timed_ && origin_known_ ? header_.pts_origin : first_pts_) / 90;
   lock.unlock();
   if (display) {
     FrameRef ref;
