@@ -40,6 +40,7 @@ constexpr std::size_t kQueueMaxBytes = 40u << 20;    // decoded frames waiting t
 constexpr std::size_t kHistoryMaxBytes = 16u << 20;  // packets kept for stepping back
 constexpr std::size_t kAudioMaxChunks = 200;
 constexpr std::size_t kBackCacheFrames = 6;  // decoded frames kept for further steps back
+constexpr std::size_t kMaxFramePts = 4096;   // times of decoded frames kept for steps
 constexpr std::int64_t kAudioLateTicks = kPtsHz / 10;  // 100 ms
 constexpr std::int64_t kJumpTicks = 3 * kPtsHz;
 
@@ -382,6 +383,7 @@ void Port::DecodeMain(std::uint64_t generation) {
     std::lock_guard lock(m_);
     if (our_header_ && header_.frame_rate_milli > 0)
       frame_ticks = std::max<std::int64_t>(1, kPtsHz * 1000 / header_.frame_rate_milli);
+    frame_ticks_ = frame_ticks;
   }
 
   int rc = avformat_open_input(&fmt, nullptr, ifmt, nullptr);
@@ -440,6 +442,10 @@ void Port::DecodeMain(std::uint64_t generation) {
       vindex = pkt->stream_index;
       std::lock_guard lock(m_);
       video_tb_ = st->time_base;
+      const AVRational rate = st->avg_frame_rate.num > 0 ? st->avg_frame_rate : st->r_frame_rate;
+      if (!our_header_ && rate.num > 0 && rate.den > 0 && av_q2d(rate) >= 1 && av_q2d(rate) <= 240)
+        frame_ticks = std::max<std::int64_t>(1, av_rescale(kPtsHz, rate.den, rate.num));
+      frame_ticks_ = frame_ticks;
       video_par_ = avcodec_parameters_alloc();
       avcodec_parameters_copy(video_par_, st->codecpar);
     }
@@ -517,6 +523,7 @@ void Port::DecodeMain(std::uint64_t generation) {
 
 bool Port::PushFrame(FramePtr frame, std::int64_t pts, std::uint64_t generation, bool counted) {
   std::unique_lock lock(m_);
+  if (generation == generation_ && !counted && frame_pts_.size() < kMaxFramePts) frame_pts_.insert(pts);
   if (start_pts_ != AV_NOPTS_VALUE && generation == generation_) {
     if (pts < start_pts_) {
       // Before a positioned start: decoded (the decoder needs it), never shown or waited for.
@@ -582,6 +589,8 @@ void Port::AddHistory(const AVPacket* pkt, std::int64_t pts) {
     for (Packet& p : history_.front().packets) av_packet_free(&p.pkt);
     history_bytes_ -= history_.front().bytes;
     history_.pop_front();
+    if (history_.front().key_pts != AV_NOPTS_VALUE)
+      frame_pts_.erase(frame_pts_.begin(), frame_pts_.lower_bound(history_.front().key_pts));
   }
   AVPacket* copy = av_packet_clone(pkt);
   if (!copy) return;
@@ -595,22 +604,22 @@ void Port::ClearHistory() {
     for (Packet& p : g.packets) av_packet_free(&p.pkt);
   history_.clear();
   history_bytes_ = 0;
+  frame_pts_.clear();
 }
 
+// The frames to step to are the ones the decoder gave, not the packets' times: pictures of other
+// muxers may come without a PTS, and a program stream packs several pictures into one packet.
 std::int64_t Port::PrevPts(std::int64_t pts) {
-  std::int64_t best = -1;
-  for (const Gop& g : history_)
-    for (const Packet& p : g.packets)
-      if (p.pts != AV_NOPTS_VALUE && p.pts < pts && p.pts > best) best = p.pts;
-  return best;
+  if (history_.empty() || history_.front().key_pts == AV_NOPTS_VALUE) return -1;
+  auto it = frame_pts_.lower_bound(pts);
+  if (it == frame_pts_.begin()) return -1;
+  --it;
+  return *it >= history_.front().key_pts ? *it : -1;
 }
 
 std::int64_t Port::NextPts(std::int64_t pts) {
-  std::int64_t best = -1;
-  for (const Gop& g : history_)
-    for (const Packet& p : g.packets)
-      if (p.pts != AV_NOPTS_VALUE && p.pts > pts && (best < 0 || p.pts < best)) best = p.pts;
-  return best;
+  auto it = frame_pts_.upper_bound(pts);
+  return it == frame_pts_.end() ? -1 : *it;
 }
 
 // Decodes the recent packets again from the keyframe before `target_pts` until that frame
@@ -652,10 +661,14 @@ FramePtr Port::DecodeFromHistory(std::int64_t target_pts) {
   std::deque<Queued> recent;
   if (c) {
     FramePtr f = MakeFrame();
+    // Pictures without a time are timed as the decoding thread times them: one frame on.
+    std::int64_t next_pts = AV_NOPTS_VALUE;
     auto drain = [&] {
       while (!result && avcodec_receive_frame(c, f.get()) >= 0) {
         std::int64_t pts = f->best_effort_timestamp;
-        pts = pts == AV_NOPTS_VALUE ? AV_NOPTS_VALUE : Unwrap(av_rescale_q(pts, tb, AVRational{1, kPtsHz}));
+        if (pts != AV_NOPTS_VALUE) pts = Unwrap(av_rescale_q(pts, tb, AVRational{1, kPtsHz}));
+        else if (next_pts != AV_NOPTS_VALUE) pts = next_pts;
+        if (pts != AV_NOPTS_VALUE) next_pts = pts + frame_ticks_;
         FramePtr out = MakeFrame();
         av_frame_move_ref(out.get(), f.get());
         if (pts == target_pts) {

@@ -17,6 +17,7 @@ extern "C" {
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <thread>
 #include <vector>
 
@@ -178,6 +179,8 @@ class Port {
   std::size_t queue_bytes_ = 0;
   std::deque<Gop> history_;
   std::deque<Queued> back_cache_;  // frames decoded by the last step back
+  std::set<std::int64_t> frame_pts_;  // times of the frames decoded from the history's packets
+  std::atomic<std::int64_t> frame_ticks_{3600};  // one frame's duration, for pictures without a time
   std::size_t history_bytes_ = 0;
   AVCodecParameters* video_par_ = nullptr;
   AVRational video_tb_{1, 90000};
