@@ -305,8 +305,9 @@ bool Port::Refresh() {
 bool Port::PictureSize(int* w, int* h) {
   std::lock_guard lock(m_);
   if (!open_) return SetError(VREND_ERR_NOT_OPEN), false;
-  int pw = shown_ ? shown_->width : pic_w_;
-  int ph = shown_ ? shown_->height : pic_h_;
+  // The decoder's size: a frame shown from the step-back cache may be smaller.
+  int pw = pic_w_ > 0 ? pic_w_ : shown_ ? shown_->width : 0;
+  int ph = pic_h_ > 0 ? pic_h_ : shown_ ? shown_->height : 0;
   if (pw <= 0 && our_header_) pw = header_.width, ph = header_.height;
   if (pw <= 0 || ph <= 0) return SetError(VREND_ERR_NO_FRAME), false;
   if (w) *w = pw;

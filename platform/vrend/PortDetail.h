@@ -34,7 +34,7 @@ inline std::int64_t SatMul(std::int64_t a, std::int64_t b) {
 constexpr std::size_t kQueueMaxBytes = 40u << 20;    // decoded frames waiting to be shown
 constexpr std::size_t kHistoryMaxBytes = 16u << 20;  // packets kept for stepping back
 constexpr std::size_t kAudioMaxChunks = 200;
-constexpr std::size_t kBackCacheFrames = 6;  // decoded frames kept for further steps back
+constexpr std::size_t kBackCacheMaxBytes = 32u << 20;  // frames kept for further steps back
 constexpr std::size_t kMaxFramePts = 4096;   // times of decoded frames kept for steps
 constexpr std::int64_t kAudioLateTicks = kPtsHz / 10;  // 100 ms
 constexpr std::int64_t kJumpTicks = 3 * kPtsHz;

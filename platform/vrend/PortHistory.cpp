@@ -66,6 +66,29 @@ std::int64_t Port::NextPts(std::int64_t pts) {
   return it == frame_pts_.end() ? -1 : *it;
 }
 
+namespace {
+
+// A frame for the step-back cache: at the size it is shown at when that is smaller than the
+// picture (the cache then holds a whole group of pictures in little memory), else the frame itself.
+FramePtr ForCache(FramePtr frame, QSize shown, SwsContext** ctx) {
+  const int w = std::min(frame->width, (shown.width() + 1) & ~1);
+  const int h = std::min(frame->height, (shown.height() + 1) & ~1);
+  if (shown.isEmpty() || (w == frame->width && h == frame->height) || w < 2 || h < 2) return frame;
+  const auto fmt = static_cast<AVPixelFormat>(frame->format);
+  *ctx = sws_getCachedContext(*ctx, frame->width, frame->height, fmt, w, h, fmt, SWS_FAST_BILINEAR, nullptr,
+                              nullptr, nullptr);
+  FramePtr small = MakeFrame();
+  small->format = frame->format;
+  small->width = w;
+  small->height = h;
+  if (!*ctx || av_frame_get_buffer(small.get(), 0) < 0) return frame;
+  sws_scale(*ctx, frame->data, frame->linesize, 0, frame->height, small->data, small->linesize);
+  av_frame_copy_props(small.get(), frame.get());
+  return small;
+}
+
+}  // namespace
+
 // Decodes the recent packets again from the keyframe before `target_pts` until that frame
 // comes out. Runs on the presenter thread with m_ released.
 FramePtr Port::DecodeFromHistory(std::int64_t target_pts) {
@@ -77,6 +100,7 @@ FramePtr Port::DecodeFromHistory(std::int64_t target_pts) {
   std::vector<AVPacket*> packets;
   AVCodecParameters* par = avcodec_parameters_alloc();
   AVRational tb;
+  QSize shown_size;
   {
     std::lock_guard lock(m_);
     std::size_t start = history_.size();
@@ -90,6 +114,8 @@ FramePtr Port::DecodeFromHistory(std::int64_t target_pts) {
       for (const Packet& p : history_[i].packets) packets.push_back(av_packet_clone(p.pkt));
     avcodec_parameters_copy(par, video_par_);
     tb = video_tb_;
+    // Cached at the size shown; a zoomed picture keeps its full size.
+    if (window_ && !region_) shown_size = surfaces::PixelSize(window_);
   }
   FramePtr result;
   const AVCodec* codec = avcodec_find_decoder(par->codec_id);
@@ -97,12 +123,15 @@ FramePtr Port::DecodeFromHistory(std::int64_t target_pts) {
   if (c) {
     avcodec_parameters_to_context(c, par);
     c->pkt_timebase = tb;
-    c->thread_count = 2;
+    c->thread_count = 4;  // a burst: the operator waits for it
     c->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
     if (avcodec_open2(c, codec, nullptr) < 0) avcodec_free_context(&c);
   }
-  // The frames just before the target are kept too: the next steps back are then immediate.
+  // The frames from the keyframe to the target are kept too, at the size shown: the next steps
+  // back over the whole group are then immediate.
   std::deque<Queued> recent;
+  std::size_t recent_bytes = 0;
+  SwsContext* shrink = nullptr;
   if (c) {
     FramePtr f = MakeFrame();
     // Pictures without a time are timed as the decoding thread times them: one frame on.
@@ -118,8 +147,12 @@ FramePtr Port::DecodeFromHistory(std::int64_t target_pts) {
         if (pts == target_pts) {
           result = out;
         } else if (pts != AV_NOPTS_VALUE && pts < target_pts) {
-          recent.push_back({out, pts});
-          if (recent.size() > kBackCacheFrames) recent.pop_front();
+          recent.push_back({ForCache(std::move(out), shown_size, &shrink), pts});
+          recent_bytes += FrameBytes(recent.back().frame.get());
+          while (recent_bytes > kBackCacheMaxBytes && recent.size() > 1) {
+            recent_bytes -= FrameBytes(recent.front().frame.get());
+            recent.pop_front();
+          }
         }
       }
     };
@@ -140,6 +173,7 @@ FramePtr Port::DecodeFromHistory(std::int64_t target_pts) {
   }
   for (AVPacket*& p : packets) av_packet_free(&p);
   avcodec_parameters_free(&par);
+  if (shrink) sws_freeContext(shrink);
   if (result) {
     recent.push_back({result, target_pts});
     std::lock_guard lock(m_);

@@ -49,8 +49,10 @@ QImage FrameToImage(const AVFrame* frame, const VRendRect* crop, QSize size, Sws
   }
   SwsContext* local = nullptr;
   SwsContext** ctx = cache ? cache : &local;
-  *ctx = sws_getCachedContext(*ctx, w, h, fmt, size.width(), size.height(), AV_PIX_FMT_RGB32,
-                              SWS_BILINEAR, nullptr, nullptr, nullptr);
+  // One pass scales to the size shown and converts there; shrinking takes the fast filter.
+  const int flags = size.width() < w && size.height() < h ? SWS_FAST_BILINEAR : SWS_BILINEAR;
+  *ctx = sws_getCachedContext(*ctx, w, h, fmt, size.width(), size.height(), AV_PIX_FMT_RGB32, flags, nullptr,
+                              nullptr, nullptr);
   if (!*ctx) return {};
   QImage image(size, QImage::Format_RGB32);
   std::uint8_t* dst[4] = {image.bits(), nullptr, nullptr, nullptr};
@@ -196,6 +198,13 @@ void Port::Publish(const FramePtr& frame) {
     region = region_;
     draw = draw_;
     user = draw_user_;
+    // A frame of the step-back cache may be smaller than the picture the region is given in.
+    if (region && pic_w_ > 0 && pic_h_ > 0 && (frame->width != pic_w_ || frame->height != pic_h_)) {
+      region->left = static_cast<std::int32_t>(std::int64_t(region->left) * frame->width / pic_w_);
+      region->right = static_cast<std::int32_t>(std::int64_t(region->right) * frame->width / pic_w_);
+      region->top = static_cast<std::int32_t>(std::int64_t(region->top) * frame->height / pic_h_);
+      region->bottom = static_cast<std::int32_t>(std::int64_t(region->bottom) * frame->height / pic_h_);
+    }
   }
   if (!window) return;
   const QSize size = surfaces::PixelSize(window);
