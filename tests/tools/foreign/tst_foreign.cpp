@@ -159,6 +159,7 @@ private slots:
         qint64 expected = qint64(target) * kFps;
         QCOMPARE(Shown(engine, surface), expected);
         // Past the boundary a new file opens: let the player's thread take it.
+        int untimed = 0;
         for (int i = 0; i < 2 * kFps; ++i) {
             const qint64 before = Shown(engine, surface);
             QElapsedTimer waited;
@@ -169,8 +170,15 @@ private slots:
             }
             ++expected;
             QCOMPARE(Shown(engine, surface), expected);
-            QCOMPARE(qint64(engine.GetCurrentTime()), expected / kFps);
+            // While the next file's stream opens the time is -1 for a moment (the last picture of
+            // the file before is still shown): never another second.
+            const time_t now = engine.GetCurrentTime();
+            if (now == -1)
+                ++untimed;
+            else
+                QCOMPARE(qint64(now), expected / kFps);
         }
+        QVERIFY(untimed <= 2);
         engine.StopPlayback();
     }
 
