@@ -1,0 +1,4 @@
+list(APPEND VARPEN_IMAGES
+  MainView/bottom_background.png
+  MainView/ButtonIcon/cycle_ctrl.png
+)
