@@ -113,7 +113,8 @@ bool ProbeHeader(const std::string& path) {
   std::uint8_t head[SF_HEADER_SIZE + 3 * 188 + 1];
   const ssize_t got = ::pread(fd, head, sizeof(head), 0);
   const bool ok = got >= static_cast<ssize_t>(SF_HEADER_SIZE) &&
-                  SF_StreamOffset(head, static_cast<std::size_t>(got), nullptr) >= 0;
+                  (SF_ParseHeader(head, SF_HEADER_SIZE, nullptr) ||
+                   SF_StreamOffset(head, static_cast<std::size_t>(got), nullptr) >= 0);
   ::close(fd);
   return ok;
 }
