@@ -25,7 +25,11 @@ QString CClientConfigManager::GetKeyName(int index)
 
 bool CClientConfigManager::LoadConfig(const QString& path)
 {
-    const std::optional<XmlEntries> entries = ReadXmlEntryFile(path, QStringLiteral("Configs"), EntryKeyList(kSetupKeys));
+    bool refused = false;
+    const std::optional<XmlEntries> entries =
+        ReadXmlEntryFile(path, QStringLiteral("Configs"), EntryKeyList(kSetupKeys), &refused);
+    if (refused)
+        NoticeRefusedEntryFile(path);
     if (!entries)
         return false;
     for (const auto& [name, value] : *entries) {

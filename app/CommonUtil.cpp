@@ -1,5 +1,7 @@
 #include "app/CommonUtil.h"
 
+#include "platform/rtk/LocalTime.h"
+
 #include "app/SettingsManager.h"
 #include "platform/rtk/rtk.h"
 #include "platform/system/system.h"
@@ -76,6 +78,8 @@ QString CCommonUtil::GetDefaultOutputDir(const QString& sub)
     QString movies = QStandardPaths::writableLocation(QStandardPaths::MoviesLocation);
     if (movies.isEmpty())
         movies = QDir::homePath() + QStringLiteral("/Videos");
+    if (sub.isEmpty())
+        return movies + QStringLiteral("/Varpen/");
     return movies + QStringLiteral("/Varpen/") + sub + QLatin1Char('/');
 }
 
@@ -84,6 +88,15 @@ QString CCommonUtil::EffectiveSavePath(const QString& stored, const QString& def
     if (stored.trimmed().isEmpty() || IsWindowsDrivePath(stored))
         return GetDefaultOutputDir(defaultSub);
     return stored;
+}
+
+QString CCommonUtil::GetOutputSavePath(int settingIndex)
+{
+    const std::optional<QString> stored = CSettingsManager::Instance()->GetValueByIndex(settingIndex);
+    QString folder = EffectiveSavePath(stored.value_or(QString()), QString());
+    if (!folder.endsWith(QLatin1Char('/')))
+        folder += QLatin1Char('/');
+    return folder;
 }
 
 // ------------------------------------------------------------------------------------------
@@ -461,6 +474,30 @@ void MakeDirs(const char* path)
     }
 }
 
+QString CCommonUtil::EscapeControlChars(const QString& text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u == '\\')
+            out += QStringLiteral("\\\\");
+        else if (u == '\t')
+            out += QStringLiteral("\\t");
+        else if (u == '\n')
+            out += QStringLiteral("\\n");
+        else if (u == '\r')
+            out += QStringLiteral("\\r");
+        else if (u < 0x20 || (u >= 0x7F && u < 0xA0))
+            out += QStringLiteral("\\x%1").arg(unsigned(u), 2, 16, QLatin1Char('0'));
+        else if (u == 0x2028 || u == 0x2029 || c.category() == QChar::Other_Format)
+            out += QStringLiteral("\\u%1").arg(unsigned(u), 4, 16, QLatin1Char('0'));
+        else
+            out += c;
+    }
+    return out;
+}
+
 time_t ParseTimeString(const char* text)
 {
     constexpr std::size_t kDigits = 14;
@@ -471,15 +508,8 @@ time_t ParseTimeString(const char* text)
         std::memcpy(buffer, text + from, std::size_t(count));
         return std::atoi(buffer);
     };
-    struct tm t = {};
-    t.tm_year = field(0, 4) - 1900;
-    t.tm_mon = field(4, 2) - 1;
-    t.tm_mday = field(6, 2);
-    t.tm_hour = field(8, 2);
-    t.tm_min = field(10, 2);
-    t.tm_sec = field(12, 2);
-    t.tm_isdst = -1;
-    return mktime(&t);
+    const rtk::LocalFields fields{field(0, 4), field(4, 2), field(6, 2), field(8, 2), field(10, 2), field(12, 2)};
+    return time_t(rtk::LocalToTime(fields));
 }
 
 bool QueryDiskFreeSpace(const QString& path, quint64* freeToCaller, quint64* total)
@@ -496,13 +526,9 @@ bool QueryDiskFreeSpace(const QString& path, quint64* freeToCaller, quint64* tot
 
 bool CheckSavePathDiskSpace(float minGB, int settingIndex, QString path)
 {
-    if (settingIndex != -1) {
-        const std::optional<QString> stored = CSettingsManager::Instance()->GetValueByIndex(settingIndex);
-        if (!stored)
-            return true;
-        path = *stored;
-    }
-    if (CCommonUtil::IsWindowsDrivePath(path))
+    if (settingIndex != -1)
+        path = CCommonUtil::GetOutputSavePath(settingIndex);
+    else if (CCommonUtil::IsWindowsDrivePath(path))
         return true;
     quint64 freeBytes = 0;
     if (!QueryDiskFreeSpace(path, &freeBytes, nullptr))

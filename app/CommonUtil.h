@@ -39,6 +39,10 @@ public:
     // A save folder as it should be used: the stored value, or the default when the stored one is
     // empty or a Windows drive path.
     static QString EffectiveSavePath(const QString& stored, const QString& defaultSub);
+    // The folder of snapshots, clips or downloads (setting index 1, 3 or 5) as every output and
+    // free-space check uses it: EffectiveSavePath of the stored value (a missing setting counts
+    // as empty) with the default "<Movies>/Varpen/", ending with a separator.
+    static QString GetOutputSavePath(int settingIndex);
 
     // Text of recorders: UTF-8 when the bytes are valid UTF-8, else GB18030. `flag` is unused.
     static QString LocalToQString(const char* text, bool flag = false);
@@ -56,6 +60,9 @@ public:
 
     static QStringList GetMimeLocalFiles(const QMimeData* data);
     static bool IsLegalFileName(const QString& text);
+    // A text from a recorder shown on one line: backslash, TAB, line feed and carriage return as
+    // "\\", "\t", "\n", "\r", every other control character as "\xHH" (or "\uHHHH").
+    static QString EscapeControlChars(const QString& text);
 
     // Screen geometry.
     struct ScreenArea {
@@ -99,7 +106,8 @@ time_t ParseTimeString(const char* text);
 // folder of it) and the volume's size. False when no folder of the path can be asked.
 bool QueryDiskFreeSpace(const QString& path, quint64* freeToCaller, quint64* total);
 
-// True when too little space: fewer free bytes than minGB x 1024^3 at the folder of the setting
-// `settingIndex`, or of `path` when the index is -1. A missing or unusable setting and a failed
-// query count as too little space.
+// True when too little space: fewer free bytes than minGB x 1024^3 at the output folder of the
+// setting `settingIndex` (GetOutputSavePath: the default folder when the setting is missing), or of
+// `path` when the index is -1. A Windows drive path given as `path` and a failed query count as
+// too little space.
 bool CheckSavePathDiskSpace(float minGB, int settingIndex, QString path);

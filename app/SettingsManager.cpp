@@ -61,7 +61,11 @@ QString CSettingsManager::GetKeyName(int index)
 
 bool CSettingsManager::ReadSettings(const QString& path)
 {
-    const std::optional<XmlEntries> entries = ReadXmlEntryFile(path, QStringLiteral("Settings"), EntryKeyList(kKeyNames));
+    bool refused = false;
+    const std::optional<XmlEntries> entries =
+        ReadXmlEntryFile(path, QStringLiteral("Settings"), EntryKeyList(kKeyNames), &refused);
+    if (refused)
+        NoticeRefusedEntryFile(path);
     if (!entries)
         return false;
     std::lock_guard<std::mutex> guard(m_lock);

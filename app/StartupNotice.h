@@ -7,9 +7,11 @@
 // Shows a start-up message (title and text) and waits until the operator closes it. Used before
 // the main window exists. Every notice is also written to the log.
 //
-// The notice dialog is a small frameless dialog of its own; tests replace the whole notice with
-// SetStartupNoticeHandler. With VARPEN_TEST_QUIT_AFTER_MS set, the dialog closes by itself after
-// that many milliseconds.
+// The foundation cannot show the widget kit's dialogs, so the notice is replaceable: the program's
+// entry (mainwindow/main.cpp) points it at the kit's message box, CWarnDlg, and tests replace it
+// with SetStartupNoticeHandler. Without a handler a small frameless dialog of the foundation's
+// own shows. With VARPEN_TEST_QUIT_AFTER_MS set, either dialog closes by itself after that many
+// milliseconds.
 using StartupNoticeHandler = std::function<void(const QString& title, const QString& text)>;
 
 void ShowStartupNotice(const QString& title, const QString& text);

@@ -1,12 +1,20 @@
 #include "app/XmlEntryFile.h"
 
 #include "app/CommonUtil.h"
+#include "app/StartupNotice.h"
+
+#include <QCoreApplication>
 
 #include <QDebug>
+#include <QDir>
 #include <QFile>
 #include <QRegularExpression>
 #include <QStringDecoder>
 #include <QXmlStreamReader>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -48,14 +56,38 @@ bool NeedsCodePageFallback(const QByteArray& bytes)
 }
 
 std::optional<XmlEntries> ReadXmlEntryFile(const QString& path, const QString& rootName,
-                                           const QStringList& knownKeys)
+                                           const QStringList& knownKeys, bool* refused)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+    if (refused)
+        *refused = false;
+    // O_NONBLOCK: opening a FIFO for reading would wait for a writer.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) {
         qDebug() << "No file to read...";
         return std::nullopt;
     }
-    const QByteArray bytes = file.readAll();
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > kMaxEntryFileBytes) {
+        ::close(fd);
+        qDebug() << "File" << path << "is not a settings file of a sane size; it is not read.";
+        if (refused)
+            *refused = true;
+        return std::nullopt;
+    }
+    QByteArray bytes;
+    {
+        const int flags = ::fcntl(fd, F_GETFL);
+        if (flags >= 0)
+            ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+        QFile file;
+        if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+            ::close(fd);
+            qDebug() << "No file to read...";
+            return std::nullopt;
+        }
+        // Never more than the limit, should the file grow meanwhile.
+        bytes = file.read(kMaxEntryFileBytes);
+    }
     QXmlStreamReader reader;
     const bool decodedHere = NeedsCodePageFallback(bytes);
     if (decodedHere)
@@ -83,4 +115,13 @@ std::optional<XmlEntries> ReadXmlEntryFile(const QString& path, const QString& r
     if (reader.hasError())
         qDebug() << "File" << path << "is damaged:" << reader.errorString();
     return entries;
+}
+
+void NoticeRefusedEntryFile(const QString& path)
+{
+    ShowStartupNotice(QCoreApplication::translate("COstraApplication", "DarizArevudud"),
+                      QCoreApplication::translate("XmlEntryFile",
+                                                  "The file %1 is not a settings file that can be read. "
+                                                  "The program starts with its default settings.")
+                          .arg(QDir::toNativeSeparators(path)));
 }

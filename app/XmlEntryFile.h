@@ -17,8 +17,15 @@ using XmlEntries = QVector<QPair<QString, QString>>;
 // the fault; an entry cut off by it is dropped. Bytes that are not UTF-8 under a UTF-8 (or no)
 // declaration are read as GB18030, and a known key whose value still cannot be decoded is
 // dropped. nullopt when the file cannot be opened ("No file to read..." in the debug log).
+// Only a regular file of at most kMaxEntryFileBytes is read: a FIFO, a device or an outsized file
+// in its place is refused without reading it (nullopt, and *refused set when given), so that it
+// can never hold up the start or fill the memory.
+constexpr qint64 kMaxEntryFileBytes = 1 << 20;
 std::optional<XmlEntries> ReadXmlEntryFile(const QString& path, const QString& rootName,
-                                           const QStringList& knownKeys);
+                                           const QStringList& knownKeys, bool* refused = nullptr);
+
+// The start-up message for an entry file that ReadXmlEntryFile refused.
+void NoticeRefusedEntryFile(const QString& path);
 
 // The key names of an entry file, given as a table of texts.
 template <std::size_t N>

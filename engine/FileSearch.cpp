@@ -29,12 +29,12 @@ bool SameFile(const SingleFilePtr& a, const SingleFilePtr& b) {
          a->GetStartTime() == b->GetStartTime() && a->GetEndTime() == b->GetEndTime();
 }
 
-unsigned SegmentSize(const std::string& path) {
+std::uint64_t SegmentSize(const std::string& path) {
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) {
     return 0;
   }
-  return static_cast<unsigned>(static_cast<std::uint64_t>(st.st_size) & 0xFFFFFFFFu);
+  return static_cast<std::uint64_t>(st.st_size);
 }
 
 }  // namespace
@@ -91,17 +91,14 @@ bool CFileSearch::SearchChannelFiles(SingleFileList& out, std::string diskPath, 
   if (begin == -1 || begin >= end) {
     return false;
   }
-  bool anyAnswered = false;
+  // All or nothing: one library search that fails fails the whole search.
   for (int libraryType : LibraryTypesFor(type)) {
     SingleFileList found;
-    if (SearchDiskFiles(found, diskPath, channelName, channel, libraryType, begin, end, useIndex)) {
-      anyAnswered = true;
-      m_files.insert(m_files.end(), found.begin(), found.end());
+    if (!SearchDiskFiles(found, diskPath, channelName, channel, libraryType, begin, end, useIndex)) {
+      m_files.clear();
+      return false;
     }
-  }
-  if (!anyAnswered) {
-    m_files.clear();
-    return false;
+    m_files.insert(m_files.end(), found.begin(), found.end());
   }
   // The player and the downloader walk the list in time order; files of several types merge.
   std::sort(m_files.begin(), m_files.end(), EarlierFile);
@@ -128,7 +125,8 @@ bool CFileSearch::SearchDiskFiles(SingleFileList& out, const std::string& diskPa
     while (DR_FILE_FindNextFile(handle, &record) != 0) {
       const std::string name(record.name, strnlen(record.name, sizeof(record.name)));
       const time_t start = StampToTime(record.start_time, strnlen(record.start_time, sizeof(record.start_time)));
-      const time_t stop = StampToTime(record.end_time, strnlen(record.end_time, sizeof(record.end_time)));
+      const time_t stop =
+          StampToTime(record.end_time, strnlen(record.end_time, sizeof(record.end_time)), start);
       // Each file keeps its own type, so that a search for every type can still colour it.
       const unsigned ownType = record.record_type != 0 ? record.record_type : static_cast<unsigned>(libraryType);
       out.push_back(std::make_shared<CSingleFile>(name, folder, record.size_bytes, start, stop, ownType,
@@ -149,26 +147,19 @@ bool CFileSearch::SearchDiskFiles(SingleFileList& out, const std::string& diskPa
   search.begin = DayBegin(b);
   search.end = DayEnd(e);
   search.indexType = indexType;
-  std::list<std::string> paths;
-  RecordIndex().FindFilesByIndex(paths, label.c_str(), &search);
-  for (const std::string& path : paths) {
-    const std::string name = FileNamePart(path);
-    const std::size_t first = name.find('_');
-    if (first == std::string::npos) continue;
-    const std::size_t second = name.find('_', first + 1);
-    const std::size_t dot = name.find('.', second == std::string::npos ? first : second);
-    const std::string startText = name.substr(0, first);
-    const std::string endText = name.substr(first + 1, (second == std::string::npos ? name.size() : second) - first - 1);
-    unsigned number = 0;
-    if (second != std::string::npos) {
-      number = static_cast<unsigned>(std::strtoul(name.substr(second + 1, dot - second - 1).c_str(), nullptr, 10));
-    }
+  RecordIndex index;
+  std::vector<LocalSegmentFile> segments;
+  index.FindSegments(segments, label.c_str(), &search);
+  // A date index that may not be read (denied, not a file) is a failed search, not an empty one.
+  if (index.LastError() != IndexFileError::None) {
+    qDebug("--qarn-- RecordIndex cannot read the index of %s", diskPath.c_str());
+    return false;
+  }
+  for (const LocalSegmentFile& segment : segments) {
     const unsigned ownType = libraryType != 0 ? static_cast<unsigned>(libraryType)
-                                              : static_cast<unsigned>(LibraryTypeOfIndex(number));
-    out.push_back(std::make_shared<CSingleFile>(path, std::string(), SegmentSize(path),
-                                                StampToTime(startText.c_str(), startText.size()),
-                                                StampToTime(endText.c_str(), endText.size()), ownType, label,
-                                                channel));
+                                              : static_cast<unsigned>(LibraryTypeOfIndex(segment.number));
+    out.push_back(std::make_shared<CSingleFile>(segment.path, std::string(), SegmentSize(segment.path), segment.start,
+                                                segment.end, ownType, label, channel));
   }
   return true;
 }

@@ -6,6 +6,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -49,17 +51,37 @@ IndexTime TimeAt(const unsigned char* p) {
   return t;
 }
 
-bool ReadWholeIndex(const std::string& path, std::size_t recordBytes, std::string& out) {
+IndexFileError ErrorOf(int error) {
+  switch (error) {
+    case ENOENT:
+    case ENOTDIR:
+      return IndexFileError::Missing;
+    case EACCES:
+    case EPERM:
+      return IndexFileError::AccessDenied;
+    case EINVAL:
+    case EISDIR:
+      return IndexFileError::NotAFile;
+    default:
+      return IndexFileError::ReadFailed;
+  }
+}
+
+bool ReadWholeIndex(const std::string& path, std::size_t recordBytes, std::string& out, IndexFileError* error) {
   out.clear();
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (error) *error = IndexFileError::None;
+  const int fd = OpenRegularFile(path);
   if (fd < 0) {
+    if (error) *error = ErrorOf(errno);
     return false;
   }
   struct stat st {};
-  bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+  bool ok = ::fstat(fd, &st) == 0;
   if (ok) {
     unsigned char header[kIndexHeaderBytes];
-    ok = ::pread(fd, header, sizeof(header), 0) == static_cast<ssize_t>(sizeof(header));
+    const ssize_t n = ::pread(fd, header, sizeof(header), 0);
+    if (n < 0 && error) *error = IndexFileError::ReadFailed;
+    ok = n == static_cast<ssize_t>(sizeof(header));
     if (ok) {
       // Read only what the count asks for and the file holds.
       const std::uint64_t fileBytes = static_cast<std::uint64_t>(st.st_size);
@@ -69,9 +91,11 @@ bool ReadWholeIndex(const std::string& path, std::size_t recordBytes, std::strin
       out.resize(static_cast<std::size_t>(wanted));
       std::size_t got = 0;
       while (got < out.size()) {
-        const ssize_t n = ::pread(fd, out.data() + got, out.size() - got, static_cast<off_t>(got));
-        if (n <= 0) break;
-        got += static_cast<std::size_t>(n);
+        const ssize_t r = ::pread(fd, out.data() + got, out.size() - got, static_cast<off_t>(got));
+        if (r < 0 && errno == EINTR) continue;
+        if (r < 0 && error) *error = IndexFileError::ReadFailed;
+        if (r <= 0) break;
+        got += static_cast<std::size_t>(r);
       }
       out.resize(got);
     }
@@ -113,21 +137,38 @@ std::vector<IndexSegment> ParseSegmentIndex(const void* data, std::size_t size) 
   return segments;
 }
 
-std::vector<IndexDate> ReadDateIndex(const std::string& path) {
+int OpenRegularFile(const std::string& path) {
+  // O_NONBLOCK: opening a FIFO for reading would otherwise wait for a writer.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0) {
+    return -1;
+  }
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    errno = EINVAL;
+    return -1;
+  }
+  const int flags = ::fcntl(fd, F_GETFL);
+  if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+  return fd;
+}
+
+std::vector<IndexDate> ReadDateIndex(const std::string& path, IndexFileError* error) {
   std::string bytes;
-  ReadWholeIndex(path, kDateRecordBytes, bytes);
+  ReadWholeIndex(path, kDateRecordBytes, bytes, error);
   return ParseDateIndex(bytes.data(), bytes.size());
 }
 
-std::vector<IndexChannel> ReadChannelIndex(const std::string& path) {
+std::vector<IndexChannel> ReadChannelIndex(const std::string& path, IndexFileError* error) {
   std::string bytes;
-  ReadWholeIndex(path, kChannelRecordBytes, bytes);
+  ReadWholeIndex(path, kChannelRecordBytes, bytes, error);
   return ParseChannelIndex(bytes.data(), bytes.size());
 }
 
-std::vector<IndexSegment> ReadSegmentIndex(const std::string& path) {
+std::vector<IndexSegment> ReadSegmentIndex(const std::string& path, IndexFileError* error) {
   std::string bytes;
-  ReadWholeIndex(path, kSegmentRecordBytes, bytes);
+  ReadWholeIndex(path, kSegmentRecordBytes, bytes, error);
   return ParseSegmentIndex(bytes.data(), bytes.size());
 }
 
@@ -195,6 +236,115 @@ std::string ResolveChild(const std::string& folder, const std::string& name) {
     }
   }
   return exact;
+}
+
+FolderNames::FolderNames(std::string folder) : m_folder(std::move(folder)) {}
+
+void FolderNames::List() {
+  if (m_listed) return;
+  m_listed = true;
+  std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(m_folder.empty() ? "." : m_folder.c_str()), ::closedir);
+  if (!dir) return;
+  while (const dirent* entry = ::readdir(dir.get())) {
+    const std::string name = entry->d_name;
+    m_exact.emplace(name, name);
+    std::string folded = name;
+    for (char& c : folded) c = char(std::tolower(static_cast<unsigned char>(c)));
+    m_folded.emplace(std::move(folded), name);
+  }
+}
+
+bool FolderNames::Has(const std::string& name) {
+  List();
+  if (m_exact.count(name)) return true;
+  std::string folded = name;
+  for (char& c : folded) c = char(std::tolower(static_cast<unsigned char>(c)));
+  return m_folded.count(folded) != 0;
+}
+
+std::string FolderNames::Resolve(const std::string& name) {
+  List();
+  if (m_exact.count(name)) return JoinPath(m_folder, name);
+  std::string folded = name;
+  for (char& c : folded) c = char(std::tolower(static_cast<unsigned char>(c)));
+  const auto it = m_folded.find(folded);
+  return JoinPath(m_folder, it == m_folded.end() ? name : it->second);
+}
+
+QString PathFromBytes(const std::string& bytes) {
+  QString out;
+  out.reserve(int(bytes.size()));
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+  const std::size_t n = bytes.size();
+  std::size_t i = 0;
+  while (i < n) {
+    const unsigned char c = p[i];
+    int length = 0;
+    char32_t cp = 0;
+    if (c < 0x80) {
+      length = 1, cp = c;
+    } else if ((c & 0xE0) == 0xC0) {
+      length = 2, cp = c & 0x1F;
+    } else if ((c & 0xF0) == 0xE0) {
+      length = 3, cp = c & 0x0F;
+    } else if ((c & 0xF8) == 0xF0) {
+      length = 4, cp = c & 0x07;
+    }
+    bool valid = length > 0 && i + std::size_t(length) <= n;
+    for (int k = 1; valid && k < length; ++k) {
+      if ((p[i + k] & 0xC0) != 0x80) valid = false;
+      else cp = (cp << 6) | (p[i + k] & 0x3F);
+    }
+    // Overlong forms, surrogates and values above U+10FFFF are not UTF-8 either.
+    if (valid && ((length == 2 && cp < 0x80) || (length == 3 && cp < 0x800) || (length == 4 && cp < 0x10000) ||
+                  (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF)) {
+      valid = false;
+    }
+    if (!valid) {
+      out.append(QChar(char16_t(0xDC00 + c)));
+      ++i;
+      continue;
+    }
+    if (cp >= 0x10000) {
+      out.append(QChar(char16_t(0xD800 + ((cp - 0x10000) >> 10))));
+      out.append(QChar(char16_t(0xDC00 + ((cp - 0x10000) & 0x3FF))));
+    } else {
+      out.append(QChar(char16_t(cp)));
+    }
+    i += std::size_t(length);
+  }
+  return out;
+}
+
+std::string PathToBytes(const QString& path) {
+  std::string out;
+  out.reserve(std::size_t(path.size()));
+  const int n = int(path.size());
+  for (int i = 0; i < n; ++i) {
+    const char16_t u = path.at(i).unicode();
+    char32_t cp = u;
+    if (u >= 0xD800 && u <= 0xDBFF && i + 1 < n && path.at(i + 1).unicode() >= 0xDC00 &&
+        path.at(i + 1).unicode() <= 0xDFFF) {
+      cp = 0x10000 + ((char32_t(u) - 0xD800) << 10) + (path.at(i + 1).unicode() - 0xDC00);
+      ++i;
+    } else if (u >= 0xDC80 && u <= 0xDCFF) {
+      out += char(u - 0xDC00);  // a byte that was not UTF-8
+      continue;
+    } else if (u >= 0xD800 && u <= 0xDFFF) {
+      cp = 0xFFFD;
+    }
+    if (cp < 0x80) {
+      out += char(cp);
+    } else if (cp < 0x800) {
+      out += char(0xC0 | (cp >> 6)), out += char(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+      out += char(0xE0 | (cp >> 12)), out += char(0x80 | ((cp >> 6) & 0x3F)), out += char(0x80 | (cp & 0x3F));
+    } else {
+      out += char(0xF0 | (cp >> 18)), out += char(0x80 | ((cp >> 12) & 0x3F)),
+          out += char(0x80 | ((cp >> 6) & 0x3F)), out += char(0x80 | (cp & 0x3F));
+    }
+  }
+  return out;
 }
 
 std::string ParentPath(const std::string& path) {

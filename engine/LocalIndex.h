@@ -10,9 +10,12 @@
 
 #include "engine/Records.h"
 
+#include <QString>
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace Varpen {
@@ -51,10 +54,24 @@ std::vector<IndexDate> ParseDateIndex(const void* data, std::size_t size_bytes);
 std::vector<IndexChannel> ParseChannelIndex(const void* data, std::size_t size_bytes);
 std::vector<IndexSegment> ParseSegmentIndex(const void* data, std::size_t size_bytes);
 
-// The same on a file; a file that cannot be read yields nothing.
-std::vector<IndexDate> ReadDateIndex(const std::string& path);
-std::vector<IndexChannel> ReadChannelIndex(const std::string& path);
-std::vector<IndexSegment> ReadSegmentIndex(const std::string& path);
+// Why an index file gave nothing.
+enum class IndexFileError {
+  None,
+  Missing,       // no such file
+  AccessDenied,  // the file (or a folder above it) may not be read
+  NotAFile,      // a folder, a FIFO, a device: never opened for reading
+  ReadFailed,    // an input/output error
+};
+
+// The same on a file; a file that cannot be read yields nothing, and `error` (when given) says
+// why. Only regular files are read: a FIFO or a device never blocks the caller.
+std::vector<IndexDate> ReadDateIndex(const std::string& path, IndexFileError* error = nullptr);
+std::vector<IndexChannel> ReadChannelIndex(const std::string& path, IndexFileError* error = nullptr);
+std::vector<IndexSegment> ReadSegmentIndex(const std::string& path, IndexFileError* error = nullptr);
+
+// Opens a regular file for reading without ever blocking on a FIFO or a device: -1 (errno set;
+// EINVAL for anything but a regular file) or a descriptor in blocking mode.
+int OpenRegularFile(const std::string& path);
 
 // Texts of the folder layout.
 std::string FormatDate(int year, int month, int day);                               // "%04d%02d%02d"
@@ -72,6 +89,23 @@ bool IsSafeName(const std::string& name);
 // returned (so that opening it fails the ordinary way).
 std::string JoinPath(const std::string& folder, const std::string& name);
 std::string ResolveChild(const std::string& folder, const std::string& name);
+
+// ResolveChild over many names of one folder: the folder is listed once, each look-up is then a
+// hash look-up. A name the folder does not list resolves to the exact join.
+class FolderNames {
+public:
+  explicit FolderNames(std::string folder);
+  std::string Resolve(const std::string& name);
+  // Whether the folder lists the name (exactly or in another case).
+  bool Has(const std::string& name);
+
+private:
+  void List();
+  std::string m_folder;
+  bool m_listed = false;
+  std::unordered_map<std::string, std::string> m_exact;  // name -> name
+  std::unordered_map<std::string, std::string> m_folded;  // lower-case name -> first such name
+};
 std::string ParentPath(const std::string& path);  // up to the last "/" (empty when none)
 std::string FileNamePart(const std::string& path);  // after the last "/"
 
@@ -79,5 +113,11 @@ std::string FileNamePart(const std::string& path);  // after the last "/"
 std::string RecordFileFolder(const std::string& folder);
 std::string DateIndexPath(const std::string& folder);
 bool IsLocalRecordingFolder(const std::string& folder);
+
+// A path kept as the file system's bytes inside a QString: valid UTF-8 reads as text, any other
+// byte b as the lone code unit 0xDC00 + b, which PathToBytes gives back as b. So a folder whose
+// name is not UTF-8 survives the trip through the GUI and the engine.
+QString PathFromBytes(const std::string& bytes);
+std::string PathToBytes(const QString& path);
 
 }  // namespace Varpen

@@ -1,16 +1,24 @@
 #pragma once
-// The writer of clip and download files: writes through the runtime's file calls, counts what it
-// wrote and can give the file its final name when it closes. A failed write or rename throws
-// Varpen::CStorageException.
+// The writer of clip and download files, and the rules every output of the station follows:
+// where snapshots, clips and downloads go, how they are named, and how a package is written.
 //
+// COutputFile writes through the runtime's file calls, counts what it wrote and can give the file
+// its final name when it closes. A failed write or rename throws Varpen::CStorageException.
 // With a write buffer (SetBufferBytes) small writes are gathered and reach the file in large
 // chunks; Flush and Close hand the rest to the file, and a chunk that cannot be written throws
 // there as a direct write would.
+//
+// COutputPackage is one output package of a clip or a download: it is written under a hidden
+// temporary name in its final folder and takes its final name only when it is complete, so an
+// interrupted or failed output never stands under a final name and never replaces anything.
 
 #include <cstddef>
+#include <cstdint>
+#include <ctime>
 #include <exception>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace Varpen {
 
@@ -40,11 +48,14 @@ public:
     // Hands the buffered bytes to the file. Throws CStorageException when that fails (the buffered
     // bytes are then dropped). Nothing on a closed or unbuffered file.
     void Flush();
-    // Flushes and closes; with a final name that is not empty and differs from the path, whatever
-    // stands under that name is replaced by the file. Throws CStorageException when the flush or
-    // the rename fails; the file is closed either way, and after a failed flush it keeps its
-    // working path (an incomplete file never takes the final name).
+    // Flushes and closes; with a final name that is not empty and differs from the path, the file
+    // takes that name, atomically replacing whatever stood there. Throws CStorageException when
+    // the flush or the rename fails; the file is closed either way, and after a failed flush or
+    // rename it keeps its working path (an incomplete file never takes the final name, and what
+    // stood under the final name stays whole).
     void Close(const std::string& finalName);
+    // Closes without writing the buffered bytes and deletes the file.
+    void Discard();
     bool IsOpen() const { return m_handle != -1; }
     // Bytes accepted by Write since the open, the buffered ones included.
     unsigned int GetWrittenBytes() const { return m_written; }
@@ -66,3 +77,144 @@ private:
     std::size_t m_bufferSize_bytes = 0;  // size of m_buffer
     std::size_t m_buffered_bytes = 0;
 };
+
+namespace Varpen {
+
+// The three kinds of output and their folder names under a date folder.
+enum class OutputKind { Capture, Clip, Download };
+
+// The folder outputs of `kind` go to, in the local 8-bit code page, ending with "/": the stored
+// "CaptureSavePath", "ClipSavePath" or "DownloadSavePath", or the default folder under the user's
+// video folder when that value is missing, empty or a Windows drive path.
+std::string OutputSaveFolder(OutputKind kind);
+// `base` joined by exactly one separator to the date "%Y%m%d" of `dateOf` (no date folder when
+// it is -1), then "Capture/", "Clip/" or "Download/".
+std::string OutputFolderUnder(const std::string& base, OutputKind kind, time_t dateOf);
+// OutputFolderUnder(OutputSaveFolder(kind), kind, dateOf).
+std::string OutputFolder(OutputKind kind, time_t dateOf);
+// "<label>_<stamp><tick><ext>", or "channel<channelPlusOne>_<stamp><tick><ext>" without a label;
+// the stamp is "%Y%m%d%H%M%S" of `stamp`.
+std::string OutputFileName(const std::string& label, int channelPlusOne, time_t stamp, const std::string& tick,
+                           const std::string& ext);
+// The distinguishing part of output names: milliseconds since the process started on the steady
+// clock, or the clock set by SetOutputNameClock (tests; null restores the default).
+using OutputNameClock = int64_t (*)();
+void SetOutputNameClock(OutputNameClock clock);
+std::string OutputNameTick();
+// Makes the folder with every level above it. false with the system's reason in `error`.
+bool MakeOutputFolder(const std::string& folder, std::string* error);
+// Something stands under `path`: a file, a folder or a link (a dangling one too).
+bool OutputPathTaken(const std::string& path);
+// "<stem><ext>", else "<stem>-1<ext>", "<stem>-2<ext>", ...: the first path in `folder` under
+// which nothing stands; empty when none of the first 1000 is free.
+std::string FreeOutputPath(const std::string& folder, const std::string& stem, const std::string& ext);
+
+// One output package of a clip or a download. One thread at a time, as its owner arranges.
+class COutputPackage {
+public:
+    struct Name {
+        OutputKind kind = OutputKind::Download;
+        time_t dateOf = -1;   // the date folder's day; -1: no date folder
+        std::string label;    // empty: "channel<n>"
+        int channelPlusOne = 0;
+        time_t stamp = 0;     // the time in the name
+        std::string ext = ".mp4";
+    };
+
+    COutputPackage() = default;
+    ~COutputPackage();  // an open package is abandoned
+    COutputPackage(const COutputPackage&) = delete;
+    COutputPackage& operator=(const COutputPackage&) = delete;
+
+    void SetBufferBytes(std::size_t size_bytes) { m_file.SetBufferBytes(size_bytes); }
+    // The folder the packages go to, in place of the kind's save folder (tests, tools).
+    void SetSaveFolder(const std::string& folder) { m_saveFolder = folder; }
+
+    // Abandons an open package, makes the folder, chooses a free final name and creates the
+    // temporary file beside it. false with the reason in Error() when the folder cannot be made
+    // or the file cannot be created.
+    bool Open(const Name& name);
+    // Throws CStorageException when the file cannot take the bytes.
+    unsigned int Write(const void* data, unsigned int length) { return m_file.Write(data, length); }
+    void Flush() { m_file.Flush(); }
+    // The package is complete: flushed, closed and moved to its final name (the next free name
+    // when something took the chosen one meanwhile; nothing is ever replaced). false (the
+    // temporary file deleted, the reason in Error()) when its last bytes or the move failed.
+    bool Finish();
+    // The package is incomplete: closed and deleted. Nothing when none is open.
+    void Abandon();
+
+    bool IsOpen() const { return m_file.IsOpen(); }
+    // Bytes written into the open package.
+    unsigned int Bytes() const { return m_file.GetWrittenBytes(); }
+    // The final path chosen for the open package, or the one the last finished package took.
+    const std::string& FinalPath() const { return m_finalPath; }
+    const std::string& Error() const { return m_error; }
+
+private:
+    COutputFile m_file;
+    std::string m_saveFolder;
+    std::string m_folder;
+    std::string m_stem;
+    std::string m_ext;
+    std::string m_finalPath;
+    std::string m_error;
+};
+
+// A stream written into packages of at most a package size, each beginning with the stream
+// header so that it plays by itself: the roll-over rule of clips and downloads.
+class CPackagedOutput {
+public:
+    // The name of the package that follows a full one; false when none can be named.
+    using NextName = bool (*)(void* user, COutputPackage::Name* name);
+
+    void SetBufferBytes(std::size_t size_bytes) { m_package.SetBufferBytes(size_bytes); }
+    void SetSaveFolder(const std::string& folder) { m_package.SetSaveFolder(folder); }
+    void SetPackageBytes(uint64_t size_bytes) { m_limit_bytes = size_bytes; }
+    // The header written first into every package opened by a roll-over (at most 40 bytes kept).
+    void SetHeader(const unsigned char* header, std::size_t size_bytes);
+    std::size_t HeaderBytes() const { return m_headerBytes; }
+    const unsigned char* Header() const { return m_header; }
+    void SetNextName(NextName next, void* user)
+    {
+        m_next = next;
+        m_user = user;
+    }
+
+    bool Open(const COutputPackage::Name& name) { return m_package.Open(name); }
+    // Writes the block cut into units of `unit_bytes` (0: the whole block is one unit). Before a
+    // unit that would take a package holding something past the package size, the package is
+    // finished (it takes its final name) and the next one opened, the header first (not for a
+    // header block, which begins the package itself); so a unit larger than a package still goes
+    // out whole, and no byte is lost or repeated at a cut. false when a package could not be
+    // finished or opened (the reason in Error()); throws CStorageException when a write fails.
+    bool Write(const unsigned char* data, unsigned int size, unsigned int unit_bytes, bool headerBlock);
+    // Header bytes that roll-overs added (they are not stream bytes of the job).
+    uint64_t RepeatedHeaderBytes() const { return m_repeated_bytes; }
+
+    COutputPackage& Package() { return m_package; }
+    const COutputPackage& Package() const { return m_package; }
+    unsigned int Bytes() const { return m_package.Bytes(); }
+    bool Finish() { return m_package.Finish(); }
+    void Abandon() { m_package.Abandon(); }
+    bool IsOpen() const { return m_package.IsOpen(); }
+    const std::string& FinalPath() const { return m_package.FinalPath(); }
+    const std::string& Error() const { return m_package.Error(); }
+    // Final paths of the packages finished by roll-overs since the last call.
+    std::vector<std::string> TakeRolledOver();
+
+private:
+    bool RollOver(bool headerBlock);
+
+    COutputPackage m_package;
+    uint64_t m_limit_bytes = 0;
+    unsigned char m_header[40] = {};
+    std::size_t m_headerBytes = 0;
+    NextName m_next = nullptr;
+    void* m_user = nullptr;
+    uint64_t m_repeated_bytes = 0;
+    std::vector<std::string> m_rolled;
+};
+
+}  // namespace Varpen
+

@@ -2,61 +2,9 @@
 
 #include <QDebug>
 
+#include "engine/DownloadPlan.h"
 #include "engine/StreamDownloader.h"
 
-namespace Varpen {
-
-namespace {
-// x + 0.5 truncated towards zero, as a signed 64-bit count.
-std::int64_t Rounded(double x)
-{
-    return static_cast<std::int64_t>(x + 0.5);
-}
-
-// Share of a file's size for `seconds` of its (t - s) seconds, both ends counted.
-std::int64_t Share(time_t seconds, time_t s, time_t t, unsigned size)
-{
-    const double ratio = (static_cast<double>(seconds) + 1.0) * 1.0 / (static_cast<double>(t - s) + 1.0);
-    return Rounded(ratio * static_cast<double>(size));
-}
-}  // namespace
-
-std::uint64_t EstimateDataSize(const SingleFileList& files, time_t begin, time_t end)
-{
-    if (begin > end)
-        return 0;
-    time_t cursor = begin;
-    std::int64_t sum = 0;
-    for (const SingleFilePtr& file : files) {
-        const time_t s = file->GetStartTime();
-        const time_t t = file->GetEndTime();
-        const unsigned z = file->GetSize();
-        if (t < s)
-            continue;  // a corrupt record has no seconds to share out
-        if (cursor <= s) {
-            if (end <= s)
-                break;
-            if (end <= t) {
-                sum += Share(end - s, s, t, z);
-                break;
-            }
-            sum += z;
-            cursor = t;
-        } else {
-            if (cursor >= t)
-                continue;
-            if (end <= t) {
-                sum += Share(end - cursor, s, t, z);
-                break;
-            }
-            sum += Share(t - cursor, s, t, z);
-            cursor = t;
-        }
-    }
-    return static_cast<std::uint64_t>(sum);
-}
-
-}  // namespace Varpen
 
 using namespace Varpen;
 
@@ -176,12 +124,13 @@ bool CPlayBackInteraction::StartPlayback(std::uint32_t window, time_t time)
         ok = m_player.StartPlayback(time);
     }
     if (!ok) {
-        qDebug() << "";
+        qDebug() << "--qarn-- CPlayBackInteraction-StartPlayback failed";
         m_player.SetErrorCode(kPlayErrorNoFile);
         return false;
     }
+    // The player cleared the end flag when it located the first file; its thread may already
+    // have set it again (a short list at a high speed), which must not be undone here.
     m_stepping = false;
-    m_player.SetEndOfList(false);
     return true;
 }
 
@@ -193,6 +142,11 @@ void CPlayBackInteraction::StopPlayback()
 bool CPlayBackInteraction::SetPlayTime(time_t time)
 {
     return m_player.SeekToTime(time);
+}
+
+bool CPlayBackInteraction::SetPlayTimePaused(time_t time)
+{
+    return m_player.SeekToTime(time, true);
 }
 
 bool CPlayBackInteraction::Pause(bool pause)
@@ -255,6 +209,11 @@ bool CPlayBackInteraction::IsEndOfList()
 int CPlayBackInteraction::GetPlayError()
 {
     return m_player.GetErrorCode();
+}
+
+PlayState CPlayBackInteraction::GetPlayState()
+{
+    return m_player.GetState();
 }
 
 time_t CPlayBackInteraction::GetCurrentTime()

@@ -6,6 +6,8 @@
 //
 // All operations run on the caller's thread (the GUI thread, the page's search thread for
 // SearchFiles, the day checker for GetRecordDays); the player's own locking protects playback.
+// What a poll reads (GetPlayState, IsPlaying, IsEndOfList, GetPlayError, GetCurrentTime,
+// IsPaused, IsClipping, IsClipFailed) never waits for a stream.
 
 #include <cstdint>
 #include <ctime>
@@ -17,16 +19,13 @@
 #include "engine/Records.h"
 #include "engine/StreamPlayer.h"
 #include "platform/rtk/rtk.h"
+#include "engine/DownloadPlan.h"
 #include "platform/vrend/vrend.h"
 
 namespace Varpen {
 class CStreamDownloader;
 
-// Estimated bytes of the time-ordered files between begin and end (seconds, both included): a
-// cursor walks the files from begin; a file wholly passed counts whole, a file cut by the window
-// counts its share of seconds ((seconds + 1) / (file seconds + 1) x size, rounded). 0 when
-// begin > end. A record whose end lies before its start counts nothing.
-std::uint64_t EstimateDataSize(const SingleFileList& files, time_t begin, time_t end);
+// EstimateDataSize (the size estimate of a time window) is in engine/DownloadPlan.h.
 }  // namespace Varpen
 
 class CPlayBackInteraction {
@@ -66,6 +65,8 @@ public:
     virtual void StopPlayback();
     // Seeks the running player; false (and error 1 when the seek itself failed) otherwise.
     virtual bool SetPlayTime(time_t time);
+    // The same, and the window holds paused at the new position until Pause(false).
+    virtual bool SetPlayTimePaused(time_t time);
 
     virtual bool Pause(bool pause);
     virtual bool IsPaused();
@@ -86,6 +87,9 @@ public:
     virtual bool IsEndOfList();
     // 0 none, 1 nothing could be played, 2 the stream failed while playing.
     virtual int GetPlayError();
+    // Playing, end of list and error code of one moment: a poll that reads them one by one may
+    // see a stop between two reads; this never shows a stop without its cause.
+    virtual Varpen::PlayState GetPlayState();
     // Time of the shown frame, -1 when unknown.
     virtual time_t GetCurrentTime();
 

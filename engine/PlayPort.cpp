@@ -20,17 +20,6 @@ constexpr int kSnapshotWaitMs = 1000;
 constexpr unsigned int kClipSmallBytes = 33554432;   // ClipPackageSize "0"
 constexpr unsigned int kClipLargeBytes = 134217728;  // "1" and anything else
 
-const auto s_processOrigin = std::chrono::steady_clock::now();
-
-// Distinguishing part of output names: milliseconds since the process started (steady clock).
-std::string NameCounter()
-{
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
-                                                                          s_processOrigin)
-                        .count();
-    return Varpen::IntToStdString(static_cast<int>(ms % 2147483647));
-}
-
 std::optional<std::string> Setting(int key)
 {
     const std::optional<QString> value = CSettingsManager::Instance()->GetValueByIndex(key);
@@ -39,16 +28,10 @@ std::optional<std::string> Setting(int key)
     return std::string(value->toLocal8Bit().constData());
 }
 
-// label_<stamp><counter><ext>, or channel<n>_<stamp><counter><ext> for a file without label.
-std::string OutputName(const std::string& label, int channelPlusOne, time_t t, const std::string& ext)
+// Snapshots are JPEG unless "CaptureSaveType" asks for BMP; a station without settings takes JPEG.
+bool SnapshotAsJpeg()
 {
-    const std::string head = label.empty() ? "channel" + Varpen::IntToStdString(channelPlusOne) : label;
-    return head + "_" + Varpen::TimeToFileStamp(t) + NameCounter() + ext;
-}
-
-bool PathExists(const std::string& path)
-{
-    return QFileInfo::exists(QString::fromLocal8Bit(path.c_str()));
+    return Setting(CSettingsManager::CaptureSaveType).value_or("0") == "0";
 }
 
 }  // namespace
@@ -92,6 +75,7 @@ struct CPlayPort::SnapshotRequest {
     std::condition_variable cond;
     bool posted = false;
     bool done = false;
+    bool jpeg = true;
     std::string path;
 };
 
@@ -413,17 +397,20 @@ bool CPlayPort::Snapshot(const Varpen::CSingleFile& file)
     const time_t t = GetAbsTime();
     if (t == -1)
         return false;
-    const std::optional<std::string> savePath = Setting(CSettingsManager::CaptureSavePath);
-    const std::optional<std::string> saveType = Setting(CSettingsManager::CaptureSaveType);
-    if (!savePath || !saveType)
+    const std::string folder = Varpen::OutputFolder(Varpen::OutputKind::Capture, t);
+    std::string error;
+    if (!Varpen::MakeOutputFolder(folder, &error)) {
+        qDebug("--qarn-- snapshot folder: %s", error.c_str());
+        std::lock_guard<std::mutex> guard(m_snapshotLock);
+        m_outputError = error;
         return false;
-    const std::string folder = *savePath + Varpen::TimeToDateStamp(t) + "/" + "Capture/";
-    MakeDirs(folder.c_str());
-    const std::string ext = *saveType == "0" ? ".jpg" : ".bmp";
+    }
     auto request = std::make_shared<SnapshotRequest>();
-    request->path = folder + OutputName(file.GetLabel(), file.GetChannel() + 1, t, ext);
-    for (int n = 1; PathExists(request->path) && n < 1000; ++n)
-        request->path = folder + OutputName(file.GetLabel(), file.GetChannel() + 1, t, "-" + Varpen::IntToStdString(n) + ext);
+    request->jpeg = SnapshotAsJpeg();
+    const std::string stem = Varpen::OutputFileName(file.GetLabel(), file.GetChannel() + 1, t, Varpen::OutputNameTick(), "");
+    request->path = Varpen::FreeOutputPath(folder, stem, request->jpeg ? ".jpg" : ".bmp");
+    if (request->path.empty())
+        return false;
     {
         std::lock_guard<std::mutex> guard(m_snapshotLock);
         m_snapshot = request;
@@ -447,6 +434,12 @@ std::string CPlayPort::GetSnapshotPath()
     return m_snapshotPath;
 }
 
+std::string CPlayPort::GetOutputError()
+{
+    std::lock_guard<std::mutex> guard(m_snapshotLock);
+    return m_outputError;
+}
+
 void CPlayPort::DisplayCallback(int port, const char* buffer, std::int64_t size, int width, int height,
                                 std::int64_t, int type, void*)
 {
@@ -463,12 +456,9 @@ void CPlayPort::SaveFrame(const char* buffer, std::int64_t size, int width, int 
     }
     if (!request)
         return;
-    bool done = false;
-    if (const std::optional<std::string> saveType = Setting(CSettingsManager::CaptureSaveType)) {
-        done = *saveType == "0"
-                   ? VRend_ConvertToJpegFile(buffer, size, width, height, type, request->path.c_str())
-                   : VRend_ConvertToBmpFile(buffer, size, width, height, type, request->path.c_str());
-    }
+    const bool done = request->jpeg
+                          ? VRend_ConvertToJpegFile(buffer, size, width, height, type, request->path.c_str())
+                          : VRend_ConvertToBmpFile(buffer, size, width, height, type, request->path.c_str());
     std::lock_guard<std::mutex> lock(request->lock);
     request->done = done;
     request->posted = true;
@@ -477,30 +467,43 @@ void CPlayPort::SaveFrame(const char* buffer, std::int64_t size, int width, int 
 
 // ---- Clips -------------------------------------------------------------------------------------------
 
+void CPlayPort::ClipName(time_t frameTime, bool dated, Varpen::COutputPackage::Name* name) const
+{
+    name->kind = Varpen::OutputKind::Clip;
+    name->dateOf = dated ? frameTime : -1;
+    name->label = m_clipLabel;
+    name->channelPlusOne = m_clipChannel;
+    name->stamp = dated ? frameTime : time(nullptr);
+}
+
+// A clip rolls over into a file named after the frame shown then; without one it ends.
+bool CPlayPort::NextClipName(void* user, Varpen::COutputPackage::Name* name)
+{
+    auto* self = static_cast<CPlayPort*>(user);
+    const time_t t = self->GetAbsTime();
+    if (t == -1)
+        return false;
+    self->ClipName(t, true, name);
+    self->m_clipStart = time(nullptr);
+    return true;
+}
+
 bool CPlayPort::OpenClipFileLocked(time_t frameTime, bool dated)
 {
-    const std::optional<std::string> savePath = Setting(CSettingsManager::ClipSavePath);
-    if (!savePath)
+    Varpen::COutputPackage::Name name;
+    ClipName(frameTime, dated, &name);
+    m_clipFile.SetNextName(&CPlayPort::NextClipName, this);
+    if (!m_clipFile.Open(name)) {
+        qDebug("--qarn-- clip file: %s", m_clipFile.Error().c_str());
+        std::lock_guard<std::mutex> guard(m_snapshotLock);
+        m_outputError = m_clipFile.Error();
         return false;
-    const std::string date = dated ? Varpen::TimeToDateStamp(frameTime) : std::string();
-    m_clipFolder = *savePath + date + "/" + "Clip/";
-    MakeDirs(m_clipFolder.c_str());
-    // The output is created exclusively: an existing file is never replaced.
-    const time_t stampTime = dated ? frameTime : time(nullptr);
-    bool opened = false;
-    for (int n = 0; n < 1000 && !opened; ++n) {
-        const std::string suffix = n == 0 ? ".mp4" : "-" + Varpen::IntToStdString(n) + ".mp4";
-        m_clipPath = m_clipFolder + OutputName(m_clipLabel, m_clipChannel, stampTime, suffix);
-        if (PathExists(m_clipPath))
-            continue;
-        opened = m_clipFile.Open(m_clipPath);
-        if (!opened)
-            return false;  // not a name clash: the folder cannot take the file
     }
-    if (!opened)
-        return false;
+    m_clipPath = m_clipFile.FinalPath();
     m_clipStart = time(nullptr);
-    m_clipFile.Write(m_header, kHeaderBytes);
+    // Every package of the clip begins with the stream header, so that each plays by itself.
+    m_clipFile.SetHeader(m_header, kHeaderBytes);
+    m_clipFile.Package().Write(m_header, kHeaderBytes);
     m_clipBytes = kHeaderBytes;
     m_clipping = true;
     return true;
@@ -523,7 +526,9 @@ bool CPlayPort::StartClip(const Varpen::CSingleFile& file, time_t time)
     try {
         return OpenClipFileLocked(frameTime, time != -1);
     } catch (const Varpen::CStorageException&) {
-        StopClipLocked();
+        m_clipFile.Abandon();
+        m_clipping = false;
+        m_clipBytes = 0;
         m_clipFailed = true;
         return false;
     }
@@ -534,23 +539,36 @@ void CPlayPort::WriteClip(const unsigned char* data, unsigned int size)
     std::lock_guard<std::recursive_mutex> guard(m_lock);
     if (!m_clipping)
         return;
-    const std::optional<std::string> packageSize = Setting(CSettingsManager::ClipPackageSize);
-    if (!packageSize)
-        return;
-    const unsigned int limit = *packageSize == "0" ? kClipSmallBytes : kClipLargeBytes;
+    // A station without settings takes the settings page's default, 128 MiB.
+    m_clipFile.SetPackageBytes(
+        Setting(CSettingsManager::ClipPackageSize).value_or("1") == "0" ? kClipSmallBytes : kClipLargeBytes);
     try {
-        if (static_cast<std::uint64_t>(m_clipBytes) + size > limit) {
-            StopClipLocked();
-            const time_t t = GetAbsTime();
-            if (t == -1 || !OpenClipFileLocked(t, true))
-                return;
-            // The block that crossed the limit starts the new file, after its header.
+        // A block that would take the package past its size starts the next package, after its
+        // header.
+        const bool written = m_clipFile.Write(data, size, 0, false);
+        for (const std::string& path : m_clipFile.TakeRolledOver())
+            m_lastClipPath = path;
+        if (!written) {
+            // No next package: no frame time to name it, or it could not be made.
+            if (!m_clipFile.Error().empty()) {
+                qDebug("--qarn-- clip file: %s", m_clipFile.Error().c_str());
+                m_clipFailed = true;
+            }
+            m_clipFile.Abandon();
+            m_clipping = false;
+            m_clipBytes = 0;
+            return;
         }
-        m_clipFile.Write(data, size);
-        m_clipBytes += size;
+        m_clipPath = m_clipFile.FinalPath();
+        m_clipBytes = m_clipFile.Bytes();
     } catch (const Varpen::CStorageException&) {
-        // Disk full or medium gone: keep what was written, stop, and let the window know.
-        StopClipLocked();
+        // Disk full or medium gone: the unfinished package goes, the finished ones stay, and the
+        // window is told.
+        for (const std::string& path : m_clipFile.TakeRolledOver())
+            m_lastClipPath = path;
+        m_clipFile.Abandon();
+        m_clipping = false;
+        m_clipBytes = 0;
         m_clipFailed = true;
     }
 }
@@ -559,10 +577,14 @@ void CPlayPort::StopClipLocked()
 {
     if (m_fileMode || !m_clipping)
         return;
-    m_clipFile.Close(std::string());
-    m_lastClipPath = m_clipPath;
     m_clipping = false;
     m_clipBytes = 0;
+    if (!m_clipFile.Finish()) {
+        qDebug("--qarn-- clip file: %s", m_clipFile.Error().c_str());
+        m_clipFailed = true;
+        return;
+    }
+    m_lastClipPath = m_clipFile.FinalPath();
 }
 
 void CPlayPort::StopClip()

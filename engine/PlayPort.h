@@ -84,9 +84,15 @@ public:
     bool ResetSourceBuffer();
     unsigned int GetSourceBufferRemain();
 
+    // Writes the next shown frame to a new file in the capture folder (JPEG or BMP by
+    // "CaptureSaveType", JPEG when it is missing). false when refused or not written; the reason of
+    // an output failure (the folder cannot be made) in GetOutputError().
     bool Snapshot(const Varpen::CSingleFile& file);
     std::string GetSnapshotPath();
+    std::string GetOutputError();
 
+    // Clip packages are written through a temporary file and take their final names when
+    // complete: at a roll-over or at StopClip. A failed write abandons the unfinished package.
     bool StartClip(const Varpen::CSingleFile& file, time_t time);
     void WriteClip(const unsigned char* data, unsigned int size);
     void StopClip();
@@ -110,6 +116,8 @@ private:
     void SaveFrame(const char* buffer, std::int64_t size, int width, int height, int type);
     bool FailOpen(const char* step);
     bool OpenClipFileLocked(time_t frameTime, bool dated);
+    void ClipName(time_t frameTime, bool dated, Varpen::COutputPackage::Name* name) const;
+    static bool NextClipName(void* user, Varpen::COutputPackage::Name* name);
     void StopClipLocked();
     bool StepLevel(int delta);
 
@@ -132,12 +140,12 @@ private:
     std::mutex m_snapshotLock;
     std::shared_ptr<SnapshotRequest> m_snapshot;
     std::string m_snapshotPath;
+    std::string m_outputError;  // under m_snapshotLock
 
-    COutputFile m_clipFile;
+    Varpen::CPackagedOutput m_clipFile;
     std::atomic<bool> m_clipping{false};
     std::atomic<bool> m_clipFailed{false};
     unsigned int m_clipBytes = 0;
-    std::string m_clipFolder;
     std::string m_clipPath;
     time_t m_clipStart = 0;
     std::string m_lastClipPath;

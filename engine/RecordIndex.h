@@ -17,6 +17,10 @@ using RBS_StreamCallback = void (*)(int handle, int type, unsigned char* data, u
 
 constexpr int RBS_MAX_STREAMS = 100;  // handles 0..99
 
+// RBS_GetPos values besides progress 0-99, the same as the recorder-disk library's.
+constexpr int RBS_POS_DONE = 100;    // every byte of the span was handed over
+constexpr int RBS_POS_FAILED = 200;  // the file cannot be opened or read, or was cut short
+
 // Streams the whole segment file from `startOffset` (0 = right after the header) in blocks of
 // `blockKiB` KiB. Returns a handle, or -1 for a null file, no free handle or no thread.
 int RBS_GetStreamByFile(const char* file, unsigned blockKiB, unsigned startOffset, RBS_StreamCallback callback,
@@ -33,7 +37,8 @@ bool RBS_Stop(int handle);
 // Moves delivery to the keyframe at or before `time` (six ints); the next data block comes from
 // there. False for an unknown handle or a time the file does not hold.
 bool RBS_SetPosByTime(int handle, const int* time);
-// 0..99 while delivering, 100 once every byte was handed over (or for an unknown handle).
+// 0..99 while delivering, 100 once every byte was handed over (or for an unknown handle), 200
+// when the file cannot be opened (missing, unreadable, not a regular file) or a read fails.
 int RBS_GetPos(int handle);
 
 namespace Varpen {
@@ -46,8 +51,25 @@ struct FileInfo {
   int indexType = 0;  // segment number filter; 0 = any
 };
 
+// One segment file of a local folder, with its times as the index gives them.
+struct LocalSegmentFile {
+  std::string path;
+  time_t start = -1;
+  time_t end = -1;  // never before start: entries that end before they start are dropped
+  unsigned number = 0;
+};
+
 class RecordIndex {
 public:
+  // The segment files of FindFilesByIndex, in the same order, with their times. Entries whose
+  // times are not times, or whose end lies before their start (a recorder disk's table drops the
+  // same), are left out; a span across the hour the clock is set back keeps its real length.
+  void FindSegments(std::vector<LocalSegmentFile>& out, const char* channelKey, const FileInfo* search);
+  // The first reason an index file that the folder lists could not be read by the last query
+  // (a missing date or channel folder is not one: copies often lack some). None after a query
+  // that read everything it was asked for.
+  IndexFileError LastError() const { return m_error; }
+
   // Every channel group ("<source>_<number>") of the folder across all its dates, each with its
   // channel numbers ascending and without repeats. Returns the number of groups new to `groups`.
   int LoadChannelFiles(std::map<std::string, std::vector<int>>& groups, const FileInfo& search);
@@ -68,6 +90,12 @@ public:
   int ReadIndex03(const char* segmentIndexPath, const std::string& beginKey, const std::string& endKey,
                   unsigned numberFilter, std::list<std::string>& files);
   bool HasChannelKey(const char* channelIndexPath, const std::string& channelKey);
+
+private:
+  void Note(IndexFileError error, bool missingCounts);
+  int ReadIndex03Into(const char* segmentIndexPath, const std::string& beginKey, const std::string& endKey,
+                      unsigned numberFilter, std::vector<LocalSegmentFile>& out);
+  IndexFileError m_error = IndexFileError::None;
 };
 
 }  // namespace Varpen

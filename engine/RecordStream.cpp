@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -103,8 +104,13 @@ void ReapStopped() {
   }
 }
 
+bool IsRegularFile(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
 bool ProbeHeader(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  const int fd = Varpen::OpenRegularFile(path);
   if (fd < 0) {
     return false;
   }
@@ -131,10 +137,12 @@ void NameKeys(const std::string& path, std::string& startKey, std::string& endKe
   }
 }
 
-time_t TimeOf(const int* fields) {
+// A time asked of one file: where the clock shows it twice, the pass at or after `notBefore`
+// (the file's own start), so that a file of the repeated hour is searched in its own hour.
+time_t TimeOf(const int* fields, time_t notBefore) {
   RecordTime t;
   for (int i = 0; i < 6; ++i) t.Fields()[i] = fields[i];
-  return Varpen::MakeTime(t);
+  return Varpen::MakeTime(t, notBefore);
 }
 
 // Byte positions of keyframes by time, one locator per call.
@@ -144,7 +152,8 @@ public:
     std::string startKey, endKey;
     NameKeys(path, startKey, endKey);
     const time_t fallback = Varpen::StampToTime(startKey.c_str(), startKey.size());
-    m_handle = SF_LocatorOpen(path.c_str(), fallback < 0 ? 0 : fallback);
+    // The locator reads the file with the demuxer, which would wait for ever on a FIFO.
+    m_handle = IsRegularFile(path) ? SF_LocatorOpen(path.c_str(), fallback < 0 ? 0 : fallback) : -1;
   }
   ~Locator() {
     if (m_handle >= 0) SF_LocatorClose(m_handle);
@@ -173,11 +182,14 @@ bool FileReader::Start(std::int64_t resumeAt) {
 }
 
 void FileReader::Run(std::int64_t resumeAt) {
-  const int fd = path.empty() ? -1 : ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Only a regular file is read: a FIFO or a device in its place never blocks the stream.
+  const int fd = path.empty() ? -1 : Varpen::OpenRegularFile(path);
   struct stat st {};
   if (fd < 0 || ::fstat(fd, &st) != 0) {
-    // Nothing can be sent: the position stays where it is until the stream is stopped.
+    // Nothing can be sent: the stream has failed, as a disk's stream does on a read error.
     if (fd >= 0) ::close(fd);
+    std::lock_guard<std::recursive_mutex> guard(lock);
+    percent = RBS_POS_FAILED;
     finished = true;
     return;
   }
@@ -196,30 +208,41 @@ void FileReader::Run(std::int64_t resumeAt) {
   } else {
     unsigned char header[SF_HEADER_SIZE];
     const bool whole = ::pread(fd, header, sizeof(header), 0) == static_cast<ssize_t>(sizeof(header));
-    std::lock_guard<std::recursive_mutex> guard(lock);
     if (hasHeader && whole && !stop) {
       callback(handle, 1, header, static_cast<unsigned>(sizeof(header)), user);
     }
   }
 
+  // The reader's lock guards the position and the seek request only; the callback runs without
+  // it, so a seek or a stop never waits while the receiver retries a full port.
   while (true) {
-    std::lock_guard<std::recursive_mutex> guard(lock);
-    if (stop) {
-      break;
-    }
-    if (seekRequest > 0) {
-      pos = seekRequest;
-      seekRequest = -1;
+    {
+      std::lock_guard<std::recursive_mutex> guard(lock);
+      if (stop) {
+        break;
+      }
+      if (seekRequest > 0) {
+        pos = seekRequest;
+        seekRequest = -1;
+      }
     }
     ssize_t got = 0;
+    bool failed = false;
     if (pos < dataEnd) {
       const std::size_t want = static_cast<std::size_t>(std::min<std::int64_t>(blockBytes, dataEnd - pos));
-      got = ::pread(fd, block.data(), want, pos);
+      do {
+        got = ::pread(fd, block.data(), want, pos);
+      } while (got < 0 && errno == EINTR);
+      // A read error, or a file cut short since it was opened, fails the stream.
+      failed = got <= 0;
     }
     if (got <= 0) {
-      // The span is sent (or the file was cut short since it was opened, or cannot be read).
       // Decided under the lock, so a seek either lands before this or restarts the stream.
-      percent = 100;
+      std::lock_guard<std::recursive_mutex> guard(lock);
+      if (seekRequest > 0 && !stop) {
+        continue;
+      }
+      percent = failed ? RBS_POS_FAILED : RBS_POS_DONE;
       finished = true;
       break;
     }
@@ -305,12 +328,14 @@ int RBS_GetStreamByTime(const char* file, const int* begin, const int* end, unsi
   if (searchBegin || searchEnd) {
     // The time search runs before the table is touched.
     Locator locator(reader->path);
+    const time_t nameStart = Varpen::StampToTime(startKey.c_str(), startKey.size());
+    const time_t from = TimeOf(begin, nameStart);
     if (searchBegin) {
-      const std::int64_t pos = locator.Find(TimeOf(begin), SF_LOCATE_START);
+      const std::int64_t pos = locator.Find(from, SF_LOCATE_START);
       if (pos >= 0) reader->startOffset = pos;
     }
     if (searchEnd) {
-      const std::int64_t pos = locator.Find(TimeOf(end), SF_LOCATE_END);
+      const std::int64_t pos = locator.Find(TimeOf(end, from), SF_LOCATE_END);
       if (pos >= 0) reader->endOffset = pos;
     }
   }
@@ -356,11 +381,11 @@ bool RBS_SetPosByTime(int handle, const int* time) {
     return false;
   }
   // A time outside the span that the file's name gives is not in this file.
-  const time_t wanted = TimeOf(time);
   std::string startKey, endKey;
   NameKeys(reader->path, startKey, endKey);
   const time_t nameStart = Varpen::StampToTime(startKey.c_str(), startKey.size());
-  const time_t nameEnd = Varpen::StampToTime(endKey.c_str(), endKey.size());
+  const time_t nameEnd = Varpen::StampToTime(endKey.c_str(), endKey.size(), nameStart);
+  const time_t wanted = TimeOf(time, nameStart);
   if ((nameStart >= 0 && wanted < nameStart) || (nameEnd >= 0 && wanted > nameEnd)) {
     return false;
   }

@@ -1,5 +1,7 @@
 #include "engine/Records.h"
 
+#include "platform/rtk/LocalTime.h"
+
 #include <cstdio>
 
 namespace Varpen {
@@ -19,16 +21,9 @@ RecordTime BreakTime(time_t t) {
   return r;
 }
 
-time_t MakeTime(const RecordTime& f) {
-  struct tm parts {};
-  parts.tm_year = f.year - 1900;
-  parts.tm_mon = f.month - 1;
-  parts.tm_mday = f.day;
-  parts.tm_hour = f.hour;
-  parts.tm_min = f.minute;
-  parts.tm_sec = f.second;
-  parts.tm_isdst = -1;
-  return mktime(&parts);
+time_t MakeTime(const RecordTime& f, time_t notBefore) {
+  const rtk::LocalFields fields{f.year, f.month, f.day, f.hour, f.minute, f.second};
+  return time_t(rtk::LocalToTime(fields, notBefore == -1 ? INT64_MIN : std::int64_t(notBefore)));
 }
 
 RecordTime DayBegin(const RecordTime& day) {
@@ -45,15 +40,15 @@ RecordTime DayEnd(const RecordTime& day) {
   return r;
 }
 
-time_t StampToTime(const char* text, std::size_t max_chars) {
+bool StampToFields(const char* text, std::size_t max_chars, RecordTime& f) {
   if (!text || max_chars < 14) {
-    return -1;
+    return false;
   }
   int digits[14];
   for (int i = 0; i < 14; ++i) {
     const char c = text[i];
     if (c < '0' || c > '9') {
-      return -1;  // also stops at the terminator: never reads past it
+      return false;  // also stops at the terminator: never reads past it
     }
     digits[i] = c - '0';
   }
@@ -62,14 +57,18 @@ time_t StampToTime(const char* text, std::size_t max_chars) {
     for (int i = from; i < from + count; ++i) v = v * 10 + digits[i];
     return v;
   };
-  RecordTime f;
   f.year = num(0, 4);
   f.month = num(4, 2);
   f.day = num(6, 2);
   f.hour = num(8, 2);
   f.minute = num(10, 2);
   f.second = num(12, 2);
-  return MakeTime(f);
+  return true;
+}
+
+time_t StampToTime(const char* text, std::size_t max_chars, time_t notBefore) {
+  RecordTime f;
+  return StampToFields(text, max_chars, f) ? MakeTime(f, notBefore) : -1;
 }
 
 static std::string FormatLocal(time_t t, const char* format) {

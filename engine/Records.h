@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <cstdint>
 #include <ctime>
 #include <memory>
 #include <string>
@@ -28,16 +29,20 @@ static_assert(sizeof(RecordTime) == 6 * sizeof(int));
 
 // Local-time fields of `t` (thread-safe).
 RecordTime BreakTime(time_t t);
-// time_t of local-time fields (mktime with the daylight flag left to the C library); -1 when the
-// fields cannot be represented.
-time_t MakeTime(const RecordTime& fields);
+// time_t of local-time fields; -1 when the fields cannot be represented. Fields the clock shows
+// twice (the hour it is set back) give the earlier moment, or the earliest at or after
+// `notBefore` when there is one: the end of a span is converted with its start as `notBefore`, so
+// that a span across the repeated hour keeps its real length. Deterministic: the result never
+// depends on earlier calls.
+time_t MakeTime(const RecordTime& fields, time_t notBefore = -1);
 // The same day at 00:00:00 and at 23:59:59.
 RecordTime DayBegin(const RecordTime& day);
 RecordTime DayEnd(const RecordTime& day);
 
-// 14-digit stamp "YYYYMMDDhhmmss" (local time) to time_t. Reads at most 14 characters of `text`
-// and stops at its terminator; -1 when fewer than 14 digits are present.
-time_t StampToTime(const char* text, std::size_t max_chars = 14);
+// 14-digit stamp "YYYYMMDDhhmmss" (local time) to time_t, as MakeTime. Reads at most 14
+// characters of `text` and stops at its terminator; -1 when fewer than 14 digits are present.
+time_t StampToTime(const char* text, std::size_t max_chars = 14, time_t notBefore = -1);
+bool StampToFields(const char* text, std::size_t max_chars, RecordTime& fields);
 
 // Parts of output-file names.
 std::string TimeToFileStamp(time_t t);  // "%Y%m%d%H%M%S"
@@ -67,14 +72,14 @@ private:
 class CSingleFile {
 public:
   CSingleFile() = default;
-  CSingleFile(std::string name, std::string diskPath, unsigned size, time_t start, time_t end,
+  CSingleFile(std::string name, std::string diskPath, std::uint64_t size, time_t start, time_t end,
               unsigned recordType, std::string label, int channel)
       : m_name(std::move(name)), m_size(size), m_start(start), m_end(end), m_label(std::move(label)),
         m_channel(channel), m_recordType(recordType), m_diskPath(std::move(diskPath)) {}
 
   const std::string& GetName() const { return m_name; }
   const std::string& GetPath() const { return m_diskPath; }
-  unsigned GetSize() const { return m_size; }
+  std::uint64_t GetSize() const { return m_size; }
   time_t GetStartTime() const { return m_start; }
   time_t GetEndTime() const { return m_end; }
   int GetChannel() const { return m_channel; }
@@ -88,7 +93,7 @@ public:
 
 private:
   std::string m_name;  // disk: the find record's name; local folder: full segment path
-  unsigned m_size = 0;
+  std::uint64_t m_size = 0;  // bytes; a local segment may hold 4 GiB or more
   time_t m_start = 0;
   time_t m_end = 0;
   std::string m_label;  // local folder: "<channel name>_<number>"; disk: empty

@@ -17,8 +17,10 @@ CSearchDiskThread::~CSearchDiskThread() {
 }
 
 void CSearchDiskThread::SetSearchParam(const QString& path, std::vector<time_t> days) {
+  QMutexLocker lock(&m_mutex);
   m_diskPath = path;
   m_days = std::move(days);
+  ++m_paramSerial;
 }
 
 void CSearchDiskThread::StartSearch() {
@@ -29,11 +31,19 @@ void CSearchDiskThread::StartSearch() {
     QMutexLocker lock(&m_mutex);
     m_run = true;
     m_change = true;
+    // The previous disk's result is gone before this scan starts: a poll or a late signal of
+    // the previous scan must not read it as this scan's.
+    m_finished = false;
+    m_diskType = kDiskNone;
+    m_diskError = 0;
+    m_channels.clear();
+    m_indexResult.clear();
   }
   start(QThread::InheritPriority);
 }
 
 bool CSearchDiskThread::GetResult(std::map<std::string, std::vector<int>>& result, int& diskType) {
+  QMutexLocker lock(&m_mutex);
   diskType = m_diskType;
   if (!m_finished) {
     return false;
@@ -46,6 +56,11 @@ bool CSearchDiskThread::GetResult(std::map<std::string, std::vector<int>>& resul
   return true;
 }
 
+QString CSearchDiskThread::GetSearchPath() const {
+  QMutexLocker lock(&m_mutex);
+  return m_diskPath;
+}
+
 void CSearchDiskThread::OnStopThread() {
   QMutexLocker lock(&m_mutex);
   m_run = false;
@@ -56,73 +71,102 @@ void CSearchDiskThread::OnChangeThread() {
   m_change = false;
 }
 
-void CSearchDiskThread::run() {
-  m_channels.clear();
-  m_indexResult.clear();
-  m_diskType = kDiskNone;
-  m_diskError = 0;
+void CSearchDiskThread::Publish(Outcome&& outcome) {
+  QMutexLocker lock(&m_mutex);
+  // Parameters set for the next scan while this one ran are kept for it.
+  if (outcome.paramSerial == m_paramSerial) {
+    m_diskPath = outcome.path;
+  }
+  m_diskType = outcome.diskType;
+  m_diskError = outcome.diskError;
+  m_channels = std::move(outcome.channels);
+  m_indexResult = std::move(outcome.indexResult);
+  m_finished = outcome.complete;
+}
 
-  const std::string path = m_diskPath.toStdString();
+void CSearchDiskThread::run() {
+  Outcome found;
+  std::vector<time_t> days;
+  {
+    QMutexLocker lock(&m_mutex);
+    found.path = m_diskPath;
+    found.paramSerial = m_paramSerial;
+    days = m_days;
+  }
+
+  const std::string path = Varpen::PathToBytes(found.path);  // the file system's bytes
   if (Varpen::IsLocalRecordingFolder(path)) {
-    m_diskType = kDiskLocal;
+    found.diskType = kDiskLocal;
     Varpen::FileInfo search;
     search.diskPath = path;
     search.indexType = 0;
-    if (!m_days.empty()) {
-      search.begin = Varpen::DayBegin(Varpen::BreakTime(m_days.front()));
-      search.end = Varpen::DayEnd(Varpen::BreakTime(m_days.back()));
+    // Every date of the folder is listed whatever the days: one pass gives the result. No days,
+    // no pass.
+    if (!days.empty()) {
+      search.begin = Varpen::DayBegin(Varpen::BreakTime(days.front()));
+      search.end = Varpen::DayEnd(Varpen::BreakTime(days.back()));
+      Varpen::RecordIndex index;
+      index.LoadChannelFiles(found.indexResult, search);
+      // An index that may not be read is said, not shown as a folder without channels.
+      if (index.LastError() == Varpen::IndexFileError::AccessDenied) {
+        found.diskError = DR_ERR_ACCESS_DENIED;
+      } else if (index.LastError() != Varpen::IndexFileError::None) {
+        found.diskError = DR_ERR_READ;
+      }
     }
-    // Every date of the folder is listed whatever the days: one pass gives the result.
-    Varpen::RecordIndex().LoadChannelFiles(m_indexResult, search);
-    m_finished = true;
+    found.complete = true;
+    Publish(std::move(found));
     emit SendWriteOver();
     return;
   }
 
   RecordTime begin{2000, 1, 1, 0, 0, 0};
   RecordTime end{2099, 12, 31, 23, 59, 59};
-  if (!m_days.empty()) {
-    begin = Varpen::DayBegin(Varpen::BreakTime(m_days.front()));
-    end = Varpen::DayEnd(Varpen::BreakTime(m_days.back()));
+  if (!days.empty()) {
+    begin = Varpen::DayBegin(Varpen::BreakTime(days.front()));
+    end = Varpen::DayEnd(Varpen::BreakTime(days.back()));
   }
   for (int ch = 0; ch < kChannelCount; ++ch) {
     if (!m_change) {
-      return;  // a new scan replaces this one: end without a word
+      return;  // a new scan replaces this one: end without a word (and without a result)
     }
     if (!m_run) {
+      Publish(std::move(found));
       emit SendWriteOver();
       return;
     }
     // Later channels are searched on the path that answered first.
-    const std::string disk = m_diskPath.toLocal8Bit().toStdString();
+    const std::string disk = found.path.toLocal8Bit().toStdString();
     std::string answered;
     qDebug("DR_FILE_FindFile Start");
     int error = 0;
     const int handle = Varpen::FindFileOnDisk(disk, ch, 0, begin, end, answered, &error);
     qDebug("DR_FILE_FindFile Stop");
     if (handle == -1) {
-      m_diskError = error;
       qDebug("--qarn-- SearchDiskThread FindFileFailed disk = %s channel = %d starttime = %d %d %d, "
              "endtime = %d %d %d",
              disk.c_str(), ch, begin.year, begin.month, begin.day, end.year, end.month, end.day);
-      m_diskType = kDiskNone;
+      found.diskError = error;
+      found.diskType = kDiskNone;
+      Publish(std::move(found));
       emit SendWriteOver();
       return;
     }
     if (answered == disk + Varpen::kNvrFolder) {
-      m_diskType = kDiskNvr;
+      found.diskType = kDiskNvr;
     } else if (answered == disk + Varpen::kDvrFolder) {
-      m_diskType = kDiskDvr;
-    } else if (!m_diskPath.contains(QLatin1String("Package000"))) {
-      m_diskType = kDiskPlain;
+      found.diskType = kDiskDvr;
+    } else if (!found.path.contains(QLatin1String("Package000"))) {
+      found.diskType = kDiskPlain;
     }
-    m_diskPath = QString::fromLocal8Bit(answered.c_str());
+    found.path = QString::fromLocal8Bit(answered.c_str());
     DR_FindRecord record{};
     if (DR_FILE_FindNextFile(handle, &record) == 1) {
-      m_channels.push_back(ch);
+      found.channels.push_back(ch);
     }
     DR_FILE_FindClose(handle);
   }
-  m_finished = true;
+  found.complete = true;
+  Publish(std::move(found));
   emit SendWriteOver();
 }

@@ -1,11 +1,10 @@
+// The job walker of the stream downloader: starts, passes, file switches and ends of a job. The
+// planning (which pieces, what size) is in DownloadPlan.cpp, the package writing in OutputFile.cpp.
 #include "engine/StreamDownloader.h"
 
 #include <QDebug>
-#include <QDir>
-#include <QFileInfo>
 
 #include <algorithm>
-#include <chrono>
 #include <cstring>
 
 #include "app/CommonUtil.h"
@@ -14,141 +13,21 @@
 namespace Varpen {
 
 namespace {
-
-const auto s_processOrigin = std::chrono::steady_clock::now();
-
-// Milliseconds since the process started, on the steady clock: the distinguishing part of an
-// output name (two names made in one second differ by it).
-int64_t ProcessMilliseconds()
-{
-    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
-                                                                 s_processOrigin)
-        .count();
-}
-
-bool PathExists(const std::string& path)
-{
-    return QFileInfo::exists(QString::fromLocal8Bit(path.c_str()));
-}
-
+constexpr int kStartPoll_ms = 20;
 }  // namespace
-
-// ---------------------------------------------------------------------------------------------
-// Free functions
-// ---------------------------------------------------------------------------------------------
-
-SingleFileList FindFilesAtTime(const SingleFileList& files, time_t t)
-{
-    SingleFileList holding;
-    for (const SingleFilePtr& f : files) {
-        if (f->GetStartTime() > t)
-            break;
-        if (f->GetStartTime() <= t && t < f->GetEndTime())
-            holding.push_back(f);
-    }
-    if (!holding.empty())
-        return holding;
-
-    SingleFileList later;
-    for (const SingleFilePtr& f : files) {
-        if (later.empty()) {
-            if (f->GetStartTime() > t)
-                later.push_back(f);
-        } else if (f->GetStartTime() == later.front()->GetStartTime()) {
-            later.push_back(f);
-        } else {
-            break;
-        }
-    }
-    return later;
-}
-
-int64_t SumFileSizes(const SingleFileList& files)
-{
-    int64_t sum = 0;
-    for (const SingleFilePtr& f : files)
-        sum += f->GetSize();
-    return sum;
-}
-
-int64_t EstimateSizeInWindow(const SingleFileList& files, time_t begin, time_t end)
-{
-    int64_t sum = 0;
-    for (const SingleFilePtr& f : files) {
-        const time_t s = f->GetStartTime();
-        const time_t e = f->GetEndTime();
-        if (e < s)
-            continue;  // a corrupt record has no share of any window
-        if (e <= begin)
-            continue;
-        if (s >= end)
-            break;
-        if (s >= begin && e <= end) {
-            sum += f->GetSize();
-            continue;
-        }
-        const time_t from = std::max(s, begin);
-        const time_t to = std::min(e, end);
-        const double share = static_cast<double>(to - from + 1) / static_cast<double>(e - s + 1);
-        sum += static_cast<int64_t>(share * static_cast<double>(f->GetSize()) + 0.5);
-    }
-    return sum;
-}
-
-int DownloadProgressPercent(int64_t written_bytes, int64_t total_bytes)
-{
-    if (total_bytes == 0)
-        return 0;
-    if (written_bytes == total_bytes)
-        return 100;
-    const int64_t percent =
-        static_cast<int64_t>(static_cast<double>(written_bytes) * 100.0 / total_bytes + 0.5);
-    if (percent >= 100)
-        return 99;
-    return static_cast<int>(std::max<int64_t>(0, percent));
-}
-
-uint64_t DownloadPackageSizeBytes(const QString& setting)
-{
-    return setting == QLatin1String("1") ? 134217728ull : 33554432ull;
-}
-
-std::string DownloadFolder(const std::string& savePath, time_t pieceStart)
-{
-    std::string folder = savePath;
-    if (!folder.empty() && folder.back() != '/' && folder.back() != '\\')
-        folder += '/';
-    folder += TimeToDateStamp(pieceStart);
-    folder += "/Download/";
-    return folder;
-}
-
-std::string DownloadFileName(const CSingleFile& piece, const std::string& tick)
-{
-    const std::string label = piece.GetLabel();
-    std::string name = label.empty() ? "channel" + IntToStdString(piece.GetChannel() + 1) : label;
-    name += "_";
-    name += TimeToFileStamp(piece.GetStartTime());
-    name += tick;
-    name += ".mp4";
-    return name;
-}
-
-// ---------------------------------------------------------------------------------------------
-// CStreamDownloader
-// ---------------------------------------------------------------------------------------------
 
 CStreamDownloader::CStreamDownloader()
 {
     m_source.SetDataCallback(&CStreamDownloader::OnStreamData, this);
     m_source.SetBlockKiB(kDeliveryBlockKiB);
     m_output.SetBufferBytes(kOutputBuffer_bytes);
+    m_output.SetNextName(&CStreamDownloader::NextPackageName, this);
 }
 
 CStreamDownloader::~CStreamDownloader()
 {
-    // The owner is being torn down around us: no event can reach it any more.
-    blockSignals(true);
+    // The thread reports the end of a running job (code 3) and is joined here; nothing emits
+    // after that.
     Stop(true);
     m_jobPending = false;
 }
@@ -185,24 +64,31 @@ void CStreamDownloader::SetUseIndex(bool useIndex)
 
 bool CStreamDownloader::BeginJob()
 {
-    if (!m_jobPending)
+    {
+        std::lock_guard<std::mutex> lock(m_pathLock);
+        m_written.clear();
+        m_outputPath.clear();
+        m_error.clear();
+    }
+    if (!m_jobPending) {
+        SetError("no download task was given");
         return false;
-    const std::optional<QString> savePath =
-        CSettingsManager::Instance()->GetValueByIndex(CSettingsManager::DownloadSavePath);
-    if (!savePath || savePath->isEmpty())
-        return false;
+    }
+    // A missing or unusable download folder is the default one: a fresh station downloads too.
+    m_saveFolder = OutputSaveFolder(OutputKind::Download);
     uint64_t package = m_packageSizeOverride_bytes;
     if (package == 0) {
         const std::optional<QString> size =
             CSettingsManager::Instance()->GetValueByIndex(CSettingsManager::DownloadPackageSize);
-        if (!size)
-            return false;  // without a package size no block could be written
-        package = DownloadPackageSizeBytes(*size);
+        package = DownloadPackageSizeBytes(size.value_or(QString()));
     }
-    m_savePath = savePath->toLocal8Bit().toStdString();
     m_packageSize_bytes = package;
+    m_output.SetPackageBytes(package);
+    m_output.SetHeader(nullptr, 0);
     m_writeFailed.store(false);
-    m_headerBytes = 0;
+    m_stopCode.store(0);
+    m_lastPieceEnd = -1;
+    m_noProgress = false;
     return true;
 }
 
@@ -212,8 +98,12 @@ bool CStreamDownloader::StartByFile(const SingleFileList& files, const std::vect
     Stop(false);
     RTK_Guard guard(&m_lock);
     m_bytesInFile = 0;
-    if (files.empty() || positions.size() != rows.size() || !BeginJob())
+    if (!BeginJob())
         return false;
+    if (files.empty() || positions.size() != rows.size()) {
+        SetError(files.empty() ? "no recordings were given" : "the file lists differ in length");
+        return false;
+    }
 
     m_files = files;
     m_filePositions = positions;
@@ -233,8 +123,12 @@ bool CStreamDownloader::StartByTime(const SingleFileList& files, time_t begin, t
     Stop(false);
     RTK_Guard guard(&m_lock);
     m_bytesInFile = 0;
-    if (files.empty() || begin < 0 || end < begin || !BeginJob())
+    if (!BeginJob())
         return false;
+    if (files.empty() || begin < 0 || end < begin) {
+        SetError(files.empty() ? "no recordings were given" : "the window ends before it begins");
+        return false;
+    }
 
     // The pieces are cut by time, so the list is walked in time order whatever order it came in.
     m_files = files;
@@ -246,9 +140,11 @@ bool CStreamDownloader::StartByTime(const SingleFileList& files, time_t begin, t
     m_reportedIndex = -1;
     m_currentIndex.store(0);
     m_bytesWritten.store(0);
-    m_bytesTotal.store(EstimateSizeInWindow(m_files, begin, end));
+    m_bytesTotal.store(static_cast<int64_t>(EstimateDataSize(m_files, begin, end)));
     m_byTime = true;
-    if (!SelectFileAtTime(begin)) {
+    if (!SelectPieceAt(begin)) {
+        SetError(m_noProgress ? "a recording in the window ends before it starts"
+                              : "no recording overlaps the window");
         m_currentIndex.store(-1);
         ClearFiles();
         return false;
@@ -278,96 +174,143 @@ bool CStreamDownloader::RunStart(bool byFile)
     }
     guard.Release();
 
-    const bool arrived = sem->TimedWait(m_firstDataTimeout_ms);
+    // The first data, or the stream's own end: a stream that fails or ends without a header
+    // fails the start at once instead of at the end of the wait.
+    bool arrived = false;
+    std::string reason = "the recording delivered no data";
+    for (int waited_ms = 0; !arrived && waited_ms < m_firstDataTimeout_ms; waited_ms += kStartPoll_ms) {
+        arrived = sem->TimedWait(std::min(kStartPoll_ms, m_firstDataTimeout_ms - waited_ms));
+        if (arrived)
+            break;
+        RTK_Guard pollGuard(&m_lock);
+        const int pos = m_source.GetPos();
+        if (pos == 200 || pos == 100 || !m_source.IsOpen()) {
+            if (pos == 200)
+                reason = "the recording could not be read";
+            break;
+        }
+    }
     dropSemaphore();
     if (!arrived) {
         RTK_Guard closeGuard(&m_lock);
         CloseJob();
+        SetError(reason);
         return false;
     }
 
-    // The start's events go out before the thread can send any of its own, so every receiver
-    // sees them first.
-    const int count = FileCount();
-    EmitFiles();
-    if (byFile)
-        EmitSignal(kDownloadNextFile, -1, count);
-    EmitSignal(kDownloadStarted, -1, count);
+    m_startByFile = byFile;
     if (!CBaseThread::Start()) {
         RTK_Guard closeGuard(&m_lock);
-        const int index = m_reportedIndex;
-        CloseCurrent();
-        closeGuard.Release();
-        EmitSignal(kDownloadFailed, index, 0);
+        CloseJob();
+        SetError("no download thread could be started");
         return false;
     }
     return true;
 }
 
-bool CStreamDownloader::SelectFileAtTime(time_t t)
+bool CStreamDownloader::OnThreadStart()
 {
-    const SingleFileList found = FindFilesAtTime(m_files, t);
-    if (found.empty())
+    // The start's events go out before any pass can send one of its own.
+    const int count = FileCount();
+    EmitFiles();
+    if (m_startByFile)
+        EmitSignal(kDownloadNextFile, -1, count);
+    EmitSignal(kDownloadStarted, -1, count);
+    m_stallBlocks = m_blocksDelivered.load();
+    m_stallPos = -1;
+    m_stallSince = std::chrono::steady_clock::now();
+    return true;
+}
+
+void CStreamDownloader::OnThreadExit()
+{
+    RTK_Guard guard(&m_lock);
+    if (!IsBusy())
+        return;
+    const int code = m_stopCode.load() == kDownloadStopped ? kDownloadStopped : kDownloadFailed;
+    CloseCurrent();
+    const int index = m_reportedIndex;
+    guard.Release();
+    EmitSignal(code, index, 0);
+}
+
+bool CStreamDownloader::SelectPieceAt(time_t t)
+{
+    DownloadPiece piece;
+    const PieceChoice choice = ChoosePieceAt(m_files, t, m_jobEnd, m_lastPieceEnd, &piece);
+    m_noProgress = choice == PieceChoice::NoProgress;
+    if (choice != PieceChoice::Found)
         return false;
-    const SingleFilePtr& file = found.back();
-    const auto it = std::find(m_files.begin(), m_files.end(), file);
-    m_currentIndex.store(static_cast<int>(it - m_files.begin()));
-    if (file->GetStartTime() >= m_jobEnd)
-        return false;
-    const time_t start = file->GetStartTime() < t ? t : file->GetStartTime();
-    const time_t end = file->GetEndTime() > m_jobEnd ? m_jobEnd : file->GetEndTime();
-    if (start == file->GetStartTime() && end == file->GetEndTime())
+    const SingleFilePtr& file = m_files[static_cast<std::size_t>(piece.index)];
+    m_currentIndex.store(piece.index);
+    if (piece.start == file->GetStartTime() && piece.end == file->GetEndTime())
         m_piece = file;
     else
-        m_piece = SingleFilePtr(file->CloneWithRange(start, end));
+        m_piece = SingleFilePtr(file->CloneWithRange(piece.start, piece.end));
+    m_lastPieceEnd = piece.end;
     return true;
 }
 
-bool CStreamDownloader::OpenFreshOutput(const CSingleFile& piece)
+void CStreamDownloader::PieceName(COutputPackage::Name* name) const
 {
-    const std::string folder = DownloadFolder(m_savePath, piece.GetStartTime());
-    QDir().mkpath(QString::fromLocal8Bit(folder.c_str()));
-    const int64_t ms = m_nameClock ? m_nameClock() : ProcessMilliseconds();
-    const std::string base = DownloadFileName(piece, IntToStdString(static_cast<int>(ms % 2147483647)));
-    const std::string stem = base.substr(0, base.size() - 4);  // without ".mp4"
-    // The output is created exclusively: an existing file is never replaced, another name is
-    // taken instead ("-1", "-2", ...).
-    for (int attempt = 0; attempt < 1000; ++attempt) {
-        const std::string name = attempt == 0 ? base : stem + "-" + IntToStdString(attempt) + ".mp4";
-        const std::string path = folder + name;
-        if (PathExists(path))
-            continue;
-        if (m_output.Open(path)) {
-            std::lock_guard<std::mutex> lock(m_pathLock);
-            m_outputName = name;
-            m_outputPath = path;
-            m_bytesInFile = 0;
-            return true;
-        }
-        if (!PathExists(path))
-            return false;  // not a name clash: the folder cannot take the file
+    name->kind = OutputKind::Download;
+    name->dateOf = m_piece->GetStartTime();
+    name->label = m_piece->GetLabel();
+    name->channelPlusOne = m_piece->GetChannel() + 1;
+    name->stamp = m_piece->GetStartTime();
+}
+
+bool CStreamDownloader::NextPackageName(void* user, COutputPackage::Name* name)
+{
+    auto* self = static_cast<CStreamDownloader*>(user);
+    if (!self->m_piece)
+        return false;
+    self->PieceName(name);
+    self->m_bytesInFile = 0;
+    return true;
+}
+
+bool CStreamDownloader::OpenPackage()
+{
+    COutputPackage::Name name;
+    PieceName(&name);
+    m_output.SetSaveFolder(m_saveFolder);
+    if (!m_output.Open(name)) {
+        SetError(m_output.Error());
+        return false;
     }
-    return false;
+    std::lock_guard<std::mutex> lock(m_pathLock);
+    m_outputPath = m_output.FinalPath();
+    m_bytesInFile = 0;
+    return true;
+}
+
+void CStreamDownloader::NoteRolledOver()
+{
+    const std::vector<std::string> rolled = m_output.TakeRolledOver();
+    std::lock_guard<std::mutex> lock(m_pathLock);
+    for (const std::string& path : rolled)
+        m_written.push_back(path);
+    m_outputPath = m_output.FinalPath();
 }
 
 bool CStreamDownloader::OpenOutputByTime(const SingleFilePtr& piece)
 {
-    if (!piece || m_savePath.empty())
+    if (!piece)
         return false;
-    if (!OpenFreshOutput(*piece))
+    if (!OpenPackage())
         return false;
     m_source.SetUseIndex(m_useIndex);
     const int channel = m_param ? m_param->GetChannel() : -1;
     if (!m_source.OpenByTime(*piece, channel)) {
-        CloseOutput();
-        RTK_DeleteFile(OutputPath().c_str());
+        m_output.Abandon();
+        SetError("the recording " + piece->GetName() + " could not be opened");
         return false;
     }
     return true;
 }
 
-void CStreamDownloader::OnStreamData(int handle, int type, unsigned char* data, unsigned int size,
-                                     void* user)
+void CStreamDownloader::OnStreamData(int, int type, unsigned char* data, unsigned int size, void* user)
 {
     auto* self = static_cast<CStreamDownloader*>(user);
     if (!self || !data)
@@ -389,18 +332,24 @@ void CStreamDownloader::OnStreamData(int handle, int type, unsigned char* data, 
 
 void CStreamDownloader::WriteData(const unsigned char* data, unsigned int size, bool isHeader)
 {
-    if (isHeader) {
-        m_headerBytes = std::min<std::size_t>(size, kStreamHeaderBytes);
-        std::memcpy(m_header, data, m_headerBytes);
-    }
+    if (isHeader)
+        m_output.SetHeader(data, std::min<std::size_t>(size, kStreamHeaderBytes));
 
     if (!m_writeFailed.load()) {
         try {
-            if (!WriteBlock(data, size, isHeader))
+            const bool written = m_output.Write(data, size, kRollOverUnit_bytes, isHeader);
+            m_bytesInFile = m_output.Bytes();
+            if (written) {
+                m_bytesWritten.fetch_add(size);
+            } else {
+                SetError(m_output.Error());
                 m_writeFailed.store(true);  // the output is gone: the job cannot go on
+            }
         } catch (const CStorageException&) {
+            SetError(std::strerror(errno ? errno : EIO));
             m_writeFailed.store(true);
         }
+        NoteRolledOver();  // the packages finished before a failure stay and are listed
     }
 
     if (isHeader) {
@@ -408,60 +357,6 @@ void CStreamDownloader::WriteData(const unsigned char* data, unsigned int size, 
         if (m_startSem)
             m_startSem->Post();
     }
-}
-
-// A package is cut before the unit that would take it past the package size (the header block
-// is one unit, data blocks are cut into units of kRollOverUnit_bytes from their start); each unit
-// is written after at most one roll-over, so a unit larger than a package still goes out whole.
-// The units before and after a cut each reach the output in one write.
-bool CStreamDownloader::WriteBlock(const unsigned char* data, unsigned int size, bool isHeader)
-{
-    const unsigned unitMax = isHeader ? std::max(size, 1u) : kRollOverUnit_bytes;
-    unsigned runStart = 0;  // first byte not written yet
-    unsigned offset = 0;    // end of the units taken into the run
-    auto writeRun = [&]() -> bool {
-        const unsigned want = offset - runStart;
-        if (want == 0)
-            return true;
-        const unsigned written = m_output.Write(data + runStart, want);
-        m_bytesInFile += written;
-        m_bytesWritten.fetch_add(written);
-        runStart = offset;
-        return written == want;
-    };
-    while (offset < size) {
-        const unsigned unit = std::min(unitMax, size - offset);
-        const uint64_t inFile = m_bytesInFile.load() + (offset - runStart);
-        if (inFile + unit > m_packageSize_bytes && inFile > 0 && m_piece) {
-            if (!writeRun() || !RollOver(isHeader))
-                return false;
-        }
-        offset += unit;
-    }
-    return writeRun();
-}
-
-// The new package begins with the stream header so that it plays by itself; the unit that
-// crossed the limit goes into it.
-bool CStreamDownloader::RollOver(bool forHeader)
-{
-    const CSingleFile piece = *m_piece;
-    m_output.Close(std::string());  // throws when its last bytes cannot be written
-    if (!OpenFreshOutput(piece))
-        return false;
-    if (!forHeader && m_headerBytes > 0)
-        m_bytesInFile += m_output.Write(m_header, static_cast<unsigned>(m_headerBytes));
-    return true;
-}
-
-bool CStreamDownloader::CloseOutput()
-{
-    try {
-        m_output.Close(std::string());
-    } catch (const CStorageException&) {
-        return false;
-    }
-    return true;
 }
 
 bool CStreamDownloader::WaitForDelivery(uint64_t seen)
@@ -477,12 +372,26 @@ bool CStreamDownloader::WaitForDelivery(uint64_t seen)
     return IsStopRequested();
 }
 
+bool CStreamDownloader::FailJob(const std::string& reason, int code, int index, int count)
+{
+    if (!reason.empty())
+        SetError(reason);
+    CloseJob();
+    m_lock.Unlock();
+    EmitSignal(code, index, count);
+    m_lock.Lock();
+    return false;
+}
+
 bool CStreamDownloader::RunOnce()
 {
+    if (IsStopRequested())
+        return false;  // OnThreadExit reports the stop
     if (CheckSavePathDiskSpace(kMinFree_GB, CSettingsManager::DownloadSavePath, QString())) {
         RTK_Guard guard(&m_lock);
         const int index = m_reportedIndex + 1;
         const int count = FileCount();
+        SetError("less than 2 GB free in the download folder");
         CloseCurrent();
         guard.Release();
         EmitSignal(kDownloadDiskFull, index, count);
@@ -500,51 +409,67 @@ bool CStreamDownloader::RunOnce()
     const int pos = m_source.GetPos();
     if (pos == 100 && !m_writeFailed.load()) {
         try {
-            m_output.Flush();
+            m_output.Package().Flush();
         } catch (const CStorageException&) {
+            SetError(std::strerror(errno ? errno : EIO));
             m_writeFailed.store(true);
         }
     }
+    const int failIndex = m_reportedIndex == -1 ? 0 : m_reportedIndex;
     if (m_writeFailed.load()) {
         // The output could not take the data (disk full, folder removed): the job ends here on
         // this thread, never on the stream's own.
-        const int index = m_reportedIndex == -1 ? 0 : m_reportedIndex;
-        const int count = FileCount();
-        CloseJob();
-        guard.Release();
-        EmitSignal(kDownloadFailed, index, count);
+        FailJob(std::string(), kDownloadFailed, failIndex, FileCount());
+        return false;
+    }
+    if (pos == 100 && m_bytesInFile.load() == 0 && m_output.Bytes() == 0) {
+        // The stream ended without even its header: the recording cannot be read, and an empty
+        // output is no copy of it.
+        m_reportedIndex = failIndex;
+        FailJob("the recording " + (m_piece ? m_piece->GetName() : std::string()) + " delivered no data",
+                kDownloadFailed, failIndex, FileCount());
         return false;
     }
     if (pos == 100)
         return m_byTime ? OpenNextByTime() : OpenNextByFile();
     if (pos == 200) {
-        if (m_reportedIndex == -1)
-            m_reportedIndex = 0;
-        const int index = m_reportedIndex;
-        const int count = FileCount();
-        CloseCurrent();
-        guard.Release();
-        EmitSignal(kDownloadFailed, index, count);
+        m_reportedIndex = failIndex;
+        FailJob("the recording " + (m_piece ? m_piece->GetName() : std::string()) + " could not be read",
+                kDownloadFailed, failIndex, FileCount());
+        return false;
+    }
+
+    // A stream that neither delivers nor moves on ends the job: every download ends.
+    const auto now = std::chrono::steady_clock::now();
+    if (seen != m_stallBlocks || pos != m_stallPos) {
+        m_stallBlocks = seen;
+        m_stallPos = pos;
+        m_stallSince = now;
+    } else if (now - m_stallSince > std::chrono::milliseconds(m_stallTimeout_ms)) {
+        FailJob("the recording stopped delivering data", kDownloadFailed, failIndex, FileCount());
         return false;
     }
     guard.Release();
     return !WaitForDelivery(seen);
 }
 
-// Only after the pass has flushed the output: nothing is left to fail here. Called with m_lock
-// held; reports the closed file with the lock released and returns the file count.
-int CStreamDownloader::CloseCurrentPiece()
+bool CStreamDownloader::CloseCurrentPiece(int* count)
 {
     m_source.Stop();
-    CloseOutput();
+    if (!m_output.Finish()) {
+        SetError(m_output.Error());
+        return false;
+    }
+    AddWritten(m_output.FinalPath());
     m_reportedIndex = m_currentIndex.load();
     m_bytesInFile = 0;
-    const int count = FileCount();
+    *count = FileCount();
     m_lock.Unlock();
     EmitFiles();
-    EmitSignal(kDownloadFileClosed, m_reportedIndex, count);
+    EmitSignal(kDownloadFileClosed, m_reportedIndex, *count);
     m_lock.Lock();
-    return count;
+    m_stallSince = std::chrono::steady_clock::now();
+    return true;
 }
 
 // Ends the job once its last piece is closed: complete, or failed because the next output could
@@ -566,7 +491,9 @@ bool CStreamDownloader::EndJobAfterPiece(bool failed)
 // Called with m_lock held; sends its events with the lock released.
 bool CStreamDownloader::OpenNextByFile()
 {
-    const int count = CloseCurrentPiece();
+    int count = 0;
+    if (!CloseCurrentPiece(&count))
+        return FailJob(std::string(), kDownloadFailed, m_reportedIndex == -1 ? 0 : m_reportedIndex, FileCount());
 
     const int next = m_currentIndex.load() + 1;
     if (next < FileCount()) {
@@ -586,34 +513,36 @@ bool CStreamDownloader::OpenNextByFile()
 
 bool CStreamDownloader::OpenNextByTime()
 {
-    CloseCurrentPiece();
+    int count = 0;
+    if (!CloseCurrentPiece(&count))
+        return FailJob(std::string(), kDownloadFailed, m_reportedIndex == -1 ? 0 : m_reportedIndex, FileCount());
 
     const time_t pieceEnd = m_piece ? m_piece->GetEndTime() : m_jobEnd;
-    if (pieceEnd < m_jobEnd && SelectFileAtTime(pieceEnd)) {
+    if (pieceEnd < m_jobEnd && SelectPieceAt(pieceEnd)) {
         if (OpenOutputByTime(m_piece))
             return true;
+        return EndJobAfterPiece(true);
+    }
+    if (m_noProgress) {
+        SetError("a recording in the window ends before it starts");
         return EndJobAfterPiece(true);
     }
     return EndJobAfterPiece(false);
 }
 
-bool CStreamDownloader::CloseCurrent()
+void CStreamDownloader::CloseCurrent()
 {
     m_source.Stop();
-    const bool closed = CloseOutput();
+    m_output.Abandon();  // an unfinished package never keeps a final name
     m_reportedIndex = m_currentIndex.load();
     m_currentIndex.store(-1);
     ClearFiles();
-    return closed;
 }
 
 void CStreamDownloader::CloseJob()
 {
     m_source.Stop();
-    CloseOutput();  // the unfinished file goes below; its last bytes do not matter
-    const std::string path = OutputPath();
-    if (m_currentIndex.load() != m_reportedIndex && !path.empty())
-        RTK_DeleteFile(path.c_str());
+    m_output.Abandon();
     m_reportedIndex = m_currentIndex.load();
     m_currentIndex.store(-1);
     ClearFiles();
@@ -626,27 +555,22 @@ void CStreamDownloader::ClearFiles()
 
 void CStreamDownloader::Stop(bool failed)
 {
+    m_stopCode.store(failed ? kDownloadFailed : kDownloadStopped);
     {
         std::lock_guard<std::mutex> lock(m_wakeLock);
         m_stopWake = true;
     }
     m_wakeCond.notify_all();
-    CBaseThread::Stop();
+    CBaseThread::Stop();  // the thread reports a running job's stop as it ends
     {
         std::lock_guard<std::mutex> lock(m_wakeLock);
         m_stopWake = false;
     }
+    if (ThreadId() != 0 && ThreadId() == RTK_Thread_GetSelfId())
+        return;  // asked from the thread itself: it ends after this pass
     RTK_Guard guard(&m_lock);
-    if (!IsBusy())
-        return;
-    // A file whose last bytes could not be written ends the job as a write failure does: the
-    // unfinished file goes and the job ends as failed.
-    const bool closed = CloseCurrent();
-    if (!closed)
-        RTK_DeleteFile(OutputPath().c_str());
-    const int index = m_reportedIndex;
-    guard.Release();
-    EmitSignal(failed || !closed ? kDownloadFailed : kDownloadStopped, index, 0);
+    if (IsBusy())
+        CloseJob();  // no thread ever ran for it: nothing to report
 }
 
 int CStreamDownloader::GetProgress() const
@@ -664,6 +588,31 @@ int CStreamDownloader::GetFileProgress()
     if (size == 0)
         return 0;
     return static_cast<int>(std::min<uint64_t>(m_bytesInFile.load(), size) * 100 / size);
+}
+
+std::vector<std::string> CStreamDownloader::GetWrittenFiles() const
+{
+    std::lock_guard<std::mutex> lock(m_pathLock);
+    return m_written;
+}
+
+std::string CStreamDownloader::GetLastError() const
+{
+    std::lock_guard<std::mutex> lock(m_pathLock);
+    return m_error;
+}
+
+void CStreamDownloader::SetError(const std::string& reason)
+{
+    std::lock_guard<std::mutex> lock(m_pathLock);
+    m_error = reason;
+}
+
+void CStreamDownloader::AddWritten(const std::string& path)
+{
+    std::lock_guard<std::mutex> lock(m_pathLock);
+    m_written.push_back(path);
+    m_outputPath = path;
 }
 
 void CStreamDownloader::EmitSignal(int code, int index, int count)

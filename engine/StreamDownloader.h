@@ -7,11 +7,17 @@
 //
 // Threads: the owner (GUI) calls the operations; the downloader's own thread runs the passes;
 // the stream source's delivery thread runs the data callback, which writes the output file.
+// Every signal leaves from the downloader's thread, after the state it announces is in place:
+// a start's events before its first pass, a stop's event before the thread ends.
+//
+// Each output package is written under a hidden temporary name and takes its final name only
+// when complete; a stopped or failed job leaves its finished packages and nothing else.
 
 #include <QObject>
 #include <QString>
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <ctime>
@@ -21,6 +27,7 @@
 #include <vector>
 
 #include "engine/BaseThread.h"
+#include "engine/DownloadPlan.h"
 #include "engine/OutputFile.h"
 #include "engine/Records.h"
 #include "engine/StreamSource.h"
@@ -59,25 +66,6 @@ enum DownloadEvent : int {
     kDownloadDiskFull = 6,      // less than 2 GB free in the download folder's drive
 };
 
-// The files with start <= t < end, walking the time-ordered list and stopping at the first file
-// that starts after t; when none holds t, the first file that starts after t together with the
-// files right behind it that start at the same time.
-SingleFileList FindFilesAtTime(const SingleFileList& files, time_t t);
-// The sum of the files' sizes.
-int64_t SumFileSizes(const SingleFileList& files);
-// The expected bytes of the window [begin, end]: whole files count whole, cut files by their
-// share of seconds (rounded). Records whose end lies before their start count nothing.
-int64_t EstimateSizeInWindow(const SingleFileList& files, time_t begin, time_t end);
-// Percentage of a job: 100 only when written == total (and total != 0), else at most 99.
-int DownloadProgressPercent(int64_t written_bytes, int64_t total_bytes);
-// Package size for a "DownloadPackageSize" value: "1" is 128 MiB, anything else 32 MiB.
-uint64_t DownloadPackageSizeBytes(const QString& setting);
-// Folder of a piece's output files: the download folder, joined with exactly one separator to
-// the recording's date ("%Y%m%d"), then "/Download/".
-std::string DownloadFolder(const std::string& savePath, time_t pieceStart);
-// File name of a piece's output: "<label>_<stamp><tick>.mp4", or "channel<n+1>_..." without label.
-std::string DownloadFileName(const CSingleFile& piece, const std::string& tick);
-
 class CStreamDownloader : public QObject, public CBaseThread {
     Q_OBJECT
 
@@ -98,31 +86,37 @@ public:
     void SetUseIndex(bool useIndex);
 
     // A job writing the given files whole, in list order. positions/rows are kept, not read,
-    // and must be as long as each other. Sends DownloadFiles(path), 4(-1, n), 0(-1, n).
+    // and must be as long as each other. The thread sends DownloadFiles(path), 4(-1, n), 0(-1, n)
+    // before this returns true.
     bool StartByFile(const SingleFileList& files, const std::vector<int>& positions,
                      const std::vector<int>& rows);
-    // A job over the window [begin, end] of the time-ordered files. Sends DownloadFiles(path),
-    // 0(-1, n).
+    // A job over the window [begin, end] of the files: only what overlaps the window is written;
+    // a window that no recording overlaps is refused. The thread sends DownloadFiles(path) and
+    // 0(-1, n) before this returns true.
     bool StartByTime(const SingleFileList& files, time_t begin, time_t end);
 
-    // Ends the job: code 3 when failed, else 1 (only when a job was running).
+    // Ends the job: the thread sends code 3 when failed, else 1 (only when a job was running),
+    // and is joined before this returns.
     void Stop(bool failed);
     bool IsBusy() const { return m_currentIndex.load() != -1; }
     // 0 to 100 over the whole job.
     int GetProgress() const;
     // Percentage of the current file's size that its output holds (100 when idle).
     int GetFileProgress();
+    // The output files the current (or last) job has completed, in the order they were written.
+    std::vector<std::string> GetWrittenFiles() const;
+    // Why the last start was refused or the last job failed, in words (empty when it did not).
+    std::string GetLastError() const;
 
     // Test seams: the wait for the first stream data of a start (30000 ms), and a package size
     // used in place of the "DownloadPackageSize" setting (0 = the setting).
     void SetFirstDataTimeout(int timeout_ms) { m_firstDataTimeout_ms = timeout_ms; }
     void SetPackageSizeOverride(uint64_t size_bytes) { m_packageSizeOverride_bytes = size_bytes; }
-    // The clock whose milliseconds make output names distinct (null = time since the process
-    // started, on the steady clock).
-    using NameClock = int64_t (*)();
-    void SetNameClock(NameClock clock) { m_nameClock = clock; }
+    // A job whose stream neither delivers a block nor moves on for this long fails (code 3).
+    void SetStallTimeout(int timeout_ms) { m_stallTimeout_ms = timeout_ms; }
 
     static constexpr int kFirstDataTimeout_ms = 30000;
+    static constexpr int kStallTimeout_ms = 30000;
     static constexpr int kPass_ms = 40;
     static constexpr float kMinFree_GB = 2.0f;
     static constexpr std::size_t kStreamHeaderBytes = 40;
@@ -142,62 +136,72 @@ signals:
     void DownloadFiles(QString path);
 
 protected:
-    bool OnThreadStart() override { return true; }
-    void OnThreadExit() override {}
+    // The start's events, sent from this thread before any other.
+    bool OnThreadStart() override;
+    // A job still running when the loop ends was stopped: it is closed and its stop reported.
+    void OnThreadExit() override;
     bool RunOnce() override;
 
 private:
     static void OnStreamData(int handle, int type, unsigned char* data, unsigned int size,
                              void* user);
     void WriteData(const unsigned char* data, unsigned int size, bool isHeader);
-    // Writes one block, rolling over to a new package where needed; false when the output cannot
-    // take it. Throws CStorageException from the output.
-    bool WriteBlock(const unsigned char* data, unsigned int size, bool isHeader);
-    bool RollOver(bool forHeader);
-    // Closes the output without a final name; false when its last bytes could not be written.
-    bool CloseOutput();
+    // The name of a package of the current piece (the first, and each after a roll-over).
+    void PieceName(COutputPackage::Name* name) const;
+    static bool NextPackageName(void* user, COutputPackage::Name* name);
+    // Opens the package of the current piece; false with the reason kept.
+    bool OpenPackage();
+    // Takes the packages that roll-overs finished into the written list.
+    void NoteRolledOver();
     // Waits until a block is delivered after `seen`, a stop is asked or the pass time is out;
     // true when a stop was asked.
     bool WaitForDelivery(uint64_t seen);
 
-    // Prepares a job's shared state; false when the job cannot start (no pending task, no
-    // settings).
+    // Prepares a job's shared state; false when the job cannot start (no pending task).
     bool BeginJob();
-    // Waits for the first data and starts the thread; emits the start signals. false (and the
-    // job closed, its output deleted) on a time-out.
+    // Waits for the first data and starts the thread, which sends the start events. false (and
+    // the job closed, nothing left on disk) when the stream fails or stays silent.
     bool RunStart(bool byFile);
-    bool SelectFileAtTime(time_t t);
+    // The piece of a job by time at t; false when there is none (or no progress: m_noProgress).
+    bool SelectPieceAt(time_t t);
     bool OpenOutputByTime(const SingleFilePtr& piece);
-    // Opens a fresh output for the current piece under a name that exists nowhere yet.
-    bool OpenFreshOutput(const CSingleFile& piece);
     bool OpenNextByFile();
     bool OpenNextByTime();
+    // Ends the job from the pass: sends `code` for `index` with the lock released; false.
+    bool FailJob(const std::string& reason, int code, int index, int count);
     bool EndJobAfterPiece(bool failed);
-    int CloseCurrentPiece();
-    // false when the output's last bytes could not be written.
-    bool CloseCurrent();
+    // The current piece is complete: its package takes its final name and is reported (code 5).
+    // false when it could not be completed. Called with m_lock held.
+    bool CloseCurrentPiece(int* count);
+    // Stops the source, abandons the unfinished package, clears the job.
+    void CloseCurrent();
     void CloseJob();
     void ClearFiles();
     int FileCount() const { return static_cast<int>(m_files.size()); }
     void EmitSignal(int code, int index, int count);
     void EmitFiles();
     std::string OutputPath() const;
+    void SetError(const std::string& reason);
+    void AddWritten(const std::string& path);
 
     CStreamSource m_source;
-    COutputFile m_output;
+    CPackagedOutput m_output;
     std::unique_ptr<CStreamDownloaderParam> m_param;
     bool m_jobPending = false;
     SingleFileList m_files;
     std::vector<int> m_filePositions;
     std::vector<int> m_fileRows;
     SingleFilePtr m_piece;
+    time_t m_lastPieceEnd = -1;
+    bool m_noProgress = false;
     int m_reportedIndex = -1;
     std::atomic<int64_t> m_bytesWritten{0};
     std::atomic<int64_t> m_bytesTotal{0};
     // Changed by a roll-over on the stream's thread while the owner or the pass may read them.
     mutable std::mutex m_pathLock;
-    std::string m_outputName;
     std::string m_outputPath;
+    std::vector<std::string> m_written;
+    std::string m_error;
     std::atomic<uint64_t> m_bytesInFile{0};  // the current output's size, header included
     bool m_byTime = false;
     time_t m_jobBegin = -1;
@@ -205,20 +209,21 @@ private:
     bool m_useIndex = false;
     RTK_Mutex m_lock;
     std::atomic<int> m_currentIndex{-1};
-    unsigned char m_header[kStreamHeaderBytes] = {};
-    std::size_t m_headerBytes = 0;
 
     // Read once per job on the owner's thread, used by the data callback.
-    std::string m_savePath;
+    std::string m_saveFolder;
     uint64_t m_packageSize_bytes = 0;
 
     // The start waits for the first stream header on this; installed and removed under
     // m_startLock, so the callback never posts a semaphore that is being destroyed.
     std::mutex m_startLock;
     std::shared_ptr<rtk::Semaphore> m_startSem;
+    bool m_startByFile = false;  // the start events the thread sends first
 
     // Set by the data callback when the output cannot be written; the pass ends the job.
     std::atomic<bool> m_writeFailed{false};
+    // The code a Stop asked the thread to report (1 or 3).
+    std::atomic<int> m_stopCode{0};
 
     // Blocks delivered, counted by the data callback; the pass waits on it between polls.
     std::mutex m_wakeLock;
@@ -226,10 +231,14 @@ private:
     std::atomic<uint64_t> m_blocksDelivered{0};
     bool m_stopWake = false;         // under m_wakeLock: a stop is on its way
     bool m_recentDelivery = false;   // the pass thread's own: the last wait ended on a block
+    // The pass thread's own: when the stream last delivered or moved.
+    uint64_t m_stallBlocks = 0;
+    int m_stallPos = -1;
+    std::chrono::steady_clock::time_point m_stallSince;
 
     int m_firstDataTimeout_ms = kFirstDataTimeout_ms;
+    int m_stallTimeout_ms = kStallTimeout_ms;
     uint64_t m_packageSizeOverride_bytes = 0;
-    NameClock m_nameClock = nullptr;
 };
 
 }  // namespace Varpen

@@ -34,6 +34,46 @@ void SetForeignTimeOrigin(int port, const CSingleFile& file)
 }
 }  // namespace
 
+StreamPlayerTestHooks& StreamPlayerHooks()
+{
+    static StreamPlayerTestHooks hooks;
+    return hooks;
+}
+
+std::uint64_t CStreamPlayer::Pack(const PlayState& state)
+{
+    return std::uint64_t(std::uint32_t(state.index)) | (std::uint64_t(state.endOfList ? 1 : 0) << 32) |
+           (std::uint64_t(std::uint8_t(state.error)) << 40);
+}
+
+PlayState CStreamPlayer::Unpack(std::uint64_t word)
+{
+    PlayState state;
+    state.index = int(std::uint32_t(word & 0xFFFFFFFFu));
+    state.endOfList = ((word >> 32) & 1u) != 0;
+    state.error = int(std::uint8_t((word >> 40) & 0xFFu));
+    return state;
+}
+
+void CStreamPlayer::Publish(const PlayState& state)
+{
+    m_state.store(Pack(state));
+    if (StreamPlayerHooks().published)
+        StreamPlayerHooks().published(state);
+}
+
+void CStreamPlayer::SetErrorCode(int code)
+{
+    std::uint64_t word = m_state.load();
+    PlayState state;
+    do {
+        state = Unpack(word);
+        state.error = code;
+    } while (!m_state.compare_exchange_weak(word, Pack(state)));
+    if (StreamPlayerHooks().published)
+        StreamPlayerHooks().published(state);
+}
+
 CStreamPlayer::CStreamPlayer()
 {
     m_source.SetDataCallback(&CStreamPlayer::OnSourceData, this);
@@ -66,14 +106,14 @@ bool CStreamPlayer::SetFileList(const SingleFileList& files)
 {
     if (IsPlaying())
         return false;
-    RTK_Guard guard(&m_lock);
+    std::lock_guard<std::mutex> locate(m_locateLock);
     m_files = files;
     return true;
 }
 
 void CStreamPlayer::SetUseIndex(bool useIndex)
 {
-    RTK_Guard guard(&m_lock);
+    std::lock_guard<std::mutex> locate(m_locateLock);
     m_source.SetUseIndex(useIndex);
 }
 
@@ -107,29 +147,26 @@ bool CStreamPlayer::StartPlayback(time_t time)
         return false;
     StopPlayback();
     m_stopping.store(false);
-    RTK_Guard guard(&m_lock);
+    std::unique_lock<std::mutex> locate(m_locateLock);
     if (!FindFileAndPos(time)) {
         qDebug() << "---qarn--- StartPlayback-LocateFileAndPlay-failed";
-        m_port.SetStop();
-        m_port.CloseStream();
-        m_source.Stop();
-        m_speed = 0;
-        m_index.store(-1);
+        Halt(false, kPlayErrorNoFile);
         return false;
     }
-    guard.Release();
-    // The located file already cleared the end-of-list flag; from here on only the thread sets
-    // it, so a short list that ends at once is not reported as still playing.
+    locate.unlock();
+    // The located file has published the index with a clear end flag; from here on only the
+    // thread changes the state, so a short list that ends at once is reported as ended.
     if (!CBaseThread::Start()) {
-        RTK_Guard again(&m_lock);
-        Halt();
-        m_error.store(kPlayErrorNoFile);
+        locate.lock();
+        Halt(false, kPlayErrorNoFile);
         return false;
     }
+    if (StreamPlayerHooks().started)
+        StreamPlayerHooks().started();
     return true;
 }
 
-void CStreamPlayer::Halt()
+void CStreamPlayer::Halt(bool endOfList, int error)
 {
     if (m_clipping.load()) {
         m_port.StopClip();
@@ -141,7 +178,11 @@ void CStreamPlayer::Halt()
     m_port.CloseStream();
     m_source.Stop();
     m_speed = 0;
-    m_index.store(-1);
+    // Index, end flag and error together: a poll never sees a stop without its cause.
+    PlayState stopped;
+    stopped.endOfList = endOfList;
+    stopped.error = error;
+    Publish(stopped);
 }
 
 void CStreamPlayer::StopPlayback()
@@ -159,8 +200,10 @@ void CStreamPlayer::StopPlayback()
             m_headerWait->Close();
     }
     CBaseThread::Stop();
-    RTK_Guard guard(&m_lock);
-    Halt();
+    std::lock_guard<std::mutex> locate(m_locateLock);
+    // The owner's stop keeps what the state said (nothing while it played).
+    const PlayState before = GetState();
+    Halt(before.endOfList, before.error);
 }
 
 void CStreamPlayer::ResetPlayWnd()
@@ -169,40 +212,51 @@ void CStreamPlayer::ResetPlayWnd()
     m_playWndSet.store(false);
 }
 
-bool CStreamPlayer::SeekToTime(time_t time)
+bool CStreamPlayer::SeekToTime(time_t time, bool paused)
 {
-    RTK_Guard guard(&m_lock);
+    std::unique_lock<std::mutex> locate(m_locateLock);
     if (!IsPlaying() || time == -1)
         return false;
-    if (FindFileAndPos(time))
+    {
+        RTK_Guard guard(&m_lock);
+        m_pauseOnOpen = paused;
+    }
+    const bool found = FindFileAndPos(time);
+    {
+        RTK_Guard guard(&m_lock);
+        m_pauseOnOpen = false;
+    }
+    if (found)
         return true;
-    // Stop the thread without the mutex: its pass takes the same one.
-    guard.Release();
+    // Stop the thread without the locate lock: its pass takes the same one.
+    locate.unlock();
     m_stopping.store(true);
     CBaseThread::Stop();
-    RTK_Guard again(&m_lock);
-    Halt();
+    locate.lock();
     // Whatever made the locate fail, the window must learn that nothing plays any more.
-    m_error.store(kPlayErrorNoFile);
+    Halt(false, kPlayErrorNoFile);
     m_stopping.store(false);
     return false;
 }
 
+// The port reads the shown time without a lock of the player's; the controls lock is not taken
+// either, so a poll never waits behind a locate or the opening of a port.
 time_t CStreamPlayer::GetCurrentTime()
 {
-    RTK_Guard guard(&m_lock);
     return IsPlaying() ? m_port.GetAbsTime() : -1;
 }
 
 unsigned CStreamPlayer::GetPlayedTime()
 {
-    RTK_Guard guard(&m_lock);
     return IsPlaying() ? m_port.GetPlayedTime() : 0;
 }
 
 bool CStreamPlayer::Pause(bool pause)
 {
     RTK_Guard guard(&m_lock);
+    // While the pass moves on to the next file, the new file's port opens in this state.
+    if (m_carryPause)
+        m_pauseOnOpen = pause;
     return m_port.Pause(pause);
 }
 
@@ -235,7 +289,6 @@ int CStreamPlayer::SetSpeed(int level)
 
 int CStreamPlayer::GetSpeed()
 {
-    RTK_Guard guard(&m_lock);
     return m_port.GetSpeed();
 }
 
@@ -321,7 +374,6 @@ bool CStreamPlayer::FindFileAndPos(time_t time)
     time_t startAt = -1;
     if (!FindFileByTime(m_files, time, index, startAt)) {
         qDebug() << "--qarn-- StreamPlayer-FindFileAndPos failed";
-        m_error.store(kPlayErrorNoFile);
         return false;
     }
     SingleFilePtr file(m_files[static_cast<std::size_t>(index)]->CloneWithRange(startAt, -1));
@@ -329,7 +381,9 @@ bool CStreamPlayer::FindFileAndPos(time_t time)
         qDebug() << "---qarn--- LocateFileAndPlay-GetStreamAndPlayFile-failed";
         return false;
     }
-    m_index.store(index);
+    PlayState playing;
+    playing.index = index;
+    Publish(playing);
     return true;
 }
 
@@ -359,11 +413,9 @@ bool CStreamPlayer::LocateFileAndPlay(const SingleFilePtr& file, bool noSeek)
     };
     auto fail = [this, &dropWait] {
         dropWait();
-        m_pauseOnOpen.store(false);
         m_port.SetStop();
         m_source.Stop();
         m_port.CloseStream();
-        m_error.store(kPlayErrorNoFile);
         return false;
     };
 
@@ -378,19 +430,22 @@ bool CStreamPlayer::LocateFileAndPlay(const SingleFilePtr& file, bool noSeek)
                                : m_source.OpenByTime(*file, file->GetChannel());
     if (!opened)
         return fail();
+    if (StreamPlayerHooks().headerWait)
+        StreamPlayerHooks().headerWait();
     const bool posted = wait->TimedWait(kHeaderWait_ms);
     dropWait();
     if (!posted || !m_port.IsOpen())
         return fail();
-    m_endOfList.store(false);
-    m_error.store(kPlayErrorNone);
     return true;
 }
 
 bool CStreamPlayer::OpenPortOnHeader(const unsigned char* data, unsigned int size, time_t startAt)
 {
+    // The controls wait for the open (short: no stream is waited for here), so a speed or pause
+    // the operator sets meanwhile is neither lost on the closing stream nor undone by the open.
+    RTK_Guard guard(&m_lock);
     const int level = m_port.GetSpeed();
-    const bool paused = m_pauseOnOpen.exchange(false);
+    const bool paused = m_pauseOnOpen;
     if (!m_port.OpenStream(data, size, m_window.load(), false))
         return false;
     // Before any data of the stream reaches the port (it comes on this same thread).
@@ -461,7 +516,7 @@ void CStreamPlayer::OnStreamData(const unsigned char* data, unsigned int size, b
 
 bool CStreamPlayer::RunOnce()
 {
-    RTK_Guard guard(&m_lock);
+    std::unique_lock<std::mutex> locate(m_locateLock);
     const int pos = m_source.GetPos();
     if (pos == kPosDelivered) {
         // Everything of this file is in the port: let it show the last frames.
@@ -471,29 +526,36 @@ bool CStreamPlayer::RunOnce()
         }
     }
     if (pos == kPosDelivered && m_port.GetSourceBufferRemain() == 0) {
-        const int next = m_index.load() + 1;
+        const int next = GetState().index + 1;
         if (next >= static_cast<int>(m_files.size())) {
-            Halt();
-            m_endOfList.store(true);
+            Halt(true, kPlayErrorNone);
             return false;
         }
         SingleFilePtr file = m_files[static_cast<std::size_t>(next)];
         // A paused window stays paused on the next file instead of playing on by itself.
-        m_pauseOnOpen.store(m_port.IsPaused());
-        if (!LocateFileAndPlay(file, true)) {
-            Halt();
-            if (m_stopping.load())
-                m_error.store(kPlayErrorNone);
+        {
+            RTK_Guard guard(&m_lock);
+            m_pauseOnOpen = m_port.IsPaused();
+            m_carryPause = true;
+        }
+        const bool located = LocateFileAndPlay(file, true);
+        {
+            RTK_Guard guard(&m_lock);
+            m_carryPause = false;
+            m_pauseOnOpen = false;
+        }
+        if (!located) {
+            Halt(false, m_stopping.load() ? kPlayErrorNone : kPlayErrorNoFile);
             return false;
         }
-        m_index.store(next);
-        m_endOfList.store(false);
+        PlayState playing;
+        playing.index = next;
+        Publish(playing);
     } else if (pos == kPosFailed) {
-        Halt();
-        m_error.store(kPlayErrorStreamFailed);
+        Halt(false, kPlayErrorStreamFailed);
         return false;
     }
-    guard.Release();
+    locate.unlock();
     WaitForStop(kPass_ms);
     return true;
 }

@@ -5,13 +5,21 @@
 // When a file is delivered and played out it opens the next one; after the last it stops and
 // raises its end flag. Nobody is signalled: the owner polls the end flag and the error code.
 //
-// Threads: the owner (GUI) calls the controls; the player's own worker runs a pass every 40 ms
-// under the player's mutex; the stream source's delivery thread hands stream data to the port
-// without that mutex.
+// Threads: the owner (GUI) calls the controls; the player's own worker runs a pass every 40 ms;
+// the stream source's delivery thread hands stream data to the port.
+// Two locks, so that what the owner polls never waits for a stream:
+//  - the locate lock serialises the passes, starts, seeks and stops; it is the one held while a
+//    locate waits (up to 5 s) for a stream header;
+//  - the player's mutex (the controls lock) serialises pause, speed and single frames with the
+//    opening of the port on a header (the delivery thread); it is never held across a wait, a
+//    source stop or a locate.
+// The state the owner polls (playing index, end of list, error code) is one atomic word: every
+// change is seen whole, at once or not at all; the shown time is read without either lock.
 
 #include <atomic>
 #include <cstdint>
 #include <ctime>
+#include <functional>
 #include <memory>
 #include <mutex>
 
@@ -41,6 +49,29 @@ enum PlayError : int {
     kPlayErrorStreamFailed = 2,  // the stream failed while playing
 };
 
+// What the owner polls, read in one piece.
+struct PlayState {
+    int index = -1;          // position in the file list; -1: not playing
+    bool endOfList = false;  // stopped after the last file had played out
+    int error = kPlayErrorNone;
+    bool IsPlaying() const { return index != -1; }
+    bool operator==(const PlayState& o) const
+    {
+        return index == o.index && endOfList == o.endOfList && error == o.error;
+    }
+};
+
+// For tests, process-wide; set them only while no player runs (null: none).
+struct StreamPlayerTestHooks {
+    // Called on the starting thread once a start has its thread running, before it returns.
+    std::function<void()> started;
+    // Called with every state a player publishes, on the thread that publishes it.
+    std::function<void(const PlayState&)> published;
+    // Called on the locating thread just before a locate waits for the stream header.
+    std::function<void()> headerWait;
+};
+StreamPlayerTestHooks& StreamPlayerHooks();
+
 class CStreamPlayer : public CBaseThread {
 public:
     CStreamPlayer();
@@ -61,10 +92,11 @@ public:
     // StopPlayback, and the play window is forgotten.
     void ResetPlayWnd();
     // false when not playing or for -1; a seek that cannot be carried out stops the player and
-    // sets error code 1.
-    bool SeekToTime(time_t time);
+    // sets error code 1. `paused`: the port opens paused at the new position (it shows the
+    // picture once resumed), so that several windows can go on from there together.
+    bool SeekToTime(time_t time, bool paused = false);
 
-    // Time of the frame shown while playing, else -1.
+    // Time of the frame shown while playing, else -1. Never waits for a stream.
     time_t GetCurrentTime();
     unsigned GetPlayedTime();
 
@@ -85,15 +117,17 @@ public:
     void StopClip();
     bool SetDisplayRegion(float left, float top, float right, float bottom);
 
-    bool IsPlaying() const { return m_index.load() != -1; }
+    // Index, end flag and error code of one moment.
+    PlayState GetState() const { return Unpack(m_state.load()); }
+    bool IsPlaying() const { return GetState().IsPlaying(); }
     bool IsPaused();
     // A clip that failed to write has ended by itself.
     bool IsClipping() { return m_clipping.load() && m_port.IsClipping(); }
     bool IsClipFailed() const { return m_port.IsClipFailed(); }
-    bool IsEndOfList() const { return m_endOfList.load(); }
-    void SetEndOfList(bool end) { m_endOfList.store(end); }
-    int GetErrorCode() const { return m_error.load(); }
-    void SetErrorCode(int code) { m_error.store(code); }
+    bool IsEndOfList() const { return GetState().endOfList; }
+    int GetErrorCode() const { return GetState().error; }
+    // The owner's own verdict on a start it could not make (the index and end flag stay).
+    void SetErrorCode(int code);
 
     // The port, for its sound and its file paths.
     CPlayPort& Port() { return m_port; }
@@ -112,16 +146,20 @@ private:
     // `startAt` (-1: none) is a positioned start: the port shows nothing before that second.
     bool OpenPortOnHeader(const unsigned char* data, unsigned int size, time_t startAt = -1);
 
+    // Under the locate lock. On success the new index is published with a clear end flag and
+    // error code; on failure nothing is published (the caller halts with the cause).
     bool FindFileAndPos(time_t time);
     bool LocateFileAndPlay(const SingleFilePtr& file, bool noSeek);
-    // Ends playback after a failure or the end of the list: the port is told to stop and closed,
-    // the source stopped, the clip ended, index -1.
-    void Halt();
+    // Under the locate lock. Ends playback: the port is told to stop and closed, the source
+    // stopped, the clip ended; then index -1 is published together with its cause.
+    void Halt(bool endOfList, int error);
+    void Publish(const PlayState& state);
+    static std::uint64_t Pack(const PlayState& state);
+    static PlayState Unpack(std::uint64_t word);
     void SetCurrent(SingleFilePtr file);
     SingleFilePtr Current();
 
-    std::atomic<bool> m_endOfList{false};
-    std::atomic<int> m_error{kPlayErrorNone};
+    std::atomic<std::uint64_t> m_state{Pack(PlayState{})};
     SingleFileList m_files;
     CPlayPort m_port;
     CStreamSource m_source;  // after the port: stopped (and gone) before the port it feeds
@@ -129,15 +167,18 @@ private:
     std::atomic<std::uint32_t> m_window{0};  // read by the data thread
     SingleFilePtr m_current;
     std::atomic<bool> m_playWndSet{false};
-    std::atomic<int> m_index{-1};
-    int m_speed = 0;
+    std::atomic<int> m_speed{0};
     std::atomic<bool> m_clipping{false};
     float m_region[4] = {0, 0, 0, 0};
     bool m_inputEnded = false;  // the port was told that the whole file has been fed
     std::atomic<bool> m_stopping{false};
-    std::atomic<bool> m_pauseOnOpen{false};  // the next open keeps the port paused
-    std::atomic<time_t> m_startAt{-1};       // the second the located stream is shown from
-    RTK_Mutex m_lock;
+    // Under the controls lock: while the pass moves on to the next file (carrying the pause),
+    // the open of its port is paused when the window was paused or is paused meanwhile.
+    bool m_carryPause = false;
+    bool m_pauseOnOpen = false;
+    std::atomic<time_t> m_startAt{-1};  // the second the located stream is shown from
+    RTK_Mutex m_lock;                   // the controls lock
+    std::mutex m_locateLock;
 
     // Shared with the data thread: the locate's header wait, the draw callback, the region and
     // the current file. Never held across a call into the source or a wait.

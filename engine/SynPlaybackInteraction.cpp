@@ -73,10 +73,15 @@ bool SynPlaybackInteraction::AddInteraction(CPlayBackInteraction* member, std::u
 
 void SynPlaybackInteraction::RemoveInteraction(CPlayBackInteraction* member)
 {
-    RTK_Guard guard(&m_lock);
-    auto it = std::find(m_members.begin(), m_members.end(), member);
-    if (member && it != m_members.end())
+    {
+        RTK_Guard guard(&m_lock);
+        auto it = std::find(m_members.begin(), m_members.end(), member);
+        if (!member || it == m_members.end())
+            return;
         m_members.erase(it);
+    }
+    // A pass that copied the list before the removal may still call the member.
+    std::lock_guard<std::mutex> wait(m_passLock);
 }
 
 void SynPlaybackInteraction::StopAll()
@@ -86,34 +91,49 @@ void SynPlaybackInteraction::StopAll()
     m_members.clear();
 }
 
+std::vector<CPlayBackInteraction*> SynPlaybackInteraction::Members()
+{
+    RTK_Guard guard(&m_lock);
+    return m_members;
+}
+
 bool SynPlaybackInteraction::SetPlayTime(time_t time)
 {
     if (time == kNoTime || !IsRunning())
         return false;
+    std::lock_guard<std::mutex> act(m_actLock);
+    // Each member is positioned and held; then all go on at once. Seeking them one by one while
+    // each went on at once let the first run ahead by the time the others took to seek.
+    std::vector<CPlayBackInteraction*> held;
+    for (CPlayBackInteraction* member : Members()) {
+        if (member->SetPlayTimePaused(time))
+            held.push_back(member);
+    }
+    for (CPlayBackInteraction* member : held)
+        member->Pause(false);
     RTK_Guard guard(&m_lock);
-    for (CPlayBackInteraction* member : m_members)
-        member->SetPlayTime(time);
     m_paused = 0;
     return true;
 }
 
 bool SynPlaybackInteraction::Pause(bool pause)
 {
-    RTK_Guard guard(&m_lock);
+    std::lock_guard<std::mutex> act(m_actLock);
     bool ok = true;
-    for (CPlayBackInteraction* member : m_members) {
+    for (CPlayBackInteraction* member : Members()) {
         if (member->IsPlaying() && !member->Pause(pause))
             ok = false;
     }
+    RTK_Guard guard(&m_lock);
     m_paused = pause ? 1 : 0;
     return ok;
 }
 
 bool SynPlaybackInteraction::SetSpeed(int level)
 {
-    RTK_Guard guard(&m_lock);
+    std::lock_guard<std::mutex> act(m_actLock);
     bool ok = true;
-    for (CPlayBackInteraction* member : m_members) {
+    for (CPlayBackInteraction* member : Members()) {
         if (member->IsPlaying() && member->SetSpeed(level) == 0)
             ok = false;
     }
@@ -122,65 +142,76 @@ bool SynPlaybackInteraction::SetSpeed(int level)
 
 bool SynPlaybackInteraction::NormalSpeed()
 {
-    RTK_Guard guard(&m_lock);
+    std::lock_guard<std::mutex> act(m_actLock);
     bool ok = true;
-    for (CPlayBackInteraction* member : m_members) {
+    for (CPlayBackInteraction* member : Members()) {
         if (member->IsPlaying() && !member->NormalSpeed())
             ok = false;
     }
+    RTK_Guard guard(&m_lock);
     m_paused = 0;
     return ok;
 }
 
-std::vector<time_t> SynPlaybackInteraction::MemberTimes() const
+std::vector<time_t> SynPlaybackInteraction::MemberTimes(const std::vector<CPlayBackInteraction*>& members)
 {
     std::vector<time_t> times;
-    times.reserve(m_members.size());
-    for (CPlayBackInteraction* member : m_members)
+    times.reserve(members.size());
+    for (CPlayBackInteraction* member : members)
         times.push_back(member->IsPlaying() ? member->GetCurrentTime() : kNoTime);
     return times;
 }
 
 bool SynPlaybackInteraction::StepForward()
 {
-    RTK_Guard guard(&m_lock);
-    const std::vector<time_t> times = MemberTimes();
+    std::lock_guard<std::mutex> act(m_actLock);
+    const std::vector<CPlayBackInteraction*> members = Members();
+    const std::vector<time_t> times = MemberTimes(members);
     std::vector<bool> playing;
-    for (CPlayBackInteraction* member : m_members)
+    for (CPlayBackInteraction* member : members)
         playing.push_back(member->IsPlaying());
     const std::vector<SyncAction> actions = PlanSyncStep(times, playing);
     bool ok = true;
-    for (std::size_t i = 0; i < m_members.size(); ++i) {
+    for (std::size_t i = 0; i < members.size(); ++i) {
         if (actions[i] == SyncAction::Step) {
-            if (!m_members[i]->StepForward())
+            if (!members[i]->StepForward())
                 ok = false;
         } else if (actions[i] == SyncAction::Pause) {
-            m_members[i]->Pause(true);
+            members[i]->Pause(true);
         }
     }
+    RTK_Guard guard(&m_lock);
     m_paused = 1;
     return ok;
 }
 
 time_t SynPlaybackInteraction::GetCurrentTime()
 {
-    RTK_Guard guard(&m_lock);
-    return EarliestSyncTime(MemberTimes());
+    // The owner's own thread: its members cannot go while this runs.
+    return EarliestSyncTime(MemberTimes(Members()));
 }
 
 bool SynPlaybackInteraction::RunOnce()
 {
-    RTK_Guard guard(&m_lock);
-    if (m_paused == 0) {
-        const std::vector<SyncAction> actions = PlanSyncPass(MemberTimes());
-        for (std::size_t i = 0; i < m_members.size(); ++i) {
-            if (actions[i] == SyncAction::Pause)
-                m_members[i]->Pause(true);
-            else if (actions[i] == SyncAction::Resume)
-                m_members[i]->Pause(false);
+    {
+        std::lock_guard<std::mutex> act(m_actLock);
+        std::lock_guard<std::mutex> pass(m_passLock);
+        bool paused;
+        {
+            RTK_Guard guard(&m_lock);
+            paused = m_paused != 0;
+        }
+        if (!paused) {
+            const std::vector<CPlayBackInteraction*> members = Members();
+            const std::vector<SyncAction> actions = PlanSyncPass(MemberTimes(members));
+            for (std::size_t i = 0; i < members.size(); ++i) {
+                if (actions[i] == SyncAction::Pause)
+                    members[i]->Pause(true);
+                else if (actions[i] == SyncAction::Resume)
+                    members[i]->Pause(false);
+            }
         }
     }
-    guard.Release();
     WaitForStop(kPass_ms);
     return true;
 }

@@ -3,10 +3,18 @@
 // every window; in synchronous mode it sends play time, pause, speed and single steps here
 // instead of to one window. The controller's own thread compares the members' shown times every
 // 500 ms and holds back the members that run ahead of the earliest one.
+//
+// Threads: the owner (GUI) adds and removes members and sends the commands; the controller's
+// thread runs the passes. The member list and the paused word are guarded by a mutex that is
+// held only to read or change them, never across a call into a member (a seek waits up to 5 s
+// for its stream). A second lock serialises the passes with the commands that act on members,
+// so a pass never undoes half of a command. RemoveInteraction waits for a pass that may still
+// use the member (and for nothing else), so the owner may delete the member once it returned.
 
 #include <cstdint>
 #include <ctime>
 #include <limits>
+#include <mutex>
 #include <vector>
 
 #include "engine/BaseThread.h"
@@ -41,13 +49,15 @@ public:
     // false for null or a member already present. The window handle is not needed to keep
     // members in step and is accepted for callers that pass it.
     bool AddInteraction(CPlayBackInteraction* member, std::uint32_t window = 0);
+    // Returns once no pass uses the member any more.
     void RemoveInteraction(CPlayBackInteraction* member);
     // Stops the thread, then forgets every member.
     void StopAll();
 
-    // Seeks every member to `time` (their own results are not read: a window without recording
-    // at that time must not keep the others from going on) and ends a pause for all. false when
-    // the controller is not running or the time is -1.
+    // Seeks every member to `time`, holding each at its new position until all have sought, then
+    // lets them go on together (a window without recording at that time must not keep the others
+    // from going on) and ends a pause for all. false when the controller is not running or the
+    // time is -1.
     bool SetPlayTime(time_t time);
     // Pauses or resumes every playing member; false when any of them failed.
     bool Pause(bool pause);
@@ -58,6 +68,7 @@ public:
     // One frame forward for the members within 2 s of the earliest one, the others are paused.
     bool StepForward();
     // Smallest shown time of the members, skipping -1; the largest time_t when there is none.
+    // Waits for no seek or pass.
     time_t GetCurrentTime();
 
     static constexpr int kPass_ms = 500;
@@ -66,11 +77,14 @@ protected:
     bool RunOnce() override;
 
 private:
-    std::vector<time_t> MemberTimes() const;
+    std::vector<CPlayBackInteraction*> Members();
+    static std::vector<time_t> MemberTimes(const std::vector<CPlayBackInteraction*>& members);
 
     std::vector<CPlayBackInteraction*> m_members;  // not owned; the page owns them
     int m_paused = 0;                              // 1 after a pause or a step for all
-    RTK_Mutex m_lock;
+    RTK_Mutex m_lock;                              // the two above, never across a member call
+    std::mutex m_actLock;                          // a pass or a command acting on members
+    std::mutex m_passLock;                         // a pass using its copy of the members
 };
 
 }  // namespace Varpen

@@ -17,6 +17,18 @@ Register::Register(std::initializer_list<Image> images)
         Registry().push_back(image);
 }
 
+std::vector<File>& FileRegistry()
+{
+    static std::vector<File> files;
+    return files;
+}
+
+RegisterFile::RegisterFile(std::initializer_list<File> files)
+{
+    for (const File& file : files)
+        FileRegistry().push_back(file);
+}
+
 const QColor kAccent(0x2f, 0x7d, 0xd1);
 const QColor kAccentDark(0x1c, 0x55, 0x94);
 const QColor kPanel(0x23, 0x27, 0x2e);

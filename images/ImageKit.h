@@ -7,6 +7,7 @@
 #include <QColor>
 #include <QPainter>
 #include <QSize>
+#include <QString>
 
 #include <functional>
 #include <initializer_list>
@@ -27,6 +28,16 @@ std::vector<Image>& Registry();
 
 struct Register {
     Register(std::initializer_list<Image> images);
+};
+
+// A file that is not a single drawn PNG (an animation): `write` writes it at the given path.
+struct File {
+    const char* path; // relative to ":/images/"
+    std::function<bool(const QString& path)> write;
+};
+std::vector<File>& FileRegistry();
+struct RegisterFile {
+    RegisterFile(std::initializer_list<File> files);
 };
 
 // The palette shared by all images.

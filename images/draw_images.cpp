@@ -37,5 +37,19 @@ int main(int argc, char** argv)
             return 1;
         }
     }
+    for (const VarpenImages::File& file : VarpenImages::FileRegistry()) {
+        const QString name = QLatin1String(file.path);
+        if (seen.contains(name)) {
+            std::fprintf(stderr, "image %s is registered twice\n", file.path);
+            return 1;
+        }
+        seen.insert(name);
+        const QString path = out + QLatin1Char('/') + name;
+        QDir().mkpath(path.left(path.lastIndexOf(QLatin1Char('/'))));
+        if (!file.write(path)) {
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+            return 1;
+        }
+    }
     return 0;
 }

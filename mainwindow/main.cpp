@@ -1,8 +1,10 @@
 #include "app/CommonUtil.h"
 #include "app/OstraApplication.h"
 #include "app/SettingsManager.h"
+#include "app/StartupNotice.h"
 #include "mainwindow/VarpenMainWnd.h"
 #include "platform/system/system.h"
+#include "widgets/CWarnDlg.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -33,11 +35,25 @@ void ArmTestQuit(const CVarpenMainWnd& window)
     });
 }
 
+// The start-up notices ("Software is already running.", "The least resolution is 1024*768.")
+// show in the kit's message box. With VARPEN_TEST_QUIT_AFTER_MS set it closes by itself after that
+// many milliseconds.
+void ShowStartupNoticeInWarnDlg(const QString& title, const QString& text)
+{
+    CWarnDlg dialog(nullptr);
+    bool ok = false;
+    const int closeAfter_ms = qEnvironmentVariableIntValue("VARPEN_TEST_QUIT_AFTER_MS", &ok);
+    if (ok && closeAfter_ms >= 0)
+        QTimer::singleShot(closeAfter_ms, &dialog, [&dialog] { dialog.done(QDialog::Accepted); });
+    dialog.ExecWarn(title, text);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     auto app = std::make_unique<COstraApplication>(argc, argv, QStringLiteral("Varpen"));
+    SetStartupNoticeHandler(ShowStartupNoticeInWarnDlg);
     if (app->IsAlreadyRunning() || app->IsScreenTooSmall())
         return 0;
 

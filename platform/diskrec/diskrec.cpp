@@ -25,6 +25,7 @@
 
 #include "platform/diskrec/DiskLayout.h"
 #include "platform/diskrec/DriveResolver.h"
+#include "platform/rtk/LocalTime.h"
 #include "platform/system/system.h"
 
 namespace diskrec {
@@ -34,7 +35,6 @@ namespace {
 // Bounds on what one disk may make us allocate, whatever its tables claim.
 constexpr size_t kMaxFilesPerVolume = size_t(1) << 21;
 constexpr size_t kMaxKeyframesPerFile = size_t(1) << 20;
-constexpr size_t kMaxLogRecords = size_t(1) << 20;
 constexpr size_t kReadChunkEntries = 8192;
 constexpr size_t kMaxOpenPerKind = 256;
 constexpr unsigned kMaxBlockKiB = 4096;
@@ -62,7 +62,8 @@ class DiskFile {
 
   // Opens read-only; on failure gives null and the error number in *error.
   static std::shared_ptr<DiskFile> Open(const std::string& path, int* error) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // O_NONBLOCK: a FIFO in place of an image would otherwise hold the open for ever.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
       *error = (errno == EACCES || errno == EPERM) ? DR_ERR_ACCESS_DENIED : DR_ERR_OPEN;
       return nullptr;
@@ -73,6 +74,10 @@ class DiskFile {
       ::close(fd);
       *error = DR_ERR_OPEN;
       return nullptr;
+    }
+    if (S_ISREG(st.st_mode) || S_ISBLK(st.st_mode)) {
+      const int flags = ::fcntl(fd, F_GETFL);
+      if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
     }
     if (S_ISREG(st.st_mode)) {
       size = uint64_t(st.st_size);
@@ -229,17 +234,10 @@ bool ToTime(const DR_DateTime* dt, int64_t* out) {
       dt->day < 1 || dt->day > 31 || dt->hour < 0 || dt->hour > 23 || dt->minute < 0 ||
       dt->minute > 59 || dt->second < 0 || dt->second > 60)
     return false;
-  struct tm tm {};
-  tm.tm_year = dt->year - 1900;
-  tm.tm_mon = dt->month - 1;
-  tm.tm_mday = dt->day;
-  tm.tm_hour = dt->hour;
-  tm.tm_min = dt->minute;
-  tm.tm_sec = dt->second;
-  tm.tm_isdst = -1;
-  const time_t t = mktime(&tm);
-  if (t == time_t(-1)) return false;
-  *out = int64_t(t);
+  const int64_t t = rtk::LocalToTime(
+      rtk::LocalFields{dt->year, dt->month, dt->day, dt->hour, dt->minute, dt->second});
+  if (t == -1) return false;
+  *out = t;
   return true;
 }
 
@@ -271,7 +269,83 @@ class ResultList {
   size_t next_ = 0;
 };
 using FindState = ResultList<DR_FindRecord>;
-using LogState = ResultList<DR_LogRecord>;
+
+// A device-log search: the table is read a chunk at a time as the records are asked for, so a
+// log of any length is read whole in bounded memory. A table that ends early (a read error, or
+// a count beyond the disk's end) ends the search with DR_ERR_READ, never in silence.
+class LogState {
+ public:
+  LogState(std::shared_ptr<DiskFile> disk, uint64_t offset, uint64_t count, int major, int minor,
+           std::string from, std::string to, bool bounded)
+      : disk_(std::move(disk)),
+        offset_(offset),
+        count_(count),
+        major_(major),
+        minor_(minor),
+        from_(std::move(from)),
+        to_(std::move(to)),
+        bounded_(bounded) {}
+
+  // 1 with a record, 0 at the end (the error set when the table was cut short).
+  int Next(DR_LogRecord* out) {
+    std::lock_guard lock(mutex_);
+    for (;;) {
+      if (at_ == chunk_.size() / kLogRecordSize) {
+        if (failed_) return Fail(DR_ERR_READ), 0;
+        if (done_ >= count_) {
+          t_last_error = DR_ERR_NONE;
+          return 0;
+        }
+        const size_t n = size_t(std::min<uint64_t>(kReadChunkEntries, count_ - done_));
+        chunk_.resize(n * kLogRecordSize);
+        const uint64_t at = offset_ + done_ * kLogRecordSize;
+        if (at > disk_->size() || !disk_->ReadAt(at, chunk_.data(), chunk_.size())) {
+          // Keep the whole records that can still be read, then report the cut.
+          const uint64_t left = at > disk_->size() ? 0 : (disk_->size() - at) / kLogRecordSize;
+          size_t whole = size_t(std::min<uint64_t>(left, n));
+          while (whole > 0 && !disk_->ReadAt(at, chunk_.data(), whole * kLogRecordSize)) whole /= 2;
+          chunk_.resize(whole * kLogRecordSize);
+          failed_ = true;
+          count_ = done_ + whole;
+        }
+        done_ += chunk_.size() / kLogRecordSize;
+        at_ = 0;
+        if (chunk_.empty()) return Fail(DR_ERR_READ), 0;
+      }
+      DR_LogRecord record;
+      std::memcpy(&record, chunk_.data() + at_ * kLogRecordSize, kLogRecordSize);
+      ++at_;
+      if (Matches(record)) {
+        *out = record;
+        return 1;
+      }
+    }
+  }
+
+ private:
+  bool Matches(const DR_LogRecord& record) const {
+    if (major_ > 0 && record.major_type != uint32_t(major_)) return false;
+    if (minor_ > 0 && record.minor_type != uint32_t(minor_)) return false;
+    if (bounded_) {
+      const std::string time(record.time, strnlen(record.time, sizeof(record.time)));
+      if (time.size() != 14 || time.find_first_not_of("0123456789") != std::string::npos) return false;
+      if ((!from_.empty() && time < from_) || (!to_.empty() && time > to_)) return false;
+    }
+    return true;
+  }
+
+  std::mutex mutex_;
+  const std::shared_ptr<DiskFile> disk_;
+  const uint64_t offset_;
+  uint64_t count_;
+  const int major_, minor_;
+  const std::string from_, to_;
+  const bool bounded_;
+  std::vector<uint8_t> chunk_;
+  size_t at_ = 0;
+  uint64_t done_ = 0;
+  bool failed_ = false;
+};
 
 struct Piece {
   FileEntry file;
@@ -693,22 +767,8 @@ int DR_FILE_FindLog(const char* diskPath, int mode, int major, int minor, const 
   OpenedDisk disk;
   if (!OpenDisk(diskPath, &disk)) return -1;
   const Superblock& sb = disk.superblock;
-  const std::vector<uint8_t> bytes =
-      ReadTable(*disk.file, sb.log_offset, std::min<size_t>(sb.log_count, kMaxLogRecords),
-                kLogRecordSize);
-  auto state = std::make_shared<LogState>();
-  for (size_t i = 0; i < bytes.size() / kLogRecordSize; ++i) {
-    DR_LogRecord record;
-    std::memcpy(&record, bytes.data() + i * kLogRecordSize, kLogRecordSize);
-    if (major > 0 && record.major_type != uint32_t(major)) continue;
-    if (minor > 0 && record.minor_type != uint32_t(minor)) continue;
-    if (start || end) {
-      const std::string time(record.time, strnlen(record.time, sizeof(record.time)));
-      if (time.size() != 14 || time.find_first_not_of("0123456789") != std::string::npos) continue;
-      if ((start && time < from) || (end && time > to)) continue;
-    }
-    state->Add(record);
-  }
+  auto state = std::make_shared<LogState>(disk.file, sb.log_offset, sb.log_count, major, minor, from, to,
+                                          start != nullptr || end != nullptr);
   return handles().Add(&Handles::logs, std::move(state));
 }
 

@@ -120,7 +120,10 @@ int DR_FILE_GetLastError();
 // inclusive (null = unbounded). A negative result is failure.
 int DR_FILE_FindLog(const char* diskPath, int mode, int major, int minor, const DR_DateTime* start,
                     const DR_DateTime* end);
-// 1 when a record was written into *out, 0 at the end (or for an unknown handle).
+// 1 when a record was written into *out, 0 at the end (or for an unknown handle). Every record
+// of the log is read, however long it is, a chunk at a time. When the log table ends before its
+// count (a read error, or a count beyond the disk's end) the last 0 sets DR_ERR_READ, which
+// DR_FILE_GetLastError then gives; the end of a whole log sets DR_ERR_NONE.
 int DR_FILE_FindNextLog(int handle, DR_LogRecord* out);
 // 1 when the handle was open, 0 otherwise.
 int DR_FILE_FindLogClose(int handle);

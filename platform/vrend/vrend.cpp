@@ -1,6 +1,7 @@
 #include "platform/vrend/vrend.h"
 
 #include <QImage>
+#include <QSaveFile>
 
 #include <array>
 #include <chrono>
@@ -63,7 +64,17 @@ bool SaveFrame(const char* buffer, std::int64_t size, int type, const char* path
   if (!frame || !path) return false;
   QImage image = FrameToImage(frame, nullptr, QSize(), nullptr);
   if (image.isNull()) return false;
-  return image.save(QString::fromLocal8Bit(path), format, 90);
+  // Through a temporary file beside the target, renamed when complete: a failed write leaves
+  // whatever stood under the name whole.
+  QSaveFile file(QString::fromLocal8Bit(path));
+  if (!file.open(QIODevice::WriteOnly)) return false;
+  // The explicit flush: a buffered tail that cannot be written would otherwise go unnoticed by
+  // the commit.
+  if (!image.save(&file, format, 90) || !file.flush()) {
+    file.cancelWriting();
+    return false;
+  }
+  return file.commit();
 }
 
 }  // namespace

@@ -227,16 +227,25 @@ void TestCommonUtil::checkSavePathUsesStoredSetting()
 {
     g_disk.freeBytes = quint64(100) << 30;
     CSettingsManager* store = CSettingsManager::Instance();
-    // A missing setting counts as too little space, without asking the disk.
-    QVERIFY(CheckSavePathDiskSpace(0.5f, CSettingsManager::CaptureSavePath, QString()));
-    QVERIFY(g_disk.asked.isEmpty());
+    // A missing setting is the default output folder, the one the outputs are written to.
+    store->SetAllSettings({});
+    const QString fallback = CCommonUtil::GetOutputSavePath(CSettingsManager::CaptureSavePath);
+    QVERIFY2(fallback.endsWith("/Varpen/") && QDir::isAbsolutePath(fallback), qPrintable(fallback));
+    QVERIFY(!CheckSavePathDiskSpace(0.5f, CSettingsManager::CaptureSavePath, QString()));
+    QCOMPARE(g_disk.asked, fallback);
 
-    store->SetAllSettings({new CSettings("CaptureSavePath", "/srv/snapshots/"), new CSettings("ClipSavePath", "D:/Clips/")});
+    store->SetAllSettings({new CSettings("CaptureSavePath", "/srv/snapshots"), new CSettings("ClipSavePath", "D:/Clips/")});
     QVERIFY(!CheckSavePathDiskSpace(0.5f, CSettingsManager::CaptureSavePath, QStringLiteral("/ignored/")));
     QCOMPARE(g_disk.asked, QStringLiteral("/srv/snapshots/"));
-    // A folder left by a Windows installation names nothing here: unset.
+    // A folder left by a Windows installation names nothing here: the default folder is asked.
+    QVERIFY(!CheckSavePathDiskSpace(2.0f, CSettingsManager::ClipSavePath, QString()));
+    QCOMPARE(g_disk.asked, fallback);
+    // Too little space there is still too little.
+    g_disk.freeBytes = quint64(1) << 30;
     QVERIFY(CheckSavePathDiskSpace(2.0f, CSettingsManager::ClipSavePath, QString()));
+    // A drive path typed into the settings page is refused as before.
     QVERIFY(CheckSavePathDiskSpace(2.0f, -1, QStringLiteral("C:/")));
+    store->SetAllSettings({});
 }
 
 void TestCommonUtil::adjustPosToAvailable_data()

@@ -1,4 +1,9 @@
 #include "app/SettingsManager.h"
+#include "app/ClientSetup.h"
+#include "app/StartupNotice.h"
+
+#include <QDir>
+#include <sys/stat.h>
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -55,6 +60,8 @@ private slots:
     void readInputs_data();
     void readInputs();
     void missingFileLeavesStoreAsItWas();
+    void fileThatIsNoSettingsFileIsRefused_data();
+    void fileThatIsNoSettingsFileIsRefused();
     void readingAppendsAndFirstDuplicateWins();
     void setAllSettingsHoldsExactlyTheHandedItems();
     void itemsDroppedBySetAllStayReadable();
@@ -201,6 +208,56 @@ void TestSettings::missingFileLeavesStoreAsItWas()
     QVector<CSettings*> all;
     empty.GetAllSettings(all);
     QCOMPARE(all, QVector<CSettings*>(6, nullptr));
+}
+
+// A FIFO, a device or an outsized file in place of "Settings.xml" or "Setup.xml" is refused at
+// once with the start-up message; nothing is read from it, so the station still shows.
+void TestSettings::fileThatIsNoSettingsFileIsRefused_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("fifo") << "fifo";
+    QTest::newRow("zero device") << "zero";
+    QTest::newRow("folder") << "folder";
+    QTest::newRow("two megabytes") << "large";
+}
+
+void TestSettings::fileThatIsNoSettingsFileIsRefused()
+{
+    QFETCH(QString, kind);
+    QTemporaryDir dir;
+    for (const QString& name : {QStringLiteral("Settings.xml"), QStringLiteral("Setup.xml")}) {
+        const QString path = dir.filePath(name);
+        if (kind == QLatin1String("fifo"))
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0644), 0);
+        else if (kind == QLatin1String("zero"))
+            QVERIFY(QFile::link(QStringLiteral("/dev/zero"), path));
+        else if (kind == QLatin1String("folder"))
+            QVERIFY(QDir().mkpath(path));
+        else {
+            QByteArray big = kSixKeys;
+            big.insert(big.indexOf("</Settings>"), QByteArray(2 << 20, ' '));
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            QCOMPARE(file.write(big), qint64(big.size()));
+        }
+        QStringList notices;
+        const StartupNoticeHandler previous =
+            SetStartupNoticeHandler([&](const QString&, const QString& text) { notices << text; });
+        bool read = true;
+        if (name == QLatin1String("Settings.xml")) {
+            CSettingsManager store;
+            read = store.ReadSettings(path);
+            QCOMPARE(store.Count(), 0);
+        } else {
+            CClientConfigManager setup;
+            read = setup.LoadConfig(path);
+            QVERIFY(!setup.GetConfig(0));
+        }
+        SetStartupNoticeHandler(previous);
+        QVERIFY(!read);
+        QCOMPARE(notices.size(), 1);
+        QVERIFY(notices.first().contains(name));
+    }
 }
 
 void TestSettings::readingAppendsAndFirstDuplicateWins()

@@ -3,6 +3,7 @@
 
 #include "app/CommonUtil.h"
 #include "engine/DiskDevices.h"
+#include "engine/LocalIndex.h"
 #include "platform/diskrec/diskrec.h"
 #include "platform/system/system.h"
 
@@ -20,9 +21,11 @@ DR_DateTime ToDiskTime(time_t t) {
                      parts.tm_hour,        parts.tm_min,     parts.tm_sec};
 }
 
-// A fixed-size text field of a log record: up to its first NUL or its end.
+// A fixed-size text field of a log record: up to its first NUL or its end, control characters
+// escaped so that a field never splits a line.
 QString FieldText(const char* field, std::size_t size_bytes) {
-  return CCommonUtil::LocalToQString(QByteArray(field, int(strnlen(field, size_bytes))));
+  return CCommonUtil::EscapeControlChars(
+      CCommonUtil::LocalToQString(QByteArray(field, int(strnlen(field, size_bytes)))));
 }
 
 // "YYYYMMDDhhmmss" as "yyyy-MM-dd hh:mm:ss"; anything else as it stands.
@@ -87,7 +90,7 @@ int RunLogsCommand(const QStringList& given) {
   if (*to < *from) {
     return Inspect::Fail(QStringLiteral("the end time is before the start time"));
   }
-  const QByteArray source = args.at(0).toUtf8();
+  const QByteArray source = QByteArray::fromStdString(Varpen::PathToBytes(args.at(0)));
   const DR_DateTime start = ToDiskTime(*from);
   const DR_DateTime end = ToDiskTime(*to);
   const int handle = DR_FILE_FindLog(source.constData(), 3, *major, *minor, &start, &end);
@@ -97,7 +100,9 @@ int RunLogsCommand(const QStringList& given) {
                              .arg(DR_FILE_GetLastError()));
   }
   DR_LogRecord record{};
+  long long shown = 0;
   while (DR_FILE_FindNextLog(handle, &record) == 1) {
+    ++shown;
     Inspect::Print(QStringLiteral("%1\t%2\t%3\t%4\t%5\t%6\t%7\t%8\t%9\t%10\t%11")
                        .arg(LogTime(record))
                        .arg(record.major_type)
@@ -111,6 +116,12 @@ int RunLogsCommand(const QStringList& given) {
                        .arg(record.alarm_input)
                        .arg(record.alarm_output));
   }
+  const bool cut = DR_FILE_GetLastError() == DR_ERR_READ;
   DR_FILE_FindLogClose(handle);
+  if (cut) {
+    return Inspect::Fail(QStringLiteral("the device log of %1 ends early: it could be read only up to record %2")
+                             .arg(args.at(0))
+                             .arg(shown));
+  }
   return 0;
 }

@@ -2,8 +2,9 @@
 // and prints each DownloadSignal as it arrives, then the files written.
 #include "tools/varpen-inspect/Inspect.h"
 
+#include "engine/LocalIndex.h"
+
 #include <QDir>
-#include <QDirIterator>
 #include <QFileInfo>
 
 #include <atomic>
@@ -20,14 +21,6 @@ using namespace Inspect;
 namespace {
 
 constexpr int kJobLimit_s = 3600;
-
-QStringList OutputFiles(const QString& folder) {
-  QDirIterator it(folder, {QStringLiteral("*.mp4")}, QDir::Files, QDirIterator::Subdirectories);
-  QStringList out;
-  while (it.hasNext()) out << it.next();
-  out.sort();
-  return out;
-}
 
 }  // namespace
 
@@ -52,9 +45,12 @@ int RunDownloadCommand(const QStringList& argsIn) {
   const bool local = IsLocalSource(source);
 
   Varpen::SingleFileList files;
-  if (!Varpen::CFileSearch().SearchChannelFiles(files, source.toStdString(), channel, group, begin, end, 0, local)) {
+  if (!Varpen::CFileSearch().SearchChannelFiles(files, Varpen::PathToBytes(source), channel, group, begin, end, 0, local)) {
     return Fail(QStringLiteral("cannot search %1 between %2 and %3").arg(source, args.at(3), args.at(4)));
   }
+  // The search of a local folder widens to whole days, as the page's does; the job takes only the
+  // recordings that overlap the window asked for.
+  std::erase_if(files, [&](const Varpen::SingleFilePtr& f) { return f->GetEndTime() <= begin || f->GetStartTime() >= end; });
   if (files.empty()) return Fail(QStringLiteral("no recordings between %1 and %2").arg(args.at(3), args.at(4)));
   if (!QDir().mkpath(outDir)) return Fail(QStringLiteral("cannot create %1").arg(outDir));
 
@@ -82,12 +78,14 @@ int RunDownloadCommand(const QStringList& argsIn) {
       },
       Qt::DirectConnection);
 
-  const QStringList before = OutputFiles(outDir);
   downloader.SetUseIndex(local);
   downloader.SetTask(std::make_unique<Varpen::CStreamDownloaderParam>(channel));
   const bool started = by == QLatin1String("file") ? downloader.StartByFile(files, {}, {})
                                                    : downloader.StartByTime(files, begin, end);
-  if (!started) return Fail(QStringLiteral("the download could not be started"));
+  if (!started) {
+    return Fail(QStringLiteral("the download could not be started: %1")
+                    .arg(QString::fromLocal8Bit(downloader.GetLastError().c_str())));
+  }
 
   const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(kJobLimit_s);
   while (lastCode.load() == -1 && std::chrono::steady_clock::now() < limit) {
@@ -95,12 +93,16 @@ int RunDownloadCommand(const QStringList& argsIn) {
   }
   downloader.Stop(false);
 
-  for (const QString& path : OutputFiles(outDir)) {
-    if (before.contains(path)) continue;
+  // The files this job wrote, not whatever else appeared in the folder meanwhile.
+  for (const std::string& written : downloader.GetWrittenFiles()) {
+    const QString path = QString::fromLocal8Bit(written.c_str());
     Print(QStringLiteral("written\t%1\t%2").arg(path).arg(QFileInfo(path).size()));
   }
   if (lastCode.load() != 2) {
-    return Fail(QStringLiteral("the download ended with code %1").arg(lastCode.load()));
+    const std::string reason = downloader.GetLastError();
+    return Fail(QStringLiteral("the download ended with code %1%2")
+                    .arg(lastCode.load())
+                    .arg(reason.empty() ? QString() : QStringLiteral(": ") + QString::fromLocal8Bit(reason.c_str())));
   }
   return 0;
 }

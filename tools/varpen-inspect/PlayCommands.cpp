@@ -3,6 +3,8 @@
 // player port and the player layer run exactly as they do behind a play window.
 #include "tools/varpen-inspect/Inspect.h"
 
+#include "engine/LocalIndex.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QImage>
@@ -42,7 +44,7 @@ bool SearchChannel(CPlayBackInteraction& engine, const PlayChannel& c, time_t fr
     engine.SetChannel(Varpen::CChannel(c.number, c.group));
     engine.SetUseIndex(IsLocalSource(c.source));
     Varpen::SingleFileList files;
-    return engine.SearchFiles(files, c.source.toLocal8Bit().toStdString(), from, to, 0) && !files.empty();
+    return engine.SearchFiles(files, Varpen::PathToBytes(c.source), from, to, 0) && !files.empty();
 }
 
 // Runs the event loop for `ms` (frames reach the surface through it).
@@ -127,8 +129,14 @@ int RunPlayCommand(const QStringList& argsIn)
         if (!SaveImage(surface.currentImage(), *shot))
             return Fail(QStringLiteral("cannot save a picture to %1").arg(*shot));
     }
-    Print(QStringLiteral("frames shown\t%1").arg(surface.framesReceived()));
+    const int frames = surface.framesReceived();
+    const int error = engine.GetPlayError();
+    Print(QStringLiteral("frames shown\t%1").arg(frames));
     engine.StopPlayback();
+    if (error != 0)
+        return Fail(QStringLiteral("playback failed (error %1)").arg(error));
+    if (frames == 0)
+        return Fail(QStringLiteral("no frame was shown"));
     return 0;
 }
 

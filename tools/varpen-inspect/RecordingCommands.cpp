@@ -3,6 +3,7 @@
 #include "tools/varpen-inspect/Inspect.h"
 
 #include "engine/FileSearch.h"
+#include "engine/LocalIndex.h"
 #include "engine/SearchDiskThread.h"
 #include "engine/StreamSource.h"
 #include "platform/diskrec/diskrec.h"
@@ -30,7 +31,7 @@ std::optional<Channel> TakeChannel(QStringList& args) {
   if (args.size() < 3) return std::nullopt;
   const auto number = ParseInt(args.at(2));
   if (!number || *number < 0) return std::nullopt;
-  Channel c{args.at(0), args.at(1).toStdString(), *number};
+  Channel c{args.at(0), Varpen::PathToBytes(args.at(1)), *number};
   args.remove(0, 3);
   return c;
 }
@@ -65,6 +66,8 @@ int RunChannelsCommand(const QStringList& argsIn) {
       days.push_back(QDateTime(d, QTime(0, 0)).toSecsSinceEpoch());
     }
   }
+  // A local folder lists the channels of all its dates for any one day; a scan given no day lists none.
+  if (days.empty() && IsLocalSource(args.at(0))) days.push_back(time(nullptr));
   CSearchDiskThread scan;
   scan.SetSearchParam(args.at(0), days);
   scan.StartSearch();
@@ -73,8 +76,10 @@ int RunChannelsCommand(const QStringList& argsIn) {
   int type = -1;
   const bool found = scan.GetResult(result, type);
   Print(QStringLiteral("type %1").arg(type));
-  if (!found && scan.GetDiskError() == DR_ERR_ACCESS_DENIED)
+  if (scan.GetDiskError() == DR_ERR_ACCESS_DENIED)
     return Fail(QStringLiteral("no right to read %1").arg(args.at(0)));
+  if (found && scan.GetDiskError() != 0)
+    return Fail(QStringLiteral("the index of %1 cannot be read").arg(args.at(0)));
   if (!found) return Fail(QStringLiteral("no recordings can be read from %1").arg(args.at(0)));
   for (const auto& [group, numbers] : result) {
     for (int n : numbers) Print(QString::fromStdString(group) + QLatin1Char('\t') + QString::number(n));
@@ -92,7 +97,7 @@ int RunDaysCommand(const QStringList& argsIn) {
   Varpen::CFileSearch().SearchDiskFilesByDay(days, channel->group, channel->number,
                                              QDateTime(*month, QTime(0, 0)).toSecsSinceEpoch(),
                                              QDateTime(last, QTime(0, 0)).toSecsSinceEpoch(),
-                                             channel->source.toStdString(), IsLocalSource(channel->source));
+                                             Varpen::PathToBytes(channel->source), IsLocalSource(channel->source));
   for (time_t d : days) Print(QDateTime::fromSecsSinceEpoch(d).toString(QStringLiteral("yyyy-MM-dd")));
   return 0;
 }
@@ -109,13 +114,13 @@ int RunFilesCommand(const QStringList& argsIn) {
     return Fail(QStringLiteral("usage: files SOURCE GROUP NUMBER \"yyyy-MM-dd hh:mm:ss\" \"yyyy-MM-dd hh:mm:ss\" [--type T]"));
   }
   Varpen::SingleFileList files;
-  if (!Varpen::CFileSearch().SearchChannelFiles(files, channel->source.toStdString(), channel->number, channel->group,
+  if (!Varpen::CFileSearch().SearchChannelFiles(files, Varpen::PathToBytes(channel->source), channel->number, channel->group,
                                                 *from, *to, *type, IsLocalSource(channel->source))) {
     return Fail(QStringLiteral("cannot search %1 between %2 and %3").arg(channel->source, args.at(0), args.at(1)));
   }
   for (const Varpen::SingleFilePtr& f : files) {
     Print(FormatTime(f->GetStartTime()) + QLatin1Char('\t') + FormatTime(f->GetEndTime()) + QLatin1Char('\t') +
-          QString::number(f->GetSize()) + QLatin1Char('\t') + QString::fromStdString(f->GetName()));
+          QString::number(f->GetSize()) + QLatin1Char('\t') + Varpen::PathFromBytes(f->GetName()));
   }
   return 0;
 }
@@ -128,7 +133,7 @@ int RunStreamCommand(const QStringList& argsIn) {
   const bool local = IsLocalSource(channel->source);
   const QDate day = QDateTime::fromSecsSinceEpoch(*at).date();
   Varpen::SingleFileList files;
-  if (!Varpen::CFileSearch().SearchChannelFiles(files, channel->source.toStdString(), channel->number, channel->group,
+  if (!Varpen::CFileSearch().SearchChannelFiles(files, Varpen::PathToBytes(channel->source), channel->number, channel->group,
                                                 QDateTime(day, QTime(0, 0)).toSecsSinceEpoch(),
                                                 QDateTime(day, QTime(23, 59, 59)).toSecsSinceEpoch(), 0, local)) {
     return Fail(QStringLiteral("cannot search %1").arg(channel->source));
@@ -167,5 +172,7 @@ int RunStreamCommand(const QStringList& argsIn) {
   if (out.writeFailed || std::ferror(stdout)) return Fail(QStringLiteral("cannot write the stream to stdout"));
   if (pos == 200) return Fail(QStringLiteral("the stream failed"));
   if (pos != 100) return Fail(QStringLiteral("the stream stalled"));
+  // A stream that ends without its header and data delivered nothing: not a recording.
+  if (out.bytes <= 40) return Fail(QStringLiteral("the stream delivered no data"));
   return 0;
 }

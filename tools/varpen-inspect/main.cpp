@@ -2,6 +2,8 @@
 // tab-separated text. Exit 0 on success, 1 with a one-line message on stderr otherwise.
 #include "tools/varpen-inspect/Inspect.h"
 
+#include "engine/LocalIndex.h"
+
 #include <QApplication>
 
 #include <cstdlib>
@@ -51,8 +53,9 @@ int main(int argc, char** argv) {
   // Playback commands paint into offscreen video surfaces; no display is needed.
   if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
   QApplication app(argc, argv);
-  QStringList args = app.arguments();
-  args.removeFirst();
+  // Arguments as the file system's bytes: a folder whose name is not UTF-8 still opens.
+  QStringList args;
+  for (int i = 1; i < argc; ++i) args << Varpen::PathFromBytes(argv[i]);
   if (args.isEmpty()) {
     return Usage();
   }

@@ -1,5 +1,6 @@
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTextStream>
@@ -99,6 +100,23 @@ int RunBrokenCommand(const QStringList& args) {
     const QStringList names = QDir(dir).entryList({QStringLiteral("*.mp4")}, QDir::Files, QDir::Name);
     if (names.size() != 2 || !QFile::remove(dir + names.last())) return fail(QStringLiteral("remove segment"));
     faults.insert(QStringLiteral("missing_segment"), QStringLiteral("index03 lists two segments, the second file is missing"));
+  }
+  // The one index03 entry with its start and end swapped, the file renamed to match: an entry that
+  // ends before it starts.
+  if (!make(QStringLiteral("end_before_start"), smallFolder())) return fail({});
+  {
+    const QString base = out + QStringLiteral("/end_before_start");
+    QByteArray b = readAll(base + idx03);
+    const QByteArray start = b.mid(8, 8), end = b.mid(16, 8);
+    b.replace(8, 8, end);
+    b.replace(16, 8, start);
+    const QString seg = onlySegment(base);
+    const QStringList parts = QFileInfo(seg).fileName().split(QLatin1Char('_'));
+    if (parts.size() != 3 || !LocalFolder::writeFile(base + idx03, b) ||
+        !QFile::rename(seg, QFileInfo(seg).path() + QLatin1Char('/') + parts[1] + QLatin1Char('_') + parts[0] +
+                                QLatin1Char('_') + parts[2]))
+      return fail(QStringLiteral("end_before_start"));
+    faults.insert(QStringLiteral("end_before_start"), QStringLiteral("index03 entry ends before it starts; the file named to match"));
   }
   // Damaged segment files, each in a folder of its own with valid index files.
   QByteArray good;

@@ -8,6 +8,7 @@
 #include <QTextStream>
 #include <algorithm>
 #include <atomic>
+#include <set>
 #include <thread>
 
 #include "tools/varpen-sample/Commands.h"
@@ -47,12 +48,25 @@ bool WriteFolder(const QString& out, const FolderOptions& o, QString* error) {
     const QDate date = o.start_date.addDays(d);
     for (int c = 0; c < o.channels; ++c) {
       LocalFolder::ChannelRecord rec{o.source_name.toUtf8(), o.source_number, o.first_channel + c};
+      std::int64_t next = QDateTime(date, o.first_time).toSecsSinceEpoch();
+      std::set<std::pair<std::int64_t, std::int64_t>> names;  // local start and end texts used
       for (int k = 0; k < o.segments_per_day; ++k) {
         Task t;
         t.date = date;
         t.rec = rec;
-        t.start = QDateTime(date, o.first_time).toSecsSinceEpoch() + std::int64_t(k) * (o.segment_length_s + o.gap_s);
+        t.start = next;
         t.end = t.start + o.segment_length_s;
+        // As a recorder does: a file closes when the clock is set back (its name would end
+        // before it starts), and the next one opens at the change.
+        const std::int64_t change = LocalFolder::clockSetBackWithin(t.start, t.end);
+        if (change > t.start + 1) t.end = change - 1;
+        next = (change > t.start + 1 ? change : t.end) + o.gap_s;
+        // Names are local times: in the repeated hour a later file may not take an earlier
+        // one's name (it would overwrite it); it starts a second later.
+        while (!names.insert({LocalFolder::localStamp(t.start), LocalFolder::localStamp(t.end)}).second &&
+               t.start + 1 < t.end) {
+          ++t.start;
+        }
         t.type = o.record_types[std::size_t(d * o.segments_per_day + k + c) % o.record_types.size()];
         t.name = LocalFolder::segmentFileName(t.start, t.end, t.type);
         t.dir = QStringLiteral("RecordFile/%1/%2").arg(LocalFolder::dateFolderName(date), LocalFolder::channelFolderName(rec));
@@ -67,7 +81,7 @@ bool WriteFolder(const QString& out, const FolderOptions& o, QString* error) {
       SampleGen::SegmentParams params = o.video;
       params.channel = t.rec.channel;
       params.start_time = t.start;
-      params.duration_s = o.segment_length_s;
+      params.duration_s = int(t.end - t.start);
       // Other recorders' files each start at a PTS of their own.
       if (params.header != SampleGen::SegmentParams::Header::Ours)
         params.first_pts = o.video.first_pts + std::int64_t(i % 16) * 1234567;

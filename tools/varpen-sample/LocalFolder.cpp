@@ -66,6 +66,23 @@ QByteArray segmentRecord(std::int64_t start, std::int64_t end, std::uint32_t typ
   return b;
 }
 
+std::int64_t localStamp(std::int64_t t) {
+  const struct tm a = localTm(t);
+  return ((((std::int64_t(a.tm_year + 1900) * 100 + a.tm_mon + 1) * 100 + a.tm_mday) * 100 + a.tm_hour) * 100 +
+          a.tm_min) * 100 + a.tm_sec;
+}
+
+std::int64_t clockSetBackWithin(std::int64_t start, std::int64_t end) {
+  const long before = localTm(start).tm_gmtoff;
+  if (localTm(end).tm_gmtoff >= before) return -1;
+  std::int64_t lo = start, hi = end;  // offset(lo) == before, offset(hi) < before
+  while (hi - lo > 1) {
+    const std::int64_t mid = lo + (hi - lo) / 2;
+    (localTm(mid).tm_gmtoff >= before ? lo : hi) = mid;
+  }
+  return hi;
+}
+
 QString dateFolderName(const QDate& date) { return date.toString(QStringLiteral("yyyyMMdd")); }
 
 QString channelFolderName(const ChannelRecord& c) {

@@ -26,6 +26,11 @@ QByteArray segmentRecord(std::int64_t start, std::int64_t end, std::uint32_t typ
 
 QString dateFolderName(const QDate& date);
 QString channelFolderName(const ChannelRecord& c);
+// The moment within (start, end] at which the clock is set back (the local time shown goes back),
+// or -1 when it is not set back there.
+std::int64_t clockSetBackWithin(std::int64_t start, std::int64_t end);
+// "YYYYMMDDhhmmss" of the local time of t, as a number.
+std::int64_t localStamp(std::int64_t t);
 QString segmentFileName(std::int64_t start, std::int64_t end, std::uint32_t type);
 
 // Writes `bytes` to `path`, creating its folder. False on failure.

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -12,6 +13,7 @@
 #include <QTemporaryDir>
 
 #include <mutex>
+#include <thread>
 #include <vector>
 
 #include "app/SettingsManager.h"
@@ -106,6 +108,17 @@ inline QStringList OutputFiles(const QString& folder)
     return out;
 }
 
+// Every file under a folder, hidden ones (unfinished outputs) included, sorted.
+inline QStringList AllFiles(const QString& folder)
+{
+    QStringList out;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        out << it.next();
+    out.sort();
+    return out;
+}
+
 // Free space as the tests want it, whatever the machine has.
 inline uint64_t& FreeBytes()
 {
@@ -125,6 +138,9 @@ struct Event {
     int code;
     int index;
     int count;
+    std::thread::id thread;  // the thread that sent it
+    bool busy;               // the downloader's state as the event arrived
+    int progress;
 };
 
 // Records the downloader's events on the thread that sends them, in sending order.
@@ -133,15 +149,19 @@ public:
     explicit Recorder(Varpen::CStreamDownloader& downloader)
     {
         connect(&downloader, &Varpen::CStreamDownloader::DownloadSignal, this,
-                [this](int code, int index, int count) {
+                [this, &downloader](int code, int index, int count) {
+                    const bool busy = downloader.IsBusy();
+                    const int progress = downloader.GetProgress();
                     std::lock_guard<std::mutex> guard(m_lock);
-                    m_events.push_back({code, index, count});
+                    m_events.push_back({code, index, count, std::this_thread::get_id(), busy, progress});
+                    m_threads.push_back(std::this_thread::get_id());
                 },
                 Qt::DirectConnection);
         connect(&downloader, &Varpen::CStreamDownloader::DownloadFiles, this,
                 [this](const QString& path) {
                     std::lock_guard<std::mutex> guard(m_lock);
                     m_paths << path;
+                    m_threads.push_back(std::this_thread::get_id());
                 },
                 Qt::DirectConnection);
     }
@@ -171,17 +191,28 @@ public:
         std::lock_guard<std::mutex> guard(m_lock);
         return m_paths;
     }
+    // Every signal so far left from one thread, and not from `caller`'s.
+    bool FromOneThreadOtherThan(std::thread::id caller) const
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        for (const std::thread::id& t : m_threads)
+            if (t == caller || t != m_threads.front())
+                return false;
+        return true;
+    }
     void Clear()
     {
         std::lock_guard<std::mutex> guard(m_lock);
         m_events.clear();
         m_paths.clear();
+        m_threads.clear();
     }
 
 private:
     mutable std::mutex m_lock;
     std::vector<Event> m_events;
     QStringList m_paths;
+    std::vector<std::thread::id> m_threads;
 };
 
 }  // namespace DownloadFixture

@@ -60,7 +60,7 @@ class TestDownloadBuffering : public QObject {
     bool StartByFile(CStreamDownloader& d, const SingleFileList& files)
     {
         d.SetUseIndex(true);
-        d.SetNameClock(&CountingClock);
+        SetOutputNameClock(&CountingClock);
         return d.SetTask(std::make_unique<CStreamDownloaderParam>(m_tiny.FirstChannel())) &&
                d.StartByFile(files, {}, {});
     }
@@ -95,6 +95,7 @@ private slots:
 
     void cleanup()
     {
+        SetOutputNameClock(nullptr);
         RTK_Test_FailWritesAfter(-1);
         Sys_SetFreeSpaceFunction(nullptr);
     }

@@ -7,7 +7,8 @@
 #include <ctime>
 
 #include "engine/Records.h"
-#include "engine/StreamDownloader.h"
+#include "engine/DownloadPlan.h"
+#include "engine/OutputFile.h"
 
 using namespace Varpen;
 
@@ -87,7 +88,7 @@ private slots:
         QFETCH(qint64, end);
         QFETCH(qint64, expected);
         const SingleFileList files{File("a", 100, 199), File("b", 200, 299), File("c", 300, 399, 3000)};
-        QCOMPARE(EstimateSizeInWindow(files, begin, end), expected);
+        QCOMPARE(qint64(EstimateDataSize(files, begin, end)), expected);
     }
 
     void estimateSkipsRecordsThatEndBeforeTheyStart()
@@ -95,7 +96,7 @@ private slots:
         // A corrupt record (end before start) would divide by zero or a negative span.
         const SingleFileList files{File("bad", 300, 100, 5000), File("b", 200, 299),
                                    File("bad2", 250, 249, 7000)};
-        QCOMPARE(EstimateSizeInWindow(files, 0, 1000), qint64(1000));
+        QCOMPARE(qint64(EstimateDataSize(files, 0, 1000)), qint64(1000));
     }
 
     void progress_data()
@@ -127,30 +128,42 @@ private slots:
         QCOMPARE(DownloadPackageSizeBytes(""), 33554432ull);
     }
 
+    // One rule for every output folder: the save folder, one separator, the date, the kind.
     void outputNames_data()
     {
         QTest::addColumn<QString>("savePath");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<bool>("dated");
         QTest::addColumn<QString>("label");
         QTest::addColumn<int>("channel");
         QTest::addColumn<QString>("expectedPath");
+        const int download = int(OutputKind::Download);
         QTest::newRow("disk file, folder with separator")
-            << "/data/dl/" << "" << 2 << "/data/dl/20240131/Download/channel3_20240131235958T.mp4";
+            << "/data/dl/" << download << true << "" << 2 << "/data/dl/20240131/Download/channel3_20240131235958T.mp4";
         QTest::newRow("folder typed without separator")
-            << "/data/dl" << "" << 0 << "/data/dl/20240131/Download/channel1_20240131235958T.mp4";
+            << "/data/dl" << download << true << "" << 0 << "/data/dl/20240131/Download/channel1_20240131235958T.mp4";
         QTest::newRow("local folder file takes its label")
-            << "/data/dl/" << "cam_5" << 4 << "/data/dl/20240131/Download/cam_5_20240131235958T.mp4";
+            << "/data/dl/" << download << true << "cam_5" << 4 << "/data/dl/20240131/Download/cam_5_20240131235958T.mp4";
+        QTest::newRow("snapshot folder without separator")
+            << "/data/shots" << int(OutputKind::Capture) << true << "" << 0
+            << "/data/shots/20240131/Capture/channel1_20240131235958T.mp4";
+        QTest::newRow("clip") << "/data/c/" << int(OutputKind::Clip) << true << "gate" << 0
+                              << "/data/c/20240131/Clip/gate_20240131235958T.mp4";
+        QTest::newRow("clip without a current file: no date folder")
+            << "/data/c" << int(OutputKind::Clip) << false << "" << 0 << "/data/c/Clip/channel1_20240131235958T.mp4";
     }
     void outputNames()
     {
         QFETCH(QString, savePath);
+        QFETCH(int, kind);
+        QFETCH(bool, dated);
         QFETCH(QString, label);
         QFETCH(int, channel);
         QFETCH(QString, expectedPath);
         // The date folder and the stamp are those of the recording's start, not of today.
         const time_t start = Local(2024, 1, 31, 23, 59, 58);
-        const CSingleFile piece("f", "", 10, start, start + 10, 1, label.toStdString(), channel);
-        const std::string path =
-            DownloadFolder(savePath.toStdString(), start) + DownloadFileName(piece, "T");
+        const std::string path = OutputFolderUnder(savePath.toStdString(), OutputKind(kind), dated ? start : -1) +
+                                 OutputFileName(label.toStdString(), channel + 1, start, "T", ".mp4");
         QCOMPARE(QString::fromStdString(path), expectedPath);
     }
 };

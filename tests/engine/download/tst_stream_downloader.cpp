@@ -44,6 +44,21 @@ public:
     using CBaseThread::IsStopRequested;
 };
 
+// A copy of a sample folder that a test may damage.
+bool CopySample(const SampleSet& from, const QString& to, SampleSet* copy)
+{
+    QDirIterator it(from.root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString source = it.next();
+        const QString target = to + source.mid(from.root.size());
+        if (!QDir().mkpath(QFileInfo(target).path()) || !QFile::copy(source, target))
+            return false;
+    }
+    copy->root = to;
+    copy->manifest = from.manifest;
+    return true;
+}
+
 // The body of an output or recording file: everything after its stream header.
 QByteArray Body(const QByteArray& file)
 {
@@ -101,6 +116,7 @@ private slots:
 
     void cleanup()
     {
+        SetOutputNameClock(nullptr);
         RTK_Test_FailWritesAfter(-1);
         g_gateClosed = false;
         Sys_SetFreeSpaceFunction(nullptr);
@@ -142,6 +158,16 @@ private slots:
         QCOMPARE(rec.Sequence(), expected);
         QVERIFY(!d.IsBusy());
         QCOMPARE(d.GetProgress(), 100);
+        // Every signal leaves from the downloader's own thread, after the state it announces.
+        QVERIFY(rec.FromOneThreadOtherThan(std::this_thread::get_id()));
+        for (const Event& e : rec.Events()) {
+            if (e.code == 0 || e.code == 4 || e.code == 5)
+                QVERIFY(e.busy);
+            if (e.code == 2) {
+                QVERIFY(!e.busy);
+                QCOMPARE(e.progress, 100);
+            }
+        }
 
         // Every file that was announced is there, and nothing else was written.
         QStringList announced = rec.Paths();
@@ -232,7 +258,7 @@ private slots:
         CStreamDownloader d;
         Recorder rec(d);
         d.SetPackageSizeOverride(package);
-        d.SetNameClock(&CountingClock);
+        SetOutputNameClock(&CountingClock);
         QVERIFY(StartJob(d, "file", m_files));
         QTRY_VERIFY_WITH_TIMEOUT(rec.Ended(), kJobTimeout_ms);
         QCOMPARE(rec.Events().back().code, 2);
@@ -339,8 +365,9 @@ private slots:
         QCOMPARE(rec.Sequence(), QString("4,-1,3 0,-1,3 6,0,3"));
         QVERIFY(!d.IsBusy());
         QTRY_VERIFY(!d.IsRunning());
-        // What was written so far stays.
-        QCOMPARE(OutputFiles(m_out).size(), 1);
+        // The file cut short does not stay under a final name, nor under any other.
+        QCOMPARE(OutputFiles(m_out), QStringList());
+        QCOMPARE(AllFiles(m_out), QStringList());
     }
 
     void writeFailureEndsWithCode3_data()
@@ -358,7 +385,7 @@ private slots:
         CStreamDownloader d;
         Recorder rec(d);
         d.SetPackageSizeOverride(24 * 1024);
-        d.SetNameClock(&CountingClock);
+        SetOutputNameClock(&CountingClock);
         RTK_Test_FailWritesAfter(failAfter);
         QVERIFY(StartJob(d, "file", m_files));
         // Ends by itself with code 3: the stream is not left hanging on a dead output.
@@ -396,10 +423,10 @@ private slots:
     {
         CStreamDownloader d;
         Recorder rec(d);
-        d.SetNameClock(&FixedClock);
-        const std::string folder = DownloadFolder((m_out + "/").toStdString(), m_s0);
-        const QString taken =
-            QString::fromStdString(folder + DownloadFileName(*m_files[0], "4242"));
+        SetOutputNameClock(&FixedClock);
+        const std::string folder = OutputFolderUnder((m_out + "/").toStdString(), OutputKind::Download, m_s0);
+        const QString taken = QString::fromStdString(
+            folder + OutputFileName(m_files[0]->GetLabel(), m_files[0]->GetChannel() + 1, m_s0, "4242", ".mp4"));
         QVERIFY(QDir().mkpath(QString::fromStdString(folder)));
         {
             QFile f(taken);
@@ -448,7 +475,7 @@ private slots:
         QTest::newRow("end before begin") << "end before begin";
         QTest::newRow("window in a gap") << "gap";
         QTest::newRow("window after every file") << "after";
-        QTest::newRow("no download folder") << "no folder";
+        QTest::newRow("download folder cannot be made") << "no folder";
     }
     void refusedStarts()
     {
@@ -458,10 +485,13 @@ private slots:
         d.SetUseIndex(true);
         if (what != "no task")
             QVERIFY(d.SetTask(std::make_unique<CStreamDownloaderParam>(m_tiny.FirstChannel())));
-        if (what == "no folder")
-            QVERIFY(CSettingsManager::Instance()->SaveSettings(
-                {{CSettingsManager::GetKeyName(CSettingsManager::DownloadPackageSize), "0"}},
-                m_scratch.filePath("Settings.xml")));
+        if (what == "no folder") {
+            // The download folder lies under a file: the folder cannot be made.
+            QFile blocker(m_out + "/file");
+            QVERIFY(blocker.open(QIODevice::WriteOnly));
+            blocker.close();
+            QVERIFY(UseDownloadFolder(m_out + "/file/sub/", m_scratch.path()));
+        }
 
         bool started = true;
         if (what == "no task" || what == "no folder")
@@ -482,6 +512,12 @@ private slots:
         QCOMPARE(rec.Sequence(), QString());
         QVERIFY(!d.IsBusy());
         QCOMPARE(OutputFiles(m_out), QStringList());
+        // The operator is told why.
+        QVERIFY(!d.GetLastError().empty());
+        if (what == "no folder")
+            QVERIFY2(QString::fromStdString(d.GetLastError()).contains("Not a directory"), d.GetLastError().c_str());
+        if (what == "gap" || what == "after")
+            QCOMPARE(QString::fromStdString(d.GetLastError()), QString("no recording overlaps the window"));
     }
 
     void stopDuringJob_data()
@@ -500,10 +536,20 @@ private slots:
         g_gateClosed = true;  // the job cannot finish before the stop
         QVERIFY(StartJob(d, "file", m_files));
         QVERIFY(d.IsBusy());
+        std::thread::id stopperId;
         std::thread stopper([&] { d.Stop(failed); });
+        stopperId = stopper.get_id();
         QTRY_VERIFY(d.IsStopRequested());
         g_gateClosed = false;
         stopper.join();
+        QVERIFY(rec.FromOneThreadOtherThan(std::this_thread::get_id()));
+        QVERIFY(rec.Events().back().thread != stopperId);
+        QVERIFY(!rec.Events().back().busy);
+        // The file being written when the stop came is not left behind, under any name.
+        const QStringList all = AllFiles(m_out);
+        for (const QString& f : all)
+            QVERIFY2(!QFileInfo(f).fileName().startsWith('.'), qPrintable(f));
+        QCOMPARE(all.size(), int(d.GetWrittenFiles().size()));
 
         const std::vector<Event> events = rec.Events();
         QVERIFY(events.size() >= 3);
@@ -531,6 +577,165 @@ private slots:
         g_gateClosed = false;
         QTRY_VERIFY_WITH_TIMEOUT(rec.Ended(), kJobTimeout_ms);
         QVERIFY(d.SetTask(param.release()));
+    }
+    // A recording folder with one damaged segment: the job ends with an error at once (not after
+    // an hour), keeps the outputs it completed and leaves nothing unfinished behind.
+    void damagedSegment_data()
+    {
+        QTest::addColumn<QString>("damage");
+        QTest::addColumn<QString>("mode");
+        for (const char* mode : {"file", "time"}) {
+            for (const char* damage : {"missing", "folder", "empty", "short"})
+                QTest::addRow("%s, by %s", damage, mode) << damage << mode;
+        }
+    }
+    void damagedSegment()
+    {
+        QFETCH(QString, damage);
+        QFETCH(QString, mode);
+        SampleSet copy;
+        QVERIFY(CopySample(m_tiny, m_scratch.filePath(QStringLiteral("copy%1").arg(m_testNo)), &copy));
+        const SingleFileList files = copy.Search(copy.FirstChannel());
+        QCOMPARE(int(files.size()), 3);
+        const QString second = QString::fromStdString(files[1]->GetName());
+        QVERIFY(QFile::remove(second));
+        if (damage == "folder") {
+            QVERIFY(QDir().mkpath(second));
+        } else if (damage == "empty" || damage == "short") {
+            QFile f(second);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            if (damage == "short")
+                f.write(QByteArray(20, 'x'));
+        }
+
+        CStreamDownloader d;
+        Recorder rec(d);
+        d.SetUseIndex(true);
+        d.SetStallTimeout(2000);
+        QVERIFY(d.SetTask(std::make_unique<CStreamDownloaderParam>(copy.FirstChannel())));
+        QVERIFY(mode == "file" ? d.StartByFile(files, {}, {}) : d.StartByTime(files, m_s0, m_s0 + 16));
+        QTRY_VERIFY_WITH_TIMEOUT(rec.Ended(), kJobTimeout_ms);
+        QCOMPARE(rec.Events().back().code, 3);
+        QVERIFY(!d.GetLastError().empty());
+        QTRY_VERIFY(!d.IsRunning());
+
+        // The first recording's output, whole; nothing else, hidden or not.
+        const QStringList outputs = OutputFiles(m_out);
+        QCOMPARE(outputs.size(), 1);
+        QCOMPARE(AllFiles(m_out), outputs);
+        QCOMPARE(Body(ReadAll(outputs[0])), Body(ReadAll(QString::fromStdString(files[0]->GetName()))));
+        QCOMPARE(d.GetWrittenFiles(), std::vector<std::string>{outputs[0].toStdString()});
+    }
+
+    // A disk recording that cannot be read from its start (the image ends inside its stream
+    // header) fails the start as soon as its stream does, not at the end of the first-data wait.
+    void unreadableFirstRecordingFailsTheStartAtOnce()
+    {
+        QByteArray image = ReadAll(BuildDir() + "/samples/test/disk-plain.img");
+        const qsizetype last = image.lastIndexOf("VPSH");
+        QVERIFY(last > 0);
+        image.truncate(last + 10);
+        const QString path = m_scratch.filePath("cut-in-header.img");
+        {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            QCOMPARE(f.write(image), image.size());
+        }
+        const time_t from = QDateTime(QDate(2024, 1, 30), QTime(0, 0)).toSecsSinceEpoch();
+        const time_t to = QDateTime(QDate(2024, 1, 31), QTime(23, 59, 59)).toSecsSinceEpoch();
+        int refused = 0;
+        for (int channel : {0, 1}) {
+            SingleFileList files;
+            QVERIFY(CFileSearch().SearchChannelFiles(files, path.toStdString(), channel, "", from, to, 0, false));
+            for (const SingleFilePtr& file : files) {
+                CStreamDownloader d;
+                Recorder rec(d);
+                d.SetFirstDataTimeout(10 * kJobTimeout_ms);
+                QVERIFY(d.SetTask(std::make_unique<CStreamDownloaderParam>(channel)));
+                QElapsedTimer clock;
+                clock.start();
+                if (d.StartByFile(SingleFileList{file}, {}, {})) {
+                    QTRY_VERIFY_WITH_TIMEOUT(rec.Ended(), kJobTimeout_ms);
+                    continue;
+                }
+                ++refused;
+                QVERIFY(clock.elapsed() < kJobTimeout_ms);
+                QCOMPARE(rec.Sequence(), QString());
+                QVERIFY(!d.GetLastError().empty());
+            }
+        }
+        QCOMPARE(refused, 1);
+        // Only the whole recordings' outputs, nothing unfinished.
+        for (const QString& f : AllFiles(m_out))
+            QVERIFY2(!QFileInfo(f).fileName().startsWith('.') && QFileInfo(f).size() > kHeader, qPrintable(f));
+    }
+
+    // Records whose end lies before their start (a damaged index): every walk ends, with an error.
+    void recordEndingBeforeItStarts_data()
+    {
+        QTest::addColumn<bool>("first");
+        QTest::newRow("the window's first record") << true;
+        QTest::newRow("a record after a good one") << false;
+    }
+    void recordEndingBeforeItStarts()
+    {
+        QFETCH(bool, first);
+        // Start and end swapped, over the second recording's data.
+        const SingleFilePtr& donor = m_files[1];
+        const time_t s = first ? m_s0 + 6 : m_s0 + 5;
+        const SingleFilePtr swapped = std::make_shared<CSingleFile>(
+            donor->GetName(), donor->GetPath(), donor->GetSize(), s, s - 3, donor->GetRecordType(), donor->GetLabel(),
+            donor->GetChannel());
+        SingleFileList files{m_files[0], swapped, m_files[2]};
+        CStreamDownloader d;
+        Recorder rec(d);
+        d.SetUseIndex(true);
+        QVERIFY(d.SetTask(std::make_unique<CStreamDownloaderParam>(m_tiny.FirstChannel())));
+        const time_t begin = first ? m_s0 + 5 : m_s0;
+        if (first) {
+            // The window starts where only the damaged record follows.
+            QVERIFY(!d.StartByTime(files, begin, m_s0 + 16));
+            QVERIFY(!d.GetLastError().empty());
+            QCOMPARE(rec.Sequence(), QString());
+            QCOMPARE(AllFiles(m_out), QStringList());
+            return;
+        }
+        QVERIFY(d.StartByTime(files, begin, m_s0 + 16));
+        QTRY_VERIFY_WITH_TIMEOUT(rec.Ended(), kJobTimeout_ms);
+        QCOMPARE(rec.Sequence(), QString("0,-1,3 5,0,3 3,0,0"));
+        QVERIFY(!d.GetLastError().empty());
+        QCOMPARE(OutputFiles(m_out).size(), 1);
+        QCOMPARE(AllFiles(m_out), OutputFiles(m_out));
+    }
+
+    // With no settings at all a download lands in the default folder under the user's videos.
+    void noSettingsDownloadsToTheDefaultFolder()
+    {
+        const QString home = m_scratch.filePath(QStringLiteral("home%1").arg(m_testNo));
+        QVERIFY(QDir().mkpath(home));
+        const QByteArray oldHome = qgetenv("HOME");
+        const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+        qputenv("HOME", home.toLocal8Bit());
+        qputenv("XDG_CONFIG_HOME", (home + "/.config").toLocal8Bit());
+        CSettingsManager::Instance()->SetAllSettings({});
+        CStreamDownloader d;
+        Recorder rec(d);
+        const bool started = StartJob(d, "file", SingleFileList{m_files[0]});
+        if (started)
+            QTRY_VERIFY_WITH_TIMEOUT(rec.Ended(), kJobTimeout_ms);
+        qputenv("HOME", oldHome);
+        if (oldConfig.isNull())
+            qunsetenv("XDG_CONFIG_HOME");
+        else
+            qputenv("XDG_CONFIG_HOME", oldConfig);
+        QVERIFY2(started, d.GetLastError().c_str());
+        QCOMPARE(rec.Events().back().code, 2);
+        const QStringList outputs = OutputFiles(home + "/Videos/Varpen");
+        QCOMPARE(outputs.size(), 1);
+        QCOMPARE(QString::fromStdString(d.GetWrittenFiles().at(0)), outputs[0]);
+        QVERIFY2(outputs[0].startsWith(home + "/Videos/Varpen/" + QString::fromStdString(TimeToDateStamp(m_s0)) +
+                                       "/Download/"),
+                 qPrintable(outputs[0]));
     }
 };
 

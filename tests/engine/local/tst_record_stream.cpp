@@ -6,7 +6,12 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <mutex>
 
 using namespace Varpen;
@@ -62,6 +67,7 @@ private slots:
   void streamByTime();
   void seekInsideTheCallbackLandsOnTheKeyframe();
   void seekAfterTheEndDeliversAgain();
+  void seekWhileTheReceiverRetries();
   void openLimit();
   void stopFromTheCallbackReturns();
   void unknownHandles();
@@ -166,6 +172,37 @@ void TestRecordStream::seekInsideTheCallbackLandsOnTheKeyframe() {
   QVERIFY(sink.Data().mid(1024) == m_bytes.mid(KeyPos(2)));
 }
 
+// The receiver (a player whose port is full) holds the first block for as long as it likes; a seek
+// from another thread meanwhile must neither wait for it nor be lost.
+void TestRecordStream::seekWhileTheReceiverRetries() {
+  Sink sink;
+  std::mutex m;
+  std::condition_variable cv;
+  bool release = false;
+  std::atomic<bool> waiting{false};
+  sink.onFirstBlock = [&](Sink&) {
+    std::unique_lock<std::mutex> g(m);
+    waiting = true;
+    cv.wait_for(g, std::chrono::seconds(20), [&] { return release; });
+    waiting = false;
+  };
+  const int h = RBS_GetStreamByFile(m_file.toUtf8().constData(), 1, 0, Collect, &sink);
+  QVERIFY(h >= 0);
+  QTRY_VERIFY_WITH_TIMEOUT(waiting.load(), 20000);
+  const RecordTime target = BreakTime(m_start + 3);
+  QVERIFY(RBS_SetPosByTime(h, target.Fields()));
+  QVERIFY(waiting.load());  // answered while the block was still held
+  QVERIFY(RBS_GetPos(h) < 100);
+  {
+    std::lock_guard<std::mutex> g(m);
+    release = true;
+  }
+  cv.notify_all();
+  WaitDone(h);
+  QVERIFY(RBS_Stop(h));
+  QVERIFY(sink.Data().mid(1024) == m_bytes.mid(KeyPos(2)));
+}
+
 void TestRecordStream::seekAfterTheEndDeliversAgain() {
   Sink sink;
   const int h = RBS_GetStreamByFile(m_file.toUtf8().constData(), 8, 0, Collect, &sink);
@@ -238,11 +275,18 @@ void TestRecordStream::unknownHandles() {
 }
 
 void TestRecordStream::brokenSegments_data() {
-  QTest::addColumn<QByteArray>("content");  // "missing" = no file at all
+  // "missing" = no file at all, "folder" = a folder of that name, "fifo" = a FIFO of that name,
+  // "unreadable" = a file without read rights.
+  QTest::addColumn<QByteArray>("content");
   QTest::addColumn<int>("finalPos");
   QTest::addColumn<int>("headers");
   QTest::addColumn<int>("dataBytes");
-  QTest::newRow("missing") << QByteArray("missing") << 0 << 0 << 0;
+  // A segment that cannot be opened fails its stream (200), as a disk's does: never a stream that
+  // stays at 0 for ever.
+  QTest::newRow("missing") << QByteArray("missing") << 200 << 0 << 0;
+  QTest::newRow("folder") << QByteArray("folder") << 200 << 0 << 0;
+  QTest::newRow("fifo") << QByteArray("fifo") << 200 << 0 << 0;
+  QTest::newRow("unreadable") << QByteArray("unreadable") << 200 << 0 << 0;
   QTest::newRow("empty") << QByteArray() << 100 << 0 << 0;
   QTest::newRow("cut inside the header") << QByteArray(m_bytes.left(20)) << 100 << 0 << 0;
   QTest::newRow("header only") << QByteArray(m_bytes.left(40)) << 100 << 1 << 0;
@@ -256,7 +300,18 @@ void TestRecordStream::brokenSegments() {
   QFETCH(int, dataBytes);
   QTemporaryDir dir;
   const QString path = dir.filePath("20240130100000_20240130100006_1.mp4");
-  if (content != "missing") {
+  if (content == "folder") {
+    QVERIFY(QDir().mkpath(path));
+  } else if (content == "fifo") {
+    QCOMPARE(::mkfifo(path.toUtf8().constData(), 0644), 0);
+  } else if (content == "unreadable") {
+    if (::geteuid() == 0) QSKIP("root reads every file");
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(m_bytes);
+    f.close();
+    QVERIFY(f.setPermissions(QFileDevice::WriteOwner));
+  } else if (content != "missing") {
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write(content);
@@ -270,8 +325,7 @@ void TestRecordStream::brokenSegments() {
     const int h = byTime ? RBS_GetStreamByTime(path.toUtf8().constData(), b.Fields(), e.Fields(), 8, Collect, &sink)
                          : RBS_GetStreamByFile(path.toUtf8().constData(), 8, 0, Collect, &sink);
     QVERIFY(h >= 0);
-    if (finalPos == 100) WaitDone(h);
-    else QTest::qWait(100);
+    QTRY_VERIFY_WITH_TIMEOUT(RBS_GetPos(h) >= 100, 20000);
     QCOMPARE(RBS_GetPos(h), finalPos);
     QVERIFY(!RBS_SetPosByTime(h, b.Fields()) || content.size() > 40);
     QVERIFY(RBS_Stop(h));

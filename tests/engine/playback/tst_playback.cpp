@@ -3,7 +3,11 @@
 // carry the barcode of their time.
 #include <QtTest>
 
+#include <atomic>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
+#include <thread>
 
 #include "engine/PlayBackInteraction.h"
 #include "engine/SynPlaybackInteraction.h"
@@ -17,6 +21,58 @@ using playtest::SampleFolder;
 namespace {
 constexpr std::int64_t kFrameNs = 40'000'000;  // one frame at 25 fps
 constexpr int kSettle_ms = 10000;
+
+// A latch the test opens; a wait on it gives up after 10 s and says so.
+class Latch {
+public:
+    void Open()
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        m_open = true;
+        m_cond.notify_all();
+    }
+    bool IsOpen()
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        return m_open;
+    }
+    bool Wait()
+    {
+        std::unique_lock<std::mutex> lock(m_lock);
+        return m_cond.wait_for(lock, std::chrono::seconds(10), [this] { return m_open; });
+    }
+
+private:
+    std::mutex m_lock;
+    std::condition_variable m_cond;
+    bool m_open = false;
+};
+
+// Installs the player's test hooks for one case and removes them after it.
+struct HookScope {
+    ~HookScope() { Varpen::StreamPlayerHooks() = Varpen::StreamPlayerTestHooks{}; }
+};
+
+// Every state the player publishes, and whether a state that stops without a cause was seen.
+struct StateLog {
+    std::mutex lock;
+    std::vector<Varpen::PlayState> states;
+    void Add(const Varpen::PlayState& s)
+    {
+        std::lock_guard<std::mutex> g(lock);
+        states.push_back(s);
+    }
+    std::vector<Varpen::PlayState> Take()
+    {
+        std::lock_guard<std::mutex> g(lock);
+        return std::exchange(states, {});
+    }
+};
+
+bool StopWithoutCause(const Varpen::PlayState& s)
+{
+    return !s.IsPlaying() && !s.endOfList && s.error == Varpen::kPlayErrorNone;
+}
 }  // namespace
 
 class TestPlayback : public QObject {
@@ -476,6 +532,122 @@ private slots:
             Advance({&engine}, kFrameNs);
         QVERIFY(engine.IsPaused());
         QCOMPARE(engine.GetCurrentTime(), m_tiny.files[1].start);
+    }
+
+
+    // A start whose list ends before StartPlayback has returned (the thread is quicker than its
+    // owner): the end of the list stays reported, it is not undone by the start.
+    void listEndingDuringTheStartKeepsItsEndFlag()
+    {
+        HookScope hooks;
+        VideoSurface surface;
+        CPlayBackInteraction engine;
+        QVERIFY(playtest::SearchSample(engine, m_tiny));
+        bool endedInside = false;
+        Varpen::StreamPlayerHooks().started = [&] {
+            engine.SetSpeed(3);
+            endedInside = AdvanceUntil({&engine}, [&] { return engine.IsEndOfList(); }, 4000);
+        };
+        QVERIFY(engine.StartPlayback(surface.surfaceId(), m_tiny.files.back().end - 1));
+        QVERIFY(endedInside);
+        QVERIFY(engine.IsEndOfList());
+        QVERIFY(!engine.IsPlaying());
+        QCOMPARE(engine.GetPlayError(), 0);
+    }
+
+    // Every state a poll can see is whole: a stop comes with its cause (end of list, error 1 or
+    // 2) in the same change, never as a stop on its own.
+    void stopsArePublishedWithTheirCause()
+    {
+        HookScope hooks;
+        StateLog log;
+        Varpen::StreamPlayerHooks().published = [&](const Varpen::PlayState& s) { log.Add(s); };
+        VideoSurface surface;
+        surface.resize(352, 288);
+        CPlayBackInteraction engine;
+        QVERIFY(playtest::SearchSample(engine, m_tiny));
+
+        // A poller as the page's timer, but as fast as it can go, on another thread.
+        std::atomic<bool> polling{true};
+        std::atomic<int> torn{0};
+        std::thread poller([&] {
+            bool sawPlaying = false;
+            while (polling.load()) {
+                const Varpen::PlayState s = engine.GetPlayState();
+                if (s.IsPlaying())
+                    sawPlaying = true;
+                else if (sawPlaying && StopWithoutCause(s))
+                    ++torn;
+                if (!s.IsPlaying())
+                    sawPlaying = false;
+                std::this_thread::yield();
+            }
+        });
+
+        // To the end of the list.
+        QVERIFY(engine.StartPlayback(surface.surfaceId(), m_tiny.files.back().end - 1));
+        QVERIFY(AdvanceUntil({&engine}, [&] { return engine.IsEndOfList(); }, 4000));
+        std::vector<Varpen::PlayState> states = log.Take();
+        QVERIFY(!states.empty());
+        QVERIFY(states.front().IsPlaying());
+        Varpen::PlayState ended;
+        ended.endOfList = true;
+        QVERIFY(states.back() == ended);
+        QVERIFY(std::none_of(states.begin(), states.end(), StopWithoutCause));
+
+        // A seek that cannot be carried out: stopped with error 1 in one change.
+        QVERIFY(engine.StartPlayback(surface.surfaceId(), m_tiny.files[0].start));
+        log.Take();
+        QVERIFY(!engine.SetPlayTime(m_tiny.files.back().end + 100));
+        states = log.Take();
+        QCOMPARE(states.size(), std::size_t(1));
+        QVERIFY(!states[0].IsPlaying() && !states[0].endOfList && states[0].error == 1);
+
+        polling = false;
+        poller.join();
+        QCOMPARE(torn.load(), 0);
+        // The operator's own stop is not a cause the window has to show.
+        QVERIFY(engine.StartPlayback(surface.surfaceId(), m_tiny.files[0].start));
+        engine.StopPlayback();
+        QVERIFY(StopWithoutCause(engine.GetPlayState()));
+    }
+
+    // While the player waits for the next file's stream header, what the window polls and its
+    // controls do not wait; a pause given meanwhile holds on the next file.
+    void pollDoesNotWaitForTheNextFilesHeader()
+    {
+        HookScope hooks;
+        VideoSurface surface;
+        CPlayBackInteraction engine;
+        QVERIFY(playtest::SearchSample(engine, m_tiny));
+        const Qt::HANDLE gui = QThread::currentThreadId();
+        Latch reached, go;
+        std::atomic<bool> gaveUp{false};
+        Varpen::StreamPlayerHooks().headerWait = [&] {
+            if (QThread::currentThreadId() == gui || reached.IsOpen())
+                return;  // the start's own locate; only the first change of file is held
+            reached.Open();
+            if (!go.Wait())
+                gaveUp = true;
+        };
+        QVERIFY(engine.StartPlayback(surface.surfaceId(), m_tiny.files[0].end - 1));
+        QVERIFY(AdvanceUntil({&engine}, [&] { return reached.IsOpen(); }, 400));
+        QVERIFY(reached.IsOpen());
+        // The pass is now inside the change of file, waiting for the header.
+        QVERIFY(engine.GetPlayState().IsPlaying());
+        engine.GetCurrentTime();
+        QCOMPARE(engine.GetSpeed(), 0);
+        QVERIFY(engine.Pause(true));
+        go.Open();
+        QVERIFY2(!gaveUp, "a poll or a control waited for the stream header");
+        QTRY_COMPARE_WITH_TIMEOUT(engine.GetPlayState().index, 1, kSettle_ms);
+        // The next file opened paused: nothing moves until the window goes on.
+        QVERIFY(engine.IsPaused());
+        for (int i = 0; i < 25; ++i)
+            Advance({&engine}, kFrameNs);
+        QVERIFY(engine.GetCurrentTime() <= m_tiny.files[1].start);
+        QVERIFY(engine.Pause(false));
+        QVERIFY(AdvanceUntil({&engine}, [&] { return engine.GetCurrentTime() == m_tiny.files[1].start; }, 100));
     }
 
 private:

@@ -2,6 +2,11 @@
 // and the size estimate of a time span over found files.
 #include <QtTest>
 
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
 #include "engine/PlayBackInteraction.h"
 #include "engine/SynPlaybackInteraction.h"
 
@@ -25,6 +30,44 @@ Varpen::SingleFilePtr File(time_t start, time_t end, unsigned size)
 {
     return std::make_shared<Varpen::CSingleFile>("f", "", size, start, end, 1, "", 0);
 }
+
+// A latch the test opens; a wait on it gives up after 10 s and says so.
+class Latch {
+public:
+    void Open()
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        m_open = true;
+        m_cond.notify_all();
+    }
+    bool Wait()
+    {
+        std::unique_lock<std::mutex> lock(m_lock);
+        return m_cond.wait_for(lock, std::chrono::seconds(10), [this] { return m_open; });
+    }
+
+private:
+    std::mutex m_lock;
+    std::condition_variable m_cond;
+    bool m_open = false;
+};
+
+// A window whose seek takes as long as the test wants (a stream slow to answer).
+class SlowSeekMember : public CPlayBackInteraction {
+public:
+    Latch entered;
+    Latch release;
+    std::atomic<bool> gaveUp{false};
+    bool SetPlayTimePaused(time_t) override
+    {
+        entered.Open();
+        if (!release.Wait())
+            gaveUp = true;
+        return true;
+    }
+    bool IsPlaying() override { return true; }
+    time_t GetCurrentTime() override { return T0; }
+};
 }  // namespace
 
 class TestPlayLogic : public QObject {
@@ -92,6 +135,26 @@ private slots:
         sync.StopAll();
         QVERIFY(!sync.IsRunning());
         QVERIFY(sync.AddInteraction(&member));  // the list was emptied
+    }
+
+    // A seek for all waits for every member's stream; meanwhile the owner's reads and its member
+    // list do not wait for it.
+    void controllerLockNotHeldAcrossSeeks()
+    {
+        Varpen::SynPlaybackInteraction sync;
+        SlowSeekMember slow;
+        CPlayBackInteraction other;
+        QVERIFY(sync.AddInteraction(&slow));
+        QVERIFY(sync.Start());
+        std::thread seeker([&] { sync.SetPlayTime(T0 + 60); });
+        QVERIFY(slow.entered.Wait());
+        QCOMPARE(sync.GetCurrentTime(), T0);
+        QVERIFY(sync.AddInteraction(&other));
+        sync.RemoveInteraction(&other);
+        slow.release.Open();
+        seeker.join();
+        QVERIFY2(!slow.gaveUp, "the owner waited for the members' seeks");
+        sync.StopAll();
     }
 
     void sizeEstimate_data()

@@ -1,5 +1,8 @@
 // The output file of clips and downloads, on real files.
+#include <QDateTime>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -129,6 +132,102 @@ private slots:
                                  out.Close((dir.path() + "/missing/dir/f.mp4").toStdString()));
         QVERIFY(!out.IsOpen());
         QCOMPARE(Read(dir.path() + "/w.mp4"), QByteArray("z"));
+    }
+    // A package is hidden while written and takes a free final name when complete: whatever
+    // stands under the chosen name (a file, a folder, a dangling link) is left alone.
+    void packageTakesAFreeName_data()
+    {
+        QTest::addColumn<QString>("occupant");
+        QTest::newRow("nothing") << "";
+        QTest::newRow("a file") << "file";
+        QTest::newRow("a folder") << "folder";
+        QTest::newRow("a dangling link") << "link";
+    }
+    void packageTakesAFreeName()
+    {
+        QFETCH(QString, occupant);
+        QTemporaryDir dir;
+        Varpen::SetOutputNameClock([]() -> std::int64_t { return 77; });
+        const QString folder = dir.path() + "/20240102/Download/";
+        QVERIFY(QDir().mkpath(folder));
+        const QString chosen = folder + "channel1_20240102030405" + "77.mp4";
+        if (occupant == "file") {
+            QFile f(chosen);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("precious");
+        } else if (occupant == "folder") {
+            QVERIFY(QDir().mkpath(chosen));
+        } else if (occupant == "link") {
+            QVERIFY(QFile::link(dir.path() + "/nowhere", chosen));
+        }
+        Varpen::COutputPackage package;
+        package.SetSaveFolder(dir.path().toStdString());
+        Varpen::COutputPackage::Name name;
+        name.dateOf = name.stamp = QDateTime(QDate(2024, 1, 2), QTime(3, 4, 5)).toSecsSinceEpoch();
+        name.channelPlusOne = 1;
+        const bool opened = package.Open(name);
+        Varpen::SetOutputNameClock(nullptr);
+        QVERIFY2(opened, package.Error().c_str());
+        const QString expected = occupant.isEmpty() ? chosen : folder + "channel1_2024010203040577-1.mp4";
+        QCOMPARE(QString::fromStdString(package.FinalPath()), expected);
+        package.Write("data", 4);
+        QVERIFY(!QFileInfo::exists(expected));  // nothing under a final name until complete
+        QVERIFY(package.Finish());
+        QCOMPARE(Read(expected), QByteArray("data"));
+        if (occupant == "file")
+            QCOMPARE(Read(chosen), QByteArray("precious"));
+        if (occupant == "link")
+            QVERIFY(QFileInfo(chosen).isSymLink());
+        // Nothing hidden is left behind.
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System).filter(".part"), QStringList());
+    }
+
+    // An incomplete package never takes its final name: abandoned, or failed mid-way.
+    void incompletePackageLeavesNothing_data()
+    {
+        QTest::addColumn<bool>("failWrite");
+        QTest::newRow("abandoned") << false;
+        QTest::newRow("write failed") << true;
+    }
+    void incompletePackageLeavesNothing()
+    {
+        QFETCH(bool, failWrite);
+        QTemporaryDir dir;
+        Varpen::COutputPackage package;
+        package.SetSaveFolder(dir.path().toStdString());
+        package.SetBufferBytes(64);
+        Varpen::COutputPackage::Name name;
+        name.stamp = 1704164645;
+        QVERIFY(package.Open(name));
+        const QString final = QString::fromStdString(package.FinalPath());
+        package.Write("0123456789", 10);
+        if (failWrite) {
+            RTK_Test_FailWritesAfter(4);
+            QVERIFY(!package.Finish());
+            QVERIFY(!package.Error().empty());
+        } else {
+            package.Abandon();
+        }
+        QVERIFY(!QFileInfo::exists(final));
+        QCOMPARE(QDir(QFileInfo(final).path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+    }
+
+    // A folder that cannot be made fails the open with its reason.
+    void folderThatCannotBeMade()
+    {
+        QTemporaryDir dir;
+        QFile blocker(dir.path() + "/blocker");
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        std::string error;
+        QVERIFY(!Varpen::MakeOutputFolder((dir.path() + "/blocker/a/b/").toStdString(), &error));
+        QVERIFY2(QString::fromStdString(error).contains("Not a directory"), error.c_str());
+        QVERIFY(Varpen::MakeOutputFolder((dir.path() + "/x/y/z/").toStdString(), &error));
+        QVERIFY(QFileInfo(dir.path() + "/x/y/z").isDir());
+        Varpen::COutputPackage package;
+        package.SetSaveFolder((dir.path() + "/blocker").toStdString());
+        QVERIFY(!package.Open(Varpen::COutputPackage::Name{}));
+        QVERIFY(!package.Error().empty());
     }
 };
 

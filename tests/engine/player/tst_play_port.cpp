@@ -3,12 +3,16 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTest>
 
 #include <atomic>
+#include <csignal>
+#include <sys/resource.h>
 #include <thread>
 
 #include "app/SettingsManager.h"
+#include "engine/OutputFile.h"
 #include "engine/PlayPort.h"
 #include "engine/SoundControl.h"
 #include "platform/rtk/rtk.h"
@@ -35,6 +39,27 @@ QByteArray Read(const QString& path)
 {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// A picture written from inside the display callback while the process may write only
+// kFileLimit bytes per file, as on a disk that fills up; over an existing file.
+constexpr rlim_t kFileLimit = 100;
+std::atomic<bool> g_pictureWritten{false};
+std::atomic<int> g_pictureResult{-1};
+QByteArray g_picturePath;
+void WriteOverFullDisk(int, const char* buffer, std::int64_t size, int width, int height, std::int64_t, int type,
+                       void*)
+{
+    if (g_pictureWritten.exchange(true))
+        return;
+    rlimit old {};
+    getrlimit(RLIMIT_FSIZE, &old);
+    rlimit tight = old;
+    tight.rlim_cur = kFileLimit;
+    setrlimit(RLIMIT_FSIZE, &tight);
+    const bool ok = VRend_ConvertToJpegFile(buffer, size, width, height, type, g_picturePath.constData());
+    setrlimit(RLIMIT_FSIZE, &old);
+    g_pictureResult = ok ? 1 : 0;
 }
 
 QStringList FilesUnder(const QString& folder)
@@ -232,16 +257,24 @@ private slots:
         port.SetStop();
     }
 
-    // Roll-over at the limit: every file starts with the header and no block is lost.
+    // Roll-over at the limit: every file starts with the header and no block is lost. The
+    // stream is wholly fed first, so that only the test's blocks reach the clip; the packages are
+    // taken in the order the port made them (their names hold milliseconds since the process
+    // started, which need not sort in that order: 9999 sorts after 10000).
     void clipRollsOverWithoutLosingABlock()
     {
         Settings("0", "0");
         CPlayPort port;
         Feeding feeding;
         Play(port, feeding);
+        feeding.thread.join();
         const Varpen::CSingleFile file("f", "", 0, kStart, kStart + 10, 1, "gate", 0);
+        // Names made across a power of ten of the name clock.
+        static std::atomic<std::int64_t> tick{9999};
+        Varpen::SetOutputNameClock([] { return tick.fetch_add(1); });
         QVERIFY(port.StartClip(file, kStart));
         QVERIFY(port.IsClipping());
+        const QString first = QString::fromStdString(port.GetClipPath());
         const QString folder = dir_.path() + "/clip/20240102/Clip";
         QByteArray fed;
         for (int i = 0; i < 34; ++i) {  // 34 MiB through a 32 MiB limit
@@ -250,12 +283,19 @@ private slots:
             fed += block;
         }
         port.StopClip();
+        Varpen::SetOutputNameClock(nullptr);
         QVERIFY(!port.IsClipping());
-        const QStringList files = FilesUnder(folder);
+        const QString last = QString::fromStdString(port.GetLastClipPath());
+        QVERIFY(first != last);
+        QStringList files = FilesUnder(folder);
         QCOMPARE(files.size(), 2);
+        files.sort();
+        QStringList made{first, last};
+        made.sort();
+        QCOMPARE(files, made);
         QByteArray bodies;
         const QByteArray header(reinterpret_cast<const char*>(stream_.header.data()), 40);
-        for (const QString& f : files) {
+        for (const QString& f : {first, last}) {
             QVERIFY(QFileInfo(f).fileName().startsWith("gate_"));
             const QByteArray data = Read(f);
             QVERIFY(data.size() <= 33554432);
@@ -264,11 +304,11 @@ private slots:
         }
         QCOMPARE(bodies.size(), fed.size());
         QVERIFY(bodies == fed);
-        QCOMPARE(QString::fromStdString(port.GetLastClipPath()), files.last());
         port.SetStop();
     }
 
-    // A failing disk ends the clip, keeps what reached it and raises the failure flag.
+    // A failing disk ends the clip and raises the failure flag; the package cut short does not
+    // stay, under its final name or any other.
     void clipWriteFailureStopsTheClip()
     {
         Settings("0", "1");
@@ -276,8 +316,10 @@ private slots:
         CPlayPort port;
         Feeding feeding;
         Play(port, feeding);
+        feeding.thread.join();
         const Varpen::CSingleFile file("f", "", 0, kStart, kStart + 10, 1, "", 0);
         QVERIFY(port.StartClip(file, -1));  // no current file: no date folder
+        QVERIFY(QFileInfo(QString::fromStdString(port.GetClipPath())).fileName().startsWith("channel1_"));
         const QByteArray block(4096, 'q');
         port.WriteClip(reinterpret_cast<const unsigned char*>(block.constData()), block.size());
         RTK_Test_FailWritesAfter(1000);
@@ -286,11 +328,107 @@ private slots:
         QVERIFY(port.IsClipFailed());
         port.WriteClip(reinterpret_cast<const unsigned char*>(block.constData()), block.size());  // ignored
         RTK_Test_FailWritesAfter(-1);
-        const QStringList files = FilesUnder(dir_.path() + "/clip/Clip");
-        QCOMPARE(files.size(), 1);
-        QVERIFY(QFileInfo(files[0]).fileName().startsWith("channel1_"));
-        QCOMPARE(Read(files[0]).size(), 40 + 4096 + 1000);
+        QCOMPARE(QDir(dir_.path() + "/clip/Clip").entryList(QDir::Files | QDir::Hidden), QStringList());
         port.SetStop();
+    }
+
+    // An unfinished clip package is hidden; it takes its final name only when the clip stops.
+    void clipTakesItsNameWhenComplete()
+    {
+        Settings("0", "1");
+        QDir(dir_.path() + "/clip").removeRecursively();
+        CPlayPort port;
+        Feeding feeding;
+        Play(port, feeding);
+        feeding.thread.join();
+        const Varpen::CSingleFile file("f", "", 0, kStart, kStart + 10, 1, "", 0);
+        QVERIFY(port.StartClip(file, kStart));
+        const QString path = QString::fromStdString(port.GetClipPath());
+        const QByteArray block(4096, 'q');
+        port.WriteClip(reinterpret_cast<const unsigned char*>(block.constData()), block.size());
+        QVERIFY(!QFileInfo::exists(path));
+        QCOMPARE(QDir(QFileInfo(path).path()).entryList(QDir::Files).size(), 0);
+        port.StopClip();
+        QCOMPARE(Read(path).size(), 40 + 4096);
+        QCOMPARE(QDir(QFileInfo(path).path()).entryList(QDir::Files | QDir::Hidden), QStringList{QFileInfo(path).fileName()});
+        port.SetStop();
+    }
+
+    // With no settings at all, snapshots and clips land under the default folder; a folder that
+    // cannot be made refuses them and says why.
+    void outputsWithoutSettings()
+    {
+        const QString home = dir_.path() + "/home";
+        QVERIFY(QDir().mkpath(home));
+        const QByteArray oldHome = qgetenv("HOME");
+        qputenv("HOME", home.toLocal8Bit());
+        qunsetenv("XDG_CONFIG_HOME");
+        CSettingsManager::Instance()->SetAllSettings({});
+        CPlayPort port;
+        Feeding feeding;
+        Play(port, feeding);
+        const Varpen::CSingleFile file("f", "", 0, kStart, kStart + 10, 1, "", 0);
+        const bool shot = port.Snapshot(file);
+        const bool clip = port.StartClip(file, kStart);
+        port.StopClip();
+        // A save folder under a file cannot be made.
+        QFile blocker(home + "/blocker");
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        const SettingsEntries entries = {{"CaptureSavePath", home + "/blocker/shots"}, {"ClipSavePath", home + "/blocker/clips"}};
+        QVERIFY(CSettingsManager::Instance()->SaveSettings(entries, dir_.path() + "/Settings.xml"));
+        const bool blockedShot = port.Snapshot(file);
+        const std::string shotError = port.GetOutputError();
+        const bool blockedClip = port.StartClip(file, kStart);
+        const std::string clipError = port.GetOutputError();
+        qputenv("HOME", oldHome);
+        port.SetStop();
+
+        QVERIFY(shot);
+        QVERIFY2(QString::fromStdString(port.GetSnapshotPath()).startsWith(home + "/Videos/Varpen/20240102/Capture/channel1_"),
+                 port.GetSnapshotPath().c_str());
+        QVERIFY(QString::fromStdString(port.GetSnapshotPath()).endsWith(".jpg"));
+        QVERIFY(clip);
+        QVERIFY2(QString::fromStdString(port.GetLastClipPath()).startsWith(home + "/Videos/Varpen/20240102/Clip/channel1_"),
+                 port.GetLastClipPath().c_str());
+        QVERIFY(QFileInfo::exists(QString::fromStdString(port.GetLastClipPath())));
+        QVERIFY(!blockedShot);
+        QVERIFY2(QString::fromStdString(shotError).contains("Not a directory"), shotError.c_str());
+        QVERIFY(!blockedClip);
+        QVERIFY2(QString::fromStdString(clipError).contains("Not a directory"), clipError.c_str());
+    }
+
+    // A picture that cannot be written whole leaves the file that stood under its name as it was.
+    void failedPictureLeavesTheOldFileWhole()
+    {
+        std::signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails instead of ending the process
+        const QString path = dir_.path() + "/old.jpg";
+        {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("precious");
+        }
+        g_picturePath = path.toLocal8Bit();
+        g_pictureWritten = false;
+        g_pictureResult = -1;
+        int port = -1;
+        QVERIFY(VRend_GetPort(&port));
+        QVERIFY(VRend_SetStreamOpenMode(port, 1));
+        QVERIFY(VRend_SetDisplayCallBack(port, &WriteOverFullDisk));
+        QVERIFY(VRend_OpenStream(port, stream_.header.data(), 40, CPlayPort::kSourceBufferBytes));
+        QVERIFY(VRend_Play(port, 0));
+        for (std::size_t off = 0; off < stream_.body.size() && g_pictureResult.load() == -1; off += 8192) {
+            const auto n = static_cast<std::uint32_t>(std::min<std::size_t>(8192, stream_.body.size() - off));
+            while (!VRend_InputData(port, stream_.body.data() + off, n) && g_pictureResult.load() == -1)
+                QThread::msleep(5);
+        }
+        QTRY_VERIFY(g_pictureResult.load() != -1);
+        VRend_Stop(port);
+        VRend_CloseStream(port);
+        VRend_FreePort(port);
+        QCOMPARE(g_pictureResult.load(), 0);
+        QCOMPARE(Read(path), QByteArray("precious"));
+        QCOMPARE(QDir(dir_.path()).entryList({"old.jpg*", ".old.jpg*"}, QDir::Files | QDir::Hidden), QStringList{"old.jpg"});
     }
 
     // A header the layer cannot open leaves the object with a working port for the next one.

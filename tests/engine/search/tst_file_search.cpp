@@ -7,6 +7,10 @@
 #include "tests/engine/local/SampleRun.h"
 #include "tests/engine/search/DiskFixture.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -29,6 +33,7 @@ private slots:
   void diskScan_data();
   void diskScan();
   void scanStoppedByItsOwner();
+  void scanResultBelongsToTheLastScan();
 
 private:
   QTemporaryDir m_dir;
@@ -90,7 +95,7 @@ void TestFileSearch::multiTypeSearchOnDiskIsInTimeOrder() {
   QVERIFY(search.SearchChannelFiles(files, m_plain.toStdString(), 0, "", from, to, 0, false));
   QCOMPARE(Describe(files), (QStringList{"30 08:00 t2", "31 09:00 t10", "31 10:00 t1", "01 11:00 t11"}));
   QCOMPARE(files[0]->GetChannel(), 0);
-  QCOMPARE(files[0]->GetSize(), unsigned(SF_HEADER_SIZE + 188 * 4));
+  QCOMPARE(files[0]->GetSize(), std::uint64_t(SF_HEADER_SIZE + 188 * 4));
   QVERIFY(files[0]->GetLabel().empty());
   // An empty window.
   QVERIFY(!search.SearchChannelFiles(files, m_plain.toStdString(), 0, "", from, from, 0, false));
@@ -285,24 +290,106 @@ void TestFileSearch::scanStoppedByItsOwner() {
   QSignalSpy over(&scan, &CSearchDiskThread::SendWriteOver);
   scan.SetSearchParam(m_plain, {});
   scan.StartSearch();
-  scan.OnStopThread();  // before or during the scan: it ends with SendWriteOver
+  scan.OnStopThread();  // before or during the scan: it ends with SendWriteOver and no result
   QVERIFY(scan.wait(60000));
   QCOMPARE(over.count(), 1);
-  // A later complete scan, then a failed one: the result stays readable, with type -1 and the
-  // channels found before the failure (none here).
-  scan.StartSearch();
-  QVERIFY(scan.wait(60000));
   std::map<std::string, std::vector<int>> result;
   int type = -2;
+  QVERIFY(!scan.GetResult(result, type));
+  // A later complete scan, then a failed one: the failure does not pass for the earlier disk's
+  // result.
+  scan.StartSearch();
+  QVERIFY(scan.wait(60000));
   QVERIFY(scan.GetResult(result, type));
   QCOMPARE(type, 0);
+  QCOMPARE(result["NULLNULL"], (std::vector<int>{0, 1}));
   scan.SetSearchParam(m_junk, {});
   scan.StartSearch();
   QVERIFY(scan.wait(60000));
   result.clear();
-  QVERIFY(scan.GetResult(result, type));
+  QVERIFY(!scan.GetResult(result, type));
   QCOMPARE(type, -1);
-  QCOMPARE(result["NULLNULL"], std::vector<int>{});
+  QVERIFY(result.empty());
+}
+
+namespace {
+// A disk path whose opening blocks the scan until the test lets it go: a named pipe opens for
+// reading only once a writer has it open (the disk library then refuses it: not a disk).
+class HeldDisk {
+public:
+  explicit HeldDisk(const QString& path) : m_path(path) {
+    m_ok = ::mkfifo(path.toLocal8Bit().constData(), 0600) == 0;
+  }
+  ~HeldDisk() {
+    Release();
+    if (m_writer >= 0) ::close(m_writer);
+    ::unlink(m_path.toLocal8Bit().constData());
+  }
+  bool ok() const { return m_ok; }
+  // Every open of the pipe goes through from now on.
+  void Release() {
+    if (m_writer < 0) m_writer = ::open(m_path.toLocal8Bit().constData(), O_RDWR | O_CLOEXEC);
+  }
+
+private:
+  QString m_path;
+  bool m_ok = false;
+  int m_writer = -1;
+};
+}  // namespace
+
+// Scans one after another on one object, as the page makes them at every disk choice: while a
+// scan runs, the previous disk's result is not reported, whether the previous scan completed or
+// was stopped by the new choice.
+void TestFileSearch::scanResultBelongsToTheLastScan() {
+  CSearchDiskThread scan;
+  QSignalSpy over(&scan, &CSearchDiskThread::SendWriteOver);
+  std::map<std::string, std::vector<int>> result;
+  int type = -2;
+  scan.SetSearchParam(m_plain, {});
+  scan.StartSearch();
+  QVERIFY(scan.wait(60000));
+  QVERIFY(scan.GetResult(result, type));
+  QCOMPARE(result["NULLNULL"], (std::vector<int>{0, 1}));
+
+  // A second disk, held inside its first channel.
+  HeldDisk held(m_dir.filePath("held1"));
+  QVERIFY(held.ok());
+  scan.SetSearchParam(m_dir.filePath("held1"), {});
+  scan.StartSearch();
+  QVERIFY(scan.isRunning());
+  result.clear();
+  type = -2;
+  QVERIFY(!scan.GetResult(result, type));  // not the first disk's channels
+  QCOMPARE(type, -1);
+  QVERIFY(result.empty());
+  // The operator picks another disk: the page stops the scan and waits for it.
+  scan.OnChangeThread();
+  held.Release();
+  QVERIFY(scan.wait(60000));
+  QVERIFY(!scan.GetResult(result, type));
+
+  // The new choice, held too: neither earlier scan's result shows through.
+  HeldDisk next(m_dir.filePath("held2"));
+  QVERIFY(next.ok());
+  scan.SetSearchParam(m_dir.filePath("held2"), {});
+  scan.StartSearch();
+  QVERIFY(!scan.GetResult(result, type));
+  QCOMPARE(type, -1);
+  QCOMPARE(scan.GetSearchPath(), m_dir.filePath("held2"));
+  next.Release();
+  QVERIFY(scan.wait(60000));
+  QVERIFY(!scan.GetResult(result, type));  // not a disk
+
+  // And a complete scan after them reports its own disk.
+  over.clear();
+  scan.SetSearchParam(m_dvr, {});
+  scan.StartSearch();
+  QVERIFY(scan.wait(60000));
+  QCOMPARE(over.count(), 1);
+  QVERIFY(scan.GetResult(result, type));
+  QCOMPARE(type, 2);
+  QCOMPARE(scan.GetSearchPath(), m_dvr + kDvrFolder);
 }
 
 QTEST_GUILESS_MAIN(TestFileSearch)

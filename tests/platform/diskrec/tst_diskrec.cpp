@@ -5,6 +5,7 @@
 #include <QSemaphore>
 #include <QTest>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -537,6 +538,8 @@ class TestDiskRec : public QObject {
     int n = 0;
     while (DR_FILE_FindNextLog(lh, &r) == 1) ++n;
     QVERIFY(n >= logs);
+    // A count beyond the disk's end is a cut log, and the caller is told so.
+    QCOMPARE(DR_FILE_GetLastError(), kind == BrokenImage::CountsPastEnd ? int(DR_ERR_READ) : int(DR_ERR_NONE));
     QCOMPARE(DR_FILE_FindLogClose(lh), 1);
   }
 
@@ -584,6 +587,44 @@ class TestDiskRec : public QObject {
       QCOMPARE(DR_FILE_FindLogClose(h), 0);
       QCOMPARE(got, expected);
     }
+  }
+
+  // More than 1,048,576 records: every one is read (a chunk at a time), and the end is a whole end.
+  void longLogIsReadWhole() {
+    constexpr int kCount = (1 << 20) + 5;
+    const std::string path = temp_.Path("long-log.img");
+    {
+      diskrec::DiskImageWriter writer;
+      diskrec::ImageFile file;
+      file.start = T0;
+      file.end = T0 + 1;
+      file.data.assign(400, 0);
+      writer.AddFile("", file);
+      for (const DR_LogRecord& r : diskrec::MakeSampleLogs(kCount, T0, 1)) writer.AddLog(r);
+      std::string error;
+      QVERIFY2(writer.Write(path, &error), error.c_str());
+    }
+    const int h = DR_FILE_FindLog(path.c_str(), 3, 0, 0, nullptr, nullptr);
+    QVERIFY(h >= 0);
+    DR_LogRecord r;
+    int n = 0;
+    std::string last;
+    while (DR_FILE_FindNextLog(h, &r) == 1) ++n, last = r.time;
+    QCOMPARE(DR_FILE_GetLastError(), int(DR_ERR_NONE));
+    QCOMPARE(n, kCount);
+    QCOMPARE(last, std::string(diskrec::MakeSampleLogs(1, T0 + kCount - 1, 1)[0].time));
+    QCOMPARE(DR_FILE_FindLogClose(h), 1);
+    QFile::remove(QString::fromStdString(path));
+  }
+
+  // A FIFO in place of an image is refused at once, never waited on.
+  void fifoIsNoDisk() {
+    const std::string path = temp_.Path("fifo.img");
+    QCOMPARE(::mkfifo(path.c_str(), 0644), 0);
+    const DR_DateTime b = Dt(T0), e = Dt(T0 + 10);
+    QCOMPARE(DR_FILE_FindFile(path.c_str(), 1, 0, &b, &e), -1);
+    QCOMPARE(DR_FILE_GetLastError(), int(DR_ERR_NOT_RECORDER_DISK));
+    QCOMPARE(DR_FILE_FindLog(path.c_str(), 3, 0, 0, nullptr, nullptr), -1);
   }
 
   void sampleLogsCoverEveryType() {

@@ -1,0 +1,24 @@
+list(APPEND VARPEN_IMAGES
+  public/CheckBox/checkbox.png
+  public/CheckBox/uncheckbox.png
+  public/CheckBox/PartiallyCheckBox.png
+  public/CheckBox/checkbox_hover.png
+  public/CheckBox/uncheckbox_hover.png
+  public/CheckBox/PartiallyCheckBoxHover.png
+  public/TreeView/tree_bg.png
+  public/TreeView/table_bg.png
+  public/TreeView/ViewMidItem.png
+  public/TreeView/TreeSelect.png
+  public/TreeView/TreeNormal.png
+  public/TreeView/TreeArrowDown.png
+  public/TreeView/TreeArrowUp.png
+  public/TreeView/TreeArrowHover.png
+  public/TreeView/camera.png
+  DeviceConfig/Analog_Channel.png
+  public/Volume/VolumeBg.png
+  public/Volume/VolumeGroove.png
+  public/Volume/VolumeThumb.png
+  public/Volume/VolumeThumbPress.png
+  public/Volume/BigOpenSound.png
+  public/Volume/BigCloseSound.png
+)

@@ -1,0 +1,21 @@
+list(APPEND VARPEN_IMAGES
+  public/Timeslider/MultiMoveLeft.png
+  public/Timeslider/MultiMoveRight.png
+  public/Timeslider/MultiZoomin.png
+  public/Timeslider/MultiZoomout.png
+  public/Timeslider/Menu.png
+  public/Timeslider/IconContinuous.png
+  public/Timeslider/IconEvent.png
+  public/Timeslider/IconCommand.png
+  public/Timeslider/slider-left-bar.png
+  public/Timeslider/slider-bar.png
+  public/Timeslider/slider-right-bar.png
+  public/Timeslider/timeslider_Background.png
+  public/Timeslider/move-left.png
+  public/Timeslider/move-right.png
+  public/Timeslider/zoomin.png
+  public/Timeslider/zoomout.png
+  public/Timeslider/zoom_hover.png
+  public/Timeslider/zoom_in.png
+  public/Timeslider/Tag.png
+)
