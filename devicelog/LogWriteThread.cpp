@@ -3,6 +3,7 @@
 #include "devicelog/LogRecordText.h"
 
 #include <QAbstractItemModel>
+#include <QBuffer>
 #include <QDebug>
 #include <QSaveFile>
 #include <QXmlStreamWriter>
@@ -61,6 +62,17 @@ QString CLogWriteThread::BackupFileName(const QString& typed)
 
 QString CLogWriteThread::XmlSafe(const QString& text)
 {
+    // Most texts hold nothing to replace: look before copying.
+    const auto clean = [](const QString& t) {
+        for (qsizetype i = 0; i < t.size(); ++i) {
+            const char16_t u = t[i].unicode();
+            if (u < 0x20 ? !(u == 0x9 || u == 0xA || u == 0xD) : (u >= 0xD800 || u == 0xFFFE || u == 0xFFFF))
+                return false;
+        }
+        return true;
+    };
+    if (clean(text))
+        return text;
     QString out;
     out.reserve(text.size());
     const auto codePoints = text.toUcs4();
@@ -81,7 +93,21 @@ void CLogWriteThread::run()
         emit SendWriteOver(OpenFailed);
         return;
     }
-    QXmlStreamWriter xml(&file);
+    // The document is built in memory a chunk at a time and each chunk written whole: the writer's
+    // many small writes would otherwise each go through the file.
+    QBuffer chunk;
+    chunk.open(QIODevice::WriteOnly);
+    bool writeFailed = false;
+    const auto flushChunk = [&] {
+        if (!chunk.data().isEmpty() && file.write(chunk.data()) != chunk.data().size())
+            writeFailed = true;
+        chunk.buffer().clear();
+        chunk.seek(0);
+    };
+    QStringList names;
+    for (int c = 0; c < LogColumnCount; ++c)
+        names << ColumnElement(c);
+    QXmlStreamWriter xml(&chunk);
     xml.setAutoFormatting(true);
     xml.writeStartDocument();
     xml.writeStartElement(QStringLiteral("LogTypes"));
@@ -91,13 +117,16 @@ void CLogWriteThread::run()
         for (int c = 0; c < row.size() && c < LogColumnCount; ++c) {
             if (c == LogColumnParameter)
                 continue;
-            xml.writeTextElement(ColumnElement(c), XmlSafe(row[c]));
+            xml.writeTextElement(names[c], XmlSafe(row[c]));
         }
         xml.writeEndElement();
+        if (chunk.data().size() >= 1024 * 1024)
+            flushChunk();
     }
     xml.writeEndElement(); // Logs
     xml.writeEndElement(); // LogTypes
     xml.writeEndDocument();
-    const bool written = !xml.hasError() && file.commit();
+    flushChunk();
+    const bool written = !xml.hasError() && !writeFailed && file.commit();
     emit SendWriteOver(written ? Written : WriteFailed);
 }
