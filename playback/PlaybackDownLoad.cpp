@@ -20,6 +20,7 @@
 #include "widgets/CPushButton.h"
 #include "widgets/CTableView.h"
 #include "widgets/CWarnDlg.h"
+#include "widgets/CalendarWidget.h"
 #include "widgets/DateTimeEdit.h"
 
 namespace {

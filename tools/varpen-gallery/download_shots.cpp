@@ -5,6 +5,7 @@
 #include "playback/DataDistributionThread.h"
 #include "playback/PlaybackDownLoad.h"
 #include "widgets/CTableView.h"
+#include "widgets/CalendarWidget.h"
 #include "widgets/DateTimeEdit.h"
 
 #include <QCheckBox>

@@ -101,10 +101,13 @@ private slots:
         QTRY_COMPARE(rec.model.rowCount(), 1);
         QTest::qWait(100);
         QCOMPARE(rec.sent.load(), 1);
-        // A wake without a row in flight (a stray answer) does not count twice.
         feeder.OnStartNow();
         QTRY_COMPARE(rec.model.rowCount(), 2);
+        QTest::qWait(50);
+        QCOMPARE(rec.sent.load(), 2);
         feeder.OnStartNow();
+        QTRY_COMPARE(rec.model.rowCount(), 3);
+        QVERIFY(!rec.finished);
         feeder.OnStartNow();
         QTRY_VERIFY(rec.finished);
         QCOMPARE(rec.model.rowCount(), 3);
