@@ -26,7 +26,7 @@
 namespace {
 
 const char* const kTabSheet =
-    "QTabBar::tab { background: rgb(210,210,210); border: 2px solid rgb(188,188,188);"
+    "QTabBar::tab { color: rgb(40,40,40); background: rgb(210,210,210); border: 2px solid rgb(188,188,188);"
     " border-bottom-color: #C2C7CB; border-top-left-radius: 4px; border-top-right-radius: 4px;"
     " min-width: 24ex; padding: 2px; }"
     "QTabBar::tab:selected { background: rgb(227,227,227); border-color: rgb(205,205,205);"
@@ -34,6 +34,10 @@ const char* const kTabSheet =
     "QTabBar::tab:!selected { margin-top: 2px; }";
 
 constexpr int kSettingDownloadSavePath = 5;
+// Wide enough for "yyyy-MM-dd hh:mm:ss" beside the calendar button.
+constexpr int kEditWidth_px = 175;
+// The index column holds the header's check box beside "Index".
+constexpr int kIndexColumnWidth_px = 75;
 
 } // namespace
 
@@ -86,11 +90,13 @@ void Ui_CPlaybackDownloadClass::setupUi(QWidget* form)
         begin->setObjectName(QStringLiteral("m_p%1BeginTime").arg(n));
         begin->setEnabled(false);
         begin->setMinimumHeight(24);
+        begin->setMinimumWidth(kEditWidth_px);
         gridLayout_3->addWidget(begin, k + 1, 1);
         CDateTimeEdit* end = new CDateTimeEdit(tab_2);
         end->setObjectName(QStringLiteral("m_p%1EndTime").arg(n));
         end->setEnabled(false);
         end->setMinimumHeight(24);
+        end->setMinimumWidth(kEditWidth_px);
         gridLayout_3->addWidget(end, k + 1, 2);
         QProgressBar* bar = new QProgressBar(tab_2);
         bar->setObjectName(QStringLiteral("m_p%1ProgressBar").arg(n));
@@ -205,7 +211,7 @@ void CPlaybackDownLoad::Init()
         {tr("Index"), tr("Start Time"), tr("End Time"), tr("Size"), tr("Status")});
     m_pFileModel->setHeaderData(0, Qt::Horizontal, Qt::Unchecked, Qt::CheckStateRole);
     m_ui.m_pFileView->setModel(m_pFileModel);
-    m_ui.m_pFileView->setColumnWidth(0, 60);
+    m_ui.m_pFileView->setColumnWidth(0, kIndexColumnWidth_px);
     m_ui.m_pFileView->setColumnWidth(1, 160);
     m_ui.m_pFileView->setColumnWidth(2, 160);
     m_ui.m_pFileView->setColumnWidth(4, 160);
