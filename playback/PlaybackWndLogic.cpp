@@ -1,5 +1,6 @@
 #include "playback/PlaybackWndLogic.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 
 #include <algorithm>
@@ -112,3 +113,10 @@ QString SpeedText(int level)
 }
 
 } // namespace PlayWnd
+
+// The poll's notices are translated by the window in its own context.
+[[maybe_unused]] static const char* const kPollNoticeTexts[] = {
+    QT_TRANSLATE_NOOP("CPlaybackWnd", "Cannot get video from disk."),
+    QT_TRANSLATE_NOOP("CPlaybackWnd", "The video has reach the end."),
+    QT_TRANSLATE_NOOP("CPlaybackWnd", "Clip Exception."),
+};

@@ -352,6 +352,26 @@ private slots:
         QCOMPARE(spy.first().at(1).toString(), m_wnd->TitleLabel()->text());
     }
 
+    void layoutWithFitAndNoPicture()
+    {
+        // Fitting on before any picture is known: a resize still places the labels and the
+        // surface (unfitted), as the grid lays cells out anew.
+        m_wnd->OnAdaptWindow(1);
+        m_wnd->resize(640, 480);
+        QCOMPARE(m_wnd->TimeLabel()->geometry(), QRect(640 - 2 - 125, 1, 125, 18));
+        QCOMPARE(m_wnd->TitleLabel()->geometry(), QRect(1, 1, 640 - 2 - 125, 18));
+        QCOMPARE(m_wnd->Surface()->geometry(), QRect(1, 19, 638, 460));
+
+        // Playing, the picture is letterboxed into the cell.
+        QVERIFY(m_wnd->OnPlay());
+        QTRY_VERIFY_WITH_TIMEOUT(m_wnd->Surface()->framesReceived() > 0, 5000);
+        int pw = 0;
+        int ph = 0;
+        QVERIFY(m_engine->GetPictureSize(&pw, &ph));
+        m_wnd->resize(800, 300);
+        QCOMPARE(m_wnd->Surface()->geometry(), PlayWnd::Letterbox(QRect(1, 19, 798, 280), QSize(pw, ph)));
+    }
+
     void dropFromOutsideRefused()
     {
         // A drop constructed here has no source widget in this program, as a drag from another
