@@ -1,0 +1,393 @@
+// The play window on the real engine and a sample folder written at test time: binding, play,
+// the on-screen time, pause, snapshot, clip, sound, the end of the recordings, digital zoom, the
+// context menu and drops. Only free space (the platform's free-space function) and the engine's
+// answer to a sound open are replaced.
+#include <QtTest>
+
+#include <QDrag>
+#include <QLabel>
+#include <QMenu>
+#include <QMimeData>
+#include <QToolButton>
+
+#include "app/SettingsManager.h"
+#include "engine/PlayBackInteraction.h"
+#include "playback/PlaybackWnd.h"
+#include "platform/system/system.h"
+#include "platform/vrend/VideoSurface.h"
+#include "tests/engine/playback/PlaySamples.h"
+#include "widgets/CInformationDlg.h"
+#include "widgets/PromptHook.h"
+
+namespace {
+
+std::atomic<quint64> g_free_bytes{quint64(100) << 30};
+
+bool FakeFreeSpace(const char*, uint64_t* freeBytes, uint64_t* totalBytes)
+{
+    if (freeBytes)
+        *freeBytes = g_free_bytes.load();
+    if (totalBytes)
+        *totalBytes = quint64(500) << 30;
+    return true;
+}
+
+// The real engine; it records the display regions asked for and can be told to refuse sound.
+class Engine : public CPlayBackInteraction {
+public:
+    bool SetDisplayRegion(float l, float t, float r, float b) override
+    {
+        regions.push_back(QRectF(QPointF(l, t), QPointF(r, b)));
+        return CPlayBackInteraction::SetDisplayRegion(l, t, r, b);
+    }
+    bool OpenSound() override { return refuseSound ? false : CPlayBackInteraction::OpenSound(); }
+    QList<QRectF> regions;
+    bool refuseSound = false;
+};
+
+class Host : public CPlaybackWndHost {
+public:
+    CPlayBackInteraction* Player(int cellIndex) const override { return cellIndex == 0 ? engine : nullptr; }
+    QList<CPlaybackWnd*> Windows() const override { return windows; }
+    int CurrentWindow() const override { return current; }
+    void SetCurrentWindow(int index) override { current = index; }
+    void UpdateVolumeIcon(int, bool opened) override { volumeOpened = opened; }
+    bool IsFullScreen() const override { return fullScreen; }
+    Engine* engine = nullptr;
+    QList<CPlaybackWnd*> windows;
+    int current = -1;
+    bool volumeOpened = false;
+    bool fullScreen = false;
+};
+
+struct VoiceLog {
+    QList<bool> calls;
+};
+void OnVoice(bool opened, void* user)
+{
+    static_cast<VoiceLog*>(user)->calls << opened;
+}
+
+} // namespace
+
+class TestPlayWnd : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    playtest::SampleFolder m_sample;
+    std::unique_ptr<Engine> m_engine;
+    Host m_host;
+    std::unique_ptr<CPlaybackWnd> m_wnd;
+    VoiceLog m_voice;
+
+    QString OutputRoot() const { return m_dir.filePath(QStringLiteral("out")); }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        // Snapshots and clips go to the configured folders, which this test sets.
+        const QString config = m_dir.filePath(QStringLiteral("config"));
+        QDir().mkpath(config);
+        QDir().mkpath(OutputRoot());
+        QFile settings(config + QStringLiteral("/Settings.xml"));
+        QVERIFY(settings.open(QIODevice::WriteOnly));
+        settings.write(QStringLiteral("<?xml version=\"1.0\"?>\n<Settings>\n"
+                                      "<CaptureSavePath><Value>%1/</Value></CaptureSavePath>\n"
+                                      "<ClipSavePath><Value>%1/</Value></ClipSavePath>\n"
+                                      "</Settings>\n")
+                           .arg(OutputRoot())
+                           .toUtf8());
+        settings.close();
+        qputenv("VARPEN_CONFIG_DIR", config.toLocal8Bit());
+        QVERIFY(CSettingsManager::Instance()->ReadSettings(settings.fileName()));
+        Sys_SetFreeSpaceFunction(&FakeFreeSpace);
+        m_sample = playtest::MakeSample(m_dir.filePath(QStringLiteral("rec")),
+                                        {QStringLiteral("--channels"), QStringLiteral("1"), QStringLiteral("--days"),
+                                         QStringLiteral("1"), QStringLiteral("--segments-per-day"), QStringLiteral("1"),
+                                         QStringLiteral("--segment-length"), QStringLiteral("20")});
+        QVERIFY2(m_sample.ok, "varpen-sample did not write the sample");
+    }
+
+    void init()
+    {
+        m_engine = std::make_unique<Engine>();
+        m_host = Host{};
+        m_host.engine = m_engine.get();
+        m_wnd = std::make_unique<CPlaybackWnd>(&m_host);
+        m_host.windows = {m_wnd.get()};
+        m_voice = VoiceLog{};
+        m_wnd->SetWndIndex(0);
+        m_wnd->SetWndParam(&OnVoice, &m_voice);
+        m_wnd->resize(400, 300);
+        m_wnd->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_wnd.get()));
+        QVERIFY(playtest::SearchSample(*m_engine, m_sample));
+        g_free_bytes = quint64(100) << 30;
+    }
+
+    void cleanup()
+    {
+        if (m_wnd && m_engine->IsPlaying())
+            m_wnd->OnStop();
+        m_wnd.reset();
+        m_engine.reset();
+    }
+
+    void bindingAndStates()
+    {
+        m_wnd->SetChannelInfo(Varpen::CChannel(-1, QString()));
+        QCOMPARE(m_wnd->TitleLabel()->text(), QStringLiteral(" Window01: "));
+        QVERIFY(!m_wnd->IsBarEnabled());
+        Varpen::CChannel channel(m_sample.channel, m_sample.group);
+        m_wnd->SetChannelInfo(channel);
+        QVERIFY(m_wnd->IsBarEnabled());
+        QCOMPARE(m_wnd->TitleLabel()->text(),
+                 QStringLiteral(" Window01:%1 channel%2").arg(m_sample.group).arg(m_sample.channel + 1));
+        QVERIFY(playtest::SearchSample(*m_engine, m_sample)); // binding cleared the found files
+
+        // Stopped: every tool disabled but download and full screen.
+        auto tools = [this] {
+            return QList<bool>{m_wnd->SnapshotButton()->isEnabled(), m_wnd->RecordButton()->isEnabled(),
+                               m_wnd->ZoomButton()->isEnabled(),     m_wnd->SoundButton()->isEnabled(),
+                               m_wnd->SnapshotAction()->isEnabled(), m_wnd->RecordAction()->isEnabled(),
+                               m_wnd->ZoomAction()->isEnabled(),     m_wnd->SoundAction()->isEnabled()};
+        };
+        QCOMPARE(tools(), QList<bool>(8, false));
+        QVERIFY(m_wnd->DownloadAction()->isEnabled() && m_wnd->FullScreenAction()->isEnabled());
+
+        QVERIFY(m_wnd->OnPlay());
+        QCOMPARE(tools(), QList<bool>(8, true));
+        QVERIFY(m_wnd->IsPollRunning());
+
+        // The time label advances while playing.
+        QTRY_VERIFY_WITH_TIMEOUT(m_wnd->TimeLabel()->text() != QLatin1String("0000-00-00 00:00:00"), 5000);
+        const QString first = m_wnd->TimeLabel()->text();
+        QCOMPARE(QDateTime::fromString(first, QStringLiteral("yyyy-MM-dd hh:mm:ss")).isValid(), true);
+        QTRY_VERIFY_WITH_TIMEOUT(m_wnd->TimeLabel()->text() > first, 5000);
+
+        m_wnd->OnPause();
+        QVERIFY(m_engine->IsPaused());
+        QVERIFY(!m_wnd->SnapshotButton()->isEnabled() && !m_wnd->SnapshotAction()->isEnabled());
+        QVERIFY(m_wnd->RecordButton()->isEnabled());
+        m_wnd->OnPlaybackRemoteEvent(7);
+        QVERIFY(m_wnd->SnapshotButton()->isEnabled());
+        m_wnd->OnSingleFrame();
+        QVERIFY(!m_wnd->SnapshotButton()->isEnabled());
+        QVERIFY(m_wnd->OnPlay()); // resume
+        QVERIFY(!m_engine->IsPaused());
+        QVERIFY(m_wnd->SnapshotButton()->isEnabled());
+
+        m_wnd->OnStop();
+        QVERIFY(!m_engine->IsPlaying());
+        QCOMPARE(tools(), QList<bool>(8, false));
+        QVERIFY(!m_wnd->IsPollRunning());
+        QCOMPARE(m_wnd->TimeLabel()->text(), QStringLiteral("0000-00-00 00:00:00"));
+    }
+
+    void speedLabel()
+    {
+        m_wnd->SetChannelInfo(Varpen::CChannel(m_sample.channel, m_sample.group)); // the bar shows
+        QVERIFY(playtest::SearchSample(*m_engine, m_sample));
+        QVERIFY(m_wnd->OnPlay());
+        QTest::mouseMove(m_wnd.get(), QPoint(200, 150));
+        QEvent enter(QEvent::Enter);
+        QCoreApplication::sendEvent(m_wnd.get(), &enter);
+        m_wnd->OnCtrlSpeed(1);
+        QTRY_VERIFY(m_wnd->SpeedLabel()->isVisible());
+        QCOMPARE(m_wnd->SpeedLabel()->text(), QStringLiteral("2x"));
+    }
+
+    void snapshot()
+    {
+        CPromptScript prompts;
+        QVERIFY(m_wnd->OnPlay());
+        QTRY_VERIFY_WITH_TIMEOUT(m_wnd->Surface()->framesReceived() > 0, 5000);
+        m_wnd->OnSnapshot();
+        const QString path = QString::fromLocal8Bit(m_engine->GetSnapshotFilePath().c_str());
+        QVERIFY2(path.startsWith(OutputRoot()), qPrintable(path));
+        QVERIFY(QFileInfo::exists(path));
+        QImage shot(path);
+        QVERIFY(!shot.isNull());
+        QVERIFY(playtest::FrameCode(shot, m_sample.fps) >= 0);
+        QVERIFY(CSnapshotInfoWnd::Current() != nullptr);
+
+        // Below half a gigabyte: no snapshot, one notice.
+        prompts.Clear();
+        g_free_bytes = quint64(300) << 20;
+        m_wnd->OnSnapshot();
+        QCOMPARE(prompts.Texts(CPrompt::Notice), QStringList{QStringLiteral("Disk Space is low.")});
+        QCOMPARE(QString::fromLocal8Bit(m_engine->GetSnapshotFilePath().c_str()), path);
+    }
+
+    void clip()
+    {
+        CPromptScript prompts;
+        QVERIFY(m_wnd->OnPlay());
+        QTRY_VERIFY_WITH_TIMEOUT(m_wnd->Surface()->framesReceived() > 0, 5000);
+        m_wnd->OnRecord();
+        QVERIFY(m_engine->IsClipping());
+        QVERIFY(m_wnd->IsClipFlag());
+        QCOMPARE(m_wnd->RecordButton()->toolTip(), QStringLiteral("Stop Recording"));
+        QCOMPARE(prompts.Texts(CPrompt::Notice), QStringList{QStringLiteral("start recording.")});
+        QTest::qWait(1200);
+
+        // Space runs low while the clip runs: the record button still stops it.
+        g_free_bytes = quint64(1) << 30;
+        prompts.Clear();
+        m_wnd->OnRecord();
+        QVERIFY(!m_engine->IsClipping());
+        QVERIFY(!m_wnd->IsClipFlag());
+        QCOMPARE(m_wnd->RecordButton()->toolTip(), QStringLiteral("Start Recording"));
+        const QStringList notices = prompts.Texts(CPrompt::Notice);
+        QCOMPARE(notices.size(), 1);
+        QVERIFY2(notices.first().contains(QString::fromLocal8Bit(m_engine->GetClipFilePath().c_str())),
+                 qPrintable(notices.first()));
+        QTRY_VERIFY(QFileInfo::exists(QString::fromLocal8Bit(m_engine->GetClipFilePath().c_str())));
+
+        // And a new clip is refused while space is low.
+        prompts.Clear();
+        m_wnd->OnRecord();
+        QVERIFY(!m_engine->IsClipping());
+        QCOMPARE(prompts.Texts(CPrompt::Notice), QStringList{QStringLiteral("Disk Space is low.")});
+    }
+
+    void clipExceptionOnce()
+    {
+        CPromptScript prompts;
+        QVERIFY(m_wnd->OnPlay());
+        QTRY_VERIFY_WITH_TIMEOUT(m_wnd->Surface()->framesReceived() > 0, 5000);
+        m_wnd->OnRecord();
+        QVERIFY(m_engine->IsClipping());
+        prompts.Clear();
+        g_free_bytes = quint64(1) << 30;
+        QTest::qWait(1000); // three polls and more
+        QVERIFY(!m_engine->IsClipping());
+        QCOMPARE(prompts.Texts(CPrompt::Notice).count(QStringLiteral("Clip Exception.")), 1);
+        QVERIFY(m_engine->IsPlaying()); // the playback goes on
+    }
+
+    void endSaidOnce()
+    {
+        CPromptScript prompts;
+        QVERIFY(m_wnd->OnPlay());
+        QVERIFY(m_engine->SetPlayTime(m_sample.files.back().end - 1));
+        QTRY_VERIFY_WITH_TIMEOUT(!m_engine->IsPlaying(), 10000);
+        QTRY_VERIFY(!m_wnd->IsPollRunning());
+        QTest::qWait(900);
+        QCOMPARE(prompts.Texts(CPrompt::Notice), QStringList{QStringLiteral("The video has reach the end.")});
+        QCOMPARE(m_wnd->TimeLabel()->text(), QStringLiteral("0000-00-00 00:00:00"));
+    }
+
+    void soundOpenFailureShowsClosed()
+    {
+        QVERIFY(m_wnd->OnPlay());
+        m_engine->refuseSound = true;
+        m_wnd->OnOpenVoice();
+        QCOMPARE(m_voice.calls, QList<bool>{false});
+        QCOMPARE(m_wnd->SoundButton()->toolTip(), QStringLiteral("Open Sound"));
+        QVERIFY(!m_host.volumeOpened);
+
+        m_engine->refuseSound = false;
+        m_wnd->OnOpenVoice();
+        QCOMPARE(m_voice.calls.last(), true);
+        QCOMPARE(m_wnd->SoundButton()->toolTip(), QStringLiteral("Close Sound"));
+        QVERIFY(m_host.volumeOpened);
+        m_wnd->OnOpenVoice();
+        QCOMPARE(m_voice.calls.last(), false);
+        QCOMPARE(m_wnd->SoundAction()->text(), QStringLiteral("Open Sound"));
+    }
+
+    void digitalZoom()
+    {
+        QVERIFY(m_wnd->OnPlay());
+        QWidget* surface = m_wnd->Surface();
+        m_wnd->OnDigitalZoom();
+        QVERIFY(m_wnd->IsZoomOn());
+        const QSize s = surface->size();
+        const QPoint a(s.width() * 3 / 4, s.height() * 3 / 4);
+        const QPoint b(s.width() / 4, s.height() / 4);
+        QTest::mousePress(surface, Qt::LeftButton, {}, a);
+        QMouseEvent move(QEvent::MouseMove, QPointF(b), surface->mapToGlobal(QPointF(b)), Qt::NoButton,
+                         Qt::LeftButton, {});
+        QCoreApplication::sendEvent(surface, &move);
+        QVERIFY(m_wnd->ZoomRect().has_value());
+        QTest::mouseRelease(surface, Qt::LeftButton, {}, b);
+        QVERIFY(!m_wnd->ZoomRect().has_value());
+        QCOMPARE(m_engine->regions.size(), 1);
+        const QRectF r = m_engine->regions.first();
+        QVERIFY(r.left() < r.right() && r.top() < r.bottom()); // dragged up-left, sent sorted
+        QVERIFY(qAbs(r.left() - 0.25) < 0.02 && qAbs(r.bottom() - 0.75) < 0.02);
+
+        // A click without a drag sends nothing.
+        QTest::mouseClick(surface, Qt::LeftButton, {}, a);
+        QCOMPARE(m_engine->regions.size(), 1);
+
+        // Zoom off: the whole picture again.
+        m_wnd->OnDigitalZoom();
+        QVERIFY(!m_wnd->IsZoomOn());
+        QCOMPARE(m_engine->regions.last(), QRectF(QPointF(0, 0), QPointF(0, 0)));
+    }
+
+    void contextMenu()
+    {
+        std::unique_ptr<QMenu> menu(m_wnd->BuildContextMenu());
+        QStringList texts;
+        for (QAction* a : menu->actions())
+            texts << (a->isSeparator() ? QStringLiteral("-") : a->text());
+        QCOMPARE(texts, (QStringList{"-", "Digital Zoom", "-", "-", "Snapshot", "Start Recording", "DownLoad",
+                                     "Open Sound", "-", "Full Screen"}));
+        m_host.fullScreen = true;
+        menu.reset(m_wnd->BuildContextMenu());
+        QCOMPARE(menu->actions().last()->text(), QStringLiteral("Exit Full Screen"));
+    }
+
+    void downloadHook()
+    {
+        m_wnd->SetChannelInfo(Varpen::CChannel(m_sample.channel, m_sample.group));
+        QSignalSpy spy(m_wnd.get(), &CPlaybackWnd::SignalDownLoad);
+        m_wnd->DownloadAction()->trigger();
+        QCOMPARE(spy.size(), 1);
+        QCOMPARE(spy.first().at(0).toInt(), 0);
+        QCOMPARE(spy.first().at(1).toString(), m_wnd->TitleLabel()->text());
+    }
+
+    void layoutWithFitAndNoPicture()
+    {
+        // Fitting on before any picture is known: a resize still places the labels and the
+        // surface (unfitted), as the grid lays cells out anew.
+        m_wnd->OnAdaptWindow(1);
+        m_wnd->resize(640, 480);
+        QCOMPARE(m_wnd->TimeLabel()->geometry(), QRect(640 - 2 - 125, 1, 125, 18));
+        QCOMPARE(m_wnd->TitleLabel()->geometry(), QRect(1, 1, 640 - 2 - 125, 18));
+        QCOMPARE(m_wnd->Surface()->geometry(), QRect(1, 19, 638, 460));
+
+        // Playing, the picture is letterboxed into the cell.
+        QVERIFY(m_wnd->OnPlay());
+        QTRY_VERIFY_WITH_TIMEOUT(m_wnd->Surface()->framesReceived() > 0, 5000);
+        int pw = 0;
+        int ph = 0;
+        QVERIFY(m_engine->GetPictureSize(&pw, &ph));
+        m_wnd->resize(800, 300);
+        QCOMPARE(m_wnd->Surface()->geometry(), PlayWnd::Letterbox(QRect(1, 19, 798, 280), QSize(pw, ph)));
+    }
+
+    void dropFromOutsideRefused()
+    {
+        // A drop constructed here has no source widget in this program, as a drag from another
+        // application: it is refused, and no search is asked for.
+        QSignalSpy spy(m_wnd.get(), &CPlaybackWnd::SignalSearchSelected);
+        QMimeData data;
+        data.setData(QStringLiteral("Playback/Stream"), QByteArray("0"));
+        QDragEnterEvent enter(QPoint(50, 50), Qt::MoveAction, &data, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(m_wnd.get(), &enter);
+        QVERIFY(!enter.isAccepted());
+        QDropEvent drop(QPointF(50, 50), Qt::MoveAction, &data, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(m_wnd.get(), &drop);
+        QVERIFY(!drop.isAccepted());
+        QCOMPARE(spy.size(), 0);
+    }
+};
+
+QTEST_MAIN(TestPlayWnd)
+#include "tst_playwnd.moc"
