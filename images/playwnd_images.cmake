@@ -8,6 +8,5 @@ list(APPEND VARPEN_IMAGES
   MainView/PlayBack/FullScreen.png
   public/Volume/OpenSound.png
   public/Volume/CloseSound.png
-  title/title_bg.png
   cursor/EZoom.png
 )

@@ -108,12 +108,7 @@ const Register kPlayWndImages{
              q.drawLine(QPointF(19, 8), QPointF(14, 14));
          });
      }},
-    {"title/title_bg.png", {8, 18},
-     [](QPainter& p, const QSize& s) {
-         VerticalGradient(p, s, QColor(0x3a, 0x40, 0x48), QColor(0x22, 0x26, 0x2c));
-         p.setPen(QColor(0x14, 0x16, 0x1a));
-         p.drawLine(0, s.height() - 1, s.width(), s.height() - 1);
-     }},
+    // "title/title_bg.png" (the title and time labels' band) is drawn with the title bar's images.
     {"cursor/EZoom.png", {22, 22},
      [](QPainter& p, const QSize& s) {
          Fill(p, s, Qt::transparent);
