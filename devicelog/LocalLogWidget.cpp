@@ -151,22 +151,22 @@ void Ui::CLogWidgetClass::setupUi(QWidget* page)
     m_pLogTreeView->setObjectName(QStringLiteral("m_pLogTreeView"));
     list->addWidget(m_pLogTreeView, 1, 0, 1, 2);
     gridLayout_3->addLayout(list, 2, 0);
+    gridLayout_3->setRowStretch(2, 1); // the list takes the height the filters leave
 
     retranslateUi(page);
 }
 
 void Ui::CLogWidgetClass::retranslateUi(QWidget* page)
 {
-    const char* c = "CLogWidgetClass";
-    page->setWindowTitle(QCoreApplication::translate(c, "CLocalLogWidget"));
-    m_pLabelDisk->setText(QCoreApplication::translate(c, "Disk Name:"));
-    label_18->setText(QCoreApplication::translate(c, "Main Type:"));
-    label_210->setText(QCoreApplication::translate(c, "Minor Type:"));
-    label_209->setText(QCoreApplication::translate(c, "Start Time:"));
-    label_211->setText(QCoreApplication::translate(c, "Stop Time:"));
-    m_pLogSearchBtn->setText(QCoreApplication::translate(c, "Search"));
-    label_2->setText(QCoreApplication::translate(c, "Log List"));
-    m_pBackupBtn->setText(QCoreApplication::translate(c, "Export"));
+    page->setWindowTitle(QCoreApplication::translate("CLogWidgetClass", "CLocalLogWidget"));
+    m_pLabelDisk->setText(QCoreApplication::translate("CLogWidgetClass", "Disk Name:"));
+    label_18->setText(QCoreApplication::translate("CLogWidgetClass", "Main Type:"));
+    label_210->setText(QCoreApplication::translate("CLogWidgetClass", "Minor Type:"));
+    label_209->setText(QCoreApplication::translate("CLogWidgetClass", "Start Time:"));
+    label_211->setText(QCoreApplication::translate("CLogWidgetClass", "Stop Time:"));
+    m_pLogSearchBtn->setText(QCoreApplication::translate("CLogWidgetClass", "Search"));
+    label_2->setText(QCoreApplication::translate("CLogWidgetClass", "Log List"));
+    m_pBackupBtn->setText(QCoreApplication::translate("CLogWidgetClass", "Export"));
 }
 
 // ---------------------------------------------------------------------------------------------

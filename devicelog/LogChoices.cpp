@@ -8,7 +8,6 @@
 
 namespace {
 
-const char* const kContext = "CLocalLogWidget";
 
 struct ChoiceText {
     int code;
@@ -72,7 +71,7 @@ std::vector<int> MinorCodes(int major)
 
 QString All()
 {
-    return QCoreApplication::translate(kContext, "All");
+    return QCoreApplication::translate("CLocalLogWidget", "All");
 }
 
 } // namespace
@@ -81,10 +80,10 @@ QList<LogChoice> LogMajorChoices()
 {
     return {
         {All(), 0},
-        {QCoreApplication::translate(kContext, "Alarm"), 1},
-        {QCoreApplication::translate(kContext, "Exception"), 2},
-        {QCoreApplication::translate(kContext, "Operation"), 3},
-        {QCoreApplication::translate(kContext, "Information"), 4},
+        {QCoreApplication::translate("CLocalLogWidget", "Alarm"), 1},
+        {QCoreApplication::translate("CLocalLogWidget", "Exception"), 2},
+        {QCoreApplication::translate("CLocalLogWidget", "Operation"), 3},
+        {QCoreApplication::translate("CLocalLogWidget", "Information"), 4},
     };
 }
 
@@ -92,12 +91,12 @@ QString LogMinorChoiceText(int code)
 {
     for (const ChoiceText& t : kChoiceTexts) {
         if (t.code == code)
-            return QCoreApplication::translate(kContext, t.text);
+            return QCoreApplication::translate("CLocalLogWidget", t.text);
     }
     const QString text = CLogTrans().TransMinorType(unsigned(code));
     if (!text.isEmpty())
         return text;
-    return QCoreApplication::translate(kContext, "Unknown (0x%1)").arg(QString::number(code, 16).toUpper());
+    return QCoreApplication::translate("CLocalLogWidget", "Unknown (0x%1)").arg(QString::number(code, 16).toUpper());
 }
 
 QList<LogChoice> LogMinorChoices(int major)
@@ -121,9 +120,9 @@ QString LogWindowMessage(LogWindowCheck check)
 {
     switch (check) {
     case LogWindowCheck::StartAfterStop:
-        return QCoreApplication::translate(kContext, "The start time should be earlier than end time.");
+        return QCoreApplication::translate("CLocalLogWidget", "The start time should be earlier than end time.");
     case LogWindowCheck::LongerThan30Days:
-        return QCoreApplication::translate(kContext, "You can only search log within 30 days");
+        return QCoreApplication::translate("CLocalLogWidget", "You can only search log within 30 days");
     case LogWindowCheck::Ok:
         break;
     }
