@@ -114,9 +114,13 @@ bool ProbeHeader(const std::string& path) {
   if (fd < 0) {
     return false;
   }
-  std::uint8_t header[SF_HEADER_SIZE];
-  const bool ok = ::pread(fd, header, sizeof(header), 0) == static_cast<ssize_t>(sizeof(header)) &&
-                  SF_ParseHeader(header, sizeof(header), nullptr);
+  // Our header, another recorder's 40 bytes or none: the first 40 bytes go out as the header
+  // block whenever a stream starts at 0 or at 40, so that header and data are the file's bytes.
+  std::uint8_t head[SF_HEADER_SIZE + 3 * 188 + 1];
+  const ssize_t got = ::pread(fd, head, sizeof(head), 0);
+  const bool ok = got >= static_cast<ssize_t>(SF_HEADER_SIZE) &&
+                  (SF_ParseHeader(head, SF_HEADER_SIZE, nullptr) ||
+                   SF_StreamOffset(head, static_cast<std::size_t>(got), nullptr) >= 0);
   ::close(fd);
   return ok;
 }

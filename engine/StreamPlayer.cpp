@@ -4,11 +4,34 @@
 
 #include <cstring>
 
+#include "engine/LocalIndex.h"
+#include "platform/streamfmt/PacketLocator.h"
+
 namespace Varpen {
 
 namespace {
 constexpr int kPosDelivered = 100;
 constexpr int kPosFailed = 200;
+
+// A file whose header is not ours is timed from the start its name gives (as its index entry
+// does) and the PTS of its first picture, read from the file itself. A file that cannot be read
+// here (a recorder disk's) is timed from the first picture the port gets.
+void SetForeignTimeOrigin(int port, const CSingleFile& file)
+{
+    const std::string name = FileNamePart(file.GetName());
+    time_t start = StampToTime(name.c_str(), 14);
+    if (start < 0)
+        start = file.GetStartTime();
+    std::int64_t firstPts = VREND_NO_PTS;
+    const std::int64_t locator = SF_LocatorOpen(file.GetName().c_str(), start);
+    if (locator >= 0) {
+        SF_StreamInfo info;
+        if (SF_LocatorGetInfo(locator, &info))
+            firstPts = info.first_pts;
+        SF_LocatorClose(locator);
+    }
+    VRend_SetTimeOrigin(port, start, firstPts);
+}
 }  // namespace
 
 StreamPlayerTestHooks& StreamPlayerHooks()
@@ -426,6 +449,10 @@ bool CStreamPlayer::OpenPortOnHeader(const unsigned char* data, unsigned int siz
     if (!m_port.OpenStream(data, size, m_window.load(), false))
         return false;
     // Before any data of the stream reaches the port (it comes on this same thread).
+    if (size >= CPlayPort::kHeaderBytes && !SF_ParseHeader(data, size, nullptr)) {
+        if (const SingleFilePtr current = Current())
+            SetForeignTimeOrigin(m_port.GetPort(), *current);
+    }
     if (startAt >= 0)
         VRend_SetStartTime(m_port.GetPort(), startAt);
     VRendDrawFn drawFn;

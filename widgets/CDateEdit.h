@@ -2,7 +2,6 @@
 // with the date type, shown as "yyyy-MM-dd", starting at today.
 #pragma once
 
-#include "widgets/CalendarWidget.h"  // DateTimeEdit.h needs it complete
 #include "widgets/DateTimeEdit.h"
 
 class CDateEdit : public CDateTimeEdit {

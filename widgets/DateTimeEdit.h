@@ -3,12 +3,13 @@
 // always opens fully on the screen that holds the editor.
 #pragma once
 
+#include "widgets/CalendarWidget.h" // held through a QPointer, which needs the whole type
+
 #include <QDate>
 #include <QDateTimeEdit>
 #include <QPointer>
 #include <QTimeEdit>
 
-class CCalendarWidget;
 
 // Where the pop-up of an editor opens: below the editor, or above it when the editor's bottom
 // row lies lower than three quarters of its screen's height; the side that does not fit gives

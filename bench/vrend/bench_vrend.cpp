@@ -1,9 +1,17 @@
-// Figures of the player layer: decode-and-show cost against plain decoding, many ports at real
-// time, stepping back, memory per port. Streams are made at run time (cached in /tmp).
+// Figures of the player layer, each on the simple sample pictures and on camera-like ones (sensor
+// noise and a fine moving texture, about 7 Mbit/s at 1080p25), keyframe every 2 s:
+//  - decode-and-show CPU per frame onto tiles of a grid's sizes, beside plain libavcodec decoding of
+//    the same stream in the same run;
+//  - how many 1080p ports keep real time showing onto 480x270 tiles;
+//  - one-frame steps back over a whole group of pictures, median and worst;
+//  - memory of one playing 1080p port in a fresh process.
+// Streams are made at run time with the sample generator (cached in /tmp).
 //
 //   bench_vrend [seconds-per-run]
+//   bench_vrend --memory-child STREAM-FILE     (used by the memory figure)
 #include <QApplication>
 #include <QFile>
+#include <QProcess>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -24,9 +32,9 @@ extern "C" {
 #include "platform/vrend/testing/StreamMaker.h"
 #include "platform/vrend/vrend.h"
 #include "platform/vrend/vrend_test.h"
+#include "tools/varpen-sample/SampleGen.h"
 
 using vrend::testing::Stream;
-using vrend::testing::StreamSpec;
 
 namespace {
 
@@ -57,9 +65,15 @@ long RssKb()
     return 0;
 }
 
-Stream Cached(const char* name, const StreamSpec& spec)
+QString CachePath(const char* name)
 {
-    const QString path = QString("/tmp/vrend-bench-%1.bin").arg(name);
+    return QString("/tmp/vrend-bench-%1.bin").arg(name);
+}
+
+// 1080p25, 10 s, keyframe every 2 s, from the sample generator: simple or camera-like pictures.
+Stream Sample(const char* name, bool camera)
+{
+    const QString path = CachePath(name);
     QFile f(path);
     Stream s;
     if (f.open(QIODevice::ReadOnly)) {
@@ -71,11 +85,24 @@ Stream Cached(const char* name, const StreamSpec& spec)
         }
     }
     std::fprintf(stderr, "making %s stream...\n", name);
-    s = vrend::testing::MakeStream(spec);
-    if (f.open(QIODevice::WriteOnly)) {
-        f.write(reinterpret_cast<const char*>(s.header.data()), 40);
-        f.write(reinterpret_cast<const char*>(s.body.data()), static_cast<qint64>(s.body.size()));
+    SampleGen::SegmentParams p;
+    p.width = 1920;
+    p.height = 1080;
+    p.duration_s = 10;
+    p.keyint = 50;
+    p.camera = camera;
+    if (camera)
+        p.bitrate_kbps = 7000;
+    QByteArray bytes;
+    QString error;
+    if (!SampleGen::EncodeSegment(p, &bytes, nullptr, &error) || bytes.size() <= 40) {
+        std::fprintf(stderr, "cannot make %s: %s\n", name, qPrintable(error));
+        return s;
     }
+    s.header.assign(bytes.begin(), bytes.begin() + 40);
+    s.body.assign(bytes.begin() + 40, bytes.end());
+    if (f.open(QIODevice::WriteOnly))
+        f.write(bytes);
     return s;
 }
 
@@ -211,17 +238,29 @@ struct RealTimeResult {
     std::uint64_t startup_stalls;  // not counted as late: a port's start-up
 };
 
-RealTimeResult RealTime(const Stream& s, int ports, double seconds)
+RealTimeResult RealTime(const Stream& s, int ports, double seconds, QSize tile = QSize())
 {
     std::vector<int> numbers;
     std::vector<std::unique_ptr<Feeder>> feeders;
+    std::vector<std::unique_ptr<VideoSurface>> surfaces;
     const double cpu0 = CpuSeconds(), wall0 = WallSeconds();
     for (int i = 0; i < ports; ++i) {
-        numbers.push_back(OpenPort(s));
+        std::uint32_t window = 0;
+        if (!tile.isEmpty()) {
+            surfaces.push_back(std::make_unique<VideoSurface>());
+            surfaces.back()->resize(tile);
+            surfaces.back()->show();
+            window = surfaces.back()->surfaceId();
+        }
+        numbers.push_back(OpenPort(s, window));
         feeders.push_back(std::make_unique<Feeder>());
         feeders.back()->Start(numbers.back(), s);
     }
-    std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+    // The GUI thread paints the tiles meanwhile, as in the program.
+    while (WallSeconds() - wall0 < seconds) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
     std::uint64_t shown = 0, late = 0, stalls = 0, startup = 0;
     for (int p : numbers) {
         vrend::PortStats st;
@@ -241,99 +280,170 @@ RealTimeResult RealTime(const Stream& s, int ports, double seconds)
             cpu / wall, shown, startup};
 }
 
+
+
+// One port steps back from the end of a group of pictures to its keyframe, and on over the
+// keyframe into the group before: call to frame shown, each step.
+std::vector<double> StepBackTimes(const Stream& s, QSize tile)
+{
+    auto clock = std::make_shared<vrend::VirtualClock>();
+    vrend_test_SetClock(clock);
+    VideoSurface surface;
+    surface.resize(tile);
+    surface.show();
+    const int port = OpenPort(s, surface.surfaceId());
+    Feeder feeder;
+    feeder.Start(port, s);
+    vrend_test_WaitSettled(port, 10000);
+    // To the last frame of the third group (frames 100..149).
+    for (int i = 0; i < 149; ++i) {
+        clock->Advance(40'000'000);
+        vrend_test_WaitSettled(port, 10000);
+    }
+    VRend_Pause(port, 1);
+    std::vector<double> ms;
+    for (int i = 0; i < 60; ++i) {
+        vrend::PortStats before, after;
+        vrend_test_GetStats(port, &before);
+        const double t0 = WallSeconds();
+        if (!VRend_OneByOneBack(port))
+            break;
+        do {
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+            vrend_test_GetStats(port, &after);
+        } while (after.frames_shown == before.frames_shown && WallSeconds() - t0 < 5);
+        ms.push_back((WallSeconds() - t0) * 1e3);
+    }
+    VRend_FreePort(port);
+    vrend_test_SetClock(nullptr);
+    return ms;
+}
+
+// In a fresh process: RSS growth of one 1080p port playing onto a 480x270 tile for 3 s.
+int MemoryChild(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return 1;
+    const QByteArray all = f.readAll();
+    Stream s;
+    s.header.assign(all.begin(), all.begin() + 40);
+    s.body.assign(all.begin() + 40, all.end());
+    VideoSurface surface;
+    surface.resize(480, 270);
+    surface.show();
+    QCoreApplication::processEvents();
+    const long before = RssKb();
+    long peak = before;
+    {
+        const int port = OpenPort(s, surface.surfaceId());
+        Feeder feeder;
+        feeder.Start(port, s);
+        const double t0 = WallSeconds();
+        while (WallSeconds() - t0 < 3) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            peak = std::max(peak, RssKb());
+        }
+        feeder.stop = true;
+        VRend_FreePort(port);
+    }
+    std::printf("%ld %ld\n", RssKb() > 0 ? peak - before : 0, before);
+    return 0;
+}
+
+double MemoryInFreshProcess(const char* self, const char* name, long* baseline_kb)
+{
+    QProcess child;
+    child.start(QString::fromLocal8Bit(self), {"--memory-child", CachePath(name)});
+    child.waitForFinished(60000);
+    const QStringList parts = QString::fromLatin1(child.readAllStandardOutput()).split(' ', Qt::SkipEmptyParts);
+    *baseline_kb = parts.value(1).toLong();
+    return parts.value(0).toLong() / 1024.0;
+}
+
+double Median(std::vector<double> v)
+{
+    if (v.empty())
+        return 0;
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     av_log_set_level(AV_LOG_ERROR);
+    if (argc > 2 && std::string(argv[1]) == "--memory-child")
+        return MemoryChild(QString::fromLocal8Bit(argv[2]));
     const double seconds = argc > 1 ? std::atof(argv[1]) : 6.0;
-    const Stream s1080 = Cached("1080p", StreamSpec{.width = 1920, .height = 1080, .fps = 25, .frame_count = 250,
-                                                    .gop = 50, .noise = true, .bitrate_kbps = 4000});
-    const Stream s720 = Cached("720p", StreamSpec{.width = 1280, .height = 720, .fps = 25, .frame_count = 250,
-                                                  .gop = 50, .noise = true, .bitrate_kbps = 2000});
-    std::printf("streams: 1080p %zu bytes, 720p %zu bytes, 250 frames each, keyframe every 2 s\n",
-                s1080.body.size(), s720.body.size());
+    struct Kind {
+        const char* name;
+        const char* label;
+        Stream stream;
+    };
+    std::vector<Kind> kinds;
+    kinds.push_back({"1080p-simple", "simple", Sample("1080p-simple", false)});
+    kinds.push_back({"1080p-camera", "camera-like", Sample("1080p-camera", true)});
+    for (const Kind& k : kinds)
+        std::printf("%s 1080p25 stream: %.1f Mbit/s, 250 frames, keyframe every 2 s\n", k.label,
+                    k.stream.body.size() * 8.0 / 10.0 / 1e6);
 
-    int plainFrames = 0, portFrames = 0, surfaceFrames = 0;
-    const double plain = PlainDecodeCpuPerFrame(s1080, &plainFrames);
-    const double viaPort = PortCpuPerFrame(s1080, 0, &portFrames);
-    VideoSurface surface;
-    surface.resize(960, 540);
-    surface.show();
-    const double viaSurface = PortCpuPerFrame(s1080, surface.surfaceId(), &surfaceFrames);
-    std::printf("1080p CPU per frame: plain decode %.2f ms (%d frames); through a port %.2f ms (%d frames, "
-                "ratio %.2f); port onto a 960x540 surface %.2f ms (ratio %.2f)\n",
-                plain * 1e3, plainFrames, viaPort * 1e3, portFrames, viaPort / plain, viaSurface * 1e3,
-                viaSurface / plain);
-
-    const RealTimeResult r16 = RealTime(s720, 16, seconds);
-    std::printf("16 ports of 720p at 1x for %.0f s: %llu frames shown, late or stalled %.2f%% (start-up stalls, "
-                "not counted: %llu), CPU %.2f cores\n",
-                seconds, static_cast<unsigned long long>(r16.shown), r16.late_percent,
-                static_cast<unsigned long long>(r16.startup_stalls), r16.cpu_cores);
-    int keep = 0;
-    for (int n : {1, 2, 4, 8, 12, 16, 24, 32}) {
-        const RealTimeResult r = RealTime(s1080, n, seconds);
-        std::printf("  %d ports of 1080p: late or stalled %.2f%%, CPU %.2f cores\n", n, r.late_percent, r.cpu_cores);
-        if (r.late_percent < 1.0)
-            keep = n;
-        else
-            break;
-    }
-    std::printf("1080p ports that keep real time (<1%% late): %d\n", keep);
-
-    // Stepping back at 1080p, 2 s between keyframes: call to frame shown.
-    {
-        auto clock = std::make_shared<vrend::VirtualClock>();
-        vrend_test_SetClock(clock);
-        const int port = OpenPort(s1080);
-        Feeder feeder;
-        feeder.Start(port, s1080);
-        vrend_test_WaitSettled(port, 10000);
-        for (int i = 0; i < 110; ++i) {
-            clock->Advance(40'000'000);
-            vrend_test_WaitSettled(port, 10000);
+    // Decode-and-show onto tiles of a grid's sizes (4x4, 3x3, 2x2 and one window on a 1920x1080
+    // screen), each ratio against plain decoding measured in the same run.
+    const QSize tiles[] = {QSize(480, 270), QSize(640, 360), QSize(960, 540), QSize(1920, 1080)};
+    for (const Kind& k : kinds) {
+        int plainFrames = 0, portFrames = 0;
+        const double plain = PlainDecodeCpuPerFrame(k.stream, &plainFrames);
+        const double viaPort = PortCpuPerFrame(k.stream, 0, &portFrames);
+        std::printf("%s: plain libavcodec %.2f ms per frame (%d frames); port without a surface %.2f ms (%.2fx)\n",
+                    k.label, plain * 1e3, plainFrames, viaPort * 1e3, viaPort / plain);
+        for (const QSize& tile : tiles) {
+            VideoSurface surface;
+            surface.resize(tile);
+            surface.show();
+            int frames = 0;
+            const double plainAgain = PlainDecodeCpuPerFrame(k.stream, &plainFrames);
+            const double shown = PortCpuPerFrame(k.stream, surface.surfaceId(), &frames);
+            std::printf("  onto a %dx%d tile: %.2f ms per frame vs plain %.2f ms: %.2fx\n", tile.width(),
+                        tile.height(), shown * 1e3, plainAgain * 1e3, shown / plainAgain);
         }
-        VRend_Pause(port, 1);
-        std::vector<double> ms;
-        for (int i = 0; i < 40; ++i) {
-            vrend::PortStats before, after;
-            vrend_test_GetStats(port, &before);
-            const double t0 = WallSeconds();
-            if (!VRend_OneByOneBack(port))
+    }
+
+    // Windows of 1080p25 in real time on 480x270 tiles.
+    for (const Kind& k : kinds) {
+        int keep = 0;
+        for (int n : {4, 8, 12, 16, 20, 24, 32, 40, 48}) {
+            const RealTimeResult r = RealTime(k.stream, n, seconds, QSize(480, 270));
+            std::printf("  %s: %d windows on 480x270 tiles: late or stalled %.2f%%, CPU %.2f cores\n", k.label, n,
+                        r.late_percent, r.cpu_cores);
+            if (r.late_percent < 1.0)
+                keep = n;
+            else
                 break;
-            do {
-                std::this_thread::sleep_for(std::chrono::microseconds(200));
-                vrend_test_GetStats(port, &after);
-            } while (after.frames_shown == before.frames_shown && WallSeconds() - t0 < 5);
-            ms.push_back((WallSeconds() - t0) * 1e3);
         }
-        std::sort(ms.begin(), ms.end());
-        if (!ms.empty())
-            std::printf("1080p step back (%zu steps over a keyframe boundary): median %.1f ms, max %.1f ms\n",
-                        ms.size(), ms[ms.size() / 2], ms.back());
-        VRend_FreePort(port);
-        vrend_test_SetClock(nullptr);
+        std::printf("%s 1080p windows that keep real time on tiles (<1%% late): %d\n", k.label, keep);
     }
 
-    // Memory of playing 1080p ports.
-    {
-        const long before = RssKb();
-        std::vector<int> ports;
-        std::vector<std::unique_ptr<Feeder>> feeders;
-        for (int i = 0; i < 4; ++i) {
-            ports.push_back(OpenPort(s1080));
-            feeders.push_back(std::make_unique<Feeder>());
-            feeders.back()->Start(ports.back(), s1080);
+    // One-frame steps back over a whole group and into the one before.
+    for (const Kind& k : kinds) {
+        for (const QSize& tile : {QSize(480, 270), QSize(1920, 1080)}) {
+            const std::vector<double> ms = StepBackTimes(k.stream, tile);
+            std::printf("%s step back onto %dx%d (%zu steps over a keyframe boundary): median %.1f ms, worst %.1f ms\n",
+                        k.label, tile.width(), tile.height(), ms.size(), Median(ms),
+                        ms.empty() ? 0.0 : *std::max_element(ms.begin(), ms.end()));
         }
-        std::this_thread::sleep_for(std::chrono::seconds(3));
-        const long during = RssKb();
-        feeders.clear();
-        for (int p : ports)
-            VRend_FreePort(p);
-        std::printf("memory per playing 1080p port: %.1f MB (RSS growth over 4 ports)\n",
-                    (during - before) / 4.0 / 1024.0);
+    }
+
+    // Memory of one playing port in a fresh process.
+    for (const Kind& k : kinds) {
+        long baseline = 0;
+        const double mb = MemoryInFreshProcess(argv[0], k.name, &baseline);
+        std::printf("%s: memory of one playing 1080p port onto a 480x270 tile, fresh process: %.1f MB (process "
+                    "before it: %.1f MB)\n",
+                    k.label, mb, baseline / 1024.0);
     }
     return 0;
 }

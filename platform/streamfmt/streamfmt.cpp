@@ -119,3 +119,37 @@ std::int64_t SF_UnpackTime(std::uint32_t packed) {
   if (t == time_t(-1) || tmv.tm_mday != day || tmv.tm_mon != month - 1) return -1;
   return std::int64_t(t);
 }
+
+int SF_SniffContainer(const std::uint8_t* data, std::size_t size_bytes) {
+  constexpr std::size_t kTs = 188;
+  if (!data || size_bytes < 4) return 0;
+  if (data[0] == 0x47) {
+    bool sync = true;
+    for (std::size_t p = kTs; p < size_bytes && p <= 3 * kTs; p += kTs) sync = sync && data[p] == 0x47;
+    if (sync) return SF_CONTAINER_MPEGTS;
+  }
+  if (data[0] == 0 && data[1] == 0 && data[2] == 1 && data[3] == 0xba) return SF_CONTAINER_MPEGPS;
+  return 0;
+}
+
+int SF_StreamOffset(const std::uint8_t* data, std::size_t size_bytes, int* container) {
+  int found = 0;
+  int offset = -1;
+  if (data && size_bytes >= SF_HEADER_SIZE && SF_ParseHeader(data, size_bytes, nullptr)) {
+    offset = int(SF_HEADER_SIZE);
+    found = SF_SniffContainer(data + SF_HEADER_SIZE, size_bytes - SF_HEADER_SIZE);
+  } else if ((found = SF_SniffContainer(data, size_bytes)) != 0) {
+    offset = 0;
+  } else if (data && size_bytes > SF_HEADER_SIZE &&
+             (found = SF_SniffContainer(data + SF_HEADER_SIZE, size_bytes - SF_HEADER_SIZE)) != 0) {
+    offset = int(SF_HEADER_SIZE);
+  }
+  if (container) *container = found;
+  return found ? offset : -1;
+}
+
+std::int64_t SF_PtsDistance(std::int64_t a, std::int64_t b) {
+  // In unsigned arithmetic: any values may come from a stream; 2^64 is a multiple of 2^33.
+  const std::uint64_t d = (std::uint64_t(b) - std::uint64_t(a)) & std::uint64_t(SF_PTS_WRAP - 1);
+  return d >= std::uint64_t(SF_PTS_WRAP / 2) ? std::int64_t(d) - SF_PTS_WRAP : std::int64_t(d);
+}

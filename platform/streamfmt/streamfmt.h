@@ -48,6 +48,27 @@ bool SF_ParseHeader(const std::uint8_t* data, std::size_t size_bytes, SF_StreamH
 // Absolute time in whole seconds of a frame: start + floor((pts - origin) / 90000).
 std::int64_t SF_FrameTime(const SF_StreamHeader* header, std::int64_t pts);
 
+// ---- Streams of other recorders -----------------------------------------------------------------
+// Files of other recorders start with 40 bytes of their own, or with the stream right away. Their
+// frames are timed from the start that the file's index entry or name gives, plus the stream's own
+// time since its first picture.
+
+constexpr std::int64_t SF_PTS_WRAP = std::int64_t(1) << 33;
+
+// SF_CONTAINER_MPEGTS when `data` starts with MPEG-TS packets (sync byte at every 188 bytes that
+// `size_bytes` covers, at least one), SF_CONTAINER_MPEGPS when it starts with an MPEG pack header,
+// else 0.
+int SF_SniffContainer(const std::uint8_t* data, std::size_t size_bytes);
+
+// Where the stream of a file starts, from its first bytes (give at least 40 + 3 x 188): 40 after
+// our header or a foreign 40-byte header, 0 for a stream without a header; -1 when neither start
+// holds a stream of a known container. `container` (may be null) receives the container.
+int SF_StreamOffset(const std::uint8_t* data, std::size_t size_bytes, int* container);
+
+// Signed distance b - a of two PTS values in 90 kHz ticks, taken modulo 2^33 into
+// [-2^32, 2^32): a stream's clock wraps at 2^33 (about 26.5 hours).
+std::int64_t SF_PtsDistance(std::int64_t a, std::int64_t b);
+
 // ---- Packed recorder date-time ---------------------------------------------------------------
 // year = bits 31..26 + 2000, month 25..22, day 21..17, hour 16..12, minute 11..6, second 5..0.
 

@@ -17,6 +17,7 @@ extern "C" {
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <thread>
 #include <vector>
 
@@ -60,6 +61,7 @@ class Port {
   std::uint32_t Remain();
   bool Reset();
   bool SetStartTime(std::int64_t time);
+  bool SetTimeOrigin(std::int64_t start_time, std::int64_t first_pts);
   bool Play(std::uint32_t window);
   bool Stop();
   bool Pause(bool pause);
@@ -103,6 +105,9 @@ class Port {
     std::vector<std::int16_t> pcm;
   };
 
+  // A stream PTS on the port's time line: within +-2^32 ticks of the origin (wraps undone).
+  std::int64_t Unwrap(std::int64_t pts);
+  static bool StartsStream(const std::uint8_t* data, std::size_t size);
   void StartPipeline();
   void StopPipeline();
   void ClearBuffers();
@@ -135,7 +140,11 @@ class Port {
   bool open_ = false;
   SF_StreamHeader header_{};
   bool our_header_ = false;
-  std::vector<std::uint8_t> header_bytes_;
+  bool timed_ = false;         // frames have an absolute time (our header, or a time origin)
+  bool origin_known_ = false;  // header_.pts_origin holds the PTS of header_.start_time
+  std::vector<std::uint8_t> header_bytes_;  // a header not ours: maybe the stream's first bytes
+  bool prefix_pending_ = false;  // the first data block has not come yet
+  int container_ = 0;            // SF_Container, 0 = let the demuxer probe
   VRendDisplayFn display_ = nullptr;
   VRendDrawFn draw_ = nullptr;
   void* draw_user_ = nullptr;
@@ -170,6 +179,8 @@ class Port {
   std::size_t queue_bytes_ = 0;
   std::deque<Gop> history_;
   std::deque<Queued> back_cache_;  // frames decoded by the last step back
+  std::set<std::int64_t> frame_pts_;  // times of the frames decoded from the history's packets
+  std::atomic<std::int64_t> frame_ticks_{3600};  // one frame's duration, for pictures without a time
   std::size_t history_bytes_ = 0;
   AVCodecParameters* video_par_ = nullptr;
   AVRational video_tb_{1, 90000};

@@ -187,6 +187,9 @@ bool VRend_ResetSourceBuffer(int port) { return Call(port, [&](Port& p) { return
 bool VRend_SetStartTime(int port, std::int64_t time) {
   return Call(port, [&](Port& p) { return p.SetStartTime(time); });
 }
+bool VRend_SetTimeOrigin(int port, std::int64_t start_time, std::int64_t first_pts) {
+  return Call(port, [&](Port& p) { return p.SetTimeOrigin(start_time, first_pts); });
+}
 bool VRend_Pause(int port, std::uint32_t pause) { return Call(port, [&](Port& p) { return p.Pause(pause != 0); }); }
 bool VRend_Fast(int port) { return Call(port, [&](Port& p) { return p.ChangeLevel(+1); }); }
 bool VRend_Slow(int port) { return Call(port, [&](Port& p) { return p.ChangeLevel(-1); }); }

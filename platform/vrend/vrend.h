@@ -74,9 +74,17 @@ bool VRend_ResetSourceBuffer(int port);
 // A positioned start: frames before `time` (seconds since 1970, counted from the stream header)
 // are decoded but not shown, and showing starts at the first frame at or after it, with the play
 // clock anchored there. Give it after the open and before the data: it holds until such a frame
-// has been decoded, and every open clears it. -1 clears it too. A stream without our header has
-// no absolute time and is shown from its first frame.
+// has been decoded, and every open clears it. -1 clears it too. A stream without our header and
+// without a time origin (VRend_SetTimeOrigin) has no absolute time and is shown from its first
+// frame.
 bool VRend_SetStartTime(int port, std::int64_t time);
+// Times a stream whose header is not ours (another recorder's, or none): the picture with PTS
+// `first_pts` (90 kHz, as the stream carries it) is at `start_time` (seconds since 1970), and every
+// other picture at start_time + its PTS distance from first_pts (modulo 2^33, so a PTS that wraps
+// counts on). `first_pts` VREND_NO_PTS: the first picture that comes is at `start_time`. Give it after the
+// open and before the data, and before VRend_SetStartTime. Fails on a stream with our header.
+constexpr std::int64_t VREND_NO_PTS = INT64_MIN;
+bool VRend_SetTimeOrigin(int port, std::int64_t start_time, std::int64_t first_pts);
 
 bool VRend_Pause(int port, std::uint32_t pause);
 // One speed level up or down; levels -3..3 are 1/8x..8x.

@@ -82,6 +82,9 @@ bool WriteFolder(const QString& out, const FolderOptions& o, QString* error) {
       params.channel = t.rec.channel;
       params.start_time = t.start;
       params.duration_s = int(t.end - t.start);
+      // Other recorders' files each start at a PTS of their own.
+      if (params.header != SampleGen::SegmentParams::Header::Ours)
+        params.first_pts = o.video.first_pts + std::int64_t(i % 16) * 1234567;
       QDir().mkpath(out + QLatin1Char('/') + t.dir);
       t.ok = SampleGen::WriteSegment(out + QLatin1Char('/') + t.dir + QLatin1Char('/') + t.name, params, &t.result, &t.error);
     }
@@ -161,6 +164,11 @@ bool WriteFolder(const QString& out, const FolderOptions& o, QString* error) {
                        {"bframes", v.bframes},
                        {"audio", v.audio},
                        {"container", v.program_stream ? "ps" : "ts"},
+                       {"header", v.header == SampleGen::SegmentParams::Header::Ours    ? "ours"
+                                  : v.header == SampleGen::SegmentParams::Header::Other ? "other"
+                                                                                        : "none"},
+                       {"first_pts", qint64(v.first_pts)},
+                       {"camera", v.camera},
                        {"channels", channels},
                        {"dates", dates},
                        {"files", files}};
@@ -191,8 +199,22 @@ int RunFolderCommand(const QStringList& args) {
   const QCommandLineOption source(QStringLiteral("source-name"), QStringLiteral("recorder name (NVR)"), QStringLiteral("name"), QStringLiteral("NVR"));
   const QCommandLineOption sourceNumber(QStringLiteral("source-number"), QStringLiteral("recorder number (1)"), QStringLiteral("n"), QStringLiteral("1"));
   const QCommandLineOption jobs(QStringLiteral("jobs"), QStringLiteral("segments encoded at once (1)"), QStringLiteral("n"), QStringLiteral("1"));
+  const QCommandLineOption header(QStringLiteral("header"),
+                                  QStringLiteral("40 bytes before each stream: ours, other (another recorder's, with "
+                                                 "its timing: PTS from --first-pts, audio from 0.5 s before the "
+                                                 "video, some pictures without PTS) or none (ours)"),
+                                  QStringLiteral("kind"), QStringLiteral("ours"));
+  const QCommandLineOption firstPts(QStringLiteral("first-pts"),
+                                    QStringLiteral("PTS of the first picture, 90 kHz (90000, with --header other 3600000; "
+                                                   "8589700000 wraps 2^33 after 2.6 s)"),
+                                    QStringLiteral("n"), QStringLiteral("90000"));
+  const QCommandLineOption camera(QStringLiteral("camera"),
+                                  QStringLiteral("camera-like pictures: sensor noise and fine moving texture "
+                                                 "(use with --bitrate, e.g. 7000 at 1920x1080)"));
+  const QCommandLineOption bitrate(QStringLiteral("bitrate"), QStringLiteral("average video rate in kbit/s (0 = constant quality)"),
+                                   QStringLiteral("kbps"), QStringLiteral("0"));
   p.addOptions({jobs, channels, firstChannel, startDate, days, firstTime, perDay, length, gap, types, size, fps, keyint,
-                bframes, audio, ps, source, sourceNumber});
+                bframes, audio, ps, source, sourceNumber, header, firstPts, camera, bitrate});
   p.process(QStringList{QStringLiteral("varpen-sample folder")} + args);
   QTextStream err(stderr);
   if (p.positionalArguments().size() != 1) {
@@ -218,6 +240,26 @@ int RunFolderCommand(const QStringList& args) {
   o.video.bframes = p.value(bframes).toInt();
   o.video.audio = p.isSet(audio);
   o.video.program_stream = p.isSet(ps);
+  const QString kind = p.value(header);
+  if (kind == QLatin1String("other")) o.video.header = SampleGen::SegmentParams::Header::Other;
+  else if (kind == QLatin1String("none")) o.video.header = SampleGen::SegmentParams::Header::None;
+  else if (kind != QLatin1String("ours")) {
+    err << "bad --header (ours, other or none)\n";
+    return 2;
+  }
+  bool ptsOk = false;
+  o.video.first_pts = p.value(firstPts).toLongLong(&ptsOk);
+  if (!ptsOk) {
+    err << "bad --first-pts\n";
+    return 2;
+  }
+  if (o.video.header != SampleGen::SegmentParams::Header::Ours) {
+    if (!p.isSet(firstPts)) o.video.first_pts = 3600000;  // 40 s: room for the audio before it
+    o.video.audio_lead_ms = 500;
+    o.video.drop_some_pts = true;
+  }
+  o.video.camera = p.isSet(camera);
+  o.video.bitrate_kbps = p.value(bitrate).toInt();
   o.source_name = p.value(source);
   o.source_number = p.value(sourceNumber).toInt();
   o.jobs = p.value(jobs).toInt();

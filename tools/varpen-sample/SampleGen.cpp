@@ -9,6 +9,7 @@
 #include <QTemporaryFile>
 
 #include <algorithm>
+#include <cstring>
 #include <cmath>
 #include <memory>
 
@@ -23,6 +24,12 @@ extern "C" {
 }
 
 namespace SampleGen {
+
+const std::uint8_t kOtherHeader[40] = {'O', 'T', 'R', 'C', 0x02, 0x00, 0x01, 0x10, 0x00, 0x00, 0x80, 0x07,
+                                       0x38, 0x04, 0x19, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
+                                       0x7f, 0x00, 0x55, 0xaa, 0x00, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00,
+                                       0x00, 0x00, 0x00, 0x00};
+
 namespace {
 
 struct CodecCtxDeleter { void operator()(AVCodecContext* c) const { avcodec_free_context(&c); } };
@@ -42,7 +49,27 @@ QString avError(int code) {
 QImage paintFrame(const SegmentParams& p, int n) {
   QImage img(p.width, p.height, QImage::Format_RGB32);
   img.fill(QColor::fromHsv((p.channel * 47) % 360, 120, 110));
-  if (p.noise) {
+  if (p.camera) {
+    // As a camera sees a scene: a fine texture that drifts a pixel per frame (leaves, gravel),
+    // under sensor noise that differs in every frame.
+    std::uint32_t x = 2166136261u ^ (std::uint32_t(n) * 16777619u) ^ std::uint32_t(p.channel);
+    const int shift = n;
+    for (int y = 0; y < img.height(); ++y) {
+      auto* line = reinterpret_cast<std::uint32_t*>(img.scanLine(y));
+      for (int i = 0; i < img.width(); ++i) {
+        const int u = i + shift, v = y + (shift >> 1);
+        // A fixed pattern of fine detail: hashed per 2x2 cell, so it moves with the scene.
+        std::uint32_t h = std::uint32_t(u >> 1) * 73856093u ^ std::uint32_t(v >> 1) * 19349663u;
+        h = (h ^ (h >> 13)) * 0x5bd1e995u;
+        const int texture = int((h >> 24) & 63) - 32;
+        x = x * 1664525u + 1013904223u;
+        const int noise = int((x >> 27) & 15) - 8;
+        const QRgb base = line[i];
+        auto ch = [&](int c) { return std::clamp(c + texture + noise, 0, 255); };
+        line[i] = qRgb(ch(qRed(base)), ch(qGreen(base)), ch(qBlue(base)));
+      }
+    }
+  } else if (p.noise) {
     std::uint32_t x = 2166136261u ^ std::uint32_t(n);
     for (int y = 0; y < img.height(); ++y) {
       auto* line = reinterpret_cast<std::uint32_t*>(img.scanLine(y));
@@ -91,8 +118,38 @@ struct Muxer {
       avformat_free_context(oc);
     }
   }
+  bool drop_some_pts = false;
+  int stripped_candidates = 0;
+  // Writes some video PES headers as other muxers do: without a timestamp. Only pictures that
+  // carry a PTS alone (no DTS) and are not keyframes; the header keeps its length, the five
+  // timestamp bytes become stuffing.
+  void dropSomePts(std::uint8_t* buf, int size) {
+    for (int at = 0; at + 188 <= size; at += 188) {
+      std::uint8_t* p = buf + at;
+      if (p[0] != 0x47 || !(p[1] & 0x40)) continue;
+      const int afc = (p[3] >> 4) & 3;
+      if (!(afc & 1)) continue;
+      int off = 4 + ((afc & 2) ? 1 + p[4] : 0);
+      if (off + 14 > 188) continue;
+      if (p[off] != 0 || p[off + 1] != 0 || p[off + 2] != 1 || (p[off + 3] & 0xf0) != 0xe0) continue;
+      if ((p[off + 7] >> 6) != 2) continue;
+      const int payload = off + 9 + p[off + 8];
+      bool key = false;
+      for (int i = payload; i + 3 < 188; ++i) {
+        if (p[i] == 0 && p[i + 1] == 0 && p[i + 2] == 1) {
+          const int type = p[i + 3] & 0x1f;
+          if (type == 5 || type == 7) key = true;
+          if (type == 1 || type == 5) break;
+        }
+      }
+      if (key || (stripped_candidates++ % 2) == 0) continue;
+      p[off + 7] &= 0x3f;
+      std::memset(p + off + 9, 0xff, 5);
+    }
+  }
   static int writeCb(void* opaque, std::uint8_t* buf, int size) {
     auto* self = static_cast<Muxer*>(opaque);
+    if (self->drop_some_pts) self->dropSomePts(buf, size);
     if (self->out->write(reinterpret_cast<const char*>(buf), size) != size) {
       self->write_failed = true;
       return AVERROR(EIO);
@@ -102,7 +159,7 @@ struct Muxer {
 };
 
 bool sendAndWrite(AVCodecContext* enc, AVFrame* frame, AVFormatContext* oc, AVStream* st, AVPacket* pkt,
-                  QString* error) {
+                  std::int64_t pts_offset, QString* error) {
   int ret = avcodec_send_frame(enc, frame);
   if (ret < 0) {
     *error = QStringLiteral("encoder: %1").arg(avError(ret));
@@ -110,8 +167,8 @@ bool sendAndWrite(AVCodecContext* enc, AVFrame* frame, AVFormatContext* oc, AVSt
   }
   while ((ret = avcodec_receive_packet(enc, pkt)) >= 0) {
     av_packet_rescale_ts(pkt, enc->time_base, st->time_base);
-    pkt->pts += SF_PTS_CLOCK;
-    pkt->dts += SF_PTS_CLOCK;
+    pkt->pts += pts_offset;
+    pkt->dts += pts_offset;
     pkt->stream_index = st->index;
     ret = av_interleaved_write_frame(oc, pkt);
     if (ret < 0) {
@@ -140,6 +197,11 @@ bool encodeTo(QFile& file, const SegmentParams& p, SegmentResult* result, QStrin
     *error = QStringLiteral("AAC audio needs MPEG-TS; program streams are written without audio");
     return false;
   }
+  if (p.first_pts < 0 || p.audio_lead_ms < 0 || p.audio_lead_ms > 10000 ||
+      p.first_pts - std::int64_t(p.audio_lead_ms) * 90 < SF_PTS_CLOCK) {
+    *error = QStringLiteral("bad first PTS or audio lead");
+    return false;
+  }
   SF_StreamHeader h;
   h.container = p.program_stream ? SF_CONTAINER_MPEGPS : SF_CONTAINER_MPEGTS;
   h.video_codec = SF_VIDEO_H264;
@@ -148,10 +210,12 @@ bool encodeTo(QFile& file, const SegmentParams& p, SegmentResult* result, QStrin
   h.height = std::uint16_t(p.height);
   h.frame_rate_milli = std::uint32_t(p.fps * 1000);
   h.start_time = p.start_time;
-  h.pts_origin = SF_PTS_CLOCK;
+  h.pts_origin = p.first_pts;
   std::uint8_t head[SF_HEADER_SIZE];
   SF_SerialiseHeader(&h, head);
-  if (file.write(reinterpret_cast<const char*>(head), sizeof head) != qint64(sizeof head)) {
+  if (p.header == SegmentParams::Header::Other) std::memcpy(head, kOtherHeader, sizeof head);
+  if (p.header != SegmentParams::Header::None &&
+      file.write(reinterpret_cast<const char*>(head), sizeof head) != qint64(sizeof head)) {
     *error = QStringLiteral("cannot write %1").arg(file.fileName());
     return false;
   }
@@ -170,7 +234,13 @@ bool encodeTo(QFile& file, const SegmentParams& p, SegmentResult* result, QStrin
   venc->gop_size = p.keyint;
   venc->thread_count = 1;
   av_opt_set(venc->priv_data, "preset", "ultrafast", 0);
-  av_opt_set_int(venc->priv_data, "crf", std::clamp(p.crf, 0, 51), 0);
+  if (p.bitrate_kbps > 0) {
+    venc->bit_rate = std::int64_t(p.bitrate_kbps) * 1000;
+    venc->rc_max_rate = venc->bit_rate * 3 / 2;
+    venc->rc_buffer_size = int(venc->bit_rate * 2);
+  } else {
+    av_opt_set_int(venc->priv_data, "crf", std::clamp(p.crf, 0, 51), 0);
+  }
   if (p.bframes == 0) av_opt_set(venc->priv_data, "tune", "zerolatency", 0);
   const QByteArray x264 = QStringLiteral("keyint=%1:min-keyint=%1:scenecut=0:bframes=%2:threads=1")
                               .arg(p.keyint).arg(std::max(0, p.bframes)).toLatin1();
@@ -209,7 +279,8 @@ bool encodeTo(QFile& file, const SegmentParams& p, SegmentResult* result, QStrin
     *error = QStringLiteral("muxer: %1").arg(avError(ret));
     return false;
   }
-  constexpr int kIoBuf = 64 * 1024;
+  mux.drop_some_pts = p.drop_some_pts && !p.program_stream;
+  constexpr int kIoBuf = 188 * 348;  // whole TS packets per write
   auto* iobuf = static_cast<std::uint8_t*>(av_malloc(kIoBuf));
   mux.oc->pb = avio_alloc_context(iobuf, kIoBuf, 1, &mux, nullptr, &Muxer::writeCb, nullptr);
   mux.oc->flags |= AVFMT_FLAG_CUSTOM_IO | AVFMT_FLAG_BITEXACT;
@@ -250,7 +321,9 @@ bool encodeTo(QFile& file, const SegmentParams& p, SegmentResult* result, QStrin
   }
   Packet pkt(av_packet_alloc());
   const int frames = p.duration_s * p.fps;
-  const std::int64_t audio_samples = std::int64_t(p.duration_s) * 16000;
+  const std::int64_t lead_samples = std::int64_t(p.audio_lead_ms) * 16;
+  const std::int64_t audio_samples = std::int64_t(p.duration_s) * 16000 + lead_samples;
+  const std::int64_t audio_offset = p.first_pts - std::int64_t(p.audio_lead_ms) * 90;
   std::int64_t next_sample = 0;
   const double tone_hz = 440.0 + 100.0 * p.channel;
   for (int n = 0; n < frames; ++n) {
@@ -260,20 +333,21 @@ bool encodeTo(QFile& file, const SegmentParams& p, SegmentResult* result, QStrin
     const int src_stride[1] = {int(img.bytesPerLine())};
     sws_scale(sws.get(), src, src_stride, 0, p.height, vframe->data, vframe->linesize);
     vframe->pts = n;
-    if (!sendAndWrite(venc.get(), vframe.get(), mux.oc, vst, pkt.get(), error)) return false;
+    if (!sendAndWrite(venc.get(), vframe.get(), mux.oc, vst, pkt.get(), p.first_pts, error)) return false;
     // Audio up to the end of this video frame.
-    while (aenc && next_sample < audio_samples && next_sample * p.fps < std::int64_t(n + 1) * 16000) {
+    while (aenc && next_sample < audio_samples &&
+           (next_sample - lead_samples) * p.fps < std::int64_t(n + 1) * 16000) {
       av_frame_make_writable(aframe.get());
       auto* samples = reinterpret_cast<float*>(aframe->data[0]);
       for (int i = 0; i < aframe->nb_samples; ++i)
         samples[i] = float(0.3 * std::sin(2 * M_PI * tone_hz * double(next_sample + i) / 16000.0));
       aframe->pts = next_sample;
       next_sample += aframe->nb_samples;
-      if (!sendAndWrite(aenc.get(), aframe.get(), mux.oc, ast, pkt.get(), error)) return false;
+      if (!sendAndWrite(aenc.get(), aframe.get(), mux.oc, ast, pkt.get(), audio_offset, error)) return false;
     }
   }
-  if (!sendAndWrite(venc.get(), nullptr, mux.oc, vst, pkt.get(), error)) return false;
-  if (aenc && !sendAndWrite(aenc.get(), nullptr, mux.oc, ast, pkt.get(), error)) return false;
+  if (!sendAndWrite(venc.get(), nullptr, mux.oc, vst, pkt.get(), p.first_pts, error)) return false;
+  if (aenc && !sendAndWrite(aenc.get(), nullptr, mux.oc, ast, pkt.get(), audio_offset, error)) return false;
   ret = av_write_trailer(mux.oc);
   avio_flush(mux.oc->pb);
   if (ret < 0 || mux.write_failed) {
@@ -292,8 +366,9 @@ bool encodeTo(QFile& file, const SegmentParams& p, SegmentResult* result, QStrin
 }
 
 // Reads the written file back through the locator: checks it parses and lists its keyframes.
-bool indexSegment(const QString& path, SegmentResult* result, QString* error) {
-  const std::int64_t h = SF_LocatorOpen(QFile::encodeName(path).constData(), 0);
+bool indexSegment(const QString& path, std::int64_t start_time, SegmentResult* result, QString* error) {
+  // A file without our header is timed from its start, as its name gives it.
+  const std::int64_t h = SF_LocatorOpen(QFile::encodeName(path).constData(), start_time);
   if (h < 0) {
     *error = QStringLiteral("written segment does not read back: %1").arg(path);
     return false;
@@ -327,7 +402,7 @@ bool WriteSegment(const QString& path, const SegmentParams& params, SegmentResul
       return false;
     }
   }
-  return indexSegment(path, result, error);
+  return indexSegment(path, params.start_time, result, error);
 }
 
 bool EncodeSegment(const SegmentParams& params, QByteArray* bytes, SegmentResult* result, QString* error) {

@@ -25,7 +25,19 @@ struct SegmentParams {
   int crf = 28;          // x264 quality, 0 = lossless
   bool noise = false;    // noisy background: large frames, for big benchmark files
   bool program_stream = false;  // MPEG program stream in place of MPEG-TS (video only)
+  bool camera = false;   // camera-like pictures: sensor noise and a fine moving texture
+  int bitrate_kbps = 0;  // > 0: encode at this average rate instead of constant quality
+  // The 40 bytes before the stream: ours, another recorder's (the same for every file), or none.
+  enum class Header { Ours, Other, None };
+  Header header = Header::Ours;
+  // Stream timing as other recorders write it (used with a header that is not ours).
+  std::int64_t first_pts = 90000;  // PTS of the first picture (90 kHz); may pass 2^33 and wrap
+  int audio_lead_ms = 0;           // audio starts this long before the first picture
+  bool drop_some_pts = false;      // every other non-key picture carries no timestamp
 };
+
+// The 40-byte header that files of another recorder start with (not ours).
+extern const std::uint8_t kOtherHeader[40];
 
 struct Keyframe {
   std::int64_t pos = 0;   // absolute byte offset in the segment file

@@ -42,6 +42,8 @@ int64_t FixedClock()
 class ProbedDownloader : public CStreamDownloader {
 public:
     using CBaseThread::IsStopRequested;
+    // The worker calls virtual hooks until it is joined: join it before this part goes.
+    ~ProbedDownloader() override { Stop(true); }
 };
 
 // A copy of a sample folder that a test may damage.

@@ -374,12 +374,13 @@ private slots:
         QCOMPARE(ShownCode(engine, surface) - at, qint64(20));
     }
 
-    // A segment whose header is not a stream header: the start fails with error 1, and the same
-    // window plays a sound recording afterwards.
+    // A segment that holds no stream: the start fails with error 1, and the same window plays a
+    // sound recording afterwards. A segment whose 40-byte header is another recorder's plays,
+    // timed from the start its name gives.
     void corruptHeaderFailsTheStart()
     {
-        const SampleFolder broken = playtest::LoadSample(QStringLiteral("broken/segment_foreign_header"));
-        QVERIFY2(broken.ok, "the samples fixture did not write broken/segment_foreign_header");
+        const SampleFolder broken = playtest::LoadSample(QStringLiteral("broken/segment_garbage"));
+        QVERIFY2(broken.ok, "the samples fixture did not write broken/segment_garbage");
         VideoSurface surface;
         CPlayBackInteraction engine;
         QVERIFY(playtest::SearchSample(engine, broken));
@@ -387,6 +388,14 @@ private slots:
         QCOMPARE(engine.GetPlayError(), 1);
         QVERIFY(!engine.IsPlaying());
         QCOMPARE(engine.GetCurrentTime(), time_t(-1));
+
+        const SampleFolder foreign = playtest::LoadSample(QStringLiteral("broken/segment_foreign_header"));
+        QVERIFY2(foreign.ok, "the samples fixture did not write broken/segment_foreign_header");
+        QVERIFY(playtest::SearchSample(engine, foreign));
+        QVERIFY(engine.StartPlayback(surface.surfaceId(), 0));
+        QCOMPARE(engine.GetPlayError(), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(engine.GetCurrentTime() == foreign.files[0].start, kSettle_ms);
+        engine.StopPlayback();
 
         QVERIFY(playtest::SearchSample(engine, m_tiny));
         QVERIFY(engine.StartPlayback(surface.surfaceId(), 0));

@@ -1,5 +1,7 @@
 #include <QtTest>
 
+#include <limits>
+
 #include <cstring>
 
 #include "platform/streamfmt/streamfmt.h"
@@ -18,6 +20,10 @@ class TestStreamHeader : public QObject {
   void packedTimeRejects_data();
   void packedTimeRejects();
   void packTimeOfTimeT();
+  void streamOffset_data();
+  void streamOffset();
+  void ptsDistance_data();
+  void ptsDistance();
 };
 
 static SF_StreamHeader sampleHeader() {
@@ -187,6 +193,65 @@ void TestStreamHeader::packTimeOfTimeT() {
   QCOMPARE(uint(SF_PackTime(QDateTime(QDate(1999, 12, 31), QTime(12, 0)).toSecsSinceEpoch())), uint(SF_NO_TIME));
   QCOMPARE(uint(SF_PackTime(QDateTime(QDate(2064, 1, 1), QTime(12, 0)).toSecsSinceEpoch())), uint(SF_NO_TIME));
   QCOMPARE(uint(SF_PackFields(2024, 2, 30, 0, 0, 0)) != uint(SF_NO_TIME), true);  // fields packed as given
+}
+
+// Where the stream starts in a file of ours, of another recorder, or without a header.
+void TestStreamHeader::streamOffset_data() {
+  QTest::addColumn<QByteArray>("bytes");
+  QTest::addColumn<int>("offset");
+  QTest::addColumn<int>("container");
+  QByteArray ts(3 * 188 + 1, '\0');
+  for (int i = 0; i < 3; ++i) ts[i * 188] = 0x47;
+  ts[3 * 188] = 0x47;
+  const QByteArray ps = QByteArray::fromHex("000001ba") + QByteArray(600, '\x11');
+  SF_StreamHeader h;
+  std::uint8_t ours[SF_HEADER_SIZE];
+  SF_SerialiseHeader(&h, ours);
+  const QByteArray our(reinterpret_cast<const char*>(ours), SF_HEADER_SIZE);
+  const QByteArray other = QByteArray("OTRC") + QByteArray(36, '\x01');
+  QTest::newRow("our header, TS") << our + ts << 40 << int(SF_CONTAINER_MPEGTS);
+  QTest::newRow("other header, TS") << other + ts << 40 << int(SF_CONTAINER_MPEGTS);
+  QTest::newRow("other header, program stream") << other + ps << 40 << int(SF_CONTAINER_MPEGPS);
+  QTest::newRow("no header, TS") << ts << 0 << int(SF_CONTAINER_MPEGTS);
+  QTest::newRow("no header, program stream") << ps << 0 << int(SF_CONTAINER_MPEGPS);
+  QByteArray broken = ts;
+  broken[188] = 0x00;  // one sync byte missing
+  QTest::newRow("TS that loses its sync") << broken << -1 << 0;
+  QTest::newRow("our header, then no stream") << our + QByteArray(600, 'x') << -1 << 0;
+  QTest::newRow("no stream at all") << QByteArray(700, 'x') << -1 << 0;
+  QTest::newRow("too short") << QByteArray("\x47") << -1 << 0;
+}
+
+void TestStreamHeader::streamOffset() {
+  QFETCH(QByteArray, bytes);
+  QFETCH(int, offset);
+  QFETCH(int, container);
+  int found = -7;
+  QCOMPARE(SF_StreamOffset(reinterpret_cast<const std::uint8_t*>(bytes.constData()), std::size_t(bytes.size()), &found),
+           offset);
+  QCOMPARE(found, container);
+}
+
+// PTS distances taken modulo 2^33, signed: a clock that wraps counts on.
+void TestStreamHeader::ptsDistance_data() {
+  QTest::addColumn<qint64>("a");
+  QTest::addColumn<qint64>("b");
+  QTest::addColumn<qint64>("distance");
+  const qint64 wrap = qint64(1) << 33;
+  QTest::newRow("forward") << qint64(90000) << qint64(180000) << qint64(90000);
+  QTest::newRow("backward") << qint64(180000) << qint64(90000) << qint64(-90000);
+  QTest::newRow("over the wrap") << wrap - 45000 << qint64(45000) << qint64(90000);
+  QTest::newRow("back over the wrap") << qint64(45000) << wrap - 45000 << qint64(-90000);
+  QTest::newRow("unwrapped by a demuxer") << qint64(-234592) << wrap - 234592 + 90000 << qint64(90000);
+  QTest::newRow("any values, no overflow") << std::numeric_limits<qint64>::min() << std::numeric_limits<qint64>::max()
+                                           << qint64(-1);
+}
+
+void TestStreamHeader::ptsDistance() {
+  QFETCH(qint64, a);
+  QFETCH(qint64, b);
+  QFETCH(qint64, distance);
+  QCOMPARE(qint64(SF_PtsDistance(a, b)), distance);
 }
 
 QTEST_GUILESS_MAIN(TestStreamHeader)

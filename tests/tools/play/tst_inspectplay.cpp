@@ -71,6 +71,28 @@ private slots:
         QVERIFY(fast.last().section(QLatin1Char('\t'), 1).toInt() > 0);
     }
 
+    // Other recorders' files play on from one file into the next.
+    void foreignFilesPlay_data()
+    {
+        QTest::addColumn<QString>("set");
+        QTest::newRow("other header, TS") << "foreign-ts";
+        QTest::newRow("no header, program stream") << "foreign-ps";
+    }
+    void foreignFilesPlay()
+    {
+        QFETCH(QString, set);
+        int rc = -1;
+        const QStringList lines =
+            Inspect({QStringLiteral("play"), BuildDir() + QStringLiteral("/samples/test/") + set, QStringLiteral("NVR_1"),
+                     QStringLiteral("1"), QStringLiteral("2024-01-30 00:00:00"), QStringLiteral("2024-01-30 23:59:59"),
+                     QStringLiteral("--at"), QStringLiteral("2024-01-30 10:00:02"), QStringLiteral("--seconds"),
+                     QStringLiteral("6"), QStringLiteral("--speed"), QStringLiteral("1")},
+                    &rc);
+        QCOMPARE(rc, 0);
+        // At 2x for 6 s, from 10:00:02 past the start of the second file at 10:00:04.
+        QVERIFY2(Advance(lines) >= 2, qPrintable(lines.join(QLatin1Char('|'))));
+    }
+
     void frameIsThePictureOfTheTime_data()
     {
         QTest::addColumn<QString>("source");
@@ -80,6 +102,10 @@ private slots:
         QTest::addColumn<QString>("file");
         QTest::newRow("folder, png") << "tiny" << "NVR_1" << "1" << "2024-01-30 10:00:07" << "f.png";
         QTest::newRow("folder, in a gap") << "tiny" << "NVR_1" << "1" << "2024-01-30 10:00:05" << "f.bmp";
+        // Other recorders' files: another header before MPEG-TS, none before a program stream.
+        QTest::newRow("other header, TS, B-frames") << "foreign-ts" << "NVR_1" << "1" << "2024-01-30 10:00:03" << "f.png";
+        QTest::newRow("other header, next file") << "foreign-ts" << "NVR_1" << "1" << "2024-01-30 10:00:05" << "f.png";
+        QTest::newRow("no header, program stream") << "foreign-ps" << "NVR_1" << "1" << "2024-01-30 10:00:03" << "f.png";
         QTest::newRow("disk, jpg") << "disk-plain.img" << "" << "0" << "2024-01-30 10:00:08" << "f.jpg";
     }
     void frameIsThePictureOfTheTime()

@@ -7,6 +7,8 @@ set(sets
   "tiny|folder|--channels 1 --days 1 --segments-per-day 3 --segment-length 4 --gap 2"
   "month|folder|--channels 4 --start-date 2024-01-30 --days 3 --segments-per-day 2 --segment-length 4 --gap 6 --record-types 2,4,5"
   "bframes|folder|--channels 1 --days 1 --segments-per-day 2 --segment-length 4 --bframes 2 --audio"
+  "foreign-ts|folder|--channels 1 --days 1 --segments-per-day 2 --segment-length 4 --gap 0 --bframes 2 --audio --header other"
+  "foreign-ps|folder|--channels 1 --days 1 --segments-per-day 2 --segment-length 4 --gap 0 --bframes 2 --program-stream --header none"
   "broken|broken|")
 
 file(SHA256 "${TOOL}" tool_hash)

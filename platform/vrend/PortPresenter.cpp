@@ -1,0 +1,244 @@
+// A port's presenter and clock: shows each frame at its time on a clock of 2^level x real
+// time, scales it onto the surface and delivers the sound.
+#include "platform/vrend/Port.h"
+
+extern "C" {
+#include <libavutil/imgutils.h>
+#include <libavutil/opt.h>
+#include <libavutil/pixdesc.h>
+}
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <limits>
+
+#include "platform/vrend/PortDetail.h"
+#include "platform/vrend/VideoSurface.h"
+
+namespace vrend {
+
+using namespace port_detail;
+
+QImage FrameToImage(const AVFrame* frame, const VRendRect* crop, QSize size, SwsContext** cache) {
+  if (!frame || frame->width <= 0 || frame->height <= 0) return {};
+  const auto fmt = static_cast<AVPixelFormat>(frame->format);
+  const AVPixFmtDescriptor* desc = av_pix_fmt_desc_get(fmt);
+  if (!desc || (desc->flags & AV_PIX_FMT_FLAG_HWACCEL)) return {};
+  int left = 0, top = 0, w = frame->width, h = frame->height;
+  if (crop) {
+    int l = std::clamp(crop->left, 0, frame->width - 1);
+    int t = std::clamp(crop->top, 0, frame->height - 1);
+    int r = std::clamp(crop->right, l + 1, frame->width);
+    int b = std::clamp(crop->bottom, t + 1, frame->height);
+    // Chroma planes are subsampled: start the crop on a whole chroma sample.
+    l &= ~((1 << desc->log2_chroma_w) - 1);
+    t &= ~((1 << desc->log2_chroma_h) - 1);
+    left = l, top = t, w = r - l, h = b - t;
+  }
+  if (size.isEmpty()) size = QSize(w, h);
+  const std::uint8_t* src[4] = {};
+  int steps[4] = {};
+  av_image_fill_max_pixsteps(steps, nullptr, desc);
+  for (int i = 0; i < 4 && frame->data[i]; ++i) {
+    const bool chroma = (i == 1 || i == 2) && !(desc->flags & AV_PIX_FMT_FLAG_RGB);
+    const int sx = chroma ? desc->log2_chroma_w : 0;
+    const int sy = chroma ? desc->log2_chroma_h : 0;
+    src[i] = frame->data[i] + static_cast<std::ptrdiff_t>(top >> sy) * frame->linesize[i] +
+             static_cast<std::ptrdiff_t>(left >> sx) * steps[i];
+  }
+  SwsContext* local = nullptr;
+  SwsContext** ctx = cache ? cache : &local;
+  // One pass scales to the size shown and converts there; shrinking takes the fast filter.
+  const int flags = size.width() < w && size.height() < h ? SWS_FAST_BILINEAR : SWS_BILINEAR;
+  *ctx = sws_getCachedContext(*ctx, w, h, fmt, size.width(), size.height(), AV_PIX_FMT_RGB32, flags, nullptr,
+                              nullptr, nullptr);
+  if (!*ctx) return {};
+  QImage image(size, QImage::Format_RGB32);
+  std::uint8_t* dst[4] = {image.bits(), nullptr, nullptr, nullptr};
+  int dst_stride[4] = {static_cast<int>(image.bytesPerLine()), 0, 0, 0};
+  sws_scale(*ctx, src, frame->linesize, 0, h, dst, dst_stride);
+  if (local) sws_freeContext(local);
+  return image;
+}
+
+// ---- Presenting ---------------------------------------------------------------------------------
+
+std::int64_t Port::MediaNowLocked() const {
+  const std::int64_t elapsed_ns = clock_->NowNs() - anchor_clock_ns_;
+  // ticks = ns * 90000 / 1e9 * 2^level
+  const long double ticks = static_cast<long double>(elapsed_ns) * kPtsHz / 1e9L;
+  const long double scaled = level_ >= 0 ? ticks * (1 << level_) : ticks / (1 << -level_);
+  return anchor_pts_ + static_cast<std::int64_t>(scaled);
+}
+
+bool Port::FrontDueLocked() const {
+  if (queue_.empty()) return false;
+  if (!anchored_) return true;
+  return queue_.front().pts <= MediaNowLocked();
+}
+
+void Port::PresentMain() {
+  std::unique_lock lock(m_);
+  while (!pipeline_stop_) {
+    wake_pending_ = false;
+    if (back_request_ || (stepping_ && step_requests_ > 0 && shown_pts_ >= 0 && shown_pts_ < high_pts_)) {
+      // Step back, or forward again towards the newest frame shown, from the packet history.
+      const bool back = back_request_;
+      const std::int64_t target = back ? PrevPts(shown_pts_) : NextPts(shown_pts_);
+      in_flight_ = 1;
+      lock.unlock();
+      FramePtr f = target >= 0 ? DecodeFromHistory(target) : nullptr;
+      lock.lock();
+      in_flight_ = 0;
+      if (back) back_request_ = false;
+      else --step_requests_;
+      if (f && !pipeline_stop_) ShowLocked(lock, f, target, false);
+      else if (!f) SetError(VREND_ERR_NO_FRAME);
+      cv_.notify_all();
+      continue;
+    }
+    if (refresh_ && shown_) {
+      refresh_ = false;
+      FramePtr f = shown_;
+      lock.unlock();
+      Publish(f);
+      lock.lock();
+      continue;
+    }
+    refresh_ = false;
+    const bool can_show = playing_ && !queue_.empty() &&
+                          (stepping_ ? step_requests_ > 0 : !paused_ && FrontDueLocked());
+    if (can_show) {
+      Queued q = std::move(queue_.front());
+      queue_.pop_front();
+      queue_bytes_ -= FrameBytes(q.frame.get());
+      cv_.notify_all();  // room for the decoder
+      if (stepping_) {
+        --step_requests_;
+      } else {
+        // After running dry, a frame that comes late restarts the clock at itself instead of
+        // rushing through the frames behind it.
+        const bool late_after_starving = starved_ && anchored_ && q.pts < MediaNowLocked();
+        if (late_after_starving) ++(primed_ ? stats_.stalls : stats_.startup_stalls);
+        starved_ = false;
+        if (!anchored_ || late_after_starving || q.pts < shown_pts_ - kJumpTicks ||
+            q.pts > MediaNowLocked() + kJumpTicks) {
+          anchored_ = true;
+          anchor_clock_ns_ = clock_->NowNs();
+          anchor_pts_ = q.pts;
+        }
+        // Late: the next frame is due already, so this one is skipped to keep up.
+        if (!queue_.empty() && queue_.front().pts <= MediaNowLocked() && queue_.front().pts > q.pts) {
+          ++stats_.frames_late;
+          continue;
+        }
+      }
+      ShowLocked(lock, std::move(q.frame), q.pts, true);
+      DeliverAudioLocked(lock);
+      continue;
+    }
+    DeliverAudioLocked(lock);
+    if (playing_ && !paused_ && !stepping_ && anchored_ && queue_.empty()) starved_ = true;
+    // Nothing to do now: wait for the next frame's time, a call, or data.
+    presenter_waiting_ = true;
+    cv_.notify_all();
+    if (playing_ && !paused_ && !stepping_ && anchored_ && !queue_.empty() && !clock_->IsVirtual()) {
+      const long double ticks = static_cast<long double>(queue_.front().pts - anchor_pts_);
+      const long double real_ticks = level_ >= 0 ? ticks / (1 << level_) : ticks * (1 << -level_);
+      const std::int64_t due_ns = anchor_clock_ns_ + static_cast<std::int64_t>(real_ticks * 1e9L / kPtsHz);
+      const std::int64_t wait_ns = std::clamp<std::int64_t>(due_ns - clock_->NowNs(), 0, 100'000'000);
+      cv_.wait_for(lock, std::chrono::nanoseconds(wait_ns));
+    } else if (!clock_->IsVirtual()) {
+      cv_.wait_for(lock, std::chrono::milliseconds(100));
+    } else {
+      cv_.wait(lock);
+    }
+    presenter_waiting_ = false;
+  }
+}
+
+void Port::ShowLocked(std::unique_lock<std::mutex>& lock, FramePtr frame, std::int64_t pts, bool from_queue) {
+  shown_ = frame;
+  shown_pts_ = pts;
+  if (from_queue) high_pts_ = std::max(high_pts_, pts);
+  if (first_pts_ < 0) first_pts_ = pts;
+  packed_ = timed_ && origin_known_ ? SF_PackTime(SF_FrameTime(&header_, pts)) : SF_NO_TIME;
+  ++stats_.frames_shown;
+  stats_.last_shown_pts = pts;
+  stats_.last_shown_time_ms =
+      timed_ && origin_known_
+          ? SatAdd(SatMul(header_.start_time, 1000), SatSub(pts, header_.pts_origin) / (kPtsHz / 1000))
+          : -1;
+  if (stats_.frames_shown == 1) stats_.first_shown_time_ms = stats_.last_shown_time_ms;
+  in_flight_ = 1;
+  VRendDisplayFn display = display_;
+  const std::int64_t stamp_ms = SatSub(pts, timed_ && origin_known_ ? header_.pts_origin : first_pts_) / 90;
+  lock.unlock();
+  if (display) {
+    FrameRef ref;
+    ref.frame = frame.get();
+    display(number_, reinterpret_cast<const char*>(&ref), sizeof ref, frame->width, frame->height, stamp_ms,
+            VREND_FRAME_TYPE, nullptr);
+  }
+  Publish(frame);
+  lock.lock();
+  in_flight_ = 0;
+  cv_.notify_all();
+}
+
+void Port::Publish(const FramePtr& frame) {
+  std::uint32_t window;
+  std::optional<VRendRect> region;
+  VRendDrawFn draw;
+  void* user;
+  {
+    std::lock_guard lock(m_);
+    window = window_;
+    region = region_;
+    draw = draw_;
+    user = draw_user_;
+    // A frame of the step-back cache may be smaller than the picture the region is given in.
+    if (region && pic_w_ > 0 && pic_h_ > 0 && (frame->width != pic_w_ || frame->height != pic_h_)) {
+      region->left = static_cast<std::int32_t>(std::int64_t(region->left) * frame->width / pic_w_);
+      region->right = static_cast<std::int32_t>(std::int64_t(region->right) * frame->width / pic_w_);
+      region->top = static_cast<std::int32_t>(std::int64_t(region->top) * frame->height / pic_h_);
+      region->bottom = static_cast<std::int32_t>(std::int64_t(region->bottom) * frame->height / pic_h_);
+    }
+  }
+  if (!window) return;
+  const QSize size = surfaces::PixelSize(window);
+  if (size.isEmpty()) return;  // no surface (any more): the frame is dropped
+  QImage image = FrameToImage(frame.get(), region ? &*region : nullptr, size, &sws_);
+  if (!image.isNull()) surfaces::Publish(window, image, number_, draw, user);
+}
+
+void Port::DeliverAudioLocked(std::unique_lock<std::mutex>& lock) {
+  if (audio_.empty()) return;
+  const bool sounding = g_sound_port == number_ && playing_ && !paused_ && !stepping_ && level_ == 0 && anchored_;
+  if (!sounding) {
+    if (!paused_ && !stepping_) {
+      // Not heard: what is due is dropped so nothing piles up.
+      const std::int64_t now = anchored_ ? MediaNowLocked() : -1;
+      while (!audio_.empty() && audio_.front().pts <= now) audio_.pop_front();
+    }
+    return;
+  }
+  const std::int64_t now = MediaNowLocked();
+  std::vector<AudioChunk> out;
+  while (!audio_.empty() && audio_.front().pts <= now + kPtsHz / 50) {
+    if (audio_.front().pts >= now - kAudioLateTicks) out.push_back(std::move(audio_.front()));
+    audio_.pop_front();
+  }
+  if (out.empty()) return;
+  const int volume = volume_;
+  lock.unlock();
+  auto sink = CurrentAudioSink();
+  for (AudioChunk& c : out) {
+    for (std::int16_t& s : c.pcm) s = static_cast<std::int16_t>(s * volume / 65535);
+    sink->Write(c.pcm.data(), c.pcm.size() / kAudioChannels);
+  }
+  lock.lock();
+}
+
+}  // namespace vrend
