@@ -25,6 +25,10 @@ void CLogSearch::SetCondition(const LogSearchCondition& condition)
 {
     m_condition = condition;
     m_hasCondition = true;
+    // A new query: the stop of the last one is spent. Cleared here, on the caller's thread before
+    // start(), not in run(), so that a stop asked right after start() is never lost.
+    m_stopReading = false;
+    m_stopHandOver = false;
 }
 
 bool CLogSearch::GetResult(std::vector<LogRecord>& records) const
@@ -84,8 +88,6 @@ bool CLogSearch::FindLogs(int* error)
 
 void CLogSearch::run()
 {
-    m_stopReading = false;
-    m_stopHandOver = false;
     m_cut = false;
     const int query = ++m_queryId;
     {

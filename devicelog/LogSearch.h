@@ -47,6 +47,7 @@ public:
     ~CLogSearch() override;
 
     void SetDiskPath(const QByteArray& path);
+    // Sets the next query; also clears the last query's stop. Call it before each start().
     void SetCondition(const LogSearchCondition& condition);
     // False while no query has opened the disk's log; else a copy of the records being handed
     // over (empty once a query has finished).

@@ -1,0 +1,379 @@
+#include "devicelog/LocalLogWidget.h"
+
+#include "devicelog/LogBackup.h"
+#include "devicelog/LogChoices.h"
+#include "devicelog/LogRecordText.h"
+#include "devicelog/LogWriteThread.h"
+#include "widgets/CDiskTreeBox.h"
+#include "widgets/CInformationDlg.h"
+#include "widgets/CPushButton.h"
+#include "widgets/CTableView.h"
+#include "widgets/CTreeViewModel.h"
+#include "widgets/CWarnDlg.h"
+#include "widgets/ChaseDialog.h"
+#include "widgets/CalendarWidget.h"
+#include "widgets/DateTimeEdit.h"
+
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListView>
+#include <QSpacerItem>
+#include <QVBoxLayout>
+
+Q_DECLARE_METATYPE(QList<CTreeViewItem*>)
+
+// ---------------------------------------------------------------------------------------------
+
+QEvent::Type LocalLogEvent::EventType()
+{
+    static const QEvent::Type type = QEvent::Type(QEvent::registerEventType());
+    return type;
+}
+
+LocalLogEvent::LocalLogEvent(const QList<CTreeViewItem*>& items, int current, int total, int queryId)
+    : QEvent(EventType()), m_items(items), m_current(current), m_total(total), m_queryId(queryId)
+{
+}
+
+LocalLogEvent::~LocalLogEvent() { qDeleteAll(m_items); }
+
+QList<CTreeViewItem*> LocalLogEvent::TakeItems()
+{
+    QList<CTreeViewItem*> items;
+    items.swap(m_items);
+    return items;
+}
+
+void LocalLogEvent::GetProgress(int& current, int& total) const
+{
+    current = m_current;
+    total = m_total;
+}
+
+// ---------------------------------------------------------------------------------------------
+
+namespace {
+
+QHBoxLayout* Cell(QWidget* page, QLabel*& label, const char* labelName, QWidget* field, const char* fieldName)
+{
+    auto* row = new QHBoxLayout();
+    row->setSpacing(6);
+    label = new QLabel(page);
+    label->setObjectName(QLatin1String(labelName));
+    field->setObjectName(QLatin1String(fieldName));
+    row->addWidget(label);
+    row->addWidget(field);
+    row->addItem(new QSpacerItem(40, 20, QSizePolicy::Expanding, QSizePolicy::Minimum));
+    return row;
+}
+
+void SizeTypeCell(QLabel* label, QWidget* field)
+{
+    label->setMinimumWidth(100);
+    label->setMaximumWidth(110);
+    field->setMinimumWidth(145);
+    field->setMaximumWidth(145);
+}
+
+} // namespace
+
+void Ui::CLogWidgetClass::setupUi(QWidget* page)
+{
+    page->setObjectName(QStringLiteral("CLogWidgetClass"));
+    page->resize(1006, 678);
+    page->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+    // The page paints its own background (a plain widget does not without this).
+    page->setAttribute(Qt::WA_StyledBackground, true);
+
+    gridLayout_3 = new QGridLayout(page);
+    gridLayout_3->setObjectName(QStringLiteral("gridLayout_3"));
+    gridLayout_3->setSpacing(6);
+    gridLayout_3->setContentsMargins(11, 11, 11, 11);
+
+    auto* grid = new QGridLayout();
+    grid->setObjectName(QStringLiteral("gridLayout"));
+    m_pDiskcomboBox = new CDiskTreeBox(page);
+    grid->addLayout(Cell(page, m_pLabelDisk, "m_pLabelDisk", m_pDiskcomboBox, "m_pDiskcomboBox"), 0, 0);
+    m_pLabelDisk->setMinimumWidth(100);
+    m_pLabelDisk->setMaximumHeight(30);
+    m_pDiskcomboBox->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    m_pDiskcomboBox->setMinimumWidth(145);
+
+    m_pMainTypecomboBox = new QComboBox(page);
+    grid->addLayout(Cell(page, label_18, "label_18", m_pMainTypecomboBox, "m_pMainTypecomboBox"), 0, 1);
+    SizeTypeCell(label_18, m_pMainTypecomboBox);
+    m_pMinorTypecomboBox = new QComboBox(page);
+    grid->addLayout(Cell(page, label_210, "label_210", m_pMinorTypecomboBox, "m_pMinorTypecomboBox"), 0, 2);
+    SizeTypeCell(label_210, m_pMinorTypecomboBox);
+    grid->addLayout(new QHBoxLayout(), 1, 0);
+    m_pLogStartDateTimeEdit = new CDateTimeEdit(page);
+    grid->addLayout(Cell(page, label_209, "label_209", m_pLogStartDateTimeEdit, "m_pLogStartDateTimeEdit"), 1, 1);
+    SizeTypeCell(label_209, m_pLogStartDateTimeEdit);
+    m_pLogStopDateTimeEdit = new CDateTimeEdit(page);
+    grid->addLayout(Cell(page, label_211, "label_211", m_pLogStopDateTimeEdit, "m_pLogStopDateTimeEdit"), 1, 2);
+    SizeTypeCell(label_211, m_pLogStopDateTimeEdit);
+
+    auto* searchColumn = new QVBoxLayout();
+    searchColumn->addItem(new QSpacerItem(5, 0, QSizePolicy::Minimum, QSizePolicy::Expanding));
+    m_pLogSearchBtn = new CPushButton(page);
+    m_pLogSearchBtn->setObjectName(QStringLiteral("m_pLogSearchBtn"));
+    m_pLogSearchBtn->setIcon(QIcon(QStringLiteral(":/images/DeviceConfig/search.png")));
+    m_pLogSearchBtn->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    m_pLogSearchBtn->setFixedWidth(95);
+    m_pLogSearchBtn->setMaximumHeight(30);
+    searchColumn->addWidget(m_pLogSearchBtn);
+    searchColumn->addItem(new QSpacerItem(5, 0, QSizePolicy::Minimum, QSizePolicy::Expanding));
+    grid->addLayout(searchColumn, 1, 3);
+    gridLayout_3->addLayout(grid, 0, 0);
+
+    auto* line = new QFrame(page);
+    line->setObjectName(QStringLiteral("line"));
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Sunken);
+    gridLayout_3->addWidget(line, 1, 0);
+
+    auto* list = new QGridLayout();
+    list->setObjectName(QStringLiteral("gridLayout_2"));
+    label_2 = new QLabel(page);
+    label_2->setObjectName(QStringLiteral("label_2"));
+    list->addWidget(label_2, 0, 0);
+    m_pBackupBtn = new CPushButton(page);
+    m_pBackupBtn->setObjectName(QStringLiteral("m_pBackupBtn"));
+    m_pBackupBtn->setMaximumSize(95, 30);
+    list->addWidget(m_pBackupBtn, 0, 1);
+    m_pLogTreeView = new CTableView(page);
+    m_pLogTreeView->setObjectName(QStringLiteral("m_pLogTreeView"));
+    list->addWidget(m_pLogTreeView, 1, 0, 1, 2);
+    gridLayout_3->addLayout(list, 2, 0);
+    gridLayout_3->setRowStretch(2, 1); // the list takes the height the filters leave
+
+    retranslateUi(page);
+}
+
+void Ui::CLogWidgetClass::retranslateUi(QWidget* page)
+{
+    page->setWindowTitle(QCoreApplication::translate("CLogWidgetClass", "CLocalLogWidget"));
+    m_pLabelDisk->setText(QCoreApplication::translate("CLogWidgetClass", "Disk Name:"));
+    label_18->setText(QCoreApplication::translate("CLogWidgetClass", "Main Type:"));
+    label_210->setText(QCoreApplication::translate("CLogWidgetClass", "Minor Type:"));
+    label_209->setText(QCoreApplication::translate("CLogWidgetClass", "Start Time:"));
+    label_211->setText(QCoreApplication::translate("CLogWidgetClass", "Stop Time:"));
+    m_pLogSearchBtn->setText(QCoreApplication::translate("CLogWidgetClass", "Search"));
+    label_2->setText(QCoreApplication::translate("CLogWidgetClass", "Log List"));
+    m_pBackupBtn->setText(QCoreApplication::translate("CLogWidgetClass", "Export"));
+}
+
+// ---------------------------------------------------------------------------------------------
+
+CLocalLogWidget::CLocalLogWidget(QWidget* parent) : QWidget(parent), m_search(std::make_unique<CLogSearch>())
+{
+    m_ui.setupUi(this);
+    InitFrame();
+    connect(m_ui.m_pMainTypecomboBox, &QComboBox::currentIndexChanged, this, &CLocalLogWidget::MainTypeChange);
+    connect(m_ui.m_pLogSearchBtn, &QPushButton::clicked, this, &CLocalLogWidget::QueryLocalLog);
+    qRegisterMetaType<QList<CTreeViewItem*>>("QList<CTreeViewItem*>");
+    connect(m_search.get(), &CLogSearch::SetLogInfoNullToView, this, &CLocalLogWidget::OnSetLogInfoNullToView,
+            Qt::QueuedConnection);
+    connect(m_search.get(), &CLogSearch::SetLogInfoToView, this, &CLocalLogWidget::OnSetLogInfoToView,
+            Qt::QueuedConnection);
+    connect(m_search.get(), &CLogSearch::SetLogInfoErrorToView, this, &CLocalLogWidget::OnSetLogInfoErrorToView,
+            Qt::QueuedConnection);
+    connect(m_ui.m_pBackupBtn, &QPushButton::clicked, this, &CLocalLogWidget::OnBackupClicked);
+}
+
+CLocalLogWidget::~CLocalLogWidget()
+{
+    // Nothing more may reach the page; batches still posted go with it (and their rows with them).
+    m_search->disconnect(this);
+    m_search->StopSearch();
+    m_search->wait();
+}
+
+void CLocalLogWidget::InitFrame()
+{
+    m_ui.m_pLogStopDateTimeEdit->setDateTime(QDateTime(QDate::currentDate().addDays(1), QTime(23, 59, 59)));
+
+    m_ui.m_pMainTypecomboBox->clear();
+    for (const LogChoice& c : LogMajorChoices())
+        m_ui.m_pMainTypecomboBox->addItem(c.text, c.code);
+
+    m_ui.m_pMinorTypecomboBox->clear();
+    m_ui.m_pMinorTypecomboBox->addItem(QCoreApplication::translate("CLocalLogWidget", "All"), 0);
+    m_ui.m_pMinorTypecomboBox->view()->setFixedWidth(260);
+    m_ui.m_pMinorTypecomboBox->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+
+    CTableView* view = m_ui.m_pLogTreeView;
+    view->SetHeaderLabels({tr("ID"), tr("Operation time"), tr("Major Type"), tr("Minor Type"), tr("Local Operator"),
+                           tr("Remote Operator"), tr("Remote Host Address"), tr("Parameter Type"), tr("Channel No"),
+                           tr("Disk No"), tr("Alarm Input"), tr("Alarm Output")});
+    const int widths[] = {50, 130, 100, 140, 100, 100, 100, 100, 80, 80, 80, 80};
+    for (int column = 0; column < 12; ++column)
+        view->setColumnWidth(column, widths[column]);
+    view->hideColumn(LogColumnParameter);
+}
+
+void CLocalLogWidget::MainTypeChange()
+{
+    const int major = m_ui.m_pMainTypecomboBox->currentData().toInt();
+    m_ui.m_pMinorTypecomboBox->clear();
+    for (const LogChoice& c : LogMinorChoices(major))
+        m_ui.m_pMinorTypecomboBox->addItem(c.text, c.code);
+}
+
+QString CLocalLogWidget::CurrentDiskPath() const
+{
+    const CDiskTreeBox* box = m_ui.m_pDiskcomboBox;
+    if (box->currentIndex() < 0)
+        return {};
+    // A disk is opened by its engine name; a volume by its folder.
+    return box->CurrentIsDisk() ? box->CurrentDiskName() : box->CurrentSourcePath();
+}
+
+void CLocalLogWidget::QueryLocalLog()
+{
+    if (m_search->isRunning())
+        return;
+    m_ui.m_pLogTreeView->ClearAll();
+    m_noRows = true;
+    m_rowCount = 0;
+    m_noticeShown = false;
+
+    LogSearchCondition condition;
+    condition.Init();
+    condition.major = m_ui.m_pMainTypecomboBox->currentData().toInt();
+    condition.minor = m_ui.m_pMinorTypecomboBox->currentData().toInt();
+    const QDateTime start = m_ui.m_pLogStartDateTimeEdit->dateTime();
+    const QDateTime stop = m_ui.m_pLogStopDateTimeEdit->dateTime();
+    condition.start = ToLogSearchTime(start);
+    condition.end = ToLogSearchTime(stop);
+    condition.hasStart = condition.hasEnd = true;
+
+    const LogWindowCheck check = CheckLogWindow(start, stop);
+    if (check != LogWindowCheck::Ok) {
+        CWarnDlg::ShowWarn(tr("Information"), LogWindowMessage(check), this);
+        return;
+    }
+    const QString path = CurrentDiskPath();
+    if (path.isEmpty()) {
+        CInformationDlg::ShowInformation(tr("Can not search the selected disk"), this);
+        return;
+    }
+
+    CLogSearchProgress progress(this);
+    qRegisterMetaType<ProgressInfo>("ProgressInfo");
+    connect(this, &CLocalLogWidget::SetProgressChanged, &progress, &CLogSearchProgress::OnProgressChanged);
+    connect(&progress, &CLogSearchProgress::OnCancel, this, &CLocalLogWidget::OnCancelFindLog);
+
+    m_search->SetCondition(condition);
+    m_search->SetDiskPath(path.toLocal8Bit());
+    // The thread is idle: its next query takes the next id.
+    m_queryId = m_search->QueryId() + 1;
+    m_search->start(QThread::InheritPriority);
+    progress.exec();
+}
+
+void CLocalLogWidget::OnSetLogInfoToView(QList<CTreeViewItem*> listItems, int iCurrent, int iTotal, int queryId)
+{
+    QCoreApplication::postEvent(this, new LocalLogEvent(listItems, iCurrent, iTotal, queryId));
+}
+
+void CLocalLogWidget::customEvent(QEvent* event)
+{
+    if (event->type() != LocalLogEvent::EventType()) {
+        QWidget::customEvent(event);
+        return;
+    }
+    auto* batch = static_cast<LocalLogEvent*>(event);
+    if (batch->QueryId() != m_queryId)
+        return; // a cancelled query's batch: its rows go with the event
+    m_rowCount += batch->Size();
+    if (m_rowCount >= kRowNotice && !m_noticeShown) {
+        m_noticeShown = true;
+        CInformationDlg::ShowInformation(tr("The log should less than 2000, Please constrain the Parameter!"), this);
+    }
+    CTableView* view = m_ui.m_pLogTreeView;
+    view->AppendRow(batch->TakeItems());
+    m_noRows = false;
+    view->scrollTo(view->model()->index(view->model()->rowCount() - 1, 0));
+    m_search->ContinueSearch();
+    int current = 0;
+    int total = 0;
+    batch->GetProgress(current, total);
+    emit SetProgressChanged(ProgressInfo{current, total});
+}
+
+void CLocalLogWidget::OnSetLogInfoNullToView()
+{
+    emit SetProgressChanged(ProgressInfo{1, 1});
+    CInformationDlg::ShowInformation(tr("No log found!"), this);
+}
+
+void CLocalLogWidget::OnSetLogInfoErrorToView(int error)
+{
+    emit SetProgressChanged(ProgressInfo{1, 1});
+    CInformationDlg::ShowInformation(tr("The log of the selected disk cannot be read (error %1).").arg(error), this);
+}
+
+void CLocalLogWidget::OnCancelFindLog()
+{
+    m_search->StopSearch();
+    m_search->wait();
+    m_queryId = -1; // batches still on their way are dropped
+}
+
+void CLocalLogWidget::OnBackupClicked()
+{
+    std::vector<LogRecord> records;
+    m_search->GetResult(records);
+    if (m_noRows) {
+        CInformationDlg::ShowInformation(tr("No log had been searched"), this);
+        return;
+    }
+    CLogBackup backup(this);
+    connect(&backup, qOverload<const QString&>(&CLogBackup::OnAccepted), this, &CLocalLogWidget::OnBackUp);
+    backup.exec();
+}
+
+void CLocalLogWidget::OnBackUp(const QString& strXmlName)
+{
+    if (strXmlName.isEmpty())
+        return;
+    const QString name = CLogWriteThread::BackupFileName(strXmlName);
+    if (QFileInfo::exists(name)
+        && CWarnDlg::ShowQuestion(tr("Information"), tr("The file already exists. Do you want to replace it?"), this)
+               != 1)
+        return;
+
+    ChaseDialog chase(this, QStringLiteral(":/images/Loading.gif"), tr("Writing..."), false);
+    connect(this, &CLocalLogWidget::StopChase, &chase, &ChaseDialog::OnImmediatelyStopChase);
+    CLogWriteThread writer;
+    writer.SetParam(name, -1, m_ui.m_pLogTreeView->model());
+    connect(&writer, &CLogWriteThread::SendWriteOver, this, &CLocalLogWidget::OnWriteOver, Qt::QueuedConnection);
+    writer.start(QThread::InheritPriority);
+    chase.exec();
+}
+
+void CLocalLogWidget::OnWriteOver(int code)
+{
+    emit StopChase();
+    switch (code) {
+    case CLogWriteThread::OpenFailed:
+        CWarnDlg::ShowWarn(tr("Error"), tr("Open file failed!"), this);
+        break;
+    case CLogWriteThread::Written:
+        CInformationDlg::ShowInformation(tr("Backup successful."), this);
+        break;
+    case CLogWriteThread::WriteFailed:
+        CInformationDlg::ShowInformation(tr("Backup Failed."), this);
+        break;
+    default:
+        CWarnDlg::ShowWarn(tr("Error"), tr("Unknown error."), this);
+        break;
+    }
+}

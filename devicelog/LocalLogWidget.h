@@ -1,0 +1,109 @@
+// The "View Log" page: a disk, a major and a minor type and a time window of at most 30 days;
+// the device logs found on the disk fill a 12-column list in batches; the list exports to XML.
+#pragma once
+
+#include "devicelog/LogSearch.h"
+#include "widgets/CProgress.h" // ProgressInfo
+
+#include <QEvent>
+#include <QList>
+#include <QWidget>
+
+#include <memory>
+
+class QComboBox;
+class QGridLayout;
+class QLabel;
+class CDateTimeEdit;
+class CDiskTreeBox;
+class CPushButton;
+class CTableView;
+class CTreeViewItem;
+
+// One batch of rows re-posted to the page. The event owns the rows until TakeItems; a batch that
+// is never taken (a cancelled query, a page that goes) is deleted with its rows.
+class LocalLogEvent : public QEvent {
+public:
+    static QEvent::Type EventType();
+
+    LocalLogEvent(const QList<CTreeViewItem*>& items, int current, int total, int queryId);
+    ~LocalLogEvent() override;
+
+    QList<CTreeViewItem*> TakeItems();
+    int Size() const { return int(m_items.size()); }
+    void GetProgress(int& current, int& total) const;
+    int QueryId() const { return m_queryId; }
+
+private:
+    QList<CTreeViewItem*> m_items;
+    int m_current;
+    int m_total;
+    int m_queryId;
+};
+
+namespace Ui {
+struct CLogWidgetClass {
+    QGridLayout* gridLayout_3 = nullptr;
+    QLabel* m_pLabelDisk = nullptr;
+    CDiskTreeBox* m_pDiskcomboBox = nullptr;
+    QLabel* label_18 = nullptr;
+    QComboBox* m_pMainTypecomboBox = nullptr;
+    QLabel* label_210 = nullptr;
+    QComboBox* m_pMinorTypecomboBox = nullptr;
+    QLabel* label_209 = nullptr;
+    CDateTimeEdit* m_pLogStartDateTimeEdit = nullptr;
+    QLabel* label_211 = nullptr;
+    CDateTimeEdit* m_pLogStopDateTimeEdit = nullptr;
+    CPushButton* m_pLogSearchBtn = nullptr;
+    QLabel* label_2 = nullptr;
+    CPushButton* m_pBackupBtn = nullptr;
+    CTableView* m_pLogTreeView = nullptr;
+    void setupUi(QWidget* page);
+    void retranslateUi(QWidget* page);
+};
+} // namespace Ui
+
+class CLocalLogWidget : public QWidget {
+    Q_OBJECT
+public:
+    // A query's rows beyond this many bring the notice (once per query).
+    static constexpr int kRowNotice = 2000;
+
+    explicit CLocalLogWidget(QWidget* parent = nullptr);
+    // Stops a running search and waits for it.
+    ~CLocalLogWidget() override;
+
+    const Ui::CLogWidgetClass& Form() const { return m_ui; }
+    CLogSearch* Search() const { return m_search.get(); }
+    bool HasNoRows() const { return m_noRows; }
+
+signals:
+    void SetProgressChanged(ProgressInfo info);
+    void StopChase();
+
+public slots:
+    void InitFrame();
+    void QueryLocalLog();
+    void MainTypeChange();
+    void OnCancelFindLog();
+    void OnSetLogInfoToView(QList<CTreeViewItem*> listItems, int iCurrent, int iTotal, int queryId);
+    void OnSetLogInfoNullToView();
+    void OnSetLogInfoErrorToView(int error);
+    void OnBackupClicked();
+    void OnBackUp(const QString& strXmlName);
+    void OnWriteOver(int code);
+
+protected:
+    void customEvent(QEvent* event) override;
+
+private:
+    // The path the search opens for the current disk box entry; empty without one.
+    QString CurrentDiskPath() const;
+
+    Ui::CLogWidgetClass m_ui;
+    std::unique_ptr<CLogSearch> m_search;
+    bool m_noRows = true;
+    int m_rowCount = 0;         // rows appended in the running query
+    bool m_noticeShown = false; // the 2000-row notice of the running query
+    int m_queryId = -1;         // the query whose batches the list takes
+};

@@ -1,0 +1,3 @@
+list(APPEND VARPEN_IMAGES
+  DeviceConfig/search.png
+)

@@ -1,0 +1,416 @@
+// The log page on generated disk images: the search fills the list in batches under its progress
+// dialog; the window checks; nothing found against a log that cannot be read; cancel; the
+// 2000-row notice once per query; the export written end to end and parsed back; the overwrite
+// question. Every prompt is answered through the kit's prompt seam.
+#include "devicelog/LocalLogWidget.h"
+#include "devicelog/LogBackup.h"
+#include "devicelog/LogChoices.h"
+#include "devicelog/LogRecordText.h"
+#include "platform/diskrec/DiskImageWriter.h"
+#include "widgets/CDiskTreeBox.h"
+#include "widgets/CPathComboBox.h"
+#include "widgets/CPushButton.h"
+#include "widgets/CTableView.h"
+#include "widgets/CalendarWidget.h"
+#include "widgets/DateTimeEdit.h"
+#include "widgets/PromptHook.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QXmlStreamReader>
+#include <QtTest>
+
+#include <ctime>
+#include <functional>
+#include <memory>
+
+namespace {
+
+// 2024-01-01 00:00:00 local time.
+std::int64_t BaseTime()
+{
+    std::tm t{};
+    t.tm_year = 124;
+    t.tm_mon = 0;
+    t.tm_mday = 1;
+    t.tm_isdst = -1;
+    return std::int64_t(std::mktime(&t));
+}
+
+const QDateTime kBase(QDate(2024, 1, 1), QTime(0, 0, 0));
+
+bool WriteImage(const QString& path, int logCount)
+{
+    diskrec::DiskImageWriter writer;
+    diskrec::ImageFile file;
+    file.start = BaseTime();
+    file.end = BaseTime() + 1;
+    file.data.assign(400, 0);
+    writer.AddFile("", file);
+    for (const DR_LogRecord& r : diskrec::MakeSampleLogs(logCount, BaseTime(), 60))
+        writer.AddLog(r);
+    std::string error;
+    return writer.Write(path.toStdString(), &error);
+}
+
+// Answers every prompt: the search progress and the wait dialog run their own loop (the page's
+// worker ends them); anything else takes `answer` (or the scripted one); every prompt is kept.
+struct Answers {
+    QList<CPrompt> prompts;
+    std::function<int(const CPrompt&)> script;
+    int answer = 1;
+    CPromptHook::Answerer previous;
+
+    Answers()
+    {
+        previous = CPromptHook::SetAnswerer([this](const CPrompt& p) {
+            prompts << p;
+            if (script) {
+                const int a = script(p);
+                if (a != kDefault)
+                    return a;
+            }
+            if (p.kind == CPrompt::Exec && (p.className == "CLogSearchProgress" || p.className == "ChaseDialog"))
+                return CPromptHook::kRunModal;
+            return answer;
+        });
+    }
+    ~Answers() { CPromptHook::SetAnswerer(previous); }
+
+    QStringList Texts(CPrompt::Kind kind) const
+    {
+        QStringList texts;
+        for (const CPrompt& p : prompts)
+            if (p.kind == kind)
+                texts << p.text;
+        return texts;
+    }
+    static constexpr int kDefault = -12345;
+};
+
+} // namespace
+
+class TestLogPage : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    QString m_full;    // 1,200 records from 2024-01-01, one a minute
+    QString m_many;    // 2,100 records
+    QString m_empty;   // no record
+    QString m_broken;  // not a recorder disk
+
+    std::unique_ptr<CLocalLogWidget> MakePage(const QString& image)
+    {
+        auto page = std::make_unique<CLocalLogWidget>();
+        CDiskTreeBox* box = page->Form().m_pDiskcomboBox;
+        const QStringList disks{m_full, m_many, m_empty, m_broken};
+        const int position = int(disks.indexOf(image));
+        if (!box->SelectEntry(unsigned(1000 + position)))
+            qWarning() << "no disk entry for" << image;
+        SetWindow(*page, kBase, kBase.addDays(3));
+        return page;
+    }
+
+    static void SetWindow(CLocalLogWidget& page, const QDateTime& start, const QDateTime& stop)
+    {
+        page.Form().m_pLogStartDateTimeEdit->setDateTime(start);
+        page.Form().m_pLogStopDateTimeEdit->setDateTime(stop);
+    }
+
+    static int Rows(const CLocalLogWidget& page) { return page.Form().m_pLogTreeView->model()->rowCount(); }
+
+    static QString Cell(const CLocalLogWidget& page, int row, int column)
+    {
+        const QAbstractItemModel* m = page.Form().m_pLogTreeView->model();
+        return m->data(m->index(row, column)).toString();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        m_full = m_dir.filePath("full.img");
+        m_many = m_dir.filePath("many.img");
+        m_empty = m_dir.filePath("empty.img");
+        m_broken = m_dir.filePath("broken.img");
+        QVERIFY(WriteImage(m_full, 1200));
+        QVERIFY(WriteImage(m_many, 2100));
+        QVERIFY(WriteImage(m_empty, 0));
+        std::string error;
+        QVERIFY(diskrec::WriteBrokenImage(m_empty.toStdString(), m_broken.toStdString(),
+                                          diskrec::BrokenImage::BadMagic, &error));
+        qputenv("VARPEN_EXTRA_DISKS", QStringList{m_full, m_many, m_empty, m_broken}.join(':').toUtf8());
+    }
+
+    void choices()
+    {
+        QCOMPARE(LogMajorChoices().size(), 5);
+        const int counts[] = {1, 7, 14, 100, 13};
+        for (int major = 0; major <= 4; ++major)
+            QCOMPARE(LogMinorChoices(major).size(), counts[major]);
+        // Every offered code shows a text, the list's own wording where it has one.
+        for (int major = 1; major <= 4; ++major)
+            for (const LogChoice& c : LogMinorChoices(major))
+                QVERIFY2(!c.text.isEmpty(), qPrintable(QString::number(c.code, 16)));
+        QCOMPARE(LogMinorChoiceText(0x42), QStringLiteral("Turn Off"));
+        QCOMPARE(LogMinorChoiceText(0x121), QStringLiteral("Local Operation: Start Capture"));
+        QCOMPARE(LogMinorChoiceText(0x7777), QStringLiteral("Unknown (0x7777)"));
+    }
+
+    void windowCheck_data()
+    {
+        QTest::addColumn<qint64>("length_s");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("equal") << qint64(0) << int(LogWindowCheck::Ok);
+        QTest::newRow("30 days") << qint64(30 * 86400) << int(LogWindowCheck::Ok);
+        QTest::newRow("30 days and a second") << qint64(30 * 86400 + 1) << int(LogWindowCheck::LongerThan30Days);
+        QTest::newRow("stop before start") << qint64(-1) << int(LogWindowCheck::StartAfterStop);
+    }
+    void windowCheck()
+    {
+        QFETCH(qint64, length_s);
+        QFETCH(int, expected);
+        QCOMPARE(int(CheckLogWindow(kBase, kBase.addSecs(length_s))), expected);
+    }
+
+    void progressPercent()
+    {
+        QCOMPARE(CLogSearchProgress::PercentOf(999, 1000, 0), 99);
+        QCOMPARE(CLogSearchProgress::PercentOf(1000, 1000, 0), 100);
+        QCOMPARE(CLogSearchProgress::PercentOf(5, 0, 42), 42); // no total: the count is ignored
+    }
+
+    // The page refuses the window before anything is searched; the message says why.
+    void pageRefusesWindow_data()
+    {
+        QTest::addColumn<qint64>("length_s");
+        QTest::addColumn<QString>("warning");
+        QTest::newRow("stop before start") << qint64(-1) << "The start time should be earlier than end time.";
+        QTest::newRow("longer than 30 days") << qint64(30 * 86400 + 1) << "You can only search log within 30 days";
+        QTest::newRow("exactly 30 days") << qint64(30 * 86400) << QString();
+    }
+    void pageRefusesWindow()
+    {
+        QFETCH(qint64, length_s);
+        QFETCH(QString, warning);
+        auto page = MakePage(m_full);
+        SetWindow(*page, kBase, kBase.addSecs(length_s));
+        Answers answers;
+        page->QueryLocalLog();
+        if (warning.isEmpty()) {
+            QVERIFY(answers.Texts(CPrompt::Warn).isEmpty());
+            QCOMPARE(Rows(*page), 1200);
+        } else {
+            QCOMPARE(answers.Texts(CPrompt::Warn), QStringList{warning});
+            QCOMPARE(answers.prompts.first().title, QStringLiteral("Information"));
+            QCOMPARE(Rows(*page), 0);
+            QVERIFY(!page->Search()->isRunning());
+        }
+    }
+
+    void searchFillsListInBatches()
+    {
+        auto page = MakePage(m_full);
+        QList<int> progress;
+        connect(page.get(), &CLocalLogWidget::SetProgressChanged, this,
+                [&](ProgressInfo i) { progress << i.current << i.total; });
+        Answers answers;
+        QTest::mouseClick(page->Form().m_pLogSearchBtn, Qt::LeftButton);
+        QCOMPARE(Rows(*page), 1200);
+        QCOMPARE(progress, (QList<int>{500, 1200, 1000, 1200, 1200, 1200}));
+        QVERIFY(answers.Texts(CPrompt::Notice).isEmpty());
+        QVERIFY(!page->HasNoRows());
+        QCOMPARE(Cell(*page, 0, LogColumnTime), QStringLiteral("2024-01-01 00:00:00"));
+        QCOMPARE(Cell(*page, 1199, LogColumnTime), QStringLiteral("2024-01-01 19:59:00"));
+
+        // The minor filter: the sample cycles through every minor code.
+        page->Form().m_pMainTypecomboBox->setCurrentIndex(page->Form().m_pMainTypecomboBox->findData(1));
+        QCOMPARE(page->Form().m_pMinorTypecomboBox->count(), 7);
+        page->Form().m_pMinorTypecomboBox->setCurrentIndex(1);
+        page->QueryLocalLog();
+        QVERIFY(Rows(*page) > 0 && Rows(*page) < 1200);
+        for (int row = 0; row < Rows(*page); ++row)
+            QCOMPARE(Cell(*page, row, LogColumnMinor), LogMinorChoiceText(1));
+    }
+
+    // The notice comes once in a query of 2,000 rows or more, and not in a later smaller one.
+    void rowNoticeCountedPerQuery()
+    {
+        const QString notice = "The log should less than 2000, Please constrain the Parameter!";
+        auto page = MakePage(m_many);
+        Answers answers;
+        page->QueryLocalLog();
+        QCOMPARE(Rows(*page), 2100);
+        QCOMPARE(answers.Texts(CPrompt::Notice), QStringList{notice});
+        answers.prompts.clear();
+        SetWindow(*page, kBase, kBase.addSecs(1499 * 60)); // 1,500 rows
+        page->QueryLocalLog();
+        QCOMPARE(Rows(*page), 1500);
+        QVERIFY(answers.Texts(CPrompt::Notice).isEmpty());
+    }
+
+    void nothingFoundAndUnreadableAreToldApart()
+    {
+        {
+            auto page = MakePage(m_empty);
+            Answers answers;
+            page->QueryLocalLog();
+            QCOMPARE(answers.Texts(CPrompt::Notice), QStringList{"No log found!"});
+            QVERIFY(page->HasNoRows());
+            // Nothing to export.
+            answers.prompts.clear();
+            page->OnBackupClicked();
+            QCOMPARE(answers.Texts(CPrompt::Notice), QStringList{"No log had been searched"});
+        }
+        {
+            auto page = MakePage(m_broken);
+            Answers answers;
+            page->QueryLocalLog();
+            const QStringList notices = answers.Texts(CPrompt::Notice);
+            QCOMPARE(notices.size(), 1);
+            QVERIFY2(notices.first().startsWith("The log of the selected disk cannot be read"),
+                     qPrintable(notices.first()));
+        }
+    }
+
+    // A cancelled query hands none of its rows to the list, nor to the next query.
+    void cancelDropsTheQuerysRows()
+    {
+        auto page = MakePage(m_full);
+        Answers answers;
+        bool cancelled = false;
+        answers.script = [&](const CPrompt& p) {
+            if (p.className == "CLogSearchProgress" && !cancelled) {
+                cancelled = true;
+                return 0; // Cancel at once
+            }
+            return Answers::kDefault;
+        };
+        page->QueryLocalLog();
+        QVERIFY(cancelled);
+        QVERIFY(!page->Search()->isRunning());
+        QTest::qWait(50);
+        QCOMPARE(Rows(*page), 0);
+        page->QueryLocalLog();
+        QCOMPARE(Rows(*page), 1200);
+        QCOMPARE(Cell(*page, 0, LogColumnId), Cell(*page, 0, LogColumnId));
+        QCOMPARE(Cell(*page, 1199, LogColumnTime), QStringLiteral("2024-01-01 19:59:00"));
+    }
+
+    // The page goes while its search waits for a batch to be taken: the thread is stopped and
+    // joined, and the batch still posted goes with the page.
+    void pageGoesDuringSearch()
+    {
+        auto page = MakePage(m_full);
+        Answers answers;
+        answers.script = [](const CPrompt& p) { return p.className == "CLogSearchProgress" ? 1 : Answers::kDefault; };
+        page->QueryLocalLog();
+        QTRY_VERIFY(page->Search()->QueryId() > 0);
+        QPointer<CLogSearch> search = page->Search();
+        page.reset();
+        QVERIFY(search.isNull());
+    }
+
+    void exportWritesTheListAndAsksBeforeOverwriting()
+    {
+        auto page = MakePage(m_full);
+        SetWindow(*page, kBase, kBase.addSecs(2 * 60)); // three rows
+        Answers answers;
+        page->QueryLocalLog();
+        QCOMPARE(Rows(*page), 3);
+
+        const QString typed = m_dir.filePath("logs");
+        auto choosePath = [&](const CPrompt& p) {
+            if (p.className != "CLogBackup")
+                return Answers::kDefault;
+            auto* backup = qobject_cast<CLogBackup*>(p.dialog.data());
+            backup->PathBox()->clear();
+            backup->PathBox()->addItem(typed);
+            backup->OnAccepted();
+            return 0;
+        };
+        answers.script = choosePath;
+        answers.prompts.clear();
+        page->OnBackupClicked();
+        QCOMPARE(answers.Texts(CPrompt::Notice), QStringList{"Backup successful."});
+
+        QFile file(typed + ".xml");
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray written = file.readAll();
+        file.close();
+        QXmlStreamReader xml(written);
+        QStringList path;
+        QList<QStringList> rows;
+        while (!xml.atEnd()) {
+            xml.readNext();
+            if (xml.isStartElement()) {
+                path << xml.name().toString();
+                if (xml.name() == QLatin1String("Log"))
+                    rows.append(QStringList());
+                else if (path.size() == 4)
+                    rows.last() << xml.readElementText(), path.removeLast();
+            } else if (xml.isEndElement()) {
+                path.removeLast();
+            }
+        }
+        QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
+        QCOMPARE(rows.size(), 3);
+        for (int row = 0; row < 3; ++row) {
+            QStringList expected;
+            for (int column = 0; column < LogColumnCount; ++column)
+                if (column != LogColumnParameter)
+                    expected << Cell(*page, row, column);
+            QCOMPARE(rows[row], expected);
+        }
+
+        // The file exists: "no" leaves it as it is and writes nothing.
+        answers.prompts.clear();
+        answers.answer = 0;
+        page->OnBackupClicked();
+        QCOMPARE(answers.Texts(CPrompt::Question).size(), 1);
+        QVERIFY(answers.Texts(CPrompt::Notice).isEmpty());
+        QFile again(typed + ".xml");
+        QVERIFY(again.open(QIODevice::ReadOnly));
+        QCOMPARE(again.readAll(), written);
+        again.close();
+
+        // "Yes" writes it anew with the list as it now stands.
+        SetWindow(*page, kBase, kBase.addSecs(60));
+        page->QueryLocalLog();
+        QCOMPARE(Rows(*page), 2);
+        answers.prompts.clear();
+        answers.answer = 1;
+        page->OnBackupClicked();
+        QCOMPARE(answers.Texts(CPrompt::Question).size(), 1);
+        QCOMPARE(answers.Texts(CPrompt::Notice), QStringList{"Backup successful."});
+        QFile rewritten(typed + ".xml");
+        QVERIFY(rewritten.open(QIODevice::ReadOnly));
+        QCOMPARE(rewritten.readAll().count("<Log>"), 2);
+    }
+
+    void exportToAMissingFolderFails()
+    {
+        auto page = MakePage(m_full);
+        SetWindow(*page, kBase, kBase);
+        Answers answers;
+        page->QueryLocalLog();
+        QCOMPARE(Rows(*page), 1);
+        answers.prompts.clear();
+        page->OnBackUp(m_dir.filePath("no-such-folder/logs.xml"));
+        QCOMPARE(answers.Texts(CPrompt::Warn), QStringList{"Open file failed!"});
+    }
+
+    void backupDialogNeedsAPath()
+    {
+        CLogBackup backup;
+        QSignalSpy accepted(&backup, qOverload<const QString&>(&CLogBackup::OnAccepted));
+        backup.PathBox()->clear();
+        backup.OnAccepted();
+        QCOMPARE(accepted.count(), 0);
+    }
+};
+
+QTEST_MAIN(TestLogPage)
+#include "tst_logpage.moc"
