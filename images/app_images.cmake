@@ -19,4 +19,6 @@ list(APPEND VARPEN_IMAGES
   public/Slider/LeftSlider.png
   public/Slider/RightSlider.png
   Dialog/dialog_bg2.png
+  public/ComboBox/arrow-down.png
+  public/ComboBox/arrow-down-disabled.png
 )

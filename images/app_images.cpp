@@ -4,6 +4,16 @@
 namespace VarpenImages {
 namespace {
 
+// A filled triangle pointing down, the drop-down mark of the combo boxes.
+void DownArrow(QPainter& p, const QSize& s, const QColor& c)
+{
+    Fill(p, s, Qt::transparent);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(c);
+    p.drawPolygon(QPolygonF({QPointF(0, 0), QPointF(s.width(), 0), QPointF(s.width() / 2.0, s.height())}));
+}
+
 const Register kAppImages{
         {"Tab/TabSelect.png", {5, 39}, [](QPainter& p, const QSize& s) { VerticalGradient(p, s, kAccent, kAccentDark); }},
         {"Tab/TabUnselect.png", {5, 39}, [](QPainter& p, const QSize& s) { VerticalGradient(p, s, kPanelLight, kPanel); }},
@@ -62,6 +72,9 @@ const Register kAppImages{
         {"public/Slider/LeftSlider.png", {8, 4}, [](QPainter& p, const QSize& s) { Fill(p, s, kAccent); }},
         {"public/Slider/RightSlider.png", {8, 4}, [](QPainter& p, const QSize& s) { Fill(p, s, kPanelLight); }},
         {"Dialog/dialog_bg2.png", {120, 120}, [](QPainter& p, const QSize& s) { Dialog(p, s); }},
+        {"public/ComboBox/arrow-down.png", {9, 6}, [](QPainter& p, const QSize& s) { DownArrow(p, s, kText); }},
+        {"public/ComboBox/arrow-down-disabled.png", {9, 6},
+         [](QPainter& p, const QSize& s) { DownArrow(p, s, QColor(0x8a, 0x93, 0xa3)); }},
 };
 
 } // namespace
