@@ -1,10 +1,11 @@
 // The play window on the real engine and a sample folder written at test time: binding, play,
 // the on-screen time, pause, snapshot, clip, sound, the end of the recordings, digital zoom, the
-// context menu and drops. Only free space (the platform's free-space function) and the engine's
-// answer to a sound open are replaced.
+// context menu and drops. Only free space (the platform's free-space function), the engine's
+// answer to a sound open and, for snapshots, the player's clock are replaced.
 #include <QtTest>
 
 #include <QDrag>
+#include <QImageReader>
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
@@ -15,9 +16,13 @@
 #include "playback/PlaybackWnd.h"
 #include "platform/system/system.h"
 #include "platform/vrend/VideoSurface.h"
+#include "platform/vrend/vrend_test.h"
 #include "tests/engine/playback/PlaySamples.h"
 #include "widgets/CInformationDlg.h"
 #include "widgets/PromptHook.h"
+
+#include <atomic>
+#include <thread>
 
 namespace {
 
@@ -79,6 +84,7 @@ class TestPlayWnd : public QObject {
     Host m_host;
     std::unique_ptr<CPlaybackWnd> m_wnd;
     VoiceLog m_voice;
+    bool m_virtualClock = false;
 
     QString OutputRoot() const { return m_dir.filePath(QStringLiteral("out")); }
 
@@ -132,6 +138,10 @@ private slots:
             m_wnd->OnStop();
         m_wnd.reset();
         m_engine.reset();
+        if (m_virtualClock) {
+            vrend_test_SetClock(nullptr);
+            m_virtualClock = false;
+        }
     }
 
     void bindingAndStates()
@@ -198,19 +208,62 @@ private slots:
         QCOMPARE(m_wnd->SpeedLabel()->text(), QStringLiteral("2x"));
     }
 
+    // The snapshot holds the very frame the window shows, in the configured format. The clock
+    // is virtual here, so that no frame goes by between the snapshot and the look at the surface.
+    void snapshot_data()
+    {
+        QTest::addColumn<QString>("saveType");  // "CaptureSaveType"
+        QTest::addColumn<QString>("suffix");
+        QTest::addColumn<QByteArray>("format");  // what the file's content is
+        QTest::newRow("JPEG") << QStringLiteral("0") << QStringLiteral("jpg") << QByteArray("jpeg");
+        QTest::newRow("BMP") << QStringLiteral("1") << QStringLiteral("bmp") << QByteArray("bmp");
+    }
     void snapshot()
     {
+        QFETCH(QString, saveType);
+        QFETCH(QString, suffix);
+        QFETCH(QByteArray, format);
         CPromptScript prompts;
+        QVERIFY(CSettingsManager::Instance()->SaveSettings(
+            {{QStringLiteral("CaptureSaveType"), saveType},
+             {QStringLiteral("CaptureSavePath"), OutputRoot() + QLatin1Char('/')},
+             {QStringLiteral("ClipSavePath"), OutputRoot() + QLatin1Char('/')}},
+            m_dir.filePath(QStringLiteral("config/Settings.xml"))));
+        // The surface at the picture's own size, so that its image reads like the picture.
+        m_wnd->resize(352 + 2, 288 + 2 + 18);
+        auto clock = std::make_shared<vrend::VirtualClock>();
+        vrend_test_SetClock(clock);
+        m_virtualClock = true;
         QVERIFY(m_wnd->OnPlay());
-        QTRY_VERIFY_WITH_TIMEOUT(m_wnd->Surface()->framesReceived() > 0, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(m_wnd->Surface()->framesReceived() > 0, 10000);
+        const int port = m_engine->GetPlayPort();
+        QVERIFY(vrend_test_WaitSettled(port, 10000));
+        QCOMPARE(m_wnd->Surface()->size(), QSize(352, 288));
+
+        // A snapshot waits for the next frame shown: move the clock one frame at a time from
+        // the moment it asks until its file is there.
+        std::atomic<bool> done{false};
+        std::thread mover([&] {
+            while (!done && m_engine->GetSnapshotFilePath().empty())
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            while (!done && !QFileInfo::exists(QString::fromLocal8Bit(m_engine->GetSnapshotFilePath().c_str()))) {
+                clock->Advance(40'000'000);
+                vrend_test_WaitSettled(port, 10000);
+            }
+        });
         m_wnd->OnSnapshot();
+        done = true;
+        mover.join();
         const QString path = QString::fromLocal8Bit(m_engine->GetSnapshotFilePath().c_str());
         QVERIFY2(path.startsWith(OutputRoot()), qPrintable(path));
-        QVERIFY(QFileInfo::exists(path));
-        QImage shot(path);
-        QVERIFY(!shot.isNull());
-        QVERIFY(playtest::FrameCode(shot, m_sample.fps) >= 0);
+        QCOMPARE(QFileInfo(path).suffix(), suffix);
+        QCOMPARE(QImageReader::imageFormat(path), format);
         QVERIFY(CSnapshotInfoWnd::Current() != nullptr);
+        QCOMPARE(prompts.Texts(CPrompt::Notice), QStringList{path});
+        const qint64 saved = playtest::FrameCode(QImage(path), m_sample.fps);
+        QVERIFY(saved >= 0);
+        QVERIFY(vrend_test_WaitSettled(port, 10000));
+        QCOMPARE(saved, playtest::FrameCode(m_wnd->Surface()->currentImage(), m_sample.fps));
 
         // Below half a gigabyte: no snapshot, one notice.
         prompts.Clear();
