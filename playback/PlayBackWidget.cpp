@@ -354,7 +354,10 @@ void CPlayBackWidget::OnWindowDownLoad(int window, const QString& title)
     dialog->SetTitle(title);
     dialog->FillFileList();
     dialog->show();
-    dialog->SetDownloadFlag(m_diskType == CSearchDiskThread::kDiskLocal);
+    // The dialog reads the recordings the way the window's engine does: through the index of a
+    // local recording folder or from a recorder disk.
+    CPlayBackInteraction* player = d->PlayerAt(window);
+    dialog->SetDownloadFlag(player ? player->GetUseIndex() : d->diskType == CSearchDiskThread::kDiskLocal);
 }
 
 // ---- Play bar ---------------------------------------------------------------------------------
