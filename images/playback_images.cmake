@@ -1,4 +1,22 @@
 list(APPEND VARPEN_IMAGES
   MainView/bottom_background.png
   MainView/ButtonIcon/cycle_ctrl.png
+  MainView/ButtonIcon/StartViewing.png
+  MainView/ButtonIcon/PauseViewing.png
+  MainView/ButtonIcon/StopViewing.png
+  MainView/ButtonIcon/StepPlay.png
+  MainView/ButtonIcon/cycle.png
+  MainView/ButtonIcon/asynchro.png
+  MainView/ButtonIcon/FullScreen.png
+  MainView/ButtonIconDis/fullscreen_dis.png
+  MainView/CutWnd/Cut_1_1.png
+  MainView/CutWnd/Cut_2_4.png
+  MainView/CutWnd/Cut_3_9.png
+  MainView/CutWnd/Cut_4_16.png
+  "MainView/CutWnd/1_Ex(1).png"
+  "MainView/CutWnd/4_Ex(1).png"
+  "MainView/CutWnd/9_Ex(1).png"
+  "MainView/CutWnd/16_Ex(1).png"
+  MainView/PlayArea_Background.png
+  MainView/MainView_Bottom_Background.png
 )

@@ -1,5 +1,6 @@
 #include "playback/PlayBackWidgetPrivate.h"
 
+#include "playback/PlayBackWidget.h"
 #include "widgets/CVolumeButton.h"
 
 #include <QIcon>
@@ -119,4 +120,66 @@ void CPlayBackWidgetPrivate::ToggleSingleWindow(CPlaybackWnd* cell)
         splitLayout->RestoreLayout();
     else
         splitLayout->ShowSingleWnd(cell);
+}
+
+void CPlayBackWidgetPrivate::BindChannel(int window, std::unique_ptr<CPlayBackInteraction> player)
+{
+    if (window < 0 || window >= kWindowCount)
+        return;
+    std::unique_ptr<CPlayBackInteraction> old;
+    {
+        QMutexLocker lock(&playersLock);
+        const auto it = players.find(window);
+        if (it != players.end())
+            old = std::move(it->second);
+    }
+    if (old) {
+        old->StopPlayback();
+        RemoveWindowEntries(window);
+        if (window < int(windows.size()))
+            windows[size_t(window)]->ResetPlayWnd();
+        if (sync)
+            sync->RemoveInteraction(old.get());
+    }
+    QMutexLocker lock(&playersLock);
+    old.reset();
+    if (player)
+        players[window] = std::move(player);
+    else
+        players.erase(window);
+}
+
+void CPlayBackWidgetPrivate::ResetAll()
+{
+    for (CPlaybackWnd* wnd : windows)
+        wnd->ResetPlayWnd();
+    searchedCount = 0;
+    searchBegin = searchEnd = std::time(nullptr);
+    filesByWindow.clear();
+    segmentsByWindow.clear();
+    if (sync)
+        sync->StopAll();
+    std::map<int, std::unique_ptr<CPlayBackInteraction>> gone;
+    {
+        QMutexLocker lock(&playersLock);
+        gone.swap(players);
+    }
+    // Each engine ends its own player before it goes.
+    for (auto& [window, player] : gone)
+        if (player)
+            player->StopPlayback();
+    QMutexLocker lock(&playersLock);
+    gone.clear();
+}
+
+bool CPlayBackWidgetPrivate::IsFullScreen() const
+{
+    const auto* widget = qobject_cast<const CPlayBackWidget*>(page);
+    return widget && widget->IsFullScreen();
+}
+
+void CPlayBackWidgetPrivate::ToggleFullScreen()
+{
+    if (auto* widget = qobject_cast<CPlayBackWidget*>(page))
+        widget->OnFullScreenCtrl();
 }

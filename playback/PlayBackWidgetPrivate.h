@@ -63,6 +63,13 @@ public:
     // enables the volume button only when that window's engine plays.
     void SetCurrentWindowIndex(int window);
     void RemoveWindowEntries(int window);
+    // Binds `player` to window i. An engine the window already had is stopped, its found files
+    // and segments are forgotten, the window is reset, the engine leaves the synchronous
+    // controller and is destroyed.
+    void BindChannel(int window, std::unique_ptr<CPlayBackInteraction> player);
+    // Every window reset, every engine stopped and destroyed, the found files and segments and
+    // the synchronous controller's members forgotten.
+    void ResetAll();
     // The window whose engine shows the earliest known time, -1 when none.
     int ScanPlayers() const;
 
@@ -78,6 +85,8 @@ public:
     void EnableVolume(int cellIndex, bool enabled) override;
     void ClearSegments(int cellIndex) override { segmentsByWindow.erase(cellIndex); }
     bool FitAll() const override { return fit; }
+    bool IsFullScreen() const override;
+    void ToggleFullScreen() override;
     bool IsSingleWindowShown() const override { return splitLayout && splitLayout->IsSingleWnd(); }
     void ToggleSingleWindow(CPlaybackWnd* cell) override;
 

@@ -1,0 +1,705 @@
+#include "playback/PlayBackWidget.h"
+
+#include "engine/CheckRemoteFileExistThread.h"
+#include "engine/SearchDiskThread.h"
+#include "playback/PlayBackWidgetPrivate.h"
+#include "playback/PlayBarStates.h"
+#include "playback/PlaybackDownLoad.h"
+#include "timeline/MultiTimeSlider.h"
+#include "widgets/CDiskTreeBox.h"
+#include "widgets/CGroupTreeView.h"
+#include "widgets/CInformationDlg.h"
+#include "widgets/CPushButton.h"
+#include "widgets/CSpeedButton.h"
+#include "widgets/CVolumeButton.h"
+#include "widgets/CWarnDlg.h"
+#include "widgets/CalendarWidget.h"
+#include "widgets/ChaseDialog.h"
+#include "widgets/DateTimeEdit.h"
+
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QScreen>
+#include <QStandardItemModel>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+
+const char* const kCutIcons[] = {
+    ":/images/MainView/CutWnd/Cut_1_1.png", ":/images/MainView/CutWnd/Cut_2_4.png",
+    ":/images/MainView/CutWnd/Cut_3_9.png", ":/images/MainView/CutWnd/Cut_4_16.png"};
+const char* const kWideCutIcons[] = {
+    ":/images/MainView/CutWnd/1_Ex(1).png", ":/images/MainView/CutWnd/4_Ex(1).png",
+    ":/images/MainView/CutWnd/9_Ex(1).png", ":/images/MainView/CutWnd/16_Ex(1).png"};
+
+QSize ScreenSizeOf(QWidget* parent)
+{
+    QScreen* screen = parent ? parent->screen() : nullptr;
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    return screen ? screen->geometry().size() : QSize();
+}
+
+} // namespace
+
+CPlayBackWidget::CPlayBackWidget(QWidget* parent)
+    : CPlayBackWidget(parent, ScreenSizeOf(parent))
+{
+}
+
+CPlayBackWidget::CPlayBackWidget(QWidget* parent, const QSize& screenSize)
+    : CBaseFrame(parent), d(std::make_unique<CPlayBackWidgetPrivate>(this))
+{
+    Build(screenSize);
+}
+
+void CPlayBackWidget::Build(const QSize& screenSize)
+{
+    m_ui.setupUi(this);
+
+    m_wideScreen = PlayBar::IsWideScreen(screenSize);
+
+    d->timeLine = m_ui.m_pMultiTimeSlider;
+    d->volumeButton = m_ui.m_pVolumeBtn;
+    d->fullScreenButton = m_ui.m_pFullScreenBtn;
+    connect(m_ui.m_pVolumeBtn, &CVolumeButton::SignalVolumeValueChanged, this, &CPlayBackWidget::OnVolumeChanged);
+    connect(m_ui.m_pVolumeBtn, &CVolumeButton::SignalVoiceOpened, this, &CPlayBackWidget::OnOpenVoice);
+    m_ui.m_pMultiTimeSlider->SetChannelCount(CPlayBackWidgetPrivate::kWindowCount);
+
+    static const char* const kRecordTypes[] = {
+        QT_TRANSLATE_NOOP("CPlayBackWidget", "All"),      QT_TRANSLATE_NOOP("CPlayBackWidget", "Motion"),
+        QT_TRANSLATE_NOOP("CPlayBackWidget", "Alarm"),    QT_TRANSLATE_NOOP("CPlayBackWidget", "Manual"),
+        QT_TRANSLATE_NOOP("CPlayBackWidget", "Plan"),     QT_TRANSLATE_NOOP("CPlayBackWidget", "Cash out"),
+        QT_TRANSLATE_NOOP("CPlayBackWidget", "Cash in"),  QT_TRANSLATE_NOOP("CPlayBackWidget", "Command"),
+        QT_TRANSLATE_NOOP("CPlayBackWidget", "Sensor"),   QT_TRANSLATE_NOOP("CPlayBackWidget", "Video loss"),
+        QT_TRANSLATE_NOOP("CPlayBackWidget", "Shelter"),  QT_TRANSLATE_NOOP("CPlayBackWidget", "Intelligent"),
+        QT_TRANSLATE_NOOP("CPlayBackWidget", "Card"),     QT_TRANSLATE_NOOP("CPlayBackWidget", "Far"),
+        QT_TRANSLATE_NOOP("CPlayBackWidget", "Near")};
+    for (int id = 0; id < int(std::size(kRecordTypes)); ++id)
+        m_ui.m_pRecordTypeComboBox->addItem(tr(kRecordTypes[id]), id);
+    m_ui.m_pRecordTypeComboBox->setCurrentIndex(0);
+
+    m_ui.m_pCalendarWidget->SetSelectionMode(CCalendarWidget::MultiSelection);
+    CGroupTreeView* tree = m_ui.m_pPlayBackTreeView;
+    tree->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    tree->setDragEnabled(true);
+    tree->SetDragFlag(false);
+    tree->SetMimeType(QStringLiteral("Playback/Stream"));
+    m_pChannelModel = new QStandardItemModel(0, 1, tree);
+    tree->setModel(m_pChannelModel);
+
+    const char* const* icons = m_wideScreen ? kWideCutIcons : kCutIcons;
+    QToolButton* cutButtons[] = {m_ui.m_pOneCutBtn, m_ui.m_pFourCutBtn, m_ui.m_pNineBtn, m_ui.m_pMoreCutBtn};
+    for (int i = 0; i < 4; ++i)
+        cutButtons[i]->setIcon(QIcon(QString::fromLatin1(icons[i])));
+
+    QList<QWidget*> windows;
+    QStringList labels;
+    for (int i = 0; i < CPlayBackWidgetPrivate::kWindowCount; ++i) {
+        auto* wnd = new CPlaybackWnd(d.get(), m_ui.m_pPlayAreaFrame);
+        wnd->SetFrameName(QStringLiteral("pPlaybackWnd%1").arg(i));
+        wnd->SetWndIndex(i);
+        d->windows.push_back(wnd);
+        wnd->SetWndParam(&CPlayBackWidget::OnVoiceStateChanged, this);
+        labels << tr("Window") + QStringLiteral("%1").arg(i + 1, 2, 10, QLatin1Char('0'));
+        wnd->SetAdaptType(0);
+        connect(wnd, &CPlaybackWnd::SignalSelected, this, &CPlayBackWidget::OnSelectedPlaybackWnd);
+        connect(wnd, &CPlaybackWnd::SignalSearchSelected, this, &CPlayBackWidget::OnSearchSelected);
+        connect(wnd, &CPlaybackWnd::SignalDownLoad, this, &CPlayBackWidget::OnWindowDownLoad);
+        windows << wnd;
+    }
+    m_ui.m_pMultiTimeSlider->SetChannelNames(labels);
+
+    d->SetCurrentWindowIndex(0);
+    d->splitLayout->Init(QStringLiteral(":/template/Default.xml"), m_ui.m_pPlayAreaFrame, windows,
+                         PlayBar::StartMode(m_wideScreen));
+
+    m_ui.m_pPlayAreaFrame->installEventFilter(this);
+
+    m_pDayChecker = std::make_unique<CCheckRemoteFileExistThread>();
+    m_pDayChecker->StartThread();
+
+    connect(tree, &CGroupTreeView::ItemRightClicked, this, &CPlayBackWidget::OnItemRightClicked);
+    connect(m_ui.m_pBtnSyn, &QToolButton::clicked, this, &CPlayBackWidget::OnBtnSyn);
+    connect(m_ui.m_pBtnPlay, &QToolButton::clicked, this, &CPlayBackWidget::OnBtnPlay);
+    connect(m_ui.m_pBtnStop, &QToolButton::clicked, this, &CPlayBackWidget::OnBtnStop);
+    connect(m_ui.m_pBtnFrame, &QToolButton::clicked, this, &CPlayBackWidget::OnBtnFrame);
+    connect(m_ui.m_pBtnAdapt, &QToolButton::clicked, this, &CPlayBackWidget::OnBtnAdapt);
+    connect(m_ui.m_pSpeedCtrl, &CSpeedButton::OnClickSpeed, this, &CPlayBackWidget::OnBtnSpeed);
+    connect(m_ui.m_pBtnDownload, &QToolButton::clicked, this, &CPlayBackWidget::OnBtnDownload);
+    connect(tree->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &CPlayBackWidget::OnSelectionChanged);
+    connect(m_ui.m_pCalendarWidget, &CCalendarWidget::SignalSelectDate, this, &CPlayBackWidget::OnSelectDate);
+    connect(m_ui.m_pCalendarWidget, &CCalendarWidget::clicked, this, &CPlayBackWidget::OnClickedCalendar);
+    connect(m_ui.m_pCalendarWidget, &CCalendarWidget::CurrentPageChangedEx, this, &CPlayBackWidget::ResetDiskTree);
+    connect(m_ui.m_pMultiTimeSlider, &CMultiTimeSlider::MouseClick, this, &CPlayBackWidget::OnStartPlayback);
+    connect(m_ui.m_pSearchBtn, &QPushButton::clicked, this, &CPlayBackWidget::OnSearchPlayback);
+    connect(m_ui.m_pFullScreenBtn, &QToolButton::clicked, this, &CPlayBackWidget::OnFullScreenCtrl);
+    connect(m_ui.m_pOneCutBtn, &QToolButton::clicked, this, &CPlayBackWidget::OnOneCut);
+    connect(m_ui.m_pFourCutBtn, &QToolButton::clicked, this, &CPlayBackWidget::OnFourCut);
+    connect(m_ui.m_pNineBtn, &QToolButton::clicked, this, &CPlayBackWidget::OnNineCut);
+    connect(m_ui.m_pMoreCutBtn, &QToolButton::clicked, this, &CPlayBackWidget::OnMoreCut);
+    connect(m_ui.m_pComboBoxDisk, &QComboBox::currentIndexChanged, this,
+            [this](int) { ResetDiskTree(m_ui.m_pComboBoxDisk->currentText()); });
+    connect(m_pDayChecker.get(), &CCheckRemoteFileExistThread::SignalCheckFinish, this,
+            &CPlayBackWidget::OnCheckLocalFinish);
+
+    const QDate today = QDate::currentDate();
+    m_ui.m_pDateTimeEditBeginTime->setDateTime(QDateTime(today, QTime(0, 0, 0)));
+    m_ui.m_pDateTimeEditEndTime->setDateTime(QDateTime(today, QTime(23, 59, 59)));
+    UpdateWidget(PlayBar::kStopped);
+    ResetTreeSelection();
+
+    m_pChaseDialog = new CFakeChaseDialog(this, QStringLiteral(":/images/Loading.gif"));
+    m_pDiskSearcher = std::make_unique<CSearchDiskThread>();
+    connect(this, &CPlayBackWidget::StopSearchDisk, m_pDiskSearcher.get(), &CSearchDiskThread::OnChangeThread,
+            Qt::DirectConnection);
+    // Connected once: a scan reports to the page exactly once, however many scans ran before.
+    connect(m_pDiskSearcher.get(), &CSearchDiskThread::SendWriteOver, this, &CPlayBackWidget::OnStopChase,
+            Qt::QueuedConnection);
+
+    m_ui.m_pBtnStop->setToolTip(tr("Stop"));
+    m_ui.m_pBtnFrame->setToolTip(tr("Frame"));
+    m_ui.m_pBtnDownload->setToolTip(tr("Download"));
+    m_ui.m_pBtnAdapt->setToolTip(tr("View Mode"));
+    m_ui.m_pBtnPlay->setToolTip(tr("Pause"));
+    m_ui.m_pVolumeBtn->setToolTip(tr("Volume"));
+    UpdateWidget(PlayBar::kSyncOff);
+
+    m_pPlayStateTimer = new QTimer(this);
+    connect(m_pPlayStateTimer, &QTimer::timeout, this, &CPlayBackWidget::CheckPlayState);
+    d->fit = false;
+}
+
+CPlayBackWidget::~CPlayBackWidget()
+{
+    m_pPlayStateTimer->stop();
+    ExitFullScreen();
+    LeavePage();
+    // The scan is told to stop and waited for: a thread object must not go while it runs.
+    StopDiskSearch();
+    for (auto& [window, dialog] : m_downloadDialogs)
+        delete dialog.data();
+    m_downloadDialogs.clear();
+    d->splitLayout.reset();
+    if (m_pChaseDialog) {
+        m_pChaseDialog->close();
+        delete m_pChaseDialog;
+        m_pChaseDialog = nullptr;
+    }
+    if (m_pDayChecker)
+        m_pDayChecker->StopCheck();
+    m_diskSearchRunning = false;
+    // The windows are children of the play area; they go with the widget tree after the page's
+    // data, so they must not reach it any more.
+    for (CPlaybackWnd* wnd : d->windows)
+        delete wnd;
+    d->windows.clear();
+    d.reset();
+}
+
+void CPlayBackWidget::StopDiskSearch()
+{
+    if (!m_pDiskSearcher)
+        return;
+    emit StopSearchDisk();
+    m_pDiskSearcher->OnStopThread();
+    m_pDiskSearcher->wait();
+}
+
+void CPlayBackWidget::InitDiskTree()
+{
+    ResetDiskTree(m_ui.m_pComboBoxDisk->currentText());
+}
+
+void CPlayBackWidget::StopAllPlayback()
+{
+    OnBtnStop();
+    d->ResetAll();
+    m_ui.m_pMultiTimeSlider->Reset();
+    m_ui.m_pMultiTimeSlider->ClearAllFilterItems();
+    for (int row = 0; row < m_pChannelModel->rowCount(); ++row) {
+        QStandardItem* group = m_pChannelModel->item(row);
+        if (!group)
+            continue;
+        if (group->checkState() == Qt::Checked)
+            group->setCheckState(Qt::Unchecked);
+        for (int c = 0; c < group->rowCount(); ++c) {
+            QStandardItem* channel = group->child(c);
+            if (channel && channel->checkState() == Qt::Checked)
+                channel->setCheckState(Qt::Unchecked);
+        }
+    }
+    ResetTreeSelection();
+}
+
+void CPlayBackWidget::ResetTreeSelection()
+{
+    CGroupTreeView* tree = m_ui.m_pPlayBackTreeView;
+    if (!tree->currentIndex().isValid() && m_pChannelModel->rowCount() > 0)
+        tree->setCurrentIndex(m_pChannelModel->index(0, 0));
+    const QDate today = QDate::currentDate();
+    m_ui.m_pCalendarWidget->SetValidDateRange(today, today);
+}
+
+void CPlayBackWidget::EnterFullScreen()
+{
+    if (m_fullScreen)
+        return;
+    m_fullScreen = true;
+    // The play area moves into a top-level window of its own for as long as it is full screen,
+    // and back into its place in the page afterwards.
+    m_pFullScreenHolder = new QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint);
+    m_pFullScreenHolder->setObjectName(QStringLiteral("PlaybackFullScreen"));
+    m_pFullScreenHolder->setAttribute(Qt::WA_DeleteOnClose, false);
+    auto* layout = new QVBoxLayout(m_pFullScreenHolder);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    m_ui.gridLayout_9->removeWidget(m_ui.m_pPlayAreaFrame);
+    m_ui.m_pPlayAreaFrame->setParent(m_pFullScreenHolder);
+    m_ui.m_pPlayAreaFrame->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    layout->addWidget(m_ui.m_pPlayAreaFrame);
+    m_ui.m_pPlayAreaFrame->show();
+    m_pFullScreenHolder->installEventFilter(this);
+    if (QScreen* screen = this->screen())
+        m_pFullScreenHolder->setGeometry(screen->geometry());
+    m_pFullScreenHolder->showFullScreen();
+    m_pFullScreenHolder->activateWindow();
+    m_ui.m_pPlayAreaFrame->setFocus();
+}
+
+void CPlayBackWidget::ExitFullScreen()
+{
+    if (!m_fullScreen)
+        return;
+    m_fullScreen = false;
+    m_ui.m_pPlayAreaFrame->setParent(this);
+    m_ui.m_pPlayAreaFrame->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
+    m_ui.gridLayout_9->addWidget(m_ui.m_pPlayAreaFrame, 0, 1);
+    m_ui.m_pPlayAreaFrame->show();
+    if (m_pFullScreenHolder) {
+        m_pFullScreenHolder->removeEventFilter(this);
+        m_pFullScreenHolder->hide();
+        delete m_pFullScreenHolder;
+        m_pFullScreenHolder = nullptr;
+    }
+}
+
+bool CPlayBackWidget::ConfirmClose()
+{
+    bool playing = false;
+    for (const auto& [window, player] : d->Players())
+        if (player && player->IsPlaying())
+            playing = true;
+    if (playing
+        && CWarnDlg::ShowQuestion(tr("Information"), tr("Do you want to stop playback?"), this) != 1)
+        return false;
+    StopAllPlayback();
+    return true;
+}
+
+void CPlayBackWidget::LeavePage()
+{
+    if (m_pDayChecker)
+        m_pDayChecker->StopCheck();
+    OnBtnStop();
+    d->ResetAll();
+    if (d->sync) {
+        d->sync->StopAll();
+        d->sync.reset();
+    }
+}
+
+void CPlayBackWidget::OnVoiceStateChanged(bool opened, void* page)
+{
+    auto* self = static_cast<CPlayBackWidget*>(page);
+    if (self && self->d)
+        self->d->UpdateVolumeIcon(self->d->GetCurrentIndex(), opened);
+}
+
+CPlaybackDownLoad* CPlayBackWidget::DownloadDialog(int window) const
+{
+    const auto it = m_downloadDialogs.find(window);
+    return it == m_downloadDialogs.end() ? nullptr : it->second.data();
+}
+
+void CPlayBackWidget::OnWindowDownLoad(int window, const QString& title)
+{
+    if (window < 0 || window >= int(d->windows.size()))
+        return;
+    QPointer<CPlaybackDownLoad>& dialog = m_downloadDialogs[window];
+    if (!dialog) {
+        CDownloadWindowSource source;
+        CPlayBackWidgetPrivate* data = d.get();
+        source.engine = [data](int w) { return data->PlayerAt(w); };
+        source.files = [data](int w) {
+            const auto it = data->filesByWindow.find(w);
+            return it == data->filesByWindow.end() ? Varpen::SingleFileList() : it->second;
+        };
+        dialog = new CPlaybackDownLoad(source, window, d->windows[size_t(window)]);
+    }
+    dialog->SetTitle(title);
+    dialog->FillFileList();
+    dialog->show();
+    dialog->SetDownloadFlag(m_diskType == CSearchDiskThread::kDiskLocal);
+}
+
+// ---- Play bar ---------------------------------------------------------------------------------
+
+void CPlayBackWidget::SetPlayFace(bool pauseFace)
+{
+    if (pauseFace) {
+        m_ui.m_pBtnPlay->setToolTip(tr("Pause"));
+        m_ui.m_pBtnPlay->setIcon(QIcon(QStringLiteral(":/images/MainView/ButtonIcon/PauseViewing.png")));
+    } else {
+        m_ui.m_pBtnPlay->setToolTip(tr("Play"));
+        m_ui.m_pBtnPlay->setIcon(QIcon(QStringLiteral(":/images/MainView/ButtonIcon/StartViewing.png")));
+    }
+}
+
+void CPlayBackWidget::SetSyncFace(bool on)
+{
+    if (on) {
+        m_ui.m_pBtnSyn->setToolTip(tr("Normal play"));
+        m_ui.m_pBtnSyn->setIcon(QIcon(QStringLiteral(":/images/MainView/ButtonIcon/asynchro.png")));
+    } else {
+        m_ui.m_pBtnSyn->setToolTip(tr("Synchonize play"));
+        m_ui.m_pBtnSyn->setIcon(QIcon(QStringLiteral(":/images/MainView/ButtonIcon/cycle_ctrl.png")));
+    }
+}
+
+void CPlayBackWidget::UpdateWidget(int iState)
+{
+    const PlayBar::Effect e = PlayBar::EffectOf(iState);
+    if (e.play)
+        m_ui.m_pBtnPlay->setEnabled(*e.play);
+    if (e.frame)
+        m_ui.m_pBtnFrame->setEnabled(*e.frame);
+    if (e.adapt)
+        m_ui.m_pBtnAdapt->setEnabled(*e.adapt);
+    if (e.speed)
+        m_ui.m_pSpeedCtrl->SetDisabled(!*e.speed);
+    if (e.speedToNormal)
+        m_ui.m_pSpeedCtrl->SetSpeed(0);
+    if (e.sync)
+        m_ui.m_pBtnSyn->setEnabled(*e.sync);
+    if (e.syncFace != PlayBar::SyncFace::Unchanged)
+        SetSyncFace(e.syncFace == PlayBar::SyncFace::On);
+    if (e.face != PlayBar::Face::Unchanged)
+        SetPlayFace(e.face == PlayBar::Face::Pause);
+    if (e.volume)
+        m_ui.m_pVolumeBtn->setEnabled(*e.volume);
+    if (e.startPoll && m_pPlayStateTimer)
+        m_pPlayStateTimer->start(kPlayStatePoll_ms);
+    if (e.paused)
+        m_paused = *e.paused;
+    if (e.stepping)
+        m_stepping = *e.stepping;
+    CPlaybackWnd* current = d->CurrentWindowPtr();
+    if (e.unPause && current)
+        current->UnPauseState();
+    if (e.windowEvent && current)
+        current->OnPlaybackRemoteEvent(*e.windowEvent);
+}
+
+// ---- Playing ----------------------------------------------------------------------------------
+
+void CPlayBackWidget::OnStartPlayback(int iIndex, time_t tmClick)
+{
+    if (iIndex < 0 || iIndex >= CPlayBackWidgetPrivate::kWindowCount || !d->PlayerAt(iIndex))
+        return;
+    const auto startOrSeek = [this, tmClick](int window, CPlayBackInteraction* player) {
+        CPlaybackWnd* wnd = d->windows[size_t(window)];
+        if (player->IsPlaying())
+            player->SetPlayTime(tmClick);
+        else
+            player->StartPlayback(wnd->GetPlayWndId(), tmClick);
+        UpdateWidget(PlayBar::kPlaying);
+        wnd->OnPlaybackRemoteEvent(1);
+    };
+    // A running clip ends before the window moves to another time.
+    d->windows[size_t(iIndex)]->StopClip();
+    if (!m_synchronous) {
+        startOrSeek(iIndex, d->PlayerAt(iIndex));
+        return;
+    }
+    for (const auto& [window, player] : d->Players())
+        if (player)
+            startOrSeek(window, player);
+}
+
+void CPlayBackWidget::OnSelectedPlaybackWnd(int iIndex)
+{
+    CPlayBackInteraction* player = d->PlayerAt(iIndex);
+    if (!player) {
+        UpdateWidget(PlayBar::kStopped);
+        return;
+    }
+    if (!player->IsPlaying()) {
+        UpdateWidget(PlayBar::kStopped);
+        m_ui.m_pBtnPlay->setEnabled(true);
+        SetPlayFace(false);
+        return;
+    }
+    const int current = d->GetCurrentIndex();
+    CPlaybackWnd* wnd = d->CurrentWindowPtr();
+    const bool voice = player->IsVoiceOpen();
+    if (wnd)
+        wnd->OnPlaybackRemoteEvent(voice ? 16 : 17);
+    d->UpdateVolumeIcon(current, voice);
+    m_ui.m_pSpeedCtrl->SetSpeed(player->GetSpeed());
+    const bool paused = m_synchronous ? m_paused : player->IsPaused();
+    const bool stepping = m_synchronous ? m_stepping : player->IsStepping();
+    UpdateWidget(paused ? PlayBar::kPaused : PlayBar::kResumed);
+    if (stepping)
+        UpdateWidget(PlayBar::kStepping);
+}
+
+void CPlayBackWidget::OnBtnPlay()
+{
+    CPlayBackInteraction* player = d->CurrentPlayer();
+    CPlaybackWnd* wnd = d->CurrentWindowPtr();
+    if (!player || !wnd)
+        return;
+    if (!player->IsPlaying()) {
+        if (wnd->OnPlay())
+            UpdateWidget(PlayBar::kPlaying);
+        else
+            CInformationDlg::ShowInformation(tr("No video found!"), this);
+        return;
+    }
+    if (m_synchronous && d->sync) {
+        d->sync->Pause(!m_paused);
+        if (m_stepping) {
+            d->sync->NormalSpeed();
+            UpdateWidget(PlayBar::kNormalAfterStep);
+        } else if (m_paused) {
+            UpdateWidget(PlayBar::kResumed);
+            for (const auto& [window, p] : d->Players())
+                d->windows[size_t(window)]->OnPlaybackRemoteEvent(7);
+        } else {
+            UpdateWidget(PlayBar::kPaused);
+            for (const auto& [window, p] : d->Players())
+                d->windows[size_t(window)]->OnPlaybackRemoteEvent(6);
+        }
+        return;
+    }
+    if (player->IsStepping()) {
+        player->NormalSpeed();
+        UpdateWidget(PlayBar::kNormalAfterStep);
+    } else if (player->IsPaused()) {
+        player->Pause(false);
+        UpdateWidget(PlayBar::kResumed);
+    } else {
+        player->Pause(true);
+        UpdateWidget(PlayBar::kPaused);
+    }
+}
+
+void CPlayBackWidget::OnBtnStop()
+{
+    for (const auto& [window, player] : d->Players())
+        if (window >= 0 && window < int(d->windows.size()))
+            d->windows[size_t(window)]->OnStop();
+    if (CPlaybackWnd* wnd = d->CurrentWindowPtr())
+        wnd->OnSelectedThis();
+    UpdateWidget(PlayBar::kStopped);
+    m_stepping = false;
+    m_paused = false;
+}
+
+void CPlayBackWidget::OnBtnFrame()
+{
+    if (m_synchronous && d->sync) {
+        d->sync->StepForward();
+    } else {
+        CPlaybackWnd* wnd = d->CurrentWindowPtr();
+        if (!d->CurrentPlayer() || !wnd)
+            return;
+        wnd->OnSingleFrame();
+    }
+    UpdateWidget(PlayBar::kStepping);
+}
+
+void CPlayBackWidget::OnBtnBack()
+{
+    for (const auto& [window, player] : d->Players())
+        if (player && player->IsPlaying())
+            player->StepBackward();
+    UpdateWidget(PlayBar::kStepping);
+}
+
+void CPlayBackWidget::OnBtnSpeed(int iSpeed)
+{
+    if (m_synchronous) {
+        for (const auto& [window, player] : d->Players())
+            if (player && player->IsPlaying())
+                player->SetSpeed(iSpeed);
+    } else {
+        CPlaybackWnd* wnd = d->CurrentWindowPtr();
+        if (!d->CurrentPlayer() || !wnd)
+            return;
+        wnd->OnCtrlSpeed(iSpeed);
+        wnd->OnPlaybackRemoteEvent(20);
+    }
+    UpdateWidget(PlayBar::kSpeedChosen);
+}
+
+void CPlayBackWidget::OnBtnSyn()
+{
+    CPlayBackInteraction* current = d->CurrentPlayer();
+    const auto resumeAllAtCurrentSpeed = [this, current]() {
+        const int speed = current->GetSpeed();
+        for (const auto& [window, player] : d->Players()) {
+            if (!player)
+                continue;
+            player->Pause(false);
+            player->SetSpeed(speed);
+        }
+    };
+    if (m_synchronous) {
+        if (d->sync)
+            d->sync->Stop();
+        if (!m_paused && !m_stepping && current)
+            resumeAllAtCurrentSpeed();
+        m_synchronous = false;
+        UpdateWidget(PlayBar::kSyncOff);
+    } else {
+        m_paused = false;
+        if (d->sync && !d->sync->IsRunning())
+            d->sync->Start();
+        if (!current) {
+            m_synchronous = true;
+            SetSyncFace(true);
+        } else {
+            if (d->sync && d->sync->SetPlayTime(current->GetCurrentTime()))
+                resumeAllAtCurrentSpeed();
+            if (current->IsPlaying())
+                UpdateWidget(PlayBar::kSyncOn);
+            else
+                SetSyncFace(true);
+            m_synchronous = true;
+        }
+    }
+    m_ui.m_pBtnSyn->setEnabled(true);
+}
+
+void CPlayBackWidget::OnBtnAdapt()
+{
+    m_fit = !m_fit;
+    for (const auto& [window, player] : d->Players())
+        if (player && player->IsPlaying())
+            d->windows[size_t(window)]->OnAdaptWindow(m_fit ? 1 : 0);
+    d->fit = m_fit;
+}
+
+void CPlayBackWidget::OnBtnDownload()
+{
+    if (CPlaybackWnd* wnd = d->CurrentWindowPtr())
+        wnd->OnDownLoad();
+}
+
+void CPlayBackWidget::OnOpenVoice(bool opened)
+{
+    CPlaybackWnd* wnd = d->CurrentWindowPtr();
+    if (!d->CurrentPlayer() || !wnd)
+        return;
+    wnd->OnOpenVoice();
+    Q_UNUSED(opened);
+    // The window tells the page the real outcome through its voice callback; the icon follows
+    // the engine, not the button's wish.
+    d->UpdateVolumeIcon(d->GetCurrentIndex(), d->CurrentPlayer()->IsVoiceOpen());
+}
+
+void CPlayBackWidget::OnVolumeChanged(int iValue)
+{
+    if (CPlayBackInteraction* player = d->CurrentPlayer())
+        player->SetVolume(std::uint16_t(qBound(0, iValue, 0xffff)));
+}
+
+void CPlayBackWidget::OnFullScreenCtrl()
+{
+    if (IsFullScreen())
+        ExitFullScreen();
+    else
+        EnterFullScreen();
+}
+
+void CPlayBackWidget::OnOneCut() { SetWindowCount(PlayBar::CutMode(1, m_wideScreen)); }
+void CPlayBackWidget::OnFourCut() { SetWindowCount(PlayBar::CutMode(4, m_wideScreen)); }
+void CPlayBackWidget::OnNineCut() { SetWindowCount(PlayBar::CutMode(9, m_wideScreen)); }
+void CPlayBackWidget::OnMoreCut() { SetWindowCount(PlayBar::CutMode(16, m_wideScreen)); }
+
+void CPlayBackWidget::SetWindowCount(int mode)
+{
+    const int count = PlayBar::WindowCountOfMode(mode);
+    d->splitLayout->SetSplitMode(mode);
+    if (d->GetCurrentIndex() >= count) {
+        OnSelectedPlaybackWnd(0);
+        d->SetCurrentWindowIndex(0);
+    }
+}
+
+void CPlayBackWidget::CheckPlayState()
+{
+    CPlayBackInteraction* player = d->CurrentPlayer();
+    if (!player)
+        return;
+    const Varpen::PlayState state = player->GetPlayState();
+    if (state.endOfList)
+        UpdateWidget(PlayBar::kStopped);
+    if (state.error == 1)
+        UpdateWidget(PlayBar::kStopped);
+    if (state.error == 2) {
+        // The poll ends before the message: a modal box must not let the next tick open another.
+        m_pPlayStateTimer->stop();
+        OnBtnStop();
+        UpdateWidget(PlayBar::kStopped);
+        CWarnDlg::ShowWarn(tr("Information"), tr("Cannot get video from disk.."), this);
+    }
+}
+
+// ---- Widget events ----------------------------------------------------------------------------
+
+bool CPlayBackWidget::eventFilter(QObject* watched, QEvent* event)
+{
+    if ((watched == m_ui.m_pPlayAreaFrame || watched == m_pFullScreenHolder) && event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Escape) {
+            if (IsFullScreen())
+                ExitFullScreen();
+            return true;
+        }
+    }
+    return CBaseFrame::eventFilter(watched, event);
+}
+
+void CPlayBackWidget::PlaceChaseOverlay()
+{
+    if (!m_pChaseDialog)
+        return;
+    CGroupTreeView* tree = m_ui.m_pPlayBackTreeView;
+    m_pChaseDialog->move(tree->mapToGlobal(QPoint(0, 0)) + QPoint(20, 20));
+    m_pChaseDialog->resize(qMax(0, tree->width() - 40), qMax(0, tree->height() - 40));
+}
+
+void CPlayBackWidget::paintEvent(QPaintEvent* event)
+{
+    PlaceChaseOverlay();
+    CBaseFrame::paintEvent(event);
+}
+
+void CPlayBackWidget::moveEvent(QMoveEvent* event)
+{
+    PlaceChaseOverlay();
+    CBaseFrame::moveEvent(event);
+}
+
+void CPlayBackWidget::hideEvent(QHideEvent* event)
+{
+    CBaseFrame::hideEvent(event);
+}

@@ -1,0 +1,168 @@
+// The playback page: the disk box, channel tree and calendar, the search panel, the 16 play
+// windows in their grid, the play bar and the multi-row time line. The page finds the channels of
+// a disk, searches recordings of the ticked channels into consecutive play windows and plays
+// them, one window alone or all of them in step.
+//
+// Everything runs on the GUI thread; the disk scan, the recording-day check and the recording
+// search run on workers the page owns, and every one of them is stopped and waited for before the
+// page goes.
+#pragma once
+
+#include "playback/PlayBackWidgetForm.h"
+#include "widgets/CBaseFrame.h"
+
+#include <QDate>
+#include <QItemSelection>
+#include <QModelIndex>
+#include <QPointer>
+#include <QSize>
+#include <QString>
+
+#include <ctime>
+#include <map>
+#include <memory>
+
+class CCheckRemoteFileExistThread;
+class CFakeChaseDialog;
+class CPlayBackWidgetPrivate;
+class CPlaybackDownLoad;
+class CSearchDiskThread;
+class QStandardItemModel;
+class QTimer;
+namespace Varpen {
+class CChannel;
+}
+
+class CPlayBackWidget : public CBaseFrame {
+    Q_OBJECT
+
+public:
+    static constexpr int kPlayStatePoll_ms = 300;
+    static constexpr int kFrameType = 5;
+
+    // Reads the shape of the screen that will hold the page.
+    explicit CPlayBackWidget(QWidget* parent = nullptr);
+    // The same for a screen of the given size (tests, and the main window when it knows it).
+    CPlayBackWidget(QWidget* parent, const QSize& screenSize);
+    ~CPlayBackWidget() override;
+
+    // The first disk scan on the disk box's current entry; the main window calls it once, right
+    // after it is shown.
+    void InitDiskTree();
+    // Stops every window, forgets the bound engines and the time line's bars and unticks every
+    // channel.
+    void StopAllPlayback();
+    // Makes the first channel row current when none is, and limits the calendar to today.
+    void ResetTreeSelection();
+    void EnterFullScreen();
+    void ExitFullScreen();
+    bool IsFullScreen() const { return m_fullScreen; }
+    // True from the start of a disk scan until it has reported channels (stays true while the
+    // overlay says that the disk holds none); the main window shows or hides the overlay by it.
+    bool IsDiskSearchRunning() const { return m_diskSearchRunning; }
+    CFakeChaseDialog* ChaseOverlay() const { return m_pChaseDialog; }
+
+    int GetFrameType() override { return kFrameType; }
+    // When a window plays, asks whether to stop; true when the page may close.
+    bool ConfirmClose() override;
+    // Stops the day checker, every window and every engine, and the synchronous controller.
+    void LeavePage() override;
+
+    // Called by a play window when its sound was opened or closed.
+    static void OnVoiceStateChanged(bool opened, void* page);
+
+    // For tests and the gallery.
+    Ui_CPlayBackWidget& Form() { return m_ui; }
+    CPlayBackWidgetPrivate* Private() const { return d.get(); }
+    QStandardItemModel* ChannelModel() const { return m_pChannelModel; }
+    CSearchDiskThread* DiskSearcher() const { return m_pDiskSearcher.get(); }
+    CCheckRemoteFileExistThread* DayChecker() const { return m_pDayChecker.get(); }
+    QTimer* PlayStateTimer() const { return m_pPlayStateTimer; }
+    bool IsWideScreen() const { return m_wideScreen; }
+    bool IsSynchronous() const { return m_synchronous; }
+    bool IsPausedFlag() const { return m_paused; }
+    bool IsSteppingFlag() const { return m_stepping; }
+    bool IsFit() const { return m_fit; }
+    int DiskType() const { return m_diskType; }
+    QString DiskPath() const { return m_diskPath; }
+    CPlaybackDownLoad* DownloadDialog(int window) const;
+    // The full-screen top-level window while full screen, else null.
+    QWidget* FullScreenHolder() const { return m_pFullScreenHolder; }
+
+signals:
+    void StopSearchDisk();
+
+public slots:
+    void OnBtnSyn();
+    void OnBtnPlay();
+    void OnBtnStop();
+    void OnBtnFrame();
+    void OnBtnBack();
+    void OnBtnDownload();
+    void OnBtnAdapt();
+    void OnBtnSpeed(int iSpeed);
+    void OnItemRightClicked(QModelIndex& index);
+    void OnStartPlayback(int iIndex, time_t tmClick);
+    void OnSelectedPlaybackWnd(int iIndex);
+    void OnSearchPlayback();
+    void OnSearchSelected(int iId);
+    void OnSearchFinished();
+    void OnVolumeChanged(int iValue);
+    void OnOpenVoice(bool opened);
+    void OnFullScreenCtrl();
+    void OnOneCut();
+    void OnFourCut();
+    void OnNineCut();
+    void OnMoreCut();
+    void OnSelectionChanged(const QItemSelection& selected, const QItemSelection& deselected);
+    void OnClickedCalendar(QDate date);
+    void OnCheckLocalFile(Varpen::CChannel& channel);
+    void OnCheckLocalFinish();
+    void ResetDiskTree(QString text);
+    void UpdateWidget(int iState);
+    void OnSelectDate(QDate first, QDate last);
+    void OnStopChase();
+    void CheckPlayState();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+private slots:
+    // A play window's download action: opens (first time: builds) that window's download dialog.
+    void OnWindowDownLoad(int window, const QString& title);
+
+private:
+    void Build(const QSize& screenSize);
+    void SetWindowCount(int mode);
+    void SetPlayFace(bool pauseFace);
+    void SetSyncFace(bool on);
+    void PlaceChaseOverlay();
+    void StopDiskSearch();
+    // The days a drop onto a window searches: the begin and end edits' days, widened to the
+    // recordings the other bound windows found.
+    void GetSearchTimeRange(QDate& first, QDate& last) const;
+
+    Ui_CPlayBackWidget m_ui;
+    std::unique_ptr<CPlayBackWidgetPrivate> d;
+    bool m_fullScreen = false;
+    QStandardItemModel* m_pChannelModel = nullptr;
+    std::unique_ptr<CCheckRemoteFileExistThread> m_pDayChecker;
+    bool m_synchronous = false;
+    bool m_paused = false;
+    bool m_stepping = false;
+    bool m_fit = false;
+    bool m_wideScreen = false;
+    bool m_scanStarted = false;
+    bool m_nothingFound = false;
+    QString m_diskPath;
+    std::unique_ptr<CSearchDiskThread> m_pDiskSearcher;
+    CFakeChaseDialog* m_pChaseDialog = nullptr;
+    bool m_diskSearchRunning = false;
+    int m_diskType = -1;
+    QTimer* m_pPlayStateTimer = nullptr;
+    QWidget* m_pFullScreenHolder = nullptr;
+    std::map<int, QPointer<CPlaybackDownLoad>> m_downloadDialogs;
+};
