@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QScreen>
 #include <QStackedWidget>
+#include <QTextBrowser>
 #include <QTreeView>
 
 #include <cstdio>
@@ -167,9 +168,26 @@ void CEntryTestScript::AnswerModal()
         if (button)
             button->click();
     } else if (auto* about = qobject_cast<CDlgAbout*>(modal)) {
+        // Closed on the tick after it showed, once it has been painted.
+        if (m_modalSeen != about) {
+            m_modalSeen = about;
+            return;
+        }
+        SaveShot(QStringLiteral("about"));
         Say(QStringLiteral("about [%1] %2").arg(about->GetTitle(), about->AboutLabel()->text().replace(QLatin1Char('\n'), QLatin1Char(' '))));
         about->CloseButton()->click();
     }
+}
+
+// With VARPEN_TEST_SHOTS set, a picture of the whole screen as <that folder>/<name>.png.
+void CEntryTestScript::SaveShot(const QString& name)
+{
+    const QString folder = qEnvironmentVariable("VARPEN_TEST_SHOTS");
+    if (folder.isEmpty() || !QGuiApplication::primaryScreen())
+        return;
+    const QString path = folder + QLatin1Char('/') + name + QStringLiteral(".png");
+    QGuiApplication::primaryScreen()->grabWindow(0).save(path);
+    Say(QStringLiteral("shot %1").arg(path));
 }
 
 bool CEntryTestScript::StepReady()
@@ -189,21 +207,30 @@ bool CEntryTestScript::StepReady()
     return true;
 }
 
+// One tab a poll, so that each page has been painted before the next is chosen (and, with
+// VARPEN_TEST_SHOTS set, before its picture is taken).
 bool CEntryTestScript::StepTabs()
 {
     const auto& form = m_window->Form();
     struct Tab {
         QPushButton* button;
         int page;
-    } tabs[] = {{form.pBtnViewLog, 1}, {form.pBtnConfig, 2}, {form.pBtnAbout, 2}, {form.pBtnPlayBack, 0}};
-    for (const Tab& tab : tabs) {
-        tab.button->click();
-        if (m_window->Stack()->currentIndex() != tab.page)
-            return Fail(QStringLiteral("%1 shows page %2").arg(tab.button->text()).arg(m_window->Stack()->currentIndex())),
-                   false;
-        Say(QStringLiteral("tab %1 page %2").arg(tab.button->text()).arg(tab.page));
+        const char* shot;
+    } tabs[] = {{form.pBtnViewLog, 1, "log"}, {form.pBtnConfig, 2, "config"}, {form.pBtnAbout, 2, nullptr},
+                {form.pBtnPlayBack, 0, "playback"}};
+    constexpr int kTabs = int(std::size(tabs));
+    if (m_phase > 0 && tabs[m_phase - 1].shot)
+        SaveShot(QLatin1String(tabs[m_phase - 1].shot));
+    if (m_phase == kTabs)
+        return true;
+    const Tab& tab = tabs[m_phase++];
+    tab.button->click();
+    if (m_window->Stack()->currentIndex() != tab.page) {
+        Fail(QStringLiteral("%1 shows page %2").arg(tab.button->text()).arg(m_window->Stack()->currentIndex()));
+        return false;
     }
-    return true;
+    Say(QStringLiteral("tab %1 page %2").arg(tab.button->text()).arg(tab.page));
+    return false;
 }
 
 bool CEntryTestScript::StepSearch(const QString& dayText)

@@ -6,6 +6,8 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
+#include <QWidget>
 #include <QStringList>
 #include <QTimer>
 
@@ -32,6 +34,7 @@ private:
     void Fail(const QString& why);
     void Done();
     void AnswerModal();
+    void SaveShot(const QString& name);
 
     bool StepReady();
     bool StepTabs();
@@ -46,6 +49,7 @@ private:
     int m_polls = 0;
     bool m_painted = false;
     bool m_busy = false; // a step is running (it may run a modal loop)
+    QPointer<QWidget> m_modalSeen;
     QTimer m_poll;
     QTimer m_modal;
 };

@@ -1,12 +1,12 @@
 #include "mainwindow/VarpenMainWnd.h"
 
-#include "devicelog/LocalLogWidget.h"
 #include "mainwindow/CDlgAbout.h"
 #include "mainwindow/CWindowTitle.h"
-#include "playback/PlayBackWidget.h"
+#include "widgets/CDiskTreeBox.h"
 #include "widgets/CInformationDlg.h"
 #include "widgets/CPushButton.h"
 #include "widgets/CWarnDlg.h"
+#include "widgets/ChaseDialog.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -14,6 +14,8 @@
 #include <QGridLayout>
 #include <QIcon>
 #include <QMoveEvent>
+#include <QSignalBlocker>
+#include <QStandardItemModel>
 #include <QSpacerItem>
 #include <QStackedWidget>
 #include <QTimer>
@@ -150,8 +152,28 @@ void CVarpenMainWnd::InitUi()
 
 void CVarpenMainWnd::AfterShow()
 {
-    if (m_pPlayBackWidget)
-        m_pPlayBackWidget->InitDiskTree();
+    if (!m_pPlayBackWidget)
+        return;
+    ChooseFirstOfferedDisk();
+    m_pPlayBackWidget->InitDiskTree();
+}
+
+// Disks offered through VARPEN_EXTRA_DISKS (numbered from 1000 on, listed after the machine's
+// own) were offered to be opened: the first of them is chosen for the first scan.
+void CVarpenMainWnd::ChooseFirstOfferedDisk()
+{
+    CDiskTreeBox* box = m_pPlayBackWidget->Form().m_pComboBoxDisk;
+    if (!box || !box->DiskModel())
+        return;
+    QStandardItemModel* model = box->DiskModel();
+    for (int row = 0; row < model->rowCount(); ++row) {
+        const uint number = model->item(row)->data(CDiskTreeBox::kDiskNumberRole).toUInt();
+        if (number < kFirstOfferedDisk)
+            continue;
+        const QSignalBlocker quiet(box); // the scan starts once, below
+        box->SelectEntry(number);
+        return;
+    }
 }
 
 QSize CVarpenMainWnd::WindowSizeFor(const QSize& screen, const QSize& available)
@@ -203,13 +225,16 @@ void CVarpenMainWnd::Press(MainTabs::Button button)
     UpdateTabLooks();
     if (!m_pPlayBackWidget)
         return;
+    CFakeChaseDialog* overlay = m_pPlayBackWidget->ChaseOverlay();
+    if (!overlay)
+        return;
     switch (step.overlay) {
     case MainTabs::Overlay::Hide:
-        m_pPlayBackWidget->HideChaseOverlay();
+        overlay->hide();
         break;
     case MainTabs::Overlay::ShowIfScanning:
         if (m_pPlayBackWidget->IsDiskSearchRunning())
-            m_pPlayBackWidget->ShowChaseOverlay();
+            overlay->show();
         break;
     case MainTabs::Overlay::Unchanged:
         break;
@@ -233,8 +258,10 @@ void CVarpenMainWnd::CheckSaveSettings()
 void CVarpenMainWnd::moveEvent(QMoveEvent* event)
 {
     // The playback page's wait overlay is a window of its own: it follows the main window.
-    if (m_pPlayBackWidget && m_pStackedWidget && m_pStackedWidget->currentIndex() == MainTabs::PlaybackPage)
-        m_pPlayBackWidget->FollowWindowMove();
+    if (m_pPlayBackWidget && m_pStackedWidget && m_pStackedWidget->currentIndex() == MainTabs::PlaybackPage) {
+        QMoveEvent forwarded(event->pos(), event->oldPos());
+        QCoreApplication::sendEvent(m_pPlayBackWidget, &forwarded);
+    }
     QMainWindow::moveEvent(event);
 }
 

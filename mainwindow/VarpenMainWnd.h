@@ -5,15 +5,15 @@
 // window moves, and ends the program only after the operator confirms the close.
 #pragma once
 
-#include "mainwindow/CSettingsWidget.h" // SaveQuestionResult
+#include "devicelog/LocalLogWidget.h"
+#include "mainwindow/CSettingsWidget.h"
 #include "mainwindow/MainTabs.h"
+#include "playback/PlayBackWidget.h"
 
 #include <QMainWindow>
 #include <QPointer>
 #include <QSize>
 
-class CLocalLogWidget;
-class CPlayBackWidget;
 class CPushButton;
 class CWindowTitle;
 class QFrame;
@@ -83,6 +83,9 @@ private:
     void Press(MainTabs::Button button);
     void UpdateTabLooks();
     void DestroyPages();
+    void ChooseFirstOfferedDisk();
+
+    static constexpr unsigned kFirstOfferedDisk = 1000;
 
     Ui::CVarpenMainWndClass m_ui;
     QPointer<CPlayBackWidget> m_pPlayBackWidget;

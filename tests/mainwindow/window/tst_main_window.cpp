@@ -13,7 +13,7 @@
 #include "widgets/CPushButton.h"
 #include "widgets/PromptHook.h"
 
-#include <QEventLoop>
+#include <QApplication>
 #include <QFile>
 #include <QStackedWidget>
 #include <QStandardPaths>
@@ -341,10 +341,14 @@ void TestMainWindow::closeConfirmedDestroysPagesAndQuits()
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QPointer<QWidget> pages[3] = {window.PlayBackPage(), window.LogPage(), window.SettingsPage()};
 
-    QEventLoop loop; // the queued quit ends every running event loop
+    // As in the program: the close comes while the application's event loop runs, and the
+    // queued quit ends it.
     QTimer::singleShot(0, &window, [&window] { window.close(); });
-    QTimer::singleShot(60000, &loop, [&loop] { loop.exit(2); });
-    QCOMPARE(loop.exec(), 0);
+    QTimer fallback;
+    fallback.setSingleShot(true);
+    connect(&fallback, &QTimer::timeout, qApp, [] { QCoreApplication::exit(2); });
+    fallback.start(60000);
+    QCOMPARE(QApplication::exec(), 0);
 
     QCOMPARE(script.Texts(CPrompt::Question), QStringList{QStringLiteral("Sure to close software")});
     QVERIFY(!window.isVisible());
