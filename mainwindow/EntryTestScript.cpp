@@ -4,12 +4,15 @@
 #include "mainwindow/CWindowTitle.h"
 #include "mainwindow/VarpenMainWnd.h"
 #include "playback/PlayBackWidget.h"
+#include "playback/PlayBackWidgetPrivate.h"
 #include "widgets/CPushButton.h"
+#include "widgets/DateTimeEdit.h"
 #include "widgets/CWarnDlg.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>
 #include <QDateTimeEdit>
+#include <QStandardItemModel>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
@@ -233,14 +236,63 @@ bool CEntryTestScript::StepTabs()
     return false;
 }
 
+// Ticks the first two channels, sets the time window to the day and presses "Search"; the
+// search runs under its wait box inside the click. Done when both windows have bars.
 bool CEntryTestScript::StepSearch(const QString& dayText)
 {
-    return Fail(QStringLiteral("not yet")), false;
+    CPlayBackWidget* page = m_window->PlayBackPage();
+    const QDate day = QDate::fromString(dayText, QStringLiteral("yyyy-MM-dd"));
+    if (!page || !day.isValid()) {
+        Fail(QStringLiteral("no page or no day"));
+        return false;
+    }
+    if (m_phase == 0) {
+        const QList<QModelIndex> channels = Leaves(page->ChannelModel());
+        if (channels.size() < 2) {
+            Fail(QStringLiteral("%1 channels listed").arg(channels.size()));
+            return false;
+        }
+        for (int i = 0; i < 2; ++i)
+            page->ChannelModel()->setData(channels[i], Qt::Checked, Qt::CheckStateRole);
+        Ui_CPlayBackWidget& form = page->Form();
+        form.m_pDateTimeEditBeginTime->setDateTime(QDateTime(day, QTime(0, 0, 0)));
+        form.m_pDateTimeEditEndTime->setDateTime(QDateTime(day, QTime(23, 59, 59)));
+        m_phase = 1;
+        form.m_pSearchBtn->click();
+    }
+    CPlayBackWidgetPrivate* d = page->Private();
+    for (int window = 0; window < 2; ++window) {
+        const auto it = d->segmentsByWindow.find(window);
+        if (it == d->segmentsByWindow.end() || it->second.isEmpty())
+            return false;
+    }
+    Say(QStringLiteral("found %1 and %2 recordings")
+            .arg(d->filesByWindow[0].size())
+            .arg(d->filesByWindow[1].size()));
+    return true;
 }
 
+// A click on the time line one second into the first recording of window 1; done when its
+// engine plays.
 bool CEntryTestScript::StepPlay()
 {
-    return Fail(QStringLiteral("not yet")), false;
+    CPlayBackWidget* page = m_window->PlayBackPage();
+    CPlayBackWidgetPrivate* d = page ? page->Private() : nullptr;
+    if (!d || d->filesByWindow[0].empty()) {
+        Fail(QStringLiteral("nothing found to play"));
+        return false;
+    }
+    if (m_phase == 0) {
+        m_phase = 1;
+        m_clicked = d->filesByWindow[0].front()->GetStartTime() + 1;
+        page->OnStartPlayback(0, m_clicked);
+    }
+    CPlayBackInteraction* player = d->PlayerAt(0);
+    if (!player || !player->IsPlaying())
+        return false;
+    Say(QStringLiteral("playing window 1 from %1")
+            .arg(QDateTime::fromSecsSinceEpoch(m_clicked).toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"))));
+    return true;
 }
 
 bool CEntryTestScript::StepClose()

@@ -48,6 +48,7 @@ private:
     int m_phase = 0;
     int m_polls = 0;
     bool m_painted = false;
+    qint64 m_clicked = 0; // the time the play step clicked
     bool m_busy = false; // a step is running (it may run a modal loop)
     QPointer<QWidget> m_modalSeen;
     QTimer m_poll;

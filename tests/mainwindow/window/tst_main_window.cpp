@@ -9,6 +9,9 @@
 #include "playback/PlayBackWidget.h"
 #include "platform/system/system.h"
 #include "widgets/CComboBoxes.h"
+#include "widgets/CDiskTreeBox.h"
+#include "widgets/CGroupTreeView.h"
+#include "widgets/ChaseDialog.h"
 #include "widgets/CPathComboBox.h"
 #include "widgets/CPushButton.h"
 #include "widgets/PromptHook.h"
@@ -16,6 +19,8 @@
 #include <QApplication>
 #include <QFile>
 #include <QStackedWidget>
+#include <QStandardItemModel>
+#include <QTreeView>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -77,6 +82,7 @@ private slots:
     void leavingSettingsAsks_data();
     void leavingSettingsAsks();
     void settingsTabAndAboutAskNothing();
+    void overlayFollowsTabsAndMoves_data();
     void overlayFollowsTabsAndMoves();
     void closeDeclinedKeepsEverything();
     void closeConfirmedDestroysPagesAndQuits();
@@ -310,9 +316,58 @@ void TestMainWindow::settingsTabAndAboutAskNothing()
     QVERIFY(window.SettingsPage()->IsSettingsChanged());
 }
 
+// The playback page's wait overlay is a window of its own over the channel tree: it hides when
+// another tab is chosen, comes back with the playback tab only while the page's scan flag is set,
+// and follows the main window's moves only while the playback page is shown. A folder without
+// recordings keeps the flag set (the overlay says that the disk holds no channel); a folder with
+// recordings clears it when the scan ends.
+void TestMainWindow::overlayFollowsTabsAndMoves_data()
+{
+    QTest::addColumn<bool>("empty");
+    QTest::newRow("disk without channels") << true;
+    QTest::newRow("scan ended") << false;
+}
+
 void TestMainWindow::overlayFollowsTabsAndMoves()
 {
-    QSKIP("needs the playback page's overlay");
+    QFETCH(bool, empty);
+    QTemporaryDir emptyFolder;
+    const QString sample = qEnvironmentVariable("VARPEN_BUILD_DIR") + QStringLiteral("/samples/test/month");
+    // Offered disks come after the machine's own; the first of them is chosen for the first scan.
+    qputenv("VARPEN_EXTRA_DISKS", (empty ? emptyFolder.path() : sample).toUtf8());
+    CPromptScript script(0);
+    CVarpenMainWnd window;
+    qputenv("VARPEN_EXTRA_DISKS", QByteArray());
+    window.move(40, 30);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.AfterShow();
+    CPlayBackWidget* page = window.PlayBackPage();
+    QCOMPARE(page->Form().m_pComboBoxDisk->CurrentDiskNumber(), qint64(1000));
+    QWidget* overlay = page->ChaseOverlay();
+    QVERIFY(overlay);
+    if (empty)
+        QTRY_VERIFY_WITH_TIMEOUT(overlay->isVisible() && page->IsDiskSearchRunning(), 30000);
+    else
+        QTRY_VERIFY_WITH_TIMEOUT(!page->IsDiskSearchRunning() && page->ChannelModel()->rowCount() > 0, 30000);
+
+    QTest::mouseClick(window.Form().pBtnViewLog, Qt::LeftButton);
+    QVERIFY(!overlay->isVisible());
+    // Moves while the log page is shown leave the overlay where it is.
+    const QPoint before = overlay->pos();
+    window.move(window.pos() + QPoint(30, 20));
+    QTRY_COMPARE(window.pos(), QPoint(70, 50));
+    QCOMPARE(overlay->pos(), before);
+
+    QTest::mouseClick(window.Form().pBtnPlayBack, Qt::LeftButton);
+    QCOMPARE(overlay->isVisible(), empty);
+    if (!empty)
+        return;
+    // Shown again over the tree, it follows the window.
+    const QPoint tree = page->Form().m_pPlayBackTreeView->mapToGlobal(QPoint(20, 20));
+    QTRY_COMPARE(overlay->pos(), tree);
+    window.move(window.pos() + QPoint(-25, 15));
+    QTRY_COMPARE(overlay->pos(), tree + QPoint(-25, 15));
 }
 
 void TestMainWindow::closeDeclinedKeepsEverything()
