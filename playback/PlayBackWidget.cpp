@@ -168,6 +168,8 @@ void CPlayBackWidget::Build(const QSize& screenSize)
     m_ui.m_pBtnAdapt->setToolTip(tr("View Mode"));
     m_ui.m_pBtnPlay->setToolTip(tr("Pause"));
     m_ui.m_pVolumeBtn->setToolTip(tr("Volume"));
+    // The play button's tip names what a click does: the page starts stopped.
+    SetPlayFace(false);
     UpdateWidget(PlayBar::kSyncOff);
 
     m_pPlayStateTimer = new QTimer(this);
@@ -177,6 +179,7 @@ void CPlayBackWidget::Build(const QSize& screenSize)
 
 CPlayBackWidget::~CPlayBackWidget()
 {
+    m_destroying = true;
     m_pPlayStateTimer->stop();
     ExitFullScreen();
     LeavePage();
@@ -312,6 +315,12 @@ void CPlayBackWidget::LeavePage()
         d->sync->StopAll();
         d->sync.reset();
     }
+    if (m_destroying)
+        return;
+    // The page stays usable: a fresh controller, not running, and synchronous play off.
+    d->sync = std::make_unique<Varpen::SynPlaybackInteraction>();
+    m_synchronous = false;
+    UpdateWidget(PlayBar::kSyncOff);
 }
 
 void CPlayBackWidget::OnVoiceStateChanged(bool opened, void* page)
@@ -345,7 +354,10 @@ void CPlayBackWidget::OnWindowDownLoad(int window, const QString& title)
     dialog->SetTitle(title);
     dialog->FillFileList();
     dialog->show();
-    dialog->SetDownloadFlag(m_diskType == CSearchDiskThread::kDiskLocal);
+    // The dialog reads the recordings the way the window's engine does: through the index of a
+    // local recording folder or from a recorder disk.
+    CPlayBackInteraction* player = d->PlayerAt(window);
+    dialog->SetDownloadFlag(player ? player->GetUseIndex() : d->diskType == CSearchDiskThread::kDiskLocal);
 }
 
 // ---- Play bar ---------------------------------------------------------------------------------

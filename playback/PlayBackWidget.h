@@ -164,5 +164,6 @@ private:
     int m_diskType = -1;
     QTimer* m_pPlayStateTimer = nullptr;
     QWidget* m_pFullScreenHolder = nullptr;
+    bool m_destroying = false;
     std::map<int, QPointer<CPlaybackDownLoad>> m_downloadDialogs;
 };

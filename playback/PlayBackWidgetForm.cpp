@@ -21,6 +21,11 @@
 
 namespace {
 
+// The search panel's label and field widths: the 210-pixel column holds both and the spacing, and
+// a field shows a whole "yyyy-MM-dd hh:mm:ss" beside its calendar button.
+constexpr int kPanelLabel_px = 48;
+constexpr int kPanelField_px = 152;
+
 QSizePolicy Policy(QSizePolicy::Policy h, QSizePolicy::Policy v)
 {
     return QSizePolicy(h, v);
@@ -140,25 +145,25 @@ void Ui_CPlayBackWidget::setupUi(QWidget* page)
     gridLayout_2->setSpacing(6);
     gridLayout_2->setColumnMinimumWidth(0, 1);
     gridLayout_2->setColumnMinimumWidth(1, 4);
-    m_pLabelBeginTime = FixedLabel(m_pBottomFrame, "m_pLabelBeginTime", 60);
+    m_pLabelBeginTime = FixedLabel(m_pBottomFrame, "m_pLabelBeginTime", kPanelLabel_px);
     gridLayout_2->addWidget(m_pLabelBeginTime, 0, 0);
     m_pDateTimeEditBeginTime = new CDateTimeEdit(m_pBottomFrame);
     m_pDateTimeEditBeginTime->setObjectName(QStringLiteral("m_pDateTimeEditBeginTime"));
     m_pDateTimeEditBeginTime->setSizePolicy(Policy(QSizePolicy::Preferred, QSizePolicy::Fixed));
-    FixWidth(m_pDateTimeEditBeginTime, 140);
+    FixWidth(m_pDateTimeEditBeginTime, kPanelField_px);
     gridLayout_2->addWidget(m_pDateTimeEditBeginTime, 0, 1);
-    m_pLabelEndTime = FixedLabel(m_pBottomFrame, "m_pLabelEndTime", 60);
+    m_pLabelEndTime = FixedLabel(m_pBottomFrame, "m_pLabelEndTime", kPanelLabel_px);
     gridLayout_2->addWidget(m_pLabelEndTime, 1, 0);
     m_pDateTimeEditEndTime = new CDateTimeEdit(m_pBottomFrame);
     m_pDateTimeEditEndTime->setObjectName(QStringLiteral("m_pDateTimeEditEndTime"));
     m_pDateTimeEditEndTime->setSizePolicy(Policy(QSizePolicy::Preferred, QSizePolicy::Fixed));
-    FixWidth(m_pDateTimeEditEndTime, 140);
+    FixWidth(m_pDateTimeEditEndTime, kPanelField_px);
     gridLayout_2->addWidget(m_pDateTimeEditEndTime, 1, 1);
-    m_pLabelEndTime_2 = FixedLabel(m_pBottomFrame, "m_pLabelEndTime_2", 60);
+    m_pLabelEndTime_2 = FixedLabel(m_pBottomFrame, "m_pLabelEndTime_2", kPanelLabel_px);
     gridLayout_2->addWidget(m_pLabelEndTime_2, 2, 0);
     m_pRecordTypeComboBox = new QComboBox(m_pBottomFrame);
     m_pRecordTypeComboBox->setObjectName(QStringLiteral("m_pRecordTypeComboBox"));
-    FixWidth(m_pRecordTypeComboBox, 140);
+    FixWidth(m_pRecordTypeComboBox, kPanelField_px);
     gridLayout_2->addWidget(m_pRecordTypeComboBox, 2, 1);
     m_pSearchBtn = new CPushButton(m_pBottomFrame);
     m_pSearchBtn->setObjectName(QStringLiteral("m_pSearchBtn"));

@@ -37,6 +37,7 @@ Effect EffectOf(int state)
         e.paused = true;
         break;
     case kResumed:
+    case kSpeedChosen:
         e.play = e.speed = e.adapt = e.frame = true;
         e.face = Face::Pause;
         e.paused = false;
@@ -62,12 +63,6 @@ Effect EffectOf(int state)
         break;
     case kScanEnded:
         e.sync = true;
-        break;
-    case kSpeedChosen:
-        e.play = e.speed = e.adapt = e.frame = true;
-        e.face = Face::Pause;
-        e.paused = false;
-        e.windowEvent = 7;
         break;
     case kSyncOn:
         e.syncFace = SyncFace::On;

@@ -1,0 +1,159 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="zh_CN">
+<context>
+    <name>CPlayBackWidget</name>
+    <message>
+        <source>All</source>
+        <translation>全部</translation>
+    </message>
+    <message>
+        <source>Motion</source>
+        <translation>移动侦测</translation>
+    </message>
+    <message>
+        <source>Alarm</source>
+        <translation>报警</translation>
+    </message>
+    <message>
+        <source>Manual</source>
+        <translation>手动</translation>
+    </message>
+    <message>
+        <source>Plan</source>
+        <translation>定时</translation>
+    </message>
+    <message>
+        <source>Cash out</source>
+        <translation>取款</translation>
+    </message>
+    <message>
+        <source>Cash in</source>
+        <translation>存款</translation>
+    </message>
+    <message>
+        <source>Command</source>
+        <translation>命令</translation>
+    </message>
+    <message>
+        <source>Sensor</source>
+        <translation>传感器</translation>
+    </message>
+    <message>
+        <source>Video loss</source>
+        <translation>视频丢失</translation>
+    </message>
+    <message>
+        <source>Shelter</source>
+        <translation>遮挡</translation>
+    </message>
+    <message>
+        <source>Intelligent</source>
+        <translation>智能</translation>
+    </message>
+    <message>
+        <source>Card</source>
+        <translation>卡号</translation>
+    </message>
+    <message>
+        <source>Far</source>
+        <translation>远景</translation>
+    </message>
+    <message>
+        <source>Near</source>
+        <translation>近景</translation>
+    </message>
+    <message>
+        <source>Window</source>
+        <translation>窗口</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>停止</translation>
+    </message>
+    <message>
+        <source>Frame</source>
+        <translation>单帧</translation>
+    </message>
+    <message>
+        <source>Download</source>
+        <translation>下载</translation>
+    </message>
+    <message>
+        <source>View Mode</source>
+        <translation>显示模式</translation>
+    </message>
+    <message>
+        <source>Pause</source>
+        <translation>暂停</translation>
+    </message>
+    <message>
+        <source>Volume</source>
+        <translation>音量</translation>
+    </message>
+    <message>
+        <source>Information</source>
+        <translation>提示</translation>
+    </message>
+    <message>
+        <source>Do you want to stop playback?</source>
+        <translation>是否停止回放？</translation>
+    </message>
+    <message>
+        <source>Play</source>
+        <translation>播放</translation>
+    </message>
+    <message>
+        <source>Normal play</source>
+        <translation>普通播放</translation>
+    </message>
+    <message>
+        <source>Synchonize play</source>
+        <translation>同步播放</translation>
+    </message>
+    <message>
+        <source>No video found!</source>
+        <translation>没有找到录像！</translation>
+    </message>
+    <message>
+        <source>Cannot get video from disk..</source>
+        <translation>无法从磁盘读取录像。</translation>
+    </message>
+    <message>
+        <source>CPlayBackWidget</source>
+        <translation>回放</translation>
+    </message>
+    <message>
+        <source>Disk Name:</source>
+        <translation>磁盘名称:</translation>
+    </message>
+    <message>
+        <source>From:</source>
+        <translation>开始:</translation>
+    </message>
+    <message>
+        <source>To:</source>
+        <translation>结束:</translation>
+    </message>
+    <message>
+        <source>Search</source>
+        <translation>搜索</translation>
+    </message>
+    <message>
+        <source>Type:</source>
+        <translation>类型:</translation>
+    </message>
+    <message>
+        <source>Full Screen</source>
+        <translation>全屏</translation>
+    </message>
+    <message>
+        <source>DVR Video</source>
+        <translation>DVR录像</translation>
+    </message>
+    <message>
+        <source>channel</source>
+        <translation>通道</translation>
+    </message>
+</context>
+</TS>
