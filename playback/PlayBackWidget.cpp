@@ -4,6 +4,7 @@
 #include "engine/SearchDiskThread.h"
 #include "playback/PlayBackWidgetPrivate.h"
 #include "playback/PlayBarStates.h"
+#include "playback/PlaybackSearchRules.h"
 #include "playback/PlaybackDownLoad.h"
 #include "timeline/MultiTimeSlider.h"
 #include "widgets/CDiskTreeBox.h"
@@ -70,17 +71,8 @@ void CPlayBackWidget::Build(const QSize& screenSize)
     connect(m_ui.m_pVolumeBtn, &CVolumeButton::SignalVoiceOpened, this, &CPlayBackWidget::OnOpenVoice);
     m_ui.m_pMultiTimeSlider->SetChannelCount(CPlayBackWidgetPrivate::kWindowCount);
 
-    static const char* const kRecordTypes[] = {
-        QT_TRANSLATE_NOOP("CPlayBackWidget", "All"),      QT_TRANSLATE_NOOP("CPlayBackWidget", "Motion"),
-        QT_TRANSLATE_NOOP("CPlayBackWidget", "Alarm"),    QT_TRANSLATE_NOOP("CPlayBackWidget", "Manual"),
-        QT_TRANSLATE_NOOP("CPlayBackWidget", "Plan"),     QT_TRANSLATE_NOOP("CPlayBackWidget", "Cash out"),
-        QT_TRANSLATE_NOOP("CPlayBackWidget", "Cash in"),  QT_TRANSLATE_NOOP("CPlayBackWidget", "Command"),
-        QT_TRANSLATE_NOOP("CPlayBackWidget", "Sensor"),   QT_TRANSLATE_NOOP("CPlayBackWidget", "Video loss"),
-        QT_TRANSLATE_NOOP("CPlayBackWidget", "Shelter"),  QT_TRANSLATE_NOOP("CPlayBackWidget", "Intelligent"),
-        QT_TRANSLATE_NOOP("CPlayBackWidget", "Card"),     QT_TRANSLATE_NOOP("CPlayBackWidget", "Far"),
-        QT_TRANSLATE_NOOP("CPlayBackWidget", "Near")};
-    for (int id = 0; id < int(std::size(kRecordTypes)); ++id)
-        m_ui.m_pRecordTypeComboBox->addItem(tr(kRecordTypes[id]), id);
+    for (const PlaybackSearch::RecordTypeChoice& choice : PlaybackSearch::RecordTypeChoices())
+        m_ui.m_pRecordTypeComboBox->addItem(PlaybackSearch::RecordTypeText(choice.id), choice.id);
     m_ui.m_pRecordTypeComboBox->setCurrentIndex(0);
 
     m_ui.m_pCalendarWidget->SetSelectionMode(CCalendarWidget::MultiSelection);

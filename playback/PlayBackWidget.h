@@ -25,6 +25,7 @@
 class CCheckRemoteFileExistThread;
 class CFakeChaseDialog;
 class CPlayBackWidgetPrivate;
+class CPlaybackSearchThread;
 class CPlaybackDownLoad;
 class CSearchDiskThread;
 class QStandardItemModel;
@@ -141,9 +142,15 @@ private:
     void SetSyncFace(bool on);
     void PlaceChaseOverlay();
     void StopDiskSearch();
-    // The days a drop onto a window searches: the begin and end edits' days, widened to the
+    // The days the time line can show after a search: the search's days, widened to the
     // recordings the other bound windows found.
     void GetSearchTimeRange(QDate& first, QDate& last) const;
+    // Binds the channels to windows from `firstWindow` on, grows the grid and sets the search
+    // window up; false when no channel was bound.
+    bool PrepareSearch(const QList<QModelIndex>& channels, int firstWindow, const QDate& firstDay,
+                       const QDate& lastDay);
+    // Runs the search thread under the modal wait dialog; the dialog's result (0: cancelled).
+    int RunSearch();
 
     Ui_CPlayBackWidget m_ui;
     std::unique_ptr<CPlayBackWidgetPrivate> d;
@@ -166,4 +173,9 @@ private:
     QWidget* m_pFullScreenHolder = nullptr;
     bool m_destroying = false;
     std::map<int, QPointer<CPlaybackDownLoad>> m_downloadDialogs;
+    CPlaybackSearchThread* m_pSearchThread = nullptr;  // while a search runs
+    QDate m_searchFirstDay;  // the days the searched windows' bars lie on
+    QDate m_searchLastDay;
+    bool m_inDiskReset = false;     // ResetDiskTree is stopping the playback
+    bool m_dayCheckWanted = false;  // a channel's days are being marked
 };

@@ -1,21 +1,198 @@
-// The playback page's recording search: the checks, the binding of engines to windows, the
-// search thread under the wait dialog and the time line's bars.
+// The playback page's recording search: the checks, the binding of engines to consecutive play
+// windows, the search thread under the wait dialog and the time line's bars.
 #include "playback/PlayBackWidget.h"
+
+#include "engine/PlayBackInteraction.h"
+#include "engine/SearchDiskThread.h"
+#include "engine/SynPlaybackInteraction.h"
+#include "playback/ChannelTree.h"
+#include "playback/PlayBackWidgetPrivate.h"
+#include "playback/PlaybackSearchRules.h"
+#include "playback/PlaybackSearchThread.h"
+#include "playback/PlaybackWnd.h"
+#include "playback/WndSplitLayout.h"
+#include "timeline/MultiTimeSlider.h"
+#include "timeline/RecordTypes.h"
+#include "widgets/CGroupTreeView.h"
+#include "widgets/CInformationDlg.h"
+#include "widgets/CalendarWidget.h"
+#include "widgets/ChaseDialog.h"
+#include "widgets/DateTimeEdit.h"
+
+#include <QComboBox>
+#include <QItemSelectionModel>
+#include <QStandardItemModel>
+#include <QToolButton>
+
+#include <algorithm>
+
+bool CPlayBackWidget::PrepareSearch(const QList<QModelIndex>& channels, int firstWindow, const QDate& firstDay,
+                                    const QDate& lastDay)
+{
+    using namespace PlaybackSearch;
+    d->searchedCount = int(channels.size());
+    d->recordType = std::max(0, m_ui.m_pRecordTypeComboBox->currentIndex());
+
+    // One new engine per channel on consecutive windows from the first; the rest are dropped.
+    int window = firstWindow;
+    for (const QModelIndex& index : channels) {
+        const std::optional<Varpen::CChannel> channel = ChannelTree::ChannelOf(index);
+        if (!channel)
+            continue;
+        if (window >= kWindowCount)
+            break;
+        auto owned = std::make_unique<CPlayBackInteraction>();
+        CPlayBackInteraction* engine = owned.get();
+        d->BindChannel(window, std::move(owned));
+        CPlaybackWnd* cell = d->windows[size_t(window)];
+        cell->SetChannelInfo(*channel);
+        if (d->sync)
+            d->sync->AddInteraction(engine, cell->GetPlayWndId());
+        ++window;
+    }
+
+    const int mode = d->splitLayout->GetSplitMode();
+    const int grown = GrownSplitMode(mode, firstWindow, d->searchedCount, m_wideScreen);
+    if (grown != mode)
+        d->splitLayout->SetSplitMode(grown);
+
+    d->searchBegin = DayStart(firstDay);
+    d->searchEnd = DayLast(lastDay);
+    d->diskPath = m_diskPath;
+    d->searchFirstWindow = firstWindow;
+
+    QDate first, last;
+    GetSearchTimeRange(first, last);
+    m_searchFirstDay = first;
+    m_searchLastDay = last;
+    CMultiTimeSlider* timeLine = m_ui.m_pMultiTimeSlider;
+    timeLine->SetDate(firstDay);
+
+    const RecordTypeChoice& choice = RecordTypeChoices().at(d->recordType);
+    for (int row = firstWindow; row < firstWindow + d->searchedCount && row < kWindowCount; ++row) {
+        timeLine->ClearFilterItems(row);
+        if (choice.filterId >= 0)
+            timeLine->AddFilterItem(row, RecordTypes::FilterIcon(choice.filterId),
+                                    QString::fromLatin1(RecordTypes::FilterEntryFor(choice.filterId).text),
+                                    choice.filterId);
+    }
+
+    const bool local = m_diskType == CSearchDiskThread::kDiskLocal;
+    for (const auto& [index, engine] : d->Players())
+        engine->SetUseIndex(local);
+    return window > firstWindow;
+}
+
+int CPlayBackWidget::RunSearch()
+{
+    CPlaybackSearchThread thread(d.get());
+    ChaseDialog wait(this, QStringLiteral(":/images/Loading.gif"), tr("Search..."), true);
+    connect(&thread, &CPlaybackSearchThread::SendWriteOver, this, &CPlayBackWidget::OnSearchFinished);
+    connect(&thread, &CPlaybackSearchThread::SendWriteOver, &wait, &ChaseDialog::SetStopChase);
+    connect(&wait, &ChaseDialog::SignalCancel, &thread, &CPlaybackSearchThread::OnStopThread, Qt::DirectConnection);
+    m_pSearchThread = &thread;
+    thread.Start();
+    const int result = wait.exec();
+    if (result == 0)
+        thread.OnStopThread();
+    // The search ends before its engines can be touched again; what it found reaches the time
+    // line even when the dialog did not wait for its report.
+    thread.wait();
+    OnSearchFinished();
+    m_pSearchThread = nullptr;
+    return result;
+}
 
 void CPlayBackWidget::OnSearchPlayback()
 {
+    using namespace PlaybackSearch;
+    OnBtnStop();
+    const QDateTime begin = m_ui.m_pDateTimeEditBeginTime->dateTime();
+    const QDateTime end = m_ui.m_pDateTimeEditEndTime->dateTime();
+    const QList<QModelIndex> channels = ChannelTree::CheckedChannels(*m_pChannelModel);
+    const Check check = CheckSearch(begin, end, int(channels.size()));
+    if (check != Check::Ok) {
+        CInformationDlg::ShowInformation(CheckMessage(check), this);
+        return;
+    }
+    const int first = std::max(0, d->GetCurrentIndex());
+    PrepareSearch(channels, first, begin.date(), end.date());
+    if (RunSearch() == 0)
+        return;
+    ChannelTree::UncheckAll(*m_pChannelModel);
+    m_ui.m_pBtnPlay->setEnabled(true);
 }
 
 void CPlayBackWidget::OnSearchSelected(int iId)
 {
-    Q_UNUSED(iId);
+    if (iId < 0 || iId >= PlaybackSearch::kWindowCount)
+        return;
+    const QItemSelectionModel* selection = m_ui.m_pPlayBackTreeView->selectionModel();
+    const QList<QModelIndex> channels =
+        selection ? ChannelTree::ChannelsAmong(selection->selectedIndexes()) : QList<QModelIndex>{};
+    if (channels.isEmpty())
+        return;
+    QDate first, last;
+    m_ui.m_pCalendarWidget->GetDateRange(first, last);
+    if (!first.isValid() || !last.isValid() || last < first)
+        first = last = QDate::currentDate();
+    PrepareSearch(channels, iId, first, last);
+    if (RunSearch() == 0)
+        return;
+    d->SetCurrentWindowIndex(iId);
+    if (d->windows[size_t(iId)]->OnPlay())
+        UpdateWidget(1);
+    d->UpdateVolumeIcon(d->GetCurrentIndex(), false);
 }
 
 void CPlayBackWidget::OnSearchFinished()
 {
+    if (!m_pSearchThread)
+        return;
+    QList<int> failed;
+    if (!m_pSearchThread->TakeResults(&failed))
+        return;
+
+    TimeSegmentRows rows;
+    for (const auto& [window, segments] : d->segmentsByWindow)
+        rows.insert(window, segments);
+    CMultiTimeSlider* timeLine = m_ui.m_pMultiTimeSlider;
+    timeLine->ClearAllSegments();
+    timeLine->SetRecordSegments(rows);
+
+    // Each searched row offers the filter entries of the type searched and of its own bars.
+    TimeSegmentRows searched;
+    for (int window : m_pSearchThread->Windows()) {
+        searched.insert(window, rows.value(window));
+        timeLine->ClearFilterItems(window);
+        for (int id : PlaybackSearch::RowFilterIds(d->recordType, rows.value(window)))
+            timeLine->AddFilterItem(window, RecordTypes::FilterIcon(id),
+                                    QString::fromLatin1(RecordTypes::FilterEntryFor(id).text), id);
+    }
+    const QDate firstDay = QDateTime::fromSecsSinceEpoch(d->searchBegin).date();
+    const QDate lastDay = QDateTime::fromSecsSinceEpoch(d->searchEnd).date();
+    timeLine->SetDate(PlaybackSearch::FirstDayWithBars(searched, firstDay, lastDay));
+
+    if (!failed.isEmpty())
+        CInformationDlg::ShowInformation(tr("The recordings of the selected disk cannot be read."), this);
 }
 
 void CPlayBackWidget::GetSearchTimeRange(QDate& first, QDate& last) const
 {
-    first = last = QDate();
+    time_t b = d->searchBegin;
+    time_t e = d->searchEnd;
+    const int current = d->GetCurrentIndex();
+    for (const auto& [index, engine] : d->Players()) {
+        if (index == current || !engine)
+            continue;
+        time_t firstRecord = 0, lastRecord = 0;
+        engine->GetFirstRecordTime(&firstRecord);
+        engine->GetLastRecordTime(&lastRecord);
+        if (firstRecord != 0 && lastRecord != 0) {
+            b = std::min(b, firstRecord);
+            e = std::max(e, lastRecord);
+        }
+    }
+    first = QDateTime::fromSecsSinceEpoch(b).date();
+    last = QDateTime::fromSecsSinceEpoch(e).date();
 }

@@ -1,0 +1,88 @@
+// The recording search of the playback page: for each window a search bound, asks the window's
+// engine for its files in the search window and turns every file into a time-line segment
+// coloured by its record type.
+//
+// Threads: Start() (GUI thread) copies what the search needs from the page data, the engines of
+// the windows to search included, so run() never reads the page's maps; run() keeps what it
+// finds to itself; after SendWriteOver the GUI thread moves the results into the page data with
+// TakeResults(). The only state both threads touch while the search runs is the running flag,
+// under the mutex. A stop takes effect before the next window; SendWriteOver is emitted once per
+// run, after a stop too. The owner keeps the engines bound until the thread has ended (the
+// destructor stops the thread and waits for it).
+#pragma once
+
+#include "engine/Records.h"
+#include "timeline/TimeSegment.h"
+
+#include <QList>
+#include <QMutex>
+#include <QString>
+#include <QThread>
+
+#include <ctime>
+#include <string>
+#include <vector>
+
+class CPlayBackInteraction;
+class CPlayBackWidgetPrivate;
+
+class CPlaybackSearchThread : public QThread {
+    Q_OBJECT
+
+public:
+    explicit CPlaybackSearchThread(CPlayBackWidgetPrivate* param, QObject* parent = nullptr);
+    // Stops the search and waits for it.
+    ~CPlaybackSearchThread() override;
+
+    // Takes the work from the page data: windows searchFirstWindow to searchFirstWindow +
+    // searchedCount - 1 that have an engine, the disk path, the search window and the record
+    // type; then starts. Does nothing while the thread runs.
+    void Start();
+    // GUI thread, after SendWriteOver: for every window searched, replaces its found files and
+    // segments in the page data (windows a stop left out are not touched) and puts the windows
+    // whose search failed (the disk or its index could not be read) in `failed`. Once per run:
+    // false before the search has reported and after the results were taken.
+    bool TakeResults(QList<int>* failed = nullptr);
+    // The windows the last Start() set out to search.
+    QList<int> Windows() const;
+    // A stop was asked for (or the thread was never started).
+    bool IsStopped() const;
+
+public slots:
+    void OnStopThread();
+
+signals:
+    void SignalSearchFail();
+    void SendWriteOver();
+    void SendSearchError(QString message);
+
+protected:
+    void run() override;
+
+private:
+    struct Job {
+        int window = -1;
+        CPlayBackInteraction* engine = nullptr;
+    };
+    struct Result {
+        int window = -1;
+        bool ok = false;
+        Varpen::SingleFileList files;
+        QList<CTimeSegment> segments;
+    };
+
+    bool Running() const;
+
+    CPlayBackWidgetPrivate* m_param;  // not owned
+    std::vector<Job> m_jobs;
+    std::string m_diskPath;
+    time_t m_begin = 0;
+    time_t m_end = 0;
+    int m_recordType = 0;
+    std::vector<Result> m_results;  // written by run(), read after it ended
+
+    mutable QMutex m_mutex;  // guards both flags
+    bool m_running = false;
+    bool m_reported = false;  // run() has ended its work and is about to report
+    bool m_taken = false;     // GUI thread only
+};

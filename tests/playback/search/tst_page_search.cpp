@@ -1,0 +1,368 @@
+// The playback page's disk scan, channel tree, calendar marks and recording search, with the
+// real engine on a generated folder and generated disk images offered as disks: the tree by
+// disk type, a disk that cannot be read, a scan replaced by a new choice, the recording days
+// marked, the checks' notices, a search of two channels with bars on both rows, a multi-day
+// search moved through by the calendar, a cancelled search, a search started by a drop, and a
+// page destroyed while it scans. Every prompt is answered through the kit's prompt seam.
+#include "engine/PlayBackInteraction.h"
+#include "engine/SearchDiskThread.h"
+#include "playback/PlayBackWidget.h"
+#include "playback/PlayBackWidgetPrivate.h"
+#include "playback/PlaybackWnd.h"
+#include "playback/WndSplitLayout.h"
+#include "timeline/ChartKit.h"
+#include "timeline/MultiTimeSlider.h"
+#include "timeline/TimeSliderFilterPopup.h"
+#include "widgets/CPushButton.h"
+#include "widgets/CDiskTreeBox.h"
+#include "widgets/CGroupTreeView.h"
+#include "widgets/CalendarWidget.h"
+#include "widgets/ChaseDialog.h"
+#include "widgets/DateTimeEdit.h"
+#include "widgets/PromptHook.h"
+#include "SearchSamples.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QFile>
+#include <QStandardItemModel>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <QtTest>
+
+namespace {
+
+enum Disk : unsigned { kNvr = 1000, kPlain = 1001, kFolder = 1002, kGone = 1003 };
+
+// Waits for the "Search..." dialog's own loop (the search ends it); answers `chase` otherwise.
+struct Prompts {
+    CPromptScript script{1};
+    int chase = CPromptHook::kRunModal;
+    Prompts()
+    {
+        script.SetDefault(1);
+    }
+    void Arm()
+    {
+        for (int i = 0; i < 4; ++i)
+            script.Then([this](const CPrompt& p) { return p.className == "ChaseDialog" ? chase : 1; });
+    }
+    QStringList Notices() const { return script.Texts(CPrompt::Notice); }
+    QStringList Dialogs() const
+    {
+        QStringList names;
+        for (const CPrompt& p : script.Prompts())
+            if (p.kind == CPrompt::Exec)
+                names << p.className;
+        return names;
+    }
+};
+
+
+} // namespace
+
+class TestPageSearch : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QString m_folder;
+    std::unique_ptr<CPlayBackWidget> m_page;
+
+    CPlayBackWidget& Page() { return *m_page; }
+    CPlayBackWidgetPrivate& Data() { return *m_page->Private(); }
+    Ui_CPlayBackWidget& Ui() { return m_page->Form(); }
+
+    // Chooses a disk entry (a folder disk by its volume) and waits for its scan to report.
+    bool Choose(unsigned disk)
+    {
+        CDiskTreeBox* box = Ui().m_pComboBoxDisk;
+        const bool chosen = disk == kFolder ? box->SelectEntry(disk, m_folder + QLatin1Char('/')) : box->SelectEntry(disk);
+        if (!chosen)
+            return false;
+        return QTest::qWaitFor([this] { return !Page().DiskSearcher()->isRunning(); }, 30000);
+    }
+
+    // Shows January 2024, where the samples' days are (the scan follows the shown month).
+    bool ShowSampleMonth()
+    {
+        Ui().m_pCalendarWidget->SetCurrentPage(2024, 1);
+        return QTest::qWaitFor([this] { return !Page().DiskSearcher()->isRunning(); }, 30000);
+    }
+
+    QModelIndex Channel(int group, int row) const
+    {
+        QStandardItemModel* m = m_page->ChannelModel();
+        return m->index(row, 0, m->index(group, 0));
+    }
+
+    void Tick(int group, int row)
+    {
+        m_page->ChannelModel()->itemFromIndex(Channel(group, row))->setCheckState(Qt::Checked);
+    }
+
+    void SetWindow(const QDate& first, const QDate& last)
+    {
+        Ui().m_pDateTimeEditBeginTime->setDateTime(QDateTime(first, QTime(0, 0)));
+        Ui().m_pDateTimeEditEndTime->setDateTime(QDateTime(last, QTime(23, 59, 59)));
+    }
+
+    int Bars(int row) const { return m_page->Form().m_pMultiTimeSlider->RowSeries(row)->BarCount(); }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        m_folder = m_dir.filePath("folder");
+        QVERIFY2(searchtest::MakeFolder(m_folder), "varpen-sample folder failed");
+        QVERIFY(searchtest::MakeDisk(m_dir.filePath("nvr.img"), "nvr"));
+        QVERIFY(searchtest::MakeDisk(m_dir.filePath("plain.img"), "plain"));
+        QVERIFY(QFile::copy(m_dir.filePath("plain.img"), m_dir.filePath("gone.img")));
+        qputenv("VARPEN_EXTRA_DISKS", QStringList{m_dir.filePath("nvr.img"), m_dir.filePath("plain.img"), m_folder,
+                                                  m_dir.filePath("gone.img")}
+                                          .join(':')
+                                          .toUtf8());
+    }
+
+    void init()
+    {
+        QFile::remove(m_dir.filePath("gone.img"));
+        QVERIFY(QFile::copy(m_dir.filePath("plain.img"), m_dir.filePath("gone.img")));
+        m_page = std::make_unique<CPlayBackWidget>(nullptr, QSize(1280, 1024));
+        m_page->resize(1200, 760);
+        m_page->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_page.get()));
+    }
+
+    void cleanup()
+    {
+        m_page.reset();
+    }
+
+    // The tree by disk type; the shown month limits a disk's scan ("default" keeps the disk).
+    void treeByDiskType_data()
+    {
+        QTest::addColumn<unsigned>("disk");
+        QTest::addColumn<QStringList>("rows");
+        QTest::newRow("NVR disk") << unsigned(kNvr) << QStringList{"PCREC Video: channel1 channel2"};
+        QTest::newRow("plain disk") << unsigned(kPlain) << QStringList{"DVR Video: channel1 channel2"};
+        QTest::newRow("folder") << unsigned(kFolder) << QStringList{"NVR_1: channel1 channel2"};
+    }
+    void treeByDiskType()
+    {
+        QFETCH(unsigned, disk);
+        QFETCH(QStringList, rows);
+        Prompts prompts;
+        QVERIFY(Choose(disk));
+        if (disk != kFolder) {
+            // Today's month holds no recordings of the disk: the overlay says so, nothing is listed.
+            QVERIFY(searchtest::Rows(*Page().ChannelModel()).isEmpty());
+            QVERIFY(Page().IsDiskSearchRunning());
+            QTRY_VERIFY(Page().ChaseOverlay()->NoChannelLabel()->isVisibleTo(Page().ChaseOverlay()));
+        }
+        QVERIFY(ShowSampleMonth());
+        QTRY_COMPARE(searchtest::Rows(*Page().ChannelModel()), rows);
+        QVERIFY(!Page().IsDiskSearchRunning());
+        QVERIFY(!Page().ChaseOverlay()->isVisible());
+        QCOMPARE(Page().DiskType(), disk == kFolder ? 3 : disk == kNvr ? 1 : 0);
+        QVERIFY(Ui().m_pBtnSyn->isEnabled());
+        QVERIFY(prompts.Notices().isEmpty());
+    }
+
+    // A disk that cannot be read says so and lists nothing; the next disk is scanned as usual.
+    void unreadableDisk()
+    {
+        Prompts prompts;
+        QVERIFY(ShowSampleMonth());
+        QVERIFY(QFile::remove(m_dir.filePath("gone.img")));
+        QVERIFY(Choose(kGone));
+        QTRY_COMPARE(prompts.Notices().size(), 1);
+        QVERIFY2(prompts.Notices().first().startsWith("The selected disk cannot be read"), qPrintable(prompts.Notices().first()));
+        QVERIFY(searchtest::Rows(*Page().ChannelModel()).isEmpty());
+        QVERIFY(Page().IsDiskSearchRunning());  // the overlay keeps saying that nothing is there
+        QVERIFY(Choose(kNvr));
+        QTRY_COMPARE(searchtest::Rows(*Page().ChannelModel()), QStringList{"PCREC Video: channel1 channel2"});
+        QCOMPARE(prompts.Notices().size(), 1);
+    }
+
+    // A scan replaced by a new choice before it reports: only the new disk's rows, once.
+    void scanReplacedByNewChoice()
+    {
+        QVERIFY(ShowSampleMonth());
+        for (int round = 0; round < 3; ++round) {
+            QVERIFY(Ui().m_pComboBoxDisk->SelectEntry(kNvr));
+            QVERIFY(Ui().m_pComboBoxDisk->SelectEntry(kPlain));
+            QVERIFY(Ui().m_pComboBoxDisk->SelectEntry(kFolder, m_folder + QLatin1Char('/')));
+        }
+        QTRY_COMPARE(searchtest::Rows(*Page().ChannelModel()), QStringList{"NVR_1: channel1 channel2"});
+        QTest::qWait(300);  // a late report of a replaced scan would show here
+        QCOMPARE(searchtest::Rows(*Page().ChannelModel()), QStringList{"NVR_1: channel1 channel2"});
+        QVERIFY(!Page().DiskSearcher()->isRunning());
+    }
+
+    // A channel's recording days are marked; a group marks none; another disk forgets them.
+    void dayMarks()
+    {
+        QVERIFY(ShowSampleMonth());
+        QVERIFY(Choose(kNvr));
+        QTRY_COMPARE(Page().ChannelModel()->rowCount(), 1);
+        CCalendarWidget* calendar = Ui().m_pCalendarWidget;
+        CGroupTreeView* tree = Ui().m_pPlayBackTreeView;
+        tree->selectionModel()->select(Channel(0, 1), QItemSelectionModel::ClearAndSelect);
+        QTRY_VERIFY(calendar->HasDateMark(QDate(2024, 1, 30)) && calendar->HasDateMark(QDate(2024, 1, 31)));
+        QVERIFY(!calendar->HasDateMark(QDate(2024, 1, 29)));
+        tree->selectionModel()->select(Page().ChannelModel()->index(0, 0), QItemSelectionModel::ClearAndSelect);
+        QTRY_VERIFY(!calendar->HasDateMark(QDate(2024, 1, 30)));
+        tree->selectionModel()->select(Channel(0, 0), QItemSelectionModel::ClearAndSelect);
+        QTRY_VERIFY(calendar->HasDateMark(QDate(2024, 1, 30)));
+        QVERIFY(Choose(kFolder));
+        QVERIFY(!calendar->HasDateMark(QDate(2024, 1, 30)));
+    }
+
+    // The checks' notices; nothing is bound when one fails.
+    void checks_data()
+    {
+        QTest::addColumn<QDateTime>("begin");
+        QTest::addColumn<QDateTime>("end");
+        QTest::addColumn<int>("ticked");
+        QTest::addColumn<QString>("notice");
+        const QDateTime b(QDate(2024, 1, 30), QTime(0, 0));
+        QTest::newRow("begin after end") << b << b.addSecs(-1) << 1 << "Begin time should earlier than end time";
+        QTest::newRow("over 30 days") << b << b.addDays(31) << 1 << "You can only search video in 30days";
+        QTest::newRow("no camera") << b << b.addDays(1) << 0 << "Please select a camera";
+    }
+    void checks()
+    {
+        QFETCH(QDateTime, begin);
+        QFETCH(QDateTime, end);
+        QFETCH(int, ticked);
+        QFETCH(QString, notice);
+        QVERIFY(ShowSampleMonth());
+        QVERIFY(Choose(kNvr));
+        QTRY_COMPARE(Page().ChannelModel()->rowCount(), 1);
+        for (int i = 0; i < ticked; ++i)
+            Tick(0, i);
+        Ui().m_pDateTimeEditBeginTime->setDateTime(begin);
+        Ui().m_pDateTimeEditEndTime->setDateTime(end);
+        Prompts prompts;
+        prompts.Arm();
+        Ui().m_pSearchBtn->click();
+        QCOMPARE(prompts.Notices(), QStringList{notice});
+        QVERIFY(Data().Players().isEmpty());
+        QCOMPARE(prompts.script.Count(CPrompt::Exec), 0);
+    }
+
+    // Two ticked channels over two days: windows 0 and 1 are bound and searched, both rows get
+    // bars, the time line shows the first day and the calendar moves it to the second.
+    void searchTwoChannels_data()
+    {
+        QTest::addColumn<unsigned>("disk");
+        QTest::newRow("disk image") << unsigned(kNvr);
+        QTest::newRow("folder") << unsigned(kFolder);
+    }
+    void searchTwoChannels()
+    {
+        QFETCH(unsigned, disk);
+        QVERIFY(ShowSampleMonth());
+        QVERIFY(Choose(disk));
+        QTRY_COMPARE(Page().ChannelModel()->rowCount(), 1);
+        Tick(0, 0);
+        Tick(0, 1);
+        SetWindow(QDate(2024, 1, 30), QDate(2024, 1, 31));
+        Ui().m_pRecordTypeComboBox->setCurrentIndex(0);
+        Prompts prompts;
+        prompts.Arm();
+        Ui().m_pSearchBtn->click();
+        QCOMPARE(prompts.Dialogs(), QStringList{"ChaseDialog"});
+        QVERIFY(prompts.Notices().isEmpty());
+
+        QCOMPARE(Data().Players().size(), 2);
+        QCOMPARE(Data().PlayerAt(1)->GetChannel().GetNumber(), disk == kFolder ? 2 : 1);
+        QCOMPARE(Data().segmentsByWindow[0].size(), 4);
+        QCOMPARE(Data().segmentsByWindow[1].size(), 4);
+        QCOMPARE(Data().splitLayout->GetSplitMode(), 1);
+        QVERIFY(Data().windows[1]->TitleLabel()->text().contains("channel2"));
+        QVERIFY(Ui().m_pBtnPlay->isEnabled());
+        QVERIFY(Page().ChannelModel()->itemFromIndex(Channel(0, 0))->checkState() == Qt::Unchecked);
+
+        CMultiTimeSlider* timeLine = Ui().m_pMultiTimeSlider;
+        QCOMPARE(timeLine->Date(), QDate(2024, 1, 30));
+        QCOMPARE(Bars(0), 2);
+        QCOMPARE(Bars(1), 2);
+        QCOMPARE(Bars(2), 0);
+        // Both record types of the bars can be filtered.
+        QCOMPARE(timeLine->FilterPopup(0)->ItemBoxes().size(), 2);
+        Ui().m_pCalendarWidget->clicked(QDate(2024, 1, 31));
+        QCOMPARE(timeLine->Date(), QDate(2024, 1, 31));
+        QCOMPARE(Bars(0), 2);
+        Ui().m_pCalendarWidget->clicked(QDate(2024, 1, 5));  // before the searched days
+        QCOMPARE(timeLine->Date(), QDate(2024, 1, 30));
+    }
+
+    // A cancelled search keeps the ticks and leaves no thread; the windows stay bound.
+    void cancelledSearch()
+    {
+        QVERIFY(ShowSampleMonth());
+        QVERIFY(Choose(kFolder));
+        QTRY_COMPARE(Page().ChannelModel()->rowCount(), 1);
+        Tick(0, 0);
+        Tick(0, 1);
+        SetWindow(QDate(2024, 1, 30), QDate(2024, 1, 30));
+        Prompts prompts;
+        prompts.chase = 0;
+        prompts.Arm();
+        Ui().m_pSearchBtn->click();
+        QCOMPARE(prompts.script.Count(CPrompt::Exec), 1);
+        QCOMPARE(Data().Players().size(), 2);
+        QVERIFY(Page().ChannelModel()->itemFromIndex(Channel(0, 0))->checkState() == Qt::Checked);
+        // Whatever was searched before the cancel is on the time line, the rest is empty.
+        for (int row : {0, 1})
+            QCOMPARE(Bars(row), Data().segmentsByWindow.count(row) ? int(Data().segmentsByWindow[row].size()) : 0);
+    }
+
+    // Channels dropped on window 2: windows 2 and 3 are bound (a group among them is not a
+    // channel), the calendar's days are searched and window 2 plays.
+    void searchByDrop()
+    {
+        QVERIFY(ShowSampleMonth());
+        QVERIFY(Choose(kFolder));
+        QTRY_COMPARE(Page().ChannelModel()->rowCount(), 1);
+        Ui().m_pCalendarWidget->SetValidDateRange(QDate(2024, 1, 31), QDate(2024, 1, 31));
+        QItemSelectionModel* selection = Ui().m_pPlayBackTreeView->selectionModel();
+        selection->select(Page().ChannelModel()->index(0, 0), QItemSelectionModel::ClearAndSelect);
+        selection->select(Channel(0, 1), QItemSelectionModel::Select);
+        selection->select(Channel(0, 0), QItemSelectionModel::Select);
+        Prompts prompts;
+        prompts.Arm();
+        Page().OnSearchSelected(2);
+        QCOMPARE(Data().Players().size(), 2);
+        QCOMPARE(Data().PlayerAt(2)->GetChannel().GetNumber(), 1);
+        QCOMPARE(Data().PlayerAt(3)->GetChannel().GetNumber(), 2);
+        QCOMPARE(Data().segmentsByWindow[2].size(), 2);  // one day
+        QCOMPARE(Data().GetCurrentIndex(), 2);
+        QCOMPARE(Ui().m_pMultiTimeSlider->Date(), QDate(2024, 1, 31));
+        QTRY_VERIFY(Data().PlayerAt(2)->IsPlaying());
+        Page().OnBtnStop();
+    }
+
+    // Another month shown before any disk was chosen scans nothing and says nothing.
+    void monthBeforeAnyDisk()
+    {
+        Prompts prompts;
+        QVERIFY(ShowSampleMonth());
+        QVERIFY(!Page().DiskSearcher()->isRunning());
+        QVERIFY(!Page().IsDiskSearchRunning());
+        QVERIFY(prompts.Notices().isEmpty());
+        QVERIFY(searchtest::Rows(*Page().ChannelModel()).isEmpty());
+    }
+
+    // A page destroyed while it scans waits for the scan.
+    void destroyWhileScanning()
+    {
+        QVERIFY(ShowSampleMonth());
+        QVERIFY(Ui().m_pComboBoxDisk->SelectEntry(kNvr));
+        m_page.reset();
+    }
+};
+
+QTEST_MAIN(TestPageSearch)
+#include "tst_page_search.moc"
