@@ -8,6 +8,7 @@
 #include "widgets/CPushButton.h"
 #include "widgets/DateTimeEdit.h"
 #include "widgets/CWarnDlg.h"
+#include "widgets/CalendarWidget.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>
@@ -130,10 +131,14 @@ void CEntryTestScript::Poll()
         done = StepReady();
     else if (m_step == QLatin1String("tabs"))
         done = StepTabs();
+    else if (m_step.startsWith(QLatin1String("calendar:")))
+        done = StepCalendar(m_step.mid(9));
     else if (m_step.startsWith(QLatin1String("search:")))
         done = StepSearch(m_step.mid(7));
     else if (m_step == QLatin1String("play"))
         done = StepPlay();
+    else if (m_step.startsWith(QLatin1String("shot:")))
+        done = (SaveShot(m_step.mid(5)), true);
     else if (m_step == QLatin1String("close"))
         done = StepClose();
     else
@@ -234,6 +239,19 @@ bool CEntryTestScript::StepTabs()
     }
     Say(QStringLiteral("tab %1 page %2").arg(tab.button->text()).arg(tab.page));
     return false;
+}
+
+// Shows another month in the calendar (the page scans the disk again for that month).
+bool CEntryTestScript::StepCalendar(const QString& monthText)
+{
+    CPlayBackWidget* page = m_window->PlayBackPage();
+    const QDate month = QDate::fromString(monthText + QStringLiteral("-01"), QStringLiteral("yyyy-MM-dd"));
+    if (!page || !month.isValid()) {
+        Fail(QStringLiteral("no page or no month"));
+        return false;
+    }
+    page->Form().m_pCalendarWidget->SetCurrentPage(month.year(), month.month());
+    return true;
 }
 
 // Ticks the first two channels, sets the time window to the day and presses "Search"; the

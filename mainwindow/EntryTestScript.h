@@ -17,10 +17,12 @@ class CEntryTestScript : public QObject {
     Q_OBJECT
 public:
     // Steps, separated by commas:
+    //   calendar:yyyy-MM  show that month in the calendar (the disk is scanned for it again)
     //   ready             wait until the channel tree lists channels and has been painted
     //   tabs              "View Log", "Config", "About" (the box is closed), then "Playback"
     //   search:yyyy-MM-dd tick the first two channels and search that day; wait for the bars
     //   play              click the first bar of window 1; wait until it plays
+    //   shot:NAME         with VARPEN_TEST_SHOTS set, a picture of the screen as NAME.png there
     //   close             the title bar's close button, "Sure to close software" answered yes
     // A failed step reports "varpen: step NAME FAILED: why" and ends the program with exit code 3.
     CEntryTestScript(CVarpenMainWnd* window, const QStringList& steps);
@@ -38,6 +40,7 @@ private:
 
     bool StepReady();
     bool StepTabs();
+    bool StepCalendar(const QString& month);
     bool StepSearch(const QString& day);
     bool StepPlay();
     bool StepClose();
