@@ -142,9 +142,11 @@ void CVarpenMainWnd::InitUi()
     m_pStackedWidget->setObjectName(QStringLiteral("m_pStackedWidget"));
     m_ui.pGridLayout->addWidget(m_pStackedWidget, 2, 0);
 
-    m_pPlayBackWidget = new CPlayBackWidget(this);
-    m_pLocalLogWidget = new CLocalLogWidget(this);
-    m_pSettingsWidget = new CSettingsWidget(this);
+    // The pages are built in the stack that holds them: moving a built page into it would
+    // polish its whole widget tree a second time.
+    m_pPlayBackWidget = new CPlayBackWidget(m_pStackedWidget);
+    m_pLocalLogWidget = new CLocalLogWidget(m_pStackedWidget);
+    m_pSettingsWidget = new CSettingsWidget(m_pStackedWidget);
     m_pStackedWidget->addWidget(m_pPlayBackWidget);
     m_pStackedWidget->addWidget(m_pLocalLogWidget);
     m_pStackedWidget->addWidget(m_pSettingsWidget);
