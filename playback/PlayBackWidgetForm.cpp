@@ -145,20 +145,19 @@ void Ui_CPlayBackWidget::setupUi(QWidget* page)
     gridLayout_2->setSpacing(6);
     gridLayout_2->setColumnMinimumWidth(0, 1);
     gridLayout_2->setColumnMinimumWidth(1, 4);
-    m_pLabelBeginTime = FixedLabel(m_pBottomFrame, "m_pLabelBeginTime", kPanelLabel_px);
-    gridLayout_2->addWidget(m_pLabelBeginTime, 0, 0);
-    m_pDateTimeEditBeginTime = new CDateTimeEdit(m_pBottomFrame);
-    m_pDateTimeEditBeginTime->setObjectName(QStringLiteral("m_pDateTimeEditBeginTime"));
-    m_pDateTimeEditBeginTime->setSizePolicy(Policy(QSizePolicy::Preferred, QSizePolicy::Fixed));
-    FixWidth(m_pDateTimeEditBeginTime, kPanelField_px);
-    gridLayout_2->addWidget(m_pDateTimeEditBeginTime, 0, 1);
-    m_pLabelEndTime = FixedLabel(m_pBottomFrame, "m_pLabelEndTime", kPanelLabel_px);
-    gridLayout_2->addWidget(m_pLabelEndTime, 1, 0);
-    m_pDateTimeEditEndTime = new CDateTimeEdit(m_pBottomFrame);
-    m_pDateTimeEditEndTime->setObjectName(QStringLiteral("m_pDateTimeEditEndTime"));
-    m_pDateTimeEditEndTime->setSizePolicy(Policy(QSizePolicy::Preferred, QSizePolicy::Fixed));
-    FixWidth(m_pDateTimeEditEndTime, kPanelField_px);
-    gridLayout_2->addWidget(m_pDateTimeEditEndTime, 1, 1);
+    // One row of the search panel: a fixed label and its date-and-time field.
+    const auto timeRow = [this](int row, QLabel*& label, const char* labelName, CDateTimeEdit*& edit,
+                                const char* editName) {
+        label = FixedLabel(m_pBottomFrame, labelName, kPanelLabel_px);
+        gridLayout_2->addWidget(label, row, 0);
+        edit = new CDateTimeEdit(m_pBottomFrame);
+        edit->setObjectName(QString::fromLatin1(editName));
+        edit->setSizePolicy(Policy(QSizePolicy::Preferred, QSizePolicy::Fixed));
+        FixWidth(edit, kPanelField_px);
+        gridLayout_2->addWidget(edit, row, 1);
+    };
+    timeRow(0, m_pLabelBeginTime, "m_pLabelBeginTime", m_pDateTimeEditBeginTime, "m_pDateTimeEditBeginTime");
+    timeRow(1, m_pLabelEndTime, "m_pLabelEndTime", m_pDateTimeEditEndTime, "m_pDateTimeEditEndTime");
     m_pLabelEndTime_2 = FixedLabel(m_pBottomFrame, "m_pLabelEndTime_2", kPanelLabel_px);
     gridLayout_2->addWidget(m_pLabelEndTime_2, 2, 0);
     m_pRecordTypeComboBox = new QComboBox(m_pBottomFrame);

@@ -4,66 +4,6 @@
 <context>
     <name>CPlayBackWidget</name>
     <message>
-        <source>All</source>
-        <translation>All</translation>
-    </message>
-    <message>
-        <source>Motion</source>
-        <translation>Motion</translation>
-    </message>
-    <message>
-        <source>Alarm</source>
-        <translation>Alarm</translation>
-    </message>
-    <message>
-        <source>Manual</source>
-        <translation>Manual</translation>
-    </message>
-    <message>
-        <source>Plan</source>
-        <translation>Plan</translation>
-    </message>
-    <message>
-        <source>Cash out</source>
-        <translation>Cash out</translation>
-    </message>
-    <message>
-        <source>Cash in</source>
-        <translation>Cash in</translation>
-    </message>
-    <message>
-        <source>Command</source>
-        <translation>Command</translation>
-    </message>
-    <message>
-        <source>Sensor</source>
-        <translation>Sensor</translation>
-    </message>
-    <message>
-        <source>Video loss</source>
-        <translation>Video loss</translation>
-    </message>
-    <message>
-        <source>Shelter</source>
-        <translation>Shelter</translation>
-    </message>
-    <message>
-        <source>Intelligent</source>
-        <translation>Intelligent</translation>
-    </message>
-    <message>
-        <source>Card</source>
-        <translation>Card</translation>
-    </message>
-    <message>
-        <source>Far</source>
-        <translation>Far</translation>
-    </message>
-    <message>
-        <source>Near</source>
-        <translation>Near</translation>
-    </message>
-    <message>
         <source>Window</source>
         <translation>Window</translation>
     </message>

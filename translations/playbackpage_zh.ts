@@ -4,66 +4,6 @@
 <context>
     <name>CPlayBackWidget</name>
     <message>
-        <source>All</source>
-        <translation>全部</translation>
-    </message>
-    <message>
-        <source>Motion</source>
-        <translation>移动侦测</translation>
-    </message>
-    <message>
-        <source>Alarm</source>
-        <translation>报警</translation>
-    </message>
-    <message>
-        <source>Manual</source>
-        <translation>手动</translation>
-    </message>
-    <message>
-        <source>Plan</source>
-        <translation>定时</translation>
-    </message>
-    <message>
-        <source>Cash out</source>
-        <translation>取款</translation>
-    </message>
-    <message>
-        <source>Cash in</source>
-        <translation>存款</translation>
-    </message>
-    <message>
-        <source>Command</source>
-        <translation>命令</translation>
-    </message>
-    <message>
-        <source>Sensor</source>
-        <translation>传感器</translation>
-    </message>
-    <message>
-        <source>Video loss</source>
-        <translation>视频丢失</translation>
-    </message>
-    <message>
-        <source>Shelter</source>
-        <translation>遮挡</translation>
-    </message>
-    <message>
-        <source>Intelligent</source>
-        <translation>智能</translation>
-    </message>
-    <message>
-        <source>Card</source>
-        <translation>卡号</translation>
-    </message>
-    <message>
-        <source>Far</source>
-        <translation>远景</translation>
-    </message>
-    <message>
-        <source>Near</source>
-        <translation>近景</translation>
-    </message>
-    <message>
         <source>Window</source>
         <translation>窗口</translation>
     </message>
