@@ -301,19 +301,24 @@ SaveQuestionResult CheckSaveSettings(CSettingsWidget* page, QWidget* window)
         return SaveQuestionResult::Dropped;
     }
     bool refusedAny = false;
-    // Each refusal puts back only the refused folder; at most the three folders can be refused.
-    for (int attempt = 0; attempt <= 3; ++attempt) {
+    // Each refusal puts back only the refused folder and saves the rest. A refused folder that
+    // already is the stored one cannot be put back: then nothing can be saved and the edits stay.
+    for (int attempt = 0; attempt < SettingsPage::kCount; ++attempt) {
         if (page->OnSaveBtnClicked())
             break;
         if (!refusedAny)
             CInformationDlg::ShowInformation(QCoreApplication::translate("CVarpenMainWnd", "DiskSpace is low."),
                                              window, false);
         refusedAny = true;
-        page->RevertSetting(page->RefusedIndex());
-        if (attempt == 3 || !page->IsSettingsChanged())
+        const int refused = page->RefusedIndex();
+        const QString before = page->EditValues().value(refused);
+        page->RevertSetting(refused);
+        if (page->EditValues().value(refused) == before)
+            return SaveQuestionResult::Refused;
+        if (!page->IsSettingsChanged())
             return SaveQuestionResult::PartlySaved;
     }
     if (page->IsSettingsChanged())
-        return SaveQuestionResult::WriteFailed;
+        return SaveQuestionResult::WriteFailed; // "Save failed." was shown
     return refusedAny ? SaveQuestionResult::PartlySaved : SaveQuestionResult::Saved;
 }

@@ -70,10 +70,12 @@ enum class SaveQuestionResult {
     Saved,       // saved (the page showed "Save successful.")
     PartlySaved, // a folder short of space was put back, the other edits were saved
     WriteFailed, // "Save failed."; the edits stay on the page, still marked changed
+    Refused,     // a stored folder is short of space: nothing saved, the edits stay on the page
     Dropped      // answered no: the stored values are shown again
 };
 
 // The question the main window asks before leaving the settings page or closing: "Save new
 // settings?" when the page has changes. A folder refused for its free space gets "DiskSpace is
-// low." and only that folder is put back; the other edits are saved.
+// low." and only that folder is put back; the other edits are saved. When the refused folder is the
+// stored one (nothing to put back) nothing is saved and the edits stay on the page.
 SaveQuestionResult CheckSaveSettings(CSettingsWidget* page, QWidget* window);

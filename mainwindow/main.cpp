@@ -2,6 +2,8 @@
 #include "app/OstraApplication.h"
 #include "app/SettingsManager.h"
 #include "app/StartupNotice.h"
+#include "mainwindow/EntryTestScript.h"
+#include "mainwindow/SettingsPage.h"
 #include "mainwindow/VarpenMainWnd.h"
 #include "platform/system/system.h"
 #include "widgets/CWarnDlg.h"
@@ -10,30 +12,9 @@
 #include <QScreen>
 #include <QTimer>
 
-#include <cstdio>
 #include <memory>
 
 namespace {
-
-// Test hook: with VARPEN_TEST_QUIT_AFTER_MS set, the program reports its window when shown and
-// again before it quits, optionally saves a picture of the screen to VARPEN_TEST_SCREENSHOT, and
-// quits after that many milliseconds.
-void ArmTestQuit(const CVarpenMainWnd& window)
-{
-    bool ok = false;
-    const int quitAfter_ms = qEnvironmentVariableIntValue("VARPEN_TEST_QUIT_AFTER_MS", &ok);
-    if (!ok || quitAfter_ms < 0)
-        return;
-    std::fprintf(stderr, "varpen: started %dx%d\n", window.width(), window.height());
-    QTimer::singleShot(quitAfter_ms, qApp, [&window] {
-        std::fprintf(stderr, "varpen: window shown %dx%d visible=%d\n", window.width(), window.height(),
-                     window.isVisible() ? 1 : 0);
-        const QString shot = qEnvironmentVariable("VARPEN_TEST_SCREENSHOT");
-        if (!shot.isEmpty() && QGuiApplication::primaryScreen())
-            QGuiApplication::primaryScreen()->grabWindow(0).save(shot);
-        QCoreApplication::quit();
-    });
-}
 
 // The start-up notices ("Software is already running.", "The least resolution is 1024*768.")
 // show in the kit's message box. With VARPEN_TEST_QUIT_AFTER_MS set it closes by itself after that
@@ -57,7 +38,10 @@ int main(int argc, char** argv)
     if (app->IsAlreadyRunning() || app->IsScreenTooSmall())
         return 0;
 
+    // The only read of the settings file. Settings it lacks take their defaults at once, so that
+    // snapshots, clips and downloads use the folders the settings page shows from the first start.
     CSettingsManager::Instance()->ReadSettings(CCommonUtil::GetConfigFilePath(QStringLiteral("Settings.xml")));
+    SettingsPage::SeedDefaults(*CSettingsManager::Instance());
 
     auto window = std::make_unique<CVarpenMainWnd>();
     int width_px = 0;
@@ -69,7 +53,7 @@ int main(int argc, char** argv)
 
     window->show();
     window->AfterShow();
-    ArmTestQuit(*window);
+    CEntryTestScript::FromEnvironment(window.get());
     const int result = app->exec();
     window.reset();
     app.reset();

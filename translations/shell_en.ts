@@ -112,6 +112,37 @@
         <source>DiskSpace is low.</source>
         <translation>DiskSpace is low.</translation>
     </message>
+    <message>
+        <source>Confirm</source>
+        <translation>Confirm</translation>
+    </message>
+    <message>
+        <source>Sure to close software</source>
+        <translation>Sure to close software</translation>
+    </message>
+</context>
+<context>
+    <name>CVarpenMainWndClass</name>
+    <message>
+        <source>DarizArevudud</source>
+        <translation>DarizArevudud</translation>
+    </message>
+    <message>
+        <source>Playback</source>
+        <translation>Playback</translation>
+    </message>
+    <message>
+        <source>View Log</source>
+        <translation>View Log</translation>
+    </message>
+    <message>
+        <source>Config</source>
+        <translation>Config</translation>
+    </message>
+    <message>
+        <source>About</source>
+        <translation>About</translation>
+    </message>
 </context>
 <context>
     <name>QObject</name>

@@ -112,6 +112,37 @@
         <source>DiskSpace is low.</source>
         <translation>磁盘空间不足。</translation>
     </message>
+    <message>
+        <source>Confirm</source>
+        <translation>确认</translation>
+    </message>
+    <message>
+        <source>Sure to close software</source>
+        <translation>确定要关闭软件吗</translation>
+    </message>
+</context>
+<context>
+    <name>CVarpenMainWndClass</name>
+    <message>
+        <source>DarizArevudud</source>
+        <translation>DarizArevudud</translation>
+    </message>
+    <message>
+        <source>Playback</source>
+        <translation>回放</translation>
+    </message>
+    <message>
+        <source>View Log</source>
+        <translation>查看日志</translation>
+    </message>
+    <message>
+        <source>Config</source>
+        <translation>配置</translation>
+    </message>
+    <message>
+        <source>About</source>
+        <translation>关于</translation>
+    </message>
 </context>
 <context>
     <name>QObject</name>

@@ -128,8 +128,12 @@ void CFakeChaseDialog::OnImmediatelyStopChase()
     accept();
 }
 
+// Once its owner has chosen a face, the owner decides when the overlay shows: the show of the
+// first tick is for an overlay nobody has shown yet, and must not bring back one that a scan
+// already closed.
 void CFakeChaseDialog::ShowNoChannelInfo()
 {
+    m_bShowOnTick = false;
     m_pNoChannelLabel->show();
     m_pInfoBtn->show();
     m_pMovieLabel->hide();
@@ -138,6 +142,7 @@ void CFakeChaseDialog::ShowNoChannelInfo()
 
 void CFakeChaseDialog::ShowChaseInfo()
 {
+    m_bShowOnTick = false;
     m_pMovieLabel->show();
     m_pChaseLabel->show();
     m_pNoChannelLabel->hide();

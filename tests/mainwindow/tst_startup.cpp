@@ -3,6 +3,7 @@
 #include "mainwindow/VarpenMainWnd.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QProcess>
 #include <QStandardPaths>
@@ -51,19 +52,25 @@ struct Run {
     QString log;
 };
 
-// Runs the program under a fresh Xvfb screen of the given size until it ends.
-Run RunUnderXvfb(const Sandbox& box, const QString& screen, int quitAfter_ms, const QString& screenshot = {})
+// Runs the program under a fresh Xvfb screen of the given size until it ends. `extra`: further
+// environment.
+Run RunUnderXvfb(const Sandbox& box, const QString& screen, int quitAfter_ms, const QString& screenshot = {},
+                 const QProcessEnvironment& extra = {})
 {
     QProcess process;
     QProcessEnvironment env = box.Environment(QStringLiteral("xcb"), quitAfter_ms);
     if (!screenshot.isEmpty())
         env.insert(QStringLiteral("VARPEN_TEST_SCREENSHOT"), screenshot);
+    for (const QString& key : extra.keys())
+        env.insert(key, extra.value(key));
+    if (quitAfter_ms < 0)
+        env.remove(QStringLiteral("VARPEN_TEST_QUIT_AFTER_MS"));
     process.setProcessEnvironment(env);
     process.setProcessChannelMode(QProcess::MergedChannels);
     process.start(QStringLiteral("xvfb-run"),
                   {QStringLiteral("-a"), QStringLiteral("-s"), QStringLiteral("-screen 0 %1x24").arg(screen), Program()});
     Run run;
-    if (!process.waitForFinished(90000)) {
+    if (!process.waitForFinished(180000)) {
         process.kill();
         process.waitForFinished();
         run.log = QStringLiteral("did not end: ") + QString::fromLocal8Bit(process.readAll());
@@ -121,6 +128,8 @@ private slots:
     void windowSize_data();
     void windowSize();
     void showsTheWindowUnderXvfb();
+    void worksTheSampleUnderXvfb_data();
+    void worksTheSampleUnderXvfb();
     void refusesASmallScreen();
     void secondCopyRefusedAndKilledCopyLeavesNoLock();
 };
@@ -156,10 +165,39 @@ void TestStartup::showsTheWindowUnderXvfb()
     // The frameless window covers the top-left of the otherwise black screen.
     const QImage image(shot);
     QCOMPARE(image.size(), QSize(1280, 1024));
-    QVERIFY(image.pixelColor(400, 400) != QColor(Qt::black));
-    QCOMPARE(image.pixelColor(1100, 900), QColor(Qt::black));
+    QVERIFY(image.pixelColor(70, 55) != QColor(Qt::black)); // the chosen "Playback" tab
+    QCOMPARE(image.pixelColor(100, 1000), QColor(Qt::black)); // below the window
     // No settings were written at start.
     QVERIFY(!QFile::exists(box.config.filePath(QStringLiteral("Settings.xml"))));
+}
+
+// The operator's road on the sample recordings: the chosen disk's channels listed, every tab,
+// a search of two channels over a day, a click that plays, and a close through the confirmation.
+// The program ends with 0, every thread stopped before its owner went.
+void TestStartup::worksTheSampleUnderXvfb_data()
+{
+    QTest::addColumn<QString>("disk");
+    QTest::newRow("local folder") << QStringLiteral("month");
+    QTest::newRow("recorder disk") << QStringLiteral("disk-nvr.img");
+}
+
+void TestStartup::worksTheSampleUnderXvfb()
+{
+    QFETCH(QString, disk);
+    const QString path = qEnvironmentVariable("VARPEN_BUILD_DIR") + QStringLiteral("/samples/test/") + disk;
+    QVERIFY2(QFileInfo::exists(path), qPrintable(path));
+    Sandbox box;
+    QProcessEnvironment extra;
+    extra.insert(QStringLiteral("VARPEN_EXTRA_DISKS"), path);
+    extra.insert(QStringLiteral("VARPEN_TEST_SCRIPT"), QStringLiteral("calendar:2024-01,ready,tabs,search:2024-01-30,play,close"));
+    const Run run = RunUnderXvfb(box, QStringLiteral("1366x768"), -1, {}, extra);
+    QVERIFY2(run.exitCode == 0, qPrintable(run.log));
+    for (const char* step : {"calendar:2024-01", "ready", "tabs", "search:2024-01-30", "play", "close"})
+        QVERIFY2(run.log.contains(QStringLiteral("varpen: step %1 ok").arg(QLatin1String(step))), qPrintable(run.log));
+    QVERIFY2(run.log.contains(QStringLiteral("varpen: asked [Confirm] Sure to close software")), qPrintable(run.log));
+    QVERIFY2(run.log.contains(QStringLiteral("varpen: about [About] Local Playback Software")), qPrintable(run.log));
+    QVERIFY2(!run.log.contains(QStringLiteral("QThread: Destroyed")), qPrintable(run.log));
+    QVERIFY2(!run.log.contains(QStringLiteral("FAILED")), qPrintable(run.log));
 }
 
 void TestStartup::refusesASmallScreen()

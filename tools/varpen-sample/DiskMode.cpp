@@ -78,7 +78,12 @@ int RunDiskCommand(const QStringList& args) {
   const QCommandLineOption perDay(QStringLiteral("segments-per-day"), QStringLiteral("segments per channel and day (2)"), QStringLiteral("n"), QStringLiteral("2"));
   const QCommandLineOption length(QStringLiteral("segment-length"), QStringLiteral("seconds per segment (4)"), QStringLiteral("s"), QStringLiteral("4"));
   const QCommandLineOption types(QStringLiteral("record-types"), QStringLiteral("recorder record types 1-14, cycled (1,10,11)"), QStringLiteral("list"), QStringLiteral("1,10,11"));
-  p.addOptions({layout, logs, broken, channels, startDate, days, perDay, length, types});
+  const QCommandLineOption fromFolder(QStringLiteral("folder"),
+                                      QStringLiteral("take the recordings of a folder written by 'varpen-sample "
+                                                     "folder' in place of writing new ones (give the same "
+                                                     "--start-date and --days for the device logs)"),
+                                      QStringLiteral("dir"));
+  p.addOptions({layout, logs, broken, channels, startDate, days, perDay, length, types, fromFolder});
   p.process(QStringList{QStringLiteral("varpen-sample disk")} + args);
   QTextStream err(stderr);
   const QString kind = p.value(layout);
@@ -120,7 +125,9 @@ int RunDiskCommand(const QStringList& args) {
   QTemporaryDir work;
   QString error;
   diskrec::DiskImageWriter writer;
-  if (!work.isValid() || !WriteFolder(work.path(), o, &error) || !AddFolderFiles(work.path(), volume, &writer, &error)) {
+  const QString folder = p.isSet(fromFolder) ? p.value(fromFolder) : work.path();
+  if (!work.isValid() || (!p.isSet(fromFolder) && !WriteFolder(work.path(), o, &error)) ||
+      !AddFolderFiles(folder, volume, &writer, &error)) {
     err << "varpen-sample disk: " << (error.isEmpty() ? QStringLiteral("no work folder") : error) << "\n";
     return 1;
   }

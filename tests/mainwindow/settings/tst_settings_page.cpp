@@ -357,6 +357,19 @@ void TestSettingsPage::saveQuestion()
         QCOMPARE(script.Texts(CPrompt::Warn), QStringList{QStringLiteral("Save failed.")});
         QVERIFY(page.IsSettingsChanged());
     }
+    {   // The stored download folder itself is short of space: there is nothing to put back, so
+        // nothing is saved and no edit is dropped (and the question does not go round in circles).
+        Store({"0", "/data/snap/", "1", "/data/clip/", "1", "/low/dl/"});
+        CSettingsWidget stuck(&window);
+        CPromptScript script(1);
+        stuck.ComboOf(0)->setCurrentIndex(1);
+        const QStringList edits = stuck.EditValues();
+        QCOMPARE(CheckSaveSettings(&stuck, &window), SaveQuestionResult::Refused);
+        QCOMPARE(script.Texts(CPrompt::Notice), QStringList{QStringLiteral("DiskSpace is low.")});
+        QCOMPARE(stuck.EditValues(), edits);
+        QCOMPARE(CSettingsManager::Instance()->GetValueByIndex(0).value_or(QString()), QStringLiteral("0"));
+        QVERIFY(stuck.IsSettingsChanged());
+    }
 }
 
 QTEST_MAIN(TestSettingsPage)

@@ -178,6 +178,14 @@ void TestWaitProgress::overlayFaces()
     overlay.hide();
     QTest::qWait(700);
     QVERIFY(!overlay.isVisible());
+
+    // A scan that starts and ends before the first tick: the overlay it closed stays closed.
+    CFakeChaseDialog quick(&page, kMovie);
+    quick.show();
+    quick.ShowChaseInfo();
+    quick.close();
+    QTest::qWait(700);
+    QVERIFY(!quick.isVisible());
 }
 
 void TestWaitProgress::progressTable_data()

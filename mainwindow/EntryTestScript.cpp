@@ -1,0 +1,347 @@
+#include "mainwindow/EntryTestScript.h"
+
+#include "mainwindow/CDlgAbout.h"
+#include "mainwindow/CWindowTitle.h"
+#include "mainwindow/VarpenMainWnd.h"
+#include "playback/PlayBackWidget.h"
+#include "playback/PlayBackWidgetPrivate.h"
+#include "widgets/CPushButton.h"
+#include "widgets/DateTimeEdit.h"
+#include "widgets/CWarnDlg.h"
+#include "widgets/CalendarWidget.h"
+
+#include <QAbstractItemModel>
+#include <QApplication>
+#include <QDateTimeEdit>
+#include <QStandardItemModel>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QScreen>
+#include <QStackedWidget>
+#include <QTextBrowser>
+#include <QTreeView>
+
+#include <cstdio>
+
+namespace {
+
+constexpr int kPoll_ms = 20;
+constexpr int kStepTimeout_ms = 90000;
+
+void Say(const QString& line)
+{
+    std::fprintf(stderr, "varpen: %s\n", line.toLocal8Bit().constData());
+    std::fflush(stderr);
+}
+
+// The channel items of the tree: the items that hold no further items.
+QList<QModelIndex> Leaves(const QAbstractItemModel* model, const QModelIndex& parent = QModelIndex())
+{
+    QList<QModelIndex> leaves;
+    if (!model)
+        return leaves;
+    for (int row = 0; row < model->rowCount(parent); ++row) {
+        const QModelIndex index = model->index(row, 0, parent);
+        if (model->rowCount(index) > 0)
+            leaves += Leaves(model, index);
+        else
+            leaves << index;
+    }
+    return leaves;
+}
+
+// Paint events of one widget, counted once a condition holds.
+class PaintWatch : public QObject {
+public:
+    PaintWatch(QWidget* widget, std::function<bool()> condition, std::function<void()> painted)
+        : QObject(widget)
+        , m_condition(std::move(condition))
+        , m_painted(std::move(painted))
+    {
+        widget->installEventFilter(this);
+        widget->update();
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint && !m_done && m_condition()) {
+            m_done = true;
+            // Reported once the paint that is about to run has been done.
+            QTimer::singleShot(0, watched, m_painted);
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<bool()> m_condition;
+    std::function<void()> m_painted;
+    bool m_done = false;
+};
+
+} // namespace
+
+CEntryTestScript::CEntryTestScript(CVarpenMainWnd* window, const QStringList& steps)
+    : QObject(window)
+    , m_window(window)
+    , m_steps(steps)
+{
+    m_poll.setInterval(kPoll_ms);
+    connect(&m_poll, &QTimer::timeout, this, &CEntryTestScript::Poll);
+    m_modal.setInterval(50);
+    connect(&m_modal, &QTimer::timeout, this, &CEntryTestScript::AnswerModal);
+    m_modal.start();
+    QTimer::singleShot(0, this, &CEntryTestScript::Next);
+}
+
+CEntryTestScript* CEntryTestScript::FromEnvironment(CVarpenMainWnd* window)
+{
+    ArmTestQuit(window);
+    const QString script = qEnvironmentVariable("VARPEN_TEST_SCRIPT");
+    if (script.isEmpty())
+        return nullptr;
+    return new CEntryTestScript(window, script.split(QLatin1Char(','), Qt::SkipEmptyParts));
+}
+
+void CEntryTestScript::Next()
+{
+    if (m_steps.isEmpty()) {
+        m_poll.stop();
+        return;
+    }
+    m_step = m_steps.takeFirst().trimmed();
+    m_phase = 0;
+    m_polls = 0;
+    m_painted = false;
+    Say(QStringLiteral("step %1").arg(m_step));
+    m_poll.start();
+}
+
+void CEntryTestScript::Poll()
+{
+    if (m_busy)
+        return;
+    if (++m_polls * kPoll_ms > kStepTimeout_ms) {
+        Fail(QStringLiteral("no result in %1 s").arg(kStepTimeout_ms / 1000));
+        return;
+    }
+    m_busy = true;
+    bool done = false;
+    if (m_step == QLatin1String("ready"))
+        done = StepReady();
+    else if (m_step == QLatin1String("tabs"))
+        done = StepTabs();
+    else if (m_step.startsWith(QLatin1String("calendar:")))
+        done = StepCalendar(m_step.mid(9));
+    else if (m_step.startsWith(QLatin1String("search:")))
+        done = StepSearch(m_step.mid(7));
+    else if (m_step == QLatin1String("play"))
+        done = StepPlay();
+    else if (m_step.startsWith(QLatin1String("shot:")))
+        done = (SaveShot(m_step.mid(5)), true);
+    else if (m_step == QLatin1String("close"))
+        done = StepClose();
+    else
+        Fail(QStringLiteral("unknown step"));
+    m_busy = false;
+    if (done)
+        Done();
+}
+
+void CEntryTestScript::Done()
+{
+    m_poll.stop();
+    Say(QStringLiteral("step %1 ok").arg(m_step));
+    QTimer::singleShot(0, this, &CEntryTestScript::Next);
+}
+
+void CEntryTestScript::Fail(const QString& why)
+{
+    m_poll.stop();
+    m_steps.clear();
+    Say(QStringLiteral("step %1 FAILED: %2").arg(m_step, why));
+    QCoreApplication::exit(3);
+}
+
+// Boxes are answered as an operator would answer them, by their own buttons: the close question
+// and the save question with OK, warnings by closing them, the about box by its close button.
+void CEntryTestScript::AnswerModal()
+{
+    QWidget* modal = QApplication::activeModalWidget();
+    if (!modal || !modal->isVisible())
+        return;
+    if (auto* box = qobject_cast<CWarnDlg*>(modal)) {
+        Say(QStringLiteral("asked [%1] %2").arg(box->GetTitle(), box->Browser()->toPlainText()));
+        CPushButton* button = box->OkButton() && box->OkButton()->isVisible() ? box->OkButton() : box->CloseButton();
+        if (button)
+            button->click();
+    } else if (auto* about = qobject_cast<CDlgAbout*>(modal)) {
+        // Closed on the tick after it showed, once it has been painted.
+        if (m_modalSeen != about) {
+            m_modalSeen = about;
+            return;
+        }
+        SaveShot(QStringLiteral("about"));
+        Say(QStringLiteral("about [%1] %2").arg(about->GetTitle(), about->AboutLabel()->text().replace(QLatin1Char('\n'), QLatin1Char(' '))));
+        about->CloseButton()->click();
+    }
+}
+
+// With VARPEN_TEST_SHOTS set, a picture of the whole screen as <that folder>/<name>.png.
+void CEntryTestScript::SaveShot(const QString& name)
+{
+    const QString folder = qEnvironmentVariable("VARPEN_TEST_SHOTS");
+    if (folder.isEmpty() || !QGuiApplication::primaryScreen())
+        return;
+    const QString path = folder + QLatin1Char('/') + name + QStringLiteral(".png");
+    QGuiApplication::primaryScreen()->grabWindow(0).save(path);
+    Say(QStringLiteral("shot %1").arg(path));
+}
+
+bool CEntryTestScript::StepReady()
+{
+    CPlayBackWidget* page = m_window->PlayBackPage();
+    auto* tree = page ? page->findChild<QTreeView*>(QStringLiteral("m_pPlayBackTreeView")) : nullptr;
+    if (!tree)
+        return Fail(QStringLiteral("no channel tree")), false;
+    if (m_phase == 0) {
+        m_phase = 1;
+        new PaintWatch(tree->viewport(), [tree] { return !Leaves(tree->model()).isEmpty(); },
+                       [this] { m_painted = true; });
+    }
+    if (!m_painted)
+        return false;
+    Say(QStringLiteral("ready %1 channels").arg(Leaves(tree->model()).size()));
+    return true;
+}
+
+// One tab a poll, so that each page has been painted before the next is chosen (and, with
+// VARPEN_TEST_SHOTS set, before its picture is taken).
+bool CEntryTestScript::StepTabs()
+{
+    const auto& form = m_window->Form();
+    struct Tab {
+        QPushButton* button;
+        int page;
+        const char* shot;
+    } tabs[] = {{form.pBtnViewLog, 1, "log"}, {form.pBtnConfig, 2, "config"}, {form.pBtnAbout, 2, nullptr},
+                {form.pBtnPlayBack, 0, "playback"}};
+    constexpr int kTabs = int(std::size(tabs));
+    if (m_phase > 0 && tabs[m_phase - 1].shot)
+        SaveShot(QLatin1String(tabs[m_phase - 1].shot));
+    if (m_phase == kTabs)
+        return true;
+    const Tab& tab = tabs[m_phase++];
+    tab.button->click();
+    if (m_window->Stack()->currentIndex() != tab.page) {
+        Fail(QStringLiteral("%1 shows page %2").arg(tab.button->text()).arg(m_window->Stack()->currentIndex()));
+        return false;
+    }
+    Say(QStringLiteral("tab %1 page %2").arg(tab.button->text()).arg(tab.page));
+    return false;
+}
+
+// Shows another month in the calendar (the page scans the disk again for that month).
+bool CEntryTestScript::StepCalendar(const QString& monthText)
+{
+    CPlayBackWidget* page = m_window->PlayBackPage();
+    const QDate month = QDate::fromString(monthText + QStringLiteral("-01"), QStringLiteral("yyyy-MM-dd"));
+    if (!page || !month.isValid()) {
+        Fail(QStringLiteral("no page or no month"));
+        return false;
+    }
+    page->Form().m_pCalendarWidget->SetCurrentPage(month.year(), month.month());
+    return true;
+}
+
+// Ticks the first two channels, sets the time window to the day and presses "Search"; the
+// search runs under its wait box inside the click. Done when both windows have bars.
+bool CEntryTestScript::StepSearch(const QString& dayText)
+{
+    CPlayBackWidget* page = m_window->PlayBackPage();
+    const QDate day = QDate::fromString(dayText, QStringLiteral("yyyy-MM-dd"));
+    if (!page || !day.isValid()) {
+        Fail(QStringLiteral("no page or no day"));
+        return false;
+    }
+    if (m_phase == 0) {
+        const QList<QModelIndex> channels = Leaves(page->ChannelModel());
+        if (channels.size() < 2) {
+            Fail(QStringLiteral("%1 channels listed").arg(channels.size()));
+            return false;
+        }
+        for (int i = 0; i < 2; ++i)
+            page->ChannelModel()->setData(channels[i], Qt::Checked, Qt::CheckStateRole);
+        Ui_CPlayBackWidget& form = page->Form();
+        form.m_pDateTimeEditBeginTime->setDateTime(QDateTime(day, QTime(0, 0, 0)));
+        form.m_pDateTimeEditEndTime->setDateTime(QDateTime(day, QTime(23, 59, 59)));
+        m_phase = 1;
+        form.m_pSearchBtn->click();
+    }
+    CPlayBackWidgetPrivate* d = page->Private();
+    for (int window = 0; window < 2; ++window) {
+        const auto it = d->segmentsByWindow.find(window);
+        if (it == d->segmentsByWindow.end() || it->second.isEmpty())
+            return false;
+    }
+    Say(QStringLiteral("found %1 and %2 recordings")
+            .arg(d->filesByWindow[0].size())
+            .arg(d->filesByWindow[1].size()));
+    return true;
+}
+
+// A click on the time line one second into the first recording of window 1; done when its
+// engine plays.
+bool CEntryTestScript::StepPlay()
+{
+    CPlayBackWidget* page = m_window->PlayBackPage();
+    CPlayBackWidgetPrivate* d = page ? page->Private() : nullptr;
+    if (!d || d->filesByWindow[0].empty()) {
+        Fail(QStringLiteral("nothing found to play"));
+        return false;
+    }
+    if (m_phase == 0) {
+        m_phase = 1;
+        m_clicked = d->filesByWindow[0].front()->GetStartTime() + 1;
+        page->OnStartPlayback(0, m_clicked);
+    }
+    CPlayBackInteraction* player = d->PlayerAt(0);
+    if (!player || !player->IsPlaying())
+        return false;
+    Say(QStringLiteral("playing window 1 from %1")
+            .arg(QDateTime::fromSecsSinceEpoch(m_clicked).toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"))));
+    return true;
+}
+
+bool CEntryTestScript::StepClose()
+{
+    if (m_phase == 0) {
+        m_phase = 1;
+        // The question runs its own modal loop inside the click; AnswerModal presses its OK.
+        m_window->Title()->CloseButton()->click();
+    }
+    if (m_window->isVisible())
+        return Fail(QStringLiteral("the window is still open")), false;
+    return true;
+}
+
+void ArmTestQuit(CVarpenMainWnd* window)
+{
+    bool ok = false;
+    const int quitAfter_ms = qEnvironmentVariableIntValue("VARPEN_TEST_QUIT_AFTER_MS", &ok);
+    if (!ok || quitAfter_ms < 0)
+        return;
+    Say(QStringLiteral("started %1x%2").arg(window->width()).arg(window->height()));
+    QTimer::singleShot(quitAfter_ms, window, [window] {
+        Say(QStringLiteral("window shown %1x%2 visible=%3")
+                .arg(window->width())
+                .arg(window->height())
+                .arg(window->isVisible() ? 1 : 0));
+        const QString shot = qEnvironmentVariable("VARPEN_TEST_SCREENSHOT");
+        if (!shot.isEmpty() && QGuiApplication::primaryScreen())
+            QGuiApplication::primaryScreen()->grabWindow(0).save(shot);
+        // Closed as the operator closes it: "Sure to close software" is answered yes.
+        auto* script = new CEntryTestScript(window, {QStringLiteral("close")});
+        Q_UNUSED(script);
+    });
+}

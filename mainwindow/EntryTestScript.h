@@ -1,0 +1,63 @@
+// Test hooks of the program's entry, for the smoke test and the start-up benchmark: a script of
+// steps that works the real window as an operator would (VARPEN_TEST_SCRIPT), and the older
+// quit-after hook (VARPEN_TEST_QUIT_AFTER_MS). Each step reports a line "varpen: ..." on the
+// error output. Modal boxes are answered the way an operator answers them: the box shows, and
+// its own button is pressed.
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QWidget>
+#include <QStringList>
+#include <QTimer>
+
+class CVarpenMainWnd;
+
+class CEntryTestScript : public QObject {
+    Q_OBJECT
+public:
+    // Steps, separated by commas:
+    //   calendar:yyyy-MM  show that month in the calendar (the disk is scanned for it again)
+    //   ready             wait until the channel tree lists channels and has been painted
+    //   tabs              "View Log", "Config", "About" (the box is closed), then "Playback"
+    //   search:yyyy-MM-dd tick the first two channels and search that day; wait for the bars
+    //   play              click the first bar of window 1; wait until it plays
+    //   shot:NAME         with VARPEN_TEST_SHOTS set, a picture of the screen as NAME.png there
+    //   close             the title bar's close button, "Sure to close software" answered yes
+    // A failed step reports "varpen: step NAME FAILED: why" and ends the program with exit code 3.
+    CEntryTestScript(CVarpenMainWnd* window, const QStringList& steps);
+
+    // Arms the hooks the environment asks for (the quit-after hook too); null without a script.
+    static CEntryTestScript* FromEnvironment(CVarpenMainWnd* window);
+
+private:
+    void Next();
+    void Poll();
+    void Fail(const QString& why);
+    void Done();
+    void AnswerModal();
+    void SaveShot(const QString& name);
+
+    bool StepReady();
+    bool StepTabs();
+    bool StepCalendar(const QString& month);
+    bool StepSearch(const QString& day);
+    bool StepPlay();
+    bool StepClose();
+
+    CVarpenMainWnd* m_window;
+    QStringList m_steps;
+    QString m_step;
+    int m_phase = 0;
+    int m_polls = 0;
+    bool m_painted = false;
+    qint64 m_clicked = 0; // the time the play step clicked
+    bool m_busy = false; // a step is running (it may run a modal loop)
+    QPointer<QWidget> m_modalSeen;
+    QTimer m_poll;
+    QTimer m_modal;
+};
+
+// The quit-after hook: prints when the window is shown, then after `quitAfter_ms` optionally saves
+// a picture of the screen (VARPEN_TEST_SCREENSHOT) and closes the window through its confirmation.
+void ArmTestQuit(CVarpenMainWnd* window);
