@@ -160,7 +160,7 @@ private slots:
         QCOMPARE(Shown(engine, surface), expected);
         // Past the boundary a new file opens: let the player's thread take it.
         int untimed = 0;
-        bool skipped = false;
+        const qint64 boundary = qint64(s.files[1].start) * kFps;
         for (int i = 0; i < 2 * kFps; ++i) {
             const qint64 before = Shown(engine, surface);
             QElapsedTimer waited;
@@ -170,12 +170,12 @@ private slots:
                 QTest::qWait(1);
             }
             ++expected;
-            // The last picture of a file stays only until the next file's first one is decoded
-            // (the new stream's clock starts at once): it may come and go between two looks.
-            if (Shown(engine, surface) == expected + 1 && !skipped) {
-                skipped = true;
-                ++expected;
-            }
+            // The last pictures of a file stay only until the next file's first one is decoded
+            // (the new stream's clock starts at once): on a busy machine the last few may come
+            // and go between two looks. Never a picture of the new file, nor one further back.
+            const qint64 shown = Shown(engine, surface);
+            if (shown > expected && shown <= boundary && expected >= boundary - 3)
+                expected = shown;
             QCOMPARE(Shown(engine, surface), expected);
             // While the next file's stream opens the time is -1 for a moment (the last picture of
             // the file before is still shown): never another second.
