@@ -149,6 +149,7 @@ void Ui_CPlayBackWidget::setupUi(QWidget* page)
     const auto timeRow = [this](int row, QLabel*& label, const char* labelName, CDateTimeEdit*& edit,
                                 const char* editName) {
         label = FixedLabel(m_pBottomFrame, labelName, kPanelLabel_px);
+        label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         gridLayout_2->addWidget(label, row, 0);
         edit = new CDateTimeEdit(m_pBottomFrame);
         edit->setObjectName(QString::fromLatin1(editName));
@@ -159,6 +160,7 @@ void Ui_CPlayBackWidget::setupUi(QWidget* page)
     timeRow(0, m_pLabelBeginTime, "m_pLabelBeginTime", m_pDateTimeEditBeginTime, "m_pDateTimeEditBeginTime");
     timeRow(1, m_pLabelEndTime, "m_pLabelEndTime", m_pDateTimeEditEndTime, "m_pDateTimeEditEndTime");
     m_pLabelEndTime_2 = FixedLabel(m_pBottomFrame, "m_pLabelEndTime_2", kPanelLabel_px);
+    m_pLabelEndTime_2->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     gridLayout_2->addWidget(m_pLabelEndTime_2, 2, 0);
     m_pRecordTypeComboBox = new QComboBox(m_pBottomFrame);
     m_pRecordTypeComboBox->setObjectName(QStringLiteral("m_pRecordTypeComboBox"));
