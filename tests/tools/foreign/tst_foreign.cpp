@@ -161,8 +161,20 @@ private slots:
         // Past the boundary a new file opens: let the player's thread take it.
         int untimed = 0;
         const qint64 boundary = qint64(s.files[1].start) * kFps;
+        // The last pictures of a file stay only until the next file's first one is decoded (the
+        // new stream's clock starts at once): on a busy machine the last few may come and go
+        // between two looks, and the next file's first picture may appear without a clock step.
+        // Never a picture of the new file skipped, nor one further back.
+        const auto nearBoundary = [boundary](qint64 want, qint64 got) {
+            return got > want && got <= boundary && want >= boundary - 3;
+        };
         for (int i = 0; i < 2 * kFps; ++i) {
             const qint64 before = Shown(engine, surface);
+            if (before != expected) {
+                QVERIFY2(nearBoundary(expected, before), qPrintable(QString::number(before)));
+                expected = before;
+                continue;
+            }
             QElapsedTimer waited;
             waited.start();
             while (Shown(engine, surface) == before && waited.elapsed() < kSettle_ms) {
@@ -170,20 +182,17 @@ private slots:
                 QTest::qWait(1);
             }
             ++expected;
-            // The last pictures of a file stay only until the next file's first one is decoded
-            // (the new stream's clock starts at once): on a busy machine the last few may come
-            // and go between two looks. Never a picture of the new file, nor one further back.
             const qint64 shown = Shown(engine, surface);
-            if (shown > expected && shown <= boundary && expected >= boundary - 3)
+            if (nearBoundary(expected, shown))
                 expected = shown;
-            QCOMPARE(Shown(engine, surface), expected);
+            QCOMPARE(shown, expected);
             // While the next file's stream opens the time is -1 for a moment (the last picture of
             // the file before is still shown): never another second.
             const time_t now = engine.GetCurrentTime();
             if (now == -1)
                 ++untimed;
-            else
-                QCOMPARE(qint64(now), expected / kFps);
+            else if (qint64(now) != expected / kFps)
+                QVERIFY2(nearBoundary(expected, qint64(now) * kFps), qPrintable(QString::number(now)));
         }
         QVERIFY(untimed <= 2);
         engine.StopPlayback();
