@@ -334,14 +334,7 @@ void CPlayBackWidget::OnWindowDownLoad(int window, const QString& title)
         return;
     QPointer<CPlaybackDownLoad>& dialog = m_downloadDialogs[window];
     if (!dialog) {
-        CDownloadWindowSource source;
-        CPlayBackWidgetPrivate* data = d.get();
-        source.engine = [data](int w) { return data->PlayerAt(w); };
-        source.files = [data](int w) {
-            const auto it = data->filesByWindow.find(w);
-            return it == data->filesByWindow.end() ? Varpen::SingleFileList() : it->second;
-        };
-        dialog = new CPlaybackDownLoad(source, window, d->windows[size_t(window)]);
+        dialog = new CPlaybackDownLoad(d->DownloadSource(), window, d->windows[size_t(window)]);
     }
     dialog->SetTitle(title);
     dialog->FillFileList();

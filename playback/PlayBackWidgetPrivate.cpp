@@ -1,6 +1,7 @@
 #include "playback/PlayBackWidgetPrivate.h"
 
 #include "playback/PlayBackWidget.h"
+#include "playback/PlaybackDownLoad.h"
 #include "widgets/CVolumeButton.h"
 
 #include <QIcon>
@@ -39,6 +40,17 @@ CPlayBackInteraction* CPlayBackWidgetPrivate::PlayerAt(int window) const
     QMutexLocker lock(&playersLock);
     const auto it = players.find(window); // never inserts: a lookup leaves the map as it was
     return it == players.end() ? nullptr : it->second.get();
+}
+
+CDownloadWindowSource CPlayBackWidgetPrivate::DownloadSource() const
+{
+    CDownloadWindowSource source;
+    source.engine = [this](int window) { return PlayerAt(window); };
+    source.files = [this](int window) {
+        const auto it = filesByWindow.find(window);
+        return it == filesByWindow.end() ? Varpen::SingleFileList() : it->second;
+    };
+    return source;
 }
 
 void CPlayBackWidgetPrivate::SetCurrentWindowIndex(int window)

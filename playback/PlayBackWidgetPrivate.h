@@ -21,6 +21,8 @@
 #include <memory>
 #include <vector>
 
+struct CDownloadWindowSource;
+
 class CMultiTimeSlider;
 class CVolumeButton;
 class QToolButton;
@@ -59,6 +61,8 @@ public:
     int GetCurrentIndex() const { return m_currentWindow; }
     CPlayBackInteraction* CurrentPlayer() const;
     CPlayBackInteraction* PlayerAt(int window) const;
+    // What a download dialog of a window reads: that window's engine and the files its search found.
+    CDownloadWindowSource DownloadSource() const;
     // Makes window i current (0 <= i < 16, not already current): moves the selection frame and
     // enables the volume button only when that window's engine plays.
     void SetCurrentWindowIndex(int window);

@@ -26,6 +26,17 @@
 
 #include <algorithm>
 
+namespace {
+
+// One record-type entry of a time-line row's filter pop-up.
+void AddFilterEntry(CMultiTimeSlider* timeLine, int row, int id)
+{
+    timeLine->AddFilterItem(row, RecordTypes::FilterIcon(id), QString::fromLatin1(RecordTypes::FilterEntryFor(id).text),
+                            id);
+}
+
+} // namespace
+
 bool CPlayBackWidget::PrepareSearch(const QList<QModelIndex>& channels, int firstWindow, const QDate& firstDay,
                                     const QDate& lastDay)
 {
@@ -72,9 +83,7 @@ bool CPlayBackWidget::PrepareSearch(const QList<QModelIndex>& channels, int firs
     for (int row = firstWindow; row < firstWindow + d->searchedCount && row < kWindowCount; ++row) {
         timeLine->ClearFilterItems(row);
         if (choice.filterId >= 0)
-            timeLine->AddFilterItem(row, RecordTypes::FilterIcon(choice.filterId),
-                                    QString::fromLatin1(RecordTypes::FilterEntryFor(choice.filterId).text),
-                                    choice.filterId);
+            AddFilterEntry(timeLine, row, choice.filterId);
     }
 
     const bool local = m_diskType == CSearchDiskThread::kDiskLocal;
@@ -166,8 +175,7 @@ void CPlayBackWidget::OnSearchFinished()
         searched.insert(window, rows.value(window));
         timeLine->ClearFilterItems(window);
         for (int id : PlaybackSearch::RowFilterIds(d->recordType, rows.value(window)))
-            timeLine->AddFilterItem(window, RecordTypes::FilterIcon(id),
-                                    QString::fromLatin1(RecordTypes::FilterEntryFor(id).text), id);
+            AddFilterEntry(timeLine, window, id);
     }
     const QDate firstDay = QDateTime::fromSecsSinceEpoch(d->searchBegin).date();
     const QDate lastDay = QDateTime::fromSecsSinceEpoch(d->searchEnd).date();

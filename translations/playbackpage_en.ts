@@ -87,13 +87,5 @@
         <source>Full Screen</source>
         <translation>Full Screen</translation>
     </message>
-    <message>
-        <source>DVR Video</source>
-        <translation>DVR Video</translation>
-    </message>
-    <message>
-        <source>channel</source>
-        <translation>channel</translation>
-    </message>
 </context>
 </TS>

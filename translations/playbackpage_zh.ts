@@ -87,13 +87,5 @@
         <source>Full Screen</source>
         <translation>全屏</translation>
     </message>
-    <message>
-        <source>DVR Video</source>
-        <translation>DVR录像</translation>
-    </message>
-    <message>
-        <source>channel</source>
-        <translation>通道</translation>
-    </message>
 </context>
 </TS>

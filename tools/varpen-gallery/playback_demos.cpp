@@ -484,13 +484,7 @@ private:
     {
         QPointer<CPlaybackDownLoad>& dialog = m_dialogs[cell];
         if (!dialog) {
-            CDownloadWindowSource source;
-            source.engine = [this](int window) { return m_host->PlayerAt(window); };
-            source.files = [this](int window) {
-                const auto it = m_host->filesByWindow.find(window);
-                return it == m_host->filesByWindow.end() ? Varpen::SingleFileList() : it->second;
-            };
-            dialog = new CPlaybackDownLoad(source, cell, this);
+            dialog = new CPlaybackDownLoad(m_host->DownloadSource(), cell, this);
             dialog->SetDownloadFlag(true);
         }
         dialog->SetTitle(title);
