@@ -169,4 +169,24 @@ void UncheckAll(QStandardItemModel& model)
     }
 }
 
+QString ListText(const QList<QModelIndex>& channels)
+{
+    QString text;
+    QModelIndex group;
+    for (const QModelIndex& channel : channels) {
+        if (!IsChannel(channel))
+            continue;
+        if (channel.parent() != group) {
+            if (!text.isEmpty())
+                text += QStringLiteral("; ");
+            group = channel.parent();
+            text += group.data(Qt::DisplayRole).toString() + QLatin1Char(' ');
+        } else {
+            text += QStringLiteral(", ");
+        }
+        text += channel.data(Qt::DisplayRole).toString();
+    }
+    return text;
+}
+
 } // namespace ChannelTree

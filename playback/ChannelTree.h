@@ -65,5 +65,8 @@ QList<QModelIndex> CheckedChannels(const QStandardItemModel& model);
 QList<QModelIndex> ChannelsAmong(QList<QModelIndex> indexes);
 // Unchecks every checked channel row.
 void UncheckAll(QStandardItemModel& model);
+// Channel rows named as the tree shows them, each group's text once before its channels, in the
+// order given: "NVR_1 channel15, channel16; NVR_2 channel1".
+QString ListText(const QList<QModelIndex>& channels);
 
 } // namespace ChannelTree

@@ -174,6 +174,7 @@ private:
     bool m_destroying = false;
     std::map<int, QPointer<CPlaybackDownLoad>> m_downloadDialogs;
     CPlaybackSearchThread* m_pSearchThread = nullptr;  // while a search runs
+    QString m_notPlaced;  // the channels the running search had no window for
     QDate m_searchFirstDay;  // the days the searched windows' bars lie on
     QDate m_searchLastDay;
     bool m_inDiskReset = false;     // ResetDiskTree is stopping the playback

@@ -344,6 +344,52 @@ private slots:
         Page().OnBtnStop();
     }
 
+    // The channels that find no window from the current one on are left out, and one notice
+    // names them, whether the search came from the button or from a drop on a window.
+    void channelsWithoutWindow_data()
+    {
+        QTest::addColumn<int>("current");
+        QTest::addColumn<bool>("byDrop");
+        QTest::addColumn<QStringList>("notices");
+        QTest::newRow("window 15: both placed") << 14 << false << QStringList{};
+        QTest::newRow("window 16: one left out") << 15 << false << QStringList{"No window left for: NVR_1 channel2"};
+        QTest::newRow("dropped on window 16") << 15 << true << QStringList{"No window left for: NVR_1 channel2"};
+    }
+    void channelsWithoutWindow()
+    {
+        QFETCH(int, current);
+        QFETCH(bool, byDrop);
+        QFETCH(QStringList, notices);
+        QVERIFY(ShowSampleMonth());
+        QVERIFY(Choose(kFolder));
+        QTRY_COMPARE(Page().ChannelModel()->rowCount(), 1);
+        SetWindow(QDate(2024, 1, 30), QDate(2024, 1, 30));
+        Ui().m_pCalendarWidget->SetValidDateRange(QDate(2024, 1, 30), QDate(2024, 1, 30));
+        Ui().m_pMoreCutBtn->click();
+        QTest::mouseClick(Data().windows[size_t(current)], Qt::LeftButton);
+        QCOMPARE(Data().GetCurrentIndex(), current);
+        Prompts prompts;
+        prompts.Arm();
+        if (byDrop) {
+            QItemSelectionModel* selection = Ui().m_pPlayBackTreeView->selectionModel();
+            selection->select(Channel(0, 0), QItemSelectionModel::ClearAndSelect);
+            selection->select(Channel(0, 1), QItemSelectionModel::Select);
+            Page().OnSearchSelected(current);
+        } else {
+            Tick(0, 0);
+            Tick(0, 1);
+            Ui().m_pSearchBtn->click();
+        }
+        QCOMPARE(prompts.Dialogs(), QStringList{"ChaseDialog"});
+        QCOMPARE(prompts.Notices(), notices);
+        QCOMPARE(int(Data().Players().size()), std::min(2, 16 - current));
+        QCOMPARE(Data().PlayerAt(current)->GetChannel().GetNumber(), 1);
+        QCOMPARE(Data().segmentsByWindow[current].size(), 2);
+        // Nothing more is said about them later.
+        Page().OnBtnStop();
+        QCOMPARE(prompts.Notices(), notices);
+    }
+
     // Another month shown before any disk was chosen scans nothing and says nothing.
     void monthBeforeAnyDisk()
     {
