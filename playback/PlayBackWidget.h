@@ -8,6 +8,7 @@
 // page goes.
 #pragma once
 
+#include "playback/ChannelTree.h"
 #include "playback/PlayBackWidgetForm.h"
 #include "widgets/CBaseFrame.h"
 
@@ -142,6 +143,8 @@ private:
     void SetSyncFace(bool on);
     void PlaceChaseOverlay();
     void StopDiskSearch();
+    // Remembers the ticks of the channel tree shown for the disk it lists.
+    void KeepTicks();
     // The days the time line can show after a search: the search's days, widened to the
     // recordings the other bound windows found.
     void GetSearchTimeRange(QDate& first, QDate& last) const;
@@ -179,4 +182,6 @@ private:
     QDate m_searchLastDay;
     bool m_inDiskReset = false;     // ResetDiskTree is stopping the playback
     bool m_dayCheckWanted = false;  // a channel's days are being marked
+    QString m_treeDisk;  // the disk (ChannelTree::DiskKey) whose channels the tree lists, else empty
+    std::map<QString, ChannelTree::Ticks> m_ticksByDisk;  // the ticks last seen on each disk's tree
 };
