@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QDate>
 #include <QDateTime>
+#include <QDir>
 #include <QFileInfo>
 #include <QIcon>
 #include <QStandardItemModel>
@@ -167,6 +168,71 @@ void UncheckAll(QStandardItemModel& model)
                 channel->setCheckState(Qt::Unchecked);
         }
     }
+}
+
+namespace {
+
+// Every channel row of the tree with the channel it stands for.
+template <typename Model, typename Visit>
+void ForEachChannel(Model& model, Visit visit)
+{
+    for (int g = 0; g < model.rowCount(); ++g) {
+        QStandardItem* group = model.item(g);
+        const QString groupText = group->data(kChannelRole).toString();
+        for (int c = 0; c < group->rowCount(); ++c) {
+            QStandardItem* channel = group->child(c);
+            visit(*channel, TickedChannel{groupText, channel->data(kChannelRole).toInt(),
+                                          channel->data(kFlagRole).toBool()});
+        }
+    }
+}
+
+} // namespace
+
+void UpdateTicks(const QStandardItemModel& model, Ticks& ticks)
+{
+    ForEachChannel(model, [&ticks](const QStandardItem& row, const TickedChannel& channel) {
+        if (row.checkState() == Qt::Checked)
+            ticks.insert(channel);
+        else
+            ticks.erase(channel);
+    });
+}
+
+void TickAgain(QStandardItemModel& model, const Ticks& ticks)
+{
+    if (ticks.empty())
+        return;
+    ForEachChannel(model, [&ticks](QStandardItem& row, const TickedChannel& channel) {
+        if (ticks.count(channel) != 0 && row.checkState() != Qt::Checked)
+            row.setCheckState(Qt::Checked);
+    });
+}
+
+QString DiskKey(const QString& scanPath)
+{
+    // A folder is named with or without its closing "/"; a disk name holds no "/".
+    return scanPath.contains(QLatin1Char('/')) ? QDir::cleanPath(scanPath) : scanPath;
+}
+
+QString ListText(const QList<QModelIndex>& channels)
+{
+    QString text;
+    QModelIndex group;
+    for (const QModelIndex& channel : channels) {
+        if (!IsChannel(channel))
+            continue;
+        if (channel.parent() != group) {
+            if (!text.isEmpty())
+                text += QStringLiteral("; ");
+            group = channel.parent();
+            text += group.data(Qt::DisplayRole).toString() + QLatin1Char(' ');
+        } else {
+            text += QStringLiteral(", ");
+        }
+        text += channel.data(Qt::DisplayRole).toString();
+    }
+    return text;
 }
 
 } // namespace ChannelTree

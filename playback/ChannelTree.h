@@ -12,7 +12,9 @@
 #include <ctime>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 class QStandardItemModel;
@@ -65,5 +67,28 @@ QList<QModelIndex> CheckedChannels(const QStandardItemModel& model);
 QList<QModelIndex> ChannelsAmong(QList<QModelIndex> indexes);
 // Unchecks every checked channel row.
 void UncheckAll(QStandardItemModel& model);
+// A ticked channel, known again in a tree that another scan of the same disk built: its group's
+// text, its number and its flag.
+struct TickedChannel {
+    QString group;
+    int number = 0;
+    bool flag = false;
+    bool operator<(const TickedChannel& o) const
+    {
+        return std::tie(group, number, flag) < std::tie(o.group, o.number, o.flag);
+    }
+};
+using Ticks = std::set<TickedChannel>;
+// Brings `ticks` up to date with a tree of their disk: a channel the tree lists counts as ticked
+// exactly when its row is; channels the tree does not list keep what they had.
+void UpdateTicks(const QStandardItemModel& model, Ticks& ticks);
+// Ticks again the channel rows of `ticks` that the tree holds.
+void TickAgain(QStandardItemModel& model, const Ticks& ticks);
+// The disk a scan path names, the same for the path of a folder disk and of its volume.
+QString DiskKey(const QString& scanPath);
+
+// Channel rows named as the tree shows them, each group's text once before its channels, in the
+// order given: "NVR_1 channel15, channel16; NVR_2 channel1".
+QString ListText(const QList<QModelIndex>& channels);
 
 } // namespace ChannelTree

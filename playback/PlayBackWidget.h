@@ -8,6 +8,7 @@
 // page goes.
 #pragma once
 
+#include "playback/ChannelTree.h"
 #include "playback/PlayBackWidgetForm.h"
 #include "widgets/CBaseFrame.h"
 
@@ -142,6 +143,8 @@ private:
     void SetSyncFace(bool on);
     void PlaceChaseOverlay();
     void StopDiskSearch();
+    // Remembers the ticks of the channel tree shown for the disk it lists.
+    void KeepTicks();
     // The days the time line can show after a search: the search's days, widened to the
     // recordings the other bound windows found.
     void GetSearchTimeRange(QDate& first, QDate& last) const;
@@ -174,8 +177,11 @@ private:
     bool m_destroying = false;
     std::map<int, QPointer<CPlaybackDownLoad>> m_downloadDialogs;
     CPlaybackSearchThread* m_pSearchThread = nullptr;  // while a search runs
+    QString m_notPlaced;  // the channels the running search had no window for
     QDate m_searchFirstDay;  // the days the searched windows' bars lie on
     QDate m_searchLastDay;
     bool m_inDiskReset = false;     // ResetDiskTree is stopping the playback
     bool m_dayCheckWanted = false;  // a channel's days are being marked
+    QString m_treeDisk;  // the disk (ChannelTree::DiskKey) whose channels the tree lists, else empty
+    std::map<QString, ChannelTree::Ticks> m_ticksByDisk;  // the ticks last seen on each disk's tree
 };

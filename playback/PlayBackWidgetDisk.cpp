@@ -31,12 +31,14 @@ void CPlayBackWidget::ResetDiskTree(QString text)
     // its own; the scan started here reads the month shown once that is done.
     if (m_inDiskReset)
         return;
+    KeepTicks();
     m_inDiskReset = true;
     StopAllPlayback();
     OnBtnStop();
     m_inDiskReset = false;
     StopDiskSearch();
     m_pChannelModel->removeRows(0, m_pChannelModel->rowCount());
+    m_treeDisk.clear();
     m_dayCheckWanted = false;
     m_ui.m_pCalendarWidget->RemoveDateMark(kDayMark);
 
@@ -76,20 +78,34 @@ void CPlayBackWidget::ResetDiskTree(QString text)
     UpdateWidget(18);
 }
 
+void CPlayBackWidget::KeepTicks()
+{
+    if (!m_treeDisk.isEmpty())
+        ChannelTree::UpdateTicks(*m_pChannelModel, m_ticksByDisk[m_treeDisk]);
+}
+
 void CPlayBackWidget::OnStopChase()
 {
-    // A report of a scan that a newer one replaced: the newer one reports for itself.
-    if (m_pDiskSearcher->isRunning())
-        return;
-    UpdateWidget(19);
     ChannelTree::ScanReport report;
     report.finished = m_pDiskSearcher->GetResult(report.result, report.diskType);
+    // A report of a scan that a newer one replaced: the newer one reports for itself. The last
+    // scan's result counts once it is there, even when its report comes before its thread ends.
+    if (!report.finished && m_pDiskSearcher->isRunning())
+        return;
+    UpdateWidget(19);
     report.diskError = m_pDiskSearcher->GetDiskError();
     m_diskType = report.diskType;
     d->diskType = report.diskType;
     m_scanStarted = false;
 
-    switch (ChannelTree::FillModel(*m_pChannelModel, report)) {
+    // The ticks the operator made on this disk's channels stay: in a tree rebuilt by a second
+    // report of the same scan, and in the tree of a disk chosen again.
+    KeepTicks();
+    const ChannelTree::ScanOutcome outcome = ChannelTree::FillModel(*m_pChannelModel, report);
+    m_treeDisk = ChannelTree::DiskKey(m_diskPath);
+    if (const auto kept = m_ticksByDisk.find(m_treeDisk); kept != m_ticksByDisk.end())
+        ChannelTree::TickAgain(*m_pChannelModel, kept->second);
+    switch (outcome) {
     case ChannelTree::ScanOutcome::Channels:
         m_pChaseDialog->close();
         m_diskSearchRunning = false;

@@ -43,12 +43,19 @@ void FixHeight(QWidget* w, int height)
     w->setMaximumHeight(height);
 }
 
+// The play bar's buttons show their 40x32 icons only. Where the bar is narrow (a 950-pixel window
+// leaves it 728 pixels) they give up their padding down to one pixel beside the icon, so that the
+// row fits and no button runs into its neighbour.
+constexpr int kBarIcon_px = 40;
+constexpr int kBarButtonMin_px = kBarIcon_px + 2;
+
 QToolButton* BarButton(QWidget* parent, const char* name, const char* icon)
 {
     auto* button = new QToolButton(parent);
     button->setObjectName(QString::fromLatin1(name));
-    button->setIconSize(QSize(40, 32));
+    button->setIconSize(QSize(kBarIcon_px, 32));
     button->setIcon(QIcon(QString::fromLatin1(icon)));
+    button->setMinimumWidth(kBarButtonMin_px);
     return button;
 }
 

@@ -22,6 +22,7 @@
 #include <QComboBox>
 #include <QItemSelectionModel>
 #include <QStandardItemModel>
+#include <QStringList>
 #include <QToolButton>
 
 #include <algorithm>
@@ -44,14 +45,18 @@ bool CPlayBackWidget::PrepareSearch(const QList<QModelIndex>& channels, int firs
     d->searchedCount = int(channels.size());
     d->recordType = std::max(0, m_ui.m_pRecordTypeComboBox->currentIndex());
 
-    // One new engine per channel on consecutive windows from the first; the rest are dropped.
+    // One new engine per channel on consecutive windows from the first; the rest are left out,
+    // and the search's report names them.
     int window = firstWindow;
+    QList<QModelIndex> notPlaced;
     for (const QModelIndex& index : channels) {
         const std::optional<Varpen::CChannel> channel = ChannelTree::ChannelOf(index);
         if (!channel)
             continue;
-        if (window >= kWindowCount)
-            break;
+        if (window >= kWindowCount) {
+            notPlaced.append(index);
+            continue;
+        }
         auto owned = std::make_unique<CPlayBackInteraction>();
         CPlayBackInteraction* engine = owned.get();
         d->BindChannel(window, std::move(owned));
@@ -61,6 +66,7 @@ bool CPlayBackWidget::PrepareSearch(const QList<QModelIndex>& channels, int firs
             d->sync->AddInteraction(engine, cell->GetPlayWndId());
         ++window;
     }
+    m_notPlaced = ChannelTree::ListText(notPlaced);
 
     const int mode = d->splitLayout->GetSplitMode();
     const int grown = GrownSplitMode(mode, firstWindow, d->searchedCount, m_wideScreen);
@@ -181,8 +187,15 @@ void CPlayBackWidget::OnSearchFinished()
     const QDate lastDay = QDateTime::fromSecsSinceEpoch(d->searchEnd).date();
     timeLine->SetDate(PlaybackSearch::FirstDayWithBars(searched, firstDay, lastDay));
 
+    // One notice says everything the search has to say.
+    QStringList notices;
     if (!failed.isEmpty())
-        CInformationDlg::ShowInformation(tr("The recordings of the selected disk cannot be read."), this);
+        notices << tr("The recordings of the selected disk cannot be read.");
+    if (!m_notPlaced.isEmpty())
+        notices << PlaybackSearch::NotPlacedMessage(m_notPlaced);
+    m_notPlaced.clear();
+    if (!notices.isEmpty())
+        CInformationDlg::ShowInformation(notices.join(QLatin1Char('\n')), this);
 }
 
 void CPlayBackWidget::GetSearchTimeRange(QDate& first, QDate& last) const

@@ -58,6 +58,13 @@ QString CheckMessage(Check check)
     return {};
 }
 
+QString NotPlacedMessage(const QString& channels)
+{
+    if (channels.isEmpty())
+        return {};
+    return QCoreApplication::translate(kContext, "No window left for: %1").arg(channels);
+}
+
 time_t DayStart(const QDate& date)
 {
     return time_t(date.startOfDay().toSecsSinceEpoch());

@@ -36,6 +36,9 @@ Check CheckCameraCount(int count);
 Check CheckSearch(const QDateTime& begin, const QDateTime& end, int cameraCount);
 // The message shown for a failed check (translated); empty for Ok.
 QString CheckMessage(Check check);
+// The notice for channels a search could not place because no window was left from the first
+// one on; `channels` names them (ChannelTree::ListText). Empty when nothing was left out.
+QString NotPlacedMessage(const QString& channels);
 
 // A search covers whole days: from 00:00:00 of the first date to 23:59:59 of the last
 // (local time).

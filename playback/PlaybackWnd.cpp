@@ -20,6 +20,8 @@
 #include "platform/vrend/VideoSurface.h"
 #include "widgets/CInformationDlg.h"
 
+#include <algorithm>
+
 namespace {
 constexpr int kPoll_ms = 300;
 constexpr int kTitleHeight_px = 18;
@@ -134,7 +136,7 @@ void CPlaybackWnd::SetWndIndex(int index)
 {
     m_cellIndex = index;
     m_titlePrefix = PlayWnd::TitlePrefix(tr("Window"), index);
-    m_pTitlelabel->setText(m_titlePrefix);
+    ShowTitle(m_titlePrefix);
 }
 
 void CPlaybackWnd::SetWndParam(VoiceCallback callback, void* user)
@@ -180,7 +182,30 @@ void CPlaybackWnd::UpdateTitle()
         m_channelName.clear();
         m_channelText.clear();
     }
-    m_pTitlelabel->setText(FullTitle());
+    ShowTitle(FullTitle());
+}
+
+void CPlaybackWnd::ShowTitle(const QString& title)
+{
+    m_titleText = title;
+    ElideTitle();
+}
+
+void CPlaybackWnd::ElideTitle()
+{
+    // The name gives way to the time: what does not fit its own room ends in an ellipsis.
+    m_pTitlelabel->ensurePolished();
+    const int room = std::max(0, m_pTitlelabel->contentsRect().width());
+    m_pTitlelabel->setText(m_pTitlelabel->fontMetrics().elidedText(m_titleText, Qt::ElideRight, room));
+}
+
+int CPlaybackWnd::TimeRoomWidth() const
+{
+    // Room for a whole time in the label's face, never less than the strip's usual 125 pixels.
+    m_pTimeLabel->ensurePolished();
+    const int needed = m_pTimeLabel->fontMetrics().horizontalAdvance(QString::fromLatin1(PlayWnd::kNoTime)) +
+                       2 * m_pTimeLabel->margin() + 2;
+    return std::max(kTimeWidth_px, needed);
 }
 
 QString CPlaybackWnd::FullTitle() const
@@ -724,8 +749,10 @@ void CPlaybackWnd::resizeEvent(QResizeEvent* event)
     const int oy = SurfaceOffsetY();
     // The labels and the bar are always placed; an unknown picture size leaves the surface
     // unfitted rather than the whole cell out of place.
-    m_pTitlelabel->setGeometry(ox, oy, std::max(0, W - 2 * ox - kTimeWidth_px), kTitleHeight_px);
-    m_pTimeLabel->setGeometry(W - 2 * ox - kTimeWidth_px, oy, kTimeWidth_px, kTitleHeight_px);
+    const PlayWnd::TitleStrip strip = PlayWnd::LayoutTitleStrip(W, ox, oy, kTitleHeight_px, TimeRoomWidth());
+    m_pTitlelabel->setGeometry(strip.name);
+    m_pTimeLabel->setGeometry(strip.time);
+    ElideTitle();
     m_pSpeedLabel->setGeometry(W - 2 * ox - 44, oy + kTitleHeight_px, 44, 28);
     FitVideoRect(W - 2 * ox, H - 2 * oy - kTitleHeight_px);
     if (m_fitFlag) {

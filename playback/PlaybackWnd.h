@@ -147,6 +147,10 @@ private:
     void SetZoomCursor();
     void EndClipWithNotice();
     QString FullTitle() const;
+    // Shows `title` in the title label, elided to the label's room (again after each resize).
+    void ShowTitle(const QString& title);
+    void ElideTitle();
+    int TimeRoomWidth() const;
 
     CPlaybackWndHost* m_host;
     VoiceCallback m_voiceCallback = nullptr;
@@ -156,6 +160,7 @@ private:
     QToolButton* m_pZoomBtn = nullptr;
     QToolButton* m_pSoundBtn = nullptr;
     QString m_titlePrefix;
+    QString m_titleText;  // the whole title; the label shows as much of it as fits
     QString m_channelName;
     QString m_channelText = QStringLiteral("-1");
     QAction* m_pZoomAct = nullptr;

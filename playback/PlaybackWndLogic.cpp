@@ -91,6 +91,15 @@ bool AcceptDrop(bool hasSource, bool sourceIsSelf, bool hasFormat)
     return hasSource && !sourceIsSelf && hasFormat;
 }
 
+TitleStrip LayoutTitleStrip(int cellWidth, int offsetX, int offsetY, int height, int timeWidth)
+{
+    const int inner = std::max(0, cellWidth - 2 * std::max(0, offsetX));
+    const int time = std::clamp(timeWidth, 0, inner);
+    const int name = inner - time;
+    const int h = std::max(0, height);
+    return {QRect(offsetX, offsetY, name, h), QRect(offsetX + name, offsetY, time, h)};
+}
+
 QString TitlePrefix(const QString& windowWord, int cellIndex)
 {
     return QStringLiteral(" ") + windowWord + QStringLiteral("%1").arg(cellIndex + 1, 2, 10, QLatin1Char('0')) +

@@ -69,6 +69,18 @@ QRect ZoomRectOnSurface(const QRectF& region, const QSize& surface);
 inline constexpr const char* kDragFormat = "Playback/Stream";
 bool AcceptDrop(bool hasSource, bool sourceIsSelf, bool hasFormat);
 
+// The title strip along the top of a cell: the window name at the left, the shown time at the
+// right, each in a room of its own.
+struct TitleStrip {
+    QRect name;
+    QRect time;
+};
+// The strip of a cell `cellWidth` pixels wide whose contents sit `offsetX`, `offsetY` inside its
+// border, `height` pixels high. The time keeps `timeWidth` pixels at the right edge of the
+// contents and the name takes what is left of it; the two rooms never overlap and never leave the
+// contents. A cell narrower than the time leaves the name no room (an empty rectangle).
+TitleStrip LayoutTitleStrip(int cellWidth, int offsetX, int offsetY, int height, int timeWidth);
+
 // " Window" + two-digit number + ":"; `windowWord` is the translated "Window".
 QString TitlePrefix(const QString& windowWord, int cellIndex);
 // "channel" + number (number + 1 unless the flag is set); "-1" for no channel.

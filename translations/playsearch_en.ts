@@ -44,7 +44,12 @@
         <translation>Camera should less than 16</translation>
     </message>
     <message>
-        <location line="+66"/>
+        <location line="+7"/>
+        <source>No window left for: %1</source>
+        <translation>No window left for: %1</translation>
+    </message>
+    <message>
+        <location line="+59"/>
         <source>All</source>
         <translation>All</translation>
     </message>

@@ -44,7 +44,12 @@
         <translation>通道数不能超过16个</translation>
     </message>
     <message>
-        <location line="+66"/>
+        <location line="+7"/>
+        <source>No window left for: %1</source>
+        <translation>没有空闲的窗口，未显示：%1</translation>
+    </message>
+    <message>
+        <location line="+59"/>
         <source>All</source>
         <translation>全部</translation>
     </message>

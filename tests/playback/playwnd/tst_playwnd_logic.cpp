@@ -1,5 +1,5 @@
 // The play window's decisions as tables: the 300 ms poll, the letterboxed picture, the zoom
-// rectangle, drop acceptance and the label texts.
+// rectangle, drop acceptance, the title strip's rooms and the label texts.
 #include <QtTest>
 
 #include "playback/PlaybackWndLogic.h"
@@ -156,6 +156,35 @@ private slots:
         QFETCH(bool, format);
         QFETCH(bool, accepted);
         QCOMPARE(AcceptDrop(hasSource, self, format), accepted);
+    }
+
+    // The title strip: the time keeps its room at the right edge inside the border, the name
+    // takes the rest; the two never overlap and never leave the cell.
+    void titleStrip_data()
+    {
+        QTest::addColumn<int>("cellWidth");
+        QTest::addColumn<int>("timeWidth");
+        QTest::addColumn<QRect>("name");
+        QTest::addColumn<QRect>("time");
+        QTest::newRow("one window") << 728 << 125 << QRect(1, 1, 601, 18) << QRect(602, 1, 125, 18);
+        QTest::newRow("four windows") << 364 << 125 << QRect(1, 1, 237, 18) << QRect(238, 1, 125, 18);
+        QTest::newRow("sixteen windows") << 182 << 125 << QRect(1, 1, 55, 18) << QRect(56, 1, 125, 18);
+        QTest::newRow("time needs more") << 182 << 131 << QRect(1, 1, 49, 18) << QRect(50, 1, 131, 18);
+        QTest::newRow("just the time") << 127 << 125 << QRect(1, 1, 0, 18) << QRect(1, 1, 125, 18);
+        QTest::newRow("narrower than the time") << 100 << 125 << QRect(1, 1, 0, 18) << QRect(1, 1, 98, 18);
+        QTest::newRow("no width") << 0 << 125 << QRect(1, 1, 0, 18) << QRect(1, 1, 0, 18);
+    }
+    void titleStrip()
+    {
+        QFETCH(int, cellWidth);
+        QFETCH(int, timeWidth);
+        QFETCH(QRect, name);
+        QFETCH(QRect, time);
+        const TitleStrip strip = LayoutTitleStrip(cellWidth, 1, 1, 18, timeWidth);
+        QCOMPARE(strip.name, name);
+        QCOMPARE(strip.time, time);
+        QVERIFY(!strip.name.intersects(strip.time));
+        QVERIFY(strip.time.x() + strip.time.width() <= std::max(1, cellWidth - 1));
     }
 
     void texts()

@@ -1,8 +1,9 @@
 // The playback page's disk scan, channel tree, calendar marks and recording search, with the
 // real engine on a generated folder and generated disk images offered as disks: the tree by
-// disk type, a disk that cannot be read, a scan replaced by a new choice, the recording days
-// marked, the checks' notices, a search of two channels with bars on both rows, a multi-day
-// search moved through by the calendar, a cancelled search, a search started by a drop, and a
+// disk type, a disk that cannot be read, a scan replaced by a new choice, ticks that stay with
+// their disk through quick disk choices, the recording days marked, the checks' notices, a search
+// of two channels with bars on both rows, a multi-day search moved through by the calendar, a
+// cancelled search, a search started by a drop, channels left without a window named once, and a
 // page destroyed while it scans. Every prompt is answered through the kit's prompt seam.
 #include "engine/PlayBackInteraction.h"
 #include "engine/SearchDiskThread.h"
@@ -199,6 +200,52 @@ private slots:
         QVERIFY(!Page().DiskSearcher()->isRunning());
     }
 
+    // Disk choices in quick succession: the ticks made on the disk finally chosen stay ticked
+    // in its tree, and no report of a scan that a later choice replaced rebuilds the tree.
+    void ticksStayWithTheDisk_data()
+    {
+        QTest::addColumn<QList<int>>("choices");  // after the first: disk numbers, -1 the folder's volume
+        QTest::addColumn<QStringList>("rows");
+        QTest::addColumn<bool>("kept");
+        QTest::newRow("the folder by its disk row") << QList<int>{kFolder} << QStringList{"NVR_1: channel1 channel2"}
+                                                    << true;
+        QTest::newRow("another disk and back") << QList<int>{kNvr, -1} << QStringList{"NVR_1: channel1 channel2"}
+                                               << true;
+        QTest::newRow("three in a row") << QList<int>{kFolder, kPlain, kNvr, -1}
+                                        << QStringList{"NVR_1: channel1 channel2"} << true;
+        QTest::newRow("another disk") << QList<int>{kPlain} << QStringList{"DVR Video: channel1 channel2"} << false;
+    }
+    void ticksStayWithTheDisk()
+    {
+        QFETCH(QList<int>, choices);
+        QFETCH(QStringList, rows);
+        QFETCH(bool, kept);
+        QVERIFY(ShowSampleMonth());
+        QVERIFY(Choose(kFolder));
+        QTRY_COMPARE(searchtest::Rows(*Page().ChannelModel()), QStringList{"NVR_1: channel1 channel2"});
+        Tick(0, 1);
+        // The choices follow each other before any scan reports.
+        CDiskTreeBox* box = Ui().m_pComboBoxDisk;
+        for (int disk : choices)
+            QVERIFY(disk < 0 ? box->SelectEntry(kFolder, m_folder + QLatin1Char('/')) : box->SelectEntry(unsigned(disk)));
+        QTRY_COMPARE(searchtest::Rows(*Page().ChannelModel()), rows);
+        // Every report the scans sent has arrived once the last scan's thread has ended.
+        QVERIFY(Page().DiskSearcher()->wait(30000));
+        QCoreApplication::sendPostedEvents(m_page.get(), QEvent::MetaCall);
+        QCOMPARE(searchtest::Rows(*Page().ChannelModel()), rows);
+        QCOMPARE(Page().ChannelModel()->itemFromIndex(Channel(0, 0))->checkState(), Qt::Unchecked);
+        QCOMPARE(Page().ChannelModel()->itemFromIndex(Channel(0, 1))->checkState(), kept ? Qt::Checked : Qt::Unchecked);
+        // What stays ticked is searched.
+        if (kept) {
+            SetWindow(QDate(2024, 1, 30), QDate(2024, 1, 30));
+            Prompts prompts;
+            prompts.Arm();
+            Ui().m_pSearchBtn->click();
+            QCOMPARE(Data().Players().size(), 1);
+            QCOMPARE(Data().PlayerAt(0)->GetChannel().GetNumber(), 2);
+        }
+    }
+
     // A channel's recording days are marked; a group marks none; another disk forgets them.
     void dayMarks()
     {
@@ -342,6 +389,52 @@ private slots:
         QCOMPARE(Ui().m_pMultiTimeSlider->Date(), QDate(2024, 1, 31));
         QTRY_VERIFY(Data().PlayerAt(2)->IsPlaying());
         Page().OnBtnStop();
+    }
+
+    // The channels that find no window from the current one on are left out, and one notice
+    // names them, whether the search came from the button or from a drop on a window.
+    void channelsWithoutWindow_data()
+    {
+        QTest::addColumn<int>("current");
+        QTest::addColumn<bool>("byDrop");
+        QTest::addColumn<QStringList>("notices");
+        QTest::newRow("window 15: both placed") << 14 << false << QStringList{};
+        QTest::newRow("window 16: one left out") << 15 << false << QStringList{"No window left for: NVR_1 channel2"};
+        QTest::newRow("dropped on window 16") << 15 << true << QStringList{"No window left for: NVR_1 channel2"};
+    }
+    void channelsWithoutWindow()
+    {
+        QFETCH(int, current);
+        QFETCH(bool, byDrop);
+        QFETCH(QStringList, notices);
+        QVERIFY(ShowSampleMonth());
+        QVERIFY(Choose(kFolder));
+        QTRY_COMPARE(Page().ChannelModel()->rowCount(), 1);
+        SetWindow(QDate(2024, 1, 30), QDate(2024, 1, 30));
+        Ui().m_pCalendarWidget->SetValidDateRange(QDate(2024, 1, 30), QDate(2024, 1, 30));
+        Ui().m_pMoreCutBtn->click();
+        QTest::mouseClick(Data().windows[size_t(current)], Qt::LeftButton);
+        QCOMPARE(Data().GetCurrentIndex(), current);
+        Prompts prompts;
+        prompts.Arm();
+        if (byDrop) {
+            QItemSelectionModel* selection = Ui().m_pPlayBackTreeView->selectionModel();
+            selection->select(Channel(0, 0), QItemSelectionModel::ClearAndSelect);
+            selection->select(Channel(0, 1), QItemSelectionModel::Select);
+            Page().OnSearchSelected(current);
+        } else {
+            Tick(0, 0);
+            Tick(0, 1);
+            Ui().m_pSearchBtn->click();
+        }
+        QCOMPARE(prompts.Dialogs(), QStringList{"ChaseDialog"});
+        QCOMPARE(prompts.Notices(), notices);
+        QCOMPARE(int(Data().Players().size()), std::min(2, 16 - current));
+        QCOMPARE(Data().PlayerAt(current)->GetChannel().GetNumber(), 1);
+        QCOMPARE(Data().segmentsByWindow[current].size(), 2);
+        // Nothing more is said about them later.
+        Page().OnBtnStop();
+        QCOMPARE(prompts.Notices(), notices);
     }
 
     // Another month shown before any disk was chosen scans nothing and says nothing.
