@@ -1,10 +1,15 @@
-// The kit's views as the station paints them, under its own application object (style, style
-// sheet, font): a group row shows its text whole (cut at its end only when the row is too
-// narrow), never covered by anything and never running under its arrow.
+// The kit's boxes and the channel tree as the station paints them, under its own application
+// object (style, style sheet, font): every combo box shows its drop-down mark, enabled or not,
+// and a group row shows its text whole (cut at its end only when the row is too narrow), never
+// covered by anything and never running under its arrow.
 #include "app/OstraApplication.h"
+#include "widgets/CComboBoxes.h"
 #include "widgets/CGroupTreeView.h"
 #include "widgets/CItemDelegates.h"
+#include "widgets/CPathComboBox.h"
+#include "widgets/DateTimeEdit.h"
 
+#include <QComboBox>
 #include <QCursor>
 #include <QImage>
 #include <QStandardItemModel>
@@ -12,6 +17,9 @@
 #include <QTest>
 
 #include <algorithm>
+#include <functional>
+#include <map>
+#include <memory>
 
 #include <unistd.h>
 
@@ -21,6 +29,11 @@ const QString kShortText = QStringLiteral("Recorder NVR_1");
 const QString kLongText = QStringLiteral("Recorder NVR_1 copied from the east gate on 2024-03-05");
 constexpr int kTreeWidth = 210; // the playback page's channel tree
 constexpr int kArrowSize = 22;
+
+QImage Picture(QWidget* widget)
+{
+    return widget->grab().toImage();
+}
 
 } // namespace
 
@@ -32,6 +45,42 @@ private slots:
     {
         // Nothing is hovered: the pointer stays away from every widget shown.
         QCursor::setPos(2, 2);
+    }
+
+    void comboBoxesShowTheirMark_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>("enabled");
+        for (const char* kind : {"QComboBox", "CComboBox", "TreeBox", "CPathComboBox", "CDateTimeEdit"}) {
+            QTest::addRow("%s", kind) << QString::fromLatin1(kind) << true;
+            QTest::addRow("%s, disabled", kind) << QString::fromLatin1(kind) << false;
+        }
+    }
+
+    // The box painted with its mark hidden by a rule of its own differs from the box as the
+    // station paints it: the mark is there.
+    void comboBoxesShowTheirMark()
+    {
+        QFETCH(QString, kind);
+        QFETCH(bool, enabled);
+        const std::map<QString, std::function<QWidget*()>> make{
+                {QStringLiteral("QComboBox"), [] { auto* box = new QComboBox; box->addItem(QStringLiteral("All")); return box; }},
+                {QStringLiteral("CComboBox"), [] { auto* box = new CComboBox; box->addItem(QStringLiteral("JPEG")); return box; }},
+                {QStringLiteral("TreeBox"), [] { auto* box = new TreeBox; box->addItem(QStringLiteral("Physical Disk 1")); return box; }},
+                {QStringLiteral("CPathComboBox"), [] { auto* box = new CPathComboBox; box->addItem(QStringLiteral("/tmp/")); return box; }},
+                {QStringLiteral("CDateTimeEdit"), [] { return new CDateTimeEdit(QDateTime(QDate(2024, 3, 5), QTime(8, 0))); }},
+        };
+        std::unique_ptr<QWidget> box(make.at(kind)());
+        box->setEnabled(enabled);
+        box->setFixedSize(180, 24);
+        box->move(200, 200);
+        box->show();
+        QVERIFY(QTest::qWaitForWindowExposed(box.get()));
+        const QImage shown = Picture(box.get());
+        box->setStyleSheet(QStringLiteral("::down-arrow, ::down-arrow:disabled { image: none; }"));
+        const QImage withoutMark = Picture(box.get());
+        QCOMPARE(shown.size(), withoutMark.size());
+        QVERIFY2(shown != withoutMark, "no drop-down mark painted");
     }
 
     void groupRowTextRoom_data()
