@@ -145,8 +145,13 @@ QRect COstraStyle::subElementRect(SubElement element, const QStyleOption* option
         r.setHeight(0);
         break;
     case SE_ItemViewItemCheckIndicator:
-        r.setWidth(16);
-        r.setHeight(16);
+        // Only an item with a check box has an indicator. Grown from the empty rect of an item
+        // without one, it would lie at the view's origin, where the style sheet's indicator rules
+        // clip it out of whatever cell is drawn there.
+        if (!r.isEmpty()) {
+            r.setWidth(16);
+            r.setHeight(16);
+        }
         break;
     case SE_ProgressBarGroove:
         r.setY(10);

@@ -40,6 +40,7 @@ private slots:
     void tabShapeImage();
     void nothingDrawnForFocusAndTear();
     void horizontalSliderRects();
+    void checkIndicatorOnlyWithACheckBox();
 
 private:
     COstraStyle m_style;
@@ -174,6 +175,23 @@ void TestStyle::horizontalSliderRects()
     slider.orientation = Qt::Vertical;
     QCOMPARE(m_style.subControlRect(QStyle::CC_Slider, &slider, QStyle::SC_SliderHandle),
              m_style.baseStyle()->subControlRect(QStyle::CC_Slider, &slider, QStyle::SC_SliderHandle));
+}
+
+// A view item's check indicator is 16x16 inside the item when the item has a check box; an item
+// without one has none (grown from its empty rect it lay at the view's origin, and the style
+// sheet clipped it out of the text of the cell drawn there).
+void TestStyle::checkIndicatorOnlyWithACheckBox()
+{
+    QStyleOptionViewItem item;
+    item.rect = QRect(40, 26, 50, 26);
+    item.features = QStyleOptionViewItem::HasCheckIndicator;
+    const QRect box = m_style.subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &item);
+    QCOMPARE(box.size(), QSize(16, 16));
+    QVERIFY(item.rect.contains(box.topLeft()));
+
+    item.features = QStyleOptionViewItem::None;
+    item.text = QStringLiteral("1");
+    QVERIFY(m_style.subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &item).isEmpty());
 }
 
 QTEST_MAIN(TestStyle)

@@ -1,8 +1,9 @@
 // The log page on generated disk images: the search fills the list in batches under its progress
 // dialog; the window checks; nothing found against a log that cannot be read; cancel; the
 // 2000-row notice once per query; a log longer than a search keeps, said once and in the export's
-// result; the export written end to end and parsed back; the overwrite question. Every prompt is
-// answered through the kit's prompt seam.
+// result; the export written end to end and parsed back; the overwrite question; the first row
+// drawn whole under the station's style. Every prompt is answered through the kit's prompt seam.
+#include "app/OstraStyle.h"
 #include "devicelog/LocalLogWidget.h"
 #include "devicelog/LogBackup.h"
 #include "devicelog/LogChoices.h"
@@ -16,8 +17,11 @@
 #include "widgets/DateTimeEdit.h"
 #include "widgets/PromptHook.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QFile>
+#include <QScopeGuard>
+#include <QStyle>
 #include <QTemporaryDir>
 #include <QTranslator>
 #include <QXmlStreamReader>
@@ -489,6 +493,43 @@ private slots:
         answers.prompts.clear();
         page->OnBackUp(m_dir.filePath("no-such-folder/logs.xml"));
         QCOMPARE(answers.Texts(CPrompt::Warn), QStringList{"Open file failed!"});
+    }
+
+    // Under the station's style and style sheet the first row's ID cell is drawn like any other
+    // (it showed "_": the top of its text was clipped away). Two rows of the same texts: their
+    // ID cells must look alike.
+    void firstRowIdDrawnWhole()
+    {
+        const QString previousStyle = QApplication::style()->name();
+        QApplication::setStyle(new COstraStyle);
+        QFile sheet(QStringLiteral(":/qss/Varpen.qss"));
+        QVERIFY(sheet.open(QIODevice::ReadOnly));
+        qApp->setStyleSheet(QString::fromLatin1(sheet.readAll()));
+        const auto restore = qScopeGuard([&] {
+            qApp->setStyleSheet(QString());
+            QApplication::setStyle(previousStyle);
+        });
+
+        CLocalLogWidget page;
+        const DR_LogRecord record = diskrec::MakeSampleLogs(1, BaseTime(), 60).front();
+        QList<CTreeViewItem*> rows;
+        for (int i = 0; i < 2; ++i) {
+            auto* item = new CTreeViewItem(nullptr);
+            const QStringList texts = LogRowTexts(record, 1);
+            for (int c = 0; c < texts.size(); ++c)
+                item->SetData(c, Qt::DisplayRole, texts[c]);
+            rows << item;
+        }
+        CTableView* view = page.Form().m_pLogTreeView;
+        view->AppendRow(rows);
+        page.resize(1006, 678);
+        page.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&page));
+        const QImage shot = view->viewport()->grab().toImage();
+        const QRect first = view->visualRect(view->model()->index(0, LogColumnId));
+        const QRect second = view->visualRect(view->model()->index(1, LogColumnId));
+        QCOMPARE(first.size(), second.size());
+        QCOMPARE(shot.copy(first), shot.copy(second));
     }
 
     void backupDialogNeedsAPath()
