@@ -45,6 +45,9 @@ struct PortStats {
   std::int64_t last_shown_pts = -1;  // 90 kHz, as in the stream
   std::int64_t last_shown_time_ms = -1;  // absolute time of that frame (ms since 1970; our header only)
   std::int64_t first_shown_time_ms = -1;  // the same of the first frame shown since the open
+  // Times the port's decode and present threads woke from a wait: a port with nothing to do
+  // (idle, paused, or played to the end) sleeps until a call, data or its clock gives it work.
+  std::uint64_t wakeups = 0;
 };
 
 }  // namespace vrend

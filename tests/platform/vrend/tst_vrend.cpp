@@ -1,6 +1,7 @@
 // The player layer on streams made at test time, in virtual time.
 #include <QApplication>
 #include <QPainter>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -130,6 +131,12 @@ class TestVrend : public QObject {
     QTest::addColumn<bool>("bframes");
     QTest::addRow("plain") << false;
     QTest::addRow("B-frames") << true;
+  }
+
+  static vrend::PortStats Stats(const Player& p) {
+    vrend::PortStats st;
+    vrend_test_GetStats(p.port(), &st);
+    return st;
   }
 
   void Advance(Player& p, std::int64_t ns) {
@@ -442,6 +449,50 @@ class TestVrend : public QObject {
     vrend::PortStats st;
     QVERIFY(vrend_test_GetStats(p.port(), &st));
     QCOMPARE(st.frames_shown, std::uint64_t(p.Shown()));
+  }
+
+  // A port with nothing to do sleeps until a call, data or its clock gives it work: over a
+  // second of the steady clock its threads wake only a few times, whatever state it rests in.
+  void portWithNothingToDoSleeps_data() {
+    QTest::addColumn<QString>("state");
+    QTest::addRow("open, nothing fed") << "idle";
+    QTest::addRow("playing, waiting for data") << "starved";
+    QTest::addRow("paused") << "paused";
+    QTest::addRow("played to the end") << "ended";
+  }
+  void portWithNothingToDoSleeps() {
+    QFETCH(QString, state);
+    vrend_test_SetClock(nullptr);  // a presenter that polls a timer shows only on a real clock
+    const auto restore = qScopeGuard([this] { vrend_test_SetClock(clock_); });
+    Player p(plain_);
+    QVERIFY(p.ok());
+    if (state == "starved") {
+      // The first half of the stream, played through at 8x.
+      for (int i = 0; i < 3; ++i) QVERIFY(VRend_Fast(p.port()));
+      const std::size_t half = plain_.body.size() / 2;
+      QVERIFY(VRend_InputData(p.port(), plain_.body.data(), static_cast<std::uint32_t>(half)));
+      QVERIFY(VRend_Play(p.port(), 0));
+      QTRY_VERIFY_WITH_TIMEOUT(p.Shown() > 1 && VRend_GetSourceBufferRemain(p.port()) <= 1, kSettle);
+    } else if (state == "paused") {
+      QVERIFY(p.FeedAll(false));
+      QVERIFY(VRend_Play(p.port(), 0));
+      QVERIFY(VRend_Pause(p.port(), 1));
+      // Until the decoder has filled the display buffer (15 frames) and waits for room.
+      QTRY_VERIFY_WITH_TIMEOUT(Stats(p).frames_decoded >= 15, kSettle);
+    } else if (state == "ended") {
+      for (int i = 0; i < 3; ++i) QVERIFY(VRend_Fast(p.port()));
+      QVERIFY(p.FeedAll());
+      QVERIFY(VRend_Play(p.port(), 0));
+      QTRY_VERIFY_WITH_TIMEOUT(VRend_GetSourceBufferRemain(p.port()) == 0, kSettle);
+      QCOMPARE(p.LastCode(), 59);
+    }
+    QVERIFY(p.Settle());
+    const vrend::PortStats before = Stats(p);
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    const vrend::PortStats after = Stats(p);
+    const std::uint64_t wakeups = after.wakeups - before.wakeups;
+    QVERIFY2(wakeups < 10, qPrintable(QString("%1 wake-ups in a second").arg(wakeups)));
+    QCOMPARE(after.frames_shown, before.frames_shown);
   }
 
   void truncatedStreamShowsWhatItHolds() {
