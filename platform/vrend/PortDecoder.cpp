@@ -162,7 +162,7 @@ void Port::DecodeMain(std::uint64_t generation) {
       std::int64_t pts = frame->best_effort_timestamp;
       if (pts != AV_NOPTS_VALUE) pts = Unwrap(av_rescale_q(pts, video_tb_, AVRational{1, kPtsHz}));
       else pts = next_pts != AV_NOPTS_VALUE ? next_pts : 0;
-      next_pts = pts + frame_ticks;
+      next_pts = SatAdd(pts, frame_ticks);
       FramePtr out = MakeFrame();
       av_frame_move_ref(out.get(), frame.get());
       if (!PushFrame(std::move(out), pts, generation)) return false;

@@ -75,7 +75,7 @@ std::int64_t Port::MediaNowLocked() const {
   // ticks = ns * 90000 / 1e9 * 2^level
   const long double ticks = static_cast<long double>(elapsed_ns) * kPtsHz / 1e9L;
   const long double scaled = level_ >= 0 ? ticks * (1 << level_) : ticks / (1 << -level_);
-  return anchor_pts_ + static_cast<std::int64_t>(scaled);
+  return SatAdd(anchor_pts_, static_cast<std::int64_t>(scaled));
 }
 
 // The clock time at which the media clock reaches `pts`. In long double: stream times are
@@ -153,8 +153,8 @@ void Port::PresentMain() {
         const bool late_after_starving = starved_ && anchored_ && q.pts < MediaNowLocked();
         if (late_after_starving) ++(primed_ ? stats_.stalls : stats_.startup_stalls);
         starved_ = false;
-        if (!anchored_ || late_after_starving || q.pts < shown_pts_ - kJumpTicks ||
-            q.pts > MediaNowLocked() + kJumpTicks) {
+        if (!anchored_ || late_after_starving || q.pts < SatSub(shown_pts_, kJumpTicks) ||
+            q.pts > SatAdd(MediaNowLocked(), kJumpTicks)) {
           anchored_ = true;
           anchor_clock_ns_ = clock_->NowNs();
           anchor_pts_ = q.pts;
@@ -248,8 +248,8 @@ bool Port::DeliverAudioLocked(std::unique_lock<std::mutex>& lock) {
   }
   const std::int64_t now = MediaNowLocked();
   std::vector<AudioChunk> out;
-  while (!audio_.empty() && audio_.front().pts <= now + kAudioAheadTicks) {
-    if (audio_.front().pts >= now - kAudioLateTicks) out.push_back(std::move(audio_.front()));
+  while (!audio_.empty() && audio_.front().pts <= SatAdd(now, kAudioAheadTicks)) {
+    if (audio_.front().pts >= SatSub(now, kAudioLateTicks)) out.push_back(std::move(audio_.front()));
     audio_.pop_front();
   }
   if (out.empty()) return false;
