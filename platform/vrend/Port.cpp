@@ -63,7 +63,7 @@ bool Port::Open(const std::uint8_t* header, std::uint32_t size, std::uint32_t ri
     region_.reset();
     first_pts_ = -1;
     start_pts_ = AV_NOPTS_VALUE;
-    stats_ = PortStats{};
+    stats_ = PortStats{.totals = stats_.totals};
   }
   throw_b_ = 0;
   StartPipeline();
@@ -372,6 +372,13 @@ void Port::FlushSound() {
 PortStats Port::Stats() {
   std::lock_guard lock(m_);
   return stats_;
+}
+
+void Port::ClearTotals() {
+  std::shared_ptr<Clock> clock = CurrentClock();
+  std::lock_guard lock(m_);
+  if (clock_) clock = clock_;
+  stats_.totals = PortTotals{.since_ns = clock->NowNs()};
 }
 
 bool Port::Settled() {

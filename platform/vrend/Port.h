@@ -80,6 +80,7 @@ class Port {
   void SetVolume(std::uint16_t volume);
   void FlushSound();
   PortStats Stats();
+  void ClearTotals();
   bool Settled();
   void Wake();
 

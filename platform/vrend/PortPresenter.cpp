@@ -162,6 +162,7 @@ void Port::PresentMain() {
         // Late: the next frame is due already, so this one is skipped to keep up.
         if (!queue_.empty() && queue_.front().pts <= MediaNowLocked() && queue_.front().pts > q.pts) {
           ++stats_.frames_late;
+          ++stats_.totals.frames_late;
           continue;
         }
       }
@@ -189,6 +190,12 @@ void Port::ShowLocked(std::unique_lock<std::mutex>& lock, FramePtr frame, std::i
   if (first_pts_ < 0) first_pts_ = pts;
   packed_ = timed_ && origin_known_ ? SF_PackTime(SF_FrameTime(&header_, pts)) : SF_NO_TIME;
   ++stats_.frames_shown;
+  PortTotals& totals = stats_.totals;
+  ++totals.frames_shown;
+  const std::int64_t now_ns = clock_->NowNs();
+  const std::int64_t since_ns = totals.last_shown_ns >= 0 ? totals.last_shown_ns : totals.since_ns;
+  if (since_ns >= 0) totals.longest_gap_ns = std::max(totals.longest_gap_ns, now_ns - since_ns);
+  totals.last_shown_ns = now_ns;
   stats_.last_shown_pts = pts;
   stats_.last_shown_time_ms =
       timed_ && origin_known_

@@ -497,6 +497,43 @@ class TestVrend : public QObject {
     QCOMPARE(after.frames_shown, before.frames_shown);
   }
 
+  // The totals run on across opens, as a window plays file after file: the frames shown and late,
+  // and the longest time the picture stood still, here between the two files. A clear starts them
+  // again from its time.
+  void totalsRunOnAcrossOpens() {
+    Player p(plain_);
+    QVERIFY(p.ok());
+    QVERIFY(p.FeedAll());
+    QVERIFY(VRend_Play(p.port(), 0));
+    QVERIFY(p.Settle());
+    for (int i = 0; i < 10; ++i) Advance(p, kFrameNs);
+    QCOMPARE(p.Shown(), std::size_t(11));
+    // The next file comes 300 ms after the last frame of this one.
+    QVERIFY(VRend_OpenStream(p.port(), plain_.header.data(), 40, kRing));
+    Advance(p, 300'000'000);
+    QVERIFY(p.FeedAll());
+    QVERIFY(VRend_Play(p.port(), 0));
+    QVERIFY(p.Settle());
+    for (int i = 0; i < 5; ++i) Advance(p, kFrameNs);
+    QCOMPARE(p.Shown(), std::size_t(17));
+    vrend::PortStats st = Stats(p);
+    QCOMPARE(st.frames_shown, std::uint64_t(6));  // since the open
+    QCOMPARE(st.totals.frames_shown, std::uint64_t(17));
+    QCOMPARE(st.totals.frames_late, std::uint64_t(0));
+    QCOMPARE(st.totals.longest_gap_ns, std::int64_t(300'000'000));
+
+    QVERIFY(vrend_test_ClearTotals(p.port()));
+    // Three frames due at once: two are late, the third is shown (once the decoder has queued them).
+    QTRY_VERIFY_WITH_TIMEOUT(Stats(p).frames_decoded >= Stats(p).frames_shown + 3, kSettle);
+    Advance(p, 3 * kFrameNs);
+    st = Stats(p);
+    QCOMPARE(st.frames_late, std::uint64_t(2));
+    QCOMPARE(st.totals.frames_late, std::uint64_t(2));
+    QCOMPARE(st.totals.frames_shown, std::uint64_t(1));
+    QCOMPARE(st.totals.longest_gap_ns, 3 * kFrameNs);
+    QCOMPARE(st.totals.last_shown_ns, clock_->NowNs());
+  }
+
   void truncatedStreamShowsWhatItHolds() {
     Stream cut = plain_;
     cut.body.resize(cut.body.size() / 2 + 77);
