@@ -80,6 +80,7 @@ class Port {
   void SetVolume(std::uint16_t volume);
   void FlushSound();
   PortStats Stats();
+  void ClearTotals();
   bool Settled();
   void Wake();
 
@@ -125,15 +126,30 @@ class Port {
   void ShowLocked(std::unique_lock<std::mutex>& lock, FramePtr frame, std::int64_t pts, bool from_queue);
   void Publish(const FramePtr& frame);
   std::int64_t MediaNowLocked() const;
+  std::int64_t ClockNsAtLocked(std::int64_t pts) const;
+  std::int64_t NextDueNsLocked() const;
   bool FrontDueLocked() const;
-  void DeliverAudioLocked(std::unique_lock<std::mutex>& lock);
+  bool SoundingLocked() const;
+  // True when it let the lock go to write the sound.
+  bool DeliverAudioLocked(std::unique_lock<std::mutex>& lock);
   void AudioFrame(const AVFrame* frame, std::int64_t pts, SwrContext** swr);
+  // The port's threads wait only through these, which count each wake-up.
+  void Wait(std::unique_lock<std::mutex>& lock, std::condition_variable& cv);
+  void WaitTimed(std::unique_lock<std::mutex>& lock, std::condition_variable& cv, std::int64_t timeout_ns);
+  template <typename Ready>
+  void Wait(std::unique_lock<std::mutex>& lock, std::condition_variable& cv, Ready ready) {
+    while (!ready()) Wait(lock, cv);
+  }
 
   const int number_;
   std::atomic<std::uint32_t> last_error_{0};
 
   std::mutex m_;
-  std::condition_variable cv_;
+  // Each thread of the port sleeps on its own condition and is woken only for what it waits for:
+  // the decode thread for data, room in the queue or the end; the presenter for frames, calls and
+  // its clock. A port with nothing to do uses no processor time.
+  std::condition_variable decode_cv_;
+  std::condition_variable present_cv_;
   std::shared_ptr<Clock> clock_;
 
   // Set by calls.

@@ -275,6 +275,13 @@ bool vrend_test_GetStats(int port, vrend::PortStats* stats) {
   return true;
 }
 
+bool vrend_test_ClearTotals(int port) {
+  auto p = vrend::FindPort(port);
+  if (!p) return false;
+  p->ClearTotals();
+  return true;
+}
+
 bool vrend_test_WaitSettled(int port, int timeout_ms) {
   auto p = vrend::FindPort(port);
   if (!p) return false;
