@@ -277,10 +277,12 @@ void CPlaybackDownLoad::FillFileList()
         return;
     ClearFileTable();
     m_pFileModel->setHeaderData(0, Qt::Horizontal, Qt::Unchecked, Qt::CheckStateRole);
-    m_refill = false;
     m_tableFiles.clear();
+    // A window that no search has bound yet has nothing to list: the show after its first
+    // search builds the table.
     if (!Engine())
         return;
+    m_refill = false;
     m_tableFiles = m_source.files ? m_source.files(m_windowIndex) : Varpen::SingleFileList();
     CProgress progress(this);
     CDataDistributionThread feeder(m_tableFiles, this);

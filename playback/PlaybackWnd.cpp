@@ -17,6 +17,7 @@
 #include "engine/PlayBackInteraction.h"
 #include "engine/SynPlaybackInteraction.h"
 #include "playback/PlayWndBottom.h"
+#include "playback/PlaybackDownLoad.h"
 #include "platform/vrend/VideoSurface.h"
 #include "widgets/CInformationDlg.h"
 
@@ -173,6 +174,13 @@ void CPlaybackWnd::SetChannelInfo(const Varpen::CChannel& channel)
 void CPlaybackWnd::ResetPlayWnd()
 {
     OnMouseLeave();
+    // The download dialog lists the files of the binding that ends here: its job ends, it hides,
+    // and its next show builds the table from the window's new files.
+    if (CPlaybackDownLoad* dialog = m_host ? m_host->DownloadDialog(m_cellIndex) : nullptr) {
+        dialog->OnStopDonload();
+        dialog->hide();
+        dialog->ResetPeriods();
+    }
     SetChannelInfo(Varpen::CChannel());
 }
 
