@@ -387,7 +387,7 @@ bool CStreamDownloader::RunOnce()
 {
     if (IsStopRequested())
         return false;  // OnThreadExit reports the stop
-    if (CheckSavePathDiskSpace(kMinFree_GB, CSettingsManager::DownloadSavePath, QString())) {
+    if (CheckSavePathDiskSpace(SavePathMinFreeGB(CSettingsManager::DownloadSavePath), CSettingsManager::DownloadSavePath, QString())) {
         RTK_Guard guard(&m_lock);
         const int index = m_reportedIndex + 1;
         const int count = FileCount();

@@ -27,8 +27,6 @@ namespace {
 constexpr int kPoll_ms = 300;
 constexpr int kTitleHeight_px = 18;
 constexpr int kTimeWidth_px = 125;
-constexpr float kClipMinGB = 2.0f;
-constexpr float kSnapshotMinGB = 0.5f;
 const char* const kButtonStyle =
     " QToolButton{border: transparent;color: rgb(255, 255, 255);}"
     "QToolButton:hover{border-image: url(:/images/MainView/Preview/hover.png);}";
@@ -343,7 +341,7 @@ void CPlaybackWnd::OnRecord()
         EndClipWithNotice();
         return;
     }
-    if (CheckSavePathDiskSpace(kClipMinGB, CSettingsManager::ClipSavePath, QString())) {
+    if (CheckSavePathDiskSpace(SavePathMinFreeGB(CSettingsManager::ClipSavePath), CSettingsManager::ClipSavePath, QString())) {
         ShowNotice(tr("Disk Space is low."));
         return;
     }
@@ -428,7 +426,7 @@ void CPlaybackWnd::OnUpdateOSDTime()
     in.endOfList = state.endOfList;
     in.clipping = player->IsClipping();
     if (in.clipping)
-        in.clipSpaceLow = CheckSavePathDiskSpace(kClipMinGB, CSettingsManager::ClipSavePath, QString());
+        in.clipSpaceLow = CheckSavePathDiskSpace(SavePathMinFreeGB(CSettingsManager::ClipSavePath), CSettingsManager::ClipSavePath, QString());
     in.currentTime = player->GetCurrentTime();
     const PlayWnd::PollActions act = PlayWnd::DecidePoll(in, m_latch);
     // The stop comes first: it ends the timer, so no later poll can raise the same notice.
@@ -456,7 +454,7 @@ void CPlaybackWnd::OnSnapshot()
     CPlayBackInteraction* player = GetPlayer();
     if (!player)
         return;
-    if (CheckSavePathDiskSpace(kSnapshotMinGB, CSettingsManager::CaptureSavePath, QString())) {
+    if (CheckSavePathDiskSpace(SavePathMinFreeGB(CSettingsManager::CaptureSavePath), CSettingsManager::CaptureSavePath, QString())) {
         ShowNotice(tr("Disk Space is low."));
         return;
     }
