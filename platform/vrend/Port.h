@@ -22,6 +22,7 @@ extern "C" {
 #include <vector>
 
 #include "platform/streamfmt/streamfmt.h"
+#include "platform/vrend/PortClip.h"
 #include "platform/vrend/vrend.h"
 #include "platform/vrend/vrend_test.h"
 
@@ -82,6 +83,9 @@ class Port {
   PortStats Stats();
   bool Settled();
   void Wake();
+  // Clips (PortClip.cpp); not serialised on `api`: the clip thread is joined without it.
+  bool StartClip(VRendClipFn fn, void* user);
+  bool StopClip();
 
   void SetError(std::uint32_t e) { last_error_ = e; }
   std::uint32_t LastError() const { return last_error_; }
@@ -128,6 +132,18 @@ class Port {
   bool FrontDueLocked() const;
   void DeliverAudioLocked(std::unique_lock<std::mutex>& lock);
   void AudioFrame(const AVFrame* frame, std::int64_t pts, SwrContext** swr);
+  // Clip recording (PortClip.cpp). The decode thread records every packet it demuxes; the
+  // presenter tells what it showed; a stream that ends (close, reset) hands its last shown
+  // packets to the clip thread.
+  void RecordForClip(const AVStream* st, const AVPacket* pkt, bool video);
+  void ClipShownLocked(std::int64_t pts);
+  void ClipStreamEndsLocked();
+  void ClipTrimLocked();
+  void ClipTryStartLocked();
+  bool ClipDueLocked() const;
+  std::vector<ClipPacket> ClipTakeLocked(bool last);
+  std::int64_t ClipTimeMsLocked(std::int64_t pts) const;
+  void ClipMain();
 
   const int number_;
   std::atomic<std::uint32_t> last_error_{0};
@@ -207,6 +223,12 @@ class Port {
 
   std::thread decode_thread_;
   std::thread present_thread_;
+
+  // Clip: its state under m_, its thread, and a lock serialising its start and stop.
+  ClipState clip_;
+  std::condition_variable clip_cv_;
+  std::mutex clip_api_;
+  std::thread clip_thread_;
 };
 
 }  // namespace vrend

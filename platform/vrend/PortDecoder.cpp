@@ -197,6 +197,7 @@ void Port::DecodeMain(std::uint64_t generation) {
       adec = open_decoder(st);
       aindex = adec ? pkt->stream_index : -2;
     }
+    RecordForClip(st, pkt, pkt->stream_index == vindex);
     if (pkt->stream_index == vindex) {
       std::int64_t pts = pkt->pts != AV_NOPTS_VALUE
                              ? Unwrap(av_rescale_q(pkt->pts, st->time_base, AVRational{1, kPtsHz}))
