@@ -132,10 +132,12 @@ class Port {
   bool FrontDueLocked() const;
   void DeliverAudioLocked(std::unique_lock<std::mutex>& lock);
   void AudioFrame(const AVFrame* frame, std::int64_t pts, SwrContext** swr);
-  // Clip recording (PortClip.cpp). The decode thread records every packet it demuxes; the
-  // presenter tells what it showed; a stream that ends (close, reset) hands its last shown
-  // packets to the clip thread.
-  void RecordForClip(const AVStream* st, const AVPacket* pkt, bool video);
+  // Clip recording (PortClip.cpp). The decode thread records every packet it demuxes (the
+  // record's number of the packet, -1 when not recorded) and tells the time the decoder gave each
+  // picture; the presenter tells what it showed; a stream that ends (close, reset) hands its last
+  // shown packets to the clip thread.
+  std::int64_t RecordForClip(const AVStream* st, const AVPacket* pkt, bool video);
+  void ClipDecoded(std::int64_t seq, std::int64_t pts);
   void ClipShownLocked(std::int64_t pts);
   void ClipStreamEndsLocked();
   void ClipTrimLocked();

@@ -94,7 +94,6 @@ class ClipMuxer {
     failed_ = keyed_ = false;
     type_ = 0;
     last_dts_[0] = last_dts_[1] = AV_NOPTS_VALUE;
-    last_video_pts_ = last_video_in_dts_ = AV_NOPTS_VALUE;
   }
 
  private:
@@ -158,24 +157,22 @@ class ClipMuxer {
       }
     }
     AVPacket* pkt = p.pkt.get();
-    if (p.video) {
-      // A picture without a time is timed as the decoder timed it: from the picture before.
-      if (pkt->pts == AV_NOPTS_VALUE && pkt->dts == AV_NOPTS_VALUE && p.pts != AV_NOPTS_VALUE &&
-          last_video_pts_ != AV_NOPTS_VALUE && last_video_in_dts_ != AV_NOPTS_VALUE)
-        pkt->pts = pkt->dts =
-            last_video_in_dts_ + av_rescale_q(p.pts - last_video_pts_, AVRational{1, kPtsHz}, in_tb);
-      if (p.pts != AV_NOPTS_VALUE) last_video_pts_ = p.pts;
-      const std::int64_t in_dts = pkt->dts != AV_NOPTS_VALUE ? pkt->dts : pkt->pts;
-      if (in_dts != AV_NOPTS_VALUE) last_video_in_dts_ = in_dts;
-    }
     pkt->stream_index = index;
     pkt->pos = -1;
+    // A packet without times gets the one the record estimated (the picture before and one frame
+    // on, along the demux order), so no picture is lost for want of a time.
+    if (pkt->dts == AV_NOPTS_VALUE) pkt->dts = pkt->pts;
+    if (pkt->dts == AV_NOPTS_VALUE && p.pts != AV_NOPTS_VALUE) pkt->dts = av_rescale_q(p.pts, AVRational{1, kPtsHz}, in_tb);
     av_packet_rescale_ts(pkt, in_tb, oc_->streams[index]->time_base);
-    // The muxer takes each stream's times only growing; anything else is left out.
+    // The muxer takes each stream's times only growing: a time that does not grow is moved on by
+    // a tick rather than the picture left out.
     std::int64_t& last = last_dts_[p.video ? 0 : 1];
-    const std::int64_t dts = pkt->dts != AV_NOPTS_VALUE ? pkt->dts : pkt->pts;
-    if (dts == AV_NOPTS_VALUE || (last != AV_NOPTS_VALUE && dts <= last)) return;
-    last = dts;
+    if (pkt->dts == AV_NOPTS_VALUE || (last != AV_NOPTS_VALUE && pkt->dts <= last)) {
+      if (last == AV_NOPTS_VALUE) return;
+      pkt->dts = last + 1;
+    }
+    if (pkt->pts == AV_NOPTS_VALUE || pkt->pts < pkt->dts) pkt->pts = pkt->dts;
+    last = pkt->dts;
     av_write_frame(oc_, pkt);
   }
 
@@ -215,8 +212,6 @@ class ClipMuxer {
   std::int64_t time_ms_ = -1;
   std::vector<std::uint8_t> out_;
   std::int64_t last_dts_[2] = {AV_NOPTS_VALUE, AV_NOPTS_VALUE};
-  std::int64_t last_video_pts_ = AV_NOPTS_VALUE;
-  std::int64_t last_video_in_dts_ = AV_NOPTS_VALUE;
 };
 
 }  // namespace
@@ -232,7 +227,7 @@ ParPtr CopyPar(const AVCodecParameters* par) {
   return ParPtr(copy, ParDeleter());
 }
 
-std::vector<std::uint8_t> KeyframeParameterSets(AVCodecID codec, const std::uint8_t* data, std::size_t size) {
+std::vector<std::uint8_t> ParameterSets(AVCodecID codec, const std::uint8_t* data, std::size_t size) {
   std::vector<std::uint8_t> out;
   if (!data || (codec != AV_CODEC_ID_H264 && codec != AV_CODEC_ID_HEVC && codec != AV_CODEC_ID_MPEG4)) return out;
   auto next_start = [&](std::size_t from) {
@@ -274,14 +269,15 @@ std::vector<std::uint8_t> KeyframeParameterSets(AVCodecID codec, const std::uint
 
 // ---- The record (decode thread) ---------------------------------------------------------------
 
-void Port::RecordForClip(const AVStream* st, const AVPacket* pkt, bool video) {
+std::int64_t Port::RecordForClip(const AVStream* st, const AVPacket* pkt, bool video) {
   const bool audio = !video && st->codecpar->codec_type == AVMEDIA_TYPE_AUDIO;
-  if ((!video && !audio) || !pkt->size) return;
+  if ((!video && !audio) || !pkt->size) return -1;
   const bool key = video && (pkt->flags & AV_PKT_FLAG_KEY);
+  // A demuxer may hand the parameter sets over in a packet of their own, before the keyframe.
   std::vector<std::uint8_t> params;
-  if (key) params = KeyframeParameterSets(st->codecpar->codec_id, pkt->data, static_cast<std::size_t>(pkt->size));
+  if (video) params = ParameterSets(st->codecpar->codec_id, pkt->data, static_cast<std::size_t>(pkt->size));
   PacketPtr ref(av_packet_clone(pkt));
-  if (!ref) return;
+  if (!ref) return -1;
   std::unique_lock lock(m_);
   ClipState& c = clip_;
   if (audio) {
@@ -290,7 +286,7 @@ void Port::RecordForClip(const AVStream* st, const AVPacket* pkt, bool video) {
       c.audio_par = CopyPar(st->codecpar);
       c.audio_tb = st->time_base;
     }
-    if (pkt->stream_index != c.audio_index) return;
+    if (pkt->stream_index != c.audio_index) return -1;
   }
   // On the port's time line, as Unwrap gives it, without fixing the time origin: the decoder
   // fixes that on the first picture.
@@ -299,33 +295,47 @@ void Port::RecordForClip(const AVStream* st, const AVPacket* pkt, bool video) {
     pts = av_rescale_q(pkt->pts, st->time_base, AVRational{1, kPtsHz});
     if (timed_ && origin_known_) pts = SatAdd(header_.pts_origin, SF_PtsDistance(header_.pts_origin, pts));
   }
+  const bool timed = pts != AV_NOPTS_VALUE;
   if (video) {
-    if (pts == AV_NOPTS_VALUE && c.last_video_pts != AV_NOPTS_VALUE) pts = SatAdd(c.last_video_pts, frame_ticks_);
+    if (!timed && c.last_video_pts != AV_NOPTS_VALUE) pts = SatAdd(c.last_video_pts, frame_ticks_);
     if (pts != AV_NOPTS_VALUE) c.last_video_pts = pts;
   }
   ClipPacket p;
   p.pkt = std::move(ref);
   p.seq = c.next_seq++;
+  const std::int64_t seq = p.seq;
   p.pts = pts;
+  p.timed = timed;
   p.video = video;
   p.key = key;
-  if (key) {
-    if (!params.empty()) c.params = std::make_shared<const std::vector<std::uint8_t>>(std::move(params));
-    else p.params = c.params;
-  }
+  if (key && params.empty()) p.params = c.params;
+  if (!params.empty()) c.params = std::make_shared<const std::vector<std::uint8_t>>(std::move(params));
   const auto size = static_cast<std::size_t>(p.pkt->size);
   c.record.push_back(std::move(p));
   c.record_bytes += size;
   c.pending_bytes += size;
   if (key) ++c.record_keys;
   ClipTrimLocked();
-  if (!c.active) return;
+  if (!c.active) return seq;
   ClipTryStartLocked();
   if (ClipDueLocked()) clip_cv_.notify_all();
   // A writer slower than the stream holds the decoder back rather than losing what is shown. The
   // clip thread wakes it as it hands packets over; a stop of the pipeline within a tick.
   while (!pipeline_stop_ && c.active && c.started && c.pending_bytes > kClipPendingMaxBytes)
     clip_cv_.wait_for(lock, std::chrono::milliseconds(50));
+  return seq;
+}
+
+// The decoder gave the picture of packet `seq` the time `pts`: a packet without a time of its own
+// takes it (in a stream that reorders its pictures an estimate along the demux order is wrong).
+void Port::ClipDecoded(std::int64_t seq, std::int64_t pts) {
+  std::lock_guard lock(m_);
+  ClipState& c = clip_;
+  if (seq < 0 || c.record.empty()) return;
+  const std::int64_t i = seq - c.record.front().seq;
+  if (i < 0 || i >= static_cast<std::int64_t>(c.record.size())) return;
+  ClipPacket& p = c.record[static_cast<std::size_t>(i)];
+  if (p.video && !p.timed) p.pts = pts;
 }
 
 void Port::ClipTrimLocked() {
@@ -436,6 +446,7 @@ std::vector<ClipPacket> Port::ClipTakeLocked(bool last) {
     if (!q.pkt) continue;
     q.seq = p.seq;
     q.pts = p.pts;
+    q.timed = p.timed;
     q.video = p.video;
     q.key = p.key;
     q.params = p.params;

@@ -30,15 +30,16 @@ struct ParDeleter {
 using ParPtr = std::shared_ptr<const AVCodecParameters>;
 ParPtr CopyPar(const AVCodecParameters* par);
 
-// The parameter sets a keyframe carries before its picture (H.264 SPS and PPS, HEVC VPS, SPS
-// and PPS, the MPEG-4 headers before the first picture), each behind a 4-byte start code; empty
-// when it carries none.
-std::vector<std::uint8_t> KeyframeParameterSets(AVCodecID codec, const std::uint8_t* data, std::size_t size);
+// The parameter sets a packet carries before its first picture (H.264 SPS and PPS, HEVC VPS, SPS
+// and PPS, the MPEG-4 headers before the first picture), each behind a start code; empty when it
+// carries none.
+std::vector<std::uint8_t> ParameterSets(AVCodecID codec, const std::uint8_t* data, std::size_t size);
 
 struct ClipPacket {
   PacketPtr pkt;
   std::int64_t seq = 0;
   std::int64_t pts = AV_NOPTS_VALUE;  // on the port's time line; estimated for pictures without one
+  bool timed = false;  // the packet carries its own time
   bool video = false;
   bool key = false;
   // A keyframe without parameter sets of its own: the stream's last ones before it.
@@ -69,7 +70,7 @@ struct ClipState {
   std::int64_t next_seq = 0;
   std::size_t record_bytes = 0;
   int record_keys = 0;  // video keyframes in the record
-  std::shared_ptr<const std::vector<std::uint8_t>> params;  // the stream's last parameter sets
+  std::shared_ptr<const std::vector<std::uint8_t>> params;  // the last parameter sets the stream carried
   int audio_index = -1;  // the stream index of the recorded sound (the first sound stream)
   ParPtr audio_par;
   AVRational audio_tb{1, 90000};
