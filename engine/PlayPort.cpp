@@ -575,6 +575,7 @@ bool CPlayPort::StartClip(const Varpen::CSingleFile& file, time_t time)
         m_clipPackages.clear();
         m_clipPictures = 0;
         std::memset(m_runHeader, 0, sizeof m_runHeader);
+        m_newStream = false;
         if (!OpenClipPackageLocked(frameTime, time != -1))
             return false;
         m_clipping = true;
@@ -599,6 +600,7 @@ void CPlayPort::WriteClip(int type, const unsigned char* data, unsigned int size
     if (type == VREND_CLIP_HEADER) {
         std::memset(m_runHeader, 0, sizeof m_runHeader);
         std::memcpy(m_runHeader, data, std::min<std::size_t>(size, sizeof m_runHeader));
+        m_newStream = true;
         return;
     }
     try {
@@ -613,9 +615,9 @@ void CPlayPort::WriteClip(int type, const unsigned char* data, unsigned int size
         if (type != VREND_CLIP_KEY)
             return;
         // A package rolls over before a group that would take it past the package size, and
-        // when the stream's header changes: each package begins with its header and a keyframe.
-        const bool newStream = std::memcmp(m_runHeader, m_packageHeader, sizeof m_runHeader) != 0;
-        if (m_packagePictures > 0 && (newStream || std::uint64_t(m_clipBytes) + size > ClipPackageBytes())) {
+        // when a new stream begins (the next file: its own header and time line), so that each
+        // package begins with its stream's header and a keyframe and plays by itself.
+        if (m_packagePictures > 0 && (m_newStream || std::uint64_t(m_clipBytes) + size > ClipPackageBytes())) {
             if (!m_clipFile.Finish()) {
                 FailClipLocked();
                 return;
@@ -631,9 +633,9 @@ void CPlayPort::WriteClip(int type, const unsigned char* data, unsigned int size
         }
         if (m_packagePictures == 0) {
             m_clipFile.Write(m_runHeader, kHeaderBytes);
-            std::memcpy(m_packageHeader, m_runHeader, sizeof m_packageHeader);
             m_clipBytes = kHeaderBytes;
         }
+        m_newStream = false;
         m_clipFile.Write(data, size);
         m_clipBytes += size;
         ++m_packagePictures;

@@ -97,7 +97,7 @@ public:
     // plays from its first picture. The player layer hands it over group of pictures by group
     // (WriteClip, on the layer's clip thread); each package begins with a stream header and a
     // keyframe, so each plays by itself. A package rolls over before a group that would take it
-    // past the package size, and when the stream's header changes (the next file). Packages are
+    // past the package size, and when a new stream begins (the next file). Packages are
     // written through a temporary file and take their final names when complete. A clip that
     // got no picture leaves no file and has failed; so has one whose write failed (disk full,
     // medium gone), which keeps the packages it finished.
@@ -168,8 +168,8 @@ private:
     unsigned int m_clipBytes = 0;  // in the open package, header included
     int m_packagePictures = 0;     // groups of pictures in the open package
     int m_clipPictures = 0;        // groups of pictures in the clip
-    unsigned char m_runHeader[kHeaderBytes] = {};      // the header of the stream the blocks belong with
-    unsigned char m_packageHeader[kHeaderBytes] = {};  // the header the open package begins with
+    unsigned char m_runHeader[kHeaderBytes] = {};  // the header of the stream the blocks belong with
+    bool m_newStream = false;                      // no group of that stream written yet
     std::string m_clipPath;
     time_t m_clipStart = 0;
     std::string m_lastClipPath;
