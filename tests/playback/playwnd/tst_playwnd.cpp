@@ -134,6 +134,15 @@ class TestPlayWnd : public QObject {
     }
     QString ClipRoot() const { return m_dir.filePath(QStringLiteral("clips")); }
 
+    // The first picture of a start has reached the surface.
+    bool FirstPictureShown()
+    {
+        QElapsedTimer waited;
+        waited.start();
+        while (m_wnd->Surface()->framesReceived() == 0 && waited.elapsed() < 10000)
+            QTest::qWait(5);
+        return m_wnd->Surface()->framesReceived() > 0;
+    }
     qint64 Shown()
     {
         vrend_test_WaitSettled(m_engine->GetPlayPort(), 10000);
@@ -445,6 +454,7 @@ private slots:
         QVERIFY(SetUpClip(s, PictureSize(sample), QStringLiteral("1")));
         CPromptScript prompts;
         QVERIFY(m_wnd->OnPlay());
+        QVERIFY(FirstPictureShown());
         const qint64 first = qint64(s.files[0].start) * s.fps;
         QCOMPARE(Shown(), first);
         m_wnd->OnCtrlSpeed(level);
@@ -475,6 +485,7 @@ private slots:
         QVERIFY(SetUpClip(s, PictureSize(QStringLiteral("high")), QStringLiteral("0")));
         CPromptScript prompts;
         QVERIFY(m_wnd->OnPlay());
+        QVERIFY(FirstPictureShown());
         m_wnd->OnCtrlSpeed(3);
         const qint64 first = qint64(s.files[0].start) * s.fps;
         const qint64 shownAtStart = AdvanceTo(first + 37);
@@ -509,6 +520,7 @@ private slots:
         // A click on the time line three seconds before the first file ends.
         QVERIFY(m_engine->StartPlayback(m_wnd->GetPlayWndId(), s.files[0].end - 3));
         m_wnd->OnPlaybackRemoteEvent(1);
+        QVERIFY(FirstPictureShown());
         const qint64 shownAtStart = AdvanceTo(qint64(s.files[0].end - 3) * s.fps + 10);
         m_wnd->RecordButton()->click();
         const qint64 shownAtStop = AdvanceTo(qint64(s.files[1].start + 2) * s.fps);
@@ -539,6 +551,7 @@ private slots:
         QVERIFY(SetUpClip(s, PictureSize(QStringLiteral("low")), QStringLiteral("1")));
         CPromptScript prompts;
         QVERIFY(m_wnd->OnPlay());
+        QVERIFY(FirstPictureShown());
         AdvanceTo(qint64(s.files[0].start) * s.fps + 10);
         m_wnd->RecordButton()->click();
         QVERIFY(m_engine->IsClipping());
