@@ -146,6 +146,7 @@ class Port {
   std::vector<ClipPacket> ClipTakeLocked(bool last);
   std::int64_t ClipTimeMsLocked(std::int64_t pts) const;
   void ClipMain();
+  bool EndClipLocked();
 
   const int number_;
   std::atomic<std::uint32_t> last_error_{0};

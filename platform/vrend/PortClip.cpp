@@ -490,38 +490,8 @@ void Port::ClipStreamEndsLocked() {
 
 // ---- Start, stop and the clip thread -----------------------------------------------------------
 
-bool Port::StartClip(VRendClipFn fn, void* user) {
-  std::lock_guard api(clip_api_);
-  if (clip_thread_.joinable()) {
-    {
-      std::lock_guard lock(m_);
-      clip_.stop = true;
-    }
-    clip_cv_.notify_all();
-    clip_thread_.join();
-  }
-  {
-    std::lock_guard lock(m_);
-    ClipState& c = clip_;
-    c.active = true;
-    c.stop = false;
-    c.fn = fn;
-    c.user = user;
-    c.work.clear();
-    c.run.reset();
-    c.started = false;
-    c.take = c.record.empty() ? c.next_seq : c.record.front().seq;
-    c.pending_bytes = c.record_bytes;
-    c.high = c.shown;
-    ClipTryStartLocked();
-  }
-  clip_thread_ = std::thread([this] { ClipMain(); });
-  SetError(VREND_OK);
-  return true;
-}
-
-bool Port::StopClip() {
-  std::lock_guard api(clip_api_);
+// Under clip_api_: the running clip ends (its last blocks handed over) and its thread is joined.
+bool Port::EndClipLocked() {
   if (!clip_thread_.joinable()) return false;
   {
     std::lock_guard lock(m_);
@@ -541,6 +511,30 @@ bool Port::StopClip() {
   }
   clip_cv_.notify_all();  // a decoder the clip held back goes on
   return true;
+}
+
+bool Port::StartClip(VRendClipFn fn, void* user) {
+  std::lock_guard api(clip_api_);
+  EndClipLocked();
+  {
+    std::lock_guard lock(m_);
+    ClipState& c = clip_;
+    c.active = true;
+    c.fn = fn;
+    c.user = user;
+    c.take = c.record.empty() ? c.next_seq : c.record.front().seq;
+    c.pending_bytes = c.record_bytes;
+    c.high = c.shown;
+    ClipTryStartLocked();
+  }
+  clip_thread_ = std::thread([this] { ClipMain(); });
+  SetError(VREND_OK);
+  return true;
+}
+
+bool Port::StopClip() {
+  std::lock_guard api(clip_api_);
+  return EndClipLocked();
 }
 
 void Port::ClipMain() {
