@@ -543,6 +543,31 @@ private slots:
         QVERIFY(Consecutive(after.codes));
     }
 
+    // The recordings end while a clip runs: the clip holds them to the last picture, and the
+    // window still names its file beside the end.
+    void clipEndedByTheRecordingsNamesItsFile()
+    {
+        const playtest::SampleFolder& s = ClipSample(QStringLiteral("low"));
+        QVERIFY(SetUpClip(s, PictureSize(QStringLiteral("low")), QStringLiteral("1")));
+        CPromptScript prompts;
+        QVERIFY(m_engine->StartPlayback(m_wnd->GetPlayWndId(), s.files[1].end - 2));
+        m_wnd->OnPlaybackRemoteEvent(1);
+        QVERIFY(FirstPictureShown());
+        const qint64 shownAtStart = AdvanceTo(qint64(s.files[1].end - 2) * s.fps + 5);
+        m_wnd->RecordButton()->click();
+        AdvanceTo(qint64(s.files[1].end) * s.fps);
+        QTRY_VERIFY_WITH_TIMEOUT(!m_engine->IsPlaying() && !m_wnd->IsPollRunning(), 10000);
+        const QStringList paths = ClipPaths();
+        QCOMPARE(paths.size(), 1);
+        QCOMPARE(prompts.Texts(CPrompt::Notice), (QStringList{QStringLiteral("start recording."), paths.first(),
+                                                              QStringLiteral("The video has reach the end.")}));
+        QVERIFY(!m_wnd->IsClipFlag());
+        const ReadBack clip = Read(paths.first());
+        QCOMPARE(clip.codes.first(), shownAtStart / s.fps * s.fps);
+        QCOMPARE(clip.codes.last(), qint64(s.files[1].end) * s.fps - 1);
+        QVERIFY(Consecutive(clip.codes));
+    }
+
     // A clip whose files cannot be written (disk full, medium gone) is said to have failed, once;
     // the record button is ready for a new clip, nothing unfinished stays, the playback goes on.
     void clipThatCannotBeWrittenIsSaidOnce()
