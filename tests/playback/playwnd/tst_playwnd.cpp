@@ -101,18 +101,21 @@ class TestPlayWnd : public QObject {
             return it->second;
         QStringList args = {QStringLiteral("--channels"), QStringLiteral("1"), QStringLiteral("--days"), QStringLiteral("1"),
                             QStringLiteral("--gap"), QStringLiteral("0")};
-        if (name == QLatin1String("high"))
+        // Camera-like pictures at 7 Mbit/s, and at 25 Mbit/s so that a clip passes a package
+        // of 32 MiB in a few seconds; two short files at a low rate.
+        if (name == QLatin1String("high") || name == QLatin1String("dense"))
             args << QStringLiteral("--segments-per-day") << QStringLiteral("1") << QStringLiteral("--segment-length")
-                 << QStringLiteral("50") << QStringLiteral("--camera") << QStringLiteral("--bitrate")
-                 << QStringLiteral("7000") << QStringLiteral("--size") << QStringLiteral("640x360");
+                 << QString::fromLatin1(name == QLatin1String("high") ? "12" : "16") << QStringLiteral("--camera")
+                 << QStringLiteral("--bitrate") << QString::fromLatin1(name == QLatin1String("high") ? "7000" : "25000")
+                 << QStringLiteral("--size") << QStringLiteral("640x360");
         else
             args << QStringLiteral("--segments-per-day") << QStringLiteral("2") << QStringLiteral("--segment-length")
-                 << QStringLiteral("120");
+                 << QStringLiteral("30");
         return m_clipSamples[name] = playtest::MakeSample(m_dir.filePath(QStringLiteral("clip-") + name), args);
     }
     static QSize PictureSize(const QString& name)
     {
-        return name == QLatin1String("high") ? QSize(640, 360) : QSize(352, 288);
+        return name == QLatin1String("low") ? QSize(352, 288) : QSize(640, 360);
     }
 
     // The window on `sample` with the surface at the picture's own size (its image reads like the
@@ -481,8 +484,8 @@ private slots:
     // stream header: each package plays by itself, and together they hold every picture.
     void clipRollsOverKeepingEveryPicture()
     {
-        const playtest::SampleFolder& s = ClipSample(QStringLiteral("high"));
-        QVERIFY(SetUpClip(s, PictureSize(QStringLiteral("high")), QStringLiteral("0")));
+        const playtest::SampleFolder& s = ClipSample(QStringLiteral("dense"));
+        QVERIFY(SetUpClip(s, PictureSize(QStringLiteral("dense")), QStringLiteral("0")));
         CPromptScript prompts;
         QVERIFY(m_wnd->OnPlay());
         QVERIFY(FirstPictureShown());
@@ -490,7 +493,7 @@ private slots:
         const qint64 first = qint64(s.files[0].start) * s.fps;
         const qint64 shownAtStart = AdvanceTo(first + 37);
         m_wnd->RecordButton()->click();
-        const qint64 shownAtStop = AdvanceTo(first + 46 * s.fps);  // about 40 MB
+        const qint64 shownAtStop = AdvanceTo(first + 15 * s.fps);  // about 45 MB
         m_wnd->RecordButton()->click();
 
         const QStringList paths = ClipPaths();
