@@ -271,6 +271,11 @@ std::string CPlayBackInteraction::GetClipFilePath()
     return m_player.IsClipping() ? m_player.Port().GetClipPath() : m_player.Port().GetLastClipPath();
 }
 
+std::vector<std::string> CPlayBackInteraction::GetClipFilePaths()
+{
+    return m_player.Port().GetClipPackages();
+}
+
 bool CPlayBackInteraction::SetDisplayRegion(float left, float top, float right, float bottom)
 {
     return m_player.SetDisplayRegion(left, top, right, bottom);
