@@ -183,8 +183,11 @@ void TestHostileLocal::logFieldsStayOnOneLine() {
   file.data.assign(400, 0);
   writer.AddFile("", file);
   std::vector<DR_LogRecord> logs = diskrec::MakeSampleLogs(3, file.start, 60);
-  std::memcpy(logs[1].local_operator, "ad\tm\nin\x01\\", 11);
-  std::memcpy(logs[1].remote_operator, "x\ry", 4);
+  static const char kLocal[] = "ad\tm\nin\x01\\";  // with its NUL: 10 of the field's 16 bytes
+  static const char kRemote[] = "x\ry";
+  static_assert(sizeof(kLocal) <= sizeof(DR_LogRecord::local_operator));
+  std::memcpy(logs[1].local_operator, kLocal, sizeof(kLocal));
+  std::memcpy(logs[1].remote_operator, kRemote, sizeof(kRemote));
   for (const DR_LogRecord& r : logs) writer.AddLog(r);
   const std::string image = m_dir.filePath("log.img").toStdString();
   std::string error;
