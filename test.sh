@@ -4,6 +4,7 @@
 #   ./test.sh asan     AddressSanitizer + UndefinedBehaviorSanitizer in build-asan/
 #   ./test.sh tsan     ThreadSanitizer in build-tsan/
 # Extra arguments after the mode go to ctest (for example: ./test.sh plain -L engine).
+# VARPEN_BUILD_TESTED_ONLY=1 builds only what the chosen tests need, not the whole tree.
 source "$(dirname "$0")/scripts/common.sh"
 mode="${1:-plain}"
 [ $# -gt 0 ] && shift
@@ -21,7 +22,11 @@ case "$mode" in
   *) die "unknown mode '$mode' (plain, asan or tsan)" ;;
 esac
 ensure_packages
-build_tree "$dir" "$san"
+if [ "${VARPEN_BUILD_TESTED_ONLY:-0}" = 1 ]; then
+  build_for_tests "$dir" "$san" "$@"
+else
+  build_tree "$dir" "$san"
+fi
 cd "$VARPEN_ROOT/$dir"
 jobs=$(nproc 2>/dev/null || echo 2)
 say "test: ctest in $dir"
