@@ -1,9 +1,11 @@
 #include "devicelog/LogSearch.h"
 
+#include "app/ThreadHandOver.h"
 #include "devicelog/LogRecordText.h"
 #include "widgets/CTreeViewModel.h"
 
 #include <QDebug>
+#include <QScopeGuard>
 
 #include <algorithm>
 
@@ -13,6 +15,7 @@ CLogSearch::~CLogSearch()
 {
     StopSearch();
     wait();
+    ThreadHandOver::Joined(this);
 }
 
 void CLogSearch::SetDiskPath(const QByteArray& path)
@@ -88,6 +91,7 @@ bool CLogSearch::FindLogs(int* error)
 
 void CLogSearch::run()
 {
+    const auto leave = qScopeGuard([this] { ThreadHandOver::Leave(this); });
     m_cut = false;
     const int query = ++m_queryId;
     {
@@ -138,7 +142,7 @@ void CLogSearch::run()
         QMutexLocker lock(&m_mutex);
         // Waits until the page has taken this batch (also after the last one), or a stop.
         while (!m_stopHandOver.load() && m_batchesTaken < batch)
-            m_taken.wait(&m_mutex);
+            ThreadHandOver::Wait(m_taken, m_mutex);
         if (next >= total)
             break;
     }

@@ -30,8 +30,8 @@ ensure_packages() {
     || die "apt-get install failed"
 }
 
-# build_tree DIR [SANITIZER]: configures DIR once, then builds incrementally.
-build_tree() {
+# configure_tree DIR [SANITIZER]: configures DIR once.
+configure_tree() {
   local dir="$1" sanitize="${2:-}"
   cd "$VARPEN_ROOT"
   if [ ! -f "$dir/build.ninja" ]; then
@@ -43,8 +43,31 @@ build_tree() {
       -DVARPEN_SANITIZE="$sanitize" \
       || die "cmake configure failed"
   fi
-  say "build: $dir"
-  local jobs
-  jobs=$(nproc 2>/dev/null || echo 2)
-  cmake --build "$dir" -j "$jobs" || die "build failed"
+}
+
+# build_tree DIR [SANITIZER]: configures DIR once, then builds incrementally.
+build_tree() {
+  configure_tree "$@"
+  say "build: $1"
+  cmake --build "$1" -j "$(nproc 2>/dev/null || echo 2)" || die "build failed"
+}
+
+# build_for_tests DIR SANITIZER [CTEST ARGUMENTS...]: configures DIR once, then builds only what
+# the tests that ctest chooses with those arguments need (their programs and their fixtures').
+build_for_tests() {
+  local dir="$1" sanitize="$2"
+  shift 2
+  configure_tree "$dir" "$sanitize"
+  local selected all targets
+  selected=$(mktemp)
+  all=$(mktemp)
+  (cd "$dir" && ctest -N --show-only=json-v1 "$@" >"$selected" && ctest -N --show-only=json-v1 >"$all") \
+    || { rm -f "$selected" "$all"; die "ctest could not list the tests"; }
+  targets=$(cmake -DSELECTED="$selected" -DALL="$all" -DBUILD_DIR="$VARPEN_ROOT/$dir" \
+    -P "$VARPEN_ROOT/scripts/test-targets.cmake") || { rm -f "$selected" "$all"; die "no targets"; }
+  rm -f "$selected" "$all"
+  [ -n "$targets" ] || die "no test chosen by: $*"
+  say "build: $dir, for the tests chosen ($targets)"
+  # shellcheck disable=SC2086 # one word per target
+  cmake --build "$dir" -j "$(nproc 2>/dev/null || echo 2)" --target $targets || die "build failed"
 }

@@ -5,13 +5,17 @@
 #include <QSemaphore>
 #include <QTest>
 
+#include <pthread.h>
+#include <sched.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <mutex>
 #include <random>
 #include <set>
@@ -49,6 +53,51 @@ struct Collector {
     out.insert(out.end(), bytes, bytes + size);
     ++self->calls;
   }
+
+  size_t DataSize() {
+    std::lock_guard lock(mutex);
+    return data.size();
+  }
+};
+
+// Counts the calls of many streams that stop themselves from their first callback.
+struct SelfStopper {
+  std::mutex mutex;
+  std::condition_variable called;
+  std::map<int, int> calls;  // by handle
+  std::vector<int> results;  // of each DR_FILE_Stop
+
+  static void Callback(int handle, int type, unsigned char*, unsigned, void* user) {
+    auto* self = static_cast<SelfStopper*>(user);
+    const int result = type == DR_BLOCK_HEADER ? DR_FILE_Stop(handle) : -1;
+    std::lock_guard lock(self->mutex);
+    ++self->calls[handle];
+    if (type == DR_BLOCK_HEADER) self->results.push_back(result);
+    self->called.notify_all();
+  }
+};
+
+// Runs the calling thread, and every thread it starts meanwhile, on the one core it is on.
+class OneCore {
+ public:
+  OneCore() {
+    saved_ = ::pthread_getaffinity_np(::pthread_self(), sizeof(old_), &old_) == 0;
+    const int cpu = ::sched_getcpu();
+    if (!saved_ || cpu < 0) return;
+    cpu_set_t one;
+    CPU_ZERO(&one);
+    CPU_SET(cpu, &one);
+    ::pthread_setaffinity_np(::pthread_self(), sizeof(one), &one);
+  }
+  ~OneCore() {
+    if (saved_) ::pthread_setaffinity_np(::pthread_self(), sizeof(old_), &old_);
+  }
+  OneCore(const OneCore&) = delete;
+  OneCore& operator=(const OneCore&) = delete;
+
+ private:
+  cpu_set_t old_;
+  bool saved_ = false;
 };
 
 struct Found {
@@ -94,6 +143,14 @@ bool WaitForEnd(int handle, int timeout_ms = 10000) {
 }
 
 const qint64 T0 = Local(2024, 1, 30, 10, 0, 0);
+
+// A stream stopped from its own callback ends once that callback returns; the next stop from
+// another thread joins its thread. Opens a stream of `file` and stops it from this thread.
+void JoinStreamsStoppedInCallbacks(const std::string& file) {
+  Collector c;
+  const int h = DR_FILE_GetStreamByFile(file.c_str(), 8, 0, &Collector::Callback, &c);
+  if (h < 0 || DR_FILE_Stop(h) != 1) qFatal("no stream to stop");
+}
 
 // The files of the standard image; volume chosen by the caller.
 std::vector<ImageFile> StandardFiles() {
@@ -416,7 +473,7 @@ class TestDiskRec : public QObject {
     const size_t before = c.data.size();
     const DR_DateTime again = Dt(T0 + 18);
     QCOMPARE(DR_FILE_SetPosByTime(h, &again), 1);
-    QTRY_COMPARE_WITH_TIMEOUT(c.data.size(), before + 2 * kBytesPerSecond, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(c.DataSize(), before + 2 * kBytesPerSecond, 10000);
     QVERIFY(WaitForEnd(h));
     DR_FILE_Stop(h);
     const ImageFile a = StandardFiles()[0];
@@ -445,10 +502,42 @@ class TestDiskRec : public QObject {
     c.handle = DR_FILE_GetStreamByFile(found[0].name.c_str(), 1, 0, &Collector::Callback, &c);
     QVERIFY(c.handle.load() >= 0);
     QTRY_COMPARE_WITH_TIMEOUT(stopResult.load(), 1, 10000);
-    QTest::qWait(200);
+    JoinStreamsStoppedInCallbacks(found[0].name);
     // The block in whose callback Stop was called is the last one.
     QCOMPARE(c.calls.load(), callsAtStop.load() + 1);
     QCOMPARE(DR_FILE_GetPos(c.handle.load()), int(DR_POS_FAILED));
+  }
+
+  // The first callback may come before the open has returned (on one core the new thread often
+  // runs first): streams stopped from it, many times over, each stop works, nothing follows it,
+  // and the process lives on.
+  void stopFromFirstCallback() {
+    constexpr int kStreams = 200;
+    const std::vector<Found> found = Search(plain_, 1, 0, T0, T0 + 10);
+    QVERIFY(!found.empty());
+    SelfStopper stopper;
+    std::vector<int> handles;
+    bool allCalled = false;
+    {
+      OneCore pin;
+      for (int i = 0; i < kStreams; ++i) {
+        const int h = DR_FILE_GetStreamByFile(found[0].name.c_str(), 1, 0, &SelfStopper::Callback, &stopper);
+        if (h >= 0) handles.push_back(h);
+      }
+      std::unique_lock lock(stopper.mutex);
+      allCalled = stopper.called.wait_for(lock, std::chrono::seconds(120),
+                                          [&] { return stopper.results.size() == handles.size(); });
+    }
+    int stoppedAgain = 0;
+    for (int h : handles) stoppedAgain += DR_FILE_Stop(h);
+    JoinStreamsStoppedInCallbacks(found[0].name);
+    QCOMPARE(int(handles.size()), kStreams);
+    QVERIFY(allCalled);
+    QCOMPARE(stoppedAgain, 0);
+    std::lock_guard lock(stopper.mutex);
+    QCOMPARE(stopper.results, std::vector<int>(kStreams, 1));
+    QCOMPARE(int(stopper.calls.size()), kStreams);
+    for (const auto& [handle, calls] : stopper.calls) QCOMPARE(calls, 1);
   }
 
   void stopWhileCallbackBlocks() {
