@@ -1,6 +1,7 @@
 #include "devicelog/LogSearch.h"
 
 #include "devicelog/LogRecordText.h"
+#include "devicelog/Logging.h"
 #include "widgets/CTreeViewModel.h"
 
 #include <QDebug>
@@ -62,7 +63,7 @@ bool CLogSearch::FindLogs(int* error)
                                        m_condition.hasEnd ? &m_condition.end : nullptr);
     if (handle < 0) {
         *error = DR_FILE_GetLastError();
-        qDebug() << "--qarn-- DR_FILE_FindLog Failed error =" << *error;
+        qCWarning(lcDeviceLog) << "--qarn-- DR_FILE_FindLog Failed error =" << *error;
         return false;
     }
     *error = DR_ERR_NONE;

@@ -1,6 +1,7 @@
 #include "devicelog/LogWriteThread.h"
 
 #include "devicelog/LogRecordText.h"
+#include "devicelog/Logging.h"
 
 #include <QAbstractItemModel>
 #include <QBuffer>
@@ -89,7 +90,7 @@ void CLogWriteThread::run()
 {
     QSaveFile file(m_fileName);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
-        qDebug() << "Error: cannot write file" << m_fileName;
+        qCWarning(lcDeviceLog) << "Error: cannot write file" << m_fileName;
         emit SendWriteOver(OpenFailed);
         return;
     }

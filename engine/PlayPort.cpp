@@ -11,6 +11,7 @@
 
 #include "app/CommonUtil.h"
 #include "app/SettingsManager.h"
+#include "engine/Logging.h"
 #include "platform/streamfmt/streamfmt.h"
 
 namespace {
@@ -83,7 +84,7 @@ CPlayPort::CPlayPort()
 {
     int port = -1;
     if (!VRend_GetPort(&port)) {
-        qDebug("--qarn-- VRend_GetPort Failed");
+        qCWarning(lcEngine, "--qarn-- VRend_GetPort Failed");
         return;
     }
     m_port = port;
@@ -109,7 +110,7 @@ CPlayPort::~CPlayPort()
 bool CPlayPort::FailOpen(const char* step)
 {
     const int port = m_port;
-    qDebug("--qarn-- VRend_%s Failed iError = %d", step, static_cast<int>(VRend_GetLastError(port)));
+    qCWarning(lcEngine, "--qarn-- VRend_%s Failed iError = %d", step, static_cast<int>(VRend_GetLastError(port)));
     PlayPortMap().Remove(port);
     VRend_FreePort(port);
     m_port = -1;
@@ -400,7 +401,7 @@ bool CPlayPort::Snapshot(const Varpen::CSingleFile& file)
     const std::string folder = Varpen::OutputFolder(Varpen::OutputKind::Capture, t);
     std::string error;
     if (!Varpen::MakeOutputFolder(folder, &error)) {
-        qDebug("--qarn-- snapshot folder: %s", error.c_str());
+        qCWarning(lcEngine, "--qarn-- snapshot folder: %s", error.c_str());
         std::lock_guard<std::mutex> guard(m_snapshotLock);
         m_outputError = error;
         return false;
@@ -494,7 +495,7 @@ bool CPlayPort::OpenClipFileLocked(time_t frameTime, bool dated)
     ClipName(frameTime, dated, &name);
     m_clipFile.SetNextName(&CPlayPort::NextClipName, this);
     if (!m_clipFile.Open(name)) {
-        qDebug("--qarn-- clip file: %s", m_clipFile.Error().c_str());
+        qCWarning(lcEngine, "--qarn-- clip file: %s", m_clipFile.Error().c_str());
         std::lock_guard<std::mutex> guard(m_snapshotLock);
         m_outputError = m_clipFile.Error();
         return false;
@@ -551,7 +552,7 @@ void CPlayPort::WriteClip(const unsigned char* data, unsigned int size)
         if (!written) {
             // No next package: no frame time to name it, or it could not be made.
             if (!m_clipFile.Error().empty()) {
-                qDebug("--qarn-- clip file: %s", m_clipFile.Error().c_str());
+                qCWarning(lcEngine, "--qarn-- clip file: %s", m_clipFile.Error().c_str());
                 m_clipFailed = true;
             }
             m_clipFile.Abandon();
@@ -580,7 +581,7 @@ void CPlayPort::StopClipLocked()
     m_clipping = false;
     m_clipBytes = 0;
     if (!m_clipFile.Finish()) {
-        qDebug("--qarn-- clip file: %s", m_clipFile.Error().c_str());
+        qCWarning(lcEngine, "--qarn-- clip file: %s", m_clipFile.Error().c_str());
         m_clipFailed = true;
         return;
     }
