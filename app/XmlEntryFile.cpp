@@ -86,8 +86,9 @@ std::optional<XmlEntries> ReadXmlEntryFile(const QString& path, const QString& r
             qCDebug(lcApp) << "No file to read...";
             return std::nullopt;
         }
-        // Never more than the limit, should the file grow meanwhile.
-        bytes = file.read(kMaxEntryFileBytes);
+        // What the file held when asked (a buffer of the limit's size for a file of a few hundred
+        // bytes is waste), never more than the limit, should the file grow meanwhile.
+        bytes = file.read(qMin(qint64(st.st_size), kMaxEntryFileBytes));
     }
     QXmlStreamReader reader;
     const bool decodedHere = NeedsCodePageFallback(bytes);
