@@ -1,18 +1,14 @@
-// libFuzzer harness for the disk library's reading of untrusted disks. The superblock checksum
-// is recomputed on the input, so mutations reach the tables behind it.
-// Build: clang++ -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -I<repo> this file
-//        platform/diskrec/diskrec.cpp platform/diskrec/DiskLayout.cpp
-#include <unistd.h>
-
+// Fuzz target for the disk library's reading of untrusted disks: the input is a disk image. The
+// superblock checksum is recomputed on the input, so mutations reach the tables behind it.
 #include <chrono>
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "platform/diskrec/DiskLayout.h"
 #include "platform/diskrec/diskrec.h"
+#include "tests/fuzz/FuzzSupport.h"
 
 namespace {
 
@@ -25,11 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (image.size() >= diskrec::kSuperblockSize)
     diskrec::PutU32(image.data() + diskrec::kChecksumOffset,
                     diskrec::Crc32(image.data(), diskrec::kChecksumOffset));
-  static const std::string path = "/dev/shm/varpen-fuzz-" + std::to_string(::getpid()) + ".img";
-  FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return 0;
-  std::fwrite(image.data(), 1, image.size(), f);
-  std::fclose(f);
+  const std::string path = fuzz::WriteScratch("disk.img", image.data(), image.size());
+  if (path.empty()) return 0;
 
   const DR_DateTime from{1970, 1, 1, 1, 0, 0}, to{2100, 12, 31, 23, 59, 59};
   for (const std::string& p : {path, path + "_NVR_DIR_\\Package000\\", path + "_DVR_DIR_\\Package000\\"}) {
