@@ -38,13 +38,13 @@ if [ "$mode" = fuzz ]; then
   failed=()
   for t in "${targets[@]}"; do
     [ -x "tests-bin/$t" ] || die "no fuzz target $t"
-    # New inputs go to fuzz-corpus/<target> and are kept for the next run; a failing input is
-    # saved in fuzz-findings/<target>/ beside the run's log. An input that takes more than 30 s
-    # or 2 GiB is a finding too.
+    # Inputs of up to 64 KiB. New ones go to fuzz-corpus/<target> and are kept for the next run;
+    # a failing input is saved in fuzz-findings/<target>/ beside the run's log. An input that
+    # takes more than 30 s or 2 GiB is a finding too.
     mkdir -p "fuzz-corpus/$t" "fuzz-findings/$t"
     say "fuzz: $t for $seconds s"
-    if QT_QPA_PLATFORM=offscreen "tests-bin/$t" -max_total_time="$seconds" -timeout=30 -rss_limit_mb=2048 \
-         -print_final_stats=1 -artifact_prefix="fuzz-findings/$t/" "fuzz-corpus/$t" "fuzz-seeds/$t" \
+    if QT_QPA_PLATFORM=offscreen "tests-bin/$t" -max_total_time="$seconds" -max_len=65536 -timeout=30 \
+         -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="fuzz-findings/$t/" "fuzz-corpus/$t" "fuzz-seeds/$t" \
          > "fuzz-findings/$t/log" 2>&1; then
       grep -E '^stat::(number_of_executed_units|new_units_added|peak_rss_mb)' "fuzz-findings/$t/log" | tr '\n' ' '
       echo
