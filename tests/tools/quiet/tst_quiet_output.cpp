@@ -1,6 +1,7 @@
-// The station on a sample, worked as the operator works it (disk scan, calendar, search, play,
-// close), prints nothing of its own on standard output or error: its debug lines show only when a
+// The station on a sample, worked as the operator works it (disk scan, search, play, close),
+// prints nothing of its own on standard output or error: its debug lines show only when a
 // logging rule switches them on, and warnings about real failures still show.
+#include <QDate>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -19,6 +20,13 @@ struct Output {
     QString out;
     QString err;
 };
+
+bool RunSample(const QStringList& args)
+{
+    QProcess tool;
+    tool.start(BuildDir() + QStringLiteral("/bin/varpen-sample"), args);
+    return tool.waitForFinished(240000) && tool.exitStatus() == QProcess::NormalExit && tool.exitCode() == 0;
+}
 
 // Runs the station offscreen on `disk` through the script, with its own configuration and runtime
 // folders; `settings` (if any) is its "Settings.xml", `rules` its QT_LOGGING_RULES.
@@ -62,14 +70,11 @@ Output RunStation(const QString& disk, const QString& script, const QByteArray& 
     return run;
 }
 
-QString Sample(const QString& name) { return BuildDir() + QStringLiteral("/samples/test/") + name; }
-
-// A copy of the sample `name` in `to` whose segment files have damaged pictures: 100 bytes
+// A copy of the folder `from` in `to` whose segment files have damaged pictures: 100 bytes
 // inverted, spread over each file after its first 2000 bytes (the decoder then complains about
 // nearly every frame, as it does on a worn disk).
-bool DamagedCopy(const QString& name, const QString& to)
+bool DamagedCopy(const QString& from, const QString& to)
 {
-    const QString from = Sample(name);
     QDirIterator it(from, QDir::Files, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString source = it.next();
@@ -90,21 +95,41 @@ bool DamagedCopy(const QString& name, const QString& to)
     return true;
 }
 
-const QString kScript = QStringLiteral("calendar:2024-01,ready,search:2024-01-30,play,close");
-
 } // namespace
 
 class TestQuietOutput : public QObject {
     Q_OBJECT
 
+    // Recordings of today, so that the station's first scan (of the month shown) finds them.
+    QTemporaryDir m_dir;
+    QString m_today;
+    QString m_script;
+
+    QString Disk(const QString& name) const { return m_dir.filePath(name); }
+
 private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        m_today = QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"));
+        m_script = QStringLiteral("ready,search:%1,play,close").arg(m_today);
+        const QStringList common{QStringLiteral("--channels"), QStringLiteral("2"), QStringLiteral("--start-date"),
+                                 m_today, QStringLiteral("--days"), QStringLiteral("1"),
+                                 QStringLiteral("--segments-per-day"), QStringLiteral("2"),
+                                 QStringLiteral("--segment-length"), QStringLiteral("6")};
+        QVERIFY(RunSample(QStringList{QStringLiteral("folder"), Disk(QStringLiteral("folder"))} + common));
+        QVERIFY(RunSample(QStringList{QStringLiteral("disk"), Disk(QStringLiteral("disk.img")), QStringLiteral("--layout"),
+                                      QStringLiteral("nvr"), QStringLiteral("--logs"), QStringLiteral("0")} +
+                          common));
+        QVERIFY(DamagedCopy(Disk(QStringLiteral("folder")), Disk(QStringLiteral("damaged"))));
+    }
+
     void scanAndPlayPrintNothing_data()
     {
         QTest::addColumn<QString>("disk");
-        QTest::addColumn<bool>("damaged");
-        QTest::newRow("local folder") << QStringLiteral("month") << false;
-        QTest::newRow("recorder disk") << QStringLiteral("disk-nvr.img") << false;
-        QTest::newRow("damaged pictures") << QStringLiteral("month") << true;
+        QTest::newRow("local folder") << QStringLiteral("folder");
+        QTest::newRow("recorder disk") << QStringLiteral("disk.img");
+        QTest::newRow("damaged pictures") << QStringLiteral("damaged");
     }
 
     // The script's own lines ("varpen: ...") are all there is, but for what the offscreen
@@ -112,11 +137,7 @@ private slots:
     void scanAndPlayPrintNothing()
     {
         QFETCH(QString, disk);
-        QFETCH(bool, damaged);
-        QTemporaryDir copy;
-        if (damaged)
-            QVERIFY(DamagedCopy(disk, copy.path()));
-        const Output run = RunStation(damaged ? copy.path() : Sample(disk), kScript);
+        const Output run = RunStation(Disk(disk), m_script);
         const QString both = run.out + run.err;
         QVERIFY2(run.exitCode == 0, qPrintable(both));
         QVERIFY2(run.err.contains(QStringLiteral("varpen: step play ok")), qPrintable(both));
@@ -131,17 +152,16 @@ private slots:
     // The lines are still there, for whoever asks: the disk scan's trace and the settings reader's.
     void debugLinesShowWhenSwitchedOn()
     {
-        const Output run = RunStation(Sample(QStringLiteral("disk-nvr.img")), kScript, {},
-                                      QStringLiteral("varpen.*.debug=true"));
+        const Output run = RunStation(Disk(QStringLiteral("disk.img")), m_script, {}, QStringLiteral("varpen.*.debug=true"));
         QVERIFY2(run.exitCode == 0, qPrintable(run.err.right(2000)));
-        // Every scan asks for each of the 64 channels.
+        // The scan asks for each of the 64 channels.
         QVERIFY2(run.err.count(QStringLiteral("varpen.engine: DR_FILE_FindFile Start")) >= 64, qPrintable(run.err));
         QVERIFY2(run.err.contains(QStringLiteral("varpen.app: No file to read...")), qPrintable(run.err));
     }
 
     void damagedSettingsAreStillSaid()
     {
-        const Output run = RunStation(Sample(QStringLiteral("month")), QStringLiteral("ready,close"),
+        const Output run = RunStation(Disk(QStringLiteral("folder")), QStringLiteral("ready,close"),
                                       "<?xml version=\"1.0\"?>\n<Settings>\n<CaptureSaveType><Value>0</Val");
         QVERIFY2(run.exitCode == 0, qPrintable(run.err));
         QVERIFY2(run.err.contains(QRegularExpression(QStringLiteral("Settings.xml\" is damaged"))), qPrintable(run.err));
