@@ -2,6 +2,7 @@
 
 #include "app/ThreadHandOver.h"
 #include "devicelog/LogRecordText.h"
+#include "devicelog/Logging.h"
 #include "widgets/CTreeViewModel.h"
 
 #include <QDebug>
@@ -65,7 +66,7 @@ bool CLogSearch::FindLogs(int* error)
                                        m_condition.hasEnd ? &m_condition.end : nullptr);
     if (handle < 0) {
         *error = DR_FILE_GetLastError();
-        qDebug() << "--qarn-- DR_FILE_FindLog Failed error =" << *error;
+        qCWarning(lcDeviceLog) << "--qarn-- DR_FILE_FindLog Failed error =" << *error;
         return false;
     }
     *error = DR_ERR_NONE;

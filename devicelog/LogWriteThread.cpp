@@ -2,6 +2,7 @@
 
 #include "app/ThreadHandOver.h"
 #include "devicelog/LogRecordText.h"
+#include "devicelog/Logging.h"
 
 #include <QAbstractItemModel>
 #include <QBuffer>
@@ -98,7 +99,7 @@ void CLogWriteThread::run()
     const auto leave = qScopeGuard([this] { ThreadHandOver::Leave(this); });
     QSaveFile file(m_fileName);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
-        qDebug() << "Error: cannot write file" << m_fileName;
+        qCWarning(lcDeviceLog) << "Error: cannot write file" << m_fileName;
         emit SendWriteOver(OpenFailed);
         return;
     }

@@ -12,6 +12,7 @@
 
 #include "app/CommonUtil.h"
 #include "app/SettingsManager.h"
+#include "engine/Logging.h"
 #include "platform/streamfmt/streamfmt.h"
 
 namespace {
@@ -84,7 +85,7 @@ CPlayPort::CPlayPort()
 {
     int port = -1;
     if (!VRend_GetPort(&port)) {
-        qDebug("--qarn-- VRend_GetPort Failed");
+        qCWarning(lcEngine, "--qarn-- VRend_GetPort Failed");
         return;
     }
     m_port = port;
@@ -110,7 +111,7 @@ CPlayPort::~CPlayPort()
 bool CPlayPort::FailOpen(const char* step)
 {
     const int port = m_port;
-    qDebug("--qarn-- VRend_%s Failed iError = %d", step, static_cast<int>(VRend_GetLastError(port)));
+    qCWarning(lcEngine, "--qarn-- VRend_%s Failed iError = %d", step, static_cast<int>(VRend_GetLastError(port)));
     {
         // What the clip got from this port is written; it goes on with the next stream.
         std::lock_guard<std::mutex> control(m_clipControl);
@@ -405,7 +406,7 @@ bool CPlayPort::Snapshot(const Varpen::CSingleFile& file)
     const std::string folder = Varpen::OutputFolder(Varpen::OutputKind::Capture, t);
     std::string error;
     if (!Varpen::MakeOutputFolder(folder, &error)) {
-        qDebug("--qarn-- snapshot folder: %s", error.c_str());
+        qCWarning(lcEngine, "--qarn-- snapshot folder: %s", error.c_str());
         std::lock_guard<std::mutex> guard(m_snapshotLock);
         m_outputError = error;
         return false;
@@ -497,7 +498,7 @@ bool CPlayPort::OpenClipPackageLocked(time_t frameTime, bool dated)
     Varpen::COutputPackage::Name name;
     ClipName(frameTime, dated, &name);
     if (!m_clipFile.Open(name)) {
-        qDebug("--qarn-- clip file: %s", m_clipFile.Error().c_str());
+        qCWarning(lcEngine, "--qarn-- clip file: %s", m_clipFile.Error().c_str());
         std::lock_guard<std::mutex> guard(m_snapshotLock);
         m_outputError = m_clipFile.Error();
         return false;
@@ -513,7 +514,7 @@ bool CPlayPort::OpenClipPackageLocked(time_t frameTime, bool dated)
 void CPlayPort::FailClipLocked()
 {
     if (!m_clipFile.Error().empty()) {
-        qDebug("--qarn-- clip file: %s", m_clipFile.Error().c_str());
+        qCWarning(lcEngine, "--qarn-- clip file: %s", m_clipFile.Error().c_str());
         std::lock_guard<std::mutex> guard(m_snapshotLock);
         m_outputError = m_clipFile.Error();
     }
@@ -661,7 +662,7 @@ void CPlayPort::StopClip()
         m_clipFile.Abandon();
         m_clipBytes = 0;
         if (m_clipPictures == 0) {
-            qDebug("--qarn-- clip: no picture was recorded");
+            qCWarning(lcEngine, "--qarn-- clip: no picture was recorded");
             m_clipFailed = true;
         }
         return;

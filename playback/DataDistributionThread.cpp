@@ -7,12 +7,13 @@
 
 #include "app/CommonUtil.h"
 #include "app/ThreadHandOver.h"
+#include "playback/Logging.h"
 
 CDataDistributionThread::CDataDistributionThread(const Varpen::SingleFileList& files, QObject* parent)
     : QThread(parent), m_files(files)
 {
     qRegisterMetaType<QList<QStandardItem*>>("QList<QStandardItem*>");
-    qDebug("--qarn-- Download Init File: %d", int(m_files.size()));
+    qCDebug(lcPlayback, "--qarn-- Download Init File: %d", int(m_files.size()));
 }
 
 CDataDistributionThread::~CDataDistributionThread()

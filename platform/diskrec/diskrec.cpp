@@ -242,11 +242,13 @@ bool ToTime(const DR_DateTime* dt, int64_t* out) {
   return true;
 }
 
+// "YYYYMMDDhhmmss", or empty for a time that has no such text (a damaged table can hold a year
+// beyond 9999): never more digits, nor 16 bytes without a terminator.
 void TimeText(int64_t t, char out[16]) {
   std::memset(out, 0, 16);
   const time_t tt = time_t(t);
   struct tm tm {};
-  if (localtime_r(&tt, &tm) == nullptr) return;
+  if (localtime_r(&tt, &tm) == nullptr || tm.tm_year + 1900 < 1000 || tm.tm_year + 1900 > 9999) return;
   std::strftime(out, 16, "%Y%m%d%H%M%S", &tm);
 }
 

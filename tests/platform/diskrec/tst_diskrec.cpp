@@ -341,6 +341,40 @@ class TestDiskRec : public QObject {
     QCOMPARE(DR_FILE_FindFile(nullptr, 1, 0, &b, &b), -1);
   }
 
+  // A found file's times are "YYYYMMDDhhmmss" or empty: a damaged table's year beyond 9999 is
+  // never written with more digits (nor without its terminator), which a reader of the first 14
+  // would take for another time.
+  void findRecordTimesBeyondYear9999_data() {
+    QTest::addColumn<qint64>("end");
+    QTest::addColumn<QByteArray>("text");
+    QTest::newRow("31 Dec 9999") << Local(9999, 12, 31, 23, 59, 59) << QByteArray("99991231235959");
+    QTest::newRow("year 10000") << Local(10000, 1, 1, 0, 0, 0) << QByteArray();
+    QTest::newRow("year 11224") << Local(11224, 12, 10, 8, 2, 28) << QByteArray();
+    QTest::newRow("year 100000") << Local(100000, 1, 1, 0, 0, 0) << QByteArray();
+    QTest::newRow("largest time") << qint64(INT64_MAX) << QByteArray();
+  }
+
+  void findRecordTimesBeyondYear9999() {
+    QFETCH(qint64, end);
+    QFETCH(QByteArray, text);
+    ImageFile file = MakeFile(1, 1, T0, T0 + 2);
+    file.end = end;
+    DiskImageWriter writer;
+    writer.AddFile("", std::move(file));
+    const std::string path = temp_.Path("far-end.img");
+    std::string error;
+    QVERIFY2(writer.Write(path, &error), error.c_str());
+    const DR_DateTime b = Dt(T0), e = Dt(T0 + 10);
+    const int h = DR_FILE_FindFile(path.c_str(), 1, 0, &b, &e);
+    QVERIFY(h >= 0);
+    DR_FindRecord r;
+    QCOMPARE(DR_FILE_FindNextFile(h, &r), 1);
+    DR_FILE_FindClose(h);
+    QVERIFY(std::memchr(r.end_time, 0, sizeof r.end_time) != nullptr);
+    QCOMPARE(QByteArray(r.start_time), QByteArray::fromStdString(TimeText(T0)));
+    QCOMPARE(QByteArray(r.end_time), text);
+  }
+
   void longPathNames() {
     // A disk path too long for the 100-byte name still gives names that open.
     const std::string dir = temp_.Path(std::string(90, 'd'));
