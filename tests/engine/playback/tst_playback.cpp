@@ -373,8 +373,10 @@ private slots:
         QVERIFY(!engine.IsPaused());
         QCOMPARE(engine.GetSpeed(), 0);
         const qint64 normal = ShownCode(engine, surface);
-        for (int i = 0; i < 10; ++i)
+        for (int i = 0; i < 10; ++i) {
+            WaitFed(engine, 1);
             Advance({&engine}, kFrameNs);
+        }
         QTRY_COMPARE_WITH_TIMEOUT(ShownCode(engine, surface) - normal, qint64(10), kSettle_ms);
     }
 
@@ -390,8 +392,10 @@ private slots:
         QVERIFY(AdvanceUntil({&engine}, [&] { return engine.GetCurrentTime() >= m_tiny.files[1].start + 1; }, 2000));
         QCOMPARE(engine.GetSpeed(), 2);
         const qint64 at = ShownCode(engine, surface);
-        for (int i = 0; i < 5; ++i)
+        for (int i = 0; i < 5; ++i) {
+            WaitFed(engine, 4);
             Advance({&engine}, kFrameNs);
+        }
         QTRY_COMPARE_WITH_TIMEOUT(ShownCode(engine, surface) - at, qint64(20), kSettle_ms);
     }
 
