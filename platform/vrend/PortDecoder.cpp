@@ -297,6 +297,8 @@ bool Port::PushFrame(FramePtr frame, std::int64_t pts, std::uint64_t generation,
   pic_h_ = frame->height;
   queue_bytes_ += FrameBytes(frame.get());
   queue_.push_back({std::move(frame), pts});
+  // Came before it was due: the presenter's dry spell ended in time.
+  if (starved_ && !FrontDueLocked()) starved_ = false;
   if (queue_.size() >= 2) primed_ = true;
   if (!counted) ++stats_.frames_decoded;
   lock.unlock();
