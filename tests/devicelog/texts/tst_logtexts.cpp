@@ -3,7 +3,9 @@
 #include "devicelog/LogRecordText.h"
 #include "devicelog/LogTrans.h"
 #include "devicelog/LogWriteThread.h"
+#include "platform/diskrec/DiskImageWriter.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -15,6 +17,7 @@
 #include <QtTest>
 
 #include <csignal>
+#include <random>
 #include <cstring>
 #include <sys/resource.h>
 
@@ -63,6 +66,190 @@ bool ReadBack(const QString& path, QVector<QStringList>* rows, QStringList* name
         }
     }
     return !xml.hasError();
+}
+
+// The records of the pinned export: every column, texts that need XML escapes, empty cells,
+// Chinese in both code pages, characters XML cannot hold, fields without a terminator.
+std::vector<DR_LogRecord> PinnedRecords()
+{
+    std::vector<DR_LogRecord> records;
+    records.push_back(Record());
+
+    DR_LogRecord r{};
+    std::memcpy(r.time, "2024-01<31>&\"xy'", 16); // no terminator: shown as it stands, escaped
+    r.major_type = 7;                           // no text: its number
+    r.minor_type = 0x2D;                        // no text: its code
+    std::memcpy(r.local_operator, "<a&b>\"c'd]]>", 13);
+    std::memcpy(r.remote_operator, "t\tn\nr\r\\", 8);
+    r.remote_host = 0xFFFFFFFFu;
+    r.parameter_type = '<';
+    r.channel = 255;
+    r.disk = 255;
+    r.alarm_input = 255;
+    r.alarm_output = 255;
+    records.push_back(r);
+
+    r = DR_LogRecord{}; // an empty record: empty time, no operators, codes 0
+    records.push_back(r);
+
+    r = Record();
+    std::memcpy(r.time, "20240229000000", 15);
+    r.major_type = 1;
+    r.minor_type = 0x1;
+    std::memcpy(r.local_operator, "\xB9\xDC\xC0\xED\xD4\xB1", 7);        // GB18030
+    std::memcpy(r.remote_operator, "\xE6\x93\x8D\xE4\xBD\x9C\xE5\x91\x98", 10); // UTF-8
+    r.remote_host = 0x0A000001u;
+    records.push_back(r);
+
+    r = Record();
+    std::memcpy(r.local_operator, "a\xEF\xBF\xBEz\xC2\x85", 8);       // U+FFFE, U+0085
+    std::memcpy(r.remote_operator, "\xF0\x9F\x98\x80" "ghijklmnopqr", 16); // beyond the BMP, 16 bytes
+    r.parameter_type = 0;
+    records.push_back(r);
+    return records;
+}
+
+// The export of none and of all of PinnedRecords(), byte for byte.
+const char kPinnedNone[] =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+    "<LogTypes>\n"
+    "    <Logs/>\n"
+    "</LogTypes>\n";
+const char kPinnedAll[] =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+    "<LogTypes>\n"
+    "    <Logs>\n"
+    "        <Log>\n"
+    "            <ID>1</ID>\n"
+    "            <OperationTime>2024-01-31 23:59:59</OperationTime>\n"
+    "            <MajorType>Operation</MajorType>\n"
+    "            <MinorType>Local Login</MinorType>\n"
+    "            <LocalOperator>admin</LocalOperator>\n"
+    "            <RemoteOperator></RemoteOperator>\n"
+    "            <RemoteHostAddress>192.168.0.1</RemoteHostAddress>\n"
+    "            <ChannelNo>2</ChannelNo>\n"
+    "            <DiskNo>1</DiskNo>\n"
+    "            <AlarmInput>0</AlarmInput>\n"
+    "            <AlarmOutput>0</AlarmOutput>\n"
+    "        </Log>\n"
+    "        <Log>\n"
+    "            <ID>2</ID>\n"
+    "            <OperationTime>2024-01&lt;31&gt;&amp;&quot;xy'</OperationTime>\n"
+    "            <MajorType>7</MajorType>\n"
+    "            <MinorType>0x2D</MinorType>\n"
+    "            <LocalOperator>&lt;a&amp;b&gt;&quot;c'd]]&gt;</LocalOperator>\n"
+    "            <RemoteOperator>t\\tn\\nr\\r\\\\</RemoteOperator>\n"
+    "            <RemoteHostAddress>255.255.255.255</RemoteHostAddress>\n"
+    "            <ChannelNo>255</ChannelNo>\n"
+    "            <DiskNo>255</DiskNo>\n"
+    "            <AlarmInput>255</AlarmInput>\n"
+    "            <AlarmOutput>255</AlarmOutput>\n"
+    "        </Log>\n"
+    "        <Log>\n"
+    "            <ID>3</ID>\n"
+    "            <OperationTime></OperationTime>\n"
+    "            <MajorType>0</MajorType>\n"
+    "            <MinorType>0x0</MinorType>\n"
+    "            <LocalOperator></LocalOperator>\n"
+    "            <RemoteOperator></RemoteOperator>\n"
+    "            <RemoteHostAddress>0.0.0.0</RemoteHostAddress>\n"
+    "            <ChannelNo>0</ChannelNo>\n"
+    "            <DiskNo>0</DiskNo>\n"
+    "            <AlarmInput>0</AlarmInput>\n"
+    "            <AlarmOutput>0</AlarmOutput>\n"
+    "        </Log>\n"
+    "        <Log>\n"
+    "            <ID>4</ID>\n"
+    "            <OperationTime>2024-02-29 00:00:00</OperationTime>\n"
+    "            <MajorType>Alarm</MajorType>\n"
+    "            <MinorType>Alarm Input</MinorType>\n"
+    "            <LocalOperator>\xE7\xAE\xA1\xE7\x90\x86\xE5\x91\x98</LocalOperator>\n"
+    "            <RemoteOperator>\xE6\x93\x8D\xE4\xBD\x9C\xE5\x91\x98</RemoteOperator>\n"
+    "            <RemoteHostAddress>10.0.0.1</RemoteHostAddress>\n"
+    "            <ChannelNo>2</ChannelNo>\n"
+    "            <DiskNo>1</DiskNo>\n"
+    "            <AlarmInput>0</AlarmInput>\n"
+    "            <AlarmOutput>0</AlarmOutput>\n"
+    "        </Log>\n"
+    "        <Log>\n"
+    "            <ID>5</ID>\n"
+    "            <OperationTime>2024-01-31 23:59:59</OperationTime>\n"
+    "            <MajorType>Operation</MajorType>\n"
+    "            <MinorType>Local Login</MinorType>\n"
+    "            <LocalOperator>a\xEF\xBF\xBDz\\x85</LocalOperator>\n"
+    "            <RemoteOperator>\xF0\x9F\x98\x80ghijklmnopqr</RemoteOperator>\n"
+    "            <RemoteHostAddress>192.168.0.1</RemoteHostAddress>\n"
+    "            <ChannelNo>2</ChannelNo>\n"
+    "            <DiskNo>1</DiskNo>\n"
+    "            <AlarmInput>0</AlarmInput>\n"
+    "            <AlarmOutput>0</AlarmOutput>\n"
+    "        </Log>\n"
+    "    </Logs>\n"
+    "</LogTypes>\n";
+
+// Exports the rows of `records` as the log list shows them.
+int ExportRecords(const std::vector<DR_LogRecord>& records, const QString& path)
+{
+    QVector<QStringList> rows;
+    for (std::size_t i = 0; i < records.size(); ++i)
+        rows << LogRowTexts(records[i], int(i) + 1);
+    CLogWriteThread writer;
+    QSignalSpy over(&writer, &CLogWriteThread::SendWriteOver);
+    writer.SetRows(path, rows);
+    writer.start();
+    writer.wait();
+    return over.size() == 1 ? over.first().first().toInt() : -1;
+}
+
+// Records with random bytes in every field, and the sample log's records of every code.
+std::vector<DR_LogRecord> ManyRecords()
+{
+    std::vector<DR_LogRecord> records = diskrec::MakeSampleLogs(1200, 1704067200, 61);
+    std::mt19937 random(7);
+    const char kBytes[] = "<>&\"'\\\t\n\r\x01\x7F\x80\xC2\x85\xE6\x93\x8D\xEF\xBF\xBE\xF0\x9F\x98\x80\xB9\xDC" "09 az";
+    for (int i = 0; i < 400; ++i) {
+        DR_LogRecord r{};
+        auto* bytes = reinterpret_cast<unsigned char*>(&r);
+        for (std::size_t b = 0; b < sizeof r; ++b)
+            bytes[b] = (random() % 3 == 0) ? static_cast<unsigned char>(random())
+                                            : static_cast<unsigned char>(kBytes[random() % (sizeof kBytes - 1)]);
+        if (i % 2 == 0)
+            std::memcpy(r.time, "20240101120000", 15);
+        r.major_type %= 6;
+        r.minor_type %= 0x130;
+        records.push_back(r);
+    }
+    return records;
+}
+
+// The document an auto-formatting XML writer makes of the rows' texts: the export's format.
+QByteArray XmlWriterDocument(const std::vector<DR_LogRecord>& records)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QXmlStreamWriter xml(&buffer);
+    xml.setAutoFormatting(true);
+    xml.writeStartDocument();
+    xml.writeStartElement(QStringLiteral("LogTypes"));
+    xml.writeStartElement(QStringLiteral("Logs"));
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        xml.writeStartElement(QStringLiteral("Log"));
+        const QStringList texts = LogRowTexts(records[i], int(i) + 1);
+        for (int c = 0; c < LogColumnCount; ++c)
+            if (c != LogColumnParameter)
+                xml.writeTextElement(CLogWriteThread::ColumnElement(c), CLogWriteThread::XmlSafe(texts[c]));
+        xml.writeEndElement();
+    }
+    xml.writeEndElement();
+    xml.writeEndElement();
+    xml.writeEndDocument();
+    return xml.hasError() ? QByteArray("error") : buffer.data();
+}
+
+QByteArray ReadAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 } // namespace
@@ -220,6 +407,65 @@ private slots:
         QCOMPARE(rows[2][5], QStringLiteral("x\\x01y<&>"));
         QCOMPARE(rows[1][4], QStringLiteral("a\uFFFDz"));
         QCOMPARE(rows[2][7], QStringLiteral("2"));
+    }
+
+    // The bytes of an export, as they have always been written.
+    void exportBytesArePinned_data()
+    {
+        QTest::addColumn<int>("rows"); // the first rows of PinnedRecords()
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("no rows") << 0 << QByteArray(kPinnedNone);
+        QTest::newRow("every kind of text") << 5 << QByteArray(kPinnedAll);
+    }
+
+    void exportBytesArePinned()
+    {
+        QFETCH(int, rows);
+        QFETCH(QByteArray, bytes);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("logs.xml"));
+        std::vector<DR_LogRecord> records = PinnedRecords();
+        records.resize(std::size_t(rows));
+        QCOMPARE(ExportRecords(records, path), int(CLogWriteThread::Written));
+        const QByteArray written = ReadAll(path);
+        if (written != bytes)
+            qWarning().noquote() << "written:\n" << written;
+        QCOMPARE(written, bytes);
+    }
+
+    // Every code in both languages and hostile bytes in every field: the export is what an XML
+    // writer makes of the texts the list shows.
+    void exportMatchesAnXmlWriter_data()
+    {
+        QTest::addColumn<QString>("language");
+        QTest::newRow("English") << QString();
+        QTest::newRow("Chinese") << QStringLiteral("varpen_zh.qm");
+    }
+
+    void exportMatchesAnXmlWriter()
+    {
+        QFETCH(QString, language);
+        QTranslator translator;
+        if (!language.isEmpty()) {
+            QVERIFY(translator.load(TranslationsDir() + QLatin1Char('/') + language));
+            QCoreApplication::installTranslator(&translator);
+        }
+        const std::vector<DR_LogRecord> records = ManyRecords();
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("logs.xml"));
+        const int result = ExportRecords(records, path);
+        const QByteArray expected = XmlWriterDocument(records);
+        QCoreApplication::removeTranslator(&translator);
+        QCOMPARE(result, int(CLogWriteThread::Written));
+        const QByteArray written = ReadAll(path);
+        if (written != expected) {
+            qsizetype at = 0;
+            while (at < written.size() && at < expected.size() && written[at] == expected[at])
+                ++at;
+            qWarning().noquote() << "differs at" << at << ":\n" << written.mid(qMax<qsizetype>(0, at - 200), 300)
+                                 << "\nexpected:\n" << expected.mid(qMax<qsizetype>(0, at - 200), 300);
+        }
+        QVERIFY(written == expected);
     }
 
     void exportOfNoRowsIsWellFormed()
