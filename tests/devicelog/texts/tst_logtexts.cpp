@@ -1,6 +1,8 @@
 // Device-log texts: the code tables in both languages, the decoding of damaged and hostile
 // 68-byte records, and the XML export read back.
 #include "devicelog/LogRecordText.h"
+#include "devicelog/LogRows.h"
+#include "devicelog/LogSearch.h"
 #include "devicelog/LogTrans.h"
 #include "devicelog/LogWriteThread.h"
 #include "platform/diskrec/DiskImageWriter.h"
@@ -40,6 +42,17 @@ DR_LogRecord Record()
 QString TranslationsDir()
 {
     return qEnvironmentVariable("VARPEN_BUILD_DIR") + QStringLiteral("/bin/translations");
+}
+
+// Installs the translator of `language` (none for an empty name).
+bool Install(QTranslator& translator, const QString& language)
+{
+    if (language.isEmpty())
+        return true;
+    if (!translator.load(TranslationsDir() + QLatin1Char('/') + language))
+        return false;
+    QCoreApplication::installTranslator(&translator);
+    return true;
 }
 
 // Reads an export back: one string list per "Log", in element order, with element names.
@@ -186,6 +199,18 @@ const char kPinnedAll[] =
     "        </Log>\n"
     "    </Logs>\n"
     "</LogTypes>\n";
+
+// The list of `records` as the search hands it over: batches of 500, numbered from 1.
+CLogRowList ListOf(const std::vector<DR_LogRecord>& records)
+{
+    CLogRowList list;
+    LogRowBuilder builder;
+    for (std::size_t first = 0; first < records.size(); first += CLogSearch::kBatchRows) {
+        const int count = int(std::min(records.size() - first, std::size_t(CLogSearch::kBatchRows)));
+        list.Append(builder.Build(records.data() + first, count, int(first) + 1));
+    }
+    return list;
+}
 
 // Exports the rows of `records` as the log list shows them.
 int ExportRecords(const std::vector<DR_LogRecord>& records, const QString& path)
@@ -372,6 +397,30 @@ private slots:
         QCOMPARE(row[column], text);
     }
 
+    // The list keeps rows compact and makes a cell's text when it is shown: the same text the
+    // record gives, for every column, code and hostile field, in both languages.
+    void listShowsTheRecordsTexts_data() { exportMatchesAnXmlWriter_data(); }
+
+    void listShowsTheRecordsTexts()
+    {
+        QFETCH(QString, language);
+        QTranslator translator;
+        QVERIFY(Install(translator, language));
+        const std::vector<DR_LogRecord> records = ManyRecords();
+        const CLogRowList list = ListOf(records);
+        QCOMPARE(list.Count(), int(records.size()));
+        for (int row = 0; row < list.Count(); ++row) {
+            const QStringList texts = LogRowTexts(records[size_t(row)], row + 1);
+            for (int column = 0; column < LogColumnCount; ++column)
+                if (list.Text(row, column) != texts[column])
+                    QFAIL(qPrintable(QStringLiteral("row %1 column %2: %3 against %4")
+                                             .arg(row)
+                                             .arg(column)
+                                             .arg(list.Text(row, column), texts[column])));
+        }
+        QCoreApplication::removeTranslator(&translator);
+    }
+
     void exportReadsBack()
     {
         QTemporaryDir dir;
@@ -446,10 +495,7 @@ private slots:
     {
         QFETCH(QString, language);
         QTranslator translator;
-        if (!language.isEmpty()) {
-            QVERIFY(translator.load(TranslationsDir() + QLatin1Char('/') + language));
-            QCoreApplication::installTranslator(&translator);
-        }
+        QVERIFY(Install(translator, language));
         const std::vector<DR_LogRecord> records = ManyRecords();
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("logs.xml"));
