@@ -1,11 +1,11 @@
 // Device logs at scale: 100,000 records on a disk image, from the start of a search until every row
 // is in the log list's model (batches of 500 taken one after another, as the page takes them), and
 // the export of those rows to XML beside a plain write of the same bytes.
+#include "devicelog/LogListModel.h"
 #include "devicelog/LogRecordText.h"
 #include "devicelog/LogSearch.h"
 #include "devicelog/LogWriteThread.h"
 #include "platform/diskrec/DiskImageWriter.h"
-#include "widgets/CTreeViewModel.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -64,14 +64,13 @@ int main(int argc, char** argv)
     }
 
     for (int run = 0; run < 3; ++run) {
-        CTreeViewModel model;
-        model.insertColumns(0, LogColumnCount); // the list's twelve columns
+        CLogListModel model;
         CLogSearch search;
         QEventLoop loop;
         int rows = 0;
         QObject::connect(&search, &CLogSearch::SetLogInfoToView, &search,
-                         [&](QList<CTreeViewItem*> batch, int over, int total, int) {
-                             model.InsertItems(model.rowCount(), batch);
+                         [&](LogBatch batch, int over, int total, int) {
+                             model.Append({batch});
                              rows = over;
                              search.ContinueSearch();
                              if (over >= total)

@@ -6,6 +6,7 @@
 #include "devicelog/LogBackup.h"
 #include "devicelog/LogChoices.h"
 #include "devicelog/LogRecordText.h"
+#include "devicelog/LogRows.h"
 #include "platform/diskrec/DiskImageWriter.h"
 #include "widgets/CDiskTreeBox.h"
 #include "widgets/CPathComboBox.h"
@@ -297,6 +298,45 @@ private slots:
         QCOMPARE(Rows(*page), 1200);
         QCOMPARE(Cell(*page, 0, LogColumnId), Cell(*page, 0, LogColumnId));
         QCOMPARE(Cell(*page, 1199, LogColumnTime), QStringLiteral("2024-01-01 19:59:00"));
+    }
+
+    // A cancel keeps every row the page had taken from the query, and none after.
+    void cancelKeepsTheRowsTaken()
+    {
+        auto page = MakePage(m_many);
+        Answers answers;
+        QPointer<QWidget> progress;
+        answers.script = [&](const CPrompt& p) {
+            if (p.className == "CLogSearchProgress")
+                progress = p.dialog;
+            return Answers::kDefault;
+        };
+        connect(page.get(), &CLocalLogWidget::SetProgressChanged, this, [&](ProgressInfo info) {
+            if (info.current == 1000 && progress)
+                qobject_cast<QDialog*>(progress.data())->reject();
+        });
+        page->QueryLocalLog();
+        QVERIFY(!page->Search()->isRunning());
+        QCoreApplication::processEvents();
+        QCOMPARE(Rows(*page), 1000);
+        QCOMPARE(Cell(*page, 999, LogColumnId), QStringLiteral("1000"));
+    }
+
+    // Batches that come close together reach the list together; the last of them is not left
+    // out when no further batch follows.
+    void batchesTakenTogetherAreAllListed()
+    {
+        auto page = MakePage(m_full);
+        const std::vector<DR_LogRecord> records = diskrec::MakeSampleLogs(1500, BaseTime(), 60);
+        LogRowBuilder builder;
+        for (int first = 0; first < 1000; first += 500) {
+            // A page that has not searched yet takes the batches of query -1.
+            LocalLogEvent batch(builder.Build(records.data() + first, 500, first + 1), first + 500, 1500, -1);
+            QCoreApplication::sendEvent(page.get(), &batch);
+        }
+        QTRY_COMPARE(Rows(*page), 1000);
+        QCOMPARE(Cell(*page, 999, LogColumnId), QStringLiteral("1000"));
+        QVERIFY(!page->HasNoRows());
     }
 
     // The page goes while its search waits for a batch to be taken: the thread is stopped and

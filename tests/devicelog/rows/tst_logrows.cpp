@@ -1,8 +1,10 @@
 // The log list's compact rows: texts shared within and between batches, a copy of the list that
-// later changes do not reach.
+// later changes do not reach, and the model that shows the rows to the list view.
+#include "devicelog/LogListModel.h"
 #include "devicelog/LogRecordText.h"
 #include "devicelog/LogRows.h"
 
+#include <QSignalSpy>
 #include <QtTest>
 
 #include <cstdio>
@@ -101,6 +103,40 @@ private slots:
         }
         QVERIFY(list.Text(-1, LogColumnId).isEmpty());
         QVERIFY(list.Text(0, LogColumnCount).isEmpty());
+    }
+
+    // The model appends a hand-over of several batches as one insertion and clears by a reset.
+    void modelInsertsEachHandOverOnce()
+    {
+        CLogListModel model;
+        model.SetHeaderLabels({QStringLiteral("ID"), QStringLiteral("Operation time")});
+        QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
+        QSignalSpy reset(&model, &QAbstractItemModel::modelReset);
+        LogRowBuilder builder;
+        const std::vector<DR_LogRecord> records = Records(1500);
+        model.Append({builder.Build(records.data(), 500, 1)});
+        model.Append({builder.Build(records.data() + 500, 500, 501), builder.Build(records.data() + 1000, 500, 1001)});
+        model.Append({});
+        QCOMPARE(inserted.size(), 2);
+        QCOMPARE(inserted[1][1].toInt(), 500);
+        QCOMPARE(inserted[1][2].toInt(), 1499);
+        QCOMPARE(model.rowCount(), 1500);
+        QCOMPARE(model.columnCount(), int(LogColumnCount));
+        QCOMPARE(model.rowCount(model.index(0, 0)), 0); // a flat list
+        QCOMPARE(model.data(model.index(1499, LogColumnId)).toString(), QStringLiteral("1500"));
+        QCOMPARE(model.data(model.index(1, LogColumnTime), Qt::EditRole).toString(),
+                 QStringLiteral("2024-01-01 12:00:01"));
+        QVERIFY(!model.data(model.index(1, LogColumnTime), Qt::ToolTipRole).isValid());
+        QCOMPARE(model.headerData(1, Qt::Horizontal).toString(), QStringLiteral("Operation time"));
+        QVERIFY(!model.headerData(2, Qt::Horizontal).isValid());
+        QCOMPARE(model.headerData(2, Qt::Vertical, Qt::TextAlignmentRole).toInt(), int(Qt::AlignLeft | Qt::AlignVCenter));
+        QVERIFY(model.flags(model.index(0, 0)).testFlag(Qt::ItemIsSelectable));
+
+        const CLogRowList shown = model.Rows();
+        model.Clear();
+        QCOMPARE(reset.size(), 1);
+        QCOMPARE(model.rowCount(), 0);
+        QCOMPARE(shown.Count(), 1500);
     }
 };
 
