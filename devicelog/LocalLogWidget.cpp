@@ -10,7 +10,6 @@
 #include "widgets/CPushButton.h"
 #include "widgets/CTableView.h"
 #include "widgets/CWarnDlg.h"
-#include "widgets/ChaseDialog.h"
 #include "widgets/CalendarWidget.h"
 #include "widgets/DateTimeEdit.h"
 
@@ -193,6 +192,9 @@ CLocalLogWidget::~CLocalLogWidget()
     m_search->disconnect(this);
     m_search->StopSearch();
     m_search->wait();
+    if (m_writer)
+        m_writer->disconnect(this);
+    m_writer.reset(); // an export cannot be stopped: its file is finished first
 }
 
 void CLocalLogWidget::InitFrame()
@@ -367,26 +369,38 @@ void CLocalLogWidget::OnBackupClicked()
 
 void CLocalLogWidget::OnBackUp(const QString& strXmlName)
 {
-    if (strXmlName.isEmpty())
-        return;
+    if (strXmlName.isEmpty() || m_writer)
+        return; // one export at a time
     const QString name = CLogWriteThread::BackupFileName(strXmlName);
     if (QFileInfo::exists(name)
         && CWarnDlg::ShowQuestion(tr("Information"), tr("The file already exists. Do you want to replace it?"), this)
                != 1)
         return;
 
-    ChaseDialog chase(this, QStringLiteral(":/images/Loading.gif"), tr("Writing..."), false);
-    connect(this, &CLocalLogWidget::StopChase, &chase, &ChaseDialog::OnImmediatelyStopChase);
-    CLogWriteThread writer;
-    writer.SetParam(name, -1, m_model);
-    connect(&writer, &CLogWriteThread::SendWriteOver, this, &CLocalLogWidget::OnWriteOver, Qt::QueuedConnection);
-    writer.start(QThread::InheritPriority);
-    chase.exec();
+    // The rows go to the writer as they are listed, without a copy; the progress dialog shows how
+    // far it got and closes when it reports. Nothing here waits for the writer.
+    CProgress progress(this);
+    progress.SetLabelText(tr("Writing..."));
+    progress.ShowCloseBtn(false);
+    progress.SetBottomVisible(false);
+    connect(this, &CLocalLogWidget::StopChase, &progress, &QDialog::accept);
+    m_writer = std::make_unique<CLogWriteThread>();
+    m_writer->SetParam(name, -1, m_model->Rows());
+    connect(m_writer.get(), &CLogWriteThread::SignalWriteProgress, &progress,
+            qOverload<int, int>(&CProgress::OnProgressChanged), Qt::QueuedConnection);
+    connect(m_writer.get(), &CLogWriteThread::SendWriteOver, this, &CLocalLogWidget::OnWriteOver, Qt::QueuedConnection);
+    m_writer->start(QThread::InheritPriority);
+    progress.exec();
 }
 
 void CLocalLogWidget::OnWriteOver(int code)
 {
     emit StopChase();
+    // The writer reports as the last thing it does: joining it takes no time.
+    if (m_writer) {
+        m_writer->wait();
+        m_writer.reset();
+    }
     switch (code) {
     case CLogWriteThread::OpenFailed:
         CWarnDlg::ShowWarn(tr("Error"), tr("Open file failed!"), this);

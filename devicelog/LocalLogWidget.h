@@ -19,6 +19,7 @@ class QLabel;
 class CDateTimeEdit;
 class CDiskTreeBox;
 class CLogListModel;
+class CLogWriteThread;
 class CPushButton;
 class CTableView;
 
@@ -76,7 +77,7 @@ public:
     static constexpr int kShowEvery_ms = 50;
 
     explicit CLocalLogWidget(QWidget* parent = nullptr);
-    // Stops a running search and waits for it.
+    // Stops a running search and waits for it, and for a running export.
     ~CLocalLogWidget() override;
 
     const Ui::CLogWidgetClass& Form() const { return m_ui; }
@@ -112,6 +113,7 @@ private:
     Ui::CLogWidgetClass m_ui;
     CLogListModel* m_model = nullptr; // the list's model, owned by the list
     std::unique_ptr<CLogSearch> m_search;
+    std::unique_ptr<CLogWriteThread> m_writer; // the running export, if any
     QList<LogBatch> m_taken;                   // batches taken, not yet in the list
     QElapsedTimer m_lastShown;                 // since the list last grew in this query
     qint64 m_showEvery_ms = kShowEvery_ms;     // the time between two growths of the list

@@ -18,6 +18,7 @@
 
 #include <QComboBox>
 #include <QFile>
+#include <QLabel>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
 #include <QtTest>
@@ -72,7 +73,7 @@ struct Answers {
                 if (a != kDefault)
                     return a;
             }
-            if (p.kind == CPrompt::Exec && (p.className == "CLogSearchProgress" || p.className == "ChaseDialog"))
+            if (p.kind == CPrompt::Exec && (p.className == "CLogSearchProgress" || p.className == "CProgress"))
                 return CPromptHook::kRunModal;
             return answer;
         });
@@ -362,7 +363,13 @@ private slots:
         QCOMPARE(Rows(*page), 3);
 
         const QString typed = m_dir.filePath("logs");
+        QStringList progressLabels;
         auto choosePath = [&](const CPrompt& p) {
+            if (p.className == "CProgress") { // the writing shows its progress
+                if (auto* label = p.dialog->findChild<QLabel*>("pProgressLabel"))
+                    progressLabels << label->text();
+                return Answers::kDefault;
+            }
             if (p.className != "CLogBackup")
                 return Answers::kDefault;
             auto* backup = qobject_cast<CLogBackup*>(p.dialog.data());
@@ -375,6 +382,7 @@ private slots:
         answers.prompts.clear();
         page->OnBackupClicked();
         QCOMPARE(answers.Texts(CPrompt::Notice), QStringList{"Backup successful."});
+        QCOMPARE(progressLabels, QStringList{"Writing..."});
 
         QFile file(typed + ".xml");
         QVERIFY(file.open(QIODevice::ReadOnly));

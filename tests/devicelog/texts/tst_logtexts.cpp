@@ -12,7 +12,6 @@
 #include <QDir>
 #include <QFile>
 #include <QSignalSpy>
-#include <QStandardItemModel>
 #include <QTemporaryDir>
 #include <QTranslator>
 #include <QXmlStreamReader>
@@ -215,12 +214,9 @@ CLogRowList ListOf(const std::vector<DR_LogRecord>& records)
 // Exports the rows of `records` as the log list shows them.
 int ExportRecords(const std::vector<DR_LogRecord>& records, const QString& path)
 {
-    QVector<QStringList> rows;
-    for (std::size_t i = 0; i < records.size(); ++i)
-        rows << LogRowTexts(records[i], int(i) + 1);
     CLogWriteThread writer;
     QSignalSpy over(&writer, &CLogWriteThread::SendWriteOver);
-    writer.SetRows(path, rows);
+    writer.SetParam(path, -1, ListOf(records));
     writer.start();
     writer.wait();
     return over.size() == 1 ? over.first().first().toInt() : -1;
@@ -424,22 +420,22 @@ private slots:
     void exportReadsBack()
     {
         QTemporaryDir dir;
-        QStandardItemModel model(0, LogColumnCount);
+        std::vector<DR_LogRecord> records;
         for (int r = 0; r < 3; ++r) {
             DR_LogRecord record = Record();
             record.channel = uint8_t(r);
             std::memcpy(record.remote_operator, "x\x01y<&>", 7); // a control byte XML cannot hold
-            QList<QStandardItem*> items;
-            for (const QString& text : LogRowTexts(record, r + 1))
-                items << new QStandardItem(text);
-            model.appendRow(items);
+            records.push_back(record);
         }
-        model.item(1, LogColumnLocalOperator)->setText(QStringLiteral("a\x02z")); // raw, unescaped
+        std::memcpy(records[1].local_operator, "a\xEF\xBF\xBEz", 6); // U+FFFE, which XML cannot hold
+        CLogRowList list = ListOf(records);
         const QString path = dir.filePath(QStringLiteral("logs.xml"));
         CLogWriteThread writer;
         QSignalSpy over(&writer, &CLogWriteThread::SendWriteOver);
-        writer.SetParam(path, -1, &model);
-        model.clear(); // the writer works from its own copy
+        writer.SetParam(path, -1, list);
+        // The writer has a snapshot: the list may change meanwhile.
+        list.Clear();
+        list.Append(ListOf(records).Batches().first());
         writer.start();
         QVERIFY(over.wait(10000));
         QCOMPARE(over.first().first().toInt(), int(CLogWriteThread::Written));
@@ -514,13 +510,39 @@ private slots:
         QVERIFY(written == expected);
     }
 
+    // A long export tells how far it got, now and then, and only its result tells the end.
+    void exportReportsProgress()
+    {
+        QTemporaryDir dir;
+        const int rows = 5000; // about 2.7 MB: a few blocks
+        CLogWriteThread writer;
+        QList<int> written;
+        QList<int> totals;
+        connect(&writer, &CLogWriteThread::SignalWriteProgress, &writer, [&](int done, int total) {
+            written << done;
+            totals << total;
+        }, Qt::DirectConnection);
+        QSignalSpy over(&writer, &CLogWriteThread::SendWriteOver);
+        writer.SetParam(dir.filePath(QStringLiteral("logs.xml")), -1, ListOf(std::vector<DR_LogRecord>(rows, Record())));
+        writer.start();
+        QVERIFY(writer.wait(60000));
+        QCOMPARE(over.size(), 1);
+        QCOMPARE(over.first().first().toInt(), int(CLogWriteThread::Written));
+        QVERIFY2(written.size() >= 2, qPrintable(QString::number(written.size())));
+        for (int i = 0; i < written.size(); ++i) {
+            QCOMPARE(totals[i], rows);
+            QVERIFY(written[i] > (i ? written[i - 1] : 0));
+            QVERIFY(written[i] < rows);
+        }
+    }
+
     void exportOfNoRowsIsWellFormed()
     {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("empty.xml"));
         CLogWriteThread writer;
         QSignalSpy over(&writer, &CLogWriteThread::SendWriteOver);
-        writer.SetRows(path, {});
+        writer.SetParam(path, -1, CLogRowList());
         writer.start();
         QVERIFY(over.wait(10000));
         QFile file(path);
@@ -539,7 +561,7 @@ private slots:
         QTemporaryDir dir;
         CLogWriteThread writer;
         QSignalSpy over(&writer, &CLogWriteThread::SendWriteOver);
-        writer.SetRows(dir.filePath(QStringLiteral("no/such/folder/logs.xml")), {});
+        writer.SetParam(dir.filePath(QStringLiteral("no/such/folder/logs.xml")), -1, CLogRowList());
         writer.start();
         QVERIFY(over.wait(10000));
         QCOMPARE(over.takeFirst().first().toInt(), int(CLogWriteThread::OpenFailed));
@@ -550,8 +572,7 @@ private slots:
             QVERIFY(old.open(QIODevice::WriteOnly));
             old.write("old export");
         }
-        QVector<QStringList> rows(5000, QStringList(LogColumnCount, QStringLiteral("some text")));
-        writer.SetRows(path, rows);
+        writer.SetParam(path, -1, ListOf(std::vector<DR_LogRecord>(5000, Record())));
         // The file system fills up after 4 KiB: the write fails part-way.
         std::signal(SIGXFSZ, SIG_IGN);
         rlimit saved{};
