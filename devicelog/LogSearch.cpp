@@ -1,7 +1,10 @@
 #include "devicelog/LogSearch.h"
 
+#include "app/ThreadHandOver.h"
+#include "devicelog/Logging.h"
 
 #include <QDebug>
+#include <QScopeGuard>
 
 #include <algorithm>
 
@@ -11,6 +14,7 @@ CLogSearch::~CLogSearch()
 {
     StopSearch();
     wait();
+    ThreadHandOver::Joined(this);
 }
 
 void CLogSearch::SetDiskPath(const QByteArray& path)
@@ -60,7 +64,7 @@ bool CLogSearch::FindLogs(int* error)
                                        m_condition.hasEnd ? &m_condition.end : nullptr);
     if (handle < 0) {
         *error = DR_FILE_GetLastError();
-        qDebug() << "--qarn-- DR_FILE_FindLog Failed error =" << *error;
+        qCWarning(lcDeviceLog) << "--qarn-- DR_FILE_FindLog Failed error =" << *error;
         return false;
     }
     *error = DR_ERR_NONE;
@@ -86,6 +90,7 @@ bool CLogSearch::FindLogs(int* error)
 
 void CLogSearch::run()
 {
+    const auto leave = qScopeGuard([this] { ThreadHandOver::Leave(this); });
     m_cut = false;
     const int query = ++m_queryId;
     {
@@ -129,7 +134,7 @@ void CLogSearch::run()
         QMutexLocker lock(&m_mutex);
         // Waits until the page has taken this batch (also after the last one), or a stop.
         while (!m_stopHandOver.load() && m_batchesTaken < batch)
-            m_taken.wait(&m_mutex);
+            ThreadHandOver::Wait(m_taken, m_mutex);
         if (next >= total)
             break;
     }

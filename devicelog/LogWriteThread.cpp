@@ -1,10 +1,13 @@
 #include "devicelog/LogWriteThread.h"
 
+#include "app/ThreadHandOver.h"
 #include "devicelog/LogRecordText.h"
+#include "devicelog/Logging.h"
 
 #include <QDebug>
 #include <QIODevice>
 #include <QSaveFile>
+#include <QScopeGuard>
 
 #include <cstring>
 #include <vector>
@@ -89,10 +92,16 @@ char* PutHost(char* p, std::uint32_t address)
 
 CLogWriteThread::CLogWriteThread(QObject* parent) : QThread(parent) {}
 
-CLogWriteThread::~CLogWriteThread() { wait(); }
+CLogWriteThread::~CLogWriteThread()
+{
+    wait();
+    ThreadHandOver::Joined(this);
+}
 
 void CLogWriteThread::SetParam(const QString& fileName, int, const CLogRowList& rows)
 {
+    // Set while no export runs: the last one has ended, and what it read may be replaced.
+    ThreadHandOver::Joined(this);
     m_fileName = fileName;
     m_rows = rows;
 }
@@ -221,9 +230,10 @@ bool CLogWriteThread::WriteDocument(QIODevice& out, const CLogRowList& rows, con
 
 void CLogWriteThread::run()
 {
+    const auto leave = qScopeGuard([this] { ThreadHandOver::Leave(this); });
     QSaveFile file(m_fileName);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
-        qDebug() << "Error: cannot write file" << m_fileName;
+        qCWarning(lcDeviceLog) << "Error: cannot write file" << m_fileName;
         emit SendWriteOver(OpenFailed);
         return;
     }

@@ -6,12 +6,12 @@
 #include "devicelog/LogTrans.h"
 #include "devicelog/LogWriteThread.h"
 #include "platform/diskrec/DiskImageWriter.h"
+#include "tests/support/QueuedSpy.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTranslator>
 #include <QXmlStreamReader>
@@ -215,11 +215,13 @@ CLogRowList ListOf(const std::vector<DR_LogRecord>& records)
 int ExportRecords(const std::vector<DR_LogRecord>& records, const QString& path)
 {
     CLogWriteThread writer;
-    QSignalSpy over(&writer, &CLogWriteThread::SendWriteOver);
+    QueuedSpy over(&writer, &CLogWriteThread::SendWriteOver);
     writer.SetParam(path, -1, ListOf(records));
     writer.start();
-    writer.wait();
-    return over.size() == 1 ? over.first().first().toInt() : -1;
+    if (!over.WaitFor(1) || !writer.wait())
+        return -1;
+    over.Flush();
+    return over.Count() == 1 ? std::get<0>(over.At(0)) : -1;
 }
 
 // Records with random bytes in every field, and the sample log's records of every code.
@@ -431,14 +433,15 @@ private slots:
         CLogRowList list = ListOf(records);
         const QString path = dir.filePath(QStringLiteral("logs.xml"));
         CLogWriteThread writer;
-        QSignalSpy over(&writer, &CLogWriteThread::SendWriteOver);
+        QueuedSpy over(&writer, &CLogWriteThread::SendWriteOver);
         writer.SetParam(path, -1, list);
         // The writer has a snapshot: the list may change meanwhile.
         list.Clear();
         list.Append(ListOf(records).Batches().first());
         writer.start();
-        QVERIFY(over.wait(10000));
-        QCOMPARE(over.first().first().toInt(), int(CLogWriteThread::Written));
+        QVERIFY(over.WaitFor(1, 10000));
+        QVERIFY(writer.wait());
+        QCOMPARE(std::get<0>(over.At(0)), int(CLogWriteThread::Written));
 
         QVector<QStringList> rows;
         QStringList names;
@@ -516,23 +519,22 @@ private slots:
         QTemporaryDir dir;
         const int rows = 5000; // about 2.7 MB: a few blocks
         CLogWriteThread writer;
-        QList<int> written;
-        QList<int> totals;
-        connect(&writer, &CLogWriteThread::SignalWriteProgress, &writer, [&](int done, int total) {
-            written << done;
-            totals << total;
-        }, Qt::DirectConnection);
-        QSignalSpy over(&writer, &CLogWriteThread::SendWriteOver);
+        QueuedSpy progress(&writer, &CLogWriteThread::SignalWriteProgress);
+        QueuedSpy over(&writer, &CLogWriteThread::SendWriteOver);
         writer.SetParam(dir.filePath(QStringLiteral("logs.xml")), -1, ListOf(std::vector<DR_LogRecord>(rows, Record())));
         writer.start();
-        QVERIFY(writer.wait(60000));
-        QCOMPARE(over.size(), 1);
-        QCOMPARE(over.first().first().toInt(), int(CLogWriteThread::Written));
-        QVERIFY2(written.size() >= 2, qPrintable(QString::number(written.size())));
-        for (int i = 0; i < written.size(); ++i) {
-            QCOMPARE(totals[i], rows);
-            QVERIFY(written[i] > (i ? written[i - 1] : 0));
-            QVERIFY(written[i] < rows);
+        QVERIFY(over.WaitFor(1));
+        QVERIFY(writer.wait());
+        progress.Flush();
+        over.Flush();
+        QCOMPARE(over.Count(), 1);
+        QCOMPARE(std::get<0>(over.At(0)), int(CLogWriteThread::Written));
+        QVERIFY2(progress.Count() >= 2, qPrintable(QString::number(progress.Count())));
+        for (int i = 0; i < progress.Count(); ++i) {
+            const auto [written, total] = progress.At(i);
+            QCOMPARE(total, rows);
+            QVERIFY(written > (i ? std::get<0>(progress.At(i - 1)) : 0));
+            QVERIFY(written < rows);
         }
     }
 
@@ -541,10 +543,11 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("empty.xml"));
         CLogWriteThread writer;
-        QSignalSpy over(&writer, &CLogWriteThread::SendWriteOver);
+        QueuedSpy over(&writer, &CLogWriteThread::SendWriteOver);
         writer.SetParam(path, -1, CLogRowList());
         writer.start();
-        QVERIFY(over.wait(10000));
+        QVERIFY(over.WaitFor(1, 10000));
+        QVERIFY(writer.wait());
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QXmlStreamReader xml(&file);
@@ -560,11 +563,12 @@ private slots:
     {
         QTemporaryDir dir;
         CLogWriteThread writer;
-        QSignalSpy over(&writer, &CLogWriteThread::SendWriteOver);
+        QueuedSpy over(&writer, &CLogWriteThread::SendWriteOver);
         writer.SetParam(dir.filePath(QStringLiteral("no/such/folder/logs.xml")), -1, CLogRowList());
         writer.start();
-        QVERIFY(over.wait(10000));
-        QCOMPARE(over.takeFirst().first().toInt(), int(CLogWriteThread::OpenFailed));
+        QVERIFY(over.WaitFor(1, 10000));
+        QVERIFY(writer.wait());
+        QCOMPARE(std::get<0>(over.At(0)), int(CLogWriteThread::OpenFailed));
 
         const QString path = dir.filePath(QStringLiteral("logs.xml"));
         {
@@ -583,8 +587,9 @@ private slots:
         writer.start();
         writer.wait();
         setrlimit(RLIMIT_FSIZE, &saved);
-        QCOMPARE(over.size(), 1); // emitted on the writer's thread before wait() returned
-        QCOMPARE(over.takeFirst().first().toInt(), int(CLogWriteThread::WriteFailed));
+        over.Flush(); // emitted on the writer's thread before wait() returned
+        QCOMPARE(over.Count(), 2);
+        QCOMPARE(std::get<0>(over.At(1)), int(CLogWriteThread::WriteFailed));
         QFile old(path);
         QVERIFY(old.open(QIODevice::ReadOnly));
         QCOMPARE(old.readAll(), QByteArray("old export"));
