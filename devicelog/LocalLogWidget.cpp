@@ -2,15 +2,14 @@
 
 #include "devicelog/LogBackup.h"
 #include "devicelog/LogChoices.h"
+#include "devicelog/LogListModel.h"
 #include "devicelog/LogRecordText.h"
 #include "devicelog/LogWriteThread.h"
 #include "widgets/CDiskTreeBox.h"
 #include "widgets/CInformationDlg.h"
 #include "widgets/CPushButton.h"
 #include "widgets/CTableView.h"
-#include "widgets/CTreeViewModel.h"
 #include "widgets/CWarnDlg.h"
-#include "widgets/ChaseDialog.h"
 #include "widgets/CalendarWidget.h"
 #include "widgets/DateTimeEdit.h"
 
@@ -26,7 +25,7 @@
 #include <QSpacerItem>
 #include <QVBoxLayout>
 
-Q_DECLARE_METATYPE(QList<CTreeViewItem*>)
+#include <algorithm>
 
 // ---------------------------------------------------------------------------------------------
 
@@ -36,19 +35,14 @@ QEvent::Type LocalLogEvent::EventType()
     return type;
 }
 
-LocalLogEvent::LocalLogEvent(const QList<CTreeViewItem*>& items, int current, int total, int queryId)
-    : QEvent(EventType()), m_items(items), m_current(current), m_total(total), m_queryId(queryId)
+LocalLogEvent::LocalLogEvent(const LogBatch& rows, int current, int total, int queryId)
+    : QEvent(EventType()), m_rows(rows), m_current(current), m_total(total), m_queryId(queryId)
 {
 }
 
-LocalLogEvent::~LocalLogEvent() { qDeleteAll(m_items); }
+LocalLogEvent::~LocalLogEvent() = default;
 
-QList<CTreeViewItem*> LocalLogEvent::TakeItems()
-{
-    QList<CTreeViewItem*> items;
-    items.swap(m_items);
-    return items;
-}
+LogBatch LocalLogEvent::TakeRows() { return std::exchange(m_rows, nullptr); }
 
 void LocalLogEvent::GetProgress(int& current, int& total) const
 {
@@ -174,10 +168,15 @@ void Ui::CLogWidgetClass::retranslateUi(QWidget* page)
 CLocalLogWidget::CLocalLogWidget(QWidget* parent) : QWidget(parent), m_search(std::make_unique<CLogSearch>())
 {
     m_ui.setupUi(this);
+    // The list shows the page's compact rows; the model the list built for itself goes.
+    m_model = new CLogListModel(m_ui.m_pLogTreeView);
+    m_ui.m_pLogTreeView->setModel(m_model);
+    m_showTimer.setSingleShot(true);
+    connect(&m_showTimer, &QTimer::timeout, this, &CLocalLogWidget::ShowTakenRows);
     InitFrame();
     connect(m_ui.m_pMainTypecomboBox, &QComboBox::currentIndexChanged, this, &CLocalLogWidget::MainTypeChange);
     connect(m_ui.m_pLogSearchBtn, &QPushButton::clicked, this, &CLocalLogWidget::QueryLocalLog);
-    qRegisterMetaType<QList<CTreeViewItem*>>("QList<CTreeViewItem*>");
+    qRegisterMetaType<LogBatch>("LogBatch");
     connect(m_search.get(), &CLogSearch::SetLogInfoNullToView, this, &CLocalLogWidget::OnSetLogInfoNullToView,
             Qt::QueuedConnection);
     connect(m_search.get(), &CLogSearch::SetLogInfoToView, this, &CLocalLogWidget::OnSetLogInfoToView,
@@ -193,6 +192,9 @@ CLocalLogWidget::~CLocalLogWidget()
     m_search->disconnect(this);
     m_search->StopSearch();
     m_search->wait();
+    if (m_writer)
+        m_writer->disconnect(this);
+    m_writer.reset(); // an export cannot be stopped: its file is finished first
 }
 
 void CLocalLogWidget::InitFrame()
@@ -209,9 +211,10 @@ void CLocalLogWidget::InitFrame()
     m_ui.m_pMinorTypecomboBox->setSizeAdjustPolicy(QComboBox::AdjustToContents);
 
     CTableView* view = m_ui.m_pLogTreeView;
-    view->SetHeaderLabels({tr("ID"), tr("Operation time"), tr("Major Type"), tr("Minor Type"), tr("Local Operator"),
-                           tr("Remote Operator"), tr("Remote Host Address"), tr("Parameter Type"), tr("Channel No"),
-                           tr("Disk No"), tr("Alarm Input"), tr("Alarm Output")});
+    m_model->SetHeaderLabels({tr("ID"), tr("Operation time"), tr("Major Type"), tr("Minor Type"),
+                              tr("Local Operator"), tr("Remote Operator"), tr("Remote Host Address"),
+                              tr("Parameter Type"), tr("Channel No"), tr("Disk No"), tr("Alarm Input"),
+                              tr("Alarm Output")});
     const int widths[] = {50, 130, 100, 140, 100, 100, 100, 100, 80, 80, 80, 80};
     for (int column = 0; column < 12; ++column)
         view->setColumnWidth(column, widths[column]);
@@ -239,7 +242,11 @@ void CLocalLogWidget::QueryLocalLog()
 {
     if (m_search->isRunning())
         return;
-    m_ui.m_pLogTreeView->ClearAll();
+    m_model->Clear();
+    m_taken.clear();
+    m_showTimer.stop();
+    m_lastShown.invalidate();
+    m_showEvery_ms = kShowEvery_ms;
     m_noRows = true;
     m_rowCount = 0;
     m_noticeShown = false;
@@ -279,7 +286,7 @@ void CLocalLogWidget::QueryLocalLog()
     progress.exec();
 }
 
-void CLocalLogWidget::OnSetLogInfoToView(QList<CTreeViewItem*> listItems, int iCurrent, int iTotal, int queryId)
+void CLocalLogWidget::OnSetLogInfoToView(LogBatch listItems, int iCurrent, int iTotal, int queryId)
 {
     QCoreApplication::postEvent(this, new LocalLogEvent(listItems, iCurrent, iTotal, queryId));
 }
@@ -308,12 +315,31 @@ void CLocalLogWidget::customEvent(QEvent* event)
         m_noticeShown = true;
         CInformationDlg::ShowInformation(tr("The log should less than 2000, Please constrain the Parameter!"), this);
     }
-    CTableView* view = m_ui.m_pLogTreeView;
-    view->AppendRow(batch->TakeItems());
+    m_taken.append(batch->TakeRows());
     m_noRows = false;
-    view->scrollTo(view->model()->index(view->model()->rowCount() - 1, 0));
+    // The first rows of a query and its last show at once; between them the list grows a few
+    // times a second (the search goes on meanwhile).
+    if (current >= total || !m_lastShown.isValid() || m_lastShown.elapsed() >= m_showEvery_ms)
+        ShowTakenRows();
+    else if (!m_showTimer.isActive())
+        m_showTimer.start(int(m_showEvery_ms - m_lastShown.elapsed()));
     m_search->ContinueSearch();
     emit SetProgressChanged(ProgressInfo{current, total});
+}
+
+void CLocalLogWidget::ShowTakenRows()
+{
+    m_showTimer.stop();
+    if (m_taken.isEmpty())
+        return;
+    QElapsedTimer cost;
+    cost.start();
+    m_model->Append(m_taken);
+    m_taken.clear();
+    m_ui.m_pLogTreeView->scrollTo(m_model->index(m_model->rowCount() - 1, 0)); // lays the list out
+    // A long list takes long to lay out: it grows less often, so that the GUI stays mostly free.
+    m_showEvery_ms = std::max<qint64>(kShowEvery_ms, 4 * cost.elapsed());
+    m_lastShown.start();
 }
 
 void CLocalLogWidget::OnSetLogInfoNullToView()
@@ -345,6 +371,7 @@ void CLocalLogWidget::OnCancelFindLog()
     m_search->StopSearch();
     m_search->wait();
     m_queryId = -1; // batches still on their way are dropped
+    ShowTakenRows(); // those taken stay listed
 }
 
 void CLocalLogWidget::OnBackupClicked()
@@ -362,33 +389,45 @@ void CLocalLogWidget::OnBackupClicked()
 
 void CLocalLogWidget::OnBackUp(const QString& strXmlName)
 {
-    if (strXmlName.isEmpty())
-        return;
+    if (strXmlName.isEmpty() || m_writer)
+        return; // one export at a time
     const QString name = CLogWriteThread::BackupFileName(strXmlName);
     if (QFileInfo::exists(name)
         && CWarnDlg::ShowQuestion(tr("Information"), tr("The file already exists. Do you want to replace it?"), this)
                != 1)
         return;
 
-    ChaseDialog chase(this, QStringLiteral(":/images/Loading.gif"), tr("Writing..."), false);
-    connect(this, &CLocalLogWidget::StopChase, &chase, &ChaseDialog::OnImmediatelyStopChase);
-    CLogWriteThread writer;
-    writer.SetParam(name, -1, m_ui.m_pLogTreeView->model());
-    connect(&writer, &CLogWriteThread::SendWriteOver, this, &CLocalLogWidget::OnWriteOver, Qt::QueuedConnection);
-    writer.start(QThread::InheritPriority);
-    chase.exec();
+    // The rows go to the writer as they are listed, without a copy; the progress dialog shows how
+    // far it got and closes when it reports. Nothing here waits for the writer.
+    CProgress progress(this);
+    progress.SetLabelText(tr("Writing..."));
+    progress.ShowCloseBtn(false);
+    progress.SetBottomVisible(false);
+    connect(this, &CLocalLogWidget::StopChase, &progress, &QDialog::accept);
+    m_writer = std::make_unique<CLogWriteThread>();
+    m_writer->SetParam(name, -1, m_model->Rows());
+    connect(m_writer.get(), &CLogWriteThread::SignalWriteProgress, &progress,
+            qOverload<int, int>(&CProgress::OnProgressChanged), Qt::QueuedConnection);
+    connect(m_writer.get(), &CLogWriteThread::SendWriteOver, this, &CLocalLogWidget::OnWriteOver, Qt::QueuedConnection);
+    m_writer->start(QThread::InheritPriority);
+    progress.exec();
 }
 
 void CLocalLogWidget::OnWriteOver(int code)
 {
     emit StopChase();
+    // The writer reports as the last thing it does: joining it takes no time.
+    if (m_writer) {
+        m_writer->wait();
+        m_writer.reset();
+    }
     switch (code) {
     case CLogWriteThread::OpenFailed:
         CWarnDlg::ShowWarn(tr("Error"), tr("Open file failed!"), this);
         break;
     case CLogWriteThread::Written:
         CInformationDlg::ShowInformation(
-                m_listCut ? CutBackupResult(m_ui.m_pLogTreeView->RowCount()) : tr("Backup successful."), this);
+                m_listCut ? CutBackupResult(m_model->rowCount()) : tr("Backup successful."), this);
         break;
     case CLogWriteThread::WriteFailed:
         CInformationDlg::ShowInformation(tr("Backup Failed."), this);

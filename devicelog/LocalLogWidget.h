@@ -5,8 +5,10 @@
 #include "devicelog/LogSearch.h"
 #include "widgets/CProgress.h" // ProgressInfo
 
+#include <QElapsedTimer>
 #include <QEvent>
 #include <QList>
+#include <QTimer>
 #include <QWidget>
 
 #include <memory>
@@ -16,26 +18,27 @@ class QGridLayout;
 class QLabel;
 class CDateTimeEdit;
 class CDiskTreeBox;
+class CLogListModel;
+class CLogWriteThread;
 class CPushButton;
 class CTableView;
-class CTreeViewItem;
 
-// One batch of rows re-posted to the page. The event owns the rows until TakeItems; a batch that
-// is never taken (a cancelled query, a page that goes) is deleted with its rows.
+// One batch of rows re-posted to the page. A batch that is never taken (a cancelled query, a page
+// that goes) goes with the event.
 class LocalLogEvent : public QEvent {
 public:
     static QEvent::Type EventType();
 
-    LocalLogEvent(const QList<CTreeViewItem*>& items, int current, int total, int queryId);
+    LocalLogEvent(const LogBatch& rows, int current, int total, int queryId);
     ~LocalLogEvent() override;
 
-    QList<CTreeViewItem*> TakeItems();
-    int Size() const { return int(m_items.size()); }
+    LogBatch TakeRows();
+    int Size() const { return m_rows ? int(m_rows->rows.size()) : 0; }
     void GetProgress(int& current, int& total) const;
     int QueryId() const { return m_queryId; }
 
 private:
-    QList<CTreeViewItem*> m_items;
+    LogBatch m_rows;
     int m_current;
     int m_total;
     int m_queryId;
@@ -68,13 +71,18 @@ class CLocalLogWidget : public QWidget {
 public:
     // A query's rows beyond this many bring the notice (once per query).
     static constexpr int kRowNotice = 2000;
+    // Batches taken within this time after the list last grew are shown together: a list of many
+    // thousand rows is laid out and painted a few times a second, not once per batch (a list that
+    // takes long to lay out, less often still).
+    static constexpr int kShowEvery_ms = 50;
 
     explicit CLocalLogWidget(QWidget* parent = nullptr);
-    // Stops a running search and waits for it.
+    // Stops a running search and waits for it, and for a running export.
     ~CLocalLogWidget() override;
 
     const Ui::CLogWidgetClass& Form() const { return m_ui; }
     CLogSearch* Search() const { return m_search.get(); }
+    CLogListModel* ListModel() const { return m_model; }
     bool HasNoRows() const { return m_noRows; }
     // The notice of a query cut after `listed` records, and the export's result for a list of
     // `written` rows taken from such a query.
@@ -90,7 +98,7 @@ public slots:
     void QueryLocalLog();
     void MainTypeChange();
     void OnCancelFindLog();
-    void OnSetLogInfoToView(QList<CTreeViewItem*> listItems, int iCurrent, int iTotal, int queryId);
+    void OnSetLogInfoToView(LogBatch listItems, int iCurrent, int iTotal, int queryId);
     void OnSetLogInfoNullToView();
     void OnSetLogInfoErrorToView(int error);
     void OnBackupClicked();
@@ -103,9 +111,17 @@ protected:
 private:
     // The path the search opens for the current disk box entry; empty without one.
     QString CurrentDiskPath() const;
+    // Appends the batches taken since the list last grew, and shows the last row.
+    void ShowTakenRows();
 
     Ui::CLogWidgetClass m_ui;
+    CLogListModel* m_model = nullptr; // the list's model, owned by the list
     std::unique_ptr<CLogSearch> m_search;
+    std::unique_ptr<CLogWriteThread> m_writer; // the running export, if any
+    QList<LogBatch> m_taken;                   // batches taken, not yet in the list
+    QElapsedTimer m_lastShown;                 // since the list last grew in this query
+    qint64 m_showEvery_ms = kShowEvery_ms;     // the time between two growths of the list
+    QTimer m_showTimer;                        // shows taken batches when no further batch comes
     bool m_noRows = true;
     int m_rowCount = 0;         // rows appended in the running query
     bool m_noticeShown = false; // the 2000-row notice of the running query

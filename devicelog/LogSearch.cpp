@@ -1,16 +1,14 @@
 #include "devicelog/LogSearch.h"
 
 #include "app/ThreadHandOver.h"
-#include "devicelog/LogRecordText.h"
 #include "devicelog/Logging.h"
-#include "widgets/CTreeViewModel.h"
 
 #include <QDebug>
 #include <QScopeGuard>
 
 #include <algorithm>
 
-CLogSearch::CLogSearch(QObject* parent) : QThread(parent) {}
+CLogSearch::CLogSearch(QObject* parent) : QThread(parent) { qRegisterMetaType<LogBatch>("LogBatch"); }
 
 CLogSearch::~CLogSearch()
 {
@@ -119,17 +117,10 @@ void CLogSearch::run()
     }
 
     int next = 0;
+    LogRowBuilder builder;
     while (total > 0 && !m_stopHandOver.load()) {
         const int end = std::min(next + kBatchRows, total);
-        QList<CTreeViewItem*> rows;
-        rows.reserve(end - next);
-        for (int i = next; i < end; ++i) {
-            auto* item = new CTreeViewItem(nullptr); // owned by the receiver of the batch
-            const QStringList texts = LogRowTexts(m_records[size_t(i)], i + 1);
-            for (int c = 0; c < texts.size(); ++c)
-                item->SetData(c, Qt::DisplayRole, texts[c]);
-            rows << item;
-        }
+        const LogBatch rows = builder.Build(m_records.data() + next, end - next, next + 1);
         next = end;
 
         int batch = 0;

@@ -1,8 +1,10 @@
 // The log page's worker: for one query it reads every device-log record the recorder disk holds
-// for a type filter and a time window, turns each into a row of the log list, and hands the rows
-// over in batches of at most 500, waiting after each batch until the page has taken it.
+// for a type filter and a time window, turns each into a row of the log list (a compact row,
+// LogRows.h), and hands the rows over in batches of at most 500, waiting after each batch until
+// the page has taken it.
 #pragma once
 
+#include "devicelog/LogRows.h"
 #include "platform/diskrec/diskrec.h"
 
 #include <QByteArray>
@@ -14,8 +16,6 @@
 #include <atomic>
 #include <cstdint>
 #include <vector>
-
-#include "widgets/CTreeViewModel.h" // the rows handed over are the kit's items
 
 // A local date and time: year (four digits), month 1-12, day, hour, minute, second.
 using LogSearchTime = DR_DateTime;
@@ -64,9 +64,9 @@ public slots:
     void ContinueSearch();
 
 signals:
-    // One batch: the rows (the receiver owns them), the rows handed over so far, the records
-    // found, and the query they belong to.
-    void SetLogInfoToView(QList<CTreeViewItem*> rows, int handedOver, int total, int queryId);
+    // One batch: the rows, the rows handed over so far, the records found, and the query they
+    // belong to.
+    void SetLogInfoToView(LogBatch rows, int handedOver, int total, int queryId);
     // Nothing was found.
     void SetLogInfoNullToView();
     // The disk's log could not be read (no path, not a recorder disk, a read error); `error`

@@ -1,16 +1,19 @@
 // Writes the rows of the log list to an XML file on a thread of its own: "LogTypes" holding
-// "Logs" holding one "Log" per row with an element per column (the parameter column left out).
-// The rows are copied from the list's model when the job is set, on the caller's thread, so the
-// writer never touches the GUI's model. The file is written whole or not at all: an existing file
-// of that name stays as it was when the export fails.
+// "Logs" holding one "Log" per row with an element per column (the parameter column left out),
+// indented as an auto-formatting XML writer does. The writer takes the list as it stands, a
+// snapshot made in constant time: the rows are never copied, and later changes of the list do not
+// reach the file. Each row is written in one pass. The file is written whole or not at all: an
+// existing file of that name stays as it was when the export fails.
 #pragma once
 
-#include <QString>
-#include <QStringList>
-#include <QThread>
-#include <QVector>
+#include "devicelog/LogRows.h"
 
-class QAbstractItemModel;
+#include <QString>
+#include <QThread>
+
+#include <functional>
+
+class QIODevice;
 
 class CLogWriteThread : public QThread {
     Q_OBJECT
@@ -22,9 +25,8 @@ public:
     // Waits for a running export.
     ~CLogWriteThread() override;
 
-    // Takes the file name and a copy of the model's display texts; `type` has no effect.
-    void SetParam(const QString& fileName, int type, const QAbstractItemModel* model);
-    void SetRows(const QString& fileName, const QVector<QStringList>& rows);
+    // Takes the file name and a snapshot of the rows; `type` has no effect.
+    void SetParam(const QString& fileName, int type, const CLogRowList& rows);
     void Stop() {}
 
     // The element name of each column of the log list.
@@ -33,14 +35,20 @@ public:
     static QString BackupFileName(const QString& typed);
     // `text` with the characters XML 1.0 cannot hold replaced by U+FFFD.
     static QString XmlSafe(const QString& text);
+    // The document of `rows` to `out`, a block at a time; `progress` (may be empty) is told the rows
+    // written after each block. False when a block could not be written.
+    static bool WriteDocument(QIODevice& out, const CLogRowList& rows, const std::function<void(int)>& progress);
 
 signals:
     void SendWriteOver(int result);
+    // Now and then during a write: the rows written so far and the rows to write. The end of the
+    // write is told by SendWriteOver only.
+    void SignalWriteProgress(int written, int total);
 
 protected:
     void run() override;
 
 private:
     QString m_fileName;
-    QVector<QStringList> m_rows;
+    CLogRowList m_rows;
 };

@@ -1,7 +1,7 @@
 // Fuzz target for device-log records as a recorder disk delivers them: the input is a run of
-// 68-byte records. Each becomes the twelve texts of a log row, which must show on one line, and
-// the rows are exported to XML as the log page's backup does; the file must read back with
-// every row and every text it was given.
+// 68-byte records. Each becomes the twelve texts of a log row, which must show on one line and be
+// what the list's compact row shows, and the rows are exported to XML as the log page's backup
+// does; the file must read back with every row and every text it was given.
 #include <QFile>
 #include <QStringList>
 #include <QVector>
@@ -13,8 +13,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "devicelog/LogRecordText.h"
+#include "devicelog/LogRows.h"
 #include "devicelog/LogWriteThread.h"
 #include "platform/diskrec/diskrec.h"
 #include "tests/fuzz/FuzzSupport.h"
@@ -63,20 +65,31 @@ bool ReadBack(const QString& path, QVector<QStringList>* rows) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::size_t count = std::min(size / sizeof(DR_LogRecord), kMaxRecords);
+  std::vector<DR_LogRecord> records(count);
+  if (count > 0) std::memcpy(records.data(), data, count * sizeof(DR_LogRecord));
+  // The list holds the rows compactly, in two batches that share texts; each cell shows what
+  // the record's texts say.
+  CLogRowList list;
+  LogRowBuilder builder;
+  const int half = int(count / 2);
+  list.Append(builder.Build(records.data(), half, 1));
+  list.Append(builder.Build(records.data() + half, int(count) - half, half + 1));
+  Check(list.Count() == int(count));
   QVector<QStringList> rows;
   for (std::size_t i = 0; i < count; ++i) {
-    DR_LogRecord record;
-    std::memcpy(&record, data + i * sizeof record, sizeof record);
-    const QStringList row = LogRowTexts(record, int(i) + 1);
+    const QStringList row = LogRowTexts(records[i], int(i) + 1);
     Check(row.size() == LogColumnCount);
     Check(row[LogColumnId] == QString::number(i + 1));
-    for (const QString& text : row) Check(OnOneLine(text));
+    for (int c = 0; c < LogColumnCount; ++c) {
+      Check(OnOneLine(row[c]));
+      Check(list.Text(int(i), c) == row[c]);
+    }
     rows << row;
   }
 
   static const QString path = QString::fromStdString(fuzz::ScratchPath("logs.xml"));
   Export writer;
-  writer.SetRows(path, rows);
+  writer.SetParam(path, -1, list);
   writer.run();
   QVector<QStringList> back;
   Check(ReadBack(path, &back));

@@ -3,10 +3,9 @@
 
 #include "devicelog/LocalLogWidget.h"
 #include "devicelog/LogBackup.h"
-#include "devicelog/LogRecordText.h"
+#include "devicelog/LogListModel.h"
+#include "devicelog/LogRows.h"
 #include "widgets/CPathComboBox.h"
-#include "widgets/CTableView.h"
-#include "widgets/CTreeViewModel.h"
 #include "widgets/CalendarWidget.h"
 #include "widgets/DateTimeEdit.h"
 
@@ -15,6 +14,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -30,7 +30,7 @@ QWidget* LogPage()
                                           {4, 0xA1}, {3, 0x52}, {2, 0x27}, {3, 0x7A}, {1, 0x1}, {3, 0x42}};
     static const char* const kLocal[] = {"admin", "operator", "", "guest"};
     static const char* const kRemote[] = {"", "remote01", "audit", ""};
-    QList<CTreeViewItem*> rows;
+    std::vector<DR_LogRecord> records;
     for (int i = 0; i < 24; ++i) {
         DR_LogRecord r{};
         std::snprintf(r.time, sizeof(r.time), "20240305%02d%02d%02d", 8 + i / 4, (i * 7) % 60, (i * 13) % 60);
@@ -42,13 +42,9 @@ QWidget* LogPage()
         r.channel = std::uint8_t(1 + i % 8);
         r.disk = std::uint8_t(1 + i % 2);
         r.alarm_input = std::uint8_t(i % 4);
-        auto* item = new CTreeViewItem(nullptr);
-        const QStringList texts = LogRowTexts(r, i + 1);
-        for (int c = 0; c < texts.size(); ++c)
-            item->SetData(c, Qt::DisplayRole, texts[c]);
-        rows << item;
+        records.push_back(r);
     }
-    ui.m_pLogTreeView->AppendRow(rows);
+    page->ListModel()->Append({LogRowBuilder().Build(records.data(), int(records.size()), 1)});
     return page;
 }
 

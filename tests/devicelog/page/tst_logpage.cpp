@@ -7,7 +7,9 @@
 #include "devicelog/LocalLogWidget.h"
 #include "devicelog/LogBackup.h"
 #include "devicelog/LogChoices.h"
+#include "devicelog/LogListModel.h"
 #include "devicelog/LogRecordText.h"
+#include "devicelog/LogRows.h"
 #include "platform/diskrec/DiskImageWriter.h"
 #include "widgets/CDiskTreeBox.h"
 #include "widgets/CPathComboBox.h"
@@ -20,6 +22,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFile>
+#include <QLabel>
 #include <QScopeGuard>
 #include <QStyle>
 #include <QTemporaryDir>
@@ -77,7 +80,7 @@ struct Answers {
                 if (a != kDefault)
                     return a;
             }
-            if (p.kind == CPrompt::Exec && (p.className == "CLogSearchProgress" || p.className == "ChaseDialog"))
+            if (p.kind == CPrompt::Exec && (p.className == "CLogSearchProgress" || p.className == "CProgress"))
                 return CPromptHook::kRunModal;
             return answer;
         });
@@ -401,6 +404,45 @@ private slots:
         QCOMPARE(Cell(*page, 1199, LogColumnTime), QStringLiteral("2024-01-01 19:59:00"));
     }
 
+    // A cancel keeps every row the page had taken from the query, and none after.
+    void cancelKeepsTheRowsTaken()
+    {
+        auto page = MakePage(m_many);
+        Answers answers;
+        QPointer<QWidget> progress;
+        answers.script = [&](const CPrompt& p) {
+            if (p.className == "CLogSearchProgress")
+                progress = p.dialog;
+            return Answers::kDefault;
+        };
+        connect(page.get(), &CLocalLogWidget::SetProgressChanged, this, [&](ProgressInfo info) {
+            if (info.current == 1000 && progress)
+                qobject_cast<QDialog*>(progress.data())->reject();
+        });
+        page->QueryLocalLog();
+        QVERIFY(!page->Search()->isRunning());
+        QCoreApplication::processEvents();
+        QCOMPARE(Rows(*page), 1000);
+        QCOMPARE(Cell(*page, 999, LogColumnId), QStringLiteral("1000"));
+    }
+
+    // Batches that come close together reach the list together; the last of them is not left
+    // out when no further batch follows.
+    void batchesTakenTogetherAreAllListed()
+    {
+        auto page = MakePage(m_full);
+        const std::vector<DR_LogRecord> records = diskrec::MakeSampleLogs(1500, BaseTime(), 60);
+        LogRowBuilder builder;
+        for (int first = 0; first < 1000; first += 500) {
+            // A page that has not searched yet takes the batches of query -1.
+            LocalLogEvent batch(builder.Build(records.data() + first, 500, first + 1), first + 500, 1500, -1);
+            QCoreApplication::sendEvent(page.get(), &batch);
+        }
+        QTRY_COMPARE(Rows(*page), 1000);
+        QCOMPARE(Cell(*page, 999, LogColumnId), QStringLiteral("1000"));
+        QVERIFY(!page->HasNoRows());
+    }
+
     // The page goes while its search waits for a batch to be taken: the thread is stopped and
     // joined, and the batch still posted goes with the page.
     void pageGoesDuringSearch()
@@ -424,10 +466,19 @@ private slots:
         QCOMPARE(Rows(*page), 3);
 
         const QString typed = m_dir.filePath("logs");
-        answers.script = ChoosePath(typed);
+        QStringList progressLabels;
+        answers.script = [&progressLabels, choosePath = ChoosePath(typed)](const CPrompt& p) {
+            if (p.className == "CProgress") { // the writing shows its progress
+                if (auto* label = p.dialog->findChild<QLabel*>("pProgressLabel"))
+                    progressLabels << label->text();
+                return Answers::kDefault;
+            }
+            return choosePath(p);
+        };
         answers.prompts.clear();
         page->OnBackupClicked();
         QCOMPARE(answers.Texts(CPrompt::Notice), QStringList{"Backup successful."});
+        QCOMPARE(progressLabels, QStringList{"Writing..."});
 
         QFile file(typed + ".xml");
         QVERIFY(file.open(QIODevice::ReadOnly));
@@ -512,16 +563,9 @@ private slots:
 
         CLocalLogWidget page;
         const DR_LogRecord record = diskrec::MakeSampleLogs(1, BaseTime(), 60).front();
-        QList<CTreeViewItem*> rows;
-        for (int i = 0; i < 2; ++i) {
-            auto* item = new CTreeViewItem(nullptr);
-            const QStringList texts = LogRowTexts(record, 1);
-            for (int c = 0; c < texts.size(); ++c)
-                item->SetData(c, Qt::DisplayRole, texts[c]);
-            rows << item;
-        }
+        LogRowBuilder builder;
+        page.ListModel()->Append({builder.Build(&record, 1, 1), builder.Build(&record, 1, 1)});
         CTableView* view = page.Form().m_pLogTreeView;
-        view->AppendRow(rows);
         page.resize(1006, 678);
         page.show();
         QVERIFY(QTest::qWaitForWindowExposed(&page));

@@ -5,7 +5,6 @@
 #include "devicelog/LogTrans.h"
 #include "platform/diskrec/DiskImageWriter.h"
 #include "tests/support/QueuedSpy.h"
-#include "widgets/CTreeViewModel.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -67,17 +66,16 @@ struct Page : QObject {
     QList<int> totals;
     QList<int> sizes;
     QStringList firstIds;
-    std::vector<std::unique_ptr<CTreeViewItem>> rows;
+    CLogRowList rows;
 
-    void OnBatch(QList<CTreeViewItem*> batch, int over, int total, int)
+    void OnBatch(LogBatch batch, int over, int total, int)
     {
         handedOver << over;
         totals << total;
-        sizes << int(batch.size());
-        if (!batch.isEmpty())
-            firstIds << batch.first()->Data(LogColumnId, Qt::DisplayRole).toString();
-        for (CTreeViewItem* item : batch)
-            rows.emplace_back(item);
+        sizes << int(batch->rows.size());
+        if (!batch->rows.empty())
+            firstIds << batch->Text(batch->rows.front(), LogColumnId);
+        rows.Append(batch);
         if (answer)
             search->ContinueSearch();
     }
@@ -206,14 +204,14 @@ private slots:
         search.start();
         QTRY_VERIFY_WITH_TIMEOUT(search.isFinished(), 20000);
         QCoreApplication::processEvents();
-        QCOMPARE(int(page.rows.size()), expected);
+        QCOMPARE(page.rows.Count(), expected);
         const CLogTrans trans;
-        for (const auto& row : page.rows) {
+        for (int row = 0; row < page.rows.Count(); ++row) {
             if (major)
-                QCOMPARE(row->Data(LogColumnMajor, Qt::DisplayRole).toString(), trans.TransMajorType(unsigned(major)));
+                QCOMPARE(page.rows.Text(row, LogColumnMajor), trans.TransMajorType(unsigned(major)));
             if (minor)
-                QCOMPARE(row->Data(LogColumnMinor, Qt::DisplayRole).toString(), trans.TransMinorType(unsigned(minor)));
-            const QString time = row->Data(LogColumnTime, Qt::DisplayRole).toString();
+                QCOMPARE(page.rows.Text(row, LogColumnMinor), trans.TransMinorType(unsigned(minor)));
+            const QString time = page.rows.Text(row, LogColumnTime);
             if (window)
                 QVERIFY2(time >= QLatin1String("2024-01-01 00:10:00") && time <= QLatin1String("2024-01-01 00:20:00"),
                          qPrintable(time));
