@@ -117,7 +117,7 @@ bool CClientLanguageManager::LoadLanguage(int id)
         property->m_locale = QLocale(QLocale::Chinese, QLocale::China);
     }
     // The splash images are not compiled in; the pixmap stays null when they are absent.
-    property->m_splash = CCommonUtil::LoadPixmap(QString::fromLatin1(kSplashImages[id]));
+    property->m_splashImage = QString::fromLatin1(kSplashImages[id]);
     if (!result)
         return false;
     property->m_appTranslator = appTranslator.release();

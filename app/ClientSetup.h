@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QLocale>
-#include <QPixmap>
 #include <QPointer>
 #include <QString>
 #include <QStringList>
@@ -10,6 +9,8 @@
 
 #include <memory>
 #include <vector>
+
+class QPixmap;
 
 // One entry of "Setup.xml".
 class ClientConfig {
@@ -56,7 +57,10 @@ public:
     QLocale GetLocale() const { return m_locale; }
     QTranslator* GetAppTranslator() const { return m_appTranslator; }
     QTranslator* GetQtTranslator() const { return m_qtTranslator; }
-    QPixmap GetSplash() const { return m_splash; }
+    // The splash picture of the language (its images are not compiled in: a null pixmap).
+    // Pictures need QtGui, so this is defined with the GUI part of the foundation
+    // (app/gui/CommonUtilGui.cpp).
+    QPixmap GetSplash() const;
 
 private:
     friend class CClientLanguageManager;
@@ -64,7 +68,7 @@ private:
     QLocale m_locale;
     QPointer<QTranslator> m_appTranslator;
     QPointer<QTranslator> m_qtTranslator;
-    QPixmap m_splash;
+    QString m_splashImage;   // resource name of the splash picture
 };
 
 // The languages of the program, all loaded when the manager is built.

@@ -2,97 +2,76 @@
 
 #include <QByteArray>
 #include <QEvent>
-#include <QPixmap>
-#include <QPoint>
-#include <QRect>
-#include <QRegion>
 #include <QString>
 #include <QStringList>
-#include <QVector>
 
 #include <cstdint>
 #include <ctime>
 #include <string>
 
 class QMimeData;
-class QWidget;
 
-// Functions with no object and no state, used throughout the program.
-class CCommonUtil {
-public:
-    CCommonUtil() = delete;
+// Functions with no object and no state, used throughout the program. They need only QtCore;
+// those that work on pictures, window shapes and screens are in app/gui/CommonUtilGui.h, in
+// the same namespace.
+namespace CCommonUtil {
 
     // Paths and files of the program.
-    static QString GetAppDirPath();                            // always ends with "/"
-    static QString GetAbsolutePath(const QString& path);       // relative: under GetAppDirPath()
+    QString GetAppDirPath();                            // always ends with "/"
+    QString GetAbsolutePath(const QString& path);       // relative: under GetAppDirPath()
     // The folder of "Settings.xml" and "Setup.xml", ending with "/": $VARPEN_CONFIG_DIR, else the
     // program's folder when it is writable, else ~/.config/Varpen.
-    static QString GetConfigDirPath();
-    static QString GetConfigFilePath(const QString& fileName);
+    QString GetConfigDirPath();
+    QString GetConfigFilePath(const QString& fileName);
     // Folders holding the program's translations/ files, in the order they are looked up.
-    static QStringList GetTranslationDirs();
+    QStringList GetTranslationDirs();
     // A Windows drive path ("C:/", "d:\\Video") stored by an older installation; such a value
     // names no folder here and counts as unset.
-    static bool IsWindowsDrivePath(const QString& path);
+    bool IsWindowsDrivePath(const QString& path);
     // Default output folder under the user's video folder: "<Movies>/Varpen/<sub>/".
-    static QString GetDefaultOutputDir(const QString& sub);
+    QString GetDefaultOutputDir(const QString& sub);
     // A save folder as it should be used: the stored value, or the default when the stored one is
     // empty or a Windows drive path.
-    static QString EffectiveSavePath(const QString& stored, const QString& defaultSub);
+    QString EffectiveSavePath(const QString& stored, const QString& defaultSub);
     // The folder of snapshots, clips or downloads (setting index 1, 3 or 5) as every output and
     // free-space check uses it: EffectiveSavePath of the stored value (a missing setting counts
     // as empty) with the default "<Movies>/Varpen/", ending with a separator.
-    static QString GetOutputSavePath(int settingIndex);
+    QString GetOutputSavePath(int settingIndex);
 
     // Text of recorders: UTF-8 when the bytes are valid UTF-8, else GB18030. `flag` is unused.
-    static QString LocalToQString(const char* text, bool flag = false);
-    static QString LocalToQString(const QByteArray& text);
+    QString LocalToQString(const char* text, bool flag = false);
+    QString LocalToQString(const QByteArray& text);
     // Local 8-bit text of this system (UTF-8). `flag` is unused.
-    static QByteArray QStringToLocal(const QString& text, bool flag = false);
-    static std::string QStringToStdLocal(const QString& text);
+    QByteArray QStringToLocal(const QString& text, bool flag = false);
+    std::string QStringToStdLocal(const QString& text);
 
-    // Images and window shapes.
-    static QPixmap LoadPixmap(const QString& path);
-    static QRegion GetRoundRectRegion(const QRect& r, int radius);
-    static QRegion GetTopRoundRectRegion(const QRect& r, int radius);
-    static QRegion GetLeftRoundRectRegion(const QRect& r, int radius);
-    static QRegion GetRightRoundRectRegion(const QRect& r, int radius);
-
-    static QStringList GetMimeLocalFiles(const QMimeData* data);
-    static bool IsLegalFileName(const QString& text);
+    QStringList GetMimeLocalFiles(const QMimeData* data);
+    bool IsLegalFileName(const QString& text);
     // A text from a recorder shown on one line: backslash, TAB, line feed and carriage return as
     // "\\", "\t", "\n", "\r", every other control character as "\xHH" (or "\uHHHH").
-    static QString EscapeControlChars(const QString& text);
+    QString EscapeControlChars(const QString& text);
 
-    // Screen geometry.
-    struct ScreenArea {
-        QRect geometry;
-        QRect available;
-    };
-    static QPoint AdjustPosToAvailable(const QPoint& p);
-    // The same rule over given screens (first = the screens of the desktop).
-    static QPoint AdjustPosToAvailable(const QPoint& p, const QVector<ScreenArea>& screens);
-    static QRect AdjustRectToScreen(const QRect& r, const QWidget* w);
-    static QRect AdjustRectToScreen(QRect r, const QRect& screen);
-    static void ScaleKeepAspect(int srcW, int srcH, int boxW, int boxH, int* outW, int* outH);
-    static QString FormatSize(quint64 bytes);
+    // Sizes.
+    void ScaleKeepAspect(int srcW, int srcH, int boxW, int boxH, int* outW, int* outH);
+    QString FormatSize(quint64 bytes);
 
     // Checks and small helpers.
-    static bool IsValidIPAddress(const QString& text);
-    static bool IsValidIPv4(const QString& text);
-    static bool IsValidIPv6(const QString& text);
-    static bool IsValidSubnetMask(const QString& text);
-    static bool IsMulticastIP(const QString& text);
-    static bool IsValidMac(const QString& text);
-    static QString AddQuotes(const QString& text);
-    static bool HasGBKChar(const QByteArray& bytes);
-    static bool IsDayInMonth(int month, int day);
-    static QString GetEventTypeName(QEvent::Type type);
+    bool IsValidIPAddress(const QString& text);
+    bool IsValidIPv4(const QString& text);
+    bool IsValidIPv6(const QString& text);
+    bool IsValidSubnetMask(const QString& text);
+    bool IsMulticastIP(const QString& text);
+    bool IsValidMac(const QString& text);
+    QString AddQuotes(const QString& text);
+    bool HasGBKChar(const QByteArray& bytes);
+    bool IsDayInMonth(int month, int day);
+    QString GetEventTypeName(QEvent::Type type);
 
     // Folders: one level with every permission, or a whole path.
-    static bool MakeDir(const QString& path);
-    static bool MakePath(const QString& path);
-};
+    bool MakeDir(const QString& path);
+    bool MakePath(const QString& path);
+
+} // namespace CCommonUtil
 
 // Creates every folder level of `path` before its last "/"; the text after it is not created,
 // so a file path makes its folder exist. Failures are not reported: the next open fails instead.

@@ -1,6 +1,6 @@
 #include "mainwindow/CWindowTitle.h"
 
-#include "app/CommonUtil.h"
+#include "app/gui/CommonUtilGui.h"
 #include "widgets/CPushButton.h"
 
 #include <QEvent>

@@ -1,5 +1,5 @@
 #include "app/CommonUtil.h"
-#include "app/OstraApplication.h"
+#include "app/gui/OstraApplication.h"
 #include "app/SettingsManager.h"
 #include "app/StartupNotice.h"
 #include "mainwindow/EntryTestScript.h"

@@ -1,6 +1,6 @@
 #include "playback/PlayWndBottom.h"
 
-#include "app/CommonUtil.h"
+#include "app/gui/CommonUtilGui.h"
 #include "playback/BottomBarFill.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 #include "timeline/MultiTimeSlider.h"
 
-#include "app/CommonUtil.h"
+#include "app/gui/CommonUtilGui.h"
 #include "timeline/ChartKit.h"
 #include "timeline/MultiChartView.h"
 #include "timeline/RecordTypes.h"

@@ -1,6 +1,6 @@
 #include "widgets/CBaseDialog.h"
 
-#include "app/CommonUtil.h"
+#include "app/gui/CommonUtilGui.h"
 #include "widgets/CPushButton.h"
 
 #include <QCoreApplication>

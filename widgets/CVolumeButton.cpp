@@ -1,6 +1,6 @@
 #include "widgets/CVolumeButton.h"
 
-#include "app/CommonUtil.h"
+#include "app/gui/CommonUtilGui.h"
 
 #include <QCoreApplication>
 #include <QGridLayout>

@@ -1,7 +1,7 @@
 #include "widgets/CalendarWidget.h"
 
 #include "app/ClientSetup.h"
-#include "app/CommonUtil.h"
+#include "app/gui/CommonUtilGui.h"
 #include "widgets/CalendarDelegate.h"
 #include "widgets/CalendarModel.h"
 #include "widgets/CalendarTextNavigator.h"

@@ -1,6 +1,6 @@
 #include "widgets/DateTimeEdit.h"
 
-#include "app/CommonUtil.h"
+#include "app/gui/CommonUtilGui.h"
 #include "widgets/CalendarWidget.h"
 
 #include <QGuiApplication>

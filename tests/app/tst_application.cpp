@@ -1,8 +1,8 @@
 // The application object, built the way the program builds it: with a Chinese "Setup.xml" in the
 // configuration folder and the lock folder of its own.
 #include "app/ClientSetup.h"
-#include "app/OstraApplication.h"
-#include "app/OstraStyle.h"
+#include "app/gui/OstraApplication.h"
+#include "app/gui/OstraStyle.h"
 #include "app/StartupNotice.h"
 
 #include <QDir>

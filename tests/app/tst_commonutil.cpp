@@ -1,4 +1,4 @@
-#include "app/CommonUtil.h"
+#include "app/gui/CommonUtilGui.h"
 #include "app/SettingsManager.h"
 #include "platform/system/system.h"
 

@@ -1,6 +1,7 @@
 #include "app/ClientSetup.h"
 
 #include <QFile>
+#include <QPixmap>
 #include <QLibraryInfo>
 #include <QTemporaryDir>
 #include <QTest>

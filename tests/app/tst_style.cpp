@@ -1,4 +1,4 @@
-#include "app/OstraStyle.h"
+#include "app/gui/OstraStyle.h"
 
 #include <QImage>
 #include <QPainter>

@@ -7,7 +7,7 @@
 //   put snapshots, clips and downloads.
 #include "tools/varpen-gallery/Gallery.h"
 
-#include "app/OstraApplication.h"
+#include "app/gui/OstraApplication.h"
 
 #include <QCoreApplication>
 #include <QDir>

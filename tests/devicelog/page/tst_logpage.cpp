@@ -3,7 +3,7 @@
 // 2000-row notice once per query; a log longer than a search keeps, said once and in the export's
 // result; the export written end to end and parsed back; the overwrite question; the first row
 // drawn whole under the station's style. Every prompt is answered through the kit's prompt seam.
-#include "app/OstraStyle.h"
+#include "app/gui/OstraStyle.h"
 #include "devicelog/LocalLogWidget.h"
 #include "devicelog/LogBackup.h"
 #include "devicelog/LogChoices.h"

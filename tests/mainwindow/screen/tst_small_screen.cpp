@@ -3,7 +3,7 @@
 // disk: the window fits the screen; no two controls of the page, its play bar or its search panel
 // overlap; each play window's name and time keep rooms of their own (the name elided) in the 4- and
 // 16-window layouts after a real search; and the time line's last row is reached by scrolling.
-#include "app/OstraApplication.h"
+#include "app/gui/OstraApplication.h"
 #include "engine/PlayBackInteraction.h"
 #include "engine/SearchDiskThread.h"
 #include "mainwindow/VarpenMainWnd.h"

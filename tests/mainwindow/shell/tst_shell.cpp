@@ -1,5 +1,5 @@
 // The title bar and the about box, offscreen on a 1280 x 800 screen.
-#include "app/CommonUtil.h"
+#include "app/gui/CommonUtilGui.h"
 #include "mainwindow/CDlgAbout.h"
 #include "mainwindow/CWindowTitle.h"
 #include "widgets/CPushButton.h"

@@ -2,7 +2,7 @@
 // object (style, style sheet, font): every combo box shows its drop-down mark, enabled or not,
 // and a group row shows its text whole (cut at its end only when the row is too narrow), never
 // covered by anything and never running under its arrow.
-#include "app/OstraApplication.h"
+#include "app/gui/OstraApplication.h"
 #include "widgets/CComboBoxes.h"
 #include "widgets/CGroupTreeView.h"
 #include "widgets/CItemDelegates.h"

@@ -1,10 +1,11 @@
-#include "app/OstraApplication.h"
+#include "app/gui/OstraApplication.h"
 
 #include "app/ClientSetup.h"
 #include "app/CommonUtil.h"
 #include "app/Logging.h"
-#include "app/OstraStyle.h"
 #include "app/StartupNotice.h"
+#include "app/gui/OstraStyle.h"
+#include "app/gui/StartupNoticeDialog.h"
 #include "platform/system/system.h"
 
 #include <QDebug>
@@ -17,6 +18,8 @@
 COstraApplication::COstraApplication(int& argc, char** argv, QString key)
     : QApplication(argc, argv), m_key(std::move(key))
 {
+    // From here on a start-up notice without a handler shows in the foundation's own dialog.
+    m_previousNoticeDialog = SetStartupNoticeDialog(ShowStartupNoticeDialog);
     setQuitOnLastWindowClosed(false);
 
     QFont font(QStringLiteral("Arial"), 9);
@@ -63,6 +66,7 @@ COstraApplication::~COstraApplication()
 {
     GetClientSetup()->ClearConfigs();
     m_lock.reset();   // releases the lock when this copy holds it
+    SetStartupNoticeDialog(std::move(m_previousNoticeDialog));
 }
 
 QString COstraApplication::LockFilePath(const QString& key)

@@ -4,6 +4,8 @@
 #include <QSize>
 #include <QString>
 
+#include "app/StartupNotice.h"
+
 #include <memory>
 
 class QLockFile;
@@ -31,4 +33,5 @@ private:
     bool m_alreadyRunning = false;
     QString m_key;
     std::unique_ptr<QLockFile> m_lock;
+    StartupNoticeHandler m_previousNoticeDialog;   // put back when this object goes
 };

@@ -1,6 +1,6 @@
-#include "app/OstraStyle.h"
+#include "app/gui/OstraStyle.h"
 
-#include "app/CommonUtil.h"
+#include "app/gui/CommonUtilGui.h"
 
 #include <QIcon>
 #include <QPainter>

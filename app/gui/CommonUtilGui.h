@@ -1,0 +1,37 @@
+#pragma once
+
+#include "app/CommonUtil.h"
+
+#include <QPixmap>
+#include <QPoint>
+#include <QRect>
+#include <QRegion>
+#include <QString>
+#include <QVector>
+
+class QWidget;
+
+// The common utilities that work on pictures, window shapes and screens: they need QtGui and
+// QtWidgets, so they live beside the style and the application object, apart from the rest of
+// CCommonUtil (app/CommonUtil.h), which the engine uses too.
+namespace CCommonUtil {
+
+    // Images and window shapes.
+    QPixmap LoadPixmap(const QString& path);
+    QRegion GetRoundRectRegion(const QRect& r, int radius);
+    QRegion GetTopRoundRectRegion(const QRect& r, int radius);
+    QRegion GetLeftRoundRectRegion(const QRect& r, int radius);
+    QRegion GetRightRoundRectRegion(const QRect& r, int radius);
+
+    // Screen geometry.
+    struct ScreenArea {
+        QRect geometry;
+        QRect available;
+    };
+    QPoint AdjustPosToAvailable(const QPoint& p);
+    // The same rule over given screens (first = the screens of the desktop).
+    QPoint AdjustPosToAvailable(const QPoint& p, const QVector<ScreenArea>& screens);
+    QRect AdjustRectToScreen(const QRect& r, const QWidget* w);
+    QRect AdjustRectToScreen(QRect r, const QRect& screen);
+
+} // namespace CCommonUtil
