@@ -1,5 +1,5 @@
 // `cmake --install` into a fresh prefix, and the installed program started from there: it finds
-// its translations and nothing of the build tree.
+// its player module, its translations and nothing of the build tree.
 #include "tests/support/ChildRun.h"
 
 #include <QDir>
@@ -55,6 +55,7 @@ private slots:
         QTest::addColumn<QString>("path");
         QTest::addColumn<bool>("executable");
         QTest::newRow("program") << QStringLiteral("bin/varpen") << true;
+        QTest::newRow("player module") << QStringLiteral("lib/varpen/varpen-player.so") << false;
         QTest::newRow("English") << QStringLiteral("share/varpen/translations/varpen_en.qm") << false;
         QTest::newRow("Chinese") << QStringLiteral("share/varpen/translations/varpen_zh.qm") << false;
         QTest::newRow("desktop entry") << QStringLiteral("share/applications/varpen.desktop") << false;
@@ -83,7 +84,8 @@ private slots:
         QVERIFY(entry.value(QStringLiteral("Categories")).contains(QLatin1String("AudioVideo;")));
     }
 
-    // The installed program lists a sample's channels, searches, plays and closes; its texts are Chinese, from the prefix's translations.
+    // The installed program lists a sample's channels, searches, plays (the player module from
+    // the prefix) and closes; its texts are Chinese, from the prefix's translations.
     void installedProgramPlays()
     {
         const QString sample = BuildDir() + QStringLiteral("/samples/test/month");
@@ -124,6 +126,8 @@ private slots:
         QVERIFY2(!HasSanitizerReport(log.toLocal8Bit()), qPrintable(log));
         for (const char* step : {"calendar:2024-01", "ready", "search:2024-01-30", "play", "close"})
             QVERIFY2(log.contains(QStringLiteral("varpen: step %1 ok").arg(QLatin1String(step))), qPrintable(log));
+        QVERIFY2(log.contains(QStringLiteral("file=%1 ").arg(m_prefix.filePath(QStringLiteral("lib/varpen/varpen-player.so")))),
+                 qPrintable(log));
         QVERIFY2(!log.contains(QStringLiteral("file=") + BuildDir() + QLatin1Char('/')), qPrintable(log));
         QVERIFY2(log.contains(QStringLiteral("varpen: asked [确认] 确定要关闭软件吗")), qPrintable(log));
     }
