@@ -2,6 +2,9 @@
 
 #include "platform/vrend/VideoSurface.h"
 
+#include <QStyle>
+#include <QVariant>
+
 CBasePlayFrame::CBasePlayFrame(QWidget* parent) : QFrame(parent)
 {
     m_pSurface = new VideoSurface(this);
@@ -15,9 +18,16 @@ CBasePlayFrame::~CBasePlayFrame() = default;
 
 void CBasePlayFrame::SetSelected(bool selected)
 {
-    const QString border = selected ? QStringLiteral("yellow") : QStringLiteral("black");
-    setStyleSheet(QStringLiteral("QFrame#%1{border: 1px solid %2; background-color: rgb(77,82 ,86);}")
-                      .arg(objectName(), border));
+    // The border comes from the application's one style sheet (qss/playwnd.qss), chosen by this
+    // property: only this frame is polished again, not a sheet of its own parsed for it and
+    // every child.
+    const QVariant value(selected);
+    if (property("selected") != value) {
+        setProperty("selected", value);
+        style()->unpolish(this);
+        style()->polish(this);
+        update();
+    }
     m_selected = selected;
 }
 

@@ -17,7 +17,7 @@ public:
 
     void SetSelected(bool selected);
     bool IsSelected() const { return m_selected; }
-    // Sets the object name the border's style rule is addressed by, and clears the selection.
+    // Sets the object name and clears the selection; the border shows from then on.
     void SetFrameName(const QString& name);
     // The handle the engine plays into: the video surface's id in the player's registry.
     std::uint32_t GetPlayWndId() const;

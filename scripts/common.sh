@@ -35,7 +35,7 @@ ensure_packages() {
     || die "apt-get install failed"
 }
 
-# configure_tree DIR [SANITIZER]: configures DIR once.
+# configure_tree DIR [SANITIZER]: configures DIR once. VARPEN_WERROR=ON makes warnings errors.
 configure_tree() {
   local dir="$1" sanitize="${2:-}"
   cd "$VARPEN_ROOT"
@@ -45,8 +45,11 @@ configure_tree() {
     # scratch at two thirds of the time on a small machine.
     cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
       -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG" -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG" \
-      -DVARPEN_SANITIZE="$sanitize" \
+      -DVARPEN_SANITIZE="$sanitize" -DVARPEN_WERROR="${VARPEN_WERROR:-OFF}" \
       || die "cmake configure failed"
+  elif [ -n "${VARPEN_WERROR:-}" ]; then
+    # Asked for explicitly (CI): the tree already configured follows it too.
+    cmake -B "$dir" -DVARPEN_WERROR="$VARPEN_WERROR" >/dev/null || die "cmake configure failed"
   fi
 }
 

@@ -13,6 +13,8 @@
 #include <QStandardItemModel>
 #include <QtEndian>
 
+#include <cstring>
+
 // ---------------------------------------------------------------------------------------------
 // GroupStreamPayload
 
@@ -39,8 +41,11 @@ bool Decode(const QByteArray& bytes, Rows* rows)
 {
     if (bytes.size() != 4 && bytes.size() != 8)
         return false;
-    const int group = qFromLittleEndian<qint32>(bytes.constData());
-    const int stream = bytes.size() == 8 ? qFromLittleEndian<qint32>(bytes.constData() + 4) : -1;
+    // Read from a copy: GCC cannot see that the data of 4 or 8 bytes is not the empty array's.
+    char raw[8] = {};
+    std::memcpy(raw, bytes.constData(), std::size_t(bytes.size()));
+    const int group = qFromLittleEndian<qint32>(raw);
+    const int stream = bytes.size() == 8 ? qFromLittleEndian<qint32>(raw + 4) : -1;
     if (group < 0 || (bytes.size() == 8 && stream < 0))
         return false;
     if (rows)

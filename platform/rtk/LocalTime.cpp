@@ -83,7 +83,10 @@ int LocalTimeCandidates(const LocalFields& f, std::int64_t out[2], LocalTimeKind
     if (!localtime_r(&tt, &shown) || !SameFields(shown, wall)) continue;
     if (std::find(found, found + n, t) == found + n) found[n++] = t;
   }
-  std::sort(found, found + n);
+  // At most three: sorted in place (std::sort's unrolled paths for long ranges draw a bounds
+  // warning from GCC on so small an array).
+  for (int i = 1; i < n; ++i)
+    for (int j = i; j > 0 && found[j - 1] > found[j]; --j) std::swap(found[j - 1], found[j]);
   n = std::min(n, 2);
   std::copy(found, found + n, out);
   if (kind) *kind = n == 2 ? LocalTimeKind::Repeated : n == 1 ? LocalTimeKind::Unique : LocalTimeKind::Skipped;

@@ -92,15 +92,20 @@ Run RunUnderXvfb(const Sandbox& box, const QString& screen, int quitAfter_ms, co
     return run;
 }
 
-// Runs one offscreen copy on the 1280x1024 screen to its end.
-Run RunOffscreen(const Sandbox& box, int quitAfter_ms)
+// Runs one offscreen copy on the 1280x1024 screen to its end. `extra`: further environment.
+Run RunOffscreen(const Sandbox& box, int quitAfter_ms, const QProcessEnvironment& extra = {})
 {
     QProcess process;
-    process.setProcessEnvironment(box.Environment(box.Offscreen(), quitAfter_ms));
+    QProcessEnvironment env = box.Environment(box.Offscreen(), quitAfter_ms);
+    for (const QString& key : extra.keys())
+        env.insert(key, extra.value(key));
+    if (quitAfter_ms < 0)
+        env.remove(QStringLiteral("VARPEN_TEST_QUIT_AFTER_MS"));
+    process.setProcessEnvironment(env);
     process.setProcessChannelMode(QProcess::MergedChannels);
     process.start(Program(), {});
     Run run;
-    if (!process.waitForFinished(60000)) {
+    if (!process.waitForFinished(180000)) {
         process.kill();
         process.waitForFinished();
     } else if (process.exitStatus() == QProcess::NormalExit) {
@@ -143,6 +148,7 @@ private slots:
     void worksTheSampleUnderXvfb_data();
     void worksTheSampleUnderXvfb();
     void refusesASmallScreen();
+    void loadsThePlayerLibrariesOnFirstSearch();
     void secondCopyRefusedAndKilledCopyLeavesNoLock();
 };
 
@@ -220,6 +226,32 @@ void TestStartup::refusesASmallScreen()
     QVERIFY2(run.log.contains(QStringLiteral("notice [DarizArevudud] The least resolution is 1024*768.")),
              qPrintable(run.log));
     QVERIFY2(!run.log.contains(QStringLiteral("varpen: started")), qPrintable(run.log));
+}
+
+// FFmpeg and the audio output (over a hundred shared libraries) are not loaded to show the
+// window and list the channels: the player module brings them in when the search takes players
+// for the windows, and the window then plays. The dynamic loader reports every library it loads
+// on the same error output as the steps, in order.
+void TestStartup::loadsThePlayerLibrariesOnFirstSearch()
+{
+    const QString path = qEnvironmentVariable("VARPEN_BUILD_DIR") + QStringLiteral("/samples/test/month");
+    QVERIFY2(QFileInfo::exists(path), qPrintable(path));
+    Sandbox box;
+    QProcessEnvironment extra;
+    extra.insert(QStringLiteral("VARPEN_EXTRA_DISKS"), path);
+    extra.insert(QStringLiteral("VARPEN_TEST_SCRIPT"), QStringLiteral("calendar:2024-01,ready,search:2024-01-30,play,close"));
+    extra.insert(QStringLiteral("LD_DEBUG"), QStringLiteral("files"));
+    const Run run = RunOffscreen(box, -1, extra);
+    QVERIFY2(run.exitCode == 0, qPrintable(run.log));
+    const qsizetype ready = run.log.indexOf(QStringLiteral("varpen: step ready ok"));
+    const qsizetype played = run.log.indexOf(QStringLiteral("varpen: step play ok"));
+    QVERIFY2(ready >= 0 && played > ready, qPrintable(run.log));
+    for (const char* library : {"file=libavcodec.so", "file=libavformat.so", "file=libswscale.so",
+                                "file=libQt6Multimedia.so", "varpen-player.so"}) {
+        const qsizetype loaded = run.log.indexOf(QLatin1String(library));
+        QVERIFY2(loaded > ready, library);
+        QVERIFY2(loaded < played, library);
+    }
 }
 
 void TestStartup::secondCopyRefusedAndKilledCopyLeavesNoLock()

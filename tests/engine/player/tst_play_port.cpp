@@ -63,14 +63,6 @@ void WriteOverFullDisk(int, const char* buffer, std::int64_t size, int width, in
     g_pictureResult = ok ? 1 : 0;
 }
 
-QStringList FilesUnder(const QString& folder)
-{
-    QStringList out;
-    for (const QFileInfo& fi : QDir(folder).entryInfoList(QDir::Files, QDir::Name))
-        out << fi.filePath();
-    return out;
-}
-
 }  // namespace
 
 class TestPlayPort : public QObject {

@@ -6,6 +6,8 @@
 #include "playback/PlayerFrame.h"
 
 #include <QCursor>
+#include <QFile>
+#include <QScopeGuard>
 #include <QEnterEvent>
 #include <QToolButton>
 #include <QtTest>
@@ -207,14 +209,40 @@ private slots:
         QCOMPARE(frame.leaves, 0);
     }
 
+    // The border as the application's style sheet draws it: black, yellow for the selected frame
+    // (and for it alone), black again when the selection moves on; the frame's grey around the
+    // surface.
     void selectionAndHandle()
     {
+        QFile sheet(QStringLiteral(":/qss/Varpen.qss"));
+        QVERIFY(sheet.open(QIODevice::ReadOnly));
+        qApp->setStyleSheet(QString::fromUtf8(sheet.readAll()));
+        const auto restore = qScopeGuard([] { qApp->setStyleSheet(QString()); });
+        const auto pixel = [](QWidget& w, QPoint at) { return w.grab().toImage().pixelColor(at); };
+        const QColor grey(77, 82, 86);
+
         CBasePlayFrame frame;
+        CBasePlayFrame other;
+        for (CBasePlayFrame* f : {&frame, &other}) {
+            f->resize(64, 48);
+            f->Surface()->resize(20, 20);
+        }
         frame.SetFrameName(QStringLiteral("pPlaybackWnd3"));
+        other.SetFrameName(QStringLiteral("pPlaybackWnd4"));
         QVERIFY(!frame.IsSelected());
-        QVERIFY(frame.styleSheet().contains(QStringLiteral("QFrame#pPlaybackWnd3{border: 1px solid black;")));
+        QCOMPARE(pixel(frame, {0, 0}), QColor(Qt::black));
+        QCOMPARE(pixel(frame, {40, 30}), grey);
         frame.SetSelected(true);
-        QVERIFY(frame.styleSheet().contains(QStringLiteral("QFrame#pPlaybackWnd3{border: 1px solid yellow;")));
+        QVERIFY(frame.IsSelected());
+        QCOMPARE(pixel(frame, {0, 0}), QColor(Qt::yellow));
+        QCOMPARE(pixel(frame, {63, 47}), QColor(Qt::yellow));
+        QCOMPARE(pixel(frame, {40, 30}), grey);
+        QCOMPARE(pixel(other, {0, 0}), QColor(Qt::black));
+        other.SetSelected(true);
+        frame.SetSelected(false);
+        QCOMPARE(pixel(frame, {0, 0}), QColor(Qt::black));
+        QCOMPARE(pixel(other, {0, 0}), QColor(Qt::yellow));
+
         QCOMPARE(frame.Surface()->pos(), QPoint(1, 1));
         QCOMPARE(frame.Surface()->objectName(), QStringLiteral("m_pframePlay"));
         QVERIFY(frame.GetPlayWndId() != 0);
