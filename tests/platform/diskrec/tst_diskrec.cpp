@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <fstream>
@@ -498,17 +499,24 @@ class TestDiskRec : public QObject {
     QTest::addColumn<BrokenImage>("kind");
     QTest::addColumn<int>("channel1Files");  // -1: the disk is refused
     QTest::addColumn<int>("logs");           // -1: refused; else at least this many
-    QTest::newRow("bad magic") << BrokenImage::BadMagic << -1 << -1;
-    QTest::newRow("bad checksum") << BrokenImage::BadChecksum << -1 << -1;
-    QTest::newRow("end before start") << BrokenImage::EndBeforeStart << 3 << 300;
-    QTest::newRow("offsets past the end") << BrokenImage::OffsetsPastEnd << 3 << 300;
-    QTest::newRow("counts past the end") << BrokenImage::CountsPastEnd << 4 << 300;
+    QTest::addColumn<int>("streamEnd");      // how each listed file's stream ends
+    QTest::addColumn<bool>("zeros");         // each stream delivers only zero bytes
+    QTest::newRow("bad magic") << BrokenImage::BadMagic << -1 << -1 << 0 << false;
+    QTest::newRow("bad checksum") << BrokenImage::BadChecksum << -1 << -1 << 0 << false;
+    QTest::newRow("end before start") << BrokenImage::EndBeforeStart << 3 << 300 << int(DR_POS_DONE) << false;
+    QTest::newRow("offsets past the end") << BrokenImage::OffsetsPastEnd << 3 << 300 << int(DR_POS_DONE) << false;
+    QTest::newRow("counts past the end") << BrokenImage::CountsPastEnd << 4 << 300 << int(DR_POS_DONE) << false;
+    // A half-copied disk: the files are listed, their data reads as zeros or is not there.
+    QTest::newRow("zeroed data") << BrokenImage::ZeroedData << 4 << 300 << int(DR_POS_DONE) << true;
+    QTest::newRow("data missing") << BrokenImage::DataMissing << 4 << 300 << int(DR_POS_FAILED) << false;
   }
 
   void brokenImages() {
     QFETCH(BrokenImage, kind);
     QFETCH(int, channel1Files);
     QFETCH(int, logs);
+    QFETCH(int, streamEnd);
+    QFETCH(bool, zeros);
     const std::string broken = temp_.Path("broken.img");
     std::string error;
     QVERIFY(diskrec::WriteBrokenImage(plain_, broken, kind, &error));
@@ -520,13 +528,18 @@ class TestDiskRec : public QObject {
       QCOMPARE(DR_FILE_GetLastError(), int(DR_ERR_NOT_RECORDER_DISK));
     } else {
       QCOMPARE(int(found.size()), channel1Files);
-      for (const Found& f : found) {  // what is listed streams whole
+      for (const Found& f : found) {  // what is listed streams whole, unless its data is gone
         Collector c;
         const int s = DR_FILE_GetStreamByFile(f.name.c_str(), 64, 0, &Collector::Callback, &c);
         QVERIFY(s >= 0);
         QVERIFY(WaitForEnd(s));
-        QCOMPARE(DR_FILE_GetPos(s), int(DR_POS_DONE));
+        QCOMPARE(DR_FILE_GetPos(s), streamEnd);
         DR_FILE_Stop(s);
+        if (streamEnd == DR_POS_DONE) QVERIFY(!c.data.empty());
+        const auto allZero = [](const std::vector<uint8_t>& bytes) {
+          return !bytes.empty() && std::all_of(bytes.begin(), bytes.end(), [](uint8_t b) { return b == 0; });
+        };
+        QCOMPARE(allZero(c.header) && allZero(c.data), zeros);
       }
     }
     const int lh = DR_FILE_FindLog(broken.c_str(), 3, 0, 0, nullptr, nullptr);
