@@ -536,3 +536,8 @@ bool CheckSavePathDiskSpace(float minGB, int settingIndex, QString path)
     const float required = minGB * 1024.0f * 1024.0f * 1024.0f;
     return double(required) > double(freeBytes);
 }
+
+float SavePathMinFreeGB(int settingIndex)
+{
+    return settingIndex == CSettingsManager::CaptureSavePath ? 0.5f : 2.0f;
+}

@@ -111,3 +111,8 @@ bool QueryDiskFreeSpace(const QString& path, quint64* freeToCaller, quint64* tot
 // `path` when the index is -1. A Windows drive path given as `path` and a failed query count as
 // too little space.
 bool CheckSavePathDiskSpace(float minGB, int settingIndex, QString path);
+
+// The free space an output folder must keep, in GiB of 1024^3 bytes, by the setting that names
+// it: 0.5 for the capture folder, 2.0 for the clip and the download folders. The settings page
+// refuses a folder by CheckSavePathDiskSpace with it, as a snapshot, a clip or a download does.
+float SavePathMinFreeGB(int settingIndex);

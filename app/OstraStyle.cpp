@@ -145,6 +145,12 @@ QRect COstraStyle::subElementRect(SubElement element, const QStyleOption* option
         r.setHeight(0);
         break;
     case SE_ItemViewItemCheckIndicator:
+        // A 16x16 box for a row that has a check box. A row without one keeps its empty
+        // rectangle: given a size, it stood at the view's top-left corner, and painting the row
+        // covered the first row's first letters there.
+        if (const auto* item = qstyleoption_cast<const QStyleOptionViewItem*>(option);
+            item && !(item->features & QStyleOptionViewItem::HasCheckIndicator))
+            break;
         r.setWidth(16);
         r.setHeight(16);
         break;

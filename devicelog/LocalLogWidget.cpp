@@ -243,6 +243,7 @@ void CLocalLogWidget::QueryLocalLog()
     m_noRows = true;
     m_rowCount = 0;
     m_noticeShown = false;
+    m_listCut = false;
 
     LogSearchCondition condition;
     condition.Init();
@@ -292,7 +293,17 @@ void CLocalLogWidget::customEvent(QEvent* event)
     auto* batch = static_cast<LocalLogEvent*>(event);
     if (batch->QueryId() != m_queryId)
         return; // a cancelled query's batch: its rows go with the event
+    int current = 0;
+    int total = 0;
+    batch->GetProgress(current, total);
     m_rowCount += batch->Size();
+    if (!m_listCut && m_search->WasCut()) {
+        // Said as the list starts, so the operator may cancel and narrow the search. It takes the
+        // place of the 2000-row notice, which would replace it on the screen a moment later.
+        m_listCut = true;
+        m_noticeShown = true;
+        CInformationDlg::ShowInformation(CutNotice(total), this);
+    }
     if (m_rowCount >= kRowNotice && !m_noticeShown) {
         m_noticeShown = true;
         CInformationDlg::ShowInformation(tr("The log should less than 2000, Please constrain the Parameter!"), this);
@@ -302,9 +313,6 @@ void CLocalLogWidget::customEvent(QEvent* event)
     m_noRows = false;
     view->scrollTo(view->model()->index(view->model()->rowCount() - 1, 0));
     m_search->ContinueSearch();
-    int current = 0;
-    int total = 0;
-    batch->GetProgress(current, total);
     emit SetProgressChanged(ProgressInfo{current, total});
 }
 
@@ -318,6 +326,18 @@ void CLocalLogWidget::OnSetLogInfoErrorToView(int error)
 {
     emit SetProgressChanged(ProgressInfo{1, 1});
     CInformationDlg::ShowInformation(tr("The log of the selected disk cannot be read (error %1).").arg(error), this);
+}
+
+QString CLocalLogWidget::CutNotice(int listed)
+{
+    return tr("More than %1 logs were found: only the first %1 are listed. Please narrow the search.").arg(listed);
+}
+
+QString CLocalLogWidget::CutBackupResult(int written)
+{
+    return tr("Backup successful. The file holds the %1 listed logs only: more than %2 logs were found.")
+            .arg(written)
+            .arg(CLogSearch::kMaxRecords);
 }
 
 void CLocalLogWidget::OnCancelFindLog()
@@ -367,7 +387,8 @@ void CLocalLogWidget::OnWriteOver(int code)
         CWarnDlg::ShowWarn(tr("Error"), tr("Open file failed!"), this);
         break;
     case CLogWriteThread::Written:
-        CInformationDlg::ShowInformation(tr("Backup successful."), this);
+        CInformationDlg::ShowInformation(
+                m_listCut ? CutBackupResult(m_ui.m_pLogTreeView->RowCount()) : tr("Backup successful."), this);
         break;
     case CLogWriteThread::WriteFailed:
         CInformationDlg::ShowInformation(tr("Backup Failed."), this);

@@ -76,6 +76,10 @@ public:
     const Ui::CLogWidgetClass& Form() const { return m_ui; }
     CLogSearch* Search() const { return m_search.get(); }
     bool HasNoRows() const { return m_noRows; }
+    // The notice of a query cut after `listed` records, and the export's result for a list of
+    // `written` rows taken from such a query.
+    static QString CutNotice(int listed);
+    static QString CutBackupResult(int written);
 
 signals:
     void SetProgressChanged(ProgressInfo info);
@@ -105,5 +109,6 @@ private:
     bool m_noRows = true;
     int m_rowCount = 0;         // rows appended in the running query
     bool m_noticeShown = false; // the 2000-row notice of the running query
+    bool m_listCut = false;     // the running (or last) query was cut at the search's limit
     int m_queryId = -1;         // the query whose batches the list takes
 };

@@ -46,7 +46,7 @@ std::int64_t Rounded(double x)
 }
 
 // Share of a file's size for `seconds` of its (t - s) seconds, both ends counted.
-std::int64_t Share(time_t seconds, time_t s, time_t t, unsigned size)
+std::int64_t Share(time_t seconds, time_t s, time_t t, std::uint64_t size)
 {
     const double ratio = (static_cast<double>(seconds) + 1.0) * 1.0 / (static_cast<double>(t - s) + 1.0);
     return Rounded(ratio * static_cast<double>(size));
@@ -62,7 +62,7 @@ std::uint64_t EstimateDataSize(const SingleFileList& files, time_t begin, time_t
     for (const SingleFilePtr& file : files) {
         const time_t s = file->GetStartTime();
         const time_t t = file->GetEndTime();
-        const unsigned z = file->GetSize();
+        const std::uint64_t z = file->GetSize();
         if (t < s)
             continue;  // a corrupt record has no seconds to share out
         if (cursor <= s) {
@@ -72,7 +72,7 @@ std::uint64_t EstimateDataSize(const SingleFileList& files, time_t begin, time_t
                 sum += Share(end - s, s, t, z);
                 break;
             }
-            sum += z;
+            sum += static_cast<std::int64_t>(z);
             cursor = t;
         } else {
             if (cursor >= t)

@@ -387,7 +387,7 @@ bool CStreamDownloader::RunOnce()
 {
     if (IsStopRequested())
         return false;  // OnThreadExit reports the stop
-    if (CheckSavePathDiskSpace(kMinFree_GB, CSettingsManager::DownloadSavePath, QString())) {
+    if (CheckSavePathDiskSpace(SavePathMinFreeGB(CSettingsManager::DownloadSavePath), CSettingsManager::DownloadSavePath, QString())) {
         RTK_Guard guard(&m_lock);
         const int index = m_reportedIndex + 1;
         const int count = FileCount();
@@ -584,9 +584,10 @@ int CStreamDownloader::GetFileProgress()
     const int index = m_currentIndex.load();
     if (index < 0 || index >= FileCount())
         return 100;
-    const unsigned size = m_files[index]->GetSize();
+    const uint64_t size = m_files[index]->GetSize();
     if (size == 0)
         return 0;
+    // A file of tens of GiB times 100 still fits 64 bits.
     return static_cast<int>(std::min<uint64_t>(m_bytesInFile.load(), size) * 100 / size);
 }
 

@@ -118,7 +118,6 @@ public:
     static constexpr int kFirstDataTimeout_ms = 30000;
     static constexpr int kStallTimeout_ms = 30000;
     static constexpr int kPass_ms = 40;
-    static constexpr float kMinFree_GB = 2.0f;
     static constexpr std::size_t kStreamHeaderBytes = 40;
     // A download asks its source for large blocks and gathers its output writes into large
     // chunks; packages are still cut on the boundaries of the player's block size, counted from

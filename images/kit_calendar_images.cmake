@@ -8,5 +8,6 @@ list(APPEND VARPEN_IMAGES
   public/Calendar/CalendarHover.png
   public/Calendar/CalendarFocus.png
   public/Calendar/DateTimeEditArrow.png
+  public/Calendar/DateTimeEditArrow-disabled.png
   public/calendar-background.png
 )

@@ -11,6 +11,7 @@ const QColor kDayTile(0x2b, 0x30, 0x38);
 const QColor kDayLine(0x1f, 0x23, 0x2a);
 const QColor kHeaderBand(0x3a, 0x40, 0x4a);
 const QColor kHeaderLine(0x2f, 0x7d, 0xd1);
+const QColor kDimText(0x8a, 0x93, 0xa3);
 
 void Chevron(QPainter& p, const QSize& s, bool pointsLeft)
 {
@@ -21,6 +22,24 @@ void Chevron(QPainter& p, const QSize& s, bool pointsLeft)
         else
             q.drawPolyline(QPolygonF({QPointF(6, 3.5), QPointF(10.5, 8), QPointF(6, 12.5)}));
     });
+}
+
+// A small calendar sheet: a frame with a filled top band, two rings and six days.
+void CalendarSheet(QPainter& p, const QSize& s, const QColor& c)
+{
+    Fill(p, s, Qt::transparent);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(c, 1.2));
+    p.setBrush(Qt::NoBrush);
+    p.drawRoundedRect(QRectF(2.5, 3.5, 11, 10), 1.5, 1.5);
+    p.fillRect(QRectF(2.5, 3.5, 11, 3), c);
+    p.drawLine(QPointF(5.5, 2), QPointF(5.5, 4.5));
+    p.drawLine(QPointF(10.5, 2), QPointF(10.5, 4.5));
+    p.setPen(Qt::NoPen);
+    p.setBrush(c);
+    for (int row = 0; row < 2; ++row)
+        for (int col = 0; col < 3; ++col)
+            p.drawRect(QRectF(4.5 + col * 2.7, 8 + row * 2.6, 1.5, 1.5));
 }
 
 // The day-name strip: a band with a thin accent line at its foot, rounded at the outer ends.
@@ -59,22 +78,11 @@ const Register kCalendarImages{
              p.setBrush(kAccentDark);
              p.drawRoundedRect(QRectF(2, 2, s.width() - 4, s.height() - 4), 3, 3);
          }},
-        // The drop-down mark of the date-time editor: a small calendar sheet.
-        {"public/Calendar/DateTimeEditArrow.png", {16, 16}, [](QPainter& p, const QSize& s) {
-             Fill(p, s, Qt::transparent);
-             p.setRenderHint(QPainter::Antialiasing);
-             p.setPen(QPen(kText, 1.2));
-             p.setBrush(Qt::NoBrush);
-             p.drawRoundedRect(QRectF(2.5, 3.5, 11, 10), 1.5, 1.5);
-             p.fillRect(QRectF(2.5, 3.5, 11, 3), kText);
-             p.drawLine(QPointF(5.5, 2), QPointF(5.5, 4.5));
-             p.drawLine(QPointF(10.5, 2), QPointF(10.5, 4.5));
-             p.setPen(Qt::NoPen);
-             p.setBrush(kText);
-             for (int row = 0; row < 2; ++row)
-                 for (int col = 0; col < 3; ++col)
-                     p.drawRect(QRectF(4.5 + col * 2.7, 8 + row * 2.6, 1.5, 1.5));
-         }},
+        // The drop-down mark of the date-time editor: a small calendar sheet, dimmed while the
+        // editor is disabled.
+        {"public/Calendar/DateTimeEditArrow.png", {16, 16}, [](QPainter& p, const QSize& s) { CalendarSheet(p, s, kText); }},
+        {"public/Calendar/DateTimeEditArrow-disabled.png", {16, 16},
+         [](QPainter& p, const QSize& s) { CalendarSheet(p, s, kDimText); }},
         // The calendar label's card: light paper with a coloured band along its top.
         {"public/calendar-background.png", {100, 50}, [](QPainter& p, const QSize& s) {
              VerticalGradient(p, s, QColor(0xf6, 0xf3, 0xea), QColor(0xdd, 0xd7, 0xc8));

@@ -242,8 +242,7 @@ bool CSettingsWidget::OnSaveBtnClicked()
     const QStringList edits = EditValues();
     for (int index : {int(CSettingsManager::CaptureSavePath), int(CSettingsManager::ClipSavePath),
                       int(CSettingsManager::DownloadSavePath)}) {
-        const SettingsPage::Space space =
-            SettingsPage::CheckFolderSpace(edits.value(index), SettingsPage::MinimumBytes(index));
+        const SettingsPage::Space space = SettingsPage::CheckFolderSpace(edits.value(index), index);
         if (space == SettingsPage::Space::Enough)
             continue;
         QString tip;

@@ -7,6 +7,9 @@
 #include "playback/PlayBackWidgetPrivate.h"
 #include "playback/DataDistributionThread.h"
 #include "playback/PlaybackDownLoad.h"
+#include "playback/PlaybackWnd.h"
+#include "platform/vrend/vrend_test.h"
+#include "widgets/CInformationDlg.h"
 #include "widgets/CPushButton.h"
 #include "widgets/CTableView.h"
 #include "widgets/DateTimeEdit.h"
@@ -15,6 +18,7 @@
 #include "widgets/PromptHook.h"
 
 #include <QAbstractItemModel>
+#include <QDateTime>
 #include <QApplication>
 #include <QDateTimeEdit>
 #include <QStandardItemModel>
@@ -197,6 +201,8 @@ void CEntryTestScript::Poll()
         done = StepDownload();
     else if (m_step == QLatin1String("lag"))
         done = StepLag();
+    else if (m_step.startsWith(QLatin1String("clip:")))
+        done = StepClip(m_step.mid(5));
     else if (m_step.startsWith(QLatin1String("shot:")))
         done = (SaveShot(m_step.mid(5)), true);
     else if (m_step == QLatin1String("close"))
@@ -463,6 +469,70 @@ bool CEntryTestScript::StepLag()
 {
     const CLoopLag::Figures lag = m_lag.Read();
     Say(QStringLiteral("lag worst_ms %1 p99_ms %2").arg(lag.worst_ms, 0, 'f', 1).arg(lag.p99_ms, 0, 'f', 1));
+    return true;
+}
+
+// The time of the picture a player shows, "yyyy-MM-dd HH:mm:ss.zzz", or "unknown".
+static QString ShownText(qint64 shown_ms)
+{
+    return shown_ms < 0 ? QStringLiteral("unknown")
+                        : QDateTime::fromMSecsSinceEpoch(shown_ms).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
+}
+
+static qint64 ShownMs(CPlayBackInteraction* player)
+{
+    vrend::PortStats stats;
+    return vrend_test_GetStats(player->GetPlayPort(), &stats) ? qint64(stats.last_shown_time_ms) : -1;
+}
+
+// The text of the notice the station shows now.
+static QString NoticeText()
+{
+    CInformationDlg* notice = CInformationDlg::Current();
+    return notice && notice->isVisible() ? notice->PathBrowser()->toPlainText() : QStringLiteral("no message");
+}
+
+// Window 1's clip button pressed as the operator presses it, SECONDS of playing, the button again.
+bool CEntryTestScript::StepClip(const QString& secondsText)
+{
+    CPlayBackWidget* page = m_window->PlayBackPage();
+    CPlayBackWidgetPrivate* d = page ? page->Private() : nullptr;
+    CPlayBackInteraction* player = d ? d->PlayerAt(0) : nullptr;
+    CPlaybackWnd* window = d ? d->windows[0] : nullptr;
+    bool ok = false;
+    const double seconds = secondsText.toDouble(&ok);
+    if (!ok || seconds < 0)
+        return Fail(QStringLiteral("no number of seconds")), false;
+    if (!player || !window)
+        return Fail(QStringLiteral("window 1 shows no channel")), false;
+    if (m_phase == 0) {
+        if (!player->IsPlaying())
+            return Fail(QStringLiteral("window 1 does not play")), false;
+        // The operator presses once the window shows a picture.
+        if (player->GetCurrentTime() < 0)
+            return false;
+        m_clipShown_ms = ShownMs(player);
+        window->RecordButton()->click();
+        if (!player->IsClipping())
+            return Fail(NoticeText()), false;
+        m_phase = 1;
+        m_clipTimer.start();
+        return false;
+    }
+    // The clip ends by itself when the recordings end; the button then starts no new one.
+    if (window->IsClipFlag() && m_clipTimer.elapsed() < qint64(seconds * 1000))
+        return false;
+    const qint64 stopShown_ms = ShownMs(player);
+    if (window->IsClipFlag())
+        window->RecordButton()->click();
+    if (player->IsClipFailed())
+        return Fail(NoticeText()), false;
+    const std::vector<std::string> files = player->GetClipFilePaths();
+    for (std::size_t i = 0; i + 1 < files.size(); ++i)
+        Say(QStringLiteral("clip package %1").arg(QString::fromLocal8Bit(files[i].c_str())));
+    Say(QStringLiteral("clip %1 shown %2 to %3")
+            .arg(QString::fromLocal8Bit(player->GetClipFilePath().c_str()), ShownText(m_clipShown_ms),
+                 ShownText(stopShown_ms)));
     return true;
 }
 

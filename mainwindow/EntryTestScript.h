@@ -7,6 +7,7 @@
 
 #include "app/LoopLag.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <QWidget>
@@ -32,6 +33,9 @@ public:
     //                     job has ended ("varpen: download done D failed F")
     //   lag               "varpen: lag worst_ms W p99_ms P": how late the event loop has run since
     //                     the script started (CLoopLag)
+    //   clip:SECONDS      press window 1's clip button, let it play SECONDS, press it again; prints
+    //                     "clip PATH shown <time> to <time>" (the file written, the pictures shown at
+    //                     the two presses), or fails with the station's message
     //   shot:NAME         with VARPEN_TEST_SHOTS set, a picture of the screen as NAME.png there
     //   close             the title bar's close button, "Sure to close software" answered yes
     // No step waits on the GUI thread: each is polled by a timer until it is done.
@@ -57,6 +61,7 @@ private:
     bool StepSync();
     bool StepDownload();
     bool StepLag();
+    bool StepClip(const QString& seconds);
     bool StepClose();
 
     CVarpenMainWnd* m_window;
@@ -69,6 +74,8 @@ private:
     qint64 m_saidMark = 0; // the count of texts said when the running step acted
     int m_ticked = 0;     // rows the download step ticked
     CLoopLag m_lag;
+    qint64 m_clipShown_ms = -1; // the picture shown when the clip step pressed the button first
+    QElapsedTimer m_clipTimer;
     bool m_busy = false; // a step is running (it may run a modal loop)
     QPointer<QWidget> m_modalSeen;
     QTimer m_poll;

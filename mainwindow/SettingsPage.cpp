@@ -53,20 +53,15 @@ int FirstChanged(const QStringList& stored, const QStringList& edits)
     return -1;
 }
 
-Space CheckFolderSpace(const QString& folder, quint64 minimum_bytes)
+Space CheckFolderSpace(const QString& folder, int index)
 {
-    if (folder.isEmpty() || CCommonUtil::IsWindowsDrivePath(folder))
-        return Space::Unknown;
+    if (!CheckSavePathDiskSpace(SavePathMinFreeGB(index), -1, folder))
+        return Space::Enough;
+    // Refused: say whether the folder has too little space or cannot be asked at all.
     quint64 free_bytes = 0;
-    if (!QueryDiskFreeSpace(folder, &free_bytes, nullptr))
+    if (folder.isEmpty() || CCommonUtil::IsWindowsDrivePath(folder) || !QueryDiskFreeSpace(folder, &free_bytes, nullptr))
         return Space::Unknown;
-    return free_bytes < minimum_bytes ? Space::Low : Space::Enough;
-}
-
-quint64 MinimumBytes(int index)
-{
-    constexpr quint64 kMiB = 1024ull * 1024ull;
-    return index == CSettingsManager::CaptureSavePath ? 500 * kMiB : 2048 * kMiB;
+    return Space::Low;
 }
 
 void SeedDefaults(CSettingsManager& store)

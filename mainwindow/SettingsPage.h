@@ -27,9 +27,10 @@ int FirstChanged(const QStringList& stored, const QStringList& edits);
 
 // The free space of a folder as the save checks it.
 enum class Space { Enough, Low, Unknown };
-// minimum: bytes needed at the folder (its nearest existing ancestor is asked).
-Space CheckFolderSpace(const QString& folder, quint64 minimum_bytes);
-quint64 MinimumBytes(int index); // 500 MiB for snapshots, 2 GiB for clips and downloads
+// The folder edited for the folder setting `index`, checked by the rule every output of that
+// setting obeys (CheckSavePathDiskSpace with SavePathMinFreeGB; its nearest existing ancestor is
+// asked). Unknown when the folder cannot be asked.
+Space CheckFolderSpace(const QString& folder, int index);
 
 // Puts a default item into the store for every setting it lacks, so that snapshots, clips and
 // downloads use the same folders as the page shows from the first start. Nothing is written.

@@ -161,7 +161,8 @@ void CVarpenMainWnd::AfterShow()
 }
 
 // Disks offered through VARPEN_EXTRA_DISKS (numbered from 1000 on, listed after the machine's
-// own) were offered to be opened: the first of them is chosen for the first scan.
+// own) were offered to be opened: the first of them is chosen for the first scan, and the log
+// page starts on the same disk.
 void CVarpenMainWnd::ChooseFirstOfferedDisk()
 {
     CDiskTreeBox* box = m_pPlayBackWidget->Form().m_pComboBoxDisk;
@@ -172,8 +173,12 @@ void CVarpenMainWnd::ChooseFirstOfferedDisk()
         const uint number = model->item(row)->data(CDiskTreeBox::kDiskNumberRole).toUInt();
         if (number < kFirstOfferedDisk)
             continue;
-        const QSignalBlocker quiet(box); // the scan starts once, below
-        box->SelectEntry(number);
+        {
+            const QSignalBlocker quiet(box); // the scan starts once, below
+            box->SelectEntry(number);
+        }
+        if (m_pLocalLogWidget)
+            m_pLocalLogWidget->Form().m_pDiskcomboBox->SelectEntry(number);
         return;
     }
 }

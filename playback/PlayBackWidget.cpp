@@ -177,9 +177,9 @@ CPlayBackWidget::~CPlayBackWidget()
     LeavePage();
     // The scan is told to stop and waited for: a thread object must not go while it runs.
     StopDiskSearch();
-    for (auto& [window, dialog] : m_downloadDialogs)
+    for (auto& [window, dialog] : d->downloadDialogs)
         delete dialog.data();
-    m_downloadDialogs.clear();
+    d->downloadDialogs.clear();
     d->splitLayout.reset();
     if (m_pChaseDialog) {
         m_pChaseDialog->close();
@@ -324,15 +324,14 @@ void CPlayBackWidget::OnVoiceStateChanged(bool opened, void* page)
 
 CPlaybackDownLoad* CPlayBackWidget::DownloadDialog(int window) const
 {
-    const auto it = m_downloadDialogs.find(window);
-    return it == m_downloadDialogs.end() ? nullptr : it->second.data();
+    return d->DownloadDialog(window);
 }
 
 void CPlayBackWidget::OnWindowDownLoad(int window, const QString& title)
 {
     if (window < 0 || window >= int(d->windows.size()))
         return;
-    QPointer<CPlaybackDownLoad>& dialog = m_downloadDialogs[window];
+    QPointer<CPlaybackDownLoad>& dialog = d->downloadDialogs[window];
     if (!dialog) {
         dialog = new CPlaybackDownLoad(d->DownloadSource(), window, d->windows[size_t(window)]);
     }

@@ -175,7 +175,6 @@ private:
     QTimer* m_pPlayStateTimer = nullptr;
     QWidget* m_pFullScreenHolder = nullptr;
     bool m_destroying = false;
-    std::map<int, QPointer<CPlaybackDownLoad>> m_downloadDialogs;
     CPlaybackSearchThread* m_pSearchThread = nullptr;  // while a search runs
     QString m_notPlaced;  // the channels the running search had no window for
     QDate m_searchFirstDay;  // the days the searched windows' bars lie on

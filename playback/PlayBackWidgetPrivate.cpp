@@ -42,6 +42,12 @@ CPlayBackInteraction* CPlayBackWidgetPrivate::PlayerAt(int window) const
     return it == players.end() ? nullptr : it->second.get();
 }
 
+CPlaybackDownLoad* CPlayBackWidgetPrivate::DownloadDialog(int cellIndex) const
+{
+    const auto it = downloadDialogs.find(cellIndex);
+    return it == downloadDialogs.end() ? nullptr : it->second.data();
+}
+
 CDownloadWindowSource CPlayBackWidgetPrivate::DownloadSource() const
 {
     CDownloadWindowSource source;
@@ -138,23 +144,20 @@ void CPlayBackWidgetPrivate::BindChannel(int window, std::unique_ptr<CPlayBackIn
 {
     if (window < 0 || window >= kWindowCount)
         return;
-    std::unique_ptr<CPlayBackInteraction> old;
-    {
-        QMutexLocker lock(&playersLock);
-        const auto it = players.find(window);
-        if (it != players.end())
-            old = std::move(it->second);
-    }
-    if (old) {
+    // The old engine stays in the map while the window is reset: what the reset ends (the
+    // download dialog's job) still finds the window bound.
+    if (CPlayBackInteraction* old = PlayerAt(window)) {
         old->StopPlayback();
         RemoveWindowEntries(window);
         if (window < int(windows.size()))
             windows[size_t(window)]->ResetPlayWnd();
         if (sync)
-            sync->RemoveInteraction(old.get());
+            sync->RemoveInteraction(old);
     }
     QMutexLocker lock(&playersLock);
-    old.reset();
+    const auto it = players.find(window);
+    if (it != players.end())
+        it->second.reset();
     if (player)
         players[window] = std::move(player);
     else

@@ -14,6 +14,7 @@
 
 #include <QList>
 #include <QMutex>
+#include <QPointer>
 #include <QString>
 
 #include <ctime>
@@ -22,6 +23,7 @@
 #include <vector>
 
 struct CDownloadWindowSource;
+class CPlaybackDownLoad;
 
 class CMultiTimeSlider;
 class CVolumeButton;
@@ -52,6 +54,8 @@ public:
     std::map<int, QList<CTimeSegment>> segmentsByWindow;
     std::vector<CPlaybackWnd*> windows;  // owned by their parent widget
     std::map<int, std::unique_ptr<CPlayBackInteraction>> players;  // guarded by playersLock
+    // Each window's download dialog, made by the window's first download action.
+    std::map<int, QPointer<CPlaybackDownLoad>> downloadDialogs;
     int searchedCount = 0;
     bool fit = false;
     int searchFirstWindow = 0;
@@ -79,6 +83,7 @@ public:
 
     // Play-window host.
     CPlayBackInteraction* Player(int cellIndex) const override { return PlayerAt(cellIndex); }
+    CPlaybackDownLoad* DownloadDialog(int cellIndex) const override;
     QList<QPair<int, CPlayBackInteraction*>> Players() const override;
     Varpen::SynPlaybackInteraction* Sync() const override { return sync.get(); }
     QList<CPlaybackWnd*> Windows() const override;

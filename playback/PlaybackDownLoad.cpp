@@ -15,6 +15,7 @@
 #include "engine/PlayBackInteraction.h"
 #include "playback/DataDistributionThread.h"
 #include "playback/DownloadPeriods.h"
+#include "playback/Logging.h"
 #include "widgets/CInformationDlg.h"
 #include "widgets/CProgress.h"
 #include "widgets/CPushButton.h"
@@ -277,10 +278,12 @@ void CPlaybackDownLoad::FillFileList()
         return;
     ClearFileTable();
     m_pFileModel->setHeaderData(0, Qt::Horizontal, Qt::Unchecked, Qt::CheckStateRole);
-    m_refill = false;
     m_tableFiles.clear();
+    // A window that no search has bound yet has nothing to list: the show after its first
+    // search builds the table.
     if (!Engine())
         return;
+    m_refill = false;
     m_tableFiles = m_source.files ? m_source.files(m_windowIndex) : Varpen::SingleFileList();
     CProgress progress(this);
     CDataDistributionThread feeder(m_tableFiles, this);
@@ -532,7 +535,7 @@ void CPlaybackDownLoad::OnDownLoadCheck()
 
 void CPlaybackDownLoad::OnProgressPos(int pos)
 {
-    qDebug("===pld=== uPos=%d", pos);
+    qCDebug(lcPlayback, "===pld=== uPos=%d", pos);
     if (m_mode != 1)
         return;
     int value = pos;
@@ -546,7 +549,7 @@ void CPlaybackDownLoad::OnProgressPos(int pos)
         if (PeriodBox(k)->isChecked()) {
             PeriodBar(k)->setValue(value);
             if (k == 0)
-                qDebug("===pld=== iValue=%d", value);
+                qCDebug(lcPlayback, "===pld=== iValue=%d", value);
             return;
         }
     }

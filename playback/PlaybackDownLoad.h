@@ -87,7 +87,8 @@ public:
 
     void SetTitle(const QString& name);
     void SetDownloadFlag(bool useIndex) { m_useIndex = useIndex; }
-    // Refreshes the free space and, on the first show and after a reset, rebuilds the table.
+    // Refreshes the free space and, on the first show with the window bound and after a reset,
+    // rebuilds the table.
     void FillFileList();
     // The play window was reset: the next show rebuilds the table; periods cleared.
     void ResetPeriods();

@@ -17,6 +17,7 @@
 #include "engine/PlayBackInteraction.h"
 #include "engine/SynPlaybackInteraction.h"
 #include "playback/PlayWndBottom.h"
+#include "playback/PlaybackDownLoad.h"
 #include "platform/vrend/VideoSurface.h"
 #include "widgets/CInformationDlg.h"
 
@@ -26,8 +27,6 @@ namespace {
 constexpr int kPoll_ms = 300;
 constexpr int kTitleHeight_px = 18;
 constexpr int kTimeWidth_px = 125;
-constexpr float kClipMinGB = 2.0f;
-constexpr float kSnapshotMinGB = 0.5f;
 const char* const kButtonStyle =
     " QToolButton{border: transparent;color: rgb(255, 255, 255);}"
     "QToolButton:hover{border-image: url(:/images/MainView/Preview/hover.png);}";
@@ -173,6 +172,13 @@ void CPlaybackWnd::SetChannelInfo(const Varpen::CChannel& channel)
 void CPlaybackWnd::ResetPlayWnd()
 {
     OnMouseLeave();
+    // The download dialog lists the files of the binding that ends here: its job ends, it hides,
+    // and its next show builds the table from the window's new files.
+    if (CPlaybackDownLoad* dialog = m_host ? m_host->DownloadDialog(m_cellIndex) : nullptr) {
+        dialog->OnStopDonload();
+        dialog->hide();
+        dialog->ResetPeriods();
+    }
     SetChannelInfo(Varpen::CChannel());
 }
 
@@ -277,13 +283,18 @@ void CPlaybackWnd::EndClipWithNotice()
     CPlayBackInteraction* player = GetPlayer();
     player->StopClip();
     OnPlaybackRemoteEvent(13);
-    ShowNotice(CCommonUtil::LocalToQString(player->GetClipFilePath().c_str(), false), true);
+    // A clip that got no picture, or whose writing failed, has no file to show.
+    if (player->IsClipFailed())
+        ShowNotice(tr(PlayWnd::kClipException));
+    else
+        ShowNotice(CCommonUtil::LocalToQString(player->GetClipFilePath().c_str(), false), true);
 }
 
 bool CPlaybackWnd::StopClip()
 {
     CPlayBackInteraction* player = GetPlayer();
-    if (!player || !player->IsClipping())
+    // Also a clip that the engine ended with the recordings: the operator still learns its file.
+    if (!player || !(player->IsClipping() || m_clipFlag))
         return false;
     EndClipWithNotice();
     return true;
@@ -331,11 +342,11 @@ void CPlaybackWnd::OnRecord()
     if (!player)
         return;
     // A running clip can always be stopped; only a new one needs the free space.
-    if (player->IsClipping()) {
+    if (player->IsClipping() || m_clipFlag) {
         EndClipWithNotice();
         return;
     }
-    if (CheckSavePathDiskSpace(kClipMinGB, CSettingsManager::ClipSavePath, QString())) {
+    if (CheckSavePathDiskSpace(SavePathMinFreeGB(CSettingsManager::ClipSavePath), CSettingsManager::ClipSavePath, QString())) {
         ShowNotice(tr("Disk Space is low."));
         return;
     }
@@ -420,7 +431,8 @@ void CPlaybackWnd::OnUpdateOSDTime()
     in.endOfList = state.endOfList;
     in.clipping = player->IsClipping();
     if (in.clipping)
-        in.clipSpaceLow = CheckSavePathDiskSpace(kClipMinGB, CSettingsManager::ClipSavePath, QString());
+        in.clipSpaceLow = CheckSavePathDiskSpace(SavePathMinFreeGB(CSettingsManager::ClipSavePath), CSettingsManager::ClipSavePath, QString());
+    in.clipFailed = m_clipFlag && !in.clipping && player->IsClipFailed();
     in.currentTime = player->GetCurrentTime();
     const PlayWnd::PollActions act = PlayWnd::DecidePoll(in, m_latch);
     // The stop comes first: it ends the timer, so no later poll can raise the same notice.
@@ -448,7 +460,7 @@ void CPlaybackWnd::OnSnapshot()
     CPlayBackInteraction* player = GetPlayer();
     if (!player)
         return;
-    if (CheckSavePathDiskSpace(kSnapshotMinGB, CSettingsManager::CaptureSavePath, QString())) {
+    if (CheckSavePathDiskSpace(SavePathMinFreeGB(CSettingsManager::CaptureSavePath), CSettingsManager::CaptureSavePath, QString())) {
         ShowNotice(tr("Disk Space is low."));
         return;
     }

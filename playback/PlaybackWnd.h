@@ -16,6 +16,7 @@
 #include "playback/PlayerFrame.h"
 
 class CPlayBackInteraction;
+class CPlaybackDownLoad;
 class CPlaybackWnd;
 class QAction;
 class QLabel;
@@ -31,6 +32,8 @@ class CPlaybackWndHost {
 public:
     virtual ~CPlaybackWndHost() = default;
     virtual CPlayBackInteraction* Player(int cellIndex) const = 0;
+    // The cell's download dialog, null until the download action first opened it.
+    virtual CPlaybackDownLoad* DownloadDialog(int /*cellIndex*/) const { return nullptr; }
     // Engines of the bound cells, in ascending cell index.
     virtual QList<QPair<int, CPlayBackInteraction*>> Players() const { return {}; }
     // The running synchronous controller, or null.

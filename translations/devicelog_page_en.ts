@@ -128,6 +128,16 @@
         <translation>Backup successful.</translation>
     </message>
     <message>
+        <location filename="../devicelog/LocalLogWidget.cpp" line="333"/>
+        <source>More than %1 logs were found: only the first %1 are listed. Please narrow the search.</source>
+        <translation>More than %1 logs were found: only the first %1 are listed. Please narrow the search.</translation>
+    </message>
+    <message>
+        <location filename="../devicelog/LocalLogWidget.cpp" line="338"/>
+        <source>Backup successful. The file holds the %1 listed logs only: more than %2 logs were found.</source>
+        <translation>Backup successful. The file holds the %1 listed logs only: more than %2 logs were found.</translation>
+    </message>
+    <message>
         <location filename="../devicelog/LocalLogWidget.cpp" line="372"/>
         <source>Backup Failed.</source>
         <translation>Backup Failed.</translation>

@@ -128,6 +128,16 @@
         <translation>备份成功。</translation>
     </message>
     <message>
+        <location filename="../devicelog/LocalLogWidget.cpp" line="333"/>
+        <source>More than %1 logs were found: only the first %1 are listed. Please narrow the search.</source>
+        <translation>找到的日志超过%1条：仅列出前%1条。请缩小搜索条件。</translation>
+    </message>
+    <message>
+        <location filename="../devicelog/LocalLogWidget.cpp" line="338"/>
+        <source>Backup successful. The file holds the %1 listed logs only: more than %2 logs were found.</source>
+        <translation>备份成功。文件仅包含列出的%1条日志：找到的日志超过%2条。</translation>
+    </message>
+    <message>
         <location filename="../devicelog/LocalLogWidget.cpp" line="372"/>
         <source>Backup Failed.</source>
         <translation>备份失败。</translation>

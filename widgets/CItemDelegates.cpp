@@ -6,11 +6,14 @@
 #include <QAbstractItemModel>
 #include <QApplication>
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QIcon>
 #include <QPainter>
 #include <QPixmap>
 #include <QPixmapCache>
 #include <QStyle>
+
+#include <algorithm>
 
 namespace {
 QPixmap Image(const QString& path)
@@ -219,20 +222,39 @@ QPoint CTreeViewDelegate::ArrowPoint(const QRect& cell, const QSize& arrow)
     return {cell.width() - arrow.width(), cell.y() + (cell.height() - arrow.height()) / 2};
 }
 
+QString CTreeViewDelegate::GroupRowText(const QString& text, const QFontMetrics& metrics, const QRect& textRect,
+                                        int arrowX, int margin)
+{
+    const int room = std::min(arrowX, textRect.right() + 1 - margin) - (textRect.left() + margin);
+    if (metrics.horizontalAdvance(text) <= room)
+        return text;
+    return metrics.elidedText(text, Qt::ElideRight, std::max(0, room));
+}
+
 void CTreeViewDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
 {
     if (index.parent().isValid()) {
         if (option.state & QStyle::State_Selected)
             painter->drawPixmap(option.rect, Image(QStringLiteral(":/images/public/TreeView/TreeSelect.png")));
-    } else {
-        painter->drawPixmap(option.rect, Image(QStringLiteral(":/images/public/TreeView/TreeNormal.png")));
-        const QPixmap arrow = Image((option.state & QStyle::State_Open)
-                                            ? QStringLiteral(":/images/public/TreeView/TreeArrowDown.png")
-                                            : QStringLiteral(":/images/public/TreeView/TreeArrowUp.png"));
-        const QPoint at = ArrowPoint(option.rect, arrow.size());
-        if (option.state & QStyle::State_MouseOver)
-            painter->drawPixmap(at, Image(QStringLiteral(":/images/public/TreeView/TreeArrowHover.png")));
-        painter->drawPixmap(at, arrow);
+        QStyledItemDelegate::paint(painter, option, index);
+        return;
     }
-    QStyledItemDelegate::paint(painter, option, index);
+    painter->drawPixmap(option.rect, Image(QStringLiteral(":/images/public/TreeView/TreeNormal.png")));
+    const QPixmap arrow = Image((option.state & QStyle::State_Open)
+                                        ? QStringLiteral(":/images/public/TreeView/TreeArrowDown.png")
+                                        : QStringLiteral(":/images/public/TreeView/TreeArrowUp.png"));
+    const QPoint at = ArrowPoint(option.rect, arrow.size());
+    if (option.state & QStyle::State_MouseOver)
+        painter->drawPixmap(at, Image(QStringLiteral(":/images/public/TreeView/TreeArrowHover.png")));
+    painter->drawPixmap(at, arrow);
+
+    // The cell as the base paints it, with the text kept clear of the arrow.
+    QStyleOptionViewItem opt(option);
+    initStyleOption(&opt, index);
+    const QWidget* widget = option.widget ? option.widget : m_view;
+    QStyle* style = StyleOf(widget);
+    const QRect textRect = style->subElementRect(QStyle::SE_ItemViewItemText, &opt, widget);
+    const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
+    opt.text = GroupRowText(opt.text, QFontMetrics(opt.font), textRect, at.x(), margin);
+    style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
 }

@@ -3,6 +3,7 @@
 // CTreeViewDelegate paints the group tree's group bars, arrows and selected streams.
 #pragma once
 
+#include <QFontMetrics>
 #include <QStyledItemDelegate>
 
 class CTableDelegate : public QStyledItemDelegate {
@@ -39,4 +40,9 @@ public:
 
     // Where a group row's arrow is drawn: x from 0 (not from the cell's left), centred in the cell.
     static QPoint ArrowPoint(const QRect& cell, const QSize& arrow);
+    // The text a group row shows: whole when it fits between the start of its text rectangle
+    // (the style's `margin` in) and the arrow at `arrowX`, else cut at its end with an ellipsis,
+    // so that it never runs under the arrow.
+    static QString GroupRowText(const QString& text, const QFontMetrics& metrics, const QRect& textRect, int arrowX,
+                                int margin);
 };

@@ -5,6 +5,7 @@
 
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QSignalBlocker>
@@ -17,6 +18,16 @@
 namespace {
 
 const QString kDisplayFormat = QStringLiteral("yyyy-MM-dd hh:mm:ss");
+
+// A key that types one of the marks between the parts ("-", " ", ":" or any other that is
+// neither a letter nor a digit), with Shift where the keyboard needs it.
+bool IsSeparatorKey(const QKeyEvent* event)
+{
+    const QString text = event->text();
+    if (text.size() != 1 || !text.at(0).isPrint() || text.at(0).isLetterOrNumber())
+        return false;
+    return !(event->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier));
+}
 
 } // namespace
 
@@ -173,6 +184,52 @@ void CDateTimeEdit::Init()
     m_popup = nullptr;
     setCalendarPopup(true);
     setDisplayFormat(kDisplayFormat);
+    lineEdit()->installEventFilter(this);
+}
+
+bool CDateTimeEdit::eventFilter(QObject* watched, QEvent* event)
+{
+    // A click that only placed the caret (no drag, no double click, no Shift) selects the part
+    // it landed in: typed into the middle of a full part, digits would be refused.
+    if (watched == lineEdit() && event->type() == QEvent::MouseButtonRelease) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::LeftButton && mouse->modifiers() == Qt::NoModifier
+            && !lineEdit()->hasSelectedText() && currentSection() != NoSection)
+            setSelectedSection(currentSection());
+    }
+    return QDateTimeEdit::eventFilter(watched, event);
+}
+
+void CDateTimeEdit::keyPressEvent(QKeyEvent* event)
+{
+    const bool plain = !(event->modifiers() & ~Qt::KeypadModifier);
+    if (plain && (event->key() == Qt::Key_Left || event->key() == Qt::Key_Right)) {
+        SelectSection(event->key() == Qt::Key_Left ? -1 : 1);
+        event->accept();
+        return;
+    }
+    if (IsSeparatorKey(event) && SectionSelectedWhole()) {
+        event->accept();
+        return;
+    }
+    QDateTimeEdit::keyPressEvent(event);
+}
+
+void CDateTimeEdit::SelectSection(int step)
+{
+    const int count = sectionCount();
+    if (count <= 0)
+        return;
+    const int index = ((std::max(0, currentSectionIndex()) + step) % count + count) % count;
+    setCurrentSectionIndex(index);
+    setSelectedSection(sectionAt(index));
+}
+
+bool CDateTimeEdit::SectionSelectedWhole() const
+{
+    const QLineEdit* line = lineEdit();
+    return currentSection() != NoSection && line->hasSelectedText()
+           && line->selectedText() == sectionText(currentSection());
 }
 
 void CDateTimeEdit::mousePressEvent(QMouseEvent* event)

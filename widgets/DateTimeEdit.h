@@ -1,6 +1,10 @@
 // The date-and-time field of every page ("yyyy-MM-dd hh:mm:ss") and the calendar pop-up it opens
 // on a press on its drop-down arrow or frame. The pop-up hosts the program's month calendar and
-// always opens fully on the screen that holds the editor.
+// always opens fully on the screen that holds the editor. Typing goes part by part, as on the
+// calendar: a click into the text selects the part under it, so that the first digit typed
+// replaces it; Left and Right go to the part before or after it (from the last round to the
+// first); a separator typed before any digit of a part does nothing, so that the part the field
+// has just completed by itself is not followed by a skipped one.
 #pragma once
 
 #include "widgets/CalendarWidget.h" // held through a QPointer, which needs the whole type
@@ -66,12 +70,19 @@ public:
 
     CCalendarTimePopup* Popup() const { return m_popup; }
 
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 protected:
     void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void Init();
     void OpenPopup();
+    // Selects the part `step` parts away from the current one, round at the ends.
+    void SelectSection(int step);
+    // Whether the current part is selected whole, that is no digit has been typed into it yet.
+    bool SectionSelectedWhole() const;
 
     CCalendarTimePopup* m_popup = nullptr;
 };

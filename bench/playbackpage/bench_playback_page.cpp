@@ -2,10 +2,14 @@
 //   search of 16 channels over one day: from the click on "Search" to bars on all 16 rows of the
 //     time line, and to the wait dialog's close;
 //   the GUI thread's event-loop delay while the 16 windows play at 1x, then while they are idle:
-//     how late a 5 ms timer fires (median, p99 and worst) over S seconds each, and the frames the
-//     windows showed meanwhile.
-// bench_playback_page [--seconds S] [--size WxH] (S: 60 by default; WxH: the recordings' picture
-// size, 352x288 by default).
+//     how late a 5 ms timer fires (median, p99 and worst) over S seconds each;
+//   the frames the windows showed meanwhile, counted across the files they cross: shown, late
+//     (skipped because the next one was due already), missing (due at 1x, neither shown nor late),
+//     the recorded time the windows went through, and the longest time a window's picture stood
+//     still.
+// bench_playback_page [--seconds S] [--size WxH] [--file-seconds F] (S: 60 by default; WxH: the
+// recordings' picture size, 352x288 by default; F: each channel's day is files of F seconds back
+// to back, by default one file that outlasts the run).
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QProcess>
@@ -15,6 +19,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <chrono>
 #include <vector>
 
 #include "engine/PlayBackInteraction.h"
@@ -32,6 +37,7 @@ namespace {
 
 constexpr int kChannels = 16;
 constexpr int kTick_ms = 5;
+constexpr int kFps = 25;
 
 struct Lateness {
     double median = -1, p99 = -1, worst = -1;
@@ -72,15 +78,52 @@ Lateness MeasureLoop(int seconds)
     return result;
 }
 
-qint64 FramesShown(CPlayBackWidgetPrivate& d)
+struct Frames {
+    qint64 shown = 0, late = 0;
+    qint64 recorded_ms = 0;       // recorded time gone through, summed over the windows counted
+    int recorded_windows = 0;
+    qint64 longest_stall_ms = 0;  // the longest time a window's picture stood still
+};
+
+// Starts the windows' counts: their ports count across files from here.
+std::vector<qint64> StartCounting(CPlayBackWidgetPrivate& d)
 {
-    qint64 frames = 0;
+    std::vector<qint64> shownTime;
+    for (const auto& [window, engine] : d.Players()) {
+        vrend_test_ClearTotals(engine->GetPlayPort());
+        vrend::PortStats st;
+        shownTime.push_back(vrend_test_GetStats(engine->GetPlayPort(), &st) ? st.last_shown_time_ms : -1);
+    }
+    return shownTime;
+}
+
+Frames Count(CPlayBackWidgetPrivate& d, const std::vector<qint64>& shownTimeAtStart)
+{
+    // The ports run on the steady clock: a picture still standing at the end counts to now.
+    const qint64 now_ns = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                              std::chrono::steady_clock::now().time_since_epoch())
+                              .count();
+    Frames f;
+    size_t i = 0;
     for (const auto& [window, engine] : d.Players()) {
         vrend::PortStats st;
-        if (vrend_test_GetStats(engine->GetPlayPort(), &st))
-            frames += st.frames_shown;
+        const qint64 startTime = i < shownTimeAtStart.size() ? shownTimeAtStart[i] : -1;
+        ++i;
+        if (!vrend_test_GetStats(engine->GetPlayPort(), &st))
+            continue;
+        const vrend::PortTotals& t = st.totals;
+        f.shown += qint64(t.frames_shown);
+        f.late += qint64(t.frames_late);
+        if (startTime >= 0 && st.last_shown_time_ms >= startTime) {
+            f.recorded_ms += st.last_shown_time_ms - startTime;
+            ++f.recorded_windows;
+        }
+        const qint64 from_ns = t.last_shown_ns >= 0 ? t.last_shown_ns : t.since_ns;
+        const qint64 standing_ns = from_ns >= 0 ? now_ns - from_ns : 0;
+        const qint64 stall_ns = std::max<qint64>(t.longest_gap_ns, standing_ns);
+        f.longest_stall_ms = std::max<qint64>(f.longest_stall_ms, stall_ns / 1'000'000);
     }
-    return frames;
+    return f;
 }
 
 }  // namespace
@@ -97,20 +140,27 @@ int main(int argc, char** argv)
     QTextStream out(stdout);
     const QStringList args = app.arguments();
     int seconds = 60;
+    int fileSeconds = 0;
     QString size = QStringLiteral("352x288");
     if (const int at = int(args.indexOf(QStringLiteral("--seconds"))); at > 0 && at + 1 < args.size())
         seconds = std::max(1, args[at + 1].toInt());
+    if (const int at = int(args.indexOf(QStringLiteral("--file-seconds"))); at > 0 && at + 1 < args.size())
+        fileSeconds = std::max(1, args[at + 1].toInt());
     if (const int at = int(args.indexOf(QStringLiteral("--size"))); at > 0 && at + 1 < args.size())
         size = args[at + 1];
 
     const QDate day = QDate::currentDate();
+    // The day's recording outlasts the run by 30 s, in one file or in files back to back.
+    const int recordSeconds = seconds + 30;
+    const int files = fileSeconds > 0 ? (recordSeconds + fileSeconds - 1) / fileSeconds : 1;
     QProcess gen;
     gen.start(QCoreApplication::applicationDirPath() + QStringLiteral("/varpen-sample"),
               {QStringLiteral("folder"), folder, QStringLiteral("--channels"), QString::number(kChannels),
                QStringLiteral("--days"), QStringLiteral("1"), QStringLiteral("--start-date"), day.toString(Qt::ISODate),
-               QStringLiteral("--segments-per-day"), QStringLiteral("1"), QStringLiteral("--segment-length"),
-               QString::number(seconds + 30), QStringLiteral("--size"), size, QStringLiteral("--jobs"),
-               QStringLiteral("3")});
+               QStringLiteral("--segments-per-day"), QString::number(files), QStringLiteral("--segment-length"),
+               QString::number(fileSeconds > 0 ? fileSeconds : recordSeconds), QStringLiteral("--gap"),
+               QStringLiteral("0"), QStringLiteral("--fps"), QString::number(kFps), QStringLiteral("--size"), size,
+               QStringLiteral("--jobs"), QStringLiteral("3")});
     if (!gen.waitForFinished(-1) || gen.exitCode() != 0) {
         out << "cannot write the sample recordings\n";
         return 1;
@@ -178,12 +228,21 @@ int main(int argc, char** argv)
             n += engine->IsPlaying();
         return n;
     };
-    while (playing() < kChannels && wait.elapsed() < 20000)
+    // Counting starts once every window shows its recording.
+    auto showing = [&d] {
+        int n = 0;
+        for (const auto& [window, engine] : d.Players()) {
+            vrend::PortStats st;
+            n += vrend_test_GetStats(engine->GetPlayPort(), &st) && st.last_shown_time_ms >= 0;
+        }
+        return n;
+    };
+    while ((playing() < kChannels || showing() < kChannels) && wait.elapsed() < 20000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     const int players = playing();
-    const qint64 framesBefore = FramesShown(d);
+    const std::vector<qint64> shownTimeAtStart = StartCounting(d);
     const Lateness busy = MeasureLoop(seconds);
-    const qint64 frames = FramesShown(d) - framesBefore;
+    const Frames frames = Count(d, shownTimeAtStart);
     const int stillPlaying = playing();
     page.OnBtnStop();
 
@@ -191,9 +250,18 @@ int main(int argc, char** argv)
 
     out << "event-loop delay (lateness of a " << kTick_ms << " ms timer) with " << players << " windows playing " << size
         << " at 1x for " << seconds << " s: median " << busy.median << " ms, p99 " << busy.p99 << " ms, worst "
-        << busy.worst << " ms over " << busy.samples << " shots; " << frames << " frames shown ("
-        << (seconds > 0 ? double(frames) / seconds : 0) << " per second), " << stillPlaying
+        << busy.worst << " ms over " << busy.samples << " shots; " << stillPlaying
         << " still playing at the end (target: p99 below 20 ms)\n";
+    const qint64 due = qint64(players) * seconds * kFps;
+    const qint64 missing = std::max<qint64>(0, due - frames.shown - frames.late);
+    out << "frames of " << players << " windows over " << seconds << " s, "
+        << (fileSeconds > 0 ? QStringLiteral("%1 s files").arg(fileSeconds) : QStringLiteral("one file each"))
+        << ": " << due << " due at 1x, " << frames.shown << " shown (" << double(frames.shown) / seconds
+        << " per second), " << frames.late << " late (skipped), " << missing << " missing ("
+        << (due > 0 ? 100.0 * double(missing) / double(due) : 0) << "%); recorded time gone through "
+        << (frames.recorded_windows > 0 ? double(frames.recorded_ms) / frames.recorded_windows / 1000 : 0)
+        << " s per window; longest stall "
+        << frames.longest_stall_ms << " ms\n";
     out << "event-loop delay with the windows idle for " << seconds << " s: median " << idle.median << " ms, p99 "
         << idle.p99 << " ms, worst " << idle.worst << " ms over " << idle.samples << " shots\n";
     CPromptHook::SetAnswerer({});

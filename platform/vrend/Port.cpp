@@ -26,6 +26,7 @@ FramePtr MakeFrame() { return FramePtr(av_frame_alloc(), AvFrameDeleter()); }
 Port::Port(int number) : number_(number) {}
 
 Port::~Port() {
+  StopClip();
   Close();
   if (sws_) sws_freeContext(sws_);
 }
@@ -63,7 +64,7 @@ bool Port::Open(const std::uint8_t* header, std::uint32_t size, std::uint32_t ri
     region_.reset();
     first_pts_ = -1;
     start_pts_ = AV_NOPTS_VALUE;
-    stats_ = PortStats{};
+    stats_ = PortStats{.totals = stats_.totals};
   }
   throw_b_ = 0;
   StartPipeline();
@@ -100,6 +101,7 @@ bool Port::IsOpen() {
 }
 
 void Port::ClearBuffers() {
+  ClipStreamEndsLocked();
   ring_head_ = ring_size_ = 0;
   input_ended_ = false;
   holding_ = false;
@@ -136,7 +138,8 @@ void Port::StopPipeline() {
     pipeline_stop_ = true;
     ++generation_;
   }
-  cv_.notify_all();
+  decode_cv_.notify_all();
+  present_cv_.notify_all();
   if (decode_thread_.joinable()) decode_thread_.join();
   if (present_thread_.joinable()) present_thread_.join();
 }
@@ -212,7 +215,7 @@ bool Port::Play(std::uint32_t window) {
     step_requests_ = 0;
     anchored_ = false;
   }
-  cv_.notify_all();
+  present_cv_.notify_all();
   return true;
 }
 
@@ -226,7 +229,7 @@ bool Port::Stop() {
   }
   FlushSound();
   if (window) surfaces::Clear(window);
-  cv_.notify_all();
+  present_cv_.notify_all();
   return true;
 }
 
@@ -238,7 +241,7 @@ bool Port::Pause(bool pause) {
     anchored_ = false;
   }
   if (pause) FlushSound();
-  cv_.notify_all();
+  present_cv_.notify_all();
   return true;
 }
 
@@ -252,7 +255,7 @@ bool Port::ChangeLevel(int delta) {
     anchored_ = false;
   }
   FlushSound();
-  cv_.notify_all();
+  present_cv_.notify_all();
   return true;
 }
 
@@ -273,7 +276,7 @@ bool Port::StepForward() {
     anchored_ = false;
   }
   FlushSound();
-  cv_.notify_all();
+  present_cv_.notify_all();
   return true;
 }
 
@@ -288,7 +291,7 @@ bool Port::StepBack() {
     anchored_ = false;
   }
   FlushSound();
-  cv_.notify_all();
+  present_cv_.notify_all();
   return true;
 }
 
@@ -298,7 +301,7 @@ bool Port::Refresh() {
     if (!open_) return SetError(VREND_ERR_NOT_OPEN), false;
     refresh_ = true;
   }
-  cv_.notify_all();
+  present_cv_.notify_all();
   return true;
 }
 
@@ -336,7 +339,7 @@ bool Port::SetRegion(const VRendRect* rect) {
     else region_.reset();
     refresh_ = true;
   }
-  cv_.notify_all();
+  present_cv_.notify_all();
   return true;
 }
 
@@ -356,7 +359,7 @@ void Port::SetDisplayBuf(std::uint32_t count) {
     std::lock_guard lock(m_);
     display_buf_ = std::clamp<std::uint32_t>(count, 1, 50);
   }
-  cv_.notify_all();
+  decode_cv_.notify_all();  // room in the queue
 }
 
 void Port::SetVolume(std::uint16_t volume) {
@@ -373,6 +376,13 @@ PortStats Port::Stats() {
   return stats_;
 }
 
+void Port::ClearTotals() {
+  std::shared_ptr<Clock> clock = CurrentClock();
+  std::lock_guard lock(m_);
+  if (clock_) clock = clock_;
+  stats_.totals = PortTotals{.since_ns = clock->NowNs()};
+}
+
 bool Port::Settled() {
   std::lock_guard lock(m_);
   if (!open_) return true;
@@ -382,12 +392,22 @@ bool Port::Settled() {
   return !playing_ || paused_ || stepping_ || !FrontDueLocked();
 }
 
+void Port::Wait(std::unique_lock<std::mutex>& lock, std::condition_variable& cv) {
+  cv.wait(lock);
+  ++stats_.wakeups;
+}
+
+void Port::WaitTimed(std::unique_lock<std::mutex>& lock, std::condition_variable& cv, std::int64_t timeout_ns) {
+  cv.wait_for(lock, std::chrono::nanoseconds(timeout_ns));
+  ++stats_.wakeups;
+}
+
 void Port::Wake() {
   {
     std::lock_guard lock(m_);
     wake_pending_ = true;
   }
-  cv_.notify_all();
+  present_cv_.notify_all();
 }
 
 }  // namespace vrend

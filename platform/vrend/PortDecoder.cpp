@@ -51,7 +51,7 @@ bool Port::Input(const std::uint8_t* data, std::uint32_t size) {
   ring_size_ += size;
   stats_.bytes_fed += size;
   lock.unlock();
-  cv_.notify_all();
+  decode_cv_.notify_all();
   return true;
 }
 
@@ -62,7 +62,7 @@ bool Port::InputEnd() {
     input_ended_ = true;
     primed_ = true;
   }
-  cv_.notify_all();
+  decode_cv_.notify_all();
   return true;
 }
 
@@ -82,7 +82,7 @@ int Port::ReadRing(std::uint8_t* buf, int size) {
   const std::uint64_t gen = generation_;
   while (ring_size_ == 0 && !input_ended_ && !pipeline_stop_ && gen == generation_) {
     decoder_waiting_ = true;
-    cv_.wait(lock);
+    Wait(lock, decode_cv_);
   }
   decoder_waiting_ = false;
   if (pipeline_stop_ || gen != generation_) return AVERROR_EXIT;
@@ -111,7 +111,8 @@ void Port::DecodeMain(std::uint64_t generation) {
   {
     // Without our header the container is known once the first data has come (see Input).
     std::unique_lock lock(m_);
-    cv_.wait(lock, [&] { return !prefix_pending_ || input_ended_ || pipeline_stop_ || generation != generation_; });
+    Wait(lock, decode_cv_,
+         [&] { return !prefix_pending_ || input_ended_ || pipeline_stop_ || generation != generation_; });
     if (container_ == SF_CONTAINER_MPEGTS) ifmt = av_find_input_format("mpegts");
     if (container_ == SF_CONTAINER_MPEGPS) ifmt = av_find_input_format("mpeg");
   }
@@ -161,7 +162,8 @@ void Port::DecodeMain(std::uint64_t generation) {
       std::int64_t pts = frame->best_effort_timestamp;
       if (pts != AV_NOPTS_VALUE) pts = Unwrap(av_rescale_q(pts, video_tb_, AVRational{1, kPtsHz}));
       else pts = next_pts != AV_NOPTS_VALUE ? next_pts : 0;
-      next_pts = pts + frame_ticks;
+      next_pts = SatAdd(pts, frame_ticks);
+      ClipDecoded(frame->pkt_pos, pts);
       FramePtr out = MakeFrame();
       av_frame_move_ref(out.get(), frame.get());
       if (!PushFrame(std::move(out), pts, generation)) return false;
@@ -197,6 +199,8 @@ void Port::DecodeMain(std::uint64_t generation) {
       adec = open_decoder(st);
       aindex = adec ? pkt->stream_index : -2;
     }
+    // The record's number of the packet rides with it through the decoder to its picture.
+    const std::int64_t clip_seq = RecordForClip(st, pkt, pkt->stream_index == vindex);
     if (pkt->stream_index == vindex) {
       std::int64_t pts = pkt->pts != AV_NOPTS_VALUE
                              ? Unwrap(av_rescale_q(pkt->pts, st->time_base, AVRational{1, kPtsHz}))
@@ -204,6 +208,7 @@ void Port::DecodeMain(std::uint64_t generation) {
       AddHistory(pkt, pts);
       static constexpr AVDiscard kDiscard[3] = {AVDISCARD_DEFAULT, AVDISCARD_BIDIR, AVDISCARD_NONREF};
       vdec->skip_frame = kDiscard[std::clamp(throw_b_.load(), 0, 2)];
+      pkt->pos = clip_seq;
       avcodec_send_packet(vdec, pkt);
       if (!receive_video()) stopped = true;
     } else if (pkt->stream_index == aindex && adec && g_sound_port == number_) {
@@ -243,15 +248,17 @@ void Port::DecodeMain(std::uint64_t generation) {
   }
   if (!stopped && (fatal || nothing_decoded)) SetError(VREND_ERR_DECODER);
 
-  // A stream we cannot use is still consumed, so the feeder is never blocked by a full ring.
+  // A stream we cannot use is still consumed, so the feeder is never blocked by a full ring;
+  // between blocks, and once the stream has ended, the thread sleeps until the port closes or
+  // resets.
   if (!stopped) {
     std::unique_lock lock(m_);
-    while (!pipeline_stop_ && generation == generation_) {
+    while (true) {
       ring_head_ = ring_size_ = 0;
       holding_ = false;
       decoder_waiting_ = true;
-      cv_.notify_all();
-      cv_.wait(lock);
+      Wait(lock, decode_cv_, [&] { return pipeline_stop_ || generation != generation_ || ring_size_ > 0; });
+      if (pipeline_stop_ || generation != generation_) break;
     }
   }
   av_packet_free(&pkt);
@@ -281,7 +288,7 @@ bool Port::PushFrame(FramePtr frame, std::int64_t pts, std::uint64_t generation,
     start_pts_ = AV_NOPTS_VALUE;
     last_before_start_ = Queued{};
   }
-  cv_.wait(lock, [&] {
+  Wait(lock, decode_cv_, [&] {
     return pipeline_stop_ || generation != generation_ ||
            (queue_.size() < display_buf_ && queue_bytes_ < kQueueMaxBytes) || queue_.empty();
   });
@@ -293,7 +300,7 @@ bool Port::PushFrame(FramePtr frame, std::int64_t pts, std::uint64_t generation,
   if (queue_.size() >= 2) primed_ = true;
   if (!counted) ++stats_.frames_decoded;
   lock.unlock();
-  cv_.notify_all();
+  present_cv_.notify_all();
   return true;
 }
 
@@ -315,9 +322,15 @@ void Port::AudioFrame(const AVFrame* frame, std::int64_t pts, SwrContext** swr) 
   int n = swr_convert(*swr, &out, max_out, const_cast<const std::uint8_t**>(frame->extended_data), frame->nb_samples);
   if (n <= 0) return;
   chunk.pcm.resize(static_cast<std::size_t>(n) * kAudioChannels);
-  std::lock_guard lock(m_);
-  audio_.push_back(std::move(chunk));
-  while (audio_.size() > kAudioMaxChunks) audio_.pop_front();
+  bool first;
+  {
+    std::lock_guard lock(m_);
+    first = audio_.empty();
+    audio_.push_back(std::move(chunk));
+    while (audio_.size() > kAudioMaxChunks) audio_.pop_front();
+  }
+  // The presenter times its sleep by the first sound chunk waiting; without one it sleeps on.
+  if (first) present_cv_.notify_all();
 }
 
 }  // namespace vrend

@@ -141,7 +141,7 @@ FramePtr Port::DecodeFromHistory(std::int64_t target_pts) {
         std::int64_t pts = f->best_effort_timestamp;
         if (pts != AV_NOPTS_VALUE) pts = Unwrap(av_rescale_q(pts, tb, AVRational{1, kPtsHz}));
         else if (next_pts != AV_NOPTS_VALUE) pts = next_pts;
-        if (pts != AV_NOPTS_VALUE) next_pts = pts + frame_ticks_;
+        if (pts != AV_NOPTS_VALUE) next_pts = SatAdd(pts, frame_ticks_);
         FramePtr out = MakeFrame();
         av_frame_move_ref(out.get(), f.get());
         if (pts == target_pts) {

@@ -64,12 +64,44 @@ QImage FrameToImage(const AVFrame* frame, const VRendRect* crop, QSize size, Sws
 
 // ---- Presenting ---------------------------------------------------------------------------------
 
+namespace {
+
+constexpr std::int64_t kAudioAheadTicks = kPtsHz / 50;  // sound is written 20 ms ahead of its time
+
+}  // namespace
+
 std::int64_t Port::MediaNowLocked() const {
   const std::int64_t elapsed_ns = clock_->NowNs() - anchor_clock_ns_;
   // ticks = ns * 90000 / 1e9 * 2^level
   const long double ticks = static_cast<long double>(elapsed_ns) * kPtsHz / 1e9L;
   const long double scaled = level_ >= 0 ? ticks * (1 << level_) : ticks / (1 << -level_);
-  return anchor_pts_ + static_cast<std::int64_t>(scaled);
+  return SatAdd(anchor_pts_, static_cast<std::int64_t>(scaled));
+}
+
+// The clock time at which the media clock reaches `pts`. In long double: stream times are
+// untrusted, a far one gives a far time, never an overflow.
+std::int64_t Port::ClockNsAtLocked(std::int64_t pts) const {
+  const long double ticks = static_cast<long double>(pts) - static_cast<long double>(anchor_pts_);
+  const long double real_ticks = level_ >= 0 ? ticks / (1 << level_) : ticks * (1 << -level_);
+  const long double ns = static_cast<long double>(anchor_clock_ns_) + real_ticks * 1e9L / kPtsHz;
+  constexpr long double kFarNs = 4e18L;  // 126 years either way
+  return static_cast<std::int64_t>(std::clamp(ns, -kFarNs, kFarNs));
+}
+
+// When the presenter next has work that no call or frame will wake it for: the next frame's
+// time, or the next sound chunk's while the port sounds; -1 when nothing is due by the clock.
+std::int64_t Port::NextDueNsLocked() const {
+  if (!playing_ || paused_ || stepping_ || !anchored_) return -1;
+  const bool frame = !queue_.empty();
+  const bool sound = SoundingLocked() && !audio_.empty();
+  if (!frame && !sound) return -1;
+  std::int64_t due_pts = frame ? queue_.front().pts : std::numeric_limits<std::int64_t>::max();
+  if (sound) due_pts = std::min(due_pts, SatSub(audio_.front().pts, kAudioAheadTicks));
+  return ClockNsAtLocked(due_pts);
+}
+
+bool Port::SoundingLocked() const {
+  return g_sound_port == number_ && playing_ && !paused_ && !stepping_ && level_ == 0 && anchored_;
 }
 
 bool Port::FrontDueLocked() const {
@@ -95,7 +127,6 @@ void Port::PresentMain() {
       else --step_requests_;
       if (f && !pipeline_stop_) ShowLocked(lock, f, target, false);
       else if (!f) SetError(VREND_ERR_NO_FRAME);
-      cv_.notify_all();
       continue;
     }
     if (refresh_ && shown_) {
@@ -113,7 +144,7 @@ void Port::PresentMain() {
       Queued q = std::move(queue_.front());
       queue_.pop_front();
       queue_bytes_ -= FrameBytes(q.frame.get());
-      cv_.notify_all();  // room for the decoder
+      decode_cv_.notify_all();  // room for the decoder
       if (stepping_) {
         --step_requests_;
       } else {
@@ -122,8 +153,8 @@ void Port::PresentMain() {
         const bool late_after_starving = starved_ && anchored_ && q.pts < MediaNowLocked();
         if (late_after_starving) ++(primed_ ? stats_.stalls : stats_.startup_stalls);
         starved_ = false;
-        if (!anchored_ || late_after_starving || q.pts < shown_pts_ - kJumpTicks ||
-            q.pts > MediaNowLocked() + kJumpTicks) {
+        if (!anchored_ || late_after_starving || q.pts < SatSub(shown_pts_, kJumpTicks) ||
+            q.pts > SatAdd(MediaNowLocked(), kJumpTicks)) {
           anchored_ = true;
           anchor_clock_ns_ = clock_->NowNs();
           anchor_pts_ = q.pts;
@@ -131,6 +162,7 @@ void Port::PresentMain() {
         // Late: the next frame is due already, so this one is skipped to keep up.
         if (!queue_.empty() && queue_.front().pts <= MediaNowLocked() && queue_.front().pts > q.pts) {
           ++stats_.frames_late;
+          ++stats_.totals.frames_late;
           continue;
         }
       }
@@ -138,22 +170,15 @@ void Port::PresentMain() {
       DeliverAudioLocked(lock);
       continue;
     }
-    DeliverAudioLocked(lock);
+    // Writing the sound lets the lock go: what came meanwhile is looked at before sleeping.
+    if (DeliverAudioLocked(lock)) continue;
     if (playing_ && !paused_ && !stepping_ && anchored_ && queue_.empty()) starved_ = true;
-    // Nothing to do now: wait for the next frame's time, a call, or data.
+    // Nothing to do now: sleep until the next frame or sound is due, a call, or data. A virtual
+    // clock wakes every port when it moves.
     presenter_waiting_ = true;
-    cv_.notify_all();
-    if (playing_ && !paused_ && !stepping_ && anchored_ && !queue_.empty() && !clock_->IsVirtual()) {
-      const long double ticks = static_cast<long double>(queue_.front().pts - anchor_pts_);
-      const long double real_ticks = level_ >= 0 ? ticks / (1 << level_) : ticks * (1 << -level_);
-      const std::int64_t due_ns = anchor_clock_ns_ + static_cast<std::int64_t>(real_ticks * 1e9L / kPtsHz);
-      const std::int64_t wait_ns = std::clamp<std::int64_t>(due_ns - clock_->NowNs(), 0, 100'000'000);
-      cv_.wait_for(lock, std::chrono::nanoseconds(wait_ns));
-    } else if (!clock_->IsVirtual()) {
-      cv_.wait_for(lock, std::chrono::milliseconds(100));
-    } else {
-      cv_.wait(lock);
-    }
+    const std::int64_t due_ns = clock_->IsVirtual() ? -1 : NextDueNsLocked();
+    if (due_ns < 0) Wait(lock, present_cv_);
+    else WaitTimed(lock, present_cv_, std::clamp<std::int64_t>(due_ns - clock_->NowNs(), 0, 100'000'000));
     presenter_waiting_ = false;
   }
 }
@@ -161,10 +186,17 @@ void Port::PresentMain() {
 void Port::ShowLocked(std::unique_lock<std::mutex>& lock, FramePtr frame, std::int64_t pts, bool from_queue) {
   shown_ = frame;
   shown_pts_ = pts;
+  ClipShownLocked(pts);
   if (from_queue) high_pts_ = std::max(high_pts_, pts);
   if (first_pts_ < 0) first_pts_ = pts;
   packed_ = timed_ && origin_known_ ? SF_PackTime(SF_FrameTime(&header_, pts)) : SF_NO_TIME;
   ++stats_.frames_shown;
+  PortTotals& totals = stats_.totals;
+  ++totals.frames_shown;
+  const std::int64_t now_ns = clock_->NowNs();
+  const std::int64_t since_ns = totals.last_shown_ns >= 0 ? totals.last_shown_ns : totals.since_ns;
+  if (since_ns >= 0) totals.longest_gap_ns = std::max(totals.longest_gap_ns, now_ns - since_ns);
+  totals.last_shown_ns = now_ns;
   stats_.last_shown_pts = pts;
   stats_.last_shown_time_ms =
       timed_ && origin_known_
@@ -184,7 +216,6 @@ void Port::ShowLocked(std::unique_lock<std::mutex>& lock, FramePtr frame, std::i
   Publish(frame);
   lock.lock();
   in_flight_ = 0;
-  cv_.notify_all();
 }
 
 void Port::Publish(const FramePtr& frame) {
@@ -213,24 +244,23 @@ void Port::Publish(const FramePtr& frame) {
   if (!image.isNull()) surfaces::Publish(window, image, number_, draw, user);
 }
 
-void Port::DeliverAudioLocked(std::unique_lock<std::mutex>& lock) {
-  if (audio_.empty()) return;
-  const bool sounding = g_sound_port == number_ && playing_ && !paused_ && !stepping_ && level_ == 0 && anchored_;
-  if (!sounding) {
+bool Port::DeliverAudioLocked(std::unique_lock<std::mutex>& lock) {
+  if (audio_.empty()) return false;
+  if (!SoundingLocked()) {
     if (!paused_ && !stepping_) {
       // Not heard: what is due is dropped so nothing piles up.
       const std::int64_t now = anchored_ ? MediaNowLocked() : -1;
       while (!audio_.empty() && audio_.front().pts <= now) audio_.pop_front();
     }
-    return;
+    return false;
   }
   const std::int64_t now = MediaNowLocked();
   std::vector<AudioChunk> out;
-  while (!audio_.empty() && audio_.front().pts <= now + kPtsHz / 50) {
-    if (audio_.front().pts >= now - kAudioLateTicks) out.push_back(std::move(audio_.front()));
+  while (!audio_.empty() && audio_.front().pts <= SatAdd(now, kAudioAheadTicks)) {
+    if (audio_.front().pts >= SatSub(now, kAudioLateTicks)) out.push_back(std::move(audio_.front()));
     audio_.pop_front();
   }
-  if (out.empty()) return;
+  if (out.empty()) return false;
   const int volume = volume_;
   lock.unlock();
   auto sink = CurrentAudioSink();
@@ -239,6 +269,7 @@ void Port::DeliverAudioLocked(std::unique_lock<std::mutex>& lock) {
     sink->Write(c.pcm.data(), c.pcm.size() / kAudioChannels);
   }
   lock.lock();
+  return true;
 }
 
 }  // namespace vrend

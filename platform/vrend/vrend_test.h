@@ -32,6 +32,19 @@ class VirtualClock : public Clock {
   std::atomic<std::int64_t> now_ns_{1'000'000'000};
 };
 
+// Counted over every stream opened on a port since it was taken or its totals were cleared: an
+// open does not reset them (a window that plays file after file opens the port for each file).
+struct PortTotals {
+  std::int64_t since_ns = -1;  // clock time of the clear (-1: never cleared)
+  std::uint64_t frames_shown = 0;
+  std::uint64_t frames_late = 0;
+  // The longest clock time between two frames shown, or from the clear to the first one. A
+  // picture held by a pause counts too: read it over plain playing.
+  std::int64_t longest_gap_ns = 0;
+  std::int64_t last_shown_ns = -1;  // clock time of the last frame shown (-1: none since the clear)
+};
+
+// Counted since the last open, but for `totals`.
 struct PortStats {
   std::uint64_t frames_decoded = 0;
   std::uint64_t frames_shown = 0;
@@ -45,6 +58,10 @@ struct PortStats {
   std::int64_t last_shown_pts = -1;  // 90 kHz, as in the stream
   std::int64_t last_shown_time_ms = -1;  // absolute time of that frame (ms since 1970; our header only)
   std::int64_t first_shown_time_ms = -1;  // the same of the first frame shown since the open
+  // Times the port's decode and present threads woke from a wait: a port with nothing to do
+  // (idle, paused, or played to the end) sleeps until a call, data or its clock gives it work.
+  std::uint64_t wakeups = 0;
+  PortTotals totals;
 };
 
 }  // namespace vrend
@@ -54,6 +71,8 @@ void vrend_test_SetClock(std::shared_ptr<vrend::Clock> clock);
 // Replaces the process's sound sink (null restores the audio device sink).
 void vrend_test_SetAudioSink(std::shared_ptr<vrend::AudioSink> sink);
 bool vrend_test_GetStats(int port, vrend::PortStats* stats);
+// Starts the port's totals again from the current clock time.
+bool vrend_test_ClearTotals(int port);
 // Waits until the port has nothing left to do at the current clock time: the next frame is not
 // due yet, or everything fed has been shown, or it is paused with no step pending.
 bool vrend_test_WaitSettled(int port, int timeout_ms);

@@ -40,6 +40,7 @@ private slots:
     void tabShapeImage();
     void nothingDrawnForFocusAndTear();
     void horizontalSliderRects();
+    void checkBoxOnlyInRowsThatHaveOne();
 
 private:
     COstraStyle m_style;
@@ -174,6 +175,24 @@ void TestStyle::horizontalSliderRects()
     slider.orientation = Qt::Vertical;
     QCOMPARE(m_style.subControlRect(QStyle::CC_Slider, &slider, QStyle::SC_SliderHandle),
              m_style.baseStyle()->subControlRect(QStyle::CC_Slider, &slider, QStyle::SC_SliderHandle));
+}
+
+// A row of a view keeps its check box inside itself, 16 pixels square; a row without a check box
+// has no check box rectangle at all (one at the view's corner would be painted over the first row).
+void TestStyle::checkBoxOnlyInRowsThatHaveOne()
+{
+    QStyleOptionViewItem row;
+    row.rect = QRect(0, 52, 200, 26);
+    row.text = QStringLiteral("Recorder NVR_1");
+    row.features = QStyleOptionViewItem::HasDisplay;
+    row.state = QStyle::State_Enabled;
+    QVERIFY(m_style.subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &row).isEmpty());
+
+    row.features |= QStyleOptionViewItem::HasCheckIndicator;
+    const QRect box = m_style.subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &row);
+    QCOMPARE(box.size(), QSize(16, 16));
+    QVERIFY(row.rect.contains(box));
+    QVERIFY(!box.intersects(m_style.subElementRect(QStyle::SE_ItemViewItemText, &row)));
 }
 
 QTEST_MAIN(TestStyle)

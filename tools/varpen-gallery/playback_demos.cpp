@@ -265,9 +265,9 @@ public:
     {
         // Downloads first (they read the engines), then every playback and its window, then the
         // engines.
-        for (auto& [cell, dialog] : m_dialogs)
+        for (auto& [cell, dialog] : m_host->downloadDialogs)
             delete dialog.data();
-        m_dialogs.clear();
+        m_host->downloadDialogs.clear();
         for (CPlaybackWnd* wnd : m_host->windows) {
             if (wnd->isPlayBack())
                 wnd->OnStop();
@@ -450,11 +450,8 @@ private:
         CPlaybackWnd* wnd = m_host->windows[size_t(cell)];
         if (wnd->isPlayBack())
             wnd->OnStop();
-        if (auto it = m_dialogs.find(cell); it != m_dialogs.end() && it->second) {
-            it->second->OnStopDonload();
-            it->second->hide();
-            it->second->ResetPeriods();
-        }
+        // As a search does: the window's download dialog ends its job and forgets the old files.
+        wnd->ResetPlayWnd();
         if (!m_host->PlayerAt(cell)) {
             QMutexLocker lock(&m_host->playersLock);
             m_host->players[cell] = std::make_unique<CPlayBackInteraction>();
@@ -482,7 +479,7 @@ private:
 
     void OpenDownload(int cell, const QString& title)
     {
-        QPointer<CPlaybackDownLoad>& dialog = m_dialogs[cell];
+        QPointer<CPlaybackDownLoad>& dialog = m_host->downloadDialogs[cell];
         if (!dialog) {
             dialog = new CPlaybackDownLoad(m_host->DownloadSource(), cell, this);
             dialog->SetDownloadFlag(true);
@@ -535,7 +532,6 @@ private:
     QString m_output;
     QString m_note;
     SampleInfo m_sample;
-    std::map<int, QPointer<CPlaybackDownLoad>> m_dialogs;
 };
 
 const Gallery::RegisterDemo kPlaybackDemos{

@@ -1,7 +1,9 @@
 // The log page on generated disk images: the search fills the list in batches under its progress
 // dialog; the window checks; nothing found against a log that cannot be read; cancel; the
-// 2000-row notice once per query; the export written end to end and parsed back; the overwrite
-// question. Every prompt is answered through the kit's prompt seam.
+// 2000-row notice once per query; a log longer than a search keeps, said once and in the export's
+// result; the export written end to end and parsed back; the overwrite question; the first row
+// drawn whole under the station's style. Every prompt is answered through the kit's prompt seam.
+#include "app/OstraStyle.h"
 #include "devicelog/LocalLogWidget.h"
 #include "devicelog/LogBackup.h"
 #include "devicelog/LogChoices.h"
@@ -15,9 +17,13 @@
 #include "widgets/DateTimeEdit.h"
 #include "widgets/PromptHook.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QFile>
+#include <QScopeGuard>
+#include <QStyle>
 #include <QTemporaryDir>
+#include <QTranslator>
 #include <QXmlStreamReader>
 #include <QtTest>
 
@@ -40,7 +46,7 @@ std::int64_t BaseTime()
 
 const QDateTime kBase(QDate(2024, 1, 1), QTime(0, 0, 0));
 
-bool WriteImage(const QString& path, int logCount)
+bool WriteImage(const QString& path, int logCount, int step_s = 60)
 {
     diskrec::DiskImageWriter writer;
     diskrec::ImageFile file;
@@ -48,7 +54,7 @@ bool WriteImage(const QString& path, int logCount)
     file.end = BaseTime() + 1;
     file.data.assign(400, 0);
     writer.AddFile("", file);
-    for (const DR_LogRecord& r : diskrec::MakeSampleLogs(logCount, BaseTime(), 60))
+    for (const DR_LogRecord& r : diskrec::MakeSampleLogs(logCount, BaseTime(), step_s))
         writer.AddLog(r);
     std::string error;
     return writer.Write(path.toStdString(), &error);
@@ -100,12 +106,13 @@ private:
     QString m_many;    // 2,100 records
     QString m_empty;   // no record
     QString m_broken;  // not a recorder disk
+    QString m_huge;    // 1,000,001 records, one a second: one more than a search keeps
 
     std::unique_ptr<CLocalLogWidget> MakePage(const QString& image)
     {
         auto page = std::make_unique<CLocalLogWidget>();
         CDiskTreeBox* box = page->Form().m_pDiskcomboBox;
-        const QStringList disks{m_full, m_many, m_empty, m_broken};
+        const QStringList disks{m_full, m_many, m_empty, m_broken, m_huge};
         const int position = int(disks.indexOf(image));
         if (!box->SelectEntry(unsigned(1000 + position)))
             qWarning() << "no disk entry for" << image;
@@ -121,6 +128,26 @@ private:
 
     static int Rows(const CLocalLogWidget& page) { return page.Form().m_pLogTreeView->model()->rowCount(); }
 
+    // Answers the backup dialog with `typed` as the operator's file name.
+    static std::function<int(const CPrompt&)> ChoosePath(const QString& typed)
+    {
+        return [typed](const CPrompt& p) {
+            if (p.className != "CLogBackup")
+                return Answers::kDefault;
+            auto* backup = qobject_cast<CLogBackup*>(p.dialog.data());
+            backup->PathBox()->clear();
+            backup->PathBox()->addItem(typed);
+            backup->OnAccepted();
+            return 0;
+        };
+    }
+
+    static QByteArray ReadFile(const QString& path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
     static QString Cell(const CLocalLogWidget& page, int row, int column)
     {
         const QAbstractItemModel* m = page.Form().m_pLogTreeView->model();
@@ -135,13 +162,15 @@ private slots:
         m_many = m_dir.filePath("many.img");
         m_empty = m_dir.filePath("empty.img");
         m_broken = m_dir.filePath("broken.img");
+        m_huge = m_dir.filePath("huge.img");
         QVERIFY(WriteImage(m_full, 1200));
         QVERIFY(WriteImage(m_many, 2100));
         QVERIFY(WriteImage(m_empty, 0));
         std::string error;
         QVERIFY(diskrec::WriteBrokenImage(m_empty.toStdString(), m_broken.toStdString(),
                                           diskrec::BrokenImage::BadMagic, &error));
-        qputenv("VARPEN_EXTRA_DISKS", QStringList{m_full, m_many, m_empty, m_broken}.join(':').toUtf8());
+        QVERIFY(WriteImage(m_huge, CLogSearch::kMaxRecords + 1, 1));
+        qputenv("VARPEN_EXTRA_DISKS", QStringList{m_full, m_many, m_empty, m_broken, m_huge}.join(':').toUtf8());
     }
 
     void choices()
@@ -251,6 +280,79 @@ private slots:
         QVERIFY(answers.Texts(CPrompt::Notice).isEmpty());
     }
 
+    // A log of one record more than a search keeps: the list stops at the limit, and the page
+    // says so once, as the list starts (in place of the 2000-row notice), and again in the result
+    // of the list's export. A log of exactly the limit is whole: nothing is said. The operator
+    // cancels each search after a few batches; a million rows need not be listed to show this.
+    void cutLogIsSaidOnceAndInTheExport()
+    {
+        const QString cut = "More than 1000000 logs were found: only the first 1000000 are listed. "
+                            "Please narrow the search.";
+        auto page = MakePage(m_huge);
+        Answers answers;
+        QPointer<QWidget> progress;
+        QList<ProgressInfo> seen;
+        int cancelAt = 0;
+        connect(page.get(), &CLocalLogWidget::SetProgressChanged, this, [&](ProgressInfo i) {
+            seen << i;
+            if (i.current == cancelAt && progress)
+                QMetaObject::invokeMethod(progress.data(), "reject", Qt::QueuedConnection);
+        });
+        const auto search = [&](const QDateTime& stop, int batches) {
+            SetWindow(*page, kBase, stop);
+            answers.prompts.clear();
+            seen.clear();
+            cancelAt = batches * CLogSearch::kBatchRows;
+            answers.script = [&](const CPrompt& p) {
+                if (p.className == "CLogSearchProgress")
+                    progress = p.dialog;
+                return Answers::kDefault;
+            };
+            page->QueryLocalLog();
+        };
+        const QDateTime lastRecord = kBase.addSecs(CLogSearch::kMaxRecords);
+
+        search(lastRecord, 5); // 2,500 rows: past the 2000-row notice
+        QVERIFY(!page->Search()->isRunning());
+        QCOMPARE(Rows(*page), 2500);
+        QVERIFY(!seen.isEmpty());
+        QCOMPARE(seen.first().total, CLogSearch::kMaxRecords);
+        QCOMPARE(answers.Texts(CPrompt::Notice), QStringList{cut});
+        QCOMPARE(Cell(*page, 2499, LogColumnId), QStringLiteral("2500"));
+
+        const QString typed = m_dir.filePath("cut.xml");
+        answers.prompts.clear();
+        answers.script = ChoosePath(typed);
+        page->OnBackupClicked();
+        QCOMPARE(answers.Texts(CPrompt::Notice),
+                 QStringList{"Backup successful. The file holds the 2500 listed logs only: more than 1000000 logs "
+                             "were found."});
+        QCOMPARE(ReadFile(typed).count("<Log>"), 2500);
+
+        // The same texts in Chinese, with their numbers.
+        QTranslator zh;
+        QVERIFY(zh.load(qEnvironmentVariable("VARPEN_BUILD_DIR") + QStringLiteral("/bin/translations/varpen_zh.qm")));
+        QCoreApplication::installTranslator(&zh);
+        const QString zhNotice = CLocalLogWidget::CutNotice(CLogSearch::kMaxRecords);
+        const QString zhResult = CLocalLogWidget::CutBackupResult(2500);
+        QCoreApplication::removeTranslator(&zh);
+        QCOMPARE(zhNotice, QStringLiteral("找到的日志超过1000000条：仅列出前1000000条。请缩小搜索条件。"));
+        QCOMPARE(zhResult, QStringLiteral("备份成功。文件仅包含列出的2500条日志：找到的日志超过1000000条。"));
+
+        // One record less: the list is whole, the usual notice comes, the export says nothing more.
+        search(lastRecord.addSecs(-1), 5);
+        QCOMPARE(Rows(*page), 2500);
+        QVERIFY(!seen.isEmpty());
+        QCOMPARE(seen.first().total, CLogSearch::kMaxRecords);
+        QCOMPARE(answers.Texts(CPrompt::Notice),
+                 QStringList{"The log should less than 2000, Please constrain the Parameter!"});
+        answers.prompts.clear();
+        answers.script = ChoosePath(typed);
+        answers.answer = 1; // replace the file
+        page->OnBackupClicked();
+        QCOMPARE(answers.Texts(CPrompt::Notice), QStringList{"Backup successful."});
+    }
+
     void nothingFoundAndUnreadableAreToldApart()
     {
         {
@@ -322,16 +424,7 @@ private slots:
         QCOMPARE(Rows(*page), 3);
 
         const QString typed = m_dir.filePath("logs");
-        auto choosePath = [&](const CPrompt& p) {
-            if (p.className != "CLogBackup")
-                return Answers::kDefault;
-            auto* backup = qobject_cast<CLogBackup*>(p.dialog.data());
-            backup->PathBox()->clear();
-            backup->PathBox()->addItem(typed);
-            backup->OnAccepted();
-            return 0;
-        };
-        answers.script = choosePath;
+        answers.script = ChoosePath(typed);
         answers.prompts.clear();
         page->OnBackupClicked();
         QCOMPARE(answers.Texts(CPrompt::Notice), QStringList{"Backup successful."});
@@ -400,6 +493,43 @@ private slots:
         answers.prompts.clear();
         page->OnBackUp(m_dir.filePath("no-such-folder/logs.xml"));
         QCOMPARE(answers.Texts(CPrompt::Warn), QStringList{"Open file failed!"});
+    }
+
+    // Under the station's style and style sheet the first row's ID cell is drawn like any other
+    // (it showed "_": the top of its text was clipped away). Two rows of the same texts: their
+    // ID cells must look alike.
+    void firstRowIdDrawnWhole()
+    {
+        const QString previousStyle = QApplication::style()->name();
+        QApplication::setStyle(new COstraStyle);
+        QFile sheet(QStringLiteral(":/qss/Varpen.qss"));
+        QVERIFY(sheet.open(QIODevice::ReadOnly));
+        qApp->setStyleSheet(QString::fromLatin1(sheet.readAll()));
+        const auto restore = qScopeGuard([&] {
+            qApp->setStyleSheet(QString());
+            QApplication::setStyle(previousStyle);
+        });
+
+        CLocalLogWidget page;
+        const DR_LogRecord record = diskrec::MakeSampleLogs(1, BaseTime(), 60).front();
+        QList<CTreeViewItem*> rows;
+        for (int i = 0; i < 2; ++i) {
+            auto* item = new CTreeViewItem(nullptr);
+            const QStringList texts = LogRowTexts(record, 1);
+            for (int c = 0; c < texts.size(); ++c)
+                item->SetData(c, Qt::DisplayRole, texts[c]);
+            rows << item;
+        }
+        CTableView* view = page.Form().m_pLogTreeView;
+        view->AppendRow(rows);
+        page.resize(1006, 678);
+        page.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&page));
+        const QImage shot = view->viewport()->grab().toImage();
+        const QRect first = view->visualRect(view->model()->index(0, LogColumnId));
+        const QRect second = view->visualRect(view->model()->index(1, LogColumnId));
+        QCOMPARE(first.size(), second.size());
+        QCOMPARE(shot.copy(first), shot.copy(second));
     }
 
     void backupDialogNeedsAPath()

@@ -14,7 +14,7 @@ using namespace Varpen;
 
 namespace {
 
-SingleFilePtr File(const char* name, time_t start, time_t end, unsigned size = 1000, int channel = 0,
+SingleFilePtr File(const char* name, time_t start, time_t end, std::uint64_t size = 1000, int channel = 0,
                    const char* label = "")
 {
     return std::make_shared<CSingleFile>(name, "", size, start, end, 1, label, channel);
@@ -88,6 +88,29 @@ private slots:
         QFETCH(qint64, end);
         QFETCH(qint64, expected);
         const SingleFileList files{File("a", 100, 199), File("b", 200, 299), File("c", 300, 399, 3000)};
+        QCOMPARE(qint64(EstimateDataSize(files, begin, end)), expected);
+    }
+
+    // Recordings of 4 GiB and more count with their whole size.
+    void estimateOfLargeRecordings_data()
+    {
+        QTest::addColumn<qint64>("begin");
+        QTest::addColumn<qint64>("end");
+        QTest::addColumn<qint64>("expected");
+        constexpr qint64 kGiB = qint64(1) << 30;
+        // a [100,199] of exactly 4 GiB, b [200,299] of 5 GiB
+        QTest::newRow("the 4 GiB file") << qint64(100) << qint64(199) << 4 * kGiB;
+        QTest::newRow("the 5 GiB file") << qint64(200) << qint64(299) << 5 * kGiB;
+        QTest::newRow("both") << qint64(100) << qint64(299) << 9 * kGiB;
+        QTest::newRow("second half of the 5 GiB file") << qint64(250) << qint64(299) << 5 * kGiB / 2;
+        QTest::newRow("first tenth of the 5 GiB file") << qint64(200) << qint64(209) << 5 * kGiB / 10;
+    }
+    void estimateOfLargeRecordings()
+    {
+        QFETCH(qint64, begin);
+        QFETCH(qint64, end);
+        QFETCH(qint64, expected);
+        const SingleFileList files{File("a", 100, 199, 4ull << 30), File("b", 200, 299, 5ull << 30)};
         QCOMPARE(qint64(EstimateDataSize(files, begin, end)), expected);
     }
 

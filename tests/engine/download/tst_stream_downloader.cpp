@@ -357,6 +357,41 @@ private slots:
         QVERIFY(Body(ReadAll(outputs[0])) == Body(source).left(Body(ReadAll(outputs[0])).size()));
     }
 
+    // An entry of 4 GiB and more over one of the tiny recordings (the entry claims the size, the
+    // file holds kilobytes): a job by time over the whole entry expects the entry's whole size,
+    // so what it has written is a sliver of it, for the job and for the file, until it is done.
+    void entriesOf4GiBAndMore_data()
+    {
+        QTest::addColumn<qulonglong>("claimed");
+        QTest::newRow("5 GiB") << qulonglong(5ull << 30);
+        QTest::newRow("4 GiB and one byte") << qulonglong((4ull << 30) + 1);
+    }
+    void entriesOf4GiBAndMore()
+    {
+        QFETCH(qulonglong, claimed);
+        const SingleFilePtr& f = m_files[0];
+        const SingleFileList files{std::make_shared<CSingleFile>(f->GetName(), f->GetPath(), claimed,
+                                                                 f->GetStartTime(), f->GetEndTime(),
+                                                                 f->GetRecordType(), f->GetLabel(), f->GetChannel())};
+        QCOMPARE(qulonglong(EstimateDataSize(files, f->GetStartTime(), f->GetEndTime())), claimed);
+        CStreamDownloader d;
+        Recorder rec(d);
+        struct Opener {
+            ~Opener() { g_gateClosed = false; }  // also when a check fails: d joins its thread
+        } opener;
+        g_gateClosed = true;  // the job stays on its one piece: its header is written
+        QVERIFY(StartJob(d, "time", files, f->GetStartTime(), f->GetEndTime()));
+        QCOMPARE(d.GetFileProgress(), 0);
+        QCOMPARE(d.GetProgress(), 0);
+        g_gateClosed = false;
+        QTRY_VERIFY_WITH_TIMEOUT(rec.Ended(), kJobTimeout_ms);
+        QCOMPARE(rec.Sequence(), QString("0,-1,1 5,0,1 2,0,0"));
+        // The whole recording written is still a sliver of the expected total when the piece
+        // closes; the job's end makes it whole.
+        QCOMPARE(rec.Events()[1].progress, 0);
+        QCOMPARE(d.GetProgress(), 100);
+    }
+
     void lowFreeSpaceEndsWithCode6()
     {
         FreeBytes() = (2ull << 30) - 1;  // one byte short of 2 GB

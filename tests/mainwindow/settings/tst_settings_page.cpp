@@ -2,9 +2,11 @@
 // comes from a replaced query, prompts from a script.
 #include "app/CommonUtil.h"
 #include "app/SettingsManager.h"
+#include "engine/PlayBackInteraction.h"
 #include "mainwindow/CSettingsWidget.h"
 #include "mainwindow/SettingsPage.h"
 #include "platform/system/system.h"
+#include "playback/PlaybackWnd.h"
 #include "widgets/CComboBoxes.h"
 #include "widgets/CPathComboBox.h"
 #include "widgets/CToolTip.h"
@@ -20,7 +22,11 @@ namespace {
 
 constexpr uint64_t kMiB = 1024ull * 1024ull;
 
-// Folders under "/low" have 100 MiB free, under "/mid" 1 GiB, under "/unknown" cannot be asked.
+// Set by a test: the free bytes of folders under "/edge".
+uint64_t g_edgeFree_bytes = 0;
+
+// Folders under "/low" have 100 MiB free, under "/mid" 1 GiB, under "/edge" what a test sets,
+// under "/unknown" cannot be asked.
 bool FakeFreeSpace(const char* path, uint64_t* free_bytes, uint64_t* total_bytes)
 {
     const QString p = QString::fromUtf8(path);
@@ -31,6 +37,8 @@ bool FakeFreeSpace(const char* path, uint64_t* free_bytes, uint64_t* total_bytes
         free = 100 * kMiB;
     else if (p.startsWith(QLatin1String("/mid")))
         free = 1024 * kMiB;
+    else if (p.startsWith(QLatin1String("/edge")))
+        free = g_edgeFree_bytes;
     if (free_bytes)
         *free_bytes = free;
     if (total_bytes)
@@ -69,6 +77,8 @@ private slots:
     void failedWriteKeepsFileAndPageChanged();
     void lowSpaceRefusesOnlyThatFolder_data();
     void lowSpaceRefusesOnlyThatFolder();
+    void captureFolderRuleIsTheSnapshots_data();
+    void captureFolderRuleIsTheSnapshots();
     void getSettingsDropsEdits();
     void saveQuestion();
 
@@ -297,6 +307,46 @@ void TestSettingsPage::lowSpaceRefusesOnlyThatFolder()
     // Nothing is lost: the store is unchanged, every edit still shows.
     QCOMPARE(CSettingsManager::Instance()->GetValueByIndex(2).value_or(QString()), QStringLiteral("1"));
     QCOMPARE(page.EditValues(), edits);
+}
+
+void TestSettingsPage::captureFolderRuleIsTheSnapshots_data()
+{
+    QTest::addColumn<quint64>("free");
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("510 MiB free") << quint64(510 * kMiB) << true;
+    QTest::newRow("one byte short of 512 MiB") << quint64(512 * kMiB - 1) << true;
+    QTest::newRow("exactly 512 MiB") << quint64(512 * kMiB) << false;
+}
+
+// The capture folder the page accepts is one a snapshot may write to, and the other way round:
+// the page's save and the play window's snapshot on one folder agree.
+void TestSettingsPage::captureFolderRuleIsTheSnapshots()
+{
+    QFETCH(quint64, free);
+    QFETCH(bool, refused);
+    g_edgeFree_bytes = free;
+    const QString folder = QStringLiteral("/edge/snap/");
+    Store({"0", folder, "1", "/data/clip/", "1", "/data/dl/"});
+    CPromptScript script(1);
+
+    CSettingsWidget page;
+    QCOMPARE(page.EditValues().value(1), folder);
+    QCOMPARE(page.OnSaveBtnClicked(), !refused);
+    QCOMPARE(page.RefusedIndex(), refused ? 1 : -1);
+    if (refused)
+        QCOMPARE(CToolTip::text(), QStringLiteral("At least 500M disk space is need."));
+
+    // A window bound to an engine that plays nothing: a snapshot that passes the space check
+    // fails for want of a picture, one that does not is refused for the space.
+    struct Host : CPlaybackWndHost {
+        CPlayBackInteraction* Player(int) const override { return engine.get(); }
+        std::unique_ptr<CPlayBackInteraction> engine = std::make_unique<CPlayBackInteraction>();
+    } host;
+    CPlaybackWnd wnd(&host);
+    script.Clear();
+    wnd.OnSnapshot();
+    QCOMPARE(script.Texts(CPrompt::Notice),
+             QStringList{refused ? QStringLiteral("Disk Space is low.") : QStringLiteral("Snapshot failed.")});
 }
 
 void TestSettingsPage::getSettingsDropsEdits()

@@ -3,6 +3,7 @@
 // in a temporary folder.
 #include "app/SettingsManager.h"
 #include "devicelog/LocalLogWidget.h"
+#include "devicelog/LogRecordText.h"
 #include "mainwindow/CSettingsWidget.h"
 #include "mainwindow/MainTabs.h"
 #include "mainwindow/VarpenMainWnd.h"
@@ -14,10 +15,14 @@
 #include "widgets/ChaseDialog.h"
 #include "widgets/CPathComboBox.h"
 #include "widgets/CPushButton.h"
+#include "widgets/CTableView.h"
+#include "widgets/DateTimeEdit.h"
 #include "widgets/PromptHook.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QStackedWidget>
 #include <QStandardItemModel>
 #include <QTreeView>
@@ -84,6 +89,7 @@ private slots:
     void settingsTabAndAboutAskNothing();
     void overlayFollowsTabsAndMoves_data();
     void overlayFollowsTabsAndMoves();
+    void logPageStartsOnTheOpenedDisk();
     void closeDeclinedKeepsEverything();
     void closeConfirmedDestroysPagesAndQuits();
     void closeFromSettingsAsksSaveFirst();
@@ -368,6 +374,55 @@ void TestMainWindow::overlayFollowsTabsAndMoves()
     QTRY_COMPARE(overlay->pos(), tree);
     window.move(window.pos() + QPoint(-25, 15));
     QTRY_COMPARE(overlay->pos(), tree + QPoint(-25, 15));
+}
+
+// The station starts on the first offered disk: the log page starts on that disk too, not on the
+// machine's own first disk, and its search lists that disk's device log.
+void TestMainWindow::logPageStartsOnTheOpenedDisk()
+{
+    // A machine with a disk of its own, listed before the offered ones.
+    QTemporaryDir machine;
+    const QString sda = machine.filePath(QStringLiteral("sys/block/sda"));
+    QVERIFY(QDir().mkpath(sda + QStringLiteral("/device")));
+    const auto write = [](const QString& path, const QByteArray& text) {
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly) && file.write(text) == text.size();
+    };
+    QVERIFY(write(sda + QStringLiteral("/size"), "1000\n"));
+    QVERIFY(write(sda + QStringLiteral("/dev"), "8:0\n"));
+    QVERIFY(write(machine.filePath(QStringLiteral("mountinfo")), QByteArray()));
+    Sys_SetDiskRoots(machine.filePath(QStringLiteral("sys")).toUtf8().constData(),
+                     machine.filePath(QStringLiteral("mountinfo")).toUtf8().constData());
+    // 300 device-log records from 2024-01-30 00:00 on, over two days.
+    const QString image = qEnvironmentVariable("VARPEN_BUILD_DIR") + QStringLiteral("/samples/test/disk-plain.img");
+    QVERIFY2(QFile::exists(image), qPrintable(image));
+    qputenv("VARPEN_EXTRA_DISKS", image.toUtf8());
+    const auto restore = qScopeGuard([] {
+        qputenv("VARPEN_EXTRA_DISKS", QByteArray());
+        Sys_SetDiskRoots(nullptr, nullptr);
+    });
+
+    CPromptScript script(0);
+    script.Then([](const CPrompt& p) { return p.className == "CLogSearchProgress" ? CPromptHook::kRunModal : 0; });
+    CVarpenMainWnd window;
+    const CDiskTreeBox* playbackBox = window.PlayBackPage()->Form().m_pComboBoxDisk;
+    const CDiskTreeBox* logBox = window.LogPage()->Form().m_pDiskcomboBox;
+    QCOMPARE(logBox->count(), 2);
+    QCOMPARE(logBox->CurrentDiskNumber(), qint64(0));
+    window.AfterShow();
+    QCOMPARE(playbackBox->CurrentDiskNumber(), qint64(1000));
+    QCOMPARE(logBox->CurrentDiskNumber(), qint64(1000));
+    QVERIFY(logBox->CurrentIsDisk());
+
+    QTest::mouseClick(window.Form().pBtnViewLog, Qt::LeftButton);
+    const Ui::CLogWidgetClass& log = window.LogPage()->Form();
+    log.m_pLogStartDateTimeEdit->setDateTime(QDateTime(QDate(2024, 1, 30), QTime(0, 0, 0)));
+    log.m_pLogStopDateTimeEdit->setDateTime(QDateTime(QDate(2024, 1, 31), QTime(23, 59, 59)));
+    QTest::mouseClick(log.m_pLogSearchBtn, Qt::LeftButton);
+    QCOMPARE(script.Count(CPrompt::Exec), 1);
+    QCOMPARE(log.m_pLogTreeView->RowCount(), 300);
+    const QModelIndex first = log.m_pLogTreeView->model()->index(0, LogColumnTime);
+    QCOMPARE(first.data().toString(), QStringLiteral("2024-01-30 00:00:00"));
 }
 
 void TestMainWindow::closeDeclinedKeepsEverything()

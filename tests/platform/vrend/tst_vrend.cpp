@@ -1,6 +1,7 @@
 // The player layer on streams made at test time, in virtual time.
 #include <QApplication>
 #include <QPainter>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -130,6 +131,12 @@ class TestVrend : public QObject {
     QTest::addColumn<bool>("bframes");
     QTest::addRow("plain") << false;
     QTest::addRow("B-frames") << true;
+  }
+
+  static vrend::PortStats Stats(const Player& p) {
+    vrend::PortStats st;
+    vrend_test_GetStats(p.port(), &st);
+    return st;
   }
 
   void Advance(Player& p, std::int64_t ns) {
@@ -410,8 +417,8 @@ class TestVrend : public QObject {
     QCOMPARE(VRend_GetSpecialData(p.port()), SF_NO_TIME);
   }
 
-  // Times in a hostile header are taken as they stand: frames still show, nothing overflows (the
-  // sanitizer build traps on signed overflow).
+  // Times in a hostile header are taken as they stand: frames still show and follow the clock,
+  // nothing overflows (the sanitizer build traps on signed overflow).
   void extremeHeaderTimesStillPlay_data() {
     QTest::addColumn<qint64>("startTime");
     QTest::addColumn<qint64>("ptsOrigin");
@@ -439,9 +446,92 @@ class TestVrend : public QObject {
     QVERIFY(VRend_Play(p.port(), 0));
     QVERIFY(p.Settle());
     QVERIFY(p.Shown() >= 1);
+    for (int i = 0; i < 3; ++i) Advance(p, kFrameNs);
+    QVERIFY(p.Shown() >= 2);
     vrend::PortStats st;
     QVERIFY(vrend_test_GetStats(p.port(), &st));
     QCOMPARE(st.frames_shown, std::uint64_t(p.Shown()));
+  }
+
+  // A port with nothing to do sleeps until a call, data or its clock gives it work: over a
+  // second of the steady clock its threads wake only a few times, whatever state it rests in.
+  void portWithNothingToDoSleeps_data() {
+    QTest::addColumn<QString>("state");
+    QTest::addRow("open, nothing fed") << "idle";
+    QTest::addRow("playing, waiting for data") << "starved";
+    QTest::addRow("paused") << "paused";
+    QTest::addRow("played to the end") << "ended";
+  }
+  void portWithNothingToDoSleeps() {
+    QFETCH(QString, state);
+    vrend_test_SetClock(nullptr);  // a presenter that polls a timer shows only on a real clock
+    const auto restore = qScopeGuard([this] { vrend_test_SetClock(clock_); });
+    Player p(plain_);
+    QVERIFY(p.ok());
+    if (state == "starved") {
+      // The first half of the stream, played through at 8x.
+      for (int i = 0; i < 3; ++i) QVERIFY(VRend_Fast(p.port()));
+      const std::size_t half = plain_.body.size() / 2;
+      QVERIFY(VRend_InputData(p.port(), plain_.body.data(), static_cast<std::uint32_t>(half)));
+      QVERIFY(VRend_Play(p.port(), 0));
+      QTRY_VERIFY_WITH_TIMEOUT(p.Shown() > 1 && VRend_GetSourceBufferRemain(p.port()) <= 1, kSettle);
+    } else if (state == "paused") {
+      QVERIFY(p.FeedAll(false));
+      QVERIFY(VRend_Play(p.port(), 0));
+      QVERIFY(VRend_Pause(p.port(), 1));
+      // Until the decoder has filled the display buffer (15 frames) and waits for room.
+      QTRY_VERIFY_WITH_TIMEOUT(Stats(p).frames_decoded >= 15, kSettle);
+    } else if (state == "ended") {
+      for (int i = 0; i < 3; ++i) QVERIFY(VRend_Fast(p.port()));
+      QVERIFY(p.FeedAll());
+      QVERIFY(VRend_Play(p.port(), 0));
+      QTRY_VERIFY_WITH_TIMEOUT(VRend_GetSourceBufferRemain(p.port()) == 0, kSettle);
+      QCOMPARE(p.LastCode(), 59);
+    }
+    QVERIFY(p.Settle());
+    const vrend::PortStats before = Stats(p);
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    const vrend::PortStats after = Stats(p);
+    const std::uint64_t wakeups = after.wakeups - before.wakeups;
+    QVERIFY2(wakeups < 10, qPrintable(QString("%1 wake-ups in a second").arg(wakeups)));
+    QCOMPARE(after.frames_shown, before.frames_shown);
+  }
+
+  // The totals run on across opens, as a window plays file after file: the frames shown and late,
+  // and the longest time the picture stood still, here between the two files. A clear starts them
+  // again from its time.
+  void totalsRunOnAcrossOpens() {
+    Player p(plain_);
+    QVERIFY(p.ok());
+    QVERIFY(p.FeedAll());
+    QVERIFY(VRend_Play(p.port(), 0));
+    QVERIFY(p.Settle());
+    for (int i = 0; i < 10; ++i) Advance(p, kFrameNs);
+    QCOMPARE(p.Shown(), std::size_t(11));
+    // The next file comes 300 ms after the last frame of this one.
+    QVERIFY(VRend_OpenStream(p.port(), plain_.header.data(), 40, kRing));
+    Advance(p, 300'000'000);
+    QVERIFY(p.FeedAll());
+    QVERIFY(VRend_Play(p.port(), 0));
+    QVERIFY(p.Settle());
+    for (int i = 0; i < 5; ++i) Advance(p, kFrameNs);
+    QCOMPARE(p.Shown(), std::size_t(17));
+    vrend::PortStats st = Stats(p);
+    QCOMPARE(st.frames_shown, std::uint64_t(6));  // since the open
+    QCOMPARE(st.totals.frames_shown, std::uint64_t(17));
+    QCOMPARE(st.totals.frames_late, std::uint64_t(0));
+    QCOMPARE(st.totals.longest_gap_ns, std::int64_t(300'000'000));
+
+    QVERIFY(vrend_test_ClearTotals(p.port()));
+    // Three frames due at once: two are late, the third is shown (once the decoder has queued them).
+    QTRY_VERIFY_WITH_TIMEOUT(Stats(p).frames_decoded >= Stats(p).frames_shown + 3, kSettle);
+    Advance(p, 3 * kFrameNs);
+    st = Stats(p);
+    QCOMPARE(st.frames_late, std::uint64_t(2));
+    QCOMPARE(st.totals.frames_late, std::uint64_t(2));
+    QCOMPARE(st.totals.frames_shown, std::uint64_t(1));
+    QCOMPARE(st.totals.longest_gap_ns, 3 * kFrameNs);
+    QCOMPARE(st.totals.last_shown_ns, clock_->NowNs());
   }
 
   void truncatedStreamShowsWhatItHolds() {

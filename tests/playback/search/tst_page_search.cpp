@@ -3,14 +3,18 @@
 // disk type, a disk that cannot be read, a scan replaced by a new choice, ticks that stay with
 // their disk through quick disk choices, the recording days marked, the checks' notices, a search
 // of two channels with bars on both rows, a multi-day search moved through by the calendar, a
-// cancelled search, a search started by a drop, channels left without a window named once, and a
-// page destroyed while it scans. Every prompt is answered through the kit's prompt seam.
+// cancelled search, a search started by a drop, channels left without a window named once, a
+// window's download dialog across two searches, and a page destroyed while it scans. Every
+// prompt is answered through the kit's prompt seam.
 #include "engine/PlayBackInteraction.h"
 #include "engine/SearchDiskThread.h"
+#include "playback/DataDistributionThread.h"
 #include "playback/PlayBackWidget.h"
 #include "playback/PlayBackWidgetPrivate.h"
+#include "playback/PlaybackDownLoad.h"
 #include "playback/PlaybackWnd.h"
 #include "playback/WndSplitLayout.h"
+#include "tests/engine/download/DownloadFixture.h"
 #include "timeline/ChartKit.h"
 #include "timeline/MultiTimeSlider.h"
 #include "timeline/TimeSliderFilterPopup.h"
@@ -23,6 +27,7 @@
 #include "widgets/PromptHook.h"
 #include "SearchSamples.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QLabel>
 #include <QFile>
@@ -30,6 +35,10 @@
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest>
+
+#include <atomic>
+#include <functional>
+#include <thread>
 
 namespace {
 
@@ -59,6 +68,47 @@ struct Prompts {
     }
 };
 
+// Runs the modal loops that end by themselves (the search's wait, the download table's progress)
+// and answers every other prompt at once; `seen` looks at each prompt first.
+struct RunningPrompts {
+    std::function<void(const CPrompt&)> seen;
+    RunningPrompts()
+    {
+        CPromptHook::SetAnswerer([this](const CPrompt& p) {
+            if (seen)
+                seen(p);
+            return p.className == "ChaseDialog" || p.className == "CProgress" ? CPromptHook::kRunModal : 1;
+        });
+    }
+    ~RunningPrompts() { CPromptHook::SetAnswerer({}); }
+};
+
+// Free space for downloads; while the gate is closed a downloader's pass waits in it (the GUI
+// thread's own looks go through).
+std::atomic<bool> g_gateClosed{false};
+std::thread::id g_guiThread;
+bool GatedFreeSpace(const char* path, uint64_t* free_bytes, uint64_t* total_bytes)
+{
+    while (g_gateClosed.load() && std::this_thread::get_id() != g_guiThread)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    return DownloadFixture::FakeFreeSpace(path, free_bytes, total_bytes);
+}
+
+// The start times a download table lists, and those of a list of files.
+QStringList TableStarts(const CPlaybackDownLoad& dialog)
+{
+    QStringList out;
+    for (int r = 0; r < dialog.FileModel()->rowCount(); ++r)
+        out << dialog.FileModel()->item(r, CDataDistributionThread::kStartColumn)->text();
+    return out;
+}
+QStringList FileStarts(const Varpen::SingleFileList& files)
+{
+    QStringList out;
+    for (const Varpen::SingleFilePtr& f : files)
+        out << CDataDistributionThread::TimeText(f->GetStartTime());
+    return out;
+}
 
 } // namespace
 
@@ -109,9 +159,19 @@ class TestPageSearch : public QObject {
 
     int Bars(int row) const { return m_page->Form().m_pMultiTimeSlider->RowSeries(row)->BarCount(); }
 
+    // One ticked channel of the folder's group searched over one day, as the operator does it.
+    void SearchOne(int row, const QDate& day)
+    {
+        Tick(0, row);
+        SetWindow(day, day);
+        Ui().m_pRecordTypeComboBox->setCurrentIndex(0);
+        Ui().m_pSearchBtn->click();
+    }
+
 private slots:
     void initTestCase()
     {
+        g_guiThread = std::this_thread::get_id();
         QVERIFY(m_dir.isValid());
         m_folder = m_dir.filePath("folder");
         QVERIFY2(searchtest::MakeFolder(m_folder), "varpen-sample folder failed");
@@ -136,7 +196,9 @@ private slots:
 
     void cleanup()
     {
+        g_gateClosed = false;  // a download the page ends must be able to end
         m_page.reset();
+        Sys_SetFreeSpaceFunction(nullptr);
     }
 
     // The tree by disk type; the shown month limits a disk's scan ("default" keeps the disk).
@@ -435,6 +497,91 @@ private slots:
         // Nothing more is said about them later.
         Page().OnBtnStop();
         QCOMPARE(prompts.Notices(), notices);
+    }
+
+    // A window's download dialog follows the window's searches: opened before any search it fills
+    // after the first; a new search into the window ends its job and hides it, and the next show
+    // lists the new search's files, whose download writes the new channel's recordings.
+    void downloadDialogFollowsTheSearch()
+    {
+        QVERIFY(ShowSampleMonth());
+        QVERIFY(Choose(kFolder));
+        QTRY_COMPARE(Page().ChannelModel()->rowCount(), 1);
+        const QString out = m_dir.filePath("downloads");
+        QVERIFY(DownloadFixture::UseDownloadFolder(out + "/first/", m_dir.path()));
+        Sys_SetFreeSpaceFunction(&GatedFreeSpace);
+        RunningPrompts prompts;
+        CPlaybackWnd* wnd = Data().windows[0];
+
+        wnd->DownloadAction()->trigger();
+        CPlaybackDownLoad* dialog = Page().DownloadDialog(0);
+        QVERIFY(dialog);
+        QVERIFY(dialog->isVisible());
+        QCOMPARE(dialog->FileModel()->rowCount(), 0);
+        dialog->Form().m_pCancelBtn->click();
+
+        SearchOne(0, QDate(2024, 1, 30));
+        QCOMPARE(Data().PlayerAt(0)->GetChannel().GetNumber(), 1);
+        const Varpen::SingleFileList first = Data().filesByWindow[0];
+        QCOMPARE(int(first.size()), 2);
+        wnd->DownloadAction()->trigger();
+        QVERIFY(dialog->isVisible());
+        QCOMPARE(TableStarts(*dialog), FileStarts(first));
+
+        // A job of both files, held in its first pass. The next search binds a new engine to the
+        // window before its wait dialog shows: by then the job has ended. (The search's stop of
+        // the job waits for the held pass; the gate opens for it after a second at the latest.)
+        for (int r = 0; r < 2; ++r)
+            dialog->FileModel()->item(r, 0)->setCheckState(Qt::Checked);
+        g_gateClosed = true;
+        dialog->Form().m_pDownloadBtn->click();
+        QVERIFY(dialog->IsJobRunning());
+        std::atomic<bool> waitShown{false};
+        bool busyWhenWaitShown = true;
+        bool shownWhenWaitShown = true;
+        prompts.seen = [&](const CPrompt& p) {
+            if (p.className != "ChaseDialog" || waitShown)
+                return;
+            busyWhenWaitShown = dialog->Downloader().IsBusy();
+            shownWhenWaitShown = dialog->isVisible();
+            waitShown = true;
+            g_gateClosed = false;
+        };
+        std::thread opener([&waitShown] {
+            for (int i = 0; i < 100 && !waitShown; ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            g_gateClosed = false;
+        });
+        SearchOne(1, QDate(2024, 1, 31));
+        opener.join();
+        prompts.seen = nullptr;
+        QVERIFY(waitShown);
+        QVERIFY(!busyWhenWaitShown);
+        QVERIFY(!shownWhenWaitShown);
+        QVERIFY(!dialog->IsJobRunning());
+        QVERIFY(!dialog->isVisible());
+
+        QCOMPARE(Data().PlayerAt(0)->GetChannel().GetNumber(), 2);
+        const Varpen::SingleFileList second = Data().filesByWindow[0];
+        QCOMPARE(int(second.size()), 2);
+        QVERIFY(FileStarts(second) != FileStarts(first));
+        QVERIFY(DownloadFixture::UseDownloadFolder(out + "/second/", m_dir.path()));
+        wnd->DownloadAction()->trigger();
+        QVERIFY(dialog->isVisible());
+        QCOMPARE(TableStarts(*dialog), FileStarts(second));
+        for (int r = 0; r < 2; ++r)
+            QCOMPARE(dialog->FileModel()->item(r, 0)->checkState(), Qt::Unchecked);
+        for (int r = 0; r < 2; ++r)
+            dialog->FileModel()->item(r, 0)->setCheckState(Qt::Checked);
+        dialog->Form().m_pDownloadBtn->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!dialog->IsJobRunning(), 60000);
+        const QStringList outputs = DownloadFixture::OutputFiles(out + "/second");
+        QCOMPARE(outputs.size(), 2);
+        for (int i = 0; i < 2; ++i) {
+            const QByteArray recorded = DownloadFixture::ReadAll(QString::fromStdString(second[size_t(i)]->GetName()));
+            QVERIFY(!recorded.isEmpty());
+            QVERIFY2(DownloadFixture::ReadAll(outputs[i]).mid(40) == recorded.mid(40), qPrintable(outputs[i]));
+        }
     }
 
     // Another month shown before any disk was chosen scans nothing and says nothing.

@@ -11,8 +11,55 @@
 #include <QStyle>
 #include <QStyleOptionComboBox>
 #include <QTest>
+#include <QVBoxLayout>
 
 using namespace CalendarFixture;
+
+namespace {
+
+// Keys as the window system hands them over: a press and a release for each key, given to the
+// window and delivered to whichever widget holds the focus. "<Left>", "<Right>" and "<Tab>" name
+// keys without text; every other character is the key that types it, ":" with Shift as on most
+// keyboards. A short pause follows each separator, as a person makes between the parts of a date.
+void TypeIntoWindow(QWindow* window, const QString& keys)
+{
+    for (int i = 0; i < keys.size(); ++i) {
+        Qt::Key key = Qt::Key_unknown;
+        QString text;
+        if (keys.at(i) == QLatin1Char('<')) {
+            const int end = keys.indexOf(QLatin1Char('>'), i);
+            const QString name = keys.mid(i + 1, end - i - 1);
+            i = end;
+            key = name == QLatin1String("Left") ? Qt::Key_Left : name == QLatin1String("Right") ? Qt::Key_Right : Qt::Key_Tab;
+            if (key == Qt::Key_Tab)
+                text = QStringLiteral("\t");
+        } else {
+            const QChar c = keys.at(i);
+            text = QString(c);
+            key = c.isDigit() ? Qt::Key(Qt::Key_0 + c.digitValue())
+                : c == QLatin1Char('-') ? Qt::Key_Minus
+                : c == QLatin1Char(':') ? Qt::Key_Colon
+                : c == QLatin1Char('/') ? Qt::Key_Slash
+                : Qt::Key_Space;
+        }
+        const Qt::KeyboardModifiers modifiers = key == Qt::Key_Colon ? Qt::ShiftModifier : Qt::NoModifier;
+        QTest::sendKeyEvent(QTest::Press, window, key, text, modifiers);
+        QTest::sendKeyEvent(QTest::Release, window, key, text, modifiers);
+        if (!text.isEmpty() && !text.at(0).isDigit())
+            QTest::qWait(20);
+    }
+}
+
+// The point of the editor's text between the characters `pos` - 1 and `pos`, in the window.
+QPoint TextPoint(QDateTimeEdit* editor, int pos)
+{
+    auto* line = editor->findChild<QLineEdit*>();
+    const int x = line->contentsRect().x() + line->textMargins().left() + 2
+                  + line->fontMetrics().horizontalAdvance(line->text().left(pos));
+    return line->mapTo(editor->window(), QPoint(x, line->height() / 2));
+}
+
+} // namespace
 
 class TestDateTimeEdit : public QObject {
     Q_OBJECT
@@ -27,6 +74,8 @@ private slots:
     void daysOutsideTheRangeCannotBePicked();
     void pressOnTheArrowClosesWithoutReopening();
     void keysNeverOpenTheToolkitsCalendar();
+    void typedLikeAnOperator_data();
+    void typedLikeAnOperator();
     void replacedCalendarGoesAndTheNewOneAnswers();
     void timeEdit();
 
@@ -226,6 +275,57 @@ void TestDateTimeEdit::keysNeverOpenTheToolkitsCalendar()
         if (window->isVisible() && window != &editor)
             QVERIFY2(qobject_cast<CCalendarTimePopup*>(window), window->metaObject()->className());
     }
+}
+
+void TestDateTimeEdit::typedLikeAnOperator_data()
+{
+    QTest::addColumn<int>("clicked");  // the section clicked into (0 the year ... 5 the seconds), -1 Tab
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QDateTime>("expected");
+    const QDate day(2024, 5, 14);
+    QTest::newRow("year clicked, four digits") << 0 << "2023" << QDateTime(QDate(2023, 5, 14), QTime(8, 30));
+    QTest::newRow("day clicked, two digits") << 2 << "01" << QDateTime(QDate(2024, 5, 1), QTime(8, 30));
+    QTest::newRow("minutes clicked, two digits") << 4 << "45" << QDateTime(day, QTime(8, 45));
+    QTest::newRow("year clicked, digits only") << 0 << "20230611091500" << QDateTime(QDate(2023, 6, 11), QTime(9, 15));
+    QTest::newRow("year clicked, written out") << 0 << "2023-06-11 09:15:00" << QDateTime(QDate(2023, 6, 11), QTime(9, 15));
+    QTest::newRow("year clicked, short parts") << 0 << "2023-6-1 9:5:0" << QDateTime(QDate(2023, 6, 1), QTime(9, 5));
+    QTest::newRow("tabbed into, written out") << -1 << "2023-06-11 09:15:00" << QDateTime(QDate(2023, 6, 11), QTime(9, 15));
+    QTest::newRow("separator ends a part") << 3 << "1:5" << QDateTime(day, QTime(1, 5));
+    QTest::newRow("day clicked, left to the month") << 2 << "<Left>03" << QDateTime(QDate(2024, 3, 14), QTime(8, 30));
+    QTest::newRow("month clicked, right to the day") << 1 << "<Right>20" << QDateTime(QDate(2024, 5, 20), QTime(8, 30));
+    QTest::newRow("left from the year to the seconds") << 0 << "<Left>07" << QDateTime(day, QTime(8, 30, 7));
+}
+
+// An operator clicks into a part of the field (or tabs into it), types at a person's pace and
+// moves on to another field; the editor then holds the typed date and time.
+void TestDateTimeEdit::typedLikeAnOperator()
+{
+    QFETCH(int, clicked);
+    QFETCH(QString, keys);
+    QFETCH(QDateTime, expected);
+    QWidget window;
+    auto* layout = new QVBoxLayout(&window);
+    auto* other = new QLineEdit(&window);
+    auto* editor = new CDateTimeEdit(QDateTime(QDate(2024, 5, 14), QTime(8, 30)), &window);
+    layout->addWidget(other);
+    layout->addWidget(editor);
+    window.move(100, 100);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QWindow* handle = window.windowHandle();
+    const int sectionStarts[] = {0, 5, 8, 11, 14, 17};
+    if (clicked < 0) {
+        QTest::mouseClick(handle, Qt::LeftButton, Qt::NoModifier, other->mapTo(&window, other->rect().center()));
+        TypeIntoWindow(handle, QStringLiteral("<Tab>"));
+    } else {
+        const int inside = sectionStarts[clicked] + (clicked == 0 ? 2 : 1);
+        QTest::mouseClick(handle, Qt::LeftButton, Qt::NoModifier, TextPoint(editor, inside));
+    }
+    QVERIFY(editor->hasFocus());
+    TypeIntoWindow(handle, keys);
+    QTest::mouseClick(handle, Qt::LeftButton, Qt::NoModifier, other->mapTo(&window, other->rect().center()));
+    QVERIFY(other->hasFocus());
+    QCOMPARE(editor->dateTime(), expected);
 }
 
 void TestDateTimeEdit::replacedCalendarGoesAndTheNewOneAnswers()
