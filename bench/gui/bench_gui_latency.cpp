@@ -469,6 +469,8 @@ bool Bench::Search(int channels)
         return Say(QStringLiteral("note %1 channels listed").arg(leaves.size())), false;
     for (int i = 0; i < channels; ++i)
         page->ChannelModel()->setData(leaves[i], Qt::Checked, Qt::CheckStateRole);
+    // The channels go to the windows from the chosen one on: window 1, as the operator picks it.
+    D()->SetCurrentWindowIndex(0);
     Ui_CPlayBackWidget& ui = page->Form();
     ui.m_pDateTimeEditBeginTime->setDateTime(QDateTime(m_day, QTime(0, 0, 0)));
     ui.m_pDateTimeEditEndTime->setDateTime(QDateTime(m_day, QTime(23, 59, 59)));
@@ -685,6 +687,7 @@ void Bench::SearchCancelCase()
             Ui_CPlayBackWidget& ui = Page()->Form();
             ui.m_pDateTimeEditBeginTime->setDateTime(QDateTime(m_day, QTime(0, 0, 0)));
             ui.m_pDateTimeEditEndTime->setDateTime(QDateTime(m_day, QTime(23, 59, 59)));
+            D()->SetCurrentWindowIndex(0);
             rtk_test_SetReadDelay(m_delay_ms);
             m_onChase = [](const CPrompt& p) {
                 QPointer<QWidget> dialog = p.dialog;
