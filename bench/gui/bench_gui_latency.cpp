@@ -430,7 +430,11 @@ void Bench::Case(const QString& name, const std::function<bool()>& setup, const 
             .arg(name)
             .arg(trigger_ms, 0, 'f', 0)
             .arg(end_ms, 0, 'f', 0)
-            .arg(ended && !capped ? QString() : QStringLiteral(" (hit its cap of %1 s)").arg(m_cap_ms / 1000)));
+            .arg(ended && !capped && end_ms <= m_cap_ms
+                     ? QString()
+                     : QStringLiteral(" (hit its cap of %1 s%2)")
+                           .arg(m_cap_ms / 1000)
+                           .arg(trigger_ms > m_cap_ms ? QStringLiteral(": the GUI thread was held past it") : QString())));
     m_watchdog.SetLabel(name + QStringLiteral(" (after)"));
 }
 
