@@ -1,5 +1,7 @@
 #include "engine/LocalIndex.h"
 
+#include "platform/rtk/rtk.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <strings.h>
@@ -79,9 +81,9 @@ bool ReadWholeIndex(const std::string& path, std::size_t recordBytes, std::strin
   bool ok = ::fstat(fd, &st) == 0;
   if (ok) {
     unsigned char header[kIndexHeaderBytes];
-    const ssize_t n = ::pread(fd, header, sizeof(header), 0);
+    const std::int64_t n = RTK_ReadFileAt(fd, header, sizeof(header), 0);
     if (n < 0 && error) *error = IndexFileError::ReadFailed;
-    ok = n == static_cast<ssize_t>(sizeof(header));
+    ok = n == static_cast<std::int64_t>(sizeof(header));
     if (ok) {
       // Read only what the count asks for and the file holds.
       const std::uint64_t fileBytes = static_cast<std::uint64_t>(st.st_size);
@@ -89,15 +91,9 @@ bool ReadWholeIndex(const std::string& path, std::size_t recordBytes, std::strin
       if (wanted > fileBytes) wanted = fileBytes;
       if (wanted > kMaxIndexBytes) wanted = kMaxIndexBytes;
       out.resize(static_cast<std::size_t>(wanted));
-      std::size_t got = 0;
-      while (got < out.size()) {
-        const ssize_t r = ::pread(fd, out.data() + got, out.size() - got, static_cast<off_t>(got));
-        if (r < 0 && errno == EINTR) continue;
-        if (r < 0 && error) *error = IndexFileError::ReadFailed;
-        if (r <= 0) break;
-        got += static_cast<std::size_t>(r);
-      }
-      out.resize(got);
+      const std::int64_t got = RTK_ReadFileAt(fd, out.data(), out.size(), 0);
+      if (got < 0 && error) *error = IndexFileError::ReadFailed;
+      out.resize(got < 0 ? 0 : static_cast<std::size_t>(got));
     }
   }
   ::close(fd);
@@ -138,20 +134,7 @@ std::vector<IndexSegment> ParseSegmentIndex(const void* data, std::size_t size) 
 }
 
 int OpenRegularFile(const std::string& path) {
-  // O_NONBLOCK: opening a FIFO for reading would otherwise wait for a writer.
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-  if (fd < 0) {
-    return -1;
-  }
-  struct stat st {};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    ::close(fd);
-    errno = EINVAL;
-    return -1;
-  }
-  const int flags = ::fcntl(fd, F_GETFL);
-  if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-  return fd;
+  return RTK_OpenReadOnly(path.c_str());
 }
 
 std::vector<IndexDate> ReadDateIndex(const std::string& path, IndexFileError* error) {

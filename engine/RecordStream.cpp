@@ -5,6 +5,7 @@
 // blocks under the reader's own lock, so a seek waits for the block in flight.
 #include "engine/RecordIndex.h"
 
+#include "platform/rtk/rtk.h"
 #include "platform/streamfmt/PacketLocator.h"
 #include "platform/streamfmt/streamfmt.h"
 
@@ -117,8 +118,8 @@ bool ProbeHeader(const std::string& path) {
   // Our header, another recorder's 40 bytes or none: the first 40 bytes go out as the header
   // block whenever a stream starts at 0 or at 40, so that header and data are the file's bytes.
   std::uint8_t head[SF_HEADER_SIZE + 3 * 188 + 1];
-  const ssize_t got = ::pread(fd, head, sizeof(head), 0);
-  const bool ok = got >= static_cast<ssize_t>(SF_HEADER_SIZE) &&
+  const std::int64_t got = RTK_ReadFileAt(fd, head, sizeof(head), 0);
+  const bool ok = got >= static_cast<std::int64_t>(SF_HEADER_SIZE) &&
                   (SF_ParseHeader(head, SF_HEADER_SIZE, nullptr) ||
                    SF_StreamOffset(head, static_cast<std::size_t>(got), nullptr) >= 0);
   ::close(fd);
@@ -207,7 +208,7 @@ void FileReader::Run(std::int64_t resumeAt) {
     pos = resumeAt;  // restarted by a seek after everything had been sent: no header again
   } else {
     unsigned char header[SF_HEADER_SIZE];
-    const bool whole = ::pread(fd, header, sizeof(header), 0) == static_cast<ssize_t>(sizeof(header));
+    const bool whole = RTK_ReadFileAt(fd, header, sizeof(header), 0) == static_cast<std::int64_t>(sizeof(header));
     if (hasHeader && whole && !stop) {
       callback(handle, 1, header, static_cast<unsigned>(sizeof(header)), user);
     }
@@ -226,13 +227,11 @@ void FileReader::Run(std::int64_t resumeAt) {
         seekRequest = -1;
       }
     }
-    ssize_t got = 0;
+    std::int64_t got = 0;
     bool failed = false;
     if (pos < dataEnd) {
       const std::size_t want = static_cast<std::size_t>(std::min<std::int64_t>(blockBytes, dataEnd - pos));
-      do {
-        got = ::pread(fd, block.data(), want, pos);
-      } while (got < 0 && errno == EINTR);
+      got = RTK_ReadFileAt(fd, block.data(), want, pos);
       // A read error, or a file cut short since it was opened, fails the stream.
       failed = got <= 0;
     }

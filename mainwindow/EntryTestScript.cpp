@@ -5,13 +5,17 @@
 #include "mainwindow/VarpenMainWnd.h"
 #include "playback/PlayBackWidget.h"
 #include "playback/PlayBackWidgetPrivate.h"
+#include "playback/DataDistributionThread.h"
+#include "playback/PlaybackDownLoad.h"
 #include "playback/PlaybackWnd.h"
 #include "platform/vrend/vrend_test.h"
 #include "widgets/CInformationDlg.h"
 #include "widgets/CPushButton.h"
+#include "widgets/CTableView.h"
 #include "widgets/DateTimeEdit.h"
 #include "widgets/CWarnDlg.h"
 #include "widgets/CalendarWidget.h"
+#include "widgets/PromptHook.h"
 
 #include <QAbstractItemModel>
 #include <QDateTime>
@@ -27,11 +31,58 @@
 #include <QTreeView>
 
 #include <cstdio>
+#include <deque>
 
 namespace {
 
 constexpr int kPoll_ms = 20;
 constexpr int kStepTimeout_ms = 90000;
+constexpr int kDefaultSearchChannels = 2;
+
+// The texts of the notices and message boxes shown, the last few of them with the count of all,
+// so that a step can ask what was said after it acted.
+struct SaidTexts {
+    static constexpr std::size_t kKept = 64;
+    std::deque<QString> last;
+    qint64 count = 0;
+
+    void Add(const QString& text)
+    {
+        last.push_back(text);
+        if (last.size() > kKept)
+            last.pop_front();
+        ++count;
+    }
+    // The first text said once `mark` texts had been, else empty.
+    QString FirstSince(qint64 mark) const
+    {
+        const qint64 firstKept = count - qint64(last.size());
+        if (mark >= count)
+            return {};
+        return last[std::size_t(std::max(mark, firstKept) - firstKept)];
+    }
+};
+
+SaidTexts& Said()
+{
+    static SaidTexts said;
+    return said;
+}
+
+// Watches every prompt of the kit and lets it run as it would without a watcher: notices show,
+// modal boxes run their own loop (and are answered by their buttons, see AnswerModal).
+void WatchPrompts()
+{
+    static const bool watching = [] {
+        CPromptHook::SetAnswerer([](const CPrompt& prompt) {
+            if (prompt.kind == CPrompt::Notice || prompt.kind == CPrompt::Warn)
+                Said().Add(prompt.text);
+            return CPromptHook::kRunModal;
+        });
+        return true;
+    }();
+    Q_UNUSED(watching);
+}
 
 void Say(const QString& line)
 {
@@ -96,6 +147,8 @@ CEntryTestScript::CEntryTestScript(CVarpenMainWnd* window, const QStringList& st
     m_modal.setInterval(50);
     connect(&m_modal, &QTimer::timeout, this, &CEntryTestScript::AnswerModal);
     m_modal.start();
+    WatchPrompts();
+    m_lag.Start();
     QTimer::singleShot(0, this, &CEntryTestScript::Next);
 }
 
@@ -142,6 +195,12 @@ void CEntryTestScript::Poll()
         done = StepSearch(m_step.mid(7));
     else if (m_step == QLatin1String("play"))
         done = StepPlay();
+    else if (m_step == QLatin1String("sync"))
+        done = StepSync();
+    else if (m_step == QLatin1String("download"))
+        done = StepDownload();
+    else if (m_step == QLatin1String("lag"))
+        done = StepLag();
     else if (m_step.startsWith(QLatin1String("clip:")))
         done = StepClip(m_step.mid(5));
     else if (m_step.startsWith(QLatin1String("shot:")))
@@ -261,23 +320,27 @@ bool CEntryTestScript::StepCalendar(const QString& monthText)
     return true;
 }
 
-// Ticks the first two channels, sets the time window to the day and presses "Search"; the
-// search runs under its wait box inside the click. Done when both windows have bars.
-bool CEntryTestScript::StepSearch(const QString& dayText)
+// Ticks the first N channels, sets the time window to the day and presses "Search"; the search
+// runs under its wait box inside the click. Done when every searched window has bars.
+bool CEntryTestScript::StepSearch(const QString& argument)
 {
     CPlayBackWidget* page = m_window->PlayBackPage();
-    const QDate day = QDate::fromString(dayText, QStringLiteral("yyyy-MM-dd"));
-    if (!page || !day.isValid()) {
-        Fail(QStringLiteral("no page or no day"));
+    const QStringList parts = argument.split(QLatin1Char(':'));
+    const QDate day = QDate::fromString(parts.value(0), QStringLiteral("yyyy-MM-dd"));
+    bool countOk = parts.size() == 1;
+    const int count = parts.size() == 1 ? kDefaultSearchChannels : parts.value(1).toInt(&countOk);
+    if (!page || !day.isValid() || parts.size() > 2 || !countOk || count < 1) {
+        Fail(QStringLiteral("no page, no day or no channel count"));
         return false;
     }
+    CPlayBackWidgetPrivate* d = page->Private();
     if (m_phase == 0) {
         const QList<QModelIndex> channels = Leaves(page->ChannelModel());
-        if (channels.size() < 2) {
+        if (channels.size() < count) {
             Fail(QStringLiteral("%1 channels listed").arg(channels.size()));
             return false;
         }
-        for (int i = 0; i < 2; ++i)
+        for (int i = 0; i < count; ++i)
             page->ChannelModel()->setData(channels[i], Qt::Checked, Qt::CheckStateRole);
         Ui_CPlayBackWidget& form = page->Form();
         form.m_pDateTimeEditBeginTime->setDateTime(QDateTime(day, QTime(0, 0, 0)));
@@ -285,20 +348,21 @@ bool CEntryTestScript::StepSearch(const QString& dayText)
         m_phase = 1;
         form.m_pSearchBtn->click();
     }
-    CPlayBackWidgetPrivate* d = page->Private();
-    for (int window = 0; window < 2; ++window) {
+    QStringList found;
+    for (int window = 0; window < count; ++window) {
         const auto it = d->segmentsByWindow.find(window);
         if (it == d->segmentsByWindow.end() || it->second.isEmpty())
             return false;
+        found << QString::number(d->filesByWindow[window].size());
     }
-    Say(QStringLiteral("found %1 and %2 recordings")
-            .arg(d->filesByWindow[0].size())
-            .arg(d->filesByWindow[1].size()));
+    const QString last = found.takeLast();
+    Say(QStringLiteral("found %1 recordings")
+            .arg(found.isEmpty() ? last : found.join(QStringLiteral(", ")) + QStringLiteral(" and ") + last));
     return true;
 }
 
 // A click on the time line one second into the first recording of window 1; done when its
-// engine plays.
+// engine plays, or when it has stopped and said why.
 bool CEntryTestScript::StepPlay()
 {
     CPlayBackWidget* page = m_window->PlayBackPage();
@@ -310,13 +374,101 @@ bool CEntryTestScript::StepPlay()
     if (m_phase == 0) {
         m_phase = 1;
         m_clicked = d->filesByWindow[0].front()->GetStartTime() + 1;
+        m_saidMark = Said().count;
         page->OnStartPlayback(0, m_clicked);
     }
     CPlayBackInteraction* player = d->PlayerAt(0);
-    if (!player || !player->IsPlaying())
+    if (!player)
         return false;
-    Say(QStringLiteral("playing window 1 from %1")
-            .arg(QDateTime::fromSecsSinceEpoch(m_clicked).toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"))));
+    if (player->IsPlaying()) {
+        Say(QStringLiteral("playing window 1 from %1")
+                .arg(QDateTime::fromSecsSinceEpoch(m_clicked).toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"))));
+        return true;
+    }
+    const QString said = Said().FirstSince(m_saidMark);
+    if (player->GetPlayState().error == Varpen::kPlayErrorNone || said.isEmpty())
+        return false;
+    Say(QStringLiteral("play refused: %1").arg(said));
+    return true;
+}
+
+// Synchronous playback on, then the click of the play step: every bound window starts. Done
+// when each plays, has played to its end, or has stopped with an error.
+bool CEntryTestScript::StepSync()
+{
+    CPlayBackWidget* page = m_window->PlayBackPage();
+    CPlayBackWidgetPrivate* d = page ? page->Private() : nullptr;
+    if (!d || d->filesByWindow[0].empty()) {
+        Fail(QStringLiteral("nothing found to play"));
+        return false;
+    }
+    if (m_phase == 0) {
+        m_phase = 1;
+        if (!page->IsSynchronous())
+            page->Form().m_pBtnSyn->click();
+        if (!page->IsSynchronous()) {
+            Fail(QStringLiteral("synchronous playback did not start"));
+            return false;
+        }
+        page->OnStartPlayback(0, d->filesByWindow[0].front()->GetStartTime() + 1);
+    }
+    int playing = 0;
+    int windows = 0;
+    for (const auto& [window, player] : d->Players()) {
+        ++windows;
+        const Varpen::PlayState state = player->GetPlayState();
+        if (!state.IsPlaying() && !state.endOfList && state.error == Varpen::kPlayErrorNone)
+            return false;
+        playing += state.IsPlaying() ? 1 : 0;
+    }
+    Say(QStringLiteral("sync %1 of %2 windows play").arg(playing).arg(windows));
+    return true;
+}
+
+// Window 1's download dialog through the window's own action (its table filled under its progress
+// box), every row ticked and "Download" pressed; done when the job has ended. A row counts as done
+// when its status says so.
+bool CEntryTestScript::StepDownload()
+{
+    CPlayBackWidget* page = m_window->PlayBackPage();
+    CPlayBackWidgetPrivate* d = page ? page->Private() : nullptr;
+    if (!d || !d->PlayerAt(0)) {
+        Fail(QStringLiteral("window 1 has no channel"));
+        return false;
+    }
+    if (m_phase == 0) {
+        m_phase = 1;
+        d->windows[0]->OnDownLoad();
+    }
+    CPlaybackDownLoad* dialog = page->DownloadDialog(0);
+    if (!dialog)
+        return Fail(QStringLiteral("no download dialog")), false;
+    if (m_phase == 1) {
+        CStandardItemModel* rows = dialog->FileModel();
+        if (rows->rowCount() == 0)
+            return false;
+        for (int r = 0; r < rows->rowCount(); ++r)
+            rows->item(r, 0)->setCheckState(Qt::Checked);
+        m_ticked = rows->rowCount();
+        m_phase = 2;
+        dialog->Form().m_pDownloadBtn->click();
+    }
+    if (dialog->IsJobRunning() || dialog->Downloader().IsBusy())
+        return false;
+    const QString completed = QCoreApplication::translate("CPlaybackDownLoad", "Download Completed");
+    int done = 0;
+    for (int r = 0; r < dialog->FileModel()->rowCount(); ++r) {
+        const QStandardItem* status = dialog->FileModel()->item(r, CDataDistributionThread::kStatusColumn);
+        done += status && status->text() == completed ? 1 : 0;
+    }
+    Say(QStringLiteral("download done %1 failed %2").arg(done).arg(m_ticked - done));
+    return true;
+}
+
+bool CEntryTestScript::StepLag()
+{
+    const CLoopLag::Figures lag = m_lag.Read();
+    Say(QStringLiteral("lag worst_ms %1 p99_ms %2").arg(lag.worst_ms, 0, 'f', 1).arg(lag.p99_ms, 0, 'f', 1));
     return true;
 }
 

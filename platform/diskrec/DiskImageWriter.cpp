@@ -260,6 +260,22 @@ bool WriteBrokenImage(const std::string& source, const std::string& out, BrokenI
           PutU64(e + 40, ~uint64_t(0) - 8);
         }
       break;
+    case BrokenImage::ZeroedData:
+    case BrokenImage::DataMissing: {
+      // The data of every file lies after the tables and the logs (see Write).
+      uint64_t first_data = image.size();
+      for (size_t v = 0; v < sb.volumes.size(); ++v)
+        for (size_t i = 0; i < sb.volumes[v].file_count; ++i) {
+          const uint8_t* e = entry_at(v, i);
+          const uint64_t offset = GetU64(e + 24), length = GetU64(e + 32);
+          if (offset > image.size() || length > image.size() - offset) continue;
+          first_data = std::min(first_data, offset);
+          if (kind == BrokenImage::ZeroedData)
+            std::fill(image.begin() + int64_t(offset), image.begin() + int64_t(offset + length), uint8_t(0));
+        }
+      if (kind == BrokenImage::DataMissing) image.resize(first_data);
+      break;
+    }
   }
   return WriteWholeFile(out, image, error);
 }

@@ -60,6 +60,8 @@ enum class BrokenImage {
   EndBeforeStart,    // the first file of each volume ends before it starts
   CountsPastEnd,     // file and log counts far beyond the image (checksum rewritten)
   OffsetsPastEnd,    // the second file's data and keyframes lie past the image's end
+  ZeroedData,        // every file's data (stream header and stream) reads as zeros; tables intact
+  DataMissing,       // cut where the files' data begins: every file listed, none of its data there
 };
 
 // Writes a broken copy of the sound image `source`.

@@ -27,6 +27,7 @@
 #include "platform/diskrec/DiskLayout.h"
 #include "platform/diskrec/DriveResolver.h"
 #include "platform/rtk/LocalTime.h"
+#include "platform/rtk/rtk.h"
 #include "platform/system/system.h"
 
 namespace diskrec {
@@ -63,10 +64,13 @@ class DiskFile {
 
   // Opens read-only; on failure gives null and the error number in *error.
   static std::shared_ptr<DiskFile> Open(const std::string& path, int* error) {
-    // O_NONBLOCK: a FIFO in place of an image would otherwise hold the open for ever.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    // A FIFO in place of an image would otherwise hold the open for ever; only an image file or
+    // a block device is a disk.
+    const int fd = RTK_OpenReadOnly(path.c_str(), true);
     if (fd < 0) {
-      *error = (errno == EACCES || errno == EPERM) ? DR_ERR_ACCESS_DENIED : DR_ERR_OPEN;
+      *error = (errno == EACCES || errno == EPERM) ? DR_ERR_ACCESS_DENIED
+               : errno == EINVAL                   ? DR_ERR_NOT_RECORDER_DISK
+                                                   : DR_ERR_OPEN;
       return nullptr;
     }
     struct stat st {};
@@ -76,34 +80,18 @@ class DiskFile {
       *error = DR_ERR_OPEN;
       return nullptr;
     }
-    if (S_ISREG(st.st_mode) || S_ISBLK(st.st_mode)) {
-      const int flags = ::fcntl(fd, F_GETFL);
-      if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-    }
     if (S_ISREG(st.st_mode)) {
       size = uint64_t(st.st_size);
-    } else if (S_ISBLK(st.st_mode)) {
-      if (::ioctl(fd, BLKGETSIZE64, &size) != 0) size = 0;
-    } else {
-      ::close(fd);
-      *error = DR_ERR_NOT_RECORDER_DISK;
-      return nullptr;
+    } else if (::ioctl(fd, BLKGETSIZE64, &size) != 0) {
+      size = 0;
     }
     return std::make_shared<DiskFile>(fd, st, size);
   }
 
   // Reads exactly `size` bytes at `offset`; false on a short read or an error.
   bool ReadAt(uint64_t offset, void* buffer, size_t size) const {
-    if (offset > size_ || size > size_ - offset) return false;
-    auto* out = static_cast<uint8_t*>(buffer);
-    size_t done = 0;
-    while (done < size) {
-      const ssize_t n = ::pread(fd_, out + done, size - done, off_t(offset + done));
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) return false;
-      done += size_t(n);
-    }
-    return true;
+    if (offset > size_ || size > size_ - offset || offset > uint64_t(INT64_MAX)) return false;
+    return RTK_ReadFileAt(fd_, buffer, size, int64_t(offset)) == int64_t(size);
   }
 
   uint64_t size() const { return size_; }

@@ -1,9 +1,11 @@
 #include "platform/rtk/rtk.h"
+#include "platform/rtk/rtk_test.h"
 
 #include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <climits>
+#include <cstdlib>
 #include <thread>
 #include <unordered_map>
 
@@ -108,6 +110,33 @@ size_t TakeWriteBudget(size_t want, bool* budgeted)
         if (g_writeBudget.compare_exchange_weak(left, left - grant))
             return static_cast<size_t>(grant);
     }
+}
+
+int EnvironmentInt(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value ? std::atoi(value) : 0;
+}
+
+// The slow-disk seam: milliseconds every read waits first (0: off).
+std::atomic<int>& ReadDelay()
+{
+    static std::atomic<int> delay_ms{std::max(0, EnvironmentInt("VARPEN_TEST_READ_DELAY_MS"))};
+    return delay_ms;
+}
+
+// The seam that refuses files without read permission also to root.
+std::atomic<bool>& RefuseUnreadable()
+{
+    static std::atomic<bool> on{EnvironmentInt("VARPEN_TEST_UNREADABLE_FOR_ROOT") != 0};
+    return on;
+}
+
+void WaitAsASlowDisk()
+{
+    const int delay_ms = ReadDelay().load(std::memory_order_relaxed);
+    if (delay_ms > 0)
+        RTK_Sleep(delay_ms);
 }
 
 }  // namespace
@@ -387,6 +416,41 @@ int RTK_OpenFile(const char* path, int flags, int)
     return fd < 0 ? -1 : fd;
 }
 
+int RTK_OpenReadOnly(const char* path, bool allow_block_device)
+{
+    if (!path || !*path) {
+        errno = EINVAL;
+        return -1;
+    }
+    // O_NONBLOCK: opening a FIFO for reading would otherwise wait for a writer.
+    int fd;
+    do {
+        fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0)
+        return -1;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        const int saved = errno;
+        ::close(fd);
+        errno = saved;
+        return -1;
+    }
+    const bool wanted = S_ISREG(st.st_mode) || (allow_block_device && S_ISBLK(st.st_mode));
+    const bool refused = RefuseUnreadable().load(std::memory_order_relaxed) && S_ISREG(st.st_mode)
+        && (st.st_mode & (S_IRUSR | S_IRGRP | S_IROTH)) == 0;
+    if (!wanted || refused) {
+        ::close(fd);
+        errno = refused ? EACCES : EINVAL;
+        return -1;
+    }
+    // Reads of a file or a disk may block as usual.
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0)
+        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    return fd;
+}
+
 int RTK_WriteFile(int file_handle, const void* data, size_t size_bytes, size_t* written_bytes)
 {
     size_t done = 0;
@@ -433,6 +497,7 @@ int RTK_ReadFile(int file_handle, void* buffer, size_t size_bytes, int)
 {
     if (file_handle < 0 || (!buffer && size_bytes > 0))
         return -1;
+    WaitAsASlowDisk();
     auto* bytes = static_cast<unsigned char*>(buffer);
     size_t done = 0;
     while (done < size_bytes) {
@@ -453,6 +518,7 @@ int64_t RTK_ReadFileAt(int file_handle, void* buffer, size_t size_bytes, int64_t
 {
     if (file_handle < 0 || offset_bytes < 0 || (!buffer && size_bytes > 0))
         return -1;
+    WaitAsASlowDisk();
     auto* bytes = static_cast<unsigned char*>(buffer);
     size_t done = 0;
     while (done < size_bytes) {
@@ -528,4 +594,19 @@ int RTK_MakeDir(const char* path)
 void RTK_Test_FailWritesAfter(int64_t bytes_left)
 {
     g_writeBudget.store(bytes_left < 0 ? -1 : bytes_left);
+}
+
+void rtk_test_SetReadDelay(int delay_ms)
+{
+    ReadDelay().store(std::max(0, delay_ms));
+}
+
+int rtk_test_ReadDelay()
+{
+    return ReadDelay().load();
+}
+
+void rtk_test_SetRefuseUnreadable(bool on)
+{
+    RefuseUnreadable().store(on);
 }

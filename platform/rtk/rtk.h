@@ -182,11 +182,16 @@ struct RTK_FileInfo {
 
 // Path in UTF-8. Returns a file handle, -1 on failure (errno tells why). Files are created 0644.
 int RTK_OpenFile(const char* path, int flags, int share_mode);
+// Opens an existing file for reading without ever waiting: the open does not wait for the writer
+// of a FIFO, and anything but a regular file (or, with allow_block_device, a block device such as
+// a whole disk) is refused with errno EINVAL, so that no later read waits for ever on a FIFO, a
+// socket or a terminal. Returns a file handle, -1 on failure (errno tells why).
+int RTK_OpenReadOnly(const char* path, bool allow_block_device = false);
 // Writes every byte or fails: 0 when all size_bytes were written, -1 otherwise (disk full, I/O
 // error, bad handle). written_bytes (may be null) gets the bytes that did reach the file.
 int RTK_WriteFile(int file_handle, const void* data, size_t size_bytes, size_t* written_bytes);
 // Reads exactly size_bytes at the current position: 0 on success, -1 on an error or when the file
-// ends first.
+// ends first. Both reads wait first while a test slows the disk down (rtk_test.h).
 int RTK_ReadFile(int file_handle, void* buffer, size_t size_bytes, int reserved = 0);
 // Reads up to size_bytes at offset_bytes without moving the position. Returns the count read
 // (less than asked only at the end of the file), -1 on an error.

@@ -1,5 +1,7 @@
 #include "platform/streamfmt/PacketLocator.h"
 
+#include "platform/rtk/rtk.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -80,10 +82,7 @@ struct Locator {
     const std::int64_t left = self->streamSize() - self->io_pos;
     if (left <= 0) return AVERROR_EOF;
     const std::size_t want = std::size_t(std::min<std::int64_t>(size, left));
-    ssize_t n;
-    do {
-      n = ::pread(self->fd, buf, want, self->info.data_offset + self->io_pos);
-    } while (n < 0 && errno == EINTR);
+    const std::int64_t n = RTK_ReadFileAt(self->fd, buf, want, self->info.data_offset + self->io_pos);
     if (n < 0) return AVERROR(EIO);
     if (n == 0) return AVERROR_EOF;
     self->io_pos += n;
@@ -108,15 +107,9 @@ struct Locator {
   }
 
   bool readExact(std::int64_t offset, std::uint8_t* buf, std::size_t size) {
-    std::size_t done = 0;
-    while (done < size) {
-      const ssize_t n = ::pread(fd, buf + done, size - done, offset + std::int64_t(done));
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) return false;
-      done += std::size_t(n);
-      bytes_read += n;
-    }
-    return true;
+    const std::int64_t n = RTK_ReadFileAt(fd, buf, size, offset);
+    if (n > 0) bytes_read += n;
+    return n == std::int64_t(size);
   }
 
   // Which container starts at `offset`: MPEG-TS sync bytes or an MPEG pack header.
@@ -136,10 +129,11 @@ struct Locator {
   }
 
   bool open(const char* path, std::int64_t fallback_start) {
-    fd = ::open(path, O_RDONLY | O_CLOEXEC);
+    // Only a regular file: the demuxer would wait for ever on a FIFO without a writer.
+    fd = RTK_OpenReadOnly(path);
     if (fd < 0) return false;
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    if (::fstat(fd, &st) != 0) return false;
     info.file_size_bytes = st.st_size;
     std::uint8_t head[SF_HEADER_SIZE];
     if (info.file_size_bytes >= std::int64_t(SF_HEADER_SIZE) && readExact(0, head, sizeof head) &&

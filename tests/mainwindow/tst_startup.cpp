@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -147,6 +148,8 @@ private slots:
     void showsTheWindowUnderXvfb();
     void worksTheSampleUnderXvfb_data();
     void worksTheSampleUnderXvfb();
+    void scriptStepsOnGoodAndBrokenFolders_data();
+    void scriptStepsOnGoodAndBrokenFolders();
     void refusesASmallScreen();
     void loadsThePlayerLibrariesOnFirstSearch();
     void secondCopyRefusedAndKilledCopyLeavesNoLock();
@@ -214,6 +217,54 @@ void TestStartup::worksTheSampleUnderXvfb()
         QVERIFY2(run.log.contains(QStringLiteral("varpen: step %1 ok").arg(QLatin1String(step))), qPrintable(run.log));
     QVERIFY2(run.log.contains(QStringLiteral("varpen: asked [Confirm] Sure to close software")), qPrintable(run.log));
     QVERIFY2(run.log.contains(QStringLiteral("varpen: about [About] Local Playback Software")), qPrintable(run.log));
+    QVERIFY2(!run.log.contains(QStringLiteral("QThread: Destroyed")), qPrintable(run.log));
+    QVERIFY2(!run.log.contains(QStringLiteral("FAILED")), qPrintable(run.log));
+}
+
+// The script's steps for waits that the station must survive: four windows in step, a download of
+// every row, the loop's lateness; on folders whose segment files are empty, FIFOs no one writes or
+// unreadable (refused to root too), play ends with the station's reason and the script goes on.
+void TestStartup::scriptStepsOnGoodAndBrokenFolders_data()
+{
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QString>("steps");
+    QTest::addColumn<QStringList>("expected"); // lines the run prints
+    QTest::addColumn<QString>("download");     // a pattern for the download line
+    const QString steps = QStringLiteral("calendar:2024-01,ready,%1,download,lag,close");
+    QTest::newRow("good, four in step")
+        << QStringLiteral("month") << steps.arg(QStringLiteral("search:2024-01-30:4,sync"))
+        << QStringList{QStringLiteral("varpen: found 2, 2, 2 and 2 recordings"),
+                       QStringLiteral("varpen: sync 4 of 4 windows play")}
+        << QStringLiteral("varpen: download done [1-9][0-9]* failed 0");
+    for (const char* kind : {"empty", "fifo", "unreadable"})
+        QTest::newRow(kind) << QStringLiteral("broken-%1").arg(QLatin1String(kind)) << steps.arg(QStringLiteral("search:2024-01-30,play"))
+                            << QStringList{QStringLiteral("varpen: found 1 and 1 recordings"),
+                                           QStringLiteral("varpen: play refused: ")}
+                            << QStringLiteral("varpen: download done 0 failed [1-9]");
+}
+
+void TestStartup::scriptStepsOnGoodAndBrokenFolders()
+{
+    QFETCH(QString, folder);
+    QFETCH(QString, steps);
+    QFETCH(QStringList, expected);
+    QFETCH(QString, download);
+    const QString path = qEnvironmentVariable("VARPEN_BUILD_DIR") + QStringLiteral("/samples/test/") + folder;
+    QVERIFY2(QFileInfo::exists(path), qPrintable(path));
+    Sandbox box;
+    QProcessEnvironment extra;
+    extra.insert(QStringLiteral("VARPEN_EXTRA_DISKS"), path);
+    extra.insert(QStringLiteral("VARPEN_TEST_SCRIPT"), steps);
+    extra.insert(QStringLiteral("VARPEN_TEST_UNREADABLE_FOR_ROOT"), QStringLiteral("1"));
+    const Run run = RunUnderXvfb(box, QStringLiteral("1366x768"), -1, {}, extra);
+    QVERIFY2(run.exitCode == 0, qPrintable(run.log));
+    for (const QString& step : steps.split(QLatin1Char(',')))
+        QVERIFY2(run.log.contains(QStringLiteral("varpen: step %1 ok").arg(step)), qPrintable(run.log));
+    for (const QString& line : expected)
+        QVERIFY2(run.log.contains(line), qPrintable(run.log));
+    QVERIFY2(run.log.contains(QRegularExpression(download)), qPrintable(run.log));
+    QVERIFY2(run.log.contains(QRegularExpression(QStringLiteral("varpen: lag worst_ms [0-9.]+ p99_ms [0-9.]+"))),
+             qPrintable(run.log));
     QVERIFY2(!run.log.contains(QStringLiteral("QThread: Destroyed")), qPrintable(run.log));
     QVERIFY2(!run.log.contains(QStringLiteral("FAILED")), qPrintable(run.log));
 }

@@ -149,6 +149,23 @@ int RunBrokenCommand(const QStringList& args) {
     if (!LocalFolder::writeFile(onlySegment(out + QLatin1Char('/') + name), s.bytes)) return fail(QStringLiteral("segment"));
     faults.insert(name, QString::fromLatin1(s.what));
   }
+  // Segment files a reader cannot have: gone, refused, or a FIFO that would hold a blocking read.
+  const struct {
+    const char* name;
+    LocalFolder::FileDamage damage;
+    const char* what;
+  } lost[] = {
+      {"segment_missing", LocalFolder::FileDamage::Missing, "index03 lists one segment, its file is missing"},
+      {"segment_unreadable", LocalFolder::FileDamage::Unreadable, "segment file of mode 000"},
+      {"segment_fifo", LocalFolder::FileDamage::Fifo, "a FIFO that is never written in place of the segment"},
+  };
+  for (const auto& l : lost) {
+    const QString name = QString::fromLatin1(l.name);
+    FolderOptions o = smallFolder();
+    o.broken_segments = l.damage;
+    if (!make(name, o)) return fail({});
+    faults.insert(name, QString::fromLatin1(l.what));
+  }
   if (!LocalFolder::writeFile(out + QStringLiteral("/faults.json"), QJsonDocument(faults).toJson())) return fail(QStringLiteral("faults.json"));
   return 0;
 }

@@ -8,6 +8,7 @@
 #include <QTime>
 #include <vector>
 
+#include "tools/varpen-sample/LocalFolder.h"
 #include "tools/varpen-sample/SampleGen.h"
 
 struct FolderOptions {
@@ -24,6 +25,8 @@ struct FolderOptions {
   int source_number = 1;
   int jobs = 1;  // segments encoded at once; the bytes do not depend on it
   SampleGen::SegmentParams video;  // picture, rate, keyframes, B-frames, audio, container
+  // Every segment file damaged so, its index entries kept: a copy that went wrong.
+  LocalFolder::FileDamage broken_segments = LocalFolder::FileDamage::None;
 };
 
 // Writes a local recording folder with its index files and manifest.json under `out`.

@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 
+#include <optional>
+
 #include "platform/diskrec/DiskImageWriter.h"
 #include "platform/diskrec/DiskLayout.h"
 #include "engine/FileSearch.h"
@@ -18,7 +20,8 @@ namespace {
 
 struct BrokenName {
   const char* name;
-  diskrec::BrokenImage kind;
+  std::optional<diskrec::BrokenImage> kind;  // damaged contents ...
+  LocalFolder::FileDamage file = LocalFolder::FileDamage::None;  // ... or the image file itself
 };
 
 const BrokenName kBroken[] = {
@@ -28,6 +31,10 @@ const BrokenName kBroken[] = {
     {"end-before-start", diskrec::BrokenImage::EndBeforeStart},
     {"counts-past-end", diskrec::BrokenImage::CountsPastEnd},
     {"offsets-past-end", diskrec::BrokenImage::OffsetsPastEnd},
+    {"zeroed-data", diskrec::BrokenImage::ZeroedData},
+    {"data-missing", diskrec::BrokenImage::DataMissing},
+    {"unreadable", std::nullopt, LocalFolder::FileDamage::Unreadable},
+    {"fifo", std::nullopt, LocalFolder::FileDamage::Fifo},
 };
 
 // Adds the folder's segments (listed in its manifest) to the image under `volume`. The folder
@@ -70,7 +77,10 @@ int RunDiskCommand(const QStringList& args) {
   const QCommandLineOption logs(QStringLiteral("logs"), QStringLiteral("device-log records (300)"), QStringLiteral("n"), QStringLiteral("300"));
   const QCommandLineOption broken(QStringLiteral("broken"),
                                   QStringLiteral("write a damaged image: bad-magic, bad-checksum, truncated, "
-                                                 "end-before-start, counts-past-end or offsets-past-end"),
+                                                 "end-before-start, counts-past-end, offsets-past-end, zeroed-data "
+                                                 "(every file's data reads as zeros), data-missing (the image ends "
+                                                 "where the files' data begins), unreadable (mode 000) or fifo (a "
+                                                 "FIFO never written in place of the image)"),
                                   QStringLiteral("kind"));
   const QCommandLineOption channels(QStringLiteral("channels"), QStringLiteral("number of channels (2)"), QStringLiteral("n"), QStringLiteral("2"));
   const QCommandLineOption startDate(QStringLiteral("start-date"), QStringLiteral("first day, yyyy-MM-dd (2024-01-30)"), QStringLiteral("date"), QStringLiteral("2024-01-30"));
@@ -136,11 +146,16 @@ int RunDiskCommand(const QStringList& args) {
   for (const DR_LogRecord& r : diskrec::MakeSampleLogs(logCount, first, step)) writer.AddLog(r);
 
   const std::string out = p.positionalArguments().first().toStdString();
-  const std::string sound = brokenKind ? work.filePath(QStringLiteral("sound.img")).toStdString() : out;
+  const bool rewrite = brokenKind && brokenKind->kind;
+  const std::string sound = rewrite ? work.filePath(QStringLiteral("sound.img")).toStdString() : out;
   std::string writeError;
   if (!writer.Write(sound, &writeError) ||
-      (brokenKind && !diskrec::WriteBrokenImage(sound, out, brokenKind->kind, &writeError))) {
+      (rewrite && !diskrec::WriteBrokenImage(sound, out, *brokenKind->kind, &writeError))) {
     err << "varpen-sample disk: " << QString::fromStdString(writeError) << "\n";
+    return 1;
+  }
+  if (brokenKind && !LocalFolder::damageFile(QString::fromStdString(out), brokenKind->file)) {
+    err << "varpen-sample disk: cannot damage " << QString::fromStdString(out) << "\n";
     return 1;
   }
   return 0;

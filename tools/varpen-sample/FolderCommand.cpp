@@ -20,6 +20,17 @@ QString timeText(std::int64_t t) {
   return QDateTime::fromSecsSinceEpoch(t).toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
 }
 
+QString brokenName(LocalFolder::FileDamage damage) {
+  switch (damage) {
+    case LocalFolder::FileDamage::None: return QStringLiteral("none");
+    case LocalFolder::FileDamage::Empty: return QStringLiteral("empty");
+    case LocalFolder::FileDamage::Missing: return QStringLiteral("missing");
+    case LocalFolder::FileDamage::Unreadable: return QStringLiteral("unreadable");
+    case LocalFolder::FileDamage::Fifo: return QStringLiteral("fifo");
+  }
+  return {};
+}
+
 }  // namespace
 
 bool WriteFolder(const QString& out, const FolderOptions& o, QString* error) {
@@ -153,6 +164,12 @@ bool WriteFolder(const QString& out, const FolderOptions& o, QString* error) {
       return false;
   }
   if (!flush(QStringLiteral("RecordFile/index01.bin"), index01)) return false;
+  for (const Task& t : tasks) {
+    if (!LocalFolder::damageFile(out + QLatin1Char('/') + t.dir + QLatin1Char('/') + t.name, o.broken_segments)) {
+      *error = QStringLiteral("cannot damage %1/%2").arg(t.dir, t.name);
+      return false;
+    }
+  }
 
   const SampleGen::SegmentParams& v = o.video;
   QJsonObject manifest{{"source_name", o.source_name},
@@ -169,6 +186,7 @@ bool WriteFolder(const QString& out, const FolderOptions& o, QString* error) {
                                                                                         : "none"},
                        {"first_pts", qint64(v.first_pts)},
                        {"camera", v.camera},
+                       {"broken_segments", brokenName(o.broken_segments)},
                        {"channels", channels},
                        {"dates", dates},
                        {"files", files}};
@@ -213,8 +231,12 @@ int RunFolderCommand(const QStringList& args) {
                                                  "(use with --bitrate, e.g. 7000 at 1920x1080)"));
   const QCommandLineOption bitrate(QStringLiteral("bitrate"), QStringLiteral("average video rate in kbit/s (0 = constant quality)"),
                                    QStringLiteral("kbps"), QStringLiteral("0"));
+  const QCommandLineOption broken(QStringLiteral("broken"),
+                                  QStringLiteral("damage every segment file, the index files kept: empty (0 bytes), "
+                                                 "missing, unreadable (mode 000) or fifo (a FIFO never written)"),
+                                  QStringLiteral("kind"));
   p.addOptions({jobs, channels, firstChannel, startDate, days, firstTime, perDay, length, gap, types, size, fps, keyint,
-                bframes, audio, ps, source, sourceNumber, header, firstPts, camera, bitrate});
+                bframes, audio, ps, source, sourceNumber, header, firstPts, camera, bitrate, broken});
   p.process(QStringList{QStringLiteral("varpen-sample folder")} + args);
   QTextStream err(stderr);
   if (p.positionalArguments().size() != 1) {
@@ -263,6 +285,10 @@ int RunFolderCommand(const QStringList& args) {
   o.source_name = p.value(source);
   o.source_number = p.value(sourceNumber).toInt();
   o.jobs = p.value(jobs).toInt();
+  if (p.isSet(broken) && !LocalFolder::fileDamageNamed(p.value(broken), &o.broken_segments)) {
+    err << "bad --broken (empty, missing, unreadable or fifo)\n";
+    return 2;
+  }
   if (!o.first_time.isValid()) {
     err << "bad --first-time\n";
     return 2;

@@ -1,9 +1,14 @@
 #include "tools/varpen-sample/LocalFolder.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <cerrno>
 #include <ctime>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace LocalFolder {
 namespace {
@@ -104,6 +109,40 @@ bool writeFile(const QString& path, const QByteArray& bytes) {
   if (!f.open(QIODevice::WriteOnly)) return false;
   if (f.write(bytes) != bytes.size()) return false;
   return f.commit();
+}
+
+bool fileDamageNamed(const QString& name, FileDamage* damage) {
+  static const struct {
+    const char* name;
+    FileDamage damage;
+  } kNames[] = {{"empty", FileDamage::Empty},
+                {"missing", FileDamage::Missing},
+                {"unreadable", FileDamage::Unreadable},
+                {"fifo", FileDamage::Fifo}};
+  for (const auto& n : kNames) {
+    if (name == QLatin1String(n.name)) {
+      *damage = n.damage;
+      return true;
+    }
+  }
+  return false;
+}
+
+bool damageFile(const QString& path, FileDamage damage) {
+  const QByteArray native = QFile::encodeName(path);
+  switch (damage) {
+    case FileDamage::None:
+      return true;
+    case FileDamage::Empty:
+      return ::truncate(native.constData(), 0) == 0;
+    case FileDamage::Missing:
+      return ::unlink(native.constData()) == 0;
+    case FileDamage::Unreadable:
+      return ::chmod(native.constData(), 0) == 0;
+    case FileDamage::Fifo:
+      return (::unlink(native.constData()) == 0 || errno == ENOENT) && ::mkfifo(native.constData(), 0644) == 0;
+  }
+  return false;
 }
 
 }  // namespace LocalFolder

@@ -36,4 +36,17 @@ QString segmentFileName(std::int64_t start, std::int64_t end, std::uint32_t type
 // Writes `bytes` to `path`, creating its folder. False on failure.
 bool writeFile(const QString& path, const QByteArray& bytes);
 
+// What a damaged copy does to one file (a segment, an image):
+//   Empty       0 bytes
+//   Missing     removed
+//   Unreadable  its bytes kept, mode 000 (root still reads it, unless the file layer's test seam
+//               refuses it: see platform/rtk/rtk_test.h)
+//   Fifo        a FIFO in its place, never written: a reader that opened it and waited would
+//               wait for ever
+enum class FileDamage { None, Empty, Missing, Unreadable, Fifo };
+// "empty", "missing", "unreadable" or "fifo"; false for another name.
+bool fileDamageNamed(const QString& name, FileDamage* damage);
+// Damages the file at `path` (it need not exist for Missing and Fifo). False on failure.
+bool damageFile(const QString& path, FileDamage damage);
+
 }  // namespace LocalFolder

@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -22,6 +23,7 @@
 #include <thread>
 
 #include "platform/diskrec/DiskLayout.h"
+#include "platform/rtk/rtk_test.h"
 #include "tests/platform/diskrec/DiskFixture.h"
 
 using namespace disktest;
@@ -620,17 +622,24 @@ class TestDiskRec : public QObject {
     QTest::addColumn<BrokenImage>("kind");
     QTest::addColumn<int>("channel1Files");  // -1: the disk is refused
     QTest::addColumn<int>("logs");           // -1: refused; else at least this many
-    QTest::newRow("bad magic") << BrokenImage::BadMagic << -1 << -1;
-    QTest::newRow("bad checksum") << BrokenImage::BadChecksum << -1 << -1;
-    QTest::newRow("end before start") << BrokenImage::EndBeforeStart << 3 << 300;
-    QTest::newRow("offsets past the end") << BrokenImage::OffsetsPastEnd << 3 << 300;
-    QTest::newRow("counts past the end") << BrokenImage::CountsPastEnd << 4 << 300;
+    QTest::addColumn<int>("streamEnd");      // how each listed file's stream ends
+    QTest::addColumn<bool>("zeros");         // each stream delivers only zero bytes
+    QTest::newRow("bad magic") << BrokenImage::BadMagic << -1 << -1 << 0 << false;
+    QTest::newRow("bad checksum") << BrokenImage::BadChecksum << -1 << -1 << 0 << false;
+    QTest::newRow("end before start") << BrokenImage::EndBeforeStart << 3 << 300 << int(DR_POS_DONE) << false;
+    QTest::newRow("offsets past the end") << BrokenImage::OffsetsPastEnd << 3 << 300 << int(DR_POS_DONE) << false;
+    QTest::newRow("counts past the end") << BrokenImage::CountsPastEnd << 4 << 300 << int(DR_POS_DONE) << false;
+    // A half-copied disk: the files are listed, their data reads as zeros or is not there.
+    QTest::newRow("zeroed data") << BrokenImage::ZeroedData << 4 << 300 << int(DR_POS_DONE) << true;
+    QTest::newRow("data missing") << BrokenImage::DataMissing << 4 << 300 << int(DR_POS_FAILED) << false;
   }
 
   void brokenImages() {
     QFETCH(BrokenImage, kind);
     QFETCH(int, channel1Files);
     QFETCH(int, logs);
+    QFETCH(int, streamEnd);
+    QFETCH(bool, zeros);
     const std::string broken = temp_.Path("broken.img");
     std::string error;
     QVERIFY(diskrec::WriteBrokenImage(plain_, broken, kind, &error));
@@ -642,13 +651,18 @@ class TestDiskRec : public QObject {
       QCOMPARE(DR_FILE_GetLastError(), int(DR_ERR_NOT_RECORDER_DISK));
     } else {
       QCOMPARE(int(found.size()), channel1Files);
-      for (const Found& f : found) {  // what is listed streams whole
+      for (const Found& f : found) {  // what is listed streams whole, unless its data is gone
         Collector c;
         const int s = DR_FILE_GetStreamByFile(f.name.c_str(), 64, 0, &Collector::Callback, &c);
         QVERIFY(s >= 0);
         QVERIFY(WaitForEnd(s));
-        QCOMPARE(DR_FILE_GetPos(s), int(DR_POS_DONE));
+        QCOMPARE(DR_FILE_GetPos(s), streamEnd);
         DR_FILE_Stop(s);
+        if (streamEnd == DR_POS_DONE) QVERIFY(!c.data.empty());
+        const auto allZero = [](const std::vector<uint8_t>& bytes) {
+          return !bytes.empty() && std::all_of(bytes.begin(), bytes.end(), [](uint8_t b) { return b == 0; });
+        };
+        QCOMPARE(allZero(c.header) && allZero(c.data), zeros);
       }
     }
     const int lh = DR_FILE_FindLog(broken.c_str(), 3, 0, 0, nullptr, nullptr);
@@ -762,16 +776,22 @@ class TestDiskRec : public QObject {
     QCOMPARE(records[0].remote_host >> 24, 192u);
   }
 
+  // Root reads files of any mode: the file layer's seam refuses them as it would to anyone else.
   void accessDenied() {
-    if (::geteuid() == 0) QSKIP("root reads files of any mode");
     const std::string locked = temp_.Path("locked.img");
     QVERIFY(QFile::copy(QString::fromStdString(plain_), QString::fromStdString(locked)));
     QVERIFY(QFile::setPermissions(QString::fromStdString(locked), QFileDevice::Permissions()));
     const DR_DateTime b = Dt(T0), e = Dt(T0 + 10);
-    QCOMPARE(DR_FILE_FindFile(locked.c_str(), 1, 0, &b, &e), -1);
-    QCOMPARE(DR_FILE_GetLastError(), int(DR_ERR_ACCESS_DENIED));
-    QCOMPARE(DR_FILE_FindLog(locked.c_str(), 3, 0, 0, nullptr, nullptr), -1);
-    QCOMPARE(DR_FILE_GetLastError(), int(DR_ERR_ACCESS_DENIED));
+    rtk_test_SetRefuseUnreadable(true);
+    const int found = DR_FILE_FindFile(locked.c_str(), 1, 0, &b, &e);
+    const int findError = DR_FILE_GetLastError();
+    const int log = DR_FILE_FindLog(locked.c_str(), 3, 0, 0, nullptr, nullptr);
+    const int logError = DR_FILE_GetLastError();
+    rtk_test_SetRefuseUnreadable(false);
+    QCOMPARE(found, -1);
+    QCOMPARE(findError, int(DR_ERR_ACCESS_DENIED));
+    QCOMPARE(log, -1);
+    QCOMPARE(logError, int(DR_ERR_ACCESS_DENIED));
   }
 
   void lastErrorIsPerThread() {

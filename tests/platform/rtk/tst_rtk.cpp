@@ -1,3 +1,4 @@
+#include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -10,6 +11,12 @@
 #include <vector>
 
 #include "platform/rtk/rtk.h"
+#include "platform/rtk/rtk_test.h"
+
+#include <QProcess>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -76,7 +83,12 @@ class TestRtk : public QObject {
     Q_OBJECT
 
 private slots:
-    void cleanup() { RTK_Test_FailWritesAfter(-1); }
+    void cleanup()
+    {
+        RTK_Test_FailWritesAfter(-1);
+        rtk_test_SetRefuseUnreadable(false);
+        rtk_test_SetReadDelay(0);
+    }
 
     void threadRunsAndIsWaited()
     {
@@ -347,6 +359,88 @@ private slots:
         QCOMPARE(RTK_FileSeek(fd, -20, 0, 0), -1);
         QCOMPARE(RTK_CloseFile(fd), 0);
         QCOMPARE(RTK_ReadFile(-1, buf, 1, 0), -1);
+    }
+
+    // Opening for reading never waits and takes only a file: a FIFO without a writer, a folder or
+    // a device in a file's place is refused at once.
+    void openReadOnly_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>("refuseUnreadable");
+        QTest::addColumn<int>("error");  // 0: opens
+        const bool root = ::geteuid() == 0;
+        QTest::newRow("file") << "file" << false << 0;
+        QTest::newRow("fifo without a writer") << "fifo" << false << EINVAL;
+        QTest::newRow("folder") << "folder" << false << EINVAL;
+        QTest::newRow("character device") << "device" << false << EINVAL;
+        QTest::newRow("missing") << "missing" << false << ENOENT;
+        QTest::newRow("mode 000") << "unreadable" << false << (root ? 0 : EACCES);
+        QTest::newRow("mode 000, refused to root too") << "unreadable" << true << EACCES;
+        QTest::newRow("mode 0200, refused to root too") << "writeOnly" << true << EACCES;
+        QTest::newRow("mode 0004 is readable") << "otherReadable" << true << 0;
+    }
+
+    void openReadOnly()
+    {
+        QFETCH(QString, kind);
+        QFETCH(bool, refuseUnreadable);
+        QFETCH(int, error);
+        QTemporaryDir dir;
+        std::string path = dir.filePath(kind).toStdString();
+        const mode_t modes[] = {0644, 0, 0200, 0004};
+        const int modeIndex = kind == "unreadable" ? 1 : kind == "writeOnly" ? 2 : kind == "otherReadable" ? 3 : 0;
+        if (kind == "fifo") {
+            QCOMPARE(::mkfifo(path.c_str(), 0644), 0);
+        } else if (kind == "folder") {
+            QVERIFY(QDir().mkpath(QString::fromStdString(path)));
+        } else if (kind == "device") {
+            path = "/dev/null";
+        } else if (kind != "missing") {
+            QVERIFY(WriteNew(path, "0123456789"));
+            QCOMPARE(::chmod(path.c_str(), modes[modeIndex]), 0);
+        }
+        rtk_test_SetRefuseUnreadable(refuseUnreadable);
+        errno = 0;
+        const int fd = RTK_OpenReadOnly(path.c_str());
+        const int openError = errno;
+        rtk_test_SetRefuseUnreadable(false);
+        if (error != 0) {
+            QCOMPARE(fd, -1);
+            QCOMPARE(openError, error);
+            return;
+        }
+        QVERIFY(fd >= 0);
+        char buf[4] = {};
+        // The file reads as any other: blocking, whole.
+        QCOMPARE(RTK_ReadFileAt(fd, buf, 4, 6), int64_t(4));
+        QCOMPARE(std::string(buf, 4), std::string("6789"));
+        QCOMPARE(RTK_CloseFile(fd), 0);
+    }
+
+    // A process started with the seams' variables begins with them on: a station can be run by
+    // hand on a slow disk.
+    void seamsFromTheEnvironment()
+    {
+        if (qEnvironmentVariableIsSet("RTK_TEST_CHILD")) {
+            QCOMPARE(rtk_test_ReadDelay(), 123);
+            QTemporaryDir dir;
+            const std::string path = dir.filePath("locked").toStdString();
+            QVERIFY(WriteNew(path, "x"));
+            QCOMPARE(::chmod(path.c_str(), 0), 0);
+            QCOMPARE(RTK_OpenReadOnly(path.c_str()), -1);
+            return;
+        }
+        QCOMPARE(rtk_test_ReadDelay(), 0);
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("RTK_TEST_CHILD", "1");
+        env.insert("VARPEN_TEST_READ_DELAY_MS", "123");
+        env.insert("VARPEN_TEST_UNREADABLE_FOR_ROOT", "1");
+        child.setProcessEnvironment(env);
+        child.setProcessChannelMode(QProcess::MergedChannels);
+        child.start(QCoreApplication::applicationFilePath(), {"seamsFromTheEnvironment"});
+        QVERIFY(child.waitForFinished(120000));
+        QVERIFY2(child.exitCode() == 0, child.readAll().constData());
     }
 
     void renameReplacesAndDeleteRemoves()

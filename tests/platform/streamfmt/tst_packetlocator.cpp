@@ -4,9 +4,16 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <atomic>
+#include <chrono>
+#include <future>
 #include <thread>
 #include <vector>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/rtk/rtk_test.h"
 #include "platform/streamfmt/PacketLocator.h"
 #include "tools/varpen-sample/SampleCode.h"
 #include "tools/varpen-sample/SampleGen.h"
@@ -47,6 +54,8 @@ class TestPacketLocator : public QObject {
   void foreignHeaderCountsFromCallersStart();
   void untrustedFiles_data();
   void untrustedFiles();
+  void unreadableOrFifoRefusedAtOnce_data();
+  void unreadableOrFifoRefusedAtOnce();
   void readsFarLessThanTheFile();
   void handlesAreIndependentAcrossThreads();
 
@@ -244,6 +253,40 @@ void TestPacketLocator::untrustedFiles() {
   QCOMPARE(SF_LocatorOpen(nullptr, 0), std::int64_t(-1));
   QCOMPARE(SF_LocatorOpen(QFile::encodeName(m_dir.path()).constData(), 0), std::int64_t(-1));  // a folder
   QCOMPARE(SF_LocatorOpen("/nonexistent/x.mp4", 0), std::int64_t(-1));
+}
+
+// A segment that cannot be read ends the open at once: a FIFO that no one writes (the demuxer
+// would wait for its data for ever), a file of mode 000 (refused to root too, through the file
+// layer's seam).
+void TestPacketLocator::unreadableOrFifoRefusedAtOnce_data() {
+  QTest::addColumn<bool>("fifo");
+  QTest::newRow("fifo") << true;
+  QTest::newRow("mode 000") << false;
+}
+
+void TestPacketLocator::unreadableOrFifoRefusedAtOnce() {
+  QFETCH(bool, fifo);
+  const QByteArray path = QFile::encodeName(segment(QStringLiteral("lost.mp4")));
+  ::unlink(path.constData());
+  if (fifo) {
+    QCOMPARE(::mkfifo(path.constData(), 0644), 0);
+  } else {
+    QVERIFY(QFile::copy(segment(QStringLiteral("plain.mp4")), QString::fromLocal8Bit(path)));
+    QCOMPARE(::chmod(path.constData(), 0), 0);
+  }
+  rtk_test_SetRefuseUnreadable(true);
+  auto open = std::async(std::launch::async, [path] { return SF_LocatorOpen(path.constData(), kStart); });
+  // Not a measure of speed: an open that waits for a writer would never come back by itself.
+  const bool returned = open.wait_for(std::chrono::seconds(60)) == std::future_status::ready;
+  if (!returned) {
+    const int writer = ::open(path.constData(), O_WRONLY);
+    if (writer >= 0) ::close(writer);
+  }
+  const std::int64_t h = open.get();
+  rtk_test_SetRefuseUnreadable(false);
+  QVERIFY2(returned, "the open waited for a writer");
+  QCOMPARE(h, std::int64_t(-1));
+  ::unlink(path.constData());
 }
 
 void TestPacketLocator::readsFarLessThanTheFile() {

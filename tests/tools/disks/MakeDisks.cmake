@@ -8,7 +8,8 @@ foreach(layout plain nvr dvr)
     message(FATAL_ERROR "varpen-sample disk --layout ${layout} failed: ${rc}")
   endif()
 endforeach()
-foreach(kind bad-magic bad-checksum truncated end-before-start counts-past-end offsets-past-end)
+foreach(kind bad-magic bad-checksum truncated end-before-start counts-past-end offsets-past-end zeroed-data
+             data-missing unreadable fifo)
   execute_process(COMMAND ${TOOL} disk ${OUT}/disk-broken-${kind}.img --broken ${kind} ${common}
                   RESULT_VARIABLE rc)
   if(NOT rc EQUAL 0)

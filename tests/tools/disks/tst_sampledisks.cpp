@@ -3,6 +3,7 @@
 #include <QElapsedTimer>
 #include <QTest>
 
+#include <algorithm>
 #include <cstdlib>
 #include <mutex>
 #include <set>
@@ -11,6 +12,7 @@
 
 #include "platform/diskrec/DriveResolver.h"
 #include "platform/diskrec/diskrec.h"
+#include "platform/rtk/rtk_test.h"
 #include "platform/streamfmt/streamfmt.h"
 #include "platform/system/system.h"
 
@@ -150,6 +152,46 @@ class TestSampleDisks : public QObject {
       }
     QCOMPARE(failed, 1);
     QCOMPARE(done, 7);
+  }
+
+  // The images of a copy gone wrong: the files listed but their data zeros or not there, an image
+  // nobody may read (refused to root too, through the file layer's seam), a FIFO in its place.
+  void damagedImages_data() {
+    QTest::addColumn<QString>("image");
+    QTest::addColumn<int>("error");      // of the search; DR_ERR_NONE: the files are listed
+    QTest::addColumn<int>("streamEnd");  // of each listed file
+    QTest::newRow("zeroed data") << "disk-broken-zeroed-data.img" << int(DR_ERR_NONE) << int(DR_POS_DONE);
+    QTest::newRow("data missing") << "disk-broken-data-missing.img" << int(DR_ERR_NONE) << int(DR_POS_FAILED);
+    QTest::newRow("unreadable") << "disk-broken-unreadable.img" << int(DR_ERR_ACCESS_DENIED) << 0;
+    QTest::newRow("fifo") << "disk-broken-fifo.img" << int(DR_ERR_NOT_RECORDER_DISK) << 0;
+  }
+
+  void damagedImages() {
+    QFETCH(QString, image);
+    QFETCH(int, error);
+    QFETCH(int, streamEnd);
+    rtk_test_SetRefuseUnreadable(true);
+    const std::string path = Sample(image.toLatin1().constData());
+    const DR_DateTime from{2024, 1, 30, 0, 0, 0}, to{2024, 1, 31, 23, 59, 59};
+    const int h = DR_FILE_FindFile(path.c_str(), 1, 0, &from, &to);
+    const int searchError = DR_FILE_GetLastError();
+    rtk_test_SetRefuseUnreadable(false);
+    if (error != DR_ERR_NONE) {
+      QCOMPARE(h, -1);
+      QCOMPARE(searchError, error);
+      return;
+    }
+    QVERIFY(h >= 0);
+    DR_FILE_FindClose(h);
+    const std::vector<DR_FindRecord> files = Find(path, 1);
+    QCOMPARE(files.size(), size_t(4));
+    for (const DR_FindRecord& f : files) {
+      Delivery d;
+      const int s = DR_FILE_GetStreamByFile(f.name, 8, 0, &Delivery::Callback, &d);
+      QVERIFY(s >= 0);
+      QCOMPARE(RunToEnd(s), streamEnd);
+      QVERIFY(std::all_of(d.data.begin(), d.data.end(), [](uint8_t b) { return b == 0; }));
+    }
   }
 
   void logsOfEveryMajorType() {

@@ -9,7 +9,11 @@ set(sets
   "bframes|folder|--channels 1 --days 1 --segments-per-day 2 --segment-length 4 --bframes 2 --audio"
   "foreign-ts|folder|--channels 1 --days 1 --segments-per-day 2 --segment-length 4 --gap 0 --bframes 2 --audio --header other"
   "foreign-ps|folder|--channels 1 --days 1 --segments-per-day 2 --segment-length 4 --gap 0 --bframes 2 --program-stream --header none"
-  "broken|broken|")
+  "broken|broken|"
+  "broken-empty|folder|--channels 2 --days 1 --segments-per-day 1 --segment-length 4 --size 176x144 --broken empty"
+  "broken-missing|folder|--channels 2 --days 1 --segments-per-day 1 --segment-length 4 --size 176x144 --broken missing"
+  "broken-unreadable|folder|--channels 2 --days 1 --segments-per-day 1 --segment-length 4 --size 176x144 --broken unreadable"
+  "broken-fifo|folder|--channels 2 --days 1 --segments-per-day 1 --segment-length 4 --size 176x144 --broken fifo")
 
 file(SHA256 "${TOOL}" tool_hash)
 foreach(set IN LISTS sets)

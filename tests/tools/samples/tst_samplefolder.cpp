@@ -7,6 +7,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <sys/stat.h>
+
 #include "platform/streamfmt/PacketLocator.h"
 #include "tools/varpen-sample/SampleCode.h"
 #include "tools/varpen-sample/SampleGen.h"
@@ -63,6 +65,8 @@ class TestSampleFolder : public QObject {
   void indexMatchesManifest();
   void bframesSetHasAudioAndReorderedFrames();
   void brokenSet();
+  void damagedSegments_data();
+  void damagedSegments();
 };
 
 void TestSampleFolder::indexMatchesManifest_data() {
@@ -179,6 +183,44 @@ void TestSampleFolder::brokenSet() {
     const std::int64_t h = SF_LocatorOpen(QFile::encodeName(dir + QLatin1Char('/') + mp4.first()).constData(), 0);
     QVERIFY2((h >= 0) == s.opens, s.set);
     SF_LocatorClose(h);
+  }
+}
+
+// Folders whose every segment file a copy lost, each as the index still lists it: 0 bytes, gone,
+// mode 000 with its bytes, a FIFO.
+void TestSampleFolder::damagedSegments_data() {
+  QTest::addColumn<QString>("set");
+  QTest::addColumn<QString>("kind");
+  QTest::addColumn<int>("segments");
+  for (const char* kind : {"empty", "missing", "unreadable", "fifo"}) {
+    const QString set = QStringLiteral("broken-%1").arg(QLatin1String(kind));
+    QTest::newRow(qPrintable(set)) << set << QString::fromLatin1(kind) << 2;
+  }
+  QTest::newRow("broken/segment_missing") << "broken/segment_missing" << "missing" << 1;
+  QTest::newRow("broken/segment_unreadable") << "broken/segment_unreadable" << "unreadable" << 1;
+  QTest::newRow("broken/segment_fifo") << "broken/segment_fifo" << "fifo" << 1;
+}
+
+void TestSampleFolder::damagedSegments() {
+  QFETCH(QString, set);
+  QFETCH(QString, kind);
+  QFETCH(int, segments);
+  const QJsonObject m = manifest(set);
+  const QJsonArray files = m.value("files").toArray();
+  QCOMPARE(files.size(), segments);
+  QCOMPARE(m.value("broken_segments").toString(), kind);
+  for (const QJsonValue& v : files) {
+    const QString path = samplesDir() + QLatin1Char('/') + set + QLatin1Char('/') + v.toObject().value("path").toString();
+    // Listed by its channel's index.
+    const QList<QByteArray> entries = records(QFileInfo(path).path() + QStringLiteral("/index03.bin"), 44);
+    QVERIFY2(!entries.isEmpty(), qPrintable(path));
+    struct stat st {};
+    const bool exists = ::lstat(QFile::encodeName(path).constData(), &st) == 0;
+    QCOMPARE(exists, kind != QLatin1String("missing"));
+    if (kind == QLatin1String("empty")) QVERIFY(S_ISREG(st.st_mode) && st.st_size == 0);
+    if (kind == QLatin1String("unreadable"))
+      QVERIFY(S_ISREG(st.st_mode) && (st.st_mode & 07777) == 0 && st.st_size == v.toObject().value("size").toInteger());
+    if (kind == QLatin1String("fifo")) QVERIFY(S_ISFIFO(st.st_mode));
   }
 }
 
