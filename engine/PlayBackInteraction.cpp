@@ -150,6 +150,11 @@ bool CPlayBackInteraction::SetPlayTimePaused(time_t time)
     return m_player.SeekToTime(time, true);
 }
 
+void CPlayBackInteraction::SetHoldAtNextFile(bool hold)
+{
+    m_player.SetHoldAtNextFile(hold);
+}
+
 bool CPlayBackInteraction::Pause(bool pause)
 {
     return m_player.Pause(pause);

@@ -68,6 +68,8 @@ public:
     virtual bool SetPlayTime(time_t time);
     // The same, and the window holds paused at the new position until Pause(false).
     virtual bool SetPlayTimePaused(time_t time);
+    // While set, the window opens its next file paused (windows in step go on together).
+    virtual void SetHoldAtNextFile(bool hold);
 
     virtual bool Pause(bool pause);
     virtual bool IsPaused();

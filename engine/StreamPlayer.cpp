@@ -536,7 +536,7 @@ bool CStreamPlayer::RunOnce()
         // A paused window stays paused on the next file instead of playing on by itself.
         {
             RTK_Guard guard(&m_lock);
-            m_pauseOnOpen = m_port.IsPaused();
+            m_pauseOnOpen = m_port.IsPaused() || m_holdAtNextFile.load();
             m_carryPause = true;
         }
         const bool located = LocateFileAndPlay(file, true);

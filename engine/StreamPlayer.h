@@ -95,6 +95,9 @@ public:
     // sets error code 1. `paused`: the port opens paused at the new position (it shows the
     // picture once resumed), so that several windows can go on from there together.
     bool SeekToTime(time_t time, bool paused = false);
+    // While set, the next file of the list opens paused (it shows its picture once resumed or
+    // stepped), so that windows kept in step can go on from a file change together.
+    void SetHoldAtNextFile(bool hold) { m_holdAtNextFile.store(hold); }
 
     // Time of the frame shown while playing, else -1. Never waits for a stream.
     time_t GetCurrentTime();
@@ -176,6 +179,7 @@ private:
     // the open of its port is paused when the window was paused or is paused meanwhile.
     bool m_carryPause = false;
     bool m_pauseOnOpen = false;
+    std::atomic<bool> m_holdAtNextFile{false};
     std::atomic<time_t> m_startAt{-1};  // the second the located stream is shown from
     RTK_Mutex m_lock;                   // the controls lock
     std::mutex m_locateLock;

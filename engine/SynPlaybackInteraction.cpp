@@ -1,7 +1,9 @@
 #include "engine/SynPlaybackInteraction.h"
 
 #include <algorithm>
+#include <chrono>
 #include <limits>
+#include <thread>
 
 #include "engine/PlayBackInteraction.h"
 
@@ -9,7 +11,6 @@ namespace Varpen {
 
 namespace {
 constexpr time_t kNoTime = -1;
-constexpr time_t kLeadToPause_s = 3;
 constexpr time_t kStepWindow_s = 2;
 }  // namespace
 
@@ -31,7 +32,7 @@ std::vector<SyncAction> PlanSyncPass(const std::vector<time_t>& times)
         if (times[i] == kNoTime)
             continue;
         const time_t lead = times[i] - earliest;
-        if (lead >= kLeadToPause_s)
+        if (lead >= kSyncLeadToPause_s)
             actions[i] = SyncAction::Pause;
         else if (lead <= 0)
             actions[i] = SyncAction::Resume;
@@ -54,6 +55,92 @@ std::vector<SyncAction> PlanSyncStep(const std::vector<time_t>& times,
     return actions;
 }
 
+std::vector<SyncAction> SyncStepRule::Plan(const std::vector<SyncMemberView>& members)
+{
+    std::vector<SyncAction> actions(members.size(), SyncAction::None);
+    // Members out of the step (idle, ended, failed) are forgotten: a new start begins afresh.
+    std::map<std::uintptr_t, Track> tracks;
+    bool crossing = false;
+    for (std::size_t i = 0; i < members.size(); ++i) {
+        const SyncMemberView& m = members[i];
+        if (!m.playing)
+            continue;
+        const auto known = m_tracks.find(m.id);
+        Track t = known != m_tracks.end() ? known->second : Track{};
+        if (t.index != -1 && m.index != t.index) {
+            // Its next file is open and paused: show its first picture, then hold it there.
+            t.phase = Phase::Crossing;
+            t.crossingPasses = 0;
+            t.held = -1;
+            t.last = -1;
+            actions[i] = SyncAction::Step;
+        } else if (t.phase == Phase::Crossing) {
+            if (m.time != kNoTime) {
+                t.phase = Phase::Held;
+                t.held = m.time;
+            } else if (++t.crossingPasses >= kCrossingPasses) {
+                t.phase = Phase::Running;
+                actions[i] = SyncAction::Release;
+            }
+        }
+        // A running member that showed a picture and shows none now is opening its next file:
+        // it is still where it was, and holds the others at the boundary like one crossing.
+        if (t.phase == Phase::Running && m.time != kNoTime)
+            t.last = m.time;
+        t.switching = t.phase == Phase::Running && m.time == kNoTime && t.last != kNoTime;
+        t.index = m.index;
+        crossing = crossing || t.phase == Phase::Crossing || t.switching;
+        tracks[m.id] = t;
+    }
+    m_tracks = std::move(tracks);
+
+    // The members' times as the keep-in-step pass sees them: a held member is at its held time,
+    // one between two files has none yet.
+    std::vector<time_t> times(members.size(), kNoTime);
+    for (std::size_t i = 0; i < members.size(); ++i) {
+        const auto t = m_tracks.find(members[i].id);
+        if (!members[i].playing || t == m_tracks.end() || t->second.phase == Phase::Crossing)
+            continue;
+        times[i] = t->second.phase == Phase::Held ? t->second.held : members[i].time;
+    }
+    std::vector<time_t> positions = times;
+    for (std::size_t i = 0; i < members.size(); ++i) {
+        const auto t = m_tracks.find(members[i].id);
+        if (members[i].playing && t != m_tracks.end() && t->second.switching)
+            positions[i] = t->second.last;
+    }
+    const time_t earliest = EarliestSyncTime(positions);
+    // Held members at the earliest time go on together once nobody is between two files.
+    for (std::size_t i = 0; i < members.size(); ++i) {
+        const auto t = m_tracks.find(members[i].id);
+        if (!members[i].playing || t == m_tracks.end() || t->second.phase != Phase::Held)
+            continue;
+        if (!crossing && t->second.held <= earliest) {
+            t->second.phase = Phase::Running;
+            actions[i] = SyncAction::Release;
+        }
+    }
+    // A member opening its next file is not told anything, but the others keep to its place.
+    std::vector<SyncAction> pass = PlanSyncPass(positions);
+    for (std::size_t i = 0; i < members.size(); ++i) {
+        const auto t = m_tracks.find(members[i].id);
+        if (members[i].playing && t != m_tracks.end() && t->second.phase == Phase::Running &&
+            !t->second.switching && actions[i] == SyncAction::None)
+            actions[i] = pass[i];
+    }
+    return actions;
+}
+
+std::vector<std::uintptr_t> SyncStepRule::Holding() const
+{
+    std::vector<std::uintptr_t> ids;
+    for (const auto& [id, t] : m_tracks) {
+        if (t.phase != Phase::Running)
+            ids.push_back(id);
+    }
+    return ids;
+}
+
 SynPlaybackInteraction::~SynPlaybackInteraction()
 {
     try {
@@ -62,12 +149,16 @@ SynPlaybackInteraction::~SynPlaybackInteraction()
     }
 }
 
-bool SynPlaybackInteraction::AddInteraction(CPlayBackInteraction* member, std::uint32_t)
+bool SynPlaybackInteraction::AddInteraction(CPlayBackInteraction* member, std::uint32_t window)
 {
-    RTK_Guard guard(&m_lock);
-    if (!member || std::find(m_members.begin(), m_members.end(), member) != m_members.end())
-        return false;
-    m_members.push_back(member);
+    {
+        RTK_Guard guard(&m_lock);
+        if (!member || IsMember(member))
+            return false;
+        m_members.push_back({member, window});
+    }
+    if (IsRunning())
+        member->SetHoldAtNextFile(true);
     return true;
 }
 
@@ -75,13 +166,20 @@ void SynPlaybackInteraction::RemoveInteraction(CPlayBackInteraction* member)
 {
     {
         RTK_Guard guard(&m_lock);
-        auto it = std::find(m_members.begin(), m_members.end(), member);
+        auto it = std::find_if(m_members.begin(), m_members.end(),
+                               [member](const Member& m) { return m.engine == member; });
         if (!member || it == m_members.end())
             return;
         m_members.erase(it);
     }
-    // A pass that copied the list before the removal may still call the member.
+    // A pass that copied the list before the removal may still call the member; a positioning
+    // worker may still wait for its stream (the owner stops the member first: it gives up then).
     std::lock_guard<std::mutex> wait(m_passLock);
+    {
+        std::unique_lock<std::mutex> busy(m_busyLock);
+        m_busyCond.wait(busy, [this, member] { return m_busy.find(member) == m_busy.end(); });
+    }
+    member->SetHoldAtNextFile(false);
 }
 
 void SynPlaybackInteraction::StopAll()
@@ -89,38 +187,218 @@ void SynPlaybackInteraction::StopAll()
     Stop();
     RTK_Guard guard(&m_lock);
     m_members.clear();
+    m_positioning.reset();
 }
 
-std::vector<CPlayBackInteraction*> SynPlaybackInteraction::Members()
+bool SynPlaybackInteraction::IsMember(CPlayBackInteraction* engine)
+{
+    return std::any_of(m_members.begin(), m_members.end(), [engine](const Member& m) { return m.engine == engine; });
+}
+
+std::vector<SynPlaybackInteraction::Member> SynPlaybackInteraction::Members()
 {
     RTK_Guard guard(&m_lock);
     return m_members;
 }
 
-bool SynPlaybackInteraction::SetPlayTime(time_t time)
+std::vector<CPlayBackInteraction*> SynPlaybackInteraction::Engines()
+{
+    std::vector<CPlayBackInteraction*> engines;
+    for (const Member& m : Members())
+        engines.push_back(m.engine);
+    return engines;
+}
+
+void SynPlaybackInteraction::Busy(CPlayBackInteraction* member, bool busy)
+{
+    std::lock_guard<std::mutex> lock(m_busyLock);
+    if (busy) {
+        ++m_busy[member];
+    } else if (--m_busy[member] <= 0) {
+        m_busy.erase(member);
+        m_busyCond.notify_all();
+    }
+}
+
+bool SynPlaybackInteraction::Ask(time_t time, bool startIdle)
 {
     if (time == kNoTime || !IsRunning())
         return false;
-    std::lock_guard<std::mutex> act(m_actLock);
-    // Each member is positioned and held; then all go on at once. Seeking them one by one while
-    // each went on at once let the first run ahead by the time the others took to seek.
-    std::vector<CPlayBackInteraction*> held;
-    for (CPlayBackInteraction* member : Members()) {
-        if (member->SetPlayTimePaused(time))
-            held.push_back(member);
-    }
-    for (CPlayBackInteraction* member : held)
-        member->Pause(false);
     RTK_Guard guard(&m_lock);
+    m_positioning = Positioning{time, startIdle};
     m_paused = 0;
     return true;
+}
+
+bool SynPlaybackInteraction::SetPlayTime(time_t time)
+{
+    return Ask(time, false);
+}
+
+bool SynPlaybackInteraction::PlayAt(time_t time)
+{
+    return Ask(time, true);
+}
+
+bool SynPlaybackInteraction::IsPositioning()
+{
+    RTK_Guard guard(&m_lock);
+    return m_positioning.has_value() || m_positioningBusy;
+}
+
+void SynPlaybackInteraction::ReleaseMember(CPlayBackInteraction* member, int level)
+{
+    // Normal speed leaves single-frame mode and a pause; the level is set again from there.
+    member->NormalSpeed();
+    if (level != 0)
+        member->SetSpeed(level);
+}
+
+void SynPlaybackInteraction::SetHolds(bool hold)
+{
+    std::lock_guard<std::mutex> pass(m_passLock);
+    for (const Member& m : Members())
+        m.engine->SetHoldAtNextFile(hold);
+}
+
+bool SynPlaybackInteraction::OnThreadStart()
+{
+    {
+        std::lock_guard<std::mutex> act(m_actLock);
+        m_rule.Reset();
+    }
+    SetHolds(true);
+    return true;
+}
+
+void SynPlaybackInteraction::OnThreadExit()
+{
+    // Nobody holds the members at a file change any more: the held ones play on.
+    SetHolds(false);
+    std::lock_guard<std::mutex> act(m_actLock);
+    std::lock_guard<std::mutex> pass(m_passLock);
+    int level;
+    {
+        RTK_Guard guard(&m_lock);
+        level = m_level;
+    }
+    const std::vector<std::uintptr_t> held = m_rule.Holding();
+    for (const Member& m : Members()) {
+        if (std::find(held.begin(), held.end(), std::uintptr_t(m.engine)) != held.end() && m.engine->IsPlaying())
+            ReleaseMember(m.engine, level);
+    }
+    m_rule.Reset();
+}
+
+void SynPlaybackInteraction::Position(const Positioning& job)
+{
+    // 1. Every member is positioned at once, each by a worker of its own, and held there.
+    std::vector<CPlayBackInteraction*> chosen;
+    std::vector<std::uint32_t> windows;
+    std::vector<char> starting;
+    {
+        std::lock_guard<std::mutex> pass(m_passLock);
+        for (const Member& m : Members()) {
+            const bool playing = m.engine->IsPlaying();
+            if (!playing && !(job.startIdle && m.window != 0))
+                continue;
+            chosen.push_back(m.engine);
+            windows.push_back(m.window);
+            starting.push_back(playing ? 0 : 1);
+            Busy(m.engine, true);
+        }
+    }
+    auto place = [job](CPlayBackInteraction* member, std::uint32_t window, bool start) {
+        if (!start)
+            return member->SetPlayTimePaused(job.time);
+        if (!member->StartPlayback(window, job.time))
+            return false;
+        // It may have shown its first picture already; it waits for the others from there.
+        member->Pause(true);
+        return true;
+    };
+    std::vector<char> placed(chosen.size(), 0);
+    std::vector<std::thread> workers;
+    for (std::size_t i = 0; i < chosen.size(); ++i) {
+        auto work = [this, &placed, &place, &chosen, &windows, &starting, i] {
+            placed[i] = place(chosen[i], windows[i], starting[i] != 0) ? 1 : 0;
+            Busy(chosen[i], false);
+        };
+        try {
+            workers.emplace_back(work);
+        } catch (...) {
+            work();  // no thread to be had: this one is positioned here
+        }
+    }
+    for (std::thread& w : workers)
+        w.join();
+
+    // 2. Each positioned member shows its first picture; a member that failed is out of the step
+    // (it is not playing, its error code tells its window).
+    auto stillMember = [this](CPlayBackInteraction* member) {
+        RTK_Guard guard(&m_lock);
+        return IsMember(member);
+    };
+    {
+        std::lock_guard<std::mutex> act(m_actLock);
+        std::lock_guard<std::mutex> pass(m_passLock);
+        for (std::size_t i = 0; i < chosen.size(); ++i) {
+            if (placed[i] && stillMember(chosen[i]) && chosen[i]->IsPlaying() && chosen[i]->GetCurrentTime() == kNoTime)
+                chosen[i]->StepForward();
+        }
+    }
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kFirstPictureWait_ms);
+    for (;;) {
+        bool all = true;
+        {
+            std::lock_guard<std::mutex> pass(m_passLock);
+            for (std::size_t i = 0; i < chosen.size() && all; ++i) {
+                if (placed[i] && stillMember(chosen[i]) && chosen[i]->IsPlaying() &&
+                    chosen[i]->GetCurrentTime() == kNoTime)
+                    all = false;
+            }
+        }
+        if (all || std::chrono::steady_clock::now() >= deadline)
+            break;
+        {
+            // A newer start or seek positions them again: this one need not wait any longer.
+            RTK_Guard guard(&m_lock);
+            if (m_positioning)
+                break;
+        }
+        if (WaitForStop(5))
+            break;
+    }
+
+    // 3. All go on together, at the step's speed (and paused when a pause for all came meanwhile).
+    std::lock_guard<std::mutex> act(m_actLock);
+    std::lock_guard<std::mutex> pass(m_passLock);
+    int level;
+    bool paused;
+    {
+        RTK_Guard guard(&m_lock);
+        level = m_level;
+        paused = m_paused != 0;
+    }
+    for (std::size_t i = 0; i < chosen.size(); ++i) {
+        if (!placed[i] || !stillMember(chosen[i]) || !chosen[i]->IsPlaying())
+            continue;
+        ReleaseMember(chosen[i], level);
+        if (paused)
+            chosen[i]->Pause(true);
+    }
+    m_rule.Reset();
 }
 
 bool SynPlaybackInteraction::Pause(bool pause)
 {
     std::lock_guard<std::mutex> act(m_actLock);
     bool ok = true;
-    for (CPlayBackInteraction* member : Members()) {
+    const std::vector<std::uintptr_t> held = m_rule.Holding();
+    for (CPlayBackInteraction* member : Engines()) {
+        // A member held at a file change goes on when the step lets it.
+        if (!pause && std::find(held.begin(), held.end(), std::uintptr_t(member)) != held.end())
+            continue;
         if (member->IsPlaying() && !member->Pause(pause))
             ok = false;
     }
@@ -132,8 +410,21 @@ bool SynPlaybackInteraction::Pause(bool pause)
 bool SynPlaybackInteraction::SetSpeed(int level)
 {
     std::lock_guard<std::mutex> act(m_actLock);
+    {
+        RTK_Guard guard(&m_lock);
+        if (level < -3 || level > 3)
+            return false;
+        m_level = level;
+        // The members being positioned take it when they go on.
+        if (m_positioning || m_positioningBusy)
+            return true;
+    }
     bool ok = true;
-    for (CPlayBackInteraction* member : Members()) {
+    const std::vector<std::uintptr_t> held = m_rule.Holding();
+    for (CPlayBackInteraction* member : Engines()) {
+        // A held member would leave its hold: it takes the level when the step releases it.
+        if (std::find(held.begin(), held.end(), std::uintptr_t(member)) != held.end())
+            continue;
         if (member->IsPlaying() && member->SetSpeed(level) == 0)
             ok = false;
     }
@@ -143,13 +434,23 @@ bool SynPlaybackInteraction::SetSpeed(int level)
 bool SynPlaybackInteraction::NormalSpeed()
 {
     std::lock_guard<std::mutex> act(m_actLock);
+    bool positioning;
+    {
+        RTK_Guard guard(&m_lock);
+        m_level = 0;
+        m_paused = 0;
+        positioning = m_positioning || m_positioningBusy;
+    }
+    if (positioning)
+        return true;
     bool ok = true;
-    for (CPlayBackInteraction* member : Members()) {
+    const std::vector<std::uintptr_t> held = m_rule.Holding();
+    for (CPlayBackInteraction* member : Engines()) {
+        if (std::find(held.begin(), held.end(), std::uintptr_t(member)) != held.end())
+            continue;
         if (member->IsPlaying() && !member->NormalSpeed())
             ok = false;
     }
-    RTK_Guard guard(&m_lock);
-    m_paused = 0;
     return ok;
 }
 
@@ -165,7 +466,7 @@ std::vector<time_t> SynPlaybackInteraction::MemberTimes(const std::vector<CPlayB
 bool SynPlaybackInteraction::StepForward()
 {
     std::lock_guard<std::mutex> act(m_actLock);
-    const std::vector<CPlayBackInteraction*> members = Members();
+    const std::vector<CPlayBackInteraction*> members = Engines();
     const std::vector<time_t> times = MemberTimes(members);
     std::vector<bool> playing;
     for (CPlayBackInteraction* member : members)
@@ -188,30 +489,72 @@ bool SynPlaybackInteraction::StepForward()
 time_t SynPlaybackInteraction::GetCurrentTime()
 {
     // The owner's own thread: its members cannot go while this runs.
-    return EarliestSyncTime(MemberTimes(Members()));
+    return EarliestSyncTime(MemberTimes(Engines()));
+}
+
+void SynPlaybackInteraction::Pass()
+{
+    std::lock_guard<std::mutex> act(m_actLock);
+    std::lock_guard<std::mutex> pass(m_passLock);
+    int level;
+    {
+        RTK_Guard guard(&m_lock);
+        if (m_paused != 0)
+            return;
+        level = m_level;
+    }
+    const std::vector<CPlayBackInteraction*> members = Engines();
+    std::vector<SyncMemberView> views;
+    views.reserve(members.size());
+    for (CPlayBackInteraction* member : members) {
+        const PlayState state = member->GetPlayState();
+        SyncMemberView view;
+        view.id = std::uintptr_t(member);
+        view.playing = state.IsPlaying();
+        view.index = state.index;
+        view.time = view.playing ? member->GetCurrentTime() : kNoTime;
+        views.push_back(view);
+    }
+    const std::vector<SyncAction> actions = m_rule.Plan(views);
+    for (std::size_t i = 0; i < members.size(); ++i) {
+        switch (actions[i]) {
+        case SyncAction::Pause:
+            members[i]->Pause(true);
+            break;
+        case SyncAction::Resume:
+            // Only a paused one: a resume while a member changes file would undo its hold there.
+            if (members[i]->IsPaused())
+                members[i]->Pause(false);
+            break;
+        case SyncAction::Step:
+            members[i]->StepForward();
+            break;
+        case SyncAction::Release:
+            ReleaseMember(members[i], level);
+            break;
+        case SyncAction::None:
+            break;
+        }
+    }
 }
 
 bool SynPlaybackInteraction::RunOnce()
 {
+    std::optional<Positioning> job;
     {
-        std::lock_guard<std::mutex> act(m_actLock);
-        std::lock_guard<std::mutex> pass(m_passLock);
-        bool paused;
-        {
-            RTK_Guard guard(&m_lock);
-            paused = m_paused != 0;
-        }
-        if (!paused) {
-            const std::vector<CPlayBackInteraction*> members = Members();
-            const std::vector<SyncAction> actions = PlanSyncPass(MemberTimes(members));
-            for (std::size_t i = 0; i < members.size(); ++i) {
-                if (actions[i] == SyncAction::Pause)
-                    members[i]->Pause(true);
-                else if (actions[i] == SyncAction::Resume)
-                    members[i]->Pause(false);
-            }
-        }
+        RTK_Guard guard(&m_lock);
+        job = m_positioning;
+        m_positioning.reset();
+        if (job)
+            m_positioningBusy = true;
     }
+    if (job) {
+        Position(*job);
+        RTK_Guard guard(&m_lock);
+        m_positioningBusy = false;
+        return true;
+    }
+    Pass();
     WaitForStop(kPass_ms);
     return true;
 }

@@ -2,19 +2,31 @@
 // Synchronous playback: keeps the play windows of one page in step. The page adds the engine of
 // every window; in synchronous mode it sends play time, pause, speed and single steps here
 // instead of to one window. The controller's own thread compares the members' shown times every
-// 500 ms and holds back the members that run ahead of the earliest one.
+// 40 ms and holds back the members that run ahead of the earliest one; members that reach the
+// end of a file hold at the first picture of their next file until the others have come to the
+// same time, and then all go on together.
+//
+// A start or seek for all is carried out on the controller's thread: every member is positioned
+// at once (one worker each), held at its first picture, and all go on together once every one
+// has it or has failed (a member that failed is out of the step: it is no longer playing and its
+// window says why). The owner's call returns at once.
 //
 // Threads: the owner (GUI) adds and removes members and sends the commands; the controller's
-// thread runs the passes. The member list and the paused word are guarded by a mutex that is
-// held only to read or change them, never across a call into a member (a seek waits up to 5 s
-// for its stream). A second lock serialises the passes with the commands that act on members,
-// so a pass never undoes half of a command. RemoveInteraction waits for a pass that may still
-// use the member (and for nothing else), so the owner may delete the member once it returned.
+// thread runs the passes and the starts and seeks for all. The member list, the paused word, the
+// speed level and a waiting start are guarded by a mutex that is held only to read or change them,
+// never across a call into a member. A second lock serialises the passes with the commands that
+// act on members, so a pass never undoes half of a command; neither is held while a member waits
+// for its stream. RemoveInteraction waits for a pass or a positioning that may still use the
+// member (a stopped member's positioning gives up at once), so the owner may delete the member
+// once it returned.
 
+#include <condition_variable>
 #include <cstdint>
 #include <ctime>
 #include <limits>
+#include <map>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 #include "engine/BaseThread.h"
@@ -24,16 +36,22 @@ class CPlayBackInteraction;
 
 namespace Varpen {
 
-// What one member is told by a pass or by a step for all.
-enum class SyncAction { None, Pause, Resume, Step };
+// What one member is told by a pass or by a step for all. Release: leave a hold (single-frame
+// mode included) and play on at the step's speed.
+enum class SyncAction { None, Pause, Resume, Step, Release };
 
 // Smallest time that is not -1; the largest time_t value when there is none.
 time_t EarliestSyncTime(const std::vector<time_t>& times);
 
+// Lead (whole seconds of the shown times) at which a member is held back. The shown time has
+// whole seconds, so a lead of 2 is a real lead of 1 to 3 s: the member never leads by more than
+// 3 s, also at 8x, where one pass lets it move on by a third of a second.
+constexpr time_t kSyncLeadToPause_s = 2;
+
 // One keep-in-step pass over the members' shown times (-1 = no frame shown, or not playing).
 // Members without a time are left alone and do not hold the others back: the earliest time is
-// taken over the members that have one. A member 3 s or more ahead of it is paused, one at or
-// behind it resumed, one 1 to 2 s ahead left as it is.
+// taken over the members that have one. A member kSyncLeadToPause_s or more ahead of it is
+// paused, one at or behind it resumed, one in between left as it is.
 std::vector<SyncAction> PlanSyncPass(const std::vector<time_t>& times);
 
 // A single step for all: members with a time within 2 s of the earliest step (when playing; the
@@ -41,27 +59,74 @@ std::vector<SyncAction> PlanSyncPass(const std::vector<time_t>& times);
 std::vector<SyncAction> PlanSyncStep(const std::vector<time_t>& times,
                                      const std::vector<bool>& playing);
 
+// One member as a pass sees it.
+struct SyncMemberView {
+    std::uintptr_t id = 0;  // the same member has the same id in every pass
+    bool playing = false;   // playing: not idle, ended or failed
+    int index = -1;         // position of its file in its list
+    time_t time = -1;       // second of the frame shown, -1 none
+};
+
+// The step rule of the passes, remembering per member what it did at file changes:
+//  - a member whose file index changed has opened its next file paused: it is told to step, so
+//    that it shows the next file's first picture, and is then held there;
+//  - held members go on (Release) together, once no member is between two files any more and no
+//    other member shows an earlier time than theirs: the members still on the old file reach its
+//    end and are held in turn, a member with no next file ends and leaves the step, one that
+//    fails to open it leaves it too;
+//  - a running member that showed a picture and shows none any more is opening its next file:
+//    it counts at its last time and holds the held ones like a member between two files;
+//  - a member between two files (stepped, no picture yet) is given up after kCrossingPasses
+//    passes: it is released without a picture instead of holding the others for ever;
+//  - the others follow PlanSyncPass, where a held member counts with its time.
+class SyncStepRule {
+public:
+    static constexpr int kCrossingPasses = 125;  // 5 s of 40 ms passes
+
+    // Forgets every member's file and hold (a start or seek for all has just released them).
+    void Reset() { m_tracks.clear(); }
+    std::vector<SyncAction> Plan(const std::vector<SyncMemberView>& members);
+    // Members held (or stepped into their next file) now, by id: released when the step ends.
+    std::vector<std::uintptr_t> Holding() const;
+
+private:
+    enum class Phase { Running, Crossing, Held };
+    struct Track {
+        int index = -1;
+        Phase phase = Phase::Running;
+        time_t held = -1;
+        int crossingPasses = 0;
+        time_t last = -1;        // the last time it showed while running
+        bool switching = false;  // running, showed a picture, shows none now
+    };
+    std::map<std::uintptr_t, Track> m_tracks;
+};
+
 class SynPlaybackInteraction : public CBaseThread {
 public:
     SynPlaybackInteraction() = default;
     ~SynPlaybackInteraction() override;
 
-    // false for null or a member already present. The window handle is not needed to keep
-    // members in step and is accepted for callers that pass it.
+    // false for null or a member already present. `window`: the video surface a start for all
+    // plays the member into (0: the member is only sought, never started).
     bool AddInteraction(CPlayBackInteraction* member, std::uint32_t window = 0);
-    // Returns once no pass uses the member any more.
+    // Returns once no pass or positioning uses the member any more.
     void RemoveInteraction(CPlayBackInteraction* member);
     // Stops the thread, then forgets every member.
     void StopAll();
 
-    // Seeks every member to `time`, holding each at its new position until all have sought, then
-    // lets them go on together (a window without recording at that time must not keep the others
-    // from going on) and ends a pause for all. false when the controller is not running or the
-    // time is -1.
+    // Seeks every playing member to `time`, together (see above); returns at once and ends a
+    // pause for all. A newer start or seek replaces one that has not begun yet. false when the
+    // controller is not running or the time is -1.
     bool SetPlayTime(time_t time);
+    // The same, and the members that are not playing are started at `time` in their windows.
+    bool PlayAt(time_t time);
+    // A start or seek for all has been asked and its members not released yet.
+    bool IsPositioning();
     // Pauses or resumes every playing member; false when any of them failed.
     bool Pause(bool pause);
-    // The level on every playing member; false when any gave 0.
+    // The level on every playing member (and on the members of a start or seek, when they go
+    // on); false when any gave 0.
     bool SetSpeed(int level);
     // Normal play on every playing member; false when any failed. Ends a pause for all.
     bool NormalSpeed();
@@ -71,20 +136,51 @@ public:
     // Waits for no seek or pass.
     time_t GetCurrentTime();
 
-    static constexpr int kPass_ms = 500;
+    static constexpr int kPass_ms = 40;
+    // How long a positioned member may take to show its first picture before the others go on
+    // without it.
+    static constexpr int kFirstPictureWait_ms = 5000;
 
 protected:
+    bool OnThreadStart() override;
+    void OnThreadExit() override;
     bool RunOnce() override;
 
 private:
-    std::vector<CPlayBackInteraction*> Members();
+    struct Member {
+        CPlayBackInteraction* engine = nullptr;
+        std::uint32_t window = 0;
+    };
+    struct Positioning {
+        time_t time = -1;
+        bool startIdle = false;
+    };
+    bool Ask(time_t time, bool startIdle);
+    std::vector<Member> Members();
+    bool IsMember(CPlayBackInteraction* engine);
     static std::vector<time_t> MemberTimes(const std::vector<CPlayBackInteraction*>& members);
+    std::vector<CPlayBackInteraction*> Engines();
+    void Position(const Positioning& job);
+    void Pass();
+    // Leaves a hold and plays on at the step's speed.
+    void ReleaseMember(CPlayBackInteraction* member, int level);
+    void SetHolds(bool hold);
+    void Busy(CPlayBackInteraction* member, bool busy);
 
-    std::vector<CPlayBackInteraction*> m_members;  // not owned; the page owns them
-    int m_paused = 0;                              // 1 after a pause or a step for all
-    RTK_Mutex m_lock;                              // the two above, never across a member call
-    std::mutex m_actLock;                          // a pass or a command acting on members
-    std::mutex m_passLock;                         // a pass using its copy of the members
+    std::vector<Member> m_members;                  // not owned; the page owns them
+    int m_paused = 0;                               // 1 after a pause or a step for all
+    int m_level = 0;                                // the speed of the step
+    std::optional<Positioning> m_positioning;       // asked, not begun
+    bool m_positioningBusy = false;                 // begun, not released
+    RTK_Mutex m_lock;                               // the five above, never across a member call
+    std::mutex m_actLock;                           // a pass or a command acting on members
+    std::mutex m_passLock;                          // a pass using its copy of the members
+    SyncStepRule m_rule;                            // the controller's thread only
+
+    // Members a positioning worker is calling now.
+    std::mutex m_busyLock;
+    std::condition_variable m_busyCond;
+    std::map<CPlayBackInteraction*, int> m_busy;
 };
 
 }  // namespace Varpen

@@ -29,6 +29,8 @@
 #include <QVBoxLayout>
 
 namespace {
+// How often the page looks whether a start or seek for all has let the windows go.
+constexpr int kSyncPositionPoll_ms = 50;
 
 const char* const kCutIcons[] = {
     ":/images/MainView/CutWnd/Cut_1_1.png", ":/images/MainView/CutWnd/Cut_2_4.png",
@@ -301,6 +303,9 @@ void CPlayBackWidget::LeavePage()
 {
     if (m_pDayChecker)
         m_pDayChecker->StopCheck();
+    // A start or seek for all ends (its members released) before the windows are stopped.
+    if (d->sync)
+        d->sync->Stop();
     OnBtnStop();
     d->ResetAll();
     if (d->sync) {
@@ -423,9 +428,31 @@ void CPlayBackWidget::OnStartPlayback(int iIndex, time_t tmClick)
         startOrSeek(iIndex, d->PlayerAt(iIndex));
         return;
     }
+    if (d->sync && d->sync->IsRunning()) {
+        // Every window is started or sought at once off this thread, and all go on together;
+        // the windows take their state once all have their first picture or failed.
+        d->sync->PlayAt(tmClick);
+        UpdateWidget(PlayBar::kPlaying);
+        QTimer::singleShot(kSyncPositionPoll_ms, this, &CPlayBackWidget::OnSyncPositioned);
+        return;
+    }
     for (const auto& [window, player] : d->Players())
         if (player)
             startOrSeek(window, player);
+}
+
+void CPlayBackWidget::OnSyncPositioned()
+{
+    if (!d->sync)
+        return;
+    if (d->sync->IsPositioning()) {
+        QTimer::singleShot(kSyncPositionPoll_ms, this, &CPlayBackWidget::OnSyncPositioned);
+        return;
+    }
+    // A window that could not start learns why from its own poll.
+    for (const auto& [window, player] : d->Players())
+        if (player && window >= 0 && window < int(d->windows.size()))
+            d->windows[size_t(window)]->OnPlaybackRemoteEvent(1);
 }
 
 void CPlayBackWidget::OnSelectedPlaybackWnd(int iIndex)
@@ -531,7 +558,10 @@ void CPlayBackWidget::OnBtnBack()
 
 void CPlayBackWidget::OnBtnSpeed(int iSpeed)
 {
-    if (m_synchronous) {
+    if (m_synchronous && d->sync && d->sync->IsRunning()) {
+        // Also the windows held at a file change or being positioned take it, when they go on.
+        d->sync->SetSpeed(iSpeed);
+    } else if (m_synchronous) {
         for (const auto& [window, player] : d->Players())
             if (player && player->IsPlaying())
                 player->SetSpeed(iSpeed);
@@ -572,8 +602,13 @@ void CPlayBackWidget::OnBtnSyn()
             m_synchronous = true;
             SetSyncFace(true);
         } else {
-            if (d->sync && d->sync->SetPlayTime(current->GetCurrentTime()))
-                resumeAllAtCurrentSpeed();
+            // The windows go to the current one's time and speed together, without this
+            // thread waiting for them.
+            if (d->sync) {
+                d->sync->SetSpeed(current->GetSpeed());
+                if (!d->sync->SetPlayTime(current->GetCurrentTime()))
+                    resumeAllAtCurrentSpeed();
+            }
             if (current->IsPlaying())
                 UpdateWidget(PlayBar::kSyncOn);
             else

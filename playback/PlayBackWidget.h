@@ -133,6 +133,8 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private slots:
+    // After a start or seek for all: the windows take their playing (or failed) state.
+    void OnSyncPositioned();
     // A play window's download action: opens (first time: builds) that window's download dialog.
     void OnWindowDownLoad(int window, const QString& title);
 

@@ -86,6 +86,8 @@ private:
     QTemporaryDir m_own;
     SampleFolder m_gop2;
     SampleFolder m_gop2b;
+    // Files of 4 s one after another (no gap), for windows in step across file changes.
+    SampleFolder m_chain;
 
     // Moves virtual time by `ns` and lets every listed port show what is due.
     void Advance(std::initializer_list<CPlayBackInteraction*> engines, std::int64_t ns)
@@ -148,6 +150,12 @@ private slots:
         m_gop2b = playtest::MakeSample(m_own.filePath(QStringLiteral("gop2b")),
                                        gop2 + QStringList{QStringLiteral("--bframes"), QStringLiteral("2")});
         QVERIFY2(m_gop2.ok && m_gop2b.ok, "varpen-sample did not write the 2 s keyframe samples");
+        m_chain = playtest::MakeSample(
+            m_own.filePath(QStringLiteral("chain")),
+            {QStringLiteral("--channels"), QStringLiteral("1"), QStringLiteral("--days"), QStringLiteral("1"),
+             QStringLiteral("--segments-per-day"), QStringLiteral("3"), QStringLiteral("--segment-length"),
+             QStringLiteral("4"), QStringLiteral("--gap"), QStringLiteral("0")});
+        QVERIFY2(m_chain.ok && m_chain.files.size() == 3, "varpen-sample did not write the chained files");
     }
 
     // A positioned start or seek shows the first frame of the wanted second first: the frames
@@ -505,6 +513,118 @@ private slots:
             },
             5000));
         QVERIFY2(worst <= 4, qPrintable(QString::number(worst)));
+        sync.StopAll();
+    }
+
+    // Windows in step at 8x across a file change: the one that cannot open its next file yet
+    // (its header is held back) keeps the others at the first picture of theirs; they run on
+    // only when it has opened it, and all go on together.
+    void syncWindowsHoldAtAFileChange()
+    {
+        HookScope hooks;
+        Latch reached, go;
+        std::atomic<bool> armed{false};
+        std::atomic<bool> gaveUp{false};
+        // Armed once all play: the first window to change file then waits here for the test.
+        Varpen::StreamPlayerHooks().headerWait = [&] {
+            if (!armed.load() || reached.IsOpen())
+                return;
+            reached.Open();
+            if (!go.Wait())
+                gaveUp = true;
+        };
+        VideoSurface sa, sb, sc;
+        CPlayBackInteraction a, b, c;
+        for (CPlayBackInteraction* e : {&a, &b, &c})
+            QVERIFY(playtest::SearchSample(*e, m_chain));
+        Varpen::SynPlaybackInteraction sync;
+        QVERIFY(sync.AddInteraction(&a, sa.surfaceId()));
+        QVERIFY(sync.AddInteraction(&b, sb.surfaceId()));
+        QVERIFY(sync.AddInteraction(&c, sc.surfaceId()));
+        QVERIFY(sync.Start());
+        QVERIFY(sync.SetSpeed(3));
+        const time_t boundary = m_chain.files[1].start;
+        QVERIFY(sync.PlayAt(boundary - 2));
+        QTRY_VERIFY_WITH_TIMEOUT(!sync.IsPositioning(), kSettle_ms);
+        for (CPlayBackInteraction* e : {&a, &b, &c}) {
+            QVERIFY(e->IsPlaying());
+            QCOMPARE(e->GetCurrentTime(), boundary - 2);
+            QCOMPARE(e->GetSpeed(), 3);
+        }
+        armed = true;
+        QVERIFY(AdvanceUntil({&a, &b, &c}, [&] { return reached.IsOpen(); }, 400));
+        // One window waits for its next file's header; the clock runs on for 2 s (16 s of
+        // recording at 8x): the others must not run ahead of it.
+        time_t latest = -1;
+        for (int i = 0; i < 50; ++i) {
+            Advance({&a, &b, &c}, kFrameNs);
+            for (CPlayBackInteraction* e : {&a, &b, &c})
+                latest = std::max(latest, e->GetCurrentTime());
+        }
+        QVERIFY2(latest <= boundary, qPrintable(QStringLiteral("a window ran %1 s past the file change")
+                                                    .arg(qint64(latest - boundary))));
+        go.Open();
+        QVERIFY(AdvanceUntil({&a, &b, &c},
+                             [&] {
+                                 return a.GetCurrentTime() >= boundary + 2 && b.GetCurrentTime() >= boundary + 2 &&
+                                        c.GetCurrentTime() >= boundary + 2;
+                             },
+                             400));
+        const time_t ta = a.GetCurrentTime(), tb = b.GetCurrentTime(), tc = c.GetCurrentTime();
+        QVERIFY2(std::max({ta, tb, tc}) - std::min({ta, tb, tc}) <= 1, "the windows did not go on together");
+        QVERIFY(!gaveUp);
+        sync.StopAll();
+    }
+
+    // A start for all returns at once, while the windows still wait for their streams; the
+    // windows go on together once each shows its first picture, and one whose recording cannot
+    // be played leaves the step with error 1 while the others play.
+    void syncStartReturnsAtOnceAndDropsAFailingWindow()
+    {
+        HookScope hooks;
+        const Qt::HANDLE gui = QThread::currentThreadId();
+        Latch reached, go;
+        std::atomic<bool> gaveUp{false};
+        std::atomic<int> waits{0};
+        Varpen::StreamPlayerHooks().headerWait = [&] {
+            if (QThread::currentThreadId() == gui)
+                return;  // would be the fault itself; the test sees it below
+            if (++waits == 1) {
+                reached.Open();
+                if (!go.Wait())
+                    gaveUp = true;
+            }
+        };
+        const SampleFolder broken = playtest::LoadSample(QStringLiteral("broken/segment_garbage"));
+        QVERIFY2(broken.ok, "the samples fixture did not write broken/segment_garbage");
+        VideoSurface sa, sb, sc;
+        CPlayBackInteraction a, b, bad;
+        QVERIFY(playtest::SearchSample(a, m_chain));
+        QVERIFY(playtest::SearchSample(b, m_chain));
+        QVERIFY(playtest::SearchSample(bad, broken));
+        Varpen::SynPlaybackInteraction sync;
+        QVERIFY(sync.AddInteraction(&a, sa.surfaceId()));
+        QVERIFY(sync.AddInteraction(&bad, sc.surfaceId()));
+        QVERIFY(sync.AddInteraction(&b, sb.surfaceId()));
+        QVERIFY(sync.Start());
+        const time_t at = m_chain.files[0].start + 1;
+        QVERIFY(sync.PlayAt(at));
+        // Returned while a window still waits for its stream header.
+        QVERIFY(reached.Wait());
+        QVERIFY(sync.IsPositioning());
+        QCOMPARE(a.GetCurrentTime() == -1 || b.GetCurrentTime() == -1, true);
+        go.Open();
+        QTRY_VERIFY_WITH_TIMEOUT(!sync.IsPositioning(), kSettle_ms);
+        QVERIFY(!gaveUp);
+        QVERIFY(!bad.IsPlaying());
+        QCOMPARE(bad.GetPlayError(), 1);
+        QCOMPARE(a.GetCurrentTime(), at);
+        QCOMPARE(b.GetCurrentTime(), at);
+        QVERIFY(!a.IsPaused() && !b.IsPaused());
+        for (int i = 0; i < 25; ++i)
+            Advance({&a, &b}, kFrameNs);
+        QCOMPARE(a.GetCurrentTime(), at + 1);
+        QCOMPARE(b.GetCurrentTime(), at + 1);
         sync.StopAll();
     }
 

@@ -25,6 +25,72 @@ const auto N = SyncAction::None;
 const auto P = SyncAction::Pause;
 const auto R = SyncAction::Resume;
 const auto S = SyncAction::Step;
+const auto L = SyncAction::Release;
+
+// Passes of the step rule: per pass one token per member, "index:second" (seconds after T0, "?"
+// for no picture yet) or "-" for a member out of the step (ended, failed, idle); the expected
+// actions one letter each (N none, P pause, R resume, S step, L release).
+using Passes = QStringList;
+
+Varpen::SyncMemberView ParseMember(std::uintptr_t id, const QString& token)
+{
+    Varpen::SyncMemberView v;
+    v.id = id;
+    if (token == QLatin1String("-"))
+        return v;
+    const QStringList parts = token.split(QLatin1Char(':'));
+    v.playing = true;
+    v.index = parts[0].toInt();
+    v.time = parts[1] == QLatin1String("?") ? time_t(-1) : T0 + parts[1].toInt();
+    return v;
+}
+
+QString ActionLetters(const Actions& actions)
+{
+    QString out;
+    for (SyncAction a : actions)
+        out += QLatin1Char("NPRSL"[int(a)]);
+    return out;
+}
+
+// A window as the controller sees it, whose state the test sets: what the controller tells it is
+// recorded.
+class ScriptedMember : public CPlayBackInteraction {
+public:
+    Varpen::PlayState state;
+    time_t shown = -1;
+    bool paused = false;
+    bool stepping = false;
+    bool hold = false;
+    int speed = 0;
+    Varpen::PlayState GetPlayState() override { return state; }
+    bool IsPlaying() override { return state.IsPlaying(); }
+    time_t GetCurrentTime() override { return state.IsPlaying() ? shown : -1; }
+    bool Pause(bool pause) override { paused = pause; return true; }
+    bool IsPaused() override { return paused; }
+    bool StepForward() override { stepping = paused = true; return true; }
+    bool NormalSpeed() override { stepping = paused = false; speed = 0; return true; }
+    int SetSpeed(int level) override
+    {
+        const int moved = level - speed;
+        speed = level;
+        paused = false;
+        return moved;
+    }
+    int GetSpeed() override { return speed; }
+    void SetHoldAtNextFile(bool on) override { hold = on; }
+    void At(int index, int second)
+    {
+        state.index = index;
+        shown = second < 0 ? time_t(-1) : T0 + second;
+    }
+};
+
+// The controller's passes run on the test's thread, one at a time.
+class SyncByHand : public Varpen::SynPlaybackInteraction {
+public:
+    void PassNow() { RunOnce(); }
+};
 
 Varpen::SingleFilePtr File(time_t start, time_t end, unsigned size)
 {
@@ -79,7 +145,8 @@ private slots:
         QTest::addColumn<Times>("times");
         QTest::addColumn<Actions>("expected");
         QTest::newRow("3 s ahead is paused") << Times{T0, T0 + 3} << Actions{R, P};
-        QTest::newRow("2 s ahead is left alone") << Times{T0, T0 + 2} << Actions{R, N};
+        // Two whole seconds are a real lead of 1 to 3 s: held back before it can pass 3 s.
+        QTest::newRow("2 s ahead is paused") << Times{T0, T0 + 2} << Actions{R, P};
         QTest::newRow("1 s ahead is left alone") << Times{T0 + 1, T0} << Actions{N, R};
         QTest::newRow("caught up is resumed") << Times{T0 + 3, T0 + 3} << Actions{R, R};
         QTest::newRow("overtaken is resumed") << Times{T0 + 3, T0 + 4} << Actions{R, N};
@@ -94,6 +161,100 @@ private slots:
         QFETCH(Times, times);
         QFETCH(Actions, expected);
         QCOMPARE(Varpen::PlanSyncPass(times), expected);
+    }
+
+    // The step rule at file changes, pass by pass (the speed does not enter it: at 8x the passes
+    // only come further apart in recording time, see stepRuleAtEightTimes).
+    void stepRuleAtFileChanges_data()
+    {
+        QTest::addColumn<Passes>("passes");
+        QTest::addColumn<Passes>("expected");
+        QTest::newRow("in step, no file change") << Passes{"0:5 0:5", "0:6 0:6"} << Passes{"RR", "RR"};
+        QTest::newRow("the first across waits at the next file's first picture for the others")
+            << Passes{"0:5 0:5 0:5", "1:? 0:5 0:5", "1:6 0:5 0:5", "1:6 1:? 0:5", "1:6 1:6 1:?", "1:6 1:6 1:6",
+                      "1:7 1:7 1:7"}
+            << Passes{"RRR", "SRR", "NRR", "NSR", "NNS", "LLL", "RRR"};
+        QTest::newRow("a member opening its next file, no picture yet, holds the others at the boundary")
+            << Passes{"0:5 0:5", "0:? 1:?", "0:? 1:6", "0:? 1:6", "1:? 1:6", "1:6 1:6", "1:7 1:7"}
+            << Passes{"RR", "NS", "NN", "NN", "SN", "LL", "RR"};
+        QTest::newRow("a member that never showed a picture holds nobody back")
+            << Passes{"0:? 0:5", "0:? 1:?", "0:? 1:6"} << Passes{"NR", "NS", "NL"};
+        QTest::newRow("a member without a next file ends: the held one goes on")
+            << Passes{"0:5 0:5", "1:? 0:5", "1:6 0:5", "1:6 -"} << Passes{"RR", "SR", "NR", "LN"};
+        QTest::newRow("a member failing at the boundary leaves the step, the others go on")
+            << Passes{"0:5 0:5 0:5", "1:? 0:5 0:5", "1:6 - 0:5", "1:6 - 1:?", "1:6 - 1:6"}
+            << Passes{"RRR", "SRR", "NNR", "NNS", "LNL"};
+        QTest::newRow("a next file starting later waits until the others reach its time")
+            << Passes{"0:5 0:5", "1:? 1:?", "1:9 1:6", "1:9 1:7", "1:9 1:8", "1:9 1:9"}
+            << Passes{"RR", "SS", "NL", "NR", "NR", "LR"};
+        QTest::newRow("a member whose files do not change there holds nobody back for long")
+            << Passes{"0:5 3:5", "1:? 3:5", "1:6 3:5", "1:6 3:6", "1:7 3:7"} << Passes{"RR", "SR", "NR", "LR", "RR"};
+        QTest::newRow("a member running ahead of a held one is paused, the held one goes on")
+            << Passes{"0:5 0:5", "1:? 0:5", "1:6 0:8"} << Passes{"RR", "SR", "LP"};
+        QTest::newRow("a member out of the step and back is no file change")
+            << Passes{"0:5 0:5", "- 0:5", "2:5 0:5"} << Passes{"RR", "NR", "RR"};
+    }
+    void stepRuleAtFileChanges()
+    {
+        QFETCH(Passes, passes);
+        QFETCH(Passes, expected);
+        Varpen::SyncStepRule rule;
+        for (int p = 0; p < passes.size(); ++p) {
+            std::vector<Varpen::SyncMemberView> views;
+            const QStringList tokens = passes[p].split(QLatin1Char(' '));
+            for (int m = 0; m < tokens.size(); ++m)
+                views.push_back(ParseMember(std::uintptr_t(m + 1), tokens[m]));
+            QCOMPARE(ActionLetters(rule.Plan(views)), expected[p]);
+        }
+    }
+
+    // A member whose next file shows no picture is given up after its passes: the others go on.
+    void stepRuleGivesUpANextFileWithoutPicture()
+    {
+        Varpen::SyncStepRule rule;
+        auto pass = [&](const char* a, const char* b) {
+            return ActionLetters(rule.Plan({ParseMember(1, QLatin1String(a)), ParseMember(2, QLatin1String(b))}));
+        };
+        QCOMPARE(pass("0:5", "0:5"), QStringLiteral("RR"));
+        QCOMPARE(pass("1:?", "1:?"), QStringLiteral("SS"));
+        QCOMPARE(pass("1:?", "1:6"), QStringLiteral("NN"));
+        for (int i = 1; i < Varpen::SyncStepRule::kCrossingPasses - 1; ++i)
+            QCOMPARE(pass("1:?", "1:6"), QStringLiteral("NN"));
+        QCOMPARE(pass("1:?", "1:6"), QStringLiteral("LL"));
+    }
+
+    // The controller at 8x: a speed chosen while one window is held at a file change reaches it when
+    // the step lets it go, and the windows go on together at that speed.
+    void stepRuleAtEightTimes()
+    {
+        SyncByHand sync;
+        ScriptedMember a, b;
+        QVERIFY(sync.AddInteraction(&a));
+        QVERIFY(sync.AddInteraction(&b));
+        a.At(0, 5);
+        b.At(0, 5);
+        QVERIFY(sync.SetSpeed(3));
+        QCOMPARE(a.speed, 3);
+        sync.PassNow();
+        a.At(1, -1);  // a opened its next file, paused
+        a.paused = true;
+        sync.PassNow();
+        QVERIFY(a.stepping);
+        a.At(1, 6);
+        sync.PassNow();
+        QVERIFY(a.paused);
+        QVERIFY(sync.SetSpeed(2));  // at the boundary
+        QCOMPARE(b.speed, 2);
+        QVERIFY2(a.paused && a.speed == 3, "the speed let the held window go");
+        b.At(1, -1);
+        b.paused = true;
+        sync.PassNow();
+        b.At(1, 6);
+        sync.PassNow();
+        QVERIFY(!a.paused && !a.stepping && !b.paused && !b.stepping);
+        QCOMPARE(a.speed, 2);
+        QCOMPARE(b.speed, 2);
+        sync.StopAll();
     }
 
     void syncStep_data()

@@ -252,8 +252,8 @@ private slots:
                                      && e2->GetCurrentTime() >= first + 10,
                                  15000);
         page->OnBtnSpeed(1);
-        QCOMPARE(e1->GetSpeed(), 1);
-        QCOMPARE(e2->GetSpeed(), 1);
+        QTRY_COMPARE(e1->GetSpeed(), 1);
+        QTRY_COMPARE(e2->GetSpeed(), 1);
         ui.m_pBtnPlay->click();
         QTRY_VERIFY(e1->IsPaused() && e2->IsPaused());
         ui.m_pBtnPlay->click();

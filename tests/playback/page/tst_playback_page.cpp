@@ -107,7 +107,7 @@ class TestPlaybackPage : public QObject {
             return nullptr;
         Engine* raw = engine.get();
         D()->BindChannel(window, std::move(engine));
-        D()->sync->AddInteraction(raw);
+        D()->sync->AddInteraction(raw, D()->windows[size_t(window)]->GetPlayWndId());
         return raw;
     }
 
@@ -380,14 +380,15 @@ private slots:
         QCOMPARE(m_page->Form().m_pBtnSyn->toolTip(), QStringLiteral("Normal play"));
         const time_t both = std::max(m_ch1.files.front().start, m_ch2.files.front().start) + 4;
         m_page->OnStartPlayback(0, both);
-        QVERIFY(e1->IsPlaying() && e2->IsPlaying());
+        // Started and sought off the GUI thread: the click returned at once.
+        QTRY_VERIFY_WITH_TIMEOUT(e1->IsPlaying() && e2->IsPlaying(), 10000);
         QTRY_VERIFY_WITH_TIMEOUT(e1->GetCurrentTime() >= both && e2->GetCurrentTime() >= both, 10000);
         QTRY_VERIFY_WITH_TIMEOUT(std::abs(e1->GetCurrentTime() - e2->GetCurrentTime()) <= 3, 10000);
 
         // Speed and pause act on both while in step.
         m_page->OnBtnSpeed(1);
-        QCOMPARE(e1->GetSpeed(), 1);
-        QCOMPARE(e2->GetSpeed(), 1);
+        QTRY_COMPARE(e1->GetSpeed(), 1);
+        QTRY_COMPARE(e2->GetSpeed(), 1);
         m_page->OnBtnPlay();
         QVERIFY(m_page->IsPausedFlag());
         QTRY_VERIFY(e1->IsPaused() && e2->IsPaused());
@@ -553,7 +554,7 @@ private slots:
         e1->playingAtDestruction = e2->playingAtDestruction = &playingAtDestruction;
         m_page->OnBtnSyn();
         m_page->OnStartPlayback(0, m_ch1.files.front().start + 1);
-        QVERIFY(e1->IsPlaying() && e2->IsPlaying());
+        QTRY_VERIFY_WITH_TIMEOUT(e1->IsPlaying() && e2->IsPlaying(), 10000);
         e1->StartClip();
 
         std::vector<time_t> days;
