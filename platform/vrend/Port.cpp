@@ -374,6 +374,18 @@ PortStats Port::Stats() {
   return stats_;
 }
 
+PortMemory Port::Memory() {
+  std::lock_guard lock(m_);
+  PortMemory m;
+  m.ring_bytes = ring_.capacity();
+  m.history_bytes = history_bytes_;
+  for (const Queued& q : back_cache_) m.back_cache_bytes += FrameBytes(q.frame.get());
+  for (const Queued& q : queue_) m.queued_bytes += OwnFrameBytes(q.frame.get());
+  m.shown_bytes = OwnFrameBytes(shown_.get());
+  for (const AudioChunk& c : audio_) m.audio_bytes += c.pcm.capacity() * sizeof(std::int16_t);
+  return m;
+}
+
 void Port::ClearTotals() {
   std::shared_ptr<Clock> clock = CurrentClock();
   std::lock_guard lock(m_);

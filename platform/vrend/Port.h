@@ -80,6 +80,7 @@ class Port {
   void SetVolume(std::uint16_t volume);
   void FlushSound();
   PortStats Stats();
+  PortMemory Memory();
   void ClearTotals();
   bool Settled();
   void Wake();

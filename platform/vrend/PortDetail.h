@@ -51,5 +51,13 @@ inline std::size_t FrameBytes(const AVFrame* f) {
   return n;
 }
 
+// The bytes of a frame that nothing but this reference keeps (not the decoder, not another frame).
+inline std::size_t OwnFrameBytes(const AVFrame* f) {
+  std::size_t n = 0;
+  for (int i = 0; f && i < AV_NUM_DATA_POINTERS && f->buf[i]; ++i)
+    if (av_buffer_get_ref_count(f->buf[i]) == 1) n += f->buf[i]->size;
+  return n;
+}
+
 
 }  // namespace vrend::port_detail
