@@ -1,9 +1,12 @@
 #include "devicelog/LogSearch.h"
 
+#include "app/ThreadHandOver.h"
 #include "devicelog/LogRecordText.h"
+#include "devicelog/Logging.h"
 #include "widgets/CTreeViewModel.h"
 
 #include <QDebug>
+#include <QScopeGuard>
 
 #include <algorithm>
 
@@ -13,6 +16,7 @@ CLogSearch::~CLogSearch()
 {
     StopSearch();
     wait();
+    ThreadHandOver::Joined(this);
 }
 
 void CLogSearch::SetDiskPath(const QByteArray& path)
@@ -62,7 +66,7 @@ bool CLogSearch::FindLogs(int* error)
                                        m_condition.hasEnd ? &m_condition.end : nullptr);
     if (handle < 0) {
         *error = DR_FILE_GetLastError();
-        qDebug() << "--qarn-- DR_FILE_FindLog Failed error =" << *error;
+        qCWarning(lcDeviceLog) << "--qarn-- DR_FILE_FindLog Failed error =" << *error;
         return false;
     }
     *error = DR_ERR_NONE;
@@ -88,6 +92,7 @@ bool CLogSearch::FindLogs(int* error)
 
 void CLogSearch::run()
 {
+    const auto leave = qScopeGuard([this] { ThreadHandOver::Leave(this); });
     m_cut = false;
     const int query = ++m_queryId;
     {
@@ -138,7 +143,7 @@ void CLogSearch::run()
         QMutexLocker lock(&m_mutex);
         // Waits until the page has taken this batch (also after the last one), or a stop.
         while (!m_stopHandOver.load() && m_batchesTaken < batch)
-            m_taken.wait(&m_mutex);
+            ThreadHandOver::Wait(m_taken, m_mutex);
         if (next >= total)
             break;
     }

@@ -6,6 +6,7 @@
 #include <set>
 
 #include "engine/FileSearch.h"
+#include "engine/Logging.h"
 
 CCheckRemoteFileExistThread::CCheckRemoteFileExistThread() : m_search(std::make_unique<Varpen::CFileSearch>())
 {
@@ -38,7 +39,7 @@ void CCheckRemoteFileExistThread::SetUseIndex(bool useIndex)
 void CCheckRemoteFileExistThread::StartCheck(QDate begin, QDate end, QString diskPath,
                                              Varpen::CChannel channel)
 {
-    qDebug() << "==tvm== CheckRemoteFileExistThread::StartCheck start";
+    qCDebug(lcEngine) << "==tvm== CheckRemoteFileExistThread::StartCheck start";
     // Both at 00:00:00 local time; the day walk takes end's date too, so a month's last day is
     // searched.
     const QDateTime from = begin.startOfDay();
@@ -47,7 +48,7 @@ void CCheckRemoteFileExistThread::StartCheck(QDate begin, QDate end, QString dis
     RTK_Guard guard(&m_lock);
     if (!m_search)
         return;
-    qDebug() << "==tvm== CheckRemoteFileExistThread::StartCheck Set Check Param : "
+    qCDebug(lcEngine) << "==tvm== CheckRemoteFileExistThread::StartCheck Set Check Param : "
              << from.toString() + " --- " + to.toString();
     m_task.begin = from.isValid() ? static_cast<time_t>(from.toSecsSinceEpoch()) : -1;
     m_task.end = to.isValid() ? static_cast<time_t>(to.toSecsSinceEpoch()) : -1;
@@ -68,19 +69,19 @@ void CCheckRemoteFileExistThread::StartCheck(QDate begin, QDate end, QString dis
 void CCheckRemoteFileExistThread::GetExistFileDate(std::vector<QDate>& days)
 {
     days.clear();
-    qDebug() << "==tvm== CheckRemoteFileExistThread::GetExistFileDate start";
+    qCDebug(lcEngine) << "==tvm== CheckRemoteFileExistThread::GetExistFileDate start";
     {
         RTK_Guard guard(&m_lock);
         if (!m_taskPending && !m_taskRunning) {
             for (time_t t : m_results) {
                 const QDate day = QDateTime::fromSecsSinceEpoch(t).date();
                 days.push_back(day);
-                qDebug() << "==tvm== CheckRemoteFileExistThread::GetExistFileDate ----------------   "
+                qCDebug(lcEngine) << "==tvm== CheckRemoteFileExistThread::GetExistFileDate ----------------   "
                          << day.toString(QStringLiteral("yyyy-MM-dd"));
             }
         }
     }
-    qDebug() << "==tvm== CheckRemoteFileExistThread::GetExistFileDate end";
+    qCDebug(lcEngine) << "==tvm== CheckRemoteFileExistThread::GetExistFileDate end";
 }
 
 QList<QDate> CCheckRemoteFileExistThread::GetExistFileDate()
@@ -103,7 +104,7 @@ bool CCheckRemoteFileExistThread::RunOnce()
     task.useIndex = m_useIndex;
     m_taskPending = false;
     m_taskRunning = true;
-    qDebug() << "==tvm== CheckRemoteFileExistThread::Run Get Task Param : "
+    qCDebug(lcEngine) << "==tvm== CheckRemoteFileExistThread::Run Get Task Param : "
              << static_cast<qint64>(task.begin) << " --- " << static_cast<qint64>(task.end);
     guard.Release();
 
@@ -113,7 +114,7 @@ bool CCheckRemoteFileExistThread::RunOnce()
     m_taskRunning = false;
     if (m_taskPending) {
         // A newer task arrived meanwhile: this result is stale and stays silent.
-        qDebug() << "==tvm== CheckRemoteFileExistThread::Run Have New Task";
+        qCDebug(lcEngine) << "==tvm== CheckRemoteFileExistThread::Run Have New Task";
         return true;
     }
     m_results.swap(days);
@@ -127,13 +128,13 @@ std::vector<time_t> CCheckRemoteFileExistThread::ThreadGetFileExistDate(const Ta
     std::vector<time_t> result;
     if (!m_search)
         return result;
-    qDebug() << "==tvm== CheckRemoteFileExistThread::ThreadGetFileExistDate start"
+    qCDebug(lcEngine) << "==tvm== CheckRemoteFileExistThread::ThreadGetFileExistDate start"
              << static_cast<qint64>(task.begin) << static_cast<qint64>(task.end);
     std::set<time_t> days;
     m_search->SearchDiskFilesByDay(days, task.channel.GetName().toLocal8Bit().toStdString(),
                                    task.channel.GetNumber(), task.begin, task.end,
                                    task.diskPath.toLocal8Bit().toStdString(), task.useIndex);
     result.assign(days.begin(), days.end());
-    qDebug() << "==tvm== CheckRemoteFileExistThread::ThreadGetFileExistDate end";
+    qCDebug(lcEngine) << "==tvm== CheckRemoteFileExistThread::ThreadGetFileExistDate end";
     return result;
 }

@@ -1,6 +1,7 @@
 #include "engine/SearchDiskThread.h"
 
 #include "engine/FileSearch.h"
+#include "engine/Logging.h"
 #include "engine/RecordIndex.h"
 #include "platform/diskrec/diskrec.h"
 
@@ -138,12 +139,12 @@ void CSearchDiskThread::run() {
     // Later channels are searched on the path that answered first.
     const std::string disk = found.path.toLocal8Bit().toStdString();
     std::string answered;
-    qDebug("DR_FILE_FindFile Start");
+    qCDebug(lcEngine, "DR_FILE_FindFile Start");
     int error = 0;
     const int handle = Varpen::FindFileOnDisk(disk, ch, 0, begin, end, answered, &error);
-    qDebug("DR_FILE_FindFile Stop");
+    qCDebug(lcEngine, "DR_FILE_FindFile Stop");
     if (handle == -1) {
-      qDebug("--qarn-- SearchDiskThread FindFileFailed disk = %s channel = %d starttime = %d %d %d, "
+      qCWarning(lcEngine, "--qarn-- SearchDiskThread FindFileFailed disk = %s channel = %d starttime = %d %d %d, "
              "endtime = %d %d %d",
              disk.c_str(), ch, begin.year, begin.month, begin.day, end.year, end.month, end.day);
       found.diskError = error;
