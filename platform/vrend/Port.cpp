@@ -9,6 +9,8 @@ extern "C" {
 #include <libavutil/pixdesc.h>
 }
 
+#include <malloc.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstring>
@@ -23,7 +25,26 @@ using namespace port_detail;
 
 FramePtr MakeFrame() { return FramePtr(av_frame_alloc(), AvFrameDeleter()); }
 
-Port::Port(int number) : number_(number) {}
+namespace {
+
+std::atomic<int> g_open_ports{0};
+
+// A page the system hands out for the first time costs more than the picture decoded into it
+// (the decoder's frames are 3 MB at 1080p, the demuxer's buffers up to a keyframe's size). By
+// default the allocator maps such blocks afresh each time and unmaps them when freed, so every
+// file's frames and every keyframe's buffers fault their pages in again. Kept in the heap instead,
+// freed blocks serve the next file's; the pages go back when no port is open (see Close).
+void KeepLargeBlocks() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    mallopt(M_MMAP_THRESHOLD, 32 << 20);
+    mallopt(M_TRIM_THRESHOLD, 128 << 20);
+  });
+}
+
+}  // namespace
+
+Port::Port(int number) : number_(number) { KeepLargeBlocks(); }
 
 Port::~Port() {
   StopClip();
@@ -58,6 +79,8 @@ bool Port::Open(const std::uint8_t* header, std::uint32_t size, std::uint32_t ri
     container_ = ours ? header_.container : 0;
     ring_.assign(ring_bytes, 0);
     clock_ = CurrentClock();
+    if (!open_) ++g_open_ports;
+    images_->SetKeep(true);
     open_ = true;
     playing_ = paused_ = stepping_ = false;
     level_ = 0;
@@ -75,10 +98,12 @@ bool Port::Open(const std::uint8_t* header, std::uint32_t size, std::uint32_t ri
 void Port::Close() {
   StopPipeline();
   std::uint32_t window = 0;
+  bool last_open = false;
   {
     std::lock_guard lock(m_);
     if (!open_) return;
     open_ = false;
+    last_open = --g_open_ports == 0;
     playing_ = paused_ = stepping_ = false;
     window = window_;
     window_ = 0;
@@ -92,7 +117,16 @@ void Port::Close() {
     pic_w_ = pic_h_ = 0;
     if (video_par_) avcodec_parameters_free(&video_par_);
   }
+  // Nothing converts now (the presenter is joined): the pictures and the scaler go; the picture
+  // the surface shows is freed when the surface lets it go.
+  images_->SetKeep(false);
+  if (sws_) sws_freeContext(sws_);
+  sws_ = nullptr;
   if (window) surfaces::Clear(window);
+  // The allocator keeps the pages of freed frames and packets for the next ones; once no port
+  // plays, they go back to the system. (Trimming at every close would only make the next file's
+  // frames fault their pages in again.)
+  if (last_open) malloc_trim(0);
 }
 
 bool Port::IsOpen() {
@@ -384,6 +418,7 @@ PortMemory Port::Memory() {
   for (const Queued& q : back_cache_) m.back_cache_bytes += FrameBytes(q.frame.get());
   for (const Queued& q : queue_) m.queued_bytes += OwnFrameBytes(q.frame.get());
   m.shown_bytes = OwnFrameBytes(shown_.get());
+  m.images_bytes = images_->HeldBytes();
   for (const AudioChunk& c : audio_) m.audio_bytes += c.pcm.capacity() * sizeof(std::int16_t);
   return m;
 }

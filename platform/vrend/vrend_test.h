@@ -71,7 +71,6 @@ struct PortMemory {
   std::size_t history_bytes = 0;     // packets kept for stepping back
   std::size_t back_cache_bytes = 0;  // frames kept by the last step back
   std::size_t queued_bytes = 0;      // decoded frames waiting to be shown, as far as only the queue holds them
-  std::size_t decoder_bytes = 0;     // frame buffers the decoder's pool has taken (in use or free)
   std::size_t shown_bytes = 0;       // the frame shown, as far as only the port holds it
   std::size_t images_bytes = 0;      // pictures converted for the surface (queued, shown, spare)
   std::size_t audio_bytes = 0;       // sound waiting to be played
