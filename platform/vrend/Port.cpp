@@ -32,19 +32,18 @@ std::atomic<int> g_open_ports{0};
 // A page the system hands out for the first time costs more than the picture decoded into it
 // (the decoder's frames are 3 MB at 1080p, the demuxer's buffers up to a keyframe's size). By
 // default the allocator maps such blocks afresh each time and unmaps them when freed, so every
-// file's frames and every keyframe's buffers fault their pages in again. Kept in the heap instead,
-// freed blocks serve the next file's; the pages go back when no port is open (see Close).
-void KeepLargeBlocks() {
+// file's frames and every keyframe's buffers fault their pages in again. While a port is open,
+// freed blocks stay in the heap for the next file's; when the last one closes, the allocator
+// gives back what it frees at once and the rest is trimmed (see Close).
+void KeepLargeBlocks(bool keep) {
   static std::once_flag once;
-  std::call_once(once, [] {
-    mallopt(M_MMAP_THRESHOLD, 32 << 20);
-    mallopt(M_TRIM_THRESHOLD, 128 << 20);
-  });
+  std::call_once(once, [] { mallopt(M_MMAP_THRESHOLD, 32 << 20); });
+  mallopt(M_TRIM_THRESHOLD, keep ? 128 << 20 : 128 << 10);
 }
 
 }  // namespace
 
-Port::Port(int number) : number_(number) { KeepLargeBlocks(); }
+Port::Port(int number) : number_(number) {}
 
 Port::~Port() {
   StopClip();
@@ -79,7 +78,7 @@ bool Port::Open(const std::uint8_t* header, std::uint32_t size, std::uint32_t ri
     container_ = ours ? header_.container : 0;
     ring_.assign(ring_bytes, 0);
     clock_ = CurrentClock();
-    if (!open_) ++g_open_ports;
+    if (!open_ && ++g_open_ports == 1) KeepLargeBlocks(true);
     images_->SetKeep(true);
     open_ = true;
     playing_ = paused_ = stepping_ = false;
@@ -96,6 +95,10 @@ bool Port::Open(const std::uint8_t* header, std::uint32_t size, std::uint32_t ri
 }
 
 void Port::Close() {
+  {
+    std::lock_guard lock(m_);
+    if (open_ && g_open_ports == 1) KeepLargeBlocks(false);  // the blocks freed now go back
+  }
   StopPipeline();
   std::uint32_t window = 0;
   bool last_open = false;
@@ -123,9 +126,8 @@ void Port::Close() {
   if (sws_) sws_freeContext(sws_);
   sws_ = nullptr;
   if (window) surfaces::Clear(window);
-  // The allocator keeps the pages of freed frames and packets for the next ones; once no port
-  // plays, they go back to the system. (Trimming at every close would only make the next file's
-  // frames fault their pages in again.)
+  // Once no port is open, what the allocator still keeps goes back to the system. (Trimming at
+  // every close would only make the next file's frames fault their pages in again.)
   if (last_open) malloc_trim(0);
 }
 
