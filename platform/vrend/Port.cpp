@@ -32,22 +32,27 @@ std::atomic<int> g_open_ports{0};
 // A page the system hands out for the first time costs more than the picture decoded into it
 // (the decoder's frames are 3 MB at 1080p, the demuxer's buffers up to a keyframe's size). By
 // default the allocator maps such blocks afresh each time and unmaps them when freed, so every
-// file's frames and every keyframe's buffers fault their pages in again. While a port is open,
-// freed blocks stay in the heap for the next file's; when the last one closes, the allocator
-// gives back what it frees at once and the rest is trimmed (see Close).
-void KeepLargeBlocks(bool keep) {
+// file's frames and every keyframe's buffers fault their pages in again. Kept in the heap instead,
+// freed blocks serve the next file's; the pages go back when a port is freed and none is open.
+void KeepLargeBlocks() {
   static std::once_flag once;
-  std::call_once(once, [] { mallopt(M_MMAP_THRESHOLD, 32 << 20); });
-  mallopt(M_TRIM_THRESHOLD, keep ? 128 << 20 : 128 << 10);
+  std::call_once(once, [] {
+    mallopt(M_MMAP_THRESHOLD, 32 << 20);
+    mallopt(M_TRIM_THRESHOLD, 128 << 20);
+  });
 }
 
 }  // namespace
 
-Port::Port(int number) : number_(number) {}
+Port::Port(int number) : number_(number) { KeepLargeBlocks(); }
 
 Port::~Port() {
   StopClip();
   Close();
+  // Once no port is open, what the allocator still keeps goes back to the system. (Not at each
+  // close: a window closes its port at every file change, and the next file's frames would
+  // fault their pages in again.)
+  if (g_open_ports == 0) malloc_trim(0);
   if (sws_) sws_freeContext(sws_);
 }
 
@@ -78,7 +83,7 @@ bool Port::Open(const std::uint8_t* header, std::uint32_t size, std::uint32_t ri
     container_ = ours ? header_.container : 0;
     ring_.assign(ring_bytes, 0);
     clock_ = CurrentClock();
-    if (!open_ && ++g_open_ports == 1) KeepLargeBlocks(true);
+    if (!open_) ++g_open_ports;
     images_->SetKeep(true);
     open_ = true;
     playing_ = paused_ = stepping_ = false;
@@ -95,18 +100,13 @@ bool Port::Open(const std::uint8_t* header, std::uint32_t size, std::uint32_t ri
 }
 
 void Port::Close() {
-  {
-    std::lock_guard lock(m_);
-    if (open_ && g_open_ports == 1) KeepLargeBlocks(false);  // the blocks freed now go back
-  }
   StopPipeline();
   std::uint32_t window = 0;
-  bool last_open = false;
   {
     std::lock_guard lock(m_);
     if (!open_) return;
     open_ = false;
-    last_open = --g_open_ports == 0;
+    --g_open_ports;
     playing_ = paused_ = stepping_ = false;
     window = window_;
     window_ = 0;
@@ -126,9 +126,6 @@ void Port::Close() {
   if (sws_) sws_freeContext(sws_);
   sws_ = nullptr;
   if (window) surfaces::Clear(window);
-  // Once no port is open, what the allocator still keeps goes back to the system. (Trimming at
-  // every close would only make the next file's frames fault their pages in again.)
-  if (last_open) malloc_trim(0);
 }
 
 bool Port::IsOpen() {
