@@ -9,6 +9,8 @@ extern "C" {
 #include <libavutil/pixdesc.h>
 }
 
+#include <malloc.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstring>
@@ -23,11 +25,34 @@ using namespace port_detail;
 
 FramePtr MakeFrame() { return FramePtr(av_frame_alloc(), AvFrameDeleter()); }
 
-Port::Port(int number) : number_(number) {}
+namespace {
+
+std::atomic<int> g_open_ports{0};
+
+// A page the system hands out for the first time costs more than the picture decoded into it
+// (the decoder's frames are 3 MB at 1080p, the demuxer's buffers up to a keyframe's size). By
+// default the allocator maps such blocks afresh each time and unmaps them when freed, so every
+// file's frames and every keyframe's buffers fault their pages in again. Kept in the heap instead,
+// freed blocks serve the next file's; the pages go back when a port is freed and none is open.
+void KeepLargeBlocks() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    mallopt(M_MMAP_THRESHOLD, 32 << 20);
+    mallopt(M_TRIM_THRESHOLD, 128 << 20);
+  });
+}
+
+}  // namespace
+
+Port::Port(int number) : number_(number) { KeepLargeBlocks(); }
 
 Port::~Port() {
   StopClip();
   Close();
+  // Once no port is open, what the allocator still keeps goes back to the system. (Not at each
+  // close: a window closes its port at every file change, and the next file's frames would
+  // fault their pages in again.)
+  if (g_open_ports == 0) malloc_trim(0);
   if (sws_) sws_freeContext(sws_);
 }
 
@@ -58,6 +83,8 @@ bool Port::Open(const std::uint8_t* header, std::uint32_t size, std::uint32_t ri
     container_ = ours ? header_.container : 0;
     ring_.assign(ring_bytes, 0);
     clock_ = CurrentClock();
+    if (!open_) ++g_open_ports;
+    images_->SetKeep(true);
     open_ = true;
     playing_ = paused_ = stepping_ = false;
     level_ = 0;
@@ -79,6 +106,7 @@ void Port::Close() {
     std::lock_guard lock(m_);
     if (!open_) return;
     open_ = false;
+    --g_open_ports;
     playing_ = paused_ = stepping_ = false;
     window = window_;
     window_ = 0;
@@ -92,6 +120,11 @@ void Port::Close() {
     pic_w_ = pic_h_ = 0;
     if (video_par_) avcodec_parameters_free(&video_par_);
   }
+  // Nothing converts now (the presenter is joined): the pictures and the scaler go; the picture
+  // the surface shows is freed when the surface lets it go.
+  images_->SetKeep(false);
+  if (sws_) sws_freeContext(sws_);
+  sws_ = nullptr;
   if (window) surfaces::Clear(window);
 }
 
@@ -374,6 +407,19 @@ void Port::FlushSound() {
 PortStats Port::Stats() {
   std::lock_guard lock(m_);
   return stats_;
+}
+
+PortMemory Port::Memory() {
+  std::lock_guard lock(m_);
+  PortMemory m;
+  m.ring_bytes = ring_.capacity();
+  m.history_bytes = history_bytes_;
+  for (const Queued& q : back_cache_) m.back_cache_bytes += FrameBytes(q.frame.get());
+  for (const Queued& q : queue_) m.queued_bytes += OwnFrameBytes(q.frame.get());
+  m.shown_bytes = OwnFrameBytes(shown_.get());
+  m.images_bytes = images_->HeldBytes();
+  for (const AudioChunk& c : audio_) m.audio_bytes += c.pcm.capacity() * sizeof(std::int16_t);
+  return m;
 }
 
 void Port::ClearTotals() {

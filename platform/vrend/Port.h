@@ -38,8 +38,34 @@ struct FrameRef {
   const AVFrame* frame = nullptr;
 };
 
-// Converts a decoded frame (optionally a crop of it) to RGB32 of the given size.
-QImage FrameToImage(const AVFrame* frame, const VRendRect* crop, QSize size, SwsContext** cache);
+// The pictures a port hands its surface, reused: a picture's pixels come back when the surface
+// and every painter let it go, and the next frame is converted into them. Thread-safe.
+class ImagePool : public std::enable_shared_from_this<ImagePool> {
+ public:
+  ~ImagePool();
+  // An RGB32 picture of `size` whose pixels nothing else uses.
+  QImage Take(QSize size);
+  // Frees the spare pixels (pictures still shown come back later and are freed then when not kept).
+  void Release();
+  // Whether pixels that come back are kept for the next picture.
+  void SetKeep(bool keep);
+  // Pixels out (shown or held by a painter) and spare.
+  std::size_t HeldBytes();
+
+ private:
+  static constexpr std::size_t kSpare = 3;
+  static void Return(void* info);
+  std::mutex m_;
+  std::vector<std::pair<std::uint8_t*, std::size_t>> spare_;
+  std::size_t spare_bytes_ = 0;
+  std::size_t out_bytes_ = 0;
+  bool keep_ = true;
+};
+
+// Converts a decoded frame (optionally a crop of it) to RGB32 of the given size (the picture's
+// own size when empty), into a picture of `pool` when given.
+QImage FrameToImage(const AVFrame* frame, const VRendRect* crop, QSize size, SwsContext** cache,
+                    ImagePool* pool = nullptr);
 
 std::shared_ptr<Clock> CurrentClock();
 void WakeAllPorts();
@@ -81,6 +107,7 @@ class Port {
   void SetVolume(std::uint16_t volume);
   void FlushSound();
   PortStats Stats();
+  PortMemory Memory();
   void ClearTotals();
   bool Settled();
   void Wake();
@@ -237,6 +264,7 @@ class Port {
   std::int64_t first_pts_ = -1;
   std::uint32_t packed_ = SF_NO_TIME;
   SwsContext* sws_ = nullptr;
+  std::shared_ptr<ImagePool> images_ = std::make_shared<ImagePool>();
 
   PortStats stats_;
 

@@ -31,9 +31,10 @@ inline std::int64_t SatMul(std::int64_t a, std::int64_t b) {
   if (!__builtin_mul_overflow(a, b, &r)) return r;
   return (a < 0) != (b < 0) ? std::numeric_limits<std::int64_t>::min() : std::numeric_limits<std::int64_t>::max();
 }
-// Decoded frames waiting to be shown: about 5 frames of 1080p (200 ms), the whole display
-// buffer at smaller sizes. Each 1080p frame is 3 MB: more would be most of a port's memory.
-constexpr std::size_t kQueueMaxBytes = 16u << 20;
+// Decoded frames waiting to be shown: 3 frames of 1080p (120 ms, decoded in a few ms each), more
+// at smaller sizes up to the display buffer. Each queued frame keeps one more of the decoder's 3 MB
+// buffers alive: more would be most of a port's memory.
+constexpr std::size_t kQueueMaxBytes = 8u << 20;
 constexpr std::size_t kHistoryMaxBytes = 16u << 20;  // packets kept for stepping back
 constexpr std::size_t kAudioMaxChunks = 200;
 constexpr std::size_t kBackCacheMaxBytes = 32u << 20;  // frames kept for further steps back
@@ -48,6 +49,14 @@ struct AvFrameDeleter {
 inline std::size_t FrameBytes(const AVFrame* f) {
   std::size_t n = 0;
   for (int i = 0; i < AV_NUM_DATA_POINTERS && f->buf[i]; ++i) n += f->buf[i]->size;
+  return n;
+}
+
+// The bytes of a frame that nothing but this reference keeps (not the decoder, not another frame).
+inline std::size_t OwnFrameBytes(const AVFrame* f) {
+  std::size_t n = 0;
+  for (int i = 0; f && i < AV_NUM_DATA_POINTERS && f->buf[i]; ++i)
+    if (av_buffer_get_ref_count(f->buf[i]) == 1) n += f->buf[i]->size;
   return n;
 }
 

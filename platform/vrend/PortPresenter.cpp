@@ -11,6 +11,7 @@ extern "C" {
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <cstdlib>
 #include <limits>
 
 #include "platform/vrend/PortDetail.h"
@@ -20,7 +21,7 @@ namespace vrend {
 
 using namespace port_detail;
 
-QImage FrameToImage(const AVFrame* frame, const VRendRect* crop, QSize size, SwsContext** cache) {
+QImage FrameToImage(const AVFrame* frame, const VRendRect* crop, QSize size, SwsContext** cache, ImagePool* pool) {
   if (!frame || frame->width <= 0 || frame->height <= 0) return {};
   const auto fmt = static_cast<AVPixelFormat>(frame->format);
   const AVPixFmtDescriptor* desc = av_pix_fmt_desc_get(fmt);
@@ -38,29 +39,110 @@ QImage FrameToImage(const AVFrame* frame, const VRendRect* crop, QSize size, Sws
   }
   if (size.isEmpty()) size = QSize(w, h);
   const std::uint8_t* src[4] = {};
+  int src_stride[4] = {};
   int steps[4] = {};
   av_image_fill_max_pixsteps(steps, nullptr, desc);
+  // Shown at half the height or less, every other line of the picture is enough: the scaler
+  // reads and filters half the lines (a tile of a grid is a quarter of the picture or less).
+  const int line_step = size.height() * 2 <= h && desc->log2_chroma_h <= 1 ? 2 : 1;
   for (int i = 0; i < 4 && frame->data[i]; ++i) {
     const bool chroma = (i == 1 || i == 2) && !(desc->flags & AV_PIX_FMT_FLAG_RGB);
     const int sx = chroma ? desc->log2_chroma_w : 0;
     const int sy = chroma ? desc->log2_chroma_h : 0;
     src[i] = frame->data[i] + static_cast<std::ptrdiff_t>(top >> sy) * frame->linesize[i] +
              static_cast<std::ptrdiff_t>(left >> sx) * steps[i];
+    src_stride[i] = frame->linesize[i] * line_step;
   }
+  const int src_h = h / line_step;
   SwsContext* local = nullptr;
   SwsContext** ctx = cache ? cache : &local;
-  // One pass scales to the size shown and converts there; shrinking takes the fast filter.
-  const int flags = size.width() < w && size.height() < h ? SWS_FAST_BILINEAR : SWS_BILINEAR;
-  *ctx = sws_getCachedContext(*ctx, w, h, fmt, size.width(), size.height(), AV_PIX_FMT_RGB32, flags, nullptr,
+  // One pass scales to the size shown and converts there to what the surface paints without a
+  // conversion of its own; shrinking averages the pixels each one shown covers.
+  const int flags = size.width() < w && size.height() < src_h ? SWS_AREA : SWS_BILINEAR;
+  *ctx = sws_getCachedContext(*ctx, w, src_h, fmt, size.width(), size.height(), AV_PIX_FMT_RGB32, flags, nullptr,
                               nullptr, nullptr);
   if (!*ctx) return {};
-  QImage image(size, QImage::Format_RGB32);
+  QImage image = pool ? pool->Take(size) : QImage(size, QImage::Format_RGB32);
+  if (image.isNull()) return {};
   std::uint8_t* dst[4] = {image.bits(), nullptr, nullptr, nullptr};
   int dst_stride[4] = {static_cast<int>(image.bytesPerLine()), 0, 0, 0};
-  sws_scale(*ctx, src, frame->linesize, 0, h, dst, dst_stride);
+  sws_scale(*ctx, src, src_stride, 0, src_h, dst, dst_stride);
   if (local) sws_freeContext(local);
   return image;
 }
+
+// ---- Pictures for the surface ---------------------------------------------------------------------
+
+namespace {
+
+struct PooledPixels {
+  std::shared_ptr<ImagePool> pool;
+  std::uint8_t* data;
+  std::size_t bytes;
+};
+
+}  // namespace
+
+QImage ImagePool::Take(QSize size) {
+  const qsizetype line = static_cast<qsizetype>(size.width()) * 4;
+  const std::size_t bytes = static_cast<std::size_t>(line) * static_cast<std::size_t>(size.height());
+  std::uint8_t* data = nullptr;
+  {
+    std::lock_guard lock(m_);
+    while (!spare_.empty() && !data) {
+      auto [d, n] = spare_.back();
+      spare_.pop_back();
+      spare_bytes_ -= n;
+      if (n == bytes) data = d;
+      else std::free(d);  // of a size shown before a resize
+    }
+  }
+  if (!data) data = static_cast<std::uint8_t*>(std::aligned_alloc(64, (bytes + 63) & ~std::size_t(63)));
+  if (!data) return {};
+  {
+    std::lock_guard lock(m_);
+    out_bytes_ += bytes;
+  }
+  auto* back = new PooledPixels{shared_from_this(), data, bytes};
+  // The image gives its pixels back through Return when its last copy (the surface's, a paint's,
+  // the port's) goes, on whichever thread that is.
+  return QImage(data, size.width(), size.height(), line, QImage::Format_RGB32, &ImagePool::Return, back);
+}
+
+void ImagePool::Return(void* info) {
+  std::unique_ptr<PooledPixels> back(static_cast<PooledPixels*>(info));
+  ImagePool& pool = *back->pool;
+  std::lock_guard lock(pool.m_);
+  pool.out_bytes_ -= back->bytes;
+  if (pool.keep_ && pool.spare_.size() < kSpare) {
+    pool.spare_.emplace_back(back->data, back->bytes);
+    pool.spare_bytes_ += back->bytes;
+  } else {
+    std::free(back->data);
+  }
+}
+
+void ImagePool::Release() {
+  std::lock_guard lock(m_);
+  for (auto& [d, n] : spare_) std::free(d);
+  spare_.clear();
+  spare_bytes_ = 0;
+}
+
+void ImagePool::SetKeep(bool keep) {
+  {
+    std::lock_guard lock(m_);
+    keep_ = keep;
+  }
+  if (!keep) Release();
+}
+
+std::size_t ImagePool::HeldBytes() {
+  std::lock_guard lock(m_);
+  return spare_bytes_ + out_bytes_;
+}
+
+ImagePool::~ImagePool() { Release(); }
 
 // ---- Presenting ---------------------------------------------------------------------------------
 
@@ -240,7 +322,7 @@ void Port::Publish(const FramePtr& frame) {
   if (!window) return;
   const QSize size = surfaces::PixelSize(window);
   if (size.isEmpty()) return;  // no surface (any more): the frame is dropped
-  QImage image = FrameToImage(frame.get(), region ? &*region : nullptr, size, &sws_);
+  QImage image = FrameToImage(frame.get(), region ? &*region : nullptr, size, &sws_, images_.get());
   if (!image.isNull()) surfaces::Publish(window, image, number_, draw, user);
 }
 

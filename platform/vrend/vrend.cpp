@@ -288,6 +288,13 @@ bool vrend_test_GetStats(int port, vrend::PortStats* stats) {
   return true;
 }
 
+bool vrend_test_GetMemory(int port, vrend::PortMemory* memory) {
+  auto p = vrend::FindPort(port);
+  if (!p || !memory) return false;
+  *memory = p->Memory();
+  return true;
+}
+
 bool vrend_test_ClearTotals(int port) {
   auto p = vrend::FindPort(port);
   if (!p) return false;

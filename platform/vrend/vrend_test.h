@@ -5,6 +5,7 @@
 #include <QImage>
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 
@@ -64,6 +65,17 @@ struct PortStats {
   PortTotals totals;
 };
 
+// What a port holds, part by part, in bytes.
+struct PortMemory {
+  std::size_t ring_bytes = 0;        // the ring of fed bytes (its capacity)
+  std::size_t history_bytes = 0;     // packets kept for stepping back
+  std::size_t back_cache_bytes = 0;  // frames kept by the last step back
+  std::size_t queued_bytes = 0;      // decoded frames waiting to be shown, as far as only the queue holds them
+  std::size_t shown_bytes = 0;       // the frame shown, as far as only the port holds it
+  std::size_t images_bytes = 0;      // pictures converted for the surface (queued, shown, spare)
+  std::size_t audio_bytes = 0;       // sound waiting to be played
+};
+
 }  // namespace vrend
 
 // Replaces the clock of all ports (null restores the steady clock). Set it before opening ports.
@@ -71,6 +83,7 @@ void vrend_test_SetClock(std::shared_ptr<vrend::Clock> clock);
 // Replaces the process's sound sink (null restores the audio device sink).
 void vrend_test_SetAudioSink(std::shared_ptr<vrend::AudioSink> sink);
 bool vrend_test_GetStats(int port, vrend::PortStats* stats);
+bool vrend_test_GetMemory(int port, vrend::PortMemory* memory);
 // Starts the port's totals again from the current clock time.
 bool vrend_test_ClearTotals(int port);
 // Waits until the port has nothing left to do at the current clock time: the next frame is not

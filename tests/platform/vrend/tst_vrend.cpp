@@ -639,6 +639,59 @@ class TestVrend : public QObject {
     QVERIFY(p.Shown() >= 4);
   }
 
+  // The tile follows a resize mid-play (converted at the new size, still readable) while snapshots
+  // stay at the picture's size; tile pictures are reused, not one held per frame; and what the
+  // port held goes when its stream closes.
+  void tileFollowsResizesAndMemoryGoesAfterClose() {
+    QTemporaryDir dir;
+    auto surface = std::make_unique<VideoSurface>();
+    surface->resize(160, 120);
+    surface->show();
+    Player p(plain_);
+    QVERIFY(p.ok());
+    {
+      std::lock_guard lock(g_seen_mutex);
+      g_seen[p.port()].snapshot_dir = dir.path();
+    }
+    QVERIFY(p.FeedAll());
+    QVERIFY(VRend_Play(p.port(), surface->surfaceId()));
+    QVERIFY(p.Settle());
+    const qreal ratio = surface->devicePixelRatioF();
+    for (int i = 0; i < 10; ++i) {
+      Advance(p, kFrameNs);
+      QCoreApplication::processEvents();  // paints, which hold the picture for a while
+    }
+    QCOMPARE(surface->currentImage().size(), QSize(160, 120) * ratio);
+    QCOMPARE(ReadFrameCode(surface->currentImage()), p.LastCode());
+    surface->resize(300, 200);
+    Advance(p, kFrameNs);
+    QCOMPARE(surface->currentImage().size(), QSize(300, 200) * ratio);
+    QCOMPARE(ReadFrameCode(surface->currentImage()), p.LastCode());
+    const QImage snapshot(dir.path() + "/f.bmp");
+    QCOMPARE(snapshot.size(), QSize(320, 240));
+    QCOMPARE(ReadFrameCode(snapshot), p.LastCode());
+
+    vrend::PortMemory held;
+    QVERIFY(vrend_test_GetMemory(p.port(), &held));
+    const std::size_t tile_bytes = std::size_t(qRound(300 * ratio)) * std::size_t(qRound(200 * ratio)) * 4;
+    QVERIFY2(held.images_bytes >= tile_bytes && held.images_bytes <= 5 * tile_bytes,
+             QByteArray::number(qulonglong(held.images_bytes)));
+    QCOMPARE(held.ring_bytes, std::size_t(kRing));
+    QVERIFY(held.history_bytes > 0);
+    QVERIFY(held.queued_bytes > 0);
+    QVERIFY(held.shown_bytes > 0);
+
+    QVERIFY(VRend_CloseStream(p.port()));
+    QVERIFY(vrend_test_GetMemory(p.port(), &held));
+    QCOMPARE(held.ring_bytes, std::size_t(0));
+    QCOMPARE(held.history_bytes, std::size_t(0));
+    QCOMPARE(held.back_cache_bytes, std::size_t(0));
+    QCOMPARE(held.queued_bytes, std::size_t(0));
+    QCOMPARE(held.shown_bytes, std::size_t(0));
+    QCOMPARE(held.images_bytes, std::size_t(0));
+    QVERIFY(surface->currentImage().isNull());
+  }
+
   // One port sounds, at normal speed only; port 0 can sound.
   void soundAtNormalSpeedOnly() {
     auto sink = std::make_shared<CaptureSink>();
