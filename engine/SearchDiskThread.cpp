@@ -1,5 +1,6 @@
 #include "engine/SearchDiskThread.h"
 
+#include "app/WorkerHooks.h"
 #include "engine/FileSearch.h"
 #include "engine/RecordIndex.h"
 #include "platform/diskrec/diskrec.h"
@@ -94,6 +95,17 @@ void CSearchDiskThread::run() {
     days = m_days;
   }
 
+  // A stop is noticed before every read: a slow disk delays it by one read at most.
+  const auto stopped = [this] {
+    WorkerHooks::Reach(WorkerHooks::Point::DiskScanRead);
+    return !m_change || !m_run;
+  };
+  const auto report = [this](Outcome&& outcome) {
+    Publish(std::move(outcome));
+    WorkerHooks::Reach(WorkerHooks::Point::DiskScanReport);
+    emit SendWriteOver();
+  };
+
   const std::string path = Varpen::PathToBytes(found.path);  // the file system's bytes
   if (Varpen::IsLocalRecordingFolder(path)) {
     found.diskType = kDiskLocal;
@@ -106,7 +118,7 @@ void CSearchDiskThread::run() {
       search.begin = Varpen::DayBegin(Varpen::BreakTime(days.front()));
       search.end = Varpen::DayEnd(Varpen::BreakTime(days.back()));
       Varpen::RecordIndex index;
-      index.LoadChannelFiles(found.indexResult, search);
+      index.LoadChannelFiles(found.indexResult, search, stopped);
       // An index that may not be read is said, not shown as a folder without channels.
       if (index.LastError() == Varpen::IndexFileError::AccessDenied) {
         found.diskError = DR_ERR_ACCESS_DENIED;
@@ -114,9 +126,12 @@ void CSearchDiskThread::run() {
         found.diskError = DR_ERR_READ;
       }
     }
-    found.complete = true;
-    Publish(std::move(found));
-    emit SendWriteOver();
+    if (!m_change) {
+      return;  // replaced by a new scan: no word, no result
+    }
+    // Stopped through the run flag: reported, but as a scan that did not run to its end.
+    found.complete = m_run;
+    report(std::move(found));
     return;
   }
 
@@ -127,12 +142,12 @@ void CSearchDiskThread::run() {
     end = Varpen::DayEnd(Varpen::BreakTime(days.back()));
   }
   for (int ch = 0; ch < kChannelCount; ++ch) {
+    WorkerHooks::Reach(WorkerHooks::Point::DiskScanRead);
     if (!m_change) {
       return;  // a new scan replaces this one: end without a word (and without a result)
     }
     if (!m_run) {
-      Publish(std::move(found));
-      emit SendWriteOver();
+      report(std::move(found));
       return;
     }
     // Later channels are searched on the path that answered first.
@@ -148,8 +163,7 @@ void CSearchDiskThread::run() {
              disk.c_str(), ch, begin.year, begin.month, begin.day, end.year, end.month, end.day);
       found.diskError = error;
       found.diskType = kDiskNone;
-      Publish(std::move(found));
-      emit SendWriteOver();
+      report(std::move(found));
       return;
     }
     if (answered == disk + Varpen::kNvrFolder) {
@@ -167,6 +181,5 @@ void CSearchDiskThread::run() {
     DR_FILE_FindClose(handle);
   }
   found.complete = true;
-  Publish(std::move(found));
-  emit SendWriteOver();
+  report(std::move(found));
 }
