@@ -1,5 +1,6 @@
 #include "devicelog/LocalLogWidget.h"
 
+#include "app/ThreadReaper.h"
 #include "devicelog/LogBackup.h"
 #include "devicelog/LogChoices.h"
 #include "devicelog/LogRecordText.h"
@@ -23,6 +24,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListView>
+#include <QPointer>
 #include <QSpacerItem>
 #include <QVBoxLayout>
 
@@ -171,19 +173,14 @@ void Ui::CLogWidgetClass::retranslateUi(QWidget* page)
 
 // ---------------------------------------------------------------------------------------------
 
-CLocalLogWidget::CLocalLogWidget(QWidget* parent) : QWidget(parent), m_search(std::make_unique<CLogSearch>())
+CLocalLogWidget::CLocalLogWidget(QWidget* parent) : QWidget(parent), m_reaper(std::make_unique<CThreadReaper>())
 {
     m_ui.setupUi(this);
     InitFrame();
     connect(m_ui.m_pMainTypecomboBox, &QComboBox::currentIndexChanged, this, &CLocalLogWidget::MainTypeChange);
     connect(m_ui.m_pLogSearchBtn, &QPushButton::clicked, this, &CLocalLogWidget::QueryLocalLog);
     qRegisterMetaType<QList<CTreeViewItem*>>("QList<CTreeViewItem*>");
-    connect(m_search.get(), &CLogSearch::SetLogInfoNullToView, this, &CLocalLogWidget::OnSetLogInfoNullToView,
-            Qt::QueuedConnection);
-    connect(m_search.get(), &CLogSearch::SetLogInfoToView, this, &CLocalLogWidget::OnSetLogInfoToView,
-            Qt::QueuedConnection);
-    connect(m_search.get(), &CLogSearch::SetLogInfoErrorToView, this, &CLocalLogWidget::OnSetLogInfoErrorToView,
-            Qt::QueuedConnection);
+    NewSearch();
     connect(m_ui.m_pBackupBtn, &QPushButton::clicked, this, &CLocalLogWidget::OnBackupClicked);
 }
 
@@ -191,8 +188,39 @@ CLocalLogWidget::~CLocalLogWidget()
 {
     // Nothing more may reach the page; batches still posted go with it (and their rows with them).
     m_search->disconnect(this);
+    // Everything is told to stop first; the joins then last as long as the step each is in.
+    StopWorkers();
+    m_search.reset();
+    m_exporting.reset();
+    m_reaper.reset();
+}
+
+void CLocalLogWidget::StopWorkers()
+{
     m_search->StopSearch();
-    m_search->wait();
+    if (m_exporting)
+        m_exporting->Stop();
+}
+
+void CLocalLogWidget::NewSearch()
+{
+    m_search = std::make_unique<CLogSearch>();
+    const unsigned serial = ++m_searchSerial;
+    // Queued: the page takes each report on its own thread, and only from its current search.
+    connect(m_search.get(), &CLogSearch::SetLogInfoNullToView, this,
+            [this, serial] {
+                if (serial == m_searchSerial)
+                    OnSetLogInfoNullToView();
+            },
+            Qt::QueuedConnection);
+    connect(m_search.get(), &CLogSearch::SetLogInfoToView, this, &CLocalLogWidget::OnSetLogInfoToView,
+            Qt::QueuedConnection);
+    connect(m_search.get(), &CLogSearch::SetLogInfoErrorToView, this,
+            [this, serial](int error) {
+                if (serial == m_searchSerial)
+                    OnSetLogInfoErrorToView(error);
+            },
+            Qt::QueuedConnection);
 }
 
 void CLocalLogWidget::InitFrame()
@@ -266,17 +294,18 @@ void CLocalLogWidget::QueryLocalLog()
         return;
     }
 
-    CLogSearchProgress progress(this);
+    // The dialog lives on the heap: should the page go while it is up, it goes with the page.
+    QPointer<CLogSearchProgress> progress = new CLogSearchProgress(this);
     qRegisterMetaType<ProgressInfo>("ProgressInfo");
-    connect(this, &CLocalLogWidget::SetProgressChanged, &progress, &CLogSearchProgress::OnProgressChanged);
-    connect(&progress, &CLogSearchProgress::OnCancel, this, &CLocalLogWidget::OnCancelFindLog);
+    connect(this, &CLocalLogWidget::SetProgressChanged, progress.data(), &CLogSearchProgress::OnProgressChanged);
+    connect(progress.data(), &CLogSearchProgress::OnCancel, this, &CLocalLogWidget::OnCancelFindLog);
 
     m_search->SetCondition(condition);
     m_search->SetDiskPath(path.toLocal8Bit());
-    // The thread is idle: its next query takes the next id.
-    m_queryId = m_search->QueryId() + 1;
+    m_queryId = m_search->QueryId();
     m_search->start(QThread::InheritPriority);
-    progress.exec();
+    progress->exec();
+    delete progress.data();
 }
 
 void CLocalLogWidget::OnSetLogInfoToView(QList<CTreeViewItem*> listItems, int iCurrent, int iTotal, int queryId)
@@ -342,9 +371,16 @@ QString CLocalLogWidget::CutBackupResult(int written)
 
 void CLocalLogWidget::OnCancelFindLog()
 {
+    // The search may be inside a slow read: it is told to stop, not waited for. It ends at its
+    // next record, kept by the reaper; a new search object serves the next query.
     m_search->StopSearch();
-    m_search->wait();
     m_queryId = -1; // batches still on their way are dropped
+    if (!m_search->isRunning())
+        return;
+    // Still connected: a batch it sends before it ends is dropped by its query id (with its rows);
+    // its other reports are dropped because it is no longer the page's search.
+    m_reaper->Retire(std::move(m_search));
+    NewSearch();
 }
 
 void CLocalLogWidget::OnBackupClicked()
@@ -370,13 +406,22 @@ void CLocalLogWidget::OnBackUp(const QString& strXmlName)
                != 1)
         return;
 
-    ChaseDialog chase(this, QStringLiteral(":/images/Loading.gif"), tr("Writing..."), false);
-    connect(this, &CLocalLogWidget::StopChase, &chase, &ChaseDialog::OnImmediatelyStopChase);
-    CLogWriteThread writer;
-    writer.SetParam(name, -1, m_ui.m_pLogTreeView->model());
-    connect(&writer, &CLogWriteThread::SendWriteOver, this, &CLocalLogWidget::OnWriteOver, Qt::QueuedConnection);
-    writer.start(QThread::InheritPriority);
-    chase.exec();
+    // The dialog and the writer live on the heap: should the page go while the dialog is up, the
+    // page's destructor stops and joins the writer, the dialog goes with the page.
+    QPointer<CLocalLogWidget> self(this);
+    QPointer<ChaseDialog> chase = new ChaseDialog(this, QStringLiteral(":/images/Loading.gif"), tr("Writing..."), false);
+    connect(this, &CLocalLogWidget::StopChase, chase.data(), &ChaseDialog::OnImmediatelyStopChase);
+    auto writer = std::make_unique<CLogWriteThread>();  // the page's while it runs
+    writer->SetParam(name, -1, m_ui.m_pLogTreeView->model());
+    connect(writer.get(), &CLogWriteThread::SendWriteOver, this, &CLocalLogWidget::OnWriteOver, Qt::QueuedConnection);
+    writer->start(QThread::InheritPriority);
+    m_exporting = std::move(writer);
+    chase->exec();
+    if (!self)
+        return;
+    delete chase.data();
+    // The dialog closes on the writer's report: the thread has only its return left.
+    m_exporting.reset();
 }
 
 void CLocalLogWidget::OnWriteOver(int code)

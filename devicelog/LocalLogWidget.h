@@ -19,6 +19,8 @@ class CDiskTreeBox;
 class CPushButton;
 class CTableView;
 class CTreeViewItem;
+class CThreadReaper;
+class CLogWriteThread;
 
 // One batch of rows re-posted to the page. The event owns the rows until TakeItems; a batch that
 // is never taken (a cancelled query, a page that goes) is deleted with its rows.
@@ -70,11 +72,18 @@ public:
     static constexpr int kRowNotice = 2000;
 
     explicit CLocalLogWidget(QWidget* parent = nullptr);
-    // Stops a running search and waits for it.
+    // Stops the searches and the export and joins them.
     ~CLocalLogWidget() override;
 
+    // Tells the search and the export to stop without waiting: the main window calls it on every
+    // page before it destroys them, so that the joins of the destructors overlap.
+    void StopWorkers();
+
     const Ui::CLogWidgetClass& Form() const { return m_ui; }
+    // The search of the next (or running) query; a cancelled one is replaced by a new object.
     CLogSearch* Search() const { return m_search.get(); }
+    // Cancelled searches that have not ended yet (they end at their next check).
+    CThreadReaper* Reaper() const { return m_reaper.get(); }
     bool HasNoRows() const { return m_noRows; }
     // The notice of a query cut after `listed` records, and the export's result for a list of
     // `written` rows taken from such a query.
@@ -103,9 +112,14 @@ protected:
 private:
     // The path the search opens for the current disk box entry; empty without one.
     QString CurrentDiskPath() const;
+    // A new search object; the reports of the ones before it are not taken any more.
+    void NewSearch();
 
     Ui::CLogWidgetClass m_ui;
+    std::unique_ptr<CThreadReaper> m_reaper;
     std::unique_ptr<CLogSearch> m_search;
+    unsigned m_searchSerial = 0;  // the search object whose reports the page takes
+    std::unique_ptr<CLogWriteThread> m_exporting;  // the export running
     bool m_noRows = true;
     int m_rowCount = 0;         // rows appended in the running query
     bool m_noticeShown = false; // the 2000-row notice of the running query

@@ -1,11 +1,18 @@
 #include "devicelog/LogSearch.h"
 
+#include "app/WorkerHooks.h"
 #include "devicelog/LogRecordText.h"
 #include "widgets/CTreeViewModel.h"
 
 #include <QDebug>
 
 #include <algorithm>
+
+namespace {
+
+std::atomic<int> g_lastQueryId{0};
+
+} // namespace
 
 CLogSearch::CLogSearch(QObject* parent) : QThread(parent) {}
 
@@ -25,6 +32,7 @@ void CLogSearch::SetCondition(const LogSearchCondition& condition)
 {
     m_condition = condition;
     m_hasCondition = true;
+    m_queryId = ++g_lastQueryId;
     // A new query: the stop of the last one is spent. Cleared here, on the caller's thread before
     // start(), not in run(), so that a stop asked right after start() is never lost.
     m_stopReading = false;
@@ -69,6 +77,9 @@ bool CLogSearch::FindLogs(int* error)
     std::vector<LogRecord> found;
     LogRecord record{};
     while (!m_stopReading.load()) {
+        WorkerHooks::Reach(WorkerHooks::Point::LogSearchRead);
+        if (m_stopReading.load())
+            break;
         if (DR_FILE_FindNextLog(handle, &record) == 0) {
             *error = DR_FILE_GetLastError();
             break;
@@ -89,7 +100,7 @@ bool CLogSearch::FindLogs(int* error)
 void CLogSearch::run()
 {
     m_cut = false;
-    const int query = ++m_queryId;
+    const int query = m_queryId.load();
     {
         QMutexLocker lock(&m_mutex);
         m_batchesSent = 0;
@@ -134,6 +145,7 @@ void CLogSearch::run()
         }
         // Sent without the lock, so a receiver may answer at once, even on this thread; the
         // counters make sure no answer is lost before the wait below.
+        WorkerHooks::Reach(WorkerHooks::Point::LogSearchBatch);
         emit SetLogInfoToView(rows, next, total, query);
         QMutexLocker lock(&m_mutex);
         // Waits until the page has taken this batch (also after the last one), or a stop.

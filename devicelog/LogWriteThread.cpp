@@ -113,6 +113,11 @@ void CLogWriteThread::run()
     xml.writeStartElement(QStringLiteral("LogTypes"));
     xml.writeStartElement(QStringLiteral("Logs"));
     for (const QStringList& row : qAsConst(m_rows)) {
+        if (m_stop.load()) {
+            file.cancelWriting();
+            emit SendWriteOver(WriteFailed);
+            return;
+        }
         xml.writeStartElement(QStringLiteral("Log"));
         for (int c = 0; c < row.size() && c < LogColumnCount; ++c) {
             if (c == LogColumnParameter)

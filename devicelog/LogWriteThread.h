@@ -10,6 +10,8 @@
 #include <QThread>
 #include <QVector>
 
+#include <atomic>
+
 class QAbstractItemModel;
 
 class CLogWriteThread : public QThread {
@@ -25,7 +27,9 @@ public:
     // Takes the file name and a copy of the model's display texts; `type` has no effect.
     void SetParam(const QString& fileName, int type, const QAbstractItemModel* model);
     void SetRows(const QString& fileName, const QVector<QStringList>& rows);
-    void Stop() {}
+    // Ends a running export before its next row: nothing is written under the file's name, and
+    // the result is WriteFailed.
+    void Stop() { m_stop = true; }
 
     // The element name of each column of the log list.
     static QString ColumnElement(int column);
@@ -43,4 +47,5 @@ protected:
 private:
     QString m_fileName;
     QVector<QStringList> m_rows;
+    std::atomic<bool> m_stop{false};
 };
