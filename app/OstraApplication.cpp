@@ -2,6 +2,7 @@
 
 #include "app/ClientSetup.h"
 #include "app/CommonUtil.h"
+#include "app/Logging.h"
 #include "app/OstraStyle.h"
 #include "app/StartupNotice.h"
 #include "platform/system/system.h"
@@ -54,7 +55,7 @@ COstraApplication::COstraApplication(int& argc, char** argv, QString key)
     } else if (m_lock->error() == QLockFile::LockFailedError) {
         m_alreadyRunning = true;
     } else {
-        qDebug() << "Unable to create single instance.";
+        qCWarning(lcApp) << "Unable to create single instance.";
     }
 }
 
@@ -89,7 +90,7 @@ bool COstraApplication::IsScreenTooSmall()
     int width_px = 0;
     int height_px = 0;
     if (!Sys_GetScreenSize(&width_px, &height_px)) {
-        qDebug() << "No screen to show the program on.";
+        qCWarning(lcApp) << "No screen to show the program on.";
         width_px = height_px = 0;
     }
     if (!ScreenSizeTooSmall(QSize(width_px, height_px)))

@@ -1,5 +1,6 @@
 #include "app/SettingsManager.h"
 
+#include "app/Logging.h"
 #include "app/XmlEntryFile.h"
 
 #include <QDebug>
@@ -82,7 +83,7 @@ bool CSettingsManager::WriteEntries(const SettingsEntries& entries, const QStrin
     QDir().mkpath(QFileInfo(path).absolutePath());
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
-        qDebug() << "Error: cannot write file";
+        qCWarning(lcApp) << "Error: cannot write file";
         return false;
     }
     QXmlStreamWriter writer(&file);
@@ -96,7 +97,7 @@ bool CSettingsManager::WriteEntries(const SettingsEntries& entries, const QStrin
     }
     writer.writeEndElement();
     if (writer.hasError() || !file.commit()) {
-        qDebug() << "Error: cannot write file";
+        qCWarning(lcApp) << "Error: cannot write file";
         return false;
     }
     return true;

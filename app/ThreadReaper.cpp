@@ -1,5 +1,7 @@
 #include "app/ThreadReaper.h"
 
+#include "app/ThreadHandOver.h"
+
 #include <algorithm>
 
 CThreadReaper::CThreadReaper(QObject* parent) : QObject(parent) {}
@@ -33,6 +35,7 @@ void CThreadReaper::Reap(std::uint64_t id)
     m_threads.erase(at);
     // The thread has run its last line (finished is its last signal): this returns at once.
     thread->wait();
+    ThreadHandOver::Joined(thread.get());
     thread.reset();
     emit Reaped();
 }
@@ -44,6 +47,7 @@ void CThreadReaper::JoinAll()
     threads.swap(m_threads);
     for (Entry& entry : threads) {
         entry.thread->wait();
+        ThreadHandOver::Joined(entry.thread.get());
         entry.thread.reset();
     }
 }

@@ -1,6 +1,7 @@
 #include "app/XmlEntryFile.h"
 
 #include "app/CommonUtil.h"
+#include "app/Logging.h"
 #include "app/StartupNotice.h"
 
 #include <QCoreApplication>
@@ -63,13 +64,13 @@ std::optional<XmlEntries> ReadXmlEntryFile(const QString& path, const QString& r
     // O_NONBLOCK: opening a FIFO for reading would wait for a writer.
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
-        qDebug() << "No file to read...";
+        qCDebug(lcApp) << "No file to read...";
         return std::nullopt;
     }
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > kMaxEntryFileBytes) {
         ::close(fd);
-        qDebug() << "File" << path << "is not a settings file of a sane size; it is not read.";
+        qCWarning(lcApp) << "File" << path << "is not a settings file of a sane size; it is not read.";
         if (refused)
             *refused = true;
         return std::nullopt;
@@ -82,11 +83,12 @@ std::optional<XmlEntries> ReadXmlEntryFile(const QString& path, const QString& r
         QFile file;
         if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
             ::close(fd);
-            qDebug() << "No file to read...";
+            qCDebug(lcApp) << "No file to read...";
             return std::nullopt;
         }
-        // Never more than the limit, should the file grow meanwhile.
-        bytes = file.read(kMaxEntryFileBytes);
+        // What the file held when asked (a buffer of the limit's size for a file of a few hundred
+        // bytes is waste), never more than the limit, should the file grow meanwhile.
+        bytes = file.read(qMin(qint64(st.st_size), kMaxEntryFileBytes));
     }
     QXmlStreamReader reader;
     const bool decodedHere = NeedsCodePageFallback(bytes);
@@ -113,7 +115,7 @@ std::optional<XmlEntries> ReadXmlEntryFile(const QString& path, const QString& r
         entries.append({name, value});
     }
     if (reader.hasError())
-        qDebug() << "File" << path << "is damaged:" << reader.errorString();
+        qCWarning(lcApp) << "File" << path << "is damaged:" << reader.errorString();
     return entries;
 }
 

@@ -1,10 +1,13 @@
 #include "devicelog/LogSearch.h"
 
+#include "app/ThreadHandOver.h"
 #include "app/WorkerHooks.h"
 #include "devicelog/LogRecordText.h"
+#include "devicelog/Logging.h"
 #include "widgets/CTreeViewModel.h"
 
 #include <QDebug>
+#include <QScopeGuard>
 
 #include <algorithm>
 
@@ -20,6 +23,7 @@ CLogSearch::~CLogSearch()
 {
     StopSearch();
     wait();
+    ThreadHandOver::Joined(this);
 }
 
 void CLogSearch::SetDiskPath(const QByteArray& path)
@@ -70,7 +74,7 @@ bool CLogSearch::FindLogs(int* error)
                                        m_condition.hasEnd ? &m_condition.end : nullptr);
     if (handle < 0) {
         *error = DR_FILE_GetLastError();
-        qDebug() << "--qarn-- DR_FILE_FindLog Failed error =" << *error;
+        qCWarning(lcDeviceLog) << "--qarn-- DR_FILE_FindLog Failed error =" << *error;
         return false;
     }
     *error = DR_ERR_NONE;
@@ -99,6 +103,7 @@ bool CLogSearch::FindLogs(int* error)
 
 void CLogSearch::run()
 {
+    const auto leave = qScopeGuard([this] { ThreadHandOver::Leave(this); });
     m_cut = false;
     const int query = m_queryId.load();
     {
@@ -150,7 +155,7 @@ void CLogSearch::run()
         QMutexLocker lock(&m_mutex);
         // Waits until the page has taken this batch (also after the last one), or a stop.
         while (!m_stopHandOver.load() && m_batchesTaken < batch)
-            m_taken.wait(&m_mutex);
+            ThreadHandOver::Wait(m_taken, m_mutex);
         if (next >= total)
             break;
     }

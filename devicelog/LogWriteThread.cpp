@@ -1,11 +1,14 @@
 #include "devicelog/LogWriteThread.h"
 
+#include "app/ThreadHandOver.h"
 #include "devicelog/LogRecordText.h"
+#include "devicelog/Logging.h"
 
 #include <QAbstractItemModel>
 #include <QBuffer>
 #include <QDebug>
 #include <QSaveFile>
+#include <QScopeGuard>
 #include <QXmlStreamWriter>
 
 namespace {
@@ -24,7 +27,11 @@ bool XmlChar(char32_t u)
 
 CLogWriteThread::CLogWriteThread(QObject* parent) : QThread(parent) {}
 
-CLogWriteThread::~CLogWriteThread() { wait(); }
+CLogWriteThread::~CLogWriteThread()
+{
+    wait();
+    ThreadHandOver::Joined(this);
+}
 
 void CLogWriteThread::SetParam(const QString& fileName, int, const QAbstractItemModel* model)
 {
@@ -44,6 +51,8 @@ void CLogWriteThread::SetParam(const QString& fileName, int, const QAbstractItem
 
 void CLogWriteThread::SetRows(const QString& fileName, const QVector<QStringList>& rows)
 {
+    // Set while no export runs: the last one has ended, and what it read may be replaced.
+    ThreadHandOver::Joined(this);
     m_fileName = fileName;
     m_rows = rows;
 }
@@ -87,9 +96,10 @@ QString CLogWriteThread::XmlSafe(const QString& text)
 
 void CLogWriteThread::run()
 {
+    const auto leave = qScopeGuard([this] { ThreadHandOver::Leave(this); });
     QSaveFile file(m_fileName);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
-        qDebug() << "Error: cannot write file" << m_fileName;
+        qCWarning(lcDeviceLog) << "Error: cannot write file" << m_fileName;
         emit SendWriteOver(OpenFailed);
         return;
     }

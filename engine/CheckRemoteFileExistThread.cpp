@@ -7,6 +7,7 @@
 
 #include "app/WorkerHooks.h"
 #include "engine/FileSearch.h"
+#include "engine/Logging.h"
 
 CCheckRemoteFileExistThread::CCheckRemoteFileExistThread() : m_search(std::make_unique<Varpen::CFileSearch>())
 {
@@ -44,7 +45,7 @@ void CCheckRemoteFileExistThread::SetUseIndex(bool useIndex)
 void CCheckRemoteFileExistThread::StartCheck(QDate begin, QDate end, QString diskPath,
                                              Varpen::CChannel channel)
 {
-    qDebug() << "==tvm== CheckRemoteFileExistThread::StartCheck start";
+    qCDebug(lcEngine) << "==tvm== CheckRemoteFileExistThread::StartCheck start";
     // Both at 00:00:00 local time; the day walk takes end's date too, so a month's last day is
     // searched.
     const QDateTime from = begin.startOfDay();
@@ -53,7 +54,7 @@ void CCheckRemoteFileExistThread::StartCheck(QDate begin, QDate end, QString dis
     RTK_Guard guard(&m_lock);
     if (!m_search)
         return;
-    qDebug() << "==tvm== CheckRemoteFileExistThread::StartCheck Set Check Param : "
+    qCDebug(lcEngine) << "==tvm== CheckRemoteFileExistThread::StartCheck Set Check Param : "
              << from.toString() + " --- " + to.toString();
     m_task.begin = from.isValid() ? static_cast<time_t>(from.toSecsSinceEpoch()) : -1;
     m_task.end = to.isValid() ? static_cast<time_t>(to.toSecsSinceEpoch()) : -1;
@@ -74,19 +75,19 @@ void CCheckRemoteFileExistThread::StartCheck(QDate begin, QDate end, QString dis
 void CCheckRemoteFileExistThread::GetExistFileDate(std::vector<QDate>& days)
 {
     days.clear();
-    qDebug() << "==tvm== CheckRemoteFileExistThread::GetExistFileDate start";
+    qCDebug(lcEngine) << "==tvm== CheckRemoteFileExistThread::GetExistFileDate start";
     {
         RTK_Guard guard(&m_lock);
         if (!m_taskPending && !m_taskRunning) {
             for (time_t t : m_results) {
                 const QDate day = QDateTime::fromSecsSinceEpoch(t).date();
                 days.push_back(day);
-                qDebug() << "==tvm== CheckRemoteFileExistThread::GetExistFileDate ----------------   "
+                qCDebug(lcEngine) << "==tvm== CheckRemoteFileExistThread::GetExistFileDate ----------------   "
                          << day.toString(QStringLiteral("yyyy-MM-dd"));
             }
         }
     }
-    qDebug() << "==tvm== CheckRemoteFileExistThread::GetExistFileDate end";
+    qCDebug(lcEngine) << "==tvm== CheckRemoteFileExistThread::GetExistFileDate end";
 }
 
 QList<QDate> CCheckRemoteFileExistThread::GetExistFileDate()
@@ -109,7 +110,7 @@ bool CCheckRemoteFileExistThread::RunOnce()
     task.useIndex = m_useIndex;
     m_taskPending = false;
     m_taskRunning = true;
-    qDebug() << "==tvm== CheckRemoteFileExistThread::Run Get Task Param : "
+    qCDebug(lcEngine) << "==tvm== CheckRemoteFileExistThread::Run Get Task Param : "
              << static_cast<qint64>(task.begin) << " --- " << static_cast<qint64>(task.end);
     guard.Release();
 
@@ -119,7 +120,7 @@ bool CCheckRemoteFileExistThread::RunOnce()
     m_taskRunning = false;
     if (m_taskPending) {
         // A newer task arrived meanwhile: this result is stale and stays silent.
-        qDebug() << "==tvm== CheckRemoteFileExistThread::Run Have New Task";
+        qCDebug(lcEngine) << "==tvm== CheckRemoteFileExistThread::Run Have New Task";
         return true;
     }
     if (IsStopRequested())
@@ -135,7 +136,7 @@ std::vector<time_t> CCheckRemoteFileExistThread::ThreadGetFileExistDate(const Ta
     std::vector<time_t> result;
     if (!m_search)
         return result;
-    qDebug() << "==tvm== CheckRemoteFileExistThread::ThreadGetFileExistDate start"
+    qCDebug(lcEngine) << "==tvm== CheckRemoteFileExistThread::ThreadGetFileExistDate start"
              << static_cast<qint64>(task.begin) << static_cast<qint64>(task.end);
     std::set<time_t> days;
     // A newer task or a stop makes the rest of this one useless: it ends before the next day.
@@ -150,6 +151,6 @@ std::vector<time_t> CCheckRemoteFileExistThread::ThreadGetFileExistDate(const Ta
                                    task.channel.GetNumber(), task.begin, task.end,
                                    task.diskPath.toLocal8Bit().toStdString(), task.useIndex, dropped);
     result.assign(days.begin(), days.end());
-    qDebug() << "==tvm== CheckRemoteFileExistThread::ThreadGetFileExistDate end";
+    qCDebug(lcEngine) << "==tvm== CheckRemoteFileExistThread::ThreadGetFileExistDate end";
     return result;
 }

@@ -1,5 +1,6 @@
 #include "engine/FileSearch.h"
 
+#include "engine/Logging.h"
 #include "engine/RecordIndex.h"
 #include "platform/diskrec/diskrec.h"
 
@@ -112,12 +113,12 @@ bool CFileSearch::SearchDiskFiles(SingleFileList& out, const std::string& diskPa
   const RecordTime b = BreakTime(begin);
   const RecordTime e = BreakTime(end);
   if (!useIndex) {
-    qDebug("--qarn-- DR_FILE_FindFile Start");
+    qCDebug(lcEngine, "--qarn-- DR_FILE_FindFile Start");
     std::string folder;
     const int handle = FindFileOnDisk(diskPath, channel, libraryType, b, e, folder);
-    qDebug("--qarn-- DR_FILE_FindFile Stop");
+    qCDebug(lcEngine, "--qarn-- DR_FILE_FindFile Stop");
     if (handle == -1) {
-      qDebug("--qarn-- SearchDiskThread FindFileFailed disk = %s channel = %d starttime = %d %d %d, endtime = %d %d %d",
+      qCWarning(lcEngine, "--qarn-- SearchDiskThread FindFileFailed disk = %s channel = %d starttime = %d %d %d, endtime = %d %d %d",
              diskPath.c_str(), channel, b.year, b.month, b.day, e.year, e.month, e.day);
       return false;
     }
@@ -152,7 +153,7 @@ bool CFileSearch::SearchDiskFiles(SingleFileList& out, const std::string& diskPa
   index.FindSegments(segments, label.c_str(), &search);
   // A date index that may not be read (denied, not a file) is a failed search, not an empty one.
   if (index.LastError() != IndexFileError::None) {
-    qDebug("--qarn-- RecordIndex cannot read the index of %s", diskPath.c_str());
+    qCWarning(lcEngine, "--qarn-- RecordIndex cannot read the index of %s", diskPath.c_str());
     return false;
   }
   for (const LocalSegmentFile& segment : segments) {

@@ -162,7 +162,7 @@ private:
 };
 
 // A stream written into packages of at most a package size, each beginning with the stream
-// header so that it plays by itself: the roll-over rule of clips and downloads.
+// header: the roll-over rule of downloads. (Clips roll over at keyframes, CPlayPort.)
 class CPackagedOutput {
 public:
     // The name of the package that follows a full one; false when none can be named.

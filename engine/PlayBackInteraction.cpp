@@ -3,6 +3,7 @@
 #include <QDebug>
 
 #include "engine/DownloadPlan.h"
+#include "engine/Logging.h"
 #include "engine/StreamDownloader.h"
 
 
@@ -104,7 +105,7 @@ bool CPlayBackInteraction::StartPlayback(std::uint32_t window, time_t time)
         RTK_Guard guard(&m_listLock);
         if (m_files.empty()) {
             m_player.SetErrorCode(kPlayErrorNoFile);
-            qDebug() << "--qarn-- CPlayBackInteraction-StartPlayback nofile";
+            qCWarning(lcEngine) << "--qarn-- CPlayBackInteraction-StartPlayback nofile";
             return false;
         }
         for (const SingleFilePtr& file : m_files) {
@@ -124,7 +125,7 @@ bool CPlayBackInteraction::StartPlayback(std::uint32_t window, time_t time)
         ok = m_player.StartPlayback(time);
     }
     if (!ok) {
-        qDebug() << "--qarn-- CPlayBackInteraction-StartPlayback failed";
+        qCWarning(lcEngine) << "--qarn-- CPlayBackInteraction-StartPlayback failed";
         m_player.SetErrorCode(kPlayErrorNoFile);
         return false;
     }
@@ -269,6 +270,11 @@ bool CPlayBackInteraction::IsClipping()
 std::string CPlayBackInteraction::GetClipFilePath()
 {
     return m_player.IsClipping() ? m_player.Port().GetClipPath() : m_player.Port().GetLastClipPath();
+}
+
+std::vector<std::string> CPlayBackInteraction::GetClipFilePaths()
+{
+    return m_player.Port().GetClipPackages();
 }
 
 bool CPlayBackInteraction::SetDisplayRegion(float left, float top, float right, float bottom)

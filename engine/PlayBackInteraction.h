@@ -14,6 +14,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "engine/FileSearch.h"
 #include "engine/Records.h"
@@ -102,12 +103,14 @@ public:
     // Writes the shown frame to an image file under the capture folder.
     virtual bool Snapshot();
     virtual std::string GetSnapshotFilePath();
-    // Writes the played stream to clip files under the clip folder.
+    // Writes what the window shows to clip files under the clip folder.
     virtual bool StartClip();
     virtual void StopClip();
     virtual bool IsClipping();
     // The current clip file while clipping, else the last one closed.
     virtual std::string GetClipFilePath();
+    // Every file the last clip (or the running one) completed, in the order written.
+    std::vector<std::string> GetClipFilePaths();
 
     // Fractions 0..1 of the picture; all 0 shows the whole picture.
     virtual bool SetDisplayRegion(float left, float top, float right, float bottom);
@@ -118,7 +121,8 @@ public:
     virtual void SetDrawCallback(VRendDrawFn callback, void* user);
     // The player layer's port of this window (for the sound control and tests).
     virtual int GetPlayPort();
-    // A clip could not be written on (disk full, medium gone) and was closed with what it held.
+    // The last clip failed: it got no picture, or it could not be written on (disk full, medium
+    // gone) and was closed with what it held.
     virtual bool IsClipFailed();
 
     // Estimated bytes of the found files between two times.

@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QString>
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
@@ -11,6 +12,7 @@
 
 #include "app/CommonUtil.h"
 #include "app/SettingsManager.h"
+#include "engine/Logging.h"
 #include "platform/streamfmt/streamfmt.h"
 
 namespace {
@@ -83,7 +85,7 @@ CPlayPort::CPlayPort()
 {
     int port = -1;
     if (!VRend_GetPort(&port)) {
-        qDebug("--qarn-- VRend_GetPort Failed");
+        qCWarning(lcEngine, "--qarn-- VRend_GetPort Failed");
         return;
     }
     m_port = port;
@@ -109,7 +111,12 @@ CPlayPort::~CPlayPort()
 bool CPlayPort::FailOpen(const char* step)
 {
     const int port = m_port;
-    qDebug("--qarn-- VRend_%s Failed iError = %d", step, static_cast<int>(VRend_GetLastError(port)));
+    qCWarning(lcEngine, "--qarn-- VRend_%s Failed iError = %d", step, static_cast<int>(VRend_GetLastError(port)));
+    {
+        // What the clip got from this port is written; it goes on with the next stream.
+        std::lock_guard<std::mutex> control(m_clipControl);
+        EndPlayerClipLocked();
+    }
     PlayPortMap().Remove(port);
     VRend_FreePort(port);
     m_port = -1;
@@ -147,6 +154,7 @@ bool CPlayPort::OpenStream(const unsigned char* header, unsigned int size, std::
     m_stop = false;
     m_fileMode = fileMode;
     m_open = true;
+    ResumePlayerClip();
     return true;
 }
 
@@ -184,8 +192,6 @@ int CPlayPort::InputData(const unsigned char* data, unsigned int size)
             return kInputGivenUp;
         std::this_thread::sleep_for(std::chrono::milliseconds(kRetryMs));
     }
-    std::lock_guard<std::recursive_mutex> guard(m_lock);
-    WriteClip(data, size);
     return kInputAccepted;
 }
 
@@ -400,7 +406,7 @@ bool CPlayPort::Snapshot(const Varpen::CSingleFile& file)
     const std::string folder = Varpen::OutputFolder(Varpen::OutputKind::Capture, t);
     std::string error;
     if (!Varpen::MakeOutputFolder(folder, &error)) {
-        qDebug("--qarn-- snapshot folder: %s", error.c_str());
+        qCWarning(lcEngine, "--qarn-- snapshot folder: %s", error.c_str());
         std::lock_guard<std::mutex> guard(m_snapshotLock);
         m_outputError = error;
         return false;
@@ -467,6 +473,17 @@ void CPlayPort::SaveFrame(const char* buffer, std::int64_t size, int width, int 
 
 // ---- Clips -------------------------------------------------------------------------------------------
 
+namespace {
+
+// ClipPackageSize "0" is 32 MiB; "1", any other value and a station without settings (the
+// settings page's default) 128 MiB.
+std::uint64_t ClipPackageBytes()
+{
+    return Setting(CSettingsManager::ClipPackageSize).value_or("1") == "0" ? kClipSmallBytes : kClipLargeBytes;
+}
+
+}  // namespace
+
 void CPlayPort::ClipName(time_t frameTime, bool dated, Varpen::COutputPackage::Name* name) const
 {
     name->kind = Varpen::OutputKind::Clip;
@@ -476,131 +493,204 @@ void CPlayPort::ClipName(time_t frameTime, bool dated, Varpen::COutputPackage::N
     name->stamp = dated ? frameTime : time(nullptr);
 }
 
-// A clip rolls over into a file named after the frame shown then; without one it ends.
-bool CPlayPort::NextClipName(void* user, Varpen::COutputPackage::Name* name)
-{
-    auto* self = static_cast<CPlayPort*>(user);
-    const time_t t = self->GetAbsTime();
-    if (t == -1)
-        return false;
-    self->ClipName(t, true, name);
-    self->m_clipStart = time(nullptr);
-    return true;
-}
-
-bool CPlayPort::OpenClipFileLocked(time_t frameTime, bool dated)
+bool CPlayPort::OpenClipPackageLocked(time_t frameTime, bool dated)
 {
     Varpen::COutputPackage::Name name;
     ClipName(frameTime, dated, &name);
-    m_clipFile.SetNextName(&CPlayPort::NextClipName, this);
     if (!m_clipFile.Open(name)) {
-        qDebug("--qarn-- clip file: %s", m_clipFile.Error().c_str());
+        qCWarning(lcEngine, "--qarn-- clip file: %s", m_clipFile.Error().c_str());
         std::lock_guard<std::mutex> guard(m_snapshotLock);
         m_outputError = m_clipFile.Error();
         return false;
     }
     m_clipPath = m_clipFile.FinalPath();
     m_clipStart = time(nullptr);
-    // Every package of the clip begins with the stream header, so that each plays by itself.
-    m_clipFile.SetHeader(m_header, kHeaderBytes);
-    m_clipFile.Package().Write(m_header, kHeaderBytes);
-    m_clipBytes = kHeaderBytes;
-    m_clipping = true;
+    m_clipBytes = 0;
+    m_packagePictures = 0;
     return true;
+}
+
+// The package being written goes (the finished ones stay); the clip has ended on a failure.
+void CPlayPort::FailClipLocked()
+{
+    if (!m_clipFile.Error().empty()) {
+        qCWarning(lcEngine, "--qarn-- clip file: %s", m_clipFile.Error().c_str());
+        std::lock_guard<std::mutex> guard(m_snapshotLock);
+        m_outputError = m_clipFile.Error();
+    }
+    m_clipFile.Abandon();
+    m_clipping = false;
+    m_clipWriting = false;
+    m_clipBytes = 0;
+    m_packagePictures = 0;
+    m_clipFailed = true;
+}
+
+// Under m_clipControl: the player layer's clip ends; every block it had is written when this
+// returns.
+void CPlayPort::EndPlayerClipLocked()
+{
+    if (m_clipPort != -1)
+        VRend_StopClip(m_clipPort);
+    m_clipPort = -1;
+}
+
+// A clip that lost its port (a stream the player layer refused) goes on on the port just opened.
+void CPlayPort::ResumePlayerClip()
+{
+    if (!m_clipping)
+        return;
+    std::lock_guard<std::mutex> control(m_clipControl);
+    const int port = m_port;
+    if (m_clipping && m_clipPort == -1 && port != -1 && VRend_StartClip(port, &CPlayPort::ClipCallback, this))
+        m_clipPort = port;
+}
+
+void CPlayPort::ClipCallback(int, int type, const std::uint8_t* data, std::uint32_t size, std::int64_t time_ms,
+                             void* user)
+{
+    static_cast<CPlayPort*>(user)->WriteClip(type, data, size, time_ms);
 }
 
 bool CPlayPort::StartClip(const Varpen::CSingleFile& file, time_t time)
 {
-    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    std::lock_guard<std::mutex> control(m_clipControl);
     if (m_clipping)
         return true;
+    const int port = m_port;
+    if (port == -1)
+        return false;
     time_t frameTime = -1;
     if (time != -1) {
         frameTime = GetAbsTime();
         if (frameTime == -1)
             return false;
     }
-    m_clipChannel = file.GetChannel() + 1;
-    m_clipLabel = file.GetLabel();
-    m_clipFailed = false;
-    try {
-        return OpenClipFileLocked(frameTime, time != -1);
-    } catch (const Varpen::CStorageException&) {
+    // A clip that ended on a failure may still run in the player layer.
+    EndPlayerClipLocked();
+    {
+        std::lock_guard<std::mutex> guard(m_clipLock);
+        m_clipChannel = file.GetChannel() + 1;
+        m_clipLabel = file.GetLabel();
+        m_clipFailed = false;
+        m_clipPackages.clear();
+        m_clipPictures = 0;
+        std::memset(m_runHeader, 0, sizeof m_runHeader);
+        m_newStream = false;
+        if (!OpenClipPackageLocked(frameTime, time != -1))
+            return false;
+        m_clipping = true;
+        m_clipWriting = true;
+    }
+    if (!VRend_StartClip(port, &CPlayPort::ClipCallback, this)) {
+        std::lock_guard<std::mutex> guard(m_clipLock);
         m_clipFile.Abandon();
         m_clipping = false;
-        m_clipBytes = 0;
-        m_clipFailed = true;
+        m_clipWriting = false;
         return false;
     }
+    m_clipPort = port;
+    return true;
 }
 
-void CPlayPort::WriteClip(const unsigned char* data, unsigned int size)
+void CPlayPort::WriteClip(int type, const unsigned char* data, unsigned int size, std::int64_t time_ms)
 {
-    std::lock_guard<std::recursive_mutex> guard(m_lock);
-    if (!m_clipping)
+    std::lock_guard<std::mutex> guard(m_clipLock);
+    if (!m_clipWriting || !data)
         return;
-    // A station without settings takes the settings page's default, 128 MiB.
-    m_clipFile.SetPackageBytes(
-        Setting(CSettingsManager::ClipPackageSize).value_or("1") == "0" ? kClipSmallBytes : kClipLargeBytes);
+    if (type == VREND_CLIP_HEADER) {
+        std::memset(m_runHeader, 0, sizeof m_runHeader);
+        std::memcpy(m_runHeader, data, std::min<std::size_t>(size, sizeof m_runHeader));
+        m_newStream = true;
+        return;
+    }
     try {
-        // A block that would take the package past its size starts the next package, after its
-        // header.
-        const bool written = m_clipFile.Write(data, size, 0, false);
-        for (const std::string& path : m_clipFile.TakeRolledOver())
-            m_lastClipPath = path;
-        if (!written) {
-            // No next package: no frame time to name it, or it could not be made.
-            if (!m_clipFile.Error().empty()) {
-                qDebug("--qarn-- clip file: %s", m_clipFile.Error().c_str());
-                m_clipFailed = true;
+        if (type == VREND_CLIP_DATA) {
+            // The rest of a group too large for one block: it stays with its keyframe.
+            if (m_packagePictures > 0) {
+                m_clipFile.Write(data, size);
+                m_clipBytes += size;
             }
-            m_clipFile.Abandon();
-            m_clipping = false;
-            m_clipBytes = 0;
             return;
         }
-        m_clipPath = m_clipFile.FinalPath();
-        m_clipBytes = m_clipFile.Bytes();
+        if (type != VREND_CLIP_KEY)
+            return;
+        // A package rolls over before a group that would take it past the package size, and
+        // when a new stream begins (the next file: its own header and time line), so that each
+        // package begins with its stream's header and a keyframe and plays by itself.
+        if (m_packagePictures > 0 && (m_newStream || std::uint64_t(m_clipBytes) + size > ClipPackageBytes())) {
+            if (!m_clipFile.Finish()) {
+                FailClipLocked();
+                return;
+            }
+            m_lastClipPath = m_clipFile.FinalPath();
+            m_clipPackages.push_back(m_lastClipPath);
+            // Named after its first picture; a stream without times is named by the clock.
+            const time_t first = time_ms >= 0 ? time_t(time_ms / 1000) : time_t(-1);
+            if (!OpenClipPackageLocked(first, first != -1)) {
+                FailClipLocked();
+                return;
+            }
+        }
+        if (m_packagePictures == 0) {
+            m_clipFile.Write(m_runHeader, kHeaderBytes);
+            m_clipBytes = kHeaderBytes;
+        }
+        m_newStream = false;
+        m_clipFile.Write(data, size);
+        m_clipBytes += size;
+        ++m_packagePictures;
+        ++m_clipPictures;
     } catch (const Varpen::CStorageException&) {
-        // Disk full or medium gone: the unfinished package goes, the finished ones stay, and the
-        // window is told.
-        for (const std::string& path : m_clipFile.TakeRolledOver())
-            m_lastClipPath = path;
-        m_clipFile.Abandon();
-        m_clipping = false;
-        m_clipBytes = 0;
-        m_clipFailed = true;
+        // Disk full or medium gone.
+        FailClipLocked();
     }
-}
-
-void CPlayPort::StopClipLocked()
-{
-    if (m_fileMode || !m_clipping)
-        return;
-    m_clipping = false;
-    m_clipBytes = 0;
-    if (!m_clipFile.Finish()) {
-        qDebug("--qarn-- clip file: %s", m_clipFile.Error().c_str());
-        m_clipFailed = true;
-        return;
-    }
-    m_lastClipPath = m_clipFile.FinalPath();
 }
 
 void CPlayPort::StopClip()
 {
-    std::lock_guard<std::recursive_mutex> guard(m_lock);
-    StopClipLocked();
+    std::lock_guard<std::mutex> control(m_clipControl);
+    // Everything shown reaches WriteClip before this returns.
+    EndPlayerClipLocked();
+    std::lock_guard<std::mutex> guard(m_clipLock);
+    if (m_fileMode || !m_clipping)
+        return;
+    m_clipping = false;
+    m_clipWriting = false;
+    if (m_packagePictures == 0) {
+        // Nothing after the last roll-over stays; a clip without any picture has failed.
+        m_clipFile.Abandon();
+        m_clipBytes = 0;
+        if (m_clipPictures == 0) {
+            qCWarning(lcEngine, "--qarn-- clip: no picture was recorded");
+            m_clipFailed = true;
+        }
+        return;
+    }
+    m_clipBytes = 0;
+    m_packagePictures = 0;
+    if (!m_clipFile.Finish()) {
+        FailClipLocked();
+        return;
+    }
+    m_lastClipPath = m_clipFile.FinalPath();
+    m_clipPackages.push_back(m_lastClipPath);
 }
 
 std::string CPlayPort::GetClipPath()
 {
-    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    std::lock_guard<std::mutex> guard(m_clipLock);
     return m_clipPath;
 }
 
 std::string CPlayPort::GetLastClipPath()
 {
-    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    std::lock_guard<std::mutex> guard(m_clipLock);
     return m_lastClipPath;
+}
+
+std::vector<std::string> CPlayPort::GetClipPackages()
+{
+    std::lock_guard<std::mutex> guard(m_clipLock);
+    return m_clipPackages;
 }

@@ -15,6 +15,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "engine/OutputFile.h"
 #include "engine/Records.h"
@@ -91,17 +92,27 @@ public:
     std::string GetSnapshotPath();
     std::string GetOutputError();
 
-    // Clip packages are written through a temporary file and take their final names when
-    // complete: at a roll-over or at StopClip. A failed write abandons the unfinished package.
+    // A clip holds what the window shows: from the keyframe at or before the picture shown when
+    // it starts to the picture shown when it stops, with the stream's parameter sets, so that it
+    // plays from its first picture. The player layer hands it over group of pictures by group
+    // (WriteClip, on the layer's clip thread); each package begins with a stream header and a
+    // keyframe, so each plays by itself. A package rolls over before a group that would take it
+    // past the package size, and when a new stream begins (the next file). Packages are
+    // written through a temporary file and take their final names when complete. A clip that
+    // got no picture leaves no file and has failed; so has one whose write failed (disk full,
+    // medium gone), which keeps the packages it finished.
     bool StartClip(const Varpen::CSingleFile& file, time_t time);
-    void WriteClip(const unsigned char* data, unsigned int size);
+    // A block of the player layer's clip (VREND_CLIP_HEADER, _KEY or _DATA, platform/vrend/vrend.h).
+    void WriteClip(int type, const unsigned char* data, unsigned int size, std::int64_t time_ms);
+    // Returns once everything shown has been written and the last package is complete.
     void StopClip();
     bool IsClipping() const { return m_clipping; }
-    // A clip write failed (disk full, medium gone): the clip was closed with what it held.
     bool IsClipFailed() const { return m_clipFailed; }
     void ClearClipFailed() { m_clipFailed = false; }
     std::string GetClipPath();
     std::string GetLastClipPath();
+    // The packages the last clip (or the running one) finished, in the order written.
+    std::vector<std::string> GetClipPackages();
 
     bool IsOpen() const { return m_open; }
     bool IsPaused() const { return m_paused; }
@@ -115,10 +126,13 @@ private:
                                 std::int64_t stamp, int type, void* reserved);
     void SaveFrame(const char* buffer, std::int64_t size, int width, int height, int type);
     bool FailOpen(const char* step);
-    bool OpenClipFileLocked(time_t frameTime, bool dated);
+    static void ClipCallback(int port, int type, const std::uint8_t* data, std::uint32_t size,
+                             std::int64_t time_ms, void* user);
+    bool OpenClipPackageLocked(time_t frameTime, bool dated);
     void ClipName(time_t frameTime, bool dated, Varpen::COutputPackage::Name* name) const;
-    static bool NextClipName(void* user, Varpen::COutputPackage::Name* name);
-    void StopClipLocked();
+    void FailClipLocked();
+    void EndPlayerClipLocked();
+    void ResumePlayerClip();
     bool StepLevel(int delta);
 
     std::atomic<int> m_port{-1};
@@ -133,7 +147,7 @@ private:
     std::atomic<bool> m_soundOn{false};
     std::atomic<std::uint16_t> m_volume{0xFFFF};
 
-    // The port's mutex: stream state, stored header and the clip.
+    // The port's mutex: stream state and the stored header.
     std::recursive_mutex m_lock;
     unsigned char m_header[kHeaderBytes] = {};
 
@@ -142,13 +156,24 @@ private:
     std::string m_snapshotPath;
     std::string m_outputError;  // under m_snapshotLock
 
-    Varpen::CPackagedOutput m_clipFile;
+    // Clip: m_clipControl serialises its start and stop (and the player layer's port it runs on);
+    // m_clipLock guards the files, which the player layer's clip thread writes.
+    std::mutex m_clipControl;
+    int m_clipPort = -1;  // the port of the player layer's clip; -1 none
+    std::mutex m_clipLock;
+    Varpen::COutputPackage m_clipFile;
     std::atomic<bool> m_clipping{false};
     std::atomic<bool> m_clipFailed{false};
-    unsigned int m_clipBytes = 0;
+    bool m_clipWriting = false;    // blocks are taken
+    unsigned int m_clipBytes = 0;  // in the open package, header included
+    int m_packagePictures = 0;     // groups of pictures in the open package
+    int m_clipPictures = 0;        // groups of pictures in the clip
+    unsigned char m_runHeader[kHeaderBytes] = {};  // the header of the stream the blocks belong with
+    bool m_newStream = false;                      // no group of that stream written yet
     std::string m_clipPath;
     time_t m_clipStart = 0;
     std::string m_lastClipPath;
+    std::vector<std::string> m_clipPackages;
     int m_clipChannel = 0;
     std::string m_clipLabel;
 };

@@ -1,12 +1,15 @@
 #include "engine/SearchDiskThread.h"
 
+#include "app/ThreadHandOver.h"
 #include "app/WorkerHooks.h"
 #include "engine/FileSearch.h"
+#include "engine/Logging.h"
 #include "engine/RecordIndex.h"
 #include "platform/diskrec/diskrec.h"
 
 #include <QDateTime>
 #include <QDebug>
+#include <QScopeGuard>
 
 using Varpen::RecordTime;
 
@@ -15,6 +18,7 @@ CSearchDiskThread::CSearchDiskThread() : QThread(nullptr) {}
 CSearchDiskThread::~CSearchDiskThread() {
   m_change = false;
   wait();
+  ThreadHandOver::Joined(this);
 }
 
 void CSearchDiskThread::SetSearchParam(const QString& path, std::vector<time_t> days) {
@@ -86,6 +90,7 @@ void CSearchDiskThread::Publish(Outcome&& outcome) {
 }
 
 void CSearchDiskThread::run() {
+  const auto leave = qScopeGuard([this] { ThreadHandOver::Leave(this); });
   Outcome found;
   std::vector<time_t> days;
   {
@@ -153,12 +158,12 @@ void CSearchDiskThread::run() {
     // Later channels are searched on the path that answered first.
     const std::string disk = found.path.toLocal8Bit().toStdString();
     std::string answered;
-    qDebug("DR_FILE_FindFile Start");
+    qCDebug(lcEngine, "DR_FILE_FindFile Start");
     int error = 0;
     const int handle = Varpen::FindFileOnDisk(disk, ch, 0, begin, end, answered, &error);
-    qDebug("DR_FILE_FindFile Stop");
+    qCDebug(lcEngine, "DR_FILE_FindFile Stop");
     if (handle == -1) {
-      qDebug("--qarn-- SearchDiskThread FindFileFailed disk = %s channel = %d starttime = %d %d %d, "
+      qCWarning(lcEngine, "--qarn-- SearchDiskThread FindFileFailed disk = %s channel = %d starttime = %d %d %d, "
              "endtime = %d %d %d",
              disk.c_str(), ch, begin.year, begin.month, begin.day, end.year, end.month, end.day);
       found.diskError = error;

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "engine/LocalIndex.h"
+#include "engine/Logging.h"
 #include "platform/streamfmt/PacketLocator.h"
 
 namespace Varpen {
@@ -149,7 +150,7 @@ bool CStreamPlayer::StartPlayback(time_t time)
     m_stopping.store(false);
     std::unique_lock<std::mutex> locate(m_locateLock);
     if (!FindFileAndPos(time)) {
-        qDebug() << "---qarn--- StartPlayback-LocateFileAndPlay-failed";
+        qCWarning(lcEngine) << "---qarn--- StartPlayback-LocateFileAndPlay-failed";
         Halt(false, kPlayErrorNoFile);
         return false;
     }
@@ -373,12 +374,12 @@ bool CStreamPlayer::FindFileAndPos(time_t time)
     int index = -1;
     time_t startAt = -1;
     if (!FindFileByTime(m_files, time, index, startAt)) {
-        qDebug() << "--qarn-- StreamPlayer-FindFileAndPos failed";
+        qCWarning(lcEngine) << "--qarn-- StreamPlayer-FindFileAndPos failed";
         return false;
     }
     SingleFilePtr file(m_files[static_cast<std::size_t>(index)]->CloneWithRange(startAt, -1));
     if (!LocateFileAndPlay(file, time == 0)) {
-        qDebug() << "---qarn--- LocateFileAndPlay-GetStreamAndPlayFile-failed";
+        qCWarning(lcEngine) << "---qarn--- LocateFileAndPlay-GetStreamAndPlayFile-failed";
         return false;
     }
     PlayState playing;

@@ -1,5 +1,6 @@
 #include "engine/StreamSource.h"
 
+#include "engine/Logging.h"
 #include "engine/RecordIndex.h"
 #include "platform/diskrec/diskrec.h"
 
@@ -32,13 +33,13 @@ bool CStreamSource::OpenByFile(const char* fileName) {
   if (!m_useIndex) {
     m_handle = DR_FILE_GetStreamByFile(fileName, m_blockKiB, 0, m_callback, m_user);
     if (m_handle == -1) {
-      qDebug("--qarn-- DR_FILE_GetStreamByFile Failed error = %d", DR_FILE_GetLastError());
+      qCWarning(lcEngine, "--qarn-- DR_FILE_GetStreamByFile Failed error = %d", DR_FILE_GetLastError());
     }
   } else if (m_index) {
     m_handle = RBS_GetStreamByFile(fileName, m_blockKiB, 0, m_callback, m_user);
     m_handleIsIndex = true;
     if (m_handle == -1) {
-      qDebug("--qarn-- RBS_GetStreamByFile Failed");
+      qCWarning(lcEngine, "--qarn-- RBS_GetStreamByFile Failed");
     }
   }
   return IsOpen();
@@ -71,17 +72,17 @@ bool CStreamSource::SetPosByTime(int year, int month, int day, int hour, int min
   }
   if (!m_handleIsIndex) {
     const DR_DateTime t{year, month, day, hour, minute, second};
-    qDebug("--qarn-- DR_FILE_SetPosByTime Start");
+    qCDebug(lcEngine, "--qarn-- DR_FILE_SetPosByTime Start");
     const int result = DR_FILE_SetPosByTime(m_handle, &t);
     if (result == 0) {
-      qDebug("--qarn-- DR_FILE_SetPosByTime Failed error = %d", DR_FILE_GetLastError());
+      qCWarning(lcEngine, "--qarn-- DR_FILE_SetPosByTime Failed error = %d", DR_FILE_GetLastError());
     }
-    qDebug("--qarn-- DR_FILE_SetPosByTime Stop");
+    qCDebug(lcEngine, "--qarn-- DR_FILE_SetPosByTime Stop");
     return result != 0;
   }
   const int t[6] = {year, month, day, hour, minute, second};
   if (!RBS_SetPosByTime(m_handle, t)) {
-    qDebug("--qarn-- RBS_SetPosByTime Failed");
+    qCWarning(lcEngine, "--qarn-- RBS_SetPosByTime Failed");
     return false;
   }
   return true;

@@ -5,12 +5,16 @@
 #include "mainwindow/VarpenMainWnd.h"
 #include "playback/PlayBackWidget.h"
 #include "playback/PlayBackWidgetPrivate.h"
+#include "playback/PlaybackWnd.h"
+#include "platform/vrend/vrend_test.h"
+#include "widgets/CInformationDlg.h"
 #include "widgets/CPushButton.h"
 #include "widgets/DateTimeEdit.h"
 #include "widgets/CWarnDlg.h"
 #include "widgets/CalendarWidget.h"
 
 #include <QAbstractItemModel>
+#include <QDateTime>
 #include <QApplication>
 #include <QDateTimeEdit>
 #include <QStandardItemModel>
@@ -19,6 +23,7 @@
 #include <QScreen>
 #include <QStackedWidget>
 #include <QTextBrowser>
+#include <QToolButton>
 #include <QTreeView>
 
 #include <cstdio>
@@ -137,6 +142,8 @@ void CEntryTestScript::Poll()
         done = StepSearch(m_step.mid(7));
     else if (m_step == QLatin1String("play"))
         done = StepPlay();
+    else if (m_step.startsWith(QLatin1String("clip:")))
+        done = StepClip(m_step.mid(5));
     else if (m_step.startsWith(QLatin1String("shot:")))
         done = (SaveShot(m_step.mid(5)), true);
     else if (m_step == QLatin1String("close"))
@@ -310,6 +317,70 @@ bool CEntryTestScript::StepPlay()
         return false;
     Say(QStringLiteral("playing window 1 from %1")
             .arg(QDateTime::fromSecsSinceEpoch(m_clicked).toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"))));
+    return true;
+}
+
+// The time of the picture a player shows, "yyyy-MM-dd HH:mm:ss.zzz", or "unknown".
+static QString ShownText(qint64 shown_ms)
+{
+    return shown_ms < 0 ? QStringLiteral("unknown")
+                        : QDateTime::fromMSecsSinceEpoch(shown_ms).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
+}
+
+static qint64 ShownMs(CPlayBackInteraction* player)
+{
+    vrend::PortStats stats;
+    return vrend_test_GetStats(player->GetPlayPort(), &stats) ? qint64(stats.last_shown_time_ms) : -1;
+}
+
+// The text of the notice the station shows now.
+static QString NoticeText()
+{
+    CInformationDlg* notice = CInformationDlg::Current();
+    return notice && notice->isVisible() ? notice->PathBrowser()->toPlainText() : QStringLiteral("no message");
+}
+
+// Window 1's clip button pressed as the operator presses it, SECONDS of playing, the button again.
+bool CEntryTestScript::StepClip(const QString& secondsText)
+{
+    CPlayBackWidget* page = m_window->PlayBackPage();
+    CPlayBackWidgetPrivate* d = page ? page->Private() : nullptr;
+    CPlayBackInteraction* player = d ? d->PlayerAt(0) : nullptr;
+    CPlaybackWnd* window = d ? d->windows[0] : nullptr;
+    bool ok = false;
+    const double seconds = secondsText.toDouble(&ok);
+    if (!ok || seconds < 0)
+        return Fail(QStringLiteral("no number of seconds")), false;
+    if (!player || !window)
+        return Fail(QStringLiteral("window 1 shows no channel")), false;
+    if (m_phase == 0) {
+        if (!player->IsPlaying())
+            return Fail(QStringLiteral("window 1 does not play")), false;
+        // The operator presses once the window shows a picture.
+        if (player->GetCurrentTime() < 0)
+            return false;
+        m_clipShown_ms = ShownMs(player);
+        window->RecordButton()->click();
+        if (!player->IsClipping())
+            return Fail(NoticeText()), false;
+        m_phase = 1;
+        m_clipTimer.start();
+        return false;
+    }
+    // The clip ends by itself when the recordings end; the button then starts no new one.
+    if (window->IsClipFlag() && m_clipTimer.elapsed() < qint64(seconds * 1000))
+        return false;
+    const qint64 stopShown_ms = ShownMs(player);
+    if (window->IsClipFlag())
+        window->RecordButton()->click();
+    if (player->IsClipFailed())
+        return Fail(NoticeText()), false;
+    const std::vector<std::string> files = player->GetClipFilePaths();
+    for (std::size_t i = 0; i + 1 < files.size(); ++i)
+        Say(QStringLiteral("clip package %1").arg(QString::fromLocal8Bit(files[i].c_str())));
+    Say(QStringLiteral("clip %1 shown %2 to %3")
+            .arg(QString::fromLocal8Bit(player->GetClipFilePath().c_str()), ShownText(m_clipShown_ms),
+                 ShownText(stopShown_ms)));
     return true;
 }
 

@@ -5,6 +5,7 @@
 // its own button is pressed.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <QWidget>
@@ -22,6 +23,9 @@ public:
     //   tabs              "View Log", "Config", "About" (the box is closed), then "Playback"
     //   search:yyyy-MM-dd tick the first two channels and search that day; wait for the bars
     //   play              click the first bar of window 1; wait until it plays
+    //   clip:SECONDS      press window 1's clip button, let it play SECONDS, press it again; prints
+    //                     "clip PATH shown <time> to <time>" (the file written, the pictures shown at
+    //                     the two presses), or fails with the station's message
     //   shot:NAME         with VARPEN_TEST_SHOTS set, a picture of the screen as NAME.png there
     //   close             the title bar's close button, "Sure to close software" answered yes
     // A failed step reports "varpen: step NAME FAILED: why" and ends the program with exit code 3.
@@ -43,6 +47,7 @@ private:
     bool StepCalendar(const QString& month);
     bool StepSearch(const QString& day);
     bool StepPlay();
+    bool StepClip(const QString& seconds);
     bool StepClose();
 
     CVarpenMainWnd* m_window;
@@ -52,6 +57,8 @@ private:
     int m_polls = 0;
     bool m_painted = false;
     qint64 m_clicked = 0; // the time the play step clicked
+    qint64 m_clipShown_ms = -1; // the picture shown when the clip step pressed the button first
+    QElapsedTimer m_clipTimer;
     bool m_busy = false; // a step is running (it may run a modal loop)
     QPointer<QWidget> m_modalSeen;
     QTimer m_poll;

@@ -6,18 +6,21 @@
 #include <QtDebug>
 
 #include "app/CommonUtil.h"
+#include "app/ThreadHandOver.h"
+#include "playback/Logging.h"
 
 CDataDistributionThread::CDataDistributionThread(const Varpen::SingleFileList& files, QObject* parent)
     : QThread(parent), m_files(files)
 {
     qRegisterMetaType<QList<QStandardItem*>>("QList<QStandardItem*>");
-    qDebug("--qarn-- Download Init File: %d", int(m_files.size()));
+    qCDebug(lcPlayback, "--qarn-- Download Init File: %d", int(m_files.size()));
 }
 
 CDataDistributionThread::~CDataDistributionThread()
 {
     ReleaseWait();
     wait();
+    ThreadHandOver::Joined(this);
 }
 
 void CDataDistributionThread::Start()
@@ -85,7 +88,8 @@ void CDataDistributionThread::run()
         ++m_sent;
         // A wake that is not the owner's answer (spurious, or a stray OnStartNow) sends nothing.
         while (!m_released && m_taken < m_sent)
-            m_wait.wait(&m_lock);
+            ThreadHandOver::Wait(m_wait, m_lock);
     }
     emit SendFinished();
+    ThreadHandOver::Leave(this);
 }

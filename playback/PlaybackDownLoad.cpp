@@ -16,6 +16,7 @@
 #include "engine/PlayBackInteraction.h"
 #include "playback/DataDistributionThread.h"
 #include "playback/DownloadPeriods.h"
+#include "playback/Logging.h"
 #include "widgets/CInformationDlg.h"
 #include "widgets/CProgress.h"
 #include "widgets/CPushButton.h"
@@ -552,7 +553,7 @@ void CPlaybackDownLoad::OnDownLoadCheck()
 
 void CPlaybackDownLoad::OnProgressPos(int pos)
 {
-    qDebug("===pld=== uPos=%d", pos);
+    qCDebug(lcPlayback, "===pld=== uPos=%d", pos);
     if (m_mode != 1)
         return;
     int value = pos;
@@ -566,7 +567,7 @@ void CPlaybackDownLoad::OnProgressPos(int pos)
         if (PeriodBox(k)->isChecked()) {
             PeriodBar(k)->setValue(value);
             if (k == 0)
-                qDebug("===pld=== iValue=%d", value);
+                qCDebug(lcPlayback, "===pld=== iValue=%d", value);
             return;
         }
     }

@@ -1,5 +1,6 @@
 #include "playback/PlaybackSearchThread.h"
 
+#include "app/ThreadHandOver.h"
 #include "app/WorkerHooks.h"
 #include "engine/LocalIndex.h"
 #include "engine/PlayBackInteraction.h"
@@ -8,6 +9,7 @@
 
 #include <QDateTime>
 #include <QMutexLocker>
+#include <QScopeGuard>
 
 CPlaybackSearchThread::CPlaybackSearchThread(CPlayBackWidgetPrivate* param, QObject* parent)
     : QThread(parent), m_param(param)
@@ -18,6 +20,8 @@ CPlaybackSearchThread::~CPlaybackSearchThread()
 {
     OnStopThread();
     wait();
+    // The engines kept for the thread go with this object, after the thread's last use of them.
+    ThreadHandOver::Joined(this);
 }
 
 void CPlaybackSearchThread::Start()
@@ -71,6 +75,7 @@ bool CPlaybackSearchThread::ResultsTaken() const
 
 void CPlaybackSearchThread::run()
 {
+    const auto leave = qScopeGuard([this] { ThreadHandOver::Leave(this); });
     for (size_t i = 0; i < m_jobs.size(); ++i) {
         const Job& job = m_jobs[i];
         {

@@ -284,13 +284,18 @@ void CPlaybackWnd::EndClipWithNotice()
     CPlayBackInteraction* player = GetPlayer();
     player->StopClip();
     OnPlaybackRemoteEvent(13);
-    ShowNotice(CCommonUtil::LocalToQString(player->GetClipFilePath().c_str(), false), true);
+    // A clip that got no picture, or whose writing failed, has no file to show.
+    if (player->IsClipFailed())
+        ShowNotice(tr(PlayWnd::kClipException));
+    else
+        ShowNotice(CCommonUtil::LocalToQString(player->GetClipFilePath().c_str(), false), true);
 }
 
 bool CPlaybackWnd::StopClip()
 {
     CPlayBackInteraction* player = GetPlayer();
-    if (!player || !player->IsClipping())
+    // Also a clip that the engine ended with the recordings: the operator still learns its file.
+    if (!player || !(player->IsClipping() || m_clipFlag))
         return false;
     EndClipWithNotice();
     return true;
@@ -338,7 +343,7 @@ void CPlaybackWnd::OnRecord()
     if (!player)
         return;
     // A running clip can always be stopped; only a new one needs the free space.
-    if (player->IsClipping()) {
+    if (player->IsClipping() || m_clipFlag) {
         EndClipWithNotice();
         return;
     }
@@ -432,6 +437,7 @@ void CPlaybackWnd::OnUpdateOSDTime()
     if (in.clipping)
         in.clipSpaceLow = CheckSavePathDiskSpaceCached(SavePathMinFreeGB(CSettingsManager::ClipSavePath),
                                                        CSettingsManager::ClipSavePath, QString(), false);
+    in.clipFailed = m_clipFlag && !in.clipping && player->IsClipFailed();
     in.currentTime = player->GetCurrentTime();
     const PlayWnd::PollActions act = PlayWnd::DecidePoll(in, m_latch);
     // The stop comes first: it ends the timer, so no later poll can raise the same notice.

@@ -27,7 +27,7 @@ PollActions DecidePoll(const PollInput& in, PollLatch& latch)
     }
     if (out.stop)
         return out;
-    if (in.clipping && in.clipSpaceLow) {
+    if ((in.clipping && in.clipSpaceLow) || in.clipFailed) {
         if (!latch.clipShown)
             out.notices << QString::fromLatin1(kClipException);
         latch.clipShown = true;

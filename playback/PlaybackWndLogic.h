@@ -27,6 +27,7 @@ struct PollInput {
     bool clipping = false;    // a clip is being written
     bool clipSpaceLow = false;// fewer than 2 GB free on the clip folder (asked only while clipping)
     time_t currentTime = -1;  // shown time; negative: unknown
+    bool clipFailed = false;  // the window's clip ended by itself on a failure (a write that failed)
 };
 
 // Notices already given since playback started; each is said once until the next start,
@@ -45,7 +46,7 @@ struct PollActions {
 };
 
 // One poll step: error 1 (notice, stop), error 2 (stop), end of list (notice, stop), clip space
-// (notice, end of clip), then the time. A stop ends the poll's work on clip and time: the
+// or a failed clip (notice, end of clip), then the time. A stop ends the poll's work on clip and time: the
 // stopped cell shows no time and has no clip left.
 PollActions DecidePoll(const PollInput& in, PollLatch& latch);
 

@@ -1,6 +1,7 @@
 #include "widgets/CPathComboBox.h"
 
 #include "widgets/CFileDialog.h"
+#include "widgets/Logging.h"
 
 #include <QDebug>
 #include <QKeyEvent>
@@ -86,7 +87,7 @@ void CPathComboBox::showPopup()
         return;
     }
     default:
-        qWarning() << "CPathComboBox: no path mode set, nothing to open";
+        qCWarning(lcWidgets) << "CPathComboBox: no path mode set, nothing to open";
         return;
     }
 }

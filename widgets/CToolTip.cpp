@@ -1,5 +1,7 @@
 #include "widgets/CToolTip.h"
 
+#include "widgets/Logging.h"
+
 #include <QApplication>
 #include <QDebug>
 #include <QGuiApplication>
@@ -105,7 +107,7 @@ void CToolLabel::CloseNow()
 void CToolLabel::setTipRect(QWidget* w, const QRect& r)
 {
     if (!m_rect.isNull() && !w) {
-        qWarning("CToolTip::setTipRect: Cannot pass null widget if rect is set");
+        qCWarning(lcWidgets, "CToolTip::setTipRect: Cannot pass null widget if rect is set");
         return;
     }
     m_widget = w;

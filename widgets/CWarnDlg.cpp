@@ -1,5 +1,7 @@
 #include "widgets/CWarnDlg.h"
 
+#include "widgets/Logging.h"
+
 #include <QAbstractTextDocumentLayout>
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -107,7 +109,7 @@ int CWarnDlg::ShowQuestion(const QString& title, const QString& text, QWidget* p
 {
     if (!parent) {
         // Nobody is asked; callers take -1 as no. Say so rather than drop the question silently.
-        qWarning().noquote() << "CWarnDlg::ShowQuestion without a parent, not asked:" << title << "-" << text;
+        qCWarning(lcWidgets).noquote() << "CWarnDlg::ShowQuestion without a parent, not asked:" << title << "-" << text;
         CPrompt prompt;
         prompt.kind = CPrompt::Question;
         prompt.className = QStringLiteral("CWarnDlg");

@@ -6,6 +6,7 @@
 #include "widgets/CalendarModel.h"
 #include "widgets/CalendarTextNavigator.h"
 #include "widgets/CalendarView.h"
+#include "widgets/Logging.h"
 
 #include <QCursor>
 #include <QFrame>
@@ -679,7 +680,7 @@ QColor CCalendarWidget::GetDateMarkColor(int kind) const
 void CCalendarWidget::updateCell(const QDate& date)
 {
     if (!date.isValid()) {
-        qWarning("CCalendarWidget::updateCell: Invalid date");
+        qCWarning(lcWidgets, "CCalendarWidget::updateCell: Invalid date");
         return;
     }
     if (!isVisible())

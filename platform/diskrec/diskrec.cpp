@@ -19,6 +19,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <tuple>
 #include <vector>
@@ -241,11 +242,13 @@ bool ToTime(const DR_DateTime* dt, int64_t* out) {
   return true;
 }
 
+// "YYYYMMDDhhmmss", or empty for a time that has no such text (a damaged table can hold a year
+// beyond 9999): never more digits, nor 16 bytes without a terminator.
 void TimeText(int64_t t, char out[16]) {
   std::memset(out, 0, 16);
   const time_t tt = time_t(t);
   struct tm tm {};
-  if (localtime_r(&tt, &tm) == nullptr) return;
+  if (localtime_r(&tt, &tm) == nullptr || tm.tm_year + 1900 < 1000 || tm.tm_year + 1900 > 9999) return;
   std::strftime(out, 16, "%Y%m%d%H%M%S", &tm);
 }
 
@@ -365,23 +368,31 @@ class Stream {
         callback_(callback),
         user_(user) {}
 
-  static void Start(const std::shared_ptr<Stream>& self) {
-    self->thread_ = std::thread([self] { self->Run(); });
+  // The handle is already published, so the first callback may stop the stream before the
+  // thread object is stored: it is stored under the lock that Stop takes and that the thread
+  // takes before its first callback. False when no thread could be created.
+  static bool Start(const std::shared_ptr<Stream>& self) {
+    std::lock_guard lock(self->mutex_);
+    try {
+      self->thread_ = std::thread([self] { self->Run(); });
+    } catch (const std::system_error&) {
+      return false;
+    }
+    return true;
   }
 
-  // Ends delivery; joins unless called on the stream's own thread (then the thread ends itself
-  // once the callback in flight returns).
-  void Stop() {
+  // Ends delivery and hands out the stream's thread for the caller to join (an empty thread
+  // when it was handed out before). On the stream's own thread, the thread ends once the
+  // callback in flight returns.
+  std::thread Stop() {
+    std::thread thread;
     {
       std::lock_guard lock(mutex_);
       stop_ = true;
+      thread = std::move(thread_);
     }
     wake_.notify_all();
-    if (!thread_.joinable()) return;
-    if (thread_.get_id() == std::this_thread::get_id())
-      thread_.detach();
-    else
-      thread_.join();
+    return thread;
   }
 
   bool SeekToTime(int64_t t) {
@@ -485,7 +496,7 @@ class Stream {
   const size_t block_bytes_;
   const DR_StreamCallback callback_;
   void* const user_;
-  std::thread thread_;
+  std::thread thread_;  // under mutex_
   std::mutex mutex_;
   std::condition_variable wake_;
   bool stop_ = false;
@@ -501,11 +512,38 @@ class Handles {
   ~Handles() {
     // Streams still open at exit are stopped, so no thread outlives the process's statics.
     std::map<int, std::shared_ptr<Stream>> streams;
+    std::vector<std::thread> threads;
     {
       std::lock_guard lock(mutex_);
       streams.swap(streams_);
+      threads.swap(stopped_);
     }
-    for (auto& [handle, stream] : streams) stream->Stop();
+    for (auto& [handle, stream] : streams) threads.push_back(stream->Stop());
+    for (std::thread& t : threads) Join(t);
+  }
+
+  // Joins the thread of a stream just stopped. On that stream's own thread (a stop from its
+  // callback) the thread is kept, to be joined by a later stop from another thread, or at exit;
+  // such a stop also joins every thread kept so, but the calling one.
+  void JoinStopped(std::thread thread) {
+    std::vector<std::thread> threads;
+    {
+      std::lock_guard lock(mutex_);
+      if (thread.get_id() == std::this_thread::get_id()) {
+        stopped_.push_back(std::move(thread));
+        return;
+      }
+      for (auto it = stopped_.begin(); it != stopped_.end();) {
+        if (it->get_id() == std::this_thread::get_id()) {
+          ++it;
+        } else {
+          threads.push_back(std::move(*it));
+          it = stopped_.erase(it);
+        }
+      }
+    }
+    threads.push_back(std::move(thread));
+    for (std::thread& t : threads) Join(t);
   }
 
   template <typename T>
@@ -558,8 +596,17 @@ class Handles {
     }
   }
 
+  static void Join(std::thread& t) {
+    if (!t.joinable()) return;
+    if (t.get_id() == std::this_thread::get_id())
+      t.detach();  // only when the process ends inside a callback
+    else
+      t.join();
+  }
+
   std::mutex mutex_;
   int next_ = 0;
+  std::vector<std::thread> stopped_;  // threads of streams stopped from their own callback
   std::map<int, std::shared_ptr<FindState>> finds_;
   std::map<int, std::shared_ptr<LogState>> logs_;
   std::map<int, std::shared_ptr<Stream>> streams_;
@@ -621,7 +668,10 @@ int StartStream(std::shared_ptr<DiskFile> disk, std::vector<Piece> pieces, unsig
   auto stream = std::make_shared<Stream>(handle, std::move(disk), std::move(pieces),
                                          BlockBytes(block_kib), callback, user);
   handles().SetStream(handle, stream);
-  Stream::Start(stream);
+  if (!Stream::Start(stream)) {
+    handles().Take(&Handles::streams, handle, &stream);
+    return Fail(DR_ERR_TOO_MANY_HANDLES);
+  }
   return handle;
 }
 
@@ -748,7 +798,7 @@ int DR_FILE_Stop(int handle) {
   std::shared_ptr<Stream> stream;
   if (!handles().Take(&Handles::streams, handle, &stream) || !stream)
     return Fail(DR_ERR_BAD_HANDLE), 0;
-  stream->Stop();
+  handles().JoinStopped(stream->Stop());
   return 1;
 }
 

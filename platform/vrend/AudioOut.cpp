@@ -1,5 +1,7 @@
 #include "platform/vrend/AudioOut.h"
 
+#include "platform/vrend/Logging.h"
+
 #include <QAudioDevice>
 #include <QAudioFormat>
 #include <QAudioSink>
@@ -70,7 +72,7 @@ class DeviceSink : public AudioSink {
     const QAudioDevice device = QMediaDevices::defaultAudioOutput();
     if (device.isNull()) {
       missing_ = true;
-      std::fprintf(stderr, "vrend: no audio output device, sound is discarded\n");
+      qCDebug(lcVrend, "vrend: no audio output device, sound is discarded");
       return;
     }
     QAudioFormat format;

@@ -26,6 +26,7 @@ FramePtr MakeFrame() { return FramePtr(av_frame_alloc(), AvFrameDeleter()); }
 Port::Port(int number) : number_(number) {}
 
 Port::~Port() {
+  StopClip();
   Close();
   if (sws_) sws_freeContext(sws_);
 }
@@ -100,6 +101,7 @@ bool Port::IsOpen() {
 }
 
 void Port::ClearBuffers() {
+  ClipStreamEndsLocked();
   ring_head_ = ring_size_ = 0;
   input_ended_ = false;
   holding_ = false;

@@ -22,6 +22,7 @@ extern "C" {
 #include <vector>
 
 #include "platform/streamfmt/streamfmt.h"
+#include "platform/vrend/PortClip.h"
 #include "platform/vrend/vrend.h"
 #include "platform/vrend/vrend_test.h"
 
@@ -83,6 +84,9 @@ class Port {
   void ClearTotals();
   bool Settled();
   void Wake();
+  // Clips (PortClip.cpp); not serialised on `api`: the clip thread is joined without it.
+  bool StartClip(VRendClipFn fn, void* user);
+  bool StopClip();
 
   void SetError(std::uint32_t e) { last_error_ = e; }
   std::uint32_t LastError() const { return last_error_; }
@@ -140,6 +144,21 @@ class Port {
   void Wait(std::unique_lock<std::mutex>& lock, std::condition_variable& cv, Ready ready) {
     while (!ready()) Wait(lock, cv);
   }
+  // Clip recording (PortClip.cpp). The decode thread records every packet it demuxes (the
+  // record's number of the packet, -1 when not recorded) and tells the time the decoder gave each
+  // picture; the presenter tells what it showed; a stream that ends (close, reset) hands its last
+  // shown packets to the clip thread.
+  std::int64_t RecordForClip(const AVStream* st, const AVPacket* pkt, bool video);
+  void ClipDecoded(std::int64_t seq, std::int64_t pts);
+  void ClipShownLocked(std::int64_t pts);
+  void ClipStreamEndsLocked();
+  void ClipTrimLocked();
+  void ClipTryStartLocked();
+  bool ClipDueLocked() const;
+  std::vector<ClipPacket> ClipTakeLocked(bool last);
+  std::int64_t ClipTimeMsLocked(std::int64_t pts) const;
+  void ClipMain();
+  bool EndClipLocked();
 
   const int number_;
   std::atomic<std::uint32_t> last_error_{0};
@@ -223,6 +242,12 @@ class Port {
 
   std::thread decode_thread_;
   std::thread present_thread_;
+
+  // Clip: its state under m_, its thread, and a lock serialising its start and stop.
+  ClipState clip_;
+  std::condition_variable clip_cv_;
+  std::mutex clip_api_;
+  std::thread clip_thread_;
 };
 
 }  // namespace vrend

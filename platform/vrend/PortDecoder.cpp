@@ -163,6 +163,7 @@ void Port::DecodeMain(std::uint64_t generation) {
       if (pts != AV_NOPTS_VALUE) pts = Unwrap(av_rescale_q(pts, video_tb_, AVRational{1, kPtsHz}));
       else pts = next_pts != AV_NOPTS_VALUE ? next_pts : 0;
       next_pts = SatAdd(pts, frame_ticks);
+      ClipDecoded(frame->pkt_pos, pts);
       FramePtr out = MakeFrame();
       av_frame_move_ref(out.get(), frame.get());
       if (!PushFrame(std::move(out), pts, generation)) return false;
@@ -198,6 +199,8 @@ void Port::DecodeMain(std::uint64_t generation) {
       adec = open_decoder(st);
       aindex = adec ? pkt->stream_index : -2;
     }
+    // The record's number of the packet rides with it through the decoder to its picture.
+    const std::int64_t clip_seq = RecordForClip(st, pkt, pkt->stream_index == vindex);
     if (pkt->stream_index == vindex) {
       std::int64_t pts = pkt->pts != AV_NOPTS_VALUE
                              ? Unwrap(av_rescale_q(pkt->pts, st->time_base, AVRational{1, kPtsHz}))
@@ -205,6 +208,7 @@ void Port::DecodeMain(std::uint64_t generation) {
       AddHistory(pkt, pts);
       static constexpr AVDiscard kDiscard[3] = {AVDISCARD_DEFAULT, AVDISCARD_BIDIR, AVDISCARD_NONREF};
       vdec->skip_frame = kDiscard[std::clamp(throw_b_.load(), 0, 2)];
+      pkt->pos = clip_seq;
       avcodec_send_packet(vdec, pkt);
       if (!receive_video()) stopped = true;
     } else if (pkt->stream_index == aindex && adec && g_sound_port == number_) {

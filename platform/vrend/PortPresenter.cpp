@@ -186,6 +186,7 @@ void Port::PresentMain() {
 void Port::ShowLocked(std::unique_lock<std::mutex>& lock, FramePtr frame, std::int64_t pts, bool from_queue) {
   shown_ = frame;
   shown_pts_ = pts;
+  ClipShownLocked(pts);
   if (from_queue) high_pts_ = std::max(high_pts_, pts);
   if (first_pts_ < 0) first_pts_ = pts;
   packed_ = timed_ && origin_known_ ? SF_PackTime(SF_FrameTime(&header_, pts)) : SF_NO_TIME;

@@ -30,6 +30,14 @@ Registry& registry() {
   return *r;
 }
 
+// Asks the surface's thread to repaint it. Called under the registry lock, so the surface is
+// alive; a posted call to a surface that dies later is discarded by Qt with the surface. The call
+// is posted by name and carries no data of ours, so nothing crosses to the GUI thread inside Qt's
+// event queue, whose order the thread sanitizer cannot see.
+void RequestRepaint(VideoSurface* surface) {
+  QMetaObject::invokeMethod(surface, "update", Qt::QueuedConnection);
+}
+
 QSize pixelSizeOf(const QWidget* w) {
   const qreal ratio = w->devicePixelRatioF();
   return QSize(qRound(w->width() * ratio), qRound(w->height() * ratio));
@@ -121,11 +129,7 @@ bool Publish(std::uint32_t id, const QImage& image, int port, VRendDrawFn draw, 
   e.draw = draw;
   e.user = user;
   ++e.frames;
-  // The surface cannot be destroyed while we hold the registry lock; a posted call to a surface
-  // that dies later is discarded by Qt with the surface.
-  QPointer<VideoSurface> target = e.surface;
-  QMetaObject::invokeMethod(
-      target.data(), [target] { if (target) target->update(); }, Qt::QueuedConnection);
+  RequestRepaint(e.surface);
   return true;
 }
 
@@ -135,9 +139,7 @@ void Clear(std::uint32_t id) {
   auto it = r.entries.find(id);
   if (it == r.entries.end() || !it->second.surface) return;
   it->second.image = QImage();
-  QPointer<VideoSurface> target = it->second.surface;
-  QMetaObject::invokeMethod(
-      target.data(), [target] { if (target) target->update(); }, Qt::QueuedConnection);
+  RequestRepaint(it->second.surface);
 }
 
 bool Exists(std::uint32_t id) {

@@ -131,6 +131,7 @@ bool VRend_FreePort(int port) {
   if (!p) return false;
   int expected = port;
   vrend::g_sound_port.compare_exchange_strong(expected, -1);
+  p->StopClip();
   std::lock_guard lock(p->api);
   p->Close();
   return true;
@@ -252,6 +253,18 @@ bool VRend_StopSound() {
 
 bool VRend_SetVolume(int port, std::uint16_t volume) {
   return Call(port, [&](Port& p) { return p.SetVolume(volume), true; });
+}
+
+bool VRend_StartClip(int port, VRendClipFn callback, void* user) {
+  auto p = vrend::FindPort(port);
+  if (!p) return false;
+  if (!callback) return p->SetError(VREND_ERR_BAD_PORT), false;
+  return p->StartClip(callback, user);
+}
+
+bool VRend_StopClip(int port) {
+  auto p = vrend::FindPort(port);
+  return p && p->StopClip();
 }
 
 std::uint32_t VRend_GetLastError(int port) {

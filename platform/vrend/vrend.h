@@ -119,4 +119,27 @@ bool VRend_PlaySound(int port);
 bool VRend_StopSound();
 bool VRend_SetVolume(int port, std::uint16_t volume);
 
+// ---- Clips ----------------------------------------------------------------------------------
+// A clip is what the port shows, as a stream of its own: the packets of the pictures shown (and
+// the sound beside them) from the keyframe at or before the picture shown when the clip starts to
+// the picture shown when it stops, muxed again into MPEG-TS behind the 40-byte header of the
+// stream they came from. Blocks reach the callback on a thread of the clip's own, in order:
+//  VREND_CLIP_HEADER  a stream of the port begins (an open or a reset): its 40-byte header, which
+//                     the blocks that follow belong with (our header names MPEG-TS);
+//  VREND_CLIP_KEY     a group of pictures: it begins with a keyframe carrying the stream's
+//                     parameter sets, after the program tables, so a file may begin here with the
+//                     last header; `time_ms` is the keyframe's time (ms since 1970, -1 unknown);
+//  VREND_CLIP_DATA    more of the group before, when a group is larger than the clip keeps whole.
+enum VRendClipBlock : int { VREND_CLIP_HEADER = 1, VREND_CLIP_KEY = 2, VREND_CLIP_DATA = 3 };
+using VRendClipFn = void (*)(int port, int type, const std::uint8_t* data, std::uint32_t size_bytes,
+                             std::int64_t time_ms, void* user);
+// Starts recording what the port shows (a port without a stream records from the next one). A
+// running clip is ended first. The clip goes on across new streams of the port (each begins
+// with its header block) until VRend_StopClip or the port is freed.
+bool VRend_StartClip(int port, VRendClipFn callback, void* user);
+// Ends the clip with the picture shown now (after a step back: with the latest picture it
+// showed) and returns once the last block has been handed to the callback. false when no clip
+// ran. Do not call it from the callback.
+bool VRend_StopClip(int port);
+
 std::uint32_t VRend_GetLastError(int port);

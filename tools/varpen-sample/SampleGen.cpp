@@ -419,6 +419,23 @@ bool EncodeSegment(const SegmentParams& params, QByteArray* bytes, SegmentResult
   return true;
 }
 
+namespace {
+
+QImage FrameImage(const AVFrame* frame) {
+  QImage img(frame->width, frame->height, QImage::Format_RGB32);
+  std::unique_ptr<SwsContext, SwsDeleter> sws(sws_getContext(frame->width, frame->height,
+                                                              AVPixelFormat(frame->format), frame->width,
+                                                              frame->height, AV_PIX_FMT_RGB32, SWS_BILINEAR,
+                                                              nullptr, nullptr, nullptr));
+  if (!sws) return {};
+  std::uint8_t* dst[1] = {img.bits()};
+  const int stride[1] = {int(img.bytesPerLine())};
+  sws_scale(sws.get(), frame->data, frame->linesize, 0, frame->height, dst, stride);
+  return img;
+}
+
+}  // namespace
+
 QImage DecodeFirstPicture(const QString& path, std::int64_t pos, bool program_stream) {
   AVFormatContext* ctx = nullptr;
   AVDictionary* opts = nullptr;
@@ -447,19 +464,65 @@ QImage DecodeFirstPicture(const QString& path, std::int64_t pos, bool program_st
       got = avcodec_receive_frame(dec.get(), frame.get()) >= 0;
     }
   }
-  if (got) {
-    img = QImage(frame->width, frame->height, QImage::Format_RGB32);
-    std::unique_ptr<SwsContext, SwsDeleter> sws(sws_getContext(frame->width, frame->height,
-                                                                AVPixelFormat(frame->format), frame->width,
-                                                                frame->height, AV_PIX_FMT_RGB32, SWS_BILINEAR,
-                                                                nullptr, nullptr, nullptr));
-    std::uint8_t* dst[1] = {img.bits()};
-    const int stride[1] = {int(img.bytesPerLine())};
-    if (!sws) img = QImage();
-    else sws_scale(sws.get(), frame->data, frame->linesize, 0, frame->height, dst, stride);
-  }
+  if (got) img = FrameImage(frame.get());
   avformat_close_input(&ctx);
   return img;
+}
+
+DecodeReport DecodePictures(const QString& path, std::int64_t pos, const std::function<void(const QImage&)>& picture) {
+  DecodeReport report;
+  AVFormatContext* ctx = nullptr;
+  AVDictionary* opts = nullptr;
+  av_dict_set_int(&opts, "skip_initial_bytes", pos, 0);
+  const int ret = avformat_open_input(&ctx, QFile::encodeName(path).constData(), av_find_input_format("mpegts"), &opts);
+  av_dict_free(&opts);
+  if (ret < 0) return report;
+  report.opened = true;
+  CodecCtx dec;
+  int vindex = -1;
+  Packet pkt(av_packet_alloc());
+  Frame frame(av_frame_alloc());
+  auto receive = [&] {
+    while (true) {
+      const int r = avcodec_receive_frame(dec.get(), frame.get());
+      if (r == AVERROR(EAGAIN) || r == AVERROR_EOF) return;
+      if (r < 0) {
+        ++report.errors;
+        return;
+      }
+      if (frame->decode_error_flags || (frame->flags & AV_FRAME_FLAG_CORRUPT)) ++report.errors;
+      ++report.pictures;
+      if (picture) picture(FrameImage(frame.get()));
+      av_frame_unref(frame.get());
+    }
+  };
+  while (av_read_frame(ctx, pkt.get()) >= 0) {
+    const AVStream* st = ctx->streams[pkt->stream_index];
+    if (vindex < 0 && st->codecpar->codec_type == AVMEDIA_TYPE_VIDEO) {
+      const AVCodec* codec = avcodec_find_decoder(st->codecpar->codec_id);
+      dec.reset(codec ? avcodec_alloc_context3(codec) : nullptr);
+      if (dec) dec->thread_count = 1;
+      if (!dec || avcodec_parameters_to_context(dec.get(), st->codecpar) < 0 || avcodec_open2(dec.get(), codec, nullptr) < 0) {
+        ++report.errors;
+        av_packet_unref(pkt.get());
+        break;
+      }
+      vindex = pkt->stream_index;
+    }
+    if (st->codecpar->codec_type == AVMEDIA_TYPE_AUDIO) ++report.audio_packets;
+    if (pkt->stream_index == vindex) {
+      ++report.packets;
+      if (avcodec_send_packet(dec.get(), pkt.get()) < 0) ++report.errors;
+      receive();
+    }
+    av_packet_unref(pkt.get());
+  }
+  if (dec) {
+    avcodec_send_packet(dec.get(), nullptr);
+    receive();
+  }
+  avformat_close_input(&ctx);
+  return report;
 }
 
 }  // namespace SampleGen

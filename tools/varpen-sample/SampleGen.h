@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace SampleGen {
@@ -60,5 +61,16 @@ bool EncodeSegment(const SegmentParams& params, QByteArray* bytes, SegmentResult
 // Decodes the first picture of the stream that starts at byte `pos` of `path`, with a demuxer that
 // has seen nothing before that byte (as a player fed from that offset). Null image on failure.
 QImage DecodeFirstPicture(const QString& path, std::int64_t pos, bool program_stream = false);
+
+// Every picture of the MPEG-TS stream that starts at byte `pos` of `path`, in the order shown,
+// handed to `picture`: how a player that opens the file sees it.
+struct DecodeReport {
+  bool opened = false;
+  int packets = 0;   // video packets read
+  int audio_packets = 0;
+  int pictures = 0;  // pictures decoded
+  int errors = 0;    // packets or pictures the decoder refused or marked damaged
+};
+DecodeReport DecodePictures(const QString& path, std::int64_t pos, const std::function<void(const QImage&)>& picture);
 
 }  // namespace SampleGen

@@ -89,6 +89,8 @@ Stream MakeStream(const StreamSpec& spec, std::string* error) {
   venc->max_b_frames = spec.b_frames;
   venc->thread_count = 1;
   if (spec.bitrate_kbps > 0) venc->bit_rate = spec.bitrate_kbps * 1000LL;
+  // The encoder keeps the parameter sets apart; they go before the first keyframe only.
+  if (spec.params_once) venc->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
   av_opt_set(venc->priv_data, "preset", "ultrafast", 0);
   av_opt_set(venc->priv_data, "x264-params", "scenecut=0:open-gop=0", 0);
   if (spec.b_frames > 0) av_opt_set(venc->priv_data, "x264-params", "scenecut=0:open-gop=0:b-adapt=0", 0);
@@ -96,6 +98,13 @@ Stream MakeStream(const StreamSpec& spec, std::string* error) {
   AVStream* vs = avformat_new_stream(mux, nullptr);
   avcodec_parameters_from_context(vs->codecpar, venc);
   vs->time_base = AVRational{1, 90000};
+  std::vector<std::uint8_t> params_once;
+  if (spec.params_once) {
+    // Without them the muxer does not repeat them before every keyframe.
+    params_once.assign(vs->codecpar->extradata, vs->codecpar->extradata + vs->codecpar->extradata_size);
+    av_freep(&vs->codecpar->extradata);
+    vs->codecpar->extradata_size = 0;
+  }
 
   AVCodecContext* aenc = nullptr;
   AVStream* as = nullptr;
@@ -119,6 +128,17 @@ Stream MakeStream(const StreamSpec& spec, std::string* error) {
   AVPacket* pkt = av_packet_alloc();
   auto drain = [&](AVCodecContext* enc, AVStream* st) {
     while (avcodec_receive_packet(enc, pkt) >= 0) {
+      if (st == vs && !params_once.empty()) {
+        AVPacket* first = av_packet_alloc();
+        av_new_packet(first, static_cast<int>(params_once.size()) + pkt->size);
+        std::memcpy(first->data, params_once.data(), params_once.size());
+        std::memcpy(first->data + params_once.size(), pkt->data, static_cast<std::size_t>(pkt->size));
+        av_packet_copy_props(first, pkt);
+        av_packet_unref(pkt);
+        av_packet_move_ref(pkt, first);
+        av_packet_free(&first);
+        params_once.clear();
+      }
       av_packet_rescale_ts(pkt, enc->time_base, st->time_base);
       pkt->pts += spec.pts_origin;
       pkt->dts += spec.pts_origin;

@@ -23,6 +23,7 @@ struct StreamSpec {
   std::int64_t pts_origin = 90000;
   bool noise = false;     // grain on every frame, for realistic stream sizes
   int bitrate_kbps = 0;   // 0: encoder default quality
+  bool params_once = false;  // the parameter sets only before the first keyframe, as some recorders write
 };
 
 struct Stream {

@@ -4,9 +4,9 @@
 #include "devicelog/LogSearch.h"
 #include "devicelog/LogTrans.h"
 #include "platform/diskrec/DiskImageWriter.h"
+#include "tests/support/QueuedSpy.h"
 #include "widgets/CTreeViewModel.h"
 
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -111,16 +111,17 @@ private slots:
         Page page;
         page.search = &search;
         connect(&search, &CLogSearch::SetLogInfoToView, &page, &Page::OnBatch);
-        QSignalSpy none(&search, &CLogSearch::SetLogInfoNullToView);
-        QSignalSpy failed(&search, &CLogSearch::SetLogInfoErrorToView);
+        QueuedSpy none(&search, &CLogSearch::SetLogInfoNullToView);
+        QueuedSpy failed(&search, &CLogSearch::SetLogInfoErrorToView);
         search.SetDiskPath(image.toLocal8Bit());
         search.SetCondition(AllTypes());
         search.start();
         QTRY_VERIFY_WITH_TIMEOUT(search.isFinished(), 20000);
+        QVERIFY(search.wait());
         QCoreApplication::processEvents();
         QCOMPARE(page.sizes, sizes);
-        QCOMPARE(none.count(), records == 0 ? 1 : 0);
-        QCOMPARE(failed.count(), 0);
+        QCOMPARE(none.Count(), records == 0 ? 1 : 0);
+        QCOMPARE(failed.Count(), 0);
         int over = 0;
         for (int i = 0; i < sizes.size(); ++i) {
             over += sizes[i];
@@ -229,15 +230,17 @@ private slots:
         }
         for (const QString& path : {notADisk, m_dir.filePath(QStringLiteral("missing.img")), QString()}) {
             CLogSearch search;
-            QSignalSpy none(&search, &CLogSearch::SetLogInfoNullToView);
-            QSignalSpy failed(&search, &CLogSearch::SetLogInfoErrorToView);
+            QueuedSpy none(&search, &CLogSearch::SetLogInfoNullToView);
+            QueuedSpy failed(&search, &CLogSearch::SetLogInfoErrorToView);
             if (!path.isEmpty())
                 search.SetDiskPath(path.toLocal8Bit());
             search.SetCondition(AllTypes());
             search.start();
             QVERIFY(search.wait(20000));
-            QCOMPARE(none.count(), 0);
-            QCOMPARE(failed.count(), 1);
+            none.Flush();
+            failed.Flush();
+            QCOMPARE(none.Count(), 0);
+            QCOMPARE(failed.Count(), 1);
             std::vector<LogRecord> records;
             QVERIFY(!search.GetResult(records));
         }

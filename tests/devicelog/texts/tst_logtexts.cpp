@@ -3,11 +3,11 @@
 #include "devicelog/LogRecordText.h"
 #include "devicelog/LogTrans.h"
 #include "devicelog/LogWriteThread.h"
+#include "tests/support/QueuedSpy.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QSignalSpy>
 #include <QStandardItemModel>
 #include <QTemporaryDir>
 #include <QTranslator>
@@ -201,12 +201,13 @@ private slots:
         model.item(1, LogColumnLocalOperator)->setText(QStringLiteral("a\x02z")); // raw, unescaped
         const QString path = dir.filePath(QStringLiteral("logs.xml"));
         CLogWriteThread writer;
-        QSignalSpy over(&writer, &CLogWriteThread::SendWriteOver);
+        QueuedSpy over(&writer, &CLogWriteThread::SendWriteOver);
         writer.SetParam(path, -1, &model);
         model.clear(); // the writer works from its own copy
         writer.start();
-        QVERIFY(over.wait(10000));
-        QCOMPARE(over.first().first().toInt(), int(CLogWriteThread::Written));
+        QVERIFY(over.WaitFor(1, 10000));
+        QVERIFY(writer.wait());
+        QCOMPARE(std::get<0>(over.At(0)), int(CLogWriteThread::Written));
 
         QVector<QStringList> rows;
         QStringList names;
@@ -227,10 +228,11 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("empty.xml"));
         CLogWriteThread writer;
-        QSignalSpy over(&writer, &CLogWriteThread::SendWriteOver);
+        QueuedSpy over(&writer, &CLogWriteThread::SendWriteOver);
         writer.SetRows(path, {});
         writer.start();
-        QVERIFY(over.wait(10000));
+        QVERIFY(over.WaitFor(1, 10000));
+        QVERIFY(writer.wait());
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QXmlStreamReader xml(&file);
@@ -246,11 +248,12 @@ private slots:
     {
         QTemporaryDir dir;
         CLogWriteThread writer;
-        QSignalSpy over(&writer, &CLogWriteThread::SendWriteOver);
+        QueuedSpy over(&writer, &CLogWriteThread::SendWriteOver);
         writer.SetRows(dir.filePath(QStringLiteral("no/such/folder/logs.xml")), {});
         writer.start();
-        QVERIFY(over.wait(10000));
-        QCOMPARE(over.takeFirst().first().toInt(), int(CLogWriteThread::OpenFailed));
+        QVERIFY(over.WaitFor(1, 10000));
+        QVERIFY(writer.wait());
+        QCOMPARE(std::get<0>(over.At(0)), int(CLogWriteThread::OpenFailed));
 
         const QString path = dir.filePath(QStringLiteral("logs.xml"));
         {
@@ -270,8 +273,9 @@ private slots:
         writer.start();
         writer.wait();
         setrlimit(RLIMIT_FSIZE, &saved);
-        QCOMPARE(over.size(), 1); // emitted on the writer's thread before wait() returned
-        QCOMPARE(over.takeFirst().first().toInt(), int(CLogWriteThread::WriteFailed));
+        over.Flush(); // emitted on the writer's thread before wait() returned
+        QCOMPARE(over.Count(), 2);
+        QCOMPARE(std::get<0>(over.At(1)), int(CLogWriteThread::WriteFailed));
         QFile old(path);
         QVERIFY(old.open(QIODevice::ReadOnly));
         QCOMPARE(old.readAll(), QByteArray("old export"));

@@ -9,6 +9,8 @@
 #include <QProcess>
 #include <QtTest>
 
+#include "tests/support/ChildRun.h"
+
 namespace SampleRun {
 
 inline QString Tool(const QString& name) {
@@ -17,10 +19,8 @@ inline QString Tool(const QString& name) {
 
 // `varpen-sample folder OUT args...`; the manifest it writes, or an empty object on failure.
 inline QJsonObject Folder(const QString& out, const QStringList& args) {
-  QProcess p;
-  p.start(Tool("varpen-sample"), QStringList{"folder", out} + args);
-  if (!p.waitForFinished(120000) || p.exitCode() != 0) {
-    qWarning() << "varpen-sample failed:" << p.readAllStandardError();
+  if (!RunChild(Tool("varpen-sample"), QStringList{"folder", out} + args, 120000).Ok()) {
+    qWarning() << "varpen-sample failed";
     return {};
   }
   QFile f(out + "/manifest.json");

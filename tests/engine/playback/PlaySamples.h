@@ -16,6 +16,7 @@
 #include <ctime>
 
 #include "engine/PlayBackInteraction.h"
+#include "tests/support/ChildRun.h"
 #include "tools/varpen-sample/SampleCode.h"
 
 namespace playtest {
@@ -79,10 +80,9 @@ inline SampleFolder LoadSample(const QString& name, int channel = -1)
 // Writes a local recording folder with varpen-sample into `dir` ("folder" command with `args`).
 inline SampleFolder MakeSample(const QString& dir, const QStringList& args)
 {
-    QProcess gen;
-    gen.start(QString::fromLocal8Bit(qgetenv("VARPEN_BUILD_DIR")) + QStringLiteral("/bin/varpen-sample"),
-              QStringList{QStringLiteral("folder"), dir} + args);
-    if (!gen.waitForFinished(120000) || gen.exitStatus() != QProcess::NormalExit || gen.exitCode() != 0)
+    if (!RunChild(QString::fromLocal8Bit(qgetenv("VARPEN_BUILD_DIR")) + QStringLiteral("/bin/varpen-sample"),
+                  QStringList{QStringLiteral("folder"), dir} + args, 120000)
+             .Ok())
         return SampleFolder{};
     return LoadSampleAt(dir);
 }

@@ -1,6 +1,7 @@
 // The player port on the real player layer, with streams made at test time.
 #include <QApplication>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QThread>
@@ -257,54 +258,93 @@ private slots:
         port.SetStop();
     }
 
-    // Roll-over at the limit: every file starts with the header and no block is lost. The
-    // stream is wholly fed first, so that only the test's blocks reach the clip; the packages are
-    // taken in the order the port made them (their names hold milliseconds since the process
-    // started, which need not sort in that order: 9999 sorts after 10000).
-    void clipRollsOverWithoutLosingABlock()
+    // Blocks as the player layer hands them over. The port has no stream, so only the test's
+    // blocks reach the clip.
+    static void Put(CPlayPort& port, int type, const QByteArray& block, std::int64_t time_ms = -1)
+    {
+        port.WriteClip(type, reinterpret_cast<const unsigned char*>(block.constData()), unsigned(block.size()), time_ms);
+    }
+
+    // A package rolls over before the group of pictures that would take it past the package
+    // size, and when a new stream begins (the next file; also behind the same 40 bytes, as
+    // another recorder's files are, whose time line starts again): every package begins with the
+    // header of its stream and a whole group, the rest of a group too large for one block stays with it, and
+    // no byte is lost or repeated. The packages are taken in the order the port made them
+    // (their names hold milliseconds since the process started, which need not sort in that
+    // order: 9999 sorts after 10000); a package that rolled over is named after its first picture.
+    void clipPackagesRollOverBeforeAGroup()
     {
         Settings("0", "0");
+        QDir(dir_.path() + "/clip").removeRecursively();
         CPlayPort port;
-        Feeding feeding;
-        Play(port, feeding);
-        feeding.thread.join();
         const Varpen::CSingleFile file("f", "", 0, kStart, kStart + 10, 1, "gate", 0);
-        // Names made across a power of ten of the name clock.
         static std::atomic<std::int64_t> tick{9999};
         Varpen::SetOutputNameClock([] { return tick.fetch_add(1); });
-        QVERIFY(port.StartClip(file, kStart));
+        QVERIFY(port.StartClip(file, -1));
         QVERIFY(port.IsClipping());
-        const QString first = QString::fromStdString(port.GetClipPath());
-        const QString folder = dir_.path() + "/clip/20240102/Clip";
-        QByteArray fed;
+        const QByteArray header1(reinterpret_cast<const char*>(stream_.header.data()), 40);
+        QList<QByteArray> expected;
+        QByteArray package = header1;
+        Put(port, VREND_CLIP_HEADER, header1);
         for (int i = 0; i < 34; ++i) {  // 34 MiB through a 32 MiB limit
-            QByteArray block(1 << 20, char('a' + i % 26));
-            port.WriteClip(reinterpret_cast<const unsigned char*>(block.constData()), block.size());
-            fed += block;
+            const QByteArray group(1 << 20, char('a' + i % 26));
+            if (package.size() > 40 && package.size() + group.size() > 33554432) {
+                expected << package;
+                package = header1;
+            }
+            package += group;
+            Put(port, VREND_CLIP_KEY, group, (kStart + i) * 1000);
         }
+        const QByteArray rest(1 << 20, 'z');
+        Put(port, VREND_CLIP_DATA, rest);
+        package += rest;
+        expected << package;
+        const QByteArray next(4096, 'n');
+        Put(port, VREND_CLIP_HEADER, header1);
+        Put(port, VREND_CLIP_KEY, next, (kStart + 60) * 1000);
+        expected << header1 + next;
         port.StopClip();
         Varpen::SetOutputNameClock(nullptr);
         QVERIFY(!port.IsClipping());
-        const QString last = QString::fromStdString(port.GetLastClipPath());
-        QVERIFY(first != last);
-        QStringList files = FilesUnder(folder);
-        QCOMPARE(files.size(), 2);
-        files.sort();
-        QStringList made{first, last};
-        made.sort();
-        QCOMPARE(files, made);
-        QByteArray bodies;
-        const QByteArray header(reinterpret_cast<const char*>(stream_.header.data()), 40);
-        for (const QString& f : {first, last}) {
-            QVERIFY(QFileInfo(f).fileName().startsWith("gate_"));
-            const QByteArray data = Read(f);
-            QVERIFY(data.size() <= 33554432);
-            QCOMPARE(data.left(40), header);
-            bodies += data.mid(40);
+        QVERIFY(!port.IsClipFailed());
+
+        const std::vector<std::string> packages = port.GetClipPackages();
+        QCOMPARE(int(packages.size()), expected.size());
+        QCOMPARE(port.GetLastClipPath(), packages.back());
+        for (int i = 0; i < expected.size(); ++i) {
+            const QString path = QString::fromStdString(packages[size_t(i)]);
+            QVERIFY2(QFileInfo(path).fileName().startsWith("gate_"), qPrintable(path));
+            QVERIFY(Read(path) == expected[i]);
         }
-        QCOMPARE(bodies.size(), fed.size());
-        QVERIFY(bodies == fed);
-        port.SetStop();
+        QVERIFY(QString::fromStdString(packages[0]).startsWith(dir_.path() + "/clip/Clip/"));  // no frame time
+        QVERIFY(QString::fromStdString(packages[1]).startsWith(dir_.path() + "/clip/20240102/Clip/gate_20240102"));
+        QStringList all;
+        QDirIterator it(dir_.path() + "/clip", QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        while (it.hasNext())
+            all << it.next();
+        QCOMPARE(all.size(), expected.size());  // nothing else, no temporary file left
+    }
+
+    // A clip that got no picture has failed and leaves no file, not even a temporary one: with
+    // nothing at all, and with a stream header alone.
+    void clipWithoutAPictureLeavesNoFile()
+    {
+        Settings("0", "1");
+        QDir(dir_.path() + "/clip").removeRecursively();
+        CPlayPort port;
+        const Varpen::CSingleFile file("f", "", 0, kStart, kStart + 10, 1, "", 0);
+        for (bool header : {false, true}) {
+            QVERIFY(port.StartClip(file, -1));
+            QVERIFY(QDir(dir_.path() + "/clip/Clip").entryList(QDir::Files | QDir::Hidden).size() == 1);
+            if (header)
+                Put(port, VREND_CLIP_HEADER, QByteArray(reinterpret_cast<const char*>(stream_.header.data()), 40));
+            port.StopClip();
+            QVERIFY(!port.IsClipping());
+            QVERIFY(port.IsClipFailed());
+            QVERIFY(port.GetClipPackages().empty());
+            QCOMPARE(port.GetLastClipPath(), std::string());
+            QCOMPARE(QDir(dir_.path() + "/clip/Clip").entryList(QDir::Files | QDir::Hidden), QStringList());
+        }
     }
 
     // A failing disk ends the clip and raises the failure flag; the package cut short does not
@@ -314,22 +354,21 @@ private slots:
         Settings("0", "1");
         QDir(dir_.path() + "/clip").removeRecursively();
         CPlayPort port;
-        Feeding feeding;
-        Play(port, feeding);
-        feeding.thread.join();
         const Varpen::CSingleFile file("f", "", 0, kStart, kStart + 10, 1, "", 0);
         QVERIFY(port.StartClip(file, -1));  // no current file: no date folder
         QVERIFY(QFileInfo(QString::fromStdString(port.GetClipPath())).fileName().startsWith("channel1_"));
         const QByteArray block(4096, 'q');
-        port.WriteClip(reinterpret_cast<const unsigned char*>(block.constData()), block.size());
+        Put(port, VREND_CLIP_HEADER, QByteArray(reinterpret_cast<const char*>(stream_.header.data()), 40));
+        Put(port, VREND_CLIP_KEY, block);
         RTK_Test_FailWritesAfter(1000);
-        port.WriteClip(reinterpret_cast<const unsigned char*>(block.constData()), block.size());
+        Put(port, VREND_CLIP_KEY, block);
         QVERIFY(!port.IsClipping());
         QVERIFY(port.IsClipFailed());
-        port.WriteClip(reinterpret_cast<const unsigned char*>(block.constData()), block.size());  // ignored
+        Put(port, VREND_CLIP_KEY, block);  // ignored
         RTK_Test_FailWritesAfter(-1);
+        port.StopClip();
+        QVERIFY(port.IsClipFailed());
         QCOMPARE(QDir(dir_.path() + "/clip/Clip").entryList(QDir::Files | QDir::Hidden), QStringList());
-        port.SetStop();
     }
 
     // An unfinished clip package is hidden; it takes its final name only when the clip stops.
@@ -338,20 +377,17 @@ private slots:
         Settings("0", "1");
         QDir(dir_.path() + "/clip").removeRecursively();
         CPlayPort port;
-        Feeding feeding;
-        Play(port, feeding);
-        feeding.thread.join();
         const Varpen::CSingleFile file("f", "", 0, kStart, kStart + 10, 1, "", 0);
-        QVERIFY(port.StartClip(file, kStart));
+        QVERIFY(port.StartClip(file, -1));
         const QString path = QString::fromStdString(port.GetClipPath());
         const QByteArray block(4096, 'q');
-        port.WriteClip(reinterpret_cast<const unsigned char*>(block.constData()), block.size());
+        Put(port, VREND_CLIP_HEADER, QByteArray(reinterpret_cast<const char*>(stream_.header.data()), 40));
+        Put(port, VREND_CLIP_KEY, block);
         QVERIFY(!QFileInfo::exists(path));
         QCOMPARE(QDir(QFileInfo(path).path()).entryList(QDir::Files).size(), 0);
         port.StopClip();
         QCOMPARE(Read(path).size(), 40 + 4096);
         QCOMPARE(QDir(QFileInfo(path).path()).entryList(QDir::Files | QDir::Hidden), QStringList{QFileInfo(path).fileName()});
-        port.SetStop();
     }
 
     // With no settings at all, snapshots and clips land under the default folder; a folder that

@@ -4,14 +4,16 @@
 #include "engine/RecordIndex.h"
 #include "engine/SearchDiskThread.h"
 #include "engine/StreamSource.h"
+#include "platform/diskrec/DriveResolver.h"
+#include "platform/system/system.h"
 #include "tests/engine/local/SampleRun.h"
 #include "tests/engine/search/DiskFixture.h"
+#include "tests/support/QueuedSpy.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
 
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -266,11 +268,12 @@ void TestFileSearch::diskScan() {
       days.push_back(QDateTime(d, QTime(0, 0)).toSecsSinceEpoch());
   }
   CSearchDiskThread scan;
-  QSignalSpy over(&scan, &CSearchDiskThread::SendWriteOver);
+  QueuedSpy over(&scan, &CSearchDiskThread::SendWriteOver);
   scan.SetSearchParam(m_dir.filePath(source), days);
   scan.StartSearch();
   QVERIFY(scan.wait(60000));
-  QCOMPARE(over.count(), 1);
+  over.Flush();
+  QCOMPARE(over.Count(), 1);
   std::map<std::string, std::vector<int>> result;
   int gotType = -2;
   QCOMPARE(scan.GetResult(result, gotType), complete);
@@ -287,12 +290,13 @@ void TestFileSearch::diskScan() {
 
 void TestFileSearch::scanStoppedByItsOwner() {
   CSearchDiskThread scan;
-  QSignalSpy over(&scan, &CSearchDiskThread::SendWriteOver);
+  QueuedSpy over(&scan, &CSearchDiskThread::SendWriteOver);
   scan.SetSearchParam(m_plain, {});
   scan.StartSearch();
   scan.OnStopThread();  // before or during the scan: it ends with SendWriteOver and no result
   QVERIFY(scan.wait(60000));
-  QCOMPARE(over.count(), 1);
+  over.Flush();
+  QCOMPARE(over.Count(), 1);
   std::map<std::string, std::vector<int>> result;
   int type = -2;
   QVERIFY(!scan.GetResult(result, type));
@@ -313,28 +317,51 @@ void TestFileSearch::scanStoppedByItsOwner() {
 }
 
 namespace {
-// A disk path whose opening blocks the scan until the test lets it go: a named pipe opens for
-// reading only once a writer has it open (the disk library then refuses it: not a disk).
-class HeldDisk {
+// Disks whose opening holds the scan until the test lets it go: while installed, a disk number
+// resolves only once released, and then to no disk (the library says it cannot be opened).
+class HeldDisks {
 public:
-  explicit HeldDisk(const QString& path) : m_path(path) {
-    m_ok = ::mkfifo(path.toLocal8Bit().constData(), 0600) == 0;
+  HeldDisks() {
+    Hold();
+    diskrec::SetDriveResolver(&Resolve);
   }
-  ~HeldDisk() {
+  ~HeldDisks() {
     Release();
-    if (m_writer >= 0) ::close(m_writer);
-    ::unlink(m_path.toLocal8Bit().constData());
+    diskrec::SetDriveResolver(&Sys_DiskPathOf);
   }
-  bool ok() const { return m_ok; }
-  // Every open of the pipe goes through from now on.
+  static QString Path(int number) { return QStringLiteral("\\\\.\\PHYSICALDRIVE%1").arg(number); }
+  // The next opening is held again.
+  void Hold() {
+    std::lock_guard lock(s_mutex);
+    s_held = true;
+    s_entered = 0;
+  }
+  // Waits until a scan is held in an opening.
+  bool WaitHeld() {
+    std::unique_lock lock(s_mutex);
+    return s_changed.wait_for(lock, std::chrono::seconds(60), [] { return s_entered > 0; });
+  }
+  // Every opening goes through from now on.
   void Release() {
-    if (m_writer < 0) m_writer = ::open(m_path.toLocal8Bit().constData(), O_RDWR | O_CLOEXEC);
+    {
+      std::lock_guard lock(s_mutex);
+      s_held = false;
+    }
+    s_changed.notify_all();
   }
 
 private:
-  QString m_path;
-  bool m_ok = false;
-  int m_writer = -1;
+  static std::string Resolve(int) {
+    std::unique_lock lock(s_mutex);
+    ++s_entered;
+    s_changed.notify_all();
+    s_changed.wait(lock, [] { return !s_held; });
+    return {};
+  }
+  static inline std::mutex s_mutex;
+  static inline std::condition_variable s_changed;
+  static inline bool s_held = false;
+  static inline int s_entered = 0;
 };
 }  // namespace
 
@@ -343,7 +370,7 @@ private:
 // was stopped by the new choice.
 void TestFileSearch::scanResultBelongsToTheLastScan() {
   CSearchDiskThread scan;
-  QSignalSpy over(&scan, &CSearchDiskThread::SendWriteOver);
+  QueuedSpy over(&scan, &CSearchDiskThread::SendWriteOver);
   std::map<std::string, std::vector<int>> result;
   int type = -2;
   scan.SetSearchParam(m_plain, {});
@@ -353,10 +380,10 @@ void TestFileSearch::scanResultBelongsToTheLastScan() {
   QCOMPARE(result["NULLNULL"], (std::vector<int>{0, 1}));
 
   // A second disk, held inside its first channel.
-  HeldDisk held(m_dir.filePath("held1"));
-  QVERIFY(held.ok());
-  scan.SetSearchParam(m_dir.filePath("held1"), {});
+  HeldDisks held;
+  scan.SetSearchParam(HeldDisks::Path(7), {});
   scan.StartSearch();
+  QVERIFY(held.WaitHeld());
   QVERIFY(scan.isRunning());
   result.clear();
   type = -2;
@@ -370,23 +397,25 @@ void TestFileSearch::scanResultBelongsToTheLastScan() {
   QVERIFY(!scan.GetResult(result, type));
 
   // The new choice, held too: neither earlier scan's result shows through.
-  HeldDisk next(m_dir.filePath("held2"));
-  QVERIFY(next.ok());
-  scan.SetSearchParam(m_dir.filePath("held2"), {});
+  held.Hold();
+  scan.SetSearchParam(HeldDisks::Path(8), {});
   scan.StartSearch();
+  QVERIFY(held.WaitHeld());
   QVERIFY(!scan.GetResult(result, type));
   QCOMPARE(type, -1);
-  QCOMPARE(scan.GetSearchPath(), m_dir.filePath("held2"));
-  next.Release();
+  QCOMPARE(scan.GetSearchPath(), HeldDisks::Path(8));
+  held.Release();
   QVERIFY(scan.wait(60000));
-  QVERIFY(!scan.GetResult(result, type));  // not a disk
+  QVERIFY(!scan.GetResult(result, type));  // no such disk
 
   // And a complete scan after them reports its own disk.
-  over.clear();
+  over.Flush();
+  const int before = over.Count();
   scan.SetSearchParam(m_dvr, {});
   scan.StartSearch();
   QVERIFY(scan.wait(60000));
-  QCOMPARE(over.count(), 1);
+  over.Flush();
+  QCOMPARE(over.Count(), before + 1);
   QVERIFY(scan.GetResult(result, type));
   QCOMPARE(type, 2);
   QCOMPARE(scan.GetSearchPath(), m_dvr + kDvrFolder);

@@ -5,13 +5,17 @@
 #include <QSemaphore>
 #include <QTest>
 
+#include <pthread.h>
+#include <sched.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <mutex>
 #include <random>
 #include <set>
@@ -49,6 +53,51 @@ struct Collector {
     out.insert(out.end(), bytes, bytes + size);
     ++self->calls;
   }
+
+  size_t DataSize() {
+    std::lock_guard lock(mutex);
+    return data.size();
+  }
+};
+
+// Counts the calls of many streams that stop themselves from their first callback.
+struct SelfStopper {
+  std::mutex mutex;
+  std::condition_variable called;
+  std::map<int, int> calls;  // by handle
+  std::vector<int> results;  // of each DR_FILE_Stop
+
+  static void Callback(int handle, int type, unsigned char*, unsigned, void* user) {
+    auto* self = static_cast<SelfStopper*>(user);
+    const int result = type == DR_BLOCK_HEADER ? DR_FILE_Stop(handle) : -1;
+    std::lock_guard lock(self->mutex);
+    ++self->calls[handle];
+    if (type == DR_BLOCK_HEADER) self->results.push_back(result);
+    self->called.notify_all();
+  }
+};
+
+// Runs the calling thread, and every thread it starts meanwhile, on the one core it is on.
+class OneCore {
+ public:
+  OneCore() {
+    saved_ = ::pthread_getaffinity_np(::pthread_self(), sizeof(old_), &old_) == 0;
+    const int cpu = ::sched_getcpu();
+    if (!saved_ || cpu < 0) return;
+    cpu_set_t one;
+    CPU_ZERO(&one);
+    CPU_SET(cpu, &one);
+    ::pthread_setaffinity_np(::pthread_self(), sizeof(one), &one);
+  }
+  ~OneCore() {
+    if (saved_) ::pthread_setaffinity_np(::pthread_self(), sizeof(old_), &old_);
+  }
+  OneCore(const OneCore&) = delete;
+  OneCore& operator=(const OneCore&) = delete;
+
+ private:
+  cpu_set_t old_;
+  bool saved_ = false;
 };
 
 struct Found {
@@ -94,6 +143,14 @@ bool WaitForEnd(int handle, int timeout_ms = 10000) {
 }
 
 const qint64 T0 = Local(2024, 1, 30, 10, 0, 0);
+
+// A stream stopped from its own callback ends once that callback returns; the next stop from
+// another thread joins its thread. Opens a stream of `file` and stops it from this thread.
+void JoinStreamsStoppedInCallbacks(const std::string& file) {
+  Collector c;
+  const int h = DR_FILE_GetStreamByFile(file.c_str(), 8, 0, &Collector::Callback, &c);
+  if (h < 0 || DR_FILE_Stop(h) != 1) qFatal("no stream to stop");
+}
 
 // The files of the standard image; volume chosen by the caller.
 std::vector<ImageFile> StandardFiles() {
@@ -284,6 +341,40 @@ class TestDiskRec : public QObject {
     QCOMPARE(DR_FILE_FindFile(nullptr, 1, 0, &b, &b), -1);
   }
 
+  // A found file's times are "YYYYMMDDhhmmss" or empty: a damaged table's year beyond 9999 is
+  // never written with more digits (nor without its terminator), which a reader of the first 14
+  // would take for another time.
+  void findRecordTimesBeyondYear9999_data() {
+    QTest::addColumn<qint64>("end");
+    QTest::addColumn<QByteArray>("text");
+    QTest::newRow("31 Dec 9999") << Local(9999, 12, 31, 23, 59, 59) << QByteArray("99991231235959");
+    QTest::newRow("year 10000") << Local(10000, 1, 1, 0, 0, 0) << QByteArray();
+    QTest::newRow("year 11224") << Local(11224, 12, 10, 8, 2, 28) << QByteArray();
+    QTest::newRow("year 100000") << Local(100000, 1, 1, 0, 0, 0) << QByteArray();
+    QTest::newRow("largest time") << qint64(INT64_MAX) << QByteArray();
+  }
+
+  void findRecordTimesBeyondYear9999() {
+    QFETCH(qint64, end);
+    QFETCH(QByteArray, text);
+    ImageFile file = MakeFile(1, 1, T0, T0 + 2);
+    file.end = end;
+    DiskImageWriter writer;
+    writer.AddFile("", std::move(file));
+    const std::string path = temp_.Path("far-end.img");
+    std::string error;
+    QVERIFY2(writer.Write(path, &error), error.c_str());
+    const DR_DateTime b = Dt(T0), e = Dt(T0 + 10);
+    const int h = DR_FILE_FindFile(path.c_str(), 1, 0, &b, &e);
+    QVERIFY(h >= 0);
+    DR_FindRecord r;
+    QCOMPARE(DR_FILE_FindNextFile(h, &r), 1);
+    DR_FILE_FindClose(h);
+    QVERIFY(std::memchr(r.end_time, 0, sizeof r.end_time) != nullptr);
+    QCOMPARE(QByteArray(r.start_time), QByteArray::fromStdString(TimeText(T0)));
+    QCOMPARE(QByteArray(r.end_time), text);
+  }
+
   void longPathNames() {
     // A disk path too long for the 100-byte name still gives names that open.
     const std::string dir = temp_.Path(std::string(90, 'd'));
@@ -416,7 +507,7 @@ class TestDiskRec : public QObject {
     const size_t before = c.data.size();
     const DR_DateTime again = Dt(T0 + 18);
     QCOMPARE(DR_FILE_SetPosByTime(h, &again), 1);
-    QTRY_COMPARE_WITH_TIMEOUT(c.data.size(), before + 2 * kBytesPerSecond, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(c.DataSize(), before + 2 * kBytesPerSecond, 10000);
     QVERIFY(WaitForEnd(h));
     DR_FILE_Stop(h);
     const ImageFile a = StandardFiles()[0];
@@ -445,10 +536,42 @@ class TestDiskRec : public QObject {
     c.handle = DR_FILE_GetStreamByFile(found[0].name.c_str(), 1, 0, &Collector::Callback, &c);
     QVERIFY(c.handle.load() >= 0);
     QTRY_COMPARE_WITH_TIMEOUT(stopResult.load(), 1, 10000);
-    QTest::qWait(200);
+    JoinStreamsStoppedInCallbacks(found[0].name);
     // The block in whose callback Stop was called is the last one.
     QCOMPARE(c.calls.load(), callsAtStop.load() + 1);
     QCOMPARE(DR_FILE_GetPos(c.handle.load()), int(DR_POS_FAILED));
+  }
+
+  // The first callback may come before the open has returned (on one core the new thread often
+  // runs first): streams stopped from it, many times over, each stop works, nothing follows it,
+  // and the process lives on.
+  void stopFromFirstCallback() {
+    constexpr int kStreams = 200;
+    const std::vector<Found> found = Search(plain_, 1, 0, T0, T0 + 10);
+    QVERIFY(!found.empty());
+    SelfStopper stopper;
+    std::vector<int> handles;
+    bool allCalled = false;
+    {
+      OneCore pin;
+      for (int i = 0; i < kStreams; ++i) {
+        const int h = DR_FILE_GetStreamByFile(found[0].name.c_str(), 1, 0, &SelfStopper::Callback, &stopper);
+        if (h >= 0) handles.push_back(h);
+      }
+      std::unique_lock lock(stopper.mutex);
+      allCalled = stopper.called.wait_for(lock, std::chrono::seconds(120),
+                                          [&] { return stopper.results.size() == handles.size(); });
+    }
+    int stoppedAgain = 0;
+    for (int h : handles) stoppedAgain += DR_FILE_Stop(h);
+    JoinStreamsStoppedInCallbacks(found[0].name);
+    QCOMPARE(int(handles.size()), kStreams);
+    QVERIFY(allCalled);
+    QCOMPARE(stoppedAgain, 0);
+    std::lock_guard lock(stopper.mutex);
+    QCOMPARE(stopper.results, std::vector<int>(kStreams, 1));
+    QCOMPARE(int(stopper.calls.size()), kStreams);
+    for (const auto& [handle, calls] : stopper.calls) QCOMPARE(calls, 1);
   }
 
   void stopWhileCallbackBlocks() {

@@ -367,7 +367,11 @@ private slots:
         Tick(*d, 1);
         SetPeriod(*d, 0, m_s0 + 1, m_s0 + 2);
         Click(d->Form().m_pDownloadBtn);
-        QTest::qWait(200);
+        // The start fails before the click returns: no job thread runs, and whatever the
+        // downloader sent meanwhile is delivered before the warnings are counted.
+        QVERIFY(!d->Downloader().IsRunning());
+        QVERIFY(!d->Downloader().IsBusy());
+        QCoreApplication::sendPostedEvents();
         const QStringList warns = prompts.Texts(CPrompt::Warn);
         QCOMPARE(warns.size(), 1);
         QVERIFY2(warns.first().startsWith("Download could not be started."), qPrintable(warns.first()));

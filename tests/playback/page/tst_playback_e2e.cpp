@@ -21,6 +21,7 @@
 #include "playback/PlayBackWidgetPrivate.h"
 #include "playback/PlaybackDownLoad.h"
 #include "platform/system/system.h"
+#include "tests/support/ChildRun.h"
 #include "timeline/MultiTimeSlider.h"
 #include "widgets/CDiskTreeBox.h"
 #include "widgets/CGroupTreeView.h"
@@ -55,9 +56,9 @@ void CatchThreadWarnings(QtMsgType type, const QMessageLogContext& context, cons
 
 bool RunTool(const QStringList& args)
 {
-    QProcess tool;
-    tool.start(QString::fromLocal8Bit(qgetenv("VARPEN_BUILD_DIR")) + QStringLiteral("/bin/varpen-sample"), args);
-    return tool.waitForFinished(240000) && tool.exitStatus() == QProcess::NormalExit && tool.exitCode() == 0;
+    return RunChild(QString::fromLocal8Bit(qgetenv("VARPEN_BUILD_DIR")) + QStringLiteral("/bin/varpen-sample"), args,
+                    240000)
+        .Ok();
 }
 
 // Runs the real modal loops of the wait dialogs (their workers end them) and says yes to

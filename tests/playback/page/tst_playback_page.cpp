@@ -26,7 +26,8 @@
 namespace {
 
 // The real engine. It notes whether it still played when it was destroyed and can be made to
-// report a stream failure (error 2), which a sound sample cannot produce on demand.
+// report a stream failure (error 2) or the end of its list, which a sound sample cannot produce
+// on demand.
 class Engine : public CPlayBackInteraction {
 public:
     ~Engine() override
@@ -39,12 +40,15 @@ public:
         Varpen::PlayState state = CPlayBackInteraction::GetPlayState();
         if (forcedError)
             state.error = forcedError;
+        if (forcedEndOfList)
+            state.endOfList = true;
         return state;
     }
     int GetPlayError() override { return forcedError ? forcedError : CPlayBackInteraction::GetPlayError(); }
 
     QList<bool>* playingAtDestruction = nullptr;
     int forcedError = 0;
+    bool forcedEndOfList = false;
 };
 
 QImage IconImage(const QIcon& icon)
@@ -483,16 +487,33 @@ private slots:
         QCOMPARE(prompts.Count(CPrompt::Warn), 1);
     }
 
-    // End of list and error 1 both set: the stopped state, and the poll goes on.
+    // The end of the list, error 1 (nothing could be played), or both: the stopped state, no
+    // message, and the poll goes on.
+    void endOfListKeepsPolling_data()
+    {
+        QTest::addColumn<bool>("endOfList");
+        QTest::addColumn<int>("error");
+        QTest::newRow("end of list") << true << 0;
+        QTest::newRow("error 1") << false << 1;
+        QTest::newRow("end of list and error 1") << true << 1;
+    }
     void endOfListKeepsPolling()
     {
+        QFETCH(bool, endOfList);
+        QFETCH(int, error);
         Engine* e1 = Bind(0, m_ch1);
         QVERIFY(e1);
+        CPromptScript prompts(1);
         m_page->OnStartPlayback(0, m_ch1.files.front().start);
-        e1->forcedError = 1;
+        QCOMPARE(m_page->Form().m_pBtnPlay->toolTip(), QStringLiteral("Pause"));
+        QVERIFY(m_page->Form().m_pBtnFrame->isEnabled());
+        e1->forcedEndOfList = endOfList;
+        e1->forcedError = error;
         m_page->CheckPlayState();
         QCOMPARE(m_page->Form().m_pBtnPlay->toolTip(), QStringLiteral("Play"));
+        QVERIFY(!m_page->Form().m_pBtnFrame->isEnabled());
         QVERIFY(m_page->PlayStateTimer()->isActive());
+        QVERIFY(prompts.Prompts().isEmpty());
     }
 
     void confirmClose()

@@ -4,6 +4,7 @@
 // answer to a sound open and, for snapshots, the player's clock are replaced.
 #include <QtTest>
 
+#include <QDirIterator>
 #include <QDrag>
 #include <QImageReader>
 #include <QLabel>
@@ -16,12 +17,15 @@
 #include "playback/PlaybackWnd.h"
 #include "platform/system/system.h"
 #include "platform/vrend/VideoSurface.h"
+#include "platform/rtk/rtk.h"
 #include "platform/vrend/vrend_test.h"
 #include "tests/engine/playback/PlaySamples.h"
+#include "tools/varpen-sample/SampleGen.h"
 #include "widgets/CInformationDlg.h"
 #include "widgets/PromptHook.h"
 
 #include <atomic>
+#include <map>
 #include <thread>
 
 namespace {
@@ -85,8 +89,115 @@ class TestPlayWnd : public QObject {
     std::unique_ptr<CPlaybackWnd> m_wnd;
     VoiceLog m_voice;
     bool m_virtualClock = false;
+    std::shared_ptr<vrend::VirtualClock> m_clock;
+    std::map<QString, playtest::SampleFolder> m_clipSamples;
 
     QString OutputRoot() const { return m_dir.filePath(QStringLiteral("out")); }
+
+    const playtest::SampleFolder& ClipSample(const QString& name)
+    {
+        auto it = m_clipSamples.find(name);
+        if (it != m_clipSamples.end())
+            return it->second;
+        QStringList args = {QStringLiteral("--channels"), QStringLiteral("1"), QStringLiteral("--days"), QStringLiteral("1"),
+                            QStringLiteral("--gap"), QStringLiteral("0")};
+        // Camera-like pictures at 7 Mbit/s, and at 25 Mbit/s so that a clip passes a package
+        // of 32 MiB in a few seconds; two short files at a low rate.
+        if (name == QLatin1String("high") || name == QLatin1String("dense"))
+            args << QStringLiteral("--segments-per-day") << QStringLiteral("1") << QStringLiteral("--segment-length")
+                 << QString::fromLatin1(name == QLatin1String("high") ? "12" : "16") << QStringLiteral("--camera")
+                 << QStringLiteral("--bitrate") << QString::fromLatin1(name == QLatin1String("high") ? "7000" : "25000")
+                 << QStringLiteral("--size") << QStringLiteral("640x360");
+        else
+            args << QStringLiteral("--segments-per-day") << QStringLiteral("2") << QStringLiteral("--segment-length")
+                 << QStringLiteral("30");
+        return m_clipSamples[name] = playtest::MakeSample(m_dir.filePath(QStringLiteral("clip-") + name), args);
+    }
+    static QSize PictureSize(const QString& name)
+    {
+        return name == QLatin1String("low") ? QSize(352, 288) : QSize(640, 360);
+    }
+
+    // The window on `sample` with the surface at the picture's own size (its image reads like the
+    // picture), the clock virtual, the clip packages of `packageSize` ("0" 32 MiB, "1" 128 MiB).
+    bool SetUpClip(const playtest::SampleFolder& sample, QSize picture, const QString& packageSize)
+    {
+        if (!sample.ok)
+            return false;
+        QDir(ClipRoot()).removeRecursively();
+        if (!CSettingsManager::Instance()->SaveSettings(
+                {{QStringLiteral("ClipPackageSize"), packageSize}, {QStringLiteral("ClipSavePath"), ClipRoot() + QLatin1Char('/')}},
+                m_dir.filePath(QStringLiteral("config/Settings.xml"))))
+            return false;
+        m_wnd->resize(picture.width() + 2, picture.height() + 2 + 18);
+        m_clock = std::make_shared<vrend::VirtualClock>();
+        vrend_test_SetClock(m_clock);
+        m_virtualClock = true;
+        return playtest::SearchSample(*m_engine, sample);
+    }
+    QString ClipRoot() const { return m_dir.filePath(QStringLiteral("clips")); }
+
+    // The first picture of a start has reached the surface.
+    bool FirstPictureShown()
+    {
+        QElapsedTimer waited;
+        waited.start();
+        while (m_wnd->Surface()->framesReceived() == 0 && waited.elapsed() < 10000)
+            QTest::qWait(5);
+        return m_wnd->Surface()->framesReceived() > 0;
+    }
+    qint64 Shown()
+    {
+        vrend_test_WaitSettled(m_engine->GetPlayPort(), 10000);
+        return playtest::FrameCode(m_wnd->Surface()->currentImage(), m_sample.fps);
+    }
+    // One frame of real time at a time (more pictures at speed) until `code` or a later picture
+    // is shown; the player moves on to the next file in real time meanwhile.
+    qint64 AdvanceTo(qint64 code)
+    {
+        qint64 shown = Shown();
+        for (int i = 0; i < 3000 && shown < code; ++i) {
+            m_clock->Advance(40'000'000);
+            if (i % 8 == 0)
+                QCoreApplication::processEvents();
+            shown = Shown();
+        }
+        return shown;
+    }
+
+    struct ReadBack {
+        SampleGen::DecodeReport report;
+        QList<qint64> codes;
+        QByteArray header;
+    };
+    ReadBack Read(const QString& path) const
+    {
+        ReadBack r;
+        QFile f(path);
+        if (f.open(QIODevice::ReadOnly))
+            r.header = f.read(40);
+        r.report = SampleGen::DecodePictures(path, 40, [&](const QImage& img) { r.codes << playtest::FrameCode(img, m_sample.fps); });
+        return r;
+    }
+    static bool Consecutive(const QList<qint64>& codes)
+    {
+        for (int i = 1; i < codes.size(); ++i)
+            if (codes[i] != codes[i - 1] + 1)
+                return false;
+        return !codes.isEmpty();
+    }
+    static QByteArray FileHeader(const playtest::SampleFolder& s, int file)
+    {
+        QFile f(s.dir + QLatin1Char('/') + s.files[file].path);
+        return f.open(QIODevice::ReadOnly) ? f.read(40) : QByteArray();
+    }
+    QStringList ClipPaths() const
+    {
+        QStringList paths;
+        for (const std::string& p : m_engine->GetClipFilePaths())
+            paths << QString::fromLocal8Bit(p.c_str());
+        return paths;
+    }
 
 private slots:
     void initTestCase()
@@ -318,6 +429,173 @@ private slots:
         QVERIFY(!m_engine->IsClipping());
         QCOMPARE(prompts.Texts(CPrompt::Notice).count(QStringLiteral("Clip Exception.")), 1);
         QVERIFY(m_engine->IsPlaying()); // the playback goes on
+    }
+
+    // ---- Clips hold what the window showed -------------------------------------------------
+    // The clip button pressed as the operator presses it, on a virtual clock, so that the
+    // pictures shown at the two presses are known exactly; the clip files read back with a plain
+    // decoder. Low rate: the player's source buffer holds a minute or more ahead of the picture;
+    // 7 Mbit/s: a few seconds.
+
+    // From the keyframe at or before the picture shown at the first press to the picture shown at
+    // the second, every picture, the first one decoding; at 1x and at 4x (pictures skipped on
+    // the screen are in the clip), at a low rate and at 7 Mbit/s.
+    void clipHoldsWhatWasShown_data()
+    {
+        QTest::addColumn<QString>("sample");
+        QTest::addColumn<int>("level");
+        QTest::addRow("low rate, 1x") << "low" << 0;
+        QTest::addRow("low rate, 4x") << "low" << 2;
+        QTest::addRow("7 Mbit/s, 1x") << "high" << 0;
+        QTest::addRow("7 Mbit/s, 4x") << "high" << 2;
+    }
+    void clipHoldsWhatWasShown()
+    {
+        QFETCH(QString, sample);
+        QFETCH(int, level);
+        const playtest::SampleFolder& s = ClipSample(sample);
+        QVERIFY(SetUpClip(s, PictureSize(sample), QStringLiteral("1")));
+        CPromptScript prompts;
+        QVERIFY(m_wnd->OnPlay());
+        QVERIFY(FirstPictureShown());
+        const qint64 first = qint64(s.files[0].start) * s.fps;
+        QCOMPARE(Shown(), first);
+        m_wnd->OnCtrlSpeed(level);
+        const qint64 shownAtStart = AdvanceTo(first + 37);  // inside a group of pictures
+        m_wnd->RecordButton()->click();
+        QVERIFY(m_engine->IsClipping());
+        const qint64 shownAtStop = AdvanceTo(shownAtStart + 3 * s.fps);
+        m_wnd->RecordButton()->click();
+        QVERIFY(!m_engine->IsClipping());
+
+        const QStringList paths = ClipPaths();
+        QCOMPARE(paths.size(), 1);
+        QCOMPARE(prompts.Texts(CPrompt::Notice).last(), paths.first());
+        const ReadBack clip = Read(paths.first());
+        QCOMPARE(clip.header, FileHeader(s, 0));
+        QCOMPARE(clip.report.errors, 0);
+        QCOMPARE(clip.report.pictures, clip.report.packets);
+        QCOMPARE(clip.codes.first(), shownAtStart / s.fps * s.fps);  // a keyframe every second
+        QCOMPARE(clip.codes.last(), shownAtStop);
+        QVERIFY(Consecutive(clip.codes));
+    }
+
+    // A clip larger than the package size goes on in the next package at a keyframe, after the
+    // stream header: each package plays by itself, and together they hold every picture.
+    void clipRollsOverKeepingEveryPicture()
+    {
+        const playtest::SampleFolder& s = ClipSample(QStringLiteral("dense"));
+        QVERIFY(SetUpClip(s, PictureSize(QStringLiteral("dense")), QStringLiteral("0")));
+        CPromptScript prompts;
+        QVERIFY(m_wnd->OnPlay());
+        QVERIFY(FirstPictureShown());
+        m_wnd->OnCtrlSpeed(3);
+        const qint64 first = qint64(s.files[0].start) * s.fps;
+        const qint64 shownAtStart = AdvanceTo(first + 37);
+        m_wnd->RecordButton()->click();
+        const qint64 shownAtStop = AdvanceTo(first + 15 * s.fps);  // about 45 MB
+        m_wnd->RecordButton()->click();
+
+        const QStringList paths = ClipPaths();
+        QCOMPARE(paths.size(), 2);
+        QList<qint64> all;
+        for (const QString& path : paths) {
+            QVERIFY(QFileInfo(path).size() <= 33554432);
+            const ReadBack package = Read(path);
+            QCOMPARE(package.header, FileHeader(s, 0));
+            QCOMPARE(package.report.errors, 0);
+            QCOMPARE(package.report.pictures, package.report.packets);
+            QCOMPARE(package.codes.first() % s.fps, 0);
+            all += package.codes;
+        }
+        QCOMPARE(all.first(), shownAtStart / s.fps * s.fps);
+        QCOMPARE(all.last(), shownAtStop);
+        QVERIFY(Consecutive(all));
+    }
+
+    // Through the change to the next file: the first file's pictures to its last one, then a new
+    // package with the next file's header from its first picture.
+    void clipGoesOnIntoTheNextFile()
+    {
+        const playtest::SampleFolder& s = ClipSample(QStringLiteral("low"));
+        QVERIFY(SetUpClip(s, PictureSize(QStringLiteral("low")), QStringLiteral("1")));
+        CPromptScript prompts;
+        // A click on the time line three seconds before the first file ends.
+        QVERIFY(m_engine->StartPlayback(m_wnd->GetPlayWndId(), s.files[0].end - 3));
+        m_wnd->OnPlaybackRemoteEvent(1);
+        QVERIFY(FirstPictureShown());
+        const qint64 shownAtStart = AdvanceTo(qint64(s.files[0].end - 3) * s.fps + 10);
+        m_wnd->RecordButton()->click();
+        const qint64 shownAtStop = AdvanceTo(qint64(s.files[1].start + 2) * s.fps);
+        m_wnd->RecordButton()->click();
+
+        const QStringList paths = ClipPaths();
+        QCOMPARE(paths.size(), 2);
+        const ReadBack before = Read(paths[0]);
+        QCOMPARE(before.header, FileHeader(s, 0));
+        QCOMPARE(before.report.errors, 0);
+        QCOMPARE(before.codes.first(), shownAtStart / s.fps * s.fps);
+        QCOMPARE(before.codes.last(), qint64(s.files[0].end) * s.fps - 1);
+        QVERIFY(Consecutive(before.codes));
+        const ReadBack after = Read(paths[1]);
+        QCOMPARE(after.header, FileHeader(s, 1));
+        QCOMPARE(after.report.errors, 0);
+        QCOMPARE(after.report.pictures, after.report.packets);
+        QCOMPARE(after.codes.first(), qint64(s.files[1].start) * s.fps);
+        QCOMPARE(after.codes.last(), shownAtStop);
+        QVERIFY(Consecutive(after.codes));
+    }
+
+    // The recordings end while a clip runs: the clip holds them to the last picture, and the
+    // window still names its file beside the end.
+    void clipEndedByTheRecordingsNamesItsFile()
+    {
+        const playtest::SampleFolder& s = ClipSample(QStringLiteral("low"));
+        QVERIFY(SetUpClip(s, PictureSize(QStringLiteral("low")), QStringLiteral("1")));
+        CPromptScript prompts;
+        QVERIFY(m_engine->StartPlayback(m_wnd->GetPlayWndId(), s.files[1].end - 2));
+        m_wnd->OnPlaybackRemoteEvent(1);
+        QVERIFY(FirstPictureShown());
+        const qint64 shownAtStart = AdvanceTo(qint64(s.files[1].end - 2) * s.fps + 5);
+        m_wnd->RecordButton()->click();
+        AdvanceTo(qint64(s.files[1].end) * s.fps);
+        QTRY_VERIFY_WITH_TIMEOUT(!m_engine->IsPlaying() && !m_wnd->IsPollRunning(), 10000);
+        const QStringList paths = ClipPaths();
+        QCOMPARE(paths.size(), 1);
+        QCOMPARE(prompts.Texts(CPrompt::Notice), (QStringList{QStringLiteral("start recording."), paths.first(),
+                                                              QStringLiteral("The video has reach the end.")}));
+        QVERIFY(!m_wnd->IsClipFlag());
+        const ReadBack clip = Read(paths.first());
+        QCOMPARE(clip.codes.first(), shownAtStart / s.fps * s.fps);
+        QCOMPARE(clip.codes.last(), qint64(s.files[1].end) * s.fps - 1);
+        QVERIFY(Consecutive(clip.codes));
+    }
+
+    // A clip whose files cannot be written (disk full, medium gone) is said to have failed, once;
+    // the record button is ready for a new clip, nothing unfinished stays, the playback goes on.
+    void clipThatCannotBeWrittenIsSaidOnce()
+    {
+        const playtest::SampleFolder& s = ClipSample(QStringLiteral("low"));
+        QVERIFY(SetUpClip(s, PictureSize(QStringLiteral("low")), QStringLiteral("1")));
+        CPromptScript prompts;
+        QVERIFY(m_wnd->OnPlay());
+        QVERIFY(FirstPictureShown());
+        AdvanceTo(qint64(s.files[0].start) * s.fps + 10);
+        m_wnd->RecordButton()->click();
+        QVERIFY(m_engine->IsClipping());
+        RTK_Test_FailWritesAfter(0);
+        AdvanceTo(qint64(s.files[0].start) * s.fps + 3 * s.fps);
+        QTRY_VERIFY(!m_wnd->IsClipFlag());
+        RTK_Test_FailWritesAfter(-1);
+        QCOMPARE(prompts.Texts(CPrompt::Notice).count(QStringLiteral("Clip Exception.")), 1);
+        QCOMPARE(m_wnd->RecordButton()->toolTip(), QStringLiteral("Start Recording"));
+        QVERIFY(!m_engine->IsClipping());
+        QVERIFY(m_engine->IsPlaying());
+        QStringList left;
+        QDirIterator it(ClipRoot(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        while (it.hasNext())
+            left << it.next();
+        QCOMPARE(left, QStringList());
     }
 
     void endSaidOnce()

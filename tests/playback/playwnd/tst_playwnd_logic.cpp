@@ -15,6 +15,7 @@ private slots:
         QTest::addColumn<bool>("end");
         QTest::addColumn<bool>("clipping");
         QTest::addColumn<bool>("clipLow");
+        QTest::addColumn<bool>("clipFailed"); // the clip ended by itself on a failure
         QTest::addColumn<qint64>("time");
         QTest::addColumn<QStringList>("notices");
         QTest::addColumn<bool>("stop");
@@ -23,25 +24,29 @@ private slots:
         const QString noDisk = QString::fromLatin1(kNoDiskVideo);
         const QString end = QString::fromLatin1(kEndOfVideo);
         const QString clip = QString::fromLatin1(kClipException);
-        QTest::newRow("playing") << 0 << false << false << false << qint64(1000) << QStringList{} << false << false
+        QTest::newRow("playing") << 0 << false << false << false << false << qint64(1000) << QStringList{} << false << false
                                  << qint64(1000);
-        QTest::newRow("time unknown") << 0 << false << false << false << qint64(-1) << QStringList{} << false
+        QTest::newRow("time unknown") << 0 << false << false << false << false << qint64(-1) << QStringList{} << false
                                       << false << qint64(-1);
-        QTest::newRow("error 1") << 1 << false << false << false << qint64(1000) << QStringList{noDisk} << true
+        QTest::newRow("error 1") << 1 << false << false << false << false << qint64(1000) << QStringList{noDisk} << true
                                  << false << qint64(-1);
-        QTest::newRow("error 2 silent") << 2 << false << false << false << qint64(1000) << QStringList{} << true
+        QTest::newRow("error 2 silent") << 2 << false << false << false << false << qint64(1000) << QStringList{} << true
                                         << false << qint64(-1);
-        QTest::newRow("end") << 0 << true << false << false << qint64(1000) << QStringList{end} << true << false
+        QTest::newRow("end") << 0 << true << false << false << false << qint64(1000) << QStringList{end} << true << false
                              << qint64(-1);
-        QTest::newRow("error 1 and end") << 1 << true << false << false << qint64(1000)
+        QTest::newRow("error 1 and end") << 1 << true << false << false << false << qint64(1000)
                                          << QStringList{noDisk, end} << true << false << qint64(-1);
-        QTest::newRow("clip, space ok") << 0 << false << true << false << qint64(5) << QStringList{} << false
+        QTest::newRow("clip, space ok") << 0 << false << true << false << false << qint64(5) << QStringList{} << false
                                         << false << qint64(5);
-        QTest::newRow("clip, space low") << 0 << false << true << true << qint64(5) << QStringList{clip} << false
+        QTest::newRow("clip, space low") << 0 << false << true << true << false << qint64(5) << QStringList{clip} << false
                                          << true << qint64(5);
-        QTest::newRow("space low, no clip") << 0 << false << false << true << qint64(5) << QStringList{} << false
+        QTest::newRow("space low, no clip") << 0 << false << false << true << false << qint64(5) << QStringList{} << false
                                             << false << qint64(5);
-        QTest::newRow("end while clipping") << 0 << true << true << true << qint64(5) << QStringList{end} << true
+        QTest::newRow("clip failed") << 0 << false << false << false << true << qint64(5) << QStringList{clip}
+                                     << false << true << qint64(5);
+        QTest::newRow("end with a failed clip") << 0 << true << false << false << true << qint64(5)
+                                                << QStringList{end} << true << false << qint64(-1);
+        QTest::newRow("end while clipping") << 0 << true << true << true << false << qint64(5) << QStringList{end} << true
                                             << false << qint64(-1);
     }
     void poll()
@@ -50,13 +55,14 @@ private slots:
         QFETCH(bool, end);
         QFETCH(bool, clipping);
         QFETCH(bool, clipLow);
+        QFETCH(bool, clipFailed);
         QFETCH(qint64, time);
         QFETCH(QStringList, notices);
         QFETCH(bool, stop);
         QFETCH(bool, stopClip);
         QFETCH(qint64, shown);
         PollLatch latch;
-        const PollInput in{error, end, clipping, clipLow, time_t(time)};
+        const PollInput in{error, end, clipping, clipLow, time_t(time), clipFailed};
         const PollActions first = DecidePoll(in, latch);
         QCOMPARE(first.notices, notices);
         QCOMPARE(first.stop, stop);

@@ -8,6 +8,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "tests/support/ChildRun.h"
+
 namespace searchtest {
 
 // The sample's first day and its two days' recordings: 10:00:00 on, segments of 4 s.
@@ -20,9 +22,7 @@ inline QString SampleTool()
 
 inline bool RunSampleTool(const QStringList& args)
 {
-    QProcess gen;
-    gen.start(SampleTool(), args);
-    return gen.waitForFinished(180000) && gen.exitStatus() == QProcess::NormalExit && gen.exitCode() == 0;
+    return RunChild(SampleTool(), args, 180000).Ok();
 }
 
 // A local folder: channels 1 and 2 of "NVR_1", two segments a day, record types alarm (folder

@@ -9,8 +9,8 @@
 #include "playback/PlaybackSearchThread.h"
 #include "timeline/RecordTypes.h"
 #include "SearchSamples.h"
+#include "tests/support/QueuedSpy.h"
 
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -74,15 +74,16 @@ class TestSearchThread : public QObject {
 
     static QList<int> Run(CPlaybackSearchThread& thread)
     {
-        QSignalSpy over(&thread, &CPlaybackSearchThread::SendWriteOver);
+        QueuedSpy over(&thread, &CPlaybackSearchThread::SendWriteOver);
         thread.Start();
-        if (!over.wait(60000))
+        if (!over.WaitFor(1, 60000))
             return {-1};
         QList<int> failed;
         if (!thread.TakeResults(&failed) || thread.TakeResults())
             return {-3};
-        QTest::qWait(50);
-        return over.count() == 1 ? failed : QList<int>{-2};
+        // Taking the results joined the thread: every report it sent is queued by now.
+        over.Flush();
+        return over.Count() == 1 ? failed : QList<int>{-2};
     }
 
 private slots:

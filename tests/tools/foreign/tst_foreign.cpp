@@ -16,6 +16,7 @@
 #include "platform/vrend/VideoSurface.h"
 #include "platform/vrend/vrend_test.h"
 #include "tests/engine/playback/PlaySamples.h"
+#include "tools/varpen-sample/SampleGen.h"
 
 using playtest::FrameCode;
 using playtest::SampleFolder;
@@ -223,8 +224,8 @@ private slots:
         engine.StopPlayback();
     }
 
-    // A snapshot is named by the time shown and is the picture of that time; a clip starts with
-    // the file's own first 40 bytes and reads back.
+    // A snapshot is named by the time shown and is the picture of that time; a clip holds the
+    // pictures shown, behind the files' own first 40 bytes, and reads back.
     void snapshotAndClip_data() { AddSets(); }
     void snapshotAndClip()
     {
@@ -263,26 +264,39 @@ private slots:
         const qint64 named = QDateTime::fromString(stamp, "yyyyMMddhhmmss").toSecsSinceEpoch();
         QVERIFY2(named == code / kFps || named + 1 == code / kFps, qPrintable(shot));
 
-        // A clip holds what is fed after it starts: play on into the next file.
+        // A clip holds what was shown from the keyframe at or before the picture shown when it
+        // started (the start is on one): play on into the next file.
         engine.NormalSpeed();
         for (int i = 0; i < 12 * kFps && engine.GetCurrentTime() <= s.files[1].start; ++i) {
             Advance(engine, kFrameNs);
             QTest::qWait(1);
         }
         QVERIFY(engine.GetCurrentTime() > s.files[1].start);
-        const QString clip = QString::fromStdString(engine.GetClipFilePath());
+        const qint64 shownAtStop = Shown(engine, surface);
         engine.StopClip();
         engine.StopPlayback();
-        const QByteArray clipBytes = ReadAll(clip);
-        const QByteArray first = ReadAll(s.dir + "/" + s.files[0].path);
-        const QByteArray second = ReadAll(s.dir + "/" + s.files[1].path);
-        QVERIFY2(clipBytes.size() > 40, qPrintable(clip));
-        QCOMPARE(clipBytes.left(40), first.left(40));
-        // The stream bytes are kept as they are: the second file's, from after its first 40.
-        QVERIFY(clipBytes.size() - 40 <= second.size() - 40);
-        QCOMPARE(clipBytes.mid(40), second.mid(40, clipBytes.size() - 40));
-        // Read back: a stream the locator can walk, starting at or before the snapshot's second.
-        const std::int64_t h = SF_LocatorOpen(clip.toLocal8Bit().constData(), s.files[0].start);
+        QVERIFY(!engine.IsClipFailed());
+        QStringList packages;
+        for (const std::string& p : engine.GetClipFilePaths())
+            packages << QString::fromStdString(p);
+        QCOMPARE(packages.size(), 2);  // one for each file: each has its own time line
+        // Each package begins with the 40 bytes of the file its stream came from, as they are.
+        QCOMPARE(ReadAll(packages.first()).left(40), ReadAll(s.dir + "/" + s.files[0].path).left(40));
+        QCOMPARE(ReadAll(packages.last()).left(40), ReadAll(s.dir + "/" + s.files[1].path).left(40));
+        QList<qint64> codes;
+        for (const QString& package : packages) {
+            const SampleGen::DecodeReport read = SampleGen::DecodePictures(
+                package, 40, [&](const QImage& image) { codes << FrameCode(image, kFps); });
+            QCOMPARE(read.errors, 0);
+            QCOMPARE(read.pictures, read.packets);  // the first picture decodes
+        }
+        QCOMPARE(codes.first(), qint64(target) * kFps);
+        for (int i = 1; i < codes.size(); ++i)
+            QCOMPARE(codes[i], codes[i - 1] + 1);
+        // With B-frames up to the reference picture the last one shown needs.
+        QVERIFY2(codes.last() >= shownAtStop && codes.last() <= shownAtStop + 2, qPrintable(QString::number(codes.last())));
+        // Read back: a stream the locator can walk.
+        const std::int64_t h = SF_LocatorOpen(packages.first().toLocal8Bit().constData(), s.files[0].start);
         QVERIFY(h >= 0);
         SF_StreamInfo info;
         QVERIFY(SF_LocatorGetInfo(h, &info));

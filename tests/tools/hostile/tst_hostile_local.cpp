@@ -3,6 +3,7 @@
 // a device log whose fields hold control characters: every command ends, and says what it found.
 #include "platform/diskrec/DiskImageWriter.h"
 #include "tests/engine/local/SampleRun.h"
+#include "tests/support/ChildRun.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -20,18 +21,15 @@ struct Run {
 };
 
 Run Exec(const QString& program, const QStringList& args) {
-  QProcess p;
-  p.start(program, args);
+  const ChildResult c = RunChild(program, args, 30000);
   Run r;
-  if (!p.waitForFinished(30000)) {
-    p.kill();
-    p.waitForFinished();
+  if (!c.finished) {
     r.exitCode = -2;
     return r;
   }
-  r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -3;
-  r.out = p.readAllStandardOutput();
-  r.err = p.readAllStandardError();
+  r.exitCode = c.crashed ? -3 : c.exitCode;
+  r.out = c.out;
+  r.err = c.err;
   return r;
 }
 
@@ -163,15 +161,14 @@ void TestHostileLocal::folderNameNotUtf8() {
 }
 
 void TestHostileLocal::springGapIsSaid() {
-  QProcess p;
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.insert("TZ", "Europe/Berlin");
-  p.setProcessEnvironment(env);
-  p.start(SampleRun::Tool("varpen-inspect"),
-          {"files", m_good, "NVR_1", "1", "2024-03-31 02:30:00", "2024-03-31 04:00:00"});
-  QVERIFY(p.waitForFinished(30000));
-  QCOMPARE(p.exitCode(), 1);
-  QVERIFY(p.readAllStandardError().contains("this local time does not exist"));
+  const ChildResult r = RunChild(SampleRun::Tool("varpen-inspect"),
+                                 {"files", m_good, "NVR_1", "1", "2024-03-31 02:30:00", "2024-03-31 04:00:00"},
+                                 30000, env);
+  QVERIFY(r.finished && !r.crashed);
+  QCOMPARE(r.exitCode, 1);
+  QVERIFY(r.err.contains("this local time does not exist"));
 }
 
 // TAB, line feed and other control characters inside an operator's name never split a record.
@@ -183,8 +180,11 @@ void TestHostileLocal::logFieldsStayOnOneLine() {
   file.data.assign(400, 0);
   writer.AddFile("", file);
   std::vector<DR_LogRecord> logs = diskrec::MakeSampleLogs(3, file.start, 60);
-  std::memcpy(logs[1].local_operator, "ad\tm\nin\x01\\", 11);
-  std::memcpy(logs[1].remote_operator, "x\ry", 4);
+  static const char kLocal[] = "ad\tm\nin\x01\\";  // with its NUL: 10 of the field's 16 bytes
+  static const char kRemote[] = "x\ry";
+  static_assert(sizeof(kLocal) <= sizeof(DR_LogRecord::local_operator));
+  std::memcpy(logs[1].local_operator, kLocal, sizeof(kLocal));
+  std::memcpy(logs[1].remote_operator, kRemote, sizeof(kRemote));
   for (const DR_LogRecord& r : logs) writer.AddLog(r);
   const std::string image = m_dir.filePath("log.img").toStdString();
   std::string error;

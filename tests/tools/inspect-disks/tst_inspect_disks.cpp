@@ -6,6 +6,8 @@
 
 #include <unistd.h>
 
+#include "tests/support/ChildRun.h"
+
 namespace {
 
 QString BuildDir() { return qEnvironmentVariable("VARPEN_BUILD_DIR", QDir::currentPath()); }
@@ -29,15 +31,12 @@ Run Inspect(const QStringList& args, const QString& extra_disks = QString(), con
   } else {
     p.start(as_user.first(), as_user.mid(1) + QStringList{tool} + args);
   }
+  const ChildResult c = FinishChild(p, 60000);
   Run r;
-  if (!p.waitForFinished(60000)) {
-    p.kill();
-    p.waitForFinished();
-    return r;
-  }
-  r.exit_code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2;
-  r.lines = QString::fromUtf8(p.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
-  r.err = QString::fromUtf8(p.readAllStandardError());
+  if (!c.finished) return r;
+  r.exit_code = c.crashed ? -2 : c.exitCode;
+  r.lines = QString::fromUtf8(c.out).split('\n', Qt::SkipEmptyParts);
+  r.err = QString::fromUtf8(c.err);
   return r;
 }
 

@@ -1,6 +1,7 @@
 // varpen-inspect's stream, play and download commands on damaged recordings and busy output
 // folders: a failure is never reported as success, and a download lists only what it wrote.
 #include "tests/engine/local/SampleRun.h"
+#include "tests/support/ChildRun.h"
 
 #include <QDirIterator>
 #include <QTemporaryDir>
@@ -17,17 +18,13 @@ struct Run {
 
 Run Inspect(const QStringList& args)
 {
-    QProcess p;
-    p.start(SampleRun::Tool("varpen-inspect"), args);
+    const ChildResult c = RunChild(SampleRun::Tool("varpen-inspect"), args, 90000);
     Run r;
-    if (!p.waitForFinished(90000)) {
-        p.kill();
-        p.waitForFinished();
+    if (!c.finished)
         return r;
-    }
-    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2;
-    r.out = p.readAllStandardOutput();
-    r.err = p.readAllStandardError();
+    r.exitCode = c.crashed ? -2 : c.exitCode;
+    r.out = c.out;
+    r.err = c.err;
     return r;
 }
 
@@ -156,10 +153,10 @@ private slots:
         }
         QSet<QString> all;
         for (QProcess* p : runs) {
-            QVERIFY(p->waitForFinished(90000));
-            QCOMPARE(p->exitCode(), 0);
+            const ChildResult r = FinishChild(*p, 90000);
+            QVERIFY(r.Ok());
             QStringList written;
-            for (const QString& line : QString::fromUtf8(p->readAllStandardOutput()).split('\n', Qt::SkipEmptyParts))
+            for (const QString& line : QString::fromUtf8(r.out).split('\n', Qt::SkipEmptyParts))
                 if (line.startsWith("written\t"))
                     written << line.section('\t', 1, 1);
             QCOMPARE(written.size(), 2);

@@ -2,6 +2,7 @@
 // recordings: its output matches the sample manifest.
 #include "platform/diskrec/DiskImageWriter.h"
 #include "tests/engine/local/SampleRun.h"
+#include "tests/support/ChildRun.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -18,17 +19,12 @@ struct Run {
 };
 
 Run Inspect(const QStringList& args) {
-  QProcess p;
-  p.start(SampleRun::Tool("varpen-inspect"), args);
+  const ChildResult c = RunChild(SampleRun::Tool("varpen-inspect"), args, 60000);
   Run r;
-  if (!p.waitForFinished(60000)) {
-    p.kill();
-    p.waitForFinished();
-    return r;
-  }
-  r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2;
-  r.out = p.readAllStandardOutput();
-  r.err = p.readAllStandardError();
+  if (!c.finished) return r;
+  r.exitCode = c.crashed ? -2 : c.exitCode;
+  r.out = c.out;
+  r.err = c.err;
   return r;
 }
 

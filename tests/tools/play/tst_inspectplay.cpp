@@ -2,6 +2,7 @@
 // chosen speed, and a saved frame is the picture of the time asked for.
 #include <QtTest>
 
+#include "tests/support/ChildRun.h"
 #include "tools/varpen-sample/SampleCode.h"
 
 namespace {
@@ -14,12 +15,10 @@ QString BuildDir()
 // Runs varpen-inspect; its stdout lines, or an empty list when it failed.
 QStringList Inspect(const QStringList& args, int* exitCode = nullptr)
 {
-    QProcess p;
-    p.start(BuildDir() + QStringLiteral("/bin/varpen-inspect"), args);
-    p.waitForFinished(120000);
+    const ChildResult r = RunChild(BuildDir() + QStringLiteral("/bin/varpen-inspect"), args, 120000);
     if (exitCode)
-        *exitCode = p.exitCode();
-    return QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        *exitCode = r.finished && !r.crashed ? r.exitCode : -1;
+    return QString::fromUtf8(r.out).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
 time_t ParseShown(const QString& text)

@@ -16,8 +16,9 @@
 #include <QTextBlock>
 #include <QTextBrowser>
 #include <QTextDocument>
-#include <QThread>
 #include <QTimer>
+
+#include <thread>
 
 namespace {
 // The href of the first anchor in the browser's document.
@@ -231,17 +232,12 @@ void TestNotices::snapshotDoubleClickOpensViewers()
 void TestNotices::warnInfoFromAnotherThread()
 {
     CPromptScript script(1);
-    QThread worker;
-    QObject job;
-    job.moveToThread(&worker);
-    worker.start();
-    // The first use of the poster is on the worker thread.
-    QMetaObject::invokeMethod(&job, [] {
+    // The first use of the poster is on a worker thread, as the engine's are.
+    std::thread worker([] {
         CWarnInfoDlg::GetInstance()->PostMsgInfo(QStringLiteral("Error"), QStringLiteral("Write file exception."));
     });
+    worker.join();
     QTRY_COMPARE(script.Count(CPrompt::Warn), 1);
-    worker.quit();
-    worker.wait();
     QCOMPARE(CWarnInfoDlg::GetInstance()->thread(), QCoreApplication::instance()->thread());
     QCOMPARE(script.Prompts().first().title, QStringLiteral("Error"));
     QCOMPARE(script.Prompts().first().text, QStringLiteral("Write file exception."));

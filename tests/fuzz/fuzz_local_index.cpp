@@ -1,6 +1,5 @@
-// libFuzzer harness for the index parsers of local recording folders. The first byte picks the
-// index kind; the rest is the file. Built only with clang (see CMakeLists.txt); run e.g.
-//   fuzz_local_index -max_total_time=180 -max_len=4096
+// Fuzz target for the index parsers of local recording folders. The first byte picks the index
+// kind (its value modulo 3: 0 dates, 1 channels, 2 segments); the rest is the file.
 #include "engine/LocalIndex.h"
 
 #include <cstddef>

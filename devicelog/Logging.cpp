@@ -1,0 +1,3 @@
+#include "devicelog/Logging.h"
+
+Q_LOGGING_CATEGORY(lcDeviceLog, "varpen.devicelog", QtWarningMsg)

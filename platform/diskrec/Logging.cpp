@@ -1,0 +1,3 @@
+#include "platform/diskrec/Logging.h"
+
+Q_LOGGING_CATEGORY(lcDiskRec, "varpen.diskrec", QtWarningMsg)

@@ -1,0 +1,3 @@
+#include "platform/system/Logging.h"
+
+Q_LOGGING_CATEGORY(lcSystem, "varpen.system", QtWarningMsg)

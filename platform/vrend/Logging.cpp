@@ -1,0 +1,3 @@
+#include "platform/vrend/Logging.h"
+
+Q_LOGGING_CATEGORY(lcVrend, "varpen.vrend", QtWarningMsg)

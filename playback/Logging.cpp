@@ -1,0 +1,3 @@
+#include "playback/Logging.h"
+
+Q_LOGGING_CATEGORY(lcPlayback, "varpen.playback", QtWarningMsg)

@@ -1,0 +1,3 @@
+#include "timeline/Logging.h"
+
+Q_LOGGING_CATEGORY(lcTimeline, "varpen.timeline", QtWarningMsg)
