@@ -4,7 +4,11 @@
 
 #include <algorithm>
 
-CThreadReaper::CThreadReaper(QObject* parent) : QObject(parent) {}
+CThreadReaper::CThreadReaper(QObject* parent) : QObject(parent)
+{
+    m_check.setInterval(kCheck_ms);
+    connect(&m_check, &QTimer::timeout, this, &CThreadReaper::ReapEnded);
+}
 
 CThreadReaper::~CThreadReaper()
 {
@@ -15,25 +19,38 @@ void CThreadReaper::Retire(std::unique_ptr<QThread> thread)
 {
     if (!thread)
         return;
-    // Entries are known by their number, not by the thread's address: a finished signal still
-    // on its way must not reap a later thread that happens to get the same address.
-    const std::uint64_t id = ++m_lastId;
-    QThread* raw = thread.get();
-    connect(raw, &QThread::finished, this, [this, id] { Reap(id); }, Qt::QueuedConnection);
-    m_threads.push_back(Entry{id, std::move(thread)});
-    // Connected first, then asked: a thread that ended before the connection is reaped here.
-    if (raw->isFinished() || !raw->isRunning())
-        Reap(id);
+    // A thread that has ended (or never ran) goes at once; the others are looked at on the timer.
+    // Nothing is connected to the thread's finished signal: the thread would then still read its
+    // object after run() while the GUI thread may already delete it.
+    if (thread->isFinished() || !thread->isRunning()) {
+        Join(std::move(thread));
+        return;
+    }
+    m_threads.push_back(std::move(thread));
+    if (!m_check.isActive())
+        m_check.start();
 }
 
-void CThreadReaper::Reap(std::uint64_t id)
+void CThreadReaper::ReapEnded()
 {
-    const auto at = std::find_if(m_threads.begin(), m_threads.end(), [id](const Entry& e) { return e.id == id; });
-    if (at == m_threads.end())
-        return;
-    std::unique_ptr<QThread> thread = std::move(at->thread);
-    m_threads.erase(at);
-    // The thread has run its last line (finished is its last signal): this returns at once.
+    std::vector<std::unique_ptr<QThread>> ended;
+    for (auto it = m_threads.begin(); it != m_threads.end();) {
+        if ((*it)->isFinished()) {
+            ended.push_back(std::move(*it));
+            it = m_threads.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    if (m_threads.empty())
+        m_check.stop();
+    for (std::unique_ptr<QThread>& thread : ended)
+        Join(std::move(thread));
+}
+
+void CThreadReaper::Join(std::unique_ptr<QThread> thread)
+{
+    // The thread has ended or was told to stop: this lasts as long as its current step at most.
     thread->wait();
     ThreadHandOver::Joined(thread.get());
     thread.reset();
@@ -42,12 +59,12 @@ void CThreadReaper::Reap(std::uint64_t id)
 
 void CThreadReaper::JoinAll()
 {
-    // Each was told to stop when it came here: the join lasts as long as its current step.
-    std::vector<Entry> threads;
+    m_check.stop();
+    std::vector<std::unique_ptr<QThread>> threads;
     threads.swap(m_threads);
-    for (Entry& entry : threads) {
-        entry.thread->wait();
-        ThreadHandOver::Joined(entry.thread.get());
-        entry.thread.reset();
+    for (std::unique_ptr<QThread>& thread : threads) {
+        thread->wait();
+        ThreadHandOver::Joined(thread.get());
+        thread.reset();
     }
 }

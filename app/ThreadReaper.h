@@ -1,15 +1,16 @@
 // Keeps the worker threads that were told to stop but have not ended yet, so that the GUI never
-// waits for one: each is joined and deleted once it reports finished (the join then returns at
-// once), and the reaper's destructor (or JoinAll) joins whatever is still left. A thread must be
-// told to stop, and cut off from whoever listened to it, before it is handed over.
+// waits for one: a timer looks at them every kCheck_ms while any is kept, and each that has ended
+// is joined (which then returns at once) and deleted; the reaper's destructor (or JoinAll) joins
+// whatever is still left. A thread must be told to stop, and cut off from whoever listened to it,
+// before it is handed over.
 //
 // GUI thread (the thread the reaper lives on) only.
 #pragma once
 
 #include <QObject>
 #include <QThread>
+#include <QTimer>
 
-#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -33,12 +34,11 @@ signals:
     void Reaped();
 
 private:
-    struct Entry {
-        std::uint64_t id = 0;
-        std::unique_ptr<QThread> thread;
-    };
-    void Reap(std::uint64_t id);
+    static constexpr int kCheck_ms = 50;
+    // Joins and deletes the threads that have ended.
+    void ReapEnded();
+    void Join(std::unique_ptr<QThread> thread);
 
-    std::vector<Entry> m_threads;
-    std::uint64_t m_lastId = 0;
+    std::vector<std::unique_ptr<QThread>> m_threads;
+    QTimer m_check;
 };

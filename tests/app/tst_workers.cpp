@@ -109,8 +109,8 @@ private slots:
         QVERIFY(watched.isNull());
     }
 
-    // A thread that has ended, or never ran, goes at once; a finished signal still on its way
-    // afterwards reaps nothing else.
+    // A thread that has ended, or never ran, goes at once; a busy one retired after them is kept
+    // until it ends.
     void endedThreadGoesAtOnce()
     {
         CThreadReaper reaper;
@@ -148,7 +148,7 @@ private slots:
             thread->start();
             watched = thread.get();
             reaper.Retire(std::move(thread));
-            go.release();  // its finished signal is never delivered: the destructor joins it
+            go.release();  // no event loop runs: the destructor joins it
         }
         QVERIFY(done);
         QVERIFY(watched.isNull());
