@@ -2,6 +2,7 @@
 
 #include "platform/rtk/LocalTime.h"
 
+#include "app/FreeSpaceCache.h"
 #include "app/SettingsManager.h"
 #include "platform/rtk/rtk.h"
 #include "platform/system/system.h"
@@ -391,6 +392,16 @@ bool QueryDiskFreeSpace(const QString& path, quint64* freeToCaller, quint64* tot
     return ok;
 }
 
+namespace {
+
+bool TooLittle(float minGB, quint64 freeBytes)
+{
+    const float required = minGB * 1024.0f * 1024.0f * 1024.0f;
+    return double(required) > double(freeBytes);
+}
+
+} // namespace
+
 bool CheckSavePathDiskSpace(float minGB, int settingIndex, QString path)
 {
     if (settingIndex != -1)
@@ -400,8 +411,19 @@ bool CheckSavePathDiskSpace(float minGB, int settingIndex, QString path)
     quint64 freeBytes = 0;
     if (!QueryDiskFreeSpace(path, &freeBytes, nullptr))
         freeBytes = 0;
-    const float required = minGB * 1024.0f * 1024.0f * 1024.0f;
-    return double(required) > double(freeBytes);
+    return TooLittle(minGB, freeBytes);
+}
+
+bool CheckSavePathDiskSpaceCached(float minGB, int settingIndex, QString path, bool unknownIsLow)
+{
+    if (settingIndex != -1)
+        path = CCommonUtil::GetOutputSavePath(settingIndex);
+    else if (CCommonUtil::IsWindowsDrivePath(path))
+        return true;
+    const CFreeSpaceCache::Reading reading = CFreeSpaceCache::Instance()->Read(path);
+    if (!reading.known)
+        return unknownIsLow;
+    return TooLittle(minGB, reading.ok ? reading.freeBytes : 0);
 }
 
 float SavePathMinFreeGB(int settingIndex)

@@ -90,6 +90,11 @@ bool QueryDiskFreeSpace(const QString& path, quint64* freeToCaller, quint64* tot
 // `path` when the index is -1. A Windows drive path given as `path` and a failed query count as
 // too little space.
 bool CheckSavePathDiskSpace(float minGB, int settingIndex, QString path);
+// The same check for the GUI thread, from the free-space cache (app/FreeSpaceCache.h): it never
+// waits for the disk. The folder's last value counts (a failed query as too little space); a
+// folder not read yet counts as too little when `unknownIsLow`, else as enough, and is read on
+// the cache's worker for the next check.
+bool CheckSavePathDiskSpaceCached(float minGB, int settingIndex, QString path, bool unknownIsLow);
 
 // The free space an output folder must keep, in GiB of 1024^3 bytes, by the setting that names
 // it: 0.5 for the capture folder, 2.0 for the clip and the download folders. The settings page

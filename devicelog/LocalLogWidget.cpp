@@ -1,5 +1,6 @@
 #include "devicelog/LocalLogWidget.h"
 
+#include "app/ThreadReaper.h"
 #include "devicelog/LogBackup.h"
 #include "devicelog/LogChoices.h"
 #include "devicelog/LogListModel.h"
@@ -22,6 +23,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListView>
+#include <QPointer>
 #include <QSpacerItem>
 #include <QVBoxLayout>
 
@@ -165,7 +167,7 @@ void Ui::CLogWidgetClass::retranslateUi(QWidget* page)
 
 // ---------------------------------------------------------------------------------------------
 
-CLocalLogWidget::CLocalLogWidget(QWidget* parent) : QWidget(parent), m_search(std::make_unique<CLogSearch>())
+CLocalLogWidget::CLocalLogWidget(QWidget* parent) : QWidget(parent), m_reaper(std::make_unique<CThreadReaper>())
 {
     m_ui.setupUi(this);
     // The list shows the page's compact rows; the model the list built for itself goes.
@@ -177,12 +179,7 @@ CLocalLogWidget::CLocalLogWidget(QWidget* parent) : QWidget(parent), m_search(st
     connect(m_ui.m_pMainTypecomboBox, &QComboBox::currentIndexChanged, this, &CLocalLogWidget::MainTypeChange);
     connect(m_ui.m_pLogSearchBtn, &QPushButton::clicked, this, &CLocalLogWidget::QueryLocalLog);
     qRegisterMetaType<LogBatch>("LogBatch");
-    connect(m_search.get(), &CLogSearch::SetLogInfoNullToView, this, &CLocalLogWidget::OnSetLogInfoNullToView,
-            Qt::QueuedConnection);
-    connect(m_search.get(), &CLogSearch::SetLogInfoToView, this, &CLocalLogWidget::OnSetLogInfoToView,
-            Qt::QueuedConnection);
-    connect(m_search.get(), &CLogSearch::SetLogInfoErrorToView, this, &CLocalLogWidget::OnSetLogInfoErrorToView,
-            Qt::QueuedConnection);
+    NewSearch();
     connect(m_ui.m_pBackupBtn, &QPushButton::clicked, this, &CLocalLogWidget::OnBackupClicked);
 }
 
@@ -190,11 +187,39 @@ CLocalLogWidget::~CLocalLogWidget()
 {
     // Nothing more may reach the page; batches still posted go with it (and their rows with them).
     m_search->disconnect(this);
+    // Everything is told to stop first; the joins then last as long as the step each is in.
+    StopWorkers();
+    m_search.reset();
+    m_writer.reset();
+    m_reaper.reset();
+}
+
+void CLocalLogWidget::StopWorkers()
+{
     m_search->StopSearch();
-    m_search->wait();
     if (m_writer)
-        m_writer->disconnect(this);
-    m_writer.reset(); // an export cannot be stopped: its file is finished first
+        m_writer->Stop();
+}
+
+void CLocalLogWidget::NewSearch()
+{
+    m_search = std::make_unique<CLogSearch>();
+    const unsigned serial = ++m_searchSerial;
+    // Queued: the page takes each report on its own thread, and only from its current search.
+    connect(m_search.get(), &CLogSearch::SetLogInfoNullToView, this,
+            [this, serial] {
+                if (serial == m_searchSerial)
+                    OnSetLogInfoNullToView();
+            },
+            Qt::QueuedConnection);
+    connect(m_search.get(), &CLogSearch::SetLogInfoToView, this, &CLocalLogWidget::OnSetLogInfoToView,
+            Qt::QueuedConnection);
+    connect(m_search.get(), &CLogSearch::SetLogInfoErrorToView, this,
+            [this, serial](int error) {
+                if (serial == m_searchSerial)
+                    OnSetLogInfoErrorToView(error);
+            },
+            Qt::QueuedConnection);
 }
 
 void CLocalLogWidget::InitFrame()
@@ -273,17 +298,18 @@ void CLocalLogWidget::QueryLocalLog()
         return;
     }
 
-    CLogSearchProgress progress(this);
+    // The dialog lives on the heap: should the page go while it is up, it goes with the page.
+    QPointer<CLogSearchProgress> progress = new CLogSearchProgress(this);
     qRegisterMetaType<ProgressInfo>("ProgressInfo");
-    connect(this, &CLocalLogWidget::SetProgressChanged, &progress, &CLogSearchProgress::OnProgressChanged);
-    connect(&progress, &CLogSearchProgress::OnCancel, this, &CLocalLogWidget::OnCancelFindLog);
+    connect(this, &CLocalLogWidget::SetProgressChanged, progress.data(), &CLogSearchProgress::OnProgressChanged);
+    connect(progress.data(), &CLogSearchProgress::OnCancel, this, &CLocalLogWidget::OnCancelFindLog);
 
     m_search->SetCondition(condition);
     m_search->SetDiskPath(path.toLocal8Bit());
-    // The thread is idle: its next query takes the next id.
-    m_queryId = m_search->QueryId() + 1;
+    m_queryId = m_search->QueryId();
     m_search->start(QThread::InheritPriority);
-    progress.exec();
+    progress->exec();
+    delete progress.data();
 }
 
 void CLocalLogWidget::OnSetLogInfoToView(LogBatch listItems, int iCurrent, int iTotal, int queryId)
@@ -368,10 +394,17 @@ QString CLocalLogWidget::CutBackupResult(int written)
 
 void CLocalLogWidget::OnCancelFindLog()
 {
+    // The search may be inside a slow read: it is told to stop, not waited for. It ends at its
+    // next record, kept by the reaper; a new search object serves the next query.
     m_search->StopSearch();
-    m_search->wait();
     m_queryId = -1; // batches still on their way are dropped
     ShowTakenRows(); // those taken stay listed
+    if (!m_search->isRunning())
+        return;
+    // Still connected: a batch it sends before it ends is dropped by its query id (with its rows);
+    // its other reports are dropped because it is no longer the page's search.
+    m_reaper->Retire(std::move(m_search));
+    NewSearch();
 }
 
 void CLocalLogWidget::OnBackupClicked()
@@ -398,19 +431,25 @@ void CLocalLogWidget::OnBackUp(const QString& strXmlName)
         return;
 
     // The rows go to the writer as they are listed, without a copy; the progress dialog shows how
-    // far it got and closes when it reports. Nothing here waits for the writer.
-    CProgress progress(this);
-    progress.SetLabelText(tr("Writing..."));
-    progress.ShowCloseBtn(false);
-    progress.SetBottomVisible(false);
-    connect(this, &CLocalLogWidget::StopChase, &progress, &QDialog::accept);
+    // far it got and closes when it reports. Nothing here waits for the writer. The dialog lives on
+    // the heap: should the page go while it is up, the page's destructor stops and joins the
+    // writer, and the dialog goes with the page.
+    QPointer<CLocalLogWidget> self(this);
+    QPointer<CProgress> progress = new CProgress(this);
+    progress->SetLabelText(tr("Writing..."));
+    progress->ShowCloseBtn(false);
+    progress->SetBottomVisible(false);
+    connect(this, &CLocalLogWidget::StopChase, progress.data(), &QDialog::accept);
     m_writer = std::make_unique<CLogWriteThread>();
     m_writer->SetParam(name, -1, m_model->Rows());
-    connect(m_writer.get(), &CLogWriteThread::SignalWriteProgress, &progress,
+    connect(m_writer.get(), &CLogWriteThread::SignalWriteProgress, progress.data(),
             qOverload<int, int>(&CProgress::OnProgressChanged), Qt::QueuedConnection);
     connect(m_writer.get(), &CLogWriteThread::SendWriteOver, this, &CLocalLogWidget::OnWriteOver, Qt::QueuedConnection);
     m_writer->start(QThread::InheritPriority);
-    progress.exec();
+    progress->exec();
+    if (!self)
+        return;
+    delete progress.data();
 }
 
 void CLocalLogWidget::OnWriteOver(int code)

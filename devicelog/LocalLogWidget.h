@@ -22,6 +22,7 @@ class CLogListModel;
 class CLogWriteThread;
 class CPushButton;
 class CTableView;
+class CThreadReaper;
 
 // One batch of rows re-posted to the page. A batch that is never taken (a cancelled query, a page
 // that goes) goes with the event.
@@ -77,12 +78,19 @@ public:
     static constexpr int kShowEvery_ms = 50;
 
     explicit CLocalLogWidget(QWidget* parent = nullptr);
-    // Stops a running search and waits for it, and for a running export.
+    // Stops the searches and the export and joins them.
     ~CLocalLogWidget() override;
 
+    // Tells the search and the export to stop without waiting: the main window calls it on every
+    // page before it destroys them, so that the joins of the destructors overlap.
+    void StopWorkers();
+
     const Ui::CLogWidgetClass& Form() const { return m_ui; }
+    // The search of the next (or running) query; a cancelled one is replaced by a new object.
     CLogSearch* Search() const { return m_search.get(); }
     CLogListModel* ListModel() const { return m_model; }
+    // Cancelled searches that have not ended yet (they end at their next check).
+    CThreadReaper* Reaper() const { return m_reaper.get(); }
     bool HasNoRows() const { return m_noRows; }
     // The notice of a query cut after `listed` records, and the export's result for a list of
     // `written` rows taken from such a query.
@@ -113,10 +121,14 @@ private:
     QString CurrentDiskPath() const;
     // Appends the batches taken since the list last grew, and shows the last row.
     void ShowTakenRows();
+    // A new search object; the reports of the ones before it are not taken any more.
+    void NewSearch();
 
     Ui::CLogWidgetClass m_ui;
     CLogListModel* m_model = nullptr; // the list's model, owned by the list
+    std::unique_ptr<CThreadReaper> m_reaper;
     std::unique_ptr<CLogSearch> m_search;
+    unsigned m_searchSerial = 0;               // the search object whose reports the page takes
     std::unique_ptr<CLogWriteThread> m_writer; // the running export, if any
     QList<LogBatch> m_taken;                   // batches taken, not yet in the list
     QElapsedTimer m_lastShown;                 // since the list last grew in this query

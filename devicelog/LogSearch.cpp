@@ -1,12 +1,19 @@
 #include "devicelog/LogSearch.h"
 
 #include "app/ThreadHandOver.h"
+#include "app/WorkerHooks.h"
 #include "devicelog/Logging.h"
 
 #include <QDebug>
 #include <QScopeGuard>
 
 #include <algorithm>
+
+namespace {
+
+std::atomic<int> g_lastQueryId{0};
+
+} // namespace
 
 CLogSearch::CLogSearch(QObject* parent) : QThread(parent) { qRegisterMetaType<LogBatch>("LogBatch"); }
 
@@ -27,6 +34,7 @@ void CLogSearch::SetCondition(const LogSearchCondition& condition)
 {
     m_condition = condition;
     m_hasCondition = true;
+    m_queryId = ++g_lastQueryId;
     // A new query: the stop of the last one is spent. Cleared here, on the caller's thread before
     // start(), not in run(), so that a stop asked right after start() is never lost.
     m_stopReading = false;
@@ -71,6 +79,9 @@ bool CLogSearch::FindLogs(int* error)
     std::vector<LogRecord> found;
     LogRecord record{};
     while (!m_stopReading.load()) {
+        WorkerHooks::Reach(WorkerHooks::Point::LogSearchRead);
+        if (m_stopReading.load())
+            break;
         if (DR_FILE_FindNextLog(handle, &record) == 0) {
             *error = DR_FILE_GetLastError();
             break;
@@ -92,7 +103,7 @@ void CLogSearch::run()
 {
     const auto leave = qScopeGuard([this] { ThreadHandOver::Leave(this); });
     m_cut = false;
-    const int query = ++m_queryId;
+    const int query = m_queryId.load();
     {
         QMutexLocker lock(&m_mutex);
         m_batchesSent = 0;
@@ -130,6 +141,7 @@ void CLogSearch::run()
         }
         // Sent without the lock, so a receiver may answer at once, even on this thread; the
         // counters make sure no answer is lost before the wait below.
+        WorkerHooks::Reach(WorkerHooks::Point::LogSearchBatch);
         emit SetLogInfoToView(rows, next, total, query);
         QMutexLocker lock(&m_mutex);
         // Waits until the page has taken this batch (also after the last one), or a stop.

@@ -47,14 +47,19 @@ public:
     ~CLogSearch() override;
 
     void SetDiskPath(const QByteArray& path);
-    // Sets the next query; also clears the last query's stop. Call it before each start().
+    // Sets the next query and gives it its identity (QueryId); also clears the last query's stop.
+    // Call it before each start().
     void SetCondition(const LogSearchCondition& condition);
     // False while no query has opened the disk's log; else a copy of the records being handed
     // over (empty once a query has finished).
     bool GetResult(std::vector<LogRecord>& records) const;
+    // A stop was asked for the running query (cleared when the next query is set).
+    bool StopAsked() const { return m_stopHandOver.load(); }
     // True when the last query found more records than it keeps.
     bool WasCut() const { return m_cut.load(); }
-    // The identity of the query now running (or last run); each batch carries it.
+    // The identity of the query set last (running or run); each batch carries it. Identities are
+    // unique in the process, so batches of a search object that was replaced never pass for
+    // another's.
     int QueryId() const { return m_queryId.load(); }
 
 public slots:

@@ -143,7 +143,7 @@ QString CLogWriteThread::XmlSafe(const QString& text)
     return out;
 }
 
-bool CLogWriteThread::WriteDocument(QIODevice& out, const CLogRowList& rows, const std::function<void(int)>& progress)
+bool CLogWriteThread::WriteDocument(QIODevice& out, const CLogRowList& rows, const std::function<bool(int)>& progress)
 {
     if (rows.IsEmpty())
         return out.write(kEmpty, qsizetype(sizeof kEmpty - 1)) == qsizetype(sizeof kEmpty - 1);
@@ -167,9 +167,7 @@ bool CLogWriteThread::WriteDocument(QIODevice& out, const CLogRowList& rows, con
         p = block.data();
         if (size > 0 && out.write(block.constData(), size) != size)
             return false;
-        if (progress)
-            progress(written);
-        return true;
+        return !progress || progress(written);
     };
 
     p = Put(p, kHead, qsizetype(sizeof kHead - 1));
@@ -240,8 +238,11 @@ void CLogWriteThread::run()
     const int total = m_rows.Count();
     const bool written = WriteDocument(file, m_rows,
                                        [&](int rows) {
+                                           if (m_stop.load())
+                                               return false;
                                            if (rows < total)
                                                emit SignalWriteProgress(rows, total);
+                                           return true;
                                        })
                       && file.commit();
     m_rows = CLogRowList(); // the snapshot's rows go as soon as they are written

@@ -11,6 +11,7 @@
 #include <QString>
 #include <QThread>
 
+#include <atomic>
 #include <functional>
 
 class QIODevice;
@@ -27,7 +28,9 @@ public:
 
     // Takes the file name and a snapshot of the rows; `type` has no effect.
     void SetParam(const QString& fileName, int type, const CLogRowList& rows);
-    void Stop() {}
+    // Ends a running export before its next block of rows: nothing is written under the file's
+    // name, and the result is WriteFailed.
+    void Stop() { m_stop = true; }
 
     // The element name of each column of the log list.
     static QString ColumnElement(int column);
@@ -36,8 +39,9 @@ public:
     // `text` with the characters XML 1.0 cannot hold replaced by U+FFFD.
     static QString XmlSafe(const QString& text);
     // The document of `rows` to `out`, a block at a time; `progress` (may be empty) is told the rows
-    // written after each block. False when a block could not be written.
-    static bool WriteDocument(QIODevice& out, const CLogRowList& rows, const std::function<void(int)>& progress);
+    // written after each block, and ends the document there when it answers false. False when a
+    // block could not be written or the document was ended early.
+    static bool WriteDocument(QIODevice& out, const CLogRowList& rows, const std::function<bool(int)>& progress);
 
 signals:
     void SendWriteOver(int result);
@@ -51,4 +55,5 @@ protected:
 private:
     QString m_fileName;
     CLogRowList m_rows;
+    std::atomic<bool> m_stop{false};
 };

@@ -40,6 +40,8 @@ protected:
 
     // For passes: true once a stop was asked.
     bool IsStopRequested() const { return m_stop.load(); }
+    // Asks the loop to end after the current pass, without waiting (Stop or the destructor joins).
+    void RequestStop();
     // Sleeps up to timeout_ms, waking at once when a stop is asked. true when a stop was asked.
     bool WaitForStop(int timeout_ms);
 
@@ -49,7 +51,6 @@ protected:
 private:
     static int ThreadProc(void* arg);
     void Join();
-    void RequestStop();
 
     int m_threadHandle = 0;          // owner's side only: Start, Stop, destructor
     std::atomic<int> m_threadId{0};

@@ -5,6 +5,7 @@
 
 #include <set>
 
+#include "app/WorkerHooks.h"
 #include "engine/FileSearch.h"
 #include "engine/Logging.h"
 
@@ -28,6 +29,11 @@ void CCheckRemoteFileExistThread::StopCheck()
     RTK_Guard guard(&m_lock);
     m_search.reset();
     m_taskPending = false;
+}
+
+void CCheckRemoteFileExistThread::AskStop()
+{
+    RequestStop();
 }
 
 void CCheckRemoteFileExistThread::SetUseIndex(bool useIndex)
@@ -117,6 +123,8 @@ bool CCheckRemoteFileExistThread::RunOnce()
         qCDebug(lcEngine) << "==tvm== CheckRemoteFileExistThread::Run Have New Task";
         return true;
     }
+    if (IsStopRequested())
+        return false;  // perhaps cut short: no days are told
     m_results.swap(days);
     after.Release();
     emit SignalCheckFinish();
@@ -131,9 +139,17 @@ std::vector<time_t> CCheckRemoteFileExistThread::ThreadGetFileExistDate(const Ta
     qCDebug(lcEngine) << "==tvm== CheckRemoteFileExistThread::ThreadGetFileExistDate start"
              << static_cast<qint64>(task.begin) << static_cast<qint64>(task.end);
     std::set<time_t> days;
+    // A newer task or a stop makes the rest of this one useless: it ends before the next day.
+    const auto dropped = [this] {
+        WorkerHooks::Reach(WorkerHooks::Point::DayCheckDay);
+        if (IsStopRequested())
+            return true;
+        RTK_Guard guard(&m_lock);
+        return m_taskPending;
+    };
     m_search->SearchDiskFilesByDay(days, task.channel.GetName().toLocal8Bit().toStdString(),
                                    task.channel.GetNumber(), task.begin, task.end,
-                                   task.diskPath.toLocal8Bit().toStdString(), task.useIndex);
+                                   task.diskPath.toLocal8Bit().toStdString(), task.useIndex, dropped);
     result.assign(days.begin(), days.end());
     qCDebug(lcEngine) << "==tvm== CheckRemoteFileExistThread::ThreadGetFileExistDate end";
     return result;

@@ -4,7 +4,8 @@
 // whenever the shown month or the channel changes, and reads the days on SignalCheckFinish().
 //
 // A task that arrives while another is searched makes the older one silent: only the latest
-// task ends with SignalCheckFinish(), and its days are the only ones GetExistFileDate gives.
+// task ends with SignalCheckFinish(), and its days are the only ones GetExistFileDate gives. The
+// older one is dropped before its next day, as is a task when the thread is asked to stop.
 
 #include <QDate>
 #include <QList>
@@ -34,6 +35,9 @@ public:
     bool StartThread();
     // Ends the thread and frees the search; later tasks are ignored.
     void StopCheck();
+    // Asks the thread to end without waiting: a task being searched ends before its next day.
+    // StopCheck (or the destructor) then joins it.
+    void AskStop();
     // true when the disk is a local recording folder.
     void SetUseIndex(bool useIndex);
 

@@ -166,7 +166,8 @@ bool CFileSearch::SearchDiskFiles(SingleFileList& out, const std::string& diskPa
 }
 
 void CFileSearch::SearchDiskFilesByDay(std::set<time_t>& out, const std::string& channelName, int channel,
-                                       time_t begin, time_t end, const std::string& diskPath, bool useIndex) {
+                                       time_t begin, time_t end, const std::string& diskPath, bool useIndex,
+                                       const std::function<bool()>& stopped) {
   out.clear();
   if (channel == -1 || begin < 0 || end < begin || diskPath.empty()) {
     return;
@@ -178,6 +179,9 @@ void CFileSearch::SearchDiskFilesByDay(std::set<time_t>& out, const std::string&
   RecordIndex index;
   // Every date from begin's to end's, the last one included.
   for (QDateTime day = first; day.date() <= lastDate; day = day.addDays(1)) {
+    if (stopped && stopped()) {
+      break;
+    }
     const QDate date = day.date();
     RecordTime fields;
     fields.year = date.year();

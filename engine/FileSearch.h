@@ -4,6 +4,7 @@
 
 #include "engine/Records.h"
 
+#include <functional>
 #include <set>
 #include <string>
 
@@ -43,8 +44,11 @@ public:
                        int channel, int libraryType, time_t begin, time_t end, bool useIndex);
   // The days from begin's date to end's date (both included) that hold a recording of the
   // channel; each day is given by the time at which the walk entered it (begin + n days).
+  // `stopped`, when given, is asked before each day: once it answers true the walk ends with the
+  // days found so far.
   void SearchDiskFilesByDay(std::set<time_t>& out, const std::string& channelName, int channel, time_t begin,
-                            time_t end, const std::string& diskPath, bool useIndex);
+                            time_t end, const std::string& diskPath, bool useIndex,
+                            const std::function<bool()>& stopped = {});
 
 private:
   SingleFileList m_files;

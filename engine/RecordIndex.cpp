@@ -215,7 +215,8 @@ bool RecordIndex::HasChannelKey(const char* channelIndexPath, const std::string&
   return false;
 }
 
-int RecordIndex::LoadChannelFiles(std::map<std::string, std::vector<int>>& groups, const FileInfo& search) {
+int RecordIndex::LoadChannelFiles(std::map<std::string, std::vector<int>>& groups, const FileInfo& search,
+                                  const std::function<bool()>& stopped) {
   m_error = IndexFileError::None;
   if (search.diskPath.empty()) {
     return 0;
@@ -225,6 +226,9 @@ int RecordIndex::LoadChannelFiles(std::map<std::string, std::vector<int>>& group
   Note(error, true);
   int added = 0;
   for (const std::string& path : channelIndexes) {
+    if (stopped && stopped()) {
+      break;
+    }
     IndexFileError channelError = IndexFileError::None;
     for (const IndexChannel& c : ReadChannelIndex(path, &channelError)) {
       auto [it, isNew] = groups.try_emplace(FormatGroupKey(c.sourceName, c.sourceNumber));

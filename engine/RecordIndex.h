@@ -6,6 +6,7 @@
 #include "engine/LocalIndex.h"
 #include "engine/Records.h"
 
+#include <functional>
 #include <list>
 #include <map>
 #include <string>
@@ -72,7 +73,10 @@ public:
 
   // Every channel group ("<source>_<number>") of the folder across all its dates, each with its
   // channel numbers ascending and without repeats. Returns the number of groups new to `groups`.
-  int LoadChannelFiles(std::map<std::string, std::vector<int>>& groups, const FileInfo& search);
+  // `stopped`, when given, is asked before each date's channel index is read: once it answers
+  // true the walk ends with the groups found so far.
+  int LoadChannelFiles(std::map<std::string, std::vector<int>>& groups, const FileInfo& search,
+                       const std::function<bool()>& stopped = {});
   // Whether `channelKey` ("<source>_<number>_<channel>") has recordings on that day.
   bool HasChannelOnDay(const char* folder, const std::string& channelKey, int year, int month, int day);
   // Appends the full paths of the channel's segment files that overlap the record's window, in

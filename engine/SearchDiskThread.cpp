@@ -1,5 +1,7 @@
 #include "engine/SearchDiskThread.h"
 
+#include "app/ThreadHandOver.h"
+#include "app/WorkerHooks.h"
 #include "engine/FileSearch.h"
 #include "engine/Logging.h"
 #include "engine/RecordIndex.h"
@@ -7,6 +9,7 @@
 
 #include <QDateTime>
 #include <QDebug>
+#include <QScopeGuard>
 
 using Varpen::RecordTime;
 
@@ -15,6 +18,7 @@ CSearchDiskThread::CSearchDiskThread() : QThread(nullptr) {}
 CSearchDiskThread::~CSearchDiskThread() {
   m_change = false;
   wait();
+  ThreadHandOver::Joined(this);
 }
 
 void CSearchDiskThread::SetSearchParam(const QString& path, std::vector<time_t> days) {
@@ -86,6 +90,7 @@ void CSearchDiskThread::Publish(Outcome&& outcome) {
 }
 
 void CSearchDiskThread::run() {
+  const auto leave = qScopeGuard([this] { ThreadHandOver::Leave(this); });
   Outcome found;
   std::vector<time_t> days;
   {
@@ -94,6 +99,17 @@ void CSearchDiskThread::run() {
     found.paramSerial = m_paramSerial;
     days = m_days;
   }
+
+  // A stop is noticed before every read: a slow disk delays it by one read at most.
+  const auto stopped = [this] {
+    WorkerHooks::Reach(WorkerHooks::Point::DiskScanRead);
+    return !m_change || !m_run;
+  };
+  const auto report = [this](Outcome&& outcome) {
+    Publish(std::move(outcome));
+    WorkerHooks::Reach(WorkerHooks::Point::DiskScanReport);
+    emit SendWriteOver();
+  };
 
   const std::string path = Varpen::PathToBytes(found.path);  // the file system's bytes
   if (Varpen::IsLocalRecordingFolder(path)) {
@@ -107,7 +123,7 @@ void CSearchDiskThread::run() {
       search.begin = Varpen::DayBegin(Varpen::BreakTime(days.front()));
       search.end = Varpen::DayEnd(Varpen::BreakTime(days.back()));
       Varpen::RecordIndex index;
-      index.LoadChannelFiles(found.indexResult, search);
+      index.LoadChannelFiles(found.indexResult, search, stopped);
       // An index that may not be read is said, not shown as a folder without channels.
       if (index.LastError() == Varpen::IndexFileError::AccessDenied) {
         found.diskError = DR_ERR_ACCESS_DENIED;
@@ -115,9 +131,12 @@ void CSearchDiskThread::run() {
         found.diskError = DR_ERR_READ;
       }
     }
-    found.complete = true;
-    Publish(std::move(found));
-    emit SendWriteOver();
+    if (!m_change) {
+      return;  // replaced by a new scan: no word, no result
+    }
+    // Stopped through the run flag: reported, but as a scan that did not run to its end.
+    found.complete = m_run;
+    report(std::move(found));
     return;
   }
 
@@ -128,12 +147,12 @@ void CSearchDiskThread::run() {
     end = Varpen::DayEnd(Varpen::BreakTime(days.back()));
   }
   for (int ch = 0; ch < kChannelCount; ++ch) {
+    WorkerHooks::Reach(WorkerHooks::Point::DiskScanRead);
     if (!m_change) {
       return;  // a new scan replaces this one: end without a word (and without a result)
     }
     if (!m_run) {
-      Publish(std::move(found));
-      emit SendWriteOver();
+      report(std::move(found));
       return;
     }
     // Later channels are searched on the path that answered first.
@@ -149,8 +168,7 @@ void CSearchDiskThread::run() {
              disk.c_str(), ch, begin.year, begin.month, begin.day, end.year, end.month, end.day);
       found.diskError = error;
       found.diskType = kDiskNone;
-      Publish(std::move(found));
-      emit SendWriteOver();
+      report(std::move(found));
       return;
     }
     if (answered == disk + Varpen::kNvrFolder) {
@@ -168,6 +186,5 @@ void CSearchDiskThread::run() {
     DR_FILE_FindClose(handle);
   }
   found.complete = true;
-  Publish(std::move(found));
-  emit SendWriteOver();
+  report(std::move(found));
 }

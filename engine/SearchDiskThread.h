@@ -5,6 +5,9 @@
 // on the thread. A scan works on its own copies and publishes what it found under the mutex when
 // it ends, so the owner never reads containers the scan is filling, and a new scan withdraws the
 // previous result before it starts: GetResult is false until that scan has run to its end.
+// A stop is noticed before every read (each channel of a disk, each date of a folder's index),
+// so a slow disk delays it by one read: OnChangeThread ends the scan without a word,
+// OnStopThread with a report of what it found so far.
 #pragma once
 
 #include <QMutex>

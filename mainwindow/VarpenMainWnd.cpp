@@ -289,9 +289,14 @@ void CVarpenMainWnd::closeEvent(QCloseEvent* event)
 }
 
 // Playback, log and settings page, in that order; each page's destructor stops and waits for its
-// own threads.
+// own threads. Every page's workers are told to stop first, so that no page's join waits for a
+// worker of a later page that was not told yet: the close lasts as long as the slowest step.
 void CVarpenMainWnd::DestroyPages()
 {
+    if (m_pPlayBackWidget)
+        m_pPlayBackWidget->StopWorkers();
+    if (m_pLocalLogWidget)
+        m_pLocalLogWidget->StopWorkers();
     delete m_pPlayBackWidget.data();
     delete m_pLocalLogWidget.data();
     delete m_pSettingsWidget.data();

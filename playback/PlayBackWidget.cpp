@@ -1,11 +1,13 @@
 #include "playback/PlayBackWidget.h"
 
+#include "app/ThreadReaper.h"
 #include "engine/CheckRemoteFileExistThread.h"
 #include "engine/SearchDiskThread.h"
 #include "playback/PlayBackWidgetPrivate.h"
 #include "playback/PlayBarStates.h"
 #include "playback/PlaybackSearchRules.h"
 #include "playback/PlaybackDownLoad.h"
+#include "playback/PlaybackSearchThread.h"
 #include "timeline/MultiTimeSlider.h"
 #include "widgets/CDiskTreeBox.h"
 #include "widgets/CGroupTreeView.h"
@@ -149,12 +151,8 @@ void CPlayBackWidget::Build(const QSize& screenSize)
     ResetTreeSelection();
 
     m_pChaseDialog = new CFakeChaseDialog(this, QStringLiteral(":/images/Loading.gif"));
-    m_pDiskSearcher = std::make_unique<CSearchDiskThread>();
-    connect(this, &CPlayBackWidget::StopSearchDisk, m_pDiskSearcher.get(), &CSearchDiskThread::OnChangeThread,
-            Qt::DirectConnection);
-    // Connected once: a scan reports to the page exactly once, however many scans ran before.
-    connect(m_pDiskSearcher.get(), &CSearchDiskThread::SendWriteOver, this, &CPlayBackWidget::OnStopChase,
-            Qt::QueuedConnection);
+    m_pReaper = std::make_unique<CThreadReaper>();
+    NewDiskSearcher();
 
     m_ui.m_pBtnStop->setToolTip(tr("Stop"));
     m_ui.m_pBtnFrame->setToolTip(tr("Frame"));
@@ -174,11 +172,12 @@ void CPlayBackWidget::Build(const QSize& screenSize)
 CPlayBackWidget::~CPlayBackWidget()
 {
     m_destroying = true;
+    // Every worker is told to stop before anything is joined: each join below then lasts as long
+    // as the step its worker is in, and they overlap.
+    StopWorkers();
     m_pPlayStateTimer->stop();
     ExitFullScreen();
     LeavePage();
-    // The scan is told to stop and waited for: a thread object must not go while it runs.
-    StopDiskSearch();
     for (auto& [window, dialog] : d->downloadDialogs)
         delete dialog.data();
     d->downloadDialogs.clear();
@@ -191,6 +190,11 @@ CPlayBackWidget::~CPlayBackWidget()
     if (m_pDayChecker)
         m_pDayChecker->StopCheck();
     m_diskSearchRunning = false;
+    // The scans and searches, each told to stop above, are joined (a thread object must not go
+    // while it runs).
+    m_pDiskSearcher.reset();
+    m_pSearchThread.reset();
+    m_pReaper.reset();
     // The windows are children of the play area; they go with the widget tree after the page's
     // data, so they must not reach it any more.
     for (CPlaybackWnd* wnd : d->windows)
@@ -199,13 +203,45 @@ CPlayBackWidget::~CPlayBackWidget()
     d.reset();
 }
 
+void CPlayBackWidget::NewDiskSearcher()
+{
+    m_pDiskSearcher = std::make_unique<CSearchDiskThread>();
+    const unsigned serial = ++m_diskSearcherSerial;
+    connect(this, &CPlayBackWidget::StopSearchDisk, m_pDiskSearcher.get(), &CSearchDiskThread::OnChangeThread,
+            Qt::DirectConnection);
+    // A searcher's scans report to the page while it is the page's searcher; a report still on
+    // its way from one that was replaced is dropped.
+    connect(m_pDiskSearcher.get(), &CSearchDiskThread::SendWriteOver, this,
+            [this, serial] {
+                if (serial == m_diskSearcherSerial)
+                    OnStopChase();
+            },
+            Qt::QueuedConnection);
+}
+
 void CPlayBackWidget::StopDiskSearch()
 {
     if (!m_pDiskSearcher)
         return;
     emit StopSearchDisk();
     m_pDiskSearcher->OnStopThread();
-    m_pDiskSearcher->wait();
+    if (!m_pDiskSearcher->isRunning())
+        return;
+    // The scan may be inside a slow read: it ends at its next check, kept by the reaper; an idle
+    // searcher takes its place for the next scan.
+    m_pDiskSearcher->disconnect(this);
+    disconnect(this, nullptr, m_pDiskSearcher.get(), nullptr);
+    m_pReaper->Retire(std::move(m_pDiskSearcher));
+    if (!m_destroying)
+        NewDiskSearcher();
+}
+
+void CPlayBackWidget::StopWorkers()
+{
+    StopDiskSearch();
+    CancelSearch();
+    if (m_pDayChecker)
+        m_pDayChecker->AskStop();
 }
 
 void CPlayBackWidget::InitDiskTree()

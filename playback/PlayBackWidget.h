@@ -4,8 +4,10 @@
 // them, one window alone or all of them in step.
 //
 // Everything runs on the GUI thread; the disk scan, the recording-day check and the recording
-// search run on workers the page owns, and every one of them is stopped and waited for before the
-// page goes.
+// search run on workers the page owns. No control waits for a worker: a scan that a new disk or
+// month replaces and a search the operator cancels are told to stop and kept by the page's
+// reaper until they end (their late reports are ignored); the page's destructor joins what is
+// left, after every worker was told to stop.
 #pragma once
 
 #include "playback/ChannelTree.h"
@@ -25,6 +27,7 @@
 
 class CCheckRemoteFileExistThread;
 class CFakeChaseDialog;
+class CThreadReaper;
 class CPlayBackWidgetPrivate;
 class CPlaybackSearchThread;
 class CPlaybackDownLoad;
@@ -69,6 +72,10 @@ public:
     bool ConfirmClose() override;
     // Stops the day checker, every window and every engine, and the synchronous controller.
     void LeavePage() override;
+    // Tells every worker of the page to stop (the disk scan, the day checker, the recording
+    // searches) without waiting for any: the main window calls it on every page before it
+    // destroys them, so that the joins of the destructors overlap.
+    void StopWorkers();
 
     // Called by a play window when its sound was opened or closed.
     static void OnVoiceStateChanged(bool opened, void* page);
@@ -79,6 +86,9 @@ public:
     QStandardItemModel* ChannelModel() const { return m_pChannelModel; }
     CSearchDiskThread* DiskSearcher() const { return m_pDiskSearcher.get(); }
     CCheckRemoteFileExistThread* DayChecker() const { return m_pDayChecker.get(); }
+    // The search now running (null when none) and the stopped workers not ended yet.
+    CPlaybackSearchThread* SearchThread() const { return m_pSearchThread.get(); }
+    CThreadReaper* Reaper() const { return m_pReaper.get(); }
     QTimer* PlayStateTimer() const { return m_pPlayStateTimer; }
     bool IsWideScreen() const { return m_wideScreen; }
     bool IsSynchronous() const { return m_synchronous; }
@@ -144,7 +154,13 @@ private:
     void SetPlayFace(bool pauseFace);
     void SetSyncFace(bool on);
     void PlaceChaseOverlay();
+    // Tells the scan to end without a word; a scan still running is handed to the reaper and an
+    // idle searcher takes its place.
     void StopDiskSearch();
+    void NewDiskSearcher();
+    // Stops the running search without waiting: what it found so far reaches the page data; a
+    // window whose search it is still in gets a fresh engine (the thread keeps the old one).
+    void CancelSearch();
     // Remembers the ticks of the channel tree shown for the disk it lists.
     void KeepTicks();
     // The days the time line can show after a search: the search's days, widened to the
@@ -156,6 +172,8 @@ private:
                        const QDate& lastDay);
     // Runs the search thread under the modal wait dialog; the dialog's result (0: cancelled).
     int RunSearch();
+    // The time line's bars and filters of the searched windows, and the search's one notice.
+    void ShowSearchResults(const QList<int>& windows, const QList<int>& failed);
 
     Ui_CPlayBackWidget m_ui;
     std::unique_ptr<CPlayBackWidgetPrivate> d;
@@ -171,13 +189,16 @@ private:
     bool m_nothingFound = false;
     QString m_diskPath;
     std::unique_ptr<CSearchDiskThread> m_pDiskSearcher;
+    unsigned m_diskSearcherSerial = 0;  // the searcher whose reports the page takes
     CFakeChaseDialog* m_pChaseDialog = nullptr;
     bool m_diskSearchRunning = false;
     int m_diskType = -1;
     QTimer* m_pPlayStateTimer = nullptr;
     QWidget* m_pFullScreenHolder = nullptr;
     bool m_destroying = false;
-    CPlaybackSearchThread* m_pSearchThread = nullptr;  // while a search runs
+    std::unique_ptr<CPlaybackSearchThread> m_pSearchThread;  // the search running (or last run)
+    unsigned m_searchSerial = 0;  // the search whose report the page takes
+    std::unique_ptr<CThreadReaper> m_pReaper;  // stopped workers until they end
     QString m_notPlaced;  // the channels the running search had no window for
     QDate m_searchFirstDay;  // the days the searched windows' bars lie on
     QDate m_searchLastDay;

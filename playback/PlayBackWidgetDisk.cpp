@@ -28,14 +28,17 @@ constexpr int kDayMark = 0;
 void CPlayBackWidget::ResetDiskTree(QString text)
 {
     // Stopping the playback puts the calendar back on today's month, which asks for a scan of
-    // its own; the scan started here reads the month shown once that is done.
-    if (m_inDiskReset)
+    // its own; the scan started here reads the month shown once that is done. A page that goes
+    // starts no scan.
+    if (m_inDiskReset || m_destroying)
         return;
     KeepTicks();
     m_inDiskReset = true;
     StopAllPlayback();
     OnBtnStop();
     m_inDiskReset = false;
+    // The running scan is told to stop and left to end by itself: a slow disk does not hold the
+    // new choice up, and its late report is not taken.
     StopDiskSearch();
     m_pChannelModel->removeRows(0, m_pChannelModel->rowCount());
     m_treeDisk.clear();
@@ -86,6 +89,8 @@ void CPlayBackWidget::KeepTicks()
 
 void CPlayBackWidget::OnStopChase()
 {
+    if (!m_pDiskSearcher)
+        return;
     ChannelTree::ScanReport report;
     report.finished = m_pDiskSearcher->GetResult(report.result, report.diskType);
     // A report of a scan that a newer one replaced: the newer one reports for itself. The last

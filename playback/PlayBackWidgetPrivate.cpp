@@ -164,6 +164,23 @@ void CPlayBackWidgetPrivate::BindChannel(int window, std::unique_ptr<CPlayBackIn
         players.erase(window);
 }
 
+std::unique_ptr<CPlayBackInteraction> CPlayBackWidgetPrivate::TakePlayer(int window)
+{
+    std::unique_ptr<CPlayBackInteraction> taken;
+    {
+        QMutexLocker lock(&playersLock);
+        const auto it = players.find(window);
+        if (it == players.end())
+            return nullptr;
+        taken = std::move(it->second);
+        players.erase(it);
+    }
+    RemoveWindowEntries(window);
+    if (sync && taken)
+        sync->RemoveInteraction(taken.get());
+    return taken;
+}
+
 void CPlayBackWidgetPrivate::ResetAll()
 {
     for (CPlaybackWnd* wnd : windows)

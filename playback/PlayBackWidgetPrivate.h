@@ -75,6 +75,10 @@ public:
     // and segments are forgotten, the window is reset, the engine leaves the synchronous
     // controller and is destroyed.
     void BindChannel(int window, std::unique_ptr<CPlayBackInteraction> player);
+    // Takes window i's engine out of the page without touching it (no stop, no window reset): it
+    // leaves the synchronous controller and the window's found files and segments are forgotten.
+    // For an engine that a worker still uses; null when the window has none.
+    std::unique_ptr<CPlayBackInteraction> TakePlayer(int window);
     // Every window reset, every engine stopped and destroyed, the found files and segments and
     // the synchronous controller's members forgotten.
     void ResetAll();

@@ -5,6 +5,7 @@
 #include "engine/PlayBackInteraction.h"
 #include "engine/SearchDiskThread.h"
 #include "engine/SynPlaybackInteraction.h"
+#include "app/ThreadReaper.h"
 #include "playback/ChannelTree.h"
 #include "playback/PlayBackWidgetPrivate.h"
 #include "playback/PlaybackSearchRules.h"
@@ -21,6 +22,7 @@
 
 #include <QComboBox>
 #include <QItemSelectionModel>
+#include <QPointer>
 #include <QStandardItemModel>
 #include <QStringList>
 #include <QToolButton>
@@ -100,22 +102,70 @@ bool CPlayBackWidget::PrepareSearch(const QList<QModelIndex>& channels, int firs
 
 int CPlayBackWidget::RunSearch()
 {
-    CPlaybackSearchThread thread(d.get());
-    ChaseDialog wait(this, QStringLiteral(":/images/Loading.gif"), tr("Search..."), true);
-    connect(&thread, &CPlaybackSearchThread::SendWriteOver, this, &CPlayBackWidget::OnSearchFinished);
-    connect(&thread, &CPlaybackSearchThread::SendWriteOver, &wait, &ChaseDialog::SetStopChase);
-    connect(&wait, &ChaseDialog::SignalCancel, &thread, &CPlaybackSearchThread::OnStopThread, Qt::DirectConnection);
-    m_pSearchThread = &thread;
-    thread.Start();
-    const int result = wait.exec();
-    if (result == 0)
-        thread.OnStopThread();
-    // The search ends before its engines can be touched again; what it found reaches the time
-    // line even when the dialog did not wait for its report.
-    thread.wait();
-    OnSearchFinished();
-    m_pSearchThread = nullptr;
+    m_pSearchThread = std::make_unique<CPlaybackSearchThread>(d.get());
+    CPlaybackSearchThread* thread = m_pSearchThread.get();
+    const unsigned serial = ++m_searchSerial;
+    // The dialog lives on the heap: should the page go while it is up (its destructor stops the
+    // search), it goes with the page and nothing here touches either again.
+    QPointer<CPlayBackWidget> self(this);
+    QPointer<ChaseDialog> wait = new ChaseDialog(this, QStringLiteral(":/images/Loading.gif"), tr("Search..."), true);
+    connect(thread, &CPlaybackSearchThread::SendWriteOver, this,
+            [this, serial] {
+                if (serial == m_searchSerial)
+                    OnSearchFinished();
+            },
+            Qt::QueuedConnection);
+    connect(thread, &CPlaybackSearchThread::SendWriteOver, wait.data(), &ChaseDialog::SetStopChase);
+    connect(wait.data(), &ChaseDialog::SignalCancel, thread, &CPlaybackSearchThread::OnStopThread,
+            Qt::DirectConnection);
+    thread->Start();
+    const int result = wait->exec();
+    if (!self)
+        return 0;
+    delete wait.data();
+    if (result != 0) {
+        // The dialog ends accepted once the search has reported: what it found reaches the time
+        // line now, before the caller plays it.
+        OnSearchFinished();
+    }
+    // Cancelled, the search may be inside a slow read: it is not waited for. Reported, the thread
+    // has only its return left.
+    CancelSearch();
     return result;
+}
+
+void CPlayBackWidget::CancelSearch()
+{
+    if (!m_pSearchThread)
+        return;
+    std::unique_ptr<CPlaybackSearchThread> thread = std::move(m_pSearchThread);
+    ++m_searchSerial;  // a report still on its way is not taken
+    thread->disconnect();
+    QList<int> failed;
+    const bool shown = thread->ResultsTaken();
+    const int busy = thread->StopAndTakeResults(&failed);
+    if (busy >= 0) {
+        // The thread is still in that window's search: its engine goes with the thread, and the
+        // window keeps its channel on a fresh engine that has found nothing yet.
+        std::unique_ptr<CPlayBackInteraction> engine = d->TakePlayer(busy);
+        if (engine && !m_destroying) {
+            const Varpen::CChannel channel = engine->GetChannel();
+            auto fresh = std::make_unique<CPlayBackInteraction>();
+            fresh->SetUseIndex(engine->GetUseIndex());
+            CPlayBackInteraction* bound = fresh.get();
+            d->BindChannel(busy, std::move(fresh));
+            CPlaybackWnd* cell = d->windows[size_t(busy)];
+            cell->SetChannelInfo(channel);
+            if (d->sync)
+                d->sync->AddInteraction(bound, cell->GetPlayWndId());
+        }
+        thread->KeepEngine(std::move(engine));
+    }
+    const QList<int> windows = thread->Windows();
+    m_pReaper->Retire(std::move(thread));
+    // What a cancelled search found reaches the time line, as a finished search's does.
+    if (!shown && !m_destroying)
+        ShowSearchResults(windows, failed);
 }
 
 void CPlayBackWidget::OnSearchPlayback()
@@ -167,7 +217,11 @@ void CPlayBackWidget::OnSearchFinished()
     QList<int> failed;
     if (!m_pSearchThread->TakeResults(&failed))
         return;
+    ShowSearchResults(m_pSearchThread->Windows(), failed);
+}
 
+void CPlayBackWidget::ShowSearchResults(const QList<int>& windows, const QList<int>& failed)
+{
     TimeSegmentRows rows;
     for (const auto& [window, segments] : d->segmentsByWindow)
         rows.insert(window, segments);
@@ -177,7 +231,7 @@ void CPlayBackWidget::OnSearchFinished()
 
     // Each searched row offers the filter entries of the type searched and of its own bars.
     TimeSegmentRows searched;
-    for (int window : m_pSearchThread->Windows()) {
+    for (int window : windows) {
         searched.insert(window, rows.value(window));
         timeLine->ClearFilterItems(window);
         for (int id : PlaybackSearch::RowFilterIds(d->recordType, rows.value(window)))

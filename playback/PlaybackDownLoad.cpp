@@ -12,6 +12,7 @@
 #include <QtDebug>
 
 #include "app/CommonUtil.h"
+#include "app/FreeSpaceCache.h"
 #include "engine/PlayBackInteraction.h"
 #include "playback/DataDistributionThread.h"
 #include "playback/DownloadPeriods.h"
@@ -200,6 +201,13 @@ void CPlaybackDownLoad::Init()
     m_pCheckTimer = new QTimer(this);
     m_pCheckTimer->setInterval(kCheck_ms);
     connect(m_pCheckTimer, &QTimer::timeout, this, &CPlaybackDownLoad::OnDownLoadCheck);
+    // The free space is read on the cache's worker: its answer updates the label when it comes.
+    connect(CFreeSpaceCache::Instance(), &CFreeSpaceCache::Answered, this,
+            [this](const QString& folder) {
+                if (folder == CCommonUtil::GetOutputSavePath(kSettingDownloadSavePath))
+                    ShowFreeSpace(CFreeSpaceCache::Instance()->Peek(folder));
+            },
+            Qt::QueuedConnection);
     ShowCloseBtn(true);
     resize(650, 640);
     connect(m_ui.m_pDownloadBtn, &QPushButton::clicked, this, &CPlaybackDownLoad::OnDownLoad);
@@ -385,14 +393,24 @@ void CPlaybackDownLoad::OnUpdateDownloadBtnState()
 
 int CPlaybackDownLoad::CheckDiskSpace()
 {
-    quint64 freeBytes = 0;
-    if (!QueryDiskFreeSpace(CCommonUtil::GetOutputSavePath(kSettingDownloadSavePath), &freeBytes, nullptr)) {
+    // From the free-space cache: the GUI never waits for the folder's disk.
+    return ShowFreeSpace(CFreeSpaceCache::Instance()->Read(CCommonUtil::GetOutputSavePath(kSettingDownloadSavePath)));
+}
+
+int CPlaybackDownLoad::ShowFreeSpace(const CFreeSpaceCache::Reading& reading)
+{
+    if (!reading.known) {
+        // Not read yet (a slow disk): the label waits for the answer, and a start goes ahead: the
+        // downloader checks the folder on its own thread before it writes.
+        return 0;
+    }
+    if (!reading.ok) {
         // Unknown free space is too little: nothing is started on a folder that cannot be asked.
         m_ui.m_pHardSpaceLabel->setText(tr("Unknown"));
         return 1;
     }
-    m_ui.m_pHardSpaceLabel->setText(CCommonUtil::FormatSize(freeBytes));
-    return freeBytes < kMinFree_bytes ? 1 : 0;
+    m_ui.m_pHardSpaceLabel->setText(CCommonUtil::FormatSize(reading.freeBytes));
+    return reading.freeBytes < kMinFree_bytes ? 1 : 0;
 }
 
 void CPlaybackDownLoad::OnDownLoad()

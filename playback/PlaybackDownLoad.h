@@ -10,6 +10,7 @@
 #include <ctime>
 #include <functional>
 
+#include "app/FreeSpaceCache.h"
 #include "engine/Records.h"
 #include "engine/StreamDownloader.h"
 #include "widgets/CBaseDialog.h"
@@ -94,7 +95,9 @@ public:
     void ResetPeriods();
     void ClearFileTable();
 
-    // 1 when the download folder has less than 2 GiB free (or its free space is unknown).
+    // 1 when the download folder has less than 2 GiB free (or its free space cannot be asked).
+    // Read from the free-space cache: a folder not read yet counts as enough (the downloader
+    // checks it again on its own thread) and its label fills in when the answer comes.
     int CheckDiskSpace();
 
     // For tests and the gallery.
@@ -123,6 +126,8 @@ public slots:
     void OnSelectFileSizeChanged();
 
 private:
+    // Shows a reading in the free-space label; CheckDiskSpace's result for it.
+    int ShowFreeSpace(const CFreeSpaceCache::Reading& reading);
     void Init();
     CPlayBackInteraction* Engine() const;
     bool IsHeaderChecked() const;

@@ -1,5 +1,7 @@
 #include "playback/PlaybackSearchThread.h"
 
+#include "app/ThreadHandOver.h"
+#include "app/WorkerHooks.h"
 #include "engine/LocalIndex.h"
 #include "engine/PlayBackInteraction.h"
 #include "playback/PlayBackWidgetPrivate.h"
@@ -7,6 +9,7 @@
 
 #include <QDateTime>
 #include <QMutexLocker>
+#include <QScopeGuard>
 
 CPlaybackSearchThread::CPlaybackSearchThread(CPlayBackWidgetPrivate* param, QObject* parent)
     : QThread(parent), m_param(param)
@@ -17,6 +20,8 @@ CPlaybackSearchThread::~CPlaybackSearchThread()
 {
     OnStopThread();
     wait();
+    // The engines kept for the thread go with this object, after the thread's last use of them.
+    ThreadHandOver::Joined(this);
 }
 
 void CPlaybackSearchThread::Start()
@@ -24,7 +29,6 @@ void CPlaybackSearchThread::Start()
     if (isRunning() || !m_param)
         return;
     m_jobs.clear();
-    m_results.clear();
     const int first = m_param->searchFirstWindow;
     const int last = first + m_param->searchedCount;
     for (int window = first; window < last && window < CPlayBackWidgetPrivate::kWindowCount; ++window) {
@@ -37,6 +41,8 @@ void CPlaybackSearchThread::Start()
     m_recordType = m_param->recordType;
     {
         QMutexLocker lock(&m_mutex);
+        m_results.clear();
+        m_current = -1;
         m_running = true;
         m_reported = false;
         m_taken = false;
@@ -61,11 +67,24 @@ bool CPlaybackSearchThread::IsStopped() const
     return !Running();
 }
 
+bool CPlaybackSearchThread::ResultsTaken() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_taken;
+}
+
 void CPlaybackSearchThread::run()
 {
-    for (const Job& job : m_jobs) {
-        if (!Running())
-            break;
+    const auto leave = qScopeGuard([this] { ThreadHandOver::Leave(this); });
+    for (size_t i = 0; i < m_jobs.size(); ++i) {
+        const Job& job = m_jobs[i];
+        {
+            QMutexLocker lock(&m_mutex);
+            if (!m_running)
+                break;
+            m_current = int(i);
+        }
+        WorkerHooks::Reach(WorkerHooks::Point::RecordSearchWindow);
         Result result;
         result.window = job.window;
         result.ok = job.engine->SearchFiles(result.files, m_diskPath, m_begin, m_end, m_recordType);
@@ -78,7 +97,9 @@ void CPlaybackSearchThread::run()
                                                             QDateTime::fromSecsSinceEpoch(file->GetEndTime()),
                                                             int(file->GetRecordType())));
         }
+        QMutexLocker lock(&m_mutex);
         m_results.push_back(std::move(result));
+        m_current = -1;
     }
     {
         QMutexLocker lock(&m_mutex);
@@ -89,22 +110,52 @@ void CPlaybackSearchThread::run()
 
 bool CPlaybackSearchThread::TakeResults(QList<int>* failed)
 {
+    std::vector<Result> results;
     {
         QMutexLocker lock(&m_mutex);
         if (!m_reported || m_taken || !m_param)
             return false;
+        m_taken = true;
+        results.swap(m_results);
     }
-    wait();  // run() has only its signal left to return from
-    m_taken = true;
-    for (Result& result : m_results) {
+    Apply(results, failed);
+    return true;
+}
+
+int CPlaybackSearchThread::StopAndTakeResults(QList<int>* failed)
+{
+    std::vector<Result> results;
+    int busy = -1;
+    {
+        QMutexLocker lock(&m_mutex);
+        m_running = false;
+        if (m_taken || !m_param)
+            return -1;
+        m_taken = true;
+        results.swap(m_results);
+        // No job starts after the stop: this one is the last the thread touches.
+        if (m_current >= 0)
+            busy = m_jobs[size_t(m_current)].window;
+    }
+    Apply(results, failed);
+    return busy;
+}
+
+void CPlaybackSearchThread::Apply(std::vector<Result>& results, QList<int>* failed)
+{
+    for (Result& result : results) {
         m_param->RemoveWindowEntries(result.window);
         m_param->filesByWindow[result.window] = std::move(result.files);
         m_param->segmentsByWindow[result.window] = std::move(result.segments);
         if (!result.ok && failed)
             failed->append(result.window);
     }
-    m_results.clear();
-    return true;
+}
+
+void CPlaybackSearchThread::KeepEngine(std::unique_ptr<CPlayBackInteraction> engine)
+{
+    if (engine)
+        m_kept.push_back(std::move(engine));
 }
 
 QList<int> CPlaybackSearchThread::Windows() const

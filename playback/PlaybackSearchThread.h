@@ -3,12 +3,14 @@
 // coloured by its record type.
 //
 // Threads: Start() (GUI thread) copies what the search needs from the page data, the engines of
-// the windows to search included, so run() never reads the page's maps; run() keeps what it
-// finds to itself; after SendWriteOver the GUI thread moves the results into the page data with
-// TakeResults(). The only state both threads touch while the search runs is the running flag,
-// under the mutex. A stop takes effect before the next window; SendWriteOver is emitted once per
-// run, after a stop too. The owner keeps the engines bound until the thread has ended (the
-// destructor stops the thread and waits for it).
+// the windows to search included, so run() never reads the page's maps; run() hands each
+// window's result over under the mutex as soon as it has it; after SendWriteOver the GUI thread
+// moves the results into the page data with TakeResults(). A stop takes effect before the next
+// window; SendWriteOver is emitted once per run, after a stop too. An owner that does not wait
+// for a stopped search takes what it found so far with StopAndTakeResults(), which also names the
+// window whose engine the thread is still searching: that engine must outlive the thread, so the
+// owner hands it to KeepEngine() (the thread object destroys it). Every other engine is left alone
+// once its window is done. The destructor stops the thread and waits for it.
 #pragma once
 
 #include "engine/Records.h"
@@ -20,6 +22,7 @@
 #include <QThread>
 
 #include <ctime>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -43,10 +46,18 @@ public:
     // whose search failed (the disk or its index could not be read) in `failed`. Once per run:
     // false before the search has reported and after the results were taken.
     bool TakeResults(QList<int>* failed = nullptr);
+    // GUI thread, while the thread runs or after it: stops it (no later window is searched), moves
+    // the results it has into the page data as TakeResults does, and gives the window whose engine
+    // the thread is still searching, -1 when none. Nothing is taken any more afterwards.
+    int StopAndTakeResults(QList<int>* failed = nullptr);
+    // Keeps an engine alive for as long as this object lives (see StopAndTakeResults).
+    void KeepEngine(std::unique_ptr<CPlayBackInteraction> engine);
     // The windows the last Start() set out to search.
     QList<int> Windows() const;
     // A stop was asked for (or the thread was never started).
     bool IsStopped() const;
+    // The results were taken (TakeResults or StopAndTakeResults); none are taken any more.
+    bool ResultsTaken() const;
 
 public slots:
     void OnStopThread();
@@ -72,6 +83,8 @@ private:
     };
 
     bool Running() const;
+    // Moves `results` into the page data (GUI thread).
+    void Apply(std::vector<Result>& results, QList<int>* failed);
 
     CPlayBackWidgetPrivate* m_param;  // not owned
     std::vector<Job> m_jobs;
@@ -79,10 +92,12 @@ private:
     time_t m_begin = 0;
     time_t m_end = 0;
     int m_recordType = 0;
-    std::vector<Result> m_results;  // written by run(), read after it ended
+    std::vector<std::unique_ptr<CPlayBackInteraction>> m_kept;  // GUI thread only
 
-    mutable QMutex m_mutex;  // guards both flags
+    mutable QMutex m_mutex;  // guards the flags, the results and the current job
+    std::vector<Result> m_results;  // handed over by run(), taken by the GUI thread
+    int m_current = -1;       // the job run() is in, -1 between jobs
     bool m_running = false;
     bool m_reported = false;  // run() has ended its work and is about to report
-    bool m_taken = false;     // GUI thread only
+    bool m_taken = false;     // the results were taken (no more are)
 };

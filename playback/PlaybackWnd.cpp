@@ -13,6 +13,7 @@
 #include <QToolButton>
 
 #include "app/CommonUtil.h"
+#include "app/FreeSpaceCache.h"
 #include "app/SettingsManager.h"
 #include "engine/PlayBackInteraction.h"
 #include "engine/SynPlaybackInteraction.h"
@@ -346,7 +347,10 @@ void CPlaybackWnd::OnRecord()
         EndClipWithNotice();
         return;
     }
-    if (CheckSavePathDiskSpace(SavePathMinFreeGB(CSettingsManager::ClipSavePath), CSettingsManager::ClipSavePath, QString())) {
+    // From the free-space cache: a folder not read yet lets the clip start, and the poll ends it
+    // with "Clip Exception." should the folder turn out to be short of space.
+    if (CheckSavePathDiskSpaceCached(SavePathMinFreeGB(CSettingsManager::ClipSavePath), CSettingsManager::ClipSavePath,
+                                     QString(), false)) {
         ShowNotice(tr("Disk Space is low."));
         return;
     }
@@ -431,7 +435,8 @@ void CPlaybackWnd::OnUpdateOSDTime()
     in.endOfList = state.endOfList;
     in.clipping = player->IsClipping();
     if (in.clipping)
-        in.clipSpaceLow = CheckSavePathDiskSpace(SavePathMinFreeGB(CSettingsManager::ClipSavePath), CSettingsManager::ClipSavePath, QString());
+        in.clipSpaceLow = CheckSavePathDiskSpaceCached(SavePathMinFreeGB(CSettingsManager::ClipSavePath),
+                                                       CSettingsManager::ClipSavePath, QString(), false);
     in.clipFailed = m_clipFlag && !in.clipping && player->IsClipFailed();
     in.currentTime = player->GetCurrentTime();
     const PlayWnd::PollActions act = PlayWnd::DecidePoll(in, m_latch);
@@ -460,7 +465,10 @@ void CPlaybackWnd::OnSnapshot()
     CPlayBackInteraction* player = GetPlayer();
     if (!player)
         return;
-    if (CheckSavePathDiskSpace(SavePathMinFreeGB(CSettingsManager::CaptureSavePath), CSettingsManager::CaptureSavePath, QString())) {
+    // From the free-space cache: a folder not read yet lets the snapshot try (a failed write says
+    // "Snapshot failed.").
+    if (CheckSavePathDiskSpaceCached(SavePathMinFreeGB(CSettingsManager::CaptureSavePath),
+                                     CSettingsManager::CaptureSavePath, QString(), false)) {
         ShowNotice(tr("Disk Space is low."));
         return;
     }
@@ -626,6 +634,9 @@ void CPlaybackWnd::SetPlayingState()
 {
     UnPauseState();
     m_pOsdTimer->start(kPoll_ms);
+    // The folders a snapshot or a clip checks are read ahead, so that the check finds a value.
+    CFreeSpaceCache::Instance()->Refresh(CCommonUtil::GetOutputSavePath(CSettingsManager::ClipSavePath));
+    CFreeSpaceCache::Instance()->Refresh(CCommonUtil::GetOutputSavePath(CSettingsManager::CaptureSavePath));
     for (QToolButton* b : {m_pSnapshotBtn, m_pRecordBtn, m_pSoundBtn, m_pZoomBtn})
         b->setEnabled(true);
     for (QAction* a : {m_pSnapshotAct, m_pRecordAct, m_pSoundAct, m_pZoomAct})

@@ -65,6 +65,11 @@ void Sys_SetFreeSpaceFunction(FreeSpaceFn fn)
     g_freeSpaceFn.store(fn);
 }
 
+bool Sys_FreeSpaceReplaced()
+{
+    return g_freeSpaceFn.load() != nullptr;
+}
+
 bool Sys_GetScreenSize(int* width_px, int* height_px)
 {
     if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))

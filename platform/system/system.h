@@ -13,6 +13,8 @@ using FreeSpaceFn = bool (*)(const char* path, uint64_t* free_bytes, uint64_t* t
 bool Sys_QueryFreeSpace(const char* path, uint64_t* free_bytes, uint64_t* total_bytes);
 // Replaces the free-space query (for tests); null restores the real one.
 void Sys_SetFreeSpaceFunction(FreeSpaceFn fn);
+// True while a replacement is set.
+bool Sys_FreeSpaceReplaced();
 // The real query (statvfs on the nearest existing folder), also while a replacement is set.
 bool Sys_StatFreeSpace(const char* path, uint64_t* free_bytes, uint64_t* total_bytes);
 

@@ -4,6 +4,7 @@
 // result; the export written end to end and parsed back; the overwrite question; the first row
 // drawn whole under the station's style. Every prompt is answered through the kit's prompt seam.
 #include "app/gui/OstraStyle.h"
+#include "app/ThreadReaper.h"
 #include "devicelog/LocalLogWidget.h"
 #include "devicelog/LogBackup.h"
 #include "devicelog/LogChoices.h"
@@ -18,6 +19,7 @@
 #include "widgets/CalendarWidget.h"
 #include "widgets/DateTimeEdit.h"
 #include "widgets/PromptHook.h"
+#include "tests/support/WorkerLatch.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -441,6 +443,55 @@ private slots:
         QTRY_COMPARE(Rows(*page), 1000);
         QCOMPARE(Cell(*page, 999, LogColumnId), QStringLiteral("1000"));
         QVERIFY(!page->HasNoRows());
+    }
+
+    // Cancel while the search is held inside a read (or holds a batch back) returns at once: the
+    // held search is told to stop and kept by the page's reaper, a new search object serves the
+    // next query, and the held one's rows, should it still send some, reach no list. Once let go
+    // it ends without reading on and is joined.
+    void cancelDuringASlowSearch_data()
+    {
+        QTest::addColumn<int>("point");
+        QTest::addColumn<int>("arrivals");  // at the point, in all, by the held search
+        QTest::newRow("during a read") << int(WorkerHooks::Point::LogSearchRead) << 1;
+        QTest::newRow("before a batch") << int(WorkerHooks::Point::LogSearchBatch) << 1;
+    }
+    void cancelDuringASlowSearch()
+    {
+        QFETCH(int, point);
+        QFETCH(int, arrivals);
+        auto page = MakePage(m_full);
+        Answers answers;
+        QPointer<CLogSearch> held;
+        {
+            WorkerLatch latch{WorkerHooks::Point(point)};
+            answers.script = [&](const CPrompt& p) {
+                if (p.className != "CLogSearchProgress" || held || !latch.WaitHeld())
+                    return Answers::kDefault;
+                held = page->Search();
+                return 0; // Cancel
+            };
+            page->QueryLocalLog();
+            QCOMPARE(latch.Held(), 1); // the cancel returned while the search is held
+            QVERIFY(held && held->isRunning());
+            QVERIFY(page->Search() != held.data());
+            QVERIFY(!page->Search()->isRunning());
+            QCOMPARE(page->Reaper()->Count(), 1);
+            latch.Open();
+            QTRY_VERIFY_WITH_TIMEOUT(held.isNull(), 30000);
+            QCOMPARE(latch.Arrivals(), arrivals); // no read after the stop
+            QVERIFY(!latch.TimedOut());
+        }
+        QCoreApplication::sendPostedEvents(page.get(), QEvent::MetaCall);
+        QCoreApplication::sendPostedEvents(page.get(), LocalLogEvent::EventType());
+        QCOMPARE(Rows(*page), 0);
+        QVERIFY(answers.Texts(CPrompt::Notice).isEmpty());
+
+        answers.script = nullptr;
+        page->QueryLocalLog();
+        QCOMPARE(Rows(*page), 1200);
+        QCOMPARE(Cell(*page, 0, LogColumnId), QStringLiteral("1"));
+        QCOMPARE(Cell(*page, 1199, LogColumnId), QStringLiteral("1200"));
     }
 
     // The page goes while its search waits for a batch to be taken: the thread is stopped and

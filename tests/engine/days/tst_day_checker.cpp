@@ -8,6 +8,7 @@
 
 #include "engine/CheckRemoteFileExistThread.h"
 #include "tests/engine/download/DownloadFixture.h"
+#include "tests/support/WorkerLatch.h"
 
 using DownloadFixture::SampleSet;
 
@@ -148,6 +149,45 @@ private slots:
         checker.StartCheck(QDate(2024, 1, 1), QDate(2024, 1, 31), m_month.root, Channel(m_month.FirstChannel()));
         QTRY_VERIFY_WITH_TIMEOUT(finishes > before, 30000);
         QTRY_COMPARE_WITH_TIMEOUT(checker.GetExistFileDate(), Dates({"2024-01-30", "2024-01-31"}), 30000);
+        checker.StopCheck();
+    }
+
+    // A task held before one of its days: a newer task, or a stop asked without waiting, drops
+    // the rest of it before its next day. Only the newer task is told; a stop tells nothing.
+    void heldTaskDroppedBeforeItsNextDay_data()
+    {
+        QTest::addColumn<bool>("stop");  // else a newer task
+        QTest::newRow("newer task") << false;
+        QTest::newRow("stop") << true;
+    }
+    void heldTaskDroppedBeforeItsNextDay()
+    {
+        QFETCH(bool, stop);
+        CCheckRemoteFileExistThread checker;
+        int finishes = 0;
+        Watch(checker, &finishes);
+        checker.SetUseIndex(true);
+        QVERIFY(checker.StartThread());
+        WorkerLatch latch(WorkerHooks::Point::DayCheckDay);
+        checker.StartCheck(QDate(2024, 1, 1), QDate(2024, 1, 31), m_month.root, Channel(m_month.FirstChannel()));
+        QVERIFY(latch.WaitHeld());
+        if (stop)
+            checker.AskStop();
+        else
+            checker.StartCheck(QDate(2024, 2, 1), QDate(2024, 2, 1), m_month.root, Channel(m_month.FirstChannel()));
+        QCOMPARE(latch.Held(), 1);  // returned while the search is held
+        latch.Open();
+        if (stop) {
+            QTRY_VERIFY_WITH_TIMEOUT(!checker.IsRunning(), 30000);
+            QCOMPARE(latch.Arrivals(), 1);  // the held day was the last
+            QCoreApplication::processEvents();
+            QCOMPARE(finishes, 0);
+        } else {
+            QTRY_COMPARE_WITH_TIMEOUT(finishes, 1, 30000);
+            QCOMPARE(latch.Arrivals(), 2);  // the held day, then the one day of the newer task
+            QCOMPARE(checker.GetExistFileDate(), Dates({"2024-02-01"}));
+        }
+        QVERIFY(!latch.TimedOut());
         checker.StopCheck();
     }
 

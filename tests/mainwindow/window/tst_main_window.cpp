@@ -2,6 +2,8 @@
 // offscreen, prompts answered by a script, free space from a replaced query and the settings file
 // in a temporary folder.
 #include "app/SettingsManager.h"
+#include "app/ThreadReaper.h"
+#include "engine/SearchDiskThread.h"
 #include "devicelog/LocalLogWidget.h"
 #include "devicelog/LogRecordText.h"
 #include "mainwindow/CSettingsWidget.h"
@@ -18,6 +20,7 @@
 #include "widgets/CTableView.h"
 #include "widgets/DateTimeEdit.h"
 #include "widgets/PromptHook.h"
+#include "tests/support/WorkerLatch.h"
 
 #include <QApplication>
 #include <QDir>
@@ -30,6 +33,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+
+#include <atomic>
+#include <thread>
 
 using namespace MainTabs;
 
@@ -93,6 +99,7 @@ private slots:
     void closeDeclinedKeepsEverything();
     void closeConfirmedDestroysPagesAndQuits();
     void closeFromSettingsAsksSaveFirst();
+    void closeStopsEveryWorkerFirst();
 
 private:
     QString SettingsPath() const { return m_dir.filePath(QStringLiteral("Settings.xml")); }
@@ -496,6 +503,82 @@ void TestMainWindow::closeFromSettingsAsksSaveFirst()
         QVERIFY(window.SettingsPage());
         QCOMPARE(window.Stack()->currentIndex(), 2);
     }
+}
+
+// The station is closed while the playback page's disk scan and the log page's search are both
+// held inside a read. Every worker is told to stop before any page waits for one (the log search
+// is told before the playback page waits for its scan), each ends at its next check without
+// reading on, and no thread is left. (Run last: the close queues the application's quit.)
+void TestMainWindow::closeStopsEveryWorkerFirst()
+{
+    const QString image = qEnvironmentVariable("VARPEN_BUILD_DIR") + QStringLiteral("/samples/test/disk-plain.img");
+    QVERIFY2(QFile::exists(image), qPrintable(image));
+    qputenv("VARPEN_EXTRA_DISKS", image.toUtf8());
+    const auto restore = qScopeGuard([] { qputenv("VARPEN_EXTRA_DISKS", QByteArray()); });
+
+    WorkerLatch scan(WorkerHooks::Point::DiskScanRead);
+    WorkerLatch read(WorkerHooks::Point::LogSearchRead);
+    CPromptScript script(1);  // "Sure to close software": yes
+    script.Then([](const CPrompt& p) { return p.className == "CLogSearchProgress" ? CPromptHook::kRunModal : 1; });
+    CVarpenMainWnd window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.AfterShow();
+    QVERIFY(scan.WaitHeld());
+    QPointer<CSearchDiskThread> scanThread = window.PlayBackPage()->DiskSearcher();
+    CLocalLogWidget* logPage = window.LogPage();
+    QPointer<CLogSearch> search = logPage->Search();
+    CLogSearch* searchThread = search.data();
+    QPointer<QWidget> pages[3] = {window.PlayBackPage(), window.LogPage(), window.SettingsPage()};
+
+    // Off the GUI thread, which is busy closing: the log search must be told to stop while the
+    // scan is still held; then it is let go and must end without another read; then the scan.
+    std::atomic<bool> told{false};
+    std::atomic<bool> ended{false};
+    std::thread helper([&] {
+        if (!read.WaitHeld())
+            return scan.Open();
+        for (int i = 0; i < 4000 && !told; ++i) {
+            told = searchThread->StopAsked();
+            if (!told)
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        read.Open();
+        ended = searchThread->wait(20000);
+        scan.Open();
+    });
+
+    // As in the program: the search runs under its progress dialog inside the application's event
+    // loop, and the close comes meanwhile.
+    QTimer close;
+    close.setInterval(5);
+    connect(&close, &QTimer::timeout, &window, [&] {
+        if (read.Held() == 1) {
+            close.stop();
+            window.close();
+        }
+    });
+    QTimer::singleShot(0, logPage, [logPage, &close] {
+        close.start();
+        logPage->QueryLocalLog();
+    });
+    QTimer fallback;
+    fallback.setSingleShot(true);
+    connect(&fallback, &QTimer::timeout, qApp, [] { QCoreApplication::exit(2); });
+    fallback.start(120000);
+    const int result = QApplication::exec();
+    helper.join();
+
+    QCOMPARE(result, 0);
+    QVERIFY(told);
+    QVERIFY(ended);
+    QCOMPARE(read.Arrivals(), 1);
+    QCOMPARE(scan.Arrivals(), 1);
+    QVERIFY(!scan.TimedOut() && !read.TimedOut());
+    QVERIFY(scanThread.isNull());
+    QVERIFY(search.isNull());
+    for (const QPointer<QWidget>& page : pages)
+        QVERIFY(page.isNull());
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -6,12 +6,14 @@
 // cancelled search, a search started by a drop, channels left without a window named once, a
 // window's download dialog across two searches, and a page destroyed while it scans. Every
 // prompt is answered through the kit's prompt seam.
+#include "app/ThreadReaper.h"
 #include "engine/PlayBackInteraction.h"
 #include "engine/SearchDiskThread.h"
 #include "playback/DataDistributionThread.h"
 #include "playback/PlayBackWidget.h"
 #include "playback/PlayBackWidgetPrivate.h"
 #include "playback/PlaybackDownLoad.h"
+#include "playback/PlaybackSearchThread.h"
 #include "playback/PlaybackWnd.h"
 #include "playback/WndSplitLayout.h"
 #include "tests/engine/download/DownloadFixture.h"
@@ -25,6 +27,7 @@
 #include "widgets/ChaseDialog.h"
 #include "widgets/DateTimeEdit.h"
 #include "widgets/PromptHook.h"
+#include "tests/support/WorkerLatch.h"
 #include "SearchSamples.h"
 
 #include <QAction>
@@ -593,6 +596,110 @@ private slots:
         QVERIFY(!Page().IsDiskSearchRunning());
         QVERIFY(prompts.Notices().isEmpty());
         QVERIFY(searchtest::Rows(*Page().ChannelModel()).isEmpty());
+    }
+
+    // A disk or month chosen while a scan is held inside a read (or holds its result back) returns
+    // at once: the held scan is told to stop and kept by the page's reaper, the new choice is
+    // scanned, and the held scan's report, should it come, is not taken. Once let go, the held
+    // scan ends and is joined.
+    void choicesDuringASlowScan_data()
+    {
+        QTest::addColumn<int>("point");
+        QTest::addColumn<bool>("month");  // else another disk
+        QTest::addColumn<QStringList>("rows");
+        const QStringList folder{"NVR_1: channel1 channel2"};
+        QTest::newRow("disk during a read") << int(WorkerHooks::Point::DiskScanRead) << false << folder;
+        QTest::newRow("disk before the report") << int(WorkerHooks::Point::DiskScanReport) << false << folder;
+        QTest::newRow("month during a read") << int(WorkerHooks::Point::DiskScanRead) << true << QStringList{};
+        QTest::newRow("month before the report") << int(WorkerHooks::Point::DiskScanReport) << true
+                                                 << QStringList{};
+    }
+    void choicesDuringASlowScan()
+    {
+        QFETCH(int, point);
+        QFETCH(bool, month);
+        QFETCH(QStringList, rows);
+        Prompts prompts;
+        QVERIFY(ShowSampleMonth());
+        WorkerLatch latch{WorkerHooks::Point(point)};
+        QVERIFY(Ui().m_pComboBoxDisk->SelectEntry(kNvr));
+        QVERIFY(latch.WaitHeld());
+        QPointer<CSearchDiskThread> held = Page().DiskSearcher();
+
+        if (month)
+            Ui().m_pCalendarWidget->SetCurrentPage(2023, 12);  // no recordings that month
+        else
+            QVERIFY(Ui().m_pComboBoxDisk->SelectEntry(kFolder, m_folder + QLatin1Char('/')));
+        QCOMPARE(latch.Held(), 1);  // the choice returned while the scan is held
+        QVERIFY(held && held->isRunning());
+        QVERIFY(Page().DiskSearcher() != held.data());
+        QCOMPARE(Page().Reaper()->Count(), 1);
+
+        latch.Open();
+        QTRY_VERIFY_WITH_TIMEOUT(held.isNull(), 30000);
+        QCOMPARE(Page().Reaper()->Count(), 0);
+        QVERIFY(Page().DiskSearcher()->wait(30000));
+        QCoreApplication::sendPostedEvents(m_page.get(), QEvent::MetaCall);
+        QCOMPARE(searchtest::Rows(*Page().ChannelModel()), rows);
+        QCOMPARE(Page().IsDiskSearchRunning(), rows.isEmpty());  // the overlay says that nothing is there
+        QVERIFY(prompts.Notices().isEmpty());
+        QVERIFY(!latch.TimedOut());
+    }
+
+    // Cancel while the search is held inside a window's search returns at once: the windows
+    // stay bound (the held one on a fresh engine of the same channel, the thread keeps the one it
+    // searches), nothing is on the time line, and once let go the search ends without touching
+    // the page. The next search works as usual.
+    void cancelDuringASlowSearch()
+    {
+        QVERIFY(ShowSampleMonth());
+        QVERIFY(Choose(kFolder));
+        QTRY_COMPARE(Page().ChannelModel()->rowCount(), 1);
+        Tick(0, 0);
+        Tick(0, 1);
+        SetWindow(QDate(2024, 1, 30), QDate(2024, 1, 30));
+        Ui().m_pRecordTypeComboBox->setCurrentIndex(0);
+        WorkerLatch latch(WorkerHooks::Point::RecordSearchWindow);
+        CPromptScript script(1);
+        CPlayBackInteraction* searched = nullptr;
+        QPointer<CPlaybackSearchThread> thread;
+        script.Then([&](const CPrompt& p) {
+            if (p.className != "ChaseDialog" || !latch.WaitHeld())
+                return 1;
+            searched = Data().PlayerAt(0);
+            thread = Page().SearchThread();
+            return 0;  // Cancel, while window 1's search is held
+        });
+        Ui().m_pSearchBtn->click();
+        QCOMPARE(latch.Held(), 1);  // the click returned while the search is held
+        QVERIFY(thread && thread->isRunning());
+        QVERIFY(!Page().SearchThread());
+        QCOMPARE(Page().Reaper()->Count(), 1);
+        QCOMPARE(Data().Players().size(), 2);
+        QVERIFY(Data().PlayerAt(0) != searched);
+        QCOMPARE(Data().PlayerAt(0)->GetChannel().GetNumber(), 1);
+        QCOMPARE(Data().PlayerAt(1)->GetChannel().GetNumber(), 2);
+        QVERIFY(Data().windows[0]->TitleLabel()->text().contains("channel1"));
+        QCOMPARE(Bars(0), 0);
+        QCOMPARE(Bars(1), 0);
+        QVERIFY(Page().ChannelModel()->itemFromIndex(Channel(0, 0))->checkState() == Qt::Checked);
+
+        latch.Open();
+        QTRY_VERIFY_WITH_TIMEOUT(thread.isNull(), 30000);  // ended, joined, its engine gone with it
+        QCoreApplication::sendPostedEvents(m_page.get(), QEvent::MetaCall);
+        QVERIFY(Data().filesByWindow.empty());
+        QCOMPARE(Bars(0), 0);
+        QVERIFY(script.Texts(CPrompt::Notice).isEmpty());
+        QVERIFY(!latch.TimedOut());
+
+        Prompts prompts;
+        prompts.Arm();
+        Ui().m_pSearchBtn->click();
+        // The search binds from the current window (the stop before it selects each window in turn).
+        const int first = Data().GetCurrentIndex();
+        QCOMPARE(Data().PlayerAt(first)->GetChannel().GetNumber(), 1);
+        QCOMPARE(Bars(first), 2);
+        QCOMPARE(Bars(first + 1), 2);
     }
 
     // A page destroyed while it scans waits for the scan.

@@ -172,6 +172,37 @@ private slots:
 
     // Windows without an engine are left out; a search that cannot read its disk is reported as
     // failed and leaves its window empty.
+    // Stopped from outside while the second window's search runs: the first window's results are
+    // taken at once, the second is named as the one still searched, the third is never searched,
+    // and nothing more reaches the page data.
+    void stopAndTakeWhileSearching()
+    {
+        CPlayBackWidgetPrivate d(nullptr);
+        const std::vector<Engine*> engines =
+            Bind(d, 0, {Varpen::CChannel(1, "NVR_1"), Varpen::CChannel(2, "NVR_1"), Varpen::CChannel(1, "NVR_1")}, true);
+        QSemaphore entered, release;
+        engines[1]->onSearch = [&] {
+            entered.release();
+            release.acquire();
+        };
+        CPlaybackSearchThread thread(&d);
+        thread.Start();
+        QVERIFY(entered.tryAcquire(1, 30000));
+        QList<int> failed;
+        QCOMPARE(thread.StopAndTakeResults(&failed), 1);
+        QVERIFY(failed.isEmpty());
+        QCOMPARE(d.segmentsByWindow[0].size(), 4);
+        QVERIFY(!d.segmentsByWindow.count(1));
+        QCOMPARE(thread.StopAndTakeResults(), -1);
+        QVERIFY(!thread.TakeResults());
+        release.release();
+        QVERIFY(thread.wait(30000));
+        QVERIFY(!thread.TakeResults());
+        QVERIFY(!d.segmentsByWindow.count(1) && !d.segmentsByWindow.count(2));
+        QCOMPARE(engines[1]->searches.load(), 1);
+        QCOMPARE(engines[2]->searches.load(), 0);
+    }
+
     void failedAndUnbound()
     {
         CPlayBackWidgetPrivate d(nullptr);

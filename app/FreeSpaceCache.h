@@ -1,0 +1,74 @@
+// Free space of output folders for the GUI thread, read on a worker and cached. A reading gives at
+// once the last value known for the folder and asks the worker for a fresh one (one query per
+// folder at a time): a sleeping or network disk never holds the GUI up, and a caller that reads
+// on its own cadence (a play window every 300 ms, the download dialog every second) sees a value
+// at most one query old. The worker starts on the first query and is joined at process exit.
+//
+// While a test has replaced the free-space query (Sys_SetFreeSpaceFunction), readings ask that
+// query directly and at once, so tests that set a value read it back at once; a test of the
+// cache itself turns that off with SetAnswerAtOnceWithReplacedQuery(false).
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <mutex>
+#include <set>
+#include <thread>
+
+class CFreeSpaceCache : public QObject {
+    Q_OBJECT
+
+public:
+    // The most folders kept; the least recently read goes first.
+    static constexpr int kMaxFolders = 32;
+
+    struct Reading {
+        bool known = false;   // a query has answered for the folder (false: none yet)
+        bool ok = false;      // that query could ask the folder's volume
+        quint64 freeBytes = 0;
+    };
+
+    static CFreeSpaceCache* Instance();
+
+    // The last value read for `folder`, never waiting for the disk; asks for a fresh one.
+    Reading Read(const QString& folder);
+    // Asks for a fresh value without reading (a caller that will read soon).
+    void Refresh(const QString& folder);
+    // The last value read for `folder`, without asking for a fresh one (for a receiver of
+    // Answered, which would otherwise ask again and again).
+    Reading Peek(const QString& folder);
+
+    // Tests: see above (on by default).
+    static void SetAnswerAtOnceWithReplacedQuery(bool atOnce);
+    // Tests: waits until no query is pending or running; false after `timeout_ms`.
+    bool WaitIdle(int timeout_ms);
+
+    ~CFreeSpaceCache() override;
+
+signals:
+    // A query for `folder` has answered (emitted on the worker; connect queued or automatic).
+    void Answered(const QString& folder);
+
+private:
+    CFreeSpaceCache() = default;
+    bool AnswerAtOnce() const;
+    // With the lock held.
+    void Ask(const QString& folder);
+    void Work();
+
+    std::mutex m_lock;
+    std::condition_variable m_wake;
+    std::condition_variable m_idle;
+    std::map<QString, Reading> m_values;
+    std::map<QString, std::uint64_t> m_lastRead;  // folder -> read counter, for the eviction
+    std::uint64_t m_reads = 0;
+    std::deque<QString> m_queue;
+    std::set<QString> m_pending;  // queued or being asked
+    bool m_stop = false;
+    std::thread m_worker;
+};
