@@ -313,7 +313,8 @@ bool CEntryTestScript::StepPlay()
         page->OnStartPlayback(0, m_clicked);
     }
     CPlayBackInteraction* player = d->PlayerAt(0);
-    if (!player || !player->IsPlaying())
+    // The player opens the recording on its own thread: it plays once it is no longer opening.
+    if (!player || !player->IsPlaying() || player->GetPlayState().opening)
         return false;
     Say(QStringLiteral("playing window 1 from %1")
             .arg(QDateTime::fromSecsSinceEpoch(m_clicked).toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"))));
