@@ -411,11 +411,13 @@ int CStreamPlayer::SetSpeed(int level)
 {
     RTK_Guard guard(&m_lock);
     if (GetState().opening) {
-        // The port of the opening stream takes the level when it opens.
+        // The port of the opening stream takes the level when it opens (or now, when it has
+        // opened before the state says so).
         if (level < -3 || level > 3)
             return 0;
         const int moved = level - m_speed.load();
         m_speed = level;
+        m_port.SetSpeed(level);
         return moved;
     }
     const int moved = m_port.SetSpeed(level);
@@ -520,7 +522,9 @@ bool CStreamPlayer::FindFileAndPos(time_t time)
     }
     SingleFilePtr file(m_files[static_cast<std::size_t>(index)]->CloneWithRange(startAt, -1));
     if (!LocateFileAndPlay(file, time == 0)) {
-        qCWarning(lcEngine) << "---qarn--- LocateFileAndPlay-GetStreamAndPlayFile-failed";
+        // A stop or a newer seek that ended the wait is no failure.
+        if (!m_stopping.load() && !LocatePending())
+            qCWarning(lcEngine) << "---qarn--- LocateFileAndPlay-GetStreamAndPlayFile-failed";
         return false;
     }
     PublishPlaying(index);

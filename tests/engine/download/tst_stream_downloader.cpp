@@ -586,6 +586,8 @@ private slots:
         g_gateClosed = true;  // the job cannot finish before the stop
         QVERIFY(StartJob(d, "file", m_files));
         QVERIFY(d.IsBusy());
+        // The start's events come from the thread once the first data is in.
+        QTRY_VERIFY_WITH_TIMEOUT(rec.Sequence().contains("0,-1,3"), kJobTimeout_ms);
         std::thread::id stopperId;
         std::thread stopper([&] { d.Stop(failed); });
         stopperId = stopper.get_id();

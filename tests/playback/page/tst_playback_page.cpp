@@ -425,6 +425,8 @@ private slots:
         QVERIFY(e1->IsPlaying());
         QCOMPARE(m_page->Form().m_pBtnPlay->toolTip(), QStringLiteral("Pause"));
         QVERIFY(m_page->Form().m_pVolumeBtn->isEnabled());
+        // The player opens the stream on its own thread; the controls below act on what it shows.
+        QTRY_VERIFY_WITH_TIMEOUT(!e1->GetPlayState().opening, 10000);
 
         m_page->OnBtnPlay();
         QVERIFY(e1->IsPaused());
