@@ -6,8 +6,10 @@
 //
 // All operations run on the caller's thread (the GUI thread, the page's search thread for
 // SearchFiles, the day checker for GetRecordDays); the player's own locking protects playback.
-// What a poll reads (GetPlayState, IsPlaying, IsEndOfList, GetPlayError, GetCurrentTime,
-// IsPaused, IsClipping, IsClipFailed) never waits for a stream.
+// A start or seek is handed to the player's worker and returns at once: opening the stream
+// and waiting for its header happen there, and a file that cannot be played is reported by
+// the state the page polls (error 1). What a poll reads (GetPlayState, IsPlaying, IsEndOfList,
+// GetPlayError, GetCurrentTime, IsPaused, IsClipping, IsClipFailed) never waits for a stream.
 
 #include <cstdint>
 #include <ctime>
@@ -61,10 +63,12 @@ public:
     virtual Varpen::SingleFileList GetFileList() const;
 
     // Plays the channel's found files into `window` (a video surface id) from `time` (0 plays
-    // from the beginning of the first file). false, with error 1, when nothing can be played.
+    // from the beginning of the first file). false, with error 1, when no found file holds the
+    // time; a file that cannot be opened sets error 1 later (the state is "opening" until then).
     virtual bool StartPlayback(std::uint32_t window, time_t time);
     virtual void StopPlayback();
-    // Seeks the running player; false (and error 1 when the seek itself failed) otherwise.
+    // Seeks the running player; false when not playing, and error 1 when no file holds the
+    // time (at once) or its file cannot be opened (later). A newer seek replaces this one.
     virtual bool SetPlayTime(time_t time);
     // The same, and the window holds paused at the new position until Pause(false).
     virtual bool SetPlayTimePaused(time_t time);

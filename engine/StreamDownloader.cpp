@@ -155,50 +155,8 @@ bool CStreamDownloader::StartByTime(const SingleFileList& files, time_t begin, t
 
 bool CStreamDownloader::RunStart(bool byFile)
 {
-    auto sem = std::make_shared<rtk::Semaphore>(0);
-    {
-        std::lock_guard<std::mutex> lock(m_startLock);
-        m_startSem = sem;
-    }
-    auto dropSemaphore = [&] {
-        std::lock_guard<std::mutex> lock(m_startLock);
-        m_startSem.reset();
-    };
-
-    RTK_Guard guard(&m_lock);
-    if (!OpenOutputByTime(m_piece)) {
-        dropSemaphore();
-        ClearFiles();
-        m_currentIndex.store(-1);
-        return false;
-    }
-    guard.Release();
-
-    // The first data, or the stream's own end: a stream that fails or ends without a header
-    // fails the start at once instead of at the end of the wait.
-    bool arrived = false;
-    std::string reason = "the recording delivered no data";
-    for (int waited_ms = 0; !arrived && waited_ms < m_firstDataTimeout_ms; waited_ms += kStartPoll_ms) {
-        arrived = sem->TimedWait(std::min(kStartPoll_ms, m_firstDataTimeout_ms - waited_ms));
-        if (arrived)
-            break;
-        RTK_Guard pollGuard(&m_lock);
-        const int pos = m_source.GetPos();
-        if (pos == 200 || pos == 100 || !m_source.IsOpen()) {
-            if (pos == 200)
-                reason = "the recording could not be read";
-            break;
-        }
-    }
-    dropSemaphore();
-    if (!arrived) {
-        RTK_Guard closeGuard(&m_lock);
-        CloseJob();
-        SetError(reason);
-        return false;
-    }
-
     m_startByFile = byFile;
+    m_startPending = true;
     if (!CBaseThread::Start()) {
         RTK_Guard closeGuard(&m_lock);
         CloseJob();
@@ -208,8 +166,64 @@ bool CStreamDownloader::RunStart(bool byFile)
     return true;
 }
 
-bool CStreamDownloader::OnThreadStart()
+bool CStreamDownloader::BeginOnThread()
 {
+    m_startPending = false;
+    auto sem = std::make_shared<rtk::Semaphore>(0);
+    {
+        std::lock_guard<std::mutex> lock(m_startLock);
+        m_startSem = sem;
+    }
+    auto dropSemaphore = [&] {
+        std::lock_guard<std::mutex> lock(m_startLock);
+        m_startSem.reset();
+    };
+    auto failStart = [&](const std::string& reason) {
+        dropSemaphore();
+        RTK_Guard closeGuard(&m_lock);
+        CloseJob();
+        if (!reason.empty())
+            SetError(reason);
+        closeGuard.Release();
+        EmitSignal(kDownloadStartFailed, -1, 0);
+        return false;
+    };
+
+    RTK_Guard guard(&m_lock);
+    if (!OpenOutputByTime(m_piece)) {
+        guard.Release();
+        return failStart(std::string());  // the open said why
+    }
+    guard.Release();
+    if (m_firstDataWaitHook)
+        m_firstDataWaitHook();
+
+    // The first data, or the stream's own end: a stream that fails or ends without a header
+    // fails the start at once instead of at the end of the wait; a stop ends the wait too.
+    bool arrived = false;
+    std::string reason = "the recording delivered no data";
+    for (int waited_ms = 0; !arrived && waited_ms < m_firstDataTimeout_ms; waited_ms += kStartPoll_ms) {
+        arrived = sem->TimedWait(std::min(kStartPoll_ms, m_firstDataTimeout_ms - waited_ms));
+        if (arrived)
+            break;
+        if (IsStopRequested()) {
+            dropSemaphore();
+            return false;  // OnThreadExit reports the stop
+        }
+        RTK_Guard pollGuard(&m_lock);
+        const int pos = m_source.GetPos();
+        if (pos == 200 || pos == 100 || !m_source.IsOpen()) {
+            if (pos == 200)
+                reason = "the recording could not be read";
+            break;
+        }
+    }
+    if (!arrived)
+        return failStart(reason);
+    dropSemaphore();
+    if (IsStopRequested())
+        return false;  // stopped as the data came: OnThreadExit reports the stop
+
     // The start's events go out before any pass can send one of its own.
     const int count = FileCount();
     EmitFiles();
@@ -219,6 +233,11 @@ bool CStreamDownloader::OnThreadStart()
     m_stallBlocks = m_blocksDelivered.load();
     m_stallPos = -1;
     m_stallSince = std::chrono::steady_clock::now();
+    return true;
+}
+
+bool CStreamDownloader::OnThreadStart()
+{
     return true;
 }
 
@@ -387,6 +406,8 @@ bool CStreamDownloader::RunOnce()
 {
     if (IsStopRequested())
         return false;  // OnThreadExit reports the stop
+    if (m_startPending && !BeginOnThread())
+        return false;
     if (CheckSavePathDiskSpace(SavePathMinFreeGB(CSettingsManager::DownloadSavePath), CSettingsManager::DownloadSavePath, QString())) {
         RTK_Guard guard(&m_lock);
         const int index = m_reportedIndex + 1;

@@ -7,6 +7,9 @@
 //
 // Threads: the owner (GUI) calls the operations; the downloader's own thread runs the passes;
 // the stream source's delivery thread runs the data callback, which writes the output file.
+// A start returns at once once the job is planned: the thread opens the first output and the
+// stream and waits for the first data (a stop ends that wait), then sends the start's events,
+// or code 7 with the reason when the start failed.
 // Every signal leaves from the downloader's thread, after the state it announces is in place:
 // a start's events before its first pass, a stop's event before the thread ends.
 //
@@ -21,6 +24,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <ctime>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -64,6 +68,7 @@ enum DownloadEvent : int {
     kDownloadNextFile = 4,      // job by files: the file at index + 1 is being written
     kDownloadFileClosed = 5,    // the output of the file at index was closed
     kDownloadDiskFull = 6,      // less than 2 GB free in the download folder's drive
+    kDownloadStartFailed = 7,   // the accepted start could not begin (GetLastError says why)
 };
 
 class CStreamDownloader : public QObject, public CBaseThread {
@@ -86,17 +91,17 @@ public:
     void SetUseIndex(bool useIndex);
 
     // A job writing the given files whole, in list order. positions/rows are kept, not read,
-    // and must be as long as each other. The thread sends DownloadFiles(path), 4(-1, n), 0(-1, n)
-    // before this returns true.
+    // and must be as long as each other. true once the job is handed to the thread, which sends
+    // DownloadFiles(path), 4(-1, n), 0(-1, n) when the first data came, else 7(-1, 0).
     bool StartByFile(const SingleFileList& files, const std::vector<int>& positions,
                      const std::vector<int>& rows);
     // A job over the window [begin, end] of the files: only what overlaps the window is written;
-    // a window that no recording overlaps is refused. The thread sends DownloadFiles(path) and
-    // 0(-1, n) before this returns true.
+    // a window that no recording overlaps is refused. true once the job is handed to the thread,
+    // which sends DownloadFiles(path) and 0(-1, n) when the first data came, else 7(-1, 0).
     bool StartByTime(const SingleFileList& files, time_t begin, time_t end);
 
-    // Ends the job: the thread sends code 3 when failed, else 1 (only when a job was running),
-    // and is joined before this returns.
+    // Ends the job: the thread sends code 3 when failed, else 1 (only when a job was running, a
+    // start still waiting for its first data too), and is joined before this returns.
     void Stop(bool failed);
     bool IsBusy() const { return m_currentIndex.load() != -1; }
     // 0 to 100 over the whole job.
@@ -114,6 +119,9 @@ public:
     void SetPackageSizeOverride(uint64_t size_bytes) { m_packageSizeOverride_bytes = size_bytes; }
     // A job whose stream neither delivers a block nor moves on for this long fails (code 3).
     void SetStallTimeout(int timeout_ms) { m_stallTimeout_ms = timeout_ms; }
+    // Called on the downloader's thread once a start has opened its stream, before it waits for
+    // the first data (a test holds the start there). Set it only while no job runs.
+    void SetFirstDataWaitHook(std::function<void()> hook) { m_firstDataWaitHook = std::move(hook); }
 
     static constexpr int kFirstDataTimeout_ms = 30000;
     static constexpr int kStallTimeout_ms = 30000;
@@ -135,7 +143,6 @@ signals:
     void DownloadFiles(QString path);
 
 protected:
-    // The start's events, sent from this thread before any other.
     bool OnThreadStart() override;
     // A job still running when the loop ends was stopped: it is closed and its stop reported.
     void OnThreadExit() override;
@@ -158,9 +165,12 @@ private:
 
     // Prepares a job's shared state; false when the job cannot start (no pending task).
     bool BeginJob();
-    // Waits for the first data and starts the thread, which sends the start events. false (and
-    // the job closed, nothing left on disk) when the stream fails or stays silent.
+    // Starts the thread for the planned job; false (job closed) when no thread could be made.
     bool RunStart(bool byFile);
+    // The thread's first pass: opens the output and the stream and waits for the first data,
+    // then sends the start events. false when the start failed (code 7 sent, the job closed,
+    // nothing left on disk) or a stop came.
+    bool BeginOnThread();
     // The piece of a job by time at t; false when there is none (or no progress: m_noProgress).
     bool SelectPieceAt(time_t t);
     bool OpenOutputByTime(const SingleFilePtr& piece);
@@ -218,6 +228,7 @@ private:
     std::mutex m_startLock;
     std::shared_ptr<rtk::Semaphore> m_startSem;
     bool m_startByFile = false;  // the start events the thread sends first
+    bool m_startPending = false; // the thread's own: the first pass still has to begin the job
 
     // Set by the data callback when the output cannot be written; the pass ends the job.
     std::atomic<bool> m_writeFailed{false};
@@ -238,6 +249,7 @@ private:
     int m_firstDataTimeout_ms = kFirstDataTimeout_ms;
     int m_stallTimeout_ms = kStallTimeout_ms;
     uint64_t m_packageSizeOverride_bytes = 0;
+    std::function<void()> m_firstDataWaitHook;
 };
 
 }  // namespace Varpen

@@ -2,6 +2,7 @@
 
 #include <QDebug>
 
+#include <algorithm>
 #include <cstring>
 
 #include "engine/LocalIndex.h"
@@ -13,6 +14,7 @@ namespace Varpen {
 namespace {
 constexpr int kPosDelivered = 100;
 constexpr int kPosFailed = 200;
+constexpr int kHeaderPoll_ms = 20;
 
 // A file whose header is not ours is timed from the start its name gives (as its index entry
 // does) and the PTS of its first picture, read from the file itself. A file that cannot be read
@@ -44,7 +46,7 @@ StreamPlayerTestHooks& StreamPlayerHooks()
 std::uint64_t CStreamPlayer::Pack(const PlayState& state)
 {
     return std::uint64_t(std::uint32_t(state.index)) | (std::uint64_t(state.endOfList ? 1 : 0) << 32) |
-           (std::uint64_t(std::uint8_t(state.error)) << 40);
+           (std::uint64_t(state.opening ? 1 : 0) << 33) | (std::uint64_t(std::uint8_t(state.error)) << 40);
 }
 
 PlayState CStreamPlayer::Unpack(std::uint64_t word)
@@ -52,6 +54,7 @@ PlayState CStreamPlayer::Unpack(std::uint64_t word)
     PlayState state;
     state.index = int(std::uint32_t(word & 0xFFFFFFFFu));
     state.endOfList = ((word >> 32) & 1u) != 0;
+    state.opening = ((word >> 33) & 1u) != 0;
     state.error = int(std::uint8_t((word >> 40) & 0xFFu));
     return state;
 }
@@ -148,15 +151,36 @@ bool CStreamPlayer::StartPlayback(time_t time)
         return false;
     StopPlayback();
     m_stopping.store(false);
+    {
+        std::lock_guard<std::mutex> command(m_commandLock);
+        m_locatePending = false;
+    }
     std::unique_lock<std::mutex> locate(m_locateLock);
-    if (!FindFileAndPos(time)) {
+    // Where the time lies is known from the list at once; opening the file is the worker's.
+    int index = -1;
+    time_t startAt = -1;
+    if (!FindFileByTime(m_files, time, index, startAt)) {
         qCWarning(lcEngine) << "---qarn--- StartPlayback-LocateFileAndPlay-failed";
         Halt(false, kPlayErrorNoFile);
         return false;
     }
+    {
+        RTK_Guard guard(&m_lock);
+        m_carryPause = true;
+        m_pauseOnOpen = false;
+    }
+    PlayState opening;
+    opening.index = index;
+    opening.opening = true;
+    Publish(opening);
+    {
+        std::lock_guard<std::mutex> command(m_commandLock);
+        m_locatePending = true;
+        m_locateTime = time;
+    }
     locate.unlock();
-    // The located file has published the index with a clear end flag; from here on only the
-    // thread changes the state, so a short list that ends at once is reported as ended.
+    // From here on only the thread changes the state, so a short list that ends at once is
+    // reported as ended.
     if (!CBaseThread::Start()) {
         locate.lock();
         Halt(false, kPlayErrorNoFile);
@@ -164,6 +188,90 @@ bool CStreamPlayer::StartPlayback(time_t time)
     }
     if (StreamPlayerHooks().started)
         StreamPlayerHooks().started();
+    return true;
+}
+
+bool CStreamPlayer::PostLocate(time_t time)
+{
+    {
+        // The opening flag and the command together: the worker publishes its states under
+        // this lock too, so a locate it finishes now cannot clear the flag of this one.
+        std::lock_guard<std::mutex> command(m_commandLock);
+        if (!MarkOpening(true))
+            return false;  // the list played out meanwhile: nothing to go on from
+        m_locatePending = true;
+        m_locateTime = time;
+    }
+    // A locate that still waits for its header gives up: the newer one is carried out next.
+    std::lock_guard<std::mutex> lock(m_shareLock);
+    if (m_headerWait)
+        m_headerWait->Close();
+    return true;
+}
+
+void CStreamPlayer::PublishPlaying(int index)
+{
+    std::lock_guard<std::mutex> command(m_commandLock);
+    PlayState playing;
+    playing.index = index;
+    // A newer command waits: the window is still on its way there.
+    playing.opening = m_locatePending;
+    Publish(playing);
+}
+
+bool CStreamPlayer::TakeLocate(time_t* time)
+{
+    std::lock_guard<std::mutex> command(m_commandLock);
+    if (!m_locatePending)
+        return false;
+    m_locatePending = false;
+    *time = m_locateTime;
+    return true;
+}
+
+bool CStreamPlayer::LocatePending()
+{
+    std::lock_guard<std::mutex> command(m_commandLock);
+    return m_locatePending;
+}
+
+bool CStreamPlayer::MarkOpening(bool opening)
+{
+    std::uint64_t word = m_state.load();
+    PlayState state;
+    do {
+        state = Unpack(word);
+        if (!state.IsPlaying())
+            return false;
+        state.opening = opening;
+    } while (!m_state.compare_exchange_weak(word, Pack(state)));
+    if (StreamPlayerHooks().published)
+        StreamPlayerHooks().published(state);
+    return true;
+}
+
+bool CStreamPlayer::RunLocate()
+{
+    time_t time = -1;
+    while (TakeLocate(&time)) {
+        const bool found = FindFileAndPos(time);
+        if (m_stopping.load() || IsStopRequested())
+            return false;
+        // A newer command ended this one's wait: it is carried out instead.
+        if (LocatePending())
+            continue;
+        {
+            RTK_Guard guard(&m_lock);
+            if (!LocatePending()) {
+                m_carryPause = false;
+                m_pauseOnOpen = false;
+            }
+        }
+        if (!found) {
+            Halt(false, kPlayErrorNoFile);
+            return false;
+        }
+    }
     return true;
 }
 
@@ -188,11 +296,20 @@ void CStreamPlayer::Halt(bool endOfList, int error)
 
 void CStreamPlayer::StopPlayback()
 {
+    {
+        std::lock_guard<std::mutex> command(m_commandLock);
+        m_locatePending = false;
+    }
     if (!IsPlaying()) {
         // A thread that ended by itself is still joined before anything new starts.
         CBaseThread::Stop();
         return;
     }
+    HaltFromOwner(kPlayErrorNone);
+}
+
+void CStreamPlayer::HaltFromOwner(int error)
+{
     // A pass waiting for a header gives up at once instead of holding the stop for 5 s.
     m_stopping.store(true);
     {
@@ -202,9 +319,17 @@ void CStreamPlayer::StopPlayback()
     }
     CBaseThread::Stop();
     std::lock_guard<std::mutex> locate(m_locateLock);
+    {
+        RTK_Guard guard(&m_lock);
+        m_carryPause = false;
+        m_pauseOnOpen = false;
+    }
     // The owner's stop keeps what the state said (nothing while it played).
     const PlayState before = GetState();
-    Halt(before.endOfList, before.error);
+    if (error != kPlayErrorNone)
+        Halt(false, error);
+    else
+        Halt(before.endOfList, before.error);
 }
 
 void CStreamPlayer::ResetPlayWnd()
@@ -215,36 +340,37 @@ void CStreamPlayer::ResetPlayWnd()
 
 bool CStreamPlayer::SeekToTime(time_t time, bool paused)
 {
-    std::unique_lock<std::mutex> locate(m_locateLock);
     if (!IsPlaying() || time == -1)
         return false;
+    // The list does not change while playing (SetFileList refuses), so it is read without the
+    // locate lock, which a locate of the worker may hold for as long as it waits.
+    int index = -1;
+    time_t startAt = -1;
+    if (!FindFileByTime(m_files, time, index, startAt)) {
+        qCWarning(lcEngine) << "--qarn-- StreamPlayer-SeekToTime no file holds the time";
+        // Whatever made the seek fail, the window must learn that nothing plays any more.
+        {
+            std::lock_guard<std::mutex> command(m_commandLock);
+            m_locatePending = false;
+        }
+        HaltFromOwner(kPlayErrorNoFile);
+        m_stopping.store(false);
+        return false;
+    }
     {
         RTK_Guard guard(&m_lock);
+        m_carryPause = true;
         m_pauseOnOpen = paused;
     }
-    const bool found = FindFileAndPos(time);
-    {
-        RTK_Guard guard(&m_lock);
-        m_pauseOnOpen = false;
-    }
-    if (found)
-        return true;
-    // Stop the thread without the locate lock: its pass takes the same one.
-    locate.unlock();
-    m_stopping.store(true);
-    CBaseThread::Stop();
-    locate.lock();
-    // Whatever made the locate fail, the window must learn that nothing plays any more.
-    Halt(false, kPlayErrorNoFile);
-    m_stopping.store(false);
-    return false;
+    return PostLocate(time);
 }
 
 // The port reads the shown time without a lock of the player's; the controls lock is not taken
 // either, so a poll never waits behind a locate or the opening of a port.
 time_t CStreamPlayer::GetCurrentTime()
 {
-    return IsPlaying() ? m_port.GetAbsTime() : -1;
+    const PlayState state = GetState();
+    return state.IsPlaying() && !state.opening ? m_port.GetAbsTime() : -1;
 }
 
 unsigned CStreamPlayer::GetPlayedTime()
@@ -255,10 +381,12 @@ unsigned CStreamPlayer::GetPlayedTime()
 bool CStreamPlayer::Pause(bool pause)
 {
     RTK_Guard guard(&m_lock);
-    // While the pass moves on to the next file, the new file's port opens in this state.
+    // While the pass moves on to the next file or a start or seek opens, the new port opens in
+    // this state.
     if (m_carryPause)
         m_pauseOnOpen = pause;
-    return m_port.Pause(pause);
+    const bool paused = m_port.Pause(pause);
+    return paused || (m_carryPause && GetState().opening);
 }
 
 bool CStreamPlayer::Fast()
@@ -282,6 +410,16 @@ bool CStreamPlayer::Slow()
 int CStreamPlayer::SetSpeed(int level)
 {
     RTK_Guard guard(&m_lock);
+    if (GetState().opening) {
+        // The port of the opening stream takes the level when it opens (or now, when it has
+        // opened before the state says so).
+        if (level < -3 || level > 3)
+            return 0;
+        const int moved = level - m_speed.load();
+        m_speed = level;
+        m_port.SetSpeed(level);
+        return moved;
+    }
     const int moved = m_port.SetSpeed(level);
     if (moved != 0)
         m_speed = level;
@@ -290,7 +428,7 @@ int CStreamPlayer::SetSpeed(int level)
 
 int CStreamPlayer::GetSpeed()
 {
-    return m_port.GetSpeed();
+    return GetState().opening ? m_speed.load() : m_port.GetSpeed();
 }
 
 bool CStreamPlayer::StepForward()
@@ -316,6 +454,11 @@ bool CStreamPlayer::ResumeNormal()
 
 bool CStreamPlayer::IsPaused()
 {
+    {
+        RTK_Guard guard(&m_lock);
+        if (m_carryPause && GetState().opening)
+            return m_pauseOnOpen;
+    }
     return m_port.IsPaused();
 }
 
@@ -379,12 +522,12 @@ bool CStreamPlayer::FindFileAndPos(time_t time)
     }
     SingleFilePtr file(m_files[static_cast<std::size_t>(index)]->CloneWithRange(startAt, -1));
     if (!LocateFileAndPlay(file, time == 0)) {
-        qCWarning(lcEngine) << "---qarn--- LocateFileAndPlay-GetStreamAndPlayFile-failed";
+        // A stop or a newer seek that ended the wait is no failure.
+        if (!m_stopping.load() && !LocatePending())
+            qCWarning(lcEngine) << "---qarn--- LocateFileAndPlay-GetStreamAndPlayFile-failed";
         return false;
     }
-    PlayState playing;
-    playing.index = index;
-    Publish(playing);
+    PublishPlaying(index);
     return true;
 }
 
@@ -433,7 +576,20 @@ bool CStreamPlayer::LocateFileAndPlay(const SingleFilePtr& file, bool noSeek)
         return fail();
     if (StreamPlayerHooks().headerWait)
         StreamPlayerHooks().headerWait();
-    const bool posted = wait->TimedWait(kHeaderWait_ms);
+    // The wait ends on the header, on a stop or newer command (they close it), or as soon as
+    // the source has delivered or failed without one (an empty or broken file).
+    bool posted = false;
+    for (int waited_ms = 0; !posted && waited_ms < kHeaderWait_ms; waited_ms += kHeaderPoll_ms) {
+        posted = wait->TimedWait(std::min(kHeaderPoll_ms, kHeaderWait_ms - waited_ms));
+        if (posted || m_stopping.load() || LocatePending())
+            break;
+        const int pos = m_source.GetPos();
+        if (pos == kPosDelivered || pos == kPosFailed) {
+            // The position reads "delivered" only after the last callback has returned.
+            posted = wait->TimedWait(0);
+            break;
+        }
+    }
     dropWait();
     if (!posted || !m_port.IsOpen())
         return fail();
@@ -445,7 +601,8 @@ bool CStreamPlayer::OpenPortOnHeader(const unsigned char* data, unsigned int siz
     // The controls wait for the open (short: no stream is waited for here), so a speed or pause
     // the operator sets meanwhile is neither lost on the closing stream nor undone by the open.
     RTK_Guard guard(&m_lock);
-    const int level = m_port.GetSpeed();
+    // A start or seek opens at the level chosen meanwhile; a next file at the running one.
+    const int level = GetState().opening ? m_speed.load() : m_port.GetSpeed();
     const bool paused = m_pauseOnOpen;
     if (!m_port.OpenStream(data, size, m_window.load(), false))
         return false;
@@ -518,6 +675,8 @@ void CStreamPlayer::OnStreamData(const unsigned char* data, unsigned int size, b
 bool CStreamPlayer::RunOnce()
 {
     std::unique_lock<std::mutex> locate(m_locateLock);
+    if (!RunLocate())
+        return false;
     const int pos = m_source.GetPos();
     if (pos == kPosDelivered) {
         // Everything of this file is in the port: let it show the last frames.
@@ -542,16 +701,22 @@ bool CStreamPlayer::RunOnce()
         const bool located = LocateFileAndPlay(file, true);
         {
             RTK_Guard guard(&m_lock);
-            m_carryPause = false;
-            m_pauseOnOpen = false;
+            // A seek the owner asked for meanwhile keeps its own pause.
+            if (!LocatePending()) {
+                m_carryPause = false;
+                m_pauseOnOpen = false;
+            }
         }
         if (!located) {
+            // A seek ended the wait: it is carried out at the next pass.
+            if (LocatePending() && !m_stopping.load()) {
+                locate.unlock();
+                return true;
+            }
             Halt(false, m_stopping.load() ? kPlayErrorNone : kPlayErrorNoFile);
             return false;
         }
-        PlayState playing;
-        playing.index = next;
-        Publish(playing);
+        PublishPlaying(next);
     } else if (pos == kPosFailed) {
         Halt(false, kPlayErrorStreamFailed);
         return false;

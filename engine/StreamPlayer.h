@@ -7,9 +7,15 @@
 //
 // Threads: the owner (GUI) calls the controls; the player's own worker runs a pass every 40 ms;
 // the stream source's delivery thread hands stream data to the port.
-// Two locks, so that what the owner polls never waits for a stream:
-//  - the locate lock serialises the passes, starts, seeks and stops; it is the one held while a
-//    locate waits (up to 5 s) for a stream header;
+// A start or a seek is a command: the owner's call checks it against the file list, leaves it
+// for the worker and returns at once; the worker opens the stream and waits for its header. A
+// newer seek replaces one not yet carried out and ends a header wait in progress; a stop ends
+// it too. Until the stream is open the state says "opening"; an open that fails publishes
+// error 1 with the stop.
+// Locks, so that what the owner polls and calls never waits for a stream:
+//  - the locate lock serialises the passes and the owner's stop once the worker is joined; it
+//    is held by the worker while a locate waits (up to 5 s) for a stream header, and the owner
+//    takes it only while no worker runs;
 //  - the player's mutex (the controls lock) serialises pause, speed and single frames with the
 //    opening of the port on a header (the delivery thread); it is never held across a wait, a
 //    source stop or a locate.
@@ -54,10 +60,11 @@ struct PlayState {
     int index = -1;          // position in the file list; -1: not playing
     bool endOfList = false;  // stopped after the last file had played out
     int error = kPlayErrorNone;
+    bool opening = false;    // a start or seek is still being opened (no picture of it yet)
     bool IsPlaying() const { return index != -1; }
     bool operator==(const PlayState& o) const
     {
-        return index == o.index && endOfList == o.endOfList && error == o.error;
+        return index == o.index && endOfList == o.endOfList && error == o.error && opening == o.opening;
     }
 };
 
@@ -67,7 +74,8 @@ struct StreamPlayerTestHooks {
     std::function<void()> started;
     // Called with every state a player publishes, on the thread that publishes it.
     std::function<void(const PlayState&)> published;
-    // Called on the locating thread just before a locate waits for the stream header.
+    // Called on the locating thread (the player's worker) just before a locate waits for the
+    // stream header.
     std::function<void()> headerWait;
 };
 StreamPlayerTestHooks& StreamPlayerHooks();
@@ -86,20 +94,25 @@ public:
     void SetDrawCallback(VRendDrawFn callback, void* user);
 
     // Plays from `time` (0: the first file from its beginning, without positioning). false for a
-    // negative time or when nothing can be played there (error code 1).
+    // negative time or when no file holds the time (error code 1); otherwise the open is left to
+    // the worker and true returned at once: a file that cannot be opened or delivers no header
+    // stops the player with error code 1 later.
     bool StartPlayback(time_t time);
     void StopPlayback();
     // StopPlayback, and the play window is forgotten.
     void ResetPlayWnd();
-    // false when not playing or for -1; a seek that cannot be carried out stops the player and
-    // sets error code 1. `paused`: the port opens paused at the new position (it shows the
-    // picture once resumed), so that several windows can go on from there together.
+    // false when not playing or for -1; a seek to a time no file holds stops the player and sets
+    // error code 1 at once, one whose file cannot be opened does so later. Returns at once: the
+    // worker carries the seek out, a newer seek replacing it. `paused`: the port opens paused at
+    // the new position (it shows the picture once resumed), so that several windows can go on
+    // from there together; a Pause before the open decides instead.
     bool SeekToTime(time_t time, bool paused = false);
     // While set, the next file of the list opens paused (it shows its picture once resumed or
     // stepped), so that windows kept in step can go on from a file change together.
     void SetHoldAtNextFile(bool hold) { m_holdAtNextFile.store(hold); }
 
-    // Time of the frame shown while playing, else -1. Never waits for a stream.
+    // Time of the frame shown while playing, else -1 (also while a start or seek is opening).
+    // Never waits for a stream.
     time_t GetCurrentTime();
     unsigned GetPlayedTime();
 
@@ -161,6 +174,22 @@ private:
     static PlayState Unpack(std::uint64_t word);
     void SetCurrent(SingleFilePtr file);
     SingleFilePtr Current();
+    // The owner's side of a command: a locate at `time` for the worker, the state marked
+    // opening; ends a header wait in progress, so that the newer command is carried out next.
+    // false when the player no longer plays.
+    bool PostLocate(time_t time);
+    // Publishes `index` as playing; still opening while a newer command waits.
+    void PublishPlaying(int index);
+    bool TakeLocate(time_t* time);
+    bool LocatePending();
+    // The worker's side: carries out a pending locate. false when the player stopped.
+    bool RunLocate();
+    // Sets or clears the opening flag of a playing state (nothing once stopped); false when the
+    // player was no longer playing.
+    bool MarkOpening(bool opening);
+    // Ends the worker and the stream from the owner's thread; the state keeps what it said, or
+    // takes `error` when it is not none.
+    void HaltFromOwner(int error);
 
     std::atomic<std::uint64_t> m_state{Pack(PlayState{})};
     SingleFileList m_files;
@@ -175,12 +204,17 @@ private:
     float m_region[4] = {0, 0, 0, 0};
     bool m_inputEnded = false;  // the port was told that the whole file has been fed
     std::atomic<bool> m_stopping{false};
-    // Under the controls lock: while the pass moves on to the next file (carrying the pause),
-    // the open of its port is paused when the window was paused or is paused meanwhile.
+    // Under the controls lock: while the pass moves on to the next file (carrying the pause) or a
+    // start or seek is pending or opening, the open of its port is paused when the window was
+    // (or the seek asked to be) paused, or is paused meanwhile.
     bool m_carryPause = false;
     bool m_pauseOnOpen = false;
     std::atomic<bool> m_holdAtNextFile{false};
     std::atomic<time_t> m_startAt{-1};  // the second the located stream is shown from
+    // The pending locate command; the worker takes it at its next pass.
+    std::mutex m_commandLock;
+    bool m_locatePending = false;
+    time_t m_locateTime = -1;
     RTK_Mutex m_lock;                   // the controls lock
     std::mutex m_locateLock;
 

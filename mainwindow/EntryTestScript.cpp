@@ -378,7 +378,9 @@ bool CEntryTestScript::StepPlay()
         page->OnStartPlayback(0, m_clicked);
     }
     CPlayBackInteraction* player = d->PlayerAt(0);
-    if (!player)
+    // The player opens the recording on its own thread: it plays, or has said why not, once it is
+    // no longer opening.
+    if (!player || player->GetPlayState().opening)
         return false;
     if (player->IsPlaying()) {
         Say(QStringLiteral("playing window 1 from %1")
@@ -417,7 +419,7 @@ bool CEntryTestScript::StepSync()
     for (const auto& [window, player] : d->Players()) {
         ++windows;
         const Varpen::PlayState state = player->GetPlayState();
-        if (!state.IsPlaying() && !state.endOfList && state.error == Varpen::kPlayErrorNone)
+        if (state.opening || (!state.IsPlaying() && !state.endOfList && state.error == Varpen::kPlayErrorNone))
             return false;
         playing += state.IsPlaying() ? 1 : 0;
     }

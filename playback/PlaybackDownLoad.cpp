@@ -457,6 +457,19 @@ void CPlaybackDownLoad::StartNextDownload()
         DownloadByTime();
 }
 
+void CPlaybackDownLoad::StartAccepted(const QString& what)
+{
+    m_startWhat = what;
+    m_jobRunning = true;
+    m_pCheckTimer->start();
+    // The downloader opens the first recording on its own thread; the row says so meanwhile,
+    // and the operator may stop it already.
+    if (m_mode == 0)
+        SetStatus(0, tr("Starting"));
+    SetBusyState(true);
+    OnUpdateDownloadBtnState();
+}
+
 void CPlaybackDownLoad::StartFailed(const QString& what)
 {
     OnUpdateDownloadBtnState();
@@ -488,9 +501,7 @@ void CPlaybackDownLoad::DownloadByFile()
     auto param = std::make_unique<Varpen::CStreamDownloaderParam>(engine->GetChannel().GetNumber());
     m_downloader.SetUseIndex(m_useIndex);
     if (m_downloader.SetTask(param) && m_downloader.StartByFile(files, {}, {})) {
-        m_jobRunning = true;
-        m_pCheckTimer->start();
-        OnUpdateDownloadBtnState();
+        StartAccepted(tr("(%n file(s))", nullptr, int(files.size())));
         return;
     }
     m_jobStatusItems.clear();
@@ -518,9 +529,7 @@ void CPlaybackDownLoad::DownloadByTime()
         }
         auto param = std::make_unique<Varpen::CStreamDownloaderParam>(engine->GetChannel().GetNumber());
         if (m_downloader.SetTask(param) && m_downloader.StartByTime(engine->GetFileList(), begin, end)) {
-            m_jobRunning = true;
-            m_pCheckTimer->start();
-            OnUpdateDownloadBtnState();
+            StartAccepted(PeriodBox(k)->text());
         } else {
             StartFailed(PeriodBox(k)->text());
         }
@@ -650,6 +659,18 @@ void CPlaybackDownLoad::OnPlaybackRemoteEvent(int code, int index, int count)
             box->setCheckState(Qt::Unchecked);
         CInformationDlg::ShowInformation(m_lastFileName, this, true);
         break;
+    case Varpen::kDownloadStartFailed: {
+        // The start was accepted but its first recording gave nothing: said once, with why.
+        EndJob();
+        const QString reason = QString::fromStdString(m_downloader.GetLastError());
+        if (m_mode == 0 && !m_jobStatusItems.isEmpty()) {
+            SetStatus(0, tr("Download Exception"));
+            m_jobStatusItems[0]->setToolTip(reason);
+        }
+        m_jobStatusItems.clear();
+        StartFailed(m_startWhat);
+        break;
+    }
     case Varpen::kDownloadDiskFull:
         EndJob();
         CWarnDlg::ShowWarn(tr("Error"), tr("Disk space is not enough. At least 2G disk space is need."), this);

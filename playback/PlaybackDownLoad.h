@@ -1,7 +1,8 @@
 // The download dialog of one play window: the window's found files in a table ("Download By
 // File") and up to four time periods ("Download By Time"), downloaded to ".mp4" files under the
 // download folder by the dialog's own downloader, one job at a time; a job that finishes starts
-// the next ticked item. Busy state and progress come from that downloader.
+// the next ticked item. A start returns at once: the rows show "Starting" until the downloader
+// reports the job started or failed. Busy state and progress come from that downloader.
 #pragma once
 
 #include <QList>
@@ -145,6 +146,8 @@ private:
     void OnProgressPos(int pos);
     void SetStatus(int position, const QString& text);
     void EndJob();
+    // A start the downloader took: the job runs; `what` names it if its start fails later.
+    void StartAccepted(const QString& what);
     void StartFailed(const QString& what);
     static time_t ToTime(const QDateTime& t);
 
@@ -160,6 +163,7 @@ private:
     Varpen::SingleFileList m_tableFiles;  // the files the table rows stand for, by position
     bool m_refill = true;
     int m_mode = 0;          // 0 by file, 1 by time
-    bool m_jobRunning = false;  // from a successful start until the job's end event
+    bool m_jobRunning = false;  // from an accepted start until the job's end event
+    QString m_startWhat;        // the running job's name in a failed start's message
     Varpen::CStreamDownloader m_downloader;
 };

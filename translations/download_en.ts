@@ -67,6 +67,10 @@
         <translation><numerusform>(%n file)</numerusform><numerusform>(%n files)</numerusform></translation>
     </message>
     <message>
+        <source>Starting</source>
+        <translation>Starting</translation>
+    </message>
+    <message>
         <source>Manual Stop</source>
         <translation>Manual Stop</translation>
     </message>

@@ -67,6 +67,10 @@
         <translation><numerusform>(%n 个文件)</numerusform></translation>
     </message>
     <message>
+        <source>Starting</source>
+        <translation>正在启动</translation>
+    </message>
+    <message>
         <source>Manual Stop</source>
         <translation>手动停止</translation>
     </message>

@@ -67,7 +67,7 @@ int RunDownloadCommand(const QStringList& argsIn) {
       [&](int code, int index, int count) {
         std::lock_guard<std::mutex> guard(printLock);
         Print(QStringLiteral("signal\t%1\t%2\t%3").arg(code).arg(index).arg(count));
-        if (code == 1 || code == 2 || code == 3 || code == 6) lastCode = code;
+        if (code == 1 || code == 2 || code == 3 || code == 6 || code == 7) lastCode = code;
       },
       Qt::DirectConnection);
   QObject::connect(
@@ -97,6 +97,11 @@ int RunDownloadCommand(const QStringList& argsIn) {
   for (const std::string& written : downloader.GetWrittenFiles()) {
     const QString path = QString::fromLocal8Bit(written.c_str());
     Print(QStringLiteral("written\t%1\t%2").arg(path).arg(QFileInfo(path).size()));
+  }
+  if (lastCode.load() == Varpen::kDownloadStartFailed) {
+    // The start was taken, but its first recording gave nothing.
+    return Fail(QStringLiteral("the download could not be started: %1")
+                    .arg(QString::fromLocal8Bit(downloader.GetLastError().c_str())));
   }
   if (lastCode.load() != 2) {
     const std::string reason = downloader.GetLastError();

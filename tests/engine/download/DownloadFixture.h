@@ -174,12 +174,12 @@ public:
             parts << QStringLiteral("%1,%2,%3").arg(e.code).arg(e.index).arg(e.count);
         return parts.join(' ');
     }
-    // A job has ended: complete, failed or out of space.
+    // A job has ended: complete, failed, out of space, or its start failed.
     bool Ended() const
     {
         std::lock_guard<std::mutex> guard(m_lock);
-        return !m_events.empty() &&
-               (m_events.back().code == 2 || m_events.back().code == 3 || m_events.back().code == 6);
+        return !m_events.empty() && (m_events.back().code == 2 || m_events.back().code == 3 ||
+                                     m_events.back().code == 6 || m_events.back().code == 7);
     }
     std::vector<Event> Events() const
     {

@@ -5,11 +5,14 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <cstdlib>
 #include <thread>
 
 #include "platform/rtk/rtk.h"
 #include "tests/engine/download/DownloadFixture.h"
+#include "tests/support/BrokenFile.h"
 
 using namespace Varpen;
 using namespace DownloadFixture;
@@ -494,11 +497,14 @@ private slots:
         d.SetFirstDataTimeout(300);
         QElapsedTimer clock;
         clock.start();
-        QVERIFY(!StartJob(d, "file", files));
+        // The start is taken at once; its failure comes as code 7 with the reason.
+        QVERIFY(StartJob(d, "file", files));
+        QTRY_VERIFY_WITH_TIMEOUT(rec.Ended(), kJobTimeout_ms);
         QVERIFY(clock.elapsed() < CStreamDownloader::kFirstDataTimeout_ms);
-        QCOMPARE(rec.Sequence(), QString());
+        QCOMPARE(rec.Sequence(), QString("7,-1,0"));
+        QVERIFY(!d.GetLastError().empty());
         QVERIFY(!d.IsBusy());
-        QVERIFY(!d.IsRunning());
+        QTRY_VERIFY_WITH_TIMEOUT(!d.IsRunning(), kJobTimeout_ms);
         QCOMPARE(OutputFiles(m_out), QStringList());
     }
 
@@ -545,8 +551,15 @@ private slots:
             started = d.StartByTime(m_files, m_s0 + 4, m_s0 + 5);
         else if (what == "after")
             started = d.StartByTime(m_files, m_s0 + 100, m_s0 + 200);
-        QVERIFY(!started);
-        QCOMPARE(rec.Sequence(), QString());
+        if (what == "no folder") {
+            // Making the output is the thread's: the start is taken and fails with code 7.
+            QVERIFY(started);
+            QTRY_VERIFY_WITH_TIMEOUT(rec.Ended(), kJobTimeout_ms);
+            QCOMPARE(rec.Sequence(), QString("7,-1,0"));
+        } else {
+            QVERIFY(!started);
+            QCOMPARE(rec.Sequence(), QString());
+        }
         QVERIFY(!d.IsBusy());
         QCOMPARE(OutputFiles(m_out), QStringList());
         // The operator is told why.
@@ -573,6 +586,8 @@ private slots:
         g_gateClosed = true;  // the job cannot finish before the stop
         QVERIFY(StartJob(d, "file", m_files));
         QVERIFY(d.IsBusy());
+        // The start's events come from the thread once the first data is in.
+        QTRY_VERIFY_WITH_TIMEOUT(rec.Sequence().contains("0,-1,3"), kJobTimeout_ms);
         std::thread::id stopperId;
         std::thread stopper([&] { d.Stop(failed); });
         stopperId = stopper.get_id();
@@ -664,6 +679,68 @@ private slots:
         QCOMPARE(d.GetWrittenFiles(), std::vector<std::string>{outputs[0].toStdString()});
     }
 
+
+    // A start on a recording that gives nothing is taken at once and fails on the downloader's
+    // thread with code 7 and its reason, once, leaving nothing on disk, while another
+    // downloader's job goes on to its end. A start held before its first data has returned.
+    void brokenFirstRecording_data()
+    {
+        QTest::addColumn<QString>("kind");
+        for (const char* kind : kBrokenFileKinds)
+            QTest::newRow(kind) << QString::fromLatin1(kind);
+        QTest::newRow("blocked") << QStringLiteral("blocked");
+    }
+    void brokenFirstRecording()
+    {
+        QFETCH(QString, kind);
+        SampleSet copy;
+        QVERIFY(CopySample(m_tiny, m_scratch.filePath(QStringLiteral("copy%1").arg(m_testNo)), &copy));
+        const SingleFileList files = copy.Search(copy.FirstChannel());
+        QCOMPARE(int(files.size()), 3);
+        const QString first = QString::fromStdString(files[0]->GetName());
+        if (kind != "blocked")
+            QVERIFY(BreakFile(first, kind));
+
+        CStreamDownloader other;
+        Recorder otherRec(other);
+        CStreamDownloader d;
+        Recorder rec(d);
+        std::mutex lock;
+        std::condition_variable cond;
+        bool returned = false;
+        bool heldPastReturn = false;
+        if (kind == "blocked") {
+            d.SetFirstDataWaitHook([&] {
+                std::unique_lock<std::mutex> guard(lock);
+                cond.wait_for(guard, std::chrono::seconds(10), [&] { return returned; });
+                heldPastReturn = true;
+            });
+        }
+        QVERIFY(StartJob(other, "file", m_files));
+        QVERIFY(StartJob(d, "file", SingleFileList{files[0], files[1]}));
+        QVERIFY(d.IsBusy());
+        {
+            std::lock_guard<std::mutex> guard(lock);
+            returned = true;
+        }
+        cond.notify_all();
+        QTRY_VERIFY_WITH_TIMEOUT(rec.Ended(), kJobTimeout_ms);
+        QTRY_VERIFY_WITH_TIMEOUT(otherRec.Ended(), kJobTimeout_ms);
+        QCOMPARE(otherRec.Events().back().code, int(kDownloadComplete));
+        if (kind == "blocked") {
+            std::lock_guard<std::mutex> guard(lock);
+            QVERIFY(heldPastReturn);
+            QCOMPARE(rec.Sequence(), QString("4,-1,2 0,-1,2 5,0,2 4,0,2 5,1,2 2,1,0"));
+            return;
+        }
+        QCOMPARE(rec.Sequence(), QString("7,-1,0"));
+        QVERIFY(!d.GetLastError().empty());
+        QVERIFY(!d.IsBusy());
+        QTRY_VERIFY(!d.IsRunning());
+        for (const QString& f : AllFiles(m_out))
+            QVERIFY2(otherRec.Paths().contains(f), qPrintable(f));
+    }
+
     // A disk recording that cannot be read from its start (the image ends inside its stream
     // header) fails the start as soon as its stream does, not at the end of the first-data wait.
     void unreadableFirstRecordingFailsTheStartAtOnce()
@@ -691,13 +768,13 @@ private slots:
                 QVERIFY(d.SetTask(std::make_unique<CStreamDownloaderParam>(channel)));
                 QElapsedTimer clock;
                 clock.start();
-                if (d.StartByFile(SingleFileList{file}, {}, {})) {
-                    QTRY_VERIFY_WITH_TIMEOUT(rec.Ended(), kJobTimeout_ms);
+                QVERIFY(d.StartByFile(SingleFileList{file}, {}, {}));
+                QTRY_VERIFY_WITH_TIMEOUT(rec.Ended(), kJobTimeout_ms);
+                if (rec.Events().back().code != kDownloadStartFailed)
                     continue;
-                }
                 ++refused;
                 QVERIFY(clock.elapsed() < kJobTimeout_ms);
-                QCOMPARE(rec.Sequence(), QString());
+                QCOMPARE(rec.Sequence(), QString("7,-1,0"));
                 QVERIFY(!d.GetLastError().empty());
             }
         }

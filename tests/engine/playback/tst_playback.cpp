@@ -14,6 +14,7 @@
 #include "platform/vrend/VideoSurface.h"
 #include "platform/vrend/vrend_test.h"
 #include "tests/engine/playback/PlaySamples.h"
+#include "tests/support/BrokenFile.h"
 
 using playtest::FrameCode;
 using playtest::SampleFolder;
@@ -72,6 +73,18 @@ struct StateLog {
 bool StopWithoutCause(const Varpen::PlayState& s)
 {
     return !s.IsPlaying() && !s.endOfList && s.error == Varpen::kPlayErrorNone;
+}
+
+// A copy of a sample folder whose first segment file is broken in one of the ways BreakFile
+// knows; "blocked" leaves the file whole.
+bool BreakFirstSegment(const SampleFolder& from, const QString& to, const QString& kind, SampleFolder* out)
+{
+    if (!CopyFolder(from.dir, to))
+        return false;
+    *out = playtest::LoadSampleAt(to);
+    if (kind == QLatin1String("blocked"))
+        return out->ok;
+    return BreakFile(to + QStringLiteral("/") + from.files[0].path, kind);
 }
 }  // namespace
 
@@ -417,8 +430,8 @@ private slots:
         VideoSurface surface;
         CPlayBackInteraction engine;
         QVERIFY(playtest::SearchSample(engine, broken));
-        QVERIFY(!engine.StartPlayback(surface.surfaceId(), 0));
-        QCOMPARE(engine.GetPlayError(), 1);
+        QVERIFY(engine.StartPlayback(surface.surfaceId(), 0));
+        QTRY_COMPARE_WITH_TIMEOUT(engine.GetPlayError(), 1, kSettle_ms);
         QVERIFY(!engine.IsPlaying());
         QCOMPARE(engine.GetCurrentTime(), time_t(-1));
 
@@ -742,6 +755,7 @@ private slots:
 
         // A seek that cannot be carried out: stopped with error 1 in one change.
         QVERIFY(engine.StartPlayback(surface.surfaceId(), m_tiny.files[0].start));
+        QTRY_VERIFY_WITH_TIMEOUT(!engine.GetPlayState().opening, kSettle_ms);
         log.Take();
         QVERIFY(!engine.SetPlayTime(m_tiny.files.back().end + 100));
         states = log.Take();
@@ -765,11 +779,11 @@ private slots:
         VideoSurface surface;
         CPlayBackInteraction engine;
         QVERIFY(playtest::SearchSample(engine, m_tiny));
-        const Qt::HANDLE gui = QThread::currentThreadId();
         Latch reached, go;
         std::atomic<bool> gaveUp{false};
+        std::atomic<int> locates{0};
         Varpen::StreamPlayerHooks().headerWait = [&] {
-            if (QThread::currentThreadId() == gui || reached.IsOpen())
+            if (locates.fetch_add(1) == 0 || reached.IsOpen())
                 return;  // the start's own locate; only the first change of file is held
             reached.Open();
             if (!go.Wait())
@@ -793,6 +807,115 @@ private slots:
         QVERIFY(engine.GetCurrentTime() <= m_tiny.files[1].start);
         QVERIFY(engine.Pause(false));
         QVERIFY(AdvanceUntil({&engine}, [&] { return engine.GetCurrentTime() == m_tiny.files[1].start; }, 100));
+    }
+
+
+    // A start or seek on a file that cannot be played returns at once, whatever the file: the
+    // worker opens it, and the failure arrives in the state (error 1, said once) while another
+    // window goes on playing. A start held inside its open (a stream that delivers nothing until
+    // released) has returned while the worker is still held, and a newer seek replaces it.
+    void brokenFilesNeverHoldTheCaller_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>("seek");  // seek a playing window onto the file instead of a start
+        QStringList kinds;
+        for (const char* kind : kBrokenFileKinds)
+            kinds << QString::fromLatin1(kind);
+        for (const QString& kind : kinds + QStringList{QStringLiteral("blocked")}) {
+            QTest::addRow("start on %s", qPrintable(kind)) << kind << false;
+            QTest::addRow("seek onto %s", qPrintable(kind)) << kind << true;
+        }
+    }
+    void brokenFilesNeverHoldTheCaller()
+    {
+        QFETCH(QString, kind);
+        QFETCH(bool, seek);
+        QTemporaryDir scratch;
+        SampleFolder broken;
+        QVERIFY(BreakFirstSegment(m_tiny, scratch.filePath(QStringLiteral("broken")), kind, &broken));
+        const bool blocked = kind == QLatin1String("blocked");
+
+        HookScope hooks;
+        StateLog log;
+        Latch reached, go;
+        std::atomic<int> held{0};
+        Varpen::StreamPlayerHooks().published = [&](const Varpen::PlayState& s) { log.Add(s); };
+        VideoSurface otherSurface, surface;
+        otherSurface.resize(352, 288);
+        CPlayBackInteraction other, engine;
+        QVERIFY(playtest::SearchSample(other, m_tiny));
+        QVERIFY(other.StartPlayback(otherSurface.surfaceId(), m_tiny.files[1].start));
+        QVERIFY(AdvanceUntil({&other}, [&] { return other.GetCurrentTime() == m_tiny.files[1].start; }, 100));
+        // The copy holds the sample's recordings at the same times.
+        QVERIFY(playtest::SearchSample(engine, broken));
+        const time_t target = m_tiny.files[0].start + 1;
+        if (seek) {
+            QVERIFY(engine.StartPlayback(surface.surfaceId(), m_tiny.files[1].start));
+            QTRY_VERIFY_WITH_TIMEOUT(!engine.GetPlayState().opening, kSettle_ms);
+            QVERIFY(engine.IsPlaying());
+        }
+        if (blocked) {
+            // Only the open under test is held, on the worker, until the test lets it go.
+            Varpen::StreamPlayerHooks().headerWait = [&] {
+                if (held.fetch_add(1) != 0)
+                    return;
+                reached.Open();
+                go.Wait();
+            };
+        }
+        log.Take();
+
+        QVERIFY(seek ? engine.SetPlayTime(target) : engine.StartPlayback(surface.surfaceId(), target));
+        QVERIFY(engine.IsPlaying());
+        QVERIFY(engine.GetPlayState().opening);
+        QCOMPARE(engine.GetCurrentTime(), time_t(-1));
+        if (blocked) {
+            QVERIFY(reached.Wait());
+            QVERIFY(!go.IsOpen());  // the call above returned while the worker is held
+            // The operator's next seek replaces the held one, and returns while it is held too.
+            QVERIFY(engine.SetPlayTime(m_tiny.files[2].start));
+            QVERIFY(engine.GetPlayState().opening);
+            go.Open();
+            QVERIFY(AdvanceUntil({&engine, &other},
+                                 [&] { return engine.GetCurrentTime() == m_tiny.files[2].start; }, 200));
+            QCOMPARE(engine.GetPlayError(), 0);
+            return;
+        }
+        // The failure arrives in the state, once.
+        QTRY_COMPARE_WITH_TIMEOUT(engine.GetPlayError(), 1, kSettle_ms);
+        QVERIFY(!engine.IsPlaying());
+        const std::vector<Varpen::PlayState> states = log.Take();
+        QCOMPARE(std::count_if(states.begin(), states.end(),
+                               [](const Varpen::PlayState& s) { return s.error == 1; }),
+                 std::ptrdiff_t(1));
+        // The other window went on meanwhile and still does.
+        QVERIFY(other.IsPlaying());
+        QCOMPARE(other.GetPlayError(), 0);
+        QVERIFY(AdvanceUntil({&other}, [&] { return other.GetCurrentTime() > m_tiny.files[1].start; }, 100));
+        // The same window plays a good file afterwards.
+        QVERIFY(engine.StartPlayback(surface.surfaceId(), m_tiny.files[1].start));
+        QVERIFY(AdvanceUntil({&engine}, [&] { return engine.GetCurrentTime() == m_tiny.files[1].start; }, 100));
+    }
+
+    // A stop while the worker waits for a header ends the open: the state says stopped by the
+    // operator, not failed.
+    void stopCancelsAnOpenInProgress()
+    {
+        HookScope hooks;
+        Latch reached;
+        std::atomic<int> held{0};
+        Varpen::StreamPlayerHooks().headerWait = [&] {
+            if (held.fetch_add(1) == 0)
+                reached.Open();
+        };
+        VideoSurface surface;
+        CPlayBackInteraction engine;
+        QVERIFY(playtest::SearchSample(engine, m_tiny));
+        QVERIFY(engine.StartPlayback(surface.surfaceId(), m_tiny.files[0].start + 1));
+        QVERIFY(reached.Wait());
+        engine.StopPlayback();
+        QVERIFY(StopWithoutCause(engine.GetPlayState()));
+        QCOMPARE(engine.GetCurrentTime(), time_t(-1));
     }
 
 private:

@@ -11,7 +11,9 @@
 #include <QProgressBar>
 
 #include <atomic>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 #include <thread>
 
 #include "app/CommonUtil.h"
@@ -19,6 +21,7 @@
 #include "playback/DataDistributionThread.h"
 #include "playback/PlaybackDownLoad.h"
 #include "tests/engine/download/DownloadFixture.h"
+#include "tests/support/BrokenFile.h"
 #include "widgets/CPushButton.h"
 #include "widgets/CTableView.h"
 #include "widgets/CalendarWidget.h"
@@ -45,6 +48,27 @@ bool FailingFreeSpace(const char*, uint64_t*, uint64_t*)
 {
     return false;
 }
+
+// A latch the test opens; a wait on it gives up after 10 s.
+class Latch {
+public:
+    void Open()
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        m_open = true;
+        m_cond.notify_all();
+    }
+    bool Wait()
+    {
+        std::unique_lock<std::mutex> lock(m_lock);
+        return m_cond.wait_for(lock, std::chrono::seconds(10), [this] { return m_open; });
+    }
+
+private:
+    std::mutex m_lock;
+    std::condition_variable m_cond;
+    bool m_open = false;
+};
 
 // Records every prompt; runs the progress dialog's modal loop (the feeder ends it), answers
 // every other modal prompt at once.
@@ -356,28 +380,85 @@ private slots:
         QVERIFY(AllFiles(m_out).isEmpty());
     }
 
+    // Builds an engine over a copy of the tiny set whose recordings are then broken.
+    std::unique_ptr<CPlayBackInteraction> EngineOverBrokenRecordings(const QString& kind)
+    {
+        if (kind == QLatin1String("missing"))
+            return EngineOverLostRecordings();
+        const QString to = m_scratch.filePath(QStringLiteral("broken-%1-%2").arg(kind).arg(m_testNo));
+        CopyFolder(m_tiny.root, to);
+        auto engine = NewEngine(to);
+        for (const QJsonObject& f : m_tiny.Files(m_tiny.FirstChannel()))
+            BreakFile(to + "/" + f.value("path").toString(), kind);
+        return engine;
+    }
+
+    // A start on recordings that give nothing returns at once with the row "Starting"; the
+    // failure comes later, said once in a warning, and the row shows it with its reason.
+    void startThatFailsIsSaidOnce_data()
+    {
+        QTest::addColumn<QString>("kind");
+        for (const char* kind : kBrokenFileKinds)
+            QTest::newRow(kind) << QString::fromLatin1(kind);
+    }
     void startThatFailsIsSaidOnce()
     {
-        auto lost = EngineOverLostRecordings();
-        QCOMPARE(int(lost->GetFileList().size()), 3);
+        QFETCH(QString, kind);
+        auto broken = EngineOverBrokenRecordings(kind);
+        QCOMPARE(int(broken->GetFileList().size()), 3);
         Prompts prompts;
-        auto d = MakeDialog(lost.get());
+        auto d = MakeDialog(broken.get());
         d->Downloader().SetFirstDataTimeout(500);
+        // The start is held on the downloader's thread until the click has returned.
+        Latch clicked;
+        d->Downloader().SetFirstDataWaitHook([&] { clicked.Wait(); });
         Tick(*d, 0);
         Tick(*d, 1);
         SetPeriod(*d, 0, m_s0 + 1, m_s0 + 2);
         Click(d->Form().m_pDownloadBtn);
-        // The start fails before the click returns: no job thread runs, and whatever the
-        // downloader sent meanwhile is delivered before the warnings are counted.
-        QVERIFY(!d->Downloader().IsRunning());
+        const bool startedAtOnce = d->IsJobRunning() && Status(*d, 0) == QLatin1String("Starting");
+        clicked.Open();
+        QVERIFY(startedAtOnce);
+        QTRY_VERIFY_WITH_TIMEOUT(!d->IsJobRunning(), kJob_ms);
+        QTRY_VERIFY_WITH_TIMEOUT(!d->Downloader().IsRunning(), kJob_ms);
         QVERIFY(!d->Downloader().IsBusy());
         QCoreApplication::sendPostedEvents();
         const QStringList warns = prompts.Texts(CPrompt::Warn);
         QCOMPARE(warns.size(), 1);
         QVERIFY2(warns.first().startsWith("Download could not be started."), qPrintable(warns.first()));
-        QVERIFY(!d->IsJobRunning());
         QVERIFY(d->Form().m_pDownloadBtn->isEnabled());
-        QCOMPARE(Status(*d, 0), QString("Wait"));
+        QVERIFY(!d->Form().m_pStopBtn->isEnabled());
+        QCOMPARE(Status(*d, 0), QString("Download Exception"));
+        QVERIFY(!d->FileModel()->item(0, 4)->toolTip().isEmpty());
+        QCOMPARE(Status(*d, 1), QString("Wait"));
+        QVERIFY(AllFiles(m_out).isEmpty());
+    }
+
+    // A start held before its first data can be stopped: the row says so, nothing is left.
+    void stopWhileStarting()
+    {
+        Prompts prompts;
+        auto d = MakeDialog();
+        Latch reached, go;
+        d->Downloader().SetFirstDataWaitHook([&] {
+            reached.Open();
+            go.Wait();
+        });
+        Tick(*d, 0);
+        Click(d->Form().m_pDownloadBtn);
+        QVERIFY(reached.Wait());
+        QCOMPARE(Status(*d, 0), QString("Starting"));
+        QVERIFY(d->Form().m_pStopBtn->isEnabled());
+        std::thread opener([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            go.Open();
+        });
+        Click(d->Form().m_pStopBtn);
+        opener.join();
+        QTRY_VERIFY_WITH_TIMEOUT(!d->IsJobRunning(), kJob_ms);
+        QCOMPARE(Status(*d, 0), QString("Manual Stop"));
+        QVERIFY(prompts.Texts(CPrompt::Warn).isEmpty());
+        QVERIFY(d->Form().m_pDownloadBtn->isEnabled());
         QVERIFY(AllFiles(m_out).isEmpty());
     }
 
@@ -430,7 +511,7 @@ private slots:
         const int promptsBefore = prompts.all.size();
         d->OnDownLoad();
         QCOMPARE(prompts.all.size(), promptsBefore);
-        QVERIFY(Status(*d, 0) == "Downloading" || Status(*d, 0) == "Download Completed");
+        QTRY_VERIFY(Status(*d, 0) == "Downloading" || Status(*d, 0) == "Download Completed");
 
         std::thread opener([] {
             std::this_thread::sleep_for(std::chrono::milliseconds(300));

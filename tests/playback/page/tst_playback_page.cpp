@@ -5,6 +5,9 @@
 // through the prompt hook.
 #include <QtTest>
 
+#include <condition_variable>
+#include <mutex>
+
 #include <QComboBox>
 #include <QStandardItemModel>
 #include <QToolButton>
@@ -16,6 +19,7 @@
 #include "playback/PlayBackWidgetPrivate.h"
 #include "playback/PlayBarStates.h"
 #include "tests/engine/playback/PlaySamples.h"
+#include "tests/support/BrokenFile.h"
 #include "timeline/MultiTimeSlider.h"
 #include "widgets/CGroupTreeView.h"
 #include "widgets/CSpeedButton.h"
@@ -422,6 +426,8 @@ private slots:
         QVERIFY(e1->IsPlaying());
         QCOMPARE(m_page->Form().m_pBtnPlay->toolTip(), QStringLiteral("Pause"));
         QVERIFY(m_page->Form().m_pVolumeBtn->isEnabled());
+        // The player opens the stream on its own thread; the controls below act on what it shows.
+        QTRY_VERIFY_WITH_TIMEOUT(!e1->GetPlayState().opening, 10000);
 
         m_page->OnBtnPlay();
         QVERIFY(e1->IsPaused());
@@ -467,6 +473,73 @@ private slots:
         D()->SetCurrentWindowIndex(2);
         m_page->OnBtnPlay();
         QCOMPARE(prompts.Texts(CPrompt::Notice), QStringList{QStringLiteral("No video found!")});
+    }
+
+
+    // A click on a bar whose recordings cannot be played returns at once, while the window's
+    // player is still held in its open; the window then says why once, in its own words, and
+    // the other windows go on playing, for each way a file can be broken.
+    void clickOnBrokenFilesReturnsAtOnce_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>("synchronous");
+        for (const char* kind : kBrokenFileKinds) {
+            QTest::addRow("%s", kind) << QString::fromLatin1(kind) << false;
+            QTest::addRow("%s, in step", kind) << QString::fromLatin1(kind) << true;
+        }
+    }
+    void clickOnBrokenFilesReturnsAtOnce()
+    {
+        QFETCH(QString, kind);
+        QFETCH(bool, synchronous);
+        // A copy of the sample whose first channel's recordings are broken.
+        QTemporaryDir scratch;
+        const QString to = scratch.filePath(QStringLiteral("broken"));
+        QVERIFY(CopyFolder(m_ch1.dir, to));
+        playtest::SampleFolder broken = playtest::LoadSampleAt(to, m_ch1.channel);
+        for (const playtest::SampleFile& f : broken.files)
+            QVERIFY(BreakFile(to + QStringLiteral("/") + f.path, kind));
+        Engine* other = Bind(1, m_ch2);
+        Engine* e1 = Bind(0, broken);
+        QVERIFY(other && e1);
+        CPromptScript prompts(1);
+        m_page->OnStartPlayback(1, m_ch2.files.front().start);
+        QTRY_VERIFY_WITH_TIMEOUT(other->GetCurrentTime() >= m_ch2.files.front().start, 10000);
+        if (synchronous)
+            m_page->OnBtnSyn();
+
+        // The player of the broken window is held inside its open until the click returned.
+        struct Hooks {
+            ~Hooks() { Varpen::StreamPlayerHooks() = Varpen::StreamPlayerTestHooks{}; }
+        } hooks;
+        std::mutex lock;
+        std::condition_variable cond;
+        bool clicked = false;
+        Varpen::StreamPlayerHooks().headerWait = [&] {
+            std::unique_lock<std::mutex> guard(lock);
+            cond.wait_for(guard, std::chrono::seconds(10), [&] { return clicked; });
+        };
+        m_page->OnStartPlayback(0, m_ch1.files.front().start + 1);
+        const bool openingAfterClick = e1->GetPlayState().opening;
+        {
+            std::lock_guard<std::mutex> guard(lock);
+            clicked = true;
+        }
+        cond.notify_all();
+        QVERIFY(openingAfterClick);
+        QVERIFY(e1->IsPlaying());
+
+        // Said once, in the window's words; the other window plays on.
+        const QString said = QStringLiteral("Cannot get video from disk.");
+        QTRY_VERIFY_WITH_TIMEOUT(prompts.Texts(CPrompt::Notice).contains(said), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!e1->IsPlaying(), 10000);
+        QTest::qWait(700);  // two more polls of the window: no second notice
+        QCOMPARE(prompts.Texts(CPrompt::Notice).count(said), 1);
+        QCOMPARE(prompts.Count(CPrompt::Warn), 0);
+        QVERIFY(other->IsPlaying());
+        QCOMPARE(other->GetPlayError(), 0);
+        const time_t before = other->GetCurrentTime();
+        QTRY_VERIFY_WITH_TIMEOUT(other->GetCurrentTime() > before, 10000);
     }
 
     // A stream failure on the current window: one message, every window stopped, the poll ends.
