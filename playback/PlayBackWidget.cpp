@@ -456,7 +456,7 @@ void CPlayBackWidget::OnStartPlayback(int iIndex, time_t tmClick)
         else
             player->StartPlayback(wnd->GetPlayWndId(), tmClick);
         UpdateWidget(PlayBar::kPlaying);
-        wnd->OnPlaybackRemoteEvent(1);
+        wnd->OnPlaybackRemoteEvent(PlayWndEvent::PlayStarted);
     };
     // A running clip ends before the window moves to another time.
     d->windows[size_t(iIndex)]->StopClip();
@@ -488,7 +488,7 @@ void CPlayBackWidget::OnSyncPositioned()
     // A window that could not start learns why from its own poll.
     for (const auto& [window, player] : d->Players())
         if (player && window >= 0 && window < int(d->windows.size()))
-            d->windows[size_t(window)]->OnPlaybackRemoteEvent(1);
+            d->windows[size_t(window)]->OnPlaybackRemoteEvent(PlayWndEvent::PlayStarted);
 }
 
 void CPlayBackWidget::OnSelectedPlaybackWnd(int iIndex)
@@ -508,7 +508,7 @@ void CPlayBackWidget::OnSelectedPlaybackWnd(int iIndex)
     CPlaybackWnd* wnd = d->CurrentWindowPtr();
     const bool voice = player->IsVoiceOpen();
     if (wnd)
-        wnd->OnPlaybackRemoteEvent(voice ? 16 : 17);
+        wnd->OnPlaybackRemoteEvent(voice ? PlayWndEvent::SoundOn : PlayWndEvent::SoundOff);
     d->UpdateVolumeIcon(current, voice);
     m_ui.m_pSpeedCtrl->SetSpeed(player->GetSpeed());
     const bool paused = m_synchronous ? m_paused : player->IsPaused();
@@ -539,11 +539,11 @@ void CPlayBackWidget::OnBtnPlay()
         } else if (m_paused) {
             UpdateWidget(PlayBar::kResumed);
             for (const auto& [window, p] : d->Players())
-                d->windows[size_t(window)]->OnPlaybackRemoteEvent(7);
+                d->windows[size_t(window)]->OnPlaybackRemoteEvent(PlayWndEvent::Resumed);
         } else {
             UpdateWidget(PlayBar::kPaused);
             for (const auto& [window, p] : d->Players())
-                d->windows[size_t(window)]->OnPlaybackRemoteEvent(6);
+                d->windows[size_t(window)]->OnPlaybackRemoteEvent(PlayWndEvent::Paused);
         }
         return;
     }
@@ -606,7 +606,7 @@ void CPlayBackWidget::OnBtnSpeed(int iSpeed)
         if (!d->CurrentPlayer() || !wnd)
             return;
         wnd->OnCtrlSpeed(iSpeed);
-        wnd->OnPlaybackRemoteEvent(20);
+        wnd->OnPlaybackRemoteEvent(PlayWndEvent::SpeedChosen);
     }
     UpdateWidget(PlayBar::kSpeedChosen);
 }

@@ -33,7 +33,7 @@ Effect EffectOf(int state)
         // no speed.
         e.speed = false;
         e.face = Face::Play;
-        e.windowEvent = 6;
+        e.windowEvent = PlayWndEvent::Paused;
         e.paused = true;
         break;
     case kResumed:
@@ -41,7 +41,7 @@ Effect EffectOf(int state)
         e.play = e.speed = e.adapt = e.frame = true;
         e.face = Face::Pause;
         e.paused = false;
-        e.windowEvent = 7;
+        e.windowEvent = PlayWndEvent::Resumed;
         break;
     case kStepping:
         e.play = true;
@@ -55,7 +55,7 @@ Effect EffectOf(int state)
         e.play = e.speed = e.adapt = e.frame = true;
         e.speedToNormal = true;
         e.face = Face::Pause;
-        e.windowEvent = 11;
+        e.windowEvent = PlayWndEvent::StepEnded;
         e.paused = e.stepping = false;
         break;
     case kScanStarted:

@@ -6,6 +6,8 @@
 
 #include <optional>
 
+#include "playback/PlayWndEvent.h"
+
 namespace PlayBar {
 
 // States the page enters (other values change nothing).
@@ -42,7 +44,7 @@ struct Effect {
     bool startPoll = false;      // the 300 ms play-state poll (re)starts
     std::optional<bool> paused;
     std::optional<bool> stepping;
-    std::optional<int> windowEvent;  // event told to the current window
+    std::optional<PlayWndEvent> windowEvent;  // event told to the current window
     bool unPause = false;            // the current window leaves its paused look
 
     bool ChangesNothing() const;

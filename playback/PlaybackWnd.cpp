@@ -260,7 +260,7 @@ bool CPlaybackWnd::OnPlay()
     } else if (!(syncRunning ? sync->NormalSpeed() : player->NormalSpeed())) {
         return false;
     }
-    OnPlaybackRemoteEvent(1);
+    OnPlaybackRemoteEvent(PlayWndEvent::PlayStarted);
     ResetSoundIcon();
     return true;
 }
@@ -276,14 +276,14 @@ void CPlaybackWnd::OnPause()
         sync->Pause(true);
     else
         player->Pause(true);
-    OnPlaybackRemoteEvent(6);
+    OnPlaybackRemoteEvent(PlayWndEvent::Paused);
 }
 
 void CPlaybackWnd::EndClipWithNotice()
 {
     CPlayBackInteraction* player = GetPlayer();
     player->StopClip();
-    OnPlaybackRemoteEvent(13);
+    OnPlaybackRemoteEvent(PlayWndEvent::ClipStopped);
     // A clip that got no picture, or whose writing failed, has no file to show.
     if (player->IsClipFailed())
         ShowNotice(tr(PlayWnd::kClipException));
@@ -310,7 +310,7 @@ void CPlaybackWnd::OnStop()
     StopClip();
     ResetSoundIcon();
     player->StopPlayback();
-    OnPlaybackRemoteEvent(3);
+    OnPlaybackRemoteEvent(PlayWndEvent::Stopped);
 }
 
 void CPlaybackWnd::OnCtrlSpeed(int level)
@@ -323,7 +323,7 @@ void CPlaybackWnd::OnCtrlSpeed(int level)
     const bool ok = (sync && sync->IsRunning()) ? sync->SetSpeed(level) : player->SetSpeed(level) != 0;
     if (ok)
         ShowSpeedLabel();
-    OnPlaybackRemoteEvent(8);
+    OnPlaybackRemoteEvent(PlayWndEvent::SpeedChanged);
 }
 
 void CPlaybackWnd::ShowSpeedLabel()
@@ -356,7 +356,7 @@ void CPlaybackWnd::OnRecord()
     }
     if (player->StartClip()) {
         m_latch.clipShown = false;
-        OnPlaybackRemoteEvent(12);
+        OnPlaybackRemoteEvent(PlayWndEvent::ClipStarted);
         ShowNotice(tr("start recording."));
     } else {
         ShowNotice(tr("start recording failed."));
@@ -374,7 +374,7 @@ void CPlaybackWnd::OnSingleFrame()
         sync->StepForward();
     else
         player->StepForward();
-    OnPlaybackRemoteEvent(10);
+    OnPlaybackRemoteEvent(PlayWndEvent::SingleFrame);
 }
 
 void CPlaybackWnd::OnSingleFrameBack()
@@ -388,7 +388,7 @@ void CPlaybackWnd::OnSingleFrameBack()
     Varpen::SynPlaybackInteraction* sync = m_host ? m_host->Sync() : nullptr;
     if (!(sync && sync->IsRunning()))
         player->StepBackward();
-    OnPlaybackRemoteEvent(10);
+    OnPlaybackRemoteEvent(PlayWndEvent::SingleFrame);
 }
 
 void CPlaybackWnd::SetZoomCursor()
@@ -445,7 +445,7 @@ void CPlaybackWnd::OnUpdateOSDTime()
         OnStop();
     if (act.stopClip) {
         player->StopClip();
-        OnPlaybackRemoteEvent(13);
+        OnPlaybackRemoteEvent(PlayWndEvent::ClipStopped);
     }
     for (const QString& text : act.notices)
         ShowNotice(tr(text.toLatin1().constData()));
@@ -496,7 +496,7 @@ void CPlaybackWnd::OnOpenVoice()
         return;
     if (player->IsVoiceOpen()) {
         player->CloseSound();
-        OnPlaybackRemoteEvent(17);
+        OnPlaybackRemoteEvent(PlayWndEvent::SoundOff);
         if (m_voiceCallback)
             m_voiceCallback(false, m_voiceUser);
         return;
@@ -506,13 +506,13 @@ void CPlaybackWnd::OnOpenVoice()
         for (CPlaybackWnd* other : m_host->Windows()) {
             if (other && other != this && other->GetPlayer()) {
                 other->ResetSoundIcon();
-                other->OnPlaybackRemoteEvent(17);
+                other->OnPlaybackRemoteEvent(PlayWndEvent::SoundOff);
             }
         }
     }
     // The page is told what really happened: a sound that failed to open shows closed.
     const bool opened = player->OpenSound();
-    OnPlaybackRemoteEvent(opened ? 16 : 17);
+    OnPlaybackRemoteEvent(opened ? PlayWndEvent::SoundOn : PlayWndEvent::SoundOff);
     if (m_voiceCallback)
         m_voiceCallback(opened, m_voiceUser);
 }
@@ -567,8 +567,8 @@ void CPlaybackWnd::SetSoundLook(bool opened)
 
 void CPlaybackWnd::OnPlaybackRemoteEvent(int iState)
 {
-    switch (iState) {
-    case 1:
+    switch (PlayWndEvent(iState)) {
+    case PlayWndEvent::PlayStarted:
         emit SignalPlay();
         SetPlayingState();
         if (m_host && m_host->FitAll()) {
@@ -577,46 +577,46 @@ void CPlaybackWnd::OnPlaybackRemoteEvent(int iState)
             m_fitFlag = fit;
         }
         break;
-    case 2:
+    case PlayWndEvent::Playing:
         SetPlayingState();
         break;
-    case 3:
-    case 4:
-    case 5:
+    case PlayWndEvent::Stopped:
+    case PlayWndEvent::Stopped4:
+    case PlayWndEvent::Stopped5:
         SetStoppedState();
         break;
-    case 6:
+    case PlayWndEvent::Paused:
         m_pSnapshotBtn->setEnabled(false);
         m_pSnapshotAct->setEnabled(false);
         break;
-    case 7:
-    case 11:
+    case PlayWndEvent::Resumed:
+    case PlayWndEvent::StepEnded:
         m_pSnapshotBtn->setEnabled(true);
         m_pSnapshotAct->setEnabled(true);
         UnPauseState();
         break;
-    case 8:
-    case 9:
+    case PlayWndEvent::SpeedChanged:
+    case PlayWndEvent::SpeedChanged9:
         UnPauseState();
         break;
-    case 10:
+    case PlayWndEvent::SingleFrame:
         UnPauseState();
         m_pSnapshotBtn->setEnabled(false);
         m_pSnapshotAct->setEnabled(false);
         break;
-    case 12:
+    case PlayWndEvent::ClipStarted:
         SetRecordLook(true);
         m_clipFlag = true;
         break;
-    case 13:
+    case PlayWndEvent::ClipStopped:
         SetRecordLook(false);
         m_clipFlag = false;
         break;
-    case 15:
-    case 16:
+    case PlayWndEvent::SoundOn15:
+    case PlayWndEvent::SoundOn:
         SetSoundLook(true);
         break;
-    case 17:
+    case PlayWndEvent::SoundOff:
         SetSoundLook(false);
         break;
     default:

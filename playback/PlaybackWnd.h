@@ -13,6 +13,7 @@
 
 #include "engine/Records.h"
 #include "playback/PlaybackWndLogic.h"
+#include "playback/PlayWndEvent.h"
 #include "playback/PlayerFrame.h"
 
 class CPlayBackInteraction;
@@ -96,6 +97,8 @@ public:
     QAction* SoundAction() const { return m_pSoundAct; }
     QAction* FullScreenAction() const { return m_pFullScreenAct; }
     bool IsPollRunning() const;
+    // The named form of the slot `OnPlaybackRemoteEvent(int)`.
+    void OnPlaybackRemoteEvent(PlayWndEvent event) { OnPlaybackRemoteEvent(int(event)); }
 
 public slots:
     void OnSelectedThis();

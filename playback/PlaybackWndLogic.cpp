@@ -6,18 +6,20 @@
 #include <algorithm>
 #include <cmath>
 
+#include "engine/StreamPlayer.h"
+
 namespace PlayWnd {
 
 PollActions DecidePoll(const PollInput& in, PollLatch& latch)
 {
     PollActions out;
-    if (in.error == 1) {
+    if (in.error == Varpen::kPlayErrorNoFile) {
         if (!latch.noDiskShown)
             out.notices << QString::fromLatin1(kNoDiskVideo);
         latch.noDiskShown = true;
         out.stop = true;
     }
-    if (in.error == 2)
+    if (in.error == Varpen::kPlayErrorStreamFailed)
         out.stop = true;
     if (in.endOfList) {
         if (!latch.endShown)

@@ -22,7 +22,7 @@ inline constexpr const char* kClipException = "Clip Exception.";
 
 // What a poll reads: one whole play state of the engine, then the clip and the clock.
 struct PollInput {
-    int error = 0;            // 0 none, 1 no video from disk, 2 stream error (silent)
+    int error = 0;            // the engine's play error: none, no file (notice), stream failed (silent)
     bool endOfList = false;   // the last file has played out
     bool clipping = false;    // a clip is being written
     bool clipSpaceLow = false;// fewer than 2 GB free on the clip folder (asked only while clipping)
@@ -45,7 +45,7 @@ struct PollActions {
     std::optional<time_t> showTime; // new time for the label
 };
 
-// One poll step: error 1 (notice, stop), error 2 (stop), end of list (notice, stop), clip space
+// One poll step: no file (notice, stop), stream failed (stop), end of list (notice, stop), clip space
 // or a failed clip (notice, end of clip), then the time. A stop ends the poll's work on clip and time: the
 // stopped cell shows no time and has no clip left.
 PollActions DecidePoll(const PollInput& in, PollLatch& latch);

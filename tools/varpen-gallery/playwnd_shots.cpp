@@ -28,7 +28,7 @@ public:
         if (bound) {
             m_cell->SetChannelInfo(Varpen::CChannel(0, QStringLiteral("Camera 01")));
             m_cell->SetSelected(true);
-            m_cell->OnPlaybackRemoteEvent(12); // a clip running: the record tool shows it
+            m_cell->OnPlaybackRemoteEvent(PlayWndEvent::ClipStarted); // a clip running: the record tool shows it
             m_cell->SetBarVisible(true);
         }
         resize(400, 300);
@@ -40,8 +40,8 @@ public:
     void EnableTools()
     {
         // The playing look without a running poll: the shot has no recordings to play.
-        m_cell->OnPlaybackRemoteEvent(2);
-        m_cell->OnPlaybackRemoteEvent(12);
+        m_cell->OnPlaybackRemoteEvent(PlayWndEvent::Playing);
+        m_cell->OnPlaybackRemoteEvent(PlayWndEvent::ClipStarted);
         m_cell->TimeLabel()->setText(QStringLiteral("2024-01-30 08:15:42"));
     }
 

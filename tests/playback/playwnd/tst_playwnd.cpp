@@ -291,7 +291,7 @@ private slots:
         QVERIFY(m_engine->IsPaused());
         QVERIFY(!m_wnd->SnapshotButton()->isEnabled() && !m_wnd->SnapshotAction()->isEnabled());
         QVERIFY(m_wnd->RecordButton()->isEnabled());
-        m_wnd->OnPlaybackRemoteEvent(7);
+        m_wnd->OnPlaybackRemoteEvent(PlayWndEvent::Resumed);
         QVERIFY(m_wnd->SnapshotButton()->isEnabled());
         m_wnd->OnSingleFrame();
         QVERIFY(!m_wnd->SnapshotButton()->isEnabled());
@@ -522,7 +522,7 @@ private slots:
         CPromptScript prompts;
         // A click on the time line three seconds before the first file ends.
         QVERIFY(m_engine->StartPlayback(m_wnd->GetPlayWndId(), s.files[0].end - 3));
-        m_wnd->OnPlaybackRemoteEvent(1);
+        m_wnd->OnPlaybackRemoteEvent(PlayWndEvent::PlayStarted);
         QVERIFY(FirstPictureShown());
         const qint64 shownAtStart = AdvanceTo(qint64(s.files[0].end - 3) * s.fps + 10);
         m_wnd->RecordButton()->click();
@@ -554,7 +554,7 @@ private slots:
         QVERIFY(SetUpClip(s, PictureSize(QStringLiteral("low")), QStringLiteral("1")));
         CPromptScript prompts;
         QVERIFY(m_engine->StartPlayback(m_wnd->GetPlayWndId(), s.files[1].end - 2));
-        m_wnd->OnPlaybackRemoteEvent(1);
+        m_wnd->OnPlaybackRemoteEvent(PlayWndEvent::PlayStarted);
         QVERIFY(FirstPictureShown());
         const qint64 shownAtStart = AdvanceTo(qint64(s.files[1].end - 2) * s.fps + 5);
         m_wnd->RecordButton()->click();
