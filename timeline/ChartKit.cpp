@@ -2,12 +2,23 @@
 
 #include "timeline/TimelineMath.h"
 
+#include <QCoreApplication>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPolygon>
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
+
+// ---- Varpen::CUpdateBatch -------------------------------------------------------------------------
+
+void Varpen::CUpdateBatch::Post(QObject* view, int n)
+{
+    if (std::exchange(m_posted, true))
+        return;
+    QCoreApplication::postEvent(view, n == 0 ? new CUpdateEvent() : new CUpdateEvent(n));
+}
 
 // ---- CChartAxis ---------------------------------------------------------------------------------
 
@@ -494,4 +505,30 @@ bool CTagSeries::HitTest(const QPoint& p, int* key) const
         }
     }
     return false;
+}
+
+// ---- Slider texts --------------------------------------------------------------------------------
+
+QString Timeline::TimeText(qint64 secs)
+{
+    return QDateTime::fromSecsSinceEpoch(secs).toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+}
+
+QString Timeline::CentreTimeText(const DayWindow& day, const TimeSpan& span)
+{
+    return TimeText(qint64(std::trunc(double(day.OriginSecs()) + span.Centre())));
+}
+
+void Timeline::ShowMouseText(CMouseTextSeries* text, const QRect& panel, const QPoint& mouse, const DayWindow& day,
+                             const TimeSpan& span)
+{
+    if (!text)
+        return;
+    const std::optional<double> v = panel.width() > 0 && panel.contains(mouse)
+                                            ? span.ValueAt(mouse.x(), panel.left(), panel.width())
+                                            : std::nullopt;
+    if (v)
+        text->SetText(*v, ClockText(qint64(std::trunc(*v)), day.Begin()));
+    else
+        text->Clear();
 }

@@ -29,6 +29,18 @@ public:
     explicit CUpdateEvent(int n) : QEvent(QEvent::Type(QEvent::User + n)) {}
     ~CUpdateEvent() override = default;
 };
+
+// Lets a burst of changes render once: the first post after a render sends an update event to
+// the view, later ones find it on its way. The view calls Arrived() when the event reaches it.
+class CUpdateBatch {
+public:
+    // Posts a CUpdateEvent(n) (type 1000 + n) to `view` unless one is already on its way.
+    void Post(QObject* view, int n = 0);
+    void Arrived() { m_posted = false; }
+
+private:
+    bool m_posted = false;
+};
 } // namespace Varpen
 
 struct CChartAxis {
@@ -331,3 +343,18 @@ private:
     QBrush m_barBrush{QColor(131, 131, 131)};
     QMap<int, QRect> m_hitMap;
 };
+
+// What the two time sliders show alike: the time text over the marker and the clock time under
+// the mouse.
+namespace Timeline {
+class DayWindow;
+class TimeSpan;
+
+// "yyyy-MM-dd hh:mm:ss" for a time in seconds since the epoch.
+QString TimeText(qint64 secs);
+// The time text for the centre of `span` on `day`.
+QString CentreTimeText(const DayWindow& day, const TimeSpan& span);
+// Shows in `text` the clock time under `mouse` while it is inside `panel`; clears it otherwise.
+void ShowMouseText(CMouseTextSeries* text, const QRect& panel, const QPoint& mouse, const DayWindow& day,
+                   const TimeSpan& span);
+} // namespace Timeline

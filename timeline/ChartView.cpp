@@ -106,6 +106,7 @@ void CChartView::Redraw()
 
 void CChartView::customEvent(QEvent*)
 {
+    m_updates.Arrived();
     Redraw();
 }
 

@@ -22,6 +22,8 @@ public:
     ~CChartView() override;
 
     void Redraw();
+    // Asks for a Redraw through the event loop; a burst of requests renders once.
+    void PostUpdate(int n = 0) { m_updates.Post(this, n); }
     void ShowButtons();
     void HideButtons();
     void SetTitleText(const QString& text) { m_title = text; update(); }
@@ -65,4 +67,5 @@ private:
     QString m_timeText;
     QBrush m_background;
     int m_redraws = 0;
+    Varpen::CUpdateBatch m_updates;
 };

@@ -108,7 +108,7 @@ void CMultiChartView::Redraw()
 
 void CMultiChartView::customEvent(QEvent*)
 {
-    m_updatePosted = false;
+    m_updates.Arrived();
     Redraw();
 }
 

@@ -11,7 +11,6 @@
 #include <QRect>
 #include <QString>
 
-#include <utility>
 
 class CDelayButton;
 class CPushButton;
@@ -42,9 +41,8 @@ public:
     // The chart area for a widget of `size`: (112, 0, width - 213, height).
     static QRect PanelRectFor(const QSize& size);
 
-    // Marks an update as posted; false when one is already on its way (so that a burst of
-    // changes renders once).
-    bool ClaimUpdate() { return !std::exchange(m_updatePosted, true); }
+    // Asks for a Redraw through the event loop; a burst of requests renders once.
+    void PostUpdate(int n = 0) { m_updates.Post(this, n); }
 
     const QPixmap& BackBuffer() const { return m_backBuffer; }
     int RedrawCount() const { return m_redraws; }
@@ -80,5 +78,5 @@ private:
     QString m_timeText;
     int m_rowCount = 0;
     int m_redraws = 0;
-    bool m_updatePosted = false;
+    Varpen::CUpdateBatch m_updates;
 };

@@ -6,7 +6,6 @@
 #include "timeline/RecordTypes.h"
 #include "timeline/TimeSliderFilterPopup.h"
 
-#include <QCoreApplication>
 #include <QCursor>
 #include <QGridLayout>
 #include <QMouseEvent>
@@ -14,7 +13,6 @@
 #include <QTimer>
 #include <QWheelEvent>
 
-#include <cmath>
 
 namespace Timeline {
 
@@ -34,7 +32,6 @@ int RowAtPixel(int y, const CChartAxis& yAxis, int rowCount, int chartHeight)
 
 namespace {
 const char* const kMenuIcon = ":/images/public/Timeslider/Menu.png";
-const QString kTimeFormat = QStringLiteral("yyyy-MM-dd hh:mm:ss");
 } // namespace
 
 CMultiTimeSlider::CMultiTimeSlider(QWidget* parent) : QFrame(parent)
@@ -127,8 +124,7 @@ void CMultiTimeSlider::SyncAxis()
 
 void CMultiTimeSlider::PostUpdate()
 {
-    if (m_view->ClaimUpdate())
-        QCoreApplication::postEvent(m_view, new Varpen::CUpdateEvent());
+    m_view->PostUpdate();
 }
 
 // ---- Rows, names, filter entries --------------------------------------------------------------
@@ -207,7 +203,7 @@ void CMultiTimeSlider::SetCurrentTime(time_t t)
     if (m_moveFlag || !m_day.IsValid())
         return;
     const qint64 ts = m_day.ClampSecs(qint64(t));
-    m_view->SetTimeText(QDateTime::fromSecsSinceEpoch(ts).toString(kTimeFormat));
+    m_view->SetTimeText(Timeline::TimeText(ts));
     m_span.CentreOn(double(ts - m_day.OriginSecs()));
     SyncAxis();
     PostUpdate();
@@ -215,8 +211,7 @@ void CMultiTimeSlider::SetCurrentTime(time_t t)
 
 void CMultiTimeSlider::SetTimeTextToCentre()
 {
-    const qint64 centre = qint64(std::trunc(double(m_day.OriginSecs()) + m_span.Centre()));
-    m_view->SetTimeText(QDateTime::fromSecsSinceEpoch(centre).toString(kTimeFormat));
+    m_view->SetTimeText(Timeline::CentreTimeText(m_day, m_span));
 }
 
 void CMultiTimeSlider::SetZoomLevel(int level)
@@ -467,19 +462,9 @@ void CMultiTimeSlider::wheelEvent(QWheelEvent* event)
 
 void CMultiTimeSlider::OnUpdateTimeSlider()
 {
-    auto* text = static_cast<CMouseTextSeries*>(m_view->FindSeriesByType(CChartSeries::kMouseText));
-    const QRect panel = PanelRect();
-    const std::optional<double> v = panel.width() > 0 && panel.contains(m_mousePos)
-                                            ? m_span.ValueAt(m_mousePos.x(), panel.left(), panel.width())
-                                            : std::nullopt;
-    if (text) {
-        if (v)
-            text->SetText(*v, Timeline::ClockText(qint64(std::trunc(*v)), m_day.Begin()));
-        else
-            text->Clear();
-    }
-    if (m_view->ClaimUpdate())
-        QCoreApplication::postEvent(m_view, new Varpen::CUpdateEvent(2000));
+    Timeline::ShowMouseText(static_cast<CMouseTextSeries*>(m_view->FindSeriesByType(CChartSeries::kMouseText)),
+                            PanelRect(), m_mousePos, m_day, m_span);
+    m_view->PostUpdate(2000);
 }
 
 void CMultiTimeSlider::enterEvent(QEnterEvent* event)

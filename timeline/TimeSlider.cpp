@@ -8,7 +8,6 @@
 #include "widgets/CWarnDlg.h"
 
 #include <QAction>
-#include <QCoreApplication>
 #include <QCursor>
 #include <QBoxLayout>
 #include <QGridLayout>
@@ -91,7 +90,7 @@ QRect CTimeSlider::PanelRect() const
 
 void CTimeSlider::PostUpdate()
 {
-    QCoreApplication::postEvent(m_view, new Varpen::CUpdateEvent());
+    m_view->PostUpdate();
 }
 
 void CTimeSlider::SetTitleText(const QString& text)
@@ -149,7 +148,7 @@ void CTimeSlider::SetCurrentTime(time_t t)
     if (m_moveFlag || m_tagMenuFlag || !m_day.IsValid())
         return;
     const qint64 ts = m_day.ClampSecs(qint64(t));
-    m_view->SetTimeText(QDateTime::fromSecsSinceEpoch(ts).toString(kTimeFormat));
+    m_view->SetTimeText(Timeline::TimeText(ts));
     m_span.CentreOn(double(ts - m_day.OriginSecs()));
     m_view->HorizontalAxis().SetRange(m_span.Min(), m_span.Max());
     PostUpdate();
@@ -206,8 +205,7 @@ void CTimeSlider::ShowNormalSize()
 
 void CTimeSlider::SetTimeTextToCentre()
 {
-    const qint64 centre = qint64(std::trunc(double(m_day.OriginSecs()) + m_span.Centre()));
-    m_view->SetTimeText(QDateTime::fromSecsSinceEpoch(centre).toString(kTimeFormat));
+    m_view->SetTimeText(Timeline::CentreTimeText(m_day, m_span));
 }
 
 void CTimeSlider::MoveRight()
@@ -334,18 +332,9 @@ void CTimeSlider::wheelEvent(QWheelEvent* event)
 
 void CTimeSlider::OnUpdateTimeSlider()
 {
-    auto* text = static_cast<CMouseTextSeries*>(m_view->FindSeriesByType(CChartSeries::kMouseText));
-    const QRect panel = PanelRect();
-    const std::optional<double> v = panel.width() > 0 && panel.contains(m_mousePos)
-                                            ? m_span.ValueAt(m_mousePos.x(), panel.left(), panel.width())
-                                            : std::nullopt;
-    if (text) {
-        if (v)
-            text->SetText(*v, Timeline::ClockText(qint64(std::trunc(*v)), m_day.Begin()));
-        else
-            text->Clear();
-    }
-    QCoreApplication::postEvent(m_view, new Varpen::CUpdateEvent(2000));
+    Timeline::ShowMouseText(static_cast<CMouseTextSeries*>(m_view->FindSeriesByType(CChartSeries::kMouseText)),
+                            PanelRect(), m_mousePos, m_day, m_span);
+    m_view->PostUpdate(2000);
 }
 
 bool CTimeSlider::eventFilter(QObject* watched, QEvent* event)
@@ -541,7 +530,7 @@ void CTagTimeSlider::OnSlotEdit()
     emit SignalBeginEditTag();
     {
         CLineEditDialog dialog(this);
-        dialog.SetTagTime(QDateTime::fromSecsSinceEpoch(OriginSecs() + m_tagKey).toString(kTimeFormat));
+        dialog.SetTagTime(Timeline::TimeText(OriginSecs() + m_tagKey));
         dialog.SetTagName(m_tags->TagName(m_tagKey));
         connect(&dialog, &CLineEditDialog::SignalSaveInput, this, &CTagTimeSlider::OnSlotSaveTag);
         dialog.exec();

@@ -103,6 +103,22 @@ private slots:
         QCOMPARE(slider.View()->TimeText(), QStringLiteral("2024-01-30 00:00:00"));
     }
 
+    void burstOfTimesRendersOnce()
+    {
+        CTimeSlider slider;
+        Prepare(slider);
+        const int before = slider.View()->RedrawCount();
+        for (int m = 0; m < 10; ++m)
+            slider.SetCurrentTime(At(8, m));
+        QCoreApplication::sendPostedEvents();
+        QCOMPARE(slider.View()->RedrawCount(), before + 1);
+        QCOMPARE(slider.View()->TimeText(), QStringLiteral("2024-01-30 08:09:00"));
+        // The render let the batch go: the next change renders again.
+        slider.SetCurrentTime(time_t(At(9).toSecsSinceEpoch()));
+        QCoreApplication::sendPostedEvents();
+        QCOMPARE(slider.View()->RedrawCount(), before + 2);
+    }
+
     void clickBand_data()
     {
         QTest::addColumn<int>("y");
