@@ -78,7 +78,7 @@ std::vector<SyncAction> SyncStepRule::Plan(const std::vector<SyncMemberView>& me
             if (m.time != kNoTime) {
                 t.phase = Phase::Held;
                 t.held = m.time;
-            } else if (++t.crossingPasses >= kCrossingPasses) {
+            } else if (++t.crossingPasses >= m_crossingPasses) {
                 t.phase = Phase::Running;
                 actions[i] = SyncAction::Release;
             }

@@ -86,6 +86,8 @@ public:
     // Forgets every member's file and hold (a start or seek for all has just released them).
     void Reset() { m_tracks.clear(); }
     std::vector<SyncAction> Plan(const std::vector<SyncMemberView>& members);
+    // Passes before a member between two files is given up (kCrossingPasses unless set).
+    void SetCrossingPasses(int passes) { m_crossingPasses = passes; }
     // Members held (or stepped into their next file) now, by id: released when the step ends.
     std::vector<std::uintptr_t> Holding() const;
 
@@ -100,6 +102,7 @@ private:
         bool switching = false;  // running, showed a picture, shows none now
     };
     std::map<std::uintptr_t, Track> m_tracks;
+    int m_crossingPasses = kCrossingPasses;
 };
 
 class SynPlaybackInteraction : public CBaseThread {
@@ -137,6 +140,9 @@ public:
     time_t GetCurrentTime();
 
     static constexpr int kPass_ms = 40;
+    // Passes before a member between two files is given up. The passes run on the real clock:
+    // a test that moves a virtual clock slowly sets more of them. Before Start.
+    void SetCrossingPasses(int passes) { m_rule.SetCrossingPasses(passes); }
     // How long a positioned member may take to show its first picture before the others go on
     // without it.
     static constexpr int kFirstPictureWait_ms = 5000;
