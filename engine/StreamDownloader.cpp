@@ -215,6 +215,9 @@ bool CStreamDownloader::BeginOnThread()
         if (pos == 200 || pos == 100 || !m_source.IsOpen()) {
             if (pos == 200)
                 reason = "the recording could not be read";
+            // A short recording may have been delivered whole since the wait timed out: its data
+            // were signalled before the end was.
+            arrived = sem->TimedWait(0);
             break;
         }
     }

@@ -726,7 +726,7 @@ private slots:
         cond.notify_all();
         QTRY_VERIFY_WITH_TIMEOUT(rec.Ended(), kJobTimeout_ms);
         QTRY_VERIFY_WITH_TIMEOUT(otherRec.Ended(), kJobTimeout_ms);
-        QCOMPARE(otherRec.Events().back().code, int(kDownloadComplete));
+        QVERIFY2(otherRec.Events().back().code == int(kDownloadComplete), other.GetLastError().c_str());
         if (kind == "blocked") {
             std::lock_guard<std::mutex> guard(lock);
             QVERIFY(heldPastReturn);
