@@ -15,6 +15,7 @@
 #include "platform/vrend/vrend_test.h"
 #include "tests/engine/playback/PlaySamples.h"
 #include "tests/support/BrokenFile.h"
+#include "tests/support/TestLatch.h"
 
 using playtest::FrameCode;
 using playtest::SampleFolder;
@@ -22,32 +23,6 @@ using playtest::SampleFolder;
 namespace {
 constexpr std::int64_t kFrameNs = 40'000'000;  // one frame at 25 fps
 constexpr int kSettle_ms = 10000;
-
-// A latch the test opens; a wait on it gives up after 10 s and says so.
-class Latch {
-public:
-    void Open()
-    {
-        std::lock_guard<std::mutex> lock(m_lock);
-        m_open = true;
-        m_cond.notify_all();
-    }
-    bool IsOpen()
-    {
-        std::lock_guard<std::mutex> lock(m_lock);
-        return m_open;
-    }
-    bool Wait()
-    {
-        std::unique_lock<std::mutex> lock(m_lock);
-        return m_cond.wait_for(lock, std::chrono::seconds(10), [this] { return m_open; });
-    }
-
-private:
-    std::mutex m_lock;
-    std::condition_variable m_cond;
-    bool m_open = false;
-};
 
 // Installs the player's test hooks for one case and removes them after it.
 struct HookScope {

@@ -9,6 +9,7 @@
 
 #include "engine/PlayBackInteraction.h"
 #include "engine/SynPlaybackInteraction.h"
+#include "tests/support/TestLatch.h"
 
 using Varpen::SyncAction;
 using Actions = std::vector<SyncAction>;
@@ -96,27 +97,6 @@ Varpen::SingleFilePtr File(time_t start, time_t end, unsigned size)
 {
     return std::make_shared<Varpen::CSingleFile>("f", "", size, start, end, 1, "", 0);
 }
-
-// A latch the test opens; a wait on it gives up after 10 s and says so.
-class Latch {
-public:
-    void Open()
-    {
-        std::lock_guard<std::mutex> lock(m_lock);
-        m_open = true;
-        m_cond.notify_all();
-    }
-    bool Wait()
-    {
-        std::unique_lock<std::mutex> lock(m_lock);
-        return m_cond.wait_for(lock, std::chrono::seconds(10), [this] { return m_open; });
-    }
-
-private:
-    std::mutex m_lock;
-    std::condition_variable m_cond;
-    bool m_open = false;
-};
 
 // A window whose seek takes as long as the test wants (a stream slow to answer).
 class SlowSeekMember : public CPlayBackInteraction {

@@ -22,6 +22,7 @@
 #include "playback/PlaybackDownLoad.h"
 #include "tests/engine/download/DownloadFixture.h"
 #include "tests/support/BrokenFile.h"
+#include "tests/support/TestLatch.h"
 #include "widgets/CPushButton.h"
 #include "widgets/CTableView.h"
 #include "widgets/CalendarWidget.h"
@@ -48,27 +49,6 @@ bool FailingFreeSpace(const char*, uint64_t*, uint64_t*)
 {
     return false;
 }
-
-// A latch the test opens; a wait on it gives up after 10 s.
-class Latch {
-public:
-    void Open()
-    {
-        std::lock_guard<std::mutex> lock(m_lock);
-        m_open = true;
-        m_cond.notify_all();
-    }
-    bool Wait()
-    {
-        std::unique_lock<std::mutex> lock(m_lock);
-        return m_cond.wait_for(lock, std::chrono::seconds(10), [this] { return m_open; });
-    }
-
-private:
-    std::mutex m_lock;
-    std::condition_variable m_cond;
-    bool m_open = false;
-};
 
 // Records every prompt; runs the progress dialog's modal loop (the feeder ends it), answers
 // every other modal prompt at once.
