@@ -131,6 +131,19 @@ std::vector<SyncAction> SyncStepRule::Plan(const std::vector<SyncMemberView>& me
     return actions;
 }
 
+void SyncStepRule::Reset(const std::vector<SyncMemberView>& members)
+{
+    m_tracks.clear();
+    for (const SyncMemberView& m : members) {
+        if (!m.playing)
+            continue;
+        Track t;
+        t.index = m.index;
+        t.last = m.time;
+        m_tracks[m.id] = t;
+    }
+}
+
 std::vector<std::uintptr_t> SyncStepRule::Holding() const
 {
     std::vector<std::uintptr_t> ids;
@@ -380,6 +393,9 @@ void SynPlaybackInteraction::Position(const Positioning& job)
         level = m_level;
         paused = m_paused != 0;
     }
+    // The rule knows each member's file before any goes on: a member that reaches its next file
+    // before the next pass is still held there.
+    m_rule.Reset(MemberViews(Engines()));
     for (std::size_t i = 0; i < chosen.size(); ++i) {
         if (!placed[i] || !stillMember(chosen[i]) || !chosen[i]->IsPlaying())
             continue;
@@ -387,7 +403,6 @@ void SynPlaybackInteraction::Position(const Positioning& job)
         if (paused)
             chosen[i]->Pause(true);
     }
-    m_rule.Reset();
 }
 
 bool SynPlaybackInteraction::Pause(bool pause)
@@ -463,6 +478,22 @@ std::vector<time_t> SynPlaybackInteraction::MemberTimes(const std::vector<CPlayB
     return times;
 }
 
+std::vector<SyncMemberView> SynPlaybackInteraction::MemberViews(const std::vector<CPlayBackInteraction*>& members)
+{
+    std::vector<SyncMemberView> views;
+    views.reserve(members.size());
+    for (CPlayBackInteraction* member : members) {
+        const PlayState state = member->GetPlayState();
+        SyncMemberView view;
+        view.id = std::uintptr_t(member);
+        view.playing = state.IsPlaying();
+        view.index = state.index;
+        view.time = view.playing ? member->GetCurrentTime() : kNoTime;
+        views.push_back(view);
+    }
+    return views;
+}
+
 bool SynPlaybackInteraction::StepForward()
 {
     std::lock_guard<std::mutex> act(m_actLock);
@@ -504,18 +535,7 @@ void SynPlaybackInteraction::Pass()
         level = m_level;
     }
     const std::vector<CPlayBackInteraction*> members = Engines();
-    std::vector<SyncMemberView> views;
-    views.reserve(members.size());
-    for (CPlayBackInteraction* member : members) {
-        const PlayState state = member->GetPlayState();
-        SyncMemberView view;
-        view.id = std::uintptr_t(member);
-        view.playing = state.IsPlaying();
-        view.index = state.index;
-        view.time = view.playing ? member->GetCurrentTime() : kNoTime;
-        views.push_back(view);
-    }
-    const std::vector<SyncAction> actions = m_rule.Plan(views);
+    const std::vector<SyncAction> actions = m_rule.Plan(MemberViews(members));
     for (std::size_t i = 0; i < members.size(); ++i) {
         switch (actions[i]) {
         case SyncAction::Pause:

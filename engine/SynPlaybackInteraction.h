@@ -83,8 +83,9 @@ class SyncStepRule {
 public:
     static constexpr int kCrossingPasses = 125;  // 5 s of 40 ms passes
 
-    // Forgets every member's file and hold (a start or seek for all has just released them).
-    void Reset() { m_tracks.clear(); }
+    // Forgets every member's hold (a start or seek for all is releasing them); the members given
+    // are known from their present file on, so a file change before the next pass is still seen.
+    void Reset(const std::vector<SyncMemberView>& members = {});
     std::vector<SyncAction> Plan(const std::vector<SyncMemberView>& members);
     // Passes before a member between two files is given up (kCrossingPasses unless set).
     void SetCrossingPasses(int passes) { m_crossingPasses = passes; }
@@ -165,6 +166,7 @@ private:
     std::vector<Member> Members();
     bool IsMember(CPlayBackInteraction* engine);
     static std::vector<time_t> MemberTimes(const std::vector<CPlayBackInteraction*>& members);
+    static std::vector<SyncMemberView> MemberViews(const std::vector<CPlayBackInteraction*>& members);
     std::vector<CPlayBackInteraction*> Engines();
     void Position(const Positioning& job);
     void Pass();

@@ -203,6 +203,20 @@ private slots:
         QCOMPARE(pass("1:?", "1:6"), QStringLiteral("LL"));
     }
 
+    // A start for all tells the rule where its members are: one that reaches its next file before
+    // the first pass is still stepped and held there (without it the pass took the new file for
+    // its first and let it play on).
+    void stepRuleKnowsTheFilesOfAStartForAll()
+    {
+        Varpen::SyncStepRule rule;
+        rule.Reset({ParseMember(1, QStringLiteral("0:5")), ParseMember(2, QStringLiteral("0:5"))});
+        QCOMPARE(ActionLetters(rule.Plan({ParseMember(1, QStringLiteral("1:?")), ParseMember(2, QStringLiteral("0:5"))})),
+                 QStringLiteral("SN"));
+        QCOMPARE(ActionLetters(rule.Plan({ParseMember(1, QStringLiteral("1:6")), ParseMember(2, QStringLiteral("0:5"))})),
+                 QStringLiteral("NN"));
+        QCOMPARE(rule.Holding(), std::vector<std::uintptr_t>{1});
+    }
+
     // The controller at 8x: a speed chosen while one window is held at a file change reaches it when
     // the step lets it go, and the windows go on together at that speed.
     void stepRuleAtEightTimes()
