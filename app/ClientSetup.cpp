@@ -11,10 +11,9 @@ namespace {
 const char* const kSetupKeys[CClientConfigManager::KeyCount] = {"Translator", "LogLevel", "VersionType"};
 
 const char* const kSplashImages[] = {":images/Loading_bg_English.png", ":images/Loading_bg_Chinese.png",
-                                     ":images/Loading_bg_English_Zelt.png",
-                                     ":images/Loading_bg_Chinese_Zelt.png"};
+                                     ":images/Loading_bg_English_Zelt.png", ":images/Loading_bg_Chinese_Zelt.png"};
 
-} // namespace
+}  // namespace
 
 // ------------------------------------------------------------------------------------------
 
@@ -112,8 +111,8 @@ bool CClientLanguageManager::LoadLanguage(int id)
         (void)qtTranslator->load(file);
         property->m_locale = QLocale(QLocale::English, QLocale::UnitedStates);
     } else {
-        result = appTranslator->load(FindAppFile(QStringLiteral("varpen_zh.qm")))
-                 && qtTranslator->load(m_qtDir + QStringLiteral("qtbase_zh_CN.qm"));
+        result = appTranslator->load(FindAppFile(QStringLiteral("varpen_zh.qm"))) &&
+                 qtTranslator->load(m_qtDir + QStringLiteral("qtbase_zh_CN.qm"));
         property->m_locale = QLocale(QLocale::Chinese, QLocale::China);
     }
     // The splash images are not compiled in; the pixmap stays null when they are absent.

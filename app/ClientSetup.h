@@ -68,7 +68,7 @@ private:
     QLocale m_locale;
     QPointer<QTranslator> m_appTranslator;
     QPointer<QTranslator> m_qtTranslator;
-    QString m_splashImage;   // resource name of the splash picture
+    QString m_splashImage;  // resource name of the splash picture
 };
 
 // The languages of the program, all loaded when the manager is built.
@@ -79,8 +79,7 @@ public:
     // `appTranslationDirs`: folders searched for varpen_en.qm and varpen_zh.qm (the first that
     // holds the file wins); `qtTranslationDir`: the toolkit's own translations.
     // `setup`: the setup list that chooses the current language.
-    CClientLanguageManager(const CClientConfigManager* setup, QStringList appTranslationDirs,
-                           QString qtTranslationDir);
+    CClientLanguageManager(const CClientConfigManager* setup, QStringList appTranslationDirs, QString qtTranslationDir);
     ~CClientLanguageManager();
     CClientLanguageManager(const CClientLanguageManager&) = delete;
     CClientLanguageManager& operator=(const CClientLanguageManager&) = delete;

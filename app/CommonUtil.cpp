@@ -217,9 +217,9 @@ bool CCommonUtil::IsValidIPv4(const QString& text)
 
 bool CCommonUtil::IsValidIPv6(const QString& text)
 {
-    static const QRegularExpression v6(QStringLiteral(
-        "^(([0-9A-Fa-f]{1,4}:){7}[0-9A-Fa-f]{1,4}|(([0-9A-Fa-f]{1,4}:){0,6}[0-9A-Fa-f]{1,4})?::"
-        "(([0-9A-Fa-f]{1,4}:){0,6}[0-9A-Fa-f]{1,4})?)$"));
+    static const QRegularExpression v6(
+        QStringLiteral("^(([0-9A-Fa-f]{1,4}:){7}[0-9A-Fa-f]{1,4}|(([0-9A-Fa-f]{1,4}:){0,6}[0-9A-Fa-f]{1,4})?::"
+                       "(([0-9A-Fa-f]{1,4}:){0,6}[0-9A-Fa-f]{1,4})?)$"));
     if (!v6.match(text).hasMatch())
         return false;
     // "::" stands for at least one group: at most seven groups may be written beside it.
@@ -233,11 +233,11 @@ bool CCommonUtil::IsValidIPAddress(const QString& text)
 
 bool CCommonUtil::IsValidSubnetMask(const QString& text)
 {
-    static const QRegularExpression mask(QRegularExpression::anchoredPattern(QStringLiteral(
-        "(254|252|248|240|224|192|128|0)\\.0\\.0\\.0|"
-        "255\\.(254|252|248|240|224|192|128|0)\\.0\\.0|"
-        "255\\.255\\.(254|252|248|240|224|192|128|0)\\.0|"
-        "255\\.255\\.255\\.(254|252|248|240|224|192|128|0)")));
+    static const QRegularExpression mask(
+        QRegularExpression::anchoredPattern(QStringLiteral("(254|252|248|240|224|192|128|0)\\.0\\.0\\.0|"
+                                                           "255\\.(254|252|248|240|224|192|128|0)\\.0\\.0|"
+                                                           "255\\.255\\.(254|252|248|240|224|192|128|0)\\.0|"
+                                                           "255\\.255\\.255\\.(254|252|248|240|224|192|128|0)")));
     return mask.match(text).hasMatch();
 }
 
@@ -285,29 +285,52 @@ bool CCommonUtil::IsDayInMonth(int month, int day)
 QString CCommonUtil::GetEventTypeName(QEvent::Type type)
 {
     switch (type) {
-    case QEvent::None: return QStringLiteral("None");
-    case QEvent::MouseButtonPress: return QStringLiteral("MouseButtonPress");
-    case QEvent::MouseButtonRelease: return QStringLiteral("MouseButtonRelease");
-    case QEvent::MouseButtonDblClick: return QStringLiteral("MouseButtonDblClick");
-    case QEvent::MouseMove: return QStringLiteral("MouseMove");
-    case QEvent::KeyPress: return QStringLiteral("KeyPress");
-    case QEvent::KeyRelease: return QStringLiteral("KeyRelease");
-    case QEvent::FocusIn: return QStringLiteral("FocusIn");
-    case QEvent::FocusOut: return QStringLiteral("FocusOut");
-    case QEvent::Enter: return QStringLiteral("Enter");
-    case QEvent::Leave: return QStringLiteral("Leave");
-    case QEvent::Paint: return QStringLiteral("Paint");
-    case QEvent::Move: return QStringLiteral("Move");
-    case QEvent::Resize: return QStringLiteral("Resize");
-    case QEvent::Show: return QStringLiteral("Show");
-    case QEvent::Hide: return QStringLiteral("Hide");
-    case QEvent::WindowActivate: return QStringLiteral("WindowActivate");
-    case QEvent::WindowDeactivate: return QStringLiteral("WindowDeactivate");
-    case QEvent::Wheel: return QStringLiteral("Wheel");
-    case QEvent::HoverEnter: return QStringLiteral("HoverEnter");
-    case QEvent::HoverLeave: return QStringLiteral("HoverLeave");
-    case QEvent::HoverMove: return QStringLiteral("HoverMove");
-    default: return QString::number(int(type));
+    case QEvent::None:
+        return QStringLiteral("None");
+    case QEvent::MouseButtonPress:
+        return QStringLiteral("MouseButtonPress");
+    case QEvent::MouseButtonRelease:
+        return QStringLiteral("MouseButtonRelease");
+    case QEvent::MouseButtonDblClick:
+        return QStringLiteral("MouseButtonDblClick");
+    case QEvent::MouseMove:
+        return QStringLiteral("MouseMove");
+    case QEvent::KeyPress:
+        return QStringLiteral("KeyPress");
+    case QEvent::KeyRelease:
+        return QStringLiteral("KeyRelease");
+    case QEvent::FocusIn:
+        return QStringLiteral("FocusIn");
+    case QEvent::FocusOut:
+        return QStringLiteral("FocusOut");
+    case QEvent::Enter:
+        return QStringLiteral("Enter");
+    case QEvent::Leave:
+        return QStringLiteral("Leave");
+    case QEvent::Paint:
+        return QStringLiteral("Paint");
+    case QEvent::Move:
+        return QStringLiteral("Move");
+    case QEvent::Resize:
+        return QStringLiteral("Resize");
+    case QEvent::Show:
+        return QStringLiteral("Show");
+    case QEvent::Hide:
+        return QStringLiteral("Hide");
+    case QEvent::WindowActivate:
+        return QStringLiteral("WindowActivate");
+    case QEvent::WindowDeactivate:
+        return QStringLiteral("WindowDeactivate");
+    case QEvent::Wheel:
+        return QStringLiteral("Wheel");
+    case QEvent::HoverEnter:
+        return QStringLiteral("HoverEnter");
+    case QEvent::HoverLeave:
+        return QStringLiteral("HoverLeave");
+    case QEvent::HoverMove:
+        return QStringLiteral("HoverMove");
+    default:
+        return QString::number(int(type));
     }
 }
 
@@ -315,10 +338,10 @@ bool CCommonUtil::MakeDir(const QString& path)
 {
     if (!QDir().mkdir(path))
         return false;
-    return QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
-                                           | QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser
-                                           | QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup
-                                           | QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther);
+    return QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
+                                           QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser |
+                                           QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup |
+                                           QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther);
 }
 
 bool CCommonUtil::MakePath(const QString& path)
@@ -337,7 +360,7 @@ void MakeDirs(const char* path)
     const std::string text(path);
     for (std::size_t pos = text.find('/'); pos != std::string::npos; pos = text.find('/', pos + 1)) {
         if (pos == 0)
-            continue;   // the root itself
+            continue;  // the root itself
         RTK_MakeDir(text.substr(0, pos).c_str());
     }
 }
@@ -400,7 +423,7 @@ bool TooLittle(float minGB, quint64 freeBytes)
     return double(required) > double(freeBytes);
 }
 
-} // namespace
+}  // namespace
 
 bool CheckSavePathDiskSpace(float minGB, int settingIndex, QString path)
 {

@@ -11,7 +11,7 @@ namespace {
 
 std::atomic<bool> g_answerAtOnce{true};
 
-} // namespace
+}  // namespace
 
 CFreeSpaceCache* CFreeSpaceCache::Instance()
 {

@@ -28,8 +28,8 @@ public:
     static constexpr int kMaxFolders = 32;
 
     struct Reading {
-        bool known = false;   // a query has answered for the folder (false: none yet)
-        bool ok = false;      // that query could ask the folder's volume
+        bool known = false;  // a query has answered for the folder (false: none yet)
+        bool ok = false;     // that query could ask the folder's volume
         quint64 freeBytes = 0;
     };
 

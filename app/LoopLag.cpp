@@ -12,7 +12,7 @@ constexpr std::size_t kMedium = 950;
 constexpr std::size_t kCoarse = 1190;
 constexpr std::size_t kBuckets = kFine + kMedium + kCoarse + 1;
 
-} // namespace
+}  // namespace
 
 CLoopLag::CLoopLag(QObject* parent) : QObject(parent), m_buckets(kBuckets, 0)
 {

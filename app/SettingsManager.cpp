@@ -12,10 +12,9 @@
 namespace {
 
 const char* const kKeyNames[CSettingsManager::KeyCount] = {
-    "CaptureSaveType", "CaptureSavePath", "ClipPackageSize",
-    "ClipSavePath",    "DownloadPackageSize", "DownloadSavePath"};
+    "CaptureSaveType", "CaptureSavePath", "ClipPackageSize", "ClipSavePath", "DownloadPackageSize", "DownloadSavePath"};
 
-} // namespace
+}  // namespace
 
 CSettings::CSettings(const QString& name, const QString& value) : m_name(name), m_value(value) {}
 

@@ -91,6 +91,6 @@ private:
     void AdoptLocked(CSettings* item);
 
     mutable std::mutex m_lock;
-    QVector<CSettings*> m_items;                       // what the store holds, in order
-    std::vector<std::unique_ptr<CSettings>> m_owned;   // every item it ever held, until Clear()
+    QVector<CSettings*> m_items;                      // what the store holds, in order
+    std::vector<std::unique_ptr<CSettings>> m_owned;  // every item it ever held, until Clear()
 };

@@ -9,7 +9,7 @@ std::mutex g_handlerLock;
 StartupNoticeHandler g_handler;
 StartupNoticeHandler g_dialog;
 
-} // namespace
+}  // namespace
 
 void ShowStartupNotice(const QString& title, const QString& text)
 {

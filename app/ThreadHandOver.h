@@ -59,4 +59,4 @@ inline void Joined(const void* thread)
 #endif
 }
 
-} // namespace ThreadHandOver
+}  // namespace ThreadHandOver

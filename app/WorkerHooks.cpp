@@ -18,7 +18,7 @@ Hook& Current()
     return hook;
 }
 
-} // namespace
+}  // namespace
 
 void Set(Hook hook)
 {
@@ -38,4 +38,4 @@ void Reach(Point point)
     hook(point);
 }
 
-} // namespace WorkerHooks
+}  // namespace WorkerHooks

@@ -8,12 +8,12 @@
 namespace WorkerHooks {
 
 enum class Point {
-    DiskScanRead,       // the disk scan is about to read a channel (or a folder's index)
-    DiskScanReport,     // the disk scan has its result and is about to report it
-    RecordSearchWindow, // the recording search is about to search one window's channel
-    LogSearchRead,      // the log search is about to read the next record
-    LogSearchBatch,     // the log search is about to hand a batch over
-    DayCheckDay,        // the recording-day checker is about to search one day
+    DiskScanRead,        // the disk scan is about to read a channel (or a folder's index)
+    DiskScanReport,      // the disk scan has its result and is about to report it
+    RecordSearchWindow,  // the recording search is about to search one window's channel
+    LogSearchRead,       // the log search is about to read the next record
+    LogSearchBatch,      // the log search is about to hand a batch over
+    DayCheckDay,         // the recording-day checker is about to search one day
 };
 
 using Hook = std::function<void(Point)>;
@@ -23,4 +23,4 @@ void Set(Hook hook);
 // Called by the workers at each point, on their own thread.
 void Reach(Point point);
 
-} // namespace WorkerHooks
+}  // namespace WorkerHooks

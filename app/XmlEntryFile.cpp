@@ -42,12 +42,12 @@ bool ReadKeyValue(QXmlStreamReader& reader, QString* value)
     return !reader.hasError();
 }
 
-} // namespace
+}  // namespace
 
 bool NeedsCodePageFallback(const QByteArray& bytes)
 {
     QStringDecoder utf8(QStringDecoder::Utf8);
-    const QString decoded = utf8.decode(bytes);   // decoding happens on conversion
+    const QString decoded = utf8.decode(bytes);  // decoding happens on conversion
     if (!utf8.hasError())
         return false;
     // A declared encoding other than UTF-8 is honoured by the XML reader itself.
@@ -56,8 +56,8 @@ bool NeedsCodePageFallback(const QByteArray& bytes)
     return !match.hasMatch() || match.captured(1).compare(QLatin1String("UTF-8"), Qt::CaseInsensitive) == 0;
 }
 
-std::optional<XmlEntries> ReadXmlEntryFile(const QString& path, const QString& rootName,
-                                           const QStringList& knownKeys, bool* refused)
+std::optional<XmlEntries> ReadXmlEntryFile(const QString& path, const QString& rootName, const QStringList& knownKeys,
+                                           bool* refused)
 {
     if (refused)
         *refused = false;

@@ -21,8 +21,8 @@ using XmlEntries = QVector<QPair<QString, QString>>;
 // in its place is refused without reading it (nullopt, and *refused set when given), so that it
 // can never hold up the start or fill the memory.
 constexpr qint64 kMaxEntryFileBytes = 1 << 20;
-std::optional<XmlEntries> ReadXmlEntryFile(const QString& path, const QString& rootName,
-                                           const QStringList& knownKeys, bool* refused = nullptr);
+std::optional<XmlEntries> ReadXmlEntryFile(const QString& path, const QString& rootName, const QStringList& knownKeys,
+                                           bool* refused = nullptr);
 
 // The start-up message for an entry file that ReadXmlEntryFile refused.
 void NoticeRefusedEntryFile(const QString& path);

@@ -44,7 +44,10 @@ LocalLogEvent::LocalLogEvent(const LogBatch& rows, int current, int total, int q
 
 LocalLogEvent::~LocalLogEvent() = default;
 
-LogBatch LocalLogEvent::TakeRows() { return std::exchange(m_rows, nullptr); }
+LogBatch LocalLogEvent::TakeRows()
+{
+    return std::exchange(m_rows, nullptr);
+}
 
 void LocalLogEvent::GetProgress(int& current, int& total) const
 {
@@ -77,7 +80,7 @@ void SizeTypeCell(QLabel* label, QWidget* field)
     field->setMaximumWidth(145);
 }
 
-} // namespace
+}  // namespace
 
 void Ui::CLogWidgetClass::setupUi(QWidget* page)
 {
@@ -147,7 +150,7 @@ void Ui::CLogWidgetClass::setupUi(QWidget* page)
     m_pLogTreeView->setObjectName(QStringLiteral("m_pLogTreeView"));
     list->addWidget(m_pLogTreeView, 1, 0, 1, 2);
     gridLayout_3->addLayout(list, 2, 0);
-    gridLayout_3->setRowStretch(2, 1); // the list takes the height the filters leave
+    gridLayout_3->setRowStretch(2, 1);  // the list takes the height the filters leave
 
     retranslateUi(page);
 }
@@ -206,20 +209,22 @@ void CLocalLogWidget::NewSearch()
     m_search = std::make_unique<CLogSearch>();
     const unsigned serial = ++m_searchSerial;
     // Queued: the page takes each report on its own thread, and only from its current search.
-    connect(m_search.get(), &CLogSearch::SetLogInfoNullToView, this,
-            [this, serial] {
-                if (serial == m_searchSerial)
-                    OnSetLogInfoNullToView();
-            },
-            Qt::QueuedConnection);
+    connect(
+        m_search.get(), &CLogSearch::SetLogInfoNullToView, this,
+        [this, serial] {
+            if (serial == m_searchSerial)
+                OnSetLogInfoNullToView();
+        },
+        Qt::QueuedConnection);
     connect(m_search.get(), &CLogSearch::SetLogInfoToView, this, &CLocalLogWidget::OnSetLogInfoToView,
             Qt::QueuedConnection);
-    connect(m_search.get(), &CLogSearch::SetLogInfoErrorToView, this,
-            [this, serial](int error) {
-                if (serial == m_searchSerial)
-                    OnSetLogInfoErrorToView(error);
-            },
-            Qt::QueuedConnection);
+    connect(
+        m_search.get(), &CLogSearch::SetLogInfoErrorToView, this,
+        [this, serial](int error) {
+            if (serial == m_searchSerial)
+                OnSetLogInfoErrorToView(error);
+        },
+        Qt::QueuedConnection);
 }
 
 void CLocalLogWidget::InitFrame()
@@ -236,10 +241,9 @@ void CLocalLogWidget::InitFrame()
     m_ui.m_pMinorTypecomboBox->setSizeAdjustPolicy(QComboBox::AdjustToContents);
 
     CTableView* view = m_ui.m_pLogTreeView;
-    m_model->SetHeaderLabels({tr("ID"), tr("Operation time"), tr("Major Type"), tr("Minor Type"),
-                              tr("Local Operator"), tr("Remote Operator"), tr("Remote Host Address"),
-                              tr("Parameter Type"), tr("Channel No"), tr("Disk No"), tr("Alarm Input"),
-                              tr("Alarm Output")});
+    m_model->SetHeaderLabels({tr("ID"), tr("Operation time"), tr("Major Type"), tr("Minor Type"), tr("Local Operator"),
+                              tr("Remote Operator"), tr("Remote Host Address"), tr("Parameter Type"), tr("Channel No"),
+                              tr("Disk No"), tr("Alarm Input"), tr("Alarm Output")});
     const int widths[] = {50, 130, 100, 140, 100, 100, 100, 100, 80, 80, 80, 80};
     for (int column = 0; column < 12; ++column)
         view->setColumnWidth(column, widths[column]);
@@ -325,7 +329,7 @@ void CLocalLogWidget::customEvent(QEvent* event)
     }
     auto* batch = static_cast<LocalLogEvent*>(event);
     if (batch->QueryId() != m_queryId)
-        return; // a cancelled query's batch: its rows go with the event
+        return;  // a cancelled query's batch: its rows go with the event
     int current = 0;
     int total = 0;
     batch->GetProgress(current, total);
@@ -362,7 +366,7 @@ void CLocalLogWidget::ShowTakenRows()
     cost.start();
     m_model->Append(m_taken);
     m_taken.clear();
-    m_ui.m_pLogTreeView->scrollTo(m_model->index(m_model->rowCount() - 1, 0)); // lays the list out
+    m_ui.m_pLogTreeView->scrollTo(m_model->index(m_model->rowCount() - 1, 0));  // lays the list out
     // A long list takes long to lay out: it grows less often, so that the GUI stays mostly free.
     m_showEvery_ms = std::max<qint64>(kShowEvery_ms, 4 * cost.elapsed());
     m_lastShown.start();
@@ -388,8 +392,8 @@ QString CLocalLogWidget::CutNotice(int listed)
 QString CLocalLogWidget::CutBackupResult(int written)
 {
     return tr("Backup successful. The file holds the %1 listed logs only: more than %2 logs were found.")
-            .arg(written)
-            .arg(CLogSearch::kMaxRecords);
+        .arg(written)
+        .arg(CLogSearch::kMaxRecords);
 }
 
 void CLocalLogWidget::OnCancelFindLog()
@@ -397,8 +401,8 @@ void CLocalLogWidget::OnCancelFindLog()
     // The search may be inside a slow read: it is told to stop, not waited for. It ends at its
     // next record, kept by the reaper; a new search object serves the next query.
     m_search->StopSearch();
-    m_queryId = -1; // batches still on their way are dropped
-    ShowTakenRows(); // those taken stay listed
+    m_queryId = -1;   // batches still on their way are dropped
+    ShowTakenRows();  // those taken stay listed
     if (!m_search->isRunning())
         return;
     // Still connected: a batch it sends before it ends is dropped by its query id (with its rows);
@@ -423,11 +427,10 @@ void CLocalLogWidget::OnBackupClicked()
 void CLocalLogWidget::OnBackUp(const QString& strXmlName)
 {
     if (strXmlName.isEmpty() || m_writer)
-        return; // one export at a time
+        return;  // one export at a time
     const QString name = CLogWriteThread::BackupFileName(strXmlName);
-    if (QFileInfo::exists(name)
-        && CWarnDlg::ShowQuestion(tr("Information"), tr("The file already exists. Do you want to replace it?"), this)
-               != 1)
+    if (QFileInfo::exists(name) &&
+        CWarnDlg::ShowQuestion(tr("Information"), tr("The file already exists. Do you want to replace it?"), this) != 1)
         return;
 
     // The rows go to the writer as they are listed, without a copy; the progress dialog shows how
@@ -465,8 +468,8 @@ void CLocalLogWidget::OnWriteOver(int code)
         CWarnDlg::ShowWarn(tr("Error"), tr("Open file failed!"), this);
         break;
     case CLogWriteThread::Written:
-        CInformationDlg::ShowInformation(
-                m_listCut ? CutBackupResult(m_model->rowCount()) : tr("Backup successful."), this);
+        CInformationDlg::ShowInformation(m_listCut ? CutBackupResult(m_model->rowCount()) : tr("Backup successful."),
+                                         this);
         break;
     case CLogWriteThread::WriteFailed:
         CInformationDlg::ShowInformation(tr("Backup Failed."), this);

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "devicelog/LogSearch.h"
-#include "widgets/CProgress.h" // ProgressInfo
+#include "widgets/CProgress.h"  // ProgressInfo
 
 #include <QElapsedTimer>
 #include <QEvent>
@@ -65,7 +65,7 @@ struct CLogWidgetClass {
     void setupUi(QWidget* page);
     void retranslateUi(QWidget* page);
 };
-} // namespace Ui
+}  // namespace Ui
 
 class CLocalLogWidget : public QWidget {
     Q_OBJECT
@@ -125,18 +125,18 @@ private:
     void NewSearch();
 
     Ui::CLogWidgetClass m_ui;
-    CLogListModel* m_model = nullptr; // the list's model, owned by the list
+    CLogListModel* m_model = nullptr;  // the list's model, owned by the list
     std::unique_ptr<CThreadReaper> m_reaper;
     std::unique_ptr<CLogSearch> m_search;
-    unsigned m_searchSerial = 0;               // the search object whose reports the page takes
-    std::unique_ptr<CLogWriteThread> m_writer; // the running export, if any
-    QList<LogBatch> m_taken;                   // batches taken, not yet in the list
-    QElapsedTimer m_lastShown;                 // since the list last grew in this query
-    qint64 m_showEvery_ms = kShowEvery_ms;     // the time between two growths of the list
-    QTimer m_showTimer;                        // shows taken batches when no further batch comes
+    unsigned m_searchSerial = 0;                // the search object whose reports the page takes
+    std::unique_ptr<CLogWriteThread> m_writer;  // the running export, if any
+    QList<LogBatch> m_taken;                    // batches taken, not yet in the list
+    QElapsedTimer m_lastShown;                  // since the list last grew in this query
+    qint64 m_showEvery_ms = kShowEvery_ms;      // the time between two growths of the list
+    QTimer m_showTimer;                         // shows taken batches when no further batch comes
     bool m_noRows = true;
-    int m_rowCount = 0;         // rows appended in the running query
-    bool m_noticeShown = false; // the 2000-row notice of the running query
-    bool m_listCut = false;     // the running (or last) query was cut at the search's limit
-    int m_queryId = -1;         // the query whose batches the list takes
+    int m_rowCount = 0;          // rows appended in the running query
+    bool m_noticeShown = false;  // the 2000-row notice of the running query
+    bool m_listCut = false;      // the running (or last) query was cut at the search's limit
+    int m_queryId = -1;          // the query whose batches the list takes
 };

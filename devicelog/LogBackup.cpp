@@ -38,9 +38,15 @@ CLogSearchProgress::CLogSearchProgress(QWidget* parent) : CBaseDialog(parent, tr
     m_pTimer->start(kUpdate_ms);
 }
 
-CLogSearchProgress::~CLogSearchProgress() { m_pTimer->stop(); }
+CLogSearchProgress::~CLogSearchProgress()
+{
+    m_pTimer->stop();
+}
 
-void CLogSearchProgress::SetText(const QString& text) { m_ui.pProgressLabel->setText(text); }
+void CLogSearchProgress::SetText(const QString& text)
+{
+    m_ui.pProgressLabel->setText(text);
+}
 
 int CLogSearchProgress::PercentOf(int current, int total, int percent)
 {
@@ -104,8 +110,8 @@ void CLogBackup::OnAccepted()
 {
     const QString path = m_ui.pBackcBox->currentText();
     if (path.isEmpty()) {
-        CToolTip::showText(mapToGlobal(m_ui.pBackcBox->mapTo(this, QPoint(0, 0))),
-                           tr("File path cannot be empty."), this);
+        CToolTip::showText(mapToGlobal(m_ui.pBackcBox->mapTo(this, QPoint(0, 0))), tr("File path cannot be empty."),
+                           this);
         return;
     }
     close();

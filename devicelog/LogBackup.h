@@ -3,7 +3,7 @@
 #pragma once
 
 #include "widgets/CBaseDialog.h"
-#include "widgets/CProgress.h" // ProgressInfo
+#include "widgets/CProgress.h"  // ProgressInfo
 
 class QLabel;
 class QProgressBar;
@@ -22,7 +22,7 @@ struct UiLogBackup {
     void setupUi(QWidget* frame);
     void retranslateUi(QWidget* frame);
 };
-} // namespace Ui
+}  // namespace Ui
 
 class CLogSearchProgress : public CBaseDialog {
     Q_OBJECT

@@ -8,7 +8,6 @@
 
 namespace {
 
-
 struct ChoiceText {
     int code;
     const char* text;
@@ -74,7 +73,7 @@ QString All()
     return QCoreApplication::translate("CLocalLogWidget", "All");
 }
 
-} // namespace
+}  // namespace
 
 QList<LogChoice> LogMajorChoices()
 {

@@ -31,9 +31,15 @@ void CLogListModel::Clear()
     endResetModel();
 }
 
-int CLogListModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : m_rows.Count(); }
+int CLogListModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : m_rows.Count();
+}
 
-int CLogListModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : LogColumnCount; }
+int CLogListModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : LogColumnCount;
+}
 
 QVariant CLogListModel::data(const QModelIndex& index, int role) const
 {
@@ -56,6 +62,6 @@ Qt::ItemFlags CLogListModel::flags(const QModelIndex& index) const
     // The flags every row of the kit's lists has.
     if (!index.isValid())
         return Qt::ItemIsDropEnabled;
-    return Qt::ItemIsSelectable | Qt::ItemIsDragEnabled | Qt::ItemIsDropEnabled | Qt::ItemIsUserCheckable
-         | Qt::ItemIsEnabled;
+    return Qt::ItemIsSelectable | Qt::ItemIsDragEnabled | Qt::ItemIsDropEnabled | Qt::ItemIsUserCheckable |
+           Qt::ItemIsEnabled;
 }

@@ -8,7 +8,10 @@
 
 namespace {
 
-QByteArray Field(const char* field, std::size_t bytes) { return QByteArray(field, qsizetype(strnlen(field, bytes))); }
+QByteArray Field(const char* field, std::size_t bytes)
+{
+    return QByteArray(field, qsizetype(strnlen(field, bytes)));
+}
 
 bool IsRecordTime(const QByteArray& text)
 {
@@ -20,7 +23,7 @@ bool IsRecordTime(const QByteArray& text)
     return true;
 }
 
-} // namespace
+}  // namespace
 
 void FormatIpv4(std::uint32_t address, char buffer[20])
 {
@@ -65,7 +68,8 @@ QString LogOperatorText(const char* field, std::size_t bytes)
 QString LogParameterText(std::uint32_t value)
 {
     const QChar parameter(char16_t(value & 0xffffu));
-    return parameter.isNull() || parameter.isSurrogate() ? QString() : CCommonUtil::EscapeControlChars(QString(parameter));
+    return parameter.isNull() || parameter.isSurrogate() ? QString()
+                                                         : CCommonUtil::EscapeControlChars(QString(parameter));
 }
 
 std::int64_t LogPackedTime(const DR_LogRecord& record)

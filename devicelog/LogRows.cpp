@@ -13,7 +13,7 @@ namespace {
 // starts anew, and texts are shared within a batch only.
 constexpr int kMaxSharedTexts = 8192;
 
-} // namespace
+}  // namespace
 
 QString LogRowBatch::Text(const LogRow& row, int column) const
 {
@@ -116,7 +116,7 @@ LogBatch LogRowBuilder::Build(const DR_LogRecord* records, int count, int firstN
         std::memcpy(key.bytes, &code, sizeof code);
         return key;
     };
-    const auto fieldKey = [](char kind, const char (&field)[16]) {
+    const auto fieldKey = [](char kind, const char(&field)[16]) {
         Key key;
         key.kind = kind;
         // The bytes after a terminator play no part in the text.
@@ -129,8 +129,8 @@ LogBatch LogRowBuilder::Build(const DR_LogRecord* records, int count, int firstN
         row.number = std::uint32_t(firstNumber + i);
         const std::int64_t packed = LogPackedTime(record);
         row.time = packed >= 0 ? std::uint64_t(packed)
-                               : LogRow::kTimeIsText
-                                         | Intern(*batch, fieldKey('t', record.time), [&] { return LogTimeText(record); });
+                               : LogRow::kTimeIsText |
+                                     Intern(*batch, fieldKey('t', record.time), [&] { return LogTimeText(record); });
         row.major = Intern(*batch, codeKey('M', record.major_type), [&] { return LogMajorText(record.major_type); });
         row.minor = Intern(*batch, codeKey('m', record.minor_type), [&] { return LogMinorText(record.minor_type); });
         row.localOperator = Intern(*batch, fieldKey('o', record.local_operator), [&] {

@@ -23,14 +23,14 @@
 struct LogRow {
     // The 14 digits of the record's time as a number, or kTimeIsText with the index of its text.
     std::uint64_t time = 0;
-    std::uint32_t number = 0; // running number within the query (column 0)
+    std::uint32_t number = 0;  // running number within the query (column 0)
     std::uint32_t host = 0;
     // Indexes into the batch's texts.
     std::uint32_t major = 0;
     std::uint32_t minor = 0;
     std::uint32_t localOperator = 0;
     std::uint32_t remoteOperator = 0;
-    std::uint16_t parameter = 0; // the low 16 bits the column shows
+    std::uint16_t parameter = 0;  // the low 16 bits the column shows
     std::uint8_t channel = 0;
     std::uint8_t disk = 0;
     std::uint8_t alarmInput = 0;
@@ -64,7 +64,7 @@ public:
 private:
     struct Data : QSharedData {
         QList<LogBatch> batches;
-        QList<int> ends; // rows in the batches up to and including each one
+        QList<int> ends;  // rows in the batches up to and including each one
         int count = 0;
     };
     QSharedDataPointer<Data> d{new Data};
@@ -86,8 +86,8 @@ public:
 private:
     struct Shared {
         QString text;
-        int batch = -1;          // the last batch that listed the text
-        std::uint32_t index = 0; // its position in that batch's texts
+        int batch = -1;           // the last batch that listed the text
+        std::uint32_t index = 0;  // its position in that batch's texts
     };
     template <typename Make>
     std::uint32_t Intern(LogRowBatch& batch, const Key& key, Make make);

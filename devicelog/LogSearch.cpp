@@ -13,9 +13,12 @@ namespace {
 
 std::atomic<int> g_lastQueryId{0};
 
-} // namespace
+}  // namespace
 
-CLogSearch::CLogSearch(QObject* parent) : QThread(parent) { qRegisterMetaType<LogBatch>("LogBatch"); }
+CLogSearch::CLogSearch(QObject* parent) : QThread(parent)
+{
+    qRegisterMetaType<LogBatch>("LogBatch");
+}
 
 CLogSearch::~CLogSearch()
 {

@@ -97,5 +97,5 @@ private:
     std::atomic<bool> m_hasResult{false};
     std::atomic<bool> m_cut{false};
     std::atomic<int> m_queryId{0};
-    std::vector<LogRecord> m_records; // written by the thread; copied under m_mutex
+    std::vector<LogRecord> m_records;  // written by the thread; copied under m_mutex
 };

@@ -173,7 +173,8 @@ const unsigned int* MinorCodeList()
 
 const char* Find(const CodeText* begin, const CodeText* end, unsigned int code)
 {
-    const CodeText* it = std::lower_bound(begin, end, code, [](const CodeText& e, unsigned int c) { return e.code < c; });
+    const CodeText* it =
+        std::lower_bound(begin, end, code, [](const CodeText& e, unsigned int c) { return e.code < c; });
     return it != end && it->code == code ? it->text : nullptr;
 }
 
@@ -182,7 +183,7 @@ QString Translate(const char* source)
     return source ? QCoreApplication::translate("QObject", source) : QString();
 }
 
-} // namespace
+}  // namespace
 
 QString CLogTrans::TransTime(const char* text) const
 {
@@ -209,9 +210,15 @@ QString CLogTrans::TransTime(const char* field, std::size_t field_bytes) const
     return time;
 }
 
-QString CLogTrans::TransMajorType(unsigned int code) const { return Translate(MajorTypeSource(code)); }
+QString CLogTrans::TransMajorType(unsigned int code) const
+{
+    return Translate(MajorTypeSource(code));
+}
 
-QString CLogTrans::TransMinorType(unsigned int code) const { return Translate(MinorTypeSource(code)); }
+QString CLogTrans::TransMinorType(unsigned int code) const
+{
+    return Translate(MinorTypeSource(code));
+}
 
 const char* CLogTrans::MajorTypeSource(unsigned int code)
 {

@@ -14,9 +14,18 @@
 
 namespace {
 
-const char* const kColumnElements[LogColumnCount] = {
-    "ID",      "OperationTime", "MajorType", "MinorType",  "LocalOperator", "RemoteOperator",
-    "RemoteHostAddress", "ParameterType", "ChannelNo", "DiskNo", "AlarmInput", "AlarmOutput"};
+const char* const kColumnElements[LogColumnCount] = {"ID",
+                                                     "OperationTime",
+                                                     "MajorType",
+                                                     "MinorType",
+                                                     "LocalOperator",
+                                                     "RemoteOperator",
+                                                     "RemoteHostAddress",
+                                                     "ParameterType",
+                                                     "ChannelNo",
+                                                     "DiskNo",
+                                                     "AlarmInput",
+                                                     "AlarmOutput"};
 
 // The document, laid out as an auto-formatting XML writer lays it out: four blanks per level.
 const char kHead[] = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<LogTypes>\n    <Logs>";
@@ -29,8 +38,8 @@ constexpr qsizetype kBlockBytes = 1024 * 1024;
 
 bool XmlChar(char32_t u)
 {
-    return u == 0x9 || u == 0xA || u == 0xD || (u >= 0x20 && u <= 0xD7FF) || (u >= 0xE000 && u <= 0xFFFD)
-        || (u >= 0x10000 && u <= 0x10FFFF);
+    return u == 0x9 || u == 0xA || u == 0xD || (u >= 0x20 && u <= 0xD7FF) || (u >= 0xE000 && u <= 0xFFFD) ||
+           (u >= 0x10000 && u <= 0x10FFFF);
 }
 
 // The element text of `text`: characters XML cannot hold replaced, markup escaped, in UTF-8.
@@ -41,19 +50,29 @@ QByteArray ElementText(const QString& text)
     out.reserve(utf8.size());
     for (const char c : utf8) {
         switch (c) {
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '&': out += "&amp;"; break;
-        case '"': out += "&quot;"; break;
-        default: out += c; break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '&':
+            out += "&amp;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        default:
+            out += c;
+            break;
         }
     }
     return out;
 }
 
 struct Tag {
-    QByteArray open;  // "\n            <Name>"
-    QByteArray close; // "</Name>"
+    QByteArray open;   // "\n            <Name>"
+    QByteArray close;  // "</Name>"
 };
 
 char* Put(char* p, const char* bytes, qsizetype size)
@@ -62,7 +81,10 @@ char* Put(char* p, const char* bytes, qsizetype size)
     return p + size;
 }
 
-char* Put(char* p, const QByteArray& bytes) { return Put(p, bytes.constData(), bytes.size()); }
+char* Put(char* p, const QByteArray& bytes)
+{
+    return Put(p, bytes.constData(), bytes.size());
+}
 
 char* PutNumber(char* p, std::uint32_t value)
 {
@@ -88,7 +110,7 @@ char* PutHost(char* p, std::uint32_t address)
     return PutNumber(p, address & 0xffu);
 }
 
-} // namespace
+}  // namespace
 
 CLogWriteThread::CLogWriteThread(QObject* parent) : QThread(parent) {}
 
@@ -180,9 +202,9 @@ bool CLogWriteThread::WriteDocument(QIODevice& out, const CLogRowList& rows, con
         for (const LogRow& row : batch->rows) {
             const bool timeIsText = row.time & LogRow::kTimeIsText;
             const QByteArray* time = timeIsText ? &texts[size_t(row.time & ~LogRow::kTimeIsText)] : nullptr;
-            const qsizetype need = tagBytes + kValueBytes + (time ? time->size() : 0) + texts[row.major].size()
-                                 + texts[row.minor].size() + texts[row.localOperator].size()
-                                 + texts[row.remoteOperator].size();
+            const qsizetype need = tagBytes + kValueBytes + (time ? time->size() : 0) + texts[row.major].size() +
+                                   texts[row.minor].size() + texts[row.localOperator].size() +
+                                   texts[row.remoteOperator].size();
             if (p - block.constData() + need > block.size()) {
                 if (!flush())
                     return false;
@@ -243,8 +265,8 @@ void CLogWriteThread::run()
                                            if (rows < total)
                                                emit SignalWriteProgress(rows, total);
                                            return true;
-                                       })
-                      && file.commit();
-    m_rows = CLogRowList(); // the snapshot's rows go as soon as they are written
+                                       }) &&
+                         file.commit();
+    m_rows = CLogRowList();  // the snapshot's rows go as soon as they are written
     emit SendWriteOver(written ? Written : WriteFailed);
 }

@@ -52,12 +52,12 @@ private:
     static int ThreadProc(void* arg);
     void Join();
 
-    int m_threadHandle = 0;          // owner's side only: Start, Stop, destructor
+    int m_threadHandle = 0;  // owner's side only: Start, Stop, destructor
     std::atomic<int> m_threadId{0};
-    int m_startSema = 0;             // exists only during Start
+    int m_startSema = 0;  // exists only during Start
     std::atomic<bool> m_stop{false};
     std::atomic<bool> m_running{false};
-    bool m_startResult = false;      // written before the start semaphore is posted
+    bool m_startResult = false;  // written before the start semaphore is posted
 
     std::mutex m_stopLock;
     std::condition_variable m_stopCond;

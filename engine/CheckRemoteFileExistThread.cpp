@@ -9,9 +9,7 @@
 #include "engine/FileSearch.h"
 #include "engine/Logging.h"
 
-CCheckRemoteFileExistThread::CCheckRemoteFileExistThread() : m_search(std::make_unique<Varpen::CFileSearch>())
-{
-}
+CCheckRemoteFileExistThread::CCheckRemoteFileExistThread() : m_search(std::make_unique<Varpen::CFileSearch>()) {}
 
 CCheckRemoteFileExistThread::~CCheckRemoteFileExistThread()
 {
@@ -42,8 +40,7 @@ void CCheckRemoteFileExistThread::SetUseIndex(bool useIndex)
     m_useIndex = useIndex;
 }
 
-void CCheckRemoteFileExistThread::StartCheck(QDate begin, QDate end, QString diskPath,
-                                             Varpen::CChannel channel)
+void CCheckRemoteFileExistThread::StartCheck(QDate begin, QDate end, QString diskPath, Varpen::CChannel channel)
 {
     qCDebug(lcEngine) << "==tvm== CheckRemoteFileExistThread::StartCheck start";
     // Both at 00:00:00 local time; the day walk takes end's date too, so a month's last day is
@@ -55,7 +52,7 @@ void CCheckRemoteFileExistThread::StartCheck(QDate begin, QDate end, QString dis
     if (!m_search)
         return;
     qCDebug(lcEngine) << "==tvm== CheckRemoteFileExistThread::StartCheck Set Check Param : "
-             << from.toString() + " --- " + to.toString();
+                      << from.toString() + " --- " + to.toString();
     m_task.begin = from.isValid() ? static_cast<time_t>(from.toSecsSinceEpoch()) : -1;
     m_task.end = to.isValid() ? static_cast<time_t>(to.toSecsSinceEpoch()) : -1;
     m_task.diskPath = diskPath;
@@ -64,8 +61,8 @@ void CCheckRemoteFileExistThread::StartCheck(QDate begin, QDate end, QString dis
     m_taskPending = true;
 }
 
-void CCheckRemoteFileExistThread::StartCheck(QDate begin, QDate end, QString diskPath,
-                                             QString channelName, int channelNumber, bool channelFlag)
+void CCheckRemoteFileExistThread::StartCheck(QDate begin, QDate end, QString diskPath, QString channelName,
+                                             int channelNumber, bool channelFlag)
 {
     Varpen::CChannel channel(channelNumber, channelName);
     channel.SetFlag(channelFlag);
@@ -83,7 +80,7 @@ void CCheckRemoteFileExistThread::GetExistFileDate(std::vector<QDate>& days)
                 const QDate day = QDateTime::fromSecsSinceEpoch(t).date();
                 days.push_back(day);
                 qCDebug(lcEngine) << "==tvm== CheckRemoteFileExistThread::GetExistFileDate ----------------   "
-                         << day.toString(QStringLiteral("yyyy-MM-dd"));
+                                  << day.toString(QStringLiteral("yyyy-MM-dd"));
             }
         }
     }
@@ -110,8 +107,8 @@ bool CCheckRemoteFileExistThread::RunOnce()
     task.useIndex = m_useIndex;
     m_taskPending = false;
     m_taskRunning = true;
-    qCDebug(lcEngine) << "==tvm== CheckRemoteFileExistThread::Run Get Task Param : "
-             << static_cast<qint64>(task.begin) << " --- " << static_cast<qint64>(task.end);
+    qCDebug(lcEngine) << "==tvm== CheckRemoteFileExistThread::Run Get Task Param : " << static_cast<qint64>(task.begin)
+                      << " --- " << static_cast<qint64>(task.end);
     guard.Release();
 
     std::vector<time_t> days = ThreadGetFileExistDate(task);
@@ -137,7 +134,7 @@ std::vector<time_t> CCheckRemoteFileExistThread::ThreadGetFileExistDate(const Ta
     if (!m_search)
         return result;
     qCDebug(lcEngine) << "==tvm== CheckRemoteFileExistThread::ThreadGetFileExistDate start"
-             << static_cast<qint64>(task.begin) << static_cast<qint64>(task.end);
+                      << static_cast<qint64>(task.begin) << static_cast<qint64>(task.end);
     std::set<time_t> days;
     // A newer task or a stop makes the rest of this one useless: it ends before the next day.
     const auto dropped = [this] {
@@ -147,9 +144,9 @@ std::vector<time_t> CCheckRemoteFileExistThread::ThreadGetFileExistDate(const Ta
         RTK_Guard guard(&m_lock);
         return m_taskPending;
     };
-    m_search->SearchDiskFilesByDay(days, task.channel.GetName().toLocal8Bit().toStdString(),
-                                   task.channel.GetNumber(), task.begin, task.end,
-                                   task.diskPath.toLocal8Bit().toStdString(), task.useIndex, dropped);
+    m_search->SearchDiskFilesByDay(days, task.channel.GetName().toLocal8Bit().toStdString(), task.channel.GetNumber(),
+                                   task.begin, task.end, task.diskPath.toLocal8Bit().toStdString(), task.useIndex,
+                                   dropped);
     result.assign(days.begin(), days.end());
     qCDebug(lcEngine) << "==tvm== CheckRemoteFileExistThread::ThreadGetFileExistDate end";
     return result;

@@ -43,8 +43,7 @@ public:
 
     // Replaces the pending task: the days from `begin` to `end`, both included.
     void StartCheck(QDate begin, QDate end, QString diskPath, Varpen::CChannel channel);
-    void StartCheck(QDate begin, QDate end, QString diskPath, QString channelName, int channelNumber,
-                    bool channelFlag);
+    void StartCheck(QDate begin, QDate end, QString diskPath, QString channelName, int channelNumber, bool channelFlag);
 
     // The days of the last finished task in order; empty while a task is pending or running.
     void GetExistFileDate(std::vector<QDate>& days);

@@ -94,8 +94,7 @@ int DownloadProgressPercent(int64_t written_bytes, int64_t total_bytes)
         return 0;
     if (written_bytes == total_bytes)
         return 100;
-    const int64_t percent =
-        static_cast<int64_t>(static_cast<double>(written_bytes) * 100.0 / total_bytes + 0.5);
+    const int64_t percent = static_cast<int64_t>(static_cast<double>(written_bytes) * 100.0 / total_bytes + 0.5);
     if (percent >= 100)
         return 99;
     return static_cast<int>(std::max<int64_t>(0, percent));

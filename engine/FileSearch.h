@@ -33,25 +33,25 @@ int FindFileOnDisk(const std::string& path, int channel, int type, const RecordT
 
 class CFileSearch {
 public:
-  // Files of `channel` (0-based) and record type `type` overlapping [begin, end], in time order;
-  // each file carries its own record type. False when the window is empty or when no library
-  // search could run at all (a type that fails is skipped while another one answered).
-  bool SearchChannelFiles(SingleFileList& out, std::string diskPath, int channel, std::string channelName,
-                          time_t begin, time_t end, int type, bool useIndex);
-  // One library record type. Disk: false when the path cannot be searched in any of its three
-  // forms. Local folder: always true.
-  bool SearchDiskFiles(SingleFileList& out, const std::string& diskPath, const std::string& channelName,
-                       int channel, int libraryType, time_t begin, time_t end, bool useIndex);
-  // The days from begin's date to end's date (both included) that hold a recording of the
-  // channel; each day is given by the time at which the walk entered it (begin + n days).
-  // `stopped`, when given, is asked before each day: once it answers true the walk ends with the
-  // days found so far.
-  void SearchDiskFilesByDay(std::set<time_t>& out, const std::string& channelName, int channel, time_t begin,
-                            time_t end, const std::string& diskPath, bool useIndex,
-                            const std::function<bool()>& stopped = {});
+    // Files of `channel` (0-based) and record type `type` overlapping [begin, end], in time order;
+    // each file carries its own record type. False when the window is empty or when no library
+    // search could run at all (a type that fails is skipped while another one answered).
+    bool SearchChannelFiles(SingleFileList& out, std::string diskPath, int channel, std::string channelName,
+                            time_t begin, time_t end, int type, bool useIndex);
+    // One library record type. Disk: false when the path cannot be searched in any of its three
+    // forms. Local folder: always true.
+    bool SearchDiskFiles(SingleFileList& out, const std::string& diskPath, const std::string& channelName, int channel,
+                         int libraryType, time_t begin, time_t end, bool useIndex);
+    // The days from begin's date to end's date (both included) that hold a recording of the
+    // channel; each day is given by the time at which the walk entered it (begin + n days).
+    // `stopped`, when given, is asked before each day: once it answers true the walk ends with the
+    // days found so far.
+    void SearchDiskFilesByDay(std::set<time_t>& out, const std::string& channelName, int channel, time_t begin,
+                              time_t end, const std::string& diskPath, bool useIndex,
+                              const std::function<bool()>& stopped = {});
 
 private:
-  SingleFileList m_files;
+    SingleFileList m_files;
 };
 
 }  // namespace Varpen

@@ -27,24 +27,24 @@ constexpr std::size_t kSegmentRecordBytes = 44;
 constexpr std::size_t kSourceNameBytes = 64;
 
 struct IndexDate {
-  int year = 0;
-  int month = 0;
-  int day = 0;
+    int year = 0;
+    int month = 0;
+    int day = 0;
 };
 
 struct IndexChannel {
-  std::string sourceName;
-  int sourceNumber = 0;
-  int channelNumber = 0;
+    std::string sourceName;
+    int sourceNumber = 0;
+    int channelNumber = 0;
 };
 
 // A segment's start or end as stored: local-time fields.
 using IndexTime = RecordTime;
 
 struct IndexSegment {
-  IndexTime start;
-  IndexTime end;
-  unsigned number = 0;
+    IndexTime start;
+    IndexTime end;
+    unsigned number = 0;
 };
 
 // Parsers over the bytes of a whole index file. A short header yields nothing; the count is
@@ -56,11 +56,11 @@ std::vector<IndexSegment> ParseSegmentIndex(const void* data, std::size_t size_b
 
 // Why an index file gave nothing.
 enum class IndexFileError {
-  None,
-  Missing,       // no such file
-  AccessDenied,  // the file (or a folder above it) may not be read
-  NotAFile,      // a folder, a FIFO, a device: never opened for reading
-  ReadFailed,    // an input/output error
+    None,
+    Missing,       // no such file
+    AccessDenied,  // the file (or a folder above it) may not be read
+    NotAFile,      // a folder, a FIFO, a device: never opened for reading
+    ReadFailed,    // an input/output error
 };
 
 // The same on a file; a file that cannot be read yields nothing, and `error` (when given) says
@@ -79,7 +79,7 @@ std::string FormatGroupKey(const std::string& source, int sourceNumber);        
 std::string FormatChannelKey(const std::string& source, int sourceNumber, int ch);  // "%s_%d_%d"
 std::string FormatTime(const IndexTime& t);                                         // 14 digits
 std::string FormatWindowKey(const RecordTime& t);                                   // "%d%02d%02d%02d%02d%02d"
-std::string FormatClipFileName(const IndexSegment& s);  // "<start14>_<end14>_<number>.mp4"
+std::string FormatClipFileName(const IndexSegment& s);                              // "<start14>_<end14>_<number>.mp4"
 
 // A source name read from an index that may safely become part of a path.
 bool IsSafeName(const std::string& name);
@@ -94,19 +94,19 @@ std::string ResolveChild(const std::string& folder, const std::string& name);
 // hash look-up. A name the folder does not list resolves to the exact join.
 class FolderNames {
 public:
-  explicit FolderNames(std::string folder);
-  std::string Resolve(const std::string& name);
-  // Whether the folder lists the name (exactly or in another case).
-  bool Has(const std::string& name);
+    explicit FolderNames(std::string folder);
+    std::string Resolve(const std::string& name);
+    // Whether the folder lists the name (exactly or in another case).
+    bool Has(const std::string& name);
 
 private:
-  void List();
-  std::string m_folder;
-  bool m_listed = false;
-  std::unordered_map<std::string, std::string> m_exact;  // name -> name
-  std::unordered_map<std::string, std::string> m_folded;  // lower-case name -> first such name
+    void List();
+    std::string m_folder;
+    bool m_listed = false;
+    std::unordered_map<std::string, std::string> m_exact;   // name -> name
+    std::unordered_map<std::string, std::string> m_folded;  // lower-case name -> first such name
 };
-std::string ParentPath(const std::string& path);  // up to the last "/" (empty when none)
+std::string ParentPath(const std::string& path);    // up to the last "/" (empty when none)
 std::string FileNamePart(const std::string& path);  // after the last "/"
 
 // "<folder>/RecordFile" and "<folder>/RecordFile/index01.bin", resolved as above.

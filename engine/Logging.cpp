@@ -31,4 +31,4 @@ void ToStreamFmt(int level, const char* line)
 
 [[maybe_unused]] const bool kHooksSet = (RTK_SetLogHook(&ToRtk), SF_SetLogHook(&ToStreamFmt), true);
 
-} // namespace
+}  // namespace

@@ -208,8 +208,7 @@ std::string OutputNameTick()
     if (const OutputNameClock clock = s_nameClock.load())
         ms = clock();
     else
-        ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
-                                                                   s_processOrigin)
+        ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - s_processOrigin)
                  .count();
     return IntToStdString(static_cast<int>(ms % 2147483647));
 }

@@ -114,10 +114,10 @@ class COutputPackage {
 public:
     struct Name {
         OutputKind kind = OutputKind::Download;
-        time_t dateOf = -1;   // the date folder's day; -1: no date folder
-        std::string label;    // empty: "channel<n>"
+        time_t dateOf = -1;  // the date folder's day; -1: no date folder
+        std::string label;   // empty: "channel<n>"
         int channelPlusOne = 0;
-        time_t stamp = 0;     // the time in the name
+        time_t stamp = 0;  // the time in the name
         std::string ext = ".mp4";
     };
 
@@ -217,4 +217,3 @@ private:
 };
 
 }  // namespace Varpen
-

@@ -6,7 +6,6 @@
 #include "engine/Logging.h"
 #include "engine/StreamDownloader.h"
 
-
 using namespace Varpen;
 
 CPlayBackInteraction::CPlayBackInteraction() = default;
@@ -46,8 +45,8 @@ void CPlayBackInteraction::ClearFileList()
     m_files.clear();
 }
 
-bool CPlayBackInteraction::SearchFiles(SingleFileList& out, const std::string& diskPath, time_t begin,
-                                       time_t end, int recordType)
+bool CPlayBackInteraction::SearchFiles(SingleFileList& out, const std::string& diskPath, time_t begin, time_t end,
+                                       int recordType)
 {
     m_lastBegin = begin;
     m_lastEnd = end;
@@ -57,8 +56,7 @@ bool CPlayBackInteraction::SearchFiles(SingleFileList& out, const std::string& d
         return false;
     }
     const std::string name = m_channel.GetName().toLocal8Bit().toStdString();
-    if (!m_search.SearchChannelFiles(out, diskPath, m_channel.GetNumber(), name, begin, end, recordType,
-                                     m_useIndex)) {
+    if (!m_search.SearchChannelFiles(out, diskPath, m_channel.GetNumber(), name, begin, end, recordType, m_useIndex)) {
         out.clear();
         return false;
     }
@@ -70,8 +68,8 @@ bool CPlayBackInteraction::SearchFiles(SingleFileList& out, const std::string& d
 void CPlayBackInteraction::GetRecordDays(std::set<time_t>& out, const QString& channelName, int channelNumber,
                                          time_t begin, time_t end, const std::string& diskPath)
 {
-    m_search.SearchDiskFilesByDay(out, channelName.toLocal8Bit().toStdString(), channelNumber, begin, end,
-                                  diskPath, m_useIndex);
+    m_search.SearchDiskFilesByDay(out, channelName.toLocal8Bit().toStdString(), channelNumber, begin, end, diskPath,
+                                  m_useIndex);
 }
 
 void CPlayBackInteraction::GetRecordField(int* recordType) const

@@ -52,10 +52,10 @@ public:
     // Files of the channel in [begin, end] of record type 0 to 14, in time order. Stores the
     // window and type as the last search first. false when begin > end or the search failed (the
     // found files then stay as they were).
-    virtual bool SearchFiles(Varpen::SingleFileList& out, const std::string& diskPath, time_t begin,
-                             time_t end, int recordType);
-    virtual void GetRecordDays(std::set<time_t>& out, const QString& channelName, int channelNumber,
-                               time_t begin, time_t end, const std::string& diskPath);
+    virtual bool SearchFiles(Varpen::SingleFileList& out, const std::string& diskPath, time_t begin, time_t end,
+                             int recordType);
+    virtual void GetRecordDays(std::set<time_t>& out, const QString& channelName, int channelNumber, time_t begin,
+                               time_t end, const std::string& diskPath);
     // The last search: record type (255 before any search), begin and end (0 before any).
     virtual void GetRecordField(int* recordType) const;
     virtual void GetFirstRecordTime(time_t* begin) const;

@@ -413,7 +413,8 @@ bool CPlayPort::Snapshot(const Varpen::CSingleFile& file)
     }
     auto request = std::make_shared<SnapshotRequest>();
     request->jpeg = SnapshotAsJpeg();
-    const std::string stem = Varpen::OutputFileName(file.GetLabel(), file.GetChannel() + 1, t, Varpen::OutputNameTick(), "");
+    const std::string stem =
+        Varpen::OutputFileName(file.GetLabel(), file.GetChannel() + 1, t, Varpen::OutputNameTick(), "");
     request->path = Varpen::FreeOutputPath(folder, stem, request->jpeg ? ".jpg" : ".bmp");
     if (request->path.empty())
         return false;
@@ -446,8 +447,8 @@ std::string CPlayPort::GetOutputError()
     return m_outputError;
 }
 
-void CPlayPort::DisplayCallback(int port, const char* buffer, std::int64_t size, int width, int height,
-                                std::int64_t, int type, void*)
+void CPlayPort::DisplayCallback(int port, const char* buffer, std::int64_t size, int width, int height, std::int64_t,
+                                int type, void*)
 {
     if (CPlayPort* object = PlayPortMap().Find(port))
         object->SaveFrame(buffer, size, width, height, type);
@@ -462,9 +463,8 @@ void CPlayPort::SaveFrame(const char* buffer, std::int64_t size, int width, int 
     }
     if (!request)
         return;
-    const bool done = request->jpeg
-                          ? VRend_ConvertToJpegFile(buffer, size, width, height, type, request->path.c_str())
-                          : VRend_ConvertToBmpFile(buffer, size, width, height, type, request->path.c_str());
+    const bool done = request->jpeg ? VRend_ConvertToJpegFile(buffer, size, width, height, type, request->path.c_str())
+                                    : VRend_ConvertToBmpFile(buffer, size, width, height, type, request->path.c_str());
     std::lock_guard<std::mutex> lock(request->lock);
     request->done = done;
     request->posted = true;

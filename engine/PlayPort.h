@@ -126,8 +126,8 @@ private:
                                 std::int64_t stamp, int type, void* reserved);
     void SaveFrame(const char* buffer, std::int64_t size, int width, int height, int type);
     bool FailOpen(const char* step);
-    static void ClipCallback(int port, int type, const std::uint8_t* data, std::uint32_t size,
-                             std::int64_t time_ms, void* user);
+    static void ClipCallback(int port, int type, const std::uint8_t* data, std::uint32_t size, std::int64_t time_ms,
+                             void* user);
     bool OpenClipPackageLocked(time_t frameTime, bool dated);
     void ClipName(time_t frameTime, bool dated, Varpen::COutputPackage::Name* name) const;
     void FailClipLocked();
@@ -164,10 +164,10 @@ private:
     Varpen::COutputPackage m_clipFile;
     std::atomic<bool> m_clipping{false};
     std::atomic<bool> m_clipFailed{false};
-    bool m_clipWriting = false;    // blocks are taken
-    unsigned int m_clipBytes = 0;  // in the open package, header included
-    int m_packagePictures = 0;     // groups of pictures in the open package
-    int m_clipPictures = 0;        // groups of pictures in the clip
+    bool m_clipWriting = false;                    // blocks are taken
+    unsigned int m_clipBytes = 0;                  // in the open package, header included
+    int m_packagePictures = 0;                     // groups of pictures in the open package
+    int m_clipPictures = 0;                        // groups of pictures in the clip
     unsigned char m_runHeader[kHeaderBytes] = {};  // the header of the stream the blocks belong with
     bool m_newStream = false;                      // no group of that stream written yet
     std::string m_clipPath;

@@ -15,15 +15,15 @@ namespace Varpen {
 // A broken-down local time in the field order the recorder and index calls take: year (four
 // digits), month 1-12, day, hour, minute, second. Layout-compatible with six 32-bit ints.
 struct RecordTime {
-  int year = 0;
-  int month = 0;
-  int day = 0;
-  int hour = 0;
-  int minute = 0;
-  int second = 0;
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
 
-  const int* Fields() const { return &year; }
-  int* Fields() { return &year; }
+    const int* Fields() const { return &year; }
+    int* Fields() { return &year; }
 };
 static_assert(sizeof(RecordTime) == 6 * sizeof(int));
 
@@ -51,55 +51,63 @@ std::string IntToStdString(int value);
 
 class CChannel {
 public:
-  CChannel() = default;
-  CChannel(int number, QString name) : m_number(number), m_name(std::move(name)) {}
+    CChannel() = default;
+    CChannel(int number, QString name) : m_number(number), m_name(std::move(name)) {}
 
-  void SetNumber(int number) { m_number = number; }
-  void SetName(const QString& name) { m_name = name; }
-  void SetFlag(bool flag) { m_flag = flag; }
-  int GetNumber() const { return m_number; }
-  QString GetName() const { return m_name; }
-  bool GetFlag() const { return m_flag; }
-  // Callers go on with a channel when this is false; a channel is never null.
-  bool IsNull() const { return false; }
+    void SetNumber(int number) { m_number = number; }
+    void SetName(const QString& name) { m_name = name; }
+    void SetFlag(bool flag) { m_flag = flag; }
+    int GetNumber() const { return m_number; }
+    QString GetName() const { return m_name; }
+    bool GetFlag() const { return m_flag; }
+    // Callers go on with a channel when this is false; a channel is never null.
+    bool IsNull() const { return false; }
 
 private:
-  int m_number = -1;  // 0-based as on the disk; -1 = none
-  QString m_name;
-  bool m_flag = false;  // carried for the channel tree, never interpreted here
+    int m_number = -1;  // 0-based as on the disk; -1 = none
+    QString m_name;
+    bool m_flag = false;  // carried for the channel tree, never interpreted here
 };
 
 class CSingleFile {
 public:
-  CSingleFile() = default;
-  CSingleFile(std::string name, std::string diskPath, std::uint64_t size, time_t start, time_t end,
-              unsigned recordType, std::string label, int channel)
-      : m_name(std::move(name)), m_size(size), m_start(start), m_end(end), m_label(std::move(label)),
-        m_channel(channel), m_recordType(recordType), m_diskPath(std::move(diskPath)) {}
+    CSingleFile() = default;
+    CSingleFile(std::string name, std::string diskPath, std::uint64_t size, time_t start, time_t end,
+                unsigned recordType, std::string label, int channel)
+        : m_name(std::move(name)),
+          m_size(size),
+          m_start(start),
+          m_end(end),
+          m_label(std::move(label)),
+          m_channel(channel),
+          m_recordType(recordType),
+          m_diskPath(std::move(diskPath))
+    {
+    }
 
-  const std::string& GetName() const { return m_name; }
-  const std::string& GetPath() const { return m_diskPath; }
-  std::uint64_t GetSize() const { return m_size; }
-  time_t GetStartTime() const { return m_start; }
-  time_t GetEndTime() const { return m_end; }
-  int GetChannel() const { return m_channel; }
-  unsigned GetRecordType() const { return m_recordType; }
-  std::string GetLabel() const { return m_label; }
+    const std::string& GetName() const { return m_name; }
+    const std::string& GetPath() const { return m_diskPath; }
+    std::uint64_t GetSize() const { return m_size; }
+    time_t GetStartTime() const { return m_start; }
+    time_t GetEndTime() const { return m_end; }
+    int GetChannel() const { return m_channel; }
+    unsigned GetRecordType() const { return m_recordType; }
+    std::string GetLabel() const { return m_label; }
 
-  // Both ends inclusive.
-  bool ContainsTime(time_t t) const { return m_start <= t && t <= m_end; }
-  // A copy with start := begin and end := end (-1 keeps this record's end).
-  std::unique_ptr<CSingleFile> CloneWithRange(time_t begin, time_t end) const;
+    // Both ends inclusive.
+    bool ContainsTime(time_t t) const { return m_start <= t && t <= m_end; }
+    // A copy with start := begin and end := end (-1 keeps this record's end).
+    std::unique_ptr<CSingleFile> CloneWithRange(time_t begin, time_t end) const;
 
 private:
-  std::string m_name;  // disk: the find record's name; local folder: full segment path
-  std::uint64_t m_size = 0;  // bytes; a local segment may hold 4 GiB or more
-  time_t m_start = 0;
-  time_t m_end = 0;
-  std::string m_label;  // local folder: "<channel name>_<number>"; disk: empty
-  int m_channel = 0;
-  unsigned m_recordType = 0;  // the recorder record type this file was found under
-  std::string m_diskPath;     // disk: the folder that answered the search; local folder: empty
+    std::string m_name;        // disk: the find record's name; local folder: full segment path
+    std::uint64_t m_size = 0;  // bytes; a local segment may hold 4 GiB or more
+    time_t m_start = 0;
+    time_t m_end = 0;
+    std::string m_label;  // local folder: "<channel name>_<number>"; disk: empty
+    int m_channel = 0;
+    unsigned m_recordType = 0;  // the recorder record type this file was found under
+    std::string m_diskPath;     // disk: the folder that answered the search; local folder: empty
 };
 
 using SingleFilePtr = std::shared_ptr<CSingleFile>;

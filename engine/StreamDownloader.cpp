@@ -143,8 +143,7 @@ bool CStreamDownloader::StartByTime(const SingleFileList& files, time_t begin, t
     m_bytesTotal.store(static_cast<int64_t>(EstimateDataSize(m_files, begin, end)));
     m_byTime = true;
     if (!SelectPieceAt(begin)) {
-        SetError(m_noProgress ? "a recording in the window ends before it starts"
-                              : "no recording overlaps the window");
+        SetError(m_noProgress ? "a recording in the window ends before it starts" : "no recording overlaps the window");
         m_currentIndex.store(-1);
         ClearFiles();
         return false;
@@ -385,9 +384,8 @@ bool CStreamDownloader::WaitForDelivery(uint64_t seen)
 {
     std::unique_lock<std::mutex> lock(m_wakeLock);
     const std::chrono::microseconds timeout(m_recentDelivery ? kDeliveryGrace_us : kPass_ms * 1000);
-    const bool woken = m_wakeCond.wait_for(lock, timeout, [&] {
-        return m_stopWake || m_blocksDelivered.load() != seen;
-    });
+    const bool woken =
+        m_wakeCond.wait_for(lock, timeout, [&] { return m_stopWake || m_blocksDelivered.load() != seen; });
     if (m_stopWake)
         return true;
     m_recentDelivery = woken;
@@ -411,7 +409,8 @@ bool CStreamDownloader::RunOnce()
         return false;  // OnThreadExit reports the stop
     if (m_startPending && !BeginOnThread())
         return false;
-    if (CheckSavePathDiskSpace(SavePathMinFreeGB(CSettingsManager::DownloadSavePath), CSettingsManager::DownloadSavePath, QString())) {
+    if (CheckSavePathDiskSpace(SavePathMinFreeGB(CSettingsManager::DownloadSavePath),
+                               CSettingsManager::DownloadSavePath, QString())) {
         RTK_Guard guard(&m_lock);
         const int index = m_reportedIndex + 1;
         const int count = FileCount();

@@ -61,14 +61,14 @@ public:
 
 // Event codes of DownloadSignal(code, index, count).
 enum DownloadEvent : int {
-    kDownloadStarted = 0,       // index -1, count = files of the job
-    kDownloadStopped = 1,       // Stop(false) of a running job
-    kDownloadComplete = 2,      // every file, or the whole window, written
-    kDownloadFailed = 3,        // stream/output failure, write failure, or Stop(true)
-    kDownloadNextFile = 4,      // job by files: the file at index + 1 is being written
-    kDownloadFileClosed = 5,    // the output of the file at index was closed
-    kDownloadDiskFull = 6,      // less than 2 GB free in the download folder's drive
-    kDownloadStartFailed = 7,   // the accepted start could not begin (GetLastError says why)
+    kDownloadStarted = 0,      // index -1, count = files of the job
+    kDownloadStopped = 1,      // Stop(false) of a running job
+    kDownloadComplete = 2,     // every file, or the whole window, written
+    kDownloadFailed = 3,       // stream/output failure, write failure, or Stop(true)
+    kDownloadNextFile = 4,     // job by files: the file at index + 1 is being written
+    kDownloadFileClosed = 5,   // the output of the file at index was closed
+    kDownloadDiskFull = 6,     // less than 2 GB free in the download folder's drive
+    kDownloadStartFailed = 7,  // the accepted start could not begin (GetLastError says why)
 };
 
 class CStreamDownloader : public QObject, public CBaseThread {
@@ -93,8 +93,7 @@ public:
     // A job writing the given files whole, in list order. positions/rows are kept, not read,
     // and must be as long as each other. true once the job is handed to the thread, which sends
     // DownloadFiles(path), 4(-1, n), 0(-1, n) when the first data came, else 7(-1, 0).
-    bool StartByFile(const SingleFileList& files, const std::vector<int>& positions,
-                     const std::vector<int>& rows);
+    bool StartByFile(const SingleFileList& files, const std::vector<int>& positions, const std::vector<int>& rows);
     // A job over the window [begin, end] of the files: only what overlaps the window is written;
     // a window that no recording overlaps is refused. true once the job is handed to the thread,
     // which sends DownloadFiles(path) and 0(-1, n) when the first data came, else 7(-1, 0).
@@ -149,8 +148,7 @@ protected:
     bool RunOnce() override;
 
 private:
-    static void OnStreamData(int handle, int type, unsigned char* data, unsigned int size,
-                             void* user);
+    static void OnStreamData(int handle, int type, unsigned char* data, unsigned int size, void* user);
     void WriteData(const unsigned char* data, unsigned int size, bool isHeader);
     // The name of a package of the current piece (the first, and each after a roll-over).
     void PieceName(COutputPackage::Name* name) const;
@@ -227,8 +225,8 @@ private:
     // m_startLock, so the callback never posts a semaphore that is being destroyed.
     std::mutex m_startLock;
     std::shared_ptr<rtk::Semaphore> m_startSem;
-    bool m_startByFile = false;  // the start events the thread sends first
-    bool m_startPending = false; // the thread's own: the first pass still has to begin the job
+    bool m_startByFile = false;   // the start events the thread sends first
+    bool m_startPending = false;  // the thread's own: the first pass still has to begin the job
 
     // Set by the data callback when the output cannot be written; the pass ends the job.
     std::atomic<bool> m_writeFailed{false};
@@ -239,8 +237,8 @@ private:
     std::mutex m_wakeLock;
     std::condition_variable m_wakeCond;
     std::atomic<uint64_t> m_blocksDelivered{0};
-    bool m_stopWake = false;         // under m_wakeLock: a stop is on its way
-    bool m_recentDelivery = false;   // the pass thread's own: the last wait ended on a block
+    bool m_stopWake = false;        // under m_wakeLock: a stop is on its way
+    bool m_recentDelivery = false;  // the pass thread's own: the last wait ended on a block
     // The pass thread's own: when the stream last delivered or moved.
     uint64_t m_stallBlocks = 0;
     int m_stallPos = -1;

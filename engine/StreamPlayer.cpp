@@ -570,8 +570,8 @@ bool CStreamPlayer::LocateFileAndPlay(const SingleFilePtr& file, bool noSeek)
     // A position inside the file is opened as a stream that starts there (at the keyframe at or
     // before it): opening the whole file and positioning afterwards lets the file's first blocks
     // reach the port before the position takes effect, and shows the wrong picture first.
-    const bool opened = noSeek ? m_source.OpenByFile(file->GetName().c_str())
-                               : m_source.OpenByTime(*file, file->GetChannel());
+    const bool opened =
+        noSeek ? m_source.OpenByFile(file->GetName().c_str()) : m_source.OpenByTime(*file, file->GetChannel());
     if (!opened)
         return fail();
     if (StreamPlayerHooks().headerWait)

@@ -51,7 +51,7 @@ namespace Varpen {
 // Error codes of a player.
 enum PlayError : int {
     kPlayErrorNone = 0,
-    kPlayErrorNoFile = 1,     // no file holds the time, or a file could not be opened or positioned
+    kPlayErrorNoFile = 1,        // no file holds the time, or a file could not be opened or positioned
     kPlayErrorStreamFailed = 2,  // the stream failed while playing
 };
 
@@ -60,7 +60,7 @@ struct PlayState {
     int index = -1;          // position in the file list; -1: not playing
     bool endOfList = false;  // stopped after the last file had played out
     int error = kPlayErrorNone;
-    bool opening = false;    // a start or seek is still being opened (no picture of it yet)
+    bool opening = false;  // a start or seek is still being opened (no picture of it yet)
     bool IsPlaying() const { return index != -1; }
     bool operator==(const PlayState& o) const
     {
@@ -155,8 +155,7 @@ protected:
     bool RunOnce() override;
 
 private:
-    static void OnSourceData(int handle, int type, unsigned char* data, unsigned int size,
-                             void* user);
+    static void OnSourceData(int handle, int type, unsigned char* data, unsigned int size, void* user);
     void OnStreamData(const unsigned char* data, unsigned int size, bool header);
     // Opens the port on a header (the data thread); keeps the speed level and region.
     // `startAt` (-1: none) is a positioned start: the port shows nothing before that second.
@@ -215,7 +214,7 @@ private:
     std::mutex m_commandLock;
     bool m_locatePending = false;
     time_t m_locateTime = -1;
-    RTK_Mutex m_lock;                   // the controls lock
+    RTK_Mutex m_lock;  // the controls lock
     std::mutex m_locateLock;
 
     // Shared with the data thread: the locate's header wait, the draw callback, the region and

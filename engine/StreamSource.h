@@ -14,44 +14,44 @@ class RecordIndex;
 
 class CStreamSource {
 public:
-  // type 1 = stream header, 2 = data block; `user` as given to SetDataCallback.
-  using DataCallback = void (*)(int handle, int type, unsigned char* data, unsigned int size, void* user);
+    // type 1 = stream header, 2 = data block; `user` as given to SetDataCallback.
+    using DataCallback = void (*)(int handle, int type, unsigned char* data, unsigned int size, void* user);
 
-  // Size of the data blocks a stream is delivered in unless SetBlockKiB chose another.
-  static constexpr unsigned kDefaultBlockKiB = 8;
+    // Size of the data blocks a stream is delivered in unless SetBlockKiB chose another.
+    static constexpr unsigned kDefaultBlockKiB = 8;
 
-  CStreamSource();
-  ~CStreamSource();
-  CStreamSource(const CStreamSource&) = delete;
-  CStreamSource& operator=(const CStreamSource&) = delete;
+    CStreamSource();
+    ~CStreamSource();
+    CStreamSource(const CStreamSource&) = delete;
+    CStreamSource& operator=(const CStreamSource&) = delete;
 
-  void SetDataCallback(DataCallback callback, void* user);
-  // The first call (whatever the value) also creates the index reader.
-  void SetUseIndex(bool useIndex);
-  bool GetUseIndex() const { return m_useIndex; }
-  bool IsOpen() const { return m_handle != -1; }
-  // Size of the data blocks of the streams opened from now on (both libraries take 1 to 4096 KiB;
-  // 0 = kDefaultBlockKiB). A stream already open keeps its size.
-  void SetBlockKiB(unsigned blockKiB) { m_blockKiB = blockKiB == 0 ? kDefaultBlockKiB : blockKiB; }
-  unsigned GetBlockKiB() const { return m_blockKiB; }
+    void SetDataCallback(DataCallback callback, void* user);
+    // The first call (whatever the value) also creates the index reader.
+    void SetUseIndex(bool useIndex);
+    bool GetUseIndex() const { return m_useIndex; }
+    bool IsOpen() const { return m_handle != -1; }
+    // Size of the data blocks of the streams opened from now on (both libraries take 1 to 4096 KiB;
+    // 0 = kDefaultBlockKiB). A stream already open keeps its size.
+    void SetBlockKiB(unsigned blockKiB) { m_blockKiB = blockKiB == 0 ? kDefaultBlockKiB : blockKiB; }
+    unsigned GetBlockKiB() const { return m_blockKiB; }
 
-  // Stops any open stream first.
-  bool OpenByFile(const char* fileName);
-  // The span of `file` from its start to its end time; `channel` is 0-based.
-  bool OpenByTime(const CSingleFile& file, int channel);
-  bool SetPosByTime(int year, int month, int day, int hour, int minute, int second);
-  // 0 when nothing is open; 100 = all data delivered, 200 = the stream failed.
-  int GetPos() const;
-  void Stop();
+    // Stops any open stream first.
+    bool OpenByFile(const char* fileName);
+    // The span of `file` from its start to its end time; `channel` is 0-based.
+    bool OpenByTime(const CSingleFile& file, int channel);
+    bool SetPosByTime(int year, int month, int day, int hour, int minute, int second);
+    // 0 when nothing is open; 100 = all data delivered, 200 = the stream failed.
+    int GetPos() const;
+    void Stop();
 
 private:
-  int m_handle = -1;
-  std::unique_ptr<RecordIndex> m_index;
-  DataCallback m_callback = nullptr;
-  void* m_user = nullptr;
-  bool m_useIndex = false;
-  unsigned m_blockKiB = kDefaultBlockKiB;
-  bool m_handleIsIndex = false;  // which library the open handle belongs to
+    int m_handle = -1;
+    std::unique_ptr<RecordIndex> m_index;
+    DataCallback m_callback = nullptr;
+    void* m_user = nullptr;
+    bool m_useIndex = false;
+    unsigned m_blockKiB = kDefaultBlockKiB;
+    bool m_handleIsIndex = false;  // which library the open handle belongs to
 };
 
 }  // namespace Varpen

@@ -40,8 +40,7 @@ std::vector<SyncAction> PlanSyncPass(const std::vector<time_t>& times)
     return actions;
 }
 
-std::vector<SyncAction> PlanSyncStep(const std::vector<time_t>& times,
-                                     const std::vector<bool>& playing)
+std::vector<SyncAction> PlanSyncStep(const std::vector<time_t>& times, const std::vector<bool>& playing)
 {
     std::vector<SyncAction> actions(times.size(), SyncAction::Pause);
     const time_t earliest = EarliestSyncTime(times);
@@ -124,8 +123,8 @@ std::vector<SyncAction> SyncStepRule::Plan(const std::vector<SyncMemberView>& me
     std::vector<SyncAction> pass = PlanSyncPass(positions);
     for (std::size_t i = 0; i < members.size(); ++i) {
         const auto t = m_tracks.find(members[i].id);
-        if (members[i].playing && t != m_tracks.end() && t->second.phase == Phase::Running &&
-            !t->second.switching && actions[i] == SyncAction::None)
+        if (members[i].playing && t != m_tracks.end() && t->second.phase == Phase::Running && !t->second.switching &&
+            actions[i] == SyncAction::None)
             actions[i] = pass[i];
     }
     return actions;
@@ -179,8 +178,8 @@ void SynPlaybackInteraction::RemoveInteraction(CPlayBackInteraction* member)
 {
     {
         RTK_Guard guard(&m_lock);
-        auto it = std::find_if(m_members.begin(), m_members.end(),
-                               [member](const Member& m) { return m.engine == member; });
+        auto it =
+            std::find_if(m_members.begin(), m_members.end(), [member](const Member& m) { return m.engine == member; });
         if (!member || it == m_members.end())
             return;
         m_members.erase(it);

@@ -56,8 +56,7 @@ std::vector<SyncAction> PlanSyncPass(const std::vector<time_t>& times);
 
 // A single step for all: members with a time within 2 s of the earliest step (when playing; the
 // others are skipped), every other member is paused.
-std::vector<SyncAction> PlanSyncStep(const std::vector<time_t>& times,
-                                     const std::vector<bool>& playing);
+std::vector<SyncAction> PlanSyncStep(const std::vector<time_t>& times, const std::vector<bool>& playing);
 
 // One member as a pass sees it.
 struct SyncMemberView {
@@ -175,15 +174,15 @@ private:
     void SetHolds(bool hold);
     void Busy(CPlayBackInteraction* member, bool busy);
 
-    std::vector<Member> m_members;                  // not owned; the page owns them
-    int m_paused = 0;                               // 1 after a pause or a step for all
-    int m_level = 0;                                // the speed of the step
-    std::optional<Positioning> m_positioning;       // asked, not begun
-    bool m_positioningBusy = false;                 // begun, not released
-    RTK_Mutex m_lock;                               // the five above, never across a member call
-    std::mutex m_actLock;                           // a pass or a command acting on members
-    std::mutex m_passLock;                          // a pass using its copy of the members
-    SyncStepRule m_rule;                            // the controller's thread only
+    std::vector<Member> m_members;             // not owned; the page owns them
+    int m_paused = 0;                          // 1 after a pause or a step for all
+    int m_level = 0;                           // the speed of the step
+    std::optional<Positioning> m_positioning;  // asked, not begun
+    bool m_positioningBusy = false;            // begun, not released
+    RTK_Mutex m_lock;                          // the five above, never across a member call
+    std::mutex m_actLock;                      // a pass or a command acting on members
+    std::mutex m_passLock;                     // a pass using its copy of the members
+    SyncStepRule m_rule;                       // the controller's thread only
 
     // Members a positioning worker is calling now.
     std::mutex m_busyLock;

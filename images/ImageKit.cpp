@@ -43,7 +43,10 @@ void VerticalGradient(QPainter& p, const QSize& s, const QColor& top, const QCol
     p.fillRect(QRect(QPoint(0, 0), s), g);
 }
 
-void Fill(QPainter& p, const QSize& s, const QColor& c) { p.fillRect(QRect(QPoint(0, 0), s), c); }
+void Fill(QPainter& p, const QSize& s, const QColor& c)
+{
+    p.fillRect(QRect(QPoint(0, 0), s), c);
+}
 
 void Cross(QPainter& p, const QSize& s, const QColor& c, const QColor& circle)
 {
@@ -90,4 +93,4 @@ void Icon(QPainter& p, const QSize& s, const std::function<void(QPainter&)>& sha
     shape(p);
 }
 
-} // namespace VarpenImages
+}  // namespace VarpenImages

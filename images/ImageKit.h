@@ -18,7 +18,7 @@ namespace VarpenImages {
 using Draw = std::function<void(QPainter&, const QSize&)>;
 
 struct Image {
-    const char* path; // relative to ":/images/"
+    const char* path;  // relative to ":/images/"
     QSize size;
     Draw draw;
 };
@@ -32,7 +32,7 @@ struct Register {
 
 // A file that is not a single drawn PNG (an animation): `write` writes it at the given path.
 struct File {
-    const char* path; // relative to ":/images/"
+    const char* path;  // relative to ":/images/"
     std::function<bool(const QString& path)> write;
 };
 std::vector<File>& FileRegistry();
@@ -58,4 +58,4 @@ void Dialog(QPainter& p, const QSize& s);
 // A line icon on a transparent ground: `shape` draws with the text colour, 2.5 px round pen.
 void Icon(QPainter& p, const QSize& s, const std::function<void(QPainter&)>& shape);
 
-} // namespace VarpenImages
+}  // namespace VarpenImages

@@ -51,46 +51,57 @@ void HeaderPiece(QPainter& p, const QSize& s, bool left, bool right)
 }
 
 const Register kCalendarImages{
-        {"public/Calendar/CalendarPre.png", {16, 16}, [](QPainter& p, const QSize& s) { Chevron(p, s, true); }},
-        {"public/Calendar/CalendarNext.png", {16, 16}, [](QPainter& p, const QSize& s) { Chevron(p, s, false); }},
-        {"public/Calendar/WeekLeft.png", {28, 28}, [](QPainter& p, const QSize& s) { HeaderPiece(p, s, true, false); }},
-        {"public/Calendar/WeekMiddle.png", {28, 28}, [](QPainter& p, const QSize& s) { HeaderPiece(p, s, false, false); }},
-        {"public/Calendar/WeekRight.png", {28, 28}, [](QPainter& p, const QSize& s) { HeaderPiece(p, s, false, true); }},
-        // A dark tile with a darker line at its right and foot, so that the days read as a grid.
-        {"public/Calendar/CalendarNormal.png", {27, 28}, [](QPainter& p, const QSize& s) {
-             Fill(p, s, kDayTile);
-             p.fillRect(QRect(s.width() - 1, 0, 1, s.height()), kDayLine);
-             p.fillRect(QRect(0, s.height() - 1, s.width(), 1), kDayLine);
-         }},
-        // A 2-pixel accent frame; the middle stays clear.
-        {"public/Calendar/CalendarHover.png", {27, 28}, [](QPainter& p, const QSize& s) {
-             Fill(p, s, Qt::transparent);
-             p.fillRect(QRect(0, 0, s.width(), 2), kAccent);
-             p.fillRect(QRect(0, s.height() - 2, s.width(), 2), kAccent);
-             p.fillRect(QRect(0, 0, 2, s.height()), kAccent);
-             p.fillRect(QRect(s.width() - 2, 0, 2, s.height()), kAccent);
-         }},
-        // A rounded accent plate inside a clear 2-pixel margin, so that a hover frame shows round it.
-        {"public/Calendar/CalendarFocus.png", {27, 28}, [](QPainter& p, const QSize& s) {
-             Fill(p, s, Qt::transparent);
-             p.setRenderHint(QPainter::Antialiasing);
-             p.setPen(Qt::NoPen);
-             p.setBrush(kAccentDark);
-             p.drawRoundedRect(QRectF(2, 2, s.width() - 4, s.height() - 4), 3, 3);
-         }},
-        // The drop-down mark of the date-time editor: a small calendar sheet, dimmed while the
-        // editor is disabled.
-        {"public/Calendar/DateTimeEditArrow.png", {16, 16}, [](QPainter& p, const QSize& s) { CalendarSheet(p, s, kText); }},
-        {"public/Calendar/DateTimeEditArrow-disabled.png", {16, 16},
-         [](QPainter& p, const QSize& s) { CalendarSheet(p, s, kDimText); }},
-        // The calendar label's card: light paper with a coloured band along its top.
-        {"public/calendar-background.png", {100, 50}, [](QPainter& p, const QSize& s) {
-             VerticalGradient(p, s, QColor(0xf6, 0xf3, 0xea), QColor(0xdd, 0xd7, 0xc8));
-             p.fillRect(QRect(0, 0, s.width(), 6), QColor(0x9c, 0xb8, 0x5a));
-             p.setPen(QColor(0xb8, 0xb1, 0xa0));
-             p.drawLine(61 - 4, 10, 61 - 4, s.height() - 5);
-         }},
+    {"public/Calendar/CalendarPre.png", {16, 16}, [](QPainter& p, const QSize& s) { Chevron(p, s, true); }},
+    {"public/Calendar/CalendarNext.png", {16, 16}, [](QPainter& p, const QSize& s) { Chevron(p, s, false); }},
+    {"public/Calendar/WeekLeft.png", {28, 28}, [](QPainter& p, const QSize& s) { HeaderPiece(p, s, true, false); }},
+    {"public/Calendar/WeekMiddle.png", {28, 28}, [](QPainter& p, const QSize& s) { HeaderPiece(p, s, false, false); }},
+    {"public/Calendar/WeekRight.png", {28, 28}, [](QPainter& p, const QSize& s) { HeaderPiece(p, s, false, true); }},
+    // A dark tile with a darker line at its right and foot, so that the days read as a grid.
+    {"public/Calendar/CalendarNormal.png",
+     {27, 28},
+     [](QPainter& p, const QSize& s) {
+         Fill(p, s, kDayTile);
+         p.fillRect(QRect(s.width() - 1, 0, 1, s.height()), kDayLine);
+         p.fillRect(QRect(0, s.height() - 1, s.width(), 1), kDayLine);
+     }},
+    // A 2-pixel accent frame; the middle stays clear.
+    {"public/Calendar/CalendarHover.png",
+     {27, 28},
+     [](QPainter& p, const QSize& s) {
+         Fill(p, s, Qt::transparent);
+         p.fillRect(QRect(0, 0, s.width(), 2), kAccent);
+         p.fillRect(QRect(0, s.height() - 2, s.width(), 2), kAccent);
+         p.fillRect(QRect(0, 0, 2, s.height()), kAccent);
+         p.fillRect(QRect(s.width() - 2, 0, 2, s.height()), kAccent);
+     }},
+    // A rounded accent plate inside a clear 2-pixel margin, so that a hover frame shows round it.
+    {"public/Calendar/CalendarFocus.png",
+     {27, 28},
+     [](QPainter& p, const QSize& s) {
+         Fill(p, s, Qt::transparent);
+         p.setRenderHint(QPainter::Antialiasing);
+         p.setPen(Qt::NoPen);
+         p.setBrush(kAccentDark);
+         p.drawRoundedRect(QRectF(2, 2, s.width() - 4, s.height() - 4), 3, 3);
+     }},
+    // The drop-down mark of the date-time editor: a small calendar sheet, dimmed while the
+    // editor is disabled.
+    {"public/Calendar/DateTimeEditArrow.png",
+     {16, 16},
+     [](QPainter& p, const QSize& s) { CalendarSheet(p, s, kText); }},
+    {"public/Calendar/DateTimeEditArrow-disabled.png",
+     {16, 16},
+     [](QPainter& p, const QSize& s) { CalendarSheet(p, s, kDimText); }},
+    // The calendar label's card: light paper with a coloured band along its top.
+    {"public/calendar-background.png",
+     {100, 50},
+     [](QPainter& p, const QSize& s) {
+         VerticalGradient(p, s, QColor(0xf6, 0xf3, 0xea), QColor(0xdd, 0xd7, 0xc8));
+         p.fillRect(QRect(0, 0, s.width(), 6), QColor(0x9c, 0xb8, 0x5a));
+         p.setPen(QColor(0xb8, 0xb1, 0xa0));
+         p.drawLine(61 - 4, 10, 61 - 4, s.height() - 5);
+     }},
 };
 
-} // namespace
-} // namespace VarpenImages
+}  // namespace
+}  // namespace VarpenImages

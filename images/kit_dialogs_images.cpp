@@ -138,7 +138,8 @@ bool WriteLoadingGif(const QString& path)
     std::vector<QColor> palette{QColor(0, 0, 0)};
     for (int i = 1; i < 16; ++i) {
         const qreal t = (i - 1) / 14.0;
-        palette.emplace_back(int(0x3a + t * (0x8c - 0x3a)), int(0x40 + t * (0xc4 - 0x40)), int(0x4a + t * (0xf4 - 0x4a)));
+        palette.emplace_back(int(0x3a + t * (0x8c - 0x3a)), int(0x40 + t * (0xc4 - 0x40)),
+                             int(0x4a + t * (0xf4 - 0x4a)));
     }
     std::vector<unsigned char> gif;
     auto bytes = [&gif](std::initializer_list<int> b) {
@@ -153,7 +154,7 @@ bool WriteLoadingGif(const QString& path)
         gif.push_back(static_cast<unsigned char>(c));
     word(side);
     word(side);
-    bytes({0xf3, 0, 0});   // global colour table of 16 entries
+    bytes({0xf3, 0, 0});  // global colour table of 16 entries
     for (const QColor& c : palette)
         bytes({c.red(), c.green(), c.blue()});
     // Loop for ever.
@@ -170,7 +171,7 @@ bool WriteLoadingGif(const QString& path)
             p.setPen(Qt::NoPen);
             for (int d = 0; d < 8; ++d) {
                 const double angle = (d * 45.0 - 90.0) * M_PI / 180.0;
-                const int age = ((f * 8 / frames) - d + 8) % 8;   // 0: the bright dot
+                const int age = ((f * 8 / frames) - d + 8) % 8;  // 0: the bright dot
                 const int shade = std::max(1, 15 - age * 2);
                 p.setBrush(palette[size_t(shade)]);
                 const QPointF centre(side / 2.0 + 22 * std::cos(angle), side / 2.0 + 22 * std::sin(angle));
@@ -202,15 +203,15 @@ bool WriteLoadingGif(const QString& path)
                 indices.push_back(static_cast<unsigned char>(best));
             }
         }
-        bytes({0x21, 0xf9, 0x04, 0x09});   // restore to background, transparent colour given
-        word(8);                           // 80 ms
-        bytes({0x00, 0x00});               // transparent index 0
+        bytes({0x21, 0xf9, 0x04, 0x09});  // restore to background, transparent colour given
+        word(8);                          // 80 ms
+        bytes({0x00, 0x00});              // transparent index 0
         bytes({0x2c});
         word(0);
         word(0);
         word(side);
         word(side);
-        bytes({0x00, 0x04});               // no local table; LZW minimum code size 4
+        bytes({0x00, 0x04});  // no local table; LZW minimum code size 4
         const std::vector<unsigned char> data = Lzw(indices, 4);
         for (size_t at = 0; at < data.size(); at += 255) {
             const size_t n = std::min<size_t>(255, data.size() - at);
@@ -227,32 +228,36 @@ bool WriteLoadingGif(const QString& path)
 }
 
 const Register kKitDialogImages{
-        {"Dialog/dialog_bg.png", {160, 160}, [](QPainter& p, const QSize& s) { DialogWithBar(p, s); }},
-        {"title/close.png", {20, 20}, [](QPainter& p, const QSize& s) { CloseButton(p, s, false); }},
-        {"title/close_hover.png", {20, 20}, [](QPainter& p, const QSize& s) { CloseButton(p, s, true); }},
-        {"MainView/ButtonIcon/speedLeft.png", {115, 17}, [](QPainter& p, const QSize& s) { SpeedGroove(p, s, -1); }},
-        {"MainView/ButtonIcon/speedCenter.png", {115, 17}, [](QPainter& p, const QSize& s) { SpeedGroove(p, s, 0); }},
-        {"MainView/ButtonIcon/speedRight.png", {115, 17}, [](QPainter& p, const QSize& s) { SpeedGroove(p, s, 1); }},
-        {"MainView/ButtonIcon/speedFore.png", {29, 17}, [](QPainter& p, const QSize& s) { SpeedKnob(p, s, true); }},
-        {"MainView/ButtonIconDis/speedFore_dis.png", {29, 17}, [](QPainter& p, const QSize& s) { SpeedKnob(p, s, false); }},
-        // The path box's arrow: three dots, "browse".
-        {"public/PathBox/browse.png", {14, 14}, [](QPainter& p, const QSize& s) {
-             Fill(p, s, Qt::transparent);
-             p.setRenderHint(QPainter::Antialiasing);
-             p.setPen(Qt::NoPen);
-             p.setBrush(kText);
-             for (int i = 0; i < 3; ++i)
-                 p.drawEllipse(QPointF(2.5 + i * 4.5, s.height() / 2.0), 1.6, 1.6);
-         }},
-        // The tool tip's panel: a light card with a darker edge, border-image 4.
-        {"button/button_hover.png", {12, 12}, [](QPainter& p, const QSize& s) {
-             Fill(p, s, QColor(0xfb, 0xf6, 0xdc));
-             p.setPen(QColor(0xb8, 0xa9, 0x5a));
-             p.drawRect(0, 0, s.width() - 1, s.height() - 1);
-         }},
+    {"Dialog/dialog_bg.png", {160, 160}, [](QPainter& p, const QSize& s) { DialogWithBar(p, s); }},
+    {"title/close.png", {20, 20}, [](QPainter& p, const QSize& s) { CloseButton(p, s, false); }},
+    {"title/close_hover.png", {20, 20}, [](QPainter& p, const QSize& s) { CloseButton(p, s, true); }},
+    {"MainView/ButtonIcon/speedLeft.png", {115, 17}, [](QPainter& p, const QSize& s) { SpeedGroove(p, s, -1); }},
+    {"MainView/ButtonIcon/speedCenter.png", {115, 17}, [](QPainter& p, const QSize& s) { SpeedGroove(p, s, 0); }},
+    {"MainView/ButtonIcon/speedRight.png", {115, 17}, [](QPainter& p, const QSize& s) { SpeedGroove(p, s, 1); }},
+    {"MainView/ButtonIcon/speedFore.png", {29, 17}, [](QPainter& p, const QSize& s) { SpeedKnob(p, s, true); }},
+    {"MainView/ButtonIconDis/speedFore_dis.png", {29, 17}, [](QPainter& p, const QSize& s) { SpeedKnob(p, s, false); }},
+    // The path box's arrow: three dots, "browse".
+    {"public/PathBox/browse.png",
+     {14, 14},
+     [](QPainter& p, const QSize& s) {
+         Fill(p, s, Qt::transparent);
+         p.setRenderHint(QPainter::Antialiasing);
+         p.setPen(Qt::NoPen);
+         p.setBrush(kText);
+         for (int i = 0; i < 3; ++i)
+             p.drawEllipse(QPointF(2.5 + i * 4.5, s.height() / 2.0), 1.6, 1.6);
+     }},
+    // The tool tip's panel: a light card with a darker edge, border-image 4.
+    {"button/button_hover.png",
+     {12, 12},
+     [](QPainter& p, const QSize& s) {
+         Fill(p, s, QColor(0xfb, 0xf6, 0xdc));
+         p.setPen(QColor(0xb8, 0xa9, 0x5a));
+         p.drawRect(0, 0, s.width() - 1, s.height() - 1);
+     }},
 };
 
 const RegisterFile kKitDialogFiles{{"Loading.gif", WriteLoadingGif}};
 
-} // namespace
-} // namespace VarpenImages
+}  // namespace
+}  // namespace VarpenImages

@@ -8,7 +8,8 @@ namespace VarpenImages {
 namespace {
 
 const Register kPlaybackImages{
-    {"MainView/bottom_background.png", {8, 28},
+    {"MainView/bottom_background.png",
+     {8, 28},
      [](QPainter& p, const QSize& s) {
          QColor top(0x30, 0x35, 0x3d, 0xe0);
          QColor bottom(0x16, 0x19, 0x1d, 0xf0);
@@ -16,7 +17,8 @@ const Register kPlaybackImages{
          p.setPen(QColor(0x4a, 0x52, 0x60));
          p.drawLine(0, 0, s.width(), 0);
      }},
-    {"MainView/ButtonIcon/cycle_ctrl.png", {40, 32},
+    {"MainView/ButtonIcon/cycle_ctrl.png",
+     {40, 32},
      [](QPainter& p, const QSize& s) {
          Icon(p, s, [](QPainter& q) {
              // Two chevrons: "more".
@@ -25,7 +27,6 @@ const Register kPlaybackImages{
          });
      }},
 };
-
 
 const QColor kBarLine(0xe8, 0xec, 0xf0);
 const QColor kBarGrey(0x80, 0x84, 0x8a);
@@ -67,14 +68,16 @@ void Corners(QPainter& q)
 }
 
 const Register kPlayBarImages{
-    {"MainView/ButtonIcon/StartViewing.png", {40, 32},
+    {"MainView/ButtonIcon/StartViewing.png",
+     {40, 32},
      [](QPainter& p, const QSize& s) {
          BarIcon(p, s, kBarLine, [](QPainter& q) {
              q.setBrush(kBarLine);
              q.drawPolygon(QPolygonF({QPointF(7, 4), QPointF(20, 12), QPointF(7, 20)}));
          });
      }},
-    {"MainView/ButtonIcon/PauseViewing.png", {40, 32},
+    {"MainView/ButtonIcon/PauseViewing.png",
+     {40, 32},
      [](QPainter& p, const QSize& s) {
          BarIcon(p, s, kBarLine, [](QPainter& q) {
              q.setBrush(kBarLine);
@@ -82,14 +85,16 @@ const Register kPlayBarImages{
              q.drawRect(QRectF(14, 4, 4, 16));
          });
      }},
-    {"MainView/ButtonIcon/StopViewing.png", {40, 32},
+    {"MainView/ButtonIcon/StopViewing.png",
+     {40, 32},
      [](QPainter& p, const QSize& s) {
          BarIcon(p, s, kBarLine, [](QPainter& q) {
              q.setBrush(kBarLine);
              q.drawRect(QRectF(5, 5, 14, 14));
          });
      }},
-    {"MainView/ButtonIcon/StepPlay.png", {40, 32},
+    {"MainView/ButtonIcon/StepPlay.png",
+     {40, 32},
      [](QPainter& p, const QSize& s) {
          BarIcon(p, s, kBarLine, [](QPainter& q) {
              q.setBrush(kBarLine);
@@ -97,7 +102,8 @@ const Register kPlayBarImages{
              q.drawRect(QRectF(17, 5, 3, 14));
          });
      }},
-    {"MainView/ButtonIcon/cycle.png", {40, 32},
+    {"MainView/ButtonIcon/cycle.png",
+     {40, 32},
      [](QPainter& p, const QSize& s) {
          // Fit: a frame with arrows to its sides.
          BarIcon(p, s, kBarLine, [](QPainter& q) {
@@ -108,7 +114,8 @@ const Register kPlayBarImages{
              q.drawPolyline(QPolygonF({QPointF(21, 10), QPointF(23, 12), QPointF(21, 14)}));
          });
      }},
-    {"MainView/ButtonIcon/asynchro.png", {40, 32},
+    {"MainView/ButtonIcon/asynchro.png",
+     {40, 32},
      [](QPainter& p, const QSize& s) {
          // Synchronous play on: two locked bars.
          BarIcon(p, s, QColor(0x7c, 0xd0, 0x6a), [](QPainter& q) {
@@ -117,33 +124,43 @@ const Register kPlayBarImages{
              q.drawLine(QPointF(12, 4), QPointF(12, 20));
          });
      }},
-    {"MainView/ButtonIcon/FullScreen.png", {40, 32},
+    {"MainView/ButtonIcon/FullScreen.png",
+     {40, 32},
      [](QPainter& p, const QSize& s) { BarIcon(p, s, kBarLine, Corners); }},
-    {"MainView/ButtonIconDis/fullscreen_dis.png", {40, 32},
+    {"MainView/ButtonIconDis/fullscreen_dis.png",
+     {40, 32},
      [](QPainter& p, const QSize& s) { BarIcon(p, s, kBarGrey, Corners); }},
-    {"MainView/CutWnd/Cut_1_1.png", {40, 32},
+    {"MainView/CutWnd/Cut_1_1.png",
+     {40, 32},
      [](QPainter& p, const QSize& s) { BarIcon(p, s, kBarLine, [](QPainter& q) { CutGrid(q, 1, 1, false); }); }},
-    {"MainView/CutWnd/Cut_2_4.png", {40, 32},
+    {"MainView/CutWnd/Cut_2_4.png",
+     {40, 32},
      [](QPainter& p, const QSize& s) { BarIcon(p, s, kBarLine, [](QPainter& q) { CutGrid(q, 2, 2, false); }); }},
-    {"MainView/CutWnd/Cut_3_9.png", {40, 32},
+    {"MainView/CutWnd/Cut_3_9.png",
+     {40, 32},
      [](QPainter& p, const QSize& s) { BarIcon(p, s, kBarLine, [](QPainter& q) { CutGrid(q, 3, 3, false); }); }},
-    {"MainView/CutWnd/Cut_4_16.png", {40, 32},
+    {"MainView/CutWnd/Cut_4_16.png",
+     {40, 32},
      [](QPainter& p, const QSize& s) { BarIcon(p, s, kBarLine, [](QPainter& q) { CutGrid(q, 4, 4, false); }); }},
-    {"MainView/CutWnd/1_Ex(1).png", {40, 32},
+    {"MainView/CutWnd/1_Ex(1).png",
+     {40, 32},
      [](QPainter& p, const QSize& s) { BarIcon(p, s, kBarLine, [](QPainter& q) { CutGrid(q, 1, 1, true); }); }},
-    {"MainView/CutWnd/4_Ex(1).png", {40, 32},
+    {"MainView/CutWnd/4_Ex(1).png",
+     {40, 32},
      [](QPainter& p, const QSize& s) { BarIcon(p, s, kBarLine, [](QPainter& q) { CutGrid(q, 2, 2, true); }); }},
-    {"MainView/CutWnd/9_Ex(1).png", {40, 32},
+    {"MainView/CutWnd/9_Ex(1).png",
+     {40, 32},
      [](QPainter& p, const QSize& s) { BarIcon(p, s, kBarLine, [](QPainter& q) { CutGrid(q, 3, 3, true); }); }},
-    {"MainView/CutWnd/16_Ex(1).png", {40, 32},
+    {"MainView/CutWnd/16_Ex(1).png",
+     {40, 32},
      [](QPainter& p, const QSize& s) { BarIcon(p, s, kBarLine, [](QPainter& q) { CutGrid(q, 4, 4, true); }); }},
-    {"MainView/PlayArea_Background.png", {64, 64},
+    {"MainView/PlayArea_Background.png",
+     {64, 64},
      [](QPainter& p, const QSize& s) { Fill(p, s, QColor(0x10, 0x12, 0x15)); }},
-    {"MainView/MainView_Bottom_Background.png", {8, 56},
-     [](QPainter& p, const QSize& s) {
-         VerticalGradient(p, s, QColor(0x3a, 0x40, 0x48), QColor(0x1c, 0x20, 0x25));
-     }},
+    {"MainView/MainView_Bottom_Background.png",
+     {8, 56},
+     [](QPainter& p, const QSize& s) { VerticalGradient(p, s, QColor(0x3a, 0x40, 0x48), QColor(0x1c, 0x20, 0x25)); }},
 };
 
-} // namespace
-} // namespace VarpenImages
+}  // namespace
+}  // namespace VarpenImages

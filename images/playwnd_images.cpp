@@ -21,8 +21,8 @@ void Tool(QPainter& p, const QSize& s, const std::function<void(QPainter&)>& sha
 
 void Speaker(QPainter& q)
 {
-    q.drawPolygon(QPolygonF({QPointF(4, 9), QPointF(7, 9), QPointF(11, 5), QPointF(11, 17), QPointF(7, 13),
-                             QPointF(4, 13)}));
+    q.drawPolygon(
+        QPolygonF({QPointF(4, 9), QPointF(7, 9), QPointF(11, 5), QPointF(11, 17), QPointF(7, 13), QPointF(4, 13)}));
 }
 
 void Glass(QPainter& q, double cx, double cy, double r)
@@ -34,7 +34,8 @@ void Glass(QPainter& q, double cx, double cy, double r)
 }
 
 const Register kPlayWndImages{
-    {"MainView/Preview/snapshot.png", {22, 22},
+    {"MainView/Preview/snapshot.png",
+     {22, 22},
      [](QPainter& p, const QSize& s) {
          Tool(p, s, [](QPainter& q) {
              // A camera body with its lens.
@@ -45,7 +46,8 @@ const Register kPlayWndImages{
              q.drawEllipse(QPointF(11, 12.5), 3, 3);
          });
      }},
-    {"MainView/Preview/record.png", {22, 22},
+    {"MainView/Preview/record.png",
+     {22, 22},
      [](QPainter& p, const QSize& s) {
          Tool(p, s, [](QPainter& q) {
              // A film camera: box and a cone.
@@ -53,7 +55,8 @@ const Register kPlayWndImages{
              q.drawPolygon(QPolygonF({QPointF(14, 10), QPointF(19, 7.5), QPointF(19, 15.5), QPointF(14, 13)}));
          });
      }},
-    {"MainView/Preview/Recording.png", {22, 22},
+    {"MainView/Preview/Recording.png",
+     {22, 22},
      [](QPainter& p, const QSize& s) {
          Tool(p, s, [](QPainter& q) {
              q.drawRoundedRect(QRectF(3, 7, 11, 9), 1.5, 1.5);
@@ -63,9 +66,11 @@ const Register kPlayWndImages{
              q.drawEllipse(QPointF(8.5, 11.5), 2.6, 2.6);
          });
      }},
-    {"MainView/Preview/eZoom.png", {22, 22},
+    {"MainView/Preview/eZoom.png",
+     {22, 22},
      [](QPainter& p, const QSize& s) { Tool(p, s, [](QPainter& q) { Glass(q, 9, 9, 5.5); }); }},
-    {"MainView/Preview/DownLoad.png", {22, 22},
+    {"MainView/Preview/DownLoad.png",
+     {22, 22},
      [](QPainter& p, const QSize& s) {
          Tool(p, s, [](QPainter& q) {
              q.drawLine(QPointF(11, 3), QPointF(11, 14));
@@ -73,7 +78,8 @@ const Register kPlayWndImages{
              q.drawPolyline(QPolygonF({QPointF(4, 15), QPointF(4, 19), QPointF(18, 19), QPointF(18, 15)}));
          });
      }},
-    {"MainView/Preview/hover.png", {22, 22},
+    {"MainView/Preview/hover.png",
+     {22, 22},
      [](QPainter& p, const QSize& s) {
          Fill(p, s, Qt::transparent);
          p.setRenderHint(QPainter::Antialiasing);
@@ -81,7 +87,8 @@ const Register kPlayWndImages{
          p.setBrush(QColor(0x3c, 0x6e, 0xa8, 0x90));
          p.drawRoundedRect(QRectF(0.5, 0.5, s.width() - 1, s.height() - 1), 3, 3);
      }},
-    {"MainView/PlayBack/FullScreen.png", {22, 22},
+    {"MainView/PlayBack/FullScreen.png",
+     {22, 22},
      [](QPainter& p, const QSize& s) {
          Tool(p, s, [](QPainter& q) {
              // Four corners pointing out.
@@ -91,7 +98,8 @@ const Register kPlayWndImages{
              q.drawPolyline(QPolygonF({QPointF(8, 19), QPointF(3, 19), QPointF(3, 14)}));
          });
      }},
-    {"public/Volume/OpenSound.png", {22, 22},
+    {"public/Volume/OpenSound.png",
+     {22, 22},
      [](QPainter& p, const QSize& s) {
          Tool(p, s, [](QPainter& q) {
              Speaker(q);
@@ -99,7 +107,8 @@ const Register kPlayWndImages{
              q.drawArc(QRectF(8, 4, 11, 14), -50 * 16, 100 * 16);
          });
      }},
-    {"public/Volume/CloseSound.png", {22, 22},
+    {"public/Volume/CloseSound.png",
+     {22, 22},
      [](QPainter& p, const QSize& s) {
          Tool(p, s, [](QPainter& q) {
              Speaker(q);
@@ -109,7 +118,8 @@ const Register kPlayWndImages{
          });
      }},
     // "title/title_bg.png" (the title and time labels' band) is drawn with the title bar's images.
-    {"cursor/EZoom.png", {22, 22},
+    {"cursor/EZoom.png",
+     {22, 22},
      [](QPainter& p, const QSize& s) {
          Fill(p, s, Qt::transparent);
          p.setRenderHint(QPainter::Antialiasing);
@@ -122,5 +132,5 @@ const Register kPlayWndImages{
      }},
 };
 
-} // namespace
-} // namespace VarpenImages
+}  // namespace
+}  // namespace VarpenImages

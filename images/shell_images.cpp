@@ -94,4 +94,4 @@ const Register kShellImages{
     {"title/title_bg.png", {64, 34}, [](QPainter& p, const QSize& s) { TitleBackground(p, s); }},
 };
 
-} // namespace
+}  // namespace

@@ -10,8 +10,7 @@
 #define VARPEN_BUILD_DATE __DATE__
 #endif
 
-CDlgAbout::CDlgAbout(QWidget* parent)
-    : CBaseDialog(parent, false, false, false)
+CDlgAbout::CDlgAbout(QWidget* parent) : CBaseDialog(parent, false, false, false)
 {
     QFrame* frame = GetContentFrame();
     if (frame->objectName().isEmpty())
@@ -40,8 +39,8 @@ void CDlgAbout::Retranslate()
 {
     GetContentFrame()->setWindowTitle(QCoreApplication::translate("CDlgAboutClass", "About"));
     SetTitle(tr("About"));
-    m_pLabelAbout->setText(tr("Local Playback Software") + QStringLiteral("\n") + QStringLiteral(" v2.00.00.04")
-                           + QStringLiteral(" Build") + QString::number(GetBuildDate()));
+    m_pLabelAbout->setText(tr("Local Playback Software") + QStringLiteral("\n") + QStringLiteral(" v2.00.00.04") +
+                           QStringLiteral(" Build") + QString::number(GetBuildDate()));
 }
 
 void CDlgAbout::changeEvent(QEvent* e)

@@ -31,10 +31,9 @@ QFrame* MakeLine(QWidget* parent, const char* name)
     return line;
 }
 
-} // namespace
+}  // namespace
 
-CSettingsWidget::CSettingsWidget(QWidget* parent)
-    : QWidget(parent)
+CSettingsWidget::CSettingsWidget(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("CSettingsWidget"));
     resize(802, 631);
@@ -169,20 +168,28 @@ void CSettingsWidget::changeEvent(QEvent* e)
 CComboBox* CSettingsWidget::ComboOf(int index) const
 {
     switch (index) {
-    case CSettingsManager::CaptureSaveType: return m_pComboBoxCapture;
-    case CSettingsManager::ClipPackageSize: return m_pComboBoxClip;
-    case CSettingsManager::DownloadPackageSize: return m_pComboBoxDownload;
-    default: return nullptr;
+    case CSettingsManager::CaptureSaveType:
+        return m_pComboBoxCapture;
+    case CSettingsManager::ClipPackageSize:
+        return m_pComboBoxClip;
+    case CSettingsManager::DownloadPackageSize:
+        return m_pComboBoxDownload;
+    default:
+        return nullptr;
     }
 }
 
 CPathComboBox* CSettingsWidget::PathOf(int index) const
 {
     switch (index) {
-    case CSettingsManager::CaptureSavePath: return m_pLineEditCapture;
-    case CSettingsManager::ClipSavePath: return m_pLineEditClip;
-    case CSettingsManager::DownloadSavePath: return m_pLineEditDownload;
-    default: return nullptr;
+    case CSettingsManager::CaptureSavePath:
+        return m_pLineEditCapture;
+    case CSettingsManager::ClipSavePath:
+        return m_pLineEditClip;
+    case CSettingsManager::DownloadSavePath:
+        return m_pLineEditDownload;
+    default:
+        return nullptr;
     }
 }
 
@@ -306,8 +313,8 @@ SaveQuestionResult CheckSaveSettings(CSettingsWidget* page, QWidget* window)
         if (page->OnSaveBtnClicked())
             break;
         if (!refusedAny)
-            CInformationDlg::ShowInformation(QCoreApplication::translate("CVarpenMainWnd", "DiskSpace is low."),
-                                             window, false);
+            CInformationDlg::ShowInformation(QCoreApplication::translate("CVarpenMainWnd", "DiskSpace is low."), window,
+                                             false);
         refusedAny = true;
         const int refused = page->RefusedIndex();
         const QString before = page->EditValues().value(refused);
@@ -318,6 +325,6 @@ SaveQuestionResult CheckSaveSettings(CSettingsWidget* page, QWidget* window)
             return SaveQuestionResult::PartlySaved;
     }
     if (page->IsSettingsChanged())
-        return SaveQuestionResult::WriteFailed; // "Save failed." was shown
+        return SaveQuestionResult::WriteFailed;  // "Save failed." was shown
     return refusedAny ? SaveQuestionResult::PartlySaved : SaveQuestionResult::Saved;
 }

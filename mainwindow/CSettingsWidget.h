@@ -66,12 +66,12 @@ private:
 
 // What the main window's "Save new settings?" question ended in.
 enum class SaveQuestionResult {
-    NotAsked,    // no page, or nothing changed
-    Saved,       // saved (the page showed "Save successful.")
-    PartlySaved, // a folder short of space was put back, the other edits were saved
-    WriteFailed, // "Save failed."; the edits stay on the page, still marked changed
-    Refused,     // a stored folder is short of space: nothing saved, the edits stay on the page
-    Dropped      // answered no: the stored values are shown again
+    NotAsked,     // no page, or nothing changed
+    Saved,        // saved (the page showed "Save successful.")
+    PartlySaved,  // a folder short of space was put back, the other edits were saved
+    WriteFailed,  // "Save failed."; the edits stay on the page, still marked changed
+    Refused,      // a stored folder is short of space: nothing saved, the edits stay on the page
+    Dropped       // answered no: the stored values are shown again
 };
 
 // The question the main window asks before leaving the settings page or closing: "Save new

@@ -16,18 +16,17 @@ namespace {
 
 QString ButtonStyle(const char* normal, const char* hover)
 {
-    return QStringLiteral("QPushButton{border:none;margin:0;border-image:url(:/images/title/%1);}"
-                          "QPushButton:hover{border:none;margin:0;border-image:url(:/images/title/%2);}")
+    return QStringLiteral(
+               "QPushButton{border:none;margin:0;border-image:url(:/images/title/%1);}"
+               "QPushButton:hover{border:none;margin:0;border-image:url(:/images/title/%2);}")
         .arg(QLatin1String(normal), QLatin1String(hover));
 }
 
 const char* const kTitle = QT_TRANSLATE_NOOP("QObject", "DarizArevudud");
 
-} // namespace
+}  // namespace
 
-CWindowTitle::CWindowTitle(QWidget* parent)
-    : QWidget(parent)
-    , m_pParentWnd(parent)
+CWindowTitle::CWindowTitle(QWidget* parent) : QWidget(parent), m_pParentWnd(parent)
 {
     setObjectName(QStringLiteral("CWindowTitle"));
     setAutoFillBackground(true);
@@ -105,8 +104,7 @@ void CWindowTitle::UpdateBackground()
     if (bg.isNull() || width() <= 0 || height() <= 0)
         return;
     QPalette pal = palette();
-    pal.setBrush(QPalette::Window,
-                 QBrush(bg.scaled(size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
+    pal.setBrush(QPalette::Window, QBrush(bg.scaled(size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
     setPalette(pal);
 }
 

@@ -65,5 +65,5 @@ private:
     QPoint m_pressOffset;
     QLabel* m_pTitleLabel = nullptr;
     QWidget* m_pParentWnd = nullptr;
-    QSize m_fixedSize;   // a fixed-size window's size, lifted while full screen
+    QSize m_fixedSize;  // a fixed-size window's size, lifted while full screen
 };

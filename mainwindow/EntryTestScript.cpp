@@ -110,9 +110,7 @@ QList<QModelIndex> Leaves(const QAbstractItemModel* model, const QModelIndex& pa
 class PaintWatch : public QObject {
 public:
     PaintWatch(QWidget* widget, std::function<bool()> condition, std::function<void()> painted)
-        : QObject(widget)
-        , m_condition(std::move(condition))
-        , m_painted(std::move(painted))
+        : QObject(widget), m_condition(std::move(condition)), m_painted(std::move(painted))
     {
         widget->installEventFilter(this);
         widget->update();
@@ -135,12 +133,10 @@ private:
     bool m_done = false;
 };
 
-} // namespace
+}  // namespace
 
 CEntryTestScript::CEntryTestScript(CVarpenMainWnd* window, const QStringList& steps)
-    : QObject(window)
-    , m_window(window)
-    , m_steps(steps)
+    : QObject(window), m_window(window), m_steps(steps)
 {
     m_poll.setInterval(kPoll_ms);
     connect(&m_poll, &QTimer::timeout, this, &CEntryTestScript::Poll);
@@ -248,7 +244,8 @@ void CEntryTestScript::AnswerModal()
             return;
         }
         SaveShot(QStringLiteral("about"));
-        Say(QStringLiteral("about [%1] %2").arg(about->GetTitle(), about->AboutLabel()->text().replace(QLatin1Char('\n'), QLatin1Char(' '))));
+        Say(QStringLiteral("about [%1] %2")
+                .arg(about->GetTitle(), about->AboutLabel()->text().replace(QLatin1Char('\n'), QLatin1Char(' '))));
         about->CloseButton()->click();
     }
 }
@@ -272,8 +269,8 @@ bool CEntryTestScript::StepReady()
         return Fail(QStringLiteral("no channel tree")), false;
     if (m_phase == 0) {
         m_phase = 1;
-        new PaintWatch(tree->viewport(), [tree] { return !Leaves(tree->model()).isEmpty(); },
-                       [this] { m_painted = true; });
+        new PaintWatch(
+            tree->viewport(), [tree] { return !Leaves(tree->model()).isEmpty(); }, [this] { m_painted = true; });
     }
     if (!m_painted)
         return false;
@@ -290,7 +287,9 @@ bool CEntryTestScript::StepTabs()
         QPushButton* button;
         int page;
         const char* shot;
-    } tabs[] = {{form.pBtnViewLog, 1, "log"}, {form.pBtnConfig, 2, "config"}, {form.pBtnAbout, 2, nullptr},
+    } tabs[] = {{form.pBtnViewLog, 1, "log"},
+                {form.pBtnConfig, 2, "config"},
+                {form.pBtnAbout, 2, nullptr},
                 {form.pBtnPlayBack, 0, "playback"}};
     constexpr int kTabs = int(std::size(tabs));
     if (m_phase > 0 && tabs[m_phase - 1].shot)

@@ -70,13 +70,13 @@ private:
     int m_phase = 0;
     int m_polls = 0;
     bool m_painted = false;
-    qint64 m_clicked = 0; // the time the play step clicked
-    qint64 m_saidMark = 0; // the count of texts said when the running step acted
-    int m_ticked = 0;     // rows the download step ticked
+    qint64 m_clicked = 0;   // the time the play step clicked
+    qint64 m_saidMark = 0;  // the count of texts said when the running step acted
+    int m_ticked = 0;       // rows the download step ticked
     CLoopLag m_lag;
-    qint64 m_clipShown_ms = -1; // the picture shown when the clip step pressed the button first
+    qint64 m_clipShown_ms = -1;  // the picture shown when the clip step pressed the button first
     QElapsedTimer m_clipTimer;
-    bool m_busy = false; // a step is running (it may run a modal loop)
+    bool m_busy = false;  // a step is running (it may run a modal loop)
     QPointer<QWidget> m_modalSeen;
     QTimer m_poll;
     QTimer m_modal;

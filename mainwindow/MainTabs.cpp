@@ -38,8 +38,8 @@ std::array<bool, kButtonCount> CTabState::ChosenButtons() const
 {
     std::array<bool, kButtonCount> chosen{};
     if (m_page >= PlaybackPage && m_page <= SettingsPage)
-        chosen[m_page] = true; // the page index is its button's index
+        chosen[m_page] = true;  // the page index is its button's index
     return chosen;
 }
 
-} // namespace MainTabs
+}  // namespace MainTabs

@@ -14,14 +14,14 @@ enum Page { NoPage = -1, PlaybackPage = 0, LogPage = 1, SettingsPage = 2 };
 enum class Overlay {
     Unchanged,
     Hide,
-    ShowIfScanning // shown again while the disk scan still runs, else left alone
+    ShowIfScanning  // shown again while the disk scan still runs, else left alone
 };
 
 // What pressing a tab button does, in order: the save question (when leaving the settings
 // page for another page), then the page switch, the overlay and, for "About", the about box.
 struct Step {
     bool askSave = false;
-    Page page = NoPage;   // the page shown afterwards; NoPage: the shown page stays
+    Page page = NoPage;  // the page shown afterwards; NoPage: the shown page stays
     bool openAbout = false;
     Overlay overlay = Overlay::Unchanged;
 };
@@ -48,4 +48,4 @@ private:
     Page m_page = NoPage;
 };
 
-} // namespace MainTabs
+}  // namespace MainTabs

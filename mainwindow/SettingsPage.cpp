@@ -9,8 +9,8 @@ namespace SettingsPage {
 
 bool IsPathKey(int index)
 {
-    return index == CSettingsManager::CaptureSavePath || index == CSettingsManager::ClipSavePath
-        || index == CSettingsManager::DownloadSavePath;
+    return index == CSettingsManager::CaptureSavePath || index == CSettingsManager::ClipSavePath ||
+           index == CSettingsManager::DownloadSavePath;
 }
 
 QString DefaultValue(int index)
@@ -59,7 +59,8 @@ Space CheckFolderSpace(const QString& folder, int index)
         return Space::Enough;
     // Refused: say whether the folder has too little space or cannot be asked at all.
     quint64 free_bytes = 0;
-    if (folder.isEmpty() || CCommonUtil::IsWindowsDrivePath(folder) || !QueryDiskFreeSpace(folder, &free_bytes, nullptr))
+    if (folder.isEmpty() || CCommonUtil::IsWindowsDrivePath(folder) ||
+        !QueryDiskFreeSpace(folder, &free_bytes, nullptr))
         return Space::Unknown;
     return Space::Low;
 }
@@ -76,7 +77,7 @@ void SeedDefaults(CSettingsManager& store)
         }
     }
     if (missing)
-        store.SetAllSettings(items); // the store owns the new items
+        store.SetAllSettings(items);  // the store owns the new items
 }
 
-} // namespace SettingsPage
+}  // namespace SettingsPage

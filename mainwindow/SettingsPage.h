@@ -36,4 +36,4 @@ Space CheckFolderSpace(const QString& folder, int index);
 // downloads use the same folders as the page shows from the first start. Nothing is written.
 void SeedDefaults(CSettingsManager& store);
 
-} // namespace SettingsPage
+}  // namespace SettingsPage

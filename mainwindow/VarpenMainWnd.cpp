@@ -22,10 +22,12 @@
 
 namespace {
 
-const char* const kChosenTab = "QPushButton{border-image:url(:/images/Tab/TabSelect.png); color: rgb(255, 255, 255); "
-                               "border-width:0px;}";
-const char* const kOtherTab = "QPushButton{border-image:url(:/images/Tab/TabUnselect.png); color: rgb(255, 255, 255); "
-                              "border-width:0px;}";
+const char* const kChosenTab =
+    "QPushButton{border-image:url(:/images/Tab/TabSelect.png); color: rgb(255, 255, 255); "
+    "border-width:0px;}";
+const char* const kOtherTab =
+    "QPushButton{border-image:url(:/images/Tab/TabUnselect.png); color: rgb(255, 255, 255); "
+    "border-width:0px;}";
 
 CPushButton* MakeTabButton(QWidget* parent, const char* name, const char* icon, QSizePolicy::Policy horizontal)
 {
@@ -41,7 +43,7 @@ CPushButton* MakeTabButton(QWidget* parent, const char* name, const char* icon, 
     return button;
 }
 
-} // namespace
+}  // namespace
 
 void Ui::CVarpenMainWndClass::setupUi(QMainWindow* window)
 {
@@ -109,8 +111,7 @@ void Ui::CVarpenMainWndClass::retranslateUi(QMainWindow* window)
     pBtnAbout->setText(QCoreApplication::translate("CVarpenMainWndClass", "About"));
 }
 
-CVarpenMainWnd::CVarpenMainWnd(QWidget* parent, Qt::WindowFlags flags)
-    : QMainWindow(parent, flags)
+CVarpenMainWnd::CVarpenMainWnd(QWidget* parent, Qt::WindowFlags flags) : QMainWindow(parent, flags)
 {
     setFixedSize(1024, 768);
     m_ui.setupUi(this);
@@ -131,8 +132,9 @@ CVarpenMainWnd::~CVarpenMainWnd()
 
 void CVarpenMainWnd::InitUi()
 {
-    setStyleSheet(QString::fromUtf8("QMainWindow#CVarpenMainWndClass{border-image:url(\":/images/Dialog/dialog_bg2.png\") 58;\n"
-                                    "border-width:58;}"));
+    setStyleSheet(
+        QString::fromUtf8("QMainWindow#CVarpenMainWndClass{border-image:url(\":/images/Dialog/dialog_bg2.png\") 58;\n"
+                          "border-width:58;}"));
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowSystemMenuHint);
 
     m_pTitle = new CWindowTitle(this);
@@ -174,7 +176,7 @@ void CVarpenMainWnd::ChooseFirstOfferedDisk()
         if (number < kFirstOfferedDisk)
             continue;
         {
-            const QSignalBlocker quiet(box); // the scan starts once, below
+            const QSignalBlocker quiet(box);  // the scan starts once, below
             box->SelectEntry(number);
         }
         if (m_pLocalLogWidget)

@@ -39,7 +39,7 @@ struct CVarpenMainWndClass {
     void setupUi(QMainWindow* window);
     void retranslateUi(QMainWindow* window);
 };
-} // namespace Ui
+}  // namespace Ui
 
 class CVarpenMainWnd : public QMainWindow {
     Q_OBJECT

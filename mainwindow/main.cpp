@@ -29,7 +29,7 @@ void ShowStartupNoticeInWarnDlg(const QString& title, const QString& text)
     dialog.ExecWarn(title, text);
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {

@@ -37,7 +37,10 @@ void CBasePlayFrame::SetFrameName(const QString& name)
     SetSelected(false);
 }
 
-std::uint32_t CBasePlayFrame::GetPlayWndId() const { return m_pSurface->surfaceId(); }
+std::uint32_t CBasePlayFrame::GetPlayWndId() const
+{
+    return m_pSurface->surfaceId();
+}
 
 void CBasePlayFrame::SetVideoRect(const QRect& rect)
 {

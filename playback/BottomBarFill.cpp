@@ -1,7 +1,6 @@
 #include "playback/BottomBarFill.h"
 
-BottomBarFill FillBottomBar(int barWidth, const QList<int>& leftWidths, const QList<int>& rightWidths,
-                            int extendWidth)
+BottomBarFill FillBottomBar(int barWidth, const QList<int>& leftWidths, const QList<int>& rightWidths, int extendWidth)
 {
     BottomBarFill fill;
     const int space = barWidth - 18;
@@ -15,7 +14,7 @@ BottomBarFill FillBottomBar(int barWidth, const QList<int>& leftWidths, const QL
         }
         if (used + extendWidth > space && i > 0) {
             --i;
-            fill.leftInRow = i; // the widget before gives its place to the extend button
+            fill.leftInRow = i;  // the widget before gives its place to the extend button
         }
         fill.result = i;
         fill.extendShown = true;

@@ -17,5 +17,4 @@ struct BottomBarFill {
 // plus one pixel. A left widget must leave at least one pixel free, a right widget may fill the
 // space exactly; when the extend button no longer fits beside the last placed widget, that widget
 // goes to the pop-up as well.
-BottomBarFill FillBottomBar(int barWidth, const QList<int>& leftWidths, const QList<int>& rightWidths,
-                            int extendWidth);
+BottomBarFill FillBottomBar(int barWidth, const QList<int>& leftWidths, const QList<int>& rightWidths, int extendWidth);

@@ -32,7 +32,8 @@ QStandardItem* NewChannel(int number, bool local)
 {
     // Recorder disks count channels from 0 and show them from 1; a folder names them as it
     // numbers them.
-    auto* channel = new QStandardItem(QCoreApplication::translate("CPlayBackWidget", "channel") + QString::number(local ? number : number + 1));
+    auto* channel = new QStandardItem(QCoreApplication::translate("CPlayBackWidget", "channel") +
+                                      QString::number(local ? number : number + 1));
     channel->setCheckable(true);
     channel->setCheckState(Qt::Unchecked);
     channel->setEditable(false);
@@ -52,7 +53,7 @@ bool IsChannel(const QModelIndex& index)
     return index.isValid() && index.parent().isValid() && !index.parent().parent().isValid();
 }
 
-} // namespace
+}  // namespace
 
 QString ScanPathFor(bool isDisk, qint64 diskNumber, const QString& sourcePath)
 {
@@ -100,8 +101,7 @@ ScanOutcome FillModel(QStandardItemModel& model, const ScanReport& report)
 
     bool anyChannel = false;
     if (report.diskType != CSearchDiskThread::kDiskLocal) {
-        const std::vector<int> channels =
-            report.result.empty() ? std::vector<int>{} : report.result.begin()->second;
+        const std::vector<int> channels = report.result.empty() ? std::vector<int>{} : report.result.begin()->second;
         if (!channels.empty()) {
             QStandardItem* group = NewGroup(GroupText(report.diskType), true);
             for (int number : channels)
@@ -181,13 +181,13 @@ void ForEachChannel(Model& model, Visit visit)
         const QString groupText = group->data(kChannelRole).toString();
         for (int c = 0; c < group->rowCount(); ++c) {
             QStandardItem* channel = group->child(c);
-            visit(*channel, TickedChannel{groupText, channel->data(kChannelRole).toInt(),
-                                          channel->data(kFlagRole).toBool()});
+            visit(*channel,
+                  TickedChannel{groupText, channel->data(kChannelRole).toInt(), channel->data(kFlagRole).toBool()});
         }
     }
 }
 
-} // namespace
+}  // namespace
 
 void UpdateTicks(const QStandardItemModel& model, Ticks& ticks)
 {
@@ -235,4 +235,4 @@ QString ListText(const QList<QModelIndex>& channels)
     return text;
 }
 
-} // namespace ChannelTree
+}  // namespace ChannelTree

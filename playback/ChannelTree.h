@@ -48,7 +48,7 @@ enum class ScanOutcome {
 struct ScanReport {
     bool finished = false;  // GetResult: the scan ran to its end
     int diskType = -1;
-    int diskError = 0;      // the recorder-disk library's error, 0 when none
+    int diskError = 0;  // the recorder-disk library's error, 0 when none
     std::map<std::string, std::vector<int>> result;
 };
 
@@ -91,4 +91,4 @@ QString DiskKey(const QString& scanPath);
 // order given: "NVR_1 channel15, channel16; NVR_2 channel1".
 QString ListText(const QList<QModelIndex>& channels);
 
-} // namespace ChannelTree
+}  // namespace ChannelTree

@@ -34,12 +34,10 @@ namespace {
 // How often the page looks whether a start or seek for all has let the windows go.
 constexpr int kSyncPositionPoll_ms = 50;
 
-const char* const kCutIcons[] = {
-    ":/images/MainView/CutWnd/Cut_1_1.png", ":/images/MainView/CutWnd/Cut_2_4.png",
-    ":/images/MainView/CutWnd/Cut_3_9.png", ":/images/MainView/CutWnd/Cut_4_16.png"};
-const char* const kWideCutIcons[] = {
-    ":/images/MainView/CutWnd/1_Ex(1).png", ":/images/MainView/CutWnd/4_Ex(1).png",
-    ":/images/MainView/CutWnd/9_Ex(1).png", ":/images/MainView/CutWnd/16_Ex(1).png"};
+const char* const kCutIcons[] = {":/images/MainView/CutWnd/Cut_1_1.png", ":/images/MainView/CutWnd/Cut_2_4.png",
+                                 ":/images/MainView/CutWnd/Cut_3_9.png", ":/images/MainView/CutWnd/Cut_4_16.png"};
+const char* const kWideCutIcons[] = {":/images/MainView/CutWnd/1_Ex(1).png", ":/images/MainView/CutWnd/4_Ex(1).png",
+                                     ":/images/MainView/CutWnd/9_Ex(1).png", ":/images/MainView/CutWnd/16_Ex(1).png"};
 
 QSize ScreenSizeOf(QWidget* parent)
 {
@@ -49,12 +47,9 @@ QSize ScreenSizeOf(QWidget* parent)
     return screen ? screen->geometry().size() : QSize();
 }
 
-} // namespace
+}  // namespace
 
-CPlayBackWidget::CPlayBackWidget(QWidget* parent)
-    : CPlayBackWidget(parent, ScreenSizeOf(parent))
-{
-}
+CPlayBackWidget::CPlayBackWidget(QWidget* parent) : CPlayBackWidget(parent, ScreenSizeOf(parent)) {}
 
 CPlayBackWidget::CPlayBackWidget(QWidget* parent, const QSize& screenSize)
     : CBaseFrame(parent), d(std::make_unique<CPlayBackWidgetPrivate>(this))
@@ -127,8 +122,7 @@ void CPlayBackWidget::Build(const QSize& screenSize)
     connect(m_ui.m_pBtnAdapt, &QToolButton::clicked, this, &CPlayBackWidget::OnBtnAdapt);
     connect(m_ui.m_pSpeedCtrl, &CSpeedButton::OnClickSpeed, this, &CPlayBackWidget::OnBtnSpeed);
     connect(m_ui.m_pBtnDownload, &QToolButton::clicked, this, &CPlayBackWidget::OnBtnDownload);
-    connect(tree->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            &CPlayBackWidget::OnSelectionChanged);
+    connect(tree->selectionModel(), &QItemSelectionModel::selectionChanged, this, &CPlayBackWidget::OnSelectionChanged);
     connect(m_ui.m_pCalendarWidget, &CCalendarWidget::SignalSelectDate, this, &CPlayBackWidget::OnSelectDate);
     connect(m_ui.m_pCalendarWidget, &CCalendarWidget::clicked, this, &CPlayBackWidget::OnClickedCalendar);
     connect(m_ui.m_pCalendarWidget, &CCalendarWidget::CurrentPageChangedEx, this, &CPlayBackWidget::ResetDiskTree);
@@ -211,12 +205,13 @@ void CPlayBackWidget::NewDiskSearcher()
             Qt::DirectConnection);
     // A searcher's scans report to the page while it is the page's searcher; a report still on
     // its way from one that was replaced is dropped.
-    connect(m_pDiskSearcher.get(), &CSearchDiskThread::SendWriteOver, this,
-            [this, serial] {
-                if (serial == m_diskSearcherSerial)
-                    OnStopChase();
-            },
-            Qt::QueuedConnection);
+    connect(
+        m_pDiskSearcher.get(), &CSearchDiskThread::SendWriteOver, this,
+        [this, serial] {
+            if (serial == m_diskSearcherSerial)
+                OnStopChase();
+        },
+        Qt::QueuedConnection);
 }
 
 void CPlayBackWidget::StopDiskSearch()
@@ -328,8 +323,7 @@ bool CPlayBackWidget::ConfirmClose()
     for (const auto& [window, player] : d->Players())
         if (player && player->IsPlaying())
             playing = true;
-    if (playing
-        && CWarnDlg::ShowQuestion(tr("Information"), tr("Do you want to stop playback?"), this) != 1)
+    if (playing && CWarnDlg::ShowQuestion(tr("Information"), tr("Do you want to stop playback?"), this) != 1)
         return false;
     StopAllPlayback();
     return true;
@@ -696,10 +690,22 @@ void CPlayBackWidget::OnFullScreenCtrl()
         EnterFullScreen();
 }
 
-void CPlayBackWidget::OnOneCut() { SetWindowCount(PlayBar::CutMode(1, m_wideScreen)); }
-void CPlayBackWidget::OnFourCut() { SetWindowCount(PlayBar::CutMode(4, m_wideScreen)); }
-void CPlayBackWidget::OnNineCut() { SetWindowCount(PlayBar::CutMode(9, m_wideScreen)); }
-void CPlayBackWidget::OnMoreCut() { SetWindowCount(PlayBar::CutMode(16, m_wideScreen)); }
+void CPlayBackWidget::OnOneCut()
+{
+    SetWindowCount(PlayBar::CutMode(1, m_wideScreen));
+}
+void CPlayBackWidget::OnFourCut()
+{
+    SetWindowCount(PlayBar::CutMode(4, m_wideScreen));
+}
+void CPlayBackWidget::OnNineCut()
+{
+    SetWindowCount(PlayBar::CutMode(9, m_wideScreen));
+}
+void CPlayBackWidget::OnMoreCut()
+{
+    SetWindowCount(PlayBar::CutMode(16, m_wideScreen));
+}
 
 void CPlayBackWidget::SetWindowCount(int mode)
 {

@@ -197,13 +197,13 @@ private:
     QWidget* m_pFullScreenHolder = nullptr;
     bool m_destroying = false;
     std::unique_ptr<CPlaybackSearchThread> m_pSearchThread;  // the search running (or last run)
-    unsigned m_searchSerial = 0;  // the search whose report the page takes
-    std::unique_ptr<CThreadReaper> m_pReaper;  // stopped workers until they end
-    QString m_notPlaced;  // the channels the running search had no window for
-    QDate m_searchFirstDay;  // the days the searched windows' bars lie on
+    unsigned m_searchSerial = 0;                             // the search whose report the page takes
+    std::unique_ptr<CThreadReaper> m_pReaper;                // stopped workers until they end
+    QString m_notPlaced;                                     // the channels the running search had no window for
+    QDate m_searchFirstDay;                                  // the days the searched windows' bars lie on
     QDate m_searchLastDay;
     bool m_inDiskReset = false;     // ResetDiskTree is stopping the playback
     bool m_dayCheckWanted = false;  // a channel's days are being marked
-    QString m_treeDisk;  // the disk (ChannelTree::DiskKey) whose channels the tree lists, else empty
+    QString m_treeDisk;             // the disk (ChannelTree::DiskKey) whose channels the tree lists, else empty
     std::map<QString, ChannelTree::Ticks> m_ticksByDisk;  // the ticks last seen on each disk's tree
 };

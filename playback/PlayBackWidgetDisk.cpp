@@ -23,7 +23,7 @@ namespace {
 
 constexpr int kDayMark = 0;
 
-} // namespace
+}  // namespace
 
 void CPlayBackWidget::ResetDiskTree(QString text)
 {
@@ -48,10 +48,10 @@ void CPlayBackWidget::ResetDiskTree(QString text)
     // The disk is taken from the chosen entry's data; "default" (another month) keeps it.
     if (text != QLatin1String("default")) {
         const CDiskTreeBox* box = m_ui.m_pComboBoxDisk;
-        const QString path = box->currentIndex() < 0
-                                 ? QString()
-                                 : ChannelTree::ScanPathFor(box->CurrentIsDisk(), box->CurrentDiskNumber(),
-                                                            box->CurrentSourcePath());
+        const QString path =
+            box->currentIndex() < 0
+                ? QString()
+                : ChannelTree::ScanPathFor(box->CurrentIsDisk(), box->CurrentDiskNumber(), box->CurrentSourcePath());
         if (path.isEmpty()) {
             CInformationDlg::ShowInformation(tr("Can not search the selected disk"), this);
             m_pChaseDialog->close();
@@ -68,8 +68,8 @@ void CPlayBackWidget::ResetDiskTree(QString text)
     }
 
     const CCalendarWidget* calendar = m_ui.m_pCalendarWidget;
-    m_pDiskSearcher->SetSearchParam(
-        m_diskPath, ChannelTree::MonthDayStarts(calendar->GetYearShown(), calendar->GetMonthShown()));
+    m_pDiskSearcher->SetSearchParam(m_diskPath,
+                                    ChannelTree::MonthDayStarts(calendar->GetYearShown(), calendar->GetMonthShown()));
     m_pDiskSearcher->StartSearch();
 
     m_scanStarted = true;
@@ -116,7 +116,8 @@ void CPlayBackWidget::OnStopChase()
         m_diskSearchRunning = false;
         break;
     case ChannelTree::ScanOutcome::Unreadable:
-        CInformationDlg::ShowInformation(tr("The selected disk cannot be read (error %1).").arg(report.diskError), this);
+        CInformationDlg::ShowInformation(tr("The selected disk cannot be read (error %1).").arg(report.diskError),
+                                         this);
         [[fallthrough]];
     case ChannelTree::ScanOutcome::NoChannels:
         m_nothingFound = true;

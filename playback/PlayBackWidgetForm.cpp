@@ -77,7 +77,7 @@ QLabel* FixedLabel(QWidget* parent, const char* name, int width)
     return label;
 }
 
-} // namespace
+}  // namespace
 
 void Ui_CPlayBackWidget::setupUi(QWidget* page)
 {
@@ -188,8 +188,8 @@ void Ui_CPlayBackWidget::setupUi(QWidget* page)
     m_pPlayAreaFrame->setSizePolicy(Policy(QSizePolicy::Fixed, QSizePolicy::Preferred));
     m_pPlayAreaFrame->setMaximumSize(65536, 65536);
     m_pPlayAreaFrame->setSizeIncrement(784, 0);
-    m_pPlayAreaFrame->setStyleSheet(QStringLiteral(
-        "QFrame#m_pPlayAreaFrame{border-image: url(:/images/MainView/PlayArea_Background.png);\n}"));
+    m_pPlayAreaFrame->setStyleSheet(
+        QStringLiteral("QFrame#m_pPlayAreaFrame{border-image: url(:/images/MainView/PlayArea_Background.png);\n}"));
     gridLayout_9->addWidget(m_pPlayAreaFrame, 0, 1);
 
     frame_4 = RaisedPanel(page, "frame_4");

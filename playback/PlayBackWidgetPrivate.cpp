@@ -33,12 +33,15 @@ CPlaybackWnd* CPlayBackWidgetPrivate::CurrentWindowPtr() const
     return windows[size_t(m_currentWindow)];
 }
 
-CPlayBackInteraction* CPlayBackWidgetPrivate::CurrentPlayer() const { return PlayerAt(m_currentWindow); }
+CPlayBackInteraction* CPlayBackWidgetPrivate::CurrentPlayer() const
+{
+    return PlayerAt(m_currentWindow);
+}
 
 CPlayBackInteraction* CPlayBackWidgetPrivate::PlayerAt(int window) const
 {
     QMutexLocker lock(&playersLock);
-    const auto it = players.find(window); // never inserts: a lookup leaves the map as it was
+    const auto it = players.find(window);  // never inserts: a lookup leaves the map as it was
     return it == players.end() ? nullptr : it->second.get();
 }
 

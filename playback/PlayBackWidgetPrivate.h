@@ -52,7 +52,7 @@ public:
     std::unique_ptr<CWndSplitLayout> splitLayout;
     std::map<int, Varpen::SingleFileList> filesByWindow;
     std::map<int, QList<CTimeSegment>> segmentsByWindow;
-    std::vector<CPlaybackWnd*> windows;  // owned by their parent widget
+    std::vector<CPlaybackWnd*> windows;                            // owned by their parent widget
     std::map<int, std::unique_ptr<CPlayBackInteraction>> players;  // guarded by playersLock
     // Each window's download dialog, made by the window's first download action.
     std::map<int, QPointer<CPlaybackDownLoad>> downloadDialogs;

@@ -38,7 +38,7 @@ void AddFilterEntry(CMultiTimeSlider* timeLine, int row, int id)
                             id);
 }
 
-} // namespace
+}  // namespace
 
 bool CPlayBackWidget::PrepareSearch(const QList<QModelIndex>& channels, int firstWindow, const QDate& firstDay,
                                     const QDate& lastDay)
@@ -109,12 +109,13 @@ int CPlayBackWidget::RunSearch()
     // search), it goes with the page and nothing here touches either again.
     QPointer<CPlayBackWidget> self(this);
     QPointer<ChaseDialog> wait = new ChaseDialog(this, QStringLiteral(":/images/Loading.gif"), tr("Search..."), true);
-    connect(thread, &CPlaybackSearchThread::SendWriteOver, this,
-            [this, serial] {
-                if (serial == m_searchSerial)
-                    OnSearchFinished();
-            },
-            Qt::QueuedConnection);
+    connect(
+        thread, &CPlaybackSearchThread::SendWriteOver, this,
+        [this, serial] {
+            if (serial == m_searchSerial)
+                OnSearchFinished();
+        },
+        Qt::QueuedConnection);
     connect(thread, &CPlaybackSearchThread::SendWriteOver, wait.data(), &ChaseDialog::SetStopChase);
     connect(wait.data(), &ChaseDialog::SignalCancel, thread, &CPlaybackSearchThread::OnStopThread,
             Qt::DirectConnection);

@@ -4,9 +4,9 @@ namespace PlayBar {
 
 bool Effect::ChangesNothing() const
 {
-    return !play && !frame && !adapt && !speed && !volume && !sync && face == Face::Unchanged
-        && syncFace == SyncFace::Unchanged && !speedToNormal && !startPoll && !paused && !stepping
-        && !windowEvent && !unPause;
+    return !play && !frame && !adapt && !speed && !volume && !sync && face == Face::Unchanged &&
+           syncFace == SyncFace::Unchanged && !speedToNormal && !startPoll && !paused && !stepping && !windowEvent &&
+           !unPause;
 }
 
 Effect EffectOf(int state)
@@ -81,22 +81,36 @@ Effect EffectOf(int state)
 int CutMode(int windowCount, bool wideScreen)
 {
     switch (windowCount) {
-    case 1: return wideScreen ? 17 : 0;
-    case 4: return wideScreen ? 18 : 1;
-    case 9: return wideScreen ? 19 : 3;
-    case 16: return wideScreen ? 20 : 7;
-    default: return -1;
+    case 1:
+        return wideScreen ? 17 : 0;
+    case 4:
+        return wideScreen ? 18 : 1;
+    case 9:
+        return wideScreen ? 19 : 3;
+    case 16:
+        return wideScreen ? 20 : 7;
+    default:
+        return -1;
     }
 }
 
 int WindowCountOfMode(int mode)
 {
     switch (mode) {
-    case 0: case 17: return 1;
-    case 1: case 18: return 4;
-    case 3: case 19: return 9;
-    case 7: case 20: return 16;
-    default: return 0;
+    case 0:
+    case 17:
+        return 1;
+    case 1:
+    case 18:
+        return 4;
+    case 3:
+    case 19:
+        return 9;
+    case 7:
+    case 20:
+        return 16;
+    default:
+        return 0;
     }
 }
 
@@ -112,4 +126,4 @@ int StartMode(bool wideScreen)
     return wideScreen ? 18 : 1;
 }
 
-} // namespace PlayBar
+}  // namespace PlayBar

@@ -45,7 +45,7 @@ struct Effect {
     std::optional<bool> paused;
     std::optional<bool> stepping;
     std::optional<PlayWndEvent> windowEvent;  // event told to the current window
-    bool unPause = false;            // the current window leaves its paused look
+    bool unPause = false;                     // the current window leaves its paused look
 
     bool ChangesNothing() const;
 };
@@ -63,4 +63,4 @@ bool IsWideScreen(const QSize& screen);
 // Grid mode the page starts in: "2x2-EX" (18) on a wide screen, else "2x2-4" (1).
 int StartMode(bool wideScreen);
 
-} // namespace PlayBar
+}  // namespace PlayBar

@@ -31,7 +31,7 @@ void InsertBeforeSpacer(QHBoxLayout* layout, QWidget* widget)
     layout->insertWidget(qMax(0, layout->count() - 1), widget);
 }
 
-} // namespace
+}  // namespace
 
 CPlayWndBottom::CPlayWndBottom(QWidget* parent) : QFrame(parent)
 {

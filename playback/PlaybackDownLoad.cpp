@@ -41,7 +41,7 @@ constexpr int kEditWidth_px = 175;
 // The index column holds the header's check box beside "Index".
 constexpr int kIndexColumnWidth_px = 75;
 
-} // namespace
+}  // namespace
 
 void Ui_CPlaybackDownloadClass::setupUi(QWidget* form)
 {
@@ -80,8 +80,7 @@ void Ui_CPlaybackDownloadClass::setupUi(QWidget* form)
                            &m_pFourPeriodCheckBox};
     CDateTimeEdit** begins[] = {&m_pFirstBeginTime, &m_pSecondBeginTime, &m_pThirdBeginTime, &m_pFourBeginTime};
     CDateTimeEdit** ends[] = {&m_pFirstEndTime, &m_pSecondEndTime, &m_pThirdEndTime, &m_pFourEndTime};
-    QProgressBar** bars[] = {&m_pFirstProgressBar, &m_pSecondProgressBar, &m_pThirdProgressBar,
-                             &m_pFourProgressBar};
+    QProgressBar** bars[] = {&m_pFirstProgressBar, &m_pSecondProgressBar, &m_pThirdProgressBar, &m_pFourProgressBar};
     const char* const names[] = {"First", "Second", "Third", "Four"};
     for (int k = 0; k < 4; ++k) {
         const QString n = QString::fromLatin1(names[k]);
@@ -158,8 +157,10 @@ void Ui_CPlaybackDownloadClass::setupUi(QWidget* form)
 void Ui_CPlaybackDownloadClass::retranslateUi(QWidget* form)
 {
     form->setWindowTitle(QCoreApplication::translate("CPlaybackDownloadClass", "Form"));
-    m_pDownloadTabWidget->setTabText(m_pDownloadTabWidget->indexOf(tab), QCoreApplication::translate("CPlaybackDownloadClass", "Download By File"));
-    m_pDownloadTabWidget->setTabText(m_pDownloadTabWidget->indexOf(tab_2), QCoreApplication::translate("CPlaybackDownloadClass", "Download By Time"));
+    m_pDownloadTabWidget->setTabText(m_pDownloadTabWidget->indexOf(tab),
+                                     QCoreApplication::translate("CPlaybackDownloadClass", "Download By File"));
+    m_pDownloadTabWidget->setTabText(m_pDownloadTabWidget->indexOf(tab_2),
+                                     QCoreApplication::translate("CPlaybackDownloadClass", "Download By Time"));
     label->setText(QCoreApplication::translate("CPlaybackDownloadClass", "Start Time"));
     label_2->setText(QCoreApplication::translate("CPlaybackDownloadClass", "End Time"));
     m_pFirstPeriodCheckBox->setText(QCoreApplication::translate("CPlaybackDownloadClass", "Time Period 1"));
@@ -202,12 +203,13 @@ void CPlaybackDownLoad::Init()
     m_pCheckTimer->setInterval(kCheck_ms);
     connect(m_pCheckTimer, &QTimer::timeout, this, &CPlaybackDownLoad::OnDownLoadCheck);
     // The free space is read on the cache's worker: its answer updates the label when it comes.
-    connect(CFreeSpaceCache::Instance(), &CFreeSpaceCache::Answered, this,
-            [this](const QString& folder) {
-                if (folder == CCommonUtil::GetOutputSavePath(kSettingDownloadSavePath))
-                    ShowFreeSpace(CFreeSpaceCache::Instance()->Peek(folder));
-            },
-            Qt::QueuedConnection);
+    connect(
+        CFreeSpaceCache::Instance(), &CFreeSpaceCache::Answered, this,
+        [this](const QString& folder) {
+            if (folder == CCommonUtil::GetOutputSavePath(kSettingDownloadSavePath))
+                ShowFreeSpace(CFreeSpaceCache::Instance()->Peek(folder));
+        },
+        Qt::QueuedConnection);
     ShowCloseBtn(true);
     resize(650, 640);
     connect(m_ui.m_pDownloadBtn, &QPushButton::clicked, this, &CPlaybackDownLoad::OnDownLoad);
@@ -216,8 +218,7 @@ void CPlaybackDownLoad::Init()
 
     m_pFileModel = new CStandardItemModel(m_ui.m_pFileView);
     m_pFileModel->insertColumns(0, CDataDistributionThread::kColumnCount);
-    m_pFileModel->setHorizontalHeaderLabels(
-        {tr("Index"), tr("Start Time"), tr("End Time"), tr("Size"), tr("Status")});
+    m_pFileModel->setHorizontalHeaderLabels({tr("Index"), tr("Start Time"), tr("End Time"), tr("Size"), tr("Status")});
     m_pFileModel->setHeaderData(0, Qt::Horizontal, Qt::Unchecked, Qt::CheckStateRole);
     m_ui.m_pFileView->setModel(m_pFileModel);
     m_ui.m_pFileView->setColumnWidth(0, kIndexColumnWidth_px);
@@ -232,16 +233,15 @@ void CPlaybackDownLoad::Init()
         connect(PeriodEnd(k), &QDateTimeEdit::dateTimeChanged, this, &CPlaybackDownLoad::OnSelectFileSizeChanged);
     }
     // Every signal of the downloader leaves from its own thread: they arrive queued, in order.
-    connect(&m_downloader, &Varpen::CStreamDownloader::DownloadSignal, this,
-            &CPlaybackDownLoad::OnPlaybackRemoteEvent);
+    connect(&m_downloader, &Varpen::CStreamDownloader::DownloadSignal, this, &CPlaybackDownLoad::OnPlaybackRemoteEvent);
     connect(&m_downloader, &Varpen::CStreamDownloader::DownloadFiles, this, &CPlaybackDownLoad::OnGetFiles);
     OnSelectFileSizeChanged();
 }
 
 QCheckBox* CPlaybackDownLoad::PeriodBox(int k) const
 {
-    QCheckBox* const boxes[] = {m_ui.m_pFirstPeriodCheckBox, m_ui.m_pSecondPeriodCheckBox,
-                                m_ui.m_pThirdPeriodCheckBox, m_ui.m_pFourPeriodCheckBox};
+    QCheckBox* const boxes[] = {m_ui.m_pFirstPeriodCheckBox, m_ui.m_pSecondPeriodCheckBox, m_ui.m_pThirdPeriodCheckBox,
+                                m_ui.m_pFourPeriodCheckBox};
     return boxes[k];
 }
 CDateTimeEdit* CPlaybackDownLoad::PeriodBegin(int k) const
@@ -438,8 +438,8 @@ bool CPlaybackDownLoad::CheckPeriods()
     const PeriodCheckResult r = CheckDownloadPeriods(ticked);
     if (r.kind == PeriodCheckResult::EndNotAfterBegin) {
         CInformationDlg::ShowInformation(tr("The segment") + QStringLiteral(" %1 ").arg(r.number) +
-                                              tr("the start time should be earlier than end time."),
-                                          this, false);
+                                             tr("the start time should be earlier than end time."),
+                                         this, false);
         return false;
     }
     if (r.kind == PeriodCheckResult::Cross) {
@@ -517,7 +517,8 @@ void CPlaybackDownLoad::DownloadByTime()
     m_mode = 1;
     m_jobStatusItems.clear();
     m_downloader.SetUseIndex(m_useIndex);
-    const Varpen::SingleFileList windowFiles = m_source.files ? m_source.files(m_windowIndex) : Varpen::SingleFileList();
+    const Varpen::SingleFileList windowFiles =
+        m_source.files ? m_source.files(m_windowIndex) : Varpen::SingleFileList();
     for (int k = 0; k < kPeriodCount; ++k) {
         if (!PeriodBox(k)->isChecked())
             continue;

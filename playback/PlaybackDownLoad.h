@@ -162,7 +162,7 @@ private:
     QString m_windowName;
     Varpen::SingleFileList m_tableFiles;  // the files the table rows stand for, by position
     bool m_refill = true;
-    int m_mode = 0;          // 0 by file, 1 by time
+    int m_mode = 0;             // 0 by file, 1 by time
     bool m_jobRunning = false;  // from an accepted start until the job's end event
     QString m_startWhat;        // the running job's name in a failed start's message
     Varpen::CStreamDownloader m_downloader;

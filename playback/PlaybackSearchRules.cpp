@@ -15,7 +15,7 @@ namespace {
 
 const char* const kContext = "CPlayBackWidget";
 
-} // namespace
+}  // namespace
 
 Check CheckWindow(const QDateTime& begin, const QDateTime& end)
 {
@@ -74,17 +74,23 @@ time_t DayLast(const QDate& date)
 {
     const QDateTime last(date, QTime(23, 59, 59));
     // A day whose 23:59:59 does not exist still ends before the next day starts.
-    return last.isValid() ? time_t(last.toSecsSinceEpoch()) : time_t(date.addDays(1).startOfDay().toSecsSinceEpoch() - 1);
+    return last.isValid() ? time_t(last.toSecsSinceEpoch())
+                          : time_t(date.addDays(1).startOfDay().toSecsSinceEpoch() - 1);
 }
 
 int WindowsShownBy(int mode)
 {
     switch (mode) {
-    case 17: return 1;
-    case 18: return 4;
-    case 19: return 9;
-    case 20: return 16;
-    default: break;
+    case 17:
+        return 1;
+    case 18:
+        return 4;
+    case 19:
+        return 9;
+    case 20:
+        return 16;
+    default:
+        break;
     }
     const QByteArray name = CWndSplitLayout::GetModeName(mode);
     if (name.isEmpty())
@@ -188,4 +194,4 @@ QDate DayForCalendarClick(const QDate& date, const QDate& first, const QDate& la
     return std::clamp(date, first, last);
 }
 
-} // namespace PlaybackSearch
+}  // namespace PlaybackSearch

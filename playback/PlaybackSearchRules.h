@@ -76,4 +76,4 @@ QDate FirstDayWithBars(const TimeSegmentRows& rows, const QDate& first, const QD
 // the searched days [first, last]; invalid when nothing was searched.
 QDate DayForCalendarClick(const QDate& date, const QDate& first, const QDate& last);
 
-} // namespace PlaybackSearch
+}  // namespace PlaybackSearch

@@ -94,9 +94,9 @@ private:
     int m_recordType = 0;
     std::vector<std::unique_ptr<CPlayBackInteraction>> m_kept;  // GUI thread only
 
-    mutable QMutex m_mutex;  // guards the flags, the results and the current job
+    mutable QMutex m_mutex;         // guards the flags, the results and the current job
     std::vector<Result> m_results;  // handed over by run(), taken by the GUI thread
-    int m_current = -1;       // the job run() is in, -1 between jobs
+    int m_current = -1;             // the job run() is in, -1 between jobs
     bool m_running = false;
     bool m_reported = false;  // run() has ended its work and is about to report
     bool m_taken = false;     // the results were taken (no more are)

@@ -32,7 +32,7 @@ const char* const kButtonStyle =
     " QToolButton{border: transparent;color: rgb(255, 255, 255);}"
     "QToolButton:hover{border-image: url(:/images/MainView/Preview/hover.png);}";
 const char* const kZoomOnStyle = "QToolButton{border-image: url(:/images/MainView/Preview/hover.png);}";
-} // namespace
+}  // namespace
 
 // Draws the zoom rectangle over the video surface, on the GUI thread. It lets every mouse event
 // through to the surface.
@@ -476,8 +476,7 @@ void CPlaybackWnd::OnSnapshot()
         ShowNotice(tr("Snapshot failed."));
         return;
     }
-    CSnapshotInfoWnd::ShowSnapshotInfo(CCommonUtil::LocalToQString(player->GetSnapshotFilePath().c_str(), false),
-                                       this);
+    CSnapshotInfoWnd::ShowSnapshotInfo(CCommonUtil::LocalToQString(player->GetSnapshotFilePath().c_str(), false), this);
 }
 
 void CPlaybackWnd::ResetSoundIcon()

@@ -123,7 +123,7 @@ QString SpeedText(int level)
     return QString::fromLatin1(kTexts[level + 3]);
 }
 
-} // namespace PlayWnd
+}  // namespace PlayWnd
 
 // The poll's notices are translated by the window in its own context.
 [[maybe_unused]] static const char* const kPollNoticeTexts[] = {

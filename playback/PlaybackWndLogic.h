@@ -22,12 +22,12 @@ inline constexpr const char* kClipException = "Clip Exception.";
 
 // What a poll reads: one whole play state of the engine, then the clip and the clock.
 struct PollInput {
-    int error = 0;            // the engine's play error: none, no file (notice), stream failed (silent)
-    bool endOfList = false;   // the last file has played out
-    bool clipping = false;    // a clip is being written
-    bool clipSpaceLow = false;// fewer than 2 GB free on the clip folder (asked only while clipping)
-    time_t currentTime = -1;  // shown time; negative: unknown
-    bool clipFailed = false;  // the window's clip ended by itself on a failure (a write that failed)
+    int error = 0;              // the engine's play error: none, no file (notice), stream failed (silent)
+    bool endOfList = false;     // the last file has played out
+    bool clipping = false;      // a clip is being written
+    bool clipSpaceLow = false;  // fewer than 2 GB free on the clip folder (asked only while clipping)
+    time_t currentTime = -1;    // shown time; negative: unknown
+    bool clipFailed = false;    // the window's clip ended by itself on a failure (a write that failed)
 };
 
 // Notices already given since playback started; each is said once until the next start,
@@ -39,10 +39,10 @@ struct PollLatch {
 };
 
 struct PollActions {
-    QStringList notices;   // untranslated texts, in order
-    bool stop = false;     // stop the cell (ends a running clip too)
-    bool stopClip = false; // end the clip only
-    std::optional<time_t> showTime; // new time for the label
+    QStringList notices;             // untranslated texts, in order
+    bool stop = false;               // stop the cell (ends a running clip too)
+    bool stopClip = false;           // end the clip only
+    std::optional<time_t> showTime;  // new time for the label
 };
 
 // One poll step: no file (notice, stop), stream failed (stop), end of list (notice, stop), clip space
@@ -89,4 +89,4 @@ QString ChannelText(const QString& channelWord, int number, bool flag);
 // "1/8x" .. "8x" for the speed levels -3..3, empty for any other level.
 QString SpeedText(int level);
 
-} // namespace PlayWnd
+}  // namespace PlayWnd

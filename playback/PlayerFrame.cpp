@@ -15,7 +15,10 @@ CPlayerFrame::CPlayerFrame(QWidget* parent) : CBasePlayFrame(parent)
 
 CPlayerFrame::~CPlayerFrame() = default;
 
-void CPlayerFrame::SetBarVisible(bool visible) { m_pBar->setVisible(visible); }
+void CPlayerFrame::SetBarVisible(bool visible)
+{
+    m_pBar->setVisible(visible);
+}
 
 void CPlayerFrame::SetBarHeight(int height_px)
 {
@@ -23,7 +26,10 @@ void CPlayerFrame::SetBarHeight(int height_px)
     PlaceBar();
 }
 
-bool CPlayerFrame::HitTestLeave(const QPoint&) const { return true; }
+bool CPlayerFrame::HitTestLeave(const QPoint&) const
+{
+    return true;
+}
 
 bool CPlayerFrame::event(QEvent* event)
 {

@@ -9,16 +9,15 @@
 namespace {
 
 const char* const kModeNames[CWndSplitLayout::kModeCount] = {
-    "1x1-1",  "2x2-4",  "3x3-6",  "3x3-9",  "4x4-8",  "4x4-10", "4x4-13",
-    "4x4-16", "5x5-10", "5x5-13", "5x5-14", "5x5-17", "5x5-19", "5x5-22",
-    "5x5-25", "7x7-32", "8x8-64", "1x1-EX", "2x2-EX", "3x3-EX", "4x4-EX"};
+    "1x1-1",  "2x2-4",  "3x3-6",  "3x3-9",  "4x4-8",  "4x4-10", "4x4-13", "4x4-16", "5x5-10", "5x5-13", "5x5-14",
+    "5x5-17", "5x5-19", "5x5-22", "5x5-25", "7x7-32", "8x8-64", "1x1-EX", "2x2-EX", "3x3-EX", "4x4-EX"};
 
 // The windows are not owned by the layout: removing it keeps them as children of the parent.
 void DeleteLayout(QWidget* parent)
 {
     if (QLayout* old = parent->layout()) {
         while (QLayoutItem* item = old->takeAt(0))
-            delete item; // a widget item only: the widget stays
+            delete item;  // a widget item only: the widget stays
         delete old;
     }
 }
@@ -31,7 +30,7 @@ int CountOfName(const QByteArray& name)
     return ok ? count : 0;
 }
 
-} // namespace
+}  // namespace
 
 const ElementItem* ElementConfig::GetItem(int index) const
 {
@@ -54,7 +53,10 @@ ElementConfig* CElementConfigMap::Find(const QByteArray& name) const
     return it == m_configs.end() ? nullptr : it->second.get();
 }
 
-void CElementConfigMap::Erase(const QByteArray& name) { m_configs.erase(name); }
+void CElementConfigMap::Erase(const QByteArray& name)
+{
+    m_configs.erase(name);
+}
 
 CWndSplitLayout::CWndSplitLayout() : m_templates(std::make_unique<CElementConfigMap>()) {}
 
@@ -127,7 +129,7 @@ bool CWndSplitLayout::SetSplitMode(int mode)
 QGridLayout* CWndSplitLayout::NewGrid()
 {
     DeleteLayout(m_parent);
-    auto* grid = new QGridLayout(m_parent); // owned by the parent
+    auto* grid = new QGridLayout(m_parent);  // owned by the parent
     grid->setContentsMargins(0, 0, 0, 0);
     grid->setSpacing(0);
     return grid;
@@ -138,9 +140,18 @@ void CWndSplitLayout::ApplyStretch(QGridLayout* grid, int type)
     int rows = type;
     int columns = type;
     switch (type) {
-    case 1000: rows = 3; columns = 7; break;
-    case 2000: rows = 3; columns = 4; break;
-    case 3000: rows = 6; columns = 8; break;
+    case 1000:
+        rows = 3;
+        columns = 7;
+        break;
+    case 2000:
+        rows = 3;
+        columns = 4;
+        break;
+    case 3000:
+        rows = 6;
+        columns = 8;
+        break;
     default:
         // A layout needs no more rows than the largest template; a hostile Type must not make
         // the grid allocate millions of rows.

@@ -90,8 +90,7 @@ public:
 
     // Lays out the named layout with the windows of `windows` (indexed by id), which become the
     // held windows; false when the template has no such layout.
-    bool InitWithName(const QString& fileName, QWidget* parent, const QList<QWidget*>& windows,
-                      const QByteArray& name);
+    bool InitWithName(const QString& fileName, QWidget* parent, const QList<QWidget*>& windows, const QByteArray& name);
     bool BuildLayoutFor(QWidget* parent, const QList<QWidget*>& windows, const QByteArray& name);
 
     const CElementConfigMap& Templates() const { return *m_templates; }

@@ -34,7 +34,7 @@ int LeadingInt(const QByteArray& text)
     return int(negative ? -value : value);
 }
 
-} // namespace
+}  // namespace
 
 QDomDocument* GetDocument()
 {
@@ -43,7 +43,10 @@ QDomDocument* GetDocument()
     return Document().get();
 }
 
-void ResetDocument() { Document() = std::make_unique<QDomDocument>(); }
+void ResetDocument()
+{
+    Document() = std::make_unique<QDomDocument>();
+}
 
 bool LoadDocument(const QString& path)
 {
@@ -100,14 +103,17 @@ bool CXmlHelper::LoadFile(const QString& path)
     return true;
 }
 
-void CXmlHelper::SaveFile(const QString& path) const { (void)SaveDocument(path); }
+void CXmlHelper::SaveFile(const QString& path) const
+{
+    (void)SaveDocument(path);
+}
 
 bool CXmlHelper::CreateDocument(const QByteArray& rootTag)
 {
     ResetDocument();
     QDomDocument* doc = GetDocument();
-    doc->appendChild(doc->createProcessingInstruction(QStringLiteral("xml"),
-                                                      QStringLiteral("version=\"1.0\" encoding=\"GB2312\"")));
+    doc->appendChild(
+        doc->createProcessingInstruction(QStringLiteral("xml"), QStringLiteral("version=\"1.0\" encoding=\"GB2312\"")));
     m_element = doc->createElement(QString::fromLatin1(rootTag));
     doc->appendChild(m_element);
     return true;

@@ -159,17 +159,47 @@ void CChartSeries::SetPoint(int index, double x, double y)
     m_y[index] = y;
 }
 
-int CChartSeries::XToPixel(int index) const { return XValueToPixel(m_x.value(index)); }
-int CChartSeries::YToPixel(int index) const { return YValueToPixel(m_y.value(index)); }
-int CChartSeries::XValueToPixel(double v) const { return m_xAxis ? m_xAxis->ValueToPixel(v) : 0; }
-int CChartSeries::YValueToPixel(double v) const { return m_yAxis ? m_yAxis->ValueToPixel(v) : 0; }
-double CChartSeries::XPixelToValue(int p) const { return m_xAxis ? m_xAxis->PixelToValue(p) : 0; }
-double CChartSeries::YPixelToValue(int p) const { return m_yAxis ? m_yAxis->PixelToValue(p) : 0; }
+int CChartSeries::XToPixel(int index) const
+{
+    return XValueToPixel(m_x.value(index));
+}
+int CChartSeries::YToPixel(int index) const
+{
+    return YValueToPixel(m_y.value(index));
+}
+int CChartSeries::XValueToPixel(double v) const
+{
+    return m_xAxis ? m_xAxis->ValueToPixel(v) : 0;
+}
+int CChartSeries::YValueToPixel(double v) const
+{
+    return m_yAxis ? m_yAxis->ValueToPixel(v) : 0;
+}
+double CChartSeries::XPixelToValue(int p) const
+{
+    return m_xAxis ? m_xAxis->PixelToValue(p) : 0;
+}
+double CChartSeries::YPixelToValue(int p) const
+{
+    return m_yAxis ? m_yAxis->PixelToValue(p) : 0;
+}
 
-double CChartSeries::MaxX() const { return m_x.isEmpty() ? 0 : *std::max_element(m_x.begin(), m_x.end()); }
-double CChartSeries::MinX() const { return m_x.isEmpty() ? 0 : *std::min_element(m_x.begin(), m_x.end()); }
-double CChartSeries::MaxY() const { return m_y.isEmpty() ? 0 : *std::max_element(m_y.begin(), m_y.end()); }
-double CChartSeries::MinY() const { return m_y.isEmpty() ? 0 : *std::min_element(m_y.begin(), m_y.end()); }
+double CChartSeries::MaxX() const
+{
+    return m_x.isEmpty() ? 0 : *std::max_element(m_x.begin(), m_x.end());
+}
+double CChartSeries::MinX() const
+{
+    return m_x.isEmpty() ? 0 : *std::min_element(m_x.begin(), m_x.end());
+}
+double CChartSeries::MaxY() const
+{
+    return m_y.isEmpty() ? 0 : *std::max_element(m_y.begin(), m_y.end());
+}
+double CChartSeries::MinY() const
+{
+    return m_y.isEmpty() ? 0 : *std::min_element(m_y.begin(), m_y.end());
+}
 
 // ---- CBackGroundSeries --------------------------------------------------------------------------
 
@@ -261,7 +291,7 @@ bool Visible(double b, double e, double min, double max)
     return (min <= e && e <= max) || (min <= b && b <= max) || (b <= min && e >= max);
 }
 
-} // namespace
+}  // namespace
 
 void CTimeRectSeries::Clear()
 {
@@ -314,8 +344,8 @@ void CTimeRectSeries::Draw(QPainter* painter)
             m_bandBottom = bottom;
             const int w = std::max(1, x2 - x1);
             const int h = r.end.y() - r.begin.y();
-            if (run.open && run.top == top && run.height == h && x1 <= run.right
-                && (run.brush == &r.brush || *run.brush == r.brush) && r.brush.isOpaque()) {
+            if (run.open && run.top == top && run.height == h && x1 <= run.right &&
+                (run.brush == &r.brush || *run.brush == r.brush) && r.brush.isOpaque()) {
                 run.right = std::max(run.right, x1 + w);
                 continue;
             }
@@ -525,8 +555,8 @@ void Timeline::ShowMouseText(CMouseTextSeries* text, const QRect& panel, const Q
     if (!text)
         return;
     const std::optional<double> v = panel.width() > 0 && panel.contains(mouse)
-                                            ? span.ValueAt(mouse.x(), panel.left(), panel.width())
-                                            : std::nullopt;
+                                        ? span.ValueAt(mouse.x(), panel.left(), panel.width())
+                                        : std::nullopt;
     if (v)
         text->SetText(*v, ClockText(qint64(std::trunc(*v)), day.Begin()));
     else

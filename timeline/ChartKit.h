@@ -41,7 +41,7 @@ public:
 private:
     bool m_posted = false;
 };
-} // namespace Varpen
+}  // namespace Varpen
 
 struct CChartAxis {
     CAxisPanel* panel = nullptr;
@@ -56,8 +56,16 @@ struct CChartAxis {
     int centre = 0;
     double range = 0.0;
 
-    void SetRange(double lo, double hi) { min = lo; max = hi; }
-    void GetRange(double* lo, double* hi) const { *lo = min; *hi = max; }
+    void SetRange(double lo, double hi)
+    {
+        min = lo;
+        max = hi;
+    }
+    void GetRange(double* lo, double* hi) const
+    {
+        *lo = min;
+        *hi = max;
+    }
     void SetHorizontal(bool h) { horizontal = h; }
     void SetReversed(bool r) { reversed = r; }
     // Reads the panel rectangle: start, end, length, centre, range and scale.
@@ -80,8 +88,8 @@ public:
     // Lays out both axes, then draws every series in list order.
     virtual void Draw(QPainter* painter);
 
-    void AddSeries(CChartSeries* series);              // takes ownership
-    void InsertSeries(int index, CChartSeries* series); // takes ownership
+    void AddSeries(CChartSeries* series);                // takes ownership
+    void InsertSeries(int index, CChartSeries* series);  // takes ownership
     CChartSeries* GetSeries(int index) const;
     CChartSeries* FindSeriesByType(int type) const;
     void FindAllSeriesByType(int type, QVector<CChartSeries*>* out) const;
@@ -94,7 +102,12 @@ public:
     void SetSubTitle(const QString& t) { m_subTitle = t; }
     QString SubTitle() const { return m_subTitle; }
 
-    void SetPanelRect(const QRect& r) { m_panelRect = r; m_panelWidth = r.width(); m_panelHeight = r.height(); }
+    void SetPanelRect(const QRect& r)
+    {
+        m_panelRect = r;
+        m_panelWidth = r.width();
+        m_panelHeight = r.height();
+    }
     QRect PanelRect() const { return m_panelRect; }
     int PanelWidth() const { return m_panelWidth; }
     int PanelHeight() const { return m_panelHeight; }
@@ -130,7 +143,11 @@ public:
     virtual void Draw(QPainter* painter) = 0;
     virtual int GetType() const { return kBase; }
 
-    void AddPoint(double x, double y) { m_x.append(x); m_y.append(y); }
+    void AddPoint(double x, double y)
+    {
+        m_x.append(x);
+        m_y.append(y);
+    }
     void AddValue(double y) { AddPoint(PointCount(), y); }
     void SetPoint(int index, double x, double y);
     int PointCount() const { return int(m_x.size()); }
@@ -208,7 +225,11 @@ public:
     void Draw(QPainter* painter) override;
     int GetType() const override { return kMouseText; }
     void SetTextColour(const QColor& c) { m_colour = c; }
-    void SetText(double value, const QString& text) { m_value = value; m_text = text; }
+    void SetText(double value, const QString& text)
+    {
+        m_value = value;
+        m_text = text;
+    }
     QString Text() const { return m_text; }
     double Value() const { return m_value; }
 
@@ -219,8 +240,8 @@ private:
 };
 
 struct TimeRect {
-    QPoint begin; // x = begin value, y = top
-    QPoint end;   // x = end value, y = bottom
+    QPoint begin;  // x = begin value, y = top
+    QPoint end;    // x = end value, y = bottom
     QBrush brush;
     int type = 0;
 };
@@ -250,14 +271,14 @@ public:
 
 private:
     bool m_mapY = false;
-    QMap<int, QList<TimeRect>> m_bars; // ordered by type: drawing is the same on every run
+    QMap<int, QList<TimeRect>> m_bars;  // ordered by type: drawing is the same on every run
     int m_bandTop = -1;
     int m_bandBottom = -1;
     QList<int> m_filter{-1};
 };
 
 struct ImageItem {
-    QPoint pos; // x in pixels, y as a vertical value
+    QPoint pos;  // x in pixels, y as a vertical value
     QPixmap image;
 };
 
@@ -357,4 +378,4 @@ QString CentreTimeText(const DayWindow& day, const TimeSpan& span);
 // Shows in `text` the clock time under `mouse` while it is inside `panel`; clears it otherwise.
 void ShowMouseText(CMouseTextSeries* text, const QRect& panel, const QPoint& mouse, const DayWindow& day,
                    const TimeSpan& span);
-} // namespace Timeline
+}  // namespace Timeline

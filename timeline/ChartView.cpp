@@ -20,7 +20,7 @@ Button* MakeButton(QWidget* parent, const char* name, const QSize& size)
     return b;
 }
 
-} // namespace
+}  // namespace
 
 CChartView::CChartView(QWidget* parent) : QFrame(parent)
 {
@@ -36,9 +36,9 @@ CChartView::CChartView(QWidget* parent) : QFrame(parent)
     m_zoomOut->setIcon(QIcon(QStringLiteral(":/images/public/Timeslider/zoomout.png")));
     m_zoomOut->setIconSize(QSize(32, 26));
     const QString zoomStyle = QStringLiteral(
-            "QPushButton{border: none; border-image: url(); background: transparent; min-height: 0px; padding: 0px;}"
-            "QPushButton:hover{border-image: url(:/images/public/Timeslider/zoom_hover.png);}"
-            "QPushButton:pressed{border-image: url(:/images/public/Timeslider/zoom_in.png);}");
+        "QPushButton{border: none; border-image: url(); background: transparent; min-height: 0px; padding: 0px;}"
+        "QPushButton:hover{border-image: url(:/images/public/Timeslider/zoom_hover.png);}"
+        "QPushButton:pressed{border-image: url(:/images/public/Timeslider/zoom_in.png);}");
     m_zoomIn->setStyleSheet(zoomStyle);
     m_zoomOut->setStyleSheet(zoomStyle);
 
@@ -57,10 +57,22 @@ CChartView::CChartView(QWidget* parent) : QFrame(parent)
 
 CChartView::~CChartView() = default;
 
-QAbstractButton* CChartView::MoveLeftButton() const { return m_moveLeft; }
-QAbstractButton* CChartView::MoveRightButton() const { return m_moveRight; }
-QAbstractButton* CChartView::ZoomInButton() const { return m_zoomIn; }
-QAbstractButton* CChartView::ZoomOutButton() const { return m_zoomOut; }
+QAbstractButton* CChartView::MoveLeftButton() const
+{
+    return m_moveLeft;
+}
+QAbstractButton* CChartView::MoveRightButton() const
+{
+    return m_moveRight;
+}
+QAbstractButton* CChartView::ZoomInButton() const
+{
+    return m_zoomIn;
+}
+QAbstractButton* CChartView::ZoomOutButton() const
+{
+    return m_zoomOut;
+}
 
 QRect CChartView::ChartRect() const
 {

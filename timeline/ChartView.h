@@ -26,8 +26,16 @@ public:
     void PostUpdate(int n = 0) { m_updates.Post(this, n); }
     void ShowButtons();
     void HideButtons();
-    void SetTitleText(const QString& text) { m_title = text; update(); }
-    void SetTimeText(const QString& text) { m_timeText = text; update(); }
+    void SetTitleText(const QString& text)
+    {
+        m_title = text;
+        update();
+    }
+    void SetTimeText(const QString& text)
+    {
+        m_timeText = text;
+        update();
+    }
     QString TitleText() const { return m_title; }
     QString TimeText() const { return m_timeText; }
 

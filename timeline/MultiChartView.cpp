@@ -22,7 +22,7 @@ Button* MakeButton(QWidget* parent, const char* objectName, const char* icon)
     return b;
 }
 
-} // namespace
+}  // namespace
 
 CMultiChartView::CMultiChartView(QWidget* parent) : QFrame(parent)
 {
@@ -51,10 +51,22 @@ CMultiChartView::CMultiChartView(QWidget* parent) : QFrame(parent)
 
 CMultiChartView::~CMultiChartView() = default;
 
-QAbstractButton* CMultiChartView::MoveLeftButton() const { return m_moveLeft; }
-QAbstractButton* CMultiChartView::MoveRightButton() const { return m_moveRight; }
-QAbstractButton* CMultiChartView::ZoomInButton() const { return m_zoomIn; }
-QAbstractButton* CMultiChartView::ZoomOutButton() const { return m_zoomOut; }
+QAbstractButton* CMultiChartView::MoveLeftButton() const
+{
+    return m_moveLeft;
+}
+QAbstractButton* CMultiChartView::MoveRightButton() const
+{
+    return m_moveRight;
+}
+QAbstractButton* CMultiChartView::ZoomInButton() const
+{
+    return m_zoomIn;
+}
+QAbstractButton* CMultiChartView::ZoomOutButton() const
+{
+    return m_zoomOut;
+}
 
 QRect CMultiChartView::PanelRectFor(const QSize& size)
 {

@@ -11,7 +11,6 @@
 #include <QRect>
 #include <QString>
 
-
 class CDelayButton;
 class CPushButton;
 class QAbstractButton;

@@ -13,7 +13,6 @@
 #include <QTimer>
 #include <QWheelEvent>
 
-
 namespace Timeline {
 
 int RowAtPixel(int y, const CChartAxis& yAxis, int rowCount, int chartHeight)
@@ -28,11 +27,11 @@ int RowAtPixel(int y, const CChartAxis& yAxis, int rowCount, int chartHeight)
     return -1;
 }
 
-} // namespace Timeline
+}  // namespace Timeline
 
 namespace {
 const char* const kMenuIcon = ":/images/public/Timeslider/Menu.png";
-} // namespace
+}  // namespace
 
 CMultiTimeSlider::CMultiTimeSlider(QWidget* parent) : QFrame(parent)
 {
@@ -102,8 +101,14 @@ CTimeRectSeries* CMultiTimeSlider::RowSeries(int row) const
     return m_rowSeries.value(row);
 }
 
-double CMultiTimeSlider::SpanMin() const { return m_span.Min(); }
-double CMultiTimeSlider::SpanMax() const { return m_span.Max(); }
+double CMultiTimeSlider::SpanMin() const
+{
+    return m_span.Min();
+}
+double CMultiTimeSlider::SpanMax() const
+{
+    return m_span.Max();
+}
 
 QString CMultiTimeSlider::MouseText() const
 {
@@ -453,7 +458,7 @@ void CMultiTimeSlider::wheelEvent(QWheelEvent* event)
 {
     const int delta = event->angleDelta().y();
     if (delta == 0)
-        return; // a sideways scroll is no zoom
+        return;  // a sideways scroll is no zoom
     if (delta < 1)
         OnSlotZoomOut();
     else

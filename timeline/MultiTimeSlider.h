@@ -27,13 +27,19 @@ constexpr int kHeader_px = 28;
 constexpr int kBarHeight = 12;
 // Vertical values of row r: bars from 24r + 34 to 24r + 46, separator at 24r + 28, menu icon at
 // (80, 24r + 35).
-constexpr int RowBarTop(int r) { return 24 * r + 34; }
-constexpr int RowBarBottom(int r) { return 24 * r + 46; }
+constexpr int RowBarTop(int r)
+{
+    return 24 * r + 34;
+}
+constexpr int RowBarBottom(int r)
+{
+    return 24 * r + 46;
+}
 
 // The row whose bar band holds pixel row y on the vertical axis `yAxis` (laid out), or -1:
 // nothing above the header band, below the chart or between the bands.
 int RowAtPixel(int y, const CChartAxis& yAxis, int rowCount, int chartHeight);
-} // namespace Timeline
+}  // namespace Timeline
 
 class CMultiTimeSlider : public QFrame {
     Q_OBJECT
@@ -122,5 +128,5 @@ private:
     QBasicTimer m_leaveTimer;
     QList<CTimeSliderFilterPopup*> m_popups;
     QList<CTimeRectSeries*> m_rowSeries;
-    TimeSegmentRows m_segments; // every segment given, by row, kept whole
+    TimeSegmentRows m_segments;  // every segment given, by row, kept whole
 };

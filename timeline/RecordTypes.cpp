@@ -14,9 +14,9 @@ QColor DefaultBarColour()
 const QList<FilterEntry>& FilterEntries()
 {
     static const QList<FilterEntry> entries{
-            {kFilterSchedule, "Schedule", ":/images/public/Timeslider/IconContinuous.png"},
-            {kFilterAlarm, "Alarm", ":/images/public/Timeslider/IconEvent.png"},
-            {kFilterCommand, "Command", ":/images/public/Timeslider/IconCommand.png"},
+        {kFilterSchedule, "Schedule", ":/images/public/Timeslider/IconContinuous.png"},
+        {kFilterAlarm, "Alarm", ":/images/public/Timeslider/IconEvent.png"},
+        {kFilterCommand, "Command", ":/images/public/Timeslider/IconCommand.png"},
     };
     return entries;
 }
@@ -40,11 +40,20 @@ TypeInfo InfoFor(int recordType)
     static const QColor schedule(103, 121, 254, 255);
     static const QColor command(141, 239, 41, 255);
     switch (recordType) {
-    case 1: case 2: case 5: case 6: case 8: case 9: case 10: case 11:
+    case 1:
+    case 2:
+    case 5:
+    case 6:
+    case 8:
+    case 9:
+    case 10:
+    case 11:
         return {kFilterAlarm, true, alarm};
-    case 3: case 4:
+    case 3:
+    case 4:
         return {kFilterSchedule, true, schedule};
-    case 7: case 12:
+    case 7:
+    case 12:
         return {kFilterCommand, true, command};
     default:
         return {kFilterSchedule, false, QColor()};
@@ -69,4 +78,4 @@ QList<int> FilterIdsIn(const QList<CTimeSegment>& segments)
     return QList<int>(ids.begin(), ids.end());
 }
 
-} // namespace RecordTypes
+}  // namespace RecordTypes

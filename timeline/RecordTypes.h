@@ -14,8 +14,8 @@ class CTimeSegment;
 namespace RecordTypes {
 
 // Roles of CTimeSegment's data that the time line reads.
-constexpr int kRoleRecordType = 132; // int: the filter id of the segment's record type
-constexpr int kRoleBrush = 133;      // QBrush of the bar
+constexpr int kRoleRecordType = 132;  // int: the filter id of the segment's record type
+constexpr int kRoleBrush = 133;       // QBrush of the bar
 
 // Filter ids of the time line's per-row filter.
 constexpr int kFilterSchedule = 0;
@@ -39,7 +39,7 @@ QIcon FilterIcon(int filterId);
 
 struct TypeInfo {
     int filterId;
-    bool hasColour; // false: the bar is drawn in DefaultBarColour()
+    bool hasColour;  // false: the bar is drawn in DefaultBarColour()
     QColor colour;
 };
 
@@ -54,4 +54,4 @@ CTimeSegment MakeSegment(const QDateTime& begin, const QDateTime& end, int recor
 // The filter ids that occur in `segments`, ascending (what a row's pop-up needs to offer).
 QList<int> FilterIdsIn(const QList<CTimeSegment>& segments);
 
-} // namespace RecordTypes
+}  // namespace RecordTypes

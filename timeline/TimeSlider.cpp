@@ -25,7 +25,7 @@ const QString kTimeFormat = QStringLiteral("yyyy-MM-dd hh:mm:ss");
 constexpr int kBarTop = 29;
 constexpr int kBarBottom = 36;
 constexpr int kTagNameRole = 32;
-} // namespace
+}  // namespace
 
 // ---- CTimeSlider --------------------------------------------------------------------------------
 
@@ -127,7 +127,8 @@ void CTimeSlider::ProjectSegment(const CTimeSegment& s)
     if (!p)
         return;
     const QVariant brushValue = s.GetData(RecordTypes::kRoleBrush);
-    const QBrush brush = brushValue.isValid() ? brushValue.value<QBrush>() : QBrush(QColor(131, 131, 131), Qt::SolidPattern);
+    const QBrush brush =
+        brushValue.isValid() ? brushValue.value<QBrush>() : QBrush(QColor(131, 131, 131), Qt::SolidPattern);
     Bars()->AddRect(QPoint(int(p->x1), kBarTop), QPoint(int(p->x2), kBarBottom), brush,
                     s.GetData(RecordTypes::kRoleRecordType).toInt());
 }
@@ -136,7 +137,7 @@ void CTimeSlider::SetCurrentTime(const QDateTime& t)
 {
     if (m_moveFlag || m_tagMenuFlag || !t.isValid() || !m_day.IsValid())
         return;
-    m_view->SetTimeText(t.toString(kTimeFormat)); // as given, before it is taken into the day
+    m_view->SetTimeText(t.toString(kTimeFormat));  // as given, before it is taken into the day
     const qint64 ts = m_day.ClampSecs(t.toSecsSinceEpoch());
     m_span.CentreOn(double(ts - m_day.OriginSecs()));
     m_view->HorizontalAxis().SetRange(m_span.Min(), m_span.Max());
@@ -297,7 +298,7 @@ void CTimeSlider::mouseMoveEvent(QMouseEvent* event)
 void CTimeSlider::mouseReleaseEvent(QMouseEvent* event)
 {
     m_moveFlag = false;
-    const bool pressed = m_dragging; // a press in the chart area started this
+    const bool pressed = m_dragging;  // a press in the chart area started this
     EndDrag();
     if (event->button() != Qt::LeftButton || !pressed)
         return;
@@ -308,8 +309,9 @@ void CTimeSlider::mouseReleaseEvent(QMouseEvent* event)
     if (m_span.Min() == m_span.SavedMin()) {
         if (pos.y() > 26 && pos.y() < 36 && panel.width() > 0) {
             const double savedWidth = m_span.SavedMax() - m_span.SavedMin();
-            const time_t t = time_t(OriginSecs() + qint64(std::trunc(double(pos.x() - panel.left()) * savedWidth / panel.width()
-                                                                    + m_span.SavedMin())));
+            const time_t t = time_t(
+                OriginSecs() +
+                qint64(std::trunc(double(pos.x() - panel.left()) * savedWidth / panel.width() + m_span.SavedMin())));
             emit MouseClick(t);
             emit MouseClick(t, t + time_t(std::trunc(m_span.Width() / panel.width())));
         }
@@ -390,7 +392,7 @@ CLineEditDialog::CLineEditDialog(QWidget* parent) : CBaseDialog(parent, true, tr
     nameLabel->setFixedSize(80, 28);
     m_name = new QLineEdit(GetContentFrame());
     m_name->setFixedSize(160, 28);
-    m_name->setValidator(new CRegExpValidator(40, m_name)); // 40 bytes, no pattern
+    m_name->setValidator(new CRegExpValidator(40, m_name));  // 40 bytes, no pattern
     grid->addWidget(timeLabel, 0, 0);
     grid->addWidget(m_time, 0, 1);
     grid->addWidget(nameLabel, 1, 0);
@@ -550,7 +552,7 @@ void CTagTimeSlider::OnSlotDel()
         // The kept tag goes too, so that a change of day does not bring it back.
         for (int i = 0; i < m_tagSegments.size(); ++i) {
             const std::optional<Timeline::Projection> p =
-                    Timeline::Project(Day(), m_tagSegments.at(i).Begin(), m_tagSegments.at(i).End());
+                Timeline::Project(Day(), m_tagSegments.at(i).Begin(), m_tagSegments.at(i).End());
             if (p && p->x1 == m_tagKey) {
                 m_tagSegments.removeAt(i);
                 break;

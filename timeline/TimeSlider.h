@@ -96,7 +96,7 @@ protected:
     QPoint m_mousePos;
     QTimer* m_hoverTimer = nullptr;
     QBasicTimer m_leaveTimer;
-    QList<CTimeSegment> m_segments; // every bar given, kept whole
+    QList<CTimeSegment> m_segments;  // every bar given, kept whole
 };
 
 // The tag editor: the tag's time (read-only) and its name (at most 40 bytes, not empty).
@@ -165,7 +165,7 @@ protected:
 private:
     void ProjectTag(const CTimeSegment& tag);
 
-    QList<CTimeSegment> m_tagSegments; // every tag given, kept whole
+    QList<CTimeSegment> m_tagSegments;  // every tag given, kept whole
     CTagSeries* m_tags = nullptr;
     QAction* m_edit = nullptr;
     QAction* m_delete = nullptr;

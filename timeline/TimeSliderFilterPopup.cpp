@@ -38,9 +38,9 @@ CTimeSliderFilterPopup::CTimeSliderFilterPopup(QWidget* parent) : QFrame(parent,
     connect(m_ok, &QPushButton::clicked, this, &CTimeSliderFilterPopup::OnClickOkBtn);
     connect(m_cancel, &QPushButton::clicked, this, &CTimeSliderFilterPopup::OnClickCancelBtn);
 
-    setStyleSheet(QStringLiteral(
-            "QFrame{border-style: solid; border-width: 1px; border-color: rgb(0, 0, 0); border-radius: 1px; "
-            "background-color: rgb(33, 33, 33); padding: 0px;}QCheckBox{color:rgb(255, 255, 255);}"));
+    setStyleSheet(
+        QStringLiteral("QFrame{border-style: solid; border-width: 1px; border-color: rgb(0, 0, 0); border-radius: 1px; "
+                       "background-color: rgb(33, 33, 33); padding: 0px;}QCheckBox{color:rgb(255, 255, 255);}"));
 }
 
 CTimeSliderFilterPopup::~CTimeSliderFilterPopup() = default;
@@ -53,8 +53,14 @@ QList<QCheckBox*> CTimeSliderFilterPopup::ItemBoxes() const
     return boxes;
 }
 
-QAbstractButton* CTimeSliderFilterPopup::OkButton() const { return m_ok; }
-QAbstractButton* CTimeSliderFilterPopup::CancelButton() const { return m_cancel; }
+QAbstractButton* CTimeSliderFilterPopup::OkButton() const
+{
+    return m_ok;
+}
+QAbstractButton* CTimeSliderFilterPopup::CancelButton() const
+{
+    return m_cancel;
+}
 
 void CTimeSliderFilterPopup::AddFilterItem(const QIcon& icon, const QString& text, int id)
 {

@@ -42,14 +42,22 @@ std::optional<Projection> Project(const DayWindow& day, const QDateTime& begin, 
 ZoomLevel ZoomFor(int level)
 {
     switch (level) {
-    case 7: return {24 * 3600, 43200};
-    case 8: return {24 * 3600, 21600};
-    case 9: return {24 * 3600, 7200};
-    case 10: return {12 * 3600, 3600};
-    case 11: return {6 * 3600, 1800};
-    case 12: return {2 * 3600, 600};
-    case 13: return {1 * 3600, 300};
-    default: return {24 * 3600, -1};
+    case 7:
+        return {24 * 3600, 43200};
+    case 8:
+        return {24 * 3600, 21600};
+    case 9:
+        return {24 * 3600, 7200};
+    case 10:
+        return {12 * 3600, 3600};
+    case 11:
+        return {6 * 3600, 1800};
+    case 12:
+        return {2 * 3600, 600};
+    case 13:
+        return {1 * 3600, 300};
+    default:
+        return {24 * 3600, -1};
     }
 }
 
@@ -152,7 +160,7 @@ QTime ClockAt(qint64 t, const QDateTime& origin, bool* dayEnd)
     return QTime(0, 0).addSecs(int(wrapped));
 }
 
-} // namespace
+}  // namespace
 
 QList<Tick> AxisTicks(double min, double max, int step_s, const QDateTime& origin)
 {
@@ -182,4 +190,4 @@ QString ClockText(qint64 t, const QDateTime& origin)
     return ClockAt(t, origin, &dayEnd).toString(QStringLiteral("hh:mm:ss"));
 }
 
-} // namespace Timeline
+}  // namespace Timeline

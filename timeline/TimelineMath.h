@@ -26,10 +26,10 @@ public:
 
     bool IsValid() const { return m_begin.isValid(); }
     QDate Date() const { return m_begin.date(); }
-    QDateTime Begin() const { return m_begin; } // the origin: axis value 0
-    QDateTime End() const { return m_end; }     // 00:00 of the next day
+    QDateTime Begin() const { return m_begin; }  // the origin: axis value 0
+    QDateTime End() const { return m_end; }      // 00:00 of the next day
     qint64 OriginSecs() const { return m_begin.toSecsSinceEpoch(); }
-    qint64 Length_s() const { return m_begin.secsTo(m_end); } // 82800, 86400 or 90000
+    qint64 Length_s() const { return m_begin.secsTo(m_end); }  // 82800, 86400 or 90000
     qint64 LowerLimit() const { return -kNeighbour_s; }
     qint64 UpperLimit() const { return Length_s() + kNeighbour_s; }
 
@@ -60,7 +60,7 @@ struct ZoomLevel {
 };
 constexpr int kZoomWidest = 7;
 constexpr int kZoomNarrowest = 13;
-constexpr int kZoomMultiWidest = 9; // the widest level the sliders' zoom-in reaches
+constexpr int kZoomMultiWidest = 9;  // the widest level the sliders' zoom-in reaches
 // Levels 7..13: 24, 24, 24, 12, 6, 2, 1 hours; ticks 43200, 21600, 7200, 3600, 1800, 600, 300 s.
 // Any other level: 24 hours without ticks.
 ZoomLevel ZoomFor(int level);
@@ -68,11 +68,19 @@ ZoomLevel ZoomFor(int level);
 // ---- The visible span ---------------------------------------------------------------------
 class TimeSpan {
 public:
-    void SetLimits(qint64 lower, qint64 upper) { m_lower = lower; m_upper = upper; }
+    void SetLimits(qint64 lower, qint64 upper)
+    {
+        m_lower = lower;
+        m_upper = upper;
+    }
     qint64 Lower() const { return m_lower; }
     qint64 Upper() const { return m_upper; }
 
-    void SetRange(double min, double max) { m_min = min; m_max = max; }
+    void SetRange(double min, double max)
+    {
+        m_min = min;
+        m_max = max;
+    }
     double Min() const { return m_min; }
     double Max() const { return m_max; }
     double Width() const { return m_max - m_min; }
@@ -115,8 +123,8 @@ private:
 
 // ---- Ticks and labels ------------------------------------------------------------------------
 struct Tick {
-    qint64 t;      // axis value
-    QString label; // clock label
+    qint64 t;       // axis value
+    QString label;  // clock label
 };
 // Ticks every `step_s` from the first multiple of the step at or after `min` up to `max`.
 // Labels: the hour ("0".."23", "24" at the end of a day) when the step is above 21600 s, else
@@ -126,4 +134,4 @@ QList<Tick> AxisTicks(double min, double max, int step_s, const QDateTime& origi
 // The clock time of axis value t as "hh:mm:ss" (hover text), by the same rule.
 QString ClockText(qint64 t, const QDateTime& origin);
 
-} // namespace Timeline
+}  // namespace Timeline

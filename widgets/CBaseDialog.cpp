@@ -13,11 +13,12 @@
 #include <QSpacerItem>
 
 const char* const CBaseDialog::kBottomSheet =
-        "QDialog#CBaseDialogClass{border-image:url(\":/images/Dialog/dialog_bg.png\") 58;\nborder-width:58;}";
+    "QDialog#CBaseDialogClass{border-image:url(\":/images/Dialog/dialog_bg.png\") 58;\nborder-width:58;}";
 const char* const CBaseDialog::kBottomSheetOneLine =
-        "QDialog#CBaseDialogClass{border-image:url(\":/images/Dialog/dialog_bg.png\") 58;            border-width:58;}";
+    "QDialog#CBaseDialogClass{border-image:url(\":/images/Dialog/dialog_bg.png\") 58;            border-width:58;}";
 const char* const CBaseDialog::kPlainSheet =
-        "QDialog#CBaseDialogClass{border-image:url(\":/images/Dialog/dialog_bg2.png\") 34 6 16 6;\nborder-width:34 6 16 6;}";
+    "QDialog#CBaseDialogClass{border-image:url(\":/images/Dialog/dialog_bg2.png\") 34 6 16 6;\nborder-width:34 6 16 "
+    "6;}";
 
 void Ui::CBaseDialogClass::setupUi(QDialog* dialog)
 {
@@ -56,8 +57,8 @@ void Ui::CBaseDialogClass::setupUi(QDialog* dialog)
     m_pCloseBtn->setFocusPolicy(Qt::NoFocus);
     m_pCloseBtn->setIconSize(QSize(20, 20));
     m_pCloseBtn->setStyleSheet(QStringLiteral(
-            "QPushButton{border: none;margin:0px;border-image:url(:/images/title/close.png); }\n"
-            "QPushButton:hover{border: none;margin:0px;border-image:url(:/images/title/close_hover.png); }"));
+        "QPushButton{border: none;margin:0px;border-image:url(:/images/title/close.png); }\n"
+        "QPushButton:hover{border: none;margin:0px;border-image:url(:/images/title/close_hover.png); }"));
     horizontalLayout->addWidget(m_pCloseBtn);
     m_pgridBaseDialog->addLayout(horizontalLayout, 0, 0, 1, 1);
 
@@ -131,10 +132,22 @@ CBaseDialog::CBaseDialog(QWidget* parent, bool showBottom, bool showOk, bool sho
 
 CBaseDialog::~CBaseDialog() = default;
 
-void CBaseDialog::SetTitle(const QString& title) { m_ui.pLabelTitle->setText(title); }
-QString CBaseDialog::GetTitle() const { return m_ui.pLabelTitle->text(); }
-void CBaseDialog::ShowCloseBtn(bool show) { m_ui.m_pCloseBtn->setVisible(show); }
-void CBaseDialog::ShowOkBtn(bool show) { m_ui.pOkBtn->setVisible(show); }
+void CBaseDialog::SetTitle(const QString& title)
+{
+    m_ui.pLabelTitle->setText(title);
+}
+QString CBaseDialog::GetTitle() const
+{
+    return m_ui.pLabelTitle->text();
+}
+void CBaseDialog::ShowCloseBtn(bool show)
+{
+    m_ui.m_pCloseBtn->setVisible(show);
+}
+void CBaseDialog::ShowOkBtn(bool show)
+{
+    m_ui.pOkBtn->setVisible(show);
+}
 
 void CBaseDialog::SetBottomVisible(bool visible)
 {
@@ -151,13 +164,22 @@ bool CBaseDialog::SetContentWidget(QWidget* w)
     if (!m_pContentLayout)
         m_pContentLayout = new QGridLayout(m_ui.m_pContentFrame);
     m_pContentLayout->setContentsMargins(0, 0, 0, 0);
-    m_pContentLayout->addWidget(w);   // the next free cell of the grid
+    m_pContentLayout->addWidget(w);  // the next free cell of the grid
     return true;
 }
 
-void CBaseDialog::SetOkBtnText(const QString& text) { m_ui.pOkBtn->setText(text); }
-void CBaseDialog::SetCancelBtnText(const QString& text) { m_ui.pCancelBtn->setText(text); }
-void CBaseDialog::SetOkBtnEnable(bool bEnabled) { m_ui.pOkBtn->setEnabled(bEnabled); }
+void CBaseDialog::SetOkBtnText(const QString& text)
+{
+    m_ui.pOkBtn->setText(text);
+}
+void CBaseDialog::SetCancelBtnText(const QString& text)
+{
+    m_ui.pCancelBtn->setText(text);
+}
+void CBaseDialog::SetOkBtnEnable(bool bEnabled)
+{
+    m_ui.pOkBtn->setEnabled(bEnabled);
+}
 
 int CBaseDialog::exec()
 {
@@ -178,7 +200,10 @@ void CBaseDialog::on_pOkBtn_clicked()
         emit ClickedOKBtnSig();
 }
 
-void CBaseDialog::OnConfirmBtnClicked() { on_pOkBtn_clicked(); }
+void CBaseDialog::OnConfirmBtnClicked()
+{
+    on_pOkBtn_clicked();
+}
 
 void CBaseDialog::on_m_pCloseBtn_clicked()
 {
@@ -203,7 +228,10 @@ void CBaseDialog::mouseMoveEvent(QMouseEvent* e)
     move(CCommonUtil::AdjustPosToAvailable(e->globalPosition().toPoint()) - m_ptDragOffset);
 }
 
-void CBaseDialog::mouseReleaseEvent(QMouseEvent*) { m_bMousePressed = 0; }
+void CBaseDialog::mouseReleaseEvent(QMouseEvent*)
+{
+    m_bMousePressed = 0;
+}
 
 void CBaseDialog::keyPressEvent(QKeyEvent* e)
 {

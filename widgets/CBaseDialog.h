@@ -30,7 +30,7 @@ struct CBaseDialogClass {
     void setupUi(QDialog* dialog);
     void retranslateUi(QDialog* dialog);
 };
-} // namespace Ui
+}  // namespace Ui
 
 class CBaseDialog : public QDialog {
     Q_OBJECT

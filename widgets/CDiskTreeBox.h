@@ -21,7 +21,7 @@ struct DiskBoxVolume {
 };
 struct DiskBoxDisk {
     unsigned int number = 0;
-    QString path;        // what to open: a device node, an image file or a folder
+    QString path;              // what to open: a device node, an image file or a folder
     bool volumesKnown = true;  // false when the volumes could not be listed
     QList<DiskBoxVolume> volumes;
 };
@@ -33,8 +33,8 @@ class CDiskTreeBox : public TreeBox {
 public:
     // Roles of the items: 33 row position × 100 (+ the volume's position), 34 "Physical" on
     // disk rows; and the data the pages read.
-    static constexpr int kPositionRole = Qt::UserRole + 1;  // 33
-    static constexpr int kKindRole = Qt::UserRole + 2;      // 34
+    static constexpr int kPositionRole = Qt::UserRole + 1;    // 33
+    static constexpr int kKindRole = Qt::UserRole + 2;        // 34
     static constexpr int kDiskNumberRole = Qt::UserRole + 3;  // unsigned: the disk's number
     static constexpr int kSourcePathRole = Qt::UserRole + 4;  // disk rows: the path to open;
                                                               // volume rows: the folder

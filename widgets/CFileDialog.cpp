@@ -7,9 +7,9 @@
 #include <QSplitter>
 
 const char* const CFileDialog::kRowTint =
-        "QListView::item:hover,QTreeView#treeView::item:hover     {         background-color:rgb(251,251,194);"
-        "        color:rgb(0,0,0);    }     QListView::item:selected,QTreeView#treeView::item:selected    {  "
-        "       background-color:rgb(238,238,238);        color:rgb(0,0,0);    } ";
+    "QListView::item:hover,QTreeView#treeView::item:hover     {         background-color:rgb(251,251,194);"
+    "        color:rgb(0,0,0);    }     QListView::item:selected,QTreeView#treeView::item:selected    {  "
+    "       background-color:rgb(238,238,238);        color:rgb(0,0,0);    } ";
 
 CFileDialog::CFileDialog(QWidget* parent) : CBaseDialog(parent, false, false, false)
 {
@@ -47,7 +47,7 @@ QFileDialog* CFileDialog::EmbedFileDialog()
         return m_pFileDialog;
     m_pFileDialog = new QFileDialog(nullptr, QString(), QString(), QString());
     m_pFileDialog->setOption(QFileDialog::DontUseNativeDialog);
-    SetContentWidget(m_pFileDialog);   // the frame owns it from here
+    SetContentWidget(m_pFileDialog);  // the frame owns it from here
     // Room for the side bar's place names.
     if (auto* splitter = m_pFileDialog->findChild<QSplitter*>(QStringLiteral("splitter")))
         splitter->setSizes({130, 470});
@@ -63,9 +63,9 @@ bool CFileDialog::ConfirmReplace(QWidget* parent, const QString& path)
     return CWarnDlg::ShowQuestion(tr("Confirm"), text, parent) == 1;
 }
 
-bool CFileDialog::Run(QWidget* parent, const QString& caption, const QString& dir, Mode mode,
-                      const QString& filter, const QString& fileName, QString* selectedFilter,
-                      QFileDialog::Options options, QStringList* files)
+bool CFileDialog::Run(QWidget* parent, const QString& caption, const QString& dir, Mode mode, const QString& filter,
+                      const QString& fileName, QString* selectedFilter, QFileDialog::Options options,
+                      QStringList* files)
 {
     CFileDialog frame(parent);
     QFileDialog* fileDialog = frame.EmbedFileDialog();
@@ -95,8 +95,8 @@ bool CFileDialog::Run(QWidget* parent, const QString& caption, const QString& di
     }
     // The overwrite question is ours (below), asked through the kit's message box; the file
     // dialog never offers folder creation, renaming or deletion, and is never the native one.
-    fileDialog->setOptions(options | QFileDialog::DontConfirmOverwrite | QFileDialog::ReadOnly
-                           | QFileDialog::DontUseNativeDialog);
+    fileDialog->setOptions(options | QFileDialog::DontConfirmOverwrite | QFileDialog::ReadOnly |
+                           QFileDialog::DontUseNativeDialog);
     connect(fileDialog, &QDialog::accepted, &frame, &QDialog::accept);
     connect(fileDialog, &QDialog::rejected, &frame, &QDialog::reject);
     if (selectedFilter)
@@ -107,7 +107,7 @@ bool CFileDialog::Run(QWidget* parent, const QString& caption, const QString& di
             return false;
         const QStringList chosen = fileDialog->selectedFiles();
         if (mode == Mode::SaveFile && !chosen.isEmpty() && !ConfirmReplace(&frame, chosen.value(0))) {
-            fileDialog->show();   // back to the dialog, as the operator left it
+            fileDialog->show();  // back to the dialog, as the operator left it
             continue;
         }
         if (selectedFilter && mode != Mode::Directory)
@@ -117,8 +117,8 @@ bool CFileDialog::Run(QWidget* parent, const QString& caption, const QString& di
     }
 }
 
-QString CFileDialog::GetOpenFileName(QWidget* parent, const QString& caption, const QString& dir,
-                                     const QString& filter, QString* selectedFilter, QFileDialog::Options options)
+QString CFileDialog::GetOpenFileName(QWidget* parent, const QString& caption, const QString& dir, const QString& filter,
+                                     QString* selectedFilter, QFileDialog::Options options)
 {
     QStringList files;
     if (!Run(parent, caption, dir, Mode::OpenFile, filter, QString(), selectedFilter, options, &files))
@@ -126,9 +126,8 @@ QString CFileDialog::GetOpenFileName(QWidget* parent, const QString& caption, co
     return files.value(0);
 }
 
-QString CFileDialog::GetSaveFileName(QWidget* parent, const QString& caption, const QString& dir,
-                                     const QString& filter, const QString& fileName, QString* selectedFilter,
-                                     QFileDialog::Options options)
+QString CFileDialog::GetSaveFileName(QWidget* parent, const QString& caption, const QString& dir, const QString& filter,
+                                     const QString& fileName, QString* selectedFilter, QFileDialog::Options options)
 {
     QStringList files;
     if (!Run(parent, caption, dir, Mode::SaveFile, filter, fileName, selectedFilter, options, &files))

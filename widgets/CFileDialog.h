@@ -15,12 +15,11 @@ public:
     explicit CFileDialog(QWidget* parent = nullptr);
     ~CFileDialog() override;
 
-    static QString GetOpenFileName(QWidget* parent, const QString& caption, const QString& dir,
-                                   const QString& filter, QString* selectedFilter = nullptr,
-                                   QFileDialog::Options options = {});
-    static QString GetSaveFileName(QWidget* parent, const QString& caption, const QString& dir,
-                                   const QString& filter, const QString& fileName,
+    static QString GetOpenFileName(QWidget* parent, const QString& caption, const QString& dir, const QString& filter,
                                    QString* selectedFilter = nullptr, QFileDialog::Options options = {});
+    static QString GetSaveFileName(QWidget* parent, const QString& caption, const QString& dir, const QString& filter,
+                                   const QString& fileName, QString* selectedFilter = nullptr,
+                                   QFileDialog::Options options = {});
     static QString GetExistingDirectory(QWidget* parent, const QString& caption, const QString& dir,
                                         QFileDialog::Options options = QFileDialog::ShowDirsOnly);
     static QStringList GetOpenFileNames(QWidget* parent, const QString& caption, const QString& dir,
@@ -44,9 +43,8 @@ public:
 private:
     enum class Mode { OpenFile, SaveFile, Directory, OpenFiles };
     // Runs one dialog; false when the operator cancelled. Returns the chosen files and filter.
-    static bool Run(QWidget* parent, const QString& caption, const QString& dir, Mode mode,
-                    const QString& filter, const QString& fileName, QString* selectedFilter,
-                    QFileDialog::Options options, QStringList* files);
+    static bool Run(QWidget* parent, const QString& caption, const QString& dir, Mode mode, const QString& filter,
+                    const QString& fileName, QString* selectedFilter, QFileDialog::Options options, QStringList* files);
 
     QFileDialog* m_pFileDialog = nullptr;
 };

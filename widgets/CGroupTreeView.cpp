@@ -53,8 +53,7 @@ bool Decode(const QByteArray& bytes, Rows* rows)
     return true;
 }
 
-bool DecodeChecked(const QByteArray& bytes, int groupCount, const std::function<int(int)>& streamCount,
-                   Rows* rows)
+bool DecodeChecked(const QByteArray& bytes, int groupCount, const std::function<int(int)>& streamCount, Rows* rows)
 {
     Rows r;
     if (!Decode(bytes, &r) || r.group >= groupCount)
@@ -66,13 +65,12 @@ bool DecodeChecked(const QByteArray& bytes, int groupCount, const std::function<
     return true;
 }
 
-} // namespace GroupStreamPayload
+}  // namespace GroupStreamPayload
 
 // ---------------------------------------------------------------------------------------------
 // CGroupTreeView
 
-CGroupTreeView::CGroupTreeView(QWidget* parent)
-    : CTreeView(parent), m_mimeType(QStringLiteral("Group/Stream"))
+CGroupTreeView::CGroupTreeView(QWidget* parent) : CTreeView(parent), m_mimeType(QStringLiteral("Group/Stream"))
 {
     setHeaderHidden(true);
     setIndentation(0);
@@ -142,12 +140,12 @@ void CGroupTreeView::mousePressEvent(QMouseEvent* event)
         CTableView::mousePressEvent(event);
         return;
     }
-    if (selectionMode() == QAbstractItemView::ExtendedSelection && (mods & Qt::ControlModifier)
-        && pressed.isValid() && pressed.parent() == current.parent()) {
+    if (selectionMode() == QAbstractItemView::ExtendedSelection && (mods & Qt::ControlModifier) && pressed.isValid() &&
+        pressed.parent() == current.parent()) {
         selectionModel()->setCurrentIndex(pressed, QItemSelectionModel::NoUpdate);
         const bool wasSelected = selectionModel()->isSelected(pressed);
-        selectionModel()->select(pressed, (wasSelected ? QItemSelectionModel::Deselect : QItemSelectionModel::Select)
-                                                  | QItemSelectionModel::Rows);
+        selectionModel()->select(pressed, (wasSelected ? QItemSelectionModel::Deselect : QItemSelectionModel::Select) |
+                                              QItemSelectionModel::Rows);
     }
 }
 
@@ -173,8 +171,8 @@ bool CGroupTreeView::PayloadFor(const QModelIndex& index, QByteArray* payload) c
     }
     // A model that offers this mime type itself would decode the drop; the view sends no rows then.
     if (payload)
-        *payload = standard->mimeTypes().contains(m_mimeType) ? QByteArray()
-                                                              : GroupStreamPayload::Encode(first, second);
+        *payload =
+            standard->mimeTypes().contains(m_mimeType) ? QByteArray() : GroupStreamPayload::Encode(first, second);
     return true;
 }
 

@@ -24,10 +24,9 @@ QByteArray Encode(int first, int second);
 bool Decode(const QByteArray& bytes, Rows* rows);
 // The same, and the rows must exist in a model of `groupCount` groups whose group g has
 // `streamCount(g)` streams.
-bool DecodeChecked(const QByteArray& bytes, int groupCount, const std::function<int(int)>& streamCount,
-                   Rows* rows);
+bool DecodeChecked(const QByteArray& bytes, int groupCount, const std::function<int(int)>& streamCount, Rows* rows);
 
-} // namespace GroupStreamPayload
+}  // namespace GroupStreamPayload
 
 class CGroupTreeView : public CTreeView {
     Q_OBJECT

@@ -18,7 +18,7 @@ QString BoxImage(int state)
         return QStringLiteral(":/images/public/CheckBox/uncheckbox.png");
     return QStringLiteral(":/images/public/CheckBox/PartiallyCheckBox.png");
 }
-} // namespace
+}  // namespace
 
 CHeaderView::CHeaderView(Qt::Orientation orientation, QTreeView* parent)
     : QHeaderView(orientation, parent), m_view(parent)
@@ -73,8 +73,8 @@ void CHeaderView::mousePressEvent(QMouseEvent* event)
 void CHeaderView::mouseReleaseEvent(QMouseEvent* event)
 {
     // Only a left click that both starts and ends inside the box toggles the rows.
-    const bool inBox = event->button() == Qt::LeftButton && m_pressedInBox
-                       && m_boxRect.contains(event->position().toPoint());
+    const bool inBox =
+        event->button() == Qt::LeftButton && m_pressedInBox && m_boxRect.contains(event->position().toPoint());
     m_pressedInBox = false;
     QAbstractItemModel* m = model();
     if (inBox && m && sectionsClickable() && HasBox()) {

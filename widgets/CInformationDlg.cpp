@@ -80,7 +80,7 @@ void ReportNotice(const QString& className, const QString& text, QWidget* notice
     prompt.dialog = notice;
     CPromptHook::Notify(prompt);
 }
-} // namespace
+}  // namespace
 
 CInformationDlg::CInformationDlg(QWidget* parent) : QFrame(parent)
 {
@@ -97,7 +97,10 @@ CInformationDlg::CInformationDlg(QWidget* parent) : QFrame(parent)
 
 CInformationDlg::~CInformationDlg() = default;
 
-void CInformationDlg::ShowPicture(bool show) { m_ui.m_pLabelPic->setVisible(show); }
+void CInformationDlg::ShowPicture(bool show)
+{
+    m_ui.m_pLabelPic->setVisible(show);
+}
 
 QString CInformationDlg::FolderOf(const QString& path)
 {
@@ -109,10 +112,9 @@ QString CInformationDlg::LinkHtml(const QString& path, const QString& shown, con
 {
     QString folder = FolderOf(path);
     if (folder.isEmpty() && path.startsWith(QLatin1Char('/')))
-        folder = QStringLiteral("/");   // a file at the root
+        folder = QStringLiteral("/");  // a file at the root
     const QString href = QUrl::fromLocalFile(folder).toString(QUrl::FullyEncoded);
-    return QStringLiteral("<a href=\"%1\" style=\"%2\">%3</a>")
-            .arg(href.toHtmlEscaped(), style, shown.toHtmlEscaped());
+    return QStringLiteral("<a href=\"%1\" style=\"%2\">%3</a>").arg(href.toHtmlEscaped(), style, shown.toHtmlEscaped());
 }
 
 void CInformationDlg::SetText(const QString& text)
@@ -124,11 +126,14 @@ void CInformationDlg::SetText(const QString& text)
         return;
     }
     m_ui.m_pLabelPath->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    m_ui.m_pLabelPath->setHtml(LinkHtml(
-            text, text, QStringLiteral("background-color:transparent;border:none;color: rgb(255, 255, 255);")));
+    m_ui.m_pLabelPath->setHtml(
+        LinkHtml(text, text, QStringLiteral("background-color:transparent;border:none;color: rgb(255, 255, 255);")));
 }
 
-void CInformationDlg::StartCloseTimer() { m_pTimer->start(kShow_ms); }
+void CInformationDlg::StartCloseTimer()
+{
+    m_pTimer->start(kShow_ms);
+}
 
 void CInformationDlg::OnClose()
 {
@@ -138,9 +143,15 @@ void CInformationDlg::OnClose()
         hide();
 }
 
-void CInformationDlg::OnAnchorClicked(const QUrl& url) { QDesktopServices::openUrl(url); }
+void CInformationDlg::OnAnchorClicked(const QUrl& url)
+{
+    QDesktopServices::openUrl(url);
+}
 
-CInformationDlg* CInformationDlg::Current() { return InformationNotice().data(); }
+CInformationDlg* CInformationDlg::Current()
+{
+    return InformationNotice().data();
+}
 
 void CInformationDlg::ShowInformation(const QString& text, QWidget* parent, bool isLink)
 {
@@ -168,7 +179,10 @@ CSnapshotInfoWnd::CSnapshotInfoWnd(QWidget* parent) : CInformationDlg(parent)
 
 CSnapshotInfoWnd::~CSnapshotInfoWnd() = default;
 
-CSnapshotInfoWnd* CSnapshotInfoWnd::Current() { return SnapshotNotice().data(); }
+CSnapshotInfoWnd* CSnapshotInfoWnd::Current()
+{
+    return SnapshotNotice().data();
+}
 
 void CSnapshotInfoWnd::SetSnapshot(const QString& path)
 {
@@ -177,7 +191,8 @@ void CSnapshotInfoWnd::SetSnapshot(const QString& path)
     const QString shown = fontMetrics().elidedText(path, Qt::ElideRight, room, Qt::TextShowMnemonic);
     m_ui.m_pLabelPath->setHtml(LinkHtml(path, shown, QStringLiteral("color: rgb(255, 255, 255);")));
     // A snapshot that is gone shows an empty picture (the fallback image is not among ours).
-    const QPixmap picture = QFileInfo::exists(path) ? QPixmap(path) : QPixmap(QStringLiteral(":images/Import/importStream.png"));
+    const QPixmap picture =
+        QFileInfo::exists(path) ? QPixmap(path) : QPixmap(QStringLiteral(":images/Import/importStream.png"));
     m_ui.m_pLabelPic->setPixmap(picture);
 }
 
@@ -225,7 +240,10 @@ void CWarnInfoDlg::PostMsgInfo(const QString& strTitle, const QString& strConten
     emit ShowMsgInfoSig(strTitle, strContent);
 }
 
-void CWarnInfoDlg::SetParentWidget(QWidget* parent) { GetInstance()->m_parent = parent; }
+void CWarnInfoDlg::SetParentWidget(QWidget* parent)
+{
+    GetInstance()->m_parent = parent;
+}
 
 void CWarnInfoDlg::ShowMsgInfo(QString strTitle, QString strContent)
 {

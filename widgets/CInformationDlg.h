@@ -25,7 +25,7 @@ struct CUiSnapshotInfoWnd {
     QTextBrowser* m_pLabelPath = nullptr;
     void setupUi(QFrame* frame);
 };
-} // namespace Ui
+}  // namespace Ui
 
 class CInformationDlg : public QFrame {
     Q_OBJECT

@@ -21,7 +21,7 @@ struct CInputInfoClass {
     void setupUi(QWidget* form);
     void retranslateUi(QWidget* form);
 };
-} // namespace Ui
+}  // namespace Ui
 
 class CInputInfoDlg : public CBaseDialog {
     Q_OBJECT

@@ -30,15 +30,12 @@ QStyle* StyleOf(const QWidget* w)
 {
     return w ? w->style() : QApplication::style();
 }
-} // namespace
+}  // namespace
 
 // ---------------------------------------------------------------------------------------------
 // CTableDelegate
 
-CTableDelegate::CTableDelegate(QWidget* view, QObject* parent)
-    : QStyledItemDelegate(parent), m_view(view)
-{
-}
+CTableDelegate::CTableDelegate(QWidget* view, QObject* parent) : QStyledItemDelegate(parent), m_view(view) {}
 
 CTableDelegate::~CTableDelegate() = default;
 
@@ -87,9 +84,9 @@ void CTableDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option
         }
         const QRect arrowBox(margin.right() - 12, margin.y(), 16, r.height());
         if (arrowBox.isValid()) {
-            const QPixmap arrow = Image((option.state & QStyle::State_Open)
-                                                ? QStringLiteral(":/images/button/down-arrow.png")
-                                                : QStringLiteral(":/images/button/config_right-arrow.png"));
+            const QPixmap arrow =
+                Image((option.state & QStyle::State_Open) ? QStringLiteral(":/images/button/down-arrow.png")
+                                                          : QStringLiteral(":/images/button/config_right-arrow.png"));
             if (!arrow.isNull())
                 painter->drawPixmap(arrowBox, arrow);
         }
@@ -210,10 +207,7 @@ bool CTableDelegate::SetDateModelData(QWidget* editor, QAbstractItemModel* model
 // ---------------------------------------------------------------------------------------------
 // CTreeViewDelegate
 
-CTreeViewDelegate::CTreeViewDelegate(QWidget* view, QObject* parent)
-    : CTableDelegate(view, parent)
-{
-}
+CTreeViewDelegate::CTreeViewDelegate(QWidget* view, QObject* parent) : CTableDelegate(view, parent) {}
 
 CTreeViewDelegate::~CTreeViewDelegate() = default;
 
@@ -240,9 +234,9 @@ void CTreeViewDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
         return;
     }
     painter->drawPixmap(option.rect, Image(QStringLiteral(":/images/public/TreeView/TreeNormal.png")));
-    const QPixmap arrow = Image((option.state & QStyle::State_Open)
-                                        ? QStringLiteral(":/images/public/TreeView/TreeArrowDown.png")
-                                        : QStringLiteral(":/images/public/TreeView/TreeArrowUp.png"));
+    const QPixmap arrow =
+        Image((option.state & QStyle::State_Open) ? QStringLiteral(":/images/public/TreeView/TreeArrowDown.png")
+                                                  : QStringLiteral(":/images/public/TreeView/TreeArrowUp.png"));
     const QPoint at = ArrowPoint(option.rect, arrow.size());
     if (option.state & QStyle::State_MouseOver)
         painter->drawPixmap(at, Image(QStringLiteral(":/images/public/TreeView/TreeArrowHover.png")));

@@ -11,8 +11,8 @@ CPasswordLineEdit::~CPasswordLineEdit() = default;
 
 void CPasswordLineEdit::keyPressEvent(QKeyEvent* event)
 {
-    if (event->matches(QKeySequence::Paste) || event->matches(QKeySequence::Copy)
-        || event->matches(QKeySequence::Cut)) {
+    if (event->matches(QKeySequence::Paste) || event->matches(QKeySequence::Copy) ||
+        event->matches(QKeySequence::Cut)) {
         event->accept();  // dropped: it reaches neither the edit nor its parent
         return;
     }

@@ -54,7 +54,7 @@ void CPathComboBox::showPopup()
             // The suffix may name another file than the one the dialog asked about.
             const QString full = WithSuffix(name, m_strFilter);
             if (full != name && !CFileDialog::ConfirmReplace(this, full))
-                continue;   // back to the dialog
+                continue;  // back to the dialog
             SetOnlyEntry(full, true);
             return;
         }

@@ -39,9 +39,15 @@ CProgress::CProgress(QWidget* parent) : CBaseDialog(parent, true, true, true)
     m_pTimer->start(kUpdate_ms);
 }
 
-CProgress::~CProgress() { m_pTimer->stop(); }
+CProgress::~CProgress()
+{
+    m_pTimer->stop();
+}
 
-void CProgress::SetLabelText(const QString& text) { m_ui.pProgressLabel->setText(text); }
+void CProgress::SetLabelText(const QString& text)
+{
+    m_ui.pProgressLabel->setText(text);
+}
 
 int CProgress::PercentOf(int current, int total, bool* ignored)
 {
@@ -63,7 +69,10 @@ void CProgress::OnProgressChanged(int iCurrent, int iTotal)
     OnUpdateBar();
 }
 
-void CProgress::OnProgressChanged(ProgressInfo struInfo) { OnProgressChanged(struInfo.current, struInfo.total); }
+void CProgress::OnProgressChanged(ProgressInfo struInfo)
+{
+    OnProgressChanged(struInfo.current, struInfo.total);
+}
 
 void CProgress::OnUpdateBar()
 {

@@ -22,7 +22,7 @@ struct ProgressUi {
     QProgressBar* pProgressBar = nullptr;
     void setupUi(QWidget* frame);
 };
-} // namespace Ui
+}  // namespace Ui
 
 class CProgress : public CBaseDialog {
     Q_OBJECT

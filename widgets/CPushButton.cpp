@@ -22,7 +22,7 @@ void CDelayButton::mouseReleaseEvent(QMouseEvent* e)
 void CDelayButton::timerEvent(QTimerEvent* e)
 {
     if (e->timerId() != m_releaseTimer.timerId()) {
-        QAbstractButton::timerEvent(e);   // auto-repeat keeps working
+        QAbstractButton::timerEvent(e);  // auto-repeat keeps working
         return;
     }
     if (isChecked()) {

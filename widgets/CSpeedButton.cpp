@@ -66,7 +66,10 @@ int CSpeedButton::SpeedFromPos(const QPoint& pos, int speed, int width, int heig
     return speed;
 }
 
-int CSpeedButton::SpeedFromPos(const QPoint& pos) const { return SpeedFromPos(pos, m_speed, m_width, m_height); }
+int CSpeedButton::SpeedFromPos(const QPoint& pos) const
+{
+    return SpeedFromPos(pos, m_speed, m_width, m_height);
+}
 
 void CSpeedButton::mousePressEvent(QMouseEvent* e)
 {

@@ -19,7 +19,7 @@ public:
     bool HasEnabledLook() const { return m_enabledLook; }
     // The background image for a speed: "speedLeft.png", "speedCenter.png" or "speedRight.png".
     static QString BackgroundFor(int speed);
-    static QString LabelFor(int speed);   // "X1/8" ... "X8"; empty outside -3..3
+    static QString LabelFor(int speed);  // "X1/8" ... "X8"; empty outside -3..3
     // The position under `pos` on a dial of `width` x `height` at `speed`; kMiss off the band.
     static int SpeedFromPos(const QPoint& pos, int speed, int width, int height);
     int SpeedFromPos(const QPoint& pos) const;

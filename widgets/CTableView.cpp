@@ -28,7 +28,7 @@ bool IsButtonCell(const QModelIndex& index)
     const QVariant v = index.data(ItemRoles::kIconCell);
     return v.isValid() && v.toBool();
 }
-} // namespace
+}  // namespace
 
 CTableView::CTableView(QWidget* parent) : QTreeView(parent)
 {
@@ -55,8 +55,7 @@ CTableView::~CTableView()
 void CTableView::ConnectCurrentRelay()
 {
     if (QItemSelectionModel* sm = selectionModel())
-        connect(sm, &QItemSelectionModel::currentChanged, this, &CTableView::currentItemChanged,
-                Qt::UniqueConnection);
+        connect(sm, &QItemSelectionModel::currentChanged, this, &CTableView::currentItemChanged, Qt::UniqueConnection);
 }
 
 void CTableView::ReplaceDelegate(QAbstractItemDelegate* delegate)

@@ -23,9 +23,12 @@ QPalette& TipPalette()
     static QPalette palette;
     return palette;
 }
-} // namespace
+}  // namespace
 
-int CToolLabel::LifetimeFor(int length) { return 8000 + 40 * std::max(0, length - 100); }
+int CToolLabel::LifetimeFor(int length)
+{
+    return 8000 + 40 * std::max(0, length - 100);
+}
 
 QPoint CToolLabel::PlaceOnScreen(const QPoint& pos, const QSize& size, const QRect& screen)
 {
@@ -72,7 +75,10 @@ CToolLabel::~CToolLabel()
         g_current = nullptr;
 }
 
-CToolLabel* CToolLabel::Current() { return g_current; }
+CToolLabel* CToolLabel::Current()
+{
+    return g_current;
+}
 
 void CToolLabel::SetTipText(const QString& text)
 {
@@ -225,7 +231,10 @@ void CToolTip::showText(const QPoint& pos, const QString& text, QWidget* w, cons
     label->show();
 }
 
-void CToolTip::showText(const QPoint& pos, const QString& text, QWidget* w) { showText(pos, text, w, QRect()); }
+void CToolTip::showText(const QPoint& pos, const QString& text, QWidget* w)
+{
+    showText(pos, text, w, QRect());
+}
 
 void CToolTip::hideText()
 {
@@ -245,7 +254,10 @@ QString CToolTip::text()
     return label ? label->text() : QString();
 }
 
-QPalette CToolTip::palette() { return TipPalette(); }
+QPalette CToolTip::palette()
+{
+    return TipPalette();
+}
 
 void CToolTip::setPalette(const QPalette& palette)
 {
@@ -254,6 +266,12 @@ void CToolTip::setPalette(const QPalette& palette)
         label->setPalette(palette);
 }
 
-QFont CToolTip::font() { return QApplication::font("CToolLabel"); }
+QFont CToolTip::font()
+{
+    return QApplication::font("CToolLabel");
+}
 
-void CToolTip::setFont(const QFont& font) { QApplication::setFont(font, "CToolLabel"); }
+void CToolTip::setFont(const QFont& font)
+{
+    QApplication::setFont(font, "CToolLabel");
+}

@@ -34,7 +34,7 @@ void SetChildren(QAbstractItemModel* model, const QModelIndex& index, uint state
         model->setData(child, static_cast<int>(state), Qt::CheckStateRole);
     }
 }
-} // namespace
+}  // namespace
 
 // ---------------------------------------------------------------------------------------------
 // CTreeView
@@ -144,8 +144,8 @@ void TreeView::mousePressEvent(QMouseEvent* event)
 
 void TreeView::mouseMoveEvent(QMouseEvent* event)
 {
-    if ((event->buttons() & Qt::LeftButton)
-        && (event->position().toPoint() - m_dragStart).manhattanLength() >= QApplication::startDragDistance()) {
+    if ((event->buttons() & Qt::LeftButton) &&
+        (event->position().toPoint() - m_dragStart).manhattanLength() >= QApplication::startDragDistance()) {
         const QModelIndex index = indexAt(m_dragStart);
         if (!index.isValid() || !(index.flags() & Qt::ItemIsDragEnabled))
             return;

@@ -3,23 +3,20 @@
 #include <QTreeView>
 
 namespace {
-constexpr Qt::ItemFlags kItemFlags = Qt::ItemIsSelectable | Qt::ItemIsDragEnabled | Qt::ItemIsDropEnabled
-                                     | Qt::ItemIsUserCheckable | Qt::ItemIsEnabled;
+constexpr Qt::ItemFlags kItemFlags =
+    Qt::ItemIsSelectable | Qt::ItemIsDragEnabled | Qt::ItemIsDropEnabled | Qt::ItemIsUserCheckable | Qt::ItemIsEnabled;
 constexpr int kHeaderAlignment = Qt::AlignLeft | Qt::AlignVCenter;
 
 int CellRole(int role)
 {
     return role == Qt::EditRole ? Qt::DisplayRole : role;
 }
-} // namespace
+}  // namespace
 
 // ---------------------------------------------------------------------------------------------
 // CTreeViewItem
 
-CTreeViewItem::CTreeViewItem(CTreeViewItem* parent)
-    : m_parent(parent), m_flags(kItemFlags)
-{
-}
+CTreeViewItem::CTreeViewItem(CTreeViewItem* parent) : m_parent(parent), m_flags(kItemFlags) {}
 
 CTreeViewItem::~CTreeViewItem()
 {
@@ -170,8 +167,7 @@ bool CTreeViewItem::RemoveColumns(int position, int count)
 // ---------------------------------------------------------------------------------------------
 // CTreeViewModel
 
-CTreeViewModel::CTreeViewModel(QObject* parent)
-    : QAbstractItemModel(parent), m_root(new CTreeViewItem(nullptr))
+CTreeViewModel::CTreeViewModel(QObject* parent) : QAbstractItemModel(parent), m_root(new CTreeViewItem(nullptr))
 {
     m_root->SetFlags(Qt::ItemIsDropEnabled);
 }

@@ -13,7 +13,7 @@ QValidator::State DropBeforeCursor(QString& input, int& pos)
     input.remove(pos, 1);
     return QValidator::Intermediate;
 }
-} // namespace
+}  // namespace
 
 CRegExpValidator::CRegExpValidator(int maxBytes, QObject* parent)
     : QRegularExpressionValidator(QRegularExpression(kAnyText), parent), m_maxBytes(maxBytes)

@@ -19,12 +19,12 @@ CVolumeWidget::CVolumeWidget(QWidget* parent) : QFrame(parent, Qt::Popup)
     resize(80, 151);
     setWindowTitle(QStringLiteral("Form"));
     setStyleSheet(QStringLiteral(
-            "QWidget#CVolumeWidgetUi{border-image: url(:/images/public/Volume/VolumeBg.png) 3; border-width: 3px;}"
-            "QSlider::groove:vertical{border-image: url(:/images/public/Volume/VolumeGroove.png); width:6px;}"
-            "QSlider::handle:vertical{image: url(:/images/public/Volume/VolumeThumb.png); height: 19px;"
-            " margin:-5px -5px -6px -5px;}"
-            "QSlider::handle:vertical:hover{image: url(:/images/public/Volume/VolumeThumbPress.png);}"
-            "QSlider::handle:vertical:pressed{image: url(:/images/public/Volume/VolumeThumbPress.png);}"));
+        "QWidget#CVolumeWidgetUi{border-image: url(:/images/public/Volume/VolumeBg.png) 3; border-width: 3px;}"
+        "QSlider::groove:vertical{border-image: url(:/images/public/Volume/VolumeGroove.png); width:6px;}"
+        "QSlider::handle:vertical{image: url(:/images/public/Volume/VolumeThumb.png); height: 19px;"
+        " margin:-5px -5px -6px -5px;}"
+        "QSlider::handle:vertical:hover{image: url(:/images/public/Volume/VolumeThumbPress.png);}"
+        "QSlider::handle:vertical:pressed{image: url(:/images/public/Volume/VolumeThumbPress.png);}"));
     m_gridLayout = new QGridLayout(this);
     m_gridLayout->setObjectName(QStringLiteral("gridLayout"));
     m_gridLayout->setHorizontalSpacing(0);

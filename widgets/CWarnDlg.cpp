@@ -45,8 +45,8 @@ CWarnDlg::CWarnDlg(QWidget* parent) : CBaseDialog(parent, true, true, true)
     centred.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     m_ui.m_pBrowserTxt->document()->setDefaultTextOption(centred);
     m_ui.m_pBrowserTxt->setPlainText(QString());
-    connect(m_ui.m_pBrowserTxt->document()->documentLayout(), &QAbstractTextDocumentLayout::documentSizeChanged,
-            this, &CWarnDlg::TextNeededSize);
+    connect(m_ui.m_pBrowserTxt->document()->documentLayout(), &QAbstractTextDocumentLayout::documentSizeChanged, this,
+            &CWarnDlg::TextNeededSize);
     // The browser also follows the content frame when the layout gives it its final size.
     GetContentFrame()->installEventFilter(this);
 }
@@ -70,7 +70,10 @@ void CWarnDlg::AdjustWidthToText(const QString& text)
     m_ui.m_pBrowserTxt->setFixedWidth(widths.height());
 }
 
-void CWarnDlg::FitBrowserToWidth() { m_ui.m_pBrowserTxt->setFixedWidth(width() - 10); }
+void CWarnDlg::FitBrowserToWidth()
+{
+    m_ui.m_pBrowserTxt->setFixedWidth(width() - 10);
+}
 
 void CWarnDlg::SetTitleAndText(const QString& title, const QString& text)
 {

@@ -16,7 +16,7 @@ struct CWarnDlgClass {
     QTextBrowser* m_pBrowserTxt = nullptr;
     void setupUi(QWidget* frame);
 };
-} // namespace Ui
+}  // namespace Ui
 
 class CWarnDlg : public CBaseDialog {
     Q_OBJECT

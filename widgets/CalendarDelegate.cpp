@@ -15,13 +15,11 @@ const QString kCellNormal = QStringLiteral(":/images/public/Calendar/CalendarNor
 const QString kCellHover = QStringLiteral(":/images/public/Calendar/CalendarHover.png");
 const QString kCellFocus = QStringLiteral(":/images/public/Calendar/CalendarFocus.png");
 const QColor kCellFill(155, 155, 155, 255);
-constexpr int kAlignCentre = 132; // Qt::AlignCenter
+constexpr int kAlignCentre = 132;  // Qt::AlignCenter
 
-} // namespace
+}  // namespace
 
-CCalendarDelegate::CCalendarDelegate(CCalendarWidget* widget) : QItemDelegate(widget), m_calendarWidget(widget)
-{
-}
+CCalendarDelegate::CCalendarDelegate(CCalendarWidget* widget) : QItemDelegate(widget), m_calendarWidget(widget) {}
 
 CCalendarDelegate::~CCalendarDelegate() = default;
 

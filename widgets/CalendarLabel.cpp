@@ -89,7 +89,8 @@ void CCalendarLabel::RenderCard()
     bold.setPointSize(14);
     painter.setFont(bold);
     painter.setPen(QPen(QColor(72, 96, 21), 4));
-    painter.drawText(m_layout.month, Qt::AlignCenter, locale().standaloneMonthName(m_date.month(), QLocale::ShortFormat));
+    painter.drawText(m_layout.month, Qt::AlignCenter,
+                     locale().standaloneMonthName(m_date.month(), QLocale::ShortFormat));
 
     const QPen black(Qt::black);
     bold.setPointSize(12);

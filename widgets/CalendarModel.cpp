@@ -21,7 +21,7 @@ void FloorDivide(qint64 value, int divisor, qint64* quotient, int* remainder)
     *remainder = int(r);
 }
 
-} // namespace
+}  // namespace
 
 CCalendarModel::CCalendarModel(QObject* parent)
     : QAbstractTableModel(parent),
@@ -87,8 +87,8 @@ int CCalendarModel::ColumnForFirstOfMonth(const QDate& date) const
 
 QDate CCalendarModel::PageDateForCell(int row, int column) const
 {
-    if (row < m_firstRow || row > m_firstRow + kWeekRows - 1 || column < m_firstColumn
-        || column > m_firstColumn + kDayColumns - 1)
+    if (row < m_firstRow || row > m_firstRow + kWeekRows - 1 || column < m_firstColumn ||
+        column > m_firstColumn + kDayColumns - 1)
         return QDate();
     const QDate reference = ReferenceDate();
     if (!reference.isValid())
@@ -165,8 +165,8 @@ QTextCharFormat CCalendarModel::FormatForCell(int row, int column) const
     }
     QTextCharFormat format;
     format.setFont(m_view ? m_view->font() : QApplication::font());
-    const bool header = (m_weekNumbersShown && column == 0)
-                        || (m_horizontalHeaderFormat != CCalendarWidget::NoHorizontalHeader && row == 0);
+    const bool header = (m_weekNumbersShown && column == 0) ||
+                        (m_horizontalHeaderFormat != CCalendarWidget::NoHorizontalHeader && row == 0);
     format.setBackground(palette.brush(group, header ? QPalette::AlternateBase : QPalette::Base));
     format.setForeground(palette.brush(group, QPalette::Text));
     if (header)
@@ -204,8 +204,8 @@ QVariant CCalendarModel::data(const QModelIndex& index, int role) const
                 return monday.weekNumber();
             return QVariant();
         }
-        if (m_horizontalHeaderFormat != CCalendarWidget::NoHorizontalHeader && row == 0
-            && column >= m_firstColumn && column < m_firstColumn + kDayColumns)
+        if (m_horizontalHeaderFormat != CCalendarWidget::NoHorizontalHeader && row == 0 && column >= m_firstColumn &&
+            column < m_firstColumn + kDayColumns)
             return DayName(DayOfWeekForColumn(column));
         const QDate date = DateForCell(row, column);
         if (date.isValid())

@@ -81,7 +81,7 @@ QCalendarDateSectionValidator::Section HandleTwoDigitKey(int key, int limit, int
     return QCalendarDateSectionValidator::ThisSection;
 }
 
-} // namespace
+}  // namespace
 
 // --- day -------------------------------------------------------------------------------------
 
@@ -344,8 +344,8 @@ void QCalendarDateValidator::handleKey(int key)
 {
     if (m_currentToken < 0)
         return;
-    if (m_lastSectionMove == QCalendarDateSectionValidator::NextSection
-        && (key == Qt::Key_Back || key == Qt::Key_Backspace))
+    if (m_lastSectionMove == QCalendarDateSectionValidator::NextSection &&
+        (key == Qt::Key_Back || key == Qt::Key_Backspace))
         ToPreviousToken();
     if (key == Qt::Key_Right)
         ToNextToken();
@@ -359,13 +359,11 @@ void QCalendarDateValidator::handleKey(int key)
         ToPreviousToken();
 }
 
-} // namespace Varpen
+}  // namespace Varpen
 
 // --- the navigator ---------------------------------------------------------------------------
 
-CCalendarTextNavigator::CCalendarTextNavigator(QObject* parent) : QObject(parent), m_date(QDate::currentDate())
-{
-}
+CCalendarTextNavigator::CCalendarTextNavigator(QObject* parent) : QObject(parent), m_date(QDate::currentDate()) {}
 
 CCalendarTextNavigator::~CCalendarTextNavigator()
 {

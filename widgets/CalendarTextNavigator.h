@@ -94,8 +94,8 @@ public:
     void setLocale(const QLocale& locale);
     void setInitialDate(const QDate& date);
     void handleKeyEvent(QKeyEvent* event);
-    void handleKey(int key); // the same for a bare key code
-    QString currentText() const; // rich text
+    void handleKey(int key);      // the same for a bare key code
+    QString currentText() const;  // rich text
     QDate currentDate() const { return m_currentDate; }
 
 private:
@@ -112,13 +112,13 @@ private:
     std::unique_ptr<QCalendarYearValidator> m_yearValidator;
     std::unique_ptr<QCalendarMonthValidator> m_monthValidator;
     std::unique_ptr<QCalendarDayValidator> m_dayValidator;
-    int m_currentToken = -1; // index into m_tokens; -1 until a format is set
+    int m_currentToken = -1;  // index into m_tokens; -1 until a format is set
     QDate m_initialDate;
     QDate m_currentDate;
     QCalendarDateSectionValidator::Section m_lastSectionMove = QCalendarDateSectionValidator::ThisSection;
 };
 
-} // namespace Varpen
+}  // namespace Varpen
 
 class CCalendarTextNavigator : public QObject {
     Q_OBJECT

@@ -65,9 +65,7 @@ void CCalendarView::keyPressEvent(QKeyEvent* event)
     QTableView::keyPressEvent(event);
 }
 
-void CCalendarView::keyboardSearch(const QString&)
-{
-}
+void CCalendarView::keyboardSearch(const QString&) {}
 
 QModelIndex CCalendarView::moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers)
 {
@@ -205,8 +203,8 @@ void CCalendarView::mouseMoveEvent(QMouseEvent* event)
     }
     // The base view follows the mouse for the hover cell only: the run of days above is the
     // whole selection of a drag, so the base's own rectangle selection is not asked for.
-    QMouseEvent hover(event->type(), event->position(), event->scenePosition(), event->globalPosition(),
-                      Qt::NoButton, Qt::NoButton, event->modifiers(), event->pointingDevice());
+    QMouseEvent hover(event->type(), event->position(), event->scenePosition(), event->globalPosition(), Qt::NoButton,
+                      Qt::NoButton, event->modifiers(), event->pointingDevice());
     QTableView::mouseMoveEvent(&hover);
 }
 

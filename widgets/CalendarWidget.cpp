@@ -27,7 +27,7 @@ const QString kNextIcon = QStringLiteral(":/images/public/Calendar/CalendarNext.
 constexpr int kColumnWidth = 25;
 constexpr int kJudgePosDelay_ms = 100;
 
-} // namespace
+}  // namespace
 
 CCalendarWidget::CCalendarWidget(QWidget* parent) : QWidget(parent)
 {
@@ -62,7 +62,7 @@ CCalendarWidget::CCalendarWidget(QWidget* parent) : QWidget(parent)
     m_view->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     // The style's minimum for the font in use may exceed 25 pixels; the columns are 25 whatever it is.
     m_view->horizontalHeader()->setMinimumSectionSize(kColumnWidth);
-    m_view->horizontalHeader()->setDefaultSectionSize(kColumnWidth); // a week column put back later too
+    m_view->horizontalHeader()->setDefaultSectionSize(kColumnWidth);  // a week column put back later too
     for (int section = 0; section <= 7; ++section)
         m_view->horizontalHeader()->resizeSection(section, kColumnWidth);
     m_view->horizontalHeader()->setSectionsClickable(false);
@@ -83,8 +83,7 @@ CCalendarWidget::CCalendarWidget(QWidget* parent) : QWidget(parent)
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
 
     connect(m_view, &CCalendarView::showDate, this, &CCalendarWidget::OnShowDate);
-    connect(m_view, &CCalendarView::changeDate, this,
-            qOverload<QDate, bool, bool>(&CCalendarWidget::OnChangeDate));
+    connect(m_view, &CCalendarView::changeDate, this, qOverload<QDate, bool, bool>(&CCalendarWidget::OnChangeDate));
     connect(m_view, &CCalendarView::clicked, this, &CCalendarWidget::clicked);
     connect(m_view, &CCalendarView::editingFinished, this, &CCalendarWidget::OnEditingFinished);
     connect(m_view, &CCalendarView::SignalSelectDate, this, &CCalendarWidget::OnSlotSelectDate);

@@ -21,7 +21,12 @@ class QToolButton;
 class CCalendarWidget : public QWidget {
     Q_OBJECT
 public:
-    enum HorizontalHeaderFormat { NoHorizontalHeader = 0, SingleLetterDayNames = 1, ShortDayNames = 2, LongDayNames = 3 };
+    enum HorizontalHeaderFormat {
+        NoHorizontalHeader = 0,
+        SingleLetterDayNames = 1,
+        ShortDayNames = 2,
+        LongDayNames = 3
+    };
     Q_ENUM(HorizontalHeaderFormat)
     enum VerticalHeaderFormat { NoVerticalHeader = 0, ISOWeekNumbers = 1 };
     Q_ENUM(VerticalHeaderFormat)
@@ -34,8 +39,8 @@ public:
     Q_PROPERTY(Qt::DayOfWeek FirstDayOfWeek READ GetFirstDayOfWeek WRITE SetFirstDayOfWeek)
     Q_PROPERTY(bool gridVisible READ IsGridVisible WRITE SetGridVisible)
     Q_PROPERTY(SelectionMode GetSelectionMode READ GetSelectionMode WRITE SetSelectionMode)
-    Q_PROPERTY(HorizontalHeaderFormat GetHorizontalHeaderFormat READ GetHorizontalHeaderFormat WRITE
-                   SetHorizontalHeaderFormat)
+    Q_PROPERTY(
+        HorizontalHeaderFormat GetHorizontalHeaderFormat READ GetHorizontalHeaderFormat WRITE SetHorizontalHeaderFormat)
     Q_PROPERTY(VerticalHeaderFormat GetVerticalHeaderFormat READ GetVerticalHeaderFormat WRITE SetVerticalHeaderFormat)
     Q_PROPERTY(bool headerVisible READ IsHeaderVisible WRITE SetHeaderVisible STORED false DESIGNABLE false)
     Q_PROPERTY(bool navigationBarVisible READ IsNavigationBarVisible WRITE SetNavigationBarVisible)

@@ -29,7 +29,10 @@ ChaseDialog::ChaseDialog(QWidget* parent, const QString& movieFile, const QStrin
     m_pTimer->start(kTick_ms);
 }
 
-ChaseDialog::~ChaseDialog() { m_pTimer->stop(); }
+ChaseDialog::~ChaseDialog()
+{
+    m_pTimer->stop();
+}
 
 void ChaseDialog::UpdateInfo()
 {
@@ -43,8 +46,14 @@ void ChaseDialog::UpdateInfo()
     m_nResult = -1;
 }
 
-void ChaseDialog::SetStopChase() { m_nResult = 1; }
-void ChaseDialog::OnSlotRejectChase() { m_nResult = 0; }
+void ChaseDialog::SetStopChase()
+{
+    m_nResult = 1;
+}
+void ChaseDialog::OnSlotRejectChase()
+{
+    m_nResult = 0;
+}
 
 void ChaseDialog::OnImmediatelyStopChase()
 {
@@ -105,7 +114,10 @@ CFakeChaseDialog::CFakeChaseDialog(QWidget* parent, const QString& movieFile) : 
     m_pTimer->start(ChaseDialog::kTick_ms);
 }
 
-CFakeChaseDialog::~CFakeChaseDialog() { m_pTimer->stop(); }
+CFakeChaseDialog::~CFakeChaseDialog()
+{
+    m_pTimer->stop();
+}
 
 void CFakeChaseDialog::UpdateInfo()
 {
@@ -119,8 +131,14 @@ void CFakeChaseDialog::UpdateInfo()
     m_nResult = -1;
 }
 
-void CFakeChaseDialog::SetStopChase() { m_nResult = 1; }
-void CFakeChaseDialog::OnSlotRejectChase() { m_nResult = 0; }
+void CFakeChaseDialog::SetStopChase()
+{
+    m_nResult = 1;
+}
+void CFakeChaseDialog::OnSlotRejectChase()
+{
+    m_nResult = 0;
+}
 
 void CFakeChaseDialog::OnImmediatelyStopChase()
 {
@@ -149,6 +167,9 @@ void CFakeChaseDialog::ShowChaseInfo()
     m_pInfoBtn->hide();
 }
 
-void CFakeChaseDialog::setSize(int width, int heigth) { setFixedSize(width, heigth); }
+void CFakeChaseDialog::setSize(int width, int heigth)
+{
+    setFixedSize(width, heigth);
+}
 
 void CFakeChaseDialog::mousePressEvent(QMouseEvent*) {}

@@ -19,4 +19,4 @@ int Summary(const QList<uint>& states)
     return 2;
 }
 
-} // namespace CheckStates
+}  // namespace CheckStates

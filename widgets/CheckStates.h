@@ -9,4 +9,4 @@ namespace CheckStates {
 // (0 or 1); 0 when none is checked; 2 otherwise, also for no rows. Other values count for neither.
 int Summary(const QList<uint>& states);
 
-} // namespace CheckStates
+}  // namespace CheckStates

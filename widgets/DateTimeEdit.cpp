@@ -29,7 +29,7 @@ bool IsSeparatorKey(const QKeyEvent* event)
     return !(event->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier));
 }
 
-} // namespace
+}  // namespace
 
 QPoint CalendarPopupPosition(const QRect& editor, const QSize& popup, const QRect& screen)
 {
@@ -193,8 +193,8 @@ bool CDateTimeEdit::eventFilter(QObject* watched, QEvent* event)
     // it landed in: typed into the middle of a full part, digits would be refused.
     if (watched == lineEdit() && event->type() == QEvent::MouseButtonRelease) {
         const auto* mouse = static_cast<QMouseEvent*>(event);
-        if (mouse->button() == Qt::LeftButton && mouse->modifiers() == Qt::NoModifier
-            && !lineEdit()->hasSelectedText() && currentSection() != NoSection)
+        if (mouse->button() == Qt::LeftButton && mouse->modifiers() == Qt::NoModifier &&
+            !lineEdit()->hasSelectedText() && currentSection() != NoSection)
             setSelectedSection(currentSection());
     }
     return QDateTimeEdit::eventFilter(watched, event);
@@ -228,8 +228,8 @@ void CDateTimeEdit::SelectSection(int step)
 bool CDateTimeEdit::SectionSelectedWhole() const
 {
     const QLineEdit* line = lineEdit();
-    return currentSection() != NoSection && line->hasSelectedText()
-           && line->selectedText() == sectionText(currentSection());
+    return currentSection() != NoSection && line->hasSelectedText() &&
+           line->selectedText() == sectionText(currentSection());
 }
 
 void CDateTimeEdit::mousePressEvent(QMouseEvent* event)
@@ -275,9 +275,7 @@ void CDateTimeEdit::OpenPopup()
 
 // --- time field ---------------------------------------------------------------------------------
 
-CTimeEdit::CTimeEdit(QWidget* parent) : QTimeEdit(parent)
-{
-}
+CTimeEdit::CTimeEdit(QWidget* parent) : QTimeEdit(parent) {}
 
 void CTimeEdit::setUserDisabled(bool disabled)
 {

@@ -7,13 +7,12 @@
 // has just completed by itself is not followed by a skipped one.
 #pragma once
 
-#include "widgets/CalendarWidget.h" // held through a QPointer, which needs the whole type
+#include "widgets/CalendarWidget.h"  // held through a QPointer, which needs the whole type
 
 #include <QDate>
 #include <QDateTimeEdit>
 #include <QPointer>
 #include <QTimeEdit>
-
 
 // Where the pop-up of an editor opens: below the editor, or above it when the editor's bottom
 // row lies lower than three quarters of its screen's height; the side that does not fit gives

@@ -8,4 +8,4 @@ constexpr int kIconCell = 134;     // bool: icon-only cell (true draws the icon)
 constexpr int kIconOffset = 135;   // bool: moves an icon cell's icon 4 right and 2 down
 constexpr int kDateTime = 137;     // QDateTime: makes its editor a date-time editor
 constexpr int kDate = 138;         // QDate: makes its editor a date editor
-} // namespace ItemRoles
+}  // namespace ItemRoles

@@ -8,7 +8,7 @@ CPromptHook::Answerer& CurrentAnswerer()
     static CPromptHook::Answerer answerer;
     return answerer;
 }
-} // namespace
+}  // namespace
 
 CPromptHook::Answerer CPromptHook::SetAnswerer(Answerer answerer)
 {
@@ -17,7 +17,10 @@ CPromptHook::Answerer CPromptHook::SetAnswerer(Answerer answerer)
     return previous;
 }
 
-bool CPromptHook::IsActive() { return bool(CurrentAnswerer()); }
+bool CPromptHook::IsActive()
+{
+    return bool(CurrentAnswerer());
+}
 
 int CPromptHook::Exec(QDialog* dialog, const CPrompt& prompt, const std::function<int()>& runModal)
 {
@@ -45,7 +48,10 @@ CPromptScript::CPromptScript(int defaultAnswer) : m_default(defaultAnswer)
     m_previous = CPromptHook::SetAnswerer([this](const CPrompt& prompt) { return Answer(prompt); });
 }
 
-CPromptScript::~CPromptScript() { CPromptHook::SetAnswerer(std::move(m_previous)); }
+CPromptScript::~CPromptScript()
+{
+    CPromptHook::SetAnswerer(std::move(m_previous));
+}
 
 CPromptScript& CPromptScript::Then(int answer)
 {

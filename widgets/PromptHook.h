@@ -32,7 +32,7 @@ class QDialog;
 struct CPrompt {
     enum Kind { Warn, Question, Exec, Notice };
     Kind kind = Exec;
-    QString className;         // class of the dialog: "CWarnDlg", "ChaseDialog", "CFileDialog", ...
+    QString className;  // class of the dialog: "CWarnDlg", "ChaseDialog", "CFileDialog", ...
     QString title;
     QString text;
     QPointer<QWidget> dialog;  // null for a question that could not be asked (no parent)

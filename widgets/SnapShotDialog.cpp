@@ -57,7 +57,8 @@ void SnapShotDialog::OnComboBoxChanged(const QString& path)
         m_pImageLabel->setPixmap(QPixmap());
         return;
     }
-    const QSize target(std::min(image.width(), m_pImageLabel->width()), std::min(image.height(), m_pImageLabel->height()));
+    const QSize target(std::min(image.width(), m_pImageLabel->width()),
+                       std::min(image.height(), m_pImageLabel->height()));
     m_pImageLabel->setPixmap(QPixmap::fromImage(image.scaled(target, Qt::KeepAspectRatio, Qt::FastTransformation)));
 }
 

@@ -35,38 +35,47 @@ QRegion Corner(int x, int y, int radius)
     return QRegion(x, y, 2 * radius, 2 * radius, QRegion::Ellipse);
 }
 
-QRegion TopLeft(const QRect& r, int radius) { return Corner(r.x(), r.y(), radius); }
-QRegion TopRight(const QRect& r, int radius) { return Corner(r.right() + 1 - 2 * radius, r.y(), radius); }
-QRegion BottomLeft(const QRect& r, int radius) { return Corner(r.x(), r.bottom() + 1 - 2 * radius, radius); }
+QRegion TopLeft(const QRect& r, int radius)
+{
+    return Corner(r.x(), r.y(), radius);
+}
+QRegion TopRight(const QRect& r, int radius)
+{
+    return Corner(r.right() + 1 - 2 * radius, r.y(), radius);
+}
+QRegion BottomLeft(const QRect& r, int radius)
+{
+    return Corner(r.x(), r.bottom() + 1 - 2 * radius, radius);
+}
 QRegion BottomRight(const QRect& r, int radius)
 {
     return Corner(r.right() + 1 - 2 * radius, r.bottom() + 1 - 2 * radius, radius);
 }
 
-} // namespace
+}  // namespace
 
 QRegion CCommonUtil::GetRoundRectRegion(const QRect& r, int radius)
 {
-    return QRegion(r.adjusted(radius, 0, -radius, 0)) + QRegion(r.adjusted(0, radius, 0, -radius))
-           + TopLeft(r, radius) + TopRight(r, radius) + BottomLeft(r, radius) + BottomRight(r, radius);
+    return QRegion(r.adjusted(radius, 0, -radius, 0)) + QRegion(r.adjusted(0, radius, 0, -radius)) +
+           TopLeft(r, radius) + TopRight(r, radius) + BottomLeft(r, radius) + BottomRight(r, radius);
 }
 
 QRegion CCommonUtil::GetTopRoundRectRegion(const QRect& r, int radius)
 {
-    return QRegion(r.adjusted(0, radius, 0, 0)) + QRegion(r.adjusted(radius, 0, -radius, 0))
-           + TopLeft(r, radius) + TopRight(r, radius);
+    return QRegion(r.adjusted(0, radius, 0, 0)) + QRegion(r.adjusted(radius, 0, -radius, 0)) + TopLeft(r, radius) +
+           TopRight(r, radius);
 }
 
 QRegion CCommonUtil::GetLeftRoundRectRegion(const QRect& r, int radius)
 {
-    return QRegion(r.adjusted(radius, 0, 0, 0)) + QRegion(r.adjusted(0, radius, 0, -radius))
-           + TopLeft(r, radius) + BottomLeft(r, radius);
+    return QRegion(r.adjusted(radius, 0, 0, 0)) + QRegion(r.adjusted(0, radius, 0, -radius)) + TopLeft(r, radius) +
+           BottomLeft(r, radius);
 }
 
 QRegion CCommonUtil::GetRightRoundRectRegion(const QRect& r, int radius)
 {
-    return QRegion(r.adjusted(0, 0, -radius, 0)) + QRegion(r.adjusted(0, radius, 0, -radius))
-           + TopRight(r, radius) + BottomRight(r, radius);
+    return QRegion(r.adjusted(0, 0, -radius, 0)) + QRegion(r.adjusted(0, radius, 0, -radius)) + TopRight(r, radius) +
+           BottomRight(r, radius);
 }
 
 // ------------------------------------------------------------------------------------------
@@ -103,13 +112,13 @@ QPoint CCommonUtil::AdjustPosToAvailable(const QPoint& p, const QVector<ScreenAr
         }
         return false;
     };
-    if (a.contains(s.topLeft()) && a.contains(s.topRight()))        // task bar at the bottom
+    if (a.contains(s.topLeft()) && a.contains(s.topRight()))  // task bar at the bottom
         return spansRow(s.bottom() + 1) ? p : QPoint(p.x(), a.bottom());
-    if (a.contains(s.topLeft()) && a.contains(s.bottomLeft()))      // at the right
+    if (a.contains(s.topLeft()) && a.contains(s.bottomLeft()))  // at the right
         return spansColumn(s.right() + 1) ? p : QPoint(a.right(), p.y());
-    if (a.contains(s.topRight()) && a.contains(s.bottomRight()))    // at the left
+    if (a.contains(s.topRight()) && a.contains(s.bottomRight()))  // at the left
         return spansColumn(s.x() - 1) ? p : QPoint(a.x(), p.y());
-    return spansRow(s.top() - 1) ? p : QPoint(p.x(), a.y());       // at the top
+    return spansRow(s.top() - 1) ? p : QPoint(p.x(), a.y());  // at the top
 }
 
 QPoint CCommonUtil::AdjustPosToAvailable(const QPoint& p)

@@ -16,22 +16,22 @@ class QWidget;
 // CCommonUtil (app/CommonUtil.h), which the engine uses too.
 namespace CCommonUtil {
 
-    // Images and window shapes.
-    QPixmap LoadPixmap(const QString& path);
-    QRegion GetRoundRectRegion(const QRect& r, int radius);
-    QRegion GetTopRoundRectRegion(const QRect& r, int radius);
-    QRegion GetLeftRoundRectRegion(const QRect& r, int radius);
-    QRegion GetRightRoundRectRegion(const QRect& r, int radius);
+// Images and window shapes.
+QPixmap LoadPixmap(const QString& path);
+QRegion GetRoundRectRegion(const QRect& r, int radius);
+QRegion GetTopRoundRectRegion(const QRect& r, int radius);
+QRegion GetLeftRoundRectRegion(const QRect& r, int radius);
+QRegion GetRightRoundRectRegion(const QRect& r, int radius);
 
-    // Screen geometry.
-    struct ScreenArea {
-        QRect geometry;
-        QRect available;
-    };
-    QPoint AdjustPosToAvailable(const QPoint& p);
-    // The same rule over given screens (first = the screens of the desktop).
-    QPoint AdjustPosToAvailable(const QPoint& p, const QVector<ScreenArea>& screens);
-    QRect AdjustRectToScreen(const QRect& r, const QWidget* w);
-    QRect AdjustRectToScreen(QRect r, const QRect& screen);
+// Screen geometry.
+struct ScreenArea {
+    QRect geometry;
+    QRect available;
+};
+QPoint AdjustPosToAvailable(const QPoint& p);
+// The same rule over given screens (first = the screens of the desktop).
+QPoint AdjustPosToAvailable(const QPoint& p, const QVector<ScreenArea>& screens);
+QRect AdjustRectToScreen(const QRect& r, const QWidget* w);
+QRect AdjustRectToScreen(QRect r, const QRect& screen);
 
-} // namespace CCommonUtil
+}  // namespace CCommonUtil

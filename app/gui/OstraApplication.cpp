@@ -65,7 +65,7 @@ COstraApplication::COstraApplication(int& argc, char** argv, QString key)
 COstraApplication::~COstraApplication()
 {
     GetClientSetup()->ClearConfigs();
-    m_lock.reset();   // releases the lock when this copy holds it
+    m_lock.reset();  // releases the lock when this copy holds it
     SetStartupNoticeDialog(std::move(m_previousNoticeDialog));
 }
 

@@ -33,5 +33,5 @@ private:
     bool m_alreadyRunning = false;
     QString m_key;
     std::unique_ptr<QLockFile> m_lock;
-    StartupNoticeHandler m_previousNoticeDialog;   // put back when this object goes
+    StartupNoticeHandler m_previousNoticeDialog;  // put back when this object goes
 };

@@ -56,8 +56,8 @@ void COstraStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* op
     }
 }
 
-qint64 COstraStyle::ProgressChunkWidth(int width, int leftChunkWidth, int rightWidth, qint64 minimum,
-                                       qint64 maximum, qint64 progress)
+qint64 COstraStyle::ProgressChunkWidth(int width, int leftChunkWidth, int rightWidth, qint64 minimum, qint64 maximum,
+                                       qint64 progress)
 {
     if (minimum > maximum || progress - minimum < 1 || maximum == minimum)
         return 0;
@@ -81,8 +81,8 @@ void COstraStyle::DrawProgressBar(const QStyleOption* option, QPainter* painter)
                         middle);
     painter->drawPixmap(r.x() + r.width() - right.width(), r.y(), right);
 
-    if (bar->minimum > bar->maximum || qint64(bar->progress) - bar->minimum < 1
-        || pixelMetric(PM_ProgressBarChunkWidth, option, nullptr) == 0)
+    if (bar->minimum > bar->maximum || qint64(bar->progress) - bar->minimum < 1 ||
+        pixelMetric(PM_ProgressBarChunkWidth, option, nullptr) == 0)
         return;
     const QPixmap leftChunk =
         CCommonUtil::LoadPixmap(QStringLiteral(":images/public/ProgressBar/ProgressBarLeftChunk.png"));
@@ -105,7 +105,7 @@ void COstraStyle::drawControl(ControlElement element, const QStyleOption* option
     case CE_TabBarTabShape: {
         const QRect r = option->rect.adjusted(2, 0, -1, 0);
         const QPixmap image((option->state & State_Selected) ? QStringLiteral(":/images/Tab/TabSelect.png")
-                                                              : QStringLiteral(":/images/Tab/TabUnselect.png"));
+                                                             : QStringLiteral(":/images/Tab/TabUnselect.png"));
         painter->save();
         painter->setPen(Qt::NoPen);
         painter->setBrush(QBrush(image));
@@ -241,9 +241,9 @@ void COstraStyle::DrawHorizontalSlider(const QStyleOptionComplex* option, QPaint
     int interval = slider->tickInterval;
     if (interval <= 0) {
         interval = slider->singleStep;
-        if (QStyle::sliderPositionFromValue(slider->minimum, slider->maximum, interval, available)
-                - QStyle::sliderPositionFromValue(slider->minimum, slider->maximum, 0, available)
-            < 3)
+        if (QStyle::sliderPositionFromValue(slider->minimum, slider->maximum, interval, available) -
+                QStyle::sliderPositionFromValue(slider->minimum, slider->maximum, 0, available) <
+            3)
             interval = slider->pageStep;
     }
     if (interval == 0)

@@ -27,8 +27,8 @@ public:
                            const QWidget* widget = nullptr) const override;
 
     // Width in pixels of the filled middle part of a progress bar `width` pixels wide.
-    static qint64 ProgressChunkWidth(int width, int leftChunkWidth, int rightWidth, qint64 minimum,
-                                     qint64 maximum, qint64 progress);
+    static qint64 ProgressChunkWidth(int width, int leftChunkWidth, int rightWidth, qint64 minimum, qint64 maximum,
+                                     qint64 progress);
 
 private:
     void DrawProgressBar(const QStyleOption* option, QPainter* painter) const;

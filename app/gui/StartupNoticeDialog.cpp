@@ -43,7 +43,7 @@ public:
     }
 };
 
-} // namespace
+}  // namespace
 
 void ShowStartupNoticeDialog(const QString& title, const QString& text)
 {

@@ -38,7 +38,7 @@ namespace {
 
 constexpr int kRows = 100000;
 constexpr int kBigRows = 1000000;
-constexpr int kStep_s = 2; // a million records within the page's 30-day window
+constexpr int kStep_s = 2;  // a million records within the page's 30-day window
 constexpr int kTick_ms = 5;
 
 std::int64_t BaseTime()
@@ -134,7 +134,7 @@ struct Operator {
                 return 0;
             }
             if (p.kind == CPrompt::Exec)
-                return CPromptHook::kRunModal; // the page's workers end its wait and progress dialogs
+                return CPromptHook::kRunModal;  // the page's workers end its wait and progress dialogs
             return 1;
         });
     }
@@ -162,7 +162,7 @@ Listing List(CLocalLogWidget& page, int rows)
     });
     clock.start();
     lag.Start();
-    page.QueryLocalLog(); // returns when the progress dialog has closed
+    page.QueryLocalLog();  // returns when the progress dialog has closed
     QObject::disconnect(watch);
     if (result.listed_ms < 0) {
         lag.Stop();
@@ -188,7 +188,7 @@ Export ExportList(CLocalLogWidget& page, Operator& op, const QString& path)
     const int before = int(op.notices.size());
     const qint64 start = op.clock.nsecsElapsed();
     lag.Start();
-    page.OnBackUp(path); // returns when the export has reported
+    page.OnBackUp(path);  // returns when the export has reported
     while (op.notices.size() == before)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     lag.Stop();
@@ -249,7 +249,7 @@ double RowBytes(const CLogRowList& rows)
     qint64 bytes = qint64(rows.Batches().size()) * qint64(sizeof(LogBatch) + sizeof(int));
     QSet<const QChar*> texts;
     for (const LogBatch& batch : rows.Batches()) {
-        bytes += qint64(sizeof(LogRowBatch) + batch->rows.capacity() * sizeof(LogRow) + 32); // 32: the shared block
+        bytes += qint64(sizeof(LogRowBatch) + batch->rows.capacity() * sizeof(LogRow) + 32);  // 32: the shared block
         bytes += batch->texts.capacity() * qint64(sizeof(QString));
         for (const QString& text : batch->texts)
             if (!texts.contains(text.constData())) {
@@ -285,7 +285,7 @@ std::unique_ptr<CLocalLogWidget> MakePage(int entry)
     return page;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -327,20 +327,21 @@ int main(int argc, char** argv)
         plain.push_back(plain_ms);
         saved.push_back(saved_ms);
         ratio.push_back(e.export_ms / saved_ms);
-        std::printf("run %d: %d rows listed in %.0f ms (GUI late p99 %.1f ms, worst %.1f ms); %.0f bytes per listed row "
-                    "(page %.1f MB; the rows themselves %.0f); export %.1f MB in %.0f ms (GUI late p99 %.1f ms, worst %.1f "
-                    "ms; formatting alone %.0f ms); the same bytes written plain %.0f ms, through a committed save "
-                    "file %.0f ms\n",
-                    run + 1, kRows, l.listed_ms, l.lagP99_ms, l.lagWorst_ms, perRow.back(),
-                    (rssPage - rssBefore) / 1e6, held.back(), e.bytes / 1e6, e.export_ms, e.lagP99_ms, e.lagWorst_ms,
-                    format_ms, plain_ms, saved_ms);
+        std::printf(
+            "run %d: %d rows listed in %.0f ms (GUI late p99 %.1f ms, worst %.1f ms); %.0f bytes per listed row "
+            "(page %.1f MB; the rows themselves %.0f); export %.1f MB in %.0f ms (GUI late p99 %.1f ms, worst %.1f "
+            "ms; formatting alone %.0f ms); the same bytes written plain %.0f ms, through a committed save "
+            "file %.0f ms\n",
+            run + 1, kRows, l.listed_ms, l.lagP99_ms, l.lagWorst_ms, perRow.back(), (rssPage - rssBefore) / 1e6,
+            held.back(), e.bytes / 1e6, e.export_ms, e.lagP99_ms, e.lagWorst_ms, format_ms, plain_ms, saved_ms);
         std::fflush(stdout);
     }
-    std::printf("median of %d runs: listing %d rows %.0f ms; %.0f bytes per listed row (the rows themselves %.0f); "
-                "export of %.1f MB %.0f ms (formatting alone %.0f ms) against %.0f ms to write the same bytes plain "
-                "and %.0f ms through a committed save file (%.2fx)\n",
-                runs, kRows, Median(listed), Median(perRow), Median(held), bytes / 1e6, Median(exported),
-                Median(formatted), Median(plain), Median(saved), Median(ratio));
+    std::printf(
+        "median of %d runs: listing %d rows %.0f ms; %.0f bytes per listed row (the rows themselves %.0f); "
+        "export of %.1f MB %.0f ms (formatting alone %.0f ms) against %.0f ms to write the same bytes plain "
+        "and %.0f ms through a committed save file (%.2fx)\n",
+        runs, kRows, Median(listed), Median(perRow), Median(held), bytes / 1e6, Median(exported), Median(formatted),
+        Median(plain), Median(saved), Median(ratio));
 
     double bigWorst_ms = -1;
     double bigP99_ms = -1;
@@ -360,11 +361,12 @@ int main(int argc, char** argv)
         bigWorst_ms = e.lagWorst_ms;
         bigP99_ms = e.lagP99_ms;
         bigPerRow = double(rssListed - rssPage) / kBigRows;
-        std::printf("%d rows: listed in %.0f ms (GUI late p99 %.1f ms, worst %.1f ms), %.0f bytes per listed row; "
-                    "export %.1f MB in %.0f ms (GUI late p99 %.1f ms, worst %.1f ms); the idle page: p99 %.1f ms, "
-                    "worst %.1f ms\n",
-                    kBigRows, l.listed_ms, l.lagP99_ms, l.lagWorst_ms, bigPerRow,
-                    e.bytes / 1e6, e.export_ms, e.lagP99_ms, e.lagWorst_ms, idle.P99(), idle.Worst());
+        std::printf(
+            "%d rows: listed in %.0f ms (GUI late p99 %.1f ms, worst %.1f ms), %.0f bytes per listed row; "
+            "export %.1f MB in %.0f ms (GUI late p99 %.1f ms, worst %.1f ms); the idle page: p99 %.1f ms, "
+            "worst %.1f ms\n",
+            kBigRows, l.listed_ms, l.lagP99_ms, l.lagWorst_ms, bigPerRow, e.bytes / 1e6, e.export_ms, e.lagP99_ms,
+            e.lagWorst_ms, idle.P99(), idle.Worst());
     }
 
     std::vector<double> plainRatio;

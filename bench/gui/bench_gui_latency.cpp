@@ -218,7 +218,10 @@ public:
 
 private:
     CPlayBackWidget* Page() const { return m_window ? m_window->PlayBackPage() : nullptr; }
-    QString DiskPath(unsigned disk) const { return m_root + QLatin1Char('/') + QLatin1String(kDiskNames[disk - kGood]); }
+    QString DiskPath(unsigned disk) const
+    {
+        return m_root + QLatin1Char('/') + QLatin1String(kDiskNames[disk - kGood]);
+    }
     CPlayBackWidgetPrivate* D() const { return Page() ? Page()->Private() : nullptr; }
     bool Wanted(const QString& name) const;
     int Answer(const CPrompt& prompt);
@@ -320,11 +323,20 @@ bool Bench::Prepare()
     m_clock.start();
     m_day = QDate::currentDate();
     const QString day = m_day.toString(Qt::ISODate);
-    const QStringList small = {QStringLiteral("--channels"), QString::number(kWindows), QStringLiteral("--days"),
-                               QStringLiteral("1"), QStringLiteral("--start-date"), day,
-                               QStringLiteral("--segments-per-day"), QStringLiteral("1"),
-                               QStringLiteral("--segment-length"), QStringLiteral("4"), QStringLiteral("--size"),
-                               QStringLiteral("176x144"), QStringLiteral("--jobs"), QStringLiteral("4")};
+    const QStringList small = {QStringLiteral("--channels"),
+                               QString::number(kWindows),
+                               QStringLiteral("--days"),
+                               QStringLiteral("1"),
+                               QStringLiteral("--start-date"),
+                               day,
+                               QStringLiteral("--segments-per-day"),
+                               QStringLiteral("1"),
+                               QStringLiteral("--segment-length"),
+                               QStringLiteral("4"),
+                               QStringLiteral("--size"),
+                               QStringLiteral("176x144"),
+                               QStringLiteral("--jobs"),
+                               QStringLiteral("4")};
     m_watchdog.SetLabel(QStringLiteral("recordings"));
     if (!RunTool(QStringList{QStringLiteral("folder"), m_root + QStringLiteral("/good"), QStringLiteral("--channels"),
                              QString::number(kWindows), QStringLiteral("--days"), QStringLiteral("1"),
@@ -334,8 +346,8 @@ bool Bench::Prepare()
                              QStringLiteral("4")}))
         return false;
     for (const char* kind : {"empty", "fifo", "unreadable", "missing"})
-        if (!RunTool(QStringList{QStringLiteral("folder"), m_root + QLatin1Char('/') + QLatin1String(kind)} + small
-                     + QStringList{QStringLiteral("--broken"), QLatin1String(kind)}))
+        if (!RunTool(QStringList{QStringLiteral("folder"), m_root + QLatin1Char('/') + QLatin1String(kind)} + small +
+                     QStringList{QStringLiteral("--broken"), QLatin1String(kind)}))
             return false;
     m_firstRecording = QDateTime(m_day, QTime(10, 0, 0)).toSecsSinceEpoch();
 
@@ -434,7 +446,8 @@ void Bench::Case(const QString& name, const std::function<bool()>& setup, const 
                      ? QString()
                      : QStringLiteral(" (hit its cap of %1 s%2)")
                            .arg(m_cap_ms / 1000)
-                           .arg(trigger_ms > m_cap_ms ? QStringLiteral(": the GUI thread was held past it") : QString())));
+                           .arg(trigger_ms > m_cap_ms ? QStringLiteral(": the GUI thread was held past it")
+                                                      : QString())));
     m_watchdog.SetLabel(name + QStringLiteral(" (after)"));
 }
 
@@ -486,7 +499,9 @@ bool Bench::Search(int channels)
             QStringList said;
             for (int i = mark; i < m_prompts.size(); ++i)
                 said << m_prompts[i].prompt.className + QLatin1Char(' ') + m_prompts[i].prompt.text;
-            Say(QStringLiteral("note the search found nothing for window %1 (said: %2)").arg(w + 1).arg(said.join("; ")));
+            Say(QStringLiteral("note the search found nothing for window %1 (said: %2)")
+                    .arg(w + 1)
+                    .arg(said.join("; ")));
             return false;
         }
     }
@@ -560,8 +575,8 @@ void Bench::PlayCases()
             Case(
                 name,
                 [&] {
-                    return ChooseDisk(kind.disk) && Search(kWindows) && SetSync(sync)
-                        && (mark = int(m_prompts.size()), true);
+                    return ChooseDisk(kind.disk) && Search(kWindows) && SetSync(sync) &&
+                           (mark = int(m_prompts.size()), true);
                 },
                 [&] { Page()->OnStartPlayback(0, m_firstRecording + 1); },
                 [&] {
@@ -642,8 +657,8 @@ void Bench::DownloadCases()
         },
         [&] { dialog->Form().m_pDownloadBtn->click(); },
         [&] {
-            return (!dialog->IsJobRunning() && !dialog->Downloader().IsBusy())
-                || dialog->Downloader().GetProgress() > 0;
+            return (!dialog->IsJobRunning() && !dialog->Downloader().IsBusy()) ||
+                   dialog->Downloader().GetProgress() > 0;
         });
     StopDownload(dialog);
     rtk_test_SetReadDelay(0);
@@ -728,8 +743,9 @@ void Bench::LogExportCase()
         },
         [&] { log->OnBackupClicked(); },
         [&] {
-            return NoticesSince(mark, QStringLiteral("Backup successful.")) + NoticesSince(mark, QStringLiteral("Backup Failed."))
-                > 0;
+            return NoticesSince(mark, QStringLiteral("Backup successful.")) +
+                       NoticesSince(mark, QStringLiteral("Backup Failed.")) >
+                   0;
         });
     if (Wanted(QStringLiteral("log_export_1m"))) {
         Say(QStringLiteral("note log_export_1m %1 bytes written").arg(QFileInfo(m_exportPath + ".xml").size()));
@@ -788,7 +804,7 @@ void Bench::Run()
     m_window.reset();
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {

@@ -62,8 +62,7 @@ double RawSeekAndDecodeMs(const std::string& path, double offset_s)
         const std::int64_t origin = st->start_time != AV_NOPTS_VALUE ? st->start_time : 0;
         const std::int64_t target =
             origin + av_rescale_q(std::int64_t(offset_s * 1e6), AVRational{1, 1000000}, st->time_base);
-        if (avcodec_open2(dec, codec, nullptr) >= 0 &&
-            av_seek_frame(fmt, vi, target, AVSEEK_FLAG_BACKWARD) >= 0) {
+        if (avcodec_open2(dec, codec, nullptr) >= 0 && av_seek_frame(fmt, vi, target, AVSEEK_FLAG_BACKWARD) >= 0) {
             bool done = false;
             while (!done && av_read_frame(fmt, pkt) >= 0) {
                 if (pkt->stream_index == vi && avcodec_send_packet(dec, pkt) >= 0) {
@@ -200,80 +199,81 @@ int main(int argc, char** argv)
                 << ms.back() << " ms over " << ms.size() << " clicks; the first frame shown was "
                 << "of the target second in " << firstOnTarget << " of them\n";
         if (!rawMs.empty() && !ms.empty())
-            out << "plain libav open, seek and decode to the same targets: median " << Median(rawMs)
-                << " ms, worst " << *std::max_element(rawMs.begin(), rawMs.end()) << " ms; click / plain = "
-                << ms[ms.size() / 2] / Median(rawMs) << " (target: below 1)\n";
+            out << "plain libav open, seek and decode to the same targets: median " << Median(rawMs) << " ms, worst "
+                << *std::max_element(rawMs.begin(), rawMs.end())
+                << " ms; click / plain = " << ms[ms.size() / 2] / Median(rawMs) << " (target: below 1)\n";
     }
 
     // Four windows in step.
     for (int level : {0, 3}) {
-      std::vector<std::int64_t> all;
-      for (int run = 1; run <= runs; ++run) {
-        std::vector<std::unique_ptr<VideoSurface>> surfaces;
-        std::vector<std::unique_ptr<CPlayBackInteraction>> engines;
-        Varpen::SynPlaybackInteraction sync;
-        for (int c = 1; c <= 4; ++c) {
-            surfaces.push_back(std::make_unique<VideoSurface>());
-            surfaces.back()->resize(480, 270);
-            engines.push_back(std::make_unique<CPlayBackInteraction>());
-            Search(*engines.back(), dir.path(), c, t0, dayEnd);
-            engines.back()->StartPlayback(surfaces.back()->surfaceId(), t0);
-            sync.AddInteraction(engines.back().get());
-        }
-        sync.Start();
-        sync.SetPlayTime(t0);
-        sync.SetSpeed(level);
-        std::vector<std::int64_t> spreads;
-        std::int64_t worst = -1;
-        QString worstAt;
-        QElapsedTimer timer;
-        timer.start();
-        // The first seconds after the start are included: members must start together too.
-        while (timer.elapsed() < syncSeconds * 1000) {
-            Spin(100);
-            std::int64_t lo = std::numeric_limits<std::int64_t>::max(), hi = std::numeric_limits<std::int64_t>::min();
-            QString members;
-            for (auto& e : engines) {
-                vrend::PortStats st;
-                if (!e->IsPlaying() || !vrend_test_GetStats(e->GetPlayPort(), &st) || st.last_shown_time_ms < 0) {
-                    members += QStringLiteral(" -");
-                    continue;
-                }
-                lo = std::min(lo, st.last_shown_time_ms);
-                hi = std::max(hi, st.last_shown_time_ms);
-                members += QStringLiteral(" %1%2(stalls %3, late %4)")
-                               .arg(st.last_shown_time_ms % 100000)
-                               .arg(e->IsPaused() ? QStringLiteral(" paused") : QString())
-                               .arg(st.stalls)
-                               .arg(st.frames_late);
+        std::vector<std::int64_t> all;
+        for (int run = 1; run <= runs; ++run) {
+            std::vector<std::unique_ptr<VideoSurface>> surfaces;
+            std::vector<std::unique_ptr<CPlayBackInteraction>> engines;
+            Varpen::SynPlaybackInteraction sync;
+            for (int c = 1; c <= 4; ++c) {
+                surfaces.push_back(std::make_unique<VideoSurface>());
+                surfaces.back()->resize(480, 270);
+                engines.push_back(std::make_unique<CPlayBackInteraction>());
+                Search(*engines.back(), dir.path(), c, t0, dayEnd);
+                engines.back()->StartPlayback(surfaces.back()->surfaceId(), t0);
+                sync.AddInteraction(engines.back().get());
             }
-            if (hi >= lo) {
-                spreads.push_back(hi - lo);
-                if (hi - lo > worst) {
-                    worst = hi - lo;
-                    worstAt = QStringLiteral("at %1 ms:%2").arg(timer.elapsed()).arg(members);
+            sync.Start();
+            sync.SetPlayTime(t0);
+            sync.SetSpeed(level);
+            std::vector<std::int64_t> spreads;
+            std::int64_t worst = -1;
+            QString worstAt;
+            QElapsedTimer timer;
+            timer.start();
+            // The first seconds after the start are included: members must start together too.
+            while (timer.elapsed() < syncSeconds * 1000) {
+                Spin(100);
+                std::int64_t lo = std::numeric_limits<std::int64_t>::max(),
+                             hi = std::numeric_limits<std::int64_t>::min();
+                QString members;
+                for (auto& e : engines) {
+                    vrend::PortStats st;
+                    if (!e->IsPlaying() || !vrend_test_GetStats(e->GetPlayPort(), &st) || st.last_shown_time_ms < 0) {
+                        members += QStringLiteral(" -");
+                        continue;
+                    }
+                    lo = std::min(lo, st.last_shown_time_ms);
+                    hi = std::max(hi, st.last_shown_time_ms);
+                    members += QStringLiteral(" %1%2(stalls %3, late %4)")
+                                   .arg(st.last_shown_time_ms % 100000)
+                                   .arg(e->IsPaused() ? QStringLiteral(" paused") : QString())
+                                   .arg(st.stalls)
+                                   .arg(st.frames_late);
+                }
+                if (hi >= lo) {
+                    spreads.push_back(hi - lo);
+                    if (hi - lo > worst) {
+                        worst = hi - lo;
+                        worstAt = QStringLiteral("at %1 ms:%2").arg(timer.elapsed()).arg(members);
+                    }
                 }
             }
+            sync.StopAll();
+            std::sort(spreads.begin(), spreads.end());
+            all.insert(all.end(), spreads.begin(), spreads.end());
+            out << "four windows in step at " << (1 << level) << "x, run " << run << " of " << syncSeconds
+                << " s: spread of shown frames ";
+            if (spreads.empty())
+                out << "not measured (nothing shown)\n";
+            else
+                out << "median " << spreads[spreads.size() / 2] << " ms, worst " << spreads.back() << " ms over "
+                    << spreads.size() << " samples\n";
+            if (trace && !spreads.empty())
+                out << "  worst " << worstAt << "\n";
+            out.flush();
         }
-        sync.StopAll();
-        std::sort(spreads.begin(), spreads.end());
-        all.insert(all.end(), spreads.begin(), spreads.end());
-        out << "four windows in step at " << (1 << level) << "x, run " << run << " of " << syncSeconds
-            << " s: spread of shown frames ";
-        if (spreads.empty())
-            out << "not measured (nothing shown)\n";
-        else
-            out << "median " << spreads[spreads.size() / 2] << " ms, worst " << spreads.back() << " ms over "
-                << spreads.size() << " samples\n";
-        if (trace && !spreads.empty())
-            out << "  worst " << worstAt << "\n";
-        out.flush();
-      }
-      std::sort(all.begin(), all.end());
-      if (!all.empty())
-          out << "four windows in step at " << (1 << level) << "x, " << runs << " runs: median " << all[all.size() / 2]
-              << " ms, worst " << all.back() << " ms (target: worst < " << (level == 0 ? "200 ms" : "1000 ms")
-              << ")\n";
+        std::sort(all.begin(), all.end());
+        if (!all.empty())
+            out << "four windows in step at " << (1 << level) << "x, " << runs << " runs: median "
+                << all[all.size() / 2] << " ms, worst " << all.back() << " ms (target: worst < "
+                << (level == 0 ? "200 ms" : "1000 ms") << ")\n";
     }
     return 0;
 }

@@ -80,7 +80,7 @@ Lateness MeasureLoop(int seconds)
 
 struct Frames {
     qint64 shown = 0, late = 0;
-    qint64 recorded_ms = 0;       // recorded time gone through, summed over the windows counted
+    qint64 recorded_ms = 0;  // recorded time gone through, summed over the windows counted
     int recorded_windows = 0;
     qint64 longest_stall_ms = 0;  // the longest time a window's picture stood still
 };
@@ -100,9 +100,9 @@ std::vector<qint64> StartCounting(CPlayBackWidgetPrivate& d)
 Frames Count(CPlayBackWidgetPrivate& d, const std::vector<qint64>& shownTimeAtStart)
 {
     // The ports run on the steady clock: a picture still standing at the end counts to now.
-    const qint64 now_ns = std::chrono::duration_cast<std::chrono::nanoseconds>(
-                              std::chrono::steady_clock::now().time_since_epoch())
-                              .count();
+    const qint64 now_ns =
+        std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+            .count();
     Frames f;
     size_t i = 0;
     for (const auto& [window, engine] : d.Players()) {
@@ -155,20 +155,33 @@ int main(int argc, char** argv)
     const int files = fileSeconds > 0 ? (recordSeconds + fileSeconds - 1) / fileSeconds : 1;
     QProcess gen;
     gen.start(QCoreApplication::applicationDirPath() + QStringLiteral("/varpen-sample"),
-              {QStringLiteral("folder"), folder, QStringLiteral("--channels"), QString::number(kChannels),
-               QStringLiteral("--days"), QStringLiteral("1"), QStringLiteral("--start-date"), day.toString(Qt::ISODate),
-               QStringLiteral("--segments-per-day"), QString::number(files), QStringLiteral("--segment-length"),
-               QString::number(fileSeconds > 0 ? fileSeconds : recordSeconds), QStringLiteral("--gap"),
-               QStringLiteral("0"), QStringLiteral("--fps"), QString::number(kFps), QStringLiteral("--size"), size,
-               QStringLiteral("--jobs"), QStringLiteral("3")});
+              {QStringLiteral("folder"),
+               folder,
+               QStringLiteral("--channels"),
+               QString::number(kChannels),
+               QStringLiteral("--days"),
+               QStringLiteral("1"),
+               QStringLiteral("--start-date"),
+               day.toString(Qt::ISODate),
+               QStringLiteral("--segments-per-day"),
+               QString::number(files),
+               QStringLiteral("--segment-length"),
+               QString::number(fileSeconds > 0 ? fileSeconds : recordSeconds),
+               QStringLiteral("--gap"),
+               QStringLiteral("0"),
+               QStringLiteral("--fps"),
+               QString::number(kFps),
+               QStringLiteral("--size"),
+               size,
+               QStringLiteral("--jobs"),
+               QStringLiteral("3")});
     if (!gen.waitForFinished(-1) || gen.exitCode() != 0) {
         out << "cannot write the sample recordings\n";
         return 1;
     }
 
-    CPromptHook::SetAnswerer([](const CPrompt& p) {
-        return p.className == QLatin1String("ChaseDialog") ? CPromptHook::kRunModal : 1;
-    });
+    CPromptHook::SetAnswerer(
+        [](const CPrompt& p) { return p.className == QLatin1String("ChaseDialog") ? CPromptHook::kRunModal : 1; });
     CPlayBackWidget page(nullptr, QSize(1920, 1080));
     page.resize(1600, 900);
     page.show();
@@ -248,20 +261,19 @@ int main(int argc, char** argv)
 
     const Lateness idle = MeasureLoop(seconds);
 
-    out << "event-loop delay (lateness of a " << kTick_ms << " ms timer) with " << players << " windows playing " << size
-        << " at 1x for " << seconds << " s: median " << busy.median << " ms, p99 " << busy.p99 << " ms, worst "
+    out << "event-loop delay (lateness of a " << kTick_ms << " ms timer) with " << players << " windows playing "
+        << size << " at 1x for " << seconds << " s: median " << busy.median << " ms, p99 " << busy.p99 << " ms, worst "
         << busy.worst << " ms over " << busy.samples << " shots; " << stillPlaying
         << " still playing at the end (target: p99 below 20 ms)\n";
     const qint64 due = qint64(players) * seconds * kFps;
     const qint64 missing = std::max<qint64>(0, due - frames.shown - frames.late);
     out << "frames of " << players << " windows over " << seconds << " s, "
-        << (fileSeconds > 0 ? QStringLiteral("%1 s files").arg(fileSeconds) : QStringLiteral("one file each"))
-        << ": " << due << " due at 1x, " << frames.shown << " shown (" << double(frames.shown) / seconds
-        << " per second), " << frames.late << " late (skipped), " << missing << " missing ("
+        << (fileSeconds > 0 ? QStringLiteral("%1 s files").arg(fileSeconds) : QStringLiteral("one file each")) << ": "
+        << due << " due at 1x, " << frames.shown << " shown (" << double(frames.shown) / seconds << " per second), "
+        << frames.late << " late (skipped), " << missing << " missing ("
         << (due > 0 ? 100.0 * double(missing) / double(due) : 0) << "%); recorded time gone through "
         << (frames.recorded_windows > 0 ? double(frames.recorded_ms) / frames.recorded_windows / 1000 : 0)
-        << " s per window; longest stall "
-        << frames.longest_stall_ms << " ms\n";
+        << " s per window; longest stall " << frames.longest_stall_ms << " ms\n";
     out << "event-loop delay with the windows idle for " << seconds << " s: median " << idle.median << " ms, p99 "
         << idle.p99 << " ms, worst " << idle.worst << " ms over " << idle.samples << " shots\n";
     CPromptHook::SetAnswerer({});

@@ -89,7 +89,7 @@ double Median(std::vector<double> v)
     return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -127,7 +127,8 @@ int main(int argc, char** argv)
         QFile f(screen);
         if (!f.open(QIODevice::WriteOnly))
             return 1;
-        f.write(R"({"screens":[{"name":"S1","x":0,"y":0,"width":1280,"height":1024,"logicalDpi":96,"logicalBaseDpi":96,"dpr":1}]})");
+        f.write(
+            R"({"screens":[{"name":"S1","x":0,"y":0,"width":1280,"height":1024,"logicalDpi":96,"logicalBaseDpi":96,"dpr":1}]})");
     }
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     const QString platform = env.value(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
@@ -148,8 +149,8 @@ int main(int argc, char** argv)
         QString log;
         // Alternating, so that a busy moment of the machine falls on both.
         const double s = TimeToReady(bin + QStringLiteral("/varpen"), {}, env, &log);
-        const double b = TimeToReady(QCoreApplication::applicationFilePath(), {QStringLiteral("--bare-window")}, env,
-                                     &log);
+        const double b =
+            TimeToReady(QCoreApplication::applicationFilePath(), {QStringLiteral("--bare-window")}, env, &log);
         if (s < 0 || b < 0) {
             out << "bench_startup: a start did not get ready:\n" << log << "\n";
             return 1;
@@ -159,7 +160,8 @@ int main(int argc, char** argv)
     }
     const double sm = Median(station);
     const double bm = Median(bare);
-    out << QStringLiteral("start to painted window with 16 channels listed: median %1 ms (best %2, worst %3), %4 runs\n")
+    out << QStringLiteral(
+               "start to painted window with 16 channels listed: median %1 ms (best %2, worst %3), %4 runs\n")
                .arg(sm, 0, 'f', 1)
                .arg(*std::min_element(station.begin(), station.end()), 0, 'f', 1)
                .arg(*std::max_element(station.begin(), station.end()), 0, 'f', 1)

@@ -2,8 +2,8 @@
 // recordings cut into short files, so that every run crosses several file changes. A run starts
 // all windows together at one time through the controller (as the page does), then samples the
 // time of the frame each window shows every 20 ms, until all have passed the second file change;
-// the spread of a sample is the latest minus the earliest of those times (recording time). A window changing file still shows the last frame of
-// the old file: it counts with that frame until the next file's first one.
+// the spread of a sample is the latest minus the earliest of those times (recording time). A window changing file still
+// shows the last frame of the old file: it counts with that frame until the next file's first one.
 //   bench_sync [--runs N] [--windows 4,16] [--speeds 0,3]   (10 runs of each by default)
 // Ends with one line per case: aim NAME value V goal G met yes|no. BENCH_TRACE=1 prints where the
 // worst spread of each run was.
@@ -125,7 +125,8 @@ RunResult RunOnce(const QString& dir, time_t t0, time_t dayEnd, int windows, int
             vrend::PortStats st;
             if (vrend_test_GetStats(e.GetPlayPort(), &st) && st.last_shown_time_ms >= 0)
                 last[i] = st.last_shown_time_ms;
-            members += QStringLiteral(" %1%2").arg(last[i] % 100000).arg(e.IsPaused() ? QStringLiteral("p") : QString());
+            members +=
+                QStringLiteral(" %1%2").arg(last[i] % 100000).arg(e.IsPaused() ? QStringLiteral("p") : QString());
         }
         std::int64_t lo = std::numeric_limits<std::int64_t>::max(), hi = std::numeric_limits<std::int64_t>::min();
         for (std::int64_t t : last) {
@@ -175,12 +176,26 @@ int main(int argc, char** argv)
     QTemporaryDir dir;
     QProcess gen;
     gen.start(QCoreApplication::applicationDirPath() + QStringLiteral("/varpen-sample"),
-              {QStringLiteral("folder"), dir.path(), QStringLiteral("--channels"), QString::number(maxWindows),
-               QStringLiteral("--days"), QStringLiteral("1"), QStringLiteral("--segments-per-day"),
-               QString::number(kSegments), QStringLiteral("--segment-length"), QString::number(kSegment_s),
-               QStringLiteral("--gap"), QStringLiteral("0"), QStringLiteral("--size"), QStringLiteral("640x360"),
-               QStringLiteral("--camera"), QStringLiteral("--bitrate"), QStringLiteral("1000"),
-               QStringLiteral("--keyint"), QStringLiteral("50"), QStringLiteral("--jobs"),
+              {QStringLiteral("folder"),
+               dir.path(),
+               QStringLiteral("--channels"),
+               QString::number(maxWindows),
+               QStringLiteral("--days"),
+               QStringLiteral("1"),
+               QStringLiteral("--segments-per-day"),
+               QString::number(kSegments),
+               QStringLiteral("--segment-length"),
+               QString::number(kSegment_s),
+               QStringLiteral("--gap"),
+               QStringLiteral("0"),
+               QStringLiteral("--size"),
+               QStringLiteral("640x360"),
+               QStringLiteral("--camera"),
+               QStringLiteral("--bitrate"),
+               QStringLiteral("1000"),
+               QStringLiteral("--keyint"),
+               QStringLiteral("50"),
+               QStringLiteral("--jobs"),
                QString::number(std::max(1, QThread::idealThreadCount() / 2))});
     if (!gen.waitForFinished(-1) || gen.exitCode() != 0) {
         out << "cannot write the sample recordings\n";

@@ -53,7 +53,7 @@ int main(int argc, char** argv)
         view.AppendRow(batches[b]);
         appendNs += batch.nsecsElapsed();
         view.scrollToBottom();  // the newest rows in view, as a log that follows its search
-        app.processEvents();  // the repaint that follows each batch
+        app.processEvents();    // the repaint that follows each batch
         batchNs.push_back(batch.nsecsElapsed());
         if (batch.nsecsElapsed() > longestNs) {
             longestNs = batch.nsecsElapsed();
@@ -61,9 +61,10 @@ int main(int argc, char** argv)
         }
     }
     std::sort(batchNs.begin(), batchNs.end());
-    std::printf("bench_tableview: appending alone %.1f ms; batch median %.2f ms, 95th percentile %.2f ms; "
-                "longest batch was number %d\n",
-                appendNs / 1e6, batchNs[batchNs.size() / 2] / 1e6, batchNs[batchNs.size() * 95 / 100] / 1e6, longestAt);
+    std::printf(
+        "bench_tableview: appending alone %.1f ms; batch median %.2f ms, 95th percentile %.2f ms; "
+        "longest batch was number %d\n",
+        appendNs / 1e6, batchNs[batchNs.size() / 2] / 1e6, batchNs[batchNs.size() * 95 / 100] / 1e6, longestAt);
     const double totalMs = total.nsecsElapsed() / 1e6;
     std::printf("bench_tableview: %d rows in batches of %d: total %.1f ms, longest batch %.2f ms (limit 50 ms)\n",
                 view.RowCount(), kBatch, totalMs, longestNs / 1e6);

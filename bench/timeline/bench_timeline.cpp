@@ -52,7 +52,7 @@ TimeSegmentRows MakeRows(const QDate& day)
     return rows;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -92,10 +92,10 @@ int main(int argc, char** argv)
         if (level == Timeline::kZoomMultiWidest)
             widest = f.median_ms;
         out << QStringLiteral("paint level %1 (%2 h): median_ms=%3 worst_ms=%4\n")
-                       .arg(level)
-                       .arg(Timeline::ZoomFor(level).span_s / 3600)
-                       .arg(f.median_ms, 0, 'f', 3)
-                       .arg(f.worst_ms, 0, 'f', 3);
+                   .arg(level)
+                   .arg(Timeline::ZoomFor(level).span_s / 3600)
+                   .arg(f.median_ms, 0, 'f', 3)
+                   .arg(f.worst_ms, 0, 'f', 3);
         out.flush();
     }
 
@@ -111,21 +111,23 @@ int main(int argc, char** argv)
     for (int i = 0; i < clicks; ++i) {
         const int row = int(random.bounded(16));
         const QPointF pos(112 + random.bounded(864), Timeline::RowBarTop(row) + 5);
-        QMouseEvent press(QEvent::MouseButtonPress, pos, view->mapToGlobal(pos), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-        QMouseEvent release(QEvent::MouseButtonRelease, pos, view->mapToGlobal(pos), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+        QMouseEvent press(QEvent::MouseButtonPress, pos, view->mapToGlobal(pos), Qt::LeftButton, Qt::LeftButton,
+                          Qt::NoModifier);
+        QMouseEvent release(QEvent::MouseButtonRelease, pos, view->mapToGlobal(pos), Qt::LeftButton, Qt::NoButton,
+                            Qt::NoModifier);
         QCoreApplication::sendEvent(view, &press);
         QElapsedTimer timer;
         timer.start();
         QCoreApplication::sendEvent(view, &release);
         clickMs.push_back(timer.nsecsElapsed() / 1e6);
-        QCoreApplication::removePostedEvents(view); // the redraw after the click is not measured
+        QCoreApplication::removePostedEvents(view);  // the redraw after the click is not measured
     }
     const Figures c = Summarise(clickMs);
     out << QStringLiteral("click 16x2000 release-to-emit: median_ms=%1 worst_ms=%2 (%3 of %4 clicks emitted)\n")
-                   .arg(c.median_ms, 0, 'f', 4)
-                   .arg(c.worst_ms, 0, 'f', 4)
-                   .arg(emitted)
-                   .arg(clicks);
+               .arg(c.median_ms, 0, 'f', 4)
+               .arg(c.worst_ms, 0, 'f', 4)
+               .arg(emitted)
+               .arg(clicks);
     out << QStringLiteral("paint 16x2000 widest median_ms=%1\n").arg(widest, 0, 'f', 3);
     return 0;
 }

@@ -223,7 +223,10 @@ double FfmpegCpuPerFrame(const QString& body, const QString& filter, int frames)
     QStringList args = {"-hide_banner", "-nostdin", "-benchmark", "-threads", "1", "-i", body};
     if (!filter.isEmpty())
         args << "-vf" << filter;
-    args << "-an" << "-f" << "null" << "-";
+    args << "-an"
+         << "-f"
+         << "null"
+         << "-";
     QProcess p;
     p.start("ffmpeg", args);
     if (!p.waitForFinished(300000) || p.exitCode() != 0)
@@ -694,9 +697,11 @@ int main(int argc, char** argv)
                 std::printf(" %.2f", r);
             std::printf(")\n");
             if (ffmpeg) {
-                std::printf("  ffmpeg -threads 1: plain decode %.2f ms, with scale=480:270,format=bgra %.2f ms (%.2fx)\n",
-                            Median(ffPlain) * 1e3, Median(ffScale) * 1e3, Median(ffRatio));
-                aims.push_back({QString("show_vs_ffmpeg_scale_%1").arg(k.name), Median(tileRatio), Median(ffRatio), true});
+                std::printf(
+                    "  ffmpeg -threads 1: plain decode %.2f ms, with scale=480:270,format=bgra %.2f ms (%.2fx)\n",
+                    Median(ffPlain) * 1e3, Median(ffScale) * 1e3, Median(ffRatio));
+                aims.push_back(
+                    {QString("show_vs_ffmpeg_scale_%1").arg(k.name), Median(tileRatio), Median(ffRatio), true});
             }
             aims.push_back({QString("show_vs_decode_%1").arg(k.name), Median(tileRatio), 1.2, true});
             for (const QSize& size : {QSize(640, 360), QSize(960, 540), QSize(1920, 1080)}) {
@@ -719,9 +724,10 @@ int main(int argc, char** argv)
             plain.push_back(PacedPlainDecodes(k.stream, 16, seconds));
             ports.push_back(RealTime(k.stream, 16, seconds, kTile).cpu_cores);
         }
-        std::printf("%s: 16 windows at 1x on 480x270 tiles use %.2f cores; 16 plain single-thread decodes paced in "
-                    "real time %.2f cores (median of %d runs)\n",
-                    k.label, Median(ports), Median(plain), runs);
+        std::printf(
+            "%s: 16 windows at 1x on 480x270 tiles use %.2f cores; 16 plain single-thread decodes paced in "
+            "real time %.2f cores (median of %d runs)\n",
+            k.label, Median(ports), Median(plain), runs);
         aims.push_back({"cores_16_windows", Median(ports), Median(plain), true});
     }
 
@@ -760,9 +766,10 @@ int main(int argc, char** argv)
         for (const Kind& k : kinds) {
             for (const QSize& tile : {kTile, QSize(1920, 1080)}) {
                 const std::vector<double> ms = StepBackTimes(k.stream, tile);
-                std::printf("%s step back onto %dx%d (%zu steps over a keyframe boundary): median %.1f ms, worst %.1f ms\n",
-                            k.label, tile.width(), tile.height(), ms.size(), Median(ms),
-                            ms.empty() ? 0.0 : *std::max_element(ms.begin(), ms.end()));
+                std::printf(
+                    "%s step back onto %dx%d (%zu steps over a keyframe boundary): median %.1f ms, worst %.1f ms\n",
+                    k.label, tile.width(), tile.height(), ms.size(), Median(ms),
+                    ms.empty() ? 0.0 : *std::max_element(ms.begin(), ms.end()));
             }
         }
     }
@@ -777,10 +784,11 @@ int main(int argc, char** argv)
             }
             const double mb = v[0].toLong() / 1024.0;
             auto part = [&](int i) { return v[i].toDouble() / (1 << 20); };
-            std::printf("%s: one playing 1080p port onto a 480x270 tile, fresh process: %.1f MB (process before it: "
-                        "%.1f MB); its parts at the end: ring %.1f, packet history %.1f, queued frames %.1f, "
-                        "shown frame %.1f, tile pictures %.1f MB (the rest: the decoder's own frames and state)\n",
-                        k.label, mb, v[1].toLong() / 1024.0, part(2), part(3), part(4), part(5), part(6));
+            std::printf(
+                "%s: one playing 1080p port onto a 480x270 tile, fresh process: %.1f MB (process before it: "
+                "%.1f MB); its parts at the end: ring %.1f, packet history %.1f, queued frames %.1f, "
+                "shown frame %.1f, tile pictures %.1f MB (the rest: the decoder's own frames and state)\n",
+                k.label, mb, v[1].toLong() / 1024.0, part(2), part(3), part(4), part(5), part(6));
             aims.push_back({QString("port_memory_mb_%1").arg(k.name), mb, 30, true});
         }
     }
@@ -788,8 +796,9 @@ int main(int argc, char** argv)
     // 16 windows and many file changes in a fresh process.
     if (only.contains("soak")) {
         Sample("1080p-camera-2s", 2, 0);
-        const QStringList v = RunChild(argv[0], {"--soak-child", CachePath("1080p-camera-2s"), QString::number(soakSeconds)},
-                                       int(soakSeconds * 1000) + 120000);
+        const QStringList v =
+            RunChild(argv[0], {"--soak-child", CachePath("1080p-camera-2s"), QString::number(soakSeconds)},
+                     int(soakSeconds * 1000) + 120000);
         if (v.size() < 5) {
             std::printf("the file-change child failed\n");
         } else {
@@ -797,11 +806,12 @@ int main(int argc, char** argv)
                          largest = v[2].toDouble() / 1024, after = v[3].toDouble() / 1024;
             const double growth = mark > 0 ? 100.0 * (largest - mark) / mark : 0;
             const double left = before > 0 ? 100.0 * (after - before) / before : 0;
-            std::printf("16 windows over %.0f s, 2-second files back to back (%ld file changes): %.1f MB before "
-                        "playing, %.1f MB at %.0f s, largest after it %.1f MB (%+.1f%%); after every window stopped "
-                        "%.1f MB (%+.1f%% of the size before playing)\n",
-                        soakSeconds, v[4].toLong(), before, mark, std::min(60.0, soakSeconds / 3), largest, growth,
-                        after, left);
+            std::printf(
+                "16 windows over %.0f s, 2-second files back to back (%ld file changes): %.1f MB before "
+                "playing, %.1f MB at %.0f s, largest after it %.1f MB (%+.1f%%); after every window stopped "
+                "%.1f MB (%+.1f%% of the size before playing)\n",
+                soakSeconds, v[4].toLong(), before, mark, std::min(60.0, soakSeconds / 3), largest, growth, after,
+                left);
             aims.push_back({"soak_growth_percent", growth, 5, true});
             aims.push_back({"returned_after_stop_percent", left, 20, true});
         }

@@ -44,55 +44,70 @@ constexpr std::string_view kVolumeNvr = "_NVR_DIR_\\Package000\\";
 constexpr std::string_view kVolumeDvr = "_DVR_DIR_\\Package000\\";
 
 struct VolumeEntry {
-  std::string name;
-  uint64_t table_offset = 0;
-  uint32_t file_count = 0;
-  uint32_t entry_size = 0;
+    std::string name;
+    uint64_t table_offset = 0;
+    uint32_t file_count = 0;
+    uint32_t entry_size = 0;
 };
 
 struct Superblock {
-  uint32_t version = 0;
-  uint32_t alignment = 0;
-  uint64_t image_size = 0;
-  uint32_t generation = 0;
-  uint64_t log_offset = 0;
-  uint32_t log_count = 0;
-  uint32_t log_record_size = 0;
-  uint32_t checksum = 0;
-  std::vector<VolumeEntry> volumes;
+    uint32_t version = 0;
+    uint32_t alignment = 0;
+    uint64_t image_size = 0;
+    uint32_t generation = 0;
+    uint64_t log_offset = 0;
+    uint32_t log_count = 0;
+    uint32_t log_record_size = 0;
+    uint32_t checksum = 0;
+    std::vector<VolumeEntry> volumes;
 };
 
 struct FileEntry {
-  uint16_t channel = 0;
-  uint16_t record_type = 0;
-  uint32_t flags = 0;
-  int64_t start = 0;  // seconds since 1970
-  int64_t end = 0;
-  uint64_t data_offset = 0;
-  uint64_t data_length = 0;
-  uint64_t keyframe_offset = 0;
-  uint32_t keyframe_count = 0;
-  std::string name;
+    uint16_t channel = 0;
+    uint16_t record_type = 0;
+    uint32_t flags = 0;
+    int64_t start = 0;  // seconds since 1970
+    int64_t end = 0;
+    uint64_t data_offset = 0;
+    uint64_t data_length = 0;
+    uint64_t keyframe_offset = 0;
+    uint32_t keyframe_count = 0;
+    std::string name;
 };
 
 struct Keyframe {
-  int64_t time_ms = 0;
-  uint64_t offset = 0;  // within the file's data
+    int64_t time_ms = 0;
+    uint64_t offset = 0;  // within the file's data
 };
 
 uint32_t Crc32(const uint8_t* data, size_t size);
 
-inline uint16_t GetU16(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
-inline uint32_t GetU32(const uint8_t* p) {
-  return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
+inline uint16_t GetU16(const uint8_t* p)
+{
+    return uint16_t(p[0] | (p[1] << 8));
 }
-inline uint64_t GetU64(const uint8_t* p) { return uint64_t(GetU32(p)) | (uint64_t(GetU32(p + 4)) << 32); }
-inline void PutU16(uint8_t* p, uint16_t v) { p[0] = uint8_t(v); p[1] = uint8_t(v >> 8); }
-inline void PutU32(uint8_t* p, uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = uint8_t(v >> (8 * i));
+inline uint32_t GetU32(const uint8_t* p)
+{
+    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
 }
-inline void PutU64(uint8_t* p, uint64_t v) {
-  for (int i = 0; i < 8; ++i) p[i] = uint8_t(v >> (8 * i));
+inline uint64_t GetU64(const uint8_t* p)
+{
+    return uint64_t(GetU32(p)) | (uint64_t(GetU32(p + 4)) << 32);
+}
+inline void PutU16(uint8_t* p, uint16_t v)
+{
+    p[0] = uint8_t(v);
+    p[1] = uint8_t(v >> 8);
+}
+inline void PutU32(uint8_t* p, uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        p[i] = uint8_t(v >> (8 * i));
+}
+inline void PutU64(uint8_t* p, uint64_t v)
+{
+    for (int i = 0; i < 8; ++i)
+        p[i] = uint8_t(v >> (8 * i));
 }
 
 // Parses a 4096-byte superblock. False when the magic, checksum, version, volume count or
@@ -114,9 +129,9 @@ std::vector<Keyframe> ParseKeyframes(const uint8_t* data, size_t count, uint64_t
 // A recorder path: "\\.\PHYSICALDRIVE<n>" or a device/image path, each with an optional volume
 // suffix ("_NVR_DIR_\Package000\" or "_DVR_DIR_\Package000\", with "\" or "/").
 struct RecorderPath {
-  int drive_number = -1;    // >= 0 for "\\.\PHYSICALDRIVE<n>"
-  std::string device_path;  // otherwise the file system path of the device or image
-  std::string volume;       // one of the kVolume* names
+    int drive_number = -1;    // >= 0 for "\\.\PHYSICALDRIVE<n>"
+    std::string device_path;  // otherwise the file system path of the device or image
+    std::string volume;       // one of the kVolume* names
 };
 bool ParseRecorderPath(std::string_view text, RecorderPath* out);
 

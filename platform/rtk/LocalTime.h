@@ -11,19 +11,19 @@
 namespace rtk {
 
 struct LocalFields {
-  int year = 0;
-  int month = 0;
-  int day = 0;
-  int hour = 0;
-  int minute = 0;
-  int second = 0;
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
 };
 
 enum class LocalTimeKind {
-  Unique,    // the clock shows these fields once
-  Repeated,  // twice: in the hour the clock is set back
-  Skipped,   // never: in the hour the clock is set forward
-  Invalid,   // no time at all (a year out of range)
+    Unique,    // the clock shows these fields once
+    Repeated,  // twice: in the hour the clock is set back
+    Skipped,   // never: in the hour the clock is set forward
+    Invalid,   // no time at all (a year out of range)
 };
 
 // Every moment whose local time shows `fields`, ascending: 0, 1 or 2 of them.
@@ -34,8 +34,7 @@ int LocalTimeCandidates(const LocalFields& fields, std::int64_t out[2], LocalTim
 // the span's real length), else the earliest. A skipped time counts with the offset in force
 // before the change (02:30 on a spring morning is the moment the clock shows 03:30). -1 when
 // the fields name no time.
-std::int64_t LocalToTime(const LocalFields& fields, std::int64_t notBefore = INT64_MIN,
-                         LocalTimeKind* kind = nullptr);
+std::int64_t LocalToTime(const LocalFields& fields, std::int64_t notBefore = INT64_MIN, LocalTimeKind* kind = nullptr);
 
 // Local-time fields of `t`; false when the C library cannot break it.
 bool TimeToLocal(std::int64_t t, LocalFields* out);

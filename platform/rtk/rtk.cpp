@@ -192,9 +192,7 @@ int RTK_Thread_GetSelfId()
     return static_cast<int>(syscall(SYS_gettid));
 }
 
-void RTK_Thread_Exit()
-{
-}
+void RTK_Thread_Exit() {}
 
 void RTK_Sleep(int sleep_ms)
 {
@@ -437,8 +435,8 @@ int RTK_OpenReadOnly(const char* path, bool allow_block_device)
         return -1;
     }
     const bool wanted = S_ISREG(st.st_mode) || (allow_block_device && S_ISBLK(st.st_mode));
-    const bool refused = RefuseUnreadable().load(std::memory_order_relaxed) && S_ISREG(st.st_mode)
-        && (st.st_mode & (S_IRUSR | S_IRGRP | S_IROTH)) == 0;
+    const bool refused = RefuseUnreadable().load(std::memory_order_relaxed) && S_ISREG(st.st_mode) &&
+                         (st.st_mode & (S_IRUSR | S_IRGRP | S_IROTH)) == 0;
     if (!wanted || refused) {
         ::close(fd);
         errno = refused ? EACCES : EINVAL;
@@ -522,8 +520,8 @@ int64_t RTK_ReadFileAt(int file_handle, void* buffer, size_t size_bytes, int64_t
     auto* bytes = static_cast<unsigned char*>(buffer);
     size_t done = 0;
     while (done < size_bytes) {
-        const ssize_t n = ::pread(file_handle, bytes + done, size_bytes - done,
-                                  static_cast<off_t>(offset_bytes + int64_t(done)));
+        const ssize_t n =
+            ::pread(file_handle, bytes + done, size_bytes - done, static_cast<off_t>(offset_bytes + int64_t(done)));
         if (n < 0) {
             if (errno == EINTR)
                 continue;

@@ -22,8 +22,8 @@ using RTK_ThreadProc = int (*)(void* arg);
 // Starts proc(arg) on a new thread. stack_size_bytes 0 = the default stack; other values are
 // raised to a safe minimum. The reserved arguments are 0. Returns the thread handle, 0 on failure.
 // Every created thread must be waited (RTK_Thread_Wait) or detached exactly once.
-int RTK_Thread_Create(RTK_ThreadProc proc, void* arg, int stack_size_bytes, int reserved1 = 0,
-                      int reserved2 = 0, int reserved3 = 0);
+int RTK_Thread_Create(RTK_ThreadProc proc, void* arg, int stack_size_bytes, int reserved1 = 0, int reserved2 = 0,
+                      int reserved3 = 0);
 // Returns 0 once the thread has ended and frees its handle; -1 for an unknown handle or when the
 // calling thread waits for itself (which would never return).
 int RTK_Thread_Wait(int thread_handle);
@@ -50,8 +50,8 @@ class Semaphore {
 public:
     explicit Semaphore(int initial_count = 0);
     void Post();
-    bool Wait();                       // false once closed
-    bool TimedWait(int timeout_ms);    // true when posted, false on time-out or once closed
+    bool Wait();                     // false once closed
+    bool TimedWait(int timeout_ms);  // true when posted, false on time-out or once closed
     void Close();
 
 private:
@@ -106,8 +106,16 @@ class RTK_Mutex {
 public:
     RTK_Mutex() = default;
     ~RTK_Mutex() = default;
-    int Lock() { m_lock.lock(); return 0; }
-    int Unlock() { m_lock.unlock(); return 0; }
+    int Lock()
+    {
+        m_lock.lock();
+        return 0;
+    }
+    int Unlock()
+    {
+        m_lock.unlock();
+        return 0;
+    }
     bool TryLock() { return m_lock.try_lock(); }
 
     // A mutex's lock state belongs to that object alone: copying it would hand one thread's
@@ -176,7 +184,7 @@ enum : int { RTK_SHARE_READ = 4096, RTK_SHARE_WRITE = 8192 };
 
 struct RTK_FileInfo {
     int64_t size_bytes = 0;
-    int64_t modified_s = 0;   // seconds since the epoch
+    int64_t modified_s = 0;  // seconds since the epoch
     bool is_dir = false;
 };
 

@@ -10,25 +10,25 @@
 // calls on one handle are serialised.
 
 enum SF_LocateMode : int {
-  SF_LOCATE_START = 0,  // keyframe at or before the first packet whose second >= wanted
-  SF_LOCATE_END = 1,    // first keyframe whose second > wanted
+    SF_LOCATE_START = 0,  // keyframe at or before the first packet whose second >= wanted
+    SF_LOCATE_END = 1,    // first keyframe whose second > wanted
 };
 
 struct SF_StreamInfo {
-  int has_header = 0;           // 1 when the file starts with our header
-  SF_StreamHeader header;       // valid when has_header
-  std::int64_t data_offset = 0; // where the stream starts (40 with our header, else 0)
-  std::int64_t file_size_bytes = 0;
-  std::int64_t start_time = 0;  // time of the PTS origin (header's, else the caller's)
-  std::int64_t first_pts = 0;   // first video PTS seen (90 kHz)
-  int container = 0;            // SF_Container probed from the stream
+    int has_header = 0;            // 1 when the file starts with our header
+    SF_StreamHeader header;        // valid when has_header
+    std::int64_t data_offset = 0;  // where the stream starts (40 with our header, else 0)
+    std::int64_t file_size_bytes = 0;
+    std::int64_t start_time = 0;  // time of the PTS origin (header's, else the caller's)
+    std::int64_t first_pts = 0;   // first video PTS seen (90 kHz)
+    int container = 0;            // SF_Container probed from the stream
 };
 
 struct SF_PacketInfo {
-  std::int64_t pos = 0;   // absolute byte offset where the packet can be demuxed from
-  std::int64_t pts = 0;   // 90 kHz
-  std::int64_t time = 0;  // absolute second
-  int key = 0;            // 1 for a video keyframe
+    std::int64_t pos = 0;   // absolute byte offset where the packet can be demuxed from
+    std::int64_t pts = 0;   // 90 kHz
+    std::int64_t time = 0;  // absolute second
+    int key = 0;            // 1 for a video keyframe
 };
 
 // Opens a locator on `path`. `fallback_start_time` counts times when the file has no header of

@@ -23,18 +23,18 @@ enum SF_AudioCodec : std::uint8_t { SF_AUDIO_NONE = 0, SF_AUDIO_AAC = 1 };
 //  10 u8 audio codec | 11 u8 flags | 12 u16 width | 14 u16 height | 16 u32 frame rate x 1000
 //  20 u32 reserved | 24 i64 start time (time_t of the PTS origin) | 32 i64 PTS origin (90 kHz)
 struct SF_StreamHeader {
-  std::uint16_t version = SF_HEADER_VERSION;
-  std::uint16_t header_size = SF_HEADER_SIZE;
-  std::uint8_t container = SF_CONTAINER_MPEGTS;
-  std::uint8_t video_codec = SF_VIDEO_H264;
-  std::uint8_t audio_codec = SF_AUDIO_NONE;
-  std::uint8_t flags = 0;
-  std::uint16_t width = 0;
-  std::uint16_t height = 0;
-  std::uint32_t frame_rate_milli = 0;  // frames per second x 1000
-  std::uint32_t reserved = 0;
-  std::int64_t start_time = 0;         // seconds since 1970 at PTS origin
-  std::int64_t pts_origin = SF_PTS_CLOCK;
+    std::uint16_t version = SF_HEADER_VERSION;
+    std::uint16_t header_size = SF_HEADER_SIZE;
+    std::uint8_t container = SF_CONTAINER_MPEGTS;
+    std::uint8_t video_codec = SF_VIDEO_H264;
+    std::uint8_t audio_codec = SF_AUDIO_NONE;
+    std::uint8_t flags = 0;
+    std::uint16_t width = 0;
+    std::uint16_t height = 0;
+    std::uint32_t frame_rate_milli = 0;  // frames per second x 1000
+    std::uint32_t reserved = 0;
+    std::int64_t start_time = 0;  // seconds since 1970 at PTS origin
+    std::int64_t pts_origin = SF_PTS_CLOCK;
 };
 
 // Writes the header's 40 bytes into `out`.

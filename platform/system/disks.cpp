@@ -138,8 +138,7 @@ bool Excluded(const std::string& name)
 }
 
 // The hardware and loop disks of <sys root>/block, numbered. false when block/ cannot be read.
-bool ReadBlockDisks(const std::string& sys_root, const std::vector<Mount>& mounts,
-                    std::vector<BlockDisk>* out)
+bool ReadBlockDisks(const std::string& sys_root, const std::vector<Mount>& mounts, std::vector<BlockDisk>* out)
 {
     bool ok = false;
     const std::string block = sys_root + "/block";

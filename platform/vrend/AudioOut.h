@@ -12,12 +12,12 @@ constexpr int kAudioRate = 48000;
 constexpr int kAudioChannels = 2;
 
 class AudioSink {
- public:
-  virtual ~AudioSink() = default;
-  // Interleaved S16 frames at kAudioRate, kAudioChannels.
-  virtual void Write(const std::int16_t* pcm, std::size_t frame_count) = 0;
-  // Drops what is queued (pause, seek, speed change, another port sounds).
-  virtual void Flush() = 0;
+public:
+    virtual ~AudioSink() = default;
+    // Interleaved S16 frames at kAudioRate, kAudioChannels.
+    virtual void Write(const std::int16_t* pcm, std::size_t frame_count) = 0;
+    // Drops what is queued (pause, seek, speed change, another port sounds).
+    virtual void Flush() = 0;
 };
 
 // The process's sink: the test's replacement when set, else the audio device sink (created on

@@ -21,54 +21,61 @@ namespace vrend {
 
 using namespace port_detail;
 
-QImage FrameToImage(const AVFrame* frame, const VRendRect* crop, QSize size, SwsContext** cache, ImagePool* pool) {
-  if (!frame || frame->width <= 0 || frame->height <= 0) return {};
-  const auto fmt = static_cast<AVPixelFormat>(frame->format);
-  const AVPixFmtDescriptor* desc = av_pix_fmt_desc_get(fmt);
-  if (!desc || (desc->flags & AV_PIX_FMT_FLAG_HWACCEL)) return {};
-  int left = 0, top = 0, w = frame->width, h = frame->height;
-  if (crop) {
-    int l = std::clamp(crop->left, 0, frame->width - 1);
-    int t = std::clamp(crop->top, 0, frame->height - 1);
-    int r = std::clamp(crop->right, l + 1, frame->width);
-    int b = std::clamp(crop->bottom, t + 1, frame->height);
-    // Chroma planes are subsampled: start the crop on a whole chroma sample.
-    l &= ~((1 << desc->log2_chroma_w) - 1);
-    t &= ~((1 << desc->log2_chroma_h) - 1);
-    left = l, top = t, w = r - l, h = b - t;
-  }
-  if (size.isEmpty()) size = QSize(w, h);
-  const std::uint8_t* src[4] = {};
-  int src_stride[4] = {};
-  int steps[4] = {};
-  av_image_fill_max_pixsteps(steps, nullptr, desc);
-  // Shown at half the height or less, every other line of the picture is enough: the scaler
-  // reads and filters half the lines (a tile of a grid is a quarter of the picture or less).
-  const int line_step = size.height() * 2 <= h && desc->log2_chroma_h <= 1 ? 2 : 1;
-  for (int i = 0; i < 4 && frame->data[i]; ++i) {
-    const bool chroma = (i == 1 || i == 2) && !(desc->flags & AV_PIX_FMT_FLAG_RGB);
-    const int sx = chroma ? desc->log2_chroma_w : 0;
-    const int sy = chroma ? desc->log2_chroma_h : 0;
-    src[i] = frame->data[i] + static_cast<std::ptrdiff_t>(top >> sy) * frame->linesize[i] +
-             static_cast<std::ptrdiff_t>(left >> sx) * steps[i];
-    src_stride[i] = frame->linesize[i] * line_step;
-  }
-  const int src_h = h / line_step;
-  SwsContext* local = nullptr;
-  SwsContext** ctx = cache ? cache : &local;
-  // One pass scales to the size shown and converts there to what the surface paints without a
-  // conversion of its own; shrinking averages the pixels each one shown covers.
-  const int flags = size.width() < w && size.height() < src_h ? SWS_AREA : SWS_BILINEAR;
-  *ctx = sws_getCachedContext(*ctx, w, src_h, fmt, size.width(), size.height(), AV_PIX_FMT_RGB32, flags, nullptr,
-                              nullptr, nullptr);
-  if (!*ctx) return {};
-  QImage image = pool ? pool->Take(size) : QImage(size, QImage::Format_RGB32);
-  if (image.isNull()) return {};
-  std::uint8_t* dst[4] = {image.bits(), nullptr, nullptr, nullptr};
-  int dst_stride[4] = {static_cast<int>(image.bytesPerLine()), 0, 0, 0};
-  sws_scale(*ctx, src, src_stride, 0, src_h, dst, dst_stride);
-  if (local) sws_freeContext(local);
-  return image;
+QImage FrameToImage(const AVFrame* frame, const VRendRect* crop, QSize size, SwsContext** cache, ImagePool* pool)
+{
+    if (!frame || frame->width <= 0 || frame->height <= 0)
+        return {};
+    const auto fmt = static_cast<AVPixelFormat>(frame->format);
+    const AVPixFmtDescriptor* desc = av_pix_fmt_desc_get(fmt);
+    if (!desc || (desc->flags & AV_PIX_FMT_FLAG_HWACCEL))
+        return {};
+    int left = 0, top = 0, w = frame->width, h = frame->height;
+    if (crop) {
+        int l = std::clamp(crop->left, 0, frame->width - 1);
+        int t = std::clamp(crop->top, 0, frame->height - 1);
+        int r = std::clamp(crop->right, l + 1, frame->width);
+        int b = std::clamp(crop->bottom, t + 1, frame->height);
+        // Chroma planes are subsampled: start the crop on a whole chroma sample.
+        l &= ~((1 << desc->log2_chroma_w) - 1);
+        t &= ~((1 << desc->log2_chroma_h) - 1);
+        left = l, top = t, w = r - l, h = b - t;
+    }
+    if (size.isEmpty())
+        size = QSize(w, h);
+    const std::uint8_t* src[4] = {};
+    int src_stride[4] = {};
+    int steps[4] = {};
+    av_image_fill_max_pixsteps(steps, nullptr, desc);
+    // Shown at half the height or less, every other line of the picture is enough: the scaler
+    // reads and filters half the lines (a tile of a grid is a quarter of the picture or less).
+    const int line_step = size.height() * 2 <= h && desc->log2_chroma_h <= 1 ? 2 : 1;
+    for (int i = 0; i < 4 && frame->data[i]; ++i) {
+        const bool chroma = (i == 1 || i == 2) && !(desc->flags & AV_PIX_FMT_FLAG_RGB);
+        const int sx = chroma ? desc->log2_chroma_w : 0;
+        const int sy = chroma ? desc->log2_chroma_h : 0;
+        src[i] = frame->data[i] + static_cast<std::ptrdiff_t>(top >> sy) * frame->linesize[i] +
+                 static_cast<std::ptrdiff_t>(left >> sx) * steps[i];
+        src_stride[i] = frame->linesize[i] * line_step;
+    }
+    const int src_h = h / line_step;
+    SwsContext* local = nullptr;
+    SwsContext** ctx = cache ? cache : &local;
+    // One pass scales to the size shown and converts there to what the surface paints without a
+    // conversion of its own; shrinking averages the pixels each one shown covers.
+    const int flags = size.width() < w && size.height() < src_h ? SWS_AREA : SWS_BILINEAR;
+    *ctx = sws_getCachedContext(*ctx, w, src_h, fmt, size.width(), size.height(), AV_PIX_FMT_RGB32, flags, nullptr,
+                                nullptr, nullptr);
+    if (!*ctx)
+        return {};
+    QImage image = pool ? pool->Take(size) : QImage(size, QImage::Format_RGB32);
+    if (image.isNull())
+        return {};
+    std::uint8_t* dst[4] = {image.bits(), nullptr, nullptr, nullptr};
+    int dst_stride[4] = {static_cast<int>(image.bytesPerLine()), 0, 0, 0};
+    sws_scale(*ctx, src, src_stride, 0, src_h, dst, dst_stride);
+    if (local)
+        sws_freeContext(local);
+    return image;
 }
 
 // ---- Pictures for the surface ---------------------------------------------------------------------
@@ -76,73 +83,87 @@ QImage FrameToImage(const AVFrame* frame, const VRendRect* crop, QSize size, Sws
 namespace {
 
 struct PooledPixels {
-  std::shared_ptr<ImagePool> pool;
-  std::uint8_t* data;
-  std::size_t bytes;
+    std::shared_ptr<ImagePool> pool;
+    std::uint8_t* data;
+    std::size_t bytes;
 };
 
 }  // namespace
 
-QImage ImagePool::Take(QSize size) {
-  const qsizetype line = static_cast<qsizetype>(size.width()) * 4;
-  const std::size_t bytes = static_cast<std::size_t>(line) * static_cast<std::size_t>(size.height());
-  std::uint8_t* data = nullptr;
-  {
-    std::lock_guard lock(m_);
-    while (!spare_.empty() && !data) {
-      auto [d, n] = spare_.back();
-      spare_.pop_back();
-      spare_bytes_ -= n;
-      if (n == bytes) data = d;
-      else std::free(d);  // of a size shown before a resize
+QImage ImagePool::Take(QSize size)
+{
+    const qsizetype line = static_cast<qsizetype>(size.width()) * 4;
+    const std::size_t bytes = static_cast<std::size_t>(line) * static_cast<std::size_t>(size.height());
+    std::uint8_t* data = nullptr;
+    {
+        std::lock_guard lock(m_);
+        while (!spare_.empty() && !data) {
+            auto [d, n] = spare_.back();
+            spare_.pop_back();
+            spare_bytes_ -= n;
+            if (n == bytes)
+                data = d;
+            else
+                std::free(d);  // of a size shown before a resize
+        }
     }
-  }
-  if (!data) data = static_cast<std::uint8_t*>(std::aligned_alloc(64, (bytes + 63) & ~std::size_t(63)));
-  if (!data) return {};
-  {
+    if (!data)
+        data = static_cast<std::uint8_t*>(std::aligned_alloc(64, (bytes + 63) & ~std::size_t(63)));
+    if (!data)
+        return {};
+    {
+        std::lock_guard lock(m_);
+        out_bytes_ += bytes;
+    }
+    auto* back = new PooledPixels{shared_from_this(), data, bytes};
+    // The image gives its pixels back through Return when its last copy (the surface's, a paint's,
+    // the port's) goes, on whichever thread that is.
+    return QImage(data, size.width(), size.height(), line, QImage::Format_RGB32, &ImagePool::Return, back);
+}
+
+void ImagePool::Return(void* info)
+{
+    std::unique_ptr<PooledPixels> back(static_cast<PooledPixels*>(info));
+    ImagePool& pool = *back->pool;
+    std::lock_guard lock(pool.m_);
+    pool.out_bytes_ -= back->bytes;
+    if (pool.keep_ && pool.spare_.size() < kSpare) {
+        pool.spare_.emplace_back(back->data, back->bytes);
+        pool.spare_bytes_ += back->bytes;
+    } else {
+        std::free(back->data);
+    }
+}
+
+void ImagePool::Release()
+{
     std::lock_guard lock(m_);
-    out_bytes_ += bytes;
-  }
-  auto* back = new PooledPixels{shared_from_this(), data, bytes};
-  // The image gives its pixels back through Return when its last copy (the surface's, a paint's,
-  // the port's) goes, on whichever thread that is.
-  return QImage(data, size.width(), size.height(), line, QImage::Format_RGB32, &ImagePool::Return, back);
+    for (auto& [d, n] : spare_)
+        std::free(d);
+    spare_.clear();
+    spare_bytes_ = 0;
 }
 
-void ImagePool::Return(void* info) {
-  std::unique_ptr<PooledPixels> back(static_cast<PooledPixels*>(info));
-  ImagePool& pool = *back->pool;
-  std::lock_guard lock(pool.m_);
-  pool.out_bytes_ -= back->bytes;
-  if (pool.keep_ && pool.spare_.size() < kSpare) {
-    pool.spare_.emplace_back(back->data, back->bytes);
-    pool.spare_bytes_ += back->bytes;
-  } else {
-    std::free(back->data);
-  }
+void ImagePool::SetKeep(bool keep)
+{
+    {
+        std::lock_guard lock(m_);
+        keep_ = keep;
+    }
+    if (!keep)
+        Release();
 }
 
-void ImagePool::Release() {
-  std::lock_guard lock(m_);
-  for (auto& [d, n] : spare_) std::free(d);
-  spare_.clear();
-  spare_bytes_ = 0;
-}
-
-void ImagePool::SetKeep(bool keep) {
-  {
+std::size_t ImagePool::HeldBytes()
+{
     std::lock_guard lock(m_);
-    keep_ = keep;
-  }
-  if (!keep) Release();
+    return spare_bytes_ + out_bytes_;
 }
 
-std::size_t ImagePool::HeldBytes() {
-  std::lock_guard lock(m_);
-  return spare_bytes_ + out_bytes_;
+ImagePool::~ImagePool()
+{
+    Release();
 }
-
-ImagePool::~ImagePool() { Release(); }
 
 // ---- Presenting ---------------------------------------------------------------------------------
 
@@ -152,206 +173,240 @@ constexpr std::int64_t kAudioAheadTicks = kPtsHz / 50;  // sound is written 20 m
 
 }  // namespace
 
-std::int64_t Port::MediaNowLocked() const {
-  const std::int64_t elapsed_ns = clock_->NowNs() - anchor_clock_ns_;
-  // ticks = ns * 90000 / 1e9 * 2^level
-  const long double ticks = static_cast<long double>(elapsed_ns) * kPtsHz / 1e9L;
-  const long double scaled = level_ >= 0 ? ticks * (1 << level_) : ticks / (1 << -level_);
-  return SatAdd(anchor_pts_, static_cast<std::int64_t>(scaled));
+std::int64_t Port::MediaNowLocked() const
+{
+    const std::int64_t elapsed_ns = clock_->NowNs() - anchor_clock_ns_;
+    // ticks = ns * 90000 / 1e9 * 2^level
+    const long double ticks = static_cast<long double>(elapsed_ns) * kPtsHz / 1e9L;
+    const long double scaled = level_ >= 0 ? ticks * (1 << level_) : ticks / (1 << -level_);
+    return SatAdd(anchor_pts_, static_cast<std::int64_t>(scaled));
 }
 
 // The clock time at which the media clock reaches `pts`. In long double: stream times are
 // untrusted, a far one gives a far time, never an overflow.
-std::int64_t Port::ClockNsAtLocked(std::int64_t pts) const {
-  const long double ticks = static_cast<long double>(pts) - static_cast<long double>(anchor_pts_);
-  const long double real_ticks = level_ >= 0 ? ticks / (1 << level_) : ticks * (1 << -level_);
-  const long double ns = static_cast<long double>(anchor_clock_ns_) + real_ticks * 1e9L / kPtsHz;
-  constexpr long double kFarNs = 4e18L;  // 126 years either way
-  return static_cast<std::int64_t>(std::clamp(ns, -kFarNs, kFarNs));
+std::int64_t Port::ClockNsAtLocked(std::int64_t pts) const
+{
+    const long double ticks = static_cast<long double>(pts) - static_cast<long double>(anchor_pts_);
+    const long double real_ticks = level_ >= 0 ? ticks / (1 << level_) : ticks * (1 << -level_);
+    const long double ns = static_cast<long double>(anchor_clock_ns_) + real_ticks * 1e9L / kPtsHz;
+    constexpr long double kFarNs = 4e18L;  // 126 years either way
+    return static_cast<std::int64_t>(std::clamp(ns, -kFarNs, kFarNs));
 }
 
 // When the presenter next has work that no call or frame will wake it for: the next frame's
 // time, or the next sound chunk's while the port sounds; -1 when nothing is due by the clock.
-std::int64_t Port::NextDueNsLocked() const {
-  if (!playing_ || paused_ || stepping_ || !anchored_) return -1;
-  const bool frame = !queue_.empty();
-  const bool sound = SoundingLocked() && !audio_.empty();
-  if (!frame && !sound) return -1;
-  std::int64_t due_pts = frame ? queue_.front().pts : std::numeric_limits<std::int64_t>::max();
-  if (sound) due_pts = std::min(due_pts, SatSub(audio_.front().pts, kAudioAheadTicks));
-  return ClockNsAtLocked(due_pts);
+std::int64_t Port::NextDueNsLocked() const
+{
+    if (!playing_ || paused_ || stepping_ || !anchored_)
+        return -1;
+    const bool frame = !queue_.empty();
+    const bool sound = SoundingLocked() && !audio_.empty();
+    if (!frame && !sound)
+        return -1;
+    std::int64_t due_pts = frame ? queue_.front().pts : std::numeric_limits<std::int64_t>::max();
+    if (sound)
+        due_pts = std::min(due_pts, SatSub(audio_.front().pts, kAudioAheadTicks));
+    return ClockNsAtLocked(due_pts);
 }
 
-bool Port::SoundingLocked() const {
-  return g_sound_port == number_ && playing_ && !paused_ && !stepping_ && level_ == 0 && anchored_;
+bool Port::SoundingLocked() const
+{
+    return g_sound_port == number_ && playing_ && !paused_ && !stepping_ && level_ == 0 && anchored_;
 }
 
-bool Port::FrontDueLocked() const {
-  if (queue_.empty()) return false;
-  if (!anchored_) return true;
-  return queue_.front().pts <= MediaNowLocked();
+bool Port::FrontDueLocked() const
+{
+    if (queue_.empty())
+        return false;
+    if (!anchored_)
+        return true;
+    return queue_.front().pts <= MediaNowLocked();
 }
 
-void Port::PresentMain() {
-  std::unique_lock lock(m_);
-  while (!pipeline_stop_) {
-    wake_pending_ = false;
-    if (back_request_ || (stepping_ && step_requests_ > 0 && shown_pts_ >= 0 && shown_pts_ < high_pts_)) {
-      // Step back, or forward again towards the newest frame shown, from the packet history.
-      const bool back = back_request_;
-      const std::int64_t target = back ? PrevPts(shown_pts_) : NextPts(shown_pts_);
-      in_flight_ = 1;
-      lock.unlock();
-      FramePtr f = target >= 0 ? DecodeFromHistory(target) : nullptr;
-      lock.lock();
-      in_flight_ = 0;
-      if (back) back_request_ = false;
-      else --step_requests_;
-      if (f && !pipeline_stop_) ShowLocked(lock, f, target, false);
-      else if (!f) SetError(VREND_ERR_NO_FRAME);
-      continue;
-    }
-    if (refresh_ && shown_) {
-      refresh_ = false;
-      FramePtr f = shown_;
-      lock.unlock();
-      Publish(f);
-      lock.lock();
-      continue;
-    }
-    refresh_ = false;
-    const bool can_show = playing_ && !queue_.empty() &&
-                          (stepping_ ? step_requests_ > 0 : !paused_ && FrontDueLocked());
-    if (can_show) {
-      Queued q = std::move(queue_.front());
-      queue_.pop_front();
-      queue_bytes_ -= FrameBytes(q.frame.get());
-      decode_cv_.notify_all();  // room for the decoder
-      if (stepping_) {
-        --step_requests_;
-      } else {
-        // After running dry, a frame that comes late restarts the clock at itself instead of
-        // rushing through the frames behind it.
-        const bool late_after_starving = starved_ && anchored_ && q.pts < MediaNowLocked();
-        if (late_after_starving) ++(primed_ ? stats_.stalls : stats_.startup_stalls);
-        starved_ = false;
-        if (!anchored_ || late_after_starving || q.pts < SatSub(shown_pts_, kJumpTicks) ||
-            q.pts > SatAdd(MediaNowLocked(), kJumpTicks)) {
-          anchored_ = true;
-          anchor_clock_ns_ = clock_->NowNs();
-          anchor_pts_ = q.pts;
+void Port::PresentMain()
+{
+    std::unique_lock lock(m_);
+    while (!pipeline_stop_) {
+        wake_pending_ = false;
+        if (back_request_ || (stepping_ && step_requests_ > 0 && shown_pts_ >= 0 && shown_pts_ < high_pts_)) {
+            // Step back, or forward again towards the newest frame shown, from the packet history.
+            const bool back = back_request_;
+            const std::int64_t target = back ? PrevPts(shown_pts_) : NextPts(shown_pts_);
+            in_flight_ = 1;
+            lock.unlock();
+            FramePtr f = target >= 0 ? DecodeFromHistory(target) : nullptr;
+            lock.lock();
+            in_flight_ = 0;
+            if (back)
+                back_request_ = false;
+            else
+                --step_requests_;
+            if (f && !pipeline_stop_)
+                ShowLocked(lock, f, target, false);
+            else if (!f)
+                SetError(VREND_ERR_NO_FRAME);
+            continue;
         }
-        // Late: the next frame is due already, so this one is skipped to keep up.
-        if (!queue_.empty() && queue_.front().pts <= MediaNowLocked() && queue_.front().pts > q.pts) {
-          ++stats_.frames_late;
-          ++stats_.totals.frames_late;
-          continue;
+        if (refresh_ && shown_) {
+            refresh_ = false;
+            FramePtr f = shown_;
+            lock.unlock();
+            Publish(f);
+            lock.lock();
+            continue;
         }
-      }
-      ShowLocked(lock, std::move(q.frame), q.pts, true);
-      DeliverAudioLocked(lock);
-      continue;
+        refresh_ = false;
+        const bool can_show =
+            playing_ && !queue_.empty() && (stepping_ ? step_requests_ > 0 : !paused_ && FrontDueLocked());
+        if (can_show) {
+            Queued q = std::move(queue_.front());
+            queue_.pop_front();
+            queue_bytes_ -= FrameBytes(q.frame.get());
+            decode_cv_.notify_all();  // room for the decoder
+            if (stepping_) {
+                --step_requests_;
+            } else {
+                // After running dry, a frame that comes late restarts the clock at itself instead of
+                // rushing through the frames behind it.
+                const bool late_after_starving = starved_ && anchored_ && q.pts < MediaNowLocked();
+                if (late_after_starving)
+                    ++(primed_ ? stats_.stalls : stats_.startup_stalls);
+                starved_ = false;
+                if (!anchored_ || late_after_starving || q.pts < SatSub(shown_pts_, kJumpTicks) ||
+                    q.pts > SatAdd(MediaNowLocked(), kJumpTicks)) {
+                    anchored_ = true;
+                    anchor_clock_ns_ = clock_->NowNs();
+                    anchor_pts_ = q.pts;
+                }
+                // Late: the next frame is due already, so this one is skipped to keep up.
+                if (!queue_.empty() && queue_.front().pts <= MediaNowLocked() && queue_.front().pts > q.pts) {
+                    ++stats_.frames_late;
+                    ++stats_.totals.frames_late;
+                    continue;
+                }
+            }
+            ShowLocked(lock, std::move(q.frame), q.pts, true);
+            DeliverAudioLocked(lock);
+            continue;
+        }
+        // Writing the sound lets the lock go: what came meanwhile is looked at before sleeping.
+        if (DeliverAudioLocked(lock))
+            continue;
+        if (playing_ && !paused_ && !stepping_ && anchored_ && queue_.empty())
+            starved_ = true;
+        // Nothing to do now: sleep until the next frame or sound is due, a call, or data. A virtual
+        // clock wakes every port when it moves.
+        presenter_waiting_ = true;
+        const std::int64_t due_ns = clock_->IsVirtual() ? -1 : NextDueNsLocked();
+        if (due_ns < 0)
+            Wait(lock, present_cv_);
+        else
+            WaitTimed(lock, present_cv_, std::clamp<std::int64_t>(due_ns - clock_->NowNs(), 0, 100'000'000));
+        presenter_waiting_ = false;
     }
-    // Writing the sound lets the lock go: what came meanwhile is looked at before sleeping.
-    if (DeliverAudioLocked(lock)) continue;
-    if (playing_ && !paused_ && !stepping_ && anchored_ && queue_.empty()) starved_ = true;
-    // Nothing to do now: sleep until the next frame or sound is due, a call, or data. A virtual
-    // clock wakes every port when it moves.
-    presenter_waiting_ = true;
-    const std::int64_t due_ns = clock_->IsVirtual() ? -1 : NextDueNsLocked();
-    if (due_ns < 0) Wait(lock, present_cv_);
-    else WaitTimed(lock, present_cv_, std::clamp<std::int64_t>(due_ns - clock_->NowNs(), 0, 100'000'000));
-    presenter_waiting_ = false;
-  }
 }
 
-void Port::ShowLocked(std::unique_lock<std::mutex>& lock, FramePtr frame, std::int64_t pts, bool from_queue) {
-  shown_ = frame;
-  shown_pts_ = pts;
-  ClipShownLocked(pts);
-  if (from_queue) high_pts_ = std::max(high_pts_, pts);
-  if (first_pts_ < 0) first_pts_ = pts;
-  packed_ = timed_ && origin_known_ ? SF_PackTime(SF_FrameTime(&header_, pts)) : SF_NO_TIME;
-  ++stats_.frames_shown;
-  PortTotals& totals = stats_.totals;
-  ++totals.frames_shown;
-  const std::int64_t now_ns = clock_->NowNs();
-  const std::int64_t since_ns = totals.last_shown_ns >= 0 ? totals.last_shown_ns : totals.since_ns;
-  if (since_ns >= 0) totals.longest_gap_ns = std::max(totals.longest_gap_ns, now_ns - since_ns);
-  totals.last_shown_ns = now_ns;
-  stats_.last_shown_pts = pts;
-  stats_.last_shown_time_ms =
-      timed_ && origin_known_
-          ? SatAdd(SatMul(header_.start_time, 1000), SatSub(pts, header_.pts_origin) / (kPtsHz / 1000))
-          : -1;
-  if (stats_.frames_shown == 1) stats_.first_shown_time_ms = stats_.last_shown_time_ms;
-  in_flight_ = 1;
-  VRendDisplayFn display = display_;
-  const std::int64_t stamp_ms = SatSub(pts, timed_ && origin_known_ ? header_.pts_origin : first_pts_) / 90;
-  lock.unlock();
-  if (display) {
-    FrameRef ref;
-    ref.frame = frame.get();
-    display(number_, reinterpret_cast<const char*>(&ref), sizeof ref, frame->width, frame->height, stamp_ms,
-            VREND_FRAME_TYPE, nullptr);
-  }
-  Publish(frame);
-  lock.lock();
-  in_flight_ = 0;
+void Port::ShowLocked(std::unique_lock<std::mutex>& lock, FramePtr frame, std::int64_t pts, bool from_queue)
+{
+    shown_ = frame;
+    shown_pts_ = pts;
+    ClipShownLocked(pts);
+    if (from_queue)
+        high_pts_ = std::max(high_pts_, pts);
+    if (first_pts_ < 0)
+        first_pts_ = pts;
+    packed_ = timed_ && origin_known_ ? SF_PackTime(SF_FrameTime(&header_, pts)) : SF_NO_TIME;
+    ++stats_.frames_shown;
+    PortTotals& totals = stats_.totals;
+    ++totals.frames_shown;
+    const std::int64_t now_ns = clock_->NowNs();
+    const std::int64_t since_ns = totals.last_shown_ns >= 0 ? totals.last_shown_ns : totals.since_ns;
+    if (since_ns >= 0)
+        totals.longest_gap_ns = std::max(totals.longest_gap_ns, now_ns - since_ns);
+    totals.last_shown_ns = now_ns;
+    stats_.last_shown_pts = pts;
+    stats_.last_shown_time_ms = timed_ && origin_known_ ? SatAdd(SatMul(header_.start_time, 1000),
+                                                                 SatSub(pts, header_.pts_origin) / (kPtsHz / 1000))
+                                                        : -1;
+    if (stats_.frames_shown == 1)
+        stats_.first_shown_time_ms = stats_.last_shown_time_ms;
+    in_flight_ = 1;
+    VRendDisplayFn display = display_;
+    const std::int64_t stamp_ms = SatSub(pts, timed_ && origin_known_ ? header_.pts_origin : first_pts_) / 90;
+    lock.unlock();
+    if (display) {
+        FrameRef ref;
+        ref.frame = frame.get();
+        display(number_, reinterpret_cast<const char*>(&ref), sizeof ref, frame->width, frame->height, stamp_ms,
+                VREND_FRAME_TYPE, nullptr);
+    }
+    Publish(frame);
+    lock.lock();
+    in_flight_ = 0;
 }
 
-void Port::Publish(const FramePtr& frame) {
-  std::uint32_t window;
-  std::optional<VRendRect> region;
-  VRendDrawFn draw;
-  void* user;
-  {
-    std::lock_guard lock(m_);
-    window = window_;
-    region = region_;
-    draw = draw_;
-    user = draw_user_;
-    // A frame of the step-back cache may be smaller than the picture the region is given in.
-    if (region && pic_w_ > 0 && pic_h_ > 0 && (frame->width != pic_w_ || frame->height != pic_h_)) {
-      region->left = static_cast<std::int32_t>(std::int64_t(region->left) * frame->width / pic_w_);
-      region->right = static_cast<std::int32_t>(std::int64_t(region->right) * frame->width / pic_w_);
-      region->top = static_cast<std::int32_t>(std::int64_t(region->top) * frame->height / pic_h_);
-      region->bottom = static_cast<std::int32_t>(std::int64_t(region->bottom) * frame->height / pic_h_);
+void Port::Publish(const FramePtr& frame)
+{
+    std::uint32_t window;
+    std::optional<VRendRect> region;
+    VRendDrawFn draw;
+    void* user;
+    {
+        std::lock_guard lock(m_);
+        window = window_;
+        region = region_;
+        draw = draw_;
+        user = draw_user_;
+        // A frame of the step-back cache may be smaller than the picture the region is given in.
+        if (region && pic_w_ > 0 && pic_h_ > 0 && (frame->width != pic_w_ || frame->height != pic_h_)) {
+            region->left = static_cast<std::int32_t>(std::int64_t(region->left) * frame->width / pic_w_);
+            region->right = static_cast<std::int32_t>(std::int64_t(region->right) * frame->width / pic_w_);
+            region->top = static_cast<std::int32_t>(std::int64_t(region->top) * frame->height / pic_h_);
+            region->bottom = static_cast<std::int32_t>(std::int64_t(region->bottom) * frame->height / pic_h_);
+        }
     }
-  }
-  if (!window) return;
-  const QSize size = surfaces::PixelSize(window);
-  if (size.isEmpty()) return;  // no surface (any more): the frame is dropped
-  QImage image = FrameToImage(frame.get(), region ? &*region : nullptr, size, &sws_, images_.get());
-  if (!image.isNull()) surfaces::Publish(window, image, number_, draw, user);
+    if (!window)
+        return;
+    const QSize size = surfaces::PixelSize(window);
+    if (size.isEmpty())
+        return;  // no surface (any more): the frame is dropped
+    QImage image = FrameToImage(frame.get(), region ? &*region : nullptr, size, &sws_, images_.get());
+    if (!image.isNull())
+        surfaces::Publish(window, image, number_, draw, user);
 }
 
-bool Port::DeliverAudioLocked(std::unique_lock<std::mutex>& lock) {
-  if (audio_.empty()) return false;
-  if (!SoundingLocked()) {
-    if (!paused_ && !stepping_) {
-      // Not heard: what is due is dropped so nothing piles up.
-      const std::int64_t now = anchored_ ? MediaNowLocked() : -1;
-      while (!audio_.empty() && audio_.front().pts <= now) audio_.pop_front();
+bool Port::DeliverAudioLocked(std::unique_lock<std::mutex>& lock)
+{
+    if (audio_.empty())
+        return false;
+    if (!SoundingLocked()) {
+        if (!paused_ && !stepping_) {
+            // Not heard: what is due is dropped so nothing piles up.
+            const std::int64_t now = anchored_ ? MediaNowLocked() : -1;
+            while (!audio_.empty() && audio_.front().pts <= now)
+                audio_.pop_front();
+        }
+        return false;
     }
-    return false;
-  }
-  const std::int64_t now = MediaNowLocked();
-  std::vector<AudioChunk> out;
-  while (!audio_.empty() && audio_.front().pts <= SatAdd(now, kAudioAheadTicks)) {
-    if (audio_.front().pts >= SatSub(now, kAudioLateTicks)) out.push_back(std::move(audio_.front()));
-    audio_.pop_front();
-  }
-  if (out.empty()) return false;
-  const int volume = volume_;
-  lock.unlock();
-  auto sink = CurrentAudioSink();
-  for (AudioChunk& c : out) {
-    for (std::int16_t& s : c.pcm) s = static_cast<std::int16_t>(s * volume / 65535);
-    sink->Write(c.pcm.data(), c.pcm.size() / kAudioChannels);
-  }
-  lock.lock();
-  return true;
+    const std::int64_t now = MediaNowLocked();
+    std::vector<AudioChunk> out;
+    while (!audio_.empty() && audio_.front().pts <= SatAdd(now, kAudioAheadTicks)) {
+        if (audio_.front().pts >= SatSub(now, kAudioLateTicks))
+            out.push_back(std::move(audio_.front()));
+        audio_.pop_front();
+    }
+    if (out.empty())
+        return false;
+    const int volume = volume_;
+    lock.unlock();
+    auto sink = CurrentAudioSink();
+    for (AudioChunk& c : out) {
+        for (std::int16_t& s : c.pcm)
+            s = static_cast<std::int16_t>(s * volume / 65535);
+        sink->Write(c.pcm.data(), c.pcm.size() / kAudioChannels);
+    }
+    lock.lock();
+    return true;
 }
 
 }  // namespace vrend

@@ -10,24 +10,24 @@
 #include "platform/vrend/vrend.h"
 
 class VideoSurface : public QWidget {
-  Q_OBJECT
- public:
-  explicit VideoSurface(QWidget* parent = nullptr);
-  ~VideoSurface() override;
+    Q_OBJECT
+public:
+    explicit VideoSurface(QWidget* parent = nullptr);
+    ~VideoSurface() override;
 
-  // Id >= 1, unique in the process while the widget lives.
-  std::uint32_t surfaceId() const { return id_; }
-  // The frame painted last (a copy), for tests and snapshots of the window.
-  QImage currentImage() const;
-  // Number of frames handed to this surface so far.
-  std::uint64_t framesReceived() const;
+    // Id >= 1, unique in the process while the widget lives.
+    std::uint32_t surfaceId() const { return id_; }
+    // The frame painted last (a copy), for tests and snapshots of the window.
+    QImage currentImage() const;
+    // Number of frames handed to this surface so far.
+    std::uint64_t framesReceived() const;
 
- protected:
-  void paintEvent(QPaintEvent* event) override;
-  void resizeEvent(QResizeEvent* event) override;
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
- private:
-  std::uint32_t id_ = 0;
+private:
+    std::uint32_t id_ = 0;
 };
 
 // Calls of the player layer on the registry. Thread-safe; a surface that is gone is forgotten

@@ -15,16 +15,16 @@ class QPainter;
 
 // Error numbers of VRend_GetLastError.
 enum VRendError : std::uint32_t {
-  VREND_OK = 0,
-  VREND_ERR_BAD_PORT = 1,      // no such port, or an argument is out of range
-  VREND_ERR_NOT_OPEN = 2,      // the port has no open stream
-  VREND_ERR_BAD_HEADER = 3,    // header missing or too short
-  VREND_ERR_BUFFER_FULL = 4,   // the ring cannot take the block now
-  VREND_ERR_DECODER = 5,       // the stream cannot be demuxed or decoded
-  VREND_ERR_STATE = 6,         // not possible in this state or beyond a limit
-  VREND_ERR_NO_AUDIO = 7,      // no audio device (sound is then discarded)
-  VREND_ERR_WRITE = 8,         // a file could not be written
-  VREND_ERR_NO_FRAME = 9,      // no frame to show, convert or step to
+    VREND_OK = 0,
+    VREND_ERR_BAD_PORT = 1,     // no such port, or an argument is out of range
+    VREND_ERR_NOT_OPEN = 2,     // the port has no open stream
+    VREND_ERR_BAD_HEADER = 3,   // header missing or too short
+    VREND_ERR_BUFFER_FULL = 4,  // the ring cannot take the block now
+    VREND_ERR_DECODER = 5,      // the stream cannot be demuxed or decoded
+    VREND_ERR_STATE = 6,        // not possible in this state or beyond a limit
+    VREND_ERR_NO_AUDIO = 7,     // no audio device (sound is then discarded)
+    VREND_ERR_WRITE = 8,        // a file could not be written
+    VREND_ERR_NO_FRAME = 9,     // no frame to show, convert or step to
 };
 
 constexpr int VREND_MAX_PORTS = 128;
@@ -34,16 +34,16 @@ constexpr int VREND_FRAME_TYPE = 100;
 
 // Display callback: once per shown frame, on the port's presenter thread. `stamp` is the frame's
 // time in milliseconds from the start of the stream.
-using VRendDisplayFn = void (*)(int port, const char* buffer, std::int64_t size_bytes, int width,
-                                int height, std::int64_t stamp_ms, int type, void* reserved);
+using VRendDisplayFn = void (*)(int port, const char* buffer, std::int64_t size_bytes, int width, int height,
+                                std::int64_t stamp_ms, int type, void* reserved);
 // Draw callback: on the GUI thread, after the surface painted a frame of this port.
 using VRendDrawFn = void (*)(int port, QPainter* painter, void* user);
 
 struct VRendRect {
-  std::int32_t left;
-  std::int32_t top;
-  std::int32_t right;
-  std::int32_t bottom;
+    std::int32_t left;
+    std::int32_t top;
+    std::int32_t right;
+    std::int32_t bottom;
 };
 
 bool VRend_GetPort(int* port);
@@ -104,15 +104,15 @@ std::uint32_t VRend_GetSpecialData(int port);
 // Seconds of stream shown since the stream was opened.
 std::uint32_t VRend_GetPlayedTime(int port);
 // Crop region in picture pixels; null shows the whole picture.
-bool VRend_SetDisplayRegion(int port, std::uint32_t region_num, const VRendRect* rect,
-                            std::uint32_t dest_window, std::uint32_t enable);
+bool VRend_SetDisplayRegion(int port, std::uint32_t region_num, const VRendRect* rect, std::uint32_t dest_window,
+                            std::uint32_t enable);
 bool VRend_RegisterDrawFun(int port, VRendDrawFn callback, void* user);
 
 // Write the frame of a display callback at full picture size.
-bool VRend_ConvertToJpegFile(const char* buffer, std::int64_t size_bytes, int width, int height,
-                             int type, const char* path);
-bool VRend_ConvertToBmpFile(const char* buffer, std::int64_t size_bytes, int width, int height,
-                            int type, const char* path);
+bool VRend_ConvertToJpegFile(const char* buffer, std::int64_t size_bytes, int width, int height, int type,
+                             const char* path);
+bool VRend_ConvertToBmpFile(const char* buffer, std::int64_t size_bytes, int width, int height, int type,
+                            const char* path);
 
 // Sound is process-wide: one port sounds at a time, and only at normal speed.
 bool VRend_PlaySound(int port);

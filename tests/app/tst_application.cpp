@@ -25,7 +25,7 @@ struct Notice {
 };
 QVector<Notice> g_notices;
 
-} // namespace
+}  // namespace
 
 class TestApplication : public QObject {
     Q_OBJECT
@@ -106,8 +106,9 @@ int main(int argc, char** argv)
     {
         QFile setup(config.filePath("Setup.xml"));
         setup.open(QIODevice::WriteOnly);
-        setup.write("<?xml version=\"1.0\"?>\n<Configs><Translator><Value>1</Value></Translator>"
-                    "<LogLevel><Value>0</Value></LogLevel><VersionType><Value>1</Value></VersionType></Configs>\n");
+        setup.write(
+            "<?xml version=\"1.0\"?>\n<Configs><Translator><Value>1</Value></Translator>"
+            "<LogLevel><Value>0</Value></LogLevel><VersionType><Value>1</Value></VersionType></Configs>\n");
     }
     // The program finds its translations beside itself; this test runs from tests-bin/.
     const QString buildDir = qEnvironmentVariable("VARPEN_BUILD_DIR");

@@ -38,7 +38,7 @@ time_t Local(int y, int mo, int d, int h, int mi, int s)
     return QDateTime(QDate(y, mo, d), QTime(h, mi, s)).toSecsSinceEpoch();
 }
 
-} // namespace
+}  // namespace
 
 class TestCommonUtil : public QObject {
     Q_OBJECT
@@ -91,7 +91,8 @@ void TestCommonUtil::parseTimeString_data()
     QTest::newRow("leap day") << QByteArray("20240229235959") << qint64(Local(2024, 2, 29, 23, 59, 59));
     QTest::newRow("summer time") << QByteArray("20240715120000") << qint64(Local(2024, 7, 15, 12, 0, 0));
     QTest::newRow("new year") << QByteArray("20250101000000") << qint64(Local(2025, 1, 1, 0, 0, 0));
-    QTest::newRow("trailing text ignored") << QByteArray("20240229235959.bin") << qint64(Local(2024, 2, 29, 23, 59, 59));
+    QTest::newRow("trailing text ignored")
+        << QByteArray("20240229235959.bin") << qint64(Local(2024, 2, 29, 23, 59, 59));
     // Fields are read as numbers, so a month of 13 rolls into the next year as the C library does.
     QTest::newRow("month 13 rolls over") << QByteArray("20241301000000") << qint64(Local(2025, 1, 1, 0, 0, 0));
     QTest::newRow("short text") << QByteArray("2024022923") << qint64(-1);
@@ -133,7 +134,7 @@ void TestCommonUtil::formatSize()
 
 void TestCommonUtil::scaleKeepAspect_data()
 {
-    QTest::addColumn<QList<int>>("args");   // srcW, srcH, boxW, boxH
+    QTest::addColumn<QList<int>>("args");  // srcW, srcH, boxW, boxH
     QTest::addColumn<QSize>("expected");
     QTest::newRow("wide into 4:3") << QList<int>{1600, 900, 800, 600} << QSize(800, 450);
     QTest::newRow("tall into 4:3") << QList<int>{900, 1600, 800, 600} << QSize(337, 600);
@@ -234,7 +235,8 @@ void TestCommonUtil::checkSavePathUsesStoredSetting()
     QVERIFY(!CheckSavePathDiskSpace(0.5f, CSettingsManager::CaptureSavePath, QString()));
     QCOMPARE(g_disk.asked, fallback);
 
-    store->SetAllSettings({new CSettings("CaptureSavePath", "/srv/snapshots"), new CSettings("ClipSavePath", "D:/Clips/")});
+    store->SetAllSettings(
+        {new CSettings("CaptureSavePath", "/srv/snapshots"), new CSettings("ClipSavePath", "D:/Clips/")});
     QVERIFY(!CheckSavePathDiskSpace(0.5f, CSettingsManager::CaptureSavePath, QStringLiteral("/ignored/")));
     QCOMPARE(g_disk.asked, QStringLiteral("/srv/snapshots/"));
     // A folder left by a Windows installation names nothing here: the default folder is asked.
@@ -267,8 +269,7 @@ void TestCommonUtil::adjustPosToAvailable_data()
         << QPoint(1900, 300) << QPoint(1900, 300);
     QTest::newRow("under a left bar") << Screens{{full, QRect(60, 0, 1860, 1080)}} << QPoint(20, 300)
                                       << QPoint(60, 300);
-    QTest::newRow("under a top bar") << Screens{{full, QRect(0, 30, 1920, 1050)}} << QPoint(700, 10)
-                                     << QPoint(700, 30);
+    QTest::newRow("under a top bar") << Screens{{full, QRect(0, 30, 1920, 1050)}} << QPoint(700, 10) << QPoint(700, 30);
     QTest::newRow("no screens") << Screens{} << QPoint(-5, -5) << QPoint(-5, -5);
 }
 
@@ -347,7 +348,8 @@ void TestCommonUtil::pixmapsComeFromResources()
 void TestCommonUtil::mimeLocalFiles()
 {
     QMimeData data;
-    data.setUrls({QUrl::fromLocalFile("/srv/a.mp4"), QUrl("http://example.invalid/x"), QUrl::fromLocalFile("/b c.jpg")});
+    data.setUrls(
+        {QUrl::fromLocalFile("/srv/a.mp4"), QUrl("http://example.invalid/x"), QUrl::fromLocalFile("/b c.jpg")});
     QCOMPARE(CCommonUtil::GetMimeLocalFiles(&data), QStringList({"/srv/a.mp4", "/b c.jpg"}));
 }
 
@@ -403,7 +405,8 @@ void TestCommonUtil::addressChecks()
     QVERIFY(CCommonUtil::IsMulticastIP("239.0.0.1") && !CCommonUtil::IsMulticastIP("240.0.0.1"));
     QVERIFY(CCommonUtil::IsValidMac("00:1A:2b:3C:4d:5E") && !CCommonUtil::IsValidMac("00:1A:2b:3C:4d"));
     QVERIFY(CCommonUtil::HasGBKChar("\xc4\xe3") && !CCommonUtil::HasGBKChar("plain"));
-    QVERIFY(!CCommonUtil::IsDayInMonth(2, 30) && !CCommonUtil::IsDayInMonth(11, 31) && CCommonUtil::IsDayInMonth(12, 31));
+    QVERIFY(!CCommonUtil::IsDayInMonth(2, 30) && !CCommonUtil::IsDayInMonth(11, 31) &&
+            CCommonUtil::IsDayInMonth(12, 31));
     QCOMPARE(CCommonUtil::GetEventTypeName(QEvent::MouseMove), QStringLiteral("MouseMove"));
     QCOMPARE(CCommonUtil::GetEventTypeName(QEvent::Type(1000)), QStringLiteral("1000"));
 }

@@ -13,7 +13,7 @@ QString BuildDir()
     return qEnvironmentVariable("VARPEN_BUILD_DIR");
 }
 
-} // namespace
+}  // namespace
 
 class TestLanguages : public QObject {
     Q_OBJECT
@@ -34,7 +34,7 @@ void TestLanguages::initTestCase()
 
 void TestLanguages::currentLanguage_data()
 {
-    QTest::addColumn<QByteArray>("setup");      // empty: no Setup.xml at all
+    QTest::addColumn<QByteArray>("setup");  // empty: no Setup.xml at all
     QTest::addColumn<bool>("qtFilePresent");
     QTest::addColumn<int>("expectedId");
     QTest::addColumn<QLocale::Language>("language");
@@ -62,8 +62,8 @@ void TestLanguages::currentLanguage_data()
         << QByteArray("<Configs><Translator><Value>1</Value></Translator><VersionType><Val") << true << 3
         << QLocale::Chinese;
     QTest::newRow("Translator without Value keeps VersionType its own")
-        << QByteArray("<Configs><Translator></Translator><VersionType><Value>1</Value></VersionType></Configs>")
-        << true << 0 << QLocale::English;
+        << QByteArray("<Configs><Translator></Translator><VersionType><Value>1</Value></VersionType></Configs>") << true
+        << 0 << QLocale::English;
 }
 
 void TestLanguages::currentLanguage()
@@ -84,8 +84,7 @@ void TestLanguages::currentLanguage()
     QCOMPARE(configs.LoadConfig(setupPath), !setup.isEmpty());
 
     QTemporaryDir emptyQtDir;
-    const QString qtDir =
-        qtFilePresent ? QLibraryInfo::path(QLibraryInfo::TranslationsPath) : emptyQtDir.path();
+    const QString qtDir = qtFilePresent ? QLibraryInfo::path(QLibraryInfo::TranslationsPath) : emptyQtDir.path();
     CClientLanguageManager languages(&configs, {BuildDir() + "/bin/translations"}, qtDir);
     QCOMPARE(languages.Count(), qtFilePresent ? 4 : 2);
     const ClientLanguageProperty* current = languages.GetCurrentLanguage();
@@ -124,7 +123,8 @@ void TestLanguages::missingProgramFilesLeaveEnglishOnly()
     QTemporaryDir dir;
     QFile file(dir.filePath("Setup.xml"));
     QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("<Configs><Translator><Value>1</Value></Translator><VersionType><Value>1</Value></VersionType></Configs>");
+    file.write(
+        "<Configs><Translator><Value>1</Value></Translator><VersionType><Value>1</Value></VersionType></Configs>");
     file.close();
     QVERIFY(configs.LoadConfig(file.fileName()));
     CClientLanguageManager languages(&configs, {empty.path()}, QLibraryInfo::path(QLibraryInfo::TranslationsPath));
@@ -148,7 +148,7 @@ void TestLanguages::setupEntriesAndKeys()
     file.close();
     CClientConfigManager configs;
     QVERIFY(configs.LoadConfig(file.fileName()));
-    QVERIFY(configs.LoadConfig(file.fileName()));   // appends
+    QVERIFY(configs.LoadConfig(file.fileName()));  // appends
     QCOMPARE(configs.Count(), 6);
     QCOMPARE(configs.GetConfig(CClientConfigManager::LogLevel)->GetValue(), QStringLiteral("5"));
     QVERIFY(!configs.GetConfig(CClientConfigManager::Translator));

@@ -24,8 +24,8 @@ private slots:
         // 16 windows waiting 5 s each in turn.
         QTest::newRow("an 80 s freeze") << QList<double>{80000.0} << 1 << 80000.0 << 79100.0 << 79300.0
                                         << qint64(16000);
-        QTest::newRow("beyond the table") << QList<double>{700000.0} << 1 << 700000.0 << 700000.0 << 700000.0
-                                          << qint64(140000);
+        QTest::newRow("beyond the table")
+            << QList<double>{700000.0} << 1 << 700000.0 << 700000.0 << 700000.0 << qint64(140000);
     }
 
     void figures()

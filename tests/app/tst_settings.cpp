@@ -48,8 +48,7 @@ const QByteArray kSixKeys =
     "<DownloadSavePath><Value>/srv/down/</Value></DownloadSavePath>\n"
     "</Settings>\n";
 
-} // namespace
-
+}  // namespace
 
 class TestSettings : public QObject {
     Q_OBJECT
@@ -73,7 +72,7 @@ private slots:
 
 void TestSettings::keyNames()
 {
-    const QStringList expected = {"CaptureSaveType", "CaptureSavePath", "ClipPackageSize",
+    const QStringList expected = {"CaptureSaveType", "CaptureSavePath",     "ClipPackageSize",
                                   "ClipSavePath",    "DownloadPackageSize", "DownloadSavePath"};
     for (int i = 0; i < expected.size(); ++i)
         QCOMPARE(CSettingsManager::GetKeyName(i), expected[i]);
@@ -94,8 +93,8 @@ void TestSettings::roundTripKeepsNamesValuesAndOrder()
 
     CSettingsManager second;
     QVERIFY(second.ReadSettings(again));
-    const Entries expected = {{"CaptureSaveType", "0"}, {"CaptureSavePath", "/srv/snap/"},
-                              {"ClipPackageSize", "1"}, {"ClipSavePath", "/srv/clip/"},
+    const Entries expected = {{"CaptureSaveType", "0"},     {"CaptureSavePath", "/srv/snap/"},
+                              {"ClipPackageSize", "1"},     {"ClipSavePath", "/srv/clip/"},
                               {"DownloadPackageSize", "0"}, {"DownloadSavePath", "/srv/down/"}};
     QCOMPARE(Held(second), expected);
     for (int i = 0; i < CSettingsManager::KeyCount; ++i) {
@@ -114,7 +113,8 @@ void TestSettings::writtenFileShape()
     QVERIFY(store.WriteSettings(path));
     const QString text = QString::fromUtf8(ReadBytes(path));
     QVERIFY2(text.startsWith(QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>")), qPrintable(text));
-    QVERIFY(text.contains(QStringLiteral("<Settings>\n    <CaptureSavePath>\n        <Value>/a&amp;b &lt;c&gt;/</Value>")));
+    QVERIFY(
+        text.contains(QStringLiteral("<Settings>\n    <CaptureSavePath>\n        <Value>/a&amp;b &lt;c&gt;/</Value>")));
     QVERIFY(text.contains(QStringLiteral("<ClipSavePath>\n        <Value></Value>\n    </ClipSavePath>")));
     QVERIFY(text.trimmed().endsWith(QStringLiteral("</Settings>")));
 
@@ -139,36 +139,38 @@ void TestSettings::readInputs_data()
         << decl + "<Settings><CaptureSaveType><Value>1</Value></CaptureSaveType><Clip"
         << Entries{{"CaptureSaveType", "1"}};
     QTest::newRow("GBK under a UTF-8 declaration is read as GB18030")
-        << decl + "<Settings><CaptureSaveType><Value>1</Value></CaptureSaveType>"
-                  "<ClipSavePath><Value>/v/\xc4\xe3\xba\xc3/</Value></ClipSavePath></Settings>"
+        << decl +
+               "<Settings><CaptureSaveType><Value>1</Value></CaptureSaveType>"
+               "<ClipSavePath><Value>/v/\xc4\xe3\xba\xc3/</Value></ClipSavePath></Settings>"
         << Entries{{"CaptureSaveType", "1"}, {"ClipSavePath", QStringLiteral("/v/你好/")}};
     QTest::newRow("undecodable bytes drop only that entry")
-        << decl + "<Settings><CaptureSaveType><Value>1</Value></CaptureSaveType>"
-                  "<ClipSavePath><Value>/v/\xff\xff/</Value></ClipSavePath>"
-                  "<DownloadSavePath><Value>/d/</Value></DownloadSavePath></Settings>"
+        << decl +
+               "<Settings><CaptureSaveType><Value>1</Value></CaptureSaveType>"
+               "<ClipSavePath><Value>/v/\xff\xff/</Value></ClipSavePath>"
+               "<DownloadSavePath><Value>/d/</Value></DownloadSavePath></Settings>"
         << Entries{{"CaptureSaveType", "1"}, {"DownloadSavePath", "/d/"}};
-    QTest::newRow("declared GBK")
-        << QByteArray("<?xml version=\"1.0\" encoding=\"GBK\"?><Settings>"
-                      "<ClipSavePath><Value>/\xc4\xe3/</Value></ClipSavePath></Settings>")
-        << Entries{{"ClipSavePath", QStringLiteral("/你/")}};
+    QTest::newRow("declared GBK") << QByteArray(
+                                         "<?xml version=\"1.0\" encoding=\"GBK\"?><Settings>"
+                                         "<ClipSavePath><Value>/\xc4\xe3/</Value></ClipSavePath></Settings>")
+                                  << Entries{{"ClipSavePath", QStringLiteral("/你/")}};
     QTest::newRow("unclosed root keeps complete entries")
         << decl + "<Settings><ClipSavePath><Value>/c/</Value></ClipSavePath>" << Entries{{"ClipSavePath", "/c/"}};
     QTest::newRow("key without Value does not take the next key's value")
-        << decl + "<Settings><CaptureSavePath></CaptureSavePath>"
-                  "<ClipSavePath><Value>/clips/</Value></ClipSavePath></Settings>"
+        << decl +
+               "<Settings><CaptureSavePath></CaptureSavePath>"
+               "<ClipSavePath><Value>/clips/</Value></ClipSavePath></Settings>"
         << Entries{{"CaptureSavePath", ""}, {"ClipSavePath", "/clips/"}};
     QTest::newRow("unknown element with a Value child gives two empty items")
-        << decl + "<Settings><Colour><Value>red</Value></Colour>"
-                  "<ClipPackageSize><Value>0</Value></ClipPackageSize></Settings>"
+        << decl +
+               "<Settings><Colour><Value>red</Value></Colour>"
+               "<ClipPackageSize><Value>0</Value></ClipPackageSize></Settings>"
         << Entries{{"Colour", ""}, {"Value", ""}, {"ClipPackageSize", "0"}};
-    QTest::newRow("Value outside a key")
-        << decl + "<Settings><Value>x</Value></Settings>" << Entries{{"Value", ""}};
+    QTest::newRow("Value outside a key") << decl + "<Settings><Value>x</Value></Settings>" << Entries{{"Value", ""}};
     QTest::newRow("key holding other elements before its Value")
         << decl + "<Settings><ClipSavePath><Note>n</Note><Value>/c/</Value></ClipSavePath></Settings>"
         << Entries{{"ClipSavePath", "/c/"}};
-    QTest::newRow("other root name")
-        << decl + "<Prefs><ClipSavePath><Value>/c/</Value></ClipSavePath></Prefs>"
-        << Entries{{"Prefs", ""}, {"ClipSavePath", "/c/"}};
+    QTest::newRow("other root name") << decl + "<Prefs><ClipSavePath><Value>/c/</Value></ClipSavePath></Prefs>"
+                                     << Entries{{"Prefs", ""}, {"ClipSavePath", "/c/"}};
     QTest::newRow("Chinese folder name")
         << decl + QByteArray("<Settings><ClipSavePath><Value>/视频/</Value></ClipSavePath></Settings>")
         << Entries{{"ClipSavePath", QStringLiteral("/视频/")}};
@@ -263,8 +265,9 @@ void TestSettings::fileThatIsNoSettingsFileIsRefused()
 void TestSettings::readingAppendsAndFirstDuplicateWins()
 {
     QTemporaryDir dir;
-    const QString path = WriteFile(dir, "<Settings><ClipSavePath><Value>/first/</Value></ClipSavePath>"
-                                        "<ClipSavePath><Value>/second/</Value></ClipSavePath></Settings>");
+    const QString path = WriteFile(dir,
+                                   "<Settings><ClipSavePath><Value>/first/</Value></ClipSavePath>"
+                                   "<ClipSavePath><Value>/second/</Value></ClipSavePath></Settings>");
     CSettingsManager store;
     QVERIFY(store.ReadSettings(path));
     QVERIFY(store.ReadSettings(path));
@@ -275,9 +278,10 @@ void TestSettings::readingAppendsAndFirstDuplicateWins()
 void TestSettings::setAllSettingsHoldsExactlyTheHandedItems()
 {
     QTemporaryDir dir;
-    const QString path = WriteFile(dir, "<Settings><Colour><Value>red</Value></Colour>"
-                                        "<ClipSavePath><Value>/c/</Value></ClipSavePath>"
-                                        "<ClipSavePath><Value>/dup/</Value></ClipSavePath></Settings>");
+    const QString path = WriteFile(dir,
+                                   "<Settings><Colour><Value>red</Value></Colour>"
+                                   "<ClipSavePath><Value>/c/</Value></ClipSavePath>"
+                                   "<ClipSavePath><Value>/dup/</Value></ClipSavePath></Settings>");
     CSettingsManager store;
     QVERIFY(store.ReadSettings(path));
     QVector<CSettings*> all;
@@ -404,7 +408,8 @@ void TestSettings::workersReadWhileTheOperatorSaves()
     }
     for (int round = 0; round < 60; ++round) {
         const bool odd = round % 2;
-        QVERIFY(store.SaveSettings({{"ClipPackageSize", odd ? "1" : "0"}, {"ClipSavePath", odd ? "/bb/" : "/a/"}}, path));
+        QVERIFY(
+            store.SaveSettings({{"ClipPackageSize", odd ? "1" : "0"}, {"ClipSavePath", odd ? "/bb/" : "/a/"}}, path));
         QVector<CSettings*> all;
         store.GetAllSettings(all);
         all[CSettingsManager::ClipSavePath] = new CSettings(QStringLiteral("ClipSavePath"), QStringLiteral("/a/"));

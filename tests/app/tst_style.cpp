@@ -27,7 +27,7 @@ int ChunkColumns(const QImage& image)
     return count;
 }
 
-} // namespace
+}  // namespace
 
 class TestStyle : public QObject {
     Q_OBJECT
@@ -65,7 +65,7 @@ void TestStyle::metricsAndSizes()
 
 void TestStyle::progressChunkWidth_data()
 {
-    QTest::addColumn<QList<qint64>>("args");   // width, leftChunk, right, min, max, progress
+    QTest::addColumn<QList<qint64>>("args");  // width, leftChunk, right, min, max, progress
     QTest::addColumn<qint64>("expected");
     QTest::newRow("half") << QList<qint64>{104, 4, 4, 0, 100, 50} << qint64(48);
     QTest::newRow("full") << QList<qint64>{104, 4, 4, 0, 100, 100} << qint64(96);
@@ -136,8 +136,8 @@ void TestStyle::tabShapeImage()
         }
         const QImage& expected = selected ? selectedImage : unselectedImage;
         QCOMPARE(image.pixel(30, 20), expected.convertToFormat(QImage::Format_ARGB32_Premultiplied).pixel(2, 20));
-        QCOMPARE(image.pixelColor(1, 20).alpha(), 0);    // left edge moved in by 2
-        QCOMPARE(image.pixelColor(59, 20).alpha(), 0);   // right edge moved in by 1
+        QCOMPARE(image.pixelColor(1, 20).alpha(), 0);   // left edge moved in by 2
+        QCOMPARE(image.pixelColor(59, 20).alpha(), 0);  // right edge moved in by 1
     }
 }
 

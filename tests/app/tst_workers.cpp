@@ -64,7 +64,7 @@ int Calls()
     return g_gate.calls;
 }
 
-} // namespace
+}  // namespace
 
 class TestWorkers : public QObject {
     Q_OBJECT
@@ -161,8 +161,9 @@ private slots:
         CFreeSpaceCache* cache = CFreeSpaceCache::Instance();
         const QString folder = QStringLiteral("/cache/first/");
         QStringList answered;  // counted on this thread
-        connect(cache, &CFreeSpaceCache::Answered, this, [&answered](const QString& f) { answered << f; },
-                Qt::QueuedConnection);
+        connect(
+            cache, &CFreeSpaceCache::Answered, this, [&answered](const QString& f) { answered << f; },
+            Qt::QueuedConnection);
         Shut(true);
         QVERIFY(!cache->Read(folder).known);
         QVERIFY(WaitForQueryHeld());

@@ -20,51 +20,59 @@ namespace {
 QWidget* g_area = nullptr;
 QList<QWidget*> g_windows;
 
-void Check(bool condition) {
-  if (!condition) std::abort();
+void Check(bool condition)
+{
+    if (!condition)
+        std::abort();
 }
 
-void CheckGrid() {
-  const auto* grid = qobject_cast<const QGridLayout*>(g_area->layout());
-  if (!grid) return;
-  Check(grid->rowCount() <= 64 && grid->columnCount() <= 64);
-  QSet<QWidget*> placed;
-  for (int i = 0; i < grid->count(); ++i) {
-    QWidget* window = grid->itemAt(i)->widget();
-    Check(g_windows.contains(window) && !placed.contains(window));
-    placed.insert(window);
-  }
+void CheckGrid()
+{
+    const auto* grid = qobject_cast<const QGridLayout*>(g_area->layout());
+    if (!grid)
+        return;
+    Check(grid->rowCount() <= 64 && grid->columnCount() <= 64);
+    QSet<QWidget*> placed;
+    for (int i = 0; i < grid->count(); ++i) {
+        QWidget* window = grid->itemAt(i)->widget();
+        Check(g_windows.contains(window) && !placed.contains(window));
+        placed.insert(window);
+    }
 }
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  // The toolkit's words about odd layouts (a window placed twice) only slow the fuzzer down.
-  qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
-  // The application and the play area live as long as the process. The fuzzer's own options are
-  // not the toolkit's business.
-  static int qtArgc = 1;
-  static char* qtArgv[] = {(*argv)[0], nullptr};
-  new QApplication(qtArgc, qtArgv);
-  g_area = new QWidget;
-  for (int i = 0; i < 16; ++i) g_windows << new QWidget(g_area);
-  return 0;
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The toolkit's words about odd layouts (a window placed twice) only slow the fuzzer down.
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
+    // The application and the play area live as long as the process. The fuzzer's own options are
+    // not the toolkit's business.
+    static int qtArgc = 1;
+    static char* qtArgv[] = {(*argv)[0], nullptr};
+    new QApplication(qtArgc, qtArgv);
+    g_area = new QWidget;
+    for (int i = 0; i < 16; ++i)
+        g_windows << new QWidget(g_area);
+    return 0;
 }
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const QString path = QString::fromStdString(fuzz::WriteScratch("template.xml", data, size));
-  if (path.isEmpty()) return 0;
-  CWndSplitLayout layout;
-  layout.Init(path, g_area, g_windows, 1);
-  CheckGrid();
-  for (int mode = 0; mode < CWndSplitLayout::kModeCount; ++mode) {
-    layout.SetSplitMode(mode);
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const QString path = QString::fromStdString(fuzz::WriteScratch("template.xml", data, size));
+    if (path.isEmpty())
+        return 0;
+    CWndSplitLayout layout;
+    layout.Init(path, g_area, g_windows, 1);
     CheckGrid();
-    layout.ShowSingleWndById(mode % 16);
-    CheckGrid();
-    layout.RestoreLayout();
-    CheckGrid();
-  }
-  return 0;
+    for (int mode = 0; mode < CWndSplitLayout::kModeCount; ++mode) {
+        layout.SetSplitMode(mode);
+        CheckGrid();
+        layout.ShowSingleWndById(mode % 16);
+        CheckGrid();
+        layout.RestoreLayout();
+        CheckGrid();
+    }
+    return 0;
 }

@@ -33,7 +33,8 @@ struct Sandbox {
         screenFile = config.filePath(QStringLiteral("screen.json"));
         QFile json(screenFile);
         json.open(QIODevice::WriteOnly);
-        json.write(R"({"screens":[{"name":"S1","x":0,"y":0,"width":1280,"height":1024,"logicalDpi":96,"logicalBpi":96,"dpr":1}]})");
+        json.write(
+            R"({"screens":[{"name":"S1","x":0,"y":0,"width":1280,"height":1024,"logicalDpi":96,"logicalBpi":96,"dpr":1}]})");
     }
 
     QProcessEnvironment Environment(const QString& platform, int quitAfter_ms) const
@@ -77,8 +78,8 @@ Run RunUnderXvfb(const Sandbox& box, const QString& screen, int quitAfter_ms, co
         env.remove(QStringLiteral("VARPEN_TEST_QUIT_AFTER_MS"));
     process.setProcessEnvironment(env);
     process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(QStringLiteral("xvfb-run"),
-                  {QStringLiteral("-a"), QStringLiteral("-s"), QStringLiteral("-screen 0 %1x24").arg(screen), Program()});
+    process.start(QStringLiteral("xvfb-run"), {QStringLiteral("-a"), QStringLiteral("-s"),
+                                               QStringLiteral("-screen 0 %1x24").arg(screen), Program()});
     Run run;
     if (!process.waitForFinished(180000)) {
         process.kill();
@@ -138,7 +139,7 @@ bool WaitForLine(QProcess& process, const QString& line, QString* log)
     return log->contains(line);
 }
 
-} // namespace
+}  // namespace
 
 class TestStartup : public QObject {
     Q_OBJECT
@@ -186,8 +187,8 @@ void TestStartup::showsTheWindowUnderXvfb()
     // The frameless window covers the top-left of the otherwise black screen.
     const QImage image(shot);
     QCOMPARE(image.size(), QSize(1280, 1024));
-    QVERIFY(image.pixelColor(70, 55) != QColor(Qt::black)); // the chosen "Playback" tab
-    QCOMPARE(image.pixelColor(100, 1000), QColor(Qt::black)); // below the window
+    QVERIFY(image.pixelColor(70, 55) != QColor(Qt::black));    // the chosen "Playback" tab
+    QCOMPARE(image.pixelColor(100, 1000), QColor(Qt::black));  // below the window
     // No settings were written at start.
     QVERIFY(!QFile::exists(box.config.filePath(QStringLiteral("Settings.xml"))));
 }
@@ -210,7 +211,8 @@ void TestStartup::worksTheSampleUnderXvfb()
     Sandbox box;
     QProcessEnvironment extra;
     extra.insert(QStringLiteral("VARPEN_EXTRA_DISKS"), path);
-    extra.insert(QStringLiteral("VARPEN_TEST_SCRIPT"), QStringLiteral("calendar:2024-01,ready,tabs,search:2024-01-30,play,close"));
+    extra.insert(QStringLiteral("VARPEN_TEST_SCRIPT"),
+                 QStringLiteral("calendar:2024-01,ready,tabs,search:2024-01-30,play,close"));
     const Run run = RunUnderXvfb(box, QStringLiteral("1366x768"), -1, {}, extra);
     QVERIFY2(run.exitCode == 0, qPrintable(run.log));
     for (const char* step : {"calendar:2024-01", "ready", "tabs", "search:2024-01-30", "play", "close"})
@@ -228,16 +230,17 @@ void TestStartup::scriptStepsOnGoodAndBrokenFolders_data()
 {
     QTest::addColumn<QString>("folder");
     QTest::addColumn<QString>("steps");
-    QTest::addColumn<QStringList>("expected"); // lines the run prints
-    QTest::addColumn<QString>("download");     // a pattern for the download line
+    QTest::addColumn<QStringList>("expected");  // lines the run prints
+    QTest::addColumn<QString>("download");      // a pattern for the download line
     const QString steps = QStringLiteral("calendar:2024-01,ready,%1,download,lag,close");
-    QTest::newRow("good, four in step")
-        << QStringLiteral("month") << steps.arg(QStringLiteral("search:2024-01-30:4,sync"))
-        << QStringList{QStringLiteral("varpen: found 2, 2, 2 and 2 recordings"),
-                       QStringLiteral("varpen: sync 4 of 4 windows play")}
-        << QStringLiteral("varpen: download done [1-9][0-9]* failed 0");
+    QTest::newRow("good, four in step") << QStringLiteral("month")
+                                        << steps.arg(QStringLiteral("search:2024-01-30:4,sync"))
+                                        << QStringList{QStringLiteral("varpen: found 2, 2, 2 and 2 recordings"),
+                                                       QStringLiteral("varpen: sync 4 of 4 windows play")}
+                                        << QStringLiteral("varpen: download done [1-9][0-9]* failed 0");
     for (const char* kind : {"empty", "fifo", "unreadable"})
-        QTest::newRow(kind) << QStringLiteral("broken-%1").arg(QLatin1String(kind)) << steps.arg(QStringLiteral("search:2024-01-30,play"))
+        QTest::newRow(kind) << QStringLiteral("broken-%1").arg(QLatin1String(kind))
+                            << steps.arg(QStringLiteral("search:2024-01-30,play"))
                             << QStringList{QStringLiteral("varpen: found 1 and 1 recordings"),
                                            QStringLiteral("varpen: play refused: ")}
                             << QStringLiteral("varpen: download done 0 failed [1-9]");
@@ -290,7 +293,8 @@ void TestStartup::loadsThePlayerLibrariesOnFirstSearch()
     Sandbox box;
     QProcessEnvironment extra;
     extra.insert(QStringLiteral("VARPEN_EXTRA_DISKS"), path);
-    extra.insert(QStringLiteral("VARPEN_TEST_SCRIPT"), QStringLiteral("calendar:2024-01,ready,search:2024-01-30,play,close"));
+    extra.insert(QStringLiteral("VARPEN_TEST_SCRIPT"),
+                 QStringLiteral("calendar:2024-01,ready,search:2024-01-30,play,close"));
     extra.insert(QStringLiteral("LD_DEBUG"), QStringLiteral("files"));
     const Run run = RunOffscreen(box, -1, extra);
     QVERIFY2(run.exitCode == 0, qPrintable(run.log));

@@ -10,9 +10,9 @@
 #include <QStringList>
 
 struct ChildResult {
-    bool finished = false; // ended within the time given
-    bool crashed = false;  // ended by a signal (an abort, a crash)
-    int exitCode = -1;     // when it ended normally
+    bool finished = false;  // ended within the time given
+    bool crashed = false;   // ended by a signal (an abort, a crash)
+    int exitCode = -1;      // when it ended normally
     QByteArray out;
     QByteArray err;
 
@@ -44,10 +44,10 @@ inline ChildResult FinishChild(QProcess& process, int timeout_ms)
     r.out = process.readAllStandardOutput();
     r.err = process.readAllStandardError();
     if (!r.finished || r.crashed || r.exitCode == kSanitizerExitCode || HasSanitizerReport(r.err)) {
-        const QString how = !started    ? QStringLiteral("could not be started")
+        const QString how = !started      ? QStringLiteral("could not be started")
                             : !r.finished ? QStringLiteral("did not end within %1 ms").arg(timeout_ms)
-                            : r.crashed ? QStringLiteral("crashed")
-                                        : QStringLiteral("exited with %1").arg(r.exitCode);
+                            : r.crashed   ? QStringLiteral("crashed")
+                                          : QStringLiteral("exited with %1").arg(r.exitCode);
         qWarning().noquote() << process.program() << process.arguments().join(QLatin1Char(' ')) << how
                              << "; its error output:\n"
                              << QString::fromLocal8Bit(r.err);

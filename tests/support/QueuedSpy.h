@@ -21,8 +21,7 @@ public:
     QueuedSpy(const Sender* sender, void (Sender::*signal)(Args...))
     {
         QObject::connect(
-            sender, signal, &m_receiver,
-            [this](Args... args) { m_calls.emplace_back(std::decay_t<Args>(args)...); },
+            sender, signal, &m_receiver, [this](Args... args) { m_calls.emplace_back(std::decay_t<Args>(args)...); },
             Qt::QueuedConnection);
     }
     QueuedSpy(const QueuedSpy&) = delete;
@@ -44,7 +43,7 @@ public:
     void Flush() { QCoreApplication::sendPostedEvents(&m_receiver); }
 
 private:
-    QObject m_receiver; // lives in the test's thread
+    QObject m_receiver;  // lives in the test's thread
     std::vector<Call> m_calls;
 };
 

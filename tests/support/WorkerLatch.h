@@ -40,15 +40,13 @@ public:
     bool WaitHeld(int count = 1, int timeout_ms = 30000)
     {
         std::unique_lock<std::mutex> guard(Registry());
-        return m_changed.wait_for(guard, std::chrono::milliseconds(timeout_ms),
-                                  [&] { return m_held >= count; });
+        return m_changed.wait_for(guard, std::chrono::milliseconds(timeout_ms), [&] { return m_held >= count; });
     }
     // Waits until the point was reached `count` times in all.
     bool WaitArrivals(int count, int timeout_ms = 30000)
     {
         std::unique_lock<std::mutex> guard(Registry());
-        return m_changed.wait_for(guard, std::chrono::milliseconds(timeout_ms),
-                                  [&] { return m_arrivals >= count; });
+        return m_changed.wait_for(guard, std::chrono::milliseconds(timeout_ms), [&] { return m_arrivals >= count; });
     }
     void Open()
     {

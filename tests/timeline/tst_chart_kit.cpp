@@ -39,7 +39,7 @@ int FilledColumns(const QImage& image, int y, QRgb colour)
     return n;
 }
 
-} // namespace
+}  // namespace
 
 class TestChartKit : public QObject {
     Q_OBJECT
@@ -125,7 +125,7 @@ private slots:
     void typeFilter_data()
     {
         QTest::addColumn<QList<int>>("filter");
-        QTest::addColumn<int>("drawn"); // bars of types 0, 1, 2, 3 at rows 0, 10, 20, 30
+        QTest::addColumn<int>("drawn");  // bars of types 0, 1, 2, 3 at rows 0, 10, 20, 30
         QTest::newRow("all") << QList<int>{-1} << 4;
         QTest::newRow("1 and 2") << QList<int>{1, 2} << 2;
         QTest::newRow("none") << QList<int>{} << 0;
@@ -178,7 +178,10 @@ private slots:
         panel.AddSeries(bars);
         QRandomGenerator random(7);
         const QBrush brushes[] = {QBrush(QColor(197, 113, 43)), QBrush(QColor(103, 121, 254))};
-        struct Bar { int b, e, type; QBrush brush; };
+        struct Bar {
+            int b, e, type;
+            QBrush brush;
+        };
         QList<Bar> all;
         int t = -200;
         for (int i = 0; i < 600; ++i) {
@@ -198,7 +201,8 @@ private slots:
         const CChartAxis& x = panel.HorizontalAxis();
         for (int type = 0; type < 2; ++type) {
             for (const Bar& bar : all) {
-                if (bar.type != type || !((0 <= bar.e && bar.e <= 10000) || (0 <= bar.b && bar.b <= 10000) || (bar.b <= 0 && bar.e >= 10000)))
+                if (bar.type != type || !((0 <= bar.e && bar.e <= 10000) || (0 <= bar.b && bar.b <= 10000) ||
+                                          (bar.b <= 0 && bar.e >= 10000)))
                     continue;
                 const int x1 = x.ValueToPixel(std::max(0, bar.b));
                 const int x2 = x.ValueToPixel(std::min(10000, bar.e));
@@ -219,7 +223,7 @@ private slots:
         panel.AddSeries(axis);
         QImage blank(100, 50, QImage::Format_ARGB32_Premultiplied);
         blank.fill(Qt::black);
-        QCOMPARE(panel.Render(), blank); // step -1: nothing
+        QCOMPARE(panel.Render(), blank);  // step -1: nothing
         axis->SetStep(43200);
         const QImage image = panel.Render();
         // Ticks 2 px wide, 7 high from y 21: the first a pixel right of the start, the last a
@@ -244,7 +248,7 @@ private slots:
         CMultiChartView view;
         view.resize(0, 0);
         view.Redraw();
-        QCOMPARE(view.RedrawCount(), 0); // empty size: no rendering
+        QCOMPARE(view.RedrawCount(), 0);  // empty size: no rendering
         view.resize(1077, 124);
         view.show();
         QVERIFY(view.RedrawCount() > 0);
@@ -265,7 +269,7 @@ private slots:
 
         view.SetRowCount(4);
         QVERIFY(!bar->isVisible());
-        view.resize(1077, 100); // 4 x 24 + 26 = 122 > 100
+        view.resize(1077, 100);  // 4 x 24 + 26 = 122 > 100
         QVERIFY(bar->isVisible());
     }
 

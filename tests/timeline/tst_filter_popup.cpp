@@ -17,7 +17,7 @@ void Fill(CTimeSliderFilterPopup& popup)
     popup.AddFilterItem(QIcon(), QStringLiteral("Command"), 2);
 }
 
-} // namespace
+}  // namespace
 
 class TestFilterPopup : public QObject {
     Q_OBJECT
@@ -39,16 +39,23 @@ private slots:
     // Clicks on the item boxes and on "All", and the state "All" shows after each.
     void allBox_data()
     {
-        QTest::addColumn<QStringList>("clicks"); // "0", "1", "2" item boxes, "A" the All box
+        QTest::addColumn<QStringList>("clicks");  // "0", "1", "2" item boxes, "A" the All box
         QTest::addColumn<QList<bool>>("items");
         QTest::addColumn<int>("all");
-        QTest::newRow("one unchecked: partial") << QStringList{"0"} << QList<bool>{false, true, true} << int(Qt::PartiallyChecked);
-        QTest::newRow("two unchecked: partial") << QStringList{"0", "2"} << QList<bool>{false, true, false} << int(Qt::PartiallyChecked);
-        QTest::newRow("all unchecked one by one") << QStringList{"0", "1", "2"} << QList<bool>{false, false, false} << int(Qt::Unchecked);
-        QTest::newRow("partial, All: all checked") << QStringList{"0", "2", "A"} << QList<bool>{true, true, true} << int(Qt::Checked);
-        QTest::newRow("partial, All twice: none") << QStringList{"0", "2", "A", "A"} << QList<bool>{false, false, false} << int(Qt::Unchecked);
-        QTest::newRow("unchecked, All: straight to checked") << QStringList{"A", "A"} << QList<bool>{true, true, true} << int(Qt::Checked);
-        QTest::newRow("checked again one by one") << QStringList{"A", "0", "1", "2"} << QList<bool>{true, true, true} << int(Qt::Checked);
+        QTest::newRow("one unchecked: partial")
+            << QStringList{"0"} << QList<bool>{false, true, true} << int(Qt::PartiallyChecked);
+        QTest::newRow("two unchecked: partial")
+            << QStringList{"0", "2"} << QList<bool>{false, true, false} << int(Qt::PartiallyChecked);
+        QTest::newRow("all unchecked one by one")
+            << QStringList{"0", "1", "2"} << QList<bool>{false, false, false} << int(Qt::Unchecked);
+        QTest::newRow("partial, All: all checked")
+            << QStringList{"0", "2", "A"} << QList<bool>{true, true, true} << int(Qt::Checked);
+        QTest::newRow("partial, All twice: none")
+            << QStringList{"0", "2", "A", "A"} << QList<bool>{false, false, false} << int(Qt::Unchecked);
+        QTest::newRow("unchecked, All: straight to checked")
+            << QStringList{"A", "A"} << QList<bool>{true, true, true} << int(Qt::Checked);
+        QTest::newRow("checked again one by one")
+            << QStringList{"A", "0", "1", "2"} << QList<bool>{true, true, true} << int(Qt::Checked);
     }
 
     void allBox()
@@ -101,8 +108,8 @@ private slots:
         QTest::mouseClick(popup.OkButton(), Qt::LeftButton);
 
         popup.show();
-        popup.ItemBoxes().at(0)->setChecked(false); // saved: comes back
-        popup.ItemBoxes().at(1)->setChecked(true);  // not saved: stays checked
+        popup.ItemBoxes().at(0)->setChecked(false);  // saved: comes back
+        popup.ItemBoxes().at(1)->setChecked(true);   // not saved: stays checked
         QTest::mouseClick(popup.CancelButton(), Qt::LeftButton);
         QVERIFY(!popup.isVisible());
         QCOMPARE(filter.count(), 1);
@@ -120,9 +127,9 @@ private slots:
         popup.show();
         popup.ItemBoxes().at(2)->setChecked(false);
         QSignalSpy filter(&popup, &CTimeSliderFilterPopup::SignalFilter);
-        const QPointF outside(-20, -20); // local: left of and above the pop-up
-        QMouseEvent press(QEvent::MouseButtonPress, outside, popup.mapToGlobal(outside), Qt::LeftButton,
-                          Qt::LeftButton, Qt::NoModifier);
+        const QPointF outside(-20, -20);  // local: left of and above the pop-up
+        QMouseEvent press(QEvent::MouseButtonPress, outside, popup.mapToGlobal(outside), Qt::LeftButton, Qt::LeftButton,
+                          Qt::NoModifier);
         QApplication::sendEvent(&popup, &press);
         QVERIFY(!popup.isVisible());
         QVERIFY(popup.ItemBoxes().at(2)->isChecked());
@@ -132,8 +139,8 @@ private slots:
         popup.show();
         popup.ItemBoxes().at(2)->setChecked(false);
         const QPointF inside(5, 5);
-        QMouseEvent pressIn(QEvent::MouseButtonPress, inside, popup.mapToGlobal(inside), Qt::LeftButton,
-                            Qt::LeftButton, Qt::NoModifier);
+        QMouseEvent pressIn(QEvent::MouseButtonPress, inside, popup.mapToGlobal(inside), Qt::LeftButton, Qt::LeftButton,
+                            Qt::NoModifier);
         QApplication::sendEvent(&popup, &pressIn);
         QVERIFY(popup.isVisible());
         QVERIFY(!popup.ItemBoxes().at(2)->isChecked());
@@ -143,9 +150,12 @@ private slots:
     {
         QTest::addColumn<QString>("label");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("none") << "Alarm" << "Alarm";
-        QTest::newRow("one") << "A&B" << "A&&B";
-        QTest::newRow("two: only the first") << "A&B&C" << "A&&B&C";
+        QTest::newRow("none") << "Alarm"
+                              << "Alarm";
+        QTest::newRow("one") << "A&B"
+                             << "A&&B";
+        QTest::newRow("two: only the first") << "A&B&C"
+                                             << "A&&B&C";
     }
 
     void ampersands()
@@ -166,7 +176,7 @@ private slots:
         QVERIFY(popup.IsEmpty());
         QVERIFY(popup.ItemBoxes().isEmpty());
         QVERIFY(popup.SavedIds().isEmpty());
-        QCOMPARE(popup.AllBox()->checkState(), Qt::Unchecked); // keeps its state
+        QCOMPARE(popup.AllBox()->checkState(), Qt::Unchecked);  // keeps its state
         popup.AddFilterItem(QIcon(), QStringLiteral("Alarm"), 1);
         QCOMPARE(popup.SavedIds(), QList<int>{1});
         QCOMPARE(popup.AllBox()->checkState(), Qt::Checked);

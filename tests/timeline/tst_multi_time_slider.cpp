@@ -35,7 +35,11 @@ struct Fixture {
         slider.show();
         Settle();
     }
-    void Settle() { QCoreApplication::sendPostedEvents(); QCoreApplication::processEvents(); }
+    void Settle()
+    {
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+    }
     qint64 Secs(int h, int m = 0, int s = 0) const { return At(kDay, h, m, s).toSecsSinceEpoch(); }
     void Click(const QPoint& p)
     {
@@ -44,7 +48,7 @@ struct Fixture {
     }
 };
 
-} // namespace
+}  // namespace
 
 class TestMultiTimeSlider : public QObject {
     Q_OBJECT
@@ -57,7 +61,8 @@ private slots:
         QCOMPARE(slider.Date(), QDate::currentDate());
         QCOMPARE(slider.SpanMin(), 0.0);
         QCOMPARE(slider.SpanMax(), 86400.0);
-        QCOMPARE(slider.View()->TimeText(), QDateTime(QDate::currentDate(), QTime(12, 0)).toString("yyyy-MM-dd hh:mm:ss"));
+        QCOMPARE(slider.View()->TimeText(),
+                 QDateTime(QDate::currentDate(), QTime(12, 0)).toString("yyyy-MM-dd hh:mm:ss"));
         QCOMPARE(slider.View()->FindSeriesByType(CChartSeries::kAxis)->Step(), 7200);
         QCOMPARE(slider.View()->SeriesCount(), 20);
         for (int r = 0; r < 16; ++r)
@@ -68,7 +73,7 @@ private slots:
     void zoomSteps()
     {
         Fixture f;
-        f.slider.OnSlotZoomIn(); // already the widest
+        f.slider.OnSlotZoomIn();  // already the widest
         QCOMPARE(f.slider.ZoomLevel(), 9);
         f.slider.OnSlotZoomOut();
         QCOMPARE(f.slider.ZoomLevel(), 10);
@@ -82,10 +87,10 @@ private slots:
         f.slider.MoveRight();
         QCOMPARE(f.slider.SpanMin(), 41400.0 + 300);
         QVERIFY(f.slider.IsMoving());
-        f.slider.SetCurrentTime(At(kDay, 8)); // ignored while the buttons move the span
+        f.slider.SetCurrentTime(At(kDay, 8));  // ignored while the buttons move the span
         QCOMPARE(f.slider.SpanMin(), 41700.0);
         f.slider.OnSlotReleaseMove();
-        f.slider.SetCurrentTime(At(kDay.addDays(1), 6)); // the next day: centred on the day end
+        f.slider.SetCurrentTime(At(kDay.addDays(1), 6));  // the next day: centred on the day end
         QCOMPARE(f.slider.SpanMin(), 86400.0 - 1800);
         QCOMPARE(f.slider.View()->TimeText(), QStringLiteral("2024-01-31 00:00:00"));
     }
@@ -140,7 +145,7 @@ private slots:
         Fixture f;
         f.slider.SetRecordSegments({{1, {Segment(At(kDay, 20), At(kDay, 21))}}});
         for (int i = 0; i < 4; ++i)
-            f.slider.OnSlotZoomOut(); // 1 hour around noon
+            f.slider.OnSlotZoomOut();  // 1 hour around noon
         f.Settle();
         QSignalSpy clicks(&f.slider, &CMultiTimeSlider::MouseClick);
         f.Click(QPoint(409, 62));
@@ -164,9 +169,9 @@ private slots:
         f.slider.View()->ScrollBar()->setValue(24);
         f.Settle();
         QSignalSpy clicks(&f.slider, &CMultiTimeSlider::MouseClick);
-        f.Click(QPoint(409, 15)); // row 0's bars would be at y 10..21
+        f.Click(QPoint(409, 15));  // row 0's bars would be at y 10..21
         QCOMPARE(clicks.count(), 0);
-        f.Click(QPoint(409, 110)); // now row 4
+        f.Click(QPoint(409, 110));  // now row 4
         QCOMPARE(clicks.count(), 1);
         QCOMPARE(clicks.at(0).at(0).toInt(), 4);
         // Scrolled to the end the sixteenth row is in view.
@@ -197,7 +202,7 @@ private slots:
         QCOMPARE(f.slider.RowSeries(2)->Filter(), QList<int>{-1});
         f.Click(QPoint(409, 110));
         QCOMPARE(clicks.count(), 0);
-        f.Click(QPoint(409, 86)); // row 2 untouched
+        f.Click(QPoint(409, 86));  // row 2 untouched
         QCOMPARE(clicks.count(), 1);
 
         // Row 2 keeps only the alarm bar (09:00-10:00): the row still plays.
@@ -245,9 +250,9 @@ private slots:
         QCOMPARE(f.slider.SpanMin(), 10000.0);
         QCOMPARE(f.slider.SpanMax(), 96400.0);
         QCOMPARE(f.slider.View()->TimeText(), QStringLiteral("2024-01-30 14:46:40"));
-        f.slider.SetCurrentTime(At(kDay, 1)); // ignored while dragging
+        f.slider.SetCurrentTime(At(kDay, 1));  // ignored while dragging
         QCOMPARE(f.slider.SpanMin(), 10000.0);
-        QTest::mouseMove(f.slider.View(), QPoint(-500, 110)); // held at the upper limit
+        QTest::mouseMove(f.slider.View(), QPoint(-500, 110));  // held at the upper limit
         QCOMPARE(f.slider.SpanMax(), 129600.0);
         QTest::mouseMove(f.slider.View(), QPoint(412, 110));
         QTest::mouseRelease(f.slider.View(), Qt::LeftButton, {}, QPoint(412, 110));
@@ -264,7 +269,7 @@ private slots:
         QCOMPARE(f.slider.MouseText(), QStringLiteral("08:15:00"));
         f.slider.SetCurrentTime(At(kDay, 0));
         QTest::mouseMove(f.slider.View(), QPoint(112 + 396, 60));
-        QCOMPARE(f.slider.MouseText(), QStringLiteral("23:00:00")); // the evening before
+        QCOMPARE(f.slider.MouseText(), QStringLiteral("23:00:00"));  // the evening before
         QTest::mouseMove(f.slider.View(), QPoint(50, 60));
         QCOMPARE(f.slider.MouseText(), QStringLiteral(" "));
     }
@@ -275,14 +280,14 @@ private slots:
     {
         Fixture f;
         const QDate d1 = kDay, d2 = kDay.addDays(1), d3 = kDay.addDays(2);
-        f.slider.SetRecordSegments({{0, {Segment(At(d1, 8), At(d1, 9)), Segment(At(d2, 14), At(d2, 15)),
-                                         Segment(At(d3, 20), At(d3, 21))}}});
+        f.slider.SetRecordSegments(
+            {{0, {Segment(At(d1, 8), At(d1, 9)), Segment(At(d2, 14), At(d2, 15)), Segment(At(d3, 20), At(d3, 21))}}});
         QCOMPARE(f.slider.RowSeries(0)->BarCount(), 1);
         f.slider.SetDate(d2);
         f.Settle();
         QCOMPARE(f.slider.RowSeries(0)->BarCount(), 1);
         QSignalSpy clicks(&f.slider, &CMultiTimeSlider::MouseClick);
-        f.Click(QPoint(112 + 522, 38)); // 14:30 of day 2
+        f.Click(QPoint(112 + 522, 38));  // 14:30 of day 2
         QCOMPARE(clicks.count(), 1);
         QCOMPARE(clicks.at(0).at(1).value<time_t>(), time_t(At(d2, 14, 30).toSecsSinceEpoch()));
         // The filter chosen for the row stays across days.
@@ -304,7 +309,7 @@ private slots:
         QCOMPARE(bars.at(0).brush.color(), QColor(113, 160, 250));
         QCOMPARE(bars.at(0).begin, QPoint(3600, 34));
         QCOMPARE(bars.at(0).end, QPoint(7200, 46));
-        QCOMPARE(f.slider.RowSeries(1)->BarCount(), 1); // before the bad key: kept
+        QCOMPARE(f.slider.RowSeries(1)->BarCount(), 1);  // before the bad key: kept
     }
 
     // A daylight-saving day: the span reaches 12 hours into the next day from a 23-hour day,
@@ -319,7 +324,7 @@ private slots:
         f.slider.SetCurrentTime(At(spring, 0));
         f.Settle();
         QSignalSpy clicks(&f.slider, &CMultiTimeSlider::MouseClick);
-        f.Click(QPoint(112 + 432 + 72, 110)); // 7200 s after midnight: 03:00
+        f.Click(QPoint(112 + 432 + 72, 110));  // 7200 s after midnight: 03:00
         QCOMPARE(clicks.count(), 1);
         QCOMPARE(QDateTime::fromSecsSinceEpoch(clicks.at(0).at(1).value<time_t>()).toString("hh:mm:ss"),
                  QStringLiteral("03:00:00"));
@@ -356,7 +361,7 @@ private slots:
         QApplication::sendEvent(&f.slider, &enter);
         QCOMPARE(entered.count(), 1);
         QApplication::sendEvent(&f.slider, &leave);
-        QApplication::sendEvent(&f.slider, &enter); // back within 500 ms: neither signal
+        QApplication::sendEvent(&f.slider, &enter);  // back within 500 ms: neither signal
         QTest::qWait(600);
         QCOMPARE(entered.count(), 1);
         QCOMPARE(left.count(), 0);

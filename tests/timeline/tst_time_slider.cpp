@@ -38,7 +38,7 @@ void Prepare(Slider& slider)
     slider.View()->Redraw();
 }
 
-} // namespace
+}  // namespace
 
 class TestTimeSlider : public QObject {
     Q_OBJECT
@@ -72,7 +72,7 @@ private slots:
         CTimeSlider slider;
         QCOMPARE(slider.ZoomLevel(), 7);
         QCOMPARE(slider.SpanMax() - slider.SpanMin(), 86400.0);
-        slider.OnSlotZoomIn(); // nothing below 9 is reached by zooming in
+        slider.OnSlotZoomIn();  // nothing below 9 is reached by zooming in
         QCOMPARE(slider.ZoomLevel(), 7);
         slider.OnSlotZoomOut();
         slider.OnSlotZoomOut();
@@ -80,7 +80,7 @@ private slots:
         QCOMPARE(slider.SpanMax() - slider.SpanMin(), 86400.0);
         slider.OnSlotZoomOut();
         QCOMPARE(slider.SpanMax() - slider.SpanMin(), 43200.0);
-        slider.ShowNormalSize(); // the span of level 7, the stored level kept
+        slider.ShowNormalSize();  // the span of level 7, the stored level kept
         QCOMPARE(slider.ZoomLevel(), 10);
         QCOMPARE(slider.SpanMax() - slider.SpanMin(), 86400.0);
         QVERIFY(slider.View()->FindSeriesByType(CChartSeries::kAxis)->StyleFlag());
@@ -95,9 +95,9 @@ private slots:
         slider.SetDate(kDay);
         slider.SetCurrentTime(At(6, 0, 0, kDay.addDays(1)));
         QCOMPARE(slider.SpanMin(), 86400.0 - 43200);
-        QCOMPARE(slider.View()->TimeText(), QStringLiteral("2024-01-31 06:00:00")); // as given
+        QCOMPARE(slider.View()->TimeText(), QStringLiteral("2024-01-31 06:00:00"));  // as given
         slider.SetCurrentTime(time_t(At(6, 0, 0, kDay.addDays(1)).toSecsSinceEpoch()));
-        QCOMPARE(slider.View()->TimeText(), QStringLiteral("2024-01-31 00:00:00")); // the day's end
+        QCOMPARE(slider.View()->TimeText(), QStringLiteral("2024-01-31 00:00:00"));  // the day's end
         slider.SetCurrentTime(time_t(At(6, 0, 0, kDay.addDays(-1)).toSecsSinceEpoch()));
         QCOMPARE(slider.SpanMin(), -43200.0);
         QCOMPARE(slider.View()->TimeText(), QStringLiteral("2024-01-30 00:00:00"));
@@ -145,7 +145,7 @@ private slots:
             const time_t t = time_t(At(12).toSecsSinceEpoch());
             QCOMPARE(one.at(0).at(0).value<time_t>(), t);
             QCOMPARE(two.at(0).at(0).value<time_t>(), t);
-            QCOMPARE(two.at(0).at(1).value<time_t>(), t + 152); // the seconds under one pixel
+            QCOMPARE(two.at(0).at(1).value<time_t>(), t + 152);  // the seconds under one pixel
         }
     }
 
@@ -173,7 +173,8 @@ private slots:
         CTimeSegment typed(At(10), At(11));
         typed.SetData(2, 132);
         typed.SetData(QBrush(Qt::red), 133);
-        slider.SetRecordSegments({plain, typed, CTimeSegment(At(8, 0, 0, kDay.addDays(2)), At(9, 0, 0, kDay.addDays(2)))});
+        slider.SetRecordSegments(
+            {plain, typed, CTimeSegment(At(8, 0, 0, kDay.addDays(2)), At(9, 0, 0, kDay.addDays(2)))});
         QCOMPARE(slider.Bars()->BarCount(), 2);
         QCOMPARE(slider.Bars()->Bars().value(0).at(0).brush.color(), QColor(131, 131, 131));
         QCOMPARE(slider.Bars()->Bars().value(0).at(0).begin, QPoint(28800, 29));
@@ -198,7 +199,7 @@ private slots:
 
         int menus = 0;
         slider.SetMenuRunner([&menus](QMenu&) { ++menus; });
-        slider.RightMouseResponse(QPoint(400, 15)); // away from every tag: no menu
+        slider.RightMouseResponse(QPoint(400, 15));  // away from every tag: no menu
         QCOMPARE(menus, 0);
         slider.RightMouseResponse(QPoint(220, 15));
         QCOMPARE(menus, 1);
@@ -213,10 +214,11 @@ private slots:
         slider.View()->Redraw();
         QSignalSpy deleted(&slider, &CTagTimeSlider::SignalDelTag);
         CPromptScript prompts;
-        prompts.Then(0).Then(1); // Cancel, then OK
+        prompts.Then(0).Then(1);  // Cancel, then OK
         slider.SetMenuRunner([&slider](QMenu&) { slider.DeleteAction()->trigger(); });
         slider.RightMouseResponse(QPoint(220, 15));
-        QCOMPARE(prompts.Texts(CPrompt::Question), QStringList{QStringLiteral("Are you sure you want to delete the tag?")});
+        QCOMPARE(prompts.Texts(CPrompt::Question),
+                 QStringList{QStringLiteral("Are you sure you want to delete the tag?")});
         QCOMPARE(slider.Tags()->TagCount(), 1);
         QCOMPARE(deleted.count(), 0);
         slider.RightMouseResponse(QPoint(220, 15));
@@ -235,7 +237,8 @@ private slots:
         CTagTimeSlider slider;
         slider.SetDate(kDay);
         const QDate next = kDay.addDays(1);
-        slider.SetRecordSegments({CTimeSegment(At(8), At(9)), CTimeSegment(At(10), At(11)), CTimeSegment(At(8, 0, 0, next), At(9, 0, 0, next))});
+        slider.SetRecordSegments({CTimeSegment(At(8), At(9)), CTimeSegment(At(10), At(11)),
+                                  CTimeSegment(At(8, 0, 0, next), At(9, 0, 0, next))});
         slider.SetTags({Tag(At(8, 0, 0, next), At(8, 30, 0, next), QStringLiteral("next"))});
         QCOMPARE(slider.Bars()->BarCount(), 2);
         QCOMPARE(slider.Tags()->TagCount(), 0);
@@ -266,7 +269,7 @@ private slots:
             shownTime = d->TimeField()->text();
             shownName = d->NameField()->text();
             d->NameField()->setText(QStringLiteral("back gate"));
-            return 1; // OK
+            return 1;  // OK
         });
         slider.SetMenuRunner([&slider](QMenu&) { slider.EditAction()->trigger(); });
         slider.RightMouseResponse(QPoint(220, 15));
@@ -289,10 +292,10 @@ private slots:
         QSignalSpy closed(&dialog, &CLineEditDialog::SignalClosed);
         dialog.NameField()->setText(QStringLiteral("   "));
         dialog.done(QDialog::Accepted);
-        QVERIFY(dialog.isVisible()); // stays open
+        QVERIFY(dialog.isVisible());  // stays open
         QCOMPARE(closed.count(), 0);
         dialog.NameField()->setText(QStringLiteral(" gate "));
-        dialog.done(QDialog::Accepted); // unchanged after trimming: closes, nothing saved
+        dialog.done(QDialog::Accepted);  // unchanged after trimming: closes, nothing saved
         QVERIFY(!dialog.isVisible());
         QCOMPARE(saved.count(), 0);
         QCOMPARE(closed.count(), 1);
@@ -306,7 +309,7 @@ private slots:
         const QString forty(40, QLatin1Char('a'));
         QTest::newRow("40 bytes") << forty << int(QValidator::Acceptable) << forty;
         QTest::newRow("41 bytes: the last typed goes") << forty + "b" << int(QValidator::Intermediate) << forty;
-        const QString wide = QString(13, QChar(0x95e8)); // 39 bytes in UTF-8
+        const QString wide = QString(13, QChar(0x95e8));  // 39 bytes in UTF-8
         QTest::newRow("13 wide characters") << wide << int(QValidator::Acceptable) << wide;
         QTest::newRow("14 wide characters") << wide + QChar(0x95e8) << int(QValidator::Intermediate) << wide;
     }

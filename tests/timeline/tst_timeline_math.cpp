@@ -35,16 +35,13 @@ QStringList Labels(const QList<Tick>& ticks)
     return out;
 }
 
-} // namespace
+}  // namespace
 
 class TestTimelineMath : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
-        QCOMPARE(qEnvironmentVariable("TZ"), QStringLiteral("Europe/Berlin"));
-    }
+    void initTestCase() { QCOMPARE(qEnvironmentVariable("TZ"), QStringLiteral("Europe/Berlin")); }
 
     void zoomTable()
     {
@@ -84,7 +81,7 @@ private slots:
     void move_data()
     {
         QTest::addColumn<Range>("before");
-        QTest::addColumn<int>("step");   // positive: right, negative: left
+        QTest::addColumn<int>("step");  // positive: right, negative: left
         QTest::addColumn<int>("times");
         QTest::addColumn<Range>("after");
         QTest::newRow("right 300 s") << Range(41400, 45000) << 300 << 1 << Range(41700, 45300);
@@ -185,9 +182,12 @@ private slots:
         QTest::addColumn<qint64>("length");
         QTest::addColumn<qint64>("upper");
         QTest::addColumn<QString>("noon");
-        QTest::newRow("ordinary") << QDate(2024, 1, 30) << qint64(86400) << qint64(129600) << QStringLiteral("12:00:00");
-        QTest::newRow("spring forward") << QDate(2024, 3, 31) << qint64(82800) << qint64(126000) << QStringLiteral("13:00:00");
-        QTest::newRow("fall back") << QDate(2024, 10, 27) << qint64(90000) << qint64(133200) << QStringLiteral("11:00:00");
+        QTest::newRow("ordinary") << QDate(2024, 1, 30) << qint64(86400) << qint64(129600)
+                                  << QStringLiteral("12:00:00");
+        QTest::newRow("spring forward") << QDate(2024, 3, 31) << qint64(82800) << qint64(126000)
+                                        << QStringLiteral("13:00:00");
+        QTest::newRow("fall back") << QDate(2024, 10, 27) << qint64(90000) << qint64(133200)
+                                   << QStringLiteral("11:00:00");
     }
 
     void dayWindow()
@@ -207,42 +207,43 @@ private slots:
 
     void ticks_data()
     {
-        QTest::addColumn<QDate>("date"); // invalid: no origin, midnight plus t
+        QTest::addColumn<QDate>("date");  // invalid: no origin, midnight plus t
         QTest::addColumn<Range>("range");
         QTest::addColumn<int>("step");
         QTest::addColumn<QStringList>("expected");
         const QDate plain(2024, 1, 30);
         QTest::newRow("no step") << plain << Range(0, 86400) << -1 << QStringList();
-        QTest::newRow("hours over a day") << plain << Range(0, 86400) << 43200
-                                          << QStringList{"0=0", "43200=12", "86400=24"};
+        QTest::newRow("hours over a day")
+            << plain << Range(0, 86400) << 43200 << QStringList{"0=0", "43200=12", "86400=24"};
         QTest::newRow("hh:mm, first tick after a negative minimum")
-                << plain << Range(-1800, 5400) << 3600 << QStringList{"0=00:00", "3600=01:00"};
-        QTest::newRow("the evening before") << plain << Range(-7200, 0) << 3600
-                                            << QStringList{"-7200=22:00", "-3600=23:00", "0=00:00"};
-        QTest::newRow("the next morning") << plain << Range(82800, 90000) << 3600
-                                          << QStringList{"82800=23:00", "86400=00:00", "90000=01:00"};
-        QTest::newRow("fractional minimum") << plain << Range(1000.5, 8000) << 3600
-                                            << QStringList{"3600=01:00", "7200=02:00"};
-        QTest::newRow("6 h step is hh:mm") << plain << Range(0, 43200) << 21600
-                                           << QStringList{"0=00:00", "21600=06:00", "43200=12:00"};
-        QTest::newRow("no origin: midnight plus t") << QDate() << Range(-3600, 3600) << 3600
-                                                    << QStringList{"-3600=23:00", "0=00:00", "3600=01:00"};
+            << plain << Range(-1800, 5400) << 3600 << QStringList{"0=00:00", "3600=01:00"};
+        QTest::newRow("the evening before")
+            << plain << Range(-7200, 0) << 3600 << QStringList{"-7200=22:00", "-3600=23:00", "0=00:00"};
+        QTest::newRow("the next morning")
+            << plain << Range(82800, 90000) << 3600 << QStringList{"82800=23:00", "86400=00:00", "90000=01:00"};
+        QTest::newRow("fractional minimum")
+            << plain << Range(1000.5, 8000) << 3600 << QStringList{"3600=01:00", "7200=02:00"};
+        QTest::newRow("6 h step is hh:mm")
+            << plain << Range(0, 43200) << 21600 << QStringList{"0=00:00", "21600=06:00", "43200=12:00"};
+        QTest::newRow("no origin: midnight plus t")
+            << QDate() << Range(-3600, 3600) << 3600 << QStringList{"-3600=23:00", "0=00:00", "3600=01:00"};
         // Daylight-saving days: labels are the real clock at each tick.
         const QDate spring(2024, 3, 31);
         QTest::newRow("spring: the clock jumps 02:00 -> 03:00")
-                << spring << Range(0, 14400) << 3600
-                << QStringList{"0=00:00", "3600=01:00", "7200=03:00", "10800=04:00", "14400=05:00"};
-        QTest::newRow("spring: hours, day end at 82800") << spring << Range(0, 82800) << 43200
-                                                         << QStringList{"0=0", "43200=13"};
-        QTest::newRow("spring: the next midnight") << spring << Range(79200, 86400) << 3600
-                                                   << QStringList{"79200=23:00", "82800=00:00", "86400=01:00"};
+            << spring << Range(0, 14400) << 3600
+            << QStringList{"0=00:00", "3600=01:00", "7200=03:00", "10800=04:00", "14400=05:00"};
+        QTest::newRow("spring: hours, day end at 82800")
+            << spring << Range(0, 82800) << 43200 << QStringList{"0=0", "43200=13"};
+        QTest::newRow("spring: the next midnight")
+            << spring << Range(79200, 86400) << 3600 << QStringList{"79200=23:00", "82800=00:00", "86400=01:00"};
         const QDate autumn(2024, 10, 27);
-        QTest::newRow("autumn: 02:00 twice") << autumn << Range(0, 14400) << 3600
-                                             << QStringList{"0=00:00", "3600=01:00", "7200=02:00", "10800=02:00", "14400=03:00"};
-        QTest::newRow("autumn: hours, day end at 90000") << autumn << Range(0, 90000) << 43200
-                                                         << QStringList{"0=0", "43200=11", "86400=23"};
-        QTest::newRow("autumn: 24 at the real midnight") << autumn << Range(86400, 90000) << 3600
-                                                         << QStringList{"86400=23:00", "90000=00:00"};
+        QTest::newRow("autumn: 02:00 twice")
+            << autumn << Range(0, 14400) << 3600
+            << QStringList{"0=00:00", "3600=01:00", "7200=02:00", "10800=02:00", "14400=03:00"};
+        QTest::newRow("autumn: hours, day end at 90000")
+            << autumn << Range(0, 90000) << 43200 << QStringList{"0=0", "43200=11", "86400=23"};
+        QTest::newRow("autumn: 24 at the real midnight")
+            << autumn << Range(86400, 90000) << 3600 << QStringList{"86400=23:00", "90000=00:00"};
     }
 
     void ticks()
@@ -276,21 +277,37 @@ private slots:
         QTest::addColumn<qint64>("x1");
         QTest::addColumn<qint64>("x2");
         const QDate day(2024, 1, 30);
-        QTest::newRow("inside") << day << Local("2024-01-30 08:00:00") << Local("2024-01-30 09:30:00") << true << qint64(28800) << qint64(34200);
-        QTest::newRow("covers the whole day") << day << Local("2024-01-29 23:00:00") << Local("2024-01-31 01:00:00") << true << qint64(0) << qint64(86400);
-        QTest::newRow("the evening before") << day << Local("2024-01-29 22:00:00") << Local("2024-01-29 23:30:00") << false << qint64(0) << qint64(0);
-        QTest::newRow("the next day") << day << Local("2024-01-31 00:00:01") << Local("2024-01-31 02:00:00") << false << qint64(0) << qint64(0);
-        QTest::newRow("from the evening before") << day << Local("2024-01-29 23:00:00") << Local("2024-01-30 01:00:00") << true << qint64(0) << qint64(3600);
-        QTest::newRow("into the next day") << day << Local("2024-01-30 23:00:00") << Local("2024-01-31 02:00:00") << true << qint64(82800) << qint64(86400);
-        QTest::newRow("ends at the day begin") << day << Local("2024-01-29 23:00:00") << Local("2024-01-30 00:00:00") << true << qint64(0) << qint64(0);
-        QTest::newRow("zero length") << day << Local("2024-01-30 10:00:00") << Local("2024-01-30 10:00:00") << true << qint64(36000) << qint64(36000);
-        QTest::newRow("reversed") << day << Local("2024-01-30 10:00:00") << Local("2024-01-30 09:00:00") << false << qint64(0) << qint64(0);
-        QTest::newRow("invalid end") << day << Local("2024-01-30 10:00:00") << QDateTime() << false << qint64(0) << qint64(0);
+        QTest::newRow("inside") << day << Local("2024-01-30 08:00:00") << Local("2024-01-30 09:30:00") << true
+                                << qint64(28800) << qint64(34200);
+        QTest::newRow("covers the whole day") << day << Local("2024-01-29 23:00:00") << Local("2024-01-31 01:00:00")
+                                              << true << qint64(0) << qint64(86400);
+        QTest::newRow("the evening before")
+            << day << Local("2024-01-29 22:00:00") << Local("2024-01-29 23:30:00") << false << qint64(0) << qint64(0);
+        QTest::newRow("the next day") << day << Local("2024-01-31 00:00:01") << Local("2024-01-31 02:00:00") << false
+                                      << qint64(0) << qint64(0);
+        QTest::newRow("from the evening before")
+            << day << Local("2024-01-29 23:00:00") << Local("2024-01-30 01:00:00") << true << qint64(0) << qint64(3600);
+        QTest::newRow("into the next day") << day << Local("2024-01-30 23:00:00") << Local("2024-01-31 02:00:00")
+                                           << true << qint64(82800) << qint64(86400);
+        QTest::newRow("ends at the day begin")
+            << day << Local("2024-01-29 23:00:00") << Local("2024-01-30 00:00:00") << true << qint64(0) << qint64(0);
+        QTest::newRow("zero length") << day << Local("2024-01-30 10:00:00") << Local("2024-01-30 10:00:00") << true
+                                     << qint64(36000) << qint64(36000);
+        QTest::newRow("reversed") << day << Local("2024-01-30 10:00:00") << Local("2024-01-30 09:00:00") << false
+                                  << qint64(0) << qint64(0);
+        QTest::newRow("invalid end") << day << Local("2024-01-30 10:00:00") << QDateTime() << false << qint64(0)
+                                     << qint64(0);
         const QDate spring(2024, 3, 31);
-        QTest::newRow("spring: across the jump") << spring << Local("2024-03-31 01:00:00") << Local("2024-03-31 04:00:00") << true << qint64(3600) << qint64(10800);
-        QTest::newRow("spring: to the next midnight") << spring << Local("2024-03-31 22:00:00") << Local("2024-04-01 03:00:00") << true << qint64(75600) << qint64(82800);
+        QTest::newRow("spring: across the jump")
+            << spring << Local("2024-03-31 01:00:00") << Local("2024-03-31 04:00:00") << true << qint64(3600)
+            << qint64(10800);
+        QTest::newRow("spring: to the next midnight")
+            << spring << Local("2024-03-31 22:00:00") << Local("2024-04-01 03:00:00") << true << qint64(75600)
+            << qint64(82800);
         const QDate autumn(2024, 10, 27);
-        QTest::newRow("autumn: after the repeat") << autumn << Local("2024-10-27 04:00:00") << Local("2024-10-27 05:00:00") << true << qint64(18000) << qint64(21600);
+        QTest::newRow("autumn: after the repeat")
+            << autumn << Local("2024-10-27 04:00:00") << Local("2024-10-27 05:00:00") << true << qint64(18000)
+            << qint64(21600);
     }
 
     void project()
@@ -314,7 +331,7 @@ private slots:
     {
         QTest::addColumn<int>("type");
         QTest::addColumn<int>("filterId");
-        QTest::addColumn<QColor>("colour"); // invalid: no brush
+        QTest::addColumn<QColor>("colour");  // invalid: no brush
         const QColor alarm(197, 113, 43), schedule(103, 121, 254), command(141, 239, 41);
         for (int t : {1, 2, 5, 6, 8, 9, 10, 11})
             QTest::addRow("type %d", t) << t << int(RecordTypes::kFilterAlarm) << alarm;
@@ -331,7 +348,8 @@ private slots:
         QFETCH(int, type);
         QFETCH(int, filterId);
         QFETCH(QColor, colour);
-        const CTimeSegment s = RecordTypes::MakeSegment(Local("2024-01-30 08:00:00"), Local("2024-01-30 09:00:00"), type);
+        const CTimeSegment s =
+            RecordTypes::MakeSegment(Local("2024-01-30 08:00:00"), Local("2024-01-30 09:00:00"), type);
         QCOMPARE(s.GetData(RecordTypes::kRoleRecordType), QVariant(filterId));
         const QVariant brush = s.GetData(RecordTypes::kRoleBrush);
         QCOMPARE(brush.isValid(), colour.isValid());

@@ -39,4 +39,4 @@ DemoSettings& Demos();
 // A demo sets this property on its widget once it plays; --shots waits for it.
 inline constexpr const char* kDemoReadyProperty = "galleryDemoReady";
 
-} // namespace Gallery
+}  // namespace Gallery

@@ -24,4 +24,4 @@ QWidget* StyleSample()
 
 const Gallery::Register kAppShots{{QStringLiteral("style-sample"), StyleSample}};
 
-} // namespace
+}  // namespace

@@ -26,8 +26,8 @@ QWidget* LogPage()
     ui.m_pMainTypecomboBox->setCurrentIndex(ui.m_pMainTypecomboBox->findData(3));
     ui.m_pLogStartDateTimeEdit->setDateTime(QDateTime(QDate(2024, 3, 5), QTime(0, 0, 0)));
     ui.m_pLogStopDateTimeEdit->setDateTime(QDateTime(QDate(2024, 3, 6), QTime(23, 59, 59)));
-    static const unsigned kMinors[][2] = {{3, 0x41}, {3, 0x50}, {3, 0x51}, {1, 0x3}, {2, 0x21}, {3, 0x70},
-                                          {4, 0xA1}, {3, 0x52}, {2, 0x27}, {3, 0x7A}, {1, 0x1}, {3, 0x42}};
+    static const unsigned kMinors[][2] = {{3, 0x41}, {3, 0x50}, {3, 0x51}, {1, 0x3},  {2, 0x21}, {3, 0x70},
+                                          {4, 0xA1}, {3, 0x52}, {2, 0x27}, {3, 0x7A}, {1, 0x1},  {3, 0x42}};
     static const char* const kLocal[] = {"admin", "operator", "", "guest"};
     static const char* const kRemote[] = {"", "remote01", "audit", ""};
     std::vector<DR_LogRecord> records;
@@ -63,9 +63,9 @@ QWidget* Progress()
 }
 
 const Gallery::Register kDeviceLogShots{
-        {QStringLiteral("CLocalLogWidget"), LogPage},
-        {QStringLiteral("CLogBackup"), Backup},
-        {QStringLiteral("CLogSearchProgress"), Progress},
+    {QStringLiteral("CLocalLogWidget"), LogPage},
+    {QStringLiteral("CLogBackup"), Backup},
+    {QStringLiteral("CLogSearchProgress"), Progress},
 };
 
-} // namespace
+}  // namespace

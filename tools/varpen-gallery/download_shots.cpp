@@ -34,8 +34,8 @@ CPlaybackDownLoad* FilledDialog()
         dialog->OnRevItems(CDataDistributionThread::MakeRow(file, i));
     }
     QStandardItemModel* model = dialog->FileModel();
-    const Qt::CheckState ticks[] = {Qt::Unchecked, Qt::Unchecked, Qt::Checked, Qt::Checked,
-                                    Qt::Checked, Qt::Unchecked, Qt::Unchecked, Qt::Unchecked};
+    const Qt::CheckState ticks[] = {Qt::Unchecked, Qt::Unchecked, Qt::Checked,   Qt::Checked,
+                                    Qt::Checked,   Qt::Unchecked, Qt::Unchecked, Qt::Unchecked};
     for (int i = 0; i < 8; ++i)
         model->item(i, 0)->setCheckState(ticks[i]);
     model->item(0, 4)->setText(Status("Download Completed"));
@@ -75,4 +75,4 @@ const Gallery::Register kDownloadShots{
     {"CPlaybackDownLoad_Time", ByTime},
 };
 
-} // namespace
+}  // namespace

@@ -17,8 +17,9 @@ public:
     explicit GridSample(int mode)
     {
         setObjectName(QStringLiteral("GridSample"));
-        setStyleSheet(QStringLiteral("QFrame#cell { background: rgb(77,82,86); border: 1px solid black; }"
-                                     "QLabel { color: white; font-weight: bold; }"));
+        setStyleSheet(
+            QStringLiteral("QFrame#cell { background: rgb(77,82,86); border: 1px solid black; }"
+                           "QLabel { color: white; font-weight: bold; }"));
         QList<QWidget*> cells;
         for (int i = 0; i < 16; ++i) {
             auto* cell = new QFrame(this);
@@ -46,4 +47,4 @@ struct RegisterAll {
     }
 } kGridShots;
 
-} // namespace
+}  // namespace

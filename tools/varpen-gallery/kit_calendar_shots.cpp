@@ -54,7 +54,7 @@ QWidget* CalendarWithMarks()
     const int kinds[][2] = {{2, 0}, {3, 0}, {9, 1}, {20, 2}, {21, 3}, {27, 4}, {30, 0}, {31, 0}};
     for (const auto& mark : kinds)
         calendar->SetDateMark(QDate(2024, 5, mark[0]), mark[1]);
-    calendar->SetDateMark(QDate(2024, 6, 2), 0); // a day of the next month on the page
+    calendar->SetDateMark(QDate(2024, 6, 2), 0);  // a day of the next month on the page
     QWidget* viewport = calendar->View()->viewport();
     const QPoint from = CellCentre(calendar, QDate(2024, 5, 6));
     const QPoint to = CellCentre(calendar, QDate(2024, 5, 16));
@@ -119,10 +119,10 @@ QWidget* Label()
 }
 
 const Gallery::Register kCalendarShots{
-        {QStringLiteral("kit-calendar-marks-range"), CalendarWithMarks},
-        {QStringLiteral("kit-datetimeedit"), Editor},
-        {QStringLiteral("kit-datetimeedit-popup"), EditorWithPopup},
-        {QStringLiteral("kit-calendar-label"), Label},
+    {QStringLiteral("kit-calendar-marks-range"), CalendarWithMarks},
+    {QStringLiteral("kit-datetimeedit"), Editor},
+    {QStringLiteral("kit-datetimeedit-popup"), EditorWithPopup},
+    {QStringLiteral("kit-calendar-label"), Label},
 };
 
-} // namespace
+}  // namespace

@@ -25,7 +25,6 @@
 
 namespace {
 
-
 const QString kMovie = QStringLiteral(":/images/Loading.gif");
 
 // A picture like a snapshot of a camera, written once into the temporary folder.
@@ -95,14 +94,18 @@ QWidget* SnapshotNotice()
 QWidget* ToolTip()
 {
     // A label of the tool tip, as CToolTip::showText makes it, owned by the gallery.
-    auto* label = new CToolLabel(QCoreApplication::translate("KitDialogsGallery", "Please input the file path."), nullptr);
+    auto* label =
+        new CToolLabel(QCoreApplication::translate("KitDialogsGallery", "Please input the file path."), nullptr);
     label->setObjectName(QStringLiteral("ctooltip_label"));
     return label;
 }
 
 QWidget* Chase(bool cancel)
 {
-    return new ChaseDialog(nullptr, kMovie, cancel ? QCoreApplication::translate("KitDialogsGallery", "Search...") : QCoreApplication::translate("KitDialogsGallery", "Writing..."), cancel);
+    return new ChaseDialog(nullptr, kMovie,
+                           cancel ? QCoreApplication::translate("KitDialogsGallery", "Search...")
+                                  : QCoreApplication::translate("KitDialogsGallery", "Writing..."),
+                           cancel);
 }
 
 QWidget* FakeChase(bool channels)
@@ -130,8 +133,8 @@ QWidget* FileDialog()
     frame->SetTitle(QCoreApplication::translate("KitDialogsGallery", "Select Directory"));
     files->setDirectory(QFileInfo(SamplePicture()).path() + QStringLiteral("/.."));
     files->setFileMode(QFileDialog::Directory);
-    files->setOptions(QFileDialog::ShowDirsOnly | QFileDialog::DontConfirmOverwrite | QFileDialog::ReadOnly
-                      | QFileDialog::DontUseNativeDialog);
+    files->setOptions(QFileDialog::ShowDirsOnly | QFileDialog::DontConfirmOverwrite | QFileDialog::ReadOnly |
+                      QFileDialog::DontUseNativeDialog);
     return frame;
 }
 
@@ -154,7 +157,7 @@ QWidget* Viewer()
 {
     auto* d = new SnapShotDialog(nullptr);
     d->setAttribute(Qt::WA_DeleteOnClose, false);
-    d->show();   // the picture is fitted to the label's size on screen
+    d->show();  // the picture is fitted to the label's size on screen
     d->SetImagePath(SamplePicture());
     return d;
 }
@@ -186,36 +189,51 @@ QWidget* Buttons(int kind)
 }
 
 const Gallery::Register kKitDialogShots{
-        {QStringLiteral("CBaseDialog"), [] { return Dialog(true); }},
-        {QStringLiteral("CBaseDialog-plain"), [] { return Dialog(false); }},
-        {QStringLiteral("CWarnDlg"), [] { return Warn(QCoreApplication::translate("KitDialogsGallery", "Error"), QCoreApplication::translate("KitDialogsGallery", "DownLoad Exception."), false); }},
-        {QStringLiteral("CWarnDlg-question"), [] { return Warn(QCoreApplication::translate("KitDialogsGallery", "Confirm"), QCoreApplication::translate("KitDialogsGallery", "Sure to close software"), true); }},
-        {QStringLiteral("CWarnDlg-long"),
-         [] {
-             return Warn(QCoreApplication::translate("KitDialogsGallery", "Information"),
-                         QCoreApplication::translate("KitDialogsGallery", "The folder of the clips has less free space than the clip package size needs. Free some "
-                           "space on that disk or choose another folder in the settings, then try again. Recordings "
-                           "already saved are kept. The file /home/op/Videos/Varpen/Clip/<20240305>/CH01 & CH02.mp4 "
-                           "was not written."),
-                         false);
-         }},
-        {QStringLiteral("CInformationDlg"), [] { return Notice(QCoreApplication::translate("KitDialogsGallery", "Save successful."), false); }},
-        {QStringLiteral("CInformationDlg-link"),
-         [] { return Notice(QDir::temp().filePath(QCoreApplication::translate("KitDialogsGallery", "varpen-gallery/20240305/clip <1> & 2.mp4")), true); }},
-        {QStringLiteral("CSnapshotInfoWnd"), SnapshotNotice},
-        {QStringLiteral("CToolTip"), ToolTip},
-        {QStringLiteral("ChaseDialog"), [] { return Chase(true); }},
-        {QStringLiteral("ChaseDialog-writing"), [] { return Chase(false); }},
-        {QStringLiteral("CFakeChaseDialog"), [] { return FakeChase(true); }},
-        {QStringLiteral("CFakeChaseDialog-nochannel"), [] { return FakeChase(false); }},
-        {QStringLiteral("CProgress"), Progress},
-        {QStringLiteral("CFileDialog"), FileDialog},
-        {QStringLiteral("CPathComboBox"), PathBox},
-        {QStringLiteral("SnapShotDialog"), Viewer},
-        {QStringLiteral("CPushButton"), [] { return Buttons(0); }},
-        {QStringLiteral("CDelayButton"), [] { return Buttons(1); }},
-        {QStringLiteral("CSpeedButton"), [] { return Buttons(2); }},
-        {QStringLiteral("CSpeedButton-disabled"), [] { return Buttons(3); }},
+    {QStringLiteral("CBaseDialog"), [] { return Dialog(true); }},
+    {QStringLiteral("CBaseDialog-plain"), [] { return Dialog(false); }},
+    {QStringLiteral("CWarnDlg"),
+     [] {
+         return Warn(QCoreApplication::translate("KitDialogsGallery", "Error"),
+                     QCoreApplication::translate("KitDialogsGallery", "DownLoad Exception."), false);
+     }},
+    {QStringLiteral("CWarnDlg-question"),
+     [] {
+         return Warn(QCoreApplication::translate("KitDialogsGallery", "Confirm"),
+                     QCoreApplication::translate("KitDialogsGallery", "Sure to close software"), true);
+     }},
+    {QStringLiteral("CWarnDlg-long"),
+     [] {
+         return Warn(QCoreApplication::translate("KitDialogsGallery", "Information"),
+                     QCoreApplication::translate(
+                         "KitDialogsGallery",
+                         "The folder of the clips has less free space than the clip package size needs. Free some "
+                         "space on that disk or choose another folder in the settings, then try again. Recordings "
+                         "already saved are kept. The file /home/op/Videos/Varpen/Clip/<20240305>/CH01 & CH02.mp4 "
+                         "was not written."),
+                     false);
+     }},
+    {QStringLiteral("CInformationDlg"),
+     [] { return Notice(QCoreApplication::translate("KitDialogsGallery", "Save successful."), false); }},
+    {QStringLiteral("CInformationDlg-link"),
+     [] {
+         return Notice(QDir::temp().filePath(QCoreApplication::translate("KitDialogsGallery",
+                                                                         "varpen-gallery/20240305/clip <1> & 2.mp4")),
+                       true);
+     }},
+    {QStringLiteral("CSnapshotInfoWnd"), SnapshotNotice},
+    {QStringLiteral("CToolTip"), ToolTip},
+    {QStringLiteral("ChaseDialog"), [] { return Chase(true); }},
+    {QStringLiteral("ChaseDialog-writing"), [] { return Chase(false); }},
+    {QStringLiteral("CFakeChaseDialog"), [] { return FakeChase(true); }},
+    {QStringLiteral("CFakeChaseDialog-nochannel"), [] { return FakeChase(false); }},
+    {QStringLiteral("CProgress"), Progress},
+    {QStringLiteral("CFileDialog"), FileDialog},
+    {QStringLiteral("CPathComboBox"), PathBox},
+    {QStringLiteral("SnapShotDialog"), Viewer},
+    {QStringLiteral("CPushButton"), [] { return Buttons(0); }},
+    {QStringLiteral("CDelayButton"), [] { return Buttons(1); }},
+    {QStringLiteral("CSpeedButton"), [] { return Buttons(2); }},
+    {QStringLiteral("CSpeedButton-disabled"), [] { return Buttons(3); }},
 };
 
-} // namespace
+}  // namespace

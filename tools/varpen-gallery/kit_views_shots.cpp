@@ -40,15 +40,15 @@ CTreeViewItem* Row(const QStringList& texts, int check)
 QWidget* Table()
 {
     auto* view = new CTableView;
-    view->SetHeaderLabels({KitViewsShots::tr("File name"), KitViewsShots::tr("Start time"), KitViewsShots::tr("End time"), KitViewsShots::tr("Size")});
+    view->SetHeaderLabels({KitViewsShots::tr("File name"), KitViewsShots::tr("Start time"),
+                           KitViewsShots::tr("End time"), KitViewsShots::tr("Size")});
     view->model()->setHeaderData(0, Qt::Horizontal, 0, Qt::CheckStateRole);
     QList<CTreeViewItem*> rows;
     const int checks[] = {2, 2, 0, 2, 0, 0};
     for (int i = 0; i < 6; ++i)
         rows << Row({QString("ch%1_20240305%2.mp4").arg(i % 3 + 1, 2, 10, QChar('0')).arg(80000 + i * 1500),
                      QString("2024-03-05 %1:00:00").arg(8 + i, 2, 10, QChar('0')),
-                     QString("2024-03-05 %1:59:59").arg(8 + i, 2, 10, QChar('0')),
-                     QString("%1 MB").arg(120 + i * 37)},
+                     QString("2024-03-05 %1:59:59").arg(8 + i, 2, 10, QChar('0')), QString("%1 MB").arg(120 + i * 37)},
                     checks[i]);
     view->AppendRow(rows);
     view->model()->setData(view->model()->index(0, 0), 2, Qt::CheckStateRole);  // the box follows the rows
@@ -184,12 +184,12 @@ QWidget* Combos()
 }
 
 const Gallery::Register kKitViewsShots{
-        {QStringLiteral("views-table"), Table},
-        {QStringLiteral("views-tree"), Tree},
-        {QStringLiteral("views-channel-tree"), ChannelTree},
-        {QStringLiteral("views-disk-box"), DiskBox},
-        {QStringLiteral("views-volume-popup"), VolumePopup},
-        {QStringLiteral("views-combos"), Combos},
+    {QStringLiteral("views-table"), Table},
+    {QStringLiteral("views-tree"), Tree},
+    {QStringLiteral("views-channel-tree"), ChannelTree},
+    {QStringLiteral("views-disk-box"), DiskBox},
+    {QStringLiteral("views-volume-popup"), VolumePopup},
+    {QStringLiteral("views-combos"), Combos},
 };
 
-} // namespace
+}  // namespace

@@ -41,7 +41,7 @@ std::vector<Shot>& DemoList()
     static std::vector<Shot> demos;
     return demos;
 }
-} // namespace
+}  // namespace
 
 Register::Register(std::initializer_list<Shot> shots)
 {
@@ -60,15 +60,16 @@ DemoSettings& Demos()
     static DemoSettings settings;
     return settings;
 }
-} // namespace Gallery
+}  // namespace Gallery
 
 namespace {
 
 int Usage()
 {
-    std::fprintf(stderr, "usage: varpen-gallery [--lang en|zh] [--shots DIR] [NAME...]\n"
-                         "       varpen-gallery [--lang en|zh] [--shots DIR] --demo NAME [--sample DIR] [--out DIR]\n"
-                         "demos:");
+    std::fprintf(stderr,
+                 "usage: varpen-gallery [--lang en|zh] [--shots DIR] [NAME...]\n"
+                 "       varpen-gallery [--lang en|zh] [--shots DIR] --demo NAME [--sample DIR] [--out DIR]\n"
+                 "demos:");
     for (const Gallery::Shot& demo : Gallery::DemoList())
         std::fprintf(stderr, " %s", qPrintable(demo.name));
     std::fprintf(stderr, "\n");
@@ -151,7 +152,7 @@ int WriteShots(const QString& dir, const QStringList& only)
     return 0;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {

@@ -57,7 +57,7 @@ struct SampleInfo {
     QList<int> channels;  // channel numbers as the engine takes them
     time_t begin = 0;
     time_t end = 0;
-    QString error;        // empty when the folder can be played
+    QString error;  // empty when the folder can be played
 };
 
 SampleInfo ReadManifest(const QString& dir)
@@ -148,14 +148,14 @@ public:
             }
             QDir().mkpath(m_output);
             const QString folder = m_output + QLatin1Char('/');
-            CSettingsManager::Instance()->SaveSettings(
-                {{QStringLiteral("CaptureSaveType"), QStringLiteral("0")},
-                 {QStringLiteral("CaptureSavePath"), folder},
-                 {QStringLiteral("ClipPackageSize"), QStringLiteral("0")},
-                 {QStringLiteral("ClipSavePath"), folder},
-                 {QStringLiteral("DownloadPackageSize"), QStringLiteral("0")},
-                 {QStringLiteral("DownloadSavePath"), folder}},
-                QString::fromLocal8Bit(qgetenv("VARPEN_CONFIG_DIR")) + QStringLiteral("Settings.xml"));
+            CSettingsManager::Instance()->SaveSettings({{QStringLiteral("CaptureSaveType"), QStringLiteral("0")},
+                                                        {QStringLiteral("CaptureSavePath"), folder},
+                                                        {QStringLiteral("ClipPackageSize"), QStringLiteral("0")},
+                                                        {QStringLiteral("ClipSavePath"), folder},
+                                                        {QStringLiteral("DownloadPackageSize"), QStringLiteral("0")},
+                                                        {QStringLiteral("DownloadSavePath"), folder}},
+                                                       QString::fromLocal8Bit(qgetenv("VARPEN_CONFIG_DIR")) +
+                                                           QStringLiteral("Settings.xml"));
         }
         return m_output;
     }
@@ -348,7 +348,8 @@ private:
             [this](CPlaybackWnd* w) { StepSpeed(w, -1); });
         add(QStringLiteral("Faster"), QStringLiteral("Double the speed (up to 8x)"),
             [this](CPlaybackWnd* w) { StepSpeed(w, 1); });
-        add(QStringLiteral("Frame back"), QStringLiteral("One frame back"), [](CPlaybackWnd* w) { w->OnSingleFrameBack(); });
+        add(QStringLiteral("Frame back"), QStringLiteral("One frame back"),
+            [](CPlaybackWnd* w) { w->OnSingleFrameBack(); });
         add(QStringLiteral("Frame"), QStringLiteral("One frame on"), [](CPlaybackWnd* w) { w->OnSingleFrame(); });
         add(QStringLiteral("Download"), QStringLiteral("The download dialog of the current window"),
             [](CPlaybackWnd* w) { w->OnDownLoad(); });
@@ -364,8 +365,9 @@ private:
         bar->addWidget(fit);
 
         auto* volume = new CVolumeButton(this);
-        volume->setToolTip(QStringLiteral("Sound of the current window: click for the volume slider and the "
-                                          "sound switch"));
+        volume->setToolTip(
+            QStringLiteral("Sound of the current window: click for the volume slider and the "
+                           "sound switch"));
         volume->setIcon(QIcon(QStringLiteral(":/images/public/Volume/BigCloseSound.png")));
         volume->setIconSize(QSize(24, 24));
         volume->setEnabled(false);
@@ -463,7 +465,8 @@ private:
         Varpen::SingleFileList found;
         if (!player->SearchFiles(found, m_sample.dir.toLocal8Bit().toStdString(), m_sample.begin, m_sample.end, 0) ||
             found.empty()) {
-            m_note = QStringLiteral("No recordings of CH%1 in %2").arg(channel, 2, 10, QLatin1Char('0')).arg(m_sample.dir);
+            m_note =
+                QStringLiteral("No recordings of CH%1 in %2").arg(channel, 2, 10, QLatin1Char('0')).arg(m_sample.dir);
             return false;
         }
         m_host->filesByWindow[cell] = found;
@@ -535,8 +538,10 @@ private:
 };
 
 const Gallery::RegisterDemo kPlaybackDemos{
-    {QStringLiteral("Demo-SplitModes"), [] { return static_cast<QWidget*>(new PlaybackDemo(PlaybackDemo::kSplitModes)); }},
-    {QStringLiteral("Demo-PlayWindow"), [] { return static_cast<QWidget*>(new PlaybackDemo(PlaybackDemo::kPlayWindow)); }},
+    {QStringLiteral("Demo-SplitModes"),
+     [] { return static_cast<QWidget*>(new PlaybackDemo(PlaybackDemo::kSplitModes)); }},
+    {QStringLiteral("Demo-PlayWindow"),
+     [] { return static_cast<QWidget*>(new PlaybackDemo(PlaybackDemo::kPlayWindow)); }},
 };
 
-} // namespace
+}  // namespace

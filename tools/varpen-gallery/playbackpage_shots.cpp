@@ -54,4 +54,4 @@ const Gallery::Register kPlaybackPageShots{
     {QStringLiteral("PlayBackWidget"), [] { return MakePage(); }},
 };
 
-} // namespace
+}  // namespace

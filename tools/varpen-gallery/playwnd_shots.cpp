@@ -28,7 +28,7 @@ public:
         if (bound) {
             m_cell->SetChannelInfo(Varpen::CChannel(0, QStringLiteral("Camera 01")));
             m_cell->SetSelected(true);
-            m_cell->OnPlaybackRemoteEvent(PlayWndEvent::ClipStarted); // a clip running: the record tool shows it
+            m_cell->OnPlaybackRemoteEvent(PlayWndEvent::ClipStarted);  // a clip running: the record tool shows it
             m_cell->SetBarVisible(true);
         }
         resize(400, 300);
@@ -60,4 +60,4 @@ const Gallery::Register kPlayWndShots{
      }},
 };
 
-} // namespace
+}  // namespace

@@ -39,4 +39,4 @@ const Gallery::Register kShellShots{
     {QStringLiteral("CWindowTitle"), TitleShot},
 };
 
-} // namespace
+}  // namespace

@@ -58,7 +58,8 @@ QWidget* MakeTimeLine(int level)
     slider->SetChannelCount(16);
     QStringList names;
     for (int i = 1; i <= 16; ++i)
-        names << QCoreApplication::translate("TimelineShots", "Window") + QStringLiteral("%1").arg(i, 2, 10, QLatin1Char('0'));
+        names << QCoreApplication::translate("TimelineShots", "Window") +
+                     QStringLiteral("%1").arg(i, 2, 10, QLatin1Char('0'));
     slider->SetChannelNames(names);
     slider->SetDate(kFirstDay.addDays(1));
     const TimeSegmentRows rows = MakeRows();
@@ -80,9 +81,10 @@ QWidget* MakeTimeLine(int level)
     days->addStretch(1);
     auto* clicked = new QLabel(QCoreApplication::translate("TimelineShots", "Click a bar to play it."), w);
     QObject::connect(slider, &CMultiTimeSlider::MouseClick, clicked, [clicked](int row, time_t t) {
-        clicked->setText(QCoreApplication::translate("TimelineShots", "Row %1 at %2")
-                                 .arg(row + 1)
-                                 .arg(QDateTime::fromSecsSinceEpoch(qint64(t)).toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"))));
+        clicked->setText(
+            QCoreApplication::translate("TimelineShots", "Row %1 at %2")
+                .arg(row + 1)
+                .arg(QDateTime::fromSecsSinceEpoch(qint64(t)).toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"))));
     });
     layout->addLayout(days);
     layout->addWidget(slider);
@@ -126,13 +128,13 @@ QWidget* MakeTagTimeSlider()
 }
 
 const Gallery::Register kTimelineShots{
-        {QStringLiteral("CMultiTimeSlider-9"), [] { return MakeTimeLine(9); }},
-        {QStringLiteral("CMultiTimeSlider-10"), [] { return MakeTimeLine(10); }},
-        {QStringLiteral("CMultiTimeSlider-11"), [] { return MakeTimeLine(11); }},
-        {QStringLiteral("CMultiTimeSlider-12"), [] { return MakeTimeLine(12); }},
-        {QStringLiteral("CMultiTimeSlider-13"), [] { return MakeTimeLine(13); }},
-        {QStringLiteral("CTimeSliderFilterPopup"), MakeFilterPopup},
-        {QStringLiteral("CTagTimeSlider"), MakeTagTimeSlider},
+    {QStringLiteral("CMultiTimeSlider-9"), [] { return MakeTimeLine(9); }},
+    {QStringLiteral("CMultiTimeSlider-10"), [] { return MakeTimeLine(10); }},
+    {QStringLiteral("CMultiTimeSlider-11"), [] { return MakeTimeLine(11); }},
+    {QStringLiteral("CMultiTimeSlider-12"), [] { return MakeTimeLine(12); }},
+    {QStringLiteral("CMultiTimeSlider-13"), [] { return MakeTimeLine(13); }},
+    {QStringLiteral("CTimeSliderFilterPopup"), MakeFilterPopup},
+    {QStringLiteral("CTagTimeSlider"), MakeTagTimeSlider},
 };
 
-} // namespace
+}  // namespace

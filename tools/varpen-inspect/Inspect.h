@@ -15,9 +15,9 @@ namespace Inspect {
 using CommandFn = int (*)(const QStringList& args);
 
 struct Command {
-  const char* name;
-  const char* usage;
-  CommandFn run;
+    const char* name;
+    const char* usage;
+    CommandFn run;
 };
 
 // Writes "varpen-inspect: <message>" as one line to stderr and returns 1.

@@ -95,8 +95,9 @@ int RunPlayCommand(const QStringList& argsIn)
     const auto speed = speedText ? ParseInt(*speedText) : std::optional<int>(0);
     const auto seconds = secondsText ? ParseInt(*secondsText) : std::optional<int>(5);
     if (!ok || !channel || !from || !to || !at || !speed || *speed < -3 || *speed > 3 || !seconds || *seconds < 1)
-        return Fail(QStringLiteral("usage: play SOURCE GROUP NUMBER FROM TO --at TIME [--speed L] [--seconds S] "
-                                   "[--shot OUT]"));
+        return Fail(
+            QStringLiteral("usage: play SOURCE GROUP NUMBER FROM TO --at TIME [--speed L] [--seconds S] "
+                           "[--shot OUT]"));
 
     const time_t begin = from.value_or(0);
     const time_t end = to.value_or(0);
@@ -153,7 +154,10 @@ int RunFrameCommand(const QStringList& argsIn)
     const QDate day = QDateTime::fromSecsSinceEpoch(*at).date();
     if (!SearchChannel(engine, *channel, QDateTime(day, QTime(0, 0)).toSecsSinceEpoch(),
                        QDateTime(day, QTime(23, 59, 59)).toSecsSinceEpoch()))
-        return Fail(QStringLiteral("no recordings of %1 %2 on %3").arg(channel->group).arg(channel->number).arg(day.toString(Qt::ISODate)));
+        return Fail(QStringLiteral("no recordings of %1 %2 on %3")
+                        .arg(channel->group)
+                        .arg(channel->number)
+                        .arg(day.toString(Qt::ISODate)));
     VideoSurface surface;
     surface.resize(352, 288);
     if (!engine.StartPlayback(surface.surfaceId(), *at))

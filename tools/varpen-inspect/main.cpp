@@ -29,41 +29,46 @@ const Inspect::Command kCommands[] = {
 
 // The engine's trace and the toolkit's warnings (e.g. about the session's runtime folder) stay out
 // of the one-line error contract unless VARPEN_INSPECT_DEBUG asks for them.
-void QuietMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
-  if (type != QtCriticalMsg && type != QtFatalMsg) {
-    return;
-  }
-  std::fprintf(stderr, "%s\n", message.toUtf8().constData());
+void QuietMessages(QtMsgType type, const QMessageLogContext&, const QString& message)
+{
+    if (type != QtCriticalMsg && type != QtFatalMsg) {
+        return;
+    }
+    std::fprintf(stderr, "%s\n", message.toUtf8().constData());
 }
 
-int Usage() {
-  QString text = QStringLiteral("usage: varpen-inspect COMMAND ... (");
-  for (std::size_t i = 0; i < std::size(kCommands); ++i) {
-    text += (i ? QStringLiteral(" | ") : QString()) + QString::fromLatin1(kCommands[i].usage);
-  }
-  return Inspect::Fail(text + QLatin1Char(')'));
+int Usage()
+{
+    QString text = QStringLiteral("usage: varpen-inspect COMMAND ... (");
+    for (std::size_t i = 0; i < std::size(kCommands); ++i) {
+        text += (i ? QStringLiteral(" | ") : QString()) + QString::fromLatin1(kCommands[i].usage);
+    }
+    return Inspect::Fail(text + QLatin1Char(')'));
 }
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("VARPEN_INSPECT_DEBUG")) {
-    qInstallMessageHandler(QuietMessages);
-  }
-  // Playback commands paint into offscreen video surfaces; no display is needed.
-  if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  QApplication app(argc, argv);
-  // Arguments as the file system's bytes: a folder whose name is not UTF-8 still opens.
-  QStringList args;
-  for (int i = 1; i < argc; ++i) args << Varpen::PathFromBytes(argv[i]);
-  if (args.isEmpty()) {
-    return Usage();
-  }
-  const QString name = args.takeFirst();
-  for (const Inspect::Command& command : kCommands) {
-    if (name == QLatin1String(command.name)) {
-      return command.run(args);
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("VARPEN_INSPECT_DEBUG")) {
+        qInstallMessageHandler(QuietMessages);
     }
-  }
-  return Usage();
+    // Playback commands paint into offscreen video surfaces; no display is needed.
+    if (!std::getenv("QT_QPA_PLATFORM"))
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication app(argc, argv);
+    // Arguments as the file system's bytes: a folder whose name is not UTF-8 still opens.
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << Varpen::PathFromBytes(argv[i]);
+    if (args.isEmpty()) {
+        return Usage();
+    }
+    const QString name = args.takeFirst();
+    for (const Inspect::Command& command : kCommands) {
+        if (name == QLatin1String(command.name)) {
+            return command.run(args);
+        }
+    }
+    return Usage();
 }

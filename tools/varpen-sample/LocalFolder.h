@@ -13,9 +13,9 @@
 namespace LocalFolder {
 
 struct ChannelRecord {
-  QByteArray source_name;  // written into 64 bytes; longer names are cut (and lose the terminator)
-  int source_number = 0;
-  int channel = 0;
+    QByteArray source_name;  // written into 64 bytes; longer names are cut (and lose the terminator)
+    int source_number = 0;
+    int channel = 0;
 };
 
 QByteArray indexHeader(std::uint32_t count);

@@ -13,10 +13,10 @@ namespace SampleCode {
 constexpr std::int64_t kEpoch2000 = 946684800;  // 2000-01-01 00:00:00 UTC as time_t
 
 struct Mark {
-  std::int64_t time = 0;  // seconds since 1970
-  int frame = 0;          // index of the frame within its second, 0..255
-  int channel = 0;        // 0..255
-  bool valid = false;     // check bits matched
+    std::int64_t time = 0;  // seconds since 1970
+    int frame = 0;          // index of the frame within its second, 0..255
+    int channel = 0;        // 0..255
+    bool valid = false;     // check bits matched
 };
 
 // Rectangle of the barcode in a picture of `size`.

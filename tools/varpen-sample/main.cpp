@@ -16,9 +16,9 @@ extern "C" {
 namespace {
 
 struct Command {
-  const char* name;
-  int (*run)(const QStringList& args);
-  const char* help;
+    const char* name;
+    int (*run)(const QStringList& args);
+    const char* help;
 };
 
 const Command kCommands[] = {
@@ -29,22 +29,26 @@ const Command kCommands[] = {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  // Pictures are drawn off screen; no display is needed.
-  if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  tzset();
-  av_log_set_level(AV_LOG_ERROR);
-  QGuiApplication app(argc, argv);
-  QStringList args = app.arguments();
-  args.removeFirst();
-  QTextStream err(stderr);
-  if (!args.isEmpty()) {
-    const QString name = args.takeFirst();
+int main(int argc, char** argv)
+{
+    // Pictures are drawn off screen; no display is needed.
+    if (!std::getenv("QT_QPA_PLATFORM"))
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    tzset();
+    av_log_set_level(AV_LOG_ERROR);
+    QGuiApplication app(argc, argv);
+    QStringList args = app.arguments();
+    args.removeFirst();
+    QTextStream err(stderr);
+    if (!args.isEmpty()) {
+        const QString name = args.takeFirst();
+        for (const Command& c : kCommands)
+            if (name == QLatin1String(c.name))
+                return c.run(args);
+        err << "varpen-sample: unknown command " << name << "\n";
+    }
+    err << "usage:\n";
     for (const Command& c : kCommands)
-      if (name == QLatin1String(c.name)) return c.run(args);
-    err << "varpen-sample: unknown command " << name << "\n";
-  }
-  err << "usage:\n";
-  for (const Command& c : kCommands) err << "  varpen-sample " << c.help << "\n";
-  return 2;
+        err << "  varpen-sample " << c.help << "\n";
+    return 2;
 }

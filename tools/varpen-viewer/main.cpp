@@ -51,8 +51,7 @@ QString TimeText(time_t t)
 // The play window: the surface, a status line, and the zoom rectangle being dragged.
 class ViewerWindow : public QWidget {
 public:
-    ViewerWindow(CPlayBackInteraction& engine, time_t startAt)
-        : m_engine(engine), m_startAt(startAt)
+    ViewerWindow(CPlayBackInteraction& engine, time_t startAt) : m_engine(engine), m_startAt(startAt)
     {
         setWindowTitle(QStringLiteral("varpen-viewer"));
         auto* layout = new QVBoxLayout(this);
@@ -100,9 +99,10 @@ protected:
             m_engine.StepBackward();
             break;
         case Qt::Key_S:
-            m_message = m_engine.Snapshot()
-                            ? QStringLiteral("snapshot %1").arg(QString::fromLocal8Bit(m_engine.GetSnapshotFilePath().c_str()))
-                            : QStringLiteral("Snapshot failed.");
+            m_message =
+                m_engine.Snapshot()
+                    ? QStringLiteral("snapshot %1").arg(QString::fromLocal8Bit(m_engine.GetSnapshotFilePath().c_str()))
+                    : QStringLiteral("Snapshot failed.");
             break;
         case Qt::Key_C:
             if (m_engine.IsClipping()) {
@@ -168,8 +168,9 @@ private:
 
     void UpdateStatus()
     {
-        QString state = m_engine.IsPlaying() ? (m_engine.IsPaused() ? QStringLiteral("paused") : QStringLiteral("playing"))
-                                             : QStringLiteral("stopped");
+        QString state = m_engine.IsPlaying()
+                            ? (m_engine.IsPaused() ? QStringLiteral("paused") : QStringLiteral("playing"))
+                            : QStringLiteral("stopped");
         if (m_engine.IsStepping())
             state = QStringLiteral("stepping");
         if (m_engine.IsEndOfList())

@@ -21,33 +21,34 @@
 constexpr std::uint32_t kPlayerModuleVersion = 1;
 
 // The calls the module offers, in the order of its table.
-#define VARPEN_PLAYER_CALLS(X)                                                                  \
-  X(VRend_GetPort) X(VRend_FreePort) X(VRend_SetStreamOpenMode) X(VRend_SetDisplayCallBack)     \
-  X(VRend_OpenStream) X(VRend_CloseStream) X(VRend_SetDisplayBuf) X(VRend_Play) X(VRend_Stop)   \
-  X(VRend_InputData) X(VRend_InputEnd) X(VRend_GetSourceBufferRemain) X(VRend_ResetSourceBuffer) \
-  X(VRend_SetStartTime) X(VRend_SetTimeOrigin) X(VRend_Pause) X(VRend_Fast) X(VRend_Slow)       \
-  X(VRend_ThrowBFrameNum) X(VRend_OneByOne) X(VRend_OneByOneBack) X(VRend_RefreshPlay)          \
-  X(VRend_GetPictureSize) X(VRend_GetSpecialData) X(VRend_GetPlayedTime)                        \
-  X(VRend_SetDisplayRegion) X(VRend_RegisterDrawFun) X(VRend_ConvertToJpegFile)                 \
-  X(VRend_ConvertToBmpFile) X(VRend_PlaySound) X(VRend_StopSound) X(VRend_SetVolume)            \
-  X(VRend_StartClip) X(VRend_StopClip) X(VRend_GetLastError)                                    \
-  X(SF_LocatorOpen) X(SF_LocatorGetInfo) X(SF_LocatorFindPacket) X(SF_LocatorScan)              \
-  X(SF_LocatorBytesRead) X(SF_LocatorClose) X(SF_SetLogHook) X(vrend_test_GetStats)
+#define VARPEN_PLAYER_CALLS(X)                                                                                         \
+    X(VRend_GetPort)                                                                                                   \
+    X(VRend_FreePort) X(VRend_SetStreamOpenMode) X(VRend_SetDisplayCallBack) X(VRend_OpenStream) X(VRend_CloseStream)  \
+        X(VRend_SetDisplayBuf) X(VRend_Play) X(VRend_Stop) X(VRend_InputData) X(VRend_InputEnd)                        \
+            X(VRend_GetSourceBufferRemain) X(VRend_ResetSourceBuffer) X(VRend_SetStartTime) X(VRend_SetTimeOrigin)     \
+                X(VRend_Pause) X(VRend_Fast) X(VRend_Slow) X(VRend_ThrowBFrameNum) X(VRend_OneByOne)                   \
+                    X(VRend_OneByOneBack) X(VRend_RefreshPlay) X(VRend_GetPictureSize) X(VRend_GetSpecialData)         \
+                        X(VRend_GetPlayedTime) X(VRend_SetDisplayRegion) X(VRend_RegisterDrawFun)                      \
+                            X(VRend_ConvertToJpegFile) X(VRend_ConvertToBmpFile) X(VRend_PlaySound) X(VRend_StopSound) \
+                                X(VRend_SetVolume) X(VRend_StartClip) X(VRend_StopClip) X(VRend_GetLastError)          \
+                                    X(SF_LocatorOpen) X(SF_LocatorGetInfo) X(SF_LocatorFindPacket) X(SF_LocatorScan)   \
+                                        X(SF_LocatorBytesRead) X(SF_LocatorClose) X(SF_SetLogHook)                     \
+                                            X(vrend_test_GetStats)
 
 struct PlayerModuleCalls {
-  std::uint32_t version;
+    std::uint32_t version;
 #define VARPEN_PLAYER_CALL_FIELD(name) decltype(&::name) name;
-  VARPEN_PLAYER_CALLS(VARPEN_PLAYER_CALL_FIELD)
+    VARPEN_PLAYER_CALLS(VARPEN_PLAYER_CALL_FIELD)
 #undef VARPEN_PLAYER_CALL_FIELD
 };
 
 // What the program offers the module: the video surface registry (vrend::surfaces).
 struct PlayerModuleHost {
-  std::uint32_t version;
-  QSize (*surface_pixel_size)(std::uint32_t id);
-  bool (*surface_publish)(std::uint32_t id, const QImage& image, int port, VRendDrawFn draw, void* user);
-  void (*surface_clear)(std::uint32_t id);
-  bool (*surface_exists)(std::uint32_t id);
+    std::uint32_t version;
+    QSize (*surface_pixel_size)(std::uint32_t id);
+    bool (*surface_publish)(std::uint32_t id, const QImage& image, int port, VRendDrawFn draw, void* user);
+    void (*surface_clear)(std::uint32_t id);
+    bool (*surface_exists)(std::uint32_t id);
 };
 
 // The module's one exported symbol: takes the host (kept for the process's life) and returns

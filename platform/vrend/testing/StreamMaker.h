@@ -12,24 +12,24 @@
 namespace vrend::testing {
 
 struct StreamSpec {
-  int width = 320;
-  int height = 240;
-  int fps = 25;
-  int frame_count = 50;
-  int gop = 25;           // keyframe interval in frames
-  int b_frames = 0;       // consecutive B-frames
-  bool audio = false;     // AAC tone
-  std::int64_t start_time = 1704164645;  // 2024-01-02 03:04:05 UTC
-  std::int64_t pts_origin = 90000;
-  bool noise = false;     // grain on every frame, for realistic stream sizes
-  int bitrate_kbps = 0;   // 0: encoder default quality
-  bool params_once = false;  // the parameter sets only before the first keyframe, as some recorders write
+    int width = 320;
+    int height = 240;
+    int fps = 25;
+    int frame_count = 50;
+    int gop = 25;                          // keyframe interval in frames
+    int b_frames = 0;                      // consecutive B-frames
+    bool audio = false;                    // AAC tone
+    std::int64_t start_time = 1704164645;  // 2024-01-02 03:04:05 UTC
+    std::int64_t pts_origin = 90000;
+    bool noise = false;        // grain on every frame, for realistic stream sizes
+    int bitrate_kbps = 0;      // 0: encoder default quality
+    bool params_once = false;  // the parameter sets only before the first keyframe, as some recorders write
 };
 
 struct Stream {
-  std::vector<std::uint8_t> header;  // 40 bytes
-  std::vector<std::uint8_t> body;    // MPEG-TS
-  std::int64_t FramePts(int index, int fps) const;
+    std::vector<std::uint8_t> header;  // 40 bytes
+    std::vector<std::uint8_t> body;    // MPEG-TS
+    std::int64_t FramePts(int index, int fps) const;
 };
 
 // Empty stream (and `error` set) when encoding failed.

@@ -100,7 +100,7 @@ struct Answers {
     static constexpr int kDefault = -12345;
 };
 
-} // namespace
+}  // namespace
 
 class TestLogPage : public QObject {
     Q_OBJECT
@@ -172,8 +172,8 @@ private slots:
         QVERIFY(WriteImage(m_many, 2100));
         QVERIFY(WriteImage(m_empty, 0));
         std::string error;
-        QVERIFY(diskrec::WriteBrokenImage(m_empty.toStdString(), m_broken.toStdString(),
-                                          diskrec::BrokenImage::BadMagic, &error));
+        QVERIFY(diskrec::WriteBrokenImage(m_empty.toStdString(), m_broken.toStdString(), diskrec::BrokenImage::BadMagic,
+                                          &error));
         QVERIFY(WriteImage(m_huge, CLogSearch::kMaxRecords + 1, 1));
         qputenv("VARPEN_EXTRA_DISKS", QStringList{m_full, m_many, m_empty, m_broken, m_huge}.join(':').toUtf8());
     }
@@ -213,7 +213,7 @@ private slots:
     {
         QCOMPARE(CLogSearchProgress::PercentOf(999, 1000, 0), 99);
         QCOMPARE(CLogSearchProgress::PercentOf(1000, 1000, 0), 100);
-        QCOMPARE(CLogSearchProgress::PercentOf(5, 0, 42), 42); // no total: the count is ignored
+        QCOMPARE(CLogSearchProgress::PercentOf(5, 0, 42), 42);  // no total: the count is ignored
     }
 
     // The page refuses the window before anything is searched; the message says why.
@@ -279,7 +279,7 @@ private slots:
         QCOMPARE(Rows(*page), 2100);
         QCOMPARE(answers.Texts(CPrompt::Notice), QStringList{notice});
         answers.prompts.clear();
-        SetWindow(*page, kBase, kBase.addSecs(1499 * 60)); // 1,500 rows
+        SetWindow(*page, kBase, kBase.addSecs(1499 * 60));  // 1,500 rows
         page->QueryLocalLog();
         QCOMPARE(Rows(*page), 1500);
         QVERIFY(answers.Texts(CPrompt::Notice).isEmpty());
@@ -291,8 +291,9 @@ private slots:
     // cancels each search after a few batches; a million rows need not be listed to show this.
     void cutLogIsSaidOnceAndInTheExport()
     {
-        const QString cut = "More than 1000000 logs were found: only the first 1000000 are listed. "
-                            "Please narrow the search.";
+        const QString cut =
+            "More than 1000000 logs were found: only the first 1000000 are listed. "
+            "Please narrow the search.";
         auto page = MakePage(m_huge);
         Answers answers;
         QPointer<QWidget> progress;
@@ -317,7 +318,7 @@ private slots:
         };
         const QDateTime lastRecord = kBase.addSecs(CLogSearch::kMaxRecords);
 
-        search(lastRecord, 5); // 2,500 rows: past the 2000-row notice
+        search(lastRecord, 5);  // 2,500 rows: past the 2000-row notice
         QVERIFY(!page->Search()->isRunning());
         QCOMPARE(Rows(*page), 2500);
         QVERIFY(!seen.isEmpty());
@@ -353,7 +354,7 @@ private slots:
                  QStringList{"The log should less than 2000, Please constrain the Parameter!"});
         answers.prompts.clear();
         answers.script = ChoosePath(typed);
-        answers.answer = 1; // replace the file
+        answers.answer = 1;  // replace the file
         page->OnBackupClicked();
         QCOMPARE(answers.Texts(CPrompt::Notice), QStringList{"Backup successful."});
     }
@@ -391,7 +392,7 @@ private slots:
         answers.script = [&](const CPrompt& p) {
             if (p.className == "CLogSearchProgress" && !cancelled) {
                 cancelled = true;
-                return 0; // Cancel at once
+                return 0;  // Cancel at once
             }
             return Answers::kDefault;
         };
@@ -469,17 +470,17 @@ private slots:
                 if (p.className != "CLogSearchProgress" || held || !latch.WaitHeld())
                     return Answers::kDefault;
                 held = page->Search();
-                return 0; // Cancel
+                return 0;  // Cancel
             };
             page->QueryLocalLog();
-            QCOMPARE(latch.Held(), 1); // the cancel returned while the search is held
+            QCOMPARE(latch.Held(), 1);  // the cancel returned while the search is held
             QVERIFY(held && held->isRunning());
             QVERIFY(page->Search() != held.data());
             QVERIFY(!page->Search()->isRunning());
             QCOMPARE(page->Reaper()->Count(), 1);
             latch.Open();
             QTRY_VERIFY_WITH_TIMEOUT(held.isNull(), 30000);
-            QCOMPARE(latch.Arrivals(), arrivals); // no read after the stop
+            QCOMPARE(latch.Arrivals(), arrivals);  // no read after the stop
             QVERIFY(!latch.TimedOut());
         }
         QCoreApplication::sendPostedEvents(page.get(), QEvent::MetaCall);
@@ -511,7 +512,7 @@ private slots:
     void exportWritesTheListAndAsksBeforeOverwriting()
     {
         auto page = MakePage(m_full);
-        SetWindow(*page, kBase, kBase.addSecs(2 * 60)); // three rows
+        SetWindow(*page, kBase, kBase.addSecs(2 * 60));  // three rows
         Answers answers;
         page->QueryLocalLog();
         QCOMPARE(Rows(*page), 3);
@@ -519,7 +520,7 @@ private slots:
         const QString typed = m_dir.filePath("logs");
         QStringList progressLabels;
         answers.script = [&progressLabels, choosePath = ChoosePath(typed)](const CPrompt& p) {
-            if (p.className == "CProgress") { // the writing shows its progress
+            if (p.className == "CProgress") {  // the writing shows its progress
                 if (auto* label = p.dialog->findChild<QLabel*>("pProgressLabel"))
                     progressLabels << label->text();
                 return Answers::kDefault;

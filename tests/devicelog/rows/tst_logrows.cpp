@@ -32,7 +32,7 @@ std::vector<DR_LogRecord> Records(int count, int first = 0)
     return records;
 }
 
-} // namespace
+}  // namespace
 
 class TestLogRows : public QObject {
     Q_OBJECT
@@ -96,7 +96,7 @@ private slots:
             first += size;
         }
         QCOMPARE(list.Count(), 12);
-        QCOMPARE(list.Batches().size(), 4); // an empty batch adds nothing
+        QCOMPARE(list.Batches().size(), 4);  // an empty batch adds nothing
         for (int row = 0; row < 12; ++row) {
             QCOMPARE(list.Text(row, LogColumnId), QString::number(row + 1));
             QCOMPARE(list.Text(row, LogColumnChannel), QString::number(row));
@@ -122,14 +122,15 @@ private slots:
         QCOMPARE(inserted[1][2].toInt(), 1499);
         QCOMPARE(model.rowCount(), 1500);
         QCOMPARE(model.columnCount(), int(LogColumnCount));
-        QCOMPARE(model.rowCount(model.index(0, 0)), 0); // a flat list
+        QCOMPARE(model.rowCount(model.index(0, 0)), 0);  // a flat list
         QCOMPARE(model.data(model.index(1499, LogColumnId)).toString(), QStringLiteral("1500"));
         QCOMPARE(model.data(model.index(1, LogColumnTime), Qt::EditRole).toString(),
                  QStringLiteral("2024-01-01 12:00:01"));
         QVERIFY(!model.data(model.index(1, LogColumnTime), Qt::ToolTipRole).isValid());
         QCOMPARE(model.headerData(1, Qt::Horizontal).toString(), QStringLiteral("Operation time"));
         QVERIFY(!model.headerData(2, Qt::Horizontal).isValid());
-        QCOMPARE(model.headerData(2, Qt::Vertical, Qt::TextAlignmentRole).toInt(), int(Qt::AlignLeft | Qt::AlignVCenter));
+        QCOMPARE(model.headerData(2, Qt::Vertical, Qt::TextAlignmentRole).toInt(),
+                 int(Qt::AlignLeft | Qt::AlignVCenter));
         QVERIFY(model.flags(model.index(0, 0)).testFlag(Qt::ItemIsSelectable));
 
         const CLogRowList shown = model.Rows();

@@ -29,7 +29,7 @@ std::int64_t BaseTime()
 QString MakeImage(const QTemporaryDir& dir, const std::vector<DR_LogRecord>& logs)
 {
     diskrec::DiskImageWriter writer;
-    diskrec::ImageFile file; // a disk holds at least one volume
+    diskrec::ImageFile file;  // a disk holds at least one volume
     file.start = BaseTime();
     file.end = BaseTime() + 1;
     file.data.assign(400, 0);
@@ -81,7 +81,7 @@ struct Page : QObject {
     }
 };
 
-} // namespace
+}  // namespace
 
 class TestLogSearch : public QObject {
     Q_OBJECT
@@ -125,7 +125,7 @@ private slots:
             over += sizes[i];
             QCOMPARE(page.handedOver[i], over);
             QCOMPARE(page.totals[i], records);
-            QCOMPARE(page.firstIds[i], QString::number(i * 500 + 1)); // numbers run on across batches
+            QCOMPARE(page.firstIds[i], QString::number(i * 500 + 1));  // numbers run on across batches
         }
         std::vector<LogRecord> left;
         QVERIFY(search.GetResult(left));
@@ -193,7 +193,7 @@ private slots:
         }
         QVERIFY(expected > 0);
         if (window)
-            QCOMPARE(expected, 11); // both ends count
+            QCOMPARE(expected, 11);  // both ends count
 
         CLogSearch search;
         Page page;
@@ -256,7 +256,7 @@ private slots:
         search->SetCondition(AllTypes());
         search->start();
         QTRY_COMPARE_WITH_TIMEOUT(page.sizes.size(), 1, 20000);
-        search.reset(); // waits in the batch hand-over: must stop and join, not abort
+        search.reset();  // waits in the batch hand-over: must stop and join, not abort
         QCOMPARE(page.sizes.size(), 1);
     }
 };

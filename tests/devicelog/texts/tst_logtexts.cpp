@@ -88,9 +88,9 @@ std::vector<DR_LogRecord> PinnedRecords()
     records.push_back(Record());
 
     DR_LogRecord r{};
-    std::memcpy(r.time, "2024-01<31>&\"xy'", 16); // no terminator: shown as it stands, escaped
-    r.major_type = 7;                           // no text: its number
-    r.minor_type = 0x2D;                        // no text: its code
+    std::memcpy(r.time, "2024-01<31>&\"xy'", 16);  // no terminator: shown as it stands, escaped
+    r.major_type = 7;                              // no text: its number
+    r.minor_type = 0x2D;                           // no text: its code
     std::memcpy(r.local_operator, "<a&b>\"c'd]]>", 13);
     std::memcpy(r.remote_operator, "t\tn\nr\r\\", 8);
     r.remote_host = 0xFFFFFFFFu;
@@ -101,21 +101,24 @@ std::vector<DR_LogRecord> PinnedRecords()
     r.alarm_output = 255;
     records.push_back(r);
 
-    r = DR_LogRecord{}; // an empty record: empty time, no operators, codes 0
+    r = DR_LogRecord{};  // an empty record: empty time, no operators, codes 0
     records.push_back(r);
 
     r = Record();
     std::memcpy(r.time, "20240229000000", 15);
     r.major_type = 1;
     r.minor_type = 0x1;
-    std::memcpy(r.local_operator, "\xB9\xDC\xC0\xED\xD4\xB1", 7);        // GB18030
-    std::memcpy(r.remote_operator, "\xE6\x93\x8D\xE4\xBD\x9C\xE5\x91\x98", 10); // UTF-8
+    std::memcpy(r.local_operator, "\xB9\xDC\xC0\xED\xD4\xB1", 7);                // GB18030
+    std::memcpy(r.remote_operator, "\xE6\x93\x8D\xE4\xBD\x9C\xE5\x91\x98", 10);  // UTF-8
     r.remote_host = 0x0A000001u;
     records.push_back(r);
 
     r = Record();
-    std::memcpy(r.local_operator, "a\xEF\xBF\xBEz\xC2\x85", 8);       // U+FFFE, U+0085
-    std::memcpy(r.remote_operator, "\xF0\x9F\x98\x80" "ghijklmnopqr", 16); // beyond the BMP, 16 bytes
+    std::memcpy(r.local_operator, "a\xEF\xBF\xBEz\xC2\x85", 8);  // U+FFFE, U+0085
+    std::memcpy(r.remote_operator,
+                "\xF0\x9F\x98\x80"
+                "ghijklmnopqr",
+                16);  // beyond the BMP, 16 bytes
     r.parameter_type = 0;
     records.push_back(r);
     return records;
@@ -229,13 +232,15 @@ std::vector<DR_LogRecord> ManyRecords()
 {
     std::vector<DR_LogRecord> records = diskrec::MakeSampleLogs(1200, 1704067200, 61);
     std::mt19937 random(7);
-    const char kBytes[] = "<>&\"'\\\t\n\r\x01\x7F\x80\xC2\x85\xE6\x93\x8D\xEF\xBF\xBE\xF0\x9F\x98\x80\xB9\xDC" "09 az";
+    const char kBytes[] =
+        "<>&\"'\\\t\n\r\x01\x7F\x80\xC2\x85\xE6\x93\x8D\xEF\xBF\xBE\xF0\x9F\x98\x80\xB9\xDC"
+        "09 az";
     for (int i = 0; i < 400; ++i) {
         DR_LogRecord r{};
         auto* bytes = reinterpret_cast<unsigned char*>(&r);
         for (std::size_t b = 0; b < sizeof r; ++b)
             bytes[b] = (random() % 3 == 0) ? static_cast<unsigned char>(random())
-                                            : static_cast<unsigned char>(kBytes[random() % (sizeof kBytes - 1)]);
+                                           : static_cast<unsigned char>(kBytes[random() % (sizeof kBytes - 1)]);
         if (i % 2 == 0)
             std::memcpy(r.time, "20240101120000", 15);
         r.major_type %= 6;
@@ -275,7 +280,7 @@ QByteArray ReadAll(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-} // namespace
+}  // namespace
 
 class TestLogTexts : public QObject {
     Q_OBJECT
@@ -346,7 +351,7 @@ private slots:
 
     void records_data()
     {
-        QTest::addColumn<QByteArray>("bytes"); // the 68-byte record
+        QTest::addColumn<QByteArray>("bytes");  // the 68-byte record
         QTest::addColumn<int>("column");
         QTest::addColumn<QString>("text");
         auto row = [](const char* name, void (*edit)(DR_LogRecord&), int column, const QString& text) {
@@ -354,32 +359,57 @@ private slots:
             edit(r);
             QTest::newRow(name) << QByteArray(reinterpret_cast<const char*>(&r), sizeof r) << column << text;
         };
-        row("time", [](DR_LogRecord&) {}, LogColumnTime, QStringLiteral("2024-01-31 23:59:59"));
+        row(
+            "time", [](DR_LogRecord&) {}, LogColumnTime, QStringLiteral("2024-01-31 23:59:59"));
         // 16 digits and no terminator: the next field must not run into the text.
-        row("time without terminator", [](DR_LogRecord& r) { std::memcpy(r.time, "2024013123595999", 16); },
+        row(
+            "time without terminator", [](DR_LogRecord& r) { std::memcpy(r.time, "2024013123595999", 16); },
             LogColumnTime, QStringLiteral("2024013123595999"));
-        row("time not digits", [](DR_LogRecord& r) { std::memcpy(r.time, "2024-1\t31", 10); }, LogColumnTime,
+        row(
+            "time not digits", [](DR_LogRecord& r) { std::memcpy(r.time, "2024-1\t31", 10); }, LogColumnTime,
             QStringLiteral("2024-1\\t31"));
-        row("major", [](DR_LogRecord&) {}, LogColumnMajor, QStringLiteral("Operation"));
-        row("unknown major shows its number", [](DR_LogRecord& r) { r.major_type = 5; }, LogColumnMajor, QStringLiteral("5"));
-        row("minor", [](DR_LogRecord&) {}, LogColumnMinor, QStringLiteral("Local Login"));
-        row("unknown minor shows its code", [](DR_LogRecord& r) { r.minor_type = 0x2D; }, LogColumnMinor, QStringLiteral("0x2D"));
-        row("operator", [](DR_LogRecord&) {}, LogColumnLocalOperator, QStringLiteral("admin"));
-        row("operator of 16 bytes", [](DR_LogRecord& r) { std::memcpy(r.local_operator, "abcdefghijklmnop", 16); },
+        row(
+            "major", [](DR_LogRecord&) {}, LogColumnMajor, QStringLiteral("Operation"));
+        row(
+            "unknown major shows its number", [](DR_LogRecord& r) { r.major_type = 5; }, LogColumnMajor,
+            QStringLiteral("5"));
+        row(
+            "minor", [](DR_LogRecord&) {}, LogColumnMinor, QStringLiteral("Local Login"));
+        row(
+            "unknown minor shows its code", [](DR_LogRecord& r) { r.minor_type = 0x2D; }, LogColumnMinor,
+            QStringLiteral("0x2D"));
+        row(
+            "operator", [](DR_LogRecord&) {}, LogColumnLocalOperator, QStringLiteral("admin"));
+        row(
+            "operator of 16 bytes", [](DR_LogRecord& r) { std::memcpy(r.local_operator, "abcdefghijklmnop", 16); },
             LogColumnLocalOperator, QStringLiteral("abcdefghijklmnop"));
-        row("operator with a tab and newline", [](DR_LogRecord& r) { std::memcpy(r.remote_operator, "a\tb\nc\\", 7); },
+        row(
+            "operator with a tab and newline", [](DR_LogRecord& r) { std::memcpy(r.remote_operator, "a\tb\nc\\", 7); },
             LogColumnRemoteOperator, QStringLiteral("a\\tb\\nc\\\\"));
-        row("operator in GB18030", [](DR_LogRecord& r) { std::memcpy(r.local_operator, "\xB9\xDC\xC0\xED\xD4\xB1", 7); },
+        row(
+            "operator in GB18030",
+            [](DR_LogRecord& r) { std::memcpy(r.local_operator, "\xB9\xDC\xC0\xED\xD4\xB1", 7); },
             LogColumnLocalOperator, QStringLiteral("管理员"));
-        row("address", [](DR_LogRecord&) {}, LogColumnRemoteHost, QStringLiteral("192.168.0.1"));
-        row("address all ones", [](DR_LogRecord& r) { r.remote_host = 0xFFFFFFFFu; }, LogColumnRemoteHost,
+        row(
+            "address", [](DR_LogRecord&) {}, LogColumnRemoteHost, QStringLiteral("192.168.0.1"));
+        row(
+            "address all ones", [](DR_LogRecord& r) { r.remote_host = 0xFFFFFFFFu; }, LogColumnRemoteHost,
             QStringLiteral("255.255.255.255"));
-        row("parameter", [](DR_LogRecord&) {}, LogColumnParameter, QStringLiteral("A"));
-        row("parameter low 16 bits", [](DR_LogRecord& r) { r.parameter_type = 0x10041; }, LogColumnParameter, QStringLiteral("A"));
-        row("parameter zero", [](DR_LogRecord& r) { r.parameter_type = 0; }, LogColumnParameter, QString());
-        row("parameter half a surrogate", [](DR_LogRecord& r) { r.parameter_type = 0xD800; }, LogColumnParameter, QString());
-        row("channel unsigned", [](DR_LogRecord& r) { r.channel = 200; }, LogColumnChannel, QStringLiteral("200"));
-        row("alarm output 255", [](DR_LogRecord& r) { r.alarm_output = 255; }, LogColumnAlarmOutput, QStringLiteral("255"));
+        row(
+            "parameter", [](DR_LogRecord&) {}, LogColumnParameter, QStringLiteral("A"));
+        row(
+            "parameter low 16 bits", [](DR_LogRecord& r) { r.parameter_type = 0x10041; }, LogColumnParameter,
+            QStringLiteral("A"));
+        row(
+            "parameter zero", [](DR_LogRecord& r) { r.parameter_type = 0; }, LogColumnParameter, QString());
+        row(
+            "parameter half a surrogate", [](DR_LogRecord& r) { r.parameter_type = 0xD800; }, LogColumnParameter,
+            QString());
+        row(
+            "channel unsigned", [](DR_LogRecord& r) { r.channel = 200; }, LogColumnChannel, QStringLiteral("200"));
+        row(
+            "alarm output 255", [](DR_LogRecord& r) { r.alarm_output = 255; }, LogColumnAlarmOutput,
+            QStringLiteral("255"));
     }
 
     void records()
@@ -412,9 +442,9 @@ private slots:
             for (int column = 0; column < LogColumnCount; ++column)
                 if (list.Text(row, column) != texts[column])
                     QFAIL(qPrintable(QStringLiteral("row %1 column %2: %3 against %4")
-                                             .arg(row)
-                                             .arg(column)
-                                             .arg(list.Text(row, column), texts[column])));
+                                         .arg(row)
+                                         .arg(column)
+                                         .arg(list.Text(row, column), texts[column])));
         }
         QCoreApplication::removeTranslator(&translator);
     }
@@ -426,10 +456,10 @@ private slots:
         for (int r = 0; r < 3; ++r) {
             DR_LogRecord record = Record();
             record.channel = uint8_t(r);
-            std::memcpy(record.remote_operator, "x\x01y<&>", 7); // a control byte XML cannot hold
+            std::memcpy(record.remote_operator, "x\x01y<&>", 7);  // a control byte XML cannot hold
             records.push_back(record);
         }
-        std::memcpy(records[1].local_operator, "a\xEF\xBF\xBEz", 6); // U+FFFE, which XML cannot hold
+        std::memcpy(records[1].local_operator, "a\xEF\xBF\xBEz", 6);  // U+FFFE, which XML cannot hold
         CLogRowList list = ListOf(records);
         const QString path = dir.filePath(QStringLiteral("logs.xml"));
         CLogWriteThread writer;
@@ -460,7 +490,7 @@ private slots:
     // The bytes of an export, as they have always been written.
     void exportBytesArePinned_data()
     {
-        QTest::addColumn<int>("rows"); // the first rows of PinnedRecords()
+        QTest::addColumn<int>("rows");  // the first rows of PinnedRecords()
         QTest::addColumn<QByteArray>("bytes");
         QTest::newRow("no rows") << 0 << QByteArray(kPinnedNone);
         QTest::newRow("every kind of text") << 5 << QByteArray(kPinnedAll);
@@ -507,8 +537,9 @@ private slots:
             qsizetype at = 0;
             while (at < written.size() && at < expected.size() && written[at] == expected[at])
                 ++at;
-            qWarning().noquote() << "differs at" << at << ":\n" << written.mid(qMax<qsizetype>(0, at - 200), 300)
-                                 << "\nexpected:\n" << expected.mid(qMax<qsizetype>(0, at - 200), 300);
+            qWarning().noquote() << "differs at" << at << ":\n"
+                                 << written.mid(qMax<qsizetype>(0, at - 200), 300) << "\nexpected:\n"
+                                 << expected.mid(qMax<qsizetype>(0, at - 200), 300);
         }
         QVERIFY(written == expected);
     }
@@ -517,11 +548,12 @@ private slots:
     void exportReportsProgress()
     {
         QTemporaryDir dir;
-        const int rows = 5000; // about 2.7 MB: a few blocks
+        const int rows = 5000;  // about 2.7 MB: a few blocks
         CLogWriteThread writer;
         QueuedSpy progress(&writer, &CLogWriteThread::SignalWriteProgress);
         QueuedSpy over(&writer, &CLogWriteThread::SendWriteOver);
-        writer.SetParam(dir.filePath(QStringLiteral("logs.xml")), -1, ListOf(std::vector<DR_LogRecord>(rows, Record())));
+        writer.SetParam(dir.filePath(QStringLiteral("logs.xml")), -1,
+                        ListOf(std::vector<DR_LogRecord>(rows, Record())));
         writer.start();
         QVERIFY(over.WaitFor(1));
         QVERIFY(writer.wait());
@@ -587,7 +619,7 @@ private slots:
         writer.start();
         writer.wait();
         setrlimit(RLIMIT_FSIZE, &saved);
-        over.Flush(); // emitted on the writer's thread before wait() returned
+        over.Flush();  // emitted on the writer's thread before wait() returned
         QCOMPARE(over.Count(), 2);
         QCOMPARE(std::get<0>(over.At(1)), int(CLogWriteThread::WriteFailed));
         QFile old(path);
@@ -600,11 +632,16 @@ private slots:
     {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("used");
-        QTest::newRow("no ending") << "logs" << "logs.xml";
-        QTest::newRow("ending") << "logs.xml" << "logs.xml";
-        QTest::newRow("upper-case ending") << "LOGS.XML" << "LOGS.XML";
-        QTest::newRow("ending inside") << "logs.xml.bak" << "logs.xml.bak.xml";
-        QTest::newRow("empty") << "" << "";
+        QTest::newRow("no ending") << "logs"
+                                   << "logs.xml";
+        QTest::newRow("ending") << "logs.xml"
+                                << "logs.xml";
+        QTest::newRow("upper-case ending") << "LOGS.XML"
+                                           << "LOGS.XML";
+        QTest::newRow("ending inside") << "logs.xml.bak"
+                                       << "logs.xml.bak.xml";
+        QTest::newRow("empty") << ""
+                               << "";
     }
 
     void backupFileNames()

@@ -58,8 +58,7 @@ private slots:
             << QDate(2024, 1, 1) << QDate(2024, 1, 31) << 0 << Dates({"2024-01-30", "2024-01-31"});
         QTest::newRow("February") << QDate(2024, 2, 1) << QDate(2024, 2, 29) << 0 << Dates({"2024-02-01"});
         QTest::newRow("one day") << QDate(2024, 1, 31) << QDate(2024, 1, 31) << 3 << Dates({"2024-01-31"});
-        QTest::newRow("a month without recordings") << QDate(2023, 12, 1) << QDate(2023, 12, 31) << 0
-                                                    << QList<QDate>();
+        QTest::newRow("a month without recordings") << QDate(2023, 12, 1) << QDate(2023, 12, 31) << 0 << QList<QDate>();
         QTest::newRow("a channel without recordings")
             << QDate(2024, 1, 1) << QDate(2024, 1, 31) << 40 << QList<QDate>();
     }
@@ -89,12 +88,12 @@ private slots:
         // The disks hold 2024-01-30 and 2024-01-31.
         QTest::newRow("plain, January") << "disk-plain.img" << QDate(2024, 1, 1) << QDate(2024, 1, 31)
                                         << Dates({"2024-01-30", "2024-01-31"});
-        QTest::newRow("under _NVR_DIR_, January") << "disk-nvr.img" << QDate(2024, 1, 1) << QDate(2024, 1, 31)
-                                                  << Dates({"2024-01-30", "2024-01-31"});
-        QTest::newRow("under _DVR_DIR_, February") << "disk-dvr.img" << QDate(2024, 2, 1) << QDate(2024, 2, 29)
-                                                   << QList<QDate>();
-        QTest::newRow("not a recorder disk") << "disk-broken-bad-magic.img" << QDate(2024, 1, 1)
-                                             << QDate(2024, 1, 31) << QList<QDate>();
+        QTest::newRow("under _NVR_DIR_, January")
+            << "disk-nvr.img" << QDate(2024, 1, 1) << QDate(2024, 1, 31) << Dates({"2024-01-30", "2024-01-31"});
+        QTest::newRow("under _DVR_DIR_, February")
+            << "disk-dvr.img" << QDate(2024, 2, 1) << QDate(2024, 2, 29) << QList<QDate>();
+        QTest::newRow("not a recorder disk")
+            << "disk-broken-bad-magic.img" << QDate(2024, 1, 1) << QDate(2024, 1, 31) << QList<QDate>();
     }
     void marksDaysOnRecorderDisks()
     {

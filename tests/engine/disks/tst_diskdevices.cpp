@@ -42,9 +42,9 @@ private slots:
     void initTestCase()
     {
         const QString sys = m_root.filePath("sys");
-        AddDisk(sys, "sda", 8, 1, {1, 2});      // system disk, both partitions mounted
-        AddDisk(sys, "sdb", 9, 5, {1});         // USB stick, not mounted
-        AddDisk(sys, "sr0", 11, 2, {});         // optical: never listed
+        AddDisk(sys, "sda", 8, 1, {1, 2});  // system disk, both partitions mounted
+        AddDisk(sys, "sdb", 9, 5, {1});     // USB stick, not mounted
+        AddDisk(sys, "sr0", 11, 2, {});     // optical: never listed
         WriteFile(m_root.filePath("mountinfo"),
                   "1 0 8:2 / / rw - ext4 /dev/sda2 rw\n"
                   "2 1 8:1 / /boot/efi rw - vfat /dev/sda1 rw\n"

@@ -47,10 +47,7 @@ struct SampleSet {
         return manifest.value("source_name").toString() + "_" +
                QString::number(manifest.value("source_number").toInt());
     }
-    int FirstChannel() const
-    {
-        return manifest.value("channels").toArray().first().toObject().value("number").toInt();
-    }
+    int FirstChannel() const { return manifest.value("channels").toArray().first().toObject().value("number").toInt(); }
     // The manifest entries of one channel, in time order.
     QList<QJsonObject> Files(int channel) const
     {
@@ -73,8 +70,8 @@ struct SampleSet {
             return out;
         Varpen::CFileSearch search;
         search.SearchChannelFiles(out, root.toStdString(), channel, Group().toStdString(),
-                                  files.first().value("start").toInteger(),
-                                  files.last().value("end").toInteger(), 0, true);
+                                  files.first().value("start").toInteger(), files.last().value("end").toInteger(), 0,
+                                  true);
         return out;
     }
 };
@@ -148,22 +145,24 @@ class Recorder : public QObject {
 public:
     explicit Recorder(Varpen::CStreamDownloader& downloader)
     {
-        connect(&downloader, &Varpen::CStreamDownloader::DownloadSignal, this,
-                [this, &downloader](int code, int index, int count) {
-                    const bool busy = downloader.IsBusy();
-                    const int progress = downloader.GetProgress();
-                    std::lock_guard<std::mutex> guard(m_lock);
-                    m_events.push_back({code, index, count, std::this_thread::get_id(), busy, progress});
-                    m_threads.push_back(std::this_thread::get_id());
-                },
-                Qt::DirectConnection);
-        connect(&downloader, &Varpen::CStreamDownloader::DownloadFiles, this,
-                [this](const QString& path) {
-                    std::lock_guard<std::mutex> guard(m_lock);
-                    m_paths << path;
-                    m_threads.push_back(std::this_thread::get_id());
-                },
-                Qt::DirectConnection);
+        connect(
+            &downloader, &Varpen::CStreamDownloader::DownloadSignal, this,
+            [this, &downloader](int code, int index, int count) {
+                const bool busy = downloader.IsBusy();
+                const int progress = downloader.GetProgress();
+                std::lock_guard<std::mutex> guard(m_lock);
+                m_events.push_back({code, index, count, std::this_thread::get_id(), busy, progress});
+                m_threads.push_back(std::this_thread::get_id());
+            },
+            Qt::DirectConnection);
+        connect(
+            &downloader, &Varpen::CStreamDownloader::DownloadFiles, this,
+            [this](const QString& path) {
+                std::lock_guard<std::mutex> guard(m_lock);
+                m_paths << path;
+                m_threads.push_back(std::this_thread::get_id());
+            },
+            Qt::DirectConnection);
     }
     // "code,index,count" per event, separated by spaces.
     QString Sequence() const

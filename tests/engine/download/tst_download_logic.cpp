@@ -63,8 +63,8 @@ private slots:
     {
         QFETCH(qint64, t);
         QFETCH(QString, expected);
-        const SingleFileList files{File("a", 100, 200), File("b", 200, 300), File("c", 400, 500),
-                                   File("d", 400, 450), File("e", 600, 700)};
+        const SingleFileList files{File("a", 100, 200), File("b", 200, 300), File("c", 400, 500), File("d", 400, 450),
+                                   File("e", 600, 700)};
         QCOMPARE(Names(FindFilesAtTime(files, t)), expected);
     }
 
@@ -117,8 +117,7 @@ private slots:
     void estimateSkipsRecordsThatEndBeforeTheyStart()
     {
         // A corrupt record (end before start) would divide by zero or a negative span.
-        const SingleFileList files{File("bad", 300, 100, 5000), File("b", 200, 299),
-                                   File("bad2", 250, 249, 7000)};
+        const SingleFileList files{File("bad", 300, 100, 5000), File("b", 200, 299), File("bad2", 250, 249, 7000)};
         QCOMPARE(qint64(EstimateDataSize(files, 0, 1000)), qint64(1000));
     }
 
@@ -165,8 +164,8 @@ private slots:
             << "/data/dl/" << download << true << "" << 2 << "/data/dl/20240131/Download/channel3_20240131235958T.mp4";
         QTest::newRow("folder typed without separator")
             << "/data/dl" << download << true << "" << 0 << "/data/dl/20240131/Download/channel1_20240131235958T.mp4";
-        QTest::newRow("local folder file takes its label")
-            << "/data/dl/" << download << true << "cam_5" << 4 << "/data/dl/20240131/Download/cam_5_20240131235958T.mp4";
+        QTest::newRow("local folder file takes its label") << "/data/dl/" << download << true << "cam_5" << 4
+                                                           << "/data/dl/20240131/Download/cam_5_20240131235958T.mp4";
         QTest::newRow("snapshot folder without separator")
             << "/data/shots" << int(OutputKind::Capture) << true << "" << 0
             << "/data/shots/20240131/Capture/channel1_20240131235958T.mp4";

@@ -142,8 +142,7 @@ private slots:
         QTest::newRow("by time inside one file") << "time" << all << 1 << 3 << "0,-1,3 5,0,3 2,0,0";
         QTest::newRow("by time across two files") << "time" << all << 2 << 8 << "0,-1,3 5,0,3 5,1,3 2,1,0";
         QTest::newRow("by time from a gap") << "time" << all << 5 << 14 << "0,-1,3 5,1,3 5,2,3 2,2,0";
-        QTest::newRow("by time over everything")
-            << "time" << all << 0 << 16 << "0,-1,3 5,0,3 5,1,3 5,2,3 2,2,0";
+        QTest::newRow("by time over everything") << "time" << all << 0 << 16 << "0,-1,3 5,0,3 5,1,3 5,2,3 2,2,0";
     }
     void signalSequences()
     {
@@ -185,9 +184,12 @@ private slots:
     {
         QTest::addColumn<QString>("image");
         QTest::addColumn<QString>("mode");
-        QTest::newRow("plain disk, by file") << "disk-plain.img" << "file";
-        QTest::newRow("disk under _NVR_DIR_, by file") << "disk-nvr.img" << "file";
-        QTest::newRow("disk under _DVR_DIR_, by time") << "disk-dvr.img" << "time";
+        QTest::newRow("plain disk, by file") << "disk-plain.img"
+                                             << "file";
+        QTest::newRow("disk under _NVR_DIR_, by file") << "disk-nvr.img"
+                                                       << "file";
+        QTest::newRow("disk under _DVR_DIR_, by time") << "disk-dvr.img"
+                                                       << "time";
     }
     void diskSource()
     {
@@ -344,7 +346,8 @@ private slots:
         // The bytes from the keyframe at or before the begin, reaching past the window's end.
         QVERIFY(body == source.mid(keyAtOrBefore, body.size()));
         QVERIFY2(keyAtOrBefore + body.size() >= keyAfterEnd,
-                 qPrintable(QStringLiteral("ends at %1, window needs %2").arg(keyAtOrBefore + body.size()).arg(keyAfterEnd)));
+                 qPrintable(
+                     QStringLiteral("ends at %1, window needs %2").arg(keyAtOrBefore + body.size()).arg(keyAfterEnd)));
     }
 
     void byTimeFromGapKeepsTheLaterFilesStart()
@@ -373,9 +376,9 @@ private slots:
     {
         QFETCH(qulonglong, claimed);
         const SingleFilePtr& f = m_files[0];
-        const SingleFileList files{std::make_shared<CSingleFile>(f->GetName(), f->GetPath(), claimed,
-                                                                 f->GetStartTime(), f->GetEndTime(),
-                                                                 f->GetRecordType(), f->GetLabel(), f->GetChannel())};
+        const SingleFileList files{std::make_shared<CSingleFile>(f->GetName(), f->GetPath(), claimed, f->GetStartTime(),
+                                                                 f->GetEndTime(), f->GetRecordType(), f->GetLabel(),
+                                                                 f->GetChannel())};
         QCOMPARE(qulonglong(EstimateDataSize(files, f->GetStartTime(), f->GetEndTime())), claimed);
         CStreamDownloader d;
         Recorder rec(d);
@@ -488,8 +491,8 @@ private slots:
         // A recording whose stream never delivers a header: the start gives up after the
         // first-data wait, sends nothing and leaves no output behind.
         const time_t t = m_s0;
-        const std::string missing = (m_out + "/gone/").toStdString() + TimeToFileStamp(t) + "_" +
-                                    TimeToFileStamp(t + 4) + "_1.mp4";
+        const std::string missing =
+            (m_out + "/gone/").toStdString() + TimeToFileStamp(t) + "_" + TimeToFileStamp(t + 4) + "_1.mp4";
         const SingleFileList files{
             std::make_shared<CSingleFile>(missing, "", 1000u, t, t + 4, 1u, "NVR_1_1", m_tiny.FirstChannel())};
         CStreamDownloader d;
@@ -679,7 +682,6 @@ private slots:
         QCOMPARE(d.GetWrittenFiles(), std::vector<std::string>{outputs[0].toStdString()});
     }
 
-
     // A start on a recording that gives nothing is taken at once and fails on the downloader's
     // thread with code 7 and its reason, once, leaving nothing on disk, while another
     // downloader's job goes on to its end. A start held before its first data has returned.
@@ -797,9 +799,9 @@ private slots:
         // Start and end swapped, over the second recording's data.
         const SingleFilePtr& donor = m_files[1];
         const time_t s = first ? m_s0 + 6 : m_s0 + 5;
-        const SingleFilePtr swapped = std::make_shared<CSingleFile>(
-            donor->GetName(), donor->GetPath(), donor->GetSize(), s, s - 3, donor->GetRecordType(), donor->GetLabel(),
-            donor->GetChannel());
+        const SingleFilePtr swapped =
+            std::make_shared<CSingleFile>(donor->GetName(), donor->GetPath(), donor->GetSize(), s, s - 3,
+                                          donor->GetRecordType(), donor->GetLabel(), donor->GetChannel());
         SingleFileList files{m_files[0], swapped, m_files[2]};
         CStreamDownloader d;
         Recorder rec(d);

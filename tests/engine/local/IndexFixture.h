@@ -10,25 +10,30 @@
 
 namespace IndexFixture {
 
-inline QByteArray Index(const QList<QByteArray>& records, qint64 count = -1) {
-  QByteArray bytes = LocalFolder::indexHeader(std::uint32_t(count < 0 ? records.size() : count));
-  for (const QByteArray& r : records) bytes += r;
-  return bytes;
+inline QByteArray Index(const QList<QByteArray>& records, qint64 count = -1)
+{
+    QByteArray bytes = LocalFolder::indexHeader(std::uint32_t(count < 0 ? records.size() : count));
+    for (const QByteArray& r : records)
+        bytes += r;
+    return bytes;
 }
 
-inline void Write(const QString& path, const QByteArray& bytes) {
-  QDir().mkpath(QFileInfo(path).absolutePath());
-  QFile f(path);
-  QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-  QCOMPARE(f.write(bytes), qint64(bytes.size()));
+inline void Write(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(f.write(bytes), qint64(bytes.size()));
 }
 
-inline qint64 At(const QString& text) {
-  return QDateTime::fromString(text, "yyyy-MM-dd hh:mm:ss").toSecsSinceEpoch();
+inline qint64 At(const QString& text)
+{
+    return QDateTime::fromString(text, "yyyy-MM-dd hh:mm:ss").toSecsSinceEpoch();
 }
 
-inline LocalFolder::ChannelRecord Channel(const char* source, int number, int channel) {
-  return LocalFolder::ChannelRecord{QByteArray(source), number, channel};
+inline LocalFolder::ChannelRecord Channel(const char* source, int number, int channel)
+{
+    return LocalFolder::ChannelRecord{QByteArray(source), number, channel};
 }
 
 }  // namespace IndexFixture

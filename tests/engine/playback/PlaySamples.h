@@ -73,8 +73,8 @@ inline SampleFolder LoadSampleAt(const QString& dir, int channel = -1)
 // $VARPEN_BUILD_DIR/samples/test/<name>, first channel (or `channel`).
 inline SampleFolder LoadSample(const QString& name, int channel = -1)
 {
-    return LoadSampleAt(
-        QString::fromLocal8Bit(qgetenv("VARPEN_BUILD_DIR")) + QStringLiteral("/samples/test/") + name, channel);
+    return LoadSampleAt(QString::fromLocal8Bit(qgetenv("VARPEN_BUILD_DIR")) + QStringLiteral("/samples/test/") + name,
+                        channel);
 }
 
 // Writes a local recording folder with varpen-sample into `dir` ("folder" command with `args`).
@@ -100,13 +100,12 @@ inline bool SearchSample(CPlayBackInteraction& engine, const SampleFolder& s, ti
 
 // Sets `engine` on 0-based `channel` of a recorder-disk image under the samples folder and
 // searches the whole of [begin, end]; the files found, in time order.
-inline Varpen::SingleFileList SearchDisk(CPlayBackInteraction& engine, const QString& image, int channel,
-                                         time_t begin, time_t end)
+inline Varpen::SingleFileList SearchDisk(CPlayBackInteraction& engine, const QString& image, int channel, time_t begin,
+                                         time_t end)
 {
     engine.SetChannel(Varpen::CChannel(channel, QString()));
     engine.SetUseIndex(false);
-    const QString path =
-        QString::fromLocal8Bit(qgetenv("VARPEN_BUILD_DIR")) + QStringLiteral("/samples/test/") + image;
+    const QString path = QString::fromLocal8Bit(qgetenv("VARPEN_BUILD_DIR")) + QStringLiteral("/samples/test/") + image;
     Varpen::SingleFileList found;
     engine.SearchFiles(found, path.toLocal8Bit().toStdString(), begin, end, 0);
     return found;

@@ -130,19 +130,25 @@ private slots:
         m_tiny = playtest::LoadSample(QStringLiteral("tiny"));
         QVERIFY2(m_tiny.ok, "the samples fixture did not write tiny");
         QCOMPARE(m_tiny.files.size(), 3);
-        const QStringList gop2{QStringLiteral("--channels"), QStringLiteral("1"), QStringLiteral("--days"),
-                               QStringLiteral("1"), QStringLiteral("--segments-per-day"), QStringLiteral("2"),
-                               QStringLiteral("--segment-length"), QStringLiteral("8"), QStringLiteral("--keyint"),
+        const QStringList gop2{QStringLiteral("--channels"),
+                               QStringLiteral("1"),
+                               QStringLiteral("--days"),
+                               QStringLiteral("1"),
+                               QStringLiteral("--segments-per-day"),
+                               QStringLiteral("2"),
+                               QStringLiteral("--segment-length"),
+                               QStringLiteral("8"),
+                               QStringLiteral("--keyint"),
                                QStringLiteral("50")};
         m_gop2 = playtest::MakeSample(m_own.filePath(QStringLiteral("gop2")), gop2);
         m_gop2b = playtest::MakeSample(m_own.filePath(QStringLiteral("gop2b")),
                                        gop2 + QStringList{QStringLiteral("--bframes"), QStringLiteral("2")});
         QVERIFY2(m_gop2.ok && m_gop2b.ok, "varpen-sample did not write the 2 s keyframe samples");
-        m_chain = playtest::MakeSample(
-            m_own.filePath(QStringLiteral("chain")),
-            {QStringLiteral("--channels"), QStringLiteral("1"), QStringLiteral("--days"), QStringLiteral("1"),
-             QStringLiteral("--segments-per-day"), QStringLiteral("3"), QStringLiteral("--segment-length"),
-             QStringLiteral("4"), QStringLiteral("--gap"), QStringLiteral("0")});
+        m_chain = playtest::MakeSample(m_own.filePath(QStringLiteral("chain")),
+                                       {QStringLiteral("--channels"), QStringLiteral("1"), QStringLiteral("--days"),
+                                        QStringLiteral("1"), QStringLiteral("--segments-per-day"), QStringLiteral("3"),
+                                        QStringLiteral("--segment-length"), QStringLiteral("4"),
+                                        QStringLiteral("--gap"), QStringLiteral("0")});
         QVERIFY2(m_chain.ok && m_chain.files.size() == 3, "varpen-sample did not write the chained files");
     }
 
@@ -150,11 +156,11 @@ private slots:
     // from the keyframe before it are decoded but not shown, and the clock starts at that frame.
     void positionedStartShowsTheWantedSecond_data()
     {
-        QTest::addColumn<QString>("set");      // gop2, gop2b or disk (disk-plain.img, keyframe every 1 s)
-        QTest::addColumn<bool>("seek");        // seek while playing instead of a start
+        QTest::addColumn<QString>("set");  // gop2, gop2b or disk (disk-plain.img, keyframe every 1 s)
+        QTest::addColumn<bool>("seek");    // seek while playing instead of a start
         QTest::addColumn<int>("fileIndex");
-        QTest::addColumn<int>("offset");       // seconds from the file's start
-        QTest::addColumn<int>("heldBack");     // frames decoded before the wanted one
+        QTest::addColumn<int>("offset");    // seconds from the file's start
+        QTest::addColumn<int>("heldBack");  // frames decoded before the wanted one
         QTest::newRow("folder, start inside a group") << "gop2" << false << 0 << 3 << 25;
         QTest::newRow("folder, start on a keyframe") << "gop2" << false << 0 << 4 << 0;
         QTest::newRow("folder, seek inside a group of the next file") << "gop2" << true << 1 << 5 << 25;
@@ -385,7 +391,8 @@ private slots:
         QVERIFY(playtest::SearchSample(engine, m_tiny));
         QVERIFY(engine.StartPlayback(surface.surfaceId(), m_tiny.files[0].end - 1));
         QCOMPARE(engine.SetSpeed(2), 2);
-        QVERIFY(AdvanceUntil({&engine}, [&] { return engine.GetCurrentTime() >= m_tiny.files[1].start + 1; }, 2000));
+        QVERIFY(AdvanceUntil(
+            {&engine}, [&] { return engine.GetCurrentTime() >= m_tiny.files[1].start + 1; }, 2000));
         QCOMPARE(engine.GetSpeed(), 2);
         const qint64 at = ShownCode(engine, surface);
         for (int i = 0; i < 5; ++i) {
@@ -464,7 +471,8 @@ private slots:
                                          DayStart(3));
         QVERIFY2(!files.empty(), "the samples_disks fixture did not write disk-broken-truncated.img");
         QVERIFY(engine.StartPlayback(surface.surfaceId(), files.back()->GetStartTime()));
-        QVERIFY(AdvanceUntil({&engine}, [&] { return !engine.IsPlaying(); }, 2000));
+        QVERIFY(AdvanceUntil(
+            {&engine}, [&] { return !engine.IsPlaying(); }, 2000));
         QCOMPARE(engine.GetPlayError(), 2);
         QVERIFY(!engine.IsEndOfList());
         QCOMPARE(engine.GetCurrentTime(), time_t(-1));
@@ -543,7 +551,8 @@ private slots:
             QCOMPARE(e->GetSpeed(), 3);
         }
         armed = true;
-        QVERIFY(AdvanceUntil({&a, &b, &c}, [&] { return reached.IsOpen(); }, 400));
+        QVERIFY(AdvanceUntil(
+            {&a, &b, &c}, [&] { return reached.IsOpen(); }, 400));
         // One window waits for its next file's header; the clock runs on for 2 s (16 s of
         // recording at 8x): the others must not run ahead of it.
         time_t latest = -1;
@@ -552,15 +561,16 @@ private slots:
             for (CPlayBackInteraction* e : {&a, &b, &c})
                 latest = std::max(latest, e->GetCurrentTime());
         }
-        QVERIFY2(latest <= boundary, qPrintable(QStringLiteral("a window ran %1 s past the file change")
-                                                    .arg(qint64(latest - boundary))));
+        QVERIFY2(latest <= boundary,
+                 qPrintable(QStringLiteral("a window ran %1 s past the file change").arg(qint64(latest - boundary))));
         go.Open();
-        QVERIFY(AdvanceUntil({&a, &b, &c},
-                             [&] {
-                                 return a.GetCurrentTime() >= boundary + 2 && b.GetCurrentTime() >= boundary + 2 &&
-                                        c.GetCurrentTime() >= boundary + 2;
-                             },
-                             400));
+        QVERIFY(AdvanceUntil(
+            {&a, &b, &c},
+            [&] {
+                return a.GetCurrentTime() >= boundary + 2 && b.GetCurrentTime() >= boundary + 2 &&
+                       c.GetCurrentTime() >= boundary + 2;
+            },
+            400));
         const time_t ta = a.GetCurrentTime(), tb = b.GetCurrentTime(), tc = c.GetCurrentTime();
         QVERIFY2(std::max({ta, tb, tc}) - std::min({ta, tb, tc}) <= 1, "the windows did not go on together");
         QVERIFY(!gaveUp);
@@ -639,7 +649,8 @@ private slots:
         QVERIFY(sync.AddInteraction(&b));
         QVERIFY(sync.Start());
         QTRY_VERIFY_WITH_TIMEOUT(b.IsPaused(), kSettle_ms);
-        QVERIFY(AdvanceUntil({&a, &b}, [&] { return a.IsEndOfList(); }, 2000));
+        QVERIFY(AdvanceUntil(
+            {&a, &b}, [&] { return a.IsEndOfList(); }, 2000));
         // a's recordings ended before it caught up: b must not wait for it for ever.
         QTRY_VERIFY_WITH_TIMEOUT(!b.IsPaused(), kSettle_ms);
         QVERIFY(!sync.SetPlayTime(-1));
@@ -655,7 +666,8 @@ private slots:
         CPlayBackInteraction engine;
         QVERIFY(playtest::SearchSample(engine, m_tiny));
         QVERIFY(engine.StartPlayback(surface.surfaceId(), m_tiny.files[0].end - 1));
-        QVERIFY(AdvanceUntil({&engine}, [&] { return engine.GetCurrentTime() == m_tiny.files[0].end - 1; }, 100));
+        QVERIFY(AdvanceUntil(
+            {&engine}, [&] { return engine.GetCurrentTime() == m_tiny.files[0].end - 1; }, 100));
         QVERIFY(engine.Pause(true));
         // Single frames up to the last one of the file; the player then moves on, still paused.
         for (int i = 0; i < 3 * m_tiny.fps && engine.GetCurrentTime() != m_tiny.files[1].start; ++i) {
@@ -670,7 +682,6 @@ private slots:
         QCOMPARE(engine.GetCurrentTime(), m_tiny.files[1].start);
     }
 
-
     // A start whose list ends before StartPlayback has returned (the thread is quicker than its
     // owner): the end of the list stays reported, it is not undone by the start.
     void listEndingDuringTheStartKeepsItsEndFlag()
@@ -682,7 +693,8 @@ private slots:
         bool endedInside = false;
         Varpen::StreamPlayerHooks().started = [&] {
             engine.SetSpeed(3);
-            endedInside = AdvanceUntil({&engine}, [&] { return engine.IsEndOfList(); }, 4000);
+            endedInside = AdvanceUntil(
+                {&engine}, [&] { return engine.IsEndOfList(); }, 4000);
         };
         QVERIFY(engine.StartPlayback(surface.surfaceId(), m_tiny.files.back().end - 1));
         QVERIFY(endedInside);
@@ -722,7 +734,8 @@ private slots:
 
         // To the end of the list.
         QVERIFY(engine.StartPlayback(surface.surfaceId(), m_tiny.files.back().end - 1));
-        QVERIFY(AdvanceUntil({&engine}, [&] { return engine.IsEndOfList(); }, 4000));
+        QVERIFY(AdvanceUntil(
+            {&engine}, [&] { return engine.IsEndOfList(); }, 4000));
         std::vector<Varpen::PlayState> states = log.Take();
         QVERIFY(!states.empty());
         QVERIFY(states.front().IsPlaying());
@@ -768,7 +781,8 @@ private slots:
                 gaveUp = true;
         };
         QVERIFY(engine.StartPlayback(surface.surfaceId(), m_tiny.files[0].end - 1));
-        QVERIFY(AdvanceUntil({&engine}, [&] { return reached.IsOpen(); }, 400));
+        QVERIFY(AdvanceUntil(
+            {&engine}, [&] { return reached.IsOpen(); }, 400));
         QVERIFY(reached.IsOpen());
         // The pass is now inside the change of file, waiting for the header.
         QVERIFY(engine.GetPlayState().IsPlaying());
@@ -784,9 +798,9 @@ private slots:
             Advance({&engine}, kFrameNs);
         QVERIFY(engine.GetCurrentTime() <= m_tiny.files[1].start);
         QVERIFY(engine.Pause(false));
-        QVERIFY(AdvanceUntil({&engine}, [&] { return engine.GetCurrentTime() == m_tiny.files[1].start; }, 100));
+        QVERIFY(AdvanceUntil(
+            {&engine}, [&] { return engine.GetCurrentTime() == m_tiny.files[1].start; }, 100));
     }
-
 
     // A start or seek on a file that cannot be played returns at once, whatever the file: the
     // worker opens it, and the failure arrives in the state (error 1, said once) while another
@@ -823,7 +837,8 @@ private slots:
         CPlayBackInteraction other, engine;
         QVERIFY(playtest::SearchSample(other, m_tiny));
         QVERIFY(other.StartPlayback(otherSurface.surfaceId(), m_tiny.files[1].start));
-        QVERIFY(AdvanceUntil({&other}, [&] { return other.GetCurrentTime() == m_tiny.files[1].start; }, 100));
+        QVERIFY(AdvanceUntil(
+            {&other}, [&] { return other.GetCurrentTime() == m_tiny.files[1].start; }, 100));
         // The copy holds the sample's recordings at the same times.
         QVERIFY(playtest::SearchSample(engine, broken));
         const time_t target = m_tiny.files[0].start + 1;
@@ -854,8 +869,8 @@ private slots:
             QVERIFY(engine.SetPlayTime(m_tiny.files[2].start));
             QVERIFY(engine.GetPlayState().opening);
             go.Open();
-            QVERIFY(AdvanceUntil({&engine, &other},
-                                 [&] { return engine.GetCurrentTime() == m_tiny.files[2].start; }, 200));
+            QVERIFY(AdvanceUntil(
+                {&engine, &other}, [&] { return engine.GetCurrentTime() == m_tiny.files[2].start; }, 200));
             QCOMPARE(engine.GetPlayError(), 0);
             return;
         }
@@ -863,16 +878,17 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(engine.GetPlayError(), 1, kSettle_ms);
         QVERIFY(!engine.IsPlaying());
         const std::vector<Varpen::PlayState> states = log.Take();
-        QCOMPARE(std::count_if(states.begin(), states.end(),
-                               [](const Varpen::PlayState& s) { return s.error == 1; }),
+        QCOMPARE(std::count_if(states.begin(), states.end(), [](const Varpen::PlayState& s) { return s.error == 1; }),
                  std::ptrdiff_t(1));
         // The other window went on meanwhile and still does.
         QVERIFY(other.IsPlaying());
         QCOMPARE(other.GetPlayError(), 0);
-        QVERIFY(AdvanceUntil({&other}, [&] { return other.GetCurrentTime() > m_tiny.files[1].start; }, 100));
+        QVERIFY(AdvanceUntil(
+            {&other}, [&] { return other.GetCurrentTime() > m_tiny.files[1].start; }, 100));
         // The same window plays a good file afterwards.
         QVERIFY(engine.StartPlayback(surface.surfaceId(), m_tiny.files[1].start));
-        QVERIFY(AdvanceUntil({&engine}, [&] { return engine.GetCurrentTime() == m_tiny.files[1].start; }, 100));
+        QVERIFY(AdvanceUntil(
+            {&engine}, [&] { return engine.GetCurrentTime() == m_tiny.files[1].start; }, 100));
     }
 
     // A stop while the worker waits for a header ends the open: the state says stopped by the

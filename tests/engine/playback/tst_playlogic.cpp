@@ -67,10 +67,23 @@ public:
     Varpen::PlayState GetPlayState() override { return state; }
     bool IsPlaying() override { return state.IsPlaying(); }
     time_t GetCurrentTime() override { return state.IsPlaying() ? shown : -1; }
-    bool Pause(bool pause) override { paused = pause; return true; }
+    bool Pause(bool pause) override
+    {
+        paused = pause;
+        return true;
+    }
     bool IsPaused() override { return paused; }
-    bool StepForward() override { stepping = paused = true; return true; }
-    bool NormalSpeed() override { stepping = paused = false; speed = 0; return true; }
+    bool StepForward() override
+    {
+        stepping = paused = true;
+        return true;
+    }
+    bool NormalSpeed() override
+    {
+        stepping = paused = false;
+        speed = 0;
+        return true;
+    }
     int SetSpeed(int level) override
     {
         const int moved = level - speed;
@@ -151,8 +164,8 @@ private slots:
         QTest::addColumn<Passes>("expected");
         QTest::newRow("in step, no file change") << Passes{"0:5 0:5", "0:6 0:6"} << Passes{"RR", "RR"};
         QTest::newRow("the first across waits at the next file's first picture for the others")
-            << Passes{"0:5 0:5 0:5", "1:? 0:5 0:5", "1:6 0:5 0:5", "1:6 1:? 0:5", "1:6 1:6 1:?", "1:6 1:6 1:6",
-                      "1:7 1:7 1:7"}
+            << Passes{"0:5 0:5 0:5", "1:? 0:5 0:5", "1:6 0:5 0:5", "1:6 1:? 0:5",
+                      "1:6 1:6 1:?", "1:6 1:6 1:6", "1:7 1:7 1:7"}
             << Passes{"RRR", "SRR", "NRR", "NSR", "NNS", "LLL", "RRR"};
         QTest::newRow("a member opening its next file, no picture yet, holds the others at the boundary")
             << Passes{"0:5 0:5", "0:? 1:?", "0:? 1:6", "0:? 1:6", "1:? 1:6", "1:6 1:6", "1:7 1:7"}
@@ -210,10 +223,12 @@ private slots:
     {
         Varpen::SyncStepRule rule;
         rule.Reset({ParseMember(1, QStringLiteral("0:5")), ParseMember(2, QStringLiteral("0:5"))});
-        QCOMPARE(ActionLetters(rule.Plan({ParseMember(1, QStringLiteral("1:?")), ParseMember(2, QStringLiteral("0:5"))})),
-                 QStringLiteral("SN"));
-        QCOMPARE(ActionLetters(rule.Plan({ParseMember(1, QStringLiteral("1:6")), ParseMember(2, QStringLiteral("0:5"))})),
-                 QStringLiteral("NN"));
+        QCOMPARE(
+            ActionLetters(rule.Plan({ParseMember(1, QStringLiteral("1:?")), ParseMember(2, QStringLiteral("0:5"))})),
+            QStringLiteral("SN"));
+        QCOMPARE(
+            ActionLetters(rule.Plan({ParseMember(1, QStringLiteral("1:6")), ParseMember(2, QStringLiteral("0:5"))})),
+            QStringLiteral("NN"));
         QCOMPARE(rule.Holding(), std::vector<std::uintptr_t>{1});
     }
 
@@ -258,14 +273,11 @@ private slots:
         QTest::addColumn<Actions>("expected");
         QTest::newRow("earlier steps, 5 s later is paused")
             << Times{T0, T0 + 5} << std::vector<bool>{true, true} << Actions{S, P};
-        QTest::newRow("within 2 s both step")
-            << Times{T0 + 1, T0} << std::vector<bool>{true, true} << Actions{S, S};
+        QTest::newRow("within 2 s both step") << Times{T0 + 1, T0} << std::vector<bool>{true, true} << Actions{S, S};
         QTest::newRow("exactly 2 s apart is paused")
             << Times{T0, T0 + 2} << std::vector<bool>{true, true} << Actions{S, P};
-        QTest::newRow("not playing is skipped")
-            << Times{T0, T0} << std::vector<bool>{true, false} << Actions{S, N};
-        QTest::newRow("no time is paused")
-            << Times{-1, T0} << std::vector<bool>{false, true} << Actions{P, S};
+        QTest::newRow("not playing is skipped") << Times{T0, T0} << std::vector<bool>{true, false} << Actions{S, N};
+        QTest::newRow("no time is paused") << Times{-1, T0} << std::vector<bool>{false, true} << Actions{P, S};
     }
     void syncStep()
     {
@@ -321,24 +333,21 @@ private slots:
         // Three files of 100 s (101 counted seconds) with gaps.
         const Varpen::SingleFileList three{File(T0, T0 + 100, 1010), File(T0 + 200, T0 + 300, 2020),
                                            File(T0 + 400, T0 + 500, 4040)};
-        QTest::newRow("two whole files and half of a third")
-            << three << T0 << T0 + 450 << quint64(1010 + 2020 + 2040);
+        QTest::newRow("two whole files and half of a third") << three << T0 << T0 + 450 << quint64(1010 + 2020 + 2040);
         QTest::newRow("begin after end") << three << T0 + 10 << T0 << quint64(0);
         QTest::newRow("inside one file") << three << T0 + 210 << T0 + 219 << quint64(200);
         QTest::newRow("window in a gap") << three << T0 + 120 << T0 + 150 << quint64(0);
         QTest::newRow("from inside the first to past the end")
             << three << T0 + 50 << T0 + 1000 << quint64(510 + 2020 + 4040);
-        QTest::newRow("rounding half up") << Varpen::SingleFileList{File(T0, T0 + 3, 3)} << T0 << T0 + 1
-                                          << quint64(2);
+        QTest::newRow("rounding half up") << Varpen::SingleFileList{File(T0, T0 + 3, 3)} << T0 << T0 + 1 << quint64(2);
         // An end on a file's first second ends the walk before that file.
-        QTest::newRow("end at a file's start") << Varpen::SingleFileList{File(T0, T0 + 3, 3)} << T0 << T0
-                                               << quint64(0);
+        QTest::newRow("end at a file's start") << Varpen::SingleFileList{File(T0, T0 + 3, 3)} << T0 << T0 << quint64(0);
         // A record whose end lies before its start would divide by zero or less.
         QTest::newRow("corrupt record skipped")
-            << Varpen::SingleFileList{File(T0 + 10, T0, 999), File(T0 + 20, T0 + 120, 1010)} << T0
-            << T0 + 200 << quint64(1010);
-        QTest::newRow("single-second file") << Varpen::SingleFileList{File(T0, T0, 500)} << T0 - 5
-                                            << T0 + 5 << quint64(500);
+            << Varpen::SingleFileList{File(T0 + 10, T0, 999), File(T0 + 20, T0 + 120, 1010)} << T0 << T0 + 200
+            << quint64(1010);
+        QTest::newRow("single-second file")
+            << Varpen::SingleFileList{File(T0, T0, 500)} << T0 - 5 << T0 + 5 << quint64(500);
     }
     void sizeEstimate()
     {

@@ -46,10 +46,14 @@ private slots:
     {
         QTest::addColumn<QString>("finalName");  // relative to the folder; "=" means the path itself
         QTest::addColumn<QString>("expected");   // where the data is afterwards
-        QTest::addRow("empty keeps the path") << "" << "work.mp4";
-        QTest::addRow("same as the path") << "=" << "work.mp4";
-        QTest::addRow("new name") << "final.mp4" << "final.mp4";
-        QTest::addRow("replaces what stood there") << "old.mp4" << "old.mp4";
+        QTest::addRow("empty keeps the path") << ""
+                                              << "work.mp4";
+        QTest::addRow("same as the path") << "="
+                                          << "work.mp4";
+        QTest::addRow("new name") << "final.mp4"
+                                  << "final.mp4";
+        QTest::addRow("replaces what stood there") << "old.mp4"
+                                                   << "old.mp4";
     }
     void finalNames()
     {

@@ -48,12 +48,11 @@ constexpr rlim_t kFileLimit = 100;
 std::atomic<bool> g_pictureWritten{false};
 std::atomic<int> g_pictureResult{-1};
 QByteArray g_picturePath;
-void WriteOverFullDisk(int, const char* buffer, std::int64_t size, int width, int height, std::int64_t, int type,
-                       void*)
+void WriteOverFullDisk(int, const char* buffer, std::int64_t size, int width, int height, std::int64_t, int type, void*)
 {
     if (g_pictureWritten.exchange(true))
         return;
-    rlimit old {};
+    rlimit old{};
     getrlimit(RLIMIT_FSIZE, &old);
     rlimit tight = old;
     tight.rlim_cur = kFileLimit;
@@ -73,8 +72,10 @@ class TestPlayPort : public QObject {
     void Settings(const QString& captureType, const QString& clipPackage)
     {
         const QString base = dir_.path() + "/";
-        const SettingsEntries entries = {{"CaptureSaveType", captureType}, {"CaptureSavePath", base + "cap/"},
-                                         {"ClipPackageSize", clipPackage}, {"ClipSavePath", base + "clip/"}};
+        const SettingsEntries entries = {{"CaptureSaveType", captureType},
+                                         {"CaptureSavePath", base + "cap/"},
+                                         {"ClipPackageSize", clipPackage},
+                                         {"ClipSavePath", base + "clip/"}};
         QVERIFY(CSettingsManager::Instance()->SaveSettings(entries, base + "Settings.xml"));
     }
 
@@ -114,8 +115,8 @@ private slots:
     {
         QTest::addColumn<quint32>("packed");
         QTest::addColumn<QString>("expected");  // local time, or "" for -1
-        QTest::addRow("2024-01-02 03:04:05") << quint32(24u << 26 | 1u << 22 | 2u << 17 | 3u << 12 | 4u << 6 | 5u)
-                                             << "2024-01-02 03:04:05";
+        QTest::addRow("2024-01-02 03:04:05")
+            << quint32(24u << 26 | 1u << 22 | 2u << 17 | 3u << 12 | 4u << 6 | 5u) << "2024-01-02 03:04:05";
         QTest::addRow("none") << quint32(0xFFFFFFFF) << "";
         QTest::addRow("month 13") << quint32(24u << 26 | 13u << 22 | 2u << 17) << "";
     }
@@ -154,7 +155,11 @@ private slots:
         QCOMPARE(port.GetAbsTime(), time_t(-1));
         Feeding feeding;
         Play(port, feeding);
-        struct Step { int level; int result; int after; };
+        struct Step {
+            int level;
+            int result;
+            int after;
+        };
         const Step steps[] = {{2, 2, 2}, {2, 0, 2}, {-1, -3, -1}, {-3, -2, -3}, {4, 0, -3}, {3, 6, 3}, {0, -3, 0}};
         for (const Step& s : steps) {
             QCOMPARE(port.SetSpeed(s.level), s.result);
@@ -219,8 +224,10 @@ private slots:
     {
         QTest::addColumn<QString>("type");
         QTest::addColumn<QString>("ext");
-        QTest::addRow("jpeg") << "0" << ".jpg";
-        QTest::addRow("bmp") << "1" << ".bmp";
+        QTest::addRow("jpeg") << "0"
+                              << ".jpg";
+        QTest::addRow("bmp") << "1"
+                             << ".bmp";
     }
     void snapshot()
     {
@@ -254,7 +261,8 @@ private slots:
     // blocks reach the clip.
     static void Put(CPlayPort& port, int type, const QByteArray& block, std::int64_t time_ms = -1)
     {
-        port.WriteClip(type, reinterpret_cast<const unsigned char*>(block.constData()), unsigned(block.size()), time_ms);
+        port.WriteClip(type, reinterpret_cast<const unsigned char*>(block.constData()), unsigned(block.size()),
+                       time_ms);
     }
 
     // A package rolls over before the group of pictures that would take it past the package
@@ -379,7 +387,8 @@ private slots:
         QCOMPARE(QDir(QFileInfo(path).path()).entryList(QDir::Files).size(), 0);
         port.StopClip();
         QCOMPARE(Read(path).size(), 40 + 4096);
-        QCOMPARE(QDir(QFileInfo(path).path()).entryList(QDir::Files | QDir::Hidden), QStringList{QFileInfo(path).fileName()});
+        QCOMPARE(QDir(QFileInfo(path).path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{QFileInfo(path).fileName()});
     }
 
     // With no settings at all, snapshots and clips land under the default folder; a folder that
@@ -403,7 +412,8 @@ private slots:
         QFile blocker(home + "/blocker");
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();
-        const SettingsEntries entries = {{"CaptureSavePath", home + "/blocker/shots"}, {"ClipSavePath", home + "/blocker/clips"}};
+        const SettingsEntries entries = {{"CaptureSavePath", home + "/blocker/shots"},
+                                         {"ClipSavePath", home + "/blocker/clips"}};
         QVERIFY(CSettingsManager::Instance()->SaveSettings(entries, dir_.path() + "/Settings.xml"));
         const bool blockedShot = port.Snapshot(file);
         const std::string shotError = port.GetOutputError();
@@ -413,12 +423,14 @@ private slots:
         port.SetStop();
 
         QVERIFY(shot);
-        QVERIFY2(QString::fromStdString(port.GetSnapshotPath()).startsWith(home + "/Videos/Varpen/20240102/Capture/channel1_"),
+        QVERIFY2(QString::fromStdString(port.GetSnapshotPath())
+                     .startsWith(home + "/Videos/Varpen/20240102/Capture/channel1_"),
                  port.GetSnapshotPath().c_str());
         QVERIFY(QString::fromStdString(port.GetSnapshotPath()).endsWith(".jpg"));
         QVERIFY(clip);
-        QVERIFY2(QString::fromStdString(port.GetLastClipPath()).startsWith(home + "/Videos/Varpen/20240102/Clip/channel1_"),
-                 port.GetLastClipPath().c_str());
+        QVERIFY2(
+            QString::fromStdString(port.GetLastClipPath()).startsWith(home + "/Videos/Varpen/20240102/Clip/channel1_"),
+            port.GetLastClipPath().c_str());
         QVERIFY(QFileInfo::exists(QString::fromStdString(port.GetLastClipPath())));
         QVERIFY(!blockedShot);
         QVERIFY2(QString::fromStdString(shotError).contains("Not a directory"), shotError.c_str());
@@ -456,7 +468,8 @@ private slots:
         VRend_FreePort(port);
         QCOMPARE(g_pictureResult.load(), 0);
         QCOMPARE(Read(path), QByteArray("precious"));
-        QCOMPARE(QDir(dir_.path()).entryList({"old.jpg*", ".old.jpg*"}, QDir::Files | QDir::Hidden), QStringList{"old.jpg"});
+        QCOMPARE(QDir(dir_.path()).entryList({"old.jpg*", ".old.jpg*"}, QDir::Files | QDir::Hidden),
+                 QStringList{"old.jpg"});
     }
 
     // A header the layer cannot open leaves the object with a working port for the next one.

@@ -32,8 +32,8 @@ public:
     bool startAnswer = true;
     int startDelay_ms = 0;
     int passDelay_ms = 0;
-    bool sleepOnStop = false;       // wait for the stop inside the pass instead of a plain sleep
-    bool stopFromInside = false;    // call Stop() from the first pass
+    bool sleepOnStop = false;     // wait for the stop inside the pass instead of a plain sleep
+    bool stopFromInside = false;  // call Stop() from the first pass
     std::vector<bool> passes;
 
     std::atomic<int> startCalls{0};

@@ -11,7 +11,10 @@
 
 namespace {
 
-QString BuildDir() { return qEnvironmentVariable("VARPEN_BUILD_DIR"); }
+QString BuildDir()
+{
+    return qEnvironmentVariable("VARPEN_BUILD_DIR");
+}
 
 // The lines of a desktop entry's [Desktop Entry] group as key -> value.
 QMap<QString, QString> DesktopEntry(const QString& path)
@@ -31,7 +34,7 @@ QMap<QString, QString> DesktopEntry(const QString& path)
     return entry;
 }
 
-} // namespace
+}  // namespace
 
 class TestInstall : public QObject {
     Q_OBJECT
@@ -96,14 +99,16 @@ private slots:
         {
             QFile setup(config.filePath(QStringLiteral("Setup.xml")));
             QVERIFY(setup.open(QIODevice::WriteOnly));
-            setup.write("<Configs><Translator><Value>1</Value></Translator><VersionType><Value>1</Value></VersionType>"
-                        "</Configs>");
+            setup.write(
+                "<Configs><Translator><Value>1</Value></Translator><VersionType><Value>1</Value></VersionType>"
+                "</Configs>");
         }
         const QString screen = config.filePath(QStringLiteral("screen.json"));
         {
             QFile json(screen);
             QVERIFY(json.open(QIODevice::WriteOnly));
-            json.write(R"({"screens":[{"name":"S1","x":0,"y":0,"width":1280,"height":1024,"logicalDpi":96,"logicalBaseDpi":96,"dpr":1}]})");
+            json.write(
+                R"({"screens":[{"name":"S1","x":0,"y":0,"width":1280,"height":1024,"logicalDpi":96,"logicalBaseDpi":96,"dpr":1}]})");
         }
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen:configfile=") + screen);
@@ -126,7 +131,8 @@ private slots:
         QVERIFY2(!HasSanitizerReport(log.toLocal8Bit()), qPrintable(log));
         for (const char* step : {"calendar:2024-01", "ready", "search:2024-01-30", "play", "close"})
             QVERIFY2(log.contains(QStringLiteral("varpen: step %1 ok").arg(QLatin1String(step))), qPrintable(log));
-        QVERIFY2(log.contains(QStringLiteral("file=%1 ").arg(m_prefix.filePath(QStringLiteral("lib/varpen/varpen-player.so")))),
+        QVERIFY2(log.contains(
+                     QStringLiteral("file=%1 ").arg(m_prefix.filePath(QStringLiteral("lib/varpen/varpen-player.so")))),
                  qPrintable(log));
         QVERIFY2(!log.contains(QStringLiteral("file=") + BuildDir() + QLatin1Char('/')), qPrintable(log));
         QVERIFY2(log.contains(QStringLiteral("varpen: asked [确认] 确定要关闭软件吗")), qPrintable(log));

@@ -79,7 +79,7 @@ bool TextFits(const QLabel* label)
     return label->fontMetrics().horizontalAdvance(label->text()) <= label->contentsRect().width();
 }
 
-} // namespace
+}  // namespace
 
 class TestSmallScreen : public QObject {
     Q_OBJECT
@@ -184,9 +184,9 @@ private slots:
     {
         QVERIFY(QGuiApplication::primaryScreen()->availableGeometry().contains(m_window->frameGeometry()));
         Ui_CPlayBackWidget& ui = Ui();
-        const QList<QWidget*> parts{ui.m_pLabelDisk,     ui.m_pComboBoxDisk, ui.m_pPlayBackTreeView,
-                                    ui.m_pBottomFrame,   ui.m_pPlayAreaFrame, ui.frame_4,
-                                    ui.m_pFrameBottom,   ui.m_pMultiTimeSlider};
+        const QList<QWidget*> parts{ui.m_pLabelDisk,   ui.m_pComboBoxDisk,   ui.m_pPlayBackTreeView,
+                                    ui.m_pBottomFrame, ui.m_pPlayAreaFrame,  ui.frame_4,
+                                    ui.m_pFrameBottom, ui.m_pMultiTimeSlider};
         QString overlaps = Overlaps(parts, m_window.get());
         QVERIFY2(overlaps.isEmpty(), qPrintable(overlaps));
         overlaps = Overlaps(ChildWidgets(ui.m_pFrameBottom), ui.m_pFrameBottom);
@@ -260,12 +260,14 @@ int main(int argc, char** argv)
     {
         QFile json(screen);
         if (json.open(QIODevice::WriteOnly))
-            json.write(R"({"screens":[{"name":"S1","x":0,"y":0,"width":1024,"height":768,"logicalDpi":96,"logicalBaseDpi":96,"dpr":1}]})");
+            json.write(
+                R"({"screens":[{"name":"S1","x":0,"y":0,"width":1024,"height":768,"logicalDpi":96,"logicalBaseDpi":96,"dpr":1}]})");
     }
     qputenv("QT_QPA_PLATFORM", QByteArray("offscreen:configfile=") + screen.toUtf8());
     qputenv("VARPEN_CONFIG_DIR", config.path().toUtf8());
     qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
-    qputenv("VARPEN_EXTRA_DISKS", (qEnvironmentVariable("VARPEN_BUILD_DIR") + QStringLiteral("/samples/test/month")).toUtf8());
+    qputenv("VARPEN_EXTRA_DISKS",
+            (qEnvironmentVariable("VARPEN_BUILD_DIR") + QStringLiteral("/samples/test/month")).toUtf8());
     COstraApplication app(argc, argv, QStringLiteral("VarpenSmallScreen"));
     TestSmallScreen test;
     return QTest::qExec(&test, argc, argv);

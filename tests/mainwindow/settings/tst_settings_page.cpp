@@ -59,7 +59,7 @@ QByteArray ReadBytes(const QString& path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-} // namespace
+}  // namespace
 
 class TestSettingsPage : public QObject {
     Q_OBJECT
@@ -219,8 +219,7 @@ void TestSettingsPage::saveWritesFileAndLongFolders()
 {
     CPromptScript script(1);
     CSettingsWidget page;
-    const QString longFolder =
-        QStringLiteral("/data/recordings/exported/station-07/snapshots/2026/December/");
+    const QString longFolder = QStringLiteral("/data/recordings/exported/station-07/snapshots/2026/December/");
     QVERIFY(longFolder.size() > 39);
     page.ComboOf(0)->setCurrentIndex(1);
     SetPath(page, 1, longFolder);
@@ -250,7 +249,7 @@ void TestSettingsPage::failedWriteKeepsFileAndPageChanged()
     CPromptScript script(1);
     CSettingsWidget page;
     page.ComboOf(0)->setCurrentIndex(1);
-    SetPath(page, 3, QStringLiteral("/data/clip\x01/")); // a text the file cannot hold
+    SetPath(page, 3, QStringLiteral("/data/clip\x01/"));  // a text the file cannot hold
     QVERIFY(page.OnSaveBtnClicked());
     QCOMPARE(script.Texts(CPrompt::Warn), QStringList{QStringLiteral("Save failed.")});
     QCOMPARE(script.Count(CPrompt::Notice), 0);
@@ -263,7 +262,7 @@ void TestSettingsPage::failedWriteKeepsFileAndPageChanged()
 
 void TestSettingsPage::lowSpaceRefusesOnlyThatFolder_data()
 {
-    QTest::addColumn<QStringList>("folders"); // capture, clip, download
+    QTest::addColumn<QStringList>("folders");  // capture, clip, download
     QTest::addColumn<int>("refused");
     QTest::addColumn<QString>("tip");
     QTest::newRow("capture low") << QStringList{"/low/a/", "/data/b/", "/data/c/"} << 1
@@ -374,21 +373,21 @@ void TestSettingsPage::saveQuestion()
         QCOMPARE(script.Prompts().size(), 0);
         QCOMPARE(CheckSaveSettings(nullptr, &window), SaveQuestionResult::NotAsked);
     }
-    {   // "No" drops the edits.
+    {  // "No" drops the edits.
         CPromptScript script(0);
         page.ComboOf(0)->setCurrentIndex(1);
         QCOMPARE(CheckSaveSettings(&page, &window), SaveQuestionResult::Dropped);
         QCOMPARE(script.Texts(CPrompt::Question), QStringList{QStringLiteral("Save new settings?")});
         QCOMPARE(page.ComboOf(0)->currentText(), QStringLiteral("JPEG"));
     }
-    {   // "Yes" saves.
+    {  // "Yes" saves.
         CPromptScript script(1);
         page.ComboOf(0)->setCurrentIndex(1);
         QCOMPARE(CheckSaveSettings(&page, &window), SaveQuestionResult::Saved);
         QCOMPARE(script.Texts(CPrompt::Notice), QStringList{QStringLiteral("Save successful.")});
         QCOMPARE(CSettingsManager::Instance()->GetValueByIndex(0).value_or(QString()), QStringLiteral("1"));
     }
-    {   // A folder short of space is put back alone; the other edits are saved.
+    {  // A folder short of space is put back alone; the other edits are saved.
         CPromptScript script(1);
         page.ComboOf(2)->setCurrentIndex(0);
         SetPath(page, 5, QStringLiteral("/low/dl/"));
@@ -400,14 +399,14 @@ void TestSettingsPage::saveQuestion()
         QCOMPARE(page.PathOf(5)->currentText(), QStringLiteral("/data/dl/"));
         QVERIFY(!page.IsSettingsChanged());
     }
-    {   // A failed write keeps the edits on the page, still changed.
+    {  // A failed write keeps the edits on the page, still changed.
         CPromptScript script(1);
         SetPath(page, 3, QStringLiteral("/data/clip\x02/"));
         QCOMPARE(CheckSaveSettings(&page, &window), SaveQuestionResult::WriteFailed);
         QCOMPARE(script.Texts(CPrompt::Warn), QStringList{QStringLiteral("Save failed.")});
         QVERIFY(page.IsSettingsChanged());
     }
-    {   // The stored download folder itself is short of space: there is nothing to put back, so
+    {  // The stored download folder itself is short of space: there is nothing to put back, so
         // nothing is saved and no edit is dropped (and the question does not go round in circles).
         Store({"0", "/data/snap/", "1", "/data/clip/", "1", "/low/dl/"});
         CSettingsWidget stuck(&window);

@@ -47,12 +47,12 @@ protected:
 void SendMouse(QWidget* w, QEvent::Type type, const QPoint& local, const QPoint& global, Qt::MouseButton button)
 {
     const Qt::MouseButtons buttons = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button);
-    QMouseEvent e(type, QPointF(local), QPointF(global), type == QEvent::MouseMove ? Qt::NoButton : button,
-                  buttons, Qt::NoModifier);
+    QMouseEvent e(type, QPointF(local), QPointF(global), type == QEvent::MouseMove ? Qt::NoButton : button, buttons,
+                  Qt::NoModifier);
     QApplication::sendEvent(w, &e);
 }
 
-} // namespace
+}  // namespace
 
 class TestShell : public QObject {
     Q_OBJECT
@@ -103,7 +103,7 @@ void TestShell::fullScreenAndBack()
     QVERIFY(max->styleSheet().contains(QLatin1String("back.png")));
     QVERIFY(max->styleSheet().contains(QLatin1String("back_hover.png")));
     QTRY_COMPARE(w.size(), QSize(1280, 800));
-    QTRY_COMPARE(w.title->width(), 1280); // the background follows (checked by eye in the gallery)
+    QTRY_COMPARE(w.title->width(), 1280);  // the background follows (checked by eye in the gallery)
 
     QTest::mouseClick(max, Qt::LeftButton);
     QTRY_VERIFY(!w.isFullScreen());
@@ -242,11 +242,13 @@ void TestShell::aboutBox()
 // A 1280 x 800 screen (the offscreen default is too small for full screen).
 int main(int argc, char** argv)
 {
-    const QString config = QDir::temp().filePath(QStringLiteral("tst_shell_screen_%1.json").arg(QCoreApplication::applicationPid()));
+    const QString config =
+        QDir::temp().filePath(QStringLiteral("tst_shell_screen_%1.json").arg(QCoreApplication::applicationPid()));
     {
         QFile f(config);
         if (f.open(QIODevice::WriteOnly))
-            f.write(R"({"screens":[{"name":"main","x":0,"y":0,"width":1280,"height":800,"logicalDpi":96,"logicalBaseDpi":96,"dpr":1}]})");
+            f.write(
+                R"({"screens":[{"name":"main","x":0,"y":0,"width":1280,"height":800,"logicalDpi":96,"logicalBaseDpi":96,"dpr":1}]})");
     }
     qputenv("QT_QPA_PLATFORM", QByteArray("offscreen:configfile=") + config.toUtf8());
     QApplication app(argc, argv);

@@ -75,7 +75,7 @@ bool LooksChosen(const QPushButton* button)
     return button->styleSheet().contains(QLatin1String("TabSelect.png"));
 }
 
-} // namespace
+}  // namespace
 
 class TestMainWindow : public QObject {
     Q_OBJECT
@@ -195,7 +195,7 @@ void TestMainWindow::chosenButtons()
     QCOMPARE(state.ChosenButtons(), (std::array<bool, 4>{false, false, false, false}));
     state.Apply(state.StepFor(ViewLogButton));
     QCOMPARE(state.ChosenButtons(), (std::array<bool, 4>{false, true, false, false}));
-    state.Apply(state.StepFor(AboutButton)); // the about box keeps the looks
+    state.Apply(state.StepFor(AboutButton));  // the about box keeps the looks
     QCOMPARE(state.ChosenButtons(), (std::array<bool, 4>{false, true, false, false}));
     state.Apply(state.StepFor(ConfigButton));
     QCOMPARE(state.ChosenButtons(), (std::array<bool, 4>{false, false, true, false}));
@@ -234,7 +234,10 @@ void TestMainWindow::tabsSwitchPagesAndLooks()
     struct Case {
         QPushButton* button;
         int page;
-    } cases[] = {{form.pBtnViewLog, 1}, {form.pBtnConfig, 2}, {form.pBtnPlayBack, 0}, {form.pBtnConfig, 2},
+    } cases[] = {{form.pBtnViewLog, 1},
+                 {form.pBtnConfig, 2},
+                 {form.pBtnPlayBack, 0},
+                 {form.pBtnConfig, 2},
                  {form.pBtnViewLog, 1}};
     for (const Case& c : cases) {
         QTest::mouseClick(c.button, Qt::LeftButton);
@@ -254,7 +257,7 @@ void TestMainWindow::leavingSettingsAsks_data()
 {
     QTest::addColumn<bool>("toLog");
     QTest::addColumn<int>("answer");
-    QTest::addColumn<QString>("download"); // the edited download folder
+    QTest::addColumn<QString>("download");  // the edited download folder
     QTest::addColumn<int>("result");
     QTest::addColumn<QString>("storedClipSize");
     QTest::addColumn<QString>("storedDownload");
@@ -482,14 +485,14 @@ void TestMainWindow::closeConfirmedDestroysPagesAndQuits()
 void TestMainWindow::closeFromSettingsAsksSaveFirst()
 {
     Store({"0", "/data/snap/", "1", "/data/clip/", "1", "/data/dl/"});
-    {   // Unchanged: only the close question.
+    {  // Unchanged: only the close question.
         CPromptScript script(0);
         CVarpenMainWnd window;
         window.OnBtnClicekdConfig();
         QVERIFY(!window.close());
         QCOMPARE(script.Texts(CPrompt::Question), QStringList{QStringLiteral("Sure to close software")});
     }
-    {   // Changed: "Save new settings?" answered yes saves, then the close is declined.
+    {  // Changed: "Save new settings?" answered yes saves, then the close is declined.
         CPromptScript script(0);
         script.Then(1).Then(0);
         CVarpenMainWnd window;

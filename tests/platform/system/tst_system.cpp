@@ -61,7 +61,8 @@ void AddDisk(const QString& sysRoot, const FakeDisk& d)
 QString MountLine(int id, const QByteArray& dev, const QByteArray& point, const QByteArray& fs)
 {
     return QString("%1 1 %2 / %3 rw,relatime shared:1 - %4 /dev/x rw\n")
-        .arg(id).arg(QString(dev), QString(point), QString(fs));
+        .arg(id)
+        .arg(QString(dev), QString(point), QString(fs));
 }
 
 QStringList MountPoints(unsigned int disk)
@@ -168,8 +169,8 @@ private slots:
         QStringList got;
         for (const Sys_Disk& d : disks)
             got << QString("%1=%2").arg(d.number).arg(QString::fromStdString(d.path));
-        const QStringList expected = {"12=/dev/loop1", "3=/dev/nvme0n1", "9=/dev/sda",
-                                      "1000=" + m_extraImage, "1002=" + m_extraFolder};
+        const QStringList expected = {"12=/dev/loop1", "3=/dev/nvme0n1", "9=/dev/sda", "1000=" + m_extraImage,
+                                      "1002=" + m_extraFolder};
         QCOMPARE(got, expected);
         QCOMPARE(disks[3].kind, SYS_DISK_IMAGE);
         QCOMPARE(disks[4].kind, SYS_DISK_FOLDER);
@@ -231,15 +232,22 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("path");
-        QTest::newRow("real disk") << "\\\\.\\PHYSICALDRIVE9" << "/dev/sda";
+        QTest::newRow("real disk") << "\\\\.\\PHYSICALDRIVE9"
+                                   << "/dev/sda";
         QTest::newRow("image") << "\\\\.\\PHYSICALDRIVE1000" << m_extraImage;
         QTest::newRow("folder") << "\\\\.\\PHYSICALDRIVE1002" << m_extraFolder;
-        QTest::newRow("missing extra") << "\\\\.\\PHYSICALDRIVE1001" << "";
-        QTest::newRow("excluded cd") << "\\\\.\\PHYSICALDRIVE4" << "";
-        QTest::newRow("no number") << "\\\\.\\PHYSICALDRIVE" << "";
-        QTest::newRow("trailing text") << "\\\\.\\PHYSICALDRIVE9x" << "";
-        QTest::newRow("negative") << "\\\\.\\PHYSICALDRIVE-1" << "";
-        QTest::newRow("plain path") << "/dev/sda" << "";
+        QTest::newRow("missing extra") << "\\\\.\\PHYSICALDRIVE1001"
+                                       << "";
+        QTest::newRow("excluded cd") << "\\\\.\\PHYSICALDRIVE4"
+                                     << "";
+        QTest::newRow("no number") << "\\\\.\\PHYSICALDRIVE"
+                                   << "";
+        QTest::newRow("trailing text") << "\\\\.\\PHYSICALDRIVE9x"
+                                       << "";
+        QTest::newRow("negative") << "\\\\.\\PHYSICALDRIVE-1"
+                                  << "";
+        QTest::newRow("plain path") << "/dev/sda"
+                                    << "";
     }
 
     void resolvesDriveNames()

@@ -73,7 +73,7 @@ public:
     QList<CPrompt> all;
 };
 
-} // namespace
+}  // namespace
 
 class TestDownloadDialog : public QObject {
     Q_OBJECT
@@ -184,7 +184,7 @@ private slots:
         Prompts prompts;
         auto d = MakeDialog();
         QCOMPARE(d->GetTitle(), QString("Files download( Window01: channel1)"));
-        QCOMPARE(prompts.all.size(), 1);              // the progress of the filling, nothing else
+        QCOMPARE(prompts.all.size(), 1);  // the progress of the filling, nothing else
         QCOMPARE(prompts.all.first().className, QString("CProgress"));
         CStandardItemModel* model = d->FileModel();
         QCOMPARE(model->rowCount(), 3);
@@ -299,12 +299,10 @@ private slots:
         QTest::addColumn<QString>("notice");
         QTest::newRow("touching periods") << QList<int>{0, 3, 3, 8, -1, -1, -1, -1} << "The time cross.";
         QTest::newRow("one inside another") << QList<int>{0, 14, -1, -1, 2, 3, -1, -1} << "The time cross.";
-        QTest::newRow("begin equals end")
-            << QList<int>{0, 3, -1, -1, -1, -1, 5, 5}
-            << "The segment 4 the start time should be earlier than end time.";
-        QTest::newRow("end before begin")
-            << QList<int>{-1, -1, 9, 2, -1, -1, -1, -1}
-            << "The segment 2 the start time should be earlier than end time.";
+        QTest::newRow("begin equals end") << QList<int>{0, 3, -1, -1, -1, -1, 5, 5}
+                                          << "The segment 4 the start time should be earlier than end time.";
+        QTest::newRow("end before begin") << QList<int>{-1, -1, 9, 2, -1, -1, -1, -1}
+                                          << "The segment 2 the start time should be earlier than end time.";
     }
     void periodChecks()
     {

@@ -22,8 +22,9 @@ SingleFileList MakeFiles(int n)
     SingleFileList files;
     const time_t t0 = QDateTime(QDate(2024, 3, 5), QTime(10, 0)).toSecsSinceEpoch();
     for (int i = 0; i < n; ++i)
-        files.push_back(std::make_shared<CSingleFile>("f" + std::to_string(i), "/x", 1000ull * (i + 1) + (i == 2 ? 5ull << 32 : 0),
-                                                      t0 + 600 * i, t0 + 600 * i + 599, 3, "", 0));
+        files.push_back(std::make_shared<CSingleFile>("f" + std::to_string(i), "/x",
+                                                      1000ull * (i + 1) + (i == 2 ? 5ull << 32 : 0), t0 + 600 * i,
+                                                      t0 + 600 * i + 599, 3, "", 0));
     return files;
 }
 
@@ -34,8 +35,9 @@ public:
     {
         connect(feeder, &CDataDistributionThread::SignalSendItems, this, &Receiver::Take);
         // Counted on the worker as it sends: how far it has gone ahead of us.
-        connect(feeder, &CDataDistributionThread::SignalSendItems, feeder,
-                [this](const QList<QStandardItem*>&) { ++sent; }, Qt::DirectConnection);
+        connect(
+            feeder, &CDataDistributionThread::SignalSendItems, feeder, [this](const QList<QStandardItem*>&) { ++sent; },
+            Qt::DirectConnection);
         connect(feeder, &CDataDistributionThread::SendFinished, this, [this] { finished = true; });
     }
     void Take(const QList<QStandardItem*>& row)
@@ -56,7 +58,7 @@ public:
     bool m_answer;
 };
 
-} // namespace
+}  // namespace
 
 class TestDownloadFeeder : public QObject {
     Q_OBJECT
@@ -155,18 +157,18 @@ private slots:
         QStandardItemModel model;
         connect(&feeder, &CDataDistributionThread::SignalProgressChanged, &progress,
                 qOverload<int, int>(&CProgress::OnProgressChanged), Qt::QueuedConnection);
-        connect(&feeder, &CDataDistributionThread::SignalProgressChanged, this,
-                [&](int current, int total) {
-                    bool ignored = false;
-                    percents << CProgress::PercentOf(current, total, &ignored);
-                },
-                Qt::QueuedConnection);
+        connect(
+            &feeder, &CDataDistributionThread::SignalProgressChanged, this,
+            [&](int current, int total) {
+                bool ignored = false;
+                percents << CProgress::PercentOf(current, total, &ignored);
+            },
+            Qt::QueuedConnection);
         connect(&feeder, &CDataDistributionThread::SendFinished, &progress, &CProgress::OnConfirmBtnClicked);
-        connect(&feeder, &CDataDistributionThread::SignalSendItems, this,
-                [&](const QList<QStandardItem*>& row) {
-                    model.appendRow(row);
-                    feeder.OnStartNow();
-                });
+        connect(&feeder, &CDataDistributionThread::SignalSendItems, this, [&](const QList<QStandardItem*>& row) {
+            model.appendRow(row);
+            feeder.OnStartNow();
+        });
         feeder.Start();
         QCOMPARE(progress.exec(), int(QDialog::Accepted));
         CPromptHook::SetAnswerer({});

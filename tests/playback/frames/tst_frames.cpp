@@ -48,7 +48,7 @@ void SendLeave(QWidget* w)
     QApplication::sendEvent(w, &leave);
 }
 
-} // namespace
+}  // namespace
 
 class TestFrames : public QObject {
     Q_OBJECT
@@ -64,9 +64,11 @@ private slots:
         QTest::addColumn<int>("rightInRow");
         // The play window's case: four 22-pixel buttons on the right.
         QTest::newRow("four right fit exactly") << 110 << QList<int>{} << QList<int>{22, 22, 22, 22} << -1 << 0 << 4;
-        QTest::newRow("fourth right to the pop-up") << 109 << QList<int>{} << QList<int>{22, 22, 22, 22} << 103 << 0 << 3;
+        QTest::newRow("fourth right to the pop-up")
+            << 109 << QList<int>{} << QList<int>{22, 22, 22, 22} << 103 << 0 << 3;
         // The extend button (10 px) does not fit beside the third: it goes to the pop-up too.
-        QTest::newRow("extend button takes a right place") << 95 << QList<int>{} << QList<int>{22, 22, 22, 22} << 102 << 0 << 2;
+        QTest::newRow("extend button takes a right place")
+            << 95 << QList<int>{} << QList<int>{22, 22, 22, 22} << 102 << 0 << 2;
         // A left widget must leave a pixel: the same widths do not fit on the left at 110.
         QTest::newRow("left needs a spare pixel") << 110 << QList<int>{22, 22, 22, 22} << QList<int>{} << 3 << 3 << 0;
         QTest::newRow("left all fit") << 111 << QList<int>{22, 22, 22, 22} << QList<int>{} << -1 << 4 << 0;
@@ -167,13 +169,13 @@ private slots:
         ProbeFrame frame;
         QSignalSpy shown(&frame, &CPlayerFrame::SignalShow);
         QSignalSpy hidden(&frame, &CPlayerFrame::SignalHide);
-        QCursor::setPos(790, 790); // away from where the window appears
+        QCursor::setPos(790, 790);  // away from where the window appears
         frame.setGeometry(0, 0, 320, 240);
         frame.show();
         QVERIFY(QTest::qWaitForWindowExposed(&frame));
         QVERIFY(frame.Bar()->isHidden());
 
-        QCursor::setPos(frame.mapToGlobal(QPoint(100, 50))); // over the picture, not the bar
+        QCursor::setPos(frame.mapToGlobal(QPoint(100, 50)));  // over the picture, not the bar
         SendEnter(&frame);
         QVERIFY(!frame.Bar()->isHidden());
         QCOMPARE(shown.count(), 1);

@@ -116,7 +116,7 @@ struct PlayArea {
 
 const QString kTemplate = QStringLiteral(":/template/Default.xml");
 
-} // namespace
+}  // namespace
 
 Q_DECLARE_METATYPE(Cell)
 
@@ -138,13 +138,13 @@ private slots:
         CXmlHelper root;
         QVERIFY(root.LoadFile(path));
         QCOMPARE(root.GetTagName(), QByteArray("root"));
-        QCOMPARE(root.GetChildCount(), 3);                      // elements only
+        QCOMPARE(root.GetChildCount(), 3);  // elements only
         QCOMPARE(root.GetChildAt(2).GetTagName(), QByteArray("three"));
         QVERIFY(root.GetChildAt(3).IsNull());
         QVERIFY(root.GetChildAt(-1).IsNull());
-        QCOMPARE(root.FindChild("deep").GetTagName(), QByteArray("deep")); // a grandchild
+        QCOMPARE(root.FindChild("deep").GetTagName(), QByteArray("deep"));  // a grandchild
         QVERIFY(root.FindChild("none").IsNull());
-        QVERIFY(root.FindChild("inner").FindChild("x").IsNull());           // no child nodes
+        QVERIFY(root.FindChild("inner").FindChild("x").IsNull());  // no child nodes
 
         const CXmlHelper one = root.FindChild("one");
         QByteArray value = "unchanged";
@@ -160,7 +160,7 @@ private slots:
         QCOMPARE(number, -5);
 
         QByteArray text;
-        QVERIFY(root.FindChild("two").GetText(text)); // text after an element child
+        QVERIFY(root.FindChild("two").GetText(text));  // text after an element child
         QCOMPARE(text, QByteArray("after"));
         QVERIFY(!root.FindChild("inner").GetText(text));
         QVERIFY(text.isEmpty());
@@ -178,7 +178,7 @@ private slots:
         QVERIFY(root.CreateDocument("Config"));
         CXmlHelper child = root.AddChild("Name");
         QVERIFY(child.SetText("a"));
-        QVERIFY(child.SetText("b")); // replaces the text
+        QVERIFY(child.SetText("b"));  // replaces the text
         QVERIFY(child.SetAttribute(QStringLiteral("label"), QStringLiteral("通道")));
         const QString path = dir.filePath(QStringLiteral("out.xml"));
         QVERIFY(SaveDocument(path));
@@ -202,7 +202,7 @@ private slots:
             QVERIFY2(map.Find(CWndSplitLayout::GetModeName(mode)), CWndSplitLayout::GetModeName(mode).constData());
         QVERIFY(map.Find("2x2-2"));
         QVERIFY(map.Find("2x2-3"));
-        QCOMPARE(map.Find("8x8-64")->GetItemCount(), 64); // spelled "element"
+        QCOMPARE(map.Find("8x8-64")->GetItemCount(), 64);  // spelled "element"
         QCOMPARE(map.Find("2x2-EX")->Type, 1000);
         QVERIFY(CWndSplitLayout::GetModeName(21).isEmpty());
         QVERIFY(CWndSplitLayout::GetModeName(-1).isEmpty());
@@ -212,22 +212,22 @@ private slots:
     {
         QTemporaryDir dir;
         const QString path = WriteFile(dir, QStringLiteral("t.xml"),
-            "<Config><Other/>"
-            "<ElementConfig><Name>2x2-4</Name><Type>2</Type><ElementItems>"
-            "<Element id=\"0\" row=\"0\" column=\"0\"/></ElementItems></ElementConfig>"
-            "<ElementConfig><Name>2x2-4</Name><Type>x</Type><ElementItems>"
-            "<Element id=\"0.9\" row=\"1abc\" column=\"0\" rowSpan=\"1\" columnSpan=\"1\"/>"
-            "<anything id=\"1\" row=\"0\" column=\"1\"/></ElementItems></ElementConfig>"
-            "<ElementConfig><Name>no-type</Name><ElementItems/></ElementConfig>"
-            "<ElementConfig><Name>3x3-9</Name><Type>99999999</Type><ElementItems>"
-            "<Element id=\"0\" row=\"-4\" column=\"0\"/>"
-            "<Element id=\"1\" row=\"2000000000\" column=\"3\" rowSpan=\"2000000000\"/>"
-            "<Element id=\"2\" row=\"1\" column=\"1\" rowSpan=\"999999\" columnSpan=\"-3\"/>"
-            "</ElementItems></ElementConfig></Config>");
+                                       "<Config><Other/>"
+                                       "<ElementConfig><Name>2x2-4</Name><Type>2</Type><ElementItems>"
+                                       "<Element id=\"0\" row=\"0\" column=\"0\"/></ElementItems></ElementConfig>"
+                                       "<ElementConfig><Name>2x2-4</Name><Type>x</Type><ElementItems>"
+                                       "<Element id=\"0.9\" row=\"1abc\" column=\"0\" rowSpan=\"1\" columnSpan=\"1\"/>"
+                                       "<anything id=\"1\" row=\"0\" column=\"1\"/></ElementItems></ElementConfig>"
+                                       "<ElementConfig><Name>no-type</Name><ElementItems/></ElementConfig>"
+                                       "<ElementConfig><Name>3x3-9</Name><Type>99999999</Type><ElementItems>"
+                                       "<Element id=\"0\" row=\"-4\" column=\"0\"/>"
+                                       "<Element id=\"1\" row=\"2000000000\" column=\"3\" rowSpan=\"2000000000\"/>"
+                                       "<Element id=\"2\" row=\"1\" column=\"1\" rowSpan=\"999999\" columnSpan=\"-3\"/>"
+                                       "</ElementItems></ElementConfig></Config>");
         CElementConfigMap map;
         QVERIFY(CWndSplitLayout::LoadTemplate(path, &map));
         QCOMPARE(map.Count(), 3);
-        const ElementConfig* later = map.Find("2x2-4"); // the later record of a name wins
+        const ElementConfig* later = map.Find("2x2-4");  // the later record of a name wins
         QCOMPARE(later->Type, 0);
         QCOMPARE(later->GetItemCount(), 2);
         QCOMPARE(later->GetItem(0)->id, 0);
@@ -257,8 +257,9 @@ private slots:
         QTest::addColumn<int>("columns");
         QTest::addColumn<int>("cells");
         QTest::addColumn<QList<Cell>>("spanned");
-        QTest::addColumn<QList<int>>("stretch"); // stretched rows, stretched columns
-        auto row = [](const char* name, int mode, int rows, int columns, int cells, QList<Cell> spanned, int sr, int sc) {
+        QTest::addColumn<QList<int>>("stretch");  // stretched rows, stretched columns
+        auto row = [](const char* name, int mode, int rows, int columns, int cells, QList<Cell> spanned, int sr,
+                      int sc) {
             QTest::newRow(name) << mode << rows << columns << cells << spanned << QList<int>{sr, sc};
         };
         row("1x1-1", 0, 1, 1, 1, {}, 1, 1);
@@ -344,7 +345,7 @@ private slots:
         QVERIFY(area.layout.SetSplitMode(7));
         QVERIFY(area.layout.IsSingleWnd());
         QCOMPARE(area.VisibleIds().size(), 16);
-        area.layout.ShowSingleWndById(99); // no such window: nothing happens
+        area.layout.ShowSingleWndById(99);  // no such window: nothing happens
         QCOMPARE(area.VisibleIds().size(), 16);
 
         // In mode 0 the single view is never entered, nor left.
@@ -374,7 +375,7 @@ private slots:
         empty.layout.Init(QStringLiteral("/no/such/template.xml"), &empty.parent, empty.windows, 1);
         QVERIFY(!empty.Grid());
         QVERIFY(!empty.layout.SetSplitMode(7));
-        empty.layout.RestoreLayout(); // no current layout: an empty grid, nothing shown
+        empty.layout.RestoreLayout();  // no current layout: an empty grid, nothing shown
         QVERIFY(empty.VisibleIds().isEmpty());
     }
 
@@ -382,7 +383,7 @@ private slots:
     {
         PlayArea area;
         area.layout.Init(kTemplate, &area.parent, area.windows, 7);
-        area.layout.Init(kTemplate, &area.parent, area.windows, 7); // same mode, new records
+        area.layout.Init(kTemplate, &area.parent, area.windows, 7);  // same mode, new records
         QCOMPARE(area.Cells().size(), 16);
         area.layout.ShowSingleWndById(0);
         area.layout.RestoreLayout();

@@ -100,7 +100,7 @@ QStringList FilesUnder(const QString& folder, const QString& suffix)
     return out;
 }
 
-} // namespace
+}  // namespace
 
 class TestPlaybackEndToEnd : public QObject {
     Q_OBJECT
@@ -111,7 +111,10 @@ class TestPlaybackEndToEnd : public QObject {
     QString m_out;
     int m_run = 0;
 
-    QString OutFolder(const char* kind) const { return m_out + QStringLiteral("/%1/%2").arg(m_run).arg(QLatin1String(kind)); }
+    QString OutFolder(const char* kind) const
+    {
+        return m_out + QStringLiteral("/%1/%2").arg(m_run).arg(QLatin1String(kind));
+    }
 
     bool UseOutputFolders()
     {
@@ -122,7 +125,8 @@ class TestPlaybackEndToEnd : public QObject {
         return CSettingsManager::Instance()->SaveSettings(
             {{CSettingsManager::GetKeyName(CSettingsManager::CaptureSavePath), OutFolder("capture") + QLatin1Char('/')},
              {CSettingsManager::GetKeyName(CSettingsManager::ClipSavePath), OutFolder("clip") + QLatin1Char('/')},
-             {CSettingsManager::GetKeyName(CSettingsManager::DownloadSavePath), OutFolder("download") + QLatin1Char('/')},
+             {CSettingsManager::GetKeyName(CSettingsManager::DownloadSavePath),
+              OutFolder("download") + QLatin1Char('/')},
              {CSettingsManager::GetKeyName(CSettingsManager::DownloadPackageSize), QStringLiteral("0")}},
             m_dir.filePath(QStringLiteral("config/Settings.xml")));
     }
@@ -190,7 +194,7 @@ private slots:
         // 1. Pick the disk: the overlay searches, then the tree shows the two channels once.
         QVERIFY(ui.m_pComboBoxDisk->SelectEntry(disk, folder ? m_folder + QLatin1Char('/') : QString()));
         if (!page->IsDiskSearchRunning())
-            page->InitDiskTree(); // the entry was current already: the main window's first scan
+            page->InitDiskTree();  // the entry was current already: the main window's first scan
         QVERIFY(page->IsDiskSearchRunning());
         QTRY_VERIFY_WITH_TIMEOUT(!page->IsDiskSearchRunning(), 60000);
         QCOMPARE(model->rowCount(), 1);
@@ -248,9 +252,8 @@ private slots:
         // 5. Synchronous play moves window 2 to window 1's time; speed and pause act on both.
         ui.m_pBtnSyn->click();
         QVERIFY(page->IsSynchronous());
-        QTRY_VERIFY_WITH_TIMEOUT(std::abs(e1->GetCurrentTime() - e2->GetCurrentTime()) <= 3
-                                     && e2->GetCurrentTime() >= first + 10,
-                                 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            std::abs(e1->GetCurrentTime() - e2->GetCurrentTime()) <= 3 && e2->GetCurrentTime() >= first + 10, 15000);
         page->OnBtnSpeed(1);
         QTRY_COMPARE(e1->GetSpeed(), 1);
         QTRY_COMPARE(e2->GetSpeed(), 1);

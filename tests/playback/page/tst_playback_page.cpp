@@ -77,12 +77,12 @@ QList<bool> BarEnabled(CPlayBackWidget& page)
 void SetBarEnabled(CPlayBackWidget& page, bool enabled)
 {
     Ui_CPlayBackWidget& ui = page.Form();
-    for (QWidget* w : QList<QWidget*>{ui.m_pBtnPlay, ui.m_pBtnFrame, ui.m_pBtnAdapt, ui.m_pSpeedCtrl,
-                                      ui.m_pVolumeBtn, ui.m_pBtnSyn})
+    for (QWidget* w :
+         QList<QWidget*>{ui.m_pBtnPlay, ui.m_pBtnFrame, ui.m_pBtnAdapt, ui.m_pSpeedCtrl, ui.m_pVolumeBtn, ui.m_pBtnSyn})
         w->setEnabled(enabled);
 }
 
-} // namespace
+}  // namespace
 
 class TestPlaybackPage : public QObject {
     Q_OBJECT
@@ -121,9 +121,9 @@ private slots:
         QVERIFY(m_dir.isValid());
         const QString dir = m_dir.filePath(QStringLiteral("rec"));
         m_ch1 = playtest::MakeSample(dir, {QStringLiteral("--channels"), QStringLiteral("2"), QStringLiteral("--days"),
-                                           QStringLiteral("1"), QStringLiteral("--segments-per-day"), QStringLiteral("2"),
-                                           QStringLiteral("--segment-length"), QStringLiteral("20"),
-                                           QStringLiteral("--gap"), QStringLiteral("10")});
+                                           QStringLiteral("1"), QStringLiteral("--segments-per-day"),
+                                           QStringLiteral("2"), QStringLiteral("--segment-length"),
+                                           QStringLiteral("20"), QStringLiteral("--gap"), QStringLiteral("10")});
         QVERIFY2(m_ch1.ok, "varpen-sample did not write the sample");
         m_ch2 = playtest::LoadSampleAt(dir, m_ch1.channel + 1);
         QVERIFY(m_ch2.ok && m_ch2.channel != m_ch1.channel);
@@ -174,9 +174,12 @@ private slots:
         QTest::addColumn<int>("mode");
         QTest::addColumn<QString>("oneIcon");
         QTest::addColumn<QString>("moreIcon");
-        QTest::newRow("1280x1024 (0.8)") << QSize(1280, 1024) << 1 << QStringLiteral("Cut_1_1") << QStringLiteral("Cut_4_16");
-        QTest::newRow("1024x768 (0.75)") << QSize(1024, 768) << 1 << QStringLiteral("Cut_1_1") << QStringLiteral("Cut_4_16");
-        QTest::newRow("1366x768 (0.56)") << QSize(1366, 768) << 18 << QStringLiteral("1_Ex(1)") << QStringLiteral("16_Ex(1)");
+        QTest::newRow("1280x1024 (0.8)") << QSize(1280, 1024) << 1 << QStringLiteral("Cut_1_1")
+                                         << QStringLiteral("Cut_4_16");
+        QTest::newRow("1024x768 (0.75)") << QSize(1024, 768) << 1 << QStringLiteral("Cut_1_1")
+                                         << QStringLiteral("Cut_4_16");
+        QTest::newRow("1366x768 (0.56)") << QSize(1366, 768) << 18 << QStringLiteral("1_Ex(1)")
+                                         << QStringLiteral("16_Ex(1)");
         QTest::newRow("unknown screen") << QSize() << 1 << QStringLiteral("Cut_1_1") << QStringLiteral("Cut_4_16");
     }
 
@@ -207,26 +210,41 @@ private slots:
     void playBarStates_data()
     {
         QTest::addColumn<int>("state");
-        QTest::addColumn<QString>("bar");    // play frame adapt speed volume sync
+        QTest::addColumn<QString>("bar");  // play frame adapt speed volume sync
         QTest::addColumn<QChar>("face");
         QTest::addColumn<QString>("syncTip");
         QTest::addColumn<QString>("flags");  // paused stepping
         QTest::addColumn<bool>("polls");
-        QTest::newRow("1 playing") << 1 << "EEEEE-" << QChar('Z') << "" << "--" << true;
-        QTest::newRow("2 none") << 2 << "------" << QChar('-') << "" << "--" << false;
-        QTest::newRow("3 stopped") << 3 << "EDDDD-" << QChar('P') << "" << "--" << false;
-        QTest::newRow("5 all off") << 5 << "DDDDDD" << QChar('-') << "" << "--" << false;
-        QTest::newRow("6 paused") << 6 << "EEED--" << QChar('P') << "" << "1-" << false;
-        QTest::newRow("7 resumed") << 7 << "EEEE--" << QChar('Z') << "" << "0-" << false;
-        QTest::newRow("10 stepping") << 10 << "EEED--" << QChar('P') << "" << "11" << false;
-        QTest::newRow("11 back to normal") << 11 << "EEEE--" << QChar('Z') << "" << "00" << false;
-        QTest::newRow("18 scan starts") << 18 << "-----D" << QChar('-') << "" << "--" << false;
-        QTest::newRow("19 scan ends") << 19 << "-----E" << QChar('-') << "" << "--" << false;
-        QTest::newRow("20 speed chosen") << 20 << "EEEE--" << QChar('Z') << "" << "0-" << false;
-        QTest::newRow("21 sync on") << 21 << "---E--" << QChar('Z') << "Normal play" << "--" << false;
-        QTest::newRow("22 sync off") << 22 << "------" << QChar('-') << "Synchonize play" << "--" << false;
-        QTest::newRow("23 none") << 23 << "------" << QChar('-') << "" << "--" << false;
-        QTest::newRow("-1 none") << -1 << "------" << QChar('-') << "" << "--" << false;
+        QTest::newRow("1 playing") << 1 << "EEEEE-" << QChar('Z') << ""
+                                   << "--" << true;
+        QTest::newRow("2 none") << 2 << "------" << QChar('-') << ""
+                                << "--" << false;
+        QTest::newRow("3 stopped") << 3 << "EDDDD-" << QChar('P') << ""
+                                   << "--" << false;
+        QTest::newRow("5 all off") << 5 << "DDDDDD" << QChar('-') << ""
+                                   << "--" << false;
+        QTest::newRow("6 paused") << 6 << "EEED--" << QChar('P') << ""
+                                  << "1-" << false;
+        QTest::newRow("7 resumed") << 7 << "EEEE--" << QChar('Z') << ""
+                                   << "0-" << false;
+        QTest::newRow("10 stepping") << 10 << "EEED--" << QChar('P') << ""
+                                     << "11" << false;
+        QTest::newRow("11 back to normal") << 11 << "EEEE--" << QChar('Z') << ""
+                                           << "00" << false;
+        QTest::newRow("18 scan starts") << 18 << "-----D" << QChar('-') << ""
+                                        << "--" << false;
+        QTest::newRow("19 scan ends") << 19 << "-----E" << QChar('-') << ""
+                                      << "--" << false;
+        QTest::newRow("20 speed chosen") << 20 << "EEEE--" << QChar('Z') << ""
+                                         << "0-" << false;
+        QTest::newRow("21 sync on") << 21 << "---E--" << QChar('Z') << "Normal play"
+                                    << "--" << false;
+        QTest::newRow("22 sync off") << 22 << "------" << QChar('-') << "Synchonize play"
+                                     << "--" << false;
+        QTest::newRow("23 none") << 23 << "------" << QChar('-') << ""
+                                 << "--" << false;
+        QTest::newRow("-1 none") << -1 << "------" << QChar('-') << ""
+                                 << "--" << false;
     }
 
     void playBarStates()
@@ -338,8 +356,8 @@ private slots:
         m_page = MakePage(wide ? QSize(1366, 768) : QSize(1280, 1024));
         m_page->OnMoreCut();
         D()->SetCurrentWindowIndex(current);
-        QToolButton* buttons[] = {m_page->Form().m_pOneCutBtn, m_page->Form().m_pFourCutBtn,
-                                  m_page->Form().m_pNineBtn, m_page->Form().m_pMoreCutBtn};
+        QToolButton* buttons[] = {m_page->Form().m_pOneCutBtn, m_page->Form().m_pFourCutBtn, m_page->Form().m_pNineBtn,
+                                  m_page->Form().m_pMoreCutBtn};
         const int index = button == 1 ? 0 : button == 4 ? 1 : button == 9 ? 2 : 3;
         buttons[index]->click();
         QCOMPARE(D()->splitLayout->GetSplitMode(), mode);
@@ -474,7 +492,6 @@ private slots:
         m_page->OnBtnPlay();
         QCOMPARE(prompts.Texts(CPrompt::Notice), QStringList{QStringLiteral("No video found!")});
     }
-
 
     // A click on a bar whose recordings cannot be played returns at once, while the window's
     // player is still held in its open; the window then says why once, in its own words, and
@@ -619,7 +636,7 @@ private slots:
         {
             CPromptScript prompts(1);
             QVERIFY(m_page->ConfirmClose());
-            QVERIFY(!D()->PlayerAt(0)); // stopped and unbound
+            QVERIFY(!D()->PlayerAt(0));  // stopped and unbound
         }
     }
 

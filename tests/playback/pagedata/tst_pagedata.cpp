@@ -33,7 +33,7 @@ struct Page {
     }
 };
 
-} // namespace
+}  // namespace
 
 class TestPageData : public QObject {
     Q_OBJECT

@@ -77,7 +77,7 @@ void OnVoice(bool opened, void* user)
     static_cast<VoiceLog*>(user)->calls << opened;
 }
 
-} // namespace
+}  // namespace
 
 class TestPlayWnd : public QObject {
     Q_OBJECT
@@ -99,8 +99,8 @@ class TestPlayWnd : public QObject {
         auto it = m_clipSamples.find(name);
         if (it != m_clipSamples.end())
             return it->second;
-        QStringList args = {QStringLiteral("--channels"), QStringLiteral("1"), QStringLiteral("--days"), QStringLiteral("1"),
-                            QStringLiteral("--gap"), QStringLiteral("0")};
+        QStringList args = {QStringLiteral("--channels"), QStringLiteral("1"),     QStringLiteral("--days"),
+                            QStringLiteral("1"),          QStringLiteral("--gap"), QStringLiteral("0")};
         // Camera-like pictures at 7 Mbit/s, and at 25 Mbit/s so that a clip passes a package
         // of 32 MiB in a few seconds; two short files at a low rate.
         if (name == QLatin1String("high") || name == QLatin1String("dense"))
@@ -126,7 +126,8 @@ class TestPlayWnd : public QObject {
             return false;
         QDir(ClipRoot()).removeRecursively();
         if (!CSettingsManager::Instance()->SaveSettings(
-                {{QStringLiteral("ClipPackageSize"), packageSize}, {QStringLiteral("ClipSavePath"), ClipRoot() + QLatin1Char('/')}},
+                {{QStringLiteral("ClipPackageSize"), packageSize},
+                 {QStringLiteral("ClipSavePath"), ClipRoot() + QLatin1Char('/')}},
                 m_dir.filePath(QStringLiteral("config/Settings.xml"))))
             return false;
         m_wnd->resize(picture.width() + 2, picture.height() + 2 + 18);
@@ -176,7 +177,8 @@ class TestPlayWnd : public QObject {
         QFile f(path);
         if (f.open(QIODevice::ReadOnly))
             r.header = f.read(40);
-        r.report = SampleGen::DecodePictures(path, 40, [&](const QImage& img) { r.codes << playtest::FrameCode(img, m_sample.fps); });
+        r.report = SampleGen::DecodePictures(
+            path, 40, [&](const QImage& img) { r.codes << playtest::FrameCode(img, m_sample.fps); });
         return r;
     }
     static bool Consecutive(const QList<qint64>& codes)
@@ -265,7 +267,7 @@ private slots:
         QVERIFY(m_wnd->IsBarEnabled());
         QCOMPARE(m_wnd->TitleLabel()->text(),
                  QStringLiteral(" Window01:%1 channel%2").arg(m_sample.group).arg(m_sample.channel + 1));
-        QVERIFY(playtest::SearchSample(*m_engine, m_sample)); // binding cleared the found files
+        QVERIFY(playtest::SearchSample(*m_engine, m_sample));  // binding cleared the found files
 
         // Stopped: every tool disabled but download and full screen.
         auto tools = [this] {
@@ -295,7 +297,7 @@ private slots:
         QVERIFY(m_wnd->SnapshotButton()->isEnabled());
         m_wnd->OnSingleFrame();
         QVERIFY(!m_wnd->SnapshotButton()->isEnabled());
-        QVERIFY(m_wnd->OnPlay()); // resume
+        QVERIFY(m_wnd->OnPlay());  // resume
         QVERIFY(!m_engine->IsPaused());
         QVERIFY(m_wnd->SnapshotButton()->isEnabled());
 
@@ -308,7 +310,7 @@ private slots:
 
     void speedLabel()
     {
-        m_wnd->SetChannelInfo(Varpen::CChannel(m_sample.channel, m_sample.group)); // the bar shows
+        m_wnd->SetChannelInfo(Varpen::CChannel(m_sample.channel, m_sample.group));  // the bar shows
         QVERIFY(playtest::SearchSample(*m_engine, m_sample));
         QVERIFY(m_wnd->OnPlay());
         QTest::mouseMove(m_wnd.get(), QPoint(200, 150));
@@ -425,10 +427,10 @@ private slots:
         QVERIFY(m_engine->IsClipping());
         prompts.Clear();
         g_free_bytes = quint64(1) << 30;
-        QTest::qWait(1000); // three polls and more
+        QTest::qWait(1000);  // three polls and more
         QVERIFY(!m_engine->IsClipping());
         QCOMPARE(prompts.Texts(CPrompt::Notice).count(QStringLiteral("Clip Exception.")), 1);
-        QVERIFY(m_engine->IsPlaying()); // the playback goes on
+        QVERIFY(m_engine->IsPlaying());  // the playback goes on
     }
 
     // ---- Clips hold what the window showed -------------------------------------------------
@@ -639,15 +641,15 @@ private slots:
         const QPoint a(s.width() * 3 / 4, s.height() * 3 / 4);
         const QPoint b(s.width() / 4, s.height() / 4);
         QTest::mousePress(surface, Qt::LeftButton, {}, a);
-        QMouseEvent move(QEvent::MouseMove, QPointF(b), surface->mapToGlobal(QPointF(b)), Qt::NoButton,
-                         Qt::LeftButton, {});
+        QMouseEvent move(QEvent::MouseMove, QPointF(b), surface->mapToGlobal(QPointF(b)), Qt::NoButton, Qt::LeftButton,
+                         {});
         QCoreApplication::sendEvent(surface, &move);
         QVERIFY(m_wnd->ZoomRect().has_value());
         QTest::mouseRelease(surface, Qt::LeftButton, {}, b);
         QVERIFY(!m_wnd->ZoomRect().has_value());
         QCOMPARE(m_engine->regions.size(), 1);
         const QRectF r = m_engine->regions.first();
-        QVERIFY(r.left() < r.right() && r.top() < r.bottom()); // dragged up-left, sent sorted
+        QVERIFY(r.left() < r.right() && r.top() < r.bottom());  // dragged up-left, sent sorted
         QVERIFY(qAbs(r.left() - 0.25) < 0.02 && qAbs(r.bottom() - 0.75) < 0.02);
 
         // A click without a drag sends nothing.

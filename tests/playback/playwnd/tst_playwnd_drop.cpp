@@ -34,7 +34,7 @@ public:
     }
 };
 
-} // namespace
+}  // namespace
 
 class TestPlayWndDrop : public QObject {
     Q_OBJECT
@@ -101,9 +101,12 @@ private slots:
         QTest::addColumn<QString>("source");  // "tree" or "self"
         QTest::addColumn<QString>("format");
         QTest::addColumn<bool>("searched");
-        QTest::newRow("a channel from the tree") << "tree" << "Playback/Stream" << true;
-        QTest::newRow("a tree that drags another format") << "tree" << "Group/Stream" << false;
-        QTest::newRow("the window onto itself") << "self" << "Playback/Stream" << false;
+        QTest::newRow("a channel from the tree") << "tree"
+                                                 << "Playback/Stream" << true;
+        QTest::newRow("a tree that drags another format") << "tree"
+                                                          << "Group/Stream" << false;
+        QTest::newRow("the window onto itself") << "self"
+                                                << "Playback/Stream" << false;
     }
     void drop()
     {

@@ -15,39 +15,39 @@ private slots:
         QTest::addColumn<bool>("end");
         QTest::addColumn<bool>("clipping");
         QTest::addColumn<bool>("clipLow");
-        QTest::addColumn<bool>("clipFailed"); // the clip ended by itself on a failure
+        QTest::addColumn<bool>("clipFailed");  // the clip ended by itself on a failure
         QTest::addColumn<qint64>("time");
         QTest::addColumn<QStringList>("notices");
         QTest::addColumn<bool>("stop");
         QTest::addColumn<bool>("stopClip");
-        QTest::addColumn<qint64>("shown"); // -1: the label is left as it is
+        QTest::addColumn<qint64>("shown");  // -1: the label is left as it is
         const QString noDisk = QString::fromLatin1(kNoDiskVideo);
         const QString end = QString::fromLatin1(kEndOfVideo);
         const QString clip = QString::fromLatin1(kClipException);
-        QTest::newRow("playing") << 0 << false << false << false << false << qint64(1000) << QStringList{} << false << false
-                                 << qint64(1000);
+        QTest::newRow("playing") << 0 << false << false << false << false << qint64(1000) << QStringList{} << false
+                                 << false << qint64(1000);
         QTest::newRow("time unknown") << 0 << false << false << false << false << qint64(-1) << QStringList{} << false
                                       << false << qint64(-1);
         QTest::newRow("error 1") << 1 << false << false << false << false << qint64(1000) << QStringList{noDisk} << true
                                  << false << qint64(-1);
-        QTest::newRow("error 2 silent") << 2 << false << false << false << false << qint64(1000) << QStringList{} << true
-                                        << false << qint64(-1);
-        QTest::newRow("end") << 0 << true << false << false << false << qint64(1000) << QStringList{end} << true << false
-                             << qint64(-1);
+        QTest::newRow("error 2 silent") << 2 << false << false << false << false << qint64(1000) << QStringList{}
+                                        << true << false << qint64(-1);
+        QTest::newRow("end") << 0 << true << false << false << false << qint64(1000) << QStringList{end} << true
+                             << false << qint64(-1);
         QTest::newRow("error 1 and end") << 1 << true << false << false << false << qint64(1000)
                                          << QStringList{noDisk, end} << true << false << qint64(-1);
         QTest::newRow("clip, space ok") << 0 << false << true << false << false << qint64(5) << QStringList{} << false
                                         << false << qint64(5);
-        QTest::newRow("clip, space low") << 0 << false << true << true << false << qint64(5) << QStringList{clip} << false
-                                         << true << qint64(5);
-        QTest::newRow("space low, no clip") << 0 << false << false << true << false << qint64(5) << QStringList{} << false
-                                            << false << qint64(5);
-        QTest::newRow("clip failed") << 0 << false << false << false << true << qint64(5) << QStringList{clip}
-                                     << false << true << qint64(5);
-        QTest::newRow("end with a failed clip") << 0 << true << false << false << true << qint64(5)
-                                                << QStringList{end} << true << false << qint64(-1);
-        QTest::newRow("end while clipping") << 0 << true << true << true << false << qint64(5) << QStringList{end} << true
-                                            << false << qint64(-1);
+        QTest::newRow("clip, space low") << 0 << false << true << true << false << qint64(5) << QStringList{clip}
+                                         << false << true << qint64(5);
+        QTest::newRow("space low, no clip")
+            << 0 << false << false << true << false << qint64(5) << QStringList{} << false << false << qint64(5);
+        QTest::newRow("clip failed") << 0 << false << false << false << true << qint64(5) << QStringList{clip} << false
+                                     << true << qint64(5);
+        QTest::newRow("end with a failed clip")
+            << 0 << true << false << false << true << qint64(5) << QStringList{end} << true << false << qint64(-1);
+        QTest::newRow("end while clipping")
+            << 0 << true << true << true << false << qint64(5) << QStringList{end} << true << false << qint64(-1);
     }
     void poll()
     {
@@ -117,10 +117,9 @@ private slots:
         const QSize s(200, 100);
         Q_UNUSED(s);
         QTest::newRow("down right") << QPointF(20, 10) << QPointF(120, 60) << true << QRectF(0.1, 0.1, 0.5, 0.5);
-        QTest::newRow("up left is sorted") << QPointF(120, 60) << QPointF(20, 10) << true
-                                           << QRectF(0.1, 0.1, 0.5, 0.5);
-        QTest::newRow("past the edge is clamped") << QPointF(100, 50) << QPointF(500, -40) << true
-                                                  << QRectF(0.5, 0.0, 0.5, 0.5);
+        QTest::newRow("up left is sorted") << QPointF(120, 60) << QPointF(20, 10) << true << QRectF(0.1, 0.1, 0.5, 0.5);
+        QTest::newRow("past the edge is clamped")
+            << QPointF(100, 50) << QPointF(500, -40) << true << QRectF(0.5, 0.0, 0.5, 0.5);
         QTest::newRow("click") << QPointF(50, 50) << QPointF(50, 50) << false << QRectF();
         QTest::newRow("thin line") << QPointF(10, 10) << QPointF(150, 12) << false << QRectF();
         QTest::newRow("outside only") << QPointF(300, 10) << QPointF(400, 80) << false << QRectF();
@@ -136,7 +135,8 @@ private slots:
         if (valid) {
             QVERIFY2(qAbs(r->left() - region.left()) < 1e-9 && qAbs(r->top() - region.top()) < 1e-9 &&
                          qAbs(r->width() - region.width()) < 1e-9 && qAbs(r->height() - region.height()) < 1e-9,
-                     qPrintable(QStringLiteral("%1,%2 %3x%4").arg(r->left()).arg(r->top()).arg(r->width()).arg(r->height())));
+                     qPrintable(
+                         QStringLiteral("%1,%2 %3x%4").arg(r->left()).arg(r->top()).arg(r->width()).arg(r->height())));
             // Back to surface pixels for drawing: inside the surface.
             const QRect px = ZoomRectOnSurface(*r, QSize(200, 100));
             QVERIFY(QRect(0, 0, 200, 100).contains(px));

@@ -1,5 +1,5 @@
-// Small recordings for the playback search tests (and a look at the channel tree's rows), written at test time by varpen-sample: a local
-// recording folder and recorder-disk images, two channels over two days.
+// Small recordings for the playback search tests (and a look at the channel tree's rows), written at test time by
+// varpen-sample: a local recording folder and recorder-disk images, two channels over two days.
 #pragma once
 
 #include <QDate>
@@ -13,7 +13,10 @@
 namespace searchtest {
 
 // The sample's first day and its two days' recordings: 10:00:00 on, segments of 4 s.
-inline QDate FirstDay() { return QDate(2024, 1, 30); }
+inline QDate FirstDay()
+{
+    return QDate(2024, 1, 30);
+}
 
 inline QString SampleTool()
 {
@@ -40,11 +43,23 @@ inline bool MakeFolder(const QString& dir)
 // A recorder-disk image (layout plain, nvr or dvr), channels 0 and 1, or a broken one.
 inline bool MakeDisk(const QString& image, const QString& layout, const QString& broken = QString())
 {
-    QStringList args{QStringLiteral("disk"), image, QStringLiteral("--layout"), layout, QStringLiteral("--channels"),
-                     QStringLiteral("2"), QStringLiteral("--days"), QStringLiteral("2"),
-                     QStringLiteral("--segments-per-day"), QStringLiteral("2"), QStringLiteral("--segment-length"),
-                     QStringLiteral("2"), QStringLiteral("--logs"), QStringLiteral("0"),
-                     QStringLiteral("--record-types"), QStringLiteral("1,3"), QStringLiteral("--start-date"),
+    QStringList args{QStringLiteral("disk"),
+                     image,
+                     QStringLiteral("--layout"),
+                     layout,
+                     QStringLiteral("--channels"),
+                     QStringLiteral("2"),
+                     QStringLiteral("--days"),
+                     QStringLiteral("2"),
+                     QStringLiteral("--segments-per-day"),
+                     QStringLiteral("2"),
+                     QStringLiteral("--segment-length"),
+                     QStringLiteral("2"),
+                     QStringLiteral("--logs"),
+                     QStringLiteral("0"),
+                     QStringLiteral("--record-types"),
+                     QStringLiteral("1,3"),
+                     QStringLiteral("--start-date"),
                      FirstDay().toString(Qt::ISODate)};
     if (!broken.isEmpty())
         args << QStringLiteral("--broken") << broken;
@@ -65,4 +80,4 @@ inline QStringList Rows(const QStandardItemModel& model)
     return rows;
 }
 
-} // namespace searchtest
+}  // namespace searchtest

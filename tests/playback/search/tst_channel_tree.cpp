@@ -18,7 +18,6 @@ Q_DECLARE_METATYPE(ChannelTree::ScanOutcome)
 
 namespace {
 
-
 ChannelTree::ScanReport Scan(const QString& path, const QDate& month)
 {
     CSearchDiskThread scan;
@@ -31,7 +30,7 @@ ChannelTree::ScanReport Scan(const QString& path, const QDate& month)
     return report;
 }
 
-} // namespace
+}  // namespace
 
 class TestChannelTree : public QObject {
     Q_OBJECT
@@ -44,8 +43,7 @@ private slots:
         QVERIFY(m_dir.isValid());
         QVERIFY2(searchtest::MakeFolder(m_dir.filePath("folder")), "varpen-sample folder failed");
         for (const char* layout : {"plain", "nvr", "dvr"})
-            QVERIFY2(searchtest::MakeDisk(m_dir.filePath(QString::fromLatin1(layout) + ".img"), layout),
-                     layout);
+            QVERIFY2(searchtest::MakeDisk(m_dir.filePath(QString::fromLatin1(layout) + ".img"), layout), layout);
         QVERIFY(searchtest::MakeDisk(m_dir.filePath("bad.img"), "plain", "bad-magic"));
     }
 
@@ -57,12 +55,14 @@ private slots:
         QTest::addColumn<QString>("source");
         QTest::addColumn<QString>("expected");
         const QString folder = m_dir.filePath("folder");
-        QTest::newRow("device") << true << qint64(0) << "/dev/sda" << "\\\\.\\PHYSICALDRIVE0";
-        QTest::newRow("image offered as a disk") << true << qint64(1000) << m_dir.filePath("nvr.img")
-                                                 << "\\\\.\\PHYSICALDRIVE1000";
+        QTest::newRow("device") << true << qint64(0) << "/dev/sda"
+                                << "\\\\.\\PHYSICALDRIVE0";
+        QTest::newRow("image offered as a disk")
+            << true << qint64(1000) << m_dir.filePath("nvr.img") << "\\\\.\\PHYSICALDRIVE1000";
         QTest::newRow("disk without a path") << true << qint64(3) << QString() << "\\\\.\\PHYSICALDRIVE3";
         QTest::newRow("folder offered as a disk") << true << qint64(1001) << folder << folder;
-        QTest::newRow("volume") << false << qint64(1) << "/media/op/REC DISK/" << "/media/op/REC DISK/";
+        QTest::newRow("volume") << false << qint64(1) << "/media/op/REC DISK/"
+                                << "/media/op/REC DISK/";
         QTest::newRow("no entry") << true << qint64(-1) << QString() << QString();
     }
     void scanPath()
@@ -94,7 +94,8 @@ private slots:
         const std::vector<time_t> starts = ChannelTree::MonthDayStarts(year, month);
         QCOMPARE(int(starts.size()), days);
         for (int i = 0; i < days; ++i)
-            QCOMPARE(QDateTime::fromSecsSinceEpoch(starts[size_t(i)]), QDateTime(QDate(year, month, i + 1), QTime(0, 0)));
+            QCOMPARE(QDateTime::fromSecsSinceEpoch(starts[size_t(i)]),
+                     QDateTime(QDate(year, month, i + 1), QTime(0, 0)));
         int otherDays = 0;
         for (size_t i = 1; i < starts.size(); ++i) {
             QVERIFY(starts[i] > starts[i - 1]);
@@ -154,8 +155,8 @@ private slots:
         QTest::addColumn<QDate>("month");
         QTest::addColumn<ScanOutcome>("outcome");
         QTest::newRow("disk, other month") << m_dir.filePath("nvr.img") << QDate(2024, 3, 1) << ScanOutcome::NoChannels;
-        QTest::newRow("not a recorder disk") << m_dir.filePath("bad.img") << searchtest::FirstDay()
-                                             << ScanOutcome::NoChannels;
+        QTest::newRow("not a recorder disk")
+            << m_dir.filePath("bad.img") << searchtest::FirstDay() << ScanOutcome::NoChannels;
         QTest::newRow("disk gone") << m_dir.filePath("gone.img") << searchtest::FirstDay() << ScanOutcome::Unreadable;
     }
     void emptyScans()
@@ -168,7 +169,8 @@ private slots:
                  ScanOutcome::Channels);
         const ChannelTree::ScanReport report = Scan(path, month);
         QCOMPARE(ChannelTree::FillModel(model, report), outcome);
-        QVERIFY2(searchtest::Rows(model).join(QLatin1Char('|')).indexOf("channel") < 0, qPrintable(searchtest::Rows(model).join('|')));
+        QVERIFY2(searchtest::Rows(model).join(QLatin1Char('|')).indexOf("channel") < 0,
+                 qPrintable(searchtest::Rows(model).join('|')));
     }
 
     // Hand-made results for what real scans cannot easily show.
@@ -183,7 +185,8 @@ private slots:
         QTest::newRow("channels 0, 1, 5") << 0 << true << 0 << Result{{"NULLNULL", {0, 1, 5}}} << ScanOutcome::Channels
                                           << QStringList{"DVR Video: channel1 channel2 channel6"};
         QTest::newRow("unknown type shows as a recorder disk")
-            << -1 << true << 0 << Result{{"NULLNULL", {3}}} << ScanOutcome::Channels << QStringList{"DVR Video: channel4"};
+            << -1 << true << 0 << Result{{"NULLNULL", {3}}} << ScanOutcome::Channels
+            << QStringList{"DVR Video: channel4"};
         QTest::newRow("no channel") << 1 << true << 0 << Result{{"NULLNULL", {}}} << ScanOutcome::NoChannels
                                     << QStringList{};
         QTest::newRow("empty result") << 3 << true << 0 << Result{} << ScanOutcome::NoChannels << QStringList{};
@@ -191,11 +194,11 @@ private slots:
         QTest::newRow("folder, last recorder empty")
             << 3 << true << 0 << Result{{"DVR_2", {1, 3}}, {"NVR_9", {}}} << ScanOutcome::Channels
             << QStringList{"DVR_2: channel1 channel3", "NVR_9:"};
-        QTest::newRow("folder, index unreadable") << 3 << true << int(DR_ERR_READ) << Result{}
-                                                  << ScanOutcome::Unreadable << QStringList{};
+        QTest::newRow("folder, index unreadable")
+            << 3 << true << int(DR_ERR_READ) << Result{} << ScanOutcome::Unreadable << QStringList{};
         QTest::newRow("stopped scan") << 0 << false << 0 << Result{} << ScanOutcome::NoChannels << QStringList{};
-        QTest::newRow("no right to read") << -1 << false << int(DR_ERR_ACCESS_DENIED) << Result{}
-                                          << ScanOutcome::Unreadable << QStringList{};
+        QTest::newRow("no right to read")
+            << -1 << false << int(DR_ERR_ACCESS_DENIED) << Result{} << ScanOutcome::Unreadable << QStringList{};
     }
     void reports()
     {
@@ -225,9 +228,9 @@ private slots:
         QCOMPARE(numbers, (QList<int>{1, 3, 7}));
 
         // A selection in any order, with groups and repeats, gives channels in tree order.
-        const QList<QModelIndex> picked = ChannelTree::ChannelsAmong(
-            {model.index(0, 0, model.index(1, 0)), model.index(0, 0), model.index(1, 0, model.index(0, 0)),
-             model.index(0, 0, model.index(1, 0))});
+        const QList<QModelIndex> picked =
+            ChannelTree::ChannelsAmong({model.index(0, 0, model.index(1, 0)), model.index(0, 0),
+                                        model.index(1, 0, model.index(0, 0)), model.index(0, 0, model.index(1, 0))});
         QCOMPARE(picked.size(), 2);
         QCOMPARE(ChannelTree::ChannelOf(picked.at(0))->GetNumber(), 2);
         QCOMPARE(ChannelTree::ChannelOf(picked.at(1))->GetNumber(), 7);

@@ -51,10 +51,7 @@ enum Disk : unsigned { kNvr = 1000, kPlain = 1001, kFolder = 1002, kGone = 1003 
 struct Prompts {
     CPromptScript script{1};
     int chase = CPromptHook::kRunModal;
-    Prompts()
-    {
-        script.SetDefault(1);
-    }
+    Prompts() { script.SetDefault(1); }
     void Arm()
     {
         for (int i = 0; i < 4; ++i)
@@ -113,7 +110,7 @@ QStringList FileStarts(const Varpen::SingleFileList& files)
     return out;
 }
 
-} // namespace
+}  // namespace
 
 class TestPageSearch : public QObject {
     Q_OBJECT
@@ -130,7 +127,8 @@ class TestPageSearch : public QObject {
     bool Choose(unsigned disk)
     {
         CDiskTreeBox* box = Ui().m_pComboBoxDisk;
-        const bool chosen = disk == kFolder ? box->SelectEntry(disk, m_folder + QLatin1Char('/')) : box->SelectEntry(disk);
+        const bool chosen =
+            disk == kFolder ? box->SelectEntry(disk, m_folder + QLatin1Char('/')) : box->SelectEntry(disk);
         if (!chosen)
             return false;
         return QTest::qWaitFor([this] { return !Page().DiskSearcher()->isRunning(); }, 30000);
@@ -242,7 +240,8 @@ private slots:
         QVERIFY(QFile::remove(m_dir.filePath("gone.img")));
         QVERIFY(Choose(kGone));
         QTRY_COMPARE(prompts.Notices().size(), 1);
-        QVERIFY2(prompts.Notices().first().startsWith("The selected disk cannot be read"), qPrintable(prompts.Notices().first()));
+        QVERIFY2(prompts.Notices().first().startsWith("The selected disk cannot be read"),
+                 qPrintable(prompts.Notices().first()));
         QVERIFY(searchtest::Rows(*Page().ChannelModel()).isEmpty());
         QVERIFY(Page().IsDiskSearchRunning());  // the overlay keeps saying that nothing is there
         QVERIFY(Choose(kNvr));
@@ -272,10 +271,10 @@ private slots:
         QTest::addColumn<QList<int>>("choices");  // after the first: disk numbers, -1 the folder's volume
         QTest::addColumn<QStringList>("rows");
         QTest::addColumn<bool>("kept");
-        QTest::newRow("the folder by its disk row") << QList<int>{kFolder} << QStringList{"NVR_1: channel1 channel2"}
-                                                    << true;
-        QTest::newRow("another disk and back") << QList<int>{kNvr, -1} << QStringList{"NVR_1: channel1 channel2"}
-                                               << true;
+        QTest::newRow("the folder by its disk row")
+            << QList<int>{kFolder} << QStringList{"NVR_1: channel1 channel2"} << true;
+        QTest::newRow("another disk and back")
+            << QList<int>{kNvr, -1} << QStringList{"NVR_1: channel1 channel2"} << true;
         QTest::newRow("three in a row") << QList<int>{kFolder, kPlain, kNvr, -1}
                                         << QStringList{"NVR_1: channel1 channel2"} << true;
         QTest::newRow("another disk") << QList<int>{kPlain} << QStringList{"DVR Video: channel1 channel2"} << false;
@@ -292,7 +291,8 @@ private slots:
         // The choices follow each other before any scan reports.
         CDiskTreeBox* box = Ui().m_pComboBoxDisk;
         for (int disk : choices)
-            QVERIFY(disk < 0 ? box->SelectEntry(kFolder, m_folder + QLatin1Char('/')) : box->SelectEntry(unsigned(disk)));
+            QVERIFY(disk < 0 ? box->SelectEntry(kFolder, m_folder + QLatin1Char('/'))
+                             : box->SelectEntry(unsigned(disk)));
         QTRY_COMPARE(searchtest::Rows(*Page().ChannelModel()), rows);
         // Every report the scans sent has arrived once the last scan's thread has ended.
         QVERIFY(Page().DiskSearcher()->wait(30000));
@@ -611,8 +611,7 @@ private slots:
         QTest::newRow("disk during a read") << int(WorkerHooks::Point::DiskScanRead) << false << folder;
         QTest::newRow("disk before the report") << int(WorkerHooks::Point::DiskScanReport) << false << folder;
         QTest::newRow("month during a read") << int(WorkerHooks::Point::DiskScanRead) << true << QStringList{};
-        QTest::newRow("month before the report") << int(WorkerHooks::Point::DiskScanReport) << true
-                                                 << QStringList{};
+        QTest::newRow("month before the report") << int(WorkerHooks::Point::DiskScanReport) << true << QStringList{};
     }
     void choicesDuringASlowScan()
     {

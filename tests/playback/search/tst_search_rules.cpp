@@ -22,7 +22,7 @@ CTimeSegment Bar(const char* begin, const char* end, int recordType)
     return RecordTypes::MakeSegment(At(begin), At(end), recordType);
 }
 
-} // namespace
+}  // namespace
 
 class TestSearchRules : public QObject {
     Q_OBJECT
@@ -39,17 +39,17 @@ private slots:
         QTest::newRow("one day, one camera") << b << At("2024-03-01 23:59") << 1 << Check::Ok << QString();
         QTest::newRow("30 days less an hour") << b << At("2024-03-31 09:00") << 2 << Check::Ok << QString();
         QTest::newRow("exactly 30 days") << b << At("2024-03-31 10:00") << 16 << Check::Ok << QString();
-        QTest::newRow("30 days and a minute") << b << At("2024-03-31 10:01") << 1 << Check::LongerThan30Days
-                                              << "You can only search video in 30days";
-        QTest::newRow("begin equals end") << b << b << 1 << Check::BeginNotBeforeEnd
-                                          << "Begin time should earlier than end time";
-        QTest::newRow("end before begin") << b << b.addSecs(-60) << 1 << Check::BeginNotBeforeEnd
-                                          << "Begin time should earlier than end time";
+        QTest::newRow("30 days and a minute")
+            << b << At("2024-03-31 10:01") << 1 << Check::LongerThan30Days << "You can only search video in 30days";
+        QTest::newRow("begin equals end")
+            << b << b << 1 << Check::BeginNotBeforeEnd << "Begin time should earlier than end time";
+        QTest::newRow("end before begin")
+            << b << b.addSecs(-60) << 1 << Check::BeginNotBeforeEnd << "Begin time should earlier than end time";
         // The time window is checked before the cameras.
-        QTest::newRow("bad window and no camera") << b << b.addSecs(-60) << 0 << Check::BeginNotBeforeEnd
-                                                  << "Begin time should earlier than end time";
-        QTest::newRow("long window and 17 cameras") << b << b.addDays(40) << 17 << Check::LongerThan30Days
-                                                    << "You can only search video in 30days";
+        QTest::newRow("bad window and no camera")
+            << b << b.addSecs(-60) << 0 << Check::BeginNotBeforeEnd << "Begin time should earlier than end time";
+        QTest::newRow("long window and 17 cameras")
+            << b << b.addDays(40) << 17 << Check::LongerThan30Days << "You can only search video in 30days";
         QTest::newRow("no camera") << b << b.addDays(1) << 0 << Check::NoCamera << "Please select a camera";
         QTest::newRow("16 cameras") << b << b.addDays(1) << 16 << Check::Ok << QString();
         QTest::newRow("17 cameras") << b << b.addDays(1) << 17 << Check::TooManyCameras << "Camera should less than 16";
@@ -155,12 +155,12 @@ private slots:
     void recordTypeBox()
     {
         using namespace RecordTypes;
-        const QStringList texts{"All", "Motion", "Alarm", "Manual", "Plan", "Cash out", "Cash in", "Command",
-                                "Shake", "Enviroment", "Alarm | Motion", "Alarm & Motion", "Intelligent",
-                                "Urgent", "Near"};
-        const int filters[] = {kFilterSchedule, -1, kFilterAlarm, -1, kFilterSchedule, kFilterAlarm, kFilterAlarm,
-                               kFilterCommand, kFilterAlarm, kFilterAlarm, kFilterAlarm, kFilterAlarm,
-                               kFilterCommand, kFilterAlarm, kFilterAlarm};
+        const QStringList texts{"All",         "Motion",  "Alarm", "Manual",     "Plan",           "Cash out",
+                                "Cash in",     "Command", "Shake", "Enviroment", "Alarm | Motion", "Alarm & Motion",
+                                "Intelligent", "Urgent",  "Near"};
+        const int filters[] = {kFilterSchedule, -1,           kFilterAlarm,   -1,           kFilterSchedule,
+                               kFilterAlarm,    kFilterAlarm, kFilterCommand, kFilterAlarm, kFilterAlarm,
+                               kFilterAlarm,    kFilterAlarm, kFilterCommand, kFilterAlarm, kFilterAlarm};
         const auto& choices = PlaybackSearch::RecordTypeChoices();
         QCOMPARE(choices.size(), 15);
         for (int i = 0; i < choices.size(); ++i) {

@@ -42,7 +42,7 @@ QColor BrushColour(const CTimeSegment& s)
     return v.isValid() ? v.value<QBrush>().color() : QColor();
 }
 
-} // namespace
+}  // namespace
 
 class TestSearchThread : public QObject {
     Q_OBJECT
@@ -52,8 +52,8 @@ class TestSearchThread : public QObject {
     QString m_image;
 
     // Binds engines on `channels` to windows first, first + 1, ... and sets the search up.
-    std::vector<Engine*> Bind(CPlayBackWidgetPrivate& d, int first, const QList<Varpen::CChannel>& channels,
-                              bool local, int recordType = 0)
+    std::vector<Engine*> Bind(CPlayBackWidgetPrivate& d, int first, const QList<Varpen::CChannel>& channels, bool local,
+                              int recordType = 0)
     {
         std::vector<Engine*> engines;
         for (int i = 0; i < channels.size(); ++i) {
@@ -158,8 +158,8 @@ private slots:
     void stopBeforeNextWindow()
     {
         CPlayBackWidgetPrivate d(nullptr);
-        const std::vector<Engine*> engines =
-            Bind(d, 0, {Varpen::CChannel(1, "NVR_1"), Varpen::CChannel(2, "NVR_1"), Varpen::CChannel(1, "NVR_1")}, true);
+        const std::vector<Engine*> engines = Bind(
+            d, 0, {Varpen::CChannel(1, "NVR_1"), Varpen::CChannel(2, "NVR_1"), Varpen::CChannel(1, "NVR_1")}, true);
         CPlaybackSearchThread thread(&d);
         engines[0]->onSearch = [&thread] { thread.OnStopThread(); };
         QCOMPARE(Run(thread), QList<int>{});
@@ -178,8 +178,8 @@ private slots:
     void stopAndTakeWhileSearching()
     {
         CPlayBackWidgetPrivate d(nullptr);
-        const std::vector<Engine*> engines =
-            Bind(d, 0, {Varpen::CChannel(1, "NVR_1"), Varpen::CChannel(2, "NVR_1"), Varpen::CChannel(1, "NVR_1")}, true);
+        const std::vector<Engine*> engines = Bind(
+            d, 0, {Varpen::CChannel(1, "NVR_1"), Varpen::CChannel(2, "NVR_1"), Varpen::CChannel(1, "NVR_1")}, true);
         QSemaphore entered, release;
         engines[1]->onSearch = [&] {
             entered.release();

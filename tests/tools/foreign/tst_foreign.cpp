@@ -92,8 +92,8 @@ private slots:
         vrend_test_SetAudioSink(std::make_shared<NullSink>());
         // Two files of 8 s back to back, a keyframe every 2 s: starts inside groups need frames
         // decoded but not shown.
-        const QStringList common = {"--channels", "1", "--days", "1", "--segments-per-day", "2",
-                                    "--segment-length", "8", "--gap", "0", "--keyint", "50"};
+        const QStringList common = {"--channels",       "1", "--days", "1", "--segments-per-day", "2",
+                                    "--segment-length", "8", "--gap",  "0", "--keyint",           "50"};
         const std::map<QString, QStringList> sets = {
             {"other-ts", {"--header", "other", "--bframes", "2", "--audio"}},
             {"none-ts", {"--header", "none"}},
@@ -233,10 +233,11 @@ private slots:
         const SampleFolder& s = Set(set);
         QTemporaryDir out;
         const QString base = out.path() + "/";
-        QVERIFY(CSettingsManager::Instance()->SaveSettings(
-            {{"CaptureSaveType", "1"}, {"CaptureSavePath", base + "cap/"}, {"ClipPackageSize", "0"},
-             {"ClipSavePath", base + "clip/"}},
-            base + "Settings.xml"));
+        QVERIFY(CSettingsManager::Instance()->SaveSettings({{"CaptureSaveType", "1"},
+                                                            {"CaptureSavePath", base + "cap/"},
+                                                            {"ClipPackageSize", "0"},
+                                                            {"ClipSavePath", base + "clip/"}},
+                                                           base + "Settings.xml"));
         VideoSurface surface;
         surface.resize(352, 288);
         CPlayBackInteraction engine;
@@ -285,8 +286,8 @@ private slots:
         QCOMPARE(ReadAll(packages.last()).left(40), ReadAll(s.dir + "/" + s.files[1].path).left(40));
         QList<qint64> codes;
         for (const QString& package : packages) {
-            const SampleGen::DecodeReport read = SampleGen::DecodePictures(
-                package, 40, [&](const QImage& image) { codes << FrameCode(image, kFps); });
+            const SampleGen::DecodeReport read =
+                SampleGen::DecodePictures(package, 40, [&](const QImage& image) { codes << FrameCode(image, kFps); });
             QCOMPARE(read.errors, 0);
             QCOMPARE(read.pictures, read.packets);  // the first picture decodes
         }
@@ -294,7 +295,8 @@ private slots:
         for (int i = 1; i < codes.size(); ++i)
             QCOMPARE(codes[i], codes[i - 1] + 1);
         // With B-frames up to the reference picture the last one shown needs.
-        QVERIFY2(codes.last() >= shownAtStop && codes.last() <= shownAtStop + 2, qPrintable(QString::number(codes.last())));
+        QVERIFY2(codes.last() >= shownAtStop && codes.last() <= shownAtStop + 2,
+                 qPrintable(QString::number(codes.last())));
         // Read back: a stream the locator can walk.
         const std::int64_t h = SF_LocatorOpen(packages.first().toLocal8Bit().constData(), s.files[0].start);
         QVERIFY(h >= 0);
@@ -328,9 +330,9 @@ private slots:
             Delivery d;
             QDateTime b = QDateTime::fromSecsSinceEpoch(s.files[1].start + 5);
             QDateTime e = QDateTime::fromSecsSinceEpoch(s.files[1].end);
-            const int begin[6] = {b.date().year(), b.date().month(), b.date().day(),
+            const int begin[6] = {b.date().year(), b.date().month(),  b.date().day(),
                                   b.time().hour(), b.time().minute(), b.time().second()};
-            const int end[6] = {e.date().year(), e.date().month(), e.date().day(),
+            const int end[6] = {e.date().year(), e.date().month(),  e.date().day(),
                                 e.time().hour(), e.time().minute(), e.time().second()};
             const int h = RBS_GetStreamByTime(path.toLocal8Bit().constData(), begin, end, 8, &Delivery::Callback, &d);
             QVERIFY(h >= 0);

@@ -30,8 +30,8 @@ private slots:
         QCOMPARE(gallery.exitStatus(), QProcess::NormalExit);
         QCOMPARE(gallery.exitCode(), 0);
 
-        const QStringList printed = QString::fromLocal8Bit(gallery.readAllStandardOutput())
-                                        .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        const QStringList printed =
+            QString::fromLocal8Bit(gallery.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         const QStringList files = QDir(dir.path()).entryList({QStringLiteral("*.png")}, QDir::Files);
         QVERIFY(!files.isEmpty());
         QCOMPARE(printed.size(), files.size());

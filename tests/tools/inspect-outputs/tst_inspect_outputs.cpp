@@ -39,7 +39,7 @@ class TestInspectOutputs : public QObject {
     Q_OBJECT
     QTemporaryDir m_dir;
     QString m_folder;
-    QString m_clean;             // a folder of two whole segments
+    QString m_clean;  // a folder of two whole segments
     QList<QJsonObject> m_cleanFiles;
     QList<QJsonObject> m_files;  // in start order
 
@@ -86,8 +86,9 @@ private slots:
         });
         QCOMPARE(m_files.size(), 6);
         m_clean = m_dir.filePath("clean");
-        const QJsonObject clean = SampleRun::Folder(m_clean, {"--channels", "1", "--days", "1", "--segments-per-day", "2",
-                                                              "--segment-length", "3", "--gap", "2", "--size", "96x64"});
+        const QJsonObject clean =
+            SampleRun::Folder(m_clean, {"--channels", "1", "--days", "1", "--segments-per-day", "2", "--segment-length",
+                                        "3", "--gap", "2", "--size", "96x64"});
         QVERIFY(!clean.isEmpty());
         for (const QJsonValue& v : clean["files"].toArray())
             m_cleanFiles << v.toObject();
@@ -112,7 +113,8 @@ private slots:
     void streamOfADamagedSegmentFails()
     {
         QFETCH(int, index);
-        const Run r = Inspect(QStringList{"stream"} + Channel() + QStringList{Text(m_files.at(index)["start"].toInteger() + 1)});
+        const Run r =
+            Inspect(QStringList{"stream"} + Channel() + QStringList{Text(m_files.at(index)["start"].toInteger() + 1)});
         QCOMPARE(r.exitCode, 1);
         QVERIFY(r.out.size() <= 40);
         QCOMPARE(r.err.count('\n'), 1);
@@ -121,7 +123,8 @@ private slots:
     // A whole segment still streams.
     void streamOfAWholeSegment()
     {
-        const Run r = Inspect(QStringList{"stream"} + Channel() + QStringList{Text(m_files.at(3)["start"].toInteger())});
+        const Run r =
+            Inspect(QStringList{"stream"} + Channel() + QStringList{Text(m_files.at(3)["start"].toInteger())});
         QCOMPARE(r.exitCode, 0);
         QVERIFY(r.out.size() > 40);
     }

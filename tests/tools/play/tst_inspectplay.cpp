@@ -53,10 +53,16 @@ private slots:
     void timesAdvanceWithTheSpeed()
     {
         const QString tiny = BuildDir() + QStringLiteral("/samples/test/tiny");
-        const QStringList common{QStringLiteral("play"), tiny, QStringLiteral("NVR_1"), QStringLiteral("1"),
-                                 QStringLiteral("2024-01-30 00:00:00"), QStringLiteral("2024-01-30 23:59:59"),
-                                 QStringLiteral("--at"), QStringLiteral("2024-01-30 10:00:00"),
-                                 QStringLiteral("--seconds"), QStringLiteral("4")};
+        const QStringList common{QStringLiteral("play"),
+                                 tiny,
+                                 QStringLiteral("NVR_1"),
+                                 QStringLiteral("1"),
+                                 QStringLiteral("2024-01-30 00:00:00"),
+                                 QStringLiteral("2024-01-30 23:59:59"),
+                                 QStringLiteral("--at"),
+                                 QStringLiteral("2024-01-30 10:00:00"),
+                                 QStringLiteral("--seconds"),
+                                 QStringLiteral("4")};
         int rc = -1;
         const QStringList normal = Inspect(common, &rc);
         QCOMPARE(rc, 0);
@@ -65,7 +71,8 @@ private slots:
         const int a1 = Advance(normal), a2 = Advance(fast);
         QVERIFY2(a1 >= 1, qPrintable(normal.join(QLatin1Char('|'))));
         // 2x against 1x: faster, whatever the load on the machine.
-        QVERIFY2(a2 > a1, qPrintable(normal.join(QLatin1Char('|')) + QStringLiteral(" / ") + fast.join(QLatin1Char('|'))));
+        QVERIFY2(a2 > a1,
+                 qPrintable(normal.join(QLatin1Char('|')) + QStringLiteral(" / ") + fast.join(QLatin1Char('|'))));
         QVERIFY(fast.last().startsWith(QStringLiteral("frames shown\t")));
         QVERIFY(fast.last().section(QLatin1Char('\t'), 1).toInt() > 0);
     }
@@ -81,12 +88,12 @@ private slots:
     {
         QFETCH(QString, set);
         int rc = -1;
-        const QStringList lines =
-            Inspect({QStringLiteral("play"), BuildDir() + QStringLiteral("/samples/test/") + set, QStringLiteral("NVR_1"),
-                     QStringLiteral("1"), QStringLiteral("2024-01-30 00:00:00"), QStringLiteral("2024-01-30 23:59:59"),
-                     QStringLiteral("--at"), QStringLiteral("2024-01-30 10:00:02"), QStringLiteral("--seconds"),
-                     QStringLiteral("6"), QStringLiteral("--speed"), QStringLiteral("1")},
-                    &rc);
+        const QStringList lines = Inspect(
+            {QStringLiteral("play"), BuildDir() + QStringLiteral("/samples/test/") + set, QStringLiteral("NVR_1"),
+             QStringLiteral("1"), QStringLiteral("2024-01-30 00:00:00"), QStringLiteral("2024-01-30 23:59:59"),
+             QStringLiteral("--at"), QStringLiteral("2024-01-30 10:00:02"), QStringLiteral("--seconds"),
+             QStringLiteral("6"), QStringLiteral("--speed"), QStringLiteral("1")},
+            &rc);
         QCOMPARE(rc, 0);
         // At 2x for 6 s, from 10:00:02 past the start of the second file at 10:00:04.
         QVERIFY2(Advance(lines) >= 2, qPrintable(lines.join(QLatin1Char('|'))));
@@ -99,13 +106,37 @@ private slots:
         QTest::addColumn<QString>("number");
         QTest::addColumn<QString>("time");
         QTest::addColumn<QString>("file");
-        QTest::newRow("folder, png") << "tiny" << "NVR_1" << "1" << "2024-01-30 10:00:07" << "f.png";
-        QTest::newRow("folder, in a gap") << "tiny" << "NVR_1" << "1" << "2024-01-30 10:00:05" << "f.bmp";
+        QTest::newRow("folder, png") << "tiny"
+                                     << "NVR_1"
+                                     << "1"
+                                     << "2024-01-30 10:00:07"
+                                     << "f.png";
+        QTest::newRow("folder, in a gap") << "tiny"
+                                          << "NVR_1"
+                                          << "1"
+                                          << "2024-01-30 10:00:05"
+                                          << "f.bmp";
         // Other recorders' files: another header before MPEG-TS, none before a program stream.
-        QTest::newRow("other header, TS, B-frames") << "foreign-ts" << "NVR_1" << "1" << "2024-01-30 10:00:03" << "f.png";
-        QTest::newRow("other header, next file") << "foreign-ts" << "NVR_1" << "1" << "2024-01-30 10:00:05" << "f.png";
-        QTest::newRow("no header, program stream") << "foreign-ps" << "NVR_1" << "1" << "2024-01-30 10:00:03" << "f.png";
-        QTest::newRow("disk, jpg") << "disk-plain.img" << "" << "0" << "2024-01-30 10:00:08" << "f.jpg";
+        QTest::newRow("other header, TS, B-frames") << "foreign-ts"
+                                                    << "NVR_1"
+                                                    << "1"
+                                                    << "2024-01-30 10:00:03"
+                                                    << "f.png";
+        QTest::newRow("other header, next file") << "foreign-ts"
+                                                 << "NVR_1"
+                                                 << "1"
+                                                 << "2024-01-30 10:00:05"
+                                                 << "f.png";
+        QTest::newRow("no header, program stream") << "foreign-ps"
+                                                   << "NVR_1"
+                                                   << "1"
+                                                   << "2024-01-30 10:00:03"
+                                                   << "f.png";
+        QTest::newRow("disk, jpg") << "disk-plain.img"
+                                   << ""
+                                   << "0"
+                                   << "2024-01-30 10:00:08"
+                                   << "f.jpg";
     }
     void frameIsThePictureOfTheTime()
     {
@@ -117,9 +148,9 @@ private slots:
         QTemporaryDir dir;
         const QString out = dir.filePath(file);
         int rc = -1;
-        const QStringList lines = Inspect({QStringLiteral("frame"), BuildDir() + QStringLiteral("/samples/test/") + source,
-                                           group, number, time, out},
-                                          &rc);
+        const QStringList lines = Inspect(
+            {QStringLiteral("frame"), BuildDir() + QStringLiteral("/samples/test/") + source, group, number, time, out},
+            &rc);
         QCOMPARE(rc, 0);
         QCOMPARE(lines.size(), 1);
         const time_t shown = ParseShown(lines[0].section(QLatin1Char('\t'), 0, 0));

@@ -13,7 +13,10 @@
 
 namespace {
 
-QString BuildDir() { return qEnvironmentVariable("VARPEN_BUILD_DIR"); }
+QString BuildDir()
+{
+    return qEnvironmentVariable("VARPEN_BUILD_DIR");
+}
 
 struct Output {
     int exitCode = -1;
@@ -38,7 +41,8 @@ Output RunStation(const QString& disk, const QString& script, const QByteArray& 
     const QString screen = config.filePath(QStringLiteral("screen.json"));
     QFile json(screen);
     json.open(QIODevice::WriteOnly);
-    json.write(R"({"screens":[{"name":"S1","x":0,"y":0,"width":1280,"height":1024,"logicalDpi":96,"logicalBpi":96,"dpr":1}]})");
+    json.write(
+        R"({"screens":[{"name":"S1","x":0,"y":0,"width":1280,"height":1024,"logicalDpi":96,"logicalBpi":96,"dpr":1}]})");
     json.close();
     if (!settings.isEmpty()) {
         QFile file(config.filePath(QStringLiteral("Settings.xml")));
@@ -95,7 +99,7 @@ bool DamagedCopy(const QString& from, const QString& to)
     return true;
 }
 
-} // namespace
+}  // namespace
 
 class TestQuietOutput : public QObject {
     Q_OBJECT
@@ -113,14 +117,21 @@ private slots:
         QVERIFY(m_dir.isValid());
         m_today = QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"));
         m_script = QStringLiteral("ready,search:%1,play,close").arg(m_today);
-        const QStringList common{QStringLiteral("--channels"), QStringLiteral("2"), QStringLiteral("--start-date"),
-                                 m_today, QStringLiteral("--days"), QStringLiteral("1"),
-                                 QStringLiteral("--segments-per-day"), QStringLiteral("2"),
-                                 QStringLiteral("--segment-length"), QStringLiteral("6")};
+        const QStringList common{QStringLiteral("--channels"),
+                                 QStringLiteral("2"),
+                                 QStringLiteral("--start-date"),
+                                 m_today,
+                                 QStringLiteral("--days"),
+                                 QStringLiteral("1"),
+                                 QStringLiteral("--segments-per-day"),
+                                 QStringLiteral("2"),
+                                 QStringLiteral("--segment-length"),
+                                 QStringLiteral("6")};
         QVERIFY(RunSample(QStringList{QStringLiteral("folder"), Disk(QStringLiteral("folder"))} + common));
-        QVERIFY(RunSample(QStringList{QStringLiteral("disk"), Disk(QStringLiteral("disk.img")), QStringLiteral("--layout"),
-                                      QStringLiteral("nvr"), QStringLiteral("--logs"), QStringLiteral("0")} +
-                          common));
+        QVERIFY(
+            RunSample(QStringList{QStringLiteral("disk"), Disk(QStringLiteral("disk.img")), QStringLiteral("--layout"),
+                                  QStringLiteral("nvr"), QStringLiteral("--logs"), QStringLiteral("0")} +
+                      common));
         QVERIFY(DamagedCopy(Disk(QStringLiteral("folder")), Disk(QStringLiteral("damaged"))));
     }
 
@@ -152,7 +163,8 @@ private slots:
     // The lines are still there, for whoever asks: the disk scan's trace and the settings reader's.
     void debugLinesShowWhenSwitchedOn()
     {
-        const Output run = RunStation(Disk(QStringLiteral("disk.img")), m_script, {}, QStringLiteral("varpen.*.debug=true"));
+        const Output run =
+            RunStation(Disk(QStringLiteral("disk.img")), m_script, {}, QStringLiteral("varpen.*.debug=true"));
         QVERIFY2(run.exitCode == 0, qPrintable(run.err.right(2000)));
         // The scan asks for each of the 64 channels.
         QVERIFY2(run.err.count(QStringLiteral("varpen.engine: DR_FILE_FindFile Start")) >= 64, qPrintable(run.err));
@@ -164,7 +176,8 @@ private slots:
         const Output run = RunStation(Disk(QStringLiteral("folder")), QStringLiteral("ready,close"),
                                       "<?xml version=\"1.0\"?>\n<Settings>\n<CaptureSaveType><Value>0</Val");
         QVERIFY2(run.exitCode == 0, qPrintable(run.err));
-        QVERIFY2(run.err.contains(QRegularExpression(QStringLiteral("Settings.xml\" is damaged"))), qPrintable(run.err));
+        QVERIFY2(run.err.contains(QRegularExpression(QStringLiteral("Settings.xml\" is damaged"))),
+                 qPrintable(run.err));
     }
 };
 

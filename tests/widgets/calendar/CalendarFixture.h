@@ -87,4 +87,4 @@ inline bool ChooseLanguage(int translator)
     return GetClientSetup()->LoadConfig(file.fileName());
 }
 
-} // namespace CalendarFixture
+}  // namespace CalendarFixture

@@ -23,8 +23,8 @@ void TestCalendarLabel::cardLayout_data()
     QTest::addColumn<QRect>("weekday");
     QTest::addColumn<QRect>("day");
     QTest::addColumn<QRect>("year");
-    QTest::newRow("100 x 50") << QSize(100, 50) << QRect(5, 12, 51, 18) << QRect(5, 30, 51, 18)
-                              << QRect(61, 9, 34, 24) << QRect(61, 33, 34, 12);
+    QTest::newRow("100 x 50") << QSize(100, 50) << QRect(5, 12, 51, 18) << QRect(5, 30, 51, 18) << QRect(61, 9, 34, 24)
+                              << QRect(61, 33, 34, 12);
     QTest::newRow("200 x 100") << QSize(200, 100) << QRect(5, 12, 111, 42) << QRect(5, 54, 111, 42)
                                << QRect(121, 9, 74, 56) << QRect(121, 65, 74, 28);
 }

@@ -89,7 +89,8 @@ void TestCalendarModel::pagesMatchTheToolkitCalendar()
     QCalendarWidget reference;
     reference.setLocale(english);
     reference.setFirstDayOfWeek(Qt::DayOfWeek(firstDay));
-    reference.setVerticalHeaderFormat(weekNumbers ? QCalendarWidget::ISOWeekNumbers : QCalendarWidget::NoVerticalHeader);
+    reference.setVerticalHeaderFormat(weekNumbers ? QCalendarWidget::ISOWeekNumbers
+                                                  : QCalendarWidget::NoVerticalHeader);
     reference.setHorizontalHeaderFormat(QCalendarWidget::ShortDayNames);
     const QAbstractItemModel* theirs = reference.findChild<QTableView*>()->model();
 
@@ -123,7 +124,7 @@ void TestCalendarModel::hiddenOtherMonthDays()
     CCalendarModel model;
     model.SetView(&view);
     model.SetWeekNumbersShown(false);
-    model.ShowMonth(2024, 5); // 1 May 2024 is a Wednesday: Sunday 28 April leads the page
+    model.ShowMonth(2024, 5);  // 1 May 2024 is a Wednesday: Sunday 28 April leads the page
     model.SetShowOtherMonthDays(false);
     const int row = model.m_firstRow;
     QVERIFY(!model.DateForCell(row, 0).isValid());
@@ -150,18 +151,18 @@ void TestCalendarModel::rangeChanges_data()
     // Start: range 2024-01-01 .. 2024-12-31, selected 2024-06-15.
     QTest::newRow("range swapped") << "range" << QDate(2024, 9, 1) << QDate(2024, 3, 1) << QDate(2024, 3, 1)
                                    << QDate(2024, 9, 1) << QDate(2024, 6, 15);
-    QTest::newRow("range pulls the date in") << "range" << QDate(2024, 7, 1) << QDate(2024, 8, 1)
-                                             << QDate(2024, 7, 1) << QDate(2024, 8, 1) << QDate(2024, 7, 1);
-    QTest::newRow("invalid minimum ignored") << "min" << QDate() << QDate() << QDate(2024, 1, 1)
-                                             << QDate(2024, 12, 31) << QDate(2024, 6, 15);
-    QTest::newRow("minimum raises maximum and date") << "min" << QDate(2025, 2, 1) << QDate() << QDate(2025, 2, 1)
-                                                     << QDate(2025, 2, 1) << QDate(2025, 2, 1);
-    QTest::newRow("maximum lowers minimum and date") << "max" << QDate(2023, 5, 5) << QDate() << QDate(2023, 5, 5)
-                                                     << QDate(2023, 5, 5) << QDate(2023, 5, 5);
-    QTest::newRow("maximum above the date") << "max" << QDate(2024, 7, 1) << QDate() << QDate(2024, 1, 1)
-                                            << QDate(2024, 7, 1) << QDate(2024, 6, 15);
-    QTest::newRow("date clamped by SetDate") << "date" << QDate(2030, 1, 1) << QDate() << QDate(2024, 1, 1)
-                                             << QDate(2024, 12, 31) << QDate(2024, 12, 31);
+    QTest::newRow("range pulls the date in") << "range" << QDate(2024, 7, 1) << QDate(2024, 8, 1) << QDate(2024, 7, 1)
+                                             << QDate(2024, 8, 1) << QDate(2024, 7, 1);
+    QTest::newRow("invalid minimum ignored")
+        << "min" << QDate() << QDate() << QDate(2024, 1, 1) << QDate(2024, 12, 31) << QDate(2024, 6, 15);
+    QTest::newRow("minimum raises maximum and date")
+        << "min" << QDate(2025, 2, 1) << QDate() << QDate(2025, 2, 1) << QDate(2025, 2, 1) << QDate(2025, 2, 1);
+    QTest::newRow("maximum lowers minimum and date")
+        << "max" << QDate(2023, 5, 5) << QDate() << QDate(2023, 5, 5) << QDate(2023, 5, 5) << QDate(2023, 5, 5);
+    QTest::newRow("maximum above the date")
+        << "max" << QDate(2024, 7, 1) << QDate() << QDate(2024, 1, 1) << QDate(2024, 7, 1) << QDate(2024, 6, 15);
+    QTest::newRow("date clamped by SetDate")
+        << "date" << QDate(2030, 1, 1) << QDate() << QDate(2024, 1, 1) << QDate(2024, 12, 31) << QDate(2024, 12, 31);
 }
 
 void TestCalendarModel::rangeChanges()
@@ -204,7 +205,7 @@ void TestCalendarModel::headerAndWeekColumnSwitches()
     model.SetHorizontalHeaderFormat(CCalendarWidget::LongDayNames);
     QCOMPARE(model.rowCount(), 7);
     QCOMPARE(model.DateForCell(1, 0), firstWeekDay);
-    model.SetHorizontalHeaderFormat(CCalendarWidget::SingleLetterDayNames); // no row change
+    model.SetHorizontalHeaderFormat(CCalendarWidget::SingleLetterDayNames);  // no row change
     QCOMPARE(model.rowCount(), 7);
     model.SetWeekNumbersShown(true);
     QCOMPARE(model.columnCount(), 8);
@@ -237,8 +238,10 @@ void TestCalendarModel::formatsAndFlags()
     QCOMPARE(model.flags(after), Qt::NoItemFlags);
     QCOMPARE(inside.data(Qt::ToolTipRole).toString(), QStringLiteral("holiday"));
     QCOMPARE(sunday.data(Qt::ForegroundRole).value<QColor>(), QColor(Qt::red));
-    QCOMPARE(before.data(Qt::BackgroundRole).value<QColor>(), view.palette().color(QPalette::Inactive, QPalette::Window));
-    QCOMPARE(nextMonth.data(Qt::ForegroundRole).value<QColor>(), view.palette().color(QPalette::Disabled, QPalette::Text));
+    QCOMPARE(before.data(Qt::BackgroundRole).value<QColor>(),
+             view.palette().color(QPalette::Inactive, QPalette::Window));
+    QCOMPARE(nextMonth.data(Qt::ForegroundRole).value<QColor>(),
+             view.palette().color(QPalette::Disabled, QPalette::Text));
     QCOMPARE(model.index(0, 2).data(Qt::BackgroundRole).value<QColor>(),
              view.palette().color(QPalette::Inactive, QPalette::AlternateBase));
     QCOMPARE(model.index(0, 2).data(Qt::TextAlignmentRole).toInt(), 132);

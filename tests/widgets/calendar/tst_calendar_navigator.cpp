@@ -42,7 +42,7 @@ void Type(QWidget* target, const QString& keys)
     }
 }
 
-} // namespace
+}  // namespace
 
 class TestCalendarNavigator : public QObject {
     Q_OBJECT
@@ -64,7 +64,7 @@ void TestCalendarNavigator::validatorSequences_data()
 {
     QTest::addColumn<QString>("format");
     QTest::addColumn<QDate>("start");
-    QTest::addColumn<QStringList>("keys"); // one entry per step
+    QTest::addColumn<QStringList>("keys");  // one entry per step
     QTest::addColumn<QStringList>("texts");
     QTest::addColumn<QList<QDate>>("dates");
 
@@ -72,36 +72,33 @@ void TestCalendarNavigator::validatorSequences_data()
         << "M/d/yy" << QDate(2013, 5, 7) << QStringList{"1", "2", "3", "1"}
         << QStringList{"0<b>1</b>/7/13", "12/<b>07</b>/13", "12/0<b>3</b>/13", "12/31/<b>2013</b>"}
         << QList<QDate>{QDate(2013, 1, 7), QDate(2013, 12, 7), QDate(2013, 12, 3), QDate(2013, 12, 31)};
-    QTest::newRow("31 February is the last day") << "M/d/yy" << QDate(2013, 2, 10) << QStringList{">", "3", "1"}
-                                                 << QStringList{"2/<b>10</b>/13", "2/0<b>3</b>/13", "2/28/<b>2013</b>"}
-                                                 << QList<QDate>{QDate(2013, 2, 10), QDate(2013, 2, 3),
-                                                                 QDate(2013, 2, 28)};
-    QTest::newRow("29 February of a leap year") << "d.M.yyyy" << QDate(2024, 2, 1) << QStringList{"3", "1"}
-                                                << QStringList{"0<b>3</b>.2.2024", "29.<b>02</b>.2024"}
-                                                << QList<QDate>{QDate(2024, 2, 3), QDate(2024, 2, 29)};
+    QTest::newRow("31 February is the last day")
+        << "M/d/yy" << QDate(2013, 2, 10) << QStringList{">", "3", "1"}
+        << QStringList{"2/<b>10</b>/13", "2/0<b>3</b>/13", "2/28/<b>2013</b>"}
+        << QList<QDate>{QDate(2013, 2, 10), QDate(2013, 2, 3), QDate(2013, 2, 28)};
+    QTest::newRow("29 February of a leap year")
+        << "d.M.yyyy" << QDate(2024, 2, 1) << QStringList{"3", "1"}
+        << QStringList{"0<b>3</b>.2.2024", "29.<b>02</b>.2024"} << QList<QDate>{QDate(2024, 2, 3), QDate(2024, 2, 29)};
     QTest::newRow("45 as a month is 12") << "M/d/yy" << QDate(2013, 5, 7) << QStringList{"4", "5"}
                                          << QStringList{"0<b>4</b>/7/13", "12/<b>07</b>/13"}
                                          << QList<QDate>{QDate(2013, 4, 7), QDate(2013, 12, 7)};
-    QTest::newRow("left wraps to the year") << "M/d/yy" << QDate(2013, 5, 7) << QStringList{"<", "2"}
-                                            << QStringList{"5/7/<b>2013</b>", "5/7/201<b>2</b>"}
-                                            << QList<QDate>{QDate(2013, 5, 7), QDate(2012, 5, 7)};
+    QTest::newRow("left wraps to the year")
+        << "M/d/yy" << QDate(2013, 5, 7) << QStringList{"<", "2"} << QStringList{"5/7/<b>2013</b>", "5/7/201<b>2</b>"}
+        << QList<QDate>{QDate(2013, 5, 7), QDate(2012, 5, 7)};
     QTest::newRow("right wraps to the month") << "M/d/yy" << QDate(2013, 5, 7) << QStringList{">", ">", ">"}
                                               << QStringList{"5/<b>07</b>/13", "5/7/<b>2013</b>", "<b>05</b>/7/13"}
-                                              << QList<QDate>{QDate(2013, 5, 7), QDate(2013, 5, 7),
-                                                              QDate(2013, 5, 7)};
+                                              << QList<QDate>{QDate(2013, 5, 7), QDate(2013, 5, 7), QDate(2013, 5, 7)};
     QTest::newRow("up and down wrap") << "M/d/yy" << QDate(2013, 12, 1) << QStringList{"^", "v", "v"}
                                       << QStringList{"<b>01</b>/1/13", "<b>12</b>/1/13", "<b>11</b>/1/13"}
                                       << QList<QDate>{QDate(2013, 1, 1), QDate(2013, 12, 1), QDate(2013, 11, 1)};
-    QTest::newRow("year digits and backspace") << "yyyy/M/d" << QDate(2013, 5, 7) << QStringList{"1", "9", "~", "~"}
-                                               << QStringList{"201<b>1</b>/5/7", "20<b>19</b>/5/7",
-                                                              "201<b>1</b>/5/7", "2013/5/<b>07</b>"}
-                                               << QList<QDate>{QDate(2011, 5, 7), QDate(2019, 5, 7),
-                                                               QDate(2011, 5, 7), QDate(2013, 5, 7)};
-    QTest::newRow("backspace after a finished section") << "M/d/yy" << QDate(2013, 5, 7) << QStringList{"1", "1", "~"}
-                                                        << QStringList{"0<b>1</b>/7/13", "11/<b>07</b>/13",
-                                                                       "0<b>1</b>/7/13"}
-                                                        << QList<QDate>{QDate(2013, 1, 7), QDate(2013, 11, 7),
-                                                                        QDate(2013, 1, 7)};
+    QTest::newRow("year digits and backspace")
+        << "yyyy/M/d" << QDate(2013, 5, 7) << QStringList{"1", "9", "~", "~"}
+        << QStringList{"201<b>1</b>/5/7", "20<b>19</b>/5/7", "201<b>1</b>/5/7", "2013/5/<b>07</b>"}
+        << QList<QDate>{QDate(2011, 5, 7), QDate(2019, 5, 7), QDate(2011, 5, 7), QDate(2013, 5, 7)};
+    QTest::newRow("backspace after a finished section")
+        << "M/d/yy" << QDate(2013, 5, 7) << QStringList{"1", "1", "~"}
+        << QStringList{"0<b>1</b>/7/13", "11/<b>07</b>/13", "0<b>1</b>/7/13"}
+        << QList<QDate>{QDate(2013, 1, 7), QDate(2013, 11, 7), QDate(2013, 1, 7)};
     QTest::newRow("year 0 is year 1") << "yyyy-MM-dd" << QDate(2024, 1, 15) << QStringList{"0000"}
                                       << QStringList{"1-<b>01</b>-15"} << QList<QDate>{QDate(1, 1, 15)};
     QTest::newRow("day 00 is the 1st") << "dd/MM/yyyy" << QDate(2024, 6, 20) << QStringList{"00"}
@@ -133,7 +130,7 @@ void TestCalendarNavigator::formatTokens()
     validator.setLocale(QLocale(QLocale::English, QLocale::UnitedStates));
     validator.setFormat(QStringLiteral("dddd, MMMM d 'day' yyyy"));
     validator.setInitialDate(QDate(2024, 3, 5));
-    validator.handleKey(Qt::Key_Right); // off the weekday token to the month
+    validator.handleKey(Qt::Key_Right);  // off the weekday token to the month
     QCOMPARE(validator.currentText(), QStringLiteral("Tuesday, <b>03</b> 5 day 2024"));
     QCalendarDateValidator chinese;
     chinese.setLocale(QLocale(QLocale::Chinese, QLocale::China));
@@ -167,7 +164,7 @@ struct NavigatorRig {
     }
 };
 
-} // namespace
+}  // namespace
 
 void TestCalendarNavigator::escapeDropsTheTypedDate()
 {
@@ -200,7 +197,7 @@ void TestCalendarNavigator::sameDateEmitsNothing()
     Type(rig.View(), "05");
     QTest::keyClick(rig.View(), Qt::Key_Return);
     QCOMPARE(rig.selectionChanged.size(), 0);
-    QCOMPARE(rig.activated.size(), 1); // Return still finishes the editing
+    QCOMPARE(rig.activated.size(), 1);  // Return still finishes the editing
 }
 
 void TestCalendarNavigator::returnAppliesAndActivates()

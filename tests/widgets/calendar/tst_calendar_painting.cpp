@@ -22,7 +22,7 @@ QRect CellRect(CCalendarWidget& calendar, const QDate& date)
     return QRect(calendar.View()->viewport()->mapTo(&calendar, r.topLeft()), r.size());
 }
 
-} // namespace
+}  // namespace
 
 class TestCalendarPainting : public QObject {
     Q_OBJECT

@@ -9,7 +9,7 @@ using namespace CalendarFixture;
 
 namespace {
 
-const QDate kDay(2024, 5, 14); // May 2024: Wednesday 1st, Sunday-first page starts 28 April
+const QDate kDay(2024, 5, 14);  // May 2024: Wednesday 1st, Sunday-first page starts 28 April
 
 // A shown calendar on May 2024 in the given mode, with spies on its view.
 struct ViewRig {
@@ -29,10 +29,7 @@ struct ViewRig {
         QVERIFY(QTest::qWaitForWindowExposed(&calendar));
     }
     QWidget* Viewport() { return calendar.View()->viewport(); }
-    int Emitted() const
-    {
-        return int(changeDate.size() + selectDate.size() + clicked.size() + editingFinished.size());
-    }
+    int Emitted() const { return int(changeDate.size() + selectDate.size() + clicked.size() + editingFinished.size()); }
     QList<QDate> SelectedDays() const
     {
         QList<QDate> days;
@@ -51,7 +48,7 @@ QList<QDate> Days(const QDate& from, const QDate& to)
     return days;
 }
 
-} // namespace
+}  // namespace
 
 class TestCalendarView : public QObject {
     Q_OBJECT
@@ -74,8 +71,7 @@ void TestCalendarView::readOnlyEmitsNothing()
     ViewRig rig(CCalendarWidget::NoSelection);
     Click(&rig.calendar, QDate(2024, 5, 9));
     Drag(&rig.calendar, QDate(2024, 5, 3), QDate(2024, 5, 17));
-    Mouse(rig.Viewport(), QEvent::MouseButtonDblClick, CellCentre(&rig.calendar, kDay), Qt::LeftButton,
-          Qt::LeftButton);
+    Mouse(rig.Viewport(), QEvent::MouseButtonDblClick, CellCentre(&rig.calendar, kDay), Qt::LeftButton, Qt::LeftButton);
     QTest::keyClick(rig.calendar.View(), Qt::Key_Right);
     QTest::keyClick(rig.calendar.View(), Qt::Key_Down);
     QTest::keyClick(rig.calendar.View(), Qt::Key_Return);
@@ -99,8 +95,8 @@ void TestCalendarView::drags_data()
     QTest::newRow("plain click") << QDate(2024, 5, 9) << QDate(2024, 5, 9) << QDate(2024, 5, 9) << QDate(2024, 5, 9)
                                  << 1;
     // A press on a day of the previous month starts no drag: only the release day counts.
-    QTest::newRow("from the previous month") << QDate(2024, 4, 29) << QDate(2024, 5, 8) << QDate(2024, 5, 8)
-                                             << QDate(2024, 5, 8) << 1;
+    QTest::newRow("from the previous month")
+        << QDate(2024, 4, 29) << QDate(2024, 5, 8) << QDate(2024, 5, 8) << QDate(2024, 5, 8) << 1;
 }
 
 void TestCalendarView::drags()
@@ -174,16 +170,15 @@ void TestCalendarView::doubleClick()
     ViewRig rig(CCalendarWidget::SingleSelection);
     Mouse(rig.Viewport(), QEvent::MouseButtonDblClick, CellCentre(&rig.calendar, QDate(2024, 5, 20)), Qt::LeftButton,
           Qt::LeftButton);
-    QCOMPARE(rig.editingFinished.size(), 0); // not the selected day
-    Mouse(rig.Viewport(), QEvent::MouseButtonDblClick, CellCentre(&rig.calendar, kDay), Qt::LeftButton,
-          Qt::LeftButton);
+    QCOMPARE(rig.editingFinished.size(), 0);  // not the selected day
+    Mouse(rig.Viewport(), QEvent::MouseButtonDblClick, CellCentre(&rig.calendar, kDay), Qt::LeftButton, Qt::LeftButton);
     QCOMPARE(rig.editingFinished.size(), 1);
 }
 
 void TestCalendarView::keys_data()
 {
     QTest::addColumn<int>("key");
-    QTest::addColumn<QDate>("expected"); // invalid: no changeDate
+    QTest::addColumn<QDate>("expected");  // invalid: no changeDate
     QTest::addColumn<int>("finished");
     QTest::newRow("up") << int(Qt::Key_Up) << kDay.addDays(-7) << 0;
     QTest::newRow("down") << int(Qt::Key_Down) << kDay.addDays(7) << 0;

@@ -46,7 +46,7 @@ QToolButton* YearButton(CCalendarWidget& calendar, bool next)
     return buttons.value(next ? 1 : 0);
 }
 
-} // namespace
+}  // namespace
 
 class TestCalendarWidget : public QObject {
     Q_OBJECT
@@ -114,7 +114,8 @@ void TestCalendarWidget::pageChangesAreReportedInOrder()
     calendar.ShowNextMonth();
     calendar.SetCurrentPage(2023, 12);
     calendar.ShowNextMonth();
-    QCOMPARE(log, (QStringList{"ex default", "page 2024-6", "ex default", "page 2023-12", "ex default", "page 2024-1"}));
+    QCOMPARE(log,
+             (QStringList{"ex default", "page 2024-6", "ex default", "page 2023-12", "ex default", "page 2024-1"}));
     QCOMPARE(calendar.GetSelectedDate(), QDate(2024, 5, 14));
 }
 
@@ -124,8 +125,9 @@ void TestCalendarWidget::pagingButtonsFollowTheRange()
     calendar.SetDateRange(QDate(2024, 3, 10), QDate(2024, 8, 20));
     calendar.SetSelectedDate(QDate(2024, 3, 15));
     const auto states = [&] {
-        return QList<bool>{Button(calendar, "qt_calendar_prevmonth")->isEnabled(), YearButton(calendar, false)->isEnabled(),
-                           Button(calendar, "qt_calendar_nextmonth")->isEnabled(), YearButton(calendar, true)->isEnabled()};
+        return QList<bool>{
+            Button(calendar, "qt_calendar_prevmonth")->isEnabled(), YearButton(calendar, false)->isEnabled(),
+            Button(calendar, "qt_calendar_nextmonth")->isEnabled(), YearButton(calendar, true)->isEnabled()};
     };
     QCOMPARE(states(), (QList<bool>{false, false, true, true}));
     Button(calendar, "qt_calendar_nextmonth")->click();
@@ -240,7 +242,7 @@ void TestCalendarWidget::validDateRange()
     calendar.SetValidDateRange(QDate(2023, 11, 28), QDate(2023, 12, 3));
     QCOMPARE(calendar.GetSelectedDate(), QDate(2023, 11, 28));
     QCOMPARE(calendar.GetMonthShown(), 11);
-    QCOMPARE(SelectedDays(calendar).size(), 6); // 1-2 December stand on the November page
+    QCOMPARE(SelectedDays(calendar).size(), 6);  // 1-2 December stand on the November page
     QCOMPARE(selectionChanged.size(), 0);
     calendar.SetSelectedDate(QDate(2023, 11, 30));
     calendar.SetValidDateRange(QDate(2023, 11, 28), QDate(2023, 12, 3));
@@ -291,7 +293,8 @@ void TestCalendarWidget::languageNamesAndFirstDay_data()
     QTest::addColumn<int>("firstDay");
     // The first day is the locale's: Sunday for both in the toolkit's locale data.
     const QLocale chinese(QLocale::Chinese, QLocale::China);
-    QTest::newRow("English") << 0 << "May" << "S" << int(QLocale(QLocale::English, QLocale::UnitedStates).firstDayOfWeek());
+    QTest::newRow("English") << 0 << "May"
+                             << "S" << int(QLocale(QLocale::English, QLocale::UnitedStates).firstDayOfWeek());
     QTest::newRow("Chinese") << 1 << QStringLiteral("五月")
                              << chinese.standaloneDayName(chinese.firstDayOfWeek(), QLocale::NarrowFormat)
                              << int(chinese.firstDayOfWeek());
@@ -374,8 +377,15 @@ void TestCalendarWidget::sideBySideWithTheToolkit()
         {"next year", [&] { theirs.showNextYear(); }, [&] { ours.ShowNextYear(); }},
         {"page 2023-02", [&] { theirs.setCurrentPage(2023, 2); }, [&] { ours.SetCurrentPage(2023, 2); }},
         {"same page", [&] { theirs.setCurrentPage(2023, 2); }, [&] { ours.SetCurrentPage(2023, 2); }},
-        {"December to January", [&] { theirs.setCurrentPage(2023, 12); theirs.showNextMonth(); },
-         [&] { ours.SetCurrentPage(2023, 12); ours.ShowNextMonth(); }},
+        {"December to January",
+         [&] {
+             theirs.setCurrentPage(2023, 12);
+             theirs.showNextMonth();
+         },
+         [&] {
+             ours.SetCurrentPage(2023, 12);
+             ours.ShowNextMonth();
+         }},
         {"January to December", [&] { theirs.showPreviousMonth(); }, [&] { ours.ShowPreviousMonth(); }},
         {"selected page", [&] { theirs.showSelectedDate(); }, [&] { ours.ShowSelectedDate(); }},
         {"today", [&] { theirs.showToday(); }, [&] { ours.ShowToDay(); }},
@@ -406,25 +416,32 @@ void TestCalendarWidget::sideBySideWithTheToolkit()
          [&] { ours.SetSelectedDate(QDate(2040, 1, 1)); }},
         {"key right", [&] { QTest::keyClick(theirView, Qt::Key_Right); },
          [&] { QTest::keyClick(ours.View(), Qt::Key_Right); }},
-        {"keys up, page up, home", [&] {
+        {"keys up, page up, home",
+         [&] {
              for (Qt::Key k : {Qt::Key_Up, Qt::Key_PageUp, Qt::Key_Home})
                  QTest::keyClick(theirView, k);
-         }, [&] {
+         },
+         [&] {
              for (Qt::Key k : {Qt::Key_Up, Qt::Key_PageUp, Qt::Key_Home})
                  QTest::keyClick(ours.View(), k);
          }},
-        {"key end", [&] { QTest::keyClick(theirView, Qt::Key_End); }, [&] { QTest::keyClick(ours.View(), Qt::Key_End); }},
-        {"wheel back a month", [&] { Wheel(theirView->viewport(), 120); }, [&] { Wheel(ours.View()->viewport(), 120); }},
-        {"click a day", [&] {
+        {"key end", [&] { QTest::keyClick(theirView, Qt::Key_End); },
+         [&] { QTest::keyClick(ours.View(), Qt::Key_End); }},
+        {"wheel back a month", [&] { Wheel(theirView->viewport(), 120); },
+         [&] { Wheel(ours.View()->viewport(), 120); }},
+        {"click a day",
+         [&] {
              const QDate d(2030, 11, 20);
              const QModelIndex i = theirView->model()->index(4, 3);
              Q_UNUSED(d);
              QTest::mouseClick(theirView->viewport(), Qt::LeftButton, {}, theirView->visualRect(i).center());
-         }, [&] {
+         },
+         [&] {
              const QModelIndex i = ours.Model()->index(4, 3);
              QTest::mouseClick(ours.View()->viewport(), Qt::LeftButton, {}, ours.View()->visualRect(i).center());
          }},
-        {"first day Monday", [&] { theirs.setFirstDayOfWeek(Qt::Monday); }, [&] { ours.SetFirstDayOfWeek(Qt::Monday); }},
+        {"first day Monday", [&] { theirs.setFirstDayOfWeek(Qt::Monday); },
+         [&] { ours.SetFirstDayOfWeek(Qt::Monday); }},
         {"select today", [&] { theirs.setSelectedDate(today); }, [&] { ours.SetSelectedDate(today); }},
     };
     for (const Step& step : script) {
@@ -439,16 +456,20 @@ void TestCalendarWidget::sideBySideWithTheToolkit()
         QVERIFY2(ours.GetMinimumDate() == theirs.minimumDate(), where.constData());
         QVERIFY2(ours.GetMaximumDate() == theirs.maximumDate(), where.constData());
         QVERIFY2(ourSelections.size() == theirSelections.size(),
-                 (where + " selections " + QByteArray::number(ourSelections.size()) + " vs "
-                  + QByteArray::number(theirSelections.size())).constData());
+                 (where + " selections " + QByteArray::number(ourSelections.size()) + " vs " +
+                  QByteArray::number(theirSelections.size()))
+                     .constData());
         QVERIFY2(ourPages.size() == theirPages.size(), where.constData());
         QVERIFY2(ourCurrent.row() == theirCurrent.row() && ourCurrent.column() == theirCurrent.column(),
-                 (where + " current " + QByteArray::number(ourCurrent.row()) + "," + QByteArray::number(ourCurrent.column())
-                  + " vs " + QByteArray::number(theirCurrent.row()) + "," + QByteArray::number(theirCurrent.column()))
+                 (where + " current " + QByteArray::number(ourCurrent.row()) + "," +
+                  QByteArray::number(ourCurrent.column()) + " vs " + QByteArray::number(theirCurrent.row()) + "," +
+                  QByteArray::number(theirCurrent.column()))
                      .constData());
-        QVERIFY2(Button(ours, "qt_calendar_prevmonth")->isEnabled() == Button(theirs, "qt_calendar_prevmonth")->isEnabled(),
+        QVERIFY2(Button(ours, "qt_calendar_prevmonth")->isEnabled() ==
+                     Button(theirs, "qt_calendar_prevmonth")->isEnabled(),
                  where.constData());
-        QVERIFY2(Button(ours, "qt_calendar_nextmonth")->isEnabled() == Button(theirs, "qt_calendar_nextmonth")->isEnabled(),
+        QVERIFY2(Button(ours, "qt_calendar_nextmonth")->isEnabled() ==
+                     Button(theirs, "qt_calendar_nextmonth")->isEnabled(),
                  where.constData());
     }
 }

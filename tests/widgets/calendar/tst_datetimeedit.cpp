@@ -30,17 +30,19 @@ void TypeIntoWindow(QWindow* window, const QString& keys)
             const int end = keys.indexOf(QLatin1Char('>'), i);
             const QString name = keys.mid(i + 1, end - i - 1);
             i = end;
-            key = name == QLatin1String("Left") ? Qt::Key_Left : name == QLatin1String("Right") ? Qt::Key_Right : Qt::Key_Tab;
+            key = name == QLatin1String("Left")    ? Qt::Key_Left
+                  : name == QLatin1String("Right") ? Qt::Key_Right
+                                                   : Qt::Key_Tab;
             if (key == Qt::Key_Tab)
                 text = QStringLiteral("\t");
         } else {
             const QChar c = keys.at(i);
             text = QString(c);
-            key = c.isDigit() ? Qt::Key(Qt::Key_0 + c.digitValue())
-                : c == QLatin1Char('-') ? Qt::Key_Minus
-                : c == QLatin1Char(':') ? Qt::Key_Colon
-                : c == QLatin1Char('/') ? Qt::Key_Slash
-                : Qt::Key_Space;
+            key = c.isDigit()             ? Qt::Key(Qt::Key_0 + c.digitValue())
+                  : c == QLatin1Char('-') ? Qt::Key_Minus
+                  : c == QLatin1Char(':') ? Qt::Key_Colon
+                  : c == QLatin1Char('/') ? Qt::Key_Slash
+                                          : Qt::Key_Space;
         }
         const Qt::KeyboardModifiers modifiers = key == Qt::Key_Colon ? Qt::ShiftModifier : Qt::NoModifier;
         QTest::sendKeyEvent(QTest::Press, window, key, text, modifiers);
@@ -54,12 +56,12 @@ void TypeIntoWindow(QWindow* window, const QString& keys)
 QPoint TextPoint(QDateTimeEdit* editor, int pos)
 {
     auto* line = editor->findChild<QLineEdit*>();
-    const int x = line->contentsRect().x() + line->textMargins().left() + 2
-                  + line->fontMetrics().horizontalAdvance(line->text().left(pos));
+    const int x = line->contentsRect().x() + line->textMargins().left() + 2 +
+                  line->fontMetrics().horizontalAdvance(line->text().left(pos));
     return line->mapTo(editor->window(), QPoint(x, line->height() / 2));
 }
 
-} // namespace
+}  // namespace
 
 class TestDateTimeEdit : public QObject {
     Q_OBJECT
@@ -155,7 +157,7 @@ void TestDateTimeEdit::placement()
 void TestDateTimeEdit::popupOpensOnTheEditorsScreen_data()
 {
     QTest::addColumn<int>("screenIndex");
-    QTest::addColumn<QPointF>("offset"); // of the editor from the screen's top-left, by its size
+    QTest::addColumn<QPointF>("offset");  // of the editor from the screen's top-left, by its size
     QTest::addColumn<bool>("above");
     QTest::newRow("first, high") << 0 << QPointF(0.1, 0.1) << false;
     QTest::newRow("first, low") << 0 << QPointF(0.1, 0.9) << true;
@@ -181,8 +183,9 @@ void TestDateTimeEdit::popupOpensOnTheEditorsScreen()
     QVERIFY(popup->isVisible());
     const QRect editorRect(editor->mapToGlobal(QPoint(0, 0)), editor->size());
     const QRect shown = popup->geometry();
-    QVERIFY2(area.contains(shown), qPrintable(QStringLiteral("%1,%2 %3x%4").arg(shown.x()).arg(shown.y())
-                                                   .arg(shown.width()).arg(shown.height())));
+    QVERIFY2(
+        area.contains(shown),
+        qPrintable(QStringLiteral("%1,%2 %3x%4").arg(shown.x()).arg(shown.y()).arg(shown.width()).arg(shown.height())));
     QCOMPARE(popup->screen(), screen);
     if (above)
         QCOMPARE(shown.bottom(), editorRect.top() - 1);
@@ -251,8 +254,8 @@ void TestDateTimeEdit::pressOnTheArrowClosesWithoutReopening()
     QVERIFY(popup && popup->isVisible());
     QStyleOptionComboBox option;
     option.initFrom(editor.get());
-    const QRect arrow = editor->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxArrow,
-                                                        editor.get());
+    const QRect arrow =
+        editor->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxArrow, editor.get());
     const QPoint global = editor->mapToGlobal(arrow.center());
     QMouseEvent press(QEvent::MouseButtonPress, QPointF(popup->mapFromGlobal(global)), QPointF(global), Qt::LeftButton,
                       Qt::LeftButton, Qt::NoModifier, QPointingDevice::primaryPointingDevice());
@@ -287,9 +290,11 @@ void TestDateTimeEdit::typedLikeAnOperator_data()
     QTest::newRow("day clicked, two digits") << 2 << "01" << QDateTime(QDate(2024, 5, 1), QTime(8, 30));
     QTest::newRow("minutes clicked, two digits") << 4 << "45" << QDateTime(day, QTime(8, 45));
     QTest::newRow("year clicked, digits only") << 0 << "20230611091500" << QDateTime(QDate(2023, 6, 11), QTime(9, 15));
-    QTest::newRow("year clicked, written out") << 0 << "2023-06-11 09:15:00" << QDateTime(QDate(2023, 6, 11), QTime(9, 15));
+    QTest::newRow("year clicked, written out")
+        << 0 << "2023-06-11 09:15:00" << QDateTime(QDate(2023, 6, 11), QTime(9, 15));
     QTest::newRow("year clicked, short parts") << 0 << "2023-6-1 9:5:0" << QDateTime(QDate(2023, 6, 1), QTime(9, 5));
-    QTest::newRow("tabbed into, written out") << -1 << "2023-06-11 09:15:00" << QDateTime(QDate(2023, 6, 11), QTime(9, 15));
+    QTest::newRow("tabbed into, written out")
+        << -1 << "2023-06-11 09:15:00" << QDateTime(QDate(2023, 6, 11), QTime(9, 15));
     QTest::newRow("separator ends a part") << 3 << "1:5" << QDateTime(day, QTime(1, 5));
     QTest::newRow("day clicked, left to the month") << 2 << "<Left>03" << QDateTime(QDate(2024, 3, 14), QTime(8, 30));
     QTest::newRow("month clicked, right to the day") << 1 << "<Right>20" << QDateTime(QDate(2024, 5, 20), QTime(8, 30));

@@ -16,7 +16,7 @@ public:
     using CBaseFrame::CBaseFrame;
     int GetFrameType() override { return 5; }
 };
-} // namespace
+}  // namespace
 
 class TestEntry : public QObject {
     Q_OBJECT
@@ -32,16 +32,25 @@ private slots:
         QTest::addColumn<QString>("output");
         QTest::addColumn<int>("outPos");
         const int A = QValidator::Acceptable, I = QValidator::Intermediate, N = QValidator::Invalid;
-        QTest::newRow("limit 4, 4 bytes") << 4 << "" << "abcd" << 4 << A << "abcd" << 4;
-        QTest::newRow("limit 4, fifth char removed") << 4 << "" << "abcde" << 5 << I << "abcd" << 4;
-        QTest::newRow("limit 4, typed in the middle") << 4 << "" << "abXcd" << 3 << I << "abcd" << 2;
-        QTest::newRow("CJK counts 3 bytes") << 4 << "" << "a中" << 2 << A << "a中" << 2;
-        QTest::newRow("CJK over the limit") << 4 << "" << "ab中" << 3 << I << "ab" << 2;
+        QTest::newRow("limit 4, 4 bytes") << 4 << ""
+                                          << "abcd" << 4 << A << "abcd" << 4;
+        QTest::newRow("limit 4, fifth char removed") << 4 << ""
+                                                     << "abcde" << 5 << I << "abcd" << 4;
+        QTest::newRow("limit 4, typed in the middle") << 4 << ""
+                                                      << "abXcd" << 3 << I << "abcd" << 2;
+        QTest::newRow("CJK counts 3 bytes") << 4 << ""
+                                            << "a中" << 2 << A << "a中" << 2;
+        QTest::newRow("CJK over the limit") << 4 << ""
+                                            << "ab中" << 3 << I << "ab" << 2;
         QTest::newRow("no limit") << -1 << "" << QString(300, 'x') << 300 << A << QString(300, 'x') << 300;
-        QTest::newRow("forbidden, missed") << 64 << "'" << "name" << 4 << A << "name" << 4;
-        QTest::newRow("forbidden, hit") << 64 << "'" << "na'" << 3 << I << "na" << 2;
-        QTest::newRow("forbidden, over limit at 0") << 2 << "'" << "abc" << 0 << N << "abc" << 0;
-        QTest::newRow("forbidden at cursor 0") << 64 << "'" << "'ab" << 0 << N << "'ab" << 0;
+        QTest::newRow("forbidden, missed") << 64 << "'"
+                                           << "name" << 4 << A << "name" << 4;
+        QTest::newRow("forbidden, hit") << 64 << "'"
+                                        << "na'" << 3 << I << "na" << 2;
+        QTest::newRow("forbidden, over limit at 0") << 2 << "'"
+                                                    << "abc" << 0 << N << "abc" << 0;
+        QTest::newRow("forbidden at cursor 0") << 64 << "'"
+                                               << "'ab" << 0 << N << "'ab" << 0;
     }
 
     void regExpValidator()
@@ -54,8 +63,8 @@ private slots:
         QFETCH(QString, output);
         QFETCH(int, outPos);
         std::unique_ptr<CRegExpValidator> v(pattern.isEmpty()
-                                                    ? new CRegExpValidator(limit, nullptr)
-                                                    : new CRegExpValidator(limit, QRegularExpression(pattern), nullptr));
+                                                ? new CRegExpValidator(limit, nullptr)
+                                                : new CRegExpValidator(limit, QRegularExpression(pattern), nullptr));
         QCOMPARE(int(v->validate(input, pos)), state);
         QCOMPARE(input, output);
         QCOMPARE(pos, outPos);

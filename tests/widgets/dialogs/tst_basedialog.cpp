@@ -33,7 +33,7 @@ class CFormDialog : public CBaseDialog {
 public:
     CFormDialog() : CBaseDialog(nullptr, true, true, true) { QMetaObject::connectSlotsByName(this); }
 };
-} // namespace
+}  // namespace
 
 class TestBaseDialog : public QObject {
     Q_OBJECT
@@ -54,7 +54,7 @@ void TestBaseDialog::keys_data()
 {
     QTest::addColumn<int>("key");
     QTest::addColumn<bool>("bottom");
-    QTest::addColumn<int>("result");   // -1: still open
+    QTest::addColumn<int>("result");  // -1: still open
     QTest::newRow("Escape, bottom bar") << int(Qt::Key_Escape) << true << -1;
     QTest::newRow("Escape, no bottom bar") << int(Qt::Key_Escape) << false << -1;
     QTest::newRow("Return, no OK shown") << int(Qt::Key_Return) << false << 1;
@@ -102,7 +102,7 @@ void TestBaseDialog::okAndCloseFlags()
             QTest::mouseClick(dialog.OkButton(), Qt::LeftButton);
             QTest::mouseClick(dialog.OkButton(), Qt::LeftButton);
             open = dialog.isVisible();
-            dialog.OnConfirmBtnClicked();   // the same rule as the button
+            dialog.OnConfirmBtnClicked();  // the same rule as the button
             dialog.done(5);
         });
         QCOMPARE(dialog.exec(), 5);
@@ -176,16 +176,19 @@ void TestBaseDialog::dragByTitleStrip()
     const QPoint start = dialog.pos();
     // The press lands on a free part of the dialog, beside the title label.
     const QPoint press(3, pressY);
-    QMouseEvent down(QEvent::MouseButtonPress, press, dialog.mapToGlobal(press), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent down(QEvent::MouseButtonPress, press, dialog.mapToGlobal(press), Qt::LeftButton, Qt::LeftButton,
+                     Qt::NoModifier);
     QApplication::sendEvent(&dialog, &down);
     const QPoint to = dialog.mapToGlobal(press) + QPoint(50, 40);
     QMouseEvent move(QEvent::MouseMove, press + QPoint(50, 40), to, Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(&dialog, &move);
-    QMouseEvent up(QEvent::MouseButtonRelease, press + QPoint(50, 40), to, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QMouseEvent up(QEvent::MouseButtonRelease, press + QPoint(50, 40), to, Qt::LeftButton, Qt::NoButton,
+                   Qt::NoModifier);
     QApplication::sendEvent(&dialog, &up);
     QCOMPARE(dialog.pos(), moves ? start + QPoint(50, 40) : start);
     // After the release a move drags nothing.
-    QMouseEvent later(QEvent::MouseMove, press, dialog.mapToGlobal(press) + QPoint(30, 30), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QMouseEvent later(QEvent::MouseMove, press, dialog.mapToGlobal(press) + QPoint(30, 30), Qt::NoButton, Qt::NoButton,
+                      Qt::NoModifier);
     const QPoint before = dialog.pos();
     QApplication::sendEvent(&dialog, &later);
     QCOMPARE(dialog.pos(), before);
@@ -250,13 +253,13 @@ void TestBaseDialog::seamAnswersEveryExec()
     CBaseDialog first(nullptr, true, true, true);
     first.SetTitle(QStringLiteral("About"));
     QSignalSpy accepted(&first, &QDialog::accepted);
-    QCOMPARE(first.exec(), 1);   // never shown, never blocks
+    QCOMPARE(first.exec(), 1);  // never shown, never blocks
     QCOMPARE(accepted.count(), 1);
     QVERIFY(!first.isVisible());
 
     CBaseDialog second(nullptr, true, true, true);
     QSignalSpy rejected(&second, &QDialog::rejected);
-    QCOMPARE(second.exec(), 0);   // the default answer
+    QCOMPARE(second.exec(), 0);  // the default answer
     QCOMPARE(rejected.count(), 1);
 
     QCOMPARE(script.Count(CPrompt::Exec), 2);

@@ -57,12 +57,12 @@ void TestButtons::delayWaitsWhileChecked()
     button.setCheckable(true);
     parent.show();
     QSignalSpy spy(&button, &CDelayButton::SignalDelayRelease);
-    QTest::mouseClick(&button, Qt::LeftButton);   // now checked
+    QTest::mouseClick(&button, Qt::LeftButton);  // now checked
     QVERIFY(button.isChecked());
     QTest::qWait(2300);
     QCOMPARE(spy.count(), 0);
     button.setChecked(false);
-    QVERIFY(spy.wait(2500));   // at the next 2000 ms tick
+    QVERIFY(spy.wait(2500));  // at the next 2000 ms tick
     QCOMPARE(spy.count(), 1);
 }
 
@@ -85,7 +85,7 @@ void TestButtons::dialPress_data()
 {
     QTest::addColumn<int>("speed");
     QTest::addColumn<QPoint>("press");
-    QTest::addColumn<int>("result");   // 100: no signal
+    QTest::addColumn<int>("result");  // 100: no signal
     QTest::newRow("0, x 0") << 0 << QPoint(0, 15) << -3;
     QTest::newRow("0, x 40 (column 3, knob)") << 0 << QPoint(40, 15) << 0;
     QTest::newRow("0, x 50 (column 4, knob)") << 0 << QPoint(50, 15) << 0;
@@ -106,7 +106,7 @@ void TestButtons::dialPress()
     QFETCH(QPoint, press);
     QFETCH(int, result);
     QWidget parent;
-    CSpeedButton dial(&parent);   // built with a parent: 100 x 30
+    CSpeedButton dial(&parent);  // built with a parent: 100 x 30
     dial.SetSpeed(speed);
     parent.show();
     QSignalSpy spy(&dial, &CSpeedButton::OnClickSpeed);
@@ -121,7 +121,7 @@ void TestButtons::dialPress()
         QCOMPARE(spy.first().first().toInt(), result);
         QCOMPARE(dial.GetSpeed(), result);
     }
-    QCOMPARE(clicked.count(), 0);   // the dial never acts as a plain button
+    QCOMPARE(clicked.count(), 0);  // the dial never acts as a plain button
 }
 
 void TestButtons::dialKeepsItsGeometry()
@@ -155,7 +155,8 @@ void TestButtons::setSpeedAndLabels()
     for (int s = -3; s <= 3; ++s)
         QCOMPARE(CSpeedButton::LabelFor(s), labels.at(s + 3));
     QVERIFY(CSpeedButton::LabelFor(4).isEmpty());
-    for (const char* image : {":/images/MainView/ButtonIcon/speedFore.png", ":/images/MainView/ButtonIconDis/speedFore_dis.png"})
+    for (const char* image :
+         {":/images/MainView/ButtonIcon/speedFore.png", ":/images/MainView/ButtonIconDis/speedFore_dis.png"})
         QCOMPARE(QPixmap(QLatin1String(image)).size(), QSize(29, 17));
     QCOMPARE(QPixmap(CSpeedButton::BackgroundFor(0)).size(), QSize(115, 17));
 }
@@ -167,7 +168,7 @@ void TestButtons::disabledLook()
     QVERIFY(!dial.HasEnabledLook());
     dial.SetDisabled(false);
     QVERIFY(dial.HasEnabledLook());
-    dial.setEnabled(false);   // the base's own call leaves the look alone
+    dial.setEnabled(false);  // the base's own call leaves the look alone
     QVERIFY(dial.HasEnabledLook());
     dial.SetDisabled(true);
     QVERIFY(!dial.HasEnabledLook());
@@ -184,7 +185,7 @@ void TestButtons::toolButtonLock()
     QTest::mouseClick(&button, Qt::LeftButton);
     QCOMPARE(clicks.count(), 1);
     QVERIFY(button.IsLocked());
-    QTest::mouseClick(&button, Qt::LeftButton);   // within the lock time: ignored
+    QTest::mouseClick(&button, Qt::LeftButton);  // within the lock time: ignored
     QCOMPARE(clicks.count(), 1);
     QTRY_VERIFY_WITH_TIMEOUT(!button.IsLocked(), 1500);
     QTest::mouseClick(&button, Qt::LeftButton);

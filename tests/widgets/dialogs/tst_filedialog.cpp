@@ -48,7 +48,7 @@ struct Fixture {
         return QFileInfo(f).absoluteFilePath();
     }
 };
-} // namespace
+}  // namespace
 
 class TestFileDialog : public QObject {
     Q_OBJECT
@@ -73,14 +73,20 @@ private slots:
 
 void TestFileDialog::startFolder_data()
 {
-    QTest::addColumn<QString>("path");       // relative to the fixture; "" empty; "~cwd" none
-    QTest::addColumn<QString>("expected");   // relative to the fixture; "~cwd" the current folder
-    QTest::newRow("existing folder") << "rec/day" << "rec/day";
-    QTest::newRow("existing folder, unclean") << "rec/./day/../day/" << "rec/day";
-    QTest::newRow("existing file") << "rec/day/a.mp4" << "rec/day";
-    QTest::newRow("missing, parent exists") << "rec/missing" << "rec";
-    QTest::newRow("missing, parent missing") << "no/such/place" << "~cwd";
-    QTest::newRow("empty") << "" << "~cwd";
+    QTest::addColumn<QString>("path");      // relative to the fixture; "" empty; "~cwd" none
+    QTest::addColumn<QString>("expected");  // relative to the fixture; "~cwd" the current folder
+    QTest::newRow("existing folder") << "rec/day"
+                                     << "rec/day";
+    QTest::newRow("existing folder, unclean") << "rec/./day/../day/"
+                                              << "rec/day";
+    QTest::newRow("existing file") << "rec/day/a.mp4"
+                                   << "rec/day";
+    QTest::newRow("missing, parent exists") << "rec/missing"
+                                            << "rec";
+    QTest::newRow("missing, parent missing") << "no/such/place"
+                                             << "~cwd";
+    QTest::newRow("empty") << ""
+                           << "~cwd";
 }
 
 void TestFileDialog::startFolder()
@@ -170,15 +176,17 @@ void TestFileDialog::saveAsksBeforeOverwriting()
         // A new name is not asked about.
         CPromptScript script(0);
         script.Then(Choose({fresh}));
-        QCOMPARE(CFileDialog::GetSaveFileName(nullptr, QString(), fx.dir.path(), QStringLiteral("XML(*.xml)"), QString()),
-                 QFileInfo(fresh).absoluteFilePath());
+        QCOMPARE(
+            CFileDialog::GetSaveFileName(nullptr, QString(), fx.dir.path(), QStringLiteral("XML(*.xml)"), QString()),
+            QFileInfo(fresh).absoluteFilePath());
         QCOMPARE(script.Count(CPrompt::Question), 0);
     }
     {
         // An existing one is: "no" goes back to the dialog, where the operator cancels.
         CPromptScript script(0);
         script.Then(Choose({existing})).Then(0).Then(0);
-        QVERIFY(CFileDialog::GetSaveFileName(nullptr, QString(), fx.dir.path(), QStringLiteral("XML(*.xml)"), QString()).isNull());
+        QVERIFY(CFileDialog::GetSaveFileName(nullptr, QString(), fx.dir.path(), QStringLiteral("XML(*.xml)"), QString())
+                    .isNull());
         QCOMPARE(script.Count(CPrompt::Question), 1);
         QCOMPARE(script.Count(CPrompt::Exec), 2);
         QVERIFY(script.Texts(CPrompt::Question).first().contains(QStringLiteral("log.xml")));
@@ -187,12 +195,13 @@ void TestFileDialog::saveAsksBeforeOverwriting()
         // "yes" takes it.
         CPromptScript script(0);
         script.Then(Choose({existing})).Then(1);
-        QCOMPARE(CFileDialog::GetSaveFileName(nullptr, QString(), fx.dir.path(), QStringLiteral("XML(*.xml)"), QString()),
-                 existing);
+        QCOMPARE(
+            CFileDialog::GetSaveFileName(nullptr, QString(), fx.dir.path(), QStringLiteral("XML(*.xml)"), QString()),
+            existing);
     }
     QFile check(existing);
     QVERIFY(check.open(QIODevice::ReadOnly));
-    QCOMPARE(check.readAll(), QByteArray("x"));   // nothing wrote it
+    QCOMPARE(check.readAll(), QByteArray("x"));  // nothing wrote it
 }
 
 void TestFileDialog::directoryModes()
@@ -210,8 +219,9 @@ void TestFileDialog::directoryModes()
             mode = frame->FileDialog()->fileMode();
             return Choose({folder})(prompt);
         });
-        const QString chosen = CFileDialog::GetExistingDirectory(nullptr, QStringLiteral("Select Directory"), fx.dir.path(),
-                                                                 dirsOnly ? QFileDialog::ShowDirsOnly : QFileDialog::Options());
+        const QString chosen =
+            CFileDialog::GetExistingDirectory(nullptr, QStringLiteral("Select Directory"), fx.dir.path(),
+                                              dirsOnly ? QFileDialog::ShowDirsOnly : QFileDialog::Options());
         QCOMPARE(chosen, folder);
         QCOMPARE(mode, QFileDialog::Directory);
         QCOMPARE(bool(options & QFileDialog::ShowDirsOnly), dirsOnly);
@@ -226,7 +236,8 @@ void TestFileDialog::openSeveral()
     const QString b = fx.Touch(QStringLiteral("b.jpg"));
     CPromptScript script(0);
     script.Then(Choose({a, b}));
-    QStringList files = CFileDialog::GetOpenFileNames(nullptr, QString(), fx.dir.path(), QStringLiteral("Images(*.jpg)"));
+    QStringList files =
+        CFileDialog::GetOpenFileNames(nullptr, QString(), fx.dir.path(), QStringLiteral("Images(*.jpg)"));
     files.sort();
     QCOMPARE(files, QStringList({a, b}));
 }
@@ -236,12 +247,24 @@ void TestFileDialog::suffixRule_data()
     QTest::addColumn<QString>("filter");
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("result");
-    QTest::newRow("appended") << "XML(*.xml)" << "/logs/export" << "/logs/export.xml";
-    QTest::newRow("already there") << "XML(*.xml)" << "/logs/log.xml" << "/logs/log.xml";
-    QTest::newRow("other case") << "XML(*.xml)" << "/logs/log.XML" << "/logs/log.XML";
-    QTest::newRow("empty filter") << "" << "/logs/export" << "/logs/export";
-    QTest::newRow("blank before the star: first pattern") << "Image Files(*.png *.jpg *jpeg *.bmp)" << "/x" << "/x.png";
-    QTest::newRow("no suffix pattern") << "All(*)" << "/x" << "/x";
+    QTest::newRow("appended") << "XML(*.xml)"
+                              << "/logs/export"
+                              << "/logs/export.xml";
+    QTest::newRow("already there") << "XML(*.xml)"
+                                   << "/logs/log.xml"
+                                   << "/logs/log.xml";
+    QTest::newRow("other case") << "XML(*.xml)"
+                                << "/logs/log.XML"
+                                << "/logs/log.XML";
+    QTest::newRow("empty filter") << ""
+                                  << "/logs/export"
+                                  << "/logs/export";
+    QTest::newRow("blank before the star: first pattern") << "Image Files(*.png *.jpg *jpeg *.bmp)"
+                                                          << "/x"
+                                                          << "/x.png";
+    QTest::newRow("no suffix pattern") << "All(*)"
+                                       << "/x"
+                                       << "/x";
 }
 
 void TestFileDialog::suffixRule()
@@ -268,7 +291,8 @@ void TestFileDialog::pathBoxModes()
         box.SetPathMode(CPathComboBox::SaveFile);
         box.SetFileFilter(QStringLiteral("XML(*.xml)"));
         box.showPopup();
-        const QString expected = QFileInfo(fx.Path(QStringLiteral("export"))).absoluteFilePath() + QStringLiteral(".xml");
+        const QString expected =
+            QFileInfo(fx.Path(QStringLiteral("export"))).absoluteFilePath() + QStringLiteral(".xml");
         QCOMPARE(box.count(), 1);
         QCOMPARE(box.currentText(), expected);
         QCOMPARE(box.toolTip(), expected);

@@ -46,7 +46,7 @@ void MoveCursorAway()
 {
     QCursor::setPos(QGuiApplication::primaryScreen()->geometry().topLeft());
 }
-} // namespace
+}  // namespace
 
 class TestNotices : public QObject {
     Q_OBJECT
@@ -81,7 +81,7 @@ void TestNotices::placedBottomRightAndHides()
     QTest::qWait(2700);
     QVERIFY(notice->isVisible());
     QTRY_VERIFY_WITH_TIMEOUT(!notice->isVisible(), 1000);
-    QCOMPARE(CInformationDlg::Current(), notice);   // hidden, not deleted
+    QCOMPARE(CInformationDlg::Current(), notice);  // hidden, not deleted
 }
 
 void TestNotices::staysWhileTheCursorRestsOnIt()
@@ -135,10 +135,14 @@ void TestNotices::links_data()
 {
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("href");
-    QTest::newRow("snapshot") << "/home/op/cap/20240305/a.jpg" << "file:///home/op/cap/20240305";
-    QTest::newRow("apostrophe in a folder") << "/home/op/it's/a.jpg" << "file:///home/op/it's";
-    QTest::newRow("markup and ampersand") << "/tmp/a<b>&c/x.mp4" << "file:///tmp/a%3Cb%3E&c";
-    QTest::newRow("blank and hash") << "/tmp/my clips #1/x.mp4" << "file:///tmp/my%20clips%20%231";
+    QTest::newRow("snapshot") << "/home/op/cap/20240305/a.jpg"
+                              << "file:///home/op/cap/20240305";
+    QTest::newRow("apostrophe in a folder") << "/home/op/it's/a.jpg"
+                                            << "file:///home/op/it's";
+    QTest::newRow("markup and ampersand") << "/tmp/a<b>&c/x.mp4"
+                                          << "file:///tmp/a%3Cb%3E&c";
+    QTest::newRow("blank and hash") << "/tmp/my clips #1/x.mp4"
+                                    << "file:///tmp/my%20clips%20%231";
     QTest::newRow("Chinese folder") << QStringLiteral("/tmp/录像/x.mp4") << "file:///tmp/%E5%BD%95%E5%83%8F";
 }
 

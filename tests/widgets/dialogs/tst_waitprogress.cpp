@@ -46,7 +46,7 @@ public:
 signals:
     void Progress(ProgressInfo info);
 };
-} // namespace
+}  // namespace
 
 class TestWaitProgress : public QObject {
     Q_OBJECT
@@ -163,7 +163,7 @@ void TestWaitProgress::overlayFaces()
     QWidget page;
     CFakeChaseDialog overlay(&page, kMovie);
     QVERIFY(!overlay.isVisible());
-    QTRY_VERIFY_WITH_TIMEOUT(overlay.isVisible(), 1500);   // shows itself at its first tick
+    QTRY_VERIFY_WITH_TIMEOUT(overlay.isVisible(), 1500);  // shows itself at its first tick
     QVERIFY(!overlay.ChaseLabel()->isVisible());
     QVERIFY(!overlay.MovieLabel()->isVisible());
     QVERIFY(!overlay.NoChannelLabel()->isVisible());
@@ -224,7 +224,7 @@ void TestWaitProgress::progressTable()
     int value = -1;
     bool open = false;
     WhenShown(&progress, [&] {
-        progress.OnProgressChanged(2, 5);   // 40 first
+        progress.OnProgressChanged(2, 5);  // 40 first
         progress.OnProgressChanged(current, total);
         value = progress.Bar()->value();
         open = progress.isVisible();
@@ -278,7 +278,7 @@ void TestWaitProgress::progressKeysAndZeroStart()
     CProgress progress;
     bool escapeKeptOpen = false;
     WhenShown(&progress, [&] {
-        QTest::qWait(250);   // the timer re-applies 0
+        QTest::qWait(250);  // the timer re-applies 0
         QCOMPARE(progress.Bar()->value(), 0);
         QTest::keyClick(&progress, Qt::Key_Escape);
         escapeKeptOpen = progress.isVisible();

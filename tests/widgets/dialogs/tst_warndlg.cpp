@@ -38,7 +38,7 @@ void ShowAsWarn(CWarnDlg& dialog, const QString& text)
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
     QCoreApplication::processEvents();
 }
-} // namespace
+}  // namespace
 
 class TestWarnDlg : public QObject {
     Q_OBJECT
@@ -60,7 +60,7 @@ private slots:
 void TestWarnDlg::widthRule_data()
 {
     QTest::addColumn<int>("textWidth");
-    QTest::addColumn<QSize>("widths");   // dialog width, browser width
+    QTest::addColumn<QSize>("widths");  // dialog width, browser width
     QTest::newRow("short") << 100 << QSize(300, 115);
     QTest::newRow("last that fits the minimum (w + 10 = 288)") << 263 << QSize(300, 278);
     QTest::newRow("first above the minimum") << 264 << QSize(301, 279);
@@ -118,8 +118,9 @@ void TestWarnDlg::longTextMakesTheBoxTaller()
     // The whole text shows: the browser is as tall as the text and lies inside the content frame.
     QCOMPARE(browser->height(), int(browser->document()->size().height() + 10.0));
     QVERIFY(browser->y() >= 0);
-    QVERIFY2(browser->y() + browser->height() <= content->height(),
-             qPrintable(QStringLiteral("%1 + %2 > %3").arg(browser->y()).arg(browser->height()).arg(content->height())));
+    QVERIFY2(
+        browser->y() + browser->height() <= content->height(),
+        qPrintable(QStringLiteral("%1 + %2 > %3").arg(browser->y()).arg(browser->height()).arg(content->height())));
     QCOMPARE(dialog.Browser()->toPlainText().size(), words.join(QLatin1Char(' ')).size());
 }
 
@@ -135,7 +136,7 @@ void TestWarnDlg::textTallerThanTheScreenScrolls()
     QCOMPARE(dialog.height(), room);
     const QTextBrowser* browser = dialog.Browser();
     QVERIFY(browser->y() + browser->height() <= dialog.GetContentFrame()->height());
-    QVERIFY(browser->verticalScrollBar()->maximum() > 0);   // the rest of the text scrolls
+    QVERIFY(browser->verticalScrollBar()->maximum() > 0);  // the rest of the text scrolls
 }
 
 void TestWarnDlg::warnResults_data()

@@ -22,11 +22,16 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("message");  // empty: accepted
-        QTest::newRow("blanks") << "   " << "Name cannot be empty.";
-        QTest::newRow("slash") << "a/b" << "Name cannot contain the following symbol (' ).";
-        QTest::newRow("colon") << "a:b" << "Name cannot contain the following symbol (' ).";
-        QTest::newRow("star") << "a*b" << "Name cannot contain the following symbol (' ).";
-        QTest::newRow("ok, trimmed") << "  ok name " << "";
+        QTest::newRow("blanks") << "   "
+                                << "Name cannot be empty.";
+        QTest::newRow("slash") << "a/b"
+                               << "Name cannot contain the following symbol (' ).";
+        QTest::newRow("colon") << "a:b"
+                               << "Name cannot contain the following symbol (' ).";
+        QTest::newRow("star") << "a*b"
+                              << "Name cannot contain the following symbol (' ).";
+        QTest::newRow("ok, trimmed") << "  ok name "
+                                     << "";
     }
 
     void nameTable()

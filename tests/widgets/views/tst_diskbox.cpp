@@ -68,7 +68,7 @@ void ClickPopupRow(CDiskTreeBox& box, const QModelIndex& index)
     QTRY_VERIFY(!view->isVisible());
 }
 
-} // namespace
+}  // namespace
 
 class TestDiskBox : public QObject {
     Q_OBJECT
@@ -115,8 +115,7 @@ private slots:
         const QString folderLabel = model->item(3) ? model->item(3)->child(0)->text().section('(', 0, 0) : QString();
         QCOMPARE(Rows(model, Qt::DisplayRole),
                  (QStringList{"Physical Disk 9", "  (/boot/efi/)", "  (/media/op/REC DISK/)", "Physical Disk 4 ",
-                              "Physical Disk 1000 ", "Physical Disk 1001",
-                              "  " + model->item(3)->child(0)->text()}));
+                              "Physical Disk 1000 ", "Physical Disk 1001", "  " + model->item(3)->child(0)->text()}));
         QVERIFY(model->item(3)->child(0)->text().endsWith("(" + m_folder + "/)"));
         Q_UNUSED(folderLabel);
         QCOMPARE(Rows(model, CDiskTreeBox::kPositionRole),
@@ -217,8 +216,8 @@ private slots:
             const QString path = disk->data(CDiskTreeBox::kSourcePathRole).toString();
             QVERIFY2(path.startsWith("/dev/"), qPrintable(path));
             QVERIFY2(!path.contains("zram") && !path.contains("/dev/ram"), qPrintable(path));
-            QVERIFY(disk->text().endsWith(disk->data(CDiskTreeBox::kDiskNumberRole).toString())
-                    || disk->text().endsWith(disk->data(CDiskTreeBox::kDiskNumberRole).toString() + " "));
+            QVERIFY(disk->text().endsWith(disk->data(CDiskTreeBox::kDiskNumberRole).toString()) ||
+                    disk->text().endsWith(disk->data(CDiskTreeBox::kDiskNumberRole).toString() + " "));
             for (int c = 0; c < disk->rowCount(); ++c)
                 QVERIFY(disk->child(c)->data(CDiskTreeBox::kSourcePathRole).toString().endsWith('/'));
         }

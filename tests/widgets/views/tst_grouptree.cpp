@@ -49,8 +49,16 @@ struct Fixture {
     }
     QModelIndex Group(int g) const { return model->index(g, 0); }
     QModelIndex Stream(int g, int s) const { return model->index(s, 0, Group(g)); }
-    QPoint Upper(const QModelIndex& i) const { const QRect r = view.visualRect(i); return {r.center().x(), r.y() + 2}; }
-    QPoint Lower(const QModelIndex& i) const { const QRect r = view.visualRect(i); return {r.center().x(), r.bottom() - 1}; }
+    QPoint Upper(const QModelIndex& i) const
+    {
+        const QRect r = view.visualRect(i);
+        return {r.center().x(), r.y() + 2};
+    }
+    QPoint Lower(const QModelIndex& i) const
+    {
+        const QRect r = view.visualRect(i);
+        return {r.center().x(), r.bottom() - 1};
+    }
 };
 
 QByteArray Hex(const char* hex)
@@ -58,7 +66,7 @@ QByteArray Hex(const char* hex)
     return QByteArray::fromHex(hex);
 }
 
-} // namespace
+}  // namespace
 
 class TestGroupTree : public QObject {
     Q_OBJECT
@@ -107,7 +115,9 @@ private slots:
         QFETCH(int, group);
         QFETCH(int, stream);
         GroupStreamPayload::Rows rows;
-        QCOMPARE(GroupStreamPayload::DecodeChecked(bytes, 3, [](int) { return 4; }, &rows), ok);
+        QCOMPARE(GroupStreamPayload::DecodeChecked(
+                     bytes, 3, [](int) { return 4; }, &rows),
+                 ok);
         if (ok) {
             QCOMPARE(rows.group, group);
             QCOMPARE(rows.stream, stream);
@@ -174,8 +184,8 @@ private slots:
             at = f.Group(target.mid(1).toInt());
         if (collapseTarget)
             f.view.collapse(at);
-        const QPoint pos = at.isValid() ? (lower ? f.Lower(at) : f.Upper(at))
-                                        : QPoint(5, f.view.viewport()->height() - 3);
+        const QPoint pos =
+            at.isValid() ? (lower ? f.Lower(at) : f.Upper(at)) : QPoint(5, f.view.viewport()->height() - 3);
         QSignalSpy drops(&f.view, &CGroupTreeView::SignalDrop);
         QMimeData data;
         data.setData("Playback/Stream", GroupStreamPayload::Encode(0, 0));

@@ -27,7 +27,7 @@ namespace {
 
 const QString kShortText = QStringLiteral("Recorder NVR_1");
 const QString kLongText = QStringLiteral("Recorder NVR_1 copied from the east gate on 2024-03-05");
-constexpr int kTreeWidth = 210; // the playback page's channel tree
+constexpr int kTreeWidth = 210;  // the playback page's channel tree
 constexpr int kArrowSize = 22;
 
 QImage Picture(QWidget* widget)
@@ -35,7 +35,7 @@ QImage Picture(QWidget* widget)
     return widget->grab().toImage();
 }
 
-} // namespace
+}  // namespace
 
 class TestLooks : public QObject {
     Q_OBJECT
@@ -64,11 +64,32 @@ private slots:
         QFETCH(QString, kind);
         QFETCH(bool, enabled);
         const std::map<QString, std::function<QWidget*()>> make{
-                {QStringLiteral("QComboBox"), [] { auto* box = new QComboBox; box->addItem(QStringLiteral("All")); return box; }},
-                {QStringLiteral("CComboBox"), [] { auto* box = new CComboBox; box->addItem(QStringLiteral("JPEG")); return box; }},
-                {QStringLiteral("TreeBox"), [] { auto* box = new TreeBox; box->addItem(QStringLiteral("Physical Disk 1")); return box; }},
-                {QStringLiteral("CPathComboBox"), [] { auto* box = new CPathComboBox; box->addItem(QStringLiteral("/tmp/")); return box; }},
-                {QStringLiteral("CDateTimeEdit"), [] { return new CDateTimeEdit(QDateTime(QDate(2024, 3, 5), QTime(8, 0))); }},
+            {QStringLiteral("QComboBox"),
+             [] {
+                 auto* box = new QComboBox;
+                 box->addItem(QStringLiteral("All"));
+                 return box;
+             }},
+            {QStringLiteral("CComboBox"),
+             [] {
+                 auto* box = new CComboBox;
+                 box->addItem(QStringLiteral("JPEG"));
+                 return box;
+             }},
+            {QStringLiteral("TreeBox"),
+             [] {
+                 auto* box = new TreeBox;
+                 box->addItem(QStringLiteral("Physical Disk 1"));
+                 return box;
+             }},
+            {QStringLiteral("CPathComboBox"),
+             [] {
+                 auto* box = new CPathComboBox;
+                 box->addItem(QStringLiteral("/tmp/"));
+                 return box;
+             }},
+            {QStringLiteral("CDateTimeEdit"),
+             [] { return new CDateTimeEdit(QDateTime(QDate(2024, 3, 5), QTime(8, 0))); }},
         };
         std::unique_ptr<QWidget> box(make.at(kind)());
         box->setEnabled(enabled);
@@ -86,8 +107,8 @@ private slots:
     void groupRowTextRoom_data()
     {
         QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("spare");       // pixels between the text's end and the arrow
-        QTest::addColumn<int>("rectCut");     // pixels the text rectangle ends before the arrow
+        QTest::addColumn<int>("spare");    // pixels between the text's end and the arrow
+        QTest::addColumn<int>("rectCut");  // pixels the text rectangle ends before the arrow
         QTest::addColumn<bool>("whole");
         QTest::newRow("fits exactly") << kShortText << 0 << 0 << true;
         QTest::newRow("fits with room") << kShortText << 30 << 0 << true;
@@ -163,7 +184,7 @@ private slots:
                          QSize(kArrowSize, kArrowSize));
         };
         QCOMPARE(picture.copy(arrowBox(1)), picture.copy(arrowBox(2)));
-        QVERIFY(picture.copy(cell(1)) != picture.copy(cell(2))); // the text is painted at all
+        QVERIFY(picture.copy(cell(1)) != picture.copy(cell(2)));  // the text is painted at all
     }
 };
 

@@ -43,7 +43,7 @@ void Fill(CTreeViewModel& model)
     QVERIFY(model.InsertItems(0, groups));
 }
 
-} // namespace
+}  // namespace
 
 class TestTreeModel : public QObject {
     Q_OBJECT
@@ -99,7 +99,7 @@ private slots:
         QVERIFY(model.setData(cell, "edited", Qt::EditRole));
         QCOMPARE(cell.data(Qt::DisplayRole).toString(), QString("edited"));
         QVERIFY(!cell.data(Qt::ToolTipRole).isValid());
-        QVERIFY(!model.index(0, 1).data().isValid());  // a column never set
+        QVERIFY(!model.index(0, 1).data().isValid());             // a column never set
         QVERIFY(model.setData(cell, "edited", Qt::DisplayRole));  // unchanged: still announced
         QCOMPARE(changed.count(), 3);
         QVERIFY(!model.setData(QModelIndex(), 1, Qt::CheckStateRole));

@@ -92,7 +92,7 @@ struct TreeFixture {
     }
 };
 
-} // namespace
+}  // namespace
 
 class TestViews : public QObject {
     Q_OBJECT
@@ -249,8 +249,10 @@ private slots:
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
         QStringList log;
-        connect(&view, &CTableView::PressedBtn, [&](const QModelIndex& i) { log << QString("pressed %1").arg(i.row()); });
-        connect(&view, &CTableView::ClickedBtn, [&](const QModelIndex& i) { log << QString("clicked %1").arg(i.row()); });
+        connect(&view, &CTableView::PressedBtn,
+                [&](const QModelIndex& i) { log << QString("pressed %1").arg(i.row()); });
+        connect(&view, &CTableView::ClickedBtn,
+                [&](const QModelIndex& i) { log << QString("clicked %1").arg(i.row()); });
         connect(&view, &CTableView::SignalClickRelease,
                 [&](const QModelIndex& i) { log << QString("release %1").arg(i.row()); });
         const QPoint pressAt = view.visualRect(view.model()->index(0, 0)).center();
@@ -274,7 +276,7 @@ private slots:
             view.setModel(&other);
             QVERIFY(!own);  // the view's own model is gone
             view.ClearAll();
-            QCOMPARE(other.rowCount(), 1);  // ClearAll leaves another model alone
+            QCOMPARE(other.rowCount(), 1);            // ClearAll leaves another model alone
             view.setCurrentIndex(other.index(0, 0));  // the relay follows the new selection model
             QCOMPARE(current.count(), 1);
         }
@@ -324,7 +326,7 @@ private slots:
     // ---- tree view: check propagation ---------------------------------------------------------
     void propagation_data()
     {
-        QTest::addColumn<QString>("start");  // ignored: the fixture is built from `setup`
+        QTest::addColumn<QString>("start");      // ignored: the fixture is built from `setup`
         QTest::addColumn<QStringList>("setup");  // "path=state" applied before counting
         QTest::addColumn<QString>("change");
         QTest::addColumn<int>("state");
@@ -332,24 +334,23 @@ private slots:
         QTest::addColumn<int>("maxChanges");
 
         QTest::newRow("check one child: group partly")
-                << "" << QStringList{} << "G/c1" << 2 << "G:1 c1:2 c2:0 c3:0 H:0 m:0 x:0 y:0" << 3;
+            << "" << QStringList{} << "G/c1" << 2 << "G:1 c1:2 c2:0 c3:0 H:0 m:0 x:0 y:0" << 3;
         QTest::newRow("check the last child: group checked")
-                << "" << QStringList{"G/c1=2", "G/c2=2"} << "G/c3" << 2
-                << "G:2 c1:2 c2:2 c3:2 H:0 m:0 x:0 y:0" << 3;
+            << "" << QStringList{"G/c1=2", "G/c2=2"} << "G/c3" << 2 << "G:2 c1:2 c2:2 c3:2 H:0 m:0 x:0 y:0" << 3;
         QTest::newRow("uncheck the group: children unchecked")
-                << "" << QStringList{"G=2"} << "G" << 0 << "G:0 c1:0 c2:0 c3:0 H:0 m:0 x:0 y:0" << 8;
+            << "" << QStringList{"G=2"} << "G" << 0 << "G:0 c1:0 c2:0 c3:0 H:0 m:0 x:0 y:0" << 8;
         QTest::newRow("uncheck a child of a checked group")
-                << "" << QStringList{"G=2"} << "G/c2" << 0 << "G:1 c1:2 c2:0 c3:2 H:0 m:0 x:0 y:0" << 3;
+            << "" << QStringList{"G=2"} << "G/c2" << 0 << "G:1 c1:2 c2:0 c3:2 H:0 m:0 x:0 y:0" << 3;
         QTest::newRow("uncheck the last checked child: group unchecked")
-                << "" << QStringList{"G/c1=2"} << "G/c1" << 0 << "G:0 c1:0 c2:0 c3:0 H:0 m:0 x:0 y:0" << 3;
+            << "" << QStringList{"G/c1=2"} << "G/c1" << 0 << "G:0 c1:0 c2:0 c3:0 H:0 m:0 x:0 y:0" << 3;
         QTest::newRow("check a three-level group: all below checked")
-                << "" << QStringList{} << "H" << 2 << "G:0 c1:0 c2:0 c3:0 H:2 m:2 x:2 y:2" << 8;
+            << "" << QStringList{} << "H" << 2 << "G:0 c1:0 c2:0 c3:0 H:2 m:2 x:2 y:2" << 8;
         QTest::newRow("check a leaf of three levels: partly stops in the middle")
-                << "" << QStringList{} << "H/m/x" << 2 << "G:0 c1:0 c2:0 c3:0 H:0 m:1 x:2 y:0" << 2;
+            << "" << QStringList{} << "H/m/x" << 2 << "G:0 c1:0 c2:0 c3:0 H:0 m:1 x:2 y:0" << 2;
         QTest::newRow("check the other leaf: middle and top follow")
-                << "" << QStringList{"H/m/x=2"} << "H/m/y" << 2 << "G:0 c1:0 c2:0 c3:0 H:2 m:2 x:2 y:2" << 8;
+            << "" << QStringList{"H/m/x=2"} << "H/m/y" << 2 << "G:0 c1:0 c2:0 c3:0 H:2 m:2 x:2 y:2" << 8;
         QTest::newRow("partly changes nothing")
-                << "" << QStringList{} << "G/c1" << 1 << "G:0 c1:1 c2:0 c3:0 H:0 m:0 x:0 y:0" << 1;
+            << "" << QStringList{} << "G/c1" << 1 << "G:0 c1:1 c2:0 c3:0 H:0 m:0 x:0 y:0" << 1;
     }
 
     void propagation()
