@@ -37,10 +37,15 @@ std::atomic<int> g_open_ports{0};
 // default the allocator maps such blocks afresh each time and unmaps them when freed, so every
 // file's frames and every keyframe's buffers fault their pages in again. Kept in the heap instead,
 // freed blocks serve the next file's; the pages go back when a port is freed and none is open.
+// One heap for every thread: a port's threads are new at each file, and the allocator would give
+// them heaps of their own, whose free tops it keeps (malloc_trim gives back the free top of the
+// main heap only); a stopped process would hold hundreds of MB. The ports allocate little per
+// frame, so sharing the heap's lock costs nothing measurable.
 void KeepLargeBlocks()
 {
     static std::once_flag once;
     std::call_once(once, [] {
+        mallopt(M_ARENA_MAX, 1);
         mallopt(M_MMAP_THRESHOLD, 32 << 20);
         mallopt(M_TRIM_THRESHOLD, 128 << 20);
     });
@@ -57,6 +62,7 @@ Port::~Port()
 {
     StopClip();
     Close();
+    frames_.Release();
     // Once no port is open, what the allocator still keeps goes back to the system. (Not at each
     // close: a window closes its port at every file change, and the next file's frames would
     // fault their pages in again.)
@@ -499,6 +505,7 @@ PortMemory Port::Memory()
         m.queued_bytes += OwnFrameBytes(q.frame.get());
     m.shown_bytes = OwnFrameBytes(shown_.get());
     m.images_bytes = images_->HeldBytes();
+    m.decoder_buffers_bytes = frames_.HeldBytes();
     for (const AudioChunk& c : audio_)
         m.audio_bytes += c.pcm.capacity() * sizeof(std::int16_t);
     return m;
