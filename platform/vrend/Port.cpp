@@ -32,20 +32,23 @@ namespace {
 
 std::atomic<int> g_open_ports{0};
 
+// One heap for every thread: a port's threads are new at each file, and the allocator would give
+// them heaps of their own, whose free tops it keeps (malloc_trim gives back the free top of the
+// main heap only); a stopped process would hold hundreds of MB. Set when the program starts,
+// before any thread has a heap of its own (the program that loads the layer as a module sets it
+// in module/ModuleFront.cpp). The ports allocate little per frame, so sharing the heap's lock
+// costs nothing measurable.
+[[maybe_unused]] const bool kOneHeap = mallopt(M_ARENA_MAX, 1) == 1;
+
 // A page the system hands out for the first time costs more than the picture decoded into it
 // (the decoder's frames are 3 MB at 1080p, the demuxer's buffers up to a keyframe's size). By
 // default the allocator maps such blocks afresh each time and unmaps them when freed, so every
 // file's frames and every keyframe's buffers fault their pages in again. Kept in the heap instead,
 // freed blocks serve the next file's; the pages go back when a port is freed and none is open.
-// One heap for every thread: a port's threads are new at each file, and the allocator would give
-// them heaps of their own, whose free tops it keeps (malloc_trim gives back the free top of the
-// main heap only); a stopped process would hold hundreds of MB. The ports allocate little per
-// frame, so sharing the heap's lock costs nothing measurable.
 void KeepLargeBlocks()
 {
     static std::once_flag once;
     std::call_once(once, [] {
-        mallopt(M_ARENA_MAX, 1);
         mallopt(M_MMAP_THRESHOLD, 32 << 20);
         mallopt(M_TRIM_THRESHOLD, 128 << 20);
     });

@@ -794,7 +794,7 @@ private slots:
         // The file change: the buffers are kept, spare, for the next file.
         QVERIFY(VRend_OpenStream(p.port(), next.header.data(), 40, kRing));
         QVERIFY(vrend_test_GetMemory(p.port(), &held));
-        QCOMPARE(held.decoder_buffers_bytes, buffers);
+        QVERIFY(held.decoder_buffers_bytes >= buffers);  // (the decoder may have made one more meanwhile)
         QVERIFY(p.FeedAll());
         QVERIFY(VRend_Play(p.port(), surface->surfaceId()));
         QVERIFY(p.Settle());
@@ -805,6 +805,11 @@ private slots:
         for (std::size_t i = 0; i < seen.codes.size(); ++i)
             QCOMPARE(seen.codes[i], int(i < 11 ? i : i - 11));
         QCOMPARE(ReadFrameCode(surface->currentImage()), 20);
+        // Pictures of another size: the old buffers went, the port holds the new size's only.
+        QVERIFY(vrend_test_GetMemory(p.port(), &held));
+        QVERIFY(held.decoder_buffers_bytes > 0);
+        if (next_size != QSize(320, 240))
+            QVERIFY(held.decoder_buffers_bytes < buffers);
 
         QVERIFY(VRend_CloseStream(p.port()));
         for (int i = 0; i < 5; ++i)
