@@ -98,12 +98,14 @@ public:
     ~Player() { VRend_FreePort(port_); }
     bool ok() const { return ok_; }
     int port() const { return port_; }
-    // Feeds the body in 8 KiB blocks as a source would; false when the ring refused a block.
-    bool FeedAll(bool end = true)
+    // Feeds the body (of the port's stream, or of `s` after an open on another) in 8 KiB blocks as
+    // a source would; false when the ring refused a block.
+    bool FeedAll(bool end = true) { return Feed(stream_, end); }
+    bool Feed(const Stream& s, bool end = true)
     {
-        for (std::size_t off = 0; off < stream_.body.size(); off += 8192) {
-            const auto n = static_cast<std::uint32_t>(std::min<std::size_t>(8192, stream_.body.size() - off));
-            if (!VRend_InputData(port_, stream_.body.data() + off, n))
+        for (std::size_t off = 0; off < s.body.size(); off += 8192) {
+            const auto n = static_cast<std::uint32_t>(std::min<std::size_t>(8192, s.body.size() - off));
+            if (!VRend_InputData(port_, s.body.data() + off, n))
                 return false;
         }
         return !end || VRend_InputEnd(port_);
@@ -795,7 +797,7 @@ private slots:
         QVERIFY(VRend_OpenStream(p.port(), next.header.data(), 40, kRing));
         QVERIFY(vrend_test_GetMemory(p.port(), &held));
         QVERIFY(held.decoder_buffers_bytes >= buffers);  // (the decoder may have made one more meanwhile)
-        QVERIFY(p.FeedAll());
+        QVERIFY(p.Feed(next));
         QVERIFY(VRend_Play(p.port(), surface->surfaceId()));
         QVERIFY(p.Settle());
         for (int i = 0; i < 20; ++i)
