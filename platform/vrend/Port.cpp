@@ -32,6 +32,14 @@ namespace {
 
 std::atomic<int> g_open_ports{0};
 
+// One heap for every thread: a port's threads are new at each file, and the allocator would give
+// them heaps of their own, whose free tops it keeps (malloc_trim gives back the free top of the
+// main heap only); a stopped process would hold hundreds of MB. Set when the program starts,
+// before any thread has a heap of its own (the program that loads the layer as a module sets it
+// in module/ModuleFront.cpp). The ports allocate little per frame, so sharing the heap's lock
+// costs nothing measurable.
+[[maybe_unused]] const bool kOneHeap = mallopt(M_ARENA_MAX, 1) == 1;
+
 // A page the system hands out for the first time costs more than the picture decoded into it
 // (the decoder's frames are 3 MB at 1080p, the demuxer's buffers up to a keyframe's size). By
 // default the allocator maps such blocks afresh each time and unmaps them when freed, so every
@@ -57,6 +65,7 @@ Port::~Port()
 {
     StopClip();
     Close();
+    frames_.Release();
     // Once no port is open, what the allocator still keeps goes back to the system. (Not at each
     // close: a window closes its port at every file change, and the next file's frames would
     // fault their pages in again.)
@@ -499,6 +508,7 @@ PortMemory Port::Memory()
         m.queued_bytes += OwnFrameBytes(q.frame.get());
     m.shown_bytes = OwnFrameBytes(shown_.get());
     m.images_bytes = images_->HeldBytes();
+    m.decoder_buffers_bytes = frames_.HeldBytes();
     for (const AudioChunk& c : audio_)
         m.audio_bytes += c.pcm.capacity() * sizeof(std::int16_t);
     return m;

@@ -62,6 +62,40 @@ private:
     bool keep_ = true;
 };
 
+// The buffers a port's video decoder decodes into, kept by the port from one file to the next: a
+// new file's pictures land in memory the last one already touched, instead of fresh pages the
+// system must hand out (and zero) again for every file. Buffers come back when no frame holds them
+// any more; the pool keeps them until the picture's size or format changes, or Release. Used as
+// the decoder's `get_buffer2` with the pool as the decoder's `opaque`.
+class FramePool {
+public:
+    FramePool() = default;
+    FramePool(const FramePool&) = delete;
+    FramePool& operator=(const FramePool&) = delete;
+    ~FramePool();
+    static int GetBuffer(AVCodecContext* c, AVFrame* frame, int flags);
+    // Lets the buffers go: spare ones now, the ones frames still hold when those frames go.
+    void Release();
+    // Bytes of the buffers the pool made that are alive (in frames or spare).
+    std::size_t HeldBytes() const { return *held_; }
+
+private:
+    struct Layout {
+        int format = -1, width = 0, height = 0;
+        int linesize[4] = {};
+        std::size_t plane_bytes[4] = {};
+    };
+    bool Prepare(AVCodecContext* c, const AVFrame* frame);
+    static AVBufferRef* Allocate(void* opaque, std::size_t size);
+    static void Free(void* opaque, std::uint8_t* data);
+
+    std::mutex m_;
+    Layout layout_;
+    AVBufferPool* planes_[4] = {};
+    // Shared with the buffers, which may outlive the pool (a frame the surface's owner holds).
+    std::shared_ptr<std::atomic<std::size_t>> held_ = std::make_shared<std::atomic<std::size_t>>(0);
+};
+
 // Converts a decoded frame (optionally a crop of it) to RGB32 of the given size (the picture's
 // own size when empty), into a picture of `pool` when given.
 QImage FrameToImage(const AVFrame* frame, const VRendRect* crop, QSize size, SwsContext** cache,
@@ -267,6 +301,7 @@ private:
     std::uint32_t packed_ = SF_NO_TIME;
     SwsContext* sws_ = nullptr;
     std::shared_ptr<ImagePool> images_ = std::make_shared<ImagePool>();
+    FramePool frames_;  // used by the decode thread only; released when the port is freed
 
     PortStats stats_;
 

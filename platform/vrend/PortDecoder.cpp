@@ -172,6 +172,8 @@ void Port::DecodeMain(std::uint64_t generation)
             // set of frames per thread, and a port keeps real time at 8x on one thread; many windows
             // share the cores better one thread each.
             c->thread_count = 1;
+            c->opaque = &frames_;
+            c->get_buffer2 = &FramePool::GetBuffer;
         }
         if (avcodec_open2(c, codec, nullptr) < 0)
             avcodec_free_context(&c);

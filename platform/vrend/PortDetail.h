@@ -37,10 +37,10 @@ inline std::int64_t SatMul(std::int64_t a, std::int64_t b)
         return r;
     return (a < 0) != (b < 0) ? std::numeric_limits<std::int64_t>::min() : std::numeric_limits<std::int64_t>::max();
 }
-// Decoded frames waiting to be shown: 3 frames of 1080p (120 ms, decoded in a few ms each), more
-// at smaller sizes up to the display buffer. Each queued frame keeps one more of the decoder's 3 MB
-// buffers alive: more would be most of a port's memory.
-constexpr std::size_t kQueueMaxBytes = 8u << 20;
+// Decoded frames waiting to be shown: 2 frames of 1080p (80 ms at 1x, decoded in a few ms each),
+// more at smaller sizes up to the display buffer. Each queued frame keeps one more of the
+// decoder's 3 MB buffers alive: more would be most of a port's memory.
+constexpr std::size_t kQueueMaxBytes = 4u << 20;
 constexpr std::size_t kHistoryMaxBytes = 16u << 20;  // packets kept for stepping back
 constexpr std::size_t kAudioMaxChunks = 200;
 constexpr std::size_t kBackCacheMaxBytes = 32u << 20;  // frames kept for further steps back

@@ -74,6 +74,7 @@ struct PortMemory {
     std::size_t shown_bytes = 0;       // the frame shown, as far as only the port holds it
     std::size_t images_bytes = 0;      // pictures converted for the surface (queued, shown, spare)
     std::size_t audio_bytes = 0;       // sound waiting to be played
+    std::size_t decoder_buffers_bytes = 0;  // the picture buffers the decoder draws from (in frames or spare)
 };
 
 }  // namespace vrend

@@ -98,12 +98,14 @@ public:
     ~Player() { VRend_FreePort(port_); }
     bool ok() const { return ok_; }
     int port() const { return port_; }
-    // Feeds the body in 8 KiB blocks as a source would; false when the ring refused a block.
-    bool FeedAll(bool end = true)
+    // Feeds the body (of the port's stream, or of `s` after an open on another) in 8 KiB blocks as
+    // a source would; false when the ring refused a block.
+    bool FeedAll(bool end = true) { return Feed(stream_, end); }
+    bool Feed(const Stream& s, bool end = true)
     {
-        for (std::size_t off = 0; off < stream_.body.size(); off += 8192) {
-            const auto n = static_cast<std::uint32_t>(std::min<std::size_t>(8192, stream_.body.size() - off));
-            if (!VRend_InputData(port_, stream_.body.data() + off, n))
+        for (std::size_t off = 0; off < s.body.size(); off += 8192) {
+            const auto n = static_cast<std::uint32_t>(std::min<std::size_t>(8192, s.body.size() - off));
+            if (!VRend_InputData(port_, s.body.data() + off, n))
                 return false;
         }
         return !end || VRend_InputEnd(port_);
@@ -750,6 +752,71 @@ private slots:
         QCOMPARE(held.shown_bytes, std::size_t(0));
         QCOMPARE(held.images_bytes, std::size_t(0));
         QVERIFY(surface->currentImage().isNull());
+    }
+
+    // The decoder's picture buffers stay with the port from one file to the next: the next file's
+    // frames, decoded into buffers the last one used, show that file's pictures once each and in
+    // order (with B-frames held back for reordering, and at another picture size); nothing is shown
+    // after a close.
+    void decoderBuffersServeTheNextFile_data()
+    {
+        QTest::addColumn<bool>("bframes");
+        QTest::addColumn<QSize>("next_size");
+        QTest::addRow("same size") << false << QSize(320, 240);
+        QTest::addRow("same size, B-frames") << true << QSize(320, 240);
+        QTest::addRow("smaller next file") << false << QSize(160, 120);
+    }
+    void decoderBuffersServeTheNextFile()
+    {
+        QFETCH(bool, bframes);
+        QFETCH(QSize, next_size);
+        const Stream& first = bframes ? bframes_ : plain_;
+        const Stream resized =
+            next_size == QSize(320, 240)
+                ? Stream{}
+                : MakeStream(StreamSpec{
+                      .width = next_size.width(), .height = next_size.height(), .frame_count = 30, .gop = 25});
+        const Stream& next = resized.body.empty() ? first : resized;
+        QVERIFY(!next.body.empty());
+        auto surface = std::make_unique<VideoSurface>();
+        surface->resize(160, 120);
+        surface->show();
+        Player p(first);
+        QVERIFY(p.ok());
+        QVERIFY(p.FeedAll());
+        QVERIFY(VRend_Play(p.port(), surface->surfaceId()));
+        QVERIFY(p.Settle());
+        for (int i = 0; i < 10; ++i)
+            Advance(p, kFrameNs);
+        vrend::PortMemory held;
+        QVERIFY(vrend_test_GetMemory(p.port(), &held));
+        const std::size_t buffers = held.decoder_buffers_bytes;
+        QVERIFY(buffers > 0);
+
+        // The file change: the buffers are kept, spare, for the next file.
+        QVERIFY(VRend_OpenStream(p.port(), next.header.data(), 40, kRing));
+        QVERIFY(vrend_test_GetMemory(p.port(), &held));
+        QVERIFY(held.decoder_buffers_bytes >= buffers);  // (the decoder may have made one more meanwhile)
+        QVERIFY(p.Feed(next));
+        QVERIFY(VRend_Play(p.port(), surface->surfaceId()));
+        QVERIFY(p.Settle());
+        for (int i = 0; i < 20; ++i)
+            Advance(p, kFrameNs);
+        const Seen seen = SeenOf(p.port());
+        QCOMPARE(seen.codes.size(), std::size_t(11 + 21));
+        for (std::size_t i = 0; i < seen.codes.size(); ++i)
+            QCOMPARE(seen.codes[i], int(i < 11 ? i : i - 11));
+        QCOMPARE(ReadFrameCode(surface->currentImage()), 20);
+        // Pictures of another size: the old buffers went, the port holds the new size's only.
+        QVERIFY(vrend_test_GetMemory(p.port(), &held));
+        QVERIFY(held.decoder_buffers_bytes > 0);
+        if (next_size != QSize(320, 240))
+            QVERIFY(held.decoder_buffers_bytes < buffers);
+
+        QVERIFY(VRend_CloseStream(p.port()));
+        for (int i = 0; i < 5; ++i)
+            Advance(p, kFrameNs);
+        QCOMPARE(p.Shown(), std::size_t(11 + 21));
     }
 
     // One port sounds, at normal speed only; port 0 can sound.
