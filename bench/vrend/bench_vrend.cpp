@@ -45,12 +45,11 @@ extern "C" {
 #include <vector>
 
 #include "platform/vrend/VideoSurface.h"
-#include "platform/vrend/testing/StreamMaker.h"
 #include "platform/vrend/vrend.h"
 #include "platform/vrend/vrend_test.h"
 #include "tools/varpen-sample/SampleGen.h"
 
-using vrend::testing::Stream;
+using SampleGen::Stream;
 
 namespace {
 
@@ -102,16 +101,6 @@ QString BodyPath(const QString& name)
     return QString("/tmp/vrend-bench-%1.ts").arg(name);
 }
 
-Stream FromBytes(const QByteArray& all)
-{
-    Stream s;
-    if (all.size() > 40) {
-        s.header.assign(all.begin(), all.begin() + 40);
-        s.body.assign(all.begin() + 40, all.end());
-    }
-    return s;
-}
-
 // Written beside the target and renamed: benchmarks of other trees may read the cache meanwhile.
 void WriteWhole(const QString& path, const QByteArray& bytes)
 {
@@ -132,7 +121,7 @@ Stream Sample(const QString& name, int seconds, int bframes)
     const QString path = CachePath(name);
     QFile f(path);
     if (f.open(QIODevice::ReadOnly)) {
-        Stream s = FromBytes(f.readAll());
+        Stream s = SampleGen::SplitStream(f.readAll());
         if (!s.body.empty() && QFile::exists(BodyPath(name)))
             return s;
     }
@@ -153,7 +142,7 @@ Stream Sample(const QString& name, int seconds, int bframes)
     }
     WriteWhole(BodyPath(name), bytes.mid(40));
     WriteWhole(path, bytes);
-    return FromBytes(bytes);
+    return SampleGen::SplitStream(bytes);
 }
 
 // Plain libavcodec decoding of the stream's video with `threads` decoding threads: CPU per frame.
@@ -488,7 +477,7 @@ std::vector<double> StepBackTimes(const Stream& s, QSize tile)
 Stream ReadStream(const QString& path)
 {
     QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? FromBytes(f.readAll()) : Stream{};
+    return f.open(QIODevice::ReadOnly) ? SampleGen::SplitStream(f.readAll()) : Stream{};
 }
 
 // In a fresh process: the resident size one 1080p port adds while it plays onto a 480x270 tile
