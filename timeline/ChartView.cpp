@@ -22,57 +22,32 @@ Button* MakeButton(QWidget* parent, const char* name, const QSize& size)
 
 }  // namespace
 
-CChartView::CChartView(QWidget* parent) : QFrame(parent)
+CChartView::CChartView(QWidget* parent) : CTimeChartView(parent)
 {
-    setMouseTracking(true);
-    m_moveLeft = MakeButton<CDelayButton>(this, "m_pMoveLeftBtn", QSize(19, 19));
-    m_moveLeft->setStyleSheet(QStringLiteral("border-image: url(:/images/public/Timeslider/move-left.png);"));
-    m_moveRight = MakeButton<CDelayButton>(this, "m_pMoveRightBtn", QSize(19, 19));
-    m_moveRight->setStyleSheet(QStringLiteral("border-image: url(:/images/public/Timeslider/move-right.png);"));
-    m_zoomIn = MakeButton<CPushButton>(this, "m_pZoomInBtn", QSize(32, 26));
-    m_zoomIn->setIcon(QIcon(QStringLiteral(":/images/public/Timeslider/zoomin.png")));
-    m_zoomIn->setIconSize(QSize(32, 26));
-    m_zoomOut = MakeButton<CPushButton>(this, "m_pZoomOutBtn", QSize(32, 26));
-    m_zoomOut->setIcon(QIcon(QStringLiteral(":/images/public/Timeslider/zoomout.png")));
-    m_zoomOut->setIconSize(QSize(32, 26));
+    auto* moveLeft = MakeButton<CDelayButton>(this, "m_pMoveLeftBtn", QSize(19, 19));
+    moveLeft->setStyleSheet(QStringLiteral("border-image: url(:/images/public/Timeslider/move-left.png);"));
+    auto* moveRight = MakeButton<CDelayButton>(this, "m_pMoveRightBtn", QSize(19, 19));
+    moveRight->setStyleSheet(QStringLiteral("border-image: url(:/images/public/Timeslider/move-right.png);"));
+    auto* zoomIn = MakeButton<CPushButton>(this, "m_pZoomInBtn", QSize(32, 26));
+    zoomIn->setIcon(QIcon(QStringLiteral(":/images/public/Timeslider/zoomin.png")));
+    zoomIn->setIconSize(QSize(32, 26));
+    auto* zoomOut = MakeButton<CPushButton>(this, "m_pZoomOutBtn", QSize(32, 26));
+    zoomOut->setIcon(QIcon(QStringLiteral(":/images/public/Timeslider/zoomout.png")));
+    zoomOut->setIconSize(QSize(32, 26));
     const QString zoomStyle = QStringLiteral(
         "QPushButton{border: none; border-image: url(); background: transparent; min-height: 0px; padding: 0px;}"
         "QPushButton:hover{border-image: url(:/images/public/Timeslider/zoom_hover.png);}"
         "QPushButton:pressed{border-image: url(:/images/public/Timeslider/zoom_in.png);}");
-    m_zoomIn->setStyleSheet(zoomStyle);
-    m_zoomOut->setStyleSheet(zoomStyle);
-
-    connect(m_zoomIn, &QPushButton::pressed, this, &CChartView::SignalZoomIn);
-    connect(m_zoomOut, &QPushButton::pressed, this, &CChartView::SignalZoomOut);
-    connect(m_moveRight, &QPushButton::pressed, this, &CChartView::SignalMoveRight);
-    connect(m_moveLeft, &QPushButton::pressed, this, &CChartView::SignalMoveLeft);
-    connect(m_moveLeft, &CDelayButton::SignalDelayRelease, this, &CChartView::SignalDelayRelease);
-    connect(m_moveRight, &CDelayButton::SignalDelayRelease, this, &CChartView::SignalDelayRelease);
+    zoomIn->setStyleSheet(zoomStyle);
+    zoomOut->setStyleSheet(zoomStyle);
+    SetButtons(moveLeft, moveRight, zoomIn, zoomOut);
 
     const QPixmap texture(QStringLiteral(":/images/public/Timeslider/timeslider_Background.png"));
     m_background = texture.isNull() ? QBrush(QColor(31, 29, 30)) : QBrush(texture);
-    m_timeTextRect = fontMetrics().boundingRect(QRect(), Qt::AlignLeft, QStringLiteral("2010-07-29 00:00:00"));
     m_moveLeft->move(3, 19);
 }
 
 CChartView::~CChartView() = default;
-
-QAbstractButton* CChartView::MoveLeftButton() const
-{
-    return m_moveLeft;
-}
-QAbstractButton* CChartView::MoveRightButton() const
-{
-    return m_moveRight;
-}
-QAbstractButton* CChartView::ZoomInButton() const
-{
-    return m_zoomIn;
-}
-QAbstractButton* CChartView::ZoomOutButton() const
-{
-    return m_zoomOut;
-}
 
 QRect CChartView::ChartRect() const
 {
@@ -95,37 +70,16 @@ void CChartView::HideButtons()
         b->hide();
 }
 
-void CChartView::Redraw()
+void CChartView::PaintBackground(QPainter& painter)
 {
-    if (size().isEmpty())
-        return;
-    const qreal dpr = devicePixelRatioF();
-    m_backBuffer = QPixmap(size() * dpr);
-    m_backBuffer.setDevicePixelRatio(dpr);
-    SetPanelRect(ChartRect());
-    {
-        QPainter painter(&m_backBuffer);
-        painter.setFont(font());
-        painter.setBackground(palette().brush(backgroundRole()));
-        painter.setPen(Qt::NoPen);
-        painter.fillRect(rect(), m_background);
-        painter.setPen(palette().color(foregroundRole()));
-        CAxisPanel::Draw(&painter);
-    }
-    ++m_redraws;
-    update();
-}
-
-void CChartView::customEvent(QEvent*)
-{
-    m_updates.Arrived();
-    Redraw();
+    painter.fillRect(rect(), m_background);
+    painter.setPen(palette().color(foregroundRole()));
 }
 
 void CChartView::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    painter.drawPixmap(0, 0, m_backBuffer);
+    painter.drawPixmap(0, 0, BackBuffer());
     painter.save();
     QFont title = font();
     title.setPointSize(14);

@@ -24,49 +24,22 @@ Button* MakeButton(QWidget* parent, const char* objectName, const char* icon)
 
 }  // namespace
 
-CMultiChartView::CMultiChartView(QWidget* parent) : QFrame(parent)
+CMultiChartView::CMultiChartView(QWidget* parent) : CTimeChartView(parent)
 {
-    setMouseTracking(true);
-    m_moveLeft = MakeButton<CDelayButton>(this, "m_pMoveLeftBtn", ":/images/public/Timeslider/MultiMoveLeft.png");
-    m_moveRight = MakeButton<CDelayButton>(this, "m_pMoveRightBtn", ":/images/public/Timeslider/MultiMoveRight.png");
-    m_zoomIn = MakeButton<CPushButton>(this, "m_pZoomInBtn", ":/images/public/Timeslider/MultiZoomin.png");
-    m_zoomOut = MakeButton<CPushButton>(this, "m_pZoomOutBtn", ":/images/public/Timeslider/MultiZoomout.png");
-
-    connect(m_zoomIn, &QPushButton::pressed, this, &CMultiChartView::SignalZoomIn);
-    connect(m_zoomOut, &QPushButton::pressed, this, &CMultiChartView::SignalZoomOut);
-    connect(m_moveRight, &QPushButton::pressed, this, &CMultiChartView::SignalMoveRight);
-    connect(m_moveLeft, &QPushButton::pressed, this, &CMultiChartView::SignalMoveLeft);
-    // The delayed release of a move button (2000 ms after the last release) ends a run of moves.
-    connect(m_moveLeft, &CDelayButton::SignalDelayRelease, this, &CMultiChartView::SignalDelayRelease);
-    connect(m_moveRight, &CDelayButton::SignalDelayRelease, this, &CMultiChartView::SignalDelayRelease);
+    SetButtons(MakeButton<CDelayButton>(this, "m_pMoveLeftBtn", ":/images/public/Timeslider/MultiMoveLeft.png"),
+               MakeButton<CDelayButton>(this, "m_pMoveRightBtn", ":/images/public/Timeslider/MultiMoveRight.png"),
+               MakeButton<CPushButton>(this, "m_pZoomInBtn", ":/images/public/Timeslider/MultiZoomin.png"),
+               MakeButton<CPushButton>(this, "m_pZoomOutBtn", ":/images/public/Timeslider/MultiZoomout.png"));
 
     m_scrollBar = new QScrollBar(Qt::Vertical, this);
     m_scrollBar->setSingleStep(kRowPitch_px);
     connect(m_scrollBar, &QScrollBar::valueChanged, this, &CMultiChartView::OnSlotValueChanged);
     m_scrollBar->hide();
 
-    m_timeTextRect = fontMetrics().boundingRect(QRect(), Qt::AlignLeft, QStringLiteral("2010-07-29 00:00:00"));
     m_moveLeft->move(77, 4);
 }
 
 CMultiChartView::~CMultiChartView() = default;
-
-QAbstractButton* CMultiChartView::MoveLeftButton() const
-{
-    return m_moveLeft;
-}
-QAbstractButton* CMultiChartView::MoveRightButton() const
-{
-    return m_moveRight;
-}
-QAbstractButton* CMultiChartView::ZoomInButton() const
-{
-    return m_zoomIn;
-}
-QAbstractButton* CMultiChartView::ZoomOutButton() const
-{
-    return m_zoomOut;
-}
 
 QRect CMultiChartView::PanelRectFor(const QSize& size)
 {
@@ -85,49 +58,21 @@ void CMultiChartView::SetRowCount(int n)
     }
 }
 
-void CMultiChartView::SetTimeText(const QString& text)
-{
-    m_timeText = text;
-    update();
-}
-
 void CMultiChartView::OnSlotValueChanged(int value)
 {
     VerticalAxis().SetRange(value, value + kVerticalSpan);
     Redraw();
 }
 
-void CMultiChartView::Redraw()
+void CMultiChartView::PaintBackground(QPainter& painter)
 {
-    if (size().isEmpty())
-        return;
-    const qreal dpr = devicePixelRatioF();
-    m_backBuffer = QPixmap(size() * dpr);
-    m_backBuffer.setDevicePixelRatio(dpr);
-    SetPanelRect(PanelRectFor(size()));
-    {
-        QPainter painter(&m_backBuffer);
-        painter.setFont(font());
-        painter.setPen(palette().color(foregroundRole()));
-        painter.setBackground(palette().brush(backgroundRole()));
-        painter.setPen(Qt::NoPen);
-        painter.fillRect(rect(), QColor(31, 29, 30));
-        CAxisPanel::Draw(&painter);
-    }
-    ++m_redraws;
-    update();
-}
-
-void CMultiChartView::customEvent(QEvent*)
-{
-    m_updates.Arrived();
-    Redraw();
+    painter.fillRect(rect(), QColor(31, 29, 30));  // the series start with no pen
 }
 
 void CMultiChartView::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    painter.drawPixmap(0, 0, m_backBuffer);
+    painter.drawPixmap(0, 0, BackBuffer());
     QRect box = m_timeTextRect;
     box.moveCenter(QPoint(PanelRectFor(size()).center().x(), 5));
     painter.setPen(QColor(213, 59, 57));

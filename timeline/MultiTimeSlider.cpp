@@ -6,12 +6,8 @@
 #include "timeline/RecordTypes.h"
 #include "timeline/TimeSliderFilterPopup.h"
 
-#include <QCursor>
-#include <QGridLayout>
 #include <QMouseEvent>
 #include <QPixmap>
-#include <QTimer>
-#include <QWheelEvent>
 
 namespace Timeline {
 
@@ -33,38 +29,18 @@ namespace {
 const char* const kMenuIcon = ":/images/public/Timeslider/Menu.png";
 }  // namespace
 
-CMultiTimeSlider::CMultiTimeSlider(QWidget* parent) : QFrame(parent)
+CMultiTimeSlider::CMultiTimeSlider(QWidget* parent) : CTimeSliderBase(parent, Timeline::kZoomMultiWidest)
 {
-    setMouseTracking(true);
-    auto* layout = new QGridLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
     m_view = new CMultiChartView(this);
-    layout->addWidget(m_view, 0, 0);
-
-    m_hoverTimer = new QTimer(this);
-    m_hoverTimer->setInterval(5000);
-    connect(m_view, &CMultiChartView::SignalMoveLeft, this, &CMultiTimeSlider::MoveLeft);
-    connect(m_view, &CMultiChartView::SignalMoveRight, this, &CMultiTimeSlider::MoveRight);
-    connect(m_view, &CMultiChartView::SignalDelayRelease, this, &CMultiTimeSlider::OnSlotReleaseMove);
-    connect(m_view, &CMultiChartView::SignalZoomOut, this, &CMultiTimeSlider::OnSlotZoomOut);
-    connect(m_view, &CMultiChartView::SignalZoomIn, this, &CMultiTimeSlider::OnSlotZoomIn);
-    connect(m_hoverTimer, &QTimer::timeout, this, &CMultiTimeSlider::OnUpdateTimeSlider);
-
-    m_span.SetRange(0, 86400);
+    AttachView(m_view);
     m_view->VerticalAxis().SetReversed(false);
     m_view->VerticalAxis().SetRange(0, CMultiChartView::kVerticalSpan);
-    SyncAxis();
     CreateSeries();
     SetDate(QDate::currentDate());
     SetZoomLevel(m_zoomLevel);
 }
 
-CMultiTimeSlider::~CMultiTimeSlider()
-{
-    for (int i = 0; i < m_view->SeriesCount(); ++i)
-        m_view->GetSeries(i)->Clear();
-}
+CMultiTimeSlider::~CMultiTimeSlider() = default;
 
 void CMultiTimeSlider::CreateSeries()
 {
@@ -99,37 +75,6 @@ void CMultiTimeSlider::CreateSeries()
 CTimeRectSeries* CMultiTimeSlider::RowSeries(int row) const
 {
     return m_rowSeries.value(row);
-}
-
-double CMultiTimeSlider::SpanMin() const
-{
-    return m_span.Min();
-}
-double CMultiTimeSlider::SpanMax() const
-{
-    return m_span.Max();
-}
-
-QString CMultiTimeSlider::MouseText() const
-{
-    auto* s = static_cast<CMouseTextSeries*>(m_view->FindSeriesByType(CChartSeries::kMouseText));
-    return s ? s->Text() : QString();
-}
-
-QRect CMultiTimeSlider::PanelRect() const
-{
-    // The view fills the slider (no margins), so both share coordinates.
-    return CMultiChartView::PanelRectFor(m_view->size());
-}
-
-void CMultiTimeSlider::SyncAxis()
-{
-    m_view->HorizontalAxis().SetRange(m_span.Min(), m_span.Max());
-}
-
-void CMultiTimeSlider::PostUpdate()
-{
-    m_view->PostUpdate();
 }
 
 // ---- Rows, names, filter entries --------------------------------------------------------------
@@ -183,17 +128,8 @@ void CMultiTimeSlider::OnTriggered(QList<int> ids)
 
 void CMultiTimeSlider::SetDate(const QDate& date)
 {
-    const Timeline::DayWindow day(date);
-    if (!day.IsValid() || (day.Begin() == m_day.Begin() && day.End() == m_day.End()))
-        return;
-    m_day = day;
-    m_span.SetLimits(m_day.LowerLimit(), m_day.UpperLimit());
-    if (auto* axis = static_cast<CAxisSeries*>(m_view->FindSeriesByType(CChartSeries::kAxis)))
-        axis->SetOrigin(m_day.Begin());
-    for (int r = 0; r < m_rowSeries.size(); ++r)
-        ProjectRow(r);
-    SetCurrentTime(time_t(m_day.OriginSecs() + Timeline::kNeighbour_s));
-    PostUpdate();
+    if (ApplyDate(date))
+        PostUpdate();
 }
 
 void CMultiTimeSlider::SetCurrentTime(const QDateTime& t)
@@ -201,71 +137,6 @@ void CMultiTimeSlider::SetCurrentTime(const QDateTime& t)
     if (m_moveFlag || !t.isValid())
         return;
     SetCurrentTime(time_t(t.toSecsSinceEpoch()));
-}
-
-void CMultiTimeSlider::SetCurrentTime(time_t t)
-{
-    if (m_moveFlag || !m_day.IsValid())
-        return;
-    const qint64 ts = m_day.ClampSecs(qint64(t));
-    m_view->SetTimeText(Timeline::TimeText(ts));
-    m_span.CentreOn(double(ts - m_day.OriginSecs()));
-    SyncAxis();
-    PostUpdate();
-}
-
-void CMultiTimeSlider::SetTimeTextToCentre()
-{
-    m_view->SetTimeText(Timeline::CentreTimeText(m_day, m_span));
-}
-
-void CMultiTimeSlider::SetZoomLevel(int level)
-{
-    const Timeline::ZoomLevel z = Timeline::ZoomFor(level);
-    m_span.ApplySpan(z.span_s);
-    SyncAxis();
-    if (auto* axis = m_view->FindSeriesByType(CChartSeries::kAxis))
-        axis->SetStep(z.tickStep_s);
-    PostUpdate();
-}
-
-void CMultiTimeSlider::OnSlotZoomIn()
-{
-    if (m_zoomLevel > Timeline::kZoomMultiWidest) {
-        --m_zoomLevel;
-        SetZoomLevel(m_zoomLevel);
-    }
-}
-
-void CMultiTimeSlider::OnSlotZoomOut()
-{
-    if (m_zoomLevel != Timeline::kZoomNarrowest) {
-        ++m_zoomLevel;
-        SetZoomLevel(m_zoomLevel);
-    }
-}
-
-void CMultiTimeSlider::MoveRight()
-{
-    m_moveFlag = true;
-    m_span.MoveRight(Timeline::ZoomFor(m_zoomLevel).tickStep_s);
-    SyncAxis();
-    SetTimeTextToCentre();
-    PostUpdate();
-}
-
-void CMultiTimeSlider::MoveLeft()
-{
-    m_moveFlag = true;
-    m_span.MoveLeft(Timeline::ZoomFor(m_zoomLevel).tickStep_s);
-    SyncAxis();
-    SetTimeTextToCentre();
-    PostUpdate();
-}
-
-void CMultiTimeSlider::OnSlotReleaseMove()
-{
-    m_moveFlag = false;
 }
 
 // ---- Segments ------------------------------------------------------------------------------------
@@ -286,6 +157,12 @@ void CMultiTimeSlider::ProjectSegments(const QList<CTimeSegment>& segments, int 
         series->AddRect(QPoint(int(p->x1), Timeline::RowBarTop(row)), QPoint(int(p->x2), Timeline::RowBarBottom(row)),
                         brush, type);
     }
+}
+
+void CMultiTimeSlider::ProjectOntoDay()
+{
+    for (int r = 0; r < m_rowSeries.size(); ++r)
+        ProjectRow(r);
 }
 
 void CMultiTimeSlider::ProjectRow(int row)
@@ -404,49 +281,17 @@ void CMultiTimeSlider::mousePressEvent(QMouseEvent* event)
         }
         return;
     }
-    const QRect panel = PanelRect();
-    if (panel.width() <= 0 || !panel.contains(pos))
-        return;
-    m_moveFlag = true;
-    if (m_span.BeginDrag(pos.x(), panel.left(), panel.width())) {
-        m_dragging = true;
-        m_view->setCursor(Qt::OpenHandCursor);
-    }
-}
-
-void CMultiTimeSlider::EndDragCursor()
-{
-    if (m_dragging)
-        m_view->unsetCursor();
-    m_dragging = false;
-    m_span.EndDrag();
-}
-
-void CMultiTimeSlider::mouseMoveEvent(QMouseEvent* event)
-{
-    m_mousePos = event->position().toPoint();
-    if (!m_moveFlag) {
-        OnUpdateTimeSlider();
-        return;
-    }
-    if (m_dragging) {
-        const QRect panel = PanelRect();
-        m_span.DragTo(m_mousePos.x(), panel.left(), panel.width());
-        SyncAxis();
-        SetTimeTextToCentre();
-    }
-    PostUpdate();
+    CTimeSliderBase::mousePressEvent(event);  // elsewhere in the chart area a drag begins
 }
 
 void CMultiTimeSlider::mouseReleaseEvent(QMouseEvent* event)
 {
     m_moveFlag = false;
-    EndDragCursor();
+    EndDrag();
     const QPoint pos = event->position().toPoint();
     if (event->button() != Qt::LeftButton || !PanelRect().contains(pos))
         return;
-    if (auto* text = m_view->FindSeriesByType(CChartSeries::kMouseText))
-        text->Clear();
+    ClearMouseText();
     int row = -1;
     time_t t = 0;
     if (ClickTarget(pos, &row, &t))
@@ -454,52 +299,15 @@ void CMultiTimeSlider::mouseReleaseEvent(QMouseEvent* event)
     PostUpdate();
 }
 
-void CMultiTimeSlider::wheelEvent(QWheelEvent* event)
-{
-    const int delta = event->angleDelta().y();
-    if (delta == 0)
-        return;  // a sideways scroll is no zoom
-    if (delta < 1)
-        OnSlotZoomOut();
-    else
-        OnSlotZoomIn();
-}
-
-void CMultiTimeSlider::OnUpdateTimeSlider()
-{
-    Timeline::ShowMouseText(static_cast<CMouseTextSeries*>(m_view->FindSeriesByType(CChartSeries::kMouseText)),
-                            PanelRect(), m_mousePos, m_day, m_span);
-    m_view->PostUpdate(2000);
-}
-
+// The slider learns of the mouse entering and leaving through its own events.
 void CMultiTimeSlider::enterEvent(QEnterEvent* event)
 {
-    QFrame::enterEvent(event);
-    if (m_leaveTimer.isActive())
-        m_leaveTimer.stop();
-    else
-        emit MouseEnter();
-    m_hoverTimer->start();
+    CTimeSliderBase::enterEvent(event);
+    MouseEntered();
 }
 
 void CMultiTimeSlider::leaveEvent(QEvent* event)
 {
-    QFrame::leaveEvent(event);
-    if (auto* text = m_view->FindSeriesByType(CChartSeries::kMouseText))
-        text->Clear();
-    m_hoverTimer->stop();
-    m_leaveTimer.start(500, this);
-    if (m_dragging)
-        m_view->unsetCursor();
-    PostUpdate();
-}
-
-void CMultiTimeSlider::timerEvent(QTimerEvent* event)
-{
-    if (event->timerId() == m_leaveTimer.timerId()) {
-        m_leaveTimer.stop();
-        emit MouseLeave();
-        return;
-    }
-    QFrame::timerEvent(event);
+    CTimeSliderBase::leaveEvent(event);
+    MouseLeft();
 }

@@ -5,12 +5,9 @@
 #pragma once
 
 #include "timeline/TimeSegment.h"
-#include "timeline/TimelineMath.h"
+#include "timeline/TimeSliderBase.h"
 
-#include <QBasicTimer>
-#include <QFrame>
 #include <QList>
-#include <QPoint>
 #include <QStringList>
 
 #include <ctime>
@@ -19,7 +16,6 @@ class CMultiChartView;
 class CTimeRectSeries;
 class CTimeSliderFilterPopup;
 class CChartAxis;
-class QTimer;
 
 namespace Timeline {
 constexpr int kRowCount = 16;
@@ -41,7 +37,7 @@ constexpr int RowBarBottom(int r)
 int RowAtPixel(int y, const CChartAxis& yAxis, int rowCount, int chartHeight);
 }  // namespace Timeline
 
-class CMultiTimeSlider : public QFrame {
+class CMultiTimeSlider : public CTimeSliderBase {
     Q_OBJECT
 
 public:
@@ -52,7 +48,7 @@ public:
     void SetChannelNames(const QStringList& names);
     void SetDate(const QDate& date);
     void SetCurrentTime(const QDateTime& t);
-    void SetCurrentTime(time_t t);
+    using CTimeSliderBase::SetCurrentTime;
     void AddFilterItem(int row, const QIcon& icon, const QString& text, int id);
     void ClearFilterItems(int row);
     void ClearAllFilterItems();
@@ -65,67 +61,35 @@ public:
     void ClearAllSegments();
     void ClearSegments(int row);
     virtual void Reset();
-    void PostUpdate();
-    void SetZoomLevel(int level);
 
     // State, for the page and for tests.
-    int ZoomLevel() const { return m_zoomLevel; }
-    QDate Date() const { return m_day.Date(); }
-    const Timeline::DayWindow& Day() const { return m_day; }
-    double SpanMin() const;
-    double SpanMax() const;
-    bool IsMoving() const { return m_moveFlag; }
     CMultiChartView* View() const { return m_view; }
     CTimeRectSeries* RowSeries(int row) const;
     CTimeSliderFilterPopup* FilterPopup(int row) const { return m_popups.value(row); }
     int FilterPopupCount() const { return int(m_popups.size()); }
-    QString MouseText() const;
     // The row and time a release at `pos` would report; false when it reports nothing.
     bool ClickTarget(const QPoint& pos, int* row, time_t* t) const;
 
 signals:
-    void MouseEnter();
-    void MouseLeave();
     void MouseClick(int row, time_t tmClick);
 
 public slots:
-    void OnSlotZoomIn();
-    void OnSlotZoomOut();
-    void MoveRight();
-    void MoveLeft();
-    void OnSlotReleaseMove();
-    void OnUpdateTimeSlider();
     void OnTriggered(QList<int> ids);
 
 protected:
-    void timerEvent(QTimerEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void wheelEvent(QWheelEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    void ProjectOntoDay() override;
 
 private:
     void CreateSeries();
-    void SyncAxis();
-    void SetTimeTextToCentre();
     // Puts the kept segments of `row` on the shown day (the row's filter stays).
     void ProjectRow(int row);
     void ProjectSegments(const QList<CTimeSegment>& segments, int row);
-    void EndDragCursor();
-    QRect PanelRect() const;
 
     CMultiChartView* m_view = nullptr;
-    int m_zoomLevel = Timeline::kZoomMultiWidest;
-    QPoint m_mousePos;
-    bool m_moveFlag = false;
-    bool m_dragging = false;
-    bool m_updatePending = false;
-    Timeline::DayWindow m_day;
-    Timeline::TimeSpan m_span;
-    QTimer* m_hoverTimer = nullptr;
-    QBasicTimer m_leaveTimer;
     QList<CTimeSliderFilterPopup*> m_popups;
     QList<CTimeRectSeries*> m_rowSeries;
     TimeSegmentRows m_segments;  // every segment given, by row, kept whole

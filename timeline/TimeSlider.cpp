@@ -9,14 +9,11 @@
 
 #include <QAction>
 #include <QCursor>
-#include <QBoxLayout>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
-#include <QTimer>
-#include <QWheelEvent>
 
 #include <cmath>
 
@@ -29,27 +26,12 @@ constexpr int kTagNameRole = 32;
 
 // ---- CTimeSlider --------------------------------------------------------------------------------
 
-CTimeSlider::CTimeSlider(QWidget* parent) : QFrame(parent)
+CTimeSlider::CTimeSlider(QWidget* parent) : CTimeSliderBase(parent, Timeline::kZoomWidest)
 {
-    setMouseTracking(true);
-    auto* layout = new QGridLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
     m_view = new CChartView(this);
-    layout->addWidget(m_view, 0, 0);
+    AttachView(m_view);
     m_view->installEventFilter(this);
 
-    m_hoverTimer = new QTimer(this);
-    m_hoverTimer->setInterval(5000);
-    connect(m_view, &CChartView::SignalMoveLeft, this, &CTimeSlider::MoveLeft);
-    connect(m_view, &CChartView::SignalMoveRight, this, &CTimeSlider::MoveRight);
-    connect(m_view, &CChartView::SignalDelayRelease, this, &CTimeSlider::OnSlotReleaseMove);
-    connect(m_view, &CChartView::SignalZoomOut, this, &CTimeSlider::OnSlotZoomOut);
-    connect(m_view, &CChartView::SignalZoomIn, this, &CTimeSlider::OnSlotZoomIn);
-    connect(m_hoverTimer, &QTimer::timeout, this, &CTimeSlider::OnUpdateTimeSlider);
-
-    m_span.SetRange(0, 86400);
-    m_view->HorizontalAxis().SetRange(0, 86400);
     auto* groove = new CGrooveSeries;
     groove->AddPoint(0, 26.0);
     m_view->AddSeries(groove);
@@ -68,29 +50,11 @@ CTimeSlider::CTimeSlider(QWidget* parent) : QFrame(parent)
 CTimeSlider::~CTimeSlider()
 {
     m_view->removeEventFilter(this);
-    for (int i = 0; i < m_view->SeriesCount(); ++i)
-        m_view->GetSeries(i)->Clear();
 }
 
 CTimeRectSeries* CTimeSlider::Bars() const
 {
     return static_cast<CTimeRectSeries*>(m_view->GetSeries(1));
-}
-
-QString CTimeSlider::MouseText() const
-{
-    auto* s = static_cast<CMouseTextSeries*>(m_view->FindSeriesByType(CChartSeries::kMouseText));
-    return s ? s->Text() : QString();
-}
-
-QRect CTimeSlider::PanelRect() const
-{
-    return m_view->ChartRect();
-}
-
-void CTimeSlider::PostUpdate()
-{
-    m_view->PostUpdate();
 }
 
 void CTimeSlider::SetTitleText(const QString& text)
@@ -100,15 +64,7 @@ void CTimeSlider::SetTitleText(const QString& text)
 
 void CTimeSlider::SetDate(const QDate& date)
 {
-    const Timeline::DayWindow day(date);
-    if (!day.IsValid() || (day.Begin() == m_day.Begin() && day.End() == m_day.End()))
-        return;
-    m_day = day;
-    m_span.SetLimits(m_day.LowerLimit(), m_day.UpperLimit());
-    if (auto* axis = static_cast<CAxisSeries*>(m_view->FindSeriesByType(CChartSeries::kAxis)))
-        axis->SetOrigin(m_day.Begin());
-    ProjectOntoDay();
-    SetCurrentTime(time_t(m_day.OriginSecs() + Timeline::kNeighbour_s));
+    ApplyDate(date);
 }
 
 void CTimeSlider::ProjectOntoDay()
@@ -135,55 +91,13 @@ void CTimeSlider::ProjectSegment(const CTimeSegment& s)
 
 void CTimeSlider::SetCurrentTime(const QDateTime& t)
 {
-    if (m_moveFlag || m_tagMenuFlag || !t.isValid() || !m_day.IsValid())
+    if (TimeHeld() || !t.isValid() || !m_day.IsValid())
         return;
     m_view->SetTimeText(t.toString(kTimeFormat));  // as given, before it is taken into the day
     const qint64 ts = m_day.ClampSecs(t.toSecsSinceEpoch());
     m_span.CentreOn(double(ts - m_day.OriginSecs()));
-    m_view->HorizontalAxis().SetRange(m_span.Min(), m_span.Max());
+    SyncAxis();
     PostUpdate();
-}
-
-void CTimeSlider::SetCurrentTime(time_t t)
-{
-    if (m_moveFlag || m_tagMenuFlag || !m_day.IsValid())
-        return;
-    const qint64 ts = m_day.ClampSecs(qint64(t));
-    m_view->SetTimeText(Timeline::TimeText(ts));
-    m_span.CentreOn(double(ts - m_day.OriginSecs()));
-    m_view->HorizontalAxis().SetRange(m_span.Min(), m_span.Max());
-    PostUpdate();
-}
-
-void CTimeSlider::ApplySpanAndStep(int level)
-{
-    const Timeline::ZoomLevel z = Timeline::ZoomFor(level);
-    m_span.ApplySpan(z.span_s);
-    m_view->HorizontalAxis().SetRange(m_span.Min(), m_span.Max());
-    if (auto* axis = m_view->FindSeriesByType(CChartSeries::kAxis))
-        axis->SetStep(z.tickStep_s);
-    PostUpdate();
-}
-
-void CTimeSlider::SetZoomLevel(int level)
-{
-    ApplySpanAndStep(level);
-}
-
-void CTimeSlider::OnSlotZoomIn()
-{
-    if (m_zoomLevel > Timeline::kZoomMultiWidest) {
-        --m_zoomLevel;
-        SetZoomLevel(m_zoomLevel);
-    }
-}
-
-void CTimeSlider::OnSlotZoomOut()
-{
-    if (m_zoomLevel != Timeline::kZoomNarrowest) {
-        ++m_zoomLevel;
-        SetZoomLevel(m_zoomLevel);
-    }
 }
 
 void CTimeSlider::ShowMaxsize()
@@ -201,35 +115,7 @@ void CTimeSlider::ShowNormalSize()
     m_view->HideButtons();
     if (auto* axis = m_view->FindSeriesByType(CChartSeries::kAxis))
         axis->SetStyleFlag(true);
-    ApplySpanAndStep(Timeline::kZoomWidest);
-}
-
-void CTimeSlider::SetTimeTextToCentre()
-{
-    m_view->SetTimeText(Timeline::CentreTimeText(m_day, m_span));
-}
-
-void CTimeSlider::MoveRight()
-{
-    m_moveFlag = true;
-    m_span.MoveRight(Timeline::ZoomFor(m_zoomLevel).tickStep_s);
-    m_view->HorizontalAxis().SetRange(m_span.Min(), m_span.Max());
-    SetTimeTextToCentre();
-    PostUpdate();
-}
-
-void CTimeSlider::MoveLeft()
-{
-    m_moveFlag = true;
-    m_span.MoveLeft(Timeline::ZoomFor(m_zoomLevel).tickStep_s);
-    m_view->HorizontalAxis().SetRange(m_span.Min(), m_span.Max());
-    SetTimeTextToCentre();
-    PostUpdate();
-}
-
-void CTimeSlider::OnSlotReleaseMove()
-{
-    m_moveFlag = false;
+    SetZoomLevel(Timeline::kZoomWidest);  // the stored level stays
 }
 
 void CTimeSlider::AddRecordSegment(const QDateTime& begin, const QDateTime& end, const QBrush& brush, int type)
@@ -259,42 +145,6 @@ void CTimeSlider::ClearSegments()
     PostUpdate();
 }
 
-void CTimeSlider::EndDrag()
-{
-    if (m_dragging)
-        m_view->unsetCursor();
-    m_dragging = false;
-    m_span.EndDrag();
-}
-
-void CTimeSlider::mousePressEvent(QMouseEvent* event)
-{
-    const QPoint pos = event->position().toPoint();
-    const QRect panel = PanelRect();
-    if (event->button() != Qt::LeftButton || panel.width() <= 0 || !panel.contains(pos))
-        return;
-    m_moveFlag = true;
-    if (m_span.BeginDrag(pos.x(), panel.left(), panel.width())) {
-        m_dragging = true;
-        m_view->setCursor(Qt::OpenHandCursor);
-    }
-}
-
-void CTimeSlider::mouseMoveEvent(QMouseEvent* event)
-{
-    m_mousePos = event->position().toPoint();
-    if (m_moveFlag && m_dragging) {
-        const QRect panel = PanelRect();
-        m_span.DragTo(m_mousePos.x(), panel.left(), panel.width());
-        m_view->HorizontalAxis().SetRange(m_span.Min(), m_span.Max());
-        SetTimeTextToCentre();
-    }
-    if (m_moveFlag)
-        PostUpdate();
-    else
-        OnUpdateTimeSlider();
-}
-
 void CTimeSlider::mouseReleaseEvent(QMouseEvent* event)
 {
     m_moveFlag = false;
@@ -302,8 +152,7 @@ void CTimeSlider::mouseReleaseEvent(QMouseEvent* event)
     EndDrag();
     if (event->button() != Qt::LeftButton || !pressed)
         return;
-    if (auto* text = m_view->FindSeriesByType(CChartSeries::kMouseText))
-        text->Clear();
+    ClearMouseText();
     const QRect panel = PanelRect();
     const QPoint pos = event->position().toPoint();
     if (m_span.Min() == m_span.SavedMin()) {
@@ -321,56 +170,16 @@ void CTimeSlider::mouseReleaseEvent(QMouseEvent* event)
     PostUpdate();
 }
 
-void CTimeSlider::wheelEvent(QWheelEvent* event)
-{
-    const int delta = event->angleDelta().y();
-    if (delta == 0)
-        return;
-    if (delta < 1)
-        OnSlotZoomOut();
-    else
-        OnSlotZoomIn();
-}
-
-void CTimeSlider::OnUpdateTimeSlider()
-{
-    Timeline::ShowMouseText(static_cast<CMouseTextSeries*>(m_view->FindSeriesByType(CChartSeries::kMouseText)),
-                            PanelRect(), m_mousePos, m_day, m_span);
-    m_view->PostUpdate(2000);
-}
-
+// The slider learns of the mouse entering and leaving through its view.
 bool CTimeSlider::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_view) {
-        if (event->type() == QEvent::Enter) {
-            if (m_leaveTimer.isActive())
-                m_leaveTimer.stop();
-            else
-                emit MouseEnter();
-            m_hoverTimer->start();
-        } else if (event->type() == QEvent::Leave) {
-            if (auto* text = m_view->FindSeriesByType(CChartSeries::kMouseText))
-                text->Clear();
-            m_hoverTimer->stop();
-            m_leaveTimer.start(500, this);
-            if (m_dragging)
-                m_view->unsetCursor();
-            PostUpdate();
-        }
+        if (event->type() == QEvent::Enter)
+            MouseEntered();
+        else if (event->type() == QEvent::Leave)
+            MouseLeft();
     }
-    return QFrame::eventFilter(watched, event);
-}
-
-void CTimeSlider::timerEvent(QTimerEvent* event)
-{
-    if (event->timerId() == m_leaveTimer.timerId()) {
-        if (!m_tagMenuFlag) {
-            m_leaveTimer.stop();
-            emit MouseLeave();
-        }
-        return;
-    }
-    QFrame::timerEvent(event);
+    return CTimeSliderBase::eventFilter(watched, event);
 }
 
 // ---- CLineEditDialog ----------------------------------------------------------------------------

@@ -5,14 +5,11 @@
 #pragma once
 
 #include "timeline/TimeSegment.h"
-#include "timeline/TimelineMath.h"
+#include "timeline/TimeSliderBase.h"
 #include "widgets/CBaseDialog.h"
 
-#include <QBasicTimer>
 #include <QDialog>
-#include <QFrame>
 #include <QList>
-#include <QPoint>
 
 #include <ctime>
 #include <functional>
@@ -23,9 +20,8 @@ class CTimeRectSeries;
 class QAction;
 class QLineEdit;
 class QMenu;
-class QTimer;
 
-class CTimeSlider : public QFrame {
+class CTimeSlider : public CTimeSliderBase {
     Q_OBJECT
 
 public:
@@ -34,68 +30,34 @@ public:
 
     void SetDate(const QDate& date);
     void SetCurrentTime(const QDateTime& t);
-    void SetCurrentTime(time_t t);
+    using CTimeSliderBase::SetCurrentTime;
     void AddRecordSegment(const QDateTime& begin, const QDateTime& end, const QBrush& brush, int type);
     void SetRecordSegments(const QList<CTimeSegment>& segments);
-    void SetZoomLevel(int level);
     virtual void ClearSegments();
     void SetTitleText(const QString& text);
-    void PostUpdate();
 
-    int ZoomLevel() const { return m_zoomLevel; }
-    QDate Date() const { return m_day.Date(); }
-    double SpanMin() const { return m_span.Min(); }
-    double SpanMax() const { return m_span.Max(); }
-    bool IsMoving() const { return m_moveFlag; }
     CChartView* View() const { return m_view; }
     CTimeRectSeries* Bars() const;
-    QString MouseText() const;
 
 signals:
-    void MouseEnter();
-    void MouseLeave();
     void MouseClick(time_t tmClick);
     void MouseClick(time_t tmBegin, time_t tmEnd);
 
 public slots:
-    void OnSlotZoomIn();
-    void OnSlotZoomOut();
-    void MoveRight();
-    void MoveLeft();
-    void OnSlotReleaseMove();
     void ShowMaxsize();
     void ShowNormalSize();
-    void OnUpdateTimeSlider();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void timerEvent(QTimerEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void wheelEvent(QWheelEvent* event) override;
     virtual void CreateExtraSeries() {}
-    // Puts the kept segments on the shown day again (after a change of day).
-    virtual void ProjectOntoDay();
+    void ProjectOntoDay() override;
+    bool TimeHeld() const override { return m_moveFlag || m_tagMenuFlag; }
+    bool LeaveMayReport() const override { return !m_tagMenuFlag; }
     void ProjectSegment(const CTimeSegment& segment);
-
-    QRect PanelRect() const;
-    void EndDrag();
-    qint64 OriginSecs() const { return m_day.OriginSecs(); }
-    const Timeline::DayWindow& Day() const { return m_day; }
-    void ApplySpanAndStep(int level);
-    void SetTimeTextToCentre();
 
     CChartView* m_view = nullptr;
     bool m_tagMenuFlag = false;
-    bool m_moveFlag = false;
-    bool m_dragging = false;
-    Timeline::DayWindow m_day;
-    Timeline::TimeSpan m_span;
-    int m_zoomLevel = Timeline::kZoomWidest;
-    QPoint m_mousePos;
-    QTimer* m_hoverTimer = nullptr;
-    QBasicTimer m_leaveTimer;
     QList<CTimeSegment> m_segments;  // every bar given, kept whole
 };
 

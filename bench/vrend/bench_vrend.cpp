@@ -50,12 +50,11 @@ extern "C" {
 #include <vector>
 
 #include "platform/vrend/VideoSurface.h"
-#include "platform/vrend/testing/StreamMaker.h"
 #include "platform/vrend/vrend.h"
 #include "platform/vrend/vrend_test.h"
 #include "tools/varpen-sample/SampleGen.h"
 
-using vrend::testing::Stream;
+using SampleGen::Stream;
 
 namespace {
 
@@ -115,20 +114,10 @@ QString BodyPath(const QString& name)
     return QString("/tmp/vrend-bench-%1.ts").arg(name);
 }
 
-Stream FromBytes(const QByteArray& all)
-{
-    Stream s;
-    if (all.size() > 40) {
-        s.header.assign(all.begin(), all.begin() + 40);
-        s.body.assign(all.begin() + 40, all.end());
-    }
-    return s;
-}
-
 Stream ReadStream(const QString& path)
 {
     QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? FromBytes(f.readAll()) : Stream{};
+    return f.open(QIODevice::ReadOnly) ? SampleGen::SplitStream(f.readAll()) : Stream{};
 }
 
 // Written beside the target and renamed: benchmarks of other trees may read the cache meanwhile.
@@ -151,7 +140,7 @@ Stream Sample(const QString& name, int seconds, int bframes)
     const QString path = CachePath(name);
     QFile f(path);
     if (f.open(QIODevice::ReadOnly)) {
-        Stream s = FromBytes(f.readAll());
+        Stream s = SampleGen::SplitStream(f.readAll());
         if (!s.body.empty() && QFile::exists(BodyPath(name)))
             return s;
     }
@@ -172,7 +161,7 @@ Stream Sample(const QString& name, int seconds, int bframes)
     }
     WriteWhole(BodyPath(name), bytes.mid(40));
     WriteWhole(path, bytes);
-    return FromBytes(bytes);
+    return SampleGen::SplitStream(bytes);
 }
 
 // A demuxer reading the stream's body from memory, once or round and round.

@@ -6,10 +6,12 @@
 #include "widgets/PromptHook.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QAction>
 #include <QLineEdit>
 #include <QValidator>
 #include <QMenu>
+#include <QWheelEvent>
 #include <QtTest>
 
 namespace {
@@ -163,6 +165,98 @@ private slots:
         QCOMPARE(two.count(), 0);
         const double centre = (slider.SpanMin() + slider.SpanMax()) / 2;
         QCOMPARE(one.at(0).at(0).value<time_t>(), time_t(At(0).toSecsSinceEpoch() + qint64(centre)));
+    }
+
+    // The wheel on the view zooms as the multi-row slider's does: towards the operator narrows
+    // the span, away widens it down to 9 (24 hours) and no further; a sideways scroll is no zoom.
+    void wheelZooms_data()
+    {
+        QTest::addColumn<int>("zoomOuts");  // steps out from level 7 first
+        QTest::addColumn<QPoint>("delta");
+        QTest::addColumn<int>("level");
+        QTest::addColumn<double>("span");
+        QTest::newRow("towards, from 7") << 0 << QPoint(0, -120) << 8 << 86400.0;
+        QTest::newRow("towards, from 9") << 2 << QPoint(0, -120) << 10 << 43200.0;
+        QTest::newRow("towards, at 13") << 6 << QPoint(0, -120) << 13 << 3600.0;
+        QTest::newRow("away, from 11") << 4 << QPoint(0, 120) << 10 << 43200.0;
+        QTest::newRow("away, at 9") << 2 << QPoint(0, 120) << 9 << 86400.0;
+        QTest::newRow("away, at 7") << 0 << QPoint(0, 120) << 7 << 86400.0;
+        QTest::newRow("sideways") << 3 << QPoint(120, 0) << 10 << 43200.0;
+    }
+
+    void wheelZooms()
+    {
+        QFETCH(int, zoomOuts);
+        QFETCH(QPoint, delta);
+        QFETCH(int, level);
+        QFETCH(double, span);
+        CTimeSlider slider;
+        Prepare(slider);
+        for (int i = 0; i < zoomOuts; ++i)
+            slider.OnSlotZoomOut();
+        const QPointF at(300, 30);
+        QWheelEvent e(at, slider.View()->mapToGlobal(at), QPoint(), delta, Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+        QApplication::sendEvent(&slider, &e);  // as from the view, which passes it on
+        QCOMPARE(slider.ZoomLevel(), level);
+        QCOMPARE(slider.SpanMax() - slider.SpanMin(), span);
+    }
+
+    // The time under the mouse over the chart area; nothing beside it. While a drag runs the
+    // mouse moves the span and the hover text stays.
+    void hoverText()
+    {
+        CTimeSlider slider;
+        Prepare(slider);
+        QTest::mouseMove(slider.View(), QPoint(24 + 284, 30));
+        QCOMPARE(slider.MouseText(), QStringLiteral("12:00:00"));
+        QTest::mouseMove(slider.View(), QPoint(24 + 71, 30));
+        QCOMPARE(slider.MouseText(), QStringLiteral("03:00:00"));
+        QTest::mouseMove(slider.View(), QPoint(10, 30));  // the left margin
+        QCOMPARE(slider.MouseText(), QStringLiteral(" "));
+        slider.SetCurrentTime(At(0));  // the span reaches into the evening before
+        QTest::mouseMove(slider.View(), QPoint(24 + 71, 30));
+        QCOMPARE(slider.MouseText(), QStringLiteral("15:00:00"));
+        QTest::mousePress(slider.View(), Qt::LeftButton, {}, QPoint(308, 30));
+        QTest::mouseMove(slider.View(), QPoint(208, 30));
+        QCOMPARE(slider.MouseText(), QStringLiteral("15:00:00"));
+        QVERIFY(slider.IsMoving());
+        QTest::mouseRelease(slider.View(), Qt::LeftButton, {}, QPoint(208, 30));
+        QVERIFY(!slider.IsMoving());
+    }
+
+    // The slider hears of the mouse through its view. Leaving and coming back within 500 ms
+    // reports neither; while the tag menu is open, leaving is reported only once it closes.
+    // Not shown, so that only the events sent here reach it.
+    void enterAndLeaveThroughTheView()
+    {
+        CTagTimeSlider slider;
+        slider.SetDate(kDay);
+        slider.View()->resize(600, 60);
+        slider.SetTags({Tag(At(8), At(9), QStringLiteral("gate"))});
+        slider.View()->Redraw();
+        QSignalSpy entered(&slider, &CTimeSlider::MouseEnter);
+        QSignalSpy left(&slider, &CTimeSlider::MouseLeave);
+        QEnterEvent enter(QPointF(10, 10), QPointF(10, 10), QPointF(10, 10));
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(slider.View(), &enter);
+        QCOMPARE(entered.count(), 1);
+        QApplication::sendEvent(slider.View(), &leave);
+        QApplication::sendEvent(slider.View(), &enter);
+        QTest::qWait(600);
+        QCOMPARE(entered.count(), 1);
+        QCOMPARE(left.count(), 0);
+
+        int leftWhileOpen = -1;
+        slider.SetMenuRunner([&](QMenu&) {
+            QApplication::sendEvent(slider.View(), &leave);
+            QTest::qWait(600);
+            leftWhileOpen = int(left.count());
+        });
+        slider.RightMouseResponse(QPoint(220, 15));
+        QCOMPARE(leftWhileOpen, 0);
+        QVERIFY(left.wait(2000));
+        QCOMPARE(left.count(), 1);
     }
 
     void barsFromSegments()

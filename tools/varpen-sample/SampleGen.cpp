@@ -116,6 +116,30 @@ QImage paintFrame(const SegmentParams& p, int n)
     return img;
 }
 
+constexpr int kFrameNumberBits = 16;  // 4 x 4 cells
+
+// The frame index as 4 x 4 black and white cells over the whole picture, written into the luma
+// plane; with `noise`, grain of +-10 from a generator that runs on from frame to frame.
+void drawFrameNumber(AVFrame* f, int index, std::uint32_t* noise)
+{
+    const int w = f->width, h = f->height;
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            const int bit = (y * 4 / h) * 4 + (x * 4 / w);
+            int v = ((index >> bit) & 1) ? 220 : 30;
+            if (noise) {
+                *noise = *noise * 1664525u + 1013904223u;
+                v += int((*noise >> 24) % 21) - 10;
+            }
+            f->data[0][y * f->linesize[0] + x] = std::uint8_t(v);
+        }
+    }
+    for (int y = 0; y < h / 2; ++y) {
+        std::memset(f->data[1] + y * f->linesize[1], 128, std::size_t(w / 2));
+        std::memset(f->data[2] + y * f->linesize[2], 128, std::size_t(w / 2));
+    }
+}
+
 struct Muxer {
     AVFormatContext* oc = nullptr;
     QFile* out = nullptr;
@@ -132,6 +156,7 @@ struct Muxer {
     }
     bool drop_some_pts = false;
     int stripped_candidates = 0;
+    std::vector<std::uint8_t> params_once;  // parameter sets still to go before the first picture
     // Writes some video PES headers as other muxers do: without a timestamp. Only pictures that
     // carry a PTS alone (no DTS) and are not keyframes; the header keeps its length, the five
     // timestamp bytes become stuffing.
@@ -181,8 +206,8 @@ struct Muxer {
     }
 };
 
-bool sendAndWrite(AVCodecContext* enc, AVFrame* frame, AVFormatContext* oc, AVStream* st, AVPacket* pkt,
-                  std::int64_t pts_offset, QString* error)
+bool sendAndWrite(AVCodecContext* enc, AVFrame* frame, Muxer& mux, AVStream* st, AVPacket* pkt, std::int64_t pts_offset,
+                  QString* error)
 {
     int ret = avcodec_send_frame(enc, frame);
     if (ret < 0) {
@@ -190,11 +215,23 @@ bool sendAndWrite(AVCodecContext* enc, AVFrame* frame, AVFormatContext* oc, AVSt
         return false;
     }
     while ((ret = avcodec_receive_packet(enc, pkt)) >= 0) {
+        if (enc->codec_type == AVMEDIA_TYPE_VIDEO && !mux.params_once.empty()) {
+            // The parameter sets kept apart go before the first picture, and nowhere else.
+            const std::size_t n = mux.params_once.size();
+            Packet first(av_packet_alloc());
+            av_new_packet(first.get(), int(n) + pkt->size);
+            std::memcpy(first->data, mux.params_once.data(), n);
+            std::memcpy(first->data + n, pkt->data, std::size_t(pkt->size));
+            av_packet_copy_props(first.get(), pkt);
+            av_packet_unref(pkt);
+            av_packet_move_ref(pkt, first.get());
+            mux.params_once.clear();
+        }
         av_packet_rescale_ts(pkt, enc->time_base, st->time_base);
         pkt->pts += pts_offset;
         pkt->dts += pts_offset;
         pkt->stream_index = st->index;
-        ret = av_interleaved_write_frame(oc, pkt);
+        ret = av_interleaved_write_frame(mux.oc, pkt);
         if (ret < 0) {
             *error = QStringLiteral("muxer: %1").arg(avError(ret));
             return false;
@@ -215,13 +252,18 @@ void collectKey(const SF_PacketInfo* p, void* user)
 
 bool encodeTo(QFile& file, const SegmentParams& p, SegmentResult* result, QString* error)
 {
-    if (p.width < 64 || p.height < 64 || p.width % 2 || p.height % 2 || p.fps < 1 || p.fps > 120 || p.duration_s < 1 ||
-        p.keyint < 1) {
+    if (p.width < 64 || p.height < 64 || p.width % 2 || p.height % 2 || p.fps < 1 || p.fps > 120 ||
+        (p.frame_count <= 0 && p.duration_s < 1) || p.keyint < 1) {
         *error = QStringLiteral("bad picture size, rate, duration or keyframe interval");
         return false;
     }
     if (p.audio && p.program_stream) {
         *error = QStringLiteral("AAC audio needs MPEG-TS; program streams are written without audio");
+        return false;
+    }
+    if (p.audio &&
+        (p.audio_rate_hz < 8000 || p.audio_rate_hz > 48000 || p.audio_channels < 1 || p.audio_channels > 2)) {
+        *error = QStringLiteral("bad sound rate or channel count");
         return false;
     }
     if (p.first_pts < 0 || p.audio_lead_ms < 0 || p.audio_lead_ms > 10000 ||
@@ -271,6 +313,9 @@ bool encodeTo(QFile& file, const SegmentParams& p, SegmentResult* result, QStrin
     }
     if (p.bframes == 0)
         av_opt_set(venc->priv_data, "tune", "zerolatency", 0);
+    // The encoder keeps the parameter sets apart; they go before the first keyframe only.
+    if (p.params_once)
+        venc->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     const QByteArray x264 = QStringLiteral("keyint=%1:min-keyint=%1:scenecut=0:bframes=%2:threads=1")
                                 .arg(p.keyint)
                                 .arg(std::max(0, p.bframes))
@@ -290,11 +335,11 @@ bool encodeTo(QFile& file, const SegmentParams& p, SegmentResult* result, QStrin
             return false;
         }
         aenc.reset(avcodec_alloc_context3(acodec));
-        aenc->sample_rate = 16000;
+        aenc->sample_rate = p.audio_rate_hz;
         aenc->sample_fmt = AV_SAMPLE_FMT_FLTP;
-        av_channel_layout_default(&aenc->ch_layout, 1);
-        aenc->bit_rate = 32000;
-        aenc->time_base = AVRational{1, 16000};
+        av_channel_layout_default(&aenc->ch_layout, p.audio_channels);
+        aenc->bit_rate = 32000 * p.audio_channels;
+        aenc->time_base = AVRational{1, p.audio_rate_hz};
         aenc->thread_count = 1;
         ret = avcodec_open2(aenc.get(), acodec, nullptr);
         if (ret < 0) {
@@ -318,6 +363,13 @@ bool encodeTo(QFile& file, const SegmentParams& p, SegmentResult* result, QStrin
     AVStream* vst = avformat_new_stream(mux.oc, nullptr);
     avcodec_parameters_from_context(vst->codecpar, venc.get());
     vst->time_base = AVRational{1, int(SF_PTS_CLOCK)};
+    std::vector<std::uint8_t> params_once;
+    if (p.params_once) {
+        // Without them the muxer does not repeat them before every keyframe.
+        params_once.assign(vst->codecpar->extradata, vst->codecpar->extradata + vst->codecpar->extradata_size);
+        av_freep(&vst->codecpar->extradata);
+        vst->codecpar->extradata_size = 0;
+    }
     AVStream* ast = nullptr;
     if (aenc) {
         ast = avformat_new_stream(mux.oc, nullptr);
@@ -335,13 +387,15 @@ bool encodeTo(QFile& file, const SegmentParams& p, SegmentResult* result, QStrin
     }
 
     Frame vframe(av_frame_alloc());
+    const bool numbered = p.picture == SegmentParams::Picture::FrameNumber;
     vframe->format = AV_PIX_FMT_YUV420P;
     vframe->width = p.width;
     vframe->height = p.height;
     av_frame_get_buffer(vframe.get(), 0);
-    std::unique_ptr<SwsContext, SwsDeleter> sws(sws_getContext(p.width, p.height, AV_PIX_FMT_RGB32, p.width, p.height,
-                                                               AV_PIX_FMT_YUV420P, SWS_BILINEAR, nullptr, nullptr,
-                                                               nullptr));
+    std::unique_ptr<SwsContext, SwsDeleter> sws;
+    if (!numbered)
+        sws.reset(sws_getContext(p.width, p.height, AV_PIX_FMT_RGB32, p.width, p.height, AV_PIX_FMT_YUV420P,
+                                 SWS_BILINEAR, nullptr, nullptr, nullptr));
     Frame aframe;
     if (aenc) {
         aframe.reset(av_frame_alloc());
@@ -352,37 +406,46 @@ bool encodeTo(QFile& file, const SegmentParams& p, SegmentResult* result, QStrin
         av_frame_get_buffer(aframe.get(), 0);
     }
     Packet pkt(av_packet_alloc());
-    const int frames = p.duration_s * p.fps;
-    const std::int64_t lead_samples = std::int64_t(p.audio_lead_ms) * 16;
-    const std::int64_t audio_samples = std::int64_t(p.duration_s) * 16000 + lead_samples;
+    mux.params_once = std::move(params_once);
+    const int frames = p.frame_count > 0 ? p.frame_count : p.duration_s * p.fps;
+    const int rate = p.audio_rate_hz;
+    const std::int64_t lead_samples = std::int64_t(p.audio_lead_ms) * rate / 1000;
+    const std::int64_t audio_samples = std::int64_t(frames) * rate / p.fps + lead_samples;
     const std::int64_t audio_offset = p.first_pts - std::int64_t(p.audio_lead_ms) * 90;
     std::int64_t next_sample = 0;
     const double tone_hz = 440.0 + 100.0 * p.channel;
+    std::uint32_t grain = 12345;
     for (int n = 0; n < frames; ++n) {
-        const QImage img = paintFrame(p, n);
         av_frame_make_writable(vframe.get());
-        const std::uint8_t* src[1] = {img.constBits()};
-        const int src_stride[1] = {int(img.bytesPerLine())};
-        sws_scale(sws.get(), src, src_stride, 0, p.height, vframe->data, vframe->linesize);
+        if (numbered) {
+            drawFrameNumber(vframe.get(), n, p.noise ? &grain : nullptr);
+        } else {
+            const QImage img = paintFrame(p, n);
+            const std::uint8_t* src[1] = {img.constBits()};
+            const int src_stride[1] = {int(img.bytesPerLine())};
+            sws_scale(sws.get(), src, src_stride, 0, p.height, vframe->data, vframe->linesize);
+        }
         vframe->pts = n;
-        if (!sendAndWrite(venc.get(), vframe.get(), mux.oc, vst, pkt.get(), p.first_pts, error))
+        if (!sendAndWrite(venc.get(), vframe.get(), mux, vst, pkt.get(), p.first_pts, error))
             return false;
         // Audio up to the end of this video frame.
         while (aenc && next_sample < audio_samples &&
-               (next_sample - lead_samples) * p.fps < std::int64_t(n + 1) * 16000) {
+               (next_sample - lead_samples) * p.fps < std::int64_t(n + 1) * rate) {
             av_frame_make_writable(aframe.get());
-            auto* samples = reinterpret_cast<float*>(aframe->data[0]);
-            for (int i = 0; i < aframe->nb_samples; ++i)
-                samples[i] = float(0.3 * std::sin(2 * M_PI * tone_hz * double(next_sample + i) / 16000.0));
+            for (int c = 0; c < p.audio_channels; ++c) {
+                auto* samples = reinterpret_cast<float*>(aframe->data[c]);
+                for (int i = 0; i < aframe->nb_samples; ++i)
+                    samples[i] = float(0.3 * std::sin(2 * M_PI * tone_hz * double(next_sample + i) / rate));
+            }
             aframe->pts = next_sample;
             next_sample += aframe->nb_samples;
-            if (!sendAndWrite(aenc.get(), aframe.get(), mux.oc, ast, pkt.get(), audio_offset, error))
+            if (!sendAndWrite(aenc.get(), aframe.get(), mux, ast, pkt.get(), audio_offset, error))
                 return false;
         }
     }
-    if (!sendAndWrite(venc.get(), nullptr, mux.oc, vst, pkt.get(), p.first_pts, error))
+    if (!sendAndWrite(venc.get(), nullptr, mux, vst, pkt.get(), p.first_pts, error))
         return false;
-    if (aenc && !sendAndWrite(aenc.get(), nullptr, mux.oc, ast, pkt.get(), audio_offset, error))
+    if (aenc && !sendAndWrite(aenc.get(), nullptr, mux, ast, pkt.get(), audio_offset, error))
         return false;
     ret = av_write_trailer(mux.oc);
     avio_flush(mux.oc->pb);
@@ -462,6 +525,58 @@ bool EncodeSegment(const SegmentParams& params, QByteArray* bytes, SegmentResult
     if (bytes)
         *bytes = in.readAll();
     return true;
+}
+
+SegmentParams NumberedStream(int frames, int keyint)
+{
+    SegmentParams p;
+    p.picture = SegmentParams::Picture::FrameNumber;
+    p.frame_count = frames;
+    p.keyint = keyint;
+    p.width = 320;
+    p.height = 240;
+    p.fps = 25;
+    p.start_time = 1704164645;  // 2024-01-02 03:04:05 UTC
+    p.crf = 23;
+    p.audio_rate_hz = 48000;
+    p.audio_channels = 2;
+    return p;
+}
+
+int ReadFrameNumber(const QImage& image)
+{
+    if (image.isNull())
+        return -1;
+    const QImage img = image.convertToFormat(QImage::Format_RGB32);
+    int code = 0;
+    for (int bit = 0; bit < kFrameNumberBits; ++bit) {
+        const int cx = (bit % 4) * img.width() / 4 + img.width() / 8;
+        const int cy = (bit / 4) * img.height() / 4 + img.height() / 8;
+        const int v = qGray(img.pixel(cx, cy));
+        if (v > 180)
+            code |= 1 << bit;
+        else if (v > 70)
+            return -1;  // neither black nor white: not a code
+    }
+    return code;
+}
+
+Stream SplitStream(const QByteArray& bytes)
+{
+    Stream s;
+    if (bytes.size() > qsizetype(SF_HEADER_SIZE)) {
+        s.header.assign(bytes.begin(), bytes.begin() + SF_HEADER_SIZE);
+        s.body.assign(bytes.begin() + SF_HEADER_SIZE, bytes.end());
+    }
+    return s;
+}
+
+Stream MakeStream(const SegmentParams& params, QString* error)
+{
+    QByteArray bytes;
+    if (!EncodeSegment(params, &bytes, nullptr, error))
+        return {};
+    return SplitStream(bytes);
 }
 
 namespace {
@@ -570,6 +685,11 @@ DecodeReport DecodePictures(const QString& path, std::int64_t pos, const std::fu
             ++report.audio_packets;
         if (pkt->stream_index == vindex) {
             ++report.packets;
+            for (int i = 0; i + 3 < pkt->size; ++i) {
+                const std::uint8_t* d = pkt->data + i;
+                if (d[0] == 0 && d[1] == 0 && d[2] == 1 && (d[3] & 0x1f) == 7)
+                    ++report.parameter_sets;
+            }
             if (avcodec_send_packet(dec.get(), pkt.get()) < 0)
                 ++report.errors;
             receive();

@@ -18,13 +18,12 @@
 #include "engine/SoundControl.h"
 #include "platform/rtk/rtk.h"
 #include "platform/streamfmt/streamfmt.h"
-#include "platform/vrend/testing/StreamMaker.h"
 #include "platform/vrend/vrend_test.h"
+#include "tools/varpen-sample/SampleGen.h"
 
-using vrend::testing::MakeStream;
-using vrend::testing::ReadFrameCode;
-using vrend::testing::Stream;
-using vrend::testing::StreamSpec;
+using SampleGen::MakeStream;
+using SampleGen::NumberedStream;
+using SampleGen::Stream;
 
 namespace {
 
@@ -106,7 +105,7 @@ private slots:
     void initTestCase()
     {
         vrend_test_SetAudioSink(std::make_shared<NullSink>());
-        stream_ = MakeStream(StreamSpec{.frame_count = 250, .gop = 25});
+        stream_ = MakeStream(NumberedStream(250, 25));
         QVERIFY(!stream_.body.empty());
     }
     void cleanup() { RTK_Test_FailWritesAfter(-1); }
@@ -242,7 +241,7 @@ private slots:
         const QString path = QString::fromStdString(port.GetSnapshotPath());
         QVERIFY2(path.startsWith(dir_.path() + "/cap/20240102/Capture/channel3_"), qPrintable(path));
         QVERIFY(path.endsWith(ext));
-        const int code = ReadFrameCode(QImage(path));
+        const int code = SampleGen::ReadFrameNumber(QImage(path));
         QVERIFY(code >= 0);
         // The name's stamp is the time shown when asked; the picture is the next frame.
         const QString stamp = QFileInfo(path).fileName().mid(9, 14);
@@ -492,7 +491,8 @@ private slots:
         CPlayPort port;
         const unsigned char byte = 0;
         QCOMPARE(port.InputData(&byte, 1), int(CPlayPort::kInputNotOpen));
-        StreamSpec spec{.frame_count = 100, .gop = 25, .noise = true};
+        SampleGen::SegmentParams spec = NumberedStream(100, 25);
+        spec.noise = true;
         const Stream big = MakeStream(spec);
         QVERIFY(port.OpenStream(big.header.data(), 40, 0, false));
         QVERIFY(port.Pause(true));  // nothing is shown, so the ring fills up

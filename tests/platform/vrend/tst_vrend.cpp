@@ -18,14 +18,13 @@ extern "C" {
 
 #include "platform/streamfmt/streamfmt.h"
 #include "platform/vrend/VideoSurface.h"
-#include "platform/vrend/testing/StreamMaker.h"
 #include "platform/vrend/vrend.h"
 #include "platform/vrend/vrend_test.h"
+#include "tools/varpen-sample/SampleGen.h"
 
-using vrend::testing::MakeStream;
-using vrend::testing::ReadFrameCode;
-using vrend::testing::Stream;
-using vrend::testing::StreamSpec;
+using SampleGen::MakeStream;
+using SampleGen::NumberedStream;
+using SampleGen::Stream;
 
 namespace {
 
@@ -45,7 +44,7 @@ std::map<int, Seen> g_seen;
 
 void OnDisplay(int port, const char* buf, std::int64_t size, int w, int h, std::int64_t, int type, void*)
 {
-    const int code = ReadFrameCode(vrend_test_FrameImage(buf, size, type));
+    const int code = SampleGen::ReadFrameNumber(vrend_test_FrameImage(buf, size, type));
     const std::uint32_t packed = VRend_GetSpecialData(port);
     const std::uint32_t remain = VRend_GetSourceBufferRemain(port);
     QString dir;
@@ -61,8 +60,8 @@ void OnDisplay(int port, const char* buf, std::int64_t size, int w, int h, std::
         const QByteArray jpg = (dir + "/f.jpg").toLocal8Bit(), bmp = (dir + "/f.bmp").toLocal8Bit();
         const bool ok = VRend_ConvertToJpegFile(buf, size, w, h, type, jpg.constData()) &&
                         VRend_ConvertToBmpFile(buf, size, w, h, type, bmp.constData());
-        const int a = ok ? ReadFrameCode(QImage(QString::fromLocal8Bit(jpg))) : -2;
-        const int b = ok ? ReadFrameCode(QImage(QString::fromLocal8Bit(bmp))) : -2;
+        const int a = ok ? SampleGen::ReadFrameNumber(QImage(QString::fromLocal8Bit(jpg))) : -2;
+        const int b = ok ? SampleGen::ReadFrameNumber(QImage(QString::fromLocal8Bit(bmp))) : -2;
         std::lock_guard lock(g_seen_mutex);
         g_seen[port].snapshot_codes.push_back({a, b});
     }
@@ -159,11 +158,13 @@ private slots:
     void initTestCase()
     {
         vrend_test_SetClock(clock_);
-        std::string err;
-        plain_ = MakeStream(StreamSpec{.frame_count = 60, .gop = 25}, &err);
-        QVERIFY2(!plain_.body.empty(), err.c_str());
-        bframes_ = MakeStream(StreamSpec{.frame_count = 60, .gop = 25, .b_frames = 2}, &err);
-        QVERIFY2(!bframes_.body.empty(), err.c_str());
+        QString err;
+        plain_ = MakeStream(NumberedStream(60, 25), &err);
+        QVERIFY2(!plain_.body.empty(), qPrintable(err));
+        SampleGen::SegmentParams withB = NumberedStream(60, 25);
+        withB.bframes = 2;
+        bframes_ = MakeStream(withB, &err);
+        QVERIFY2(!bframes_.body.empty(), qPrintable(err));
     }
 
     // Frames shown over virtual time follow 2^level x real time, and each shown frame's packed
@@ -386,7 +387,8 @@ private slots:
     // A full ring refuses at once, also while paused, and takes data again once played.
     void inputRefusedWhenTheRingIsFull()
     {
-        StreamSpec spec{.frame_count = 60, .gop = 25, .noise = true};
+        SampleGen::SegmentParams spec = NumberedStream(60, 25);
+        spec.noise = true;
         const Stream big = MakeStream(spec);
         QVERIFY(big.body.size() > 3 * 65536);
         Player p(big, 65536);
@@ -686,7 +688,7 @@ private slots:
         QVERIFY(on_gui_thread);
         const QImage shown = surface->currentImage();
         QCOMPARE(shown.size(), QSize(160, 120) * surface->devicePixelRatioF());
-        QCOMPARE(ReadFrameCode(shown), p.LastCode());
+        QCOMPARE(SampleGen::ReadFrameNumber(shown), p.LastCode());
         // Zoom: the top-left cell stretched over the whole surface.
         const VRendRect r{0, 0, 80, 60};
         QVERIFY(VRend_SetDisplayRegion(p.port(), 0, &r, 0, 1));
@@ -724,14 +726,14 @@ private slots:
             QCoreApplication::processEvents();  // paints, which hold the picture for a while
         }
         QCOMPARE(surface->currentImage().size(), QSize(160, 120) * ratio);
-        QCOMPARE(ReadFrameCode(surface->currentImage()), p.LastCode());
+        QCOMPARE(SampleGen::ReadFrameNumber(surface->currentImage()), p.LastCode());
         surface->resize(300, 200);
         Advance(p, kFrameNs);
         QCOMPARE(surface->currentImage().size(), QSize(300, 200) * ratio);
-        QCOMPARE(ReadFrameCode(surface->currentImage()), p.LastCode());
+        QCOMPARE(SampleGen::ReadFrameNumber(surface->currentImage()), p.LastCode());
         const QImage snapshot(dir.path() + "/f.bmp");
         QCOMPARE(snapshot.size(), QSize(320, 240));
-        QCOMPARE(ReadFrameCode(snapshot), p.LastCode());
+        QCOMPARE(SampleGen::ReadFrameNumber(snapshot), p.LastCode());
 
         vrend::PortMemory held;
         QVERIFY(vrend_test_GetMemory(p.port(), &held));
@@ -824,7 +826,8 @@ private slots:
     {
         auto sink = std::make_shared<CaptureSink>();
         vrend_test_SetAudioSink(sink);
-        StreamSpec spec{.frame_count = 50, .gop = 25, .audio = true};
+        SampleGen::SegmentParams spec = NumberedStream(50, 25);
+        spec.audio = true;
         const Stream withSound = MakeStream(spec);
         QVERIFY(!withSound.body.empty());
         Player p(withSound);

@@ -10,15 +10,13 @@
 #include <vector>
 
 #include "platform/streamfmt/streamfmt.h"
-#include "platform/vrend/testing/StreamMaker.h"
 #include "platform/vrend/vrend.h"
 #include "platform/vrend/vrend_test.h"
 #include "tools/varpen-sample/SampleGen.h"
 
-using vrend::testing::MakeStream;
-using vrend::testing::ReadFrameCode;
-using vrend::testing::Stream;
-using vrend::testing::StreamSpec;
+using SampleGen::MakeStream;
+using SampleGen::NumberedStream;
+using SampleGen::Stream;
 
 namespace {
 
@@ -32,7 +30,7 @@ std::map<int, int> g_last_code;  // per port: the code of the last picture shown
 
 void OnDisplay(int port, const char* buf, std::int64_t size, int, int, std::int64_t, int type, void*)
 {
-    const int code = ReadFrameCode(vrend_test_FrameImage(buf, size, type));
+    const int code = SampleGen::ReadFrameNumber(vrend_test_FrameImage(buf, size, type));
     std::lock_guard lock(g_mutex);
     g_last_code[port] = code;
 }
@@ -98,8 +96,8 @@ Decoded Decode(const QByteArray& header, const QByteArray& body)
         return {};
     f.close();
     Decoded d;
-    d.report = SampleGen::DecodePictures(path, header.size(),
-                                         [&](const QImage& img) { d.codes.push_back(ReadFrameCode(img)); });
+    d.report = SampleGen::DecodePictures(
+        path, header.size(), [&](const QImage& img) { d.codes.push_back(SampleGen::ReadFrameNumber(img)); });
     return d;
 }
 
@@ -174,17 +172,22 @@ private slots:
     void initTestCase()
     {
         vrend_test_SetClock(clock_);
-        std::string err;
-        plain_ = MakeStream(StreamSpec{.frame_count = 150, .gop = kGop}, &err);
-        QVERIFY2(!plain_.body.empty(), err.c_str());
-        bframes_ = MakeStream(StreamSpec{.frame_count = 150, .gop = kGop, .b_frames = 2}, &err);
-        QVERIFY2(!bframes_.body.empty(), err.c_str());
-        paramsOnce_ = MakeStream(StreamSpec{.frame_count = 150, .gop = kGop, .params_once = true}, &err);
-        QVERIFY2(!paramsOnce_.body.empty(), err.c_str());
-        audio_ = MakeStream(StreamSpec{.frame_count = 150, .gop = kGop, .audio = true}, &err);
-        QVERIFY2(!audio_.body.empty(), err.c_str());
-        next_ = MakeStream(StreamSpec{.frame_count = 150, .gop = kGop, .start_time = 1704164645 + 6}, &err);
-        QVERIFY2(!next_.body.empty(), err.c_str());
+        // Each a variant of the plain stream.
+        using Vary = void (*)(SampleGen::SegmentParams&);
+        const std::pair<Stream*, Vary> streams[] = {
+            {&plain_, [](SampleGen::SegmentParams&) {}},
+            {&bframes_, [](SampleGen::SegmentParams& p) { p.bframes = 2; }},
+            {&paramsOnce_, [](SampleGen::SegmentParams& p) { p.params_once = true; }},
+            {&audio_, [](SampleGen::SegmentParams& p) { p.audio = true; }},
+            {&next_, [](SampleGen::SegmentParams& p) { p.start_time += 6; }},
+        };
+        for (const auto& [stream, vary] : streams) {
+            SampleGen::SegmentParams p = NumberedStream(150, kGop);
+            vary(p);
+            QString err;
+            *stream = MakeStream(p, &err);
+            QVERIFY2(!stream->body.empty(), qPrintable(err));
+        }
     }
     void cleanupTestCase() { vrend_test_SetClock(nullptr); }
 
