@@ -773,11 +773,10 @@ private slots:
         QFETCH(bool, bframes);
         QFETCH(QSize, next_size);
         const Stream& first = bframes ? bframes_ : plain_;
-        const Stream resized =
-            next_size == QSize(320, 240)
-                ? Stream{}
-                : MakeStream(StreamSpec{
-                      .width = next_size.width(), .height = next_size.height(), .frame_count = 30, .gop = 25});
+        SampleGen::SegmentParams resizedSpec = NumberedStream(30, 25);
+        resizedSpec.width = next_size.width();
+        resizedSpec.height = next_size.height();
+        const Stream resized = next_size == QSize(320, 240) ? Stream{} : MakeStream(resizedSpec);
         const Stream& next = resized.body.empty() ? first : resized;
         QVERIFY(!next.body.empty());
         auto surface = std::make_unique<VideoSurface>();
@@ -808,7 +807,7 @@ private slots:
         QCOMPARE(seen.codes.size(), std::size_t(11 + 21));
         for (std::size_t i = 0; i < seen.codes.size(); ++i)
             QCOMPARE(seen.codes[i], int(i < 11 ? i : i - 11));
-        QCOMPARE(ReadFrameCode(surface->currentImage()), 20);
+        QCOMPARE(SampleGen::ReadFrameNumber(surface->currentImage()), 20);
         // Pictures of another size: the old buffers went, the port holds the new size's only.
         QVERIFY(vrend_test_GetMemory(p.port(), &held));
         QVERIFY(held.decoder_buffers_bytes > 0);
