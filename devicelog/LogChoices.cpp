@@ -1,6 +1,8 @@
 #include "devicelog/LogChoices.h"
 
 #include "devicelog/LogTrans.h"
+#include "engine/Records.h"
+#include "platform/diskrec/DiskTime.h"
 
 #include <QCoreApplication>
 
@@ -130,14 +132,5 @@ QString LogWindowMessage(LogWindowCheck check)
 
 LogSearchTime ToLogSearchTime(const QDateTime& time)
 {
-    const QDate d = time.date();
-    const QTime t = time.time();
-    LogSearchTime r{};
-    r.year = d.year();
-    r.month = d.month();
-    r.day = d.day();
-    r.hour = t.hour();
-    r.minute = t.minute();
-    r.second = t.second();
-    return r;
+    return ToDiskTime(Varpen::DateTimeToFields(time));
 }

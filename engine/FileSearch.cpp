@@ -2,6 +2,7 @@
 
 #include "engine/Logging.h"
 #include "engine/RecordIndex.h"
+#include "platform/diskrec/DiskTime.h"
 #include "platform/diskrec/diskrec.h"
 
 #include <QDateTime>
@@ -49,8 +50,8 @@ std::uint64_t SegmentSize(const std::string& path)
 int FindFileOnDisk(const std::string& path, int channel, int type, const RecordTime& begin, const RecordTime& end,
                    std::string& answered, int* error)
 {
-    const DR_DateTime b{begin.year, begin.month, begin.day, begin.hour, begin.minute, begin.second};
-    const DR_DateTime e{end.year, end.month, end.day, end.hour, end.minute, end.second};
+    const DR_DateTime b = ToDiskTime(begin);
+    const DR_DateTime e = ToDiskTime(end);
     int first_error = 0;
     for (const std::string& candidate : {path, path + kNvrFolder, path + kDvrFolder}) {
         const int handle = DR_FILE_FindFile(candidate.c_str(), channel + 1, type, &b, &e);
@@ -196,11 +197,7 @@ void CFileSearch::SearchDiskFilesByDay(std::set<time_t>& out, const std::string&
         if (stopped && stopped()) {
             break;
         }
-        const QDate date = day.date();
-        RecordTime fields;
-        fields.year = date.year();
-        fields.month = date.month();
-        fields.day = date.day();
+        const RecordTime fields = DayBegin(DateTimeToFields(day));
         if (useIndex) {
             if (index.HasChannelOnDay(diskPath.c_str(), key, fields.year, fields.month, fields.day)) {
                 out.insert(day.toSecsSinceEpoch());

@@ -1,7 +1,5 @@
 #include "engine/OutputFile.h"
 
-#include <QString>
-
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -12,8 +10,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "app/CommonUtil.h"
-#include "app/SettingsManager.h"
 #include "engine/Records.h"
 #include "platform/rtk/rtk.h"
 
@@ -49,7 +45,7 @@ bool COutputFile::Open(const std::string& path)
 void COutputFile::WriteThrough(const void* data, std::size_t length)
 {
     if (RTK_WriteFile(m_handle, data, length, nullptr) == -1)
-        throw Varpen::CStorageException();
+        throw Varpen::CStorageException(FileError::FromErrno(FileError::Op::Write, m_path));
 }
 
 unsigned int COutputFile::Write(const void* data, unsigned int length)
@@ -85,21 +81,21 @@ void COutputFile::Close(const std::string& finalName)
 {
     if (m_handle == -1)
         return;
-    bool flushed = true;
+    FileError flushError;
     try {
         Flush();
-    } catch (const Varpen::CStorageException&) {
-        flushed = false;
+    } catch (const Varpen::CStorageException& e) {
+        flushError = e.Error();
     }
     RTK_CloseFile(m_handle);
     m_handle = -1;
     m_buffered_bytes = 0;
-    if (!flushed)
-        throw Varpen::CStorageException();
+    if (flushError.Failed())
+        throw Varpen::CStorageException(flushError);
     // The rename replaces the old file atomically: deleting it first would lose it when the
     // rename then fails.
     if (!finalName.empty() && finalName != m_path && RTK_RenameFile(m_path.c_str(), finalName.c_str()) == -1)
-        throw Varpen::CStorageException();
+        throw Varpen::CStorageException(FileError::FromErrno(FileError::Op::Rename, finalName));
 }
 
 void COutputFile::Discard()
@@ -119,19 +115,6 @@ namespace {
 const auto s_processOrigin = std::chrono::steady_clock::now();
 std::atomic<OutputNameClock> s_nameClock{nullptr};
 
-int SettingOf(OutputKind kind)
-{
-    switch (kind) {
-    case OutputKind::Capture:
-        return CSettingsManager::CaptureSavePath;
-    case OutputKind::Clip:
-        return CSettingsManager::ClipSavePath;
-    case OutputKind::Download:
-        break;
-    }
-    return CSettingsManager::DownloadSavePath;
-}
-
 const char* FolderName(OutputKind kind)
 {
     switch (kind) {
@@ -143,11 +126,6 @@ const char* FolderName(OutputKind kind)
         break;
     }
     return "Download/";
-}
-
-std::string SystemError(int error)
-{
-    return std::strerror(error);
 }
 
 // Moves `from` to `to` only when nothing stands under `to`; errno EEXIST when something does.
@@ -168,12 +146,6 @@ bool RenameNoReplace(const std::string& from, const std::string& to)
 
 }  // namespace
 
-std::string OutputSaveFolder(OutputKind kind)
-{
-    const QString folder = CCommonUtil::GetOutputSavePath(SettingOf(kind));
-    return CCommonUtil::QStringToLocal(folder).toStdString();
-}
-
 std::string OutputFolderUnder(const std::string& base, OutputKind kind, time_t dateOf)
 {
     std::string folder = base;
@@ -185,9 +157,9 @@ std::string OutputFolderUnder(const std::string& base, OutputKind kind, time_t d
     return folder;
 }
 
-std::string OutputFolder(OutputKind kind, time_t dateOf)
+std::string OutputFolder(const OutputSettings& settings, OutputKind kind, time_t dateOf)
 {
-    return OutputFolderUnder(OutputSaveFolder(kind), kind, dateOf);
+    return OutputFolderUnder(settings.Folder(kind), kind, dateOf);
 }
 
 std::string OutputFileName(const std::string& label, int channelPlusOne, time_t stamp, const std::string& tick,
@@ -213,11 +185,11 @@ std::string OutputNameTick()
     return IntToStdString(static_cast<int>(ms % 2147483647));
 }
 
-bool MakeOutputFolder(const std::string& folder, std::string* error)
+bool MakeOutputFolder(const std::string& folder, FileError* error)
 {
     if (folder.empty()) {
         if (error)
-            *error = SystemError(ENOENT);
+            *error = FileError(FileError::Op::MakeFolder, folder, ENOENT);
         return false;
     }
     // Each level in turn, so that the reason names the level that failed.
@@ -228,12 +200,12 @@ bool MakeOutputFolder(const std::string& folder, std::string* error)
             if (::stat(level.c_str(), &st) == 0) {
                 if (!S_ISDIR(st.st_mode)) {
                     if (error)
-                        *error = level + ": " + SystemError(ENOTDIR);
+                        *error = FileError(FileError::Op::MakeFolder, level, ENOTDIR);
                     return false;
                 }
             } else if (::mkdir(level.c_str(), 0777) != 0 && errno != EEXIST) {
                 if (error)
-                    *error = level + ": " + SystemError(errno);
+                    *error = FileError(FileError::Op::MakeFolder, level, errno);
                 return false;
             }
         }
@@ -269,8 +241,8 @@ COutputPackage::~COutputPackage()
 bool COutputPackage::Open(const Name& name)
 {
     Abandon();
-    m_error.clear();
-    const std::string base = m_saveFolder.empty() ? OutputSaveFolder(name.kind) : m_saveFolder;
+    m_error = FileError();
+    const std::string base = m_saveFolder.empty() ? m_settings().Folder(name.kind) : m_saveFolder;
     m_folder = OutputFolderUnder(base, name.kind, name.dateOf);
     if (!MakeOutputFolder(m_folder, &m_error))
         return false;
@@ -287,14 +259,14 @@ bool COutputPackage::Open(const Name& name)
         if (m_file.Open(temp))
             return true;
         if (errno != EEXIST) {
-            m_error = temp + ": " + SystemError(errno);
+            m_error = FileError(FileError::Op::Create, temp, errno);
             m_finalPath.clear();
             return false;
         }
         // Another writer holds that temporary name: a later number is taken.
         m_stem = file + "-" + IntToStdString(attempt + 1);
     }
-    m_error = m_folder + ": " + SystemError(EEXIST);
+    m_error = FileError(FileError::Op::Create, m_folder, EEXIST);
     m_finalPath.clear();
     return false;
 }
@@ -306,8 +278,8 @@ bool COutputPackage::Finish()
     const std::string temp = m_file.GetPath();
     try {
         m_file.Close(std::string());
-    } catch (const CStorageException&) {
-        m_error = temp + ": " + SystemError(errno ? errno : EIO);
+    } catch (const CStorageException& e) {
+        m_error = e.Error();
         RTK_DeleteFile(temp.c_str());
         return false;
     }
@@ -321,7 +293,7 @@ bool COutputPackage::Finish()
             break;
         target = FreeOutputPath(m_folder, m_stem, m_ext);
     }
-    m_error = target + ": " + SystemError(errno);
+    m_error = FileError(FileError::Op::Rename, target, errno);
     RTK_DeleteFile(temp.c_str());
     return false;
 }

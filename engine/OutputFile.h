@@ -3,7 +3,8 @@
 // where snapshots, clips and downloads go, how they are named, and how a package is written.
 //
 // COutputFile writes through the runtime's file calls, counts what it wrote and can give the file
-// its final name when it closes. A failed write or rename throws Varpen::CStorageException.
+// its final name when it closes. A failed write or rename throws Varpen::CStorageException, which
+// carries the FileError (path and error number) of the call that failed.
 // With a write buffer (SetBufferBytes) small writes are gathered and reach the file in large
 // chunks; Flush and Close hand the rest to the file, and a chunk that cannot be written throws
 // there as a direct write would.
@@ -18,15 +19,25 @@
 #include <exception>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "app/FileError.h"
+#include "engine/OutputSettings.h"
 
 namespace Varpen {
 
 class CStorageException : public std::exception {
 public:
     CStorageException() = default;
+    explicit CStorageException(FileError error) : m_error(std::move(error)) {}
     CStorageException(const CStorageException&) = default;
     const char* what() const noexcept override { return "Write file exception."; }
+    // The write or rename that failed, with its path and error number.
+    const FileError& Error() const { return m_error; }
+
+private:
+    FileError m_error;
 };
 
 }  // namespace Varpen
@@ -80,18 +91,11 @@ private:
 
 namespace Varpen {
 
-// The three kinds of output and their folder names under a date folder.
-enum class OutputKind { Capture, Clip, Download };
-
-// The folder outputs of `kind` go to, in the local 8-bit code page, ending with "/": the stored
-// "CaptureSavePath", "ClipSavePath" or "DownloadSavePath", or the default folder under the user's
-// video folder when that value is missing, empty or a Windows drive path.
-std::string OutputSaveFolder(OutputKind kind);
 // `base` joined by exactly one separator to the date "%Y%m%d" of `dateOf` (no date folder when
 // it is -1), then "Capture/", "Clip/" or "Download/".
 std::string OutputFolderUnder(const std::string& base, OutputKind kind, time_t dateOf);
-// OutputFolderUnder(OutputSaveFolder(kind), kind, dateOf).
-std::string OutputFolder(OutputKind kind, time_t dateOf);
+// OutputFolderUnder(the save folder of `kind` in `settings`, kind, dateOf).
+std::string OutputFolder(const OutputSettings& settings, OutputKind kind, time_t dateOf);
 // "<label>_<stamp><tick><ext>", or "channel<channelPlusOne>_<stamp><tick><ext>" without a label;
 // the stamp is "%Y%m%d%H%M%S" of `stamp`.
 std::string OutputFileName(const std::string& label, int channelPlusOne, time_t stamp, const std::string& tick,
@@ -101,8 +105,9 @@ std::string OutputFileName(const std::string& label, int channelPlusOne, time_t 
 using OutputNameClock = int64_t (*)();
 void SetOutputNameClock(OutputNameClock clock);
 std::string OutputNameTick();
-// Makes the folder with every level above it. false with the system's reason in `error`.
-bool MakeOutputFolder(const std::string& folder, std::string* error);
+// Makes the folder with every level above it. false with the level that failed and the system's
+// error in `error`.
+bool MakeOutputFolder(const std::string& folder, FileError* error);
 // Something stands under `path`: a file, a folder or a link (a dangling one too).
 bool OutputPathTaken(const std::string& path);
 // "<stem><ext>", else "<stem>-1<ext>", "<stem>-2<ext>", ...: the first path in `folder` under
@@ -127,7 +132,9 @@ public:
     COutputPackage& operator=(const COutputPackage&) = delete;
 
     void SetBufferBytes(std::size_t size_bytes) { m_file.SetBufferBytes(size_bytes); }
-    // The folder the packages go to, in place of the kind's save folder (tests, tools).
+    // Where the kind's save folder is read at each Open (the settings store by default).
+    void SetOutputSettings(OutputSettingsSource settings) { m_settings = std::move(settings); }
+    // The folder the packages go to, in place of the kind's save folder.
     void SetSaveFolder(const std::string& folder) { m_saveFolder = folder; }
 
     // Abandons an open package, makes the folder, chooses a free final name and creates the
@@ -149,16 +156,18 @@ public:
     unsigned int Bytes() const { return m_file.GetWrittenBytes(); }
     // The final path chosen for the open package, or the one the last finished package took.
     const std::string& FinalPath() const { return m_finalPath; }
-    const std::string& Error() const { return m_error; }
+    // Why the last Open or Finish failed: "<path>: <system message>" (empty when it did not).
+    std::string Error() const { return m_error.Text(); }
 
 private:
     COutputFile m_file;
+    OutputSettingsSource m_settings = StoredOutputSettings();
     std::string m_saveFolder;
     std::string m_folder;
     std::string m_stem;
     std::string m_ext;
     std::string m_finalPath;
-    std::string m_error;
+    FileError m_error;
 };
 
 // A stream written into packages of at most a package size, each beginning with the stream
@@ -199,7 +208,7 @@ public:
     void Abandon() { m_package.Abandon(); }
     bool IsOpen() const { return m_package.IsOpen(); }
     const std::string& FinalPath() const { return m_package.FinalPath(); }
-    const std::string& Error() const { return m_package.Error(); }
+    std::string Error() const { return m_package.Error(); }
     // Final paths of the packages finished by roll-overs since the last call.
     std::vector<std::string> TakeRolledOver();
 

@@ -10,8 +10,6 @@
 #include <cstring>
 #include <thread>
 
-#include "app/CommonUtil.h"
-#include "app/SettingsManager.h"
 #include "engine/Logging.h"
 #include "platform/streamfmt/streamfmt.h"
 
@@ -19,22 +17,6 @@ namespace {
 
 constexpr int kRetryMs = 15;
 constexpr int kSnapshotWaitMs = 1000;
-constexpr unsigned int kClipSmallBytes = 33554432;   // ClipPackageSize "0"
-constexpr unsigned int kClipLargeBytes = 134217728;  // "1" and anything else
-
-std::optional<std::string> Setting(int key)
-{
-    const std::optional<QString> value = CSettingsManager::Instance()->GetValueByIndex(key);
-    if (!value)
-        return std::nullopt;
-    return std::string(value->toLocal8Bit().constData());
-}
-
-// Snapshots are JPEG unless "CaptureSaveType" asks for BMP; a station without settings takes JPEG.
-bool SnapshotAsJpeg()
-{
-    return Setting(CSettingsManager::CaptureSaveType).value_or("0") == "0";
-}
 
 }  // namespace
 
@@ -90,6 +72,12 @@ CPlayPort::CPlayPort()
     }
     m_port = port;
     PlayPortMap().Insert(port, this);
+}
+
+void CPlayPort::SetOutputSettings(Varpen::OutputSettingsSource settings)
+{
+    m_clipFile.SetOutputSettings(settings);
+    m_settings = std::move(settings);
 }
 
 CPlayPort::~CPlayPort()
@@ -403,16 +391,17 @@ bool CPlayPort::Snapshot(const Varpen::CSingleFile& file)
     const time_t t = GetAbsTime();
     if (t == -1)
         return false;
-    const std::string folder = Varpen::OutputFolder(Varpen::OutputKind::Capture, t);
-    std::string error;
+    const Varpen::OutputSettings settings = m_settings();
+    const std::string folder = Varpen::OutputFolder(settings, Varpen::OutputKind::Capture, t);
+    FileError error;
     if (!Varpen::MakeOutputFolder(folder, &error)) {
-        qCWarning(lcEngine, "--qarn-- snapshot folder: %s", error.c_str());
+        qCWarning(lcEngine, "--qarn-- snapshot folder: %s", error.Text().c_str());
         std::lock_guard<std::mutex> guard(m_snapshotLock);
-        m_outputError = error;
+        m_outputError = error.Text();
         return false;
     }
     auto request = std::make_shared<SnapshotRequest>();
-    request->jpeg = SnapshotAsJpeg();
+    request->jpeg = settings.snapshotJpeg;
     const std::string stem =
         Varpen::OutputFileName(file.GetLabel(), file.GetChannel() + 1, t, Varpen::OutputNameTick(), "");
     request->path = Varpen::FreeOutputPath(folder, stem, request->jpeg ? ".jpg" : ".bmp");
@@ -472,17 +461,6 @@ void CPlayPort::SaveFrame(const char* buffer, std::int64_t size, int width, int 
 }
 
 // ---- Clips -------------------------------------------------------------------------------------------
-
-namespace {
-
-// ClipPackageSize "0" is 32 MiB; "1", any other value and a station without settings (the
-// settings page's default) 128 MiB.
-std::uint64_t ClipPackageBytes()
-{
-    return Setting(CSettingsManager::ClipPackageSize).value_or("1") == "0" ? kClipSmallBytes : kClipLargeBytes;
-}
-
-}  // namespace
 
 void CPlayPort::ClipName(time_t frameTime, bool dated, Varpen::COutputPackage::Name* name) const
 {
@@ -618,7 +596,8 @@ void CPlayPort::WriteClip(int type, const unsigned char* data, unsigned int size
         // A package rolls over before a group that would take it past the package size, and
         // when a new stream begins (the next file: its own header and time line), so that each
         // package begins with its stream's header and a keyframe and plays by itself.
-        if (m_packagePictures > 0 && (m_newStream || std::uint64_t(m_clipBytes) + size > ClipPackageBytes())) {
+        if (m_packagePictures > 0 &&
+            (m_newStream || std::uint64_t(m_clipBytes) + size > m_settings().clipPackage_bytes)) {
             if (!m_clipFile.Finish()) {
                 FailClipLocked();
                 return;

@@ -85,6 +85,10 @@ public:
     bool ResetSourceBuffer();
     unsigned int GetSourceBufferRemain();
 
+    // Where snapshots and clips read their format, package size and folders, at each snapshot,
+    // clip start and clip package (the settings store by default). Set it before the port is used.
+    void SetOutputSettings(Varpen::OutputSettingsSource settings);
+
     // Writes the next shown frame to a new file in the capture folder (JPEG or BMP by
     // "CaptureSaveType", JPEG when it is missing). false when refused or not written; the reason of
     // an output failure (the folder cannot be made) in GetOutputError().
@@ -146,6 +150,7 @@ private:
     std::atomic<unsigned int> m_bFrames{0};
     std::atomic<bool> m_soundOn{false};
     std::atomic<std::uint16_t> m_volume{0xFFFF};
+    Varpen::OutputSettingsSource m_settings = Varpen::StoredOutputSettings();
 
     // The port's mutex: stream state and the stored header.
     std::recursive_mutex m_lock;

@@ -8,24 +8,32 @@ namespace Varpen {
 
 RecordTime BreakTime(time_t t)
 {
-    struct tm parts {};
     RecordTime r;
-    if (!localtime_r(&t, &parts)) {
-        return r;
-    }
-    r.year = parts.tm_year + 1900;
-    r.month = parts.tm_mon + 1;
-    r.day = parts.tm_mday;
-    r.hour = parts.tm_hour;
-    r.minute = parts.tm_min;
-    r.second = parts.tm_sec;
+    if (!rtk::TimeToLocal(std::int64_t(t), &r))
+        return RecordTime();
     return r;
 }
 
 time_t MakeTime(const RecordTime& f, time_t notBefore)
 {
-    const rtk::LocalFields fields{f.year, f.month, f.day, f.hour, f.minute, f.second};
-    return time_t(rtk::LocalToTime(fields, notBefore == -1 ? INT64_MIN : std::int64_t(notBefore)));
+    return time_t(rtk::LocalToTime(f, notBefore == -1 ? INT64_MIN : std::int64_t(notBefore)));
+}
+
+QDateTime FieldsToDateTime(const RecordTime& f)
+{
+    if (!QDate::isValid(f.year, f.month, f.day) || !QTime::isValid(f.hour, f.minute, f.second))
+        return QDateTime();
+    const time_t t = MakeTime(f);
+    if (t == -1)
+        return QDateTime();
+    return QDateTime::fromSecsSinceEpoch(qint64(t));
+}
+
+RecordTime DateTimeToFields(const QDateTime& time)
+{
+    const QDate d = time.date();
+    const QTime t = time.time();
+    return RecordTime{d.year(), d.month(), d.day(), t.hour(), t.minute(), t.second()};
 }
 
 RecordTime DayBegin(const RecordTime& day)

@@ -2,6 +2,7 @@
 // engine's time conventions (64-bit time_t, -1 = none, fields in local time).
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 
 #include <cstdint>
@@ -10,24 +11,15 @@
 #include <string>
 #include <vector>
 
+#include "platform/rtk/LocalTime.h"
+
 namespace Varpen {
 
 // A broken-down local time in the field order the recorder and index calls take: year (four
-// digits), month 1-12, day, hour, minute, second. Layout-compatible with six 32-bit ints.
-struct RecordTime {
-    int year = 0;
-    int month = 0;
-    int day = 0;
-    int hour = 0;
-    int minute = 0;
-    int second = 0;
+// digits), month 1-12, day, hour, minute, second.
+using RecordTime = rtk::LocalFields;
 
-    const int* Fields() const { return &year; }
-    int* Fields() { return &year; }
-};
-static_assert(sizeof(RecordTime) == 6 * sizeof(int));
-
-// Local-time fields of `t` (thread-safe).
+// Local-time fields of `t` (thread-safe); all zero when the C library cannot break it.
 RecordTime BreakTime(time_t t);
 // time_t of local-time fields; -1 when the fields cannot be represented. Fields the clock shows
 // twice (the hour it is set back) give the earlier moment, or the earliest at or after
@@ -35,6 +27,11 @@ RecordTime BreakTime(time_t t);
 // that a span across the repeated hour keeps its real length. Deterministic: the result never
 // depends on earlier calls.
 time_t MakeTime(const RecordTime& fields, time_t notBefore = -1);
+// The moment MakeTime names, as a local QDateTime; invalid when the fields name no date or no
+// time of day (no roll-over here: the 30th of February is no date) or no moment.
+QDateTime FieldsToDateTime(const RecordTime& fields);
+// The date and time-of-day fields of `time` as it reads in its own zone.
+RecordTime DateTimeToFields(const QDateTime& time);
 // The same day at 00:00:00 and at 23:59:59.
 RecordTime DayBegin(const RecordTime& day);
 RecordTime DayEnd(const RecordTime& day);

@@ -7,9 +7,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/CommonUtil.h"
-#include "app/SettingsManager.h"
-
 namespace Varpen {
 
 namespace {
@@ -75,13 +72,10 @@ bool CStreamDownloader::BeginJob()
         return false;
     }
     // A missing or unusable download folder is the default one: a fresh station downloads too.
-    m_saveFolder = OutputSaveFolder(OutputKind::Download);
-    uint64_t package = m_packageSizeOverride_bytes;
-    if (package == 0) {
-        const std::optional<QString> size =
-            CSettingsManager::Instance()->GetValueByIndex(CSettingsManager::DownloadPackageSize);
-        package = DownloadPackageSizeBytes(size.value_or(QString()));
-    }
+    const OutputSettings settings = m_settings();
+    m_saveFolder = settings.downloadFolder;
+    const uint64_t package =
+        m_packageSizeOverride_bytes != 0 ? m_packageSizeOverride_bytes : settings.downloadPackage_bytes;
     m_packageSize_bytes = package;
     m_output.SetPackageBytes(package);
     m_output.SetHeader(nullptr, 0);
@@ -366,8 +360,8 @@ void CStreamDownloader::WriteData(const unsigned char* data, unsigned int size, 
                 SetError(m_output.Error());
                 m_writeFailed.store(true);  // the output is gone: the job cannot go on
             }
-        } catch (const CStorageException&) {
-            SetError(std::strerror(errno ? errno : EIO));
+        } catch (const CStorageException& e) {
+            SetError(e.Error().SystemMessage());
             m_writeFailed.store(true);
         }
         NoteRolledOver();  // the packages finished before a failure stay and are listed
@@ -409,8 +403,7 @@ bool CStreamDownloader::RunOnce()
         return false;  // OnThreadExit reports the stop
     if (m_startPending && !BeginOnThread())
         return false;
-    if (CheckSavePathDiskSpace(SavePathMinFreeGB(CSettingsManager::DownloadSavePath),
-                               CSettingsManager::DownloadSavePath, QString())) {
+    if (OutputFolderSpaceLow(OutputKind::Download, m_settings().downloadFolder)) {
         RTK_Guard guard(&m_lock);
         const int index = m_reportedIndex + 1;
         const int count = FileCount();
@@ -433,8 +426,8 @@ bool CStreamDownloader::RunOnce()
     if (pos == 100 && !m_writeFailed.load()) {
         try {
             m_output.Package().Flush();
-        } catch (const CStorageException&) {
-            SetError(std::strerror(errno ? errno : EIO));
+        } catch (const CStorageException& e) {
+            SetError(e.Error().SystemMessage());
             m_writeFailed.store(true);
         }
     }

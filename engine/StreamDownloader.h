@@ -112,6 +112,9 @@ public:
     // Why the last start was refused or the last job failed, in words (empty when it did not).
     std::string GetLastError() const;
 
+    // Where a job reads its folder and package size when it starts, and each pass the folder whose
+    // free space it checks (the settings store by default). Set it only while no job runs.
+    void SetOutputSettings(OutputSettingsSource settings) { m_settings = std::move(settings); }
     // Test seams: the wait for the first stream data of a start (30000 ms), and a package size
     // used in place of the "DownloadPackageSize" setting (0 = the setting).
     void SetFirstDataTimeout(int timeout_ms) { m_firstDataTimeout_ms = timeout_ms; }
@@ -217,6 +220,7 @@ private:
     RTK_Mutex m_lock;
     std::atomic<int> m_currentIndex{-1};
 
+    OutputSettingsSource m_settings = StoredOutputSettings();
     // Read once per job on the owner's thread, used by the data callback.
     std::string m_saveFolder;
     uint64_t m_packageSize_bytes = 0;

@@ -2,6 +2,7 @@
 
 #include "engine/Logging.h"
 #include "engine/RecordIndex.h"
+#include "platform/diskrec/DiskTime.h"
 #include "platform/diskrec/diskrec.h"
 
 #include <QDebug>
@@ -62,8 +63,8 @@ bool CStreamSource::OpenByTime(const CSingleFile& file, int channel)
     const RecordTime end = BreakTime(file.GetEndTime());
     if (!m_useIndex) {
         const DR_DiskPath disk{file.GetPath().c_str(), {0, 0, 0}};
-        const DR_DateTime b{start.year, start.month, start.day, start.hour, start.minute, start.second};
-        const DR_DateTime e{end.year, end.month, end.day, end.hour, end.minute, end.second};
+        const DR_DateTime b = ToDiskTime(start);
+        const DR_DateTime e = ToDiskTime(end);
         m_handle = DR_FILE_GetStreamByTime(&disk, &b, &e, channel + 1, m_blockKiB, m_callback, m_user);
     } else if (m_index) {
         m_handle =

@@ -2,6 +2,7 @@
 // block device or an image file. The disk is never opened for writing, and everything read from
 // it is checked before use: a disk is untrusted input.
 #include "platform/diskrec/diskrec.h"
+#include "platform/diskrec/DiskTime.h"
 
 #include <fcntl.h>
 #include <linux/fs.h>
@@ -242,8 +243,7 @@ bool ToTime(const DR_DateTime* dt, int64_t* out)
         dt->day > 31 || dt->hour < 0 || dt->hour > 23 || dt->minute < 0 || dt->minute > 59 || dt->second < 0 ||
         dt->second > 60)
         return false;
-    const int64_t t =
-        rtk::LocalToTime(rtk::LocalFields{dt->year, dt->month, dt->day, dt->hour, dt->minute, dt->second});
+    const int64_t t = rtk::LocalToTime(FromDiskTime(*dt));
     if (t == -1)
         return false;
     *out = t;

@@ -10,6 +10,9 @@
 
 namespace rtk {
 
+// The program's one broken-down date-time: the engine knows it as Varpen::RecordTime, the
+// recorder-disk layer's DR_DateTime is converted to and from it by platform/diskrec/DiskTime.h.
+// Layout-compatible with six 32-bit ints, the form the index reader's calls take.
 struct LocalFields {
     int year = 0;
     int month = 0;
@@ -17,7 +20,11 @@ struct LocalFields {
     int hour = 0;
     int minute = 0;
     int second = 0;
+
+    const int* Fields() const { return &year; }
+    int* Fields() { return &year; }
 };
+static_assert(sizeof(LocalFields) == 6 * sizeof(int));
 
 enum class LocalTimeKind {
     Unique,    // the clock shows these fields once

@@ -4,6 +4,8 @@
 #include "app/CommonUtil.h"
 #include "engine/DiskDevices.h"
 #include "engine/LocalIndex.h"
+#include "engine/Records.h"
+#include "platform/diskrec/DiskTime.h"
 #include "platform/diskrec/diskrec.h"
 #include "platform/system/system.h"
 
@@ -13,14 +15,6 @@
 #include <vector>
 
 namespace {
-
-DR_DateTime ToDiskTime(time_t t)
-{
-    struct tm parts {};
-    localtime_r(&t, &parts);
-    return DR_DateTime{parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday,
-                       parts.tm_hour,        parts.tm_min,     parts.tm_sec};
-}
 
 // A fixed-size text field of a log record: up to its first NUL or its end, control characters
 // escaped so that a field never splits a line.
@@ -97,8 +91,8 @@ int RunLogsCommand(const QStringList& given)
         return Inspect::Fail(QStringLiteral("the end time is before the start time"));
     }
     const QByteArray source = QByteArray::fromStdString(Varpen::PathToBytes(args.at(0)));
-    const DR_DateTime start = ToDiskTime(*from);
-    const DR_DateTime end = ToDiskTime(*to);
+    const DR_DateTime start = ToDiskTime(Varpen::BreakTime(*from));
+    const DR_DateTime end = ToDiskTime(Varpen::BreakTime(*to));
     const int handle = DR_FILE_FindLog(source.constData(), 3, *major, *minor, &start, &end);
     if (handle < 0) {
         return Inspect::Fail(

@@ -12,7 +12,7 @@
 #include <mutex>
 #include <thread>
 
-#include "app/SettingsManager.h"
+#include "app/CommonUtil.h"
 #include "engine/FileSearch.h"
 #include "engine/StreamDownloader.h"
 
@@ -60,14 +60,16 @@ int RunDownloadCommand(const QStringList& argsIn)
     if (!QDir().mkpath(outDir))
         return Fail(QStringLiteral("cannot create %1").arg(outDir));
 
-    // The download folder of this run only: the store is not written back to any file.
-    CSettingsManager::Instance()->SetAllSettings(
-        {new CSettings(CSettingsManager::GetKeyName(CSettingsManager::DownloadPackageSize), QStringLiteral("0")),
-         new CSettings(CSettingsManager::GetKeyName(CSettingsManager::DownloadSavePath), outDir + QLatin1Char('/'))});
+    // The download folder of this run only, handed to the downloader: the settings store is not
+    // read.
+    Varpen::OutputSettings settings;
+    settings.downloadFolder = CCommonUtil::QStringToStdLocal(outDir + QLatin1Char('/'));
+    settings.downloadPackage_bytes = Varpen::OutputSettings::kSmallPackage_bytes;
 
     std::mutex printLock;
     std::atomic<int> lastCode{-1};
     Varpen::CStreamDownloader downloader;
+    downloader.SetOutputSettings(Varpen::FixedOutputSettings(settings));
     QObject::connect(
         &downloader, &Varpen::CStreamDownloader::DownloadSignal, &downloader,
         [&](int code, int index, int count) {

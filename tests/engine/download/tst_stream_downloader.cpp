@@ -31,6 +31,18 @@ bool GatedFreeSpace(const char* path, uint64_t* free_bytes, uint64_t* total_byte
     return FakeFreeSpace(path, free_bytes, total_bytes);
 }
 
+// Free space is low under this folder only (set while no job runs).
+std::string g_lowFolder;
+bool LowUnderOneFolder(const char* path, uint64_t* free_bytes, uint64_t* total_bytes)
+{
+    const bool low = !g_lowFolder.empty() && std::string(path).rfind(g_lowFolder, 0) == 0;
+    if (free_bytes)
+        *free_bytes = low ? (1ull << 30) : (100ull << 30);
+    if (total_bytes)
+        *total_bytes = 200ull << 30;
+    return true;
+}
+
 // Output names that sort in creation order.
 std::atomic<int64_t> g_nameTick{1000000};
 int64_t CountingClock()
@@ -435,6 +447,9 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(rec.Ended(), kJobTimeout_ms);
         RTK_Test_FailWritesAfter(-1);
         QCOMPARE(rec.Sequence(), QString("4,-1,3 0,-1,3 3,0,3"));
+        // The reason is the error of the write that failed.
+        QVERIFY2(QString::fromStdString(d.GetLastError()).contains("No space left on device"),
+                 d.GetLastError().c_str());
         QVERIFY(!d.IsBusy());
         QVERIFY(d.GetProgress() < 100);
         QTRY_VERIFY(!d.IsRunning());
@@ -822,6 +837,47 @@ private slots:
         QVERIFY(!d.GetLastError().empty());
         QCOMPARE(OutputFiles(m_out).size(), 1);
         QCOMPARE(AllFiles(m_out), OutputFiles(m_out));
+    }
+
+    // The settings handed to a downloader decide its folder, its package size and the folder whose
+    // free space its passes watch, whatever the settings store holds.
+    void handedInSettingsRuleTheJob_data()
+    {
+        QTest::addColumn<bool>("lowThere");
+        QTest::newRow("written there") << false;
+        QTest::newRow("its free space watched") << true;
+    }
+    void handedInSettingsRuleTheJob()
+    {
+        QFETCH(bool, lowThere);
+        const QString handed = m_out + "-handed/";
+        OutputSettings settings;
+        settings.downloadFolder = handed.toStdString();
+        // Small packages where the job runs through; one package otherwise, which a job ended by the
+        // free space leaves nowhere.
+        settings.downloadPackage_bytes = lowThere ? OutputSettings::kLargePackage_bytes : 24 * 1024;
+        g_lowFolder = lowThere ? settings.downloadFolder : std::string();
+        Sys_SetFreeSpaceFunction(&LowUnderOneFolder);
+        CStreamDownloader d;
+        Recorder rec(d);
+        d.SetOutputSettings(FixedOutputSettings(settings));
+        SetOutputNameClock(&CountingClock);
+        QVERIFY(StartJob(d, "file", m_files));
+        QTRY_VERIFY_WITH_TIMEOUT(rec.Ended(), kJobTimeout_ms);
+        QTRY_VERIFY(!d.IsRunning());
+        g_lowFolder.clear();
+
+        QCOMPARE(AllFiles(m_out), QStringList());  // the store's folder
+        if (lowThere) {
+            QCOMPARE(rec.Sequence(), QString("4,-1,3 0,-1,3 6,0,3"));
+            QCOMPARE(AllFiles(handed), QStringList());
+            return;
+        }
+        QCOMPARE(rec.Events().back().code, 2);
+        const QStringList outputs = OutputFiles(handed);
+        QVERIFY(outputs.size() > 3);  // rolled over at the handed package size
+        for (const QString& path : outputs)
+            QVERIFY2(QFileInfo(path).size() <= 24 * 1024, qPrintable(path));
     }
 
     // With no settings at all a download lands in the default folder under the user's videos.

@@ -3,6 +3,7 @@
 // spring gap is known, entries that end before they start are dropped.
 #include "engine/FileSearch.h"
 #include "engine/RecordIndex.h"
+#include "platform/diskrec/DiskTime.h"
 #include "platform/rtk/LocalTime.h"
 #include "tests/engine/local/IndexFixture.h"
 #include "tests/engine/local/SampleRun.h"
@@ -10,9 +11,12 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <algorithm>
 #include <ctime>
 
 using namespace Varpen;
+
+Q_DECLARE_METATYPE(Varpen::RecordTime)
 
 namespace {
 
@@ -46,6 +50,8 @@ class TestLocalTime : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase();
+    void conversions_data();
+    void conversions();
     void conversionIgnoresCallHistory();
     void springGapIsKnown();
     void indexTimesAcrossTheRepeatedHour();
@@ -56,6 +62,62 @@ void TestLocalTime::initTestCase()
 {
     qputenv("TZ", "Europe/Berlin");
     tzset();
+}
+
+// One date-time struct, one set of conversions: time_t both ways, QDateTime both ways, the
+// recorder-disk record both ways. MakeTime rolls fields over as mktime does; a QDateTime is only
+// made of fields that name a real date and time of day.
+void TestLocalTime::conversions_data()
+{
+    QTest::addColumn<RecordTime>("fields");
+    QTest::addColumn<qint64>("moment");          // MakeTime; -1 none
+    QTest::addColumn<RecordTime>("normalised");  // BreakTime of the moment
+    QTest::addColumn<bool>("realDateTime");      // FieldsToDateTime valid
+
+    const auto row = [](const char* name, RecordTime f, qint64 t, RecordTime n, bool real) {
+        QTest::newRow(name) << f << t << n << real;
+    };
+    row("leap day", {2024, 2, 29, 12, 0, 0}, 1709204400, {2024, 2, 29, 12, 0, 0}, true);
+    row("leap day of a 400th year", {2000, 2, 29, 0, 0, 0}, 951778800, {2000, 2, 29, 0, 0, 0}, true);
+    row("no leap day", {2023, 2, 29, 0, 0, 0}, 1677625200, {2023, 3, 1, 0, 0, 0}, false);
+    row("no leap day of a 100th year", {2100, 2, 29, 0, 0, 0}, 4107538800, {2100, 3, 1, 0, 0, 0}, false);
+    row("last second of a year", {2024, 12, 31, 23, 59, 59}, 1735685999, {2024, 12, 31, 23, 59, 59}, true);
+    row("first second of a year", {2025, 1, 1, 0, 0, 0}, 1735686000, {2025, 1, 1, 0, 0, 0}, true);
+    row("second 60 ends the year", {2024, 12, 31, 23, 59, 60}, 1735686000, {2025, 1, 1, 0, 0, 0}, false);
+    row("month 13", {2024, 13, 1, 0, 0, 0}, 1735686000, {2025, 1, 1, 0, 0, 0}, false);
+    row("month 0", {2024, 0, 10, 8, 0, 0}, 1702191600, {2023, 12, 10, 8, 0, 0}, false);
+    row("hour 24", {2024, 12, 31, 24, 0, 0}, 1735686000, {2025, 1, 1, 0, 0, 0}, false);
+    row("negative minute", {2025, 1, 1, 0, -1, 59}, 1735685999, {2024, 12, 31, 23, 59, 59}, false);
+    row("year before 1900", {1899, 12, 31, 0, 0, 0}, -1, {}, false);
+    row("year after 9999", {10000, 1, 1, 0, 0, 0}, -1, {}, false);
+    row("all zero", {}, -1, {}, false);
+}
+
+void TestLocalTime::conversions()
+{
+    QFETCH(RecordTime, fields);
+    QFETCH(qint64, moment);
+    QFETCH(RecordTime, normalised);
+    QFETCH(bool, realDateTime);
+    const auto same = [](const RecordTime& a, const RecordTime& b) {
+        return std::equal(a.Fields(), a.Fields() + 6, b.Fields());
+    };
+
+    QCOMPARE(qint64(MakeTime(fields)), moment);
+    if (moment != -1)
+        QVERIFY(same(BreakTime(time_t(moment)), normalised));
+
+    const QDateTime dt = FieldsToDateTime(fields);
+    QCOMPARE(dt.isValid(), realDateTime);
+    if (realDateTime) {
+        QCOMPARE(dt.toSecsSinceEpoch(), moment);
+        QVERIFY(same(DateTimeToFields(dt), fields));
+    }
+
+    const DR_DateTime disk = ToDiskTime(fields);
+    const int asDisk[6] = {disk.year, disk.month, disk.day, disk.hour, disk.minute, disk.second};
+    QVERIFY(std::equal(asDisk, asDisk + 6, fields.Fields()));
+    QVERIFY(same(FromDiskTime(disk), fields));
 }
 
 void TestLocalTime::conversionIgnoresCallHistory()

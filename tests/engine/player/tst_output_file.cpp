@@ -6,6 +6,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cerrno>
+
 #include "engine/OutputFile.h"
 #include "platform/rtk/rtk.h"
 
@@ -118,6 +120,11 @@ private slots:
         } catch (const Varpen::CStorageException& e) {
             thrown = true;
             QCOMPARE(QByteArray(e.what()), QByteArray("Write file exception."));
+            // The failure travels with the path and the error of the call that failed.
+            QCOMPARE(int(e.Error().op), int(FileError::Op::Write));
+            QCOMPARE(QString::fromStdString(e.Error().path), dir.path() + "/full.mp4");
+            QCOMPARE(e.Error().error, ENOSPC);
+            QCOMPARE(QString::fromStdString(e.Error().Text()), dir.path() + "/full.mp4: No space left on device");
         }
         QVERIFY(thrown);
         QCOMPARE(out.GetWrittenBytes(), 4u);
@@ -132,8 +139,16 @@ private slots:
         COutputFile out;
         QVERIFY(out.Open((dir.path() + "/w.mp4").toStdString()));
         out.Write("z", 1);
-        QVERIFY_THROWS_EXCEPTION(Varpen::CStorageException,
-                                 out.Close((dir.path() + "/missing/dir/f.mp4").toStdString()));
+        const QString final = dir.path() + "/missing/dir/f.mp4";
+        FileError error;
+        try {
+            out.Close(final.toStdString());
+        } catch (const Varpen::CStorageException& e) {
+            error = e.Error();
+        }
+        QCOMPARE(int(error.op), int(FileError::Op::Rename));
+        QCOMPARE(QString::fromStdString(error.path), final);
+        QCOMPARE(error.error, ENOENT);
         QVERIFY(!out.IsOpen());
         QCOMPARE(Read(dir.path() + "/w.mp4"), QByteArray("z"));
     }
@@ -223,9 +238,9 @@ private slots:
         QFile blocker(dir.path() + "/blocker");
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();
-        std::string error;
+        FileError error;
         QVERIFY(!Varpen::MakeOutputFolder((dir.path() + "/blocker/a/b/").toStdString(), &error));
-        QVERIFY2(QString::fromStdString(error).contains("Not a directory"), error.c_str());
+        QVERIFY2(QString::fromStdString(error.Text()).contains("Not a directory"), error.Text().c_str());
         QVERIFY(Varpen::MakeOutputFolder((dir.path() + "/x/y/z/").toStdString(), &error));
         QVERIFY(QFileInfo(dir.path() + "/x/y/z").isDir());
         Varpen::COutputPackage package;

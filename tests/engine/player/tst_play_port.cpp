@@ -8,6 +8,7 @@
 #include <QTest>
 
 #include <atomic>
+#include <memory>
 #include <csignal>
 #include <sys/resource.h>
 #include <thread>
@@ -388,6 +389,62 @@ private slots:
         QCOMPARE(Read(path).size(), 40 + 4096);
         QCOMPARE(QDir(QFileInfo(path).path()).entryList(QDir::Files | QDir::Hidden),
                  QStringList{QFileInfo(path).fileName()});
+    }
+
+    // A port handed its settings follows them and nothing else: the snapshot format and folder and
+    // the clip folder and package size come from the value its source gives at that moment, while
+    // the settings store names other folders.
+    void outputsFollowTheSettingsHandedIn()
+    {
+        Settings("0", "1");  // the store: JPEG, 128 MiB, folders cap/ and clip/
+        const auto storeFiles = [this] {
+            QStringList all;
+            QDirIterator it(dir_.path(), {"cap", "clip"}, QDir::Dirs | QDir::NoDotAndDotDot);
+            while (it.hasNext()) {
+                QDirIterator files(it.next(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+                while (files.hasNext())
+                    all << files.next();
+            }
+            all.sort();
+            return all;
+        };
+        const QStringList before = storeFiles();
+        const QString handed = dir_.path() + "/handed/";
+        auto current = std::make_shared<Varpen::OutputSettings>();
+        current->snapshotJpeg = false;
+        current->captureFolder = (handed + "shots/").toStdString();
+        current->clipFolder = (handed + "clips/").toStdString();
+        current->clipPackage_bytes = 40 + 6000;  // a header and one group of pictures
+        CPlayPort port;
+        port.SetOutputSettings([current] { return *current; });
+        Feeding feeding;
+        Play(port, feeding);
+        const Varpen::CSingleFile file("f", "", 0, kStart, kStart + 10, 1, "", 0);
+
+        QVERIFY(port.Snapshot(file));
+        const QString bmp = QString::fromStdString(port.GetSnapshotPath());
+        current->snapshotJpeg = true;  // read again by the next snapshot
+        QVERIFY(port.Snapshot(file));
+        const QString jpeg = QString::fromStdString(port.GetSnapshotPath());
+        port.SetStop();
+        QVERIFY2(bmp.startsWith(handed + "shots/20240102/Capture/channel1_") && bmp.endsWith(".bmp"), qPrintable(bmp));
+        QVERIFY2(jpeg.startsWith(handed + "shots/20240102/Capture/") && jpeg.endsWith(".jpg"), qPrintable(jpeg));
+
+        CPlayPort clipPort;
+        clipPort.SetOutputSettings([current] { return *current; });
+        QVERIFY(clipPort.StartClip(file, -1));
+        const QByteArray header(reinterpret_cast<const char*>(stream_.header.data()), 40);
+        Put(clipPort, VREND_CLIP_HEADER, header);
+        Put(clipPort, VREND_CLIP_KEY, QByteArray(6000, 'a'));
+        Put(clipPort, VREND_CLIP_KEY, QByteArray(6000, 'b'));  // past the handed size: rolls over
+        clipPort.StopClip();
+        const std::vector<std::string> packages = clipPort.GetClipPackages();
+        QCOMPARE(int(packages.size()), 2);
+        for (const std::string& path : packages) {
+            QVERIFY2(QString::fromStdString(path).startsWith(handed + "clips/Clip/"), path.c_str());
+            QCOMPARE(Read(QString::fromStdString(path)).size(), 40 + 6000);
+        }
+        QCOMPARE(storeFiles(), before);
     }
 
     // With no settings at all, snapshots and clips land under the default folder; a folder that
