@@ -3,12 +3,13 @@
 #include "mainwindow/CDlgAbout.h"
 #include "mainwindow/CWindowTitle.h"
 #include "mainwindow/VarpenMainWnd.h"
+#include "engine/PlayBackInteraction.h"
 #include "playback/PlayBackWidget.h"
-#include "playback/PlayBackWidgetPrivate.h"
 #include "playback/DataDistributionThread.h"
 #include "playback/PlaybackDownLoad.h"
 #include "playback/PlaybackWnd.h"
 #include "platform/vrend/vrend_test.h"
+#include "timeline/TimeSegment.h"
 #include "widgets/CInformationDlg.h"
 #include "widgets/CPushButton.h"
 #include "widgets/CTableView.h"
@@ -332,7 +333,6 @@ bool CEntryTestScript::StepSearch(const QString& argument)
         Fail(QStringLiteral("no page, no day or no channel count"));
         return false;
     }
-    CPlayBackWidgetPrivate* d = page->Private();
     if (m_phase == 0) {
         const QList<QModelIndex> channels = Leaves(page->ChannelModel());
         if (channels.size() < count) {
@@ -349,10 +349,9 @@ bool CEntryTestScript::StepSearch(const QString& argument)
     }
     QStringList found;
     for (int window = 0; window < count; ++window) {
-        const auto it = d->segmentsByWindow.find(window);
-        if (it == d->segmentsByWindow.end() || it->second.isEmpty())
+        if (page->FoundSegments(window).isEmpty())
             return false;
-        found << QString::number(d->filesByWindow[window].size());
+        found << QString::number(page->FoundFiles(window).size());
     }
     const QString last = found.takeLast();
     Say(QStringLiteral("found %1 recordings")
@@ -365,18 +364,18 @@ bool CEntryTestScript::StepSearch(const QString& argument)
 bool CEntryTestScript::StepPlay()
 {
     CPlayBackWidget* page = m_window->PlayBackPage();
-    CPlayBackWidgetPrivate* d = page ? page->Private() : nullptr;
-    if (!d || d->filesByWindow[0].empty()) {
+    const Varpen::SingleFileList found = page ? page->FoundFiles(0) : Varpen::SingleFileList();
+    if (found.empty()) {
         Fail(QStringLiteral("nothing found to play"));
         return false;
     }
     if (m_phase == 0) {
         m_phase = 1;
-        m_clicked = d->filesByWindow[0].front()->GetStartTime() + 1;
+        m_clicked = found.front()->GetStartTime() + 1;
         m_saidMark = Said().count;
         page->OnStartPlayback(0, m_clicked);
     }
-    CPlayBackInteraction* player = d->PlayerAt(0);
+    CPlayBackInteraction* player = page->PlayerAt(0);
     // The player opens the recording on its own thread: it plays, or has said why not, once it is
     // no longer opening.
     if (!player || player->GetPlayState().opening)
@@ -398,8 +397,8 @@ bool CEntryTestScript::StepPlay()
 bool CEntryTestScript::StepSync()
 {
     CPlayBackWidget* page = m_window->PlayBackPage();
-    CPlayBackWidgetPrivate* d = page ? page->Private() : nullptr;
-    if (!d || d->filesByWindow[0].empty()) {
+    const Varpen::SingleFileList found = page ? page->FoundFiles(0) : Varpen::SingleFileList();
+    if (found.empty()) {
         Fail(QStringLiteral("nothing found to play"));
         return false;
     }
@@ -411,11 +410,11 @@ bool CEntryTestScript::StepSync()
             Fail(QStringLiteral("synchronous playback did not start"));
             return false;
         }
-        page->OnStartPlayback(0, d->filesByWindow[0].front()->GetStartTime() + 1);
+        page->OnStartPlayback(0, found.front()->GetStartTime() + 1);
     }
     int playing = 0;
     int windows = 0;
-    for (const auto& [window, player] : d->Players()) {
+    for (const auto& [window, player] : page->Players()) {
         ++windows;
         const Varpen::PlayState state = player->GetPlayState();
         if (state.opening || (!state.IsPlaying() && !state.endOfList && state.error == Varpen::kPlayErrorNone))
@@ -432,14 +431,13 @@ bool CEntryTestScript::StepSync()
 bool CEntryTestScript::StepDownload()
 {
     CPlayBackWidget* page = m_window->PlayBackPage();
-    CPlayBackWidgetPrivate* d = page ? page->Private() : nullptr;
-    if (!d || !d->PlayerAt(0)) {
+    if (!page || !page->PlayerAt(0)) {
         Fail(QStringLiteral("window 1 has no channel"));
         return false;
     }
     if (m_phase == 0) {
         m_phase = 1;
-        d->windows[0]->OnDownLoad();
+        page->PlayWindow(0)->OnDownLoad();
     }
     CPlaybackDownLoad* dialog = page->DownloadDialog(0);
     if (!dialog)
@@ -497,9 +495,8 @@ static QString NoticeText()
 bool CEntryTestScript::StepClip(const QString& secondsText)
 {
     CPlayBackWidget* page = m_window->PlayBackPage();
-    CPlayBackWidgetPrivate* d = page ? page->Private() : nullptr;
-    CPlayBackInteraction* player = d ? d->PlayerAt(0) : nullptr;
-    CPlaybackWnd* window = d ? d->windows[0] : nullptr;
+    CPlayBackInteraction* player = page ? page->PlayerAt(0) : nullptr;
+    CPlaybackWnd* window = page ? page->PlayWindow(0) : nullptr;
     bool ok = false;
     const double seconds = secondsText.toDouble(&ok);
     if (!ok || seconds < 0)

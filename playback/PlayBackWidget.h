@@ -10,13 +10,16 @@
 // left, after every worker was told to stop.
 #pragma once
 
+#include "engine/Records.h"
 #include "playback/ChannelTree.h"
 #include "playback/PlayBackWidgetForm.h"
 #include "widgets/CBaseFrame.h"
 
 #include <QDate>
 #include <QItemSelection>
+#include <QList>
 #include <QModelIndex>
+#include <QPair>
 #include <QPointer>
 #include <QSize>
 #include <QString>
@@ -31,7 +34,10 @@ class CThreadReaper;
 class CPlayBackWidgetPrivate;
 class CPlaybackSearchThread;
 class CPlaybackDownLoad;
+class CPlaybackWnd;
+class CPlayBackInteraction;
 class CSearchDiskThread;
+class CTimeSegment;
 class QStandardItemModel;
 class QTimer;
 namespace Varpen {
@@ -80,7 +86,22 @@ public:
     // Called by a play window when its sound was opened or closed.
     static void OnVoiceStateChanged(bool opened, void* page);
 
-    // For tests and the gallery.
+    // What the page shows, for the entry's test script, tests, benchmarks and the gallery: the play
+    // window of a cell (null outside 0 to 15), the current window (-1 for none), the engine bound
+    // to a window (null for none), the bound engines in ascending window index, the files and
+    // time-line bars the searches found for a window, and the grid's split mode.
+    CPlaybackWnd* PlayWindow(int window) const;
+    int CurrentWindowIndex() const;
+    CPlayBackInteraction* PlayerAt(int window) const;
+    QList<QPair<int, CPlayBackInteraction*>> Players() const;
+    Varpen::SingleFileList FoundFiles(int window) const;
+    QList<CTimeSegment> FoundSegments(int window) const;
+    int SplitMode() const;
+    // Makes a window current as the page does itself (0 to 15; the current one again changes
+    // nothing).
+    void SelectWindow(int window);
+
+    // For the page's own tests and the gallery.
     Ui_CPlayBackWidget& Form() { return m_ui; }
     CPlayBackWidgetPrivate* Private() const { return d.get(); }
     QStandardItemModel* ChannelModel() const { return m_pChannelModel; }

@@ -7,70 +7,29 @@
 #include <QIcon>
 #include <QMutexLocker>
 
-CPlayBackWidgetPrivate::CPlayBackWidgetPrivate(QWidget* pageWidget)
-    : page(pageWidget),
-      searchBegin(std::time(nullptr)),
-      searchEnd(searchBegin),
-      sync(std::make_unique<Varpen::SynPlaybackInteraction>()),
-      splitLayout(std::make_unique<CWndSplitLayout>())
-{
-}
+CPlayBackWidgetPrivate::CPlayBackWidgetPrivate(QWidget* pageWidget) : page(pageWidget) {}
 
 CPlayBackWidgetPrivate::~CPlayBackWidgetPrivate()
 {
-    if (sync) {
-        sync->StopAll();
-        sync->Stop();
-    }
-    QMutexLocker lock(&playersLock);
-    players.clear();
-}
-
-CPlaybackWnd* CPlayBackWidgetPrivate::CurrentWindowPtr() const
-{
-    if (m_currentWindow < 0 || m_currentWindow >= int(windows.size()))
-        return nullptr;
-    return windows[size_t(m_currentWindow)];
+    StopEngines();
 }
 
 CPlayBackInteraction* CPlayBackWidgetPrivate::CurrentPlayer() const
 {
-    return PlayerAt(m_currentWindow);
-}
-
-CPlayBackInteraction* CPlayBackWidgetPrivate::PlayerAt(int window) const
-{
-    QMutexLocker lock(&playersLock);
-    const auto it = players.find(window);  // never inserts: a lookup leaves the map as it was
-    return it == players.end() ? nullptr : it->second.get();
-}
-
-CPlaybackDownLoad* CPlayBackWidgetPrivate::DownloadDialog(int cellIndex) const
-{
-    const auto it = downloadDialogs.find(cellIndex);
-    return it == downloadDialogs.end() ? nullptr : it->second.data();
+    return PlayerAt(GetCurrentIndex());
 }
 
 CDownloadWindowSource CPlayBackWidgetPrivate::DownloadSource() const
 {
     CDownloadWindowSource source;
     source.engine = [this](int window) { return PlayerAt(window); };
-    source.files = [this](int window) {
-        const auto it = filesByWindow.find(window);
-        return it == filesByWindow.end() ? Varpen::SingleFileList() : it->second;
-    };
+    source.files = [this](int window) { return FilesOf(window); };
     return source;
 }
 
 void CPlayBackWidgetPrivate::SetCurrentWindowIndex(int window)
 {
-    if (window < 0 || window >= kWindowCount || window >= int(windows.size()) || window == m_currentWindow)
-        return;
-    if (CPlaybackWnd* old = CurrentWindowPtr())
-        old->SetSelected(false);
-    m_currentWindow = window;
-    windows[size_t(window)]->SetSelected(true);
-    if (!volumeButton)
+    if (!MoveCurrentWindow(window) || !volumeButton)
         return;
     CPlayBackInteraction* player = PlayerAt(window);
     if (player && player->IsPlaying()) {
@@ -81,66 +40,9 @@ void CPlayBackWidgetPrivate::SetCurrentWindowIndex(int window)
     }
 }
 
-void CPlayBackWidgetPrivate::EnableVolume(int cellIndex, bool enabled)
-{
-    if (cellIndex == m_currentWindow && volumeButton)
-        volumeButton->setEnabled(enabled);
-}
-
-void CPlayBackWidgetPrivate::UpdateVolumeIcon(int cellIndex, bool opened)
-{
-    if (cellIndex != m_currentWindow || !volumeButton)
-        return;
-    volumeButton->SetVoiceOpened(opened);
-    volumeButton->setIcon(QIcon(opened ? QStringLiteral(":/images/public/Volume/BigOpenSound.png")
-                                       : QStringLiteral(":/images/public/Volume/BigCloseSound.png")));
-}
-
-void CPlayBackWidgetPrivate::RemoveWindowEntries(int window)
-{
-    filesByWindow.erase(window);
-    segmentsByWindow.erase(window);
-}
-
-int CPlayBackWidgetPrivate::ScanPlayers() const
-{
-    QMutexLocker lock(&playersLock);
-    int found = -1;
-    time_t earliest = 0;
-    for (const auto& [window, player] : players) {
-        const time_t t = player ? player->GetCurrentTime() : -1;
-        if (t == -1)
-            continue;
-        if (found == -1 || t < earliest) {
-            found = window;
-            earliest = t;
-        }
-    }
-    return found;
-}
-
-QList<QPair<int, CPlayBackInteraction*>> CPlayBackWidgetPrivate::Players() const
-{
-    QMutexLocker lock(&playersLock);
-    QList<QPair<int, CPlayBackInteraction*>> list;
-    for (const auto& [window, player] : players)
-        list.append({window, player.get()});
-    return list;
-}
-
 QList<CPlaybackWnd*> CPlayBackWidgetPrivate::Windows() const
 {
     return QList<CPlaybackWnd*>(windows.begin(), windows.end());
-}
-
-void CPlayBackWidgetPrivate::ToggleSingleWindow(CPlaybackWnd* cell)
-{
-    if (!splitLayout || !cell)
-        return;
-    if (splitLayout->IsSingleWnd())
-        splitLayout->RestoreLayout();
-    else
-        splitLayout->ShowSingleWnd(cell);
 }
 
 void CPlayBackWidgetPrivate::BindChannel(int window, std::unique_ptr<CPlayBackInteraction> player)

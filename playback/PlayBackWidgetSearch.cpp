@@ -102,7 +102,7 @@ bool CPlayBackWidget::PrepareSearch(const QList<QModelIndex>& channels, int firs
 
 int CPlayBackWidget::RunSearch()
 {
-    m_pSearchThread = std::make_unique<CPlaybackSearchThread>(d.get());
+    m_pSearchThread = std::make_unique<CPlaybackSearchThread>(d.get(), d.get());
     CPlaybackSearchThread* thread = m_pSearchThread.get();
     const unsigned serial = ++m_searchSerial;
     // The dialog lives on the heap: should the page go while it is up (its destructor stops the

@@ -4,15 +4,18 @@
 #include "app/WorkerHooks.h"
 #include "engine/LocalIndex.h"
 #include "engine/PlayBackInteraction.h"
-#include "playback/PlayBackWidgetPrivate.h"
+#include "playback/PlaybackEngines.h"
+#include "playback/PlaybackSearchData.h"
+#include "playback/PlaybackSearchRules.h"
 #include "timeline/RecordTypes.h"
 
 #include <QDateTime>
 #include <QMutexLocker>
 #include <QScopeGuard>
 
-CPlaybackSearchThread::CPlaybackSearchThread(CPlayBackWidgetPrivate* param, QObject* parent)
-    : QThread(parent), m_param(param)
+CPlaybackSearchThread::CPlaybackSearchThread(CPlaybackSearchData* param, const CPlaybackEngines* engines,
+                                             QObject* parent)
+    : QThread(parent), m_param(param), m_engines(engines)
 {
 }
 
@@ -26,13 +29,13 @@ CPlaybackSearchThread::~CPlaybackSearchThread()
 
 void CPlaybackSearchThread::Start()
 {
-    if (isRunning() || !m_param)
+    if (isRunning() || !m_param || !m_engines)
         return;
     m_jobs.clear();
     const int first = m_param->searchFirstWindow;
     const int last = first + m_param->searchedCount;
-    for (int window = first; window < last && window < CPlayBackWidgetPrivate::kWindowCount; ++window) {
-        if (CPlayBackInteraction* engine = m_param->PlayerAt(window))
+    for (int window = first; window < last && window < PlaybackSearch::kWindowCount; ++window) {
+        if (CPlayBackInteraction* engine = m_engines->PlayerAt(window))
             m_jobs.push_back({window, engine});
     }
     m_diskPath = Varpen::PathToBytes(m_param->diskPath);

@@ -2,8 +2,8 @@
 // engine for its files in the search window and turns every file into a time-line segment
 // coloured by its record type.
 //
-// Threads: Start() (GUI thread) copies what the search needs from the page data, the engines of
-// the windows to search included, so run() never reads the page's maps; run() hands each
+// Threads: Start() (GUI thread) copies what the search needs from the page's search data and the
+// engines of the windows to search, so run() never reads the page's maps; run() hands each
 // window's result over under the mutex as soon as it has it; after SendWriteOver the GUI thread
 // moves the results into the page data with TakeResults(). A stop takes effect before the next
 // window; SendWriteOver is emitted once per run, after a stop too. An owner that does not wait
@@ -27,17 +27,19 @@
 #include <vector>
 
 class CPlayBackInteraction;
-class CPlayBackWidgetPrivate;
+class CPlaybackEngines;
+struct CPlaybackSearchData;
 
 class CPlaybackSearchThread : public QThread {
     Q_OBJECT
 
 public:
-    explicit CPlaybackSearchThread(CPlayBackWidgetPrivate* param, QObject* parent = nullptr);
+    // Works on the page's search data with the engines bound to its windows; neither is owned.
+    CPlaybackSearchThread(CPlaybackSearchData* param, const CPlaybackEngines* engines, QObject* parent = nullptr);
     // Stops the search and waits for it.
     ~CPlaybackSearchThread() override;
 
-    // Takes the work from the page data: windows searchFirstWindow to searchFirstWindow +
+    // Takes the work from the search data: windows searchFirstWindow to searchFirstWindow +
     // searchedCount - 1 that have an engine, the disk path, the search window and the record
     // type; then starts. Does nothing while the thread runs.
     void Start();
@@ -86,7 +88,8 @@ private:
     // Moves `results` into the page data (GUI thread).
     void Apply(std::vector<Result>& results, QList<int>* failed);
 
-    CPlayBackWidgetPrivate* m_param;  // not owned
+    CPlaybackSearchData* m_param;       // not owned
+    const CPlaybackEngines* m_engines;  // not owned
     std::vector<Job> m_jobs;
     std::string m_diskPath;
     time_t m_begin = 0;

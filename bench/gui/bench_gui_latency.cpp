@@ -62,8 +62,9 @@
 #include "platform/diskrec/DiskImageWriter.h"
 #include "platform/rtk/rtk_test.h"
 #include "playback/PlayBackWidget.h"
-#include "playback/PlayBackWidgetPrivate.h"
 #include "playback/PlaybackDownLoad.h"
+#include "playback/PlaybackWnd.h"
+#include "timeline/TimeSegment.h"
 #include "widgets/CDiskTreeBox.h"
 #include "widgets/CGroupTreeView.h"
 #include "widgets/CPathComboBox.h"
@@ -222,7 +223,6 @@ private:
     {
         return m_root + QLatin1Char('/') + QLatin1String(kDiskNames[disk - kGood]);
     }
-    CPlayBackWidgetPrivate* D() const { return Page() ? Page()->Private() : nullptr; }
     bool Wanted(const QString& name) const;
     int Answer(const CPrompt& prompt);
     int NoticesSince(int mark, const QString& text = {}) const;
@@ -487,15 +487,14 @@ bool Bench::Search(int channels)
     for (int i = 0; i < channels; ++i)
         page->ChannelModel()->setData(leaves[i], Qt::Checked, Qt::CheckStateRole);
     // The channels go to the windows from the chosen one on: window 1, as the operator picks it.
-    D()->SetCurrentWindowIndex(0);
+    Page()->SelectWindow(0);
     Ui_CPlayBackWidget& ui = page->Form();
     ui.m_pDateTimeEditBeginTime->setDateTime(QDateTime(m_day, QTime(0, 0, 0)));
     ui.m_pDateTimeEditEndTime->setDateTime(QDateTime(m_day, QTime(23, 59, 59)));
     const int mark = int(m_prompts.size());
     ui.m_pSearchBtn->click();
     for (int w = 0; w < channels; ++w) {
-        const auto it = D()->segmentsByWindow.find(w);
-        if (it == D()->segmentsByWindow.end() || it->second.isEmpty()) {
+        if (Page()->FoundSegments(w).isEmpty()) {
             QStringList said;
             for (int i = mark; i < m_prompts.size(); ++i)
                 said << m_prompts[i].prompt.className + QLatin1Char(' ') + m_prompts[i].prompt.text;
@@ -517,7 +516,7 @@ bool Bench::SetSync(bool on)
 
 bool Bench::Settled(int window) const
 {
-    CPlayBackInteraction* player = D()->PlayerAt(window);
+    CPlayBackInteraction* player = Page()->PlayerAt(window);
     if (!player)
         return true;
     const Varpen::PlayState state = player->GetPlayState();
@@ -529,7 +528,7 @@ bool Bench::Settled(int window) const
 int Bench::Playing() const
 {
     int n = 0;
-    for (const auto& [window, player] : D()->Players())
+    for (const auto& [window, player] : Page()->Players())
         n += player->IsPlaying() && player->GetCurrentTime() > 0 ? 1 : 0;
     return n;
 }
@@ -542,7 +541,7 @@ bool Bench::PlayAll()
 
 CPlaybackDownLoad* Bench::OpenDownload(int window)
 {
-    D()->windows[size_t(window)]->OnDownLoad();
+    Page()->PlayWindow(window)->OnDownLoad();
     CPlaybackDownLoad* dialog = Page()->DownloadDialog(window);
     if (!dialog || !WaitUntil([dialog] { return dialog->FileModel()->rowCount() > 0; }, kSetup_ms))
         return nullptr;
@@ -613,7 +612,7 @@ void Bench::SyncCases()
     Case(
         names[0], {}, [&] { Page()->OnStartPlayback(0, target); },
         [&] {
-            for (const auto& [window, player] : D()->Players()) {
+            for (const auto& [window, player] : Page()->Players()) {
                 const time_t now = player->GetCurrentTime();
                 if (now < target - 1 || now > target + 10)
                     return false;
@@ -706,7 +705,7 @@ void Bench::SearchCancelCase()
             Ui_CPlayBackWidget& ui = Page()->Form();
             ui.m_pDateTimeEditBeginTime->setDateTime(QDateTime(m_day, QTime(0, 0, 0)));
             ui.m_pDateTimeEditEndTime->setDateTime(QDateTime(m_day, QTime(23, 59, 59)));
-            D()->SetCurrentWindowIndex(0);
+            Page()->SelectWindow(0);
             rtk_test_SetReadDelay(m_delay_ms);
             m_onChase = [](const CPrompt& p) {
                 QPointer<QWidget> dialog = p.dialog;
@@ -761,7 +760,7 @@ void Bench::CloseCase()
         [&] {
             if (!ChooseDisk(kGood) || !Search(kWindows) || !SetSync(true) || !PlayAll())
                 return false;
-            D()->windows[0]->OnRecord();
+            Page()->PlayWindow(0)->OnRecord();
             CPlaybackDownLoad* dialog = OpenDownload(1);
             if (!dialog)
                 return false;
@@ -770,10 +769,10 @@ void Bench::CloseCase()
             CGroupTreeView* tree = Page()->Form().m_pPlayBackTreeView;
             tree->setCurrentIndex(Channels(Page()->ChannelModel()).value(2));
             rtk_test_SetReadDelay(m_delay_ms);
-            const bool busy = D()->PlayerAt(0)->IsClipping() && dialog->IsJobRunning();
+            const bool busy = Page()->PlayerAt(0)->IsClipping() && dialog->IsJobRunning();
             Say(QStringLiteral("note close_busy %1 windows play, clip %2, download %3")
                     .arg(Playing())
-                    .arg(D()->PlayerAt(0)->IsClipping() ? "on" : "off")
+                    .arg(Page()->PlayerAt(0)->IsClipping() ? "on" : "off")
                     .arg(dialog->IsJobRunning() ? "running" : "not running"));
             return busy;
         },

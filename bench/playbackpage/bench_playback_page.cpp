@@ -24,7 +24,6 @@
 
 #include "engine/PlayBackInteraction.h"
 #include "playback/PlayBackWidget.h"
-#include "playback/PlayBackWidgetPrivate.h"
 #include "platform/vrend/vrend_test.h"
 #include "timeline/ChartKit.h"
 #include "timeline/MultiTimeSlider.h"
@@ -86,10 +85,10 @@ struct Frames {
 };
 
 // Starts the windows' counts: their ports count across files from here.
-std::vector<qint64> StartCounting(CPlayBackWidgetPrivate& d)
+std::vector<qint64> StartCounting(const CPlayBackWidget& page)
 {
     std::vector<qint64> shownTime;
-    for (const auto& [window, engine] : d.Players()) {
+    for (const auto& [window, engine] : page.Players()) {
         vrend_test_ClearTotals(engine->GetPlayPort());
         vrend::PortStats st;
         shownTime.push_back(vrend_test_GetStats(engine->GetPlayPort(), &st) ? st.last_shown_time_ms : -1);
@@ -97,7 +96,7 @@ std::vector<qint64> StartCounting(CPlayBackWidgetPrivate& d)
     return shownTime;
 }
 
-Frames Count(CPlayBackWidgetPrivate& d, const std::vector<qint64>& shownTimeAtStart)
+Frames Count(const CPlayBackWidget& page, const std::vector<qint64>& shownTimeAtStart)
 {
     // The ports run on the steady clock: a picture still standing at the end counts to now.
     const qint64 now_ns =
@@ -105,7 +104,7 @@ Frames Count(CPlayBackWidgetPrivate& d, const std::vector<qint64>& shownTimeAtSt
             .count();
     Frames f;
     size_t i = 0;
-    for (const auto& [window, engine] : d.Players()) {
+    for (const auto& [window, engine] : page.Players()) {
         vrend::PortStats st;
         const qint64 startTime = i < shownTimeAtStart.size() ? shownTimeAtStart[i] : -1;
         ++i;
@@ -186,7 +185,6 @@ int main(int argc, char** argv)
     page.resize(1600, 900);
     page.show();
     Ui_CPlayBackWidget& ui = page.Form();
-    CPlayBackWidgetPrivate& d = *page.Private();
     if (!ui.m_pComboBoxDisk->SelectEntry(1000, folder + QLatin1Char('/'))) {
         out << "the folder is not offered as a disk\n";
         return 1;
@@ -235,16 +233,16 @@ int main(int argc, char** argv)
     for (int r = 0; r < kChannels; ++r)
         page.OnStartPlayback(r, start);
     wait.restart();
-    auto playing = [&d] {
+    auto playing = [&page] {
         int n = 0;
-        for (const auto& [window, engine] : d.Players())
+        for (const auto& [window, engine] : page.Players())
             n += engine->IsPlaying();
         return n;
     };
     // Counting starts once every window shows its recording.
-    auto showing = [&d] {
+    auto showing = [&page] {
         int n = 0;
-        for (const auto& [window, engine] : d.Players()) {
+        for (const auto& [window, engine] : page.Players()) {
             vrend::PortStats st;
             n += vrend_test_GetStats(engine->GetPlayPort(), &st) && st.last_shown_time_ms >= 0;
         }
@@ -253,9 +251,9 @@ int main(int argc, char** argv)
     while ((playing() < kChannels || showing() < kChannels) && wait.elapsed() < 20000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     const int players = playing();
-    const std::vector<qint64> shownTimeAtStart = StartCounting(d);
+    const std::vector<qint64> shownTimeAtStart = StartCounting(page);
     const Lateness busy = MeasureLoop(seconds);
-    const Frames frames = Count(d, shownTimeAtStart);
+    const Frames frames = Count(page, shownTimeAtStart);
     const int stillPlaying = playing();
     page.OnBtnStop();
 

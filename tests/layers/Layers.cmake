@@ -55,6 +55,12 @@ set(VARPEN_LAYER_EXCEPTIONS
   "widgets/CVolumeButton.h|engine/SoundControl.h|the kit's volume button sets the engine's sound volume"
   "timeline/TimeSegment.h|engine/RoleDataList.h|a time-line segment carries the role data of the recording it stands for")
 
+# Headers that only some files may include, whatever their layers: "<header>|<path prefixes, one
+# or more, separated by spaces>|<reason>". A subsystem's private data is seen by its own files and
+# their tests; every other file goes through the subsystem's own operations.
+set(VARPEN_PRIVATE_HEADERS
+  "playback/PlayBackWidgetPrivate.h|playback/ tests/playback/ tools/varpen-gallery/playback_demos.cpp|the playback page's shared data: the rest reach the page through its operations")
+
 # varpen_layer_of(<path> <out-var>): the layer of a path relative to the root, empty when none.
 function(varpen_layer_of path out)
   foreach(entry ${VARPEN_LAYER_PATHS})
@@ -95,11 +101,13 @@ function(varpen_qt_module_of header qt_dir out)
   set(${out} "${module}" PARENT_SCOPE)
 endfunction()
 
-# varpen_check_layers(ROOT <dir> QT_INCLUDE_DIR <dir> EXCEPTIONS <entries...> OUT <var>)
+# varpen_check_layers(ROOT <dir> QT_INCLUDE_DIR <dir> EXCEPTIONS <entries...> [PRIVATE <entries...>]
+#                     OUT <var>)
 # Reads every .h and .cpp under the layers of ROOT and sets OUT to one line per include that
-# breaks the rules, and one per exception that no longer happens.
+# breaks the rules (a private header included from outside its prefixes among them), and one per
+# exception that no longer happens.
 function(varpen_check_layers)
-  cmake_parse_arguments(C "" "ROOT;QT_INCLUDE_DIR;OUT" "EXCEPTIONS" ${ARGN})
+  cmake_parse_arguments(C "" "ROOT;QT_INCLUDE_DIR;OUT" "EXCEPTIONS;PRIVATE" ${ARGN})
   set(problems)
   set(used_exceptions)
   file(GLOB_RECURSE files RELATIVE "${C_ROOT}"
@@ -128,6 +136,25 @@ function(varpen_check_layers)
       endif()
       set(why "")
       if(shown MATCHES "^\"")
+        foreach(entry ${C_PRIVATE})
+          string(REPLACE "|" ";" parts "${entry}")
+          list(GET parts 0 private_header)
+          list(GET parts 1 private_users)
+          if(NOT header STREQUAL private_header)
+            continue()
+          endif()
+          string(REPLACE " " ";" prefixes "${private_users}")
+          set(allowed FALSE)
+          foreach(prefix ${prefixes})
+            string(FIND "${file}" "${prefix}" at)
+            if(at EQUAL 0)
+              set(allowed TRUE)
+            endif()
+          endforeach()
+          if(NOT allowed)
+            list(APPEND problems "${file}: includes ${shown}: private to ${private_users}")
+          endif()
+        endforeach()
         # A project header named from the root; a bare name is a neighbour in the same folder.
         if(NOT header MATCHES "/")
           continue()

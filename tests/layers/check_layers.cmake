@@ -11,7 +11,7 @@ endif()
 
 if(ROOT)
   varpen_check_layers(ROOT "${ROOT}" QT_INCLUDE_DIR "${QT_INCLUDE_DIR}" EXCEPTIONS ${VARPEN_LAYER_EXCEPTIONS}
-    OUT problems)
+    PRIVATE ${VARPEN_PRIVATE_HEADERS} OUT problems)
   if(problems)
     list(JOIN problems "\n  " text)
     message(FATAL_ERROR "Includes across the layers:\n  ${text}")
@@ -54,6 +54,10 @@ set(planted
   "mainwindow/SettingsPage.cpp|#include \"mainwindow/Logging.h\""
   "mainwindow/main.cpp|#include \"mainwindow/SettingsPage.h\""
   "mainwindow/main.cpp|#include \"playback/Page.h\""
+  "mainwindow/main.cpp|#include \"playback/PagePrivate.h\""
+  "playback/Page.cpp|#include \"playback/PagePrivate.h\""
+  "tests/playback/tst_data.cpp|#include \"playback/PagePrivate.h\""
+  "tests/tst_other.cpp|#include \"playback/PagePrivate.h\""
   "tools/inspect.cpp|#include \"engine/Player.h\""
   "tools/inspect.cpp|#include \"tests/support/QueuedSpy.h\""
   "tests/tst_page.cpp|#include \"mainwindow/VarpenMainWnd.h\""
@@ -67,6 +71,8 @@ set(expected
   "engine/Player.cpp: includes <QWidget>: layer engine may not use QtWidgets"
   "engine/Player.h: includes <QtWidgets/QLabel>: layer engine may not use QtWidgets"
   "mainwindow/SettingsPage.cpp: includes \"mainwindow/VarpenMainWnd.h\": layer settings_page may not include layer mainwindow"
+  "mainwindow/main.cpp: includes \"playback/PagePrivate.h\": private to playback/ tests/playback/"
+  "tests/tst_other.cpp: includes \"playback/PagePrivate.h\": private to playback/ tests/playback/"
   "playback/Page.cpp: includes \"devicelog/LogSearch.h\": layer playback may not include layer devicelog"
   "playback/Page.cpp: includes \"mainwindow/VarpenMainWnd.h\": layer playback may not include layer mainwindow"
   "tools/inspect.cpp: includes \"tests/support/QueuedSpy.h\": layer tools may not include layer tests"
@@ -86,6 +92,7 @@ varpen_check_layers(ROOT "${PLANTED_DIR}" QT_INCLUDE_DIR "${QT_INCLUDE_DIR}"
   EXCEPTIONS "platform/vrend/Surface.h|QWidget|the player layer's own video surface"
              "widgets/CDiskTreeBox.cpp|engine/DiskDevices.h|the disk box lists disks through the engine"
              "widgets/Gone.cpp|engine/Old.h|a link that is gone"
+  PRIVATE "playback/PagePrivate.h|playback/ tests/playback/|the page's own data"
   OUT found)
 list(SORT found)
 list(SORT expected)

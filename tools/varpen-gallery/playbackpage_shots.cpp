@@ -5,7 +5,7 @@
 #include "tools/varpen-gallery/Gallery.h"
 
 #include "playback/PlayBackWidget.h"
-#include "playback/PlayBackWidgetPrivate.h"
+#include "playback/PlaybackWnd.h"
 #include "timeline/MultiTimeSlider.h"
 #include "timeline/RecordTypes.h"
 #include "widgets/CGroupTreeView.h"
@@ -44,9 +44,8 @@ QWidget* MakePage()
     timeLine->SetDate(today);
     timeLine->SetRecordSegments(rows);
     timeLine->SetCurrentTime(at(12, 0));
-    CPlayBackWidgetPrivate* d = page->Private();
-    d->windows[0]->SetChannelInfo(Varpen::CChannel(0, QString()));
-    d->windows[1]->SetChannelInfo(Varpen::CChannel(1, QString()));
+    page->PlayWindow(0)->SetChannelInfo(Varpen::CChannel(0, QString()));
+    page->PlayWindow(1)->SetChannelInfo(Varpen::CChannel(1, QString()));
     return page;
 }
 

@@ -8,7 +8,6 @@
 #include "engine/SearchDiskThread.h"
 #include "mainwindow/VarpenMainWnd.h"
 #include "playback/PlayBackWidget.h"
-#include "playback/PlayBackWidgetPrivate.h"
 #include "playback/PlaybackWnd.h"
 #include "timeline/MultiChartView.h"
 #include "timeline/MultiTimeSlider.h"
@@ -89,7 +88,6 @@ class TestSmallScreen : public QObject {
 
     CPlayBackWidget& Page() { return *m_window->PlayBackPage(); }
     Ui_CPlayBackWidget& Ui() { return Page().Form(); }
-    CPlayBackWidgetPrivate& Data() { return *Page().Private(); }
 
     // The tree lists the sample's four channels once the calendar shows its month.
     bool ShowSampleChannels()
@@ -106,8 +104,8 @@ class TestSmallScreen : public QObject {
     // Ticks the four channels and searches the sample day from window `first` (0-based) on.
     void SearchFrom(int first)
     {
-        QTest::mouseClick(Data().windows[size_t(first)], Qt::LeftButton);
-        QCOMPARE(Data().GetCurrentIndex(), first);
+        QTest::mouseClick(Page().PlayWindow(first), Qt::LeftButton);
+        QCOMPARE(Page().CurrentWindowIndex(), first);
         QStandardItem* group = Page().ChannelModel()->item(0);
         for (int row = 0; row < group->rowCount(); ++row)
             group->child(row)->setCheckState(Qt::Checked);
@@ -116,7 +114,7 @@ class TestSmallScreen : public QObject {
         CPromptScript prompts(CPromptHook::kRunModal);  // the search ends its own wait dialog
         Ui().m_pSearchBtn->click();
         QCOMPARE(prompts.Count(CPrompt::Exec), 1);
-        QCOMPARE(int(Data().Players().size()), 4);
+        QCOMPARE(int(Page().Players().size()), 4);
     }
 
     // A cut button as the operator clicks it; the grid it chooses has placed its windows after.
@@ -130,7 +128,7 @@ class TestSmallScreen : public QObject {
     // what it shows in full (the name elided where it is too long).
     void CheckTitles(const QString& layout)
     {
-        for (CPlaybackWnd* wnd : Data().windows) {
+        for (int i = 0; CPlaybackWnd* wnd = Page().PlayWindow(i); ++i) {
             if (!wnd->isVisible())
                 continue;
             const QString where = layout + QStringLiteral(" window %1").arg(wnd->WndIndex() + 1);
@@ -202,11 +200,11 @@ private slots:
         CheckTitles(QStringLiteral("4 windows"));
         ChooseLayout(Ui().m_pMoreCutBtn);
         CheckTitles(QStringLiteral("16 windows"));
-        QVERIFY(Data().windows[0]->TitleLabel()->text().endsWith(QChar(0x2026)));  // 180 pixels wide
+        QVERIFY(Page().PlayWindow(0)->TitleLabel()->text().endsWith(QChar(0x2026)));  // 180 pixels wide
         // One window again: it shows its whole title.
         ChooseLayout(Ui().m_pOneCutBtn);
         CheckTitles(QStringLiteral("1 window"));
-        QVERIFY(Data().windows[0]->TitleLabel()->text().endsWith(QStringLiteral("1")));
+        QVERIFY(Page().PlayWindow(0)->TitleLabel()->text().endsWith(QStringLiteral("1")));
     }
 
     // Bars on rows 13 to 16: the scroll bar brings the last row into the part of the time line on
@@ -246,7 +244,7 @@ private slots:
         QTest::mouseClick(timeLine, Qt::LeftButton, {}, QPoint(column, (top + bottom) / 2));
         QCOMPARE(clicks.size(), 1);
         QCOMPARE(clicks.first().at(0).toInt(), 15);
-        QTRY_VERIFY(Data().PlayerAt(15)->IsPlaying());
+        QTRY_VERIFY(Page().PlayerAt(15)->IsPlaying());
     }
 };
 

@@ -18,11 +18,12 @@
 #include "engine/PlayBackInteraction.h"
 #include "engine/SearchDiskThread.h"
 #include "playback/PlayBackWidget.h"
-#include "playback/PlayBackWidgetPrivate.h"
 #include "playback/PlaybackDownLoad.h"
+#include "playback/PlaybackWnd.h"
 #include "platform/system/system.h"
 #include "tests/support/ChildRun.h"
 #include "timeline/MultiTimeSlider.h"
+#include "timeline/TimeSegment.h"
 #include "widgets/CDiskTreeBox.h"
 #include "widgets/CGroupTreeView.h"
 #include "widgets/CPushButton.h"
@@ -188,7 +189,6 @@ private slots:
         page->show();
         QVERIFY(QTest::qWaitForWindowExposed(page.get()));
         Ui_CPlayBackWidget& ui = page->Form();
-        CPlayBackWidgetPrivate* d = page->Private();
         QStandardItemModel* model = page->ChannelModel();
 
         // 1. Pick the disk: the overlay searches, then the tree shows the two channels once.
@@ -218,16 +218,16 @@ private slots:
             item->setCheckState(Qt::Checked);
         prompts.Clear();
         ui.m_pSearchBtn->click();
-        QTRY_VERIFY_WITH_TIMEOUT(d->segmentsByWindow.count(1) && !d->segmentsByWindow.at(1).isEmpty(), 60000);
-        QTRY_VERIFY_WITH_TIMEOUT(d->segmentsByWindow.count(0) && d->segmentsByWindow.at(0).size() == 3, 30000);
-        QCOMPARE(d->segmentsByWindow.at(1).size(), 3);
-        QVERIFY(d->PlayerAt(0) && d->PlayerAt(1) && !d->PlayerAt(2));
-        QVERIFY(d->windows[0]->TitleLabel()->text().endsWith(QStringLiteral("channel1")));
-        QVERIFY(d->windows[1]->TitleLabel()->text().endsWith(QStringLiteral("channel2")));
+        QTRY_VERIFY_WITH_TIMEOUT(!page->FoundSegments(1).isEmpty(), 60000);
+        QTRY_VERIFY_WITH_TIMEOUT(page->FoundSegments(0).size() == 3, 30000);
+        QCOMPARE(page->FoundSegments(1).size(), 3);
+        QVERIFY(page->PlayerAt(0) && page->PlayerAt(1) && !page->PlayerAt(2));
+        QVERIFY(page->PlayWindow(0)->TitleLabel()->text().endsWith(QStringLiteral("channel1")));
+        QVERIFY(page->PlayWindow(1)->TitleLabel()->text().endsWith(QStringLiteral("channel2")));
         QCOMPARE(prompts.Count(CPrompt::Warn), 0);
 
-        CPlayBackInteraction* e1 = d->PlayerAt(0);
-        CPlayBackInteraction* e2 = d->PlayerAt(1);
+        CPlayBackInteraction* e1 = page->PlayerAt(0);
+        CPlayBackInteraction* e2 = page->PlayerAt(1);
         const Varpen::SingleFileList files = e1->GetFileList();
         QCOMPARE(int(files.size()), 3);
         const time_t first = files.front()->GetStartTime();
@@ -236,10 +236,11 @@ private slots:
         // 4. A click on row 1 plays window 1 at the clicked second; window 1 stays current.
         emit ui.m_pMultiTimeSlider->MouseClick(0, first + 2);
         QVERIFY(e1->IsPlaying());
-        QCOMPARE(d->GetCurrentIndex(), 0);
+        QCOMPARE(page->CurrentWindowIndex(), 0);
         QTRY_VERIFY_WITH_TIMEOUT(e1->GetCurrentTime() >= first + 2, 15000);
         QVERIFY(e1->GetCurrentTime() < first + 10);
-        QTRY_VERIFY_WITH_TIMEOUT(d->windows[0]->TimeLabel()->text().startsWith(today.toString(Qt::ISODate)), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(page->PlayWindow(0)->TimeLabel()->text().startsWith(today.toString(Qt::ISODate)),
+                                 5000);
         // A second click seeks it.
         emit ui.m_pMultiTimeSlider->MouseClick(0, first + 13);
         QTRY_VERIFY_WITH_TIMEOUT(e1->GetCurrentTime() >= first + 13, 15000);
@@ -247,7 +248,7 @@ private slots:
         // Window 2 from an earlier second.
         emit ui.m_pMultiTimeSlider->MouseClick(1, first + 1);
         QVERIFY(e2->IsPlaying());
-        QCOMPARE(d->GetCurrentIndex(), 0);
+        QCOMPARE(page->CurrentWindowIndex(), 0);
 
         // 5. Synchronous play moves window 2 to window 1's time; speed and pause act on both.
         ui.m_pBtnSyn->click();
@@ -267,15 +268,15 @@ private slots:
 
         // 6. Snapshot of window 1.
         prompts.Clear();
-        d->windows[0]->OnSnapshot();
+        page->PlayWindow(0)->OnSnapshot();
         QTRY_COMPARE(FilesUnder(OutFolder("capture"), QStringLiteral(".jpg")).size(), 1);
         QVERIFY(!QImage(FilesUnder(OutFolder("capture"), QStringLiteral(".jpg")).first()).isNull());
 
         // 7. Clip of two seconds.
-        d->windows[0]->OnRecord();
+        page->PlayWindow(0)->OnRecord();
         QVERIFY(e1->IsClipping());
         QTest::qWait(2000);
-        d->windows[0]->OnRecord();
+        page->PlayWindow(0)->OnRecord();
         QVERIFY(!e1->IsClipping());
         QVERIFY(prompts.Texts(CPrompt::Notice).contains(QStringLiteral("start recording.")));
         QTRY_COMPARE(FilesUnder(OutFolder("clip"), QStringLiteral(".mp4")).size(), 1);
@@ -302,7 +303,7 @@ private slots:
             prompts.Texts(CPrompt::Notice).contains(QStringLiteral("The video has reach the end.")), 5000);
         QTest::qWait(1000);
         QCOMPARE(prompts.Texts(CPrompt::Notice).count(QStringLiteral("The video has reach the end.")), 1);
-        QCOMPARE(d->windows[0]->TimeLabel()->text(), QStringLiteral("0000-00-00 00:00:00"));
+        QCOMPARE(page->PlayWindow(0)->TimeLabel()->text(), QStringLiteral("0000-00-00 00:00:00"));
 
         // 10. Close while window 2 still plays and a day check may run: nothing left running.
         QVERIFY(e2->IsPlaying() || e2->IsEndOfList());

@@ -168,6 +168,35 @@ private slots:
         QCOMPARE(m_page->GetFrameType(), 5);
     }
 
+    // What others read of the page through its own operations is the page data's: windows out of
+    // range and unbound windows give null and empty, and a look leaves the data as it was.
+    void readOperations()
+    {
+        Engine* e3 = Bind(3, m_ch1);
+        Engine* e1 = Bind(1, m_ch2);
+        QVERIFY(e1 && e3);
+        for (int window : {-1, 16})
+            QVERIFY(!m_page->PlayWindow(window));
+        for (int window : {0, 15})
+            QCOMPARE(m_page->PlayWindow(window), D()->windows[size_t(window)]);
+        QCOMPARE(m_page->PlayerAt(3), e3);
+        QVERIFY(!m_page->PlayerAt(0) && !m_page->PlayerAt(-1));
+        using Bound = QList<QPair<int, CPlayBackInteraction*>>;
+        QCOMPARE(m_page->Players(), (Bound{{1, e1}, {3, e3}}));
+
+        D()->segmentsByWindow[3] = {CTimeSegment()};
+        QCOMPARE(m_page->FoundSegments(3).size(), 1);
+        QVERIFY(m_page->FoundFiles(3).empty() && m_page->FoundSegments(2).isEmpty());
+        QVERIFY(!D()->filesByWindow.count(3) && !D()->segmentsByWindow.count(2));
+
+        m_page->SelectWindow(3);
+        QCOMPARE(m_page->CurrentWindowIndex(), 3);
+        QVERIFY(D()->windows[3]->IsSelected() && !D()->windows[0]->IsSelected());
+        m_page->SelectWindow(16);
+        QCOMPARE(m_page->CurrentWindowIndex(), 3);
+        QCOMPARE(m_page->SplitMode(), D()->splitLayout->GetSplitMode());
+    }
+
     void startModeByScreen_data()
     {
         QTest::addColumn<QSize>("screen");

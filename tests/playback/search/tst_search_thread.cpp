@@ -4,7 +4,8 @@
 // window and still reports once; a failed search is told apart from an empty one; destroying
 // the thread while it searches waits for it.
 #include "engine/PlayBackInteraction.h"
-#include "playback/PlayBackWidgetPrivate.h"
+#include "playback/PlaybackEngines.h"
+#include "playback/PlaybackSearchData.h"
 #include "playback/PlaybackSearchRules.h"
 #include "playback/PlaybackSearchThread.h"
 #include "timeline/RecordTypes.h"
@@ -36,6 +37,9 @@ public:
     }
 };
 
+// What the search thread reads and writes of the page: its search data and the bound engines.
+struct SearchPage : CPlaybackSearchData, CPlaybackEngines {};
+
 QColor BrushColour(const CTimeSegment& s)
 {
     const QVariant v = s.GetData(RecordTypes::kRoleBrush);
@@ -52,7 +56,7 @@ class TestSearchThread : public QObject {
     QString m_image;
 
     // Binds engines on `channels` to windows first, first + 1, ... and sets the search up.
-    std::vector<Engine*> Bind(CPlayBackWidgetPrivate& d, int first, const QList<Varpen::CChannel>& channels, bool local,
+    std::vector<Engine*> Bind(SearchPage& d, int first, const QList<Varpen::CChannel>& channels, bool local,
                               int recordType = 0)
     {
         std::vector<Engine*> engines;
@@ -106,14 +110,14 @@ private slots:
     void segmentsPerWindow()
     {
         QFETCH(bool, local);
-        CPlayBackWidgetPrivate d(nullptr);
+        SearchPage d;
         const QString group = local ? QStringLiteral("NVR_1") : QString();
         Varpen::CChannel first(local ? 1 : 0, group), second(local ? 2 : 1, group);
         first.SetFlag(local);
         second.SetFlag(local);
         Bind(d, 2, {first, second}, local);
         d.filesByWindow[3] = {std::make_shared<Varpen::CSingleFile>()};  // a previous search's
-        CPlaybackSearchThread thread(&d);
+        CPlaybackSearchThread thread(&d, &d);
         QCOMPARE(Run(thread), QList<int>{});
 
         QCOMPARE(int(d.segmentsByWindow.size()), 2);
@@ -143,10 +147,10 @@ private slots:
     // The record type of the box goes to the engine: "Motion" finds only the motion files.
     void recordTypeSearched()
     {
-        CPlayBackWidgetPrivate d(nullptr);
+        SearchPage d;
         Varpen::CChannel channel(1, QStringLiteral("NVR_1"));
         Bind(d, 0, {channel}, true, 1);
-        CPlaybackSearchThread thread(&d);
+        CPlaybackSearchThread thread(&d, &d);
         QCOMPARE(Run(thread), QList<int>{});
         QCOMPARE(d.segmentsByWindow[0].size(), 2);
         for (const CTimeSegment& s : d.segmentsByWindow[0])
@@ -157,10 +161,10 @@ private slots:
     // still reports once, and the first window keeps what it found.
     void stopBeforeNextWindow()
     {
-        CPlayBackWidgetPrivate d(nullptr);
+        SearchPage d;
         const std::vector<Engine*> engines = Bind(
             d, 0, {Varpen::CChannel(1, "NVR_1"), Varpen::CChannel(2, "NVR_1"), Varpen::CChannel(1, "NVR_1")}, true);
-        CPlaybackSearchThread thread(&d);
+        CPlaybackSearchThread thread(&d, &d);
         engines[0]->onSearch = [&thread] { thread.OnStopThread(); };
         QCOMPARE(Run(thread), QList<int>{});
         QVERIFY(thread.IsStopped());
@@ -177,7 +181,7 @@ private slots:
     // and nothing more reaches the page data.
     void stopAndTakeWhileSearching()
     {
-        CPlayBackWidgetPrivate d(nullptr);
+        SearchPage d;
         const std::vector<Engine*> engines = Bind(
             d, 0, {Varpen::CChannel(1, "NVR_1"), Varpen::CChannel(2, "NVR_1"), Varpen::CChannel(1, "NVR_1")}, true);
         QSemaphore entered, release;
@@ -185,7 +189,7 @@ private slots:
             entered.release();
             release.acquire();
         };
-        CPlaybackSearchThread thread(&d);
+        CPlaybackSearchThread thread(&d, &d);
         thread.Start();
         QVERIFY(entered.tryAcquire(1, 30000));
         QList<int> failed;
@@ -205,12 +209,12 @@ private slots:
 
     void failedAndUnbound()
     {
-        CPlayBackWidgetPrivate d(nullptr);
+        SearchPage d;
         Bind(d, 0, {Varpen::CChannel(0, QString()), Varpen::CChannel(1, QString())}, false);
         d.players.erase(1);
         d.searchedCount = 3;
         d.diskPath = m_dir.filePath("gone.img");
-        CPlaybackSearchThread thread(&d);
+        CPlaybackSearchThread thread(&d, &d);
         QCOMPARE(Run(thread), QList<int>{0});
         QVERIFY(d.segmentsByWindow.count(0) && d.segmentsByWindow[0].isEmpty());
         QVERIFY(!d.segmentsByWindow.count(1) && !d.segmentsByWindow.count(2));
@@ -220,7 +224,7 @@ private slots:
     // searches stops after the window it is on and is waited for.
     void destroyWhileSearching()
     {
-        CPlayBackWidgetPrivate d(nullptr);
+        SearchPage d;
         const std::vector<Engine*> engines =
             Bind(d, 0, {Varpen::CChannel(1, "NVR_1"), Varpen::CChannel(2, "NVR_1")}, true);
         QSemaphore entered, release;
@@ -228,7 +232,7 @@ private slots:
             entered.release();
             release.acquire();
         };
-        auto thread = std::make_unique<CPlaybackSearchThread>(&d);
+        auto thread = std::make_unique<CPlaybackSearchThread>(&d, &d);
         thread->Start();
         QVERIFY(entered.tryAcquire(1, 30000));
         QVERIFY(!thread->TakeResults());
