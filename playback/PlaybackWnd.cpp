@@ -13,6 +13,7 @@
 #include <QToolButton>
 
 #include "app/CommonUtil.h"
+#include "app/gui/CommonUtilGui.h"
 #include "app/FreeSpaceCache.h"
 #include "app/SettingsManager.h"
 #include "engine/PlayBackInteraction.h"
@@ -84,7 +85,7 @@ CPlaybackWnd::CPlaybackWnd(CPlaybackWndHost* host, QWidget* parent) : CPlayerFra
         b->setFixedSize(22, 22);
         b->setEnabled(false);
         b->setToolTip(tip);
-        b->setIcon(QIcon(icon));
+        b->setIcon(CCommonUtil::LoadIcon(icon));
         b->setStyleSheet(QString::fromLatin1(kButtonStyle));
         return b;
     };
@@ -103,7 +104,7 @@ CPlaybackWnd::CPlaybackWnd(CPlaybackWndHost* host, QWidget* parent) : CPlayerFra
     connect(Surface(), &QWidget::customContextMenuRequested, this, &CPlaybackWnd::OnRightMouseResponse);
 
     auto makeAction = [this](const QString& icon, const QString& text, bool enabled) {
-        auto* a = new QAction(QIcon(icon), text, this);
+        auto* a = new QAction(CCommonUtil::LoadIcon(icon), text, this);
         a->setEnabled(enabled);
         return a;
     };
@@ -483,8 +484,8 @@ void CPlaybackWnd::ResetSoundIcon()
 {
     if (CPlayBackInteraction* player = GetPlayer())
         player->CloseSound();
-    m_pSoundBtn->setIcon(QIcon(QStringLiteral(":/images/public/Volume/CloseSound.png")));
-    m_pSoundAct->setIcon(QIcon(QStringLiteral(":/images/public/Volume/CloseSound.png")));
+    m_pSoundBtn->setIcon(CCommonUtil::LoadIcon(QStringLiteral(":/images/public/Volume/CloseSound.png")));
+    m_pSoundAct->setIcon(CCommonUtil::LoadIcon(QStringLiteral(":/images/public/Volume/CloseSound.png")));
 }
 
 void CPlaybackWnd::OnOpenVoice()
