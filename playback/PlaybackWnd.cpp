@@ -87,6 +87,7 @@ CPlaybackWnd::CPlaybackWnd(CPlaybackWndHost* host, QWidget* parent) : CPlayerFra
         b->setToolTip(tip);
         b->setIcon(CCommonUtil::LoadIcon(icon));
         b->setStyleSheet(QString::fromLatin1(kButtonStyle));
+        b->hide();  // shown in the bar once it is made
         return b;
     };
     m_pZoomBtn = makeButton(tr("Digital Zoom"), QStringLiteral(":/images/MainView/Preview/eZoom.png"));
@@ -97,9 +98,6 @@ CPlaybackWnd::CPlaybackWnd(CPlaybackWndHost* host, QWidget* parent) : CPlayerFra
     connect(m_pSnapshotBtn, &QToolButton::clicked, this, &CPlaybackWnd::OnSnapshot);
     connect(m_pRecordBtn, &QToolButton::clicked, this, &CPlaybackWnd::OnRecord);
     connect(m_pSoundBtn, &QToolButton::clicked, this, &CPlaybackWnd::OnOpenVoice);
-
-    Bar()->SetButtons({}, {m_pSnapshotBtn, m_pRecordBtn, m_pZoomBtn, m_pSoundBtn});
-    Bar()->Relayout();
 
     connect(Surface(), &QWidget::customContextMenuRequested, this, &CPlaybackWnd::OnRightMouseResponse);
 
@@ -132,6 +130,12 @@ CPlaybackWnd::CPlaybackWnd(CPlaybackWndHost* host, QWidget* parent) : CPlayerFra
 }
 
 CPlaybackWnd::~CPlaybackWnd() = default;
+
+void CPlaybackWnd::OnBarMade(CPlayWndBottom* bar)
+{
+    bar->SetButtons({}, {m_pSnapshotBtn, m_pRecordBtn, m_pZoomBtn, m_pSoundBtn});
+    bar->Relayout();
+}
 
 void CPlaybackWnd::SetWndIndex(int index)
 {
