@@ -1,6 +1,7 @@
 #include "playback/PlayBackWidget.h"
 
 #include "app/ThreadReaper.h"
+#include "app/gui/CommonUtilGui.h"
 #include "engine/CheckRemoteFileExistThread.h"
 #include "engine/SearchDiskThread.h"
 #include "playback/PlayBackWidgetPrivate.h"
@@ -86,7 +87,7 @@ void CPlayBackWidget::Build(const QSize& screenSize)
     const char* const* icons = m_wideScreen ? kWideCutIcons : kCutIcons;
     QToolButton* cutButtons[] = {m_ui.m_pOneCutBtn, m_ui.m_pFourCutBtn, m_ui.m_pNineBtn, m_ui.m_pMoreCutBtn};
     for (int i = 0; i < 4; ++i)
-        cutButtons[i]->setIcon(QIcon(QString::fromLatin1(icons[i])));
+        cutButtons[i]->setIcon(CCommonUtil::LoadIcon(QString::fromLatin1(icons[i])));
 
     QList<QWidget*> windows;
     QStringList labels;
@@ -385,10 +386,12 @@ void CPlayBackWidget::SetPlayFace(bool pauseFace)
 {
     if (pauseFace) {
         m_ui.m_pBtnPlay->setToolTip(tr("Pause"));
-        m_ui.m_pBtnPlay->setIcon(QIcon(QStringLiteral(":/images/MainView/ButtonIcon/PauseViewing.png")));
+        m_ui.m_pBtnPlay->setIcon(
+            CCommonUtil::LoadIcon(QStringLiteral(":/images/MainView/ButtonIcon/PauseViewing.png")));
     } else {
         m_ui.m_pBtnPlay->setToolTip(tr("Play"));
-        m_ui.m_pBtnPlay->setIcon(QIcon(QStringLiteral(":/images/MainView/ButtonIcon/StartViewing.png")));
+        m_ui.m_pBtnPlay->setIcon(
+            CCommonUtil::LoadIcon(QStringLiteral(":/images/MainView/ButtonIcon/StartViewing.png")));
     }
 }
 
@@ -396,10 +399,10 @@ void CPlayBackWidget::SetSyncFace(bool on)
 {
     if (on) {
         m_ui.m_pBtnSyn->setToolTip(tr("Normal play"));
-        m_ui.m_pBtnSyn->setIcon(QIcon(QStringLiteral(":/images/MainView/ButtonIcon/asynchro.png")));
+        m_ui.m_pBtnSyn->setIcon(CCommonUtil::LoadIcon(QStringLiteral(":/images/MainView/ButtonIcon/asynchro.png")));
     } else {
         m_ui.m_pBtnSyn->setToolTip(tr("Synchonize play"));
-        m_ui.m_pBtnSyn->setIcon(QIcon(QStringLiteral(":/images/MainView/ButtonIcon/cycle_ctrl.png")));
+        m_ui.m_pBtnSyn->setIcon(CCommonUtil::LoadIcon(QStringLiteral(":/images/MainView/ButtonIcon/cycle_ctrl.png")));
     }
 }
 

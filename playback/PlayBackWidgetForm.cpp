@@ -1,5 +1,6 @@
 #include "playback/PlayBackWidgetForm.h"
 
+#include "app/gui/CommonUtilGui.h"
 #include "timeline/MultiTimeSlider.h"
 #include "widgets/CDiskTreeBox.h"
 #include "widgets/CGroupTreeView.h"
@@ -54,7 +55,7 @@ QToolButton* BarButton(QWidget* parent, const char* name, const char* icon)
     auto* button = new QToolButton(parent);
     button->setObjectName(QString::fromLatin1(name));
     button->setIconSize(QSize(kBarIcon_px, 32));
-    button->setIcon(QIcon(QString::fromLatin1(icon)));
+    button->setIcon(CCommonUtil::LoadIcon(QString::fromLatin1(icon)));
     button->setMinimumWidth(kBarButtonMin_px);
     return button;
 }

@@ -13,6 +13,7 @@
 #include <QToolButton>
 
 #include "app/CommonUtil.h"
+#include "app/gui/CommonUtilGui.h"
 #include "app/FreeSpaceCache.h"
 #include "app/SettingsManager.h"
 #include "engine/PlayBackInteraction.h"
@@ -84,8 +85,9 @@ CPlaybackWnd::CPlaybackWnd(CPlaybackWndHost* host, QWidget* parent) : CPlayerFra
         b->setFixedSize(22, 22);
         b->setEnabled(false);
         b->setToolTip(tip);
-        b->setIcon(QIcon(icon));
+        b->setIcon(CCommonUtil::LoadIcon(icon));
         b->setStyleSheet(QString::fromLatin1(kButtonStyle));
+        b->hide();  // shown in the bar once it is made
         return b;
     };
     m_pZoomBtn = makeButton(tr("Digital Zoom"), QStringLiteral(":/images/MainView/Preview/eZoom.png"));
@@ -97,13 +99,10 @@ CPlaybackWnd::CPlaybackWnd(CPlaybackWndHost* host, QWidget* parent) : CPlayerFra
     connect(m_pRecordBtn, &QToolButton::clicked, this, &CPlaybackWnd::OnRecord);
     connect(m_pSoundBtn, &QToolButton::clicked, this, &CPlaybackWnd::OnOpenVoice);
 
-    Bar()->SetButtons({}, {m_pSnapshotBtn, m_pRecordBtn, m_pZoomBtn, m_pSoundBtn});
-    Bar()->Relayout();
-
     connect(Surface(), &QWidget::customContextMenuRequested, this, &CPlaybackWnd::OnRightMouseResponse);
 
     auto makeAction = [this](const QString& icon, const QString& text, bool enabled) {
-        auto* a = new QAction(QIcon(icon), text, this);
+        auto* a = new QAction(CCommonUtil::LoadIcon(icon), text, this);
         a->setEnabled(enabled);
         return a;
     };
@@ -131,6 +130,12 @@ CPlaybackWnd::CPlaybackWnd(CPlaybackWndHost* host, QWidget* parent) : CPlayerFra
 }
 
 CPlaybackWnd::~CPlaybackWnd() = default;
+
+void CPlaybackWnd::OnBarMade(CPlayWndBottom* bar)
+{
+    bar->SetButtons({}, {m_pSnapshotBtn, m_pRecordBtn, m_pZoomBtn, m_pSoundBtn});
+    bar->Relayout();
+}
 
 void CPlaybackWnd::SetWndIndex(int index)
 {
@@ -483,8 +488,8 @@ void CPlaybackWnd::ResetSoundIcon()
 {
     if (CPlayBackInteraction* player = GetPlayer())
         player->CloseSound();
-    m_pSoundBtn->setIcon(QIcon(QStringLiteral(":/images/public/Volume/CloseSound.png")));
-    m_pSoundAct->setIcon(QIcon(QStringLiteral(":/images/public/Volume/CloseSound.png")));
+    m_pSoundBtn->setIcon(CCommonUtil::LoadIcon(QStringLiteral(":/images/public/Volume/CloseSound.png")));
+    m_pSoundAct->setIcon(CCommonUtil::LoadIcon(QStringLiteral(":/images/public/Volume/CloseSound.png")));
 }
 
 void CPlaybackWnd::OnOpenVoice()

@@ -139,6 +139,7 @@ protected:
     void dropEvent(QDropEvent* event) override;
     void OnMouseEnter() override;
     void OnMouseLeave() override;
+    void OnBarMade(CPlayWndBottom* bar) override;
 
 private:
     void ShowNotice(const QString& text, bool isLink = false);

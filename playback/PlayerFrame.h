@@ -1,5 +1,7 @@
 // A play-window frame with a tool bar along its bottom edge, shown while the mouse is over the
-// window and hidden when it leaves (unless it leaves into the bar).
+// window and hidden when it leaves (unless it leaves into the bar). The bar is made when it is
+// first needed (the first time the mouse enters an enabled frame, or on a call of Bar()): sixteen
+// windows start hidden-barred, and nobody sees a bar before a channel is bound.
 #pragma once
 
 #include "playback/BasePlayFrame.h"
@@ -13,7 +15,9 @@ public:
     explicit CPlayerFrame(QWidget* parent = nullptr);
     ~CPlayerFrame() override;
 
-    CPlayWndBottom* Bar() const { return m_pBar; }
+    // The bar, made (hidden, in its place) on the first call.
+    CPlayWndBottom* Bar();
+    bool HasBar() const { return m_pBar != nullptr; }
     void SetBarEnabled(bool enabled) { m_barEnabled = enabled; }
     bool IsBarEnabled() const { return m_barEnabled; }
     void SetBarVisible(bool visible);
@@ -27,6 +31,8 @@ signals:
 protected:
     virtual void OnMouseEnter() {}
     virtual void OnMouseLeave() {}
+    // Called once, right after the bar has been made: where a window puts its buttons into it.
+    virtual void OnBarMade(CPlayWndBottom*) {}
     // Whether leaving at `point` (frame coordinates) counts as leaving the window.
     virtual bool HitTestLeave(const QPoint& point) const;
 

@@ -2,7 +2,9 @@
 
 #include "app/ClientSetup.h"
 
+#include <QCoreApplication>
 #include <QGuiApplication>
+#include <QHash>
 #include <QImage>
 #include <QPixmapCache>
 #include <QScreen>
@@ -21,6 +23,35 @@ QPixmap CCommonUtil::LoadPixmap(const QString& path)
     if (!pixmap.isNull())
         QPixmapCache::insert(path, pixmap);
     return pixmap;
+}
+
+namespace {
+
+QHash<QString, QIcon>& Icons()
+{
+    static QHash<QString, QIcon> icons;
+    return icons;
+}
+
+void ForgetIcons()
+{
+    Icons().clear();
+}
+
+}  // namespace
+
+QIcon CCommonUtil::LoadIcon(const QString& path)
+{
+    QHash<QString, QIcon>& icons = Icons();
+    if (const auto found = icons.constFind(path); found != icons.constEnd())
+        return *found;
+    // Dropped while the application object goes, before the pictures' platform does (a routine
+    // runs once: the first icon kept after each drop asks for it again).
+    if (icons.isEmpty())
+        qAddPostRoutine(ForgetIcons);
+    const QIcon icon(path);
+    icons.insert(path, icon);
+    return icon;
 }
 
 QPixmap ClientLanguageProperty::GetSplash() const

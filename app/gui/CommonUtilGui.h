@@ -2,6 +2,7 @@
 
 #include "app/CommonUtil.h"
 
+#include <QIcon>
 #include <QPixmap>
 #include <QPoint>
 #include <QRect>
@@ -18,6 +19,10 @@ namespace CCommonUtil {
 
 // Images and window shapes.
 QPixmap LoadPixmap(const QString& path);
+// The icon of an image file, read once: later calls with the same path share it (a QIcon made
+// from a file decodes the file at once, and the sixteen play windows ask for the same few). GUI
+// thread only; the icons kept go when the application object does.
+QIcon LoadIcon(const QString& path);
 QRegion GetRoundRectRegion(const QRect& r, int radius);
 QRegion GetTopRoundRectRegion(const QRect& r, int radius);
 QRegion GetLeftRoundRectRegion(const QRect& r, int radius);

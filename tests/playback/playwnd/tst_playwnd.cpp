@@ -14,6 +14,7 @@
 
 #include "app/SettingsManager.h"
 #include "engine/PlayBackInteraction.h"
+#include "playback/PlayWndBottom.h"
 #include "playback/PlaybackWnd.h"
 #include "platform/system/system.h"
 #include "platform/vrend/VideoSurface.h"
@@ -306,6 +307,39 @@ private slots:
         QCOMPARE(tools(), QList<bool>(8, false));
         QVERIFY(!m_wnd->IsPollRunning());
         QCOMPARE(m_wnd->TimeLabel()->text(), QStringLiteral("0000-00-00 00:00:00"));
+    }
+
+    // The hover bar is made the first time the mouse enters a bound window: until then the tools
+    // show nowhere (not loose on the cell); made, it holds them, sits along the bottom edge and
+    // is stacked over the picture and under the title, as a bar made with the window would be.
+    void barMadeOnFirstEnterOfABoundWindow()
+    {
+        const QList<QToolButton*> tools{m_wnd->SnapshotButton(), m_wnd->RecordButton(), m_wnd->ZoomButton(),
+                                        m_wnd->SoundButton()};
+        QEvent enter(QEvent::Enter);
+        QEvent leave(QEvent::Leave);
+        QCoreApplication::sendEvent(m_wnd.get(), &enter);
+        QVERIFY(!m_wnd->HasBar());
+        for (QToolButton* b : tools)
+            QVERIFY(!b->isVisible());
+
+        m_wnd->SetChannelInfo(Varpen::CChannel(m_sample.channel, m_sample.group));
+        QCursor::setPos(m_wnd->mapToGlobal(QPoint(200, 100)));
+        QCoreApplication::sendEvent(m_wnd.get(), &enter);
+        QVERIFY(m_wnd->HasBar());
+        CPlayWndBottom* bar = m_wnd->Bar();
+        QVERIFY(bar->isVisible());
+        QCOMPARE(bar->geometry(), QRect(1, 300 - 1 - 28, 398, 28));
+        for (QToolButton* b : tools) {
+            QCOMPARE(bar->PlaceOf(b), CPlayWndBottom::Place::Row);
+            QVERIFY(b->isVisible());
+        }
+        const QObjectList& cells = m_wnd->children();
+        QVERIFY(cells.indexOf(m_wnd->Surface()) < cells.indexOf(bar));
+        QVERIFY(cells.indexOf(bar) < cells.indexOf(m_wnd->TitleLabel()));
+
+        QCoreApplication::sendEvent(m_wnd.get(), &leave);
+        QVERIFY(bar->isHidden());
     }
 
     void speedLabel()
