@@ -728,7 +728,7 @@ private slots:
         cond.notify_all();
         QTRY_VERIFY_WITH_TIMEOUT(rec.Ended(), kJobTimeout_ms);
         QTRY_VERIFY_WITH_TIMEOUT(otherRec.Ended(), kJobTimeout_ms);
-        QVERIFY2(otherRec.Events().back().code == int(kDownloadComplete), other.GetLastError().c_str());
+        QVERIFY2(otherRec.Events().back().code == int(DownloadEvent::Complete), other.GetLastError().c_str());
         if (kind == "blocked") {
             std::lock_guard<std::mutex> guard(lock);
             QVERIFY(heldPastReturn);
@@ -772,7 +772,7 @@ private slots:
                 clock.start();
                 QVERIFY(d.StartByFile(SingleFileList{file}, {}, {}));
                 QTRY_VERIFY_WITH_TIMEOUT(rec.Ended(), kJobTimeout_ms);
-                if (rec.Events().back().code != kDownloadStartFailed)
+                if (rec.Events().back().code != int(DownloadEvent::StartFailed))
                     continue;
                 ++refused;
                 QVERIFY(clock.elapsed() < kJobTimeout_ms);
