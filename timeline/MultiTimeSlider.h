@@ -121,7 +121,6 @@ private:
     QPoint m_mousePos;
     bool m_moveFlag = false;
     bool m_dragging = false;
-    bool m_updatePending = false;
     Timeline::DayWindow m_day;
     Timeline::TimeSpan m_span;
     QTimer* m_hoverTimer = nullptr;
