@@ -96,12 +96,10 @@ class TestStreamDownloader : public QObject {
 private slots:
     void initTestCase()
     {
-        setenv("TZ", "Europe/Berlin", 1);
-        tzset();
         QVERIFY(m_scratch.isValid());
-        QVERIFY2(m_tiny.Load("tiny"), "the tiny sample set is missing");
-        m_files = m_tiny.Search(m_tiny.FirstChannel());
-        QCOMPARE(int(m_files.size()), 3);
+        LoadTinyRecordings(m_tiny, m_files);
+        if (QTest::currentTestFailed())
+            return;
         m_s0 = m_files[0]->GetStartTime();
         // The recordings are laid out as the windows below expect: 4 s each, 2 s apart.
         QCOMPARE(m_files[1]->GetStartTime(), m_s0 + 6);
@@ -110,13 +108,9 @@ private slots:
 
     void init()
     {
-        m_out = m_scratch.filePath(QStringLiteral("dl%1").arg(++m_testNo));
-        QVERIFY(QDir().mkpath(m_out));
-        QVERIFY(UseDownloadFolder(m_out + "/", m_scratch.path()));
-        FreeBytes() = 100ull << 30;
         g_gateClosed = false;
-        Sys_SetFreeSpaceFunction(&GatedFreeSpace);
-        RTK_Test_FailWritesAfter(-1);
+        m_out = UseNewDownloadFolder(m_scratch, ++m_testNo, &GatedFreeSpace);
+        QVERIFY(!m_out.isEmpty());
     }
 
     void cleanup()
