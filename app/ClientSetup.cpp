@@ -138,10 +138,11 @@ ClientLanguageProperty* CClientLanguageManager::GetCurrentLanguage() const
 {
     const int t = m_setup ? m_setup->GetIntValue(CClientConfigManager::Translator) : 0;
     const int v = m_setup ? m_setup->GetIntValue(CClientConfigManager::VersionType) : 0;
+    // The "Translator" value is the language id; a version type of 0 takes its branded form.
     int id = t;
-    if (t == 0)
+    if (t == English)
         id = v != 0 ? English : EnglishBranded;
-    else if (t == 1)
+    else if (t == Chinese)
         id = v != 0 ? Chinese : ChineseBranded;
     if (ClientLanguageProperty* language = FindLanguage(id))
         return language;

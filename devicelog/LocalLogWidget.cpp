@@ -430,7 +430,8 @@ void CLocalLogWidget::OnBackUp(const QString& strXmlName)
         return;  // one export at a time
     const QString name = CLogWriteThread::BackupFileName(strXmlName);
     if (QFileInfo::exists(name) &&
-        CWarnDlg::ShowQuestion(tr("Information"), tr("The file already exists. Do you want to replace it?"), this) != 1)
+        CWarnDlg::ShowQuestion(tr("Information"), tr("The file already exists. Do you want to replace it?"), this) !=
+            QDialog::Accepted)
         return;
 
     // The rows go to the writer as they are listed, without a copy; the progress dialog shows how

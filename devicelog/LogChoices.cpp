@@ -43,15 +43,15 @@ void AddRange(std::vector<int>& codes, int first, int last)
 std::vector<int> MinorCodes(int major)
 {
     std::vector<int> codes;
-    switch (major) {
-    case 1:
+    switch (LogMajorType(major)) {
+    case LogMajorType::Alarm:
         AddRange(codes, 0x1, 0x6);
         break;
-    case 2:
+    case LogMajorType::Exception:
         AddRange(codes, 0x21, 0x2B);
         codes.insert(codes.end(), {0x2D, 0x2E});
         break;
-    case 3:
+    case LogMajorType::Operation:
         AddRange(codes, 0x41, 0x44);
         AddRange(codes, 0x50, 0x6C);
         AddRange(codes, 0x101, 0x10C);
@@ -60,7 +60,7 @@ std::vector<int> MinorCodes(int major)
         AddRange(codes, 0x111, 0x11C);
         codes.insert(codes.end(), {0x96, 0x131, 0x132, 0x136});
         break;
-    case 4:
+    case LogMajorType::Information:
         AddRange(codes, 0xA1, 0xA9);
         codes.insert(codes.end(), {0xB3, 0xB4, 0xB5});
         break;
@@ -80,11 +80,11 @@ QString All()
 QList<LogChoice> LogMajorChoices()
 {
     return {
-        {All(), 0},
-        {QCoreApplication::translate("CLocalLogWidget", "Alarm"), 1},
-        {QCoreApplication::translate("CLocalLogWidget", "Exception"), 2},
-        {QCoreApplication::translate("CLocalLogWidget", "Operation"), 3},
-        {QCoreApplication::translate("CLocalLogWidget", "Information"), 4},
+        {All(), int(LogMajorType::All)},
+        {QCoreApplication::translate("CLocalLogWidget", "Alarm"), int(LogMajorType::Alarm)},
+        {QCoreApplication::translate("CLocalLogWidget", "Exception"), int(LogMajorType::Exception)},
+        {QCoreApplication::translate("CLocalLogWidget", "Operation"), int(LogMajorType::Operation)},
+        {QCoreApplication::translate("CLocalLogWidget", "Information"), int(LogMajorType::Information)},
     };
 }
 

@@ -70,7 +70,7 @@ void CLogSearch::ContinueSearch()
 
 bool CLogSearch::FindLogs(int* error)
 {
-    const int handle = DR_FILE_FindLog(m_diskPath.constData(), 3, m_condition.major, m_condition.minor,
+    const int handle = DR_FILE_FindLog(m_diskPath.constData(), kLogSearchMode, m_condition.major, m_condition.minor,
                                        m_condition.hasStart ? &m_condition.start : nullptr,
                                        m_condition.hasEnd ? &m_condition.end : nullptr);
     if (handle < 0) {

@@ -21,8 +21,11 @@
 using LogSearchTime = DR_DateTime;
 using LogRecord = DR_LogRecord;
 
+// The search mode the log search always asks the disk library for.
+constexpr std::uint8_t kLogSearchMode = 3;
+
 struct LogSearchCondition {
-    std::uint8_t mode = 3;
+    std::uint8_t mode = kLogSearchMode;
     std::int32_t major = -1;
     std::int32_t minor = -1;
     // The window's ends, held by value; an end that is not set leaves that side open.

@@ -16,10 +16,10 @@ struct CodeText {
 
 // Major types.
 const CodeText kMajorTypes[] = {
-    {1, QT_TRANSLATE_NOOP("QObject", "Alarm")},
-    {2, QT_TRANSLATE_NOOP("QObject", "Exception")},
-    {3, QT_TRANSLATE_NOOP("QObject", "Operation")},
-    {4, QT_TRANSLATE_NOOP("QObject", "Information")},
+    {unsigned(LogMajorType::Alarm), QT_TRANSLATE_NOOP("QObject", "Alarm")},
+    {unsigned(LogMajorType::Exception), QT_TRANSLATE_NOOP("QObject", "Exception")},
+    {unsigned(LogMajorType::Operation), QT_TRANSLATE_NOOP("QObject", "Operation")},
+    {unsigned(LogMajorType::Information), QT_TRANSLATE_NOOP("QObject", "Information")},
 };
 
 // Minor types, in ascending code order (looked up by binary search).

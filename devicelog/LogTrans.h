@@ -6,6 +6,15 @@
 
 #include <cstddef>
 
+// The major types of a device-log record; a search for All takes records of every type.
+enum class LogMajorType : unsigned int {
+    All = 0,
+    Alarm = 1,
+    Exception = 2,
+    Operation = 3,
+    Information = 4,
+};
+
 class CLogTrans {
 public:
     virtual ~CLogTrans() = default;

@@ -3,6 +3,7 @@
 #include "engine/Logging.h"
 #include "engine/RecordIndex.h"
 #include "platform/diskrec/DiskTime.h"
+#include "platform/diskrec/RecordType.h"
 #include "platform/diskrec/diskrec.h"
 
 #include <QDateTime>
@@ -71,11 +72,14 @@ int FindFileOnDisk(const std::string& path, int channel, int type, const RecordT
 
 std::vector<int> LibraryTypesFor(int type)
 {
-    switch (type) {
-    case 1:
-        return {1, 10, 11};
-    case 2:
-        return {2, 10, 11};
+    // A search for motion or alarm also finds the recordings of the two combined types.
+    constexpr int kOr = int(RecordType::AlarmOrMotion);
+    constexpr int kAnd = int(RecordType::AlarmAndMotion);
+    switch (RecordType(type)) {
+    case RecordType::Motion:
+        return {int(RecordType::Motion), kOr, kAnd};
+    case RecordType::Alarm:
+        return {int(RecordType::Alarm), kOr, kAnd};
     default:
         return {type};
     }

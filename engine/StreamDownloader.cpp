@@ -80,7 +80,7 @@ bool CStreamDownloader::BeginJob()
     m_output.SetPackageBytes(package);
     m_output.SetHeader(nullptr, 0);
     m_writeFailed.store(false);
-    m_stopCode.store(0);
+    m_stopCode.store(DownloadEvent::Failed);
     m_lastPieceEnd = -1;
     m_noProgress = false;
     return true;
@@ -178,7 +178,7 @@ bool CStreamDownloader::BeginOnThread()
         if (!reason.empty())
             SetError(reason);
         closeGuard.Release();
-        EmitSignal(kDownloadStartFailed, -1, 0);
+        EmitSignal(DownloadEvent::StartFailed, -1, 0);
         return false;
     };
 
@@ -205,8 +205,8 @@ bool CStreamDownloader::BeginOnThread()
         }
         RTK_Guard pollGuard(&m_lock);
         const int pos = m_source.GetPos();
-        if (pos == 200 || pos == 100 || !m_source.IsOpen()) {
-            if (pos == 200)
+        if (pos == CStreamSource::kPosFailed || pos == CStreamSource::kPosDelivered || !m_source.IsOpen()) {
+            if (pos == CStreamSource::kPosFailed)
                 reason = "the recording could not be read";
             // A short recording may have been delivered whole since the wait timed out: its data
             // were signalled before the end was.
@@ -224,8 +224,8 @@ bool CStreamDownloader::BeginOnThread()
     const int count = FileCount();
     EmitFiles();
     if (m_startByFile)
-        EmitSignal(kDownloadNextFile, -1, count);
-    EmitSignal(kDownloadStarted, -1, count);
+        EmitSignal(DownloadEvent::NextFile, -1, count);
+    EmitSignal(DownloadEvent::Started, -1, count);
     m_stallBlocks = m_blocksDelivered.load();
     m_stallPos = -1;
     m_stallSince = std::chrono::steady_clock::now();
@@ -242,7 +242,8 @@ void CStreamDownloader::OnThreadExit()
     RTK_Guard guard(&m_lock);
     if (!IsBusy())
         return;
-    const int code = m_stopCode.load() == kDownloadStopped ? kDownloadStopped : kDownloadFailed;
+    const DownloadEvent code =
+        m_stopCode.load() == DownloadEvent::Stopped ? DownloadEvent::Stopped : DownloadEvent::Failed;
     CloseCurrent();
     const int index = m_reportedIndex;
     guard.Release();
@@ -330,10 +331,10 @@ void CStreamDownloader::OnStreamData(int, int type, unsigned char* data, unsigne
     auto* self = static_cast<CStreamDownloader*>(user);
     if (!self || !data)
         return;
-    if (type != 1 && type != 2)
+    if (type != int(CStreamSource::Block::Header) && type != int(CStreamSource::Block::Data))
         return;
     try {
-        self->WriteData(data, size, type == 1);
+        self->WriteData(data, size, type == int(CStreamSource::Block::Header));
     } catch (...) {
         // Nothing may propagate into the stream's thread; the write path records its failures.
         self->m_writeFailed.store(true);
@@ -386,7 +387,7 @@ bool CStreamDownloader::WaitForDelivery(uint64_t seen)
     return IsStopRequested();
 }
 
-bool CStreamDownloader::FailJob(const std::string& reason, int code, int index, int count)
+bool CStreamDownloader::FailJob(const std::string& reason, DownloadEvent code, int index, int count)
 {
     if (!reason.empty())
         SetError(reason);
@@ -410,7 +411,7 @@ bool CStreamDownloader::RunOnce()
         SetError("less than 2 GB free in the download folder");
         CloseCurrent();
         guard.Release();
-        EmitSignal(kDownloadDiskFull, index, count);
+        EmitSignal(DownloadEvent::DiskFull, index, count);
         return false;
     }
 
@@ -418,12 +419,12 @@ bool CStreamDownloader::RunOnce()
     if (m_currentIndex.load() == -1)
         return false;
 
-    // The position first: it reads 100 only after the last callback has returned, so a failed
-    // write of the last blocks is seen below and never passes for a complete file. No block
-    // comes after 100, so the output's buffered bytes can be written out here.
+    // The position first: it reads "delivered" only after the last callback has returned, so a
+    // failed write of the last blocks is seen below and never passes for a complete file. No block
+    // comes after it, so the output's buffered bytes can be written out here.
     const uint64_t seen = m_blocksDelivered.load();
     const int pos = m_source.GetPos();
-    if (pos == 100 && !m_writeFailed.load()) {
+    if (pos == CStreamSource::kPosDelivered && !m_writeFailed.load()) {
         try {
             m_output.Package().Flush();
         } catch (const CStorageException& e) {
@@ -435,23 +436,23 @@ bool CStreamDownloader::RunOnce()
     if (m_writeFailed.load()) {
         // The output could not take the data (disk full, folder removed): the job ends here on
         // this thread, never on the stream's own.
-        FailJob(std::string(), kDownloadFailed, failIndex, FileCount());
+        FailJob(std::string(), DownloadEvent::Failed, failIndex, FileCount());
         return false;
     }
-    if (pos == 100 && m_bytesInFile.load() == 0 && m_output.Bytes() == 0) {
+    if (pos == CStreamSource::kPosDelivered && m_bytesInFile.load() == 0 && m_output.Bytes() == 0) {
         // The stream ended without even its header: the recording cannot be read, and an empty
         // output is no copy of it.
         m_reportedIndex = failIndex;
         FailJob("the recording " + (m_piece ? m_piece->GetName() : std::string()) + " delivered no data",
-                kDownloadFailed, failIndex, FileCount());
+                DownloadEvent::Failed, failIndex, FileCount());
         return false;
     }
-    if (pos == 100)
+    if (pos == CStreamSource::kPosDelivered)
         return m_byTime ? OpenNextByTime() : OpenNextByFile();
-    if (pos == 200) {
+    if (pos == CStreamSource::kPosFailed) {
         m_reportedIndex = failIndex;
         FailJob("the recording " + (m_piece ? m_piece->GetName() : std::string()) + " could not be read",
-                kDownloadFailed, failIndex, FileCount());
+                DownloadEvent::Failed, failIndex, FileCount());
         return false;
     }
 
@@ -462,7 +463,7 @@ bool CStreamDownloader::RunOnce()
         m_stallPos = pos;
         m_stallSince = now;
     } else if (now - m_stallSince > std::chrono::milliseconds(m_stallTimeout_ms)) {
-        FailJob("the recording stopped delivering data", kDownloadFailed, failIndex, FileCount());
+        FailJob("the recording stopped delivering data", DownloadEvent::Failed, failIndex, FileCount());
         return false;
     }
     guard.Release();
@@ -482,7 +483,7 @@ bool CStreamDownloader::CloseCurrentPiece(int* count)
     *count = FileCount();
     m_lock.Unlock();
     EmitFiles();
-    EmitSignal(kDownloadFileClosed, m_reportedIndex, *count);
+    EmitSignal(DownloadEvent::FileClosed, m_reportedIndex, *count);
     m_lock.Lock();
     m_stallSince = std::chrono::steady_clock::now();
     return true;
@@ -499,7 +500,7 @@ bool CStreamDownloader::EndJobAfterPiece(bool failed)
     m_lock.Unlock();
     if (failed)
         EmitFiles();
-    EmitSignal(failed ? kDownloadFailed : kDownloadComplete, m_reportedIndex, 0);
+    EmitSignal(failed ? DownloadEvent::Failed : DownloadEvent::Complete, m_reportedIndex, 0);
     m_lock.Lock();
     return false;
 }
@@ -509,7 +510,7 @@ bool CStreamDownloader::OpenNextByFile()
 {
     int count = 0;
     if (!CloseCurrentPiece(&count))
-        return FailJob(std::string(), kDownloadFailed, m_reportedIndex == -1 ? 0 : m_reportedIndex, FileCount());
+        return FailJob(std::string(), DownloadEvent::Failed, m_reportedIndex == -1 ? 0 : m_reportedIndex, FileCount());
 
     const int next = m_currentIndex.load() + 1;
     if (next < FileCount()) {
@@ -518,7 +519,7 @@ bool CStreamDownloader::OpenNextByFile()
         if (OpenOutputByTime(m_piece)) {
             m_lock.Unlock();
             EmitFiles();
-            EmitSignal(kDownloadNextFile, m_reportedIndex, count);
+            EmitSignal(DownloadEvent::NextFile, m_reportedIndex, count);
             m_lock.Lock();
             return true;
         }
@@ -531,7 +532,7 @@ bool CStreamDownloader::OpenNextByTime()
 {
     int count = 0;
     if (!CloseCurrentPiece(&count))
-        return FailJob(std::string(), kDownloadFailed, m_reportedIndex == -1 ? 0 : m_reportedIndex, FileCount());
+        return FailJob(std::string(), DownloadEvent::Failed, m_reportedIndex == -1 ? 0 : m_reportedIndex, FileCount());
 
     const time_t pieceEnd = m_piece ? m_piece->GetEndTime() : m_jobEnd;
     if (pieceEnd < m_jobEnd && SelectPieceAt(pieceEnd)) {
@@ -571,7 +572,7 @@ void CStreamDownloader::ClearFiles()
 
 void CStreamDownloader::Stop(bool failed)
 {
-    m_stopCode.store(failed ? kDownloadFailed : kDownloadStopped);
+    m_stopCode.store(failed ? DownloadEvent::Failed : DownloadEvent::Stopped);
     {
         std::lock_guard<std::mutex> lock(m_wakeLock);
         m_stopWake = true;
@@ -632,9 +633,9 @@ void CStreamDownloader::AddWritten(const std::string& path)
     m_outputPath = path;
 }
 
-void CStreamDownloader::EmitSignal(int code, int index, int count)
+void CStreamDownloader::EmitSignal(DownloadEvent code, int index, int count)
 {
-    emit DownloadSignal(code, index, count);
+    emit DownloadSignal(int(code), index, count);
 }
 
 void CStreamDownloader::EmitFiles()

@@ -59,16 +59,16 @@ public:
     std::string m_text2;
 };
 
-// Event codes of DownloadSignal(code, index, count).
-enum DownloadEvent : int {
-    kDownloadStarted = 0,      // index -1, count = files of the job
-    kDownloadStopped = 1,      // Stop(false) of a running job
-    kDownloadComplete = 2,     // every file, or the whole window, written
-    kDownloadFailed = 3,       // stream/output failure, write failure, or Stop(true)
-    kDownloadNextFile = 4,     // job by files: the file at index + 1 is being written
-    kDownloadFileClosed = 5,   // the output of the file at index was closed
-    kDownloadDiskFull = 6,     // less than 2 GB free in the download folder's drive
-    kDownloadStartFailed = 7,  // the accepted start could not begin (GetLastError says why)
+// Event codes of DownloadSignal(code, index, count), which carries them as int.
+enum class DownloadEvent : int {
+    Started = 0,      // index -1, count = files of the job
+    Stopped = 1,      // Stop(false) of a running job
+    Complete = 2,     // every file, or the whole window, written
+    Failed = 3,       // stream/output failure, write failure, or Stop(true)
+    NextFile = 4,     // job by files: the file at index + 1 is being written
+    FileClosed = 5,   // the output of the file at index was closed
+    DiskFull = 6,     // less than 2 GB free in the download folder's drive
+    StartFailed = 7,  // the accepted start could not begin (GetLastError says why)
 };
 
 class CStreamDownloader : public QObject, public CBaseThread {
@@ -178,7 +178,7 @@ private:
     bool OpenNextByFile();
     bool OpenNextByTime();
     // Ends the job from the pass: sends `code` for `index` with the lock released; false.
-    bool FailJob(const std::string& reason, int code, int index, int count);
+    bool FailJob(const std::string& reason, DownloadEvent code, int index, int count);
     bool EndJobAfterPiece(bool failed);
     // The current piece is complete: its package takes its final name and is reported (code 5).
     // false when it could not be completed. Called with m_lock held.
@@ -188,7 +188,7 @@ private:
     void CloseJob();
     void ClearFiles();
     int FileCount() const { return static_cast<int>(m_files.size()); }
-    void EmitSignal(int code, int index, int count);
+    void EmitSignal(DownloadEvent code, int index, int count);
     void EmitFiles();
     std::string OutputPath() const;
     void SetError(const std::string& reason);
@@ -234,8 +234,9 @@ private:
 
     // Set by the data callback when the output cannot be written; the pass ends the job.
     std::atomic<bool> m_writeFailed{false};
-    // The code a Stop asked the thread to report (1 or 3).
-    std::atomic<int> m_stopCode{0};
+    // The event a Stop asked the thread to report (Stopped or Failed); a job that ends without
+    // one fails.
+    std::atomic<DownloadEvent> m_stopCode{DownloadEvent::Failed};
 
     // Blocks delivered, counted by the data callback; the pass waits on it between polls.
     std::mutex m_wakeLock;

@@ -12,8 +12,6 @@
 namespace Varpen {
 
 namespace {
-constexpr int kPosDelivered = 100;
-constexpr int kPosFailed = 200;
 constexpr int kHeaderPoll_ms = 20;
 
 // A file whose header is not ours is timed from the start its name gives (as its index entry
@@ -584,7 +582,7 @@ bool CStreamPlayer::LocateFileAndPlay(const SingleFilePtr& file, bool noSeek)
         if (posted || m_stopping.load() || LocatePending())
             break;
         const int pos = m_source.GetPos();
-        if (pos == kPosDelivered || pos == kPosFailed) {
+        if (pos == CStreamSource::kPosDelivered || pos == CStreamSource::kPosFailed) {
             // The position reads "delivered" only after the last callback has returned.
             posted = wait->TimedWait(0);
             break;
@@ -640,9 +638,9 @@ void CStreamPlayer::OnSourceData(int, int type, unsigned char* data, unsigned in
     if (!player)
         return;
     try {
-        if (type == 1)
+        if (type == int(CStreamSource::Block::Header))
             player->OnStreamData(data, size, true);
-        else if (type == 2)
+        else if (type == int(CStreamSource::Block::Data))
             player->OnStreamData(data, size, false);
     } catch (...) {
         // Nothing may pass into the delivering library.
@@ -678,14 +676,14 @@ bool CStreamPlayer::RunOnce()
     if (!RunLocate())
         return false;
     const int pos = m_source.GetPos();
-    if (pos == kPosDelivered) {
+    if (pos == CStreamSource::kPosDelivered) {
         // Everything of this file is in the port: let it show the last frames.
         if (!m_inputEnded) {
             m_port.InputEnd();
             m_inputEnded = true;
         }
     }
-    if (pos == kPosDelivered && m_port.GetSourceBufferRemain() == 0) {
+    if (pos == CStreamSource::kPosDelivered && m_port.GetSourceBufferRemain() == 0) {
         const int next = GetState().index + 1;
         if (next >= static_cast<int>(m_files.size())) {
             Halt(true, kPlayErrorNone);
@@ -717,7 +715,7 @@ bool CStreamPlayer::RunOnce()
             return false;
         }
         PublishPlaying(next);
-    } else if (pos == kPosFailed) {
+    } else if (pos == CStreamSource::kPosFailed) {
         Halt(false, kPlayErrorStreamFailed);
         return false;
     }

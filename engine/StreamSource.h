@@ -14,8 +14,17 @@ class RecordIndex;
 
 class CStreamSource {
 public:
-    // type 1 = stream header, 2 = data block; `user` as given to SetDataCallback.
+    // What a block given to the data callback is: its `type` argument.
+    enum class Block : int {
+        Header = 1,  // the file's stream header, given first
+        Data = 2,
+    };
+    // `type` is a Block; `user` as given to SetDataCallback.
     using DataCallback = void (*)(int handle, int type, unsigned char* data, unsigned int size, void* user);
+
+    // GetPos values besides the progress 0-99.
+    static constexpr int kPosDelivered = 100;  // all data delivered (read only after the last callback returned)
+    static constexpr int kPosFailed = 200;     // the stream failed
 
     // Size of the data blocks a stream is delivered in unless SetBlockKiB chose another.
     static constexpr unsigned kDefaultBlockKiB = 8;
@@ -40,7 +49,7 @@ public:
     // The span of `file` from its start to its end time; `channel` is 0-based.
     bool OpenByTime(const CSingleFile& file, int channel);
     bool SetPosByTime(int year, int month, int day, int hour, int minute, int second);
-    // 0 when nothing is open; 100 = all data delivered, 200 = the stream failed.
+    // 0 when nothing is open; else the progress, kPosDelivered or kPosFailed.
     int GetPos() const;
     void Stop();
 

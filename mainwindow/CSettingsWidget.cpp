@@ -302,7 +302,8 @@ SaveQuestionResult CheckSaveSettings(CSettingsWidget* page, QWidget* window)
     if (!page || !page->IsSettingsChanged())
         return SaveQuestionResult::NotAsked;
     if (CWarnDlg::ShowQuestion(QCoreApplication::translate("CVarpenMainWnd", "Information"),
-                               QCoreApplication::translate("CVarpenMainWnd", "Save new settings?"), window) != 1) {
+                               QCoreApplication::translate("CVarpenMainWnd", "Save new settings?"),
+                               window) != QDialog::Accepted) {
         page->GetSettings();
         return SaveQuestionResult::Dropped;
     }

@@ -279,7 +279,7 @@ void CVarpenMainWnd::closeEvent(QCloseEvent* event)
     m_lastSaveQuestion = SaveQuestionResult::NotAsked;
     if (m_tabs.CloseAsksSave() && m_pSettingsWidget)
         CheckSaveSettings();
-    if (CWarnDlg::ShowQuestion(tr("Confirm"), tr("Sure to close software"), this) != 1) {
+    if (CWarnDlg::ShowQuestion(tr("Confirm"), tr("Sure to close software"), this) != QDialog::Accepted) {
         event->ignore();
         return;
     }

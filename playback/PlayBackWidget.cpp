@@ -108,7 +108,7 @@ void CPlayBackWidget::Build(const QSize& screenSize)
 
     d->SetCurrentWindowIndex(0);
     d->splitLayout->Init(QStringLiteral(":/template/Default.xml"), m_ui.m_pPlayAreaFrame, windows,
-                         PlayBar::StartMode(m_wideScreen));
+                         int(PlayBar::StartMode(m_wideScreen)));
 
     m_ui.m_pPlayAreaFrame->installEventFilter(this);
 
@@ -324,7 +324,8 @@ bool CPlayBackWidget::ConfirmClose()
     for (const auto& [window, player] : d->Players())
         if (player && player->IsPlaying())
             playing = true;
-    if (playing && CWarnDlg::ShowQuestion(tr("Information"), tr("Do you want to stop playback?"), this) != 1)
+    if (playing &&
+        CWarnDlg::ShowQuestion(tr("Information"), tr("Do you want to stop playback?"), this) != QDialog::Accepted)
         return false;
     StopAllPlayback();
     return true;
@@ -657,7 +658,7 @@ void CPlayBackWidget::OnBtnAdapt()
     m_fit = !m_fit;
     for (const auto& [window, player] : d->Players())
         if (player && player->IsPlaying())
-            d->windows[size_t(window)]->OnAdaptWindow(m_fit ? 1 : 0);
+            d->windows[size_t(window)]->OnAdaptWindow(m_fit ? CPlaybackWnd::Fit::KeepAspect : CPlaybackWnd::Fit::Fill);
     d->fit = m_fit;
 }
 
@@ -695,19 +696,19 @@ void CPlayBackWidget::OnFullScreenCtrl()
 
 void CPlayBackWidget::OnOneCut()
 {
-    SetWindowCount(PlayBar::CutMode(1, m_wideScreen));
+    SetWindowCount(int(PlayBar::CutMode(1, m_wideScreen)));
 }
 void CPlayBackWidget::OnFourCut()
 {
-    SetWindowCount(PlayBar::CutMode(4, m_wideScreen));
+    SetWindowCount(int(PlayBar::CutMode(4, m_wideScreen)));
 }
 void CPlayBackWidget::OnNineCut()
 {
-    SetWindowCount(PlayBar::CutMode(9, m_wideScreen));
+    SetWindowCount(int(PlayBar::CutMode(9, m_wideScreen)));
 }
 void CPlayBackWidget::OnMoreCut()
 {
-    SetWindowCount(PlayBar::CutMode(16, m_wideScreen));
+    SetWindowCount(int(PlayBar::CutMode(16, m_wideScreen)));
 }
 
 void CPlayBackWidget::SetWindowCount(int mode)
@@ -728,9 +729,9 @@ void CPlayBackWidget::CheckPlayState()
     const Varpen::PlayState state = player->GetPlayState();
     if (state.endOfList)
         UpdateWidget(PlayBar::kStopped);
-    if (state.error == 1)
+    if (state.error == Varpen::kPlayErrorNoFile)
         UpdateWidget(PlayBar::kStopped);
-    if (state.error == 2) {
+    if (state.error == Varpen::kPlayErrorStreamFailed) {
         // The poll ends before the message: a modal box must not let the next tick open another.
         m_pPlayStateTimer->stop();
         OnBtnStop();

@@ -78,36 +78,36 @@ Effect EffectOf(int state)
     return e;
 }
 
-int CutMode(int windowCount, bool wideScreen)
+SplitMode CutMode(int windowCount, bool wideScreen)
 {
     switch (windowCount) {
     case 1:
-        return wideScreen ? 17 : 0;
+        return wideScreen ? SplitMode::Grid1x1_EX : SplitMode::Grid1x1_1;
     case 4:
-        return wideScreen ? 18 : 1;
+        return wideScreen ? SplitMode::Grid2x2_EX : SplitMode::Grid2x2_4;
     case 9:
-        return wideScreen ? 19 : 3;
+        return wideScreen ? SplitMode::Grid3x3_EX : SplitMode::Grid3x3_9;
     case 16:
-        return wideScreen ? 20 : 7;
+        return wideScreen ? SplitMode::Grid4x4_EX : SplitMode::Grid4x4_16;
     default:
-        return -1;
+        return SplitMode::None;
     }
 }
 
 int WindowCountOfMode(int mode)
 {
-    switch (mode) {
-    case 0:
-    case 17:
+    switch (SplitMode(mode)) {
+    case SplitMode::Grid1x1_1:
+    case SplitMode::Grid1x1_EX:
         return 1;
-    case 1:
-    case 18:
+    case SplitMode::Grid2x2_4:
+    case SplitMode::Grid2x2_EX:
         return 4;
-    case 3:
-    case 19:
+    case SplitMode::Grid3x3_9:
+    case SplitMode::Grid3x3_EX:
         return 9;
-    case 7:
-    case 20:
+    case SplitMode::Grid4x4_16:
+    case SplitMode::Grid4x4_EX:
         return 16;
     default:
         return 0;
@@ -121,9 +121,9 @@ bool IsWideScreen(const QSize& screen)
     return double(screen.height()) / double(screen.width()) < 0.75;
 }
 
-int StartMode(bool wideScreen)
+SplitMode StartMode(bool wideScreen)
 {
-    return wideScreen ? 18 : 1;
+    return wideScreen ? SplitMode::Grid2x2_EX : SplitMode::Grid2x2_4;
 }
 
 }  // namespace PlayBar

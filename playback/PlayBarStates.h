@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "playback/PlayWndEvent.h"
+#include "playback/SplitMode.h"
 
 namespace PlayBar {
 
@@ -52,15 +53,16 @@ struct Effect {
 
 Effect EffectOf(int state);
 
-// Grid modes of the window-count buttons (1, 4, 9 or 16 windows) for the screen family.
-int CutMode(int windowCount, bool wideScreen);
-// Windows shown by a mode of the four counts (0, 17 -> 1; 1, 18 -> 4; 3, 19 -> 9; 7, 20 -> 16),
+// Grid modes of the window-count buttons (1, 4, 9 or 16 windows) for the screen family; None for
+// any other count.
+SplitMode CutMode(int windowCount, bool wideScreen);
+// Windows shown by a mode of the four counts (1x1: 1, 2x2: 4, 3x3: 9, 4x4: 16, in either family),
 // 0 for any other mode.
 int WindowCountOfMode(int mode);
 // A screen whose height / width is below 0.75 takes the wide-screen grid modes; an empty size
 // counts as a normal screen.
 bool IsWideScreen(const QSize& screen);
-// Grid mode the page starts in: "2x2-EX" (18) on a wide screen, else "2x2-4" (1).
-int StartMode(bool wideScreen);
+// Grid mode the page starts in: "2x2-EX" on a wide screen, else "2x2-4".
+SplitMode StartMode(bool wideScreen);
 
 }  // namespace PlayBar

@@ -402,20 +402,20 @@ int CPlaybackDownLoad::ShowFreeSpace(const CFreeSpaceCache::Reading& reading)
     if (!reading.known) {
         // Not read yet (a slow disk): the label waits for the answer, and a start goes ahead: the
         // downloader checks the folder on its own thread before it writes.
-        return 0;
+        return kSpaceEnough;
     }
     if (!reading.ok) {
         // Unknown free space is too little: nothing is started on a folder that cannot be asked.
         m_ui.m_pHardSpaceLabel->setText(tr("Unknown"));
-        return 1;
+        return kSpaceLow;
     }
     m_ui.m_pHardSpaceLabel->setText(CCommonUtil::FormatSize(reading.freeBytes));
-    return reading.freeBytes < kMinFree_bytes ? 1 : 0;
+    return reading.freeBytes < kMinFree_bytes ? kSpaceLow : kSpaceEnough;
 }
 
 void CPlaybackDownLoad::OnDownLoad()
 {
-    if (CheckDiskSpace() == 1) {
+    if (CheckDiskSpace() == kSpaceLow) {
         CInformationDlg::ShowInformation(tr("Disk space is too low"), this, false);
         return;
     }
@@ -464,7 +464,7 @@ void CPlaybackDownLoad::StartAccepted(const QString& what)
     m_pCheckTimer->start();
     // The downloader opens the first recording on its own thread; the row says so meanwhile,
     // and the operator may stop it already.
-    if (m_mode == 0)
+    if (m_mode == JobMode::ByFile)
         SetStatus(0, tr("Starting"));
     SetBusyState(true);
     OnUpdateDownloadBtnState();
@@ -482,7 +482,7 @@ void CPlaybackDownLoad::StartFailed(const QString& what)
 
 void CPlaybackDownLoad::DownloadByFile()
 {
-    m_mode = 0;
+    m_mode = JobMode::ByFile;
     m_jobStatusItems.clear();
     Varpen::SingleFileList files;
     for (int r = 0; r < m_pFileModel->rowCount(); ++r) {
@@ -514,7 +514,7 @@ void CPlaybackDownLoad::DownloadByTime()
     if (!engine)
         return;
     OnStopDonload();
-    m_mode = 1;
+    m_mode = JobMode::ByTime;
     m_jobStatusItems.clear();
     m_downloader.SetUseIndex(m_useIndex);
     const Varpen::SingleFileList windowFiles =
@@ -564,7 +564,7 @@ void CPlaybackDownLoad::OnDownLoadCheck()
 void CPlaybackDownLoad::OnProgressPos(int pos)
 {
     qCDebug(lcPlayback, "===pld=== uPos=%d", pos);
-    if (m_mode != 1)
+    if (m_mode != JobMode::ByTime)
         return;
     int value = pos;
     if (pos == -1) {
@@ -600,15 +600,15 @@ void CPlaybackDownLoad::EndJob()
 void CPlaybackDownLoad::OnPlaybackRemoteEvent(int code, int index, int count)
 {
     const bool valid = index != -1 && index >= 0 && index < m_jobStatusItems.size();
-    switch (code) {
-    case Varpen::kDownloadStarted:
+    switch (Varpen::DownloadEvent(code)) {
+    case Varpen::DownloadEvent::Started:
         SetBusyState(true);
         OnUpdateDownloadBtnState();
         m_ui.m_pDownloadBtn->setEnabled(false);
         break;
-    case Varpen::kDownloadStopped:
+    case Varpen::DownloadEvent::Stopped:
         EndJob();
-        if (m_mode == 0) {
+        if (m_mode == JobMode::ByFile) {
             if (!valid)
                 break;
             SetStatus(index, tr("Manual Stop"));
@@ -617,9 +617,9 @@ void CPlaybackDownLoad::OnPlaybackRemoteEvent(int code, int index, int count)
         CInformationDlg::ShowInformation(m_lastFileName, this, true);
         OnUpdateDownloadBtnState();
         break;
-    case Varpen::kDownloadComplete:
+    case Varpen::DownloadEvent::Complete:
         EndJob();
-        if (m_mode == 1) {
+        if (m_mode == JobMode::ByTime) {
             OnProgressPos(100);
             for (int k = 0; k < kPeriodCount; ++k) {
                 if (PeriodBox(k)->isChecked()) {
@@ -637,34 +637,34 @@ void CPlaybackDownLoad::OnPlaybackRemoteEvent(int code, int index, int count)
             CInformationDlg::ShowInformation(m_lastFileName, this, true);
         OnUpdateDownloadBtnState();
         break;
-    case Varpen::kDownloadFailed:
+    case Varpen::DownloadEvent::Failed:
         EndJob();
         CWarnDlg::ShowWarn(tr("Error"), tr("DownLoad Exception."), this);
-        if (m_mode == 0 && valid)
+        if (m_mode == JobMode::ByFile && valid)
             SetStatus(index, tr("Download Exception"));
         OnUpdateDownloadBtnState();
         break;
-    case Varpen::kDownloadNextFile:
-        if (m_mode == 0) {
+    case Varpen::DownloadEvent::NextFile:
+        if (m_mode == JobMode::ByFile) {
             if (index + 1 < 0 || index + 1 >= m_jobStatusItems.size())
                 break;
             SetStatus(index + 1, tr("Downloading"));
         }
         m_ui.m_pDownloadBtn->setEnabled(false);
         break;
-    case Varpen::kDownloadFileClosed:
-        if (m_mode != 0 || !valid)
+    case Varpen::DownloadEvent::FileClosed:
+        if (m_mode != JobMode::ByFile || !valid)
             break;
         SetStatus(index, tr("Download Completed"));
         if (QStandardItem* box = m_pFileModel->item(m_jobStatusItems[index]->row(), 0))
             box->setCheckState(Qt::Unchecked);
         CInformationDlg::ShowInformation(m_lastFileName, this, true);
         break;
-    case Varpen::kDownloadStartFailed: {
+    case Varpen::DownloadEvent::StartFailed: {
         // The start was accepted but its first recording gave nothing: said once, with why.
         EndJob();
         const QString reason = QString::fromStdString(m_downloader.GetLastError());
-        if (m_mode == 0 && !m_jobStatusItems.isEmpty()) {
+        if (m_mode == JobMode::ByFile && !m_jobStatusItems.isEmpty()) {
             SetStatus(0, tr("Download Exception"));
             m_jobStatusItems[0]->setToolTip(reason);
         }
@@ -672,10 +672,10 @@ void CPlaybackDownLoad::OnPlaybackRemoteEvent(int code, int index, int count)
         StartFailed(m_startWhat);
         break;
     }
-    case Varpen::kDownloadDiskFull:
+    case Varpen::DownloadEvent::DiskFull:
         EndJob();
         CWarnDlg::ShowWarn(tr("Error"), tr("Disk space is not enough. At least 2G disk space is need."), this);
-        if (m_mode == 0 && valid)
+        if (m_mode == JobMode::ByFile && valid)
             SetStatus(index, tr("Download Exception"));
         OnUpdateDownloadBtnState();
         break;

@@ -96,10 +96,13 @@ public:
     void ResetPeriods();
     void ClearFileTable();
 
-    // 1 when the download folder has less than 2 GiB free (or its free space cannot be asked).
+    // kSpaceLow when the download folder has less than 2 GiB free (or its free space cannot be
+    // asked), else kSpaceEnough.
     // Read from the free-space cache: a folder not read yet counts as enough (the downloader
     // checks it again on its own thread) and its label fills in when the answer comes.
     int CheckDiskSpace();
+    static constexpr int kSpaceEnough = 0;
+    static constexpr int kSpaceLow = 1;
 
     // For tests and the gallery.
     Ui_CPlaybackDownloadClass& Form() { return m_ui; }
@@ -110,7 +113,8 @@ public:
     CDateTimeEdit* PeriodEnd(int k) const;
     QProgressBar* PeriodBar(int k) const;
     bool IsJobRunning() const { return m_jobRunning; }
-    int Mode() const { return m_mode; }
+    // The kind of the running (or last) job, as a number: 0 by file, 1 by time.
+    int Mode() const { return int(m_mode); }
 
 signals:
     void SignalFinishedRev();
@@ -162,7 +166,8 @@ private:
     QString m_windowName;
     Varpen::SingleFileList m_tableFiles;  // the files the table rows stand for, by position
     bool m_refill = true;
-    int m_mode = 0;             // 0 by file, 1 by time
+    enum class JobMode : int { ByFile = 0, ByTime = 1 };
+    JobMode m_mode = JobMode::ByFile;
     bool m_jobRunning = false;  // from an accepted start until the job's end event
     QString m_startWhat;        // the running job's name in a failed start's message
     Varpen::CStreamDownloader m_downloader;

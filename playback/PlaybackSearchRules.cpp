@@ -1,5 +1,6 @@
 #include "playback/PlaybackSearchRules.h"
 
+#include "platform/diskrec/RecordType.h"
 #include "playback/WndSplitLayout.h"
 #include "timeline/RecordTypes.h"
 
@@ -80,14 +81,14 @@ time_t DayLast(const QDate& date)
 
 int WindowsShownBy(int mode)
 {
-    switch (mode) {
-    case 17:
+    switch (SplitMode(mode)) {
+    case SplitMode::Grid1x1_EX:
         return 1;
-    case 18:
+    case SplitMode::Grid2x2_EX:
         return 4;
-    case 19:
+    case SplitMode::Grid3x3_EX:
         return 9;
-    case 20:
+    case SplitMode::Grid4x4_EX:
         return 16;
     default:
         break;
@@ -118,11 +119,13 @@ int GrownSplitMode(int currentMode, int firstWindow, int channelCount, bool wide
     const int shown = WindowsShownBy(currentMode);
     if (shown >= needed)
         return currentMode;
-    static const int kNormal[] = {0, 1, 3, 7};
-    static const int kWide[] = {17, 18, 19, 20};
-    for (int mode : wideScreen ? kWide : kNormal)
-        if (WindowsShownBy(mode) >= needed)
-            return WindowsShownBy(mode) > shown ? mode : currentMode;
+    static const SplitMode kNormal[] = {SplitMode::Grid1x1_1, SplitMode::Grid2x2_4, SplitMode::Grid3x3_9,
+                                        SplitMode::Grid4x4_16};
+    static const SplitMode kWide[] = {SplitMode::Grid1x1_EX, SplitMode::Grid2x2_EX, SplitMode::Grid3x3_EX,
+                                      SplitMode::Grid4x4_EX};
+    for (const SplitMode mode : wideScreen ? kWide : kNormal)
+        if (WindowsShownBy(int(mode)) >= needed)
+            return WindowsShownBy(int(mode)) > shown ? int(mode) : currentMode;
     return currentMode;
 }
 
@@ -130,21 +133,21 @@ const QList<RecordTypeChoice>& RecordTypeChoices()
 {
     using namespace RecordTypes;
     static const QList<RecordTypeChoice> choices{
-        {0, QT_TRANSLATE_NOOP("CPlayBackWidget", "All"), kFilterSchedule},
-        {1, QT_TRANSLATE_NOOP("CPlayBackWidget", "Motion"), -1},
-        {2, QT_TRANSLATE_NOOP("CPlayBackWidget", "Alarm"), kFilterAlarm},
-        {3, QT_TRANSLATE_NOOP("CPlayBackWidget", "Manual"), -1},
-        {4, QT_TRANSLATE_NOOP("CPlayBackWidget", "Plan"), kFilterSchedule},
-        {5, QT_TRANSLATE_NOOP("CPlayBackWidget", "Cash out"), kFilterAlarm},
-        {6, QT_TRANSLATE_NOOP("CPlayBackWidget", "Cash in"), kFilterAlarm},
-        {7, QT_TRANSLATE_NOOP("CPlayBackWidget", "Command"), kFilterCommand},
-        {8, QT_TRANSLATE_NOOP("CPlayBackWidget", "Shake"), kFilterAlarm},
-        {9, QT_TRANSLATE_NOOP("CPlayBackWidget", "Enviroment"), kFilterAlarm},
-        {10, QT_TRANSLATE_NOOP("CPlayBackWidget", "Alarm | Motion"), kFilterAlarm},
-        {11, QT_TRANSLATE_NOOP("CPlayBackWidget", "Alarm & Motion"), kFilterAlarm},
-        {12, QT_TRANSLATE_NOOP("CPlayBackWidget", "Intelligent"), kFilterCommand},
-        {13, QT_TRANSLATE_NOOP("CPlayBackWidget", "Urgent"), kFilterAlarm},
-        {14, QT_TRANSLATE_NOOP("CPlayBackWidget", "Near"), kFilterAlarm},
+        {int(RecordType::All), QT_TRANSLATE_NOOP("CPlayBackWidget", "All"), kFilterSchedule},
+        {int(RecordType::Motion), QT_TRANSLATE_NOOP("CPlayBackWidget", "Motion"), kNoFilter},
+        {int(RecordType::Alarm), QT_TRANSLATE_NOOP("CPlayBackWidget", "Alarm"), kFilterAlarm},
+        {int(RecordType::Manual), QT_TRANSLATE_NOOP("CPlayBackWidget", "Manual"), kNoFilter},
+        {int(RecordType::Plan), QT_TRANSLATE_NOOP("CPlayBackWidget", "Plan"), kFilterSchedule},
+        {int(RecordType::CashOut), QT_TRANSLATE_NOOP("CPlayBackWidget", "Cash out"), kFilterAlarm},
+        {int(RecordType::CashIn), QT_TRANSLATE_NOOP("CPlayBackWidget", "Cash in"), kFilterAlarm},
+        {int(RecordType::Command), QT_TRANSLATE_NOOP("CPlayBackWidget", "Command"), kFilterCommand},
+        {int(RecordType::Shake), QT_TRANSLATE_NOOP("CPlayBackWidget", "Shake"), kFilterAlarm},
+        {int(RecordType::Environment), QT_TRANSLATE_NOOP("CPlayBackWidget", "Enviroment"), kFilterAlarm},
+        {int(RecordType::AlarmOrMotion), QT_TRANSLATE_NOOP("CPlayBackWidget", "Alarm | Motion"), kFilterAlarm},
+        {int(RecordType::AlarmAndMotion), QT_TRANSLATE_NOOP("CPlayBackWidget", "Alarm & Motion"), kFilterAlarm},
+        {int(RecordType::Intelligent), QT_TRANSLATE_NOOP("CPlayBackWidget", "Intelligent"), kFilterCommand},
+        {int(RecordType::Urgent), QT_TRANSLATE_NOOP("CPlayBackWidget", "Urgent"), kFilterAlarm},
+        {int(RecordType::Near), QT_TRANSLATE_NOOP("CPlayBackWidget", "Near"), kFilterAlarm},
     };
     return choices;
 }
@@ -161,7 +164,8 @@ QList<int> RowFilterIds(int recordTypeId, const QList<CTimeSegment>& rowSegments
 {
     std::set<int> ids;
     const QList<RecordTypeChoice>& choices = RecordTypeChoices();
-    if (recordTypeId >= 0 && recordTypeId < choices.size() && choices.at(recordTypeId).filterId >= 0)
+    if (recordTypeId >= 0 && recordTypeId < choices.size() &&
+        choices.at(recordTypeId).filterId != RecordTypes::kNoFilter)
         ids.insert(choices.at(recordTypeId).filterId);
     for (int id : RecordTypes::FilterIdsIn(rowSegments))
         ids.insert(id);

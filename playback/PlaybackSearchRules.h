@@ -45,8 +45,8 @@ QString NotPlacedMessage(const QString& channels);
 time_t DayStart(const QDate& date);
 time_t DayLast(const QDate& date);
 
-// The windows a split mode shows: 1, 4, 9 or 16 for the modes of the cut buttons (0, 1, 3, 7
-// and their wide-screen forms 17 to 20), the number in the mode's name for the others.
+// The windows a split mode shows: 1, 4, 9 or 16 for the modes of the cut buttons (1x1, 2x2, 3x3 and
+// 4x4 with their wide-screen forms), the number in the mode's name for the others.
 int WindowsShownBy(int mode);
 // Channels bound from window `firstWindow` on: those that fall on windows 0 to 15.
 int BoundCount(int firstWindow, int channelCount);
@@ -61,7 +61,7 @@ int GrownSplitMode(int currentMode, int firstWindow, int channelCount, bool wide
 struct RecordTypeChoice {
     int id;
     const char* text;  // source text, translated in the page's context
-    int filterId;      // the time-line filter entry that goes with it, -1 for none
+    int filterId;      // the time-line filter entry that goes with it, or RecordTypes::kNoFilter
 };
 const QList<RecordTypeChoice>& RecordTypeChoices();
 QString RecordTypeText(int id);

@@ -577,7 +577,7 @@ void CPlaybackWnd::OnPlaybackRemoteEvent(int iState)
         SetPlayingState();
         if (m_host && m_host->FitAll()) {
             const bool fit = m_fitFlag;
-            OnAdaptWindow(1);
+            OnAdaptWindow(Fit::KeepAspect);
             m_fitFlag = fit;
         }
         break;
@@ -753,8 +753,8 @@ void CPlaybackWnd::FitVideoRect(int width, int height)
 
 void CPlaybackWnd::OnAdaptWindow(int iType)
 {
-    m_fitFlag = iType != 0;
-    if (iType != 1) {
+    m_fitFlag = iType != int(Fit::Fill);
+    if (iType != int(Fit::KeepAspect)) {
         FitVideoRect(width() - 2 * SurfaceOffsetX(), height() - 2 * SurfaceOffsetY() - kTitleHeight_px);
         return;
     }

@@ -99,6 +99,10 @@ public:
     bool IsPollRunning() const;
     // The named form of the slot `OnPlaybackRemoteEvent(int)`.
     void OnPlaybackRemoteEvent(PlayWndEvent event) { OnPlaybackRemoteEvent(int(event)); }
+    // How the slot `OnAdaptWindow(int)` fits the picture: over the whole cell, or letterboxed to
+    // its own aspect ratio.
+    enum class Fit : int { Fill = 0, KeepAspect = 1 };
+    void OnAdaptWindow(Fit fit) { OnAdaptWindow(int(fit)); }
 
 public slots:
     void OnSelectedThis();

@@ -22,6 +22,13 @@ void DeleteLayout(QWidget* parent)
     }
 }
 
+// A template layout's "Type": the size of its square grid, or one of the wide-screen grids.
+enum class TemplateType : int {
+    Wide2x2 = 1000,  // 3 x 7
+    Wide3x3 = 2000,  // 3 x 4
+    Wide4x4 = 3000,  // 6 x 8
+};
+
 int CountOfName(const QByteArray& name)
 {
     const QByteArray last = name.mid(name.lastIndexOf('-') + 1);
@@ -108,7 +115,7 @@ bool CWndSplitLayout::LoadTemplate(const QString& fileName, CElementConfigMap* m
 void CWndSplitLayout::ForgetCurrent()
 {
     m_current = nullptr;
-    m_mode = -1;
+    m_mode = int(SplitMode::None);
 }
 
 QByteArray CWndSplitLayout::GetModeName(int mode)
@@ -139,16 +146,16 @@ void CWndSplitLayout::ApplyStretch(QGridLayout* grid, int type)
 {
     int rows = type;
     int columns = type;
-    switch (type) {
-    case 1000:
+    switch (TemplateType(type)) {
+    case TemplateType::Wide2x2:
         rows = 3;
         columns = 7;
         break;
-    case 2000:
+    case TemplateType::Wide3x3:
         rows = 3;
         columns = 4;
         break;
-    case 3000:
+    case TemplateType::Wide4x4:
         rows = 6;
         columns = 8;
         break;
@@ -207,7 +214,7 @@ void CWndSplitLayout::ShowWndByCount(const QByteArray& name)
 
 void CWndSplitLayout::ShowSingleWnd(QWidget* window)
 {
-    if (m_mode == 0 || !window || !m_parent)
+    if (m_mode == int(SplitMode::Grid1x1_1) || !window || !m_parent)
         return;
     QGridLayout* grid = NewGrid();
     HideAllWnd();
@@ -224,7 +231,7 @@ void CWndSplitLayout::ShowSingleWndById(int id)
 
 void CWndSplitLayout::RestoreLayout()
 {
-    if (m_mode == 0 || !m_parent)
+    if (m_mode == int(SplitMode::Grid1x1_1) || !m_parent)
         return;
     QGridLayout* grid = NewGrid();
     HideAllWnd();

@@ -2,6 +2,8 @@
 // of the page's play windows by one of 21 split modes, or one window alone.
 #pragma once
 
+#include "playback/SplitMode.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -69,8 +71,10 @@ public:
     // Lays the windows out in a mode 0-20; the same mode again changes nothing. A mode that has
     // no layout keeps the old grid and returns false, but is still taken as the current mode.
     bool SetSplitMode(int mode);
+    bool SetSplitMode(SplitMode mode) { return SetSplitMode(int(mode)); }
     int GetSplitMode() const { return m_mode; }
     static QByteArray GetModeName(int mode);
+    static QByteArray GetModeName(SplitMode mode) { return GetModeName(int(mode)); }
     bool BuildLayout(const QByteArray& name);
 
     // Shows the windows whose id is below the number after the last "-" of `name`, hides the rest.
@@ -106,5 +110,5 @@ private:
     const ElementConfig* m_current = nullptr;
     std::unique_ptr<CElementConfigMap> m_templates;
     bool m_single = false;
-    int m_mode = -1;
+    int m_mode = int(SplitMode::None);
 };

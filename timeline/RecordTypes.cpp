@@ -1,5 +1,6 @@
 #include "timeline/RecordTypes.h"
 
+#include "platform/diskrec/RecordType.h"
 #include "timeline/TimeSegment.h"
 
 #include <set>
@@ -39,21 +40,21 @@ TypeInfo InfoFor(int recordType)
     static const QColor alarm(197, 113, 43, 255);
     static const QColor schedule(103, 121, 254, 255);
     static const QColor command(141, 239, 41, 255);
-    switch (recordType) {
-    case 1:
-    case 2:
-    case 5:
-    case 6:
-    case 8:
-    case 9:
-    case 10:
-    case 11:
+    switch (RecordType(recordType)) {
+    case RecordType::Motion:
+    case RecordType::Alarm:
+    case RecordType::CashOut:
+    case RecordType::CashIn:
+    case RecordType::Shake:
+    case RecordType::Environment:
+    case RecordType::AlarmOrMotion:
+    case RecordType::AlarmAndMotion:
         return {kFilterAlarm, true, alarm};
-    case 3:
-    case 4:
+    case RecordType::Manual:
+    case RecordType::Plan:
         return {kFilterSchedule, true, schedule};
-    case 7:
-    case 12:
+    case RecordType::Command:
+    case RecordType::Intelligent:
         return {kFilterCommand, true, command};
     default:
         return {kFilterSchedule, false, QColor()};

@@ -21,6 +21,7 @@ constexpr int kRoleBrush = 133;       // QBrush of the bar
 constexpr int kFilterSchedule = 0;
 constexpr int kFilterAlarm = 1;
 constexpr int kFilterCommand = 2;
+constexpr int kNoFilter = -1;  // a record-type choice that goes with no filter entry
 
 // The colour of bars that carry no brush of their own.
 QColor DefaultBarColour();

@@ -60,7 +60,7 @@ bool CFileDialog::ConfirmReplace(QWidget* parent, const QString& path)
     if (!info.exists())
         return true;
     const QString text = tr("%1 already exists.\nDo you want to replace it?").arg(info.fileName());
-    return CWarnDlg::ShowQuestion(tr("Confirm"), text, parent) == 1;
+    return CWarnDlg::ShowQuestion(tr("Confirm"), text, parent) == QDialog::Accepted;
 }
 
 bool CFileDialog::Run(QWidget* parent, const QString& caption, const QString& dir, Mode mode, const QString& filter,

@@ -10,6 +10,9 @@
 #include <QMouseEvent>
 
 namespace {
+constexpr uint kUnchecked = Qt::Unchecked;
+constexpr uint kChecked = Qt::Checked;
+
 bool HasCheck(const QModelIndex& index)
 {
     return index.data(Qt::CheckStateRole).isValid();
@@ -96,27 +99,27 @@ void CTreeView::OnDataChanged(const QModelIndex& index)
     const QModelIndex parent = index.parent();
     if (parent.isValid()) {
         const uint parentState = CheckOf(parent);
-        if (state == 2 && HasCheck(parent) && parentState != 2) {
+        if (state == kChecked && HasCheck(parent) && parentState != kChecked) {
             QList<uint> siblings;
             const int rows = m->rowCount(parent);
             for (int row = 0; row < rows; ++row)
                 siblings.append(CheckOf(m->index(row, 0, parent)));
             m->setData(parent, CheckStates::Summary(siblings), Qt::CheckStateRole);
-            SetChildren(m, index, 2, false);
-        } else if (state == 0 && parentState != 0) {
+            SetChildren(m, index, kChecked, false);
+        } else if (state == kUnchecked && parentState != kUnchecked) {
             bool anyChecked = false;
             const int rows = m->rowCount(parent);
             for (int row = 0; row < rows && !anyChecked; ++row)
-                anyChecked = CheckOf(m->index(row, 0, parent)) == 2;
+                anyChecked = CheckOf(m->index(row, 0, parent)) == kChecked;
             if (HasCheck(parent))
-                m->setData(parent, anyChecked ? 1 : 0, Qt::CheckStateRole);
-            SetChildren(m, index, 0, false);
-        } else if (state == 0 && parentState == 0) {
-            SetChildren(m, index, 0, false);
-        } else if (state == 2 && parentState == 2) {
-            SetChildren(m, index, 2, false);
+                m->setData(parent, int(anyChecked ? Qt::PartiallyChecked : Qt::Unchecked), Qt::CheckStateRole);
+            SetChildren(m, index, kUnchecked, false);
+        } else if (state == kUnchecked && parentState == kUnchecked) {
+            SetChildren(m, index, kUnchecked, false);
+        } else if (state == kChecked && parentState == kChecked) {
+            SetChildren(m, index, kChecked, false);
         }
-    } else if (state == 2 || state == 0) {
+    } else if (state == kChecked || state == kUnchecked) {
         SetChildren(m, index, state, true);
     }
     viewport()->update();

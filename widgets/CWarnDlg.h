@@ -1,7 +1,8 @@
 // The modal message box: a warning (close button only) or a question (OK and Cancel) on the base
 // dialog, whose width follows the length of the message and whose height grows with the text.
 // The text is always shown as it stands (plain text), so a file name with "<" or "&" is never
-// taken for markup. Results: 1 accepted (OK, Return), 0 rejected or closed. Every box goes
+// taken for markup. Results: QDialog::Accepted (OK, Return), QDialog::Rejected (rejected or closed);
+// a question without a parent is not asked and gives -1. Every box goes
 // through the prompt seam (widgets/PromptHook.h) with kind Warn or Question.
 #pragma once
 

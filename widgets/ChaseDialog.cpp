@@ -12,7 +12,7 @@
 ChaseDialog::ChaseDialog(QWidget* parent, const QString& movieFile, const QString& title, bool showCancel)
     : CBaseDialog(parent, showCancel, false, showCancel)
 {
-    m_nResult = -1;
+    m_nResult = kChaseNoResult;
     SetTitle(title);
     auto* layout = new QGridLayout(GetContentFrame());
     auto* movieLabel = new QLabel(GetContentFrame());
@@ -39,25 +39,25 @@ void ChaseDialog::UpdateInfo()
     // Until the modal loop shows the dialog, a reported outcome waits for it.
     if (!isVisible())
         return;
-    if (m_nResult == 1)
+    if (m_nResult == QDialog::Accepted)
         accept();
-    else if (m_nResult == 0)
+    else if (m_nResult == QDialog::Rejected)
         reject();
-    m_nResult = -1;
+    m_nResult = kChaseNoResult;
 }
 
 void ChaseDialog::SetStopChase()
 {
-    m_nResult = 1;
+    m_nResult = QDialog::Accepted;
 }
 void ChaseDialog::OnSlotRejectChase()
 {
-    m_nResult = 0;
+    m_nResult = QDialog::Rejected;
 }
 
 void ChaseDialog::OnImmediatelyStopChase()
 {
-    m_nResult = 1;
+    m_nResult = QDialog::Accepted;
     accept();
 }
 
@@ -121,28 +121,28 @@ CFakeChaseDialog::~CFakeChaseDialog()
 
 void CFakeChaseDialog::UpdateInfo()
 {
-    if (m_nResult == 1)
+    if (m_nResult == QDialog::Accepted)
         accept();
-    else if (m_nResult == 0)
+    else if (m_nResult == QDialog::Rejected)
         reject();
     if (m_bShowOnTick)
         show();
     m_bShowOnTick = false;
-    m_nResult = -1;
+    m_nResult = kChaseNoResult;
 }
 
 void CFakeChaseDialog::SetStopChase()
 {
-    m_nResult = 1;
+    m_nResult = QDialog::Accepted;
 }
 void CFakeChaseDialog::OnSlotRejectChase()
 {
-    m_nResult = 0;
+    m_nResult = QDialog::Rejected;
 }
 
 void CFakeChaseDialog::OnImmediatelyStopChase()
 {
-    m_nResult = 1;
+    m_nResult = QDialog::Accepted;
     accept();
 }
 

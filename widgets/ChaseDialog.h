@@ -13,6 +13,9 @@ class QMovie;
 class QTimer;
 class QToolButton;
 
+// The outcome a wait dialog holds until its tick acts on it: none yet, or a QDialog::DialogCode.
+constexpr int kChaseNoResult = -1;
+
 class ChaseDialog : public CBaseDialog {
     Q_OBJECT
 public:
@@ -36,7 +39,7 @@ public slots:
 private:
     QTimer* m_pTimer = nullptr;
     QMovie* m_pMovie = nullptr;
-    int m_nResult = -1;
+    int m_nResult = kChaseNoResult;
 };
 
 class CFakeChaseDialog : public CBaseDialog {
@@ -65,7 +68,7 @@ public slots:
 
 private:
     QTimer* m_pTimer = nullptr;
-    int m_nResult = -1;
+    int m_nResult = kChaseNoResult;
     QGridLayout* m_pLayout = nullptr;
     bool m_bShowOnTick = true;
     QLabel* m_pChaseLabel = nullptr;

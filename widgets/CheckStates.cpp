@@ -1,5 +1,7 @@
 #include "widgets/CheckStates.h"
 
+#include <QtCore/qnamespace.h>
+
 namespace CheckStates {
 
 int Summary(const QList<uint>& states)
@@ -7,16 +9,16 @@ int Summary(const QList<uint>& states)
     bool notChecked = false;
     bool checked = false;
     for (uint s : states) {
-        if (s == 0 || s == 1)
+        if (s == uint(Qt::Unchecked) || s == uint(Qt::PartiallyChecked))
             notChecked = true;
-        else if (s == 2)
+        else if (s == uint(Qt::Checked))
             checked = true;
     }
     if (notChecked && checked)
-        return 1;
+        return Qt::PartiallyChecked;
     if (notChecked)
-        return 0;
-    return 2;
+        return Qt::Unchecked;
+    return Qt::Checked;
 }
 
 }  // namespace CheckStates

@@ -5,8 +5,9 @@
 
 namespace CheckStates {
 
-// The box state that sums up rows: 1 (partly) when some rows are checked (2) and some are not
-// (0 or 1); 0 when none is checked; 2 otherwise, also for no rows. Other values count for neither.
+// The box state (a Qt::CheckState) that sums up rows: partly checked when some rows are checked
+// and some are not (unchecked or partly); unchecked when none is checked; checked otherwise, also
+// for no rows. Values that are no check state count for neither.
 int Summary(const QList<uint>& states);
 
 }  // namespace CheckStates

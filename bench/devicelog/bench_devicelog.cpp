@@ -13,6 +13,7 @@
 #include "devicelog/LogListModel.h"
 #include "devicelog/LogWriteThread.h"
 #include "platform/diskrec/DiskImageWriter.h"
+#include "tests/devicelog/LogDiskImage.h"
 #include "widgets/CDiskTreeBox.h"
 #include "widgets/CTableView.h"
 #include "widgets/DateTimeEdit.h"
@@ -41,27 +42,12 @@ constexpr int kBigRows = 1000000;
 constexpr int kStep_s = 2;  // a million records within the page's 30-day window
 constexpr int kTick_ms = 5;
 
-std::int64_t BaseTime()
-{
-    std::tm t{};
-    t.tm_year = 124;
-    t.tm_mday = 1;
-    t.tm_isdst = -1;
-    return std::mktime(&t);
-}
+using LogDiskImage::BaseTime;
 
 bool WriteImage(const QString& path, int count)
 {
-    diskrec::DiskImageWriter writer;
-    diskrec::ImageFile file;
-    file.start = BaseTime();
-    file.end = BaseTime() + 1;
-    file.data.assign(400, 0);
-    writer.AddFile("", file);
-    for (const DR_LogRecord& r : diskrec::MakeSampleLogs(count, BaseTime(), kStep_s))
-        writer.AddLog(r);
     std::string error;
-    if (!writer.Write(path.toStdString(), &error)) {
+    if (!LogDiskImage::Write(path, diskrec::MakeSampleLogs(count, BaseTime(), kStep_s), &error)) {
         std::fprintf(stderr, "cannot write the image: %s\n", error.c_str());
         return false;
     }

@@ -20,6 +20,7 @@
 #include <memory>
 #include <vector>
 
+#include "bench/BenchCommon.h"
 #include "engine/PlayBackInteraction.h"
 #include "engine/SynPlaybackInteraction.h"
 #include "platform/vrend/VideoSurface.h"
@@ -90,15 +91,7 @@ double Median(std::vector<double> v)
     return v[v.size() / 2];
 }
 
-void Spin(int ms)
-{
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < ms) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::msleep(1);
-    }
-}
+using Bench::Spin;
 
 bool Search(CPlayBackInteraction& e, const QString& dir, int channel, time_t from, time_t to)
 {
@@ -112,20 +105,13 @@ bool Search(CPlayBackInteraction& e, const QString& dir, int channel, time_t fro
 
 int main(int argc, char** argv)
 {
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    Bench::UseOffscreenUnlessChosen();
     QApplication app(argc, argv);
-    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
+    Bench::SilenceMessages();
     QTextStream out(stdout);
-    int syncSeconds = 60;
-    int runs = 3;
     const QStringList args = app.arguments();
-    const int at = args.indexOf(QStringLiteral("--seconds"));
-    if (at > 0 && at + 1 < args.size())
-        syncSeconds = args[at + 1].toInt();
-    const int runsAt = args.indexOf(QStringLiteral("--runs"));
-    if (runsAt > 0 && runsAt + 1 < args.size())
-        runs = std::max(1, args[runsAt + 1].toInt());
+    const int syncSeconds = Bench::IntList(args, QStringLiteral("--seconds"), {60}).front();
+    const int runs = std::max(1, Bench::IntList(args, QStringLiteral("--runs"), {3}).front());
     const bool trace = qEnvironmentVariableIsSet("BENCH_TRACE");
 
     QTemporaryDir dir;

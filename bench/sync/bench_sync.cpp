@@ -20,6 +20,7 @@
 #include <memory>
 #include <vector>
 
+#include "bench/BenchCommon.h"
 #include "engine/PlayBackInteraction.h"
 #include "engine/SynPlaybackInteraction.h"
 #include "platform/vrend/VideoSurface.h"
@@ -31,26 +32,8 @@ constexpr int kSegment_s = 6;
 constexpr int kSegments = 8;
 constexpr int kSample_ms = 20;
 
-void Spin(int ms)
-{
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < ms) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::msleep(1);
-    }
-}
-
-QList<int> IntList(const QStringList& args, const QString& name, QList<int> fallback)
-{
-    const int at = args.indexOf(name);
-    if (at <= 0 || at + 1 >= args.size())
-        return fallback;
-    QList<int> out;
-    for (const QString& s : args[at + 1].split(QLatin1Char(',')))
-        out.push_back(s.toInt());
-    return out;
-}
+using Bench::IntList;
+using Bench::Spin;
 
 struct RunResult {
     std::int64_t worst_ms = -1;
@@ -159,10 +142,9 @@ RunResult RunOnce(const QString& dir, time_t t0, time_t dayEnd, int windows, int
 
 int main(int argc, char** argv)
 {
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    Bench::UseOffscreenUnlessChosen();
     QApplication app(argc, argv);
-    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
+    Bench::SilenceMessages();
     QTextStream out(stdout);
     const QStringList args = app.arguments();
     const int runs = std::max(1, IntList(args, QStringLiteral("--runs"), {10}).front());

@@ -75,8 +75,19 @@ int RunDownloadCommand(const QStringList& argsIn)
         [&](int code, int index, int count) {
             std::lock_guard<std::mutex> guard(printLock);
             Print(QStringLiteral("signal\t%1\t%2\t%3").arg(code).arg(index).arg(count));
-            if (code == 1 || code == 2 || code == 3 || code == 6 || code == 7)
+            // The events that end a job.
+            using Varpen::DownloadEvent;
+            switch (DownloadEvent(code)) {
+            case DownloadEvent::Stopped:
+            case DownloadEvent::Complete:
+            case DownloadEvent::Failed:
+            case DownloadEvent::DiskFull:
+            case DownloadEvent::StartFailed:
                 lastCode = code;
+                break;
+            default:
+                break;
+            }
         },
         Qt::DirectConnection);
     QObject::connect(
@@ -107,12 +118,12 @@ int RunDownloadCommand(const QStringList& argsIn)
         const QString path = QString::fromLocal8Bit(written.c_str());
         Print(QStringLiteral("written\t%1\t%2").arg(path).arg(QFileInfo(path).size()));
     }
-    if (lastCode.load() == Varpen::kDownloadStartFailed) {
+    if (lastCode.load() == int(Varpen::DownloadEvent::StartFailed)) {
         // The start was taken, but its first recording gave nothing.
         return Fail(QStringLiteral("the download could not be started: %1")
                         .arg(QString::fromLocal8Bit(downloader.GetLastError().c_str())));
     }
-    if (lastCode.load() != 2) {
+    if (lastCode.load() != int(Varpen::DownloadEvent::Complete)) {
         const std::string reason = downloader.GetLastError();
         return Fail(
             QStringLiteral("the download ended with code %1%2")

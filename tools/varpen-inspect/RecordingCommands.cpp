@@ -47,7 +47,8 @@ struct StreamOutput {
 void WriteBlock(int, int type, unsigned char* data, unsigned int size, void* user)
 {
     auto* out = static_cast<StreamOutput*>(user);
-    if (!out || (type != 1 && type != 2) || out->writeFailed)
+    using Block = Varpen::CStreamSource::Block;
+    if (!out || (type != int(Block::Header) && type != int(Block::Data)) || out->writeFailed)
         return;
     if (std::fwrite(data, 1, size, stdout) != size) {
         out->writeFailed = true;
@@ -175,7 +176,8 @@ int RunStreamCommand(const QStringList& argsIn)
     qint64 lastBytes = -1;
     int lastPos = -1;
     int pos = 0;
-    while ((pos = source.GetPos()) != 100 && pos != 200 && !out.writeFailed) {
+    while ((pos = source.GetPos()) != Varpen::CStreamSource::kPosDelivered &&
+           pos != Varpen::CStreamSource::kPosFailed && !out.writeFailed) {
         if (out.bytes != lastBytes || pos != lastPos) {
             lastBytes = out.bytes;
             lastPos = pos;
@@ -189,9 +191,9 @@ int RunStreamCommand(const QStringList& argsIn)
     std::fflush(stdout);
     if (out.writeFailed || std::ferror(stdout))
         return Fail(QStringLiteral("cannot write the stream to stdout"));
-    if (pos == 200)
+    if (pos == Varpen::CStreamSource::kPosFailed)
         return Fail(QStringLiteral("the stream failed"));
-    if (pos != 100)
+    if (pos != Varpen::CStreamSource::kPosDelivered)
         return Fail(QStringLiteral("the stream stalled"));
     // A stream that ends without its header and data delivered nothing: not a recording.
     if (out.bytes <= 40)

@@ -19,6 +19,7 @@
 #include "widgets/CalendarWidget.h"
 #include "widgets/DateTimeEdit.h"
 #include "widgets/PromptHook.h"
+#include "tests/devicelog/LogDiskImage.h"
 #include "tests/support/WorkerLatch.h"
 
 #include <QApplication>
@@ -38,31 +39,14 @@
 
 namespace {
 
-// 2024-01-01 00:00:00 local time.
-std::int64_t BaseTime()
-{
-    std::tm t{};
-    t.tm_year = 124;
-    t.tm_mon = 0;
-    t.tm_mday = 1;
-    t.tm_isdst = -1;
-    return std::int64_t(std::mktime(&t));
-}
+using LogDiskImage::BaseTime;
 
 const QDateTime kBase(QDate(2024, 1, 1), QTime(0, 0, 0));
 
 bool WriteImage(const QString& path, int logCount, int step_s = 60)
 {
-    diskrec::DiskImageWriter writer;
-    diskrec::ImageFile file;
-    file.start = BaseTime();
-    file.end = BaseTime() + 1;
-    file.data.assign(400, 0);
-    writer.AddFile("", file);
-    for (const DR_LogRecord& r : diskrec::MakeSampleLogs(logCount, BaseTime(), step_s))
-        writer.AddLog(r);
     std::string error;
-    return writer.Write(path.toStdString(), &error);
+    return LogDiskImage::Write(path, diskrec::MakeSampleLogs(logCount, BaseTime(), step_s), &error);
 }
 
 // Answers every prompt: the search progress and the wait dialog run their own loop (the page's

@@ -4,6 +4,7 @@
 #include "devicelog/LogSearch.h"
 #include "devicelog/LogTrans.h"
 #include "platform/diskrec/DiskImageWriter.h"
+#include "tests/devicelog/LogDiskImage.h"
 #include "tests/support/QueuedSpy.h"
 
 #include <QTemporaryDir>
@@ -15,31 +16,14 @@
 
 namespace {
 
-// 2024-01-01 00:00:00 local time.
-std::int64_t BaseTime()
-{
-    std::tm t{};
-    t.tm_year = 124;
-    t.tm_mon = 0;
-    t.tm_mday = 1;
-    t.tm_isdst = -1;
-    return std::int64_t(std::mktime(&t));
-}
+using LogDiskImage::BaseTime;
 
 QString MakeImage(const QTemporaryDir& dir, const std::vector<DR_LogRecord>& logs)
 {
-    diskrec::DiskImageWriter writer;
-    diskrec::ImageFile file;  // a disk holds at least one volume
-    file.start = BaseTime();
-    file.end = BaseTime() + 1;
-    file.data.assign(400, 0);
-    writer.AddFile("", file);
-    for (const DR_LogRecord& r : logs)
-        writer.AddLog(r);
     static int serial = 0;
     const QString path = dir.filePath(QStringLiteral("disk-%1.img").arg(++serial));
     std::string error;
-    if (!writer.Write(path.toStdString(), &error))
+    if (!LogDiskImage::Write(path, logs, &error))
         qWarning() << error.c_str();
     return path;
 }

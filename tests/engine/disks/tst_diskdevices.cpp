@@ -5,16 +5,9 @@
 
 #include "engine/DiskDevices.h"
 #include "platform/system/system.h"
+#include "tests/support/WriteFile.h"
 
 namespace {
-
-void WriteFile(const QString& path, const QByteArray& text)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(text);
-}
 
 // One disk of a fake sysfs with numbered partitions; majors/minors follow the kernel's scheme.
 void AddDisk(const QString& sys, const QString& name, int major, int diskseq, QList<int> partitions)

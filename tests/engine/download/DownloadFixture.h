@@ -11,7 +11,10 @@
 #include <QObject>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTest>
 
+#include <cstdlib>
+#include <ctime>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -19,6 +22,7 @@
 #include "app/SettingsManager.h"
 #include "engine/FileSearch.h"
 #include "engine/StreamDownloader.h"
+#include "platform/rtk/rtk.h"
 #include "platform/system/system.h"
 
 namespace DownloadFixture {
@@ -92,6 +96,18 @@ inline bool UseDownloadFolder(const QString& folder, const QString& settingsDir,
         settingsDir + QStringLiteral("/Settings.xml"));
 }
 
+// The tiny sample set, whose first channel holds three recordings 4 s long and 2 s apart, and
+// those recordings as the engine finds them, in time order; the times are Berlin's. Check
+// QTest::currentTestFailed() after it.
+inline void LoadTinyRecordings(SampleSet& set, Varpen::SingleFileList& files)
+{
+    setenv("TZ", "Europe/Berlin", 1);
+    tzset();
+    QVERIFY2(set.Load("tiny"), "the tiny sample set is missing");
+    files = set.Search(set.FirstChannel());
+    QCOMPARE(int(files.size()), 3);
+}
+
 // Every output file under a download folder, sorted by name.
 inline QStringList OutputFiles(const QString& folder)
 {
@@ -129,6 +145,20 @@ inline bool FakeFreeSpace(const char*, uint64_t* free_bytes, uint64_t* total_byt
     if (total_bytes)
         *total_bytes = 200ull << 30;
     return true;
+}
+
+// A test's own download folder "dl<testNo>" under the scratch folder, in the settings; 100 GiB
+// free through `freeSpace`; no write made to fail. Empty when the folder or settings could not be
+// made.
+inline QString UseNewDownloadFolder(const QTemporaryDir& scratch, int testNo, FreeSpaceFn freeSpace)
+{
+    const QString out = scratch.filePath(QStringLiteral("dl%1").arg(testNo));
+    if (!QDir().mkpath(out) || !UseDownloadFolder(out + "/", scratch.path()))
+        return {};
+    FreeBytes() = 100ull << 30;
+    Sys_SetFreeSpaceFunction(freeSpace);
+    RTK_Test_FailWritesAfter(-1);
+    return out;
 }
 
 struct Event {

@@ -69,12 +69,10 @@ class TestDownloadBuffering : public QObject {
 private slots:
     void initTestCase()
     {
-        setenv("TZ", "Europe/Berlin", 1);
-        tzset();
         QVERIFY(m_scratch.isValid());
-        QVERIFY2(m_tiny.Load("tiny"), "the tiny sample set is missing");
-        m_files = m_tiny.Search(m_tiny.FirstChannel());
-        QCOMPARE(int(m_files.size()), 3);
+        LoadTinyRecordings(m_tiny, m_files);
+        if (QTest::currentTestFailed())
+            return;
         // Each recording fits in one delivered block and spans several 8 KiB blocks: the cuts
         // below all fall inside one delivered block.
         for (int i = 0; i < 3; ++i) {
@@ -85,12 +83,8 @@ private slots:
 
     void init()
     {
-        m_out = m_scratch.filePath(QStringLiteral("dl%1").arg(++m_testNo));
-        QVERIFY(QDir().mkpath(m_out));
-        QVERIFY(UseDownloadFolder(m_out + "/", m_scratch.path()));
-        FreeBytes() = 100ull << 30;
-        Sys_SetFreeSpaceFunction(&FakeFreeSpace);
-        RTK_Test_FailWritesAfter(-1);
+        m_out = UseNewDownloadFolder(m_scratch, ++m_testNo, &FakeFreeSpace);
+        QVERIFY(!m_out.isEmpty());
     }
 
     void cleanup()

@@ -108,12 +108,10 @@ class TestStreamDownloader : public QObject {
 private slots:
     void initTestCase()
     {
-        setenv("TZ", "Europe/Berlin", 1);
-        tzset();
         QVERIFY(m_scratch.isValid());
-        QVERIFY2(m_tiny.Load("tiny"), "the tiny sample set is missing");
-        m_files = m_tiny.Search(m_tiny.FirstChannel());
-        QCOMPARE(int(m_files.size()), 3);
+        LoadTinyRecordings(m_tiny, m_files);
+        if (QTest::currentTestFailed())
+            return;
         m_s0 = m_files[0]->GetStartTime();
         // The recordings are laid out as the windows below expect: 4 s each, 2 s apart.
         QCOMPARE(m_files[1]->GetStartTime(), m_s0 + 6);
@@ -122,13 +120,9 @@ private slots:
 
     void init()
     {
-        m_out = m_scratch.filePath(QStringLiteral("dl%1").arg(++m_testNo));
-        QVERIFY(QDir().mkpath(m_out));
-        QVERIFY(UseDownloadFolder(m_out + "/", m_scratch.path()));
-        FreeBytes() = 100ull << 30;
         g_gateClosed = false;
-        Sys_SetFreeSpaceFunction(&GatedFreeSpace);
-        RTK_Test_FailWritesAfter(-1);
+        m_out = UseNewDownloadFolder(m_scratch, ++m_testNo, &GatedFreeSpace);
+        QVERIFY(!m_out.isEmpty());
     }
 
     void cleanup()
@@ -743,7 +737,7 @@ private slots:
         cond.notify_all();
         QTRY_VERIFY_WITH_TIMEOUT(rec.Ended(), kJobTimeout_ms);
         QTRY_VERIFY_WITH_TIMEOUT(otherRec.Ended(), kJobTimeout_ms);
-        QVERIFY2(otherRec.Events().back().code == int(kDownloadComplete), other.GetLastError().c_str());
+        QVERIFY2(otherRec.Events().back().code == int(DownloadEvent::Complete), other.GetLastError().c_str());
         if (kind == "blocked") {
             std::lock_guard<std::mutex> guard(lock);
             QVERIFY(heldPastReturn);
@@ -787,7 +781,7 @@ private slots:
                 clock.start();
                 QVERIFY(d.StartByFile(SingleFileList{file}, {}, {}));
                 QTRY_VERIFY_WITH_TIMEOUT(rec.Ended(), kJobTimeout_ms);
-                if (rec.Events().back().code != kDownloadStartFailed)
+                if (rec.Events().back().code != int(DownloadEvent::StartFailed))
                     continue;
                 ++refused;
                 QVERIFY(clock.elapsed() < kJobTimeout_ms);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "tools/varpen-sample/LocalFolder.h"
+#include "tests/support/WriteFile.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -20,10 +21,7 @@ inline QByteArray Index(const QList<QByteArray>& records, qint64 count = -1)
 
 inline void Write(const QString& path, const QByteArray& bytes)
 {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(f.write(bytes), qint64(bytes.size()));
+    WriteFile(path, bytes);
 }
 
 inline qint64 At(const QString& text)

@@ -31,6 +31,33 @@ inline QJsonObject Folder(const QString& out, const QStringList& args)
     return QJsonDocument::fromJson(f.readAll()).object();
 }
 
+// A run of a tool of the build tree: its exit code (-1 when it did not end in time, -2 when it
+// crashed) and its output.
+struct ToolRun {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+    QStringList Lines() const { return QString::fromUtf8(out).split('\n', Qt::SkipEmptyParts); }
+};
+
+inline ToolRun RunTool(const QString& name, const QStringList& args, int timeout_ms)
+{
+    const ChildResult c = RunChild(Tool(name), args, timeout_ms);
+    ToolRun r;
+    if (!c.finished)
+        return r;
+    r.exitCode = c.crashed ? -2 : c.exitCode;
+    r.out = c.out;
+    r.err = c.err;
+    return r;
+}
+
+// A time as the tools take it on their command line (local time).
+inline QString TimeText(qint64 t)
+{
+    return QDateTime::fromSecsSinceEpoch(t).toString("yyyy-MM-dd hh:mm:ss");
+}
+
 inline QByteArray ReadAll(const QString& path)
 {
     QFile f(path);

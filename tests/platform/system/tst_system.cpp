@@ -7,6 +7,7 @@
 #include <sys/statvfs.h>
 
 #include "platform/system/system.h"
+#include "tests/support/WriteFile.h"
 
 namespace {
 
@@ -18,14 +19,6 @@ bool FakeFreeSpace(const char* path, uint64_t* free_bytes, uint64_t* total_bytes
         return true;
     }
     return false;
-}
-
-void WriteFile(const QString& path, const QByteArray& text)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(text);
 }
 
 // A block device in a fake sysfs: size in sectors, "major:minor", diskseq ("" = none),

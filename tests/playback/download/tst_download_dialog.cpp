@@ -162,14 +162,10 @@ private slots:
 
     void init()
     {
-        m_out = m_scratch.filePath(QStringLiteral("dl%1").arg(++m_testNo));
-        QVERIFY(QDir().mkpath(m_out));
-        QVERIFY(UseDownloadFolder(m_out + "/", m_scratch.path()));
-        FreeBytes() = 100ull << 30;
         g_gateClosed = false;
         m_haveEngine = true;
-        Sys_SetFreeSpaceFunction(&GatedFreeSpace);
-        RTK_Test_FailWritesAfter(-1);
+        m_out = UseNewDownloadFolder(m_scratch, ++m_testNo, &GatedFreeSpace);
+        QVERIFY(!m_out.isEmpty());
     }
 
     void cleanup()

@@ -9,28 +9,12 @@
 
 namespace {
 
-struct Run {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-    QStringList Lines() const { return QString::fromUtf8(out).split('\n', Qt::SkipEmptyParts); }
-};
+using Run = SampleRun::ToolRun;
+using SampleRun::TimeText;
 
 Run Inspect(const QStringList& args)
 {
-    const ChildResult c = RunChild(SampleRun::Tool("varpen-inspect"), args, 90000);
-    Run r;
-    if (!c.finished)
-        return r;
-    r.exitCode = c.crashed ? -2 : c.exitCode;
-    r.out = c.out;
-    r.err = c.err;
-    return r;
-}
-
-QString Text(qint64 t)
-{
-    return QDateTime::fromSecsSinceEpoch(t).toString("yyyy-MM-dd hh:mm:ss");
+    return SampleRun::RunTool("varpen-inspect", args, 90000);
 }
 
 }  // namespace
@@ -113,8 +97,8 @@ private slots:
     void streamOfADamagedSegmentFails()
     {
         QFETCH(int, index);
-        const Run r =
-            Inspect(QStringList{"stream"} + Channel() + QStringList{Text(m_files.at(index)["start"].toInteger() + 1)});
+        const Run r = Inspect(QStringList{"stream"} + Channel() +
+                              QStringList{TimeText(m_files.at(index)["start"].toInteger() + 1)});
         QCOMPARE(r.exitCode, 1);
         QVERIFY(r.out.size() <= 40);
         QCOMPARE(r.err.count('\n'), 1);
@@ -124,7 +108,7 @@ private slots:
     void streamOfAWholeSegment()
     {
         const Run r =
-            Inspect(QStringList{"stream"} + Channel() + QStringList{Text(m_files.at(3)["start"].toInteger())});
+            Inspect(QStringList{"stream"} + Channel() + QStringList{TimeText(m_files.at(3)["start"].toInteger())});
         QCOMPARE(r.exitCode, 0);
         QVERIFY(r.out.size() > 40);
     }
@@ -134,7 +118,7 @@ private slots:
     {
         const qint64 s = m_files.at(5)["start"].toInteger();
         const Run r = Inspect(QStringList{"play"} + Channel() +
-                              QStringList{Text(s), Text(s + 2), "--at", Text(s), "--seconds", "2"});
+                              QStringList{TimeText(s), TimeText(s + 2), "--at", TimeText(s), "--seconds", "2"});
         QCOMPARE(r.exitCode, 1);
         QVERIFY2(r.err.contains("varpen-inspect: "), r.err.constData());
     }
@@ -150,8 +134,8 @@ private slots:
         QList<QProcess*> runs;
         for (int i = 0; i < kRuns; ++i) {
             auto* p = new QProcess(this);
-            p->start(SampleRun::Tool("varpen-inspect"),
-                     {"download", m_clean, "NVR_1", "1", Text(s), Text(e), out, "--by", i % 2 ? "time" : "file"});
+            p->start(SampleRun::Tool("varpen-inspect"), {"download", m_clean, "NVR_1", "1", TimeText(s), TimeText(e),
+                                                         out, "--by", i % 2 ? "time" : "file"});
             runs << p;
         }
         QSet<QString> all;
@@ -192,7 +176,7 @@ private slots:
         const QString out = m_dir.filePath("out2" + by);
         const qint64 end = m_cleanFiles.last()["end"].toInteger();
         const Run r = Inspect(QStringList{"download", m_clean, "NVR_1", "1"} +
-                              QStringList{Text(end + 600), Text(end + 1200), out, "--by", by});
+                              QStringList{TimeText(end + 600), TimeText(end + 1200), out, "--by", by});
         QCOMPARE(r.exitCode, 1);
         QVERIFY2(r.err.contains("no recording"), r.err.constData());
         QVERIFY(!r.out.contains("written"));
@@ -205,8 +189,8 @@ private slots:
     {
         const QString out = m_dir.filePath("out3");
         const Run r = Inspect(QStringList{"download"} + Channel() +
-                              QStringList{Text(m_files.at(2)["start"].toInteger()),
-                                          Text(m_files.at(3)["end"].toInteger()), out, "--by", "file"});
+                              QStringList{TimeText(m_files.at(2)["start"].toInteger()),
+                                          TimeText(m_files.at(3)["end"].toInteger()), out, "--by", "file"});
         QCOMPARE(r.exitCode, 1);
         QDirIterator it(out, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
         while (it.hasNext()) {

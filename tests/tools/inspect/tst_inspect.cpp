@@ -11,28 +11,12 @@
 
 namespace {
 
-struct Run {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-    QStringList Lines() const { return QString::fromUtf8(out).split('\n', Qt::SkipEmptyParts); }
-};
+using Run = SampleRun::ToolRun;
+using SampleRun::TimeText;
 
 Run Inspect(const QStringList& args)
 {
-    const ChildResult c = RunChild(SampleRun::Tool("varpen-inspect"), args, 60000);
-    Run r;
-    if (!c.finished)
-        return r;
-    r.exitCode = c.crashed ? -2 : c.exitCode;
-    r.out = c.out;
-    r.err = c.err;
-    return r;
-}
-
-QString Text(qint64 t)
-{
-    return QDateTime::fromSecsSinceEpoch(t).toString("yyyy-MM-dd hh:mm:ss");
+    return SampleRun::RunTool("varpen-inspect", args, 60000);
 }
 
 }  // namespace
@@ -185,7 +169,7 @@ void TestInspect::files()
             expected << line;
         }
         const Run r = Inspect(QStringList{"files", Source(source)} + ChannelArgs(source, channel) +
-                              QStringList{Text(from), Text(to)});
+                              QStringList{TimeText(from), TimeText(to)});
         QCOMPARE(r.exitCode, 0);
         QStringList got = r.Lines();
         if (source != "folder") {
@@ -195,7 +179,8 @@ void TestInspect::files()
         QCOMPARE(got, expected);
     }
     // One record type: segment number 4 is recorder type 10.
-    const Run typed = Inspect(QStringList{"files", m_folder, "NVR_1", "1", Text(from), Text(to), "--type", "10"});
+    const Run typed =
+        Inspect(QStringList{"files", m_folder, "NVR_1", "1", TimeText(from), TimeText(to), "--type", "10"});
     QCOMPARE(typed.exitCode, 0);
     for (const QString& line : typed.Lines())
         QVERIFY2(line.endsWith("_4.mp4"), qPrintable(line));
@@ -224,7 +209,7 @@ void TestInspect::streamStartsAtTheKeyframe()
     QVERIFY(keyPos >= 40);
     const QByteArray bytes = SampleRun::ReadAll(m_folder + "/" + f["path"].toString());
     const Run r = Inspect(QStringList{"stream", Source(source)} + ChannelArgs(source, f["channel"].toInt()) +
-                          QStringList{Text(t)});
+                          QStringList{TimeText(t)});
     QCOMPARE(r.exitCode, 0);
     const QByteArray expected = bytes.left(40) + bytes.mid(secondsIn == 0 ? 40 : keyPos);
     QCOMPARE(r.out.size(), expected.size());

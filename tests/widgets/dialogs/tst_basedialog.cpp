@@ -3,6 +3,7 @@
 #include "widgets/CBaseDialog.h"
 #include "widgets/CPushButton.h"
 #include "widgets/PromptHook.h"
+#include "tests/support/WhenShown.h"
 
 #include <QApplication>
 #include <QFrame>
@@ -13,20 +14,6 @@
 #include <QTimer>
 
 namespace {
-// Runs `action` once the modal loop of `dialog` is running.
-void WhenShown(QDialog* dialog, std::function<void()> action)
-{
-    auto* timer = new QTimer(dialog);
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, dialog, [dialog, timer, action] {
-        if (!dialog->isVisible())
-            return;
-        timer->stop();
-        action();
-    });
-    timer->start();
-}
-
 // A subclass whose own form connects slots by name, as forms made by the form designer do.
 class CFormDialog : public CBaseDialog {
     Q_OBJECT

@@ -5,6 +5,7 @@
 #include "widgets/CProgress.h"
 #include "widgets/ChaseDialog.h"
 #include "widgets/PromptHook.h"
+#include "tests/support/WhenShown.h"
 
 #include <QLabel>
 #include <QMovie>
@@ -17,19 +18,6 @@
 
 namespace {
 const QString kMovie = QStringLiteral(":/images/Loading.gif");
-
-void WhenShown(QDialog* dialog, std::function<void()> action)
-{
-    auto* timer = new QTimer(dialog);
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, dialog, [dialog, timer, action] {
-        if (!dialog->isVisible())
-            return;
-        timer->stop();
-        action();
-    });
-    timer->start();
-}
 
 // Sends progress from its own thread, as the download dialog's table thread does.
 class Feeder : public QThread {

@@ -3,6 +3,7 @@
 #include "widgets/CWarnDlg.h"
 #include "widgets/CPushButton.h"
 #include "widgets/PromptHook.h"
+#include "tests/support/WhenShown.h"
 
 #include <QFrame>
 #include <QSignalSpy>
@@ -14,19 +15,6 @@
 #include <QTimer>
 
 namespace {
-void WhenShown(QDialog* dialog, std::function<void()> action)
-{
-    auto* timer = new QTimer(dialog);
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, dialog, [dialog, timer, action] {
-        if (!dialog->isVisible())
-            return;
-        timer->stop();
-        action();
-    });
-    timer->start();
-}
-
 // Builds a box as ExecWarn does and shows it without a modal loop, to measure it.
 void ShowAsWarn(CWarnDlg& dialog, const QString& text)
 {

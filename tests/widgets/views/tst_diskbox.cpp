@@ -11,17 +11,10 @@
 #include <QTreeView>
 
 #include "platform/system/system.h"
+#include "tests/support/WriteFile.h"
 #include "widgets/CDiskTreeBox.h"
 
 namespace {
-
-void WriteFile(const QString& path, const QByteArray& text)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(text);
-}
 
 // A hardware disk with diskseq `seq` and partitions (number, "major:minor").
 void AddDisk(const QString& sysRoot, const QString& name, const QByteArray& dev, const QByteArray& seq,
