@@ -225,6 +225,11 @@ time_t CPlayBackInteraction::GetCurrentTime()
     return m_player.GetCurrentTime();
 }
 
+std::int64_t CPlayBackInteraction::GetCurrentTimeMs()
+{
+    return m_player.GetCurrentTimeMs();
+}
+
 bool CPlayBackInteraction::OpenSound()
 {
     return m_player.Port().OpenSound();

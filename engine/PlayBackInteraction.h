@@ -99,6 +99,8 @@ public:
     virtual Varpen::PlayState GetPlayState();
     // Time of the shown frame, -1 when unknown.
     virtual time_t GetCurrentTime();
+    // The same in milliseconds since 1970, -1 when unknown.
+    virtual std::int64_t GetCurrentTimeMs();
 
     // Sound on at volume 32767; off; state; volume.
     virtual bool OpenSound();

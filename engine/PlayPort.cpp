@@ -332,6 +332,11 @@ time_t CPlayPort::GetAbsTime()
     return PackedTimeToTime(VRend_GetSpecialData(m_port));
 }
 
+std::int64_t CPlayPort::GetAbsTimeMs()
+{
+    return m_open ? VRend_GetShownTimeMs(m_port) : -1;
+}
+
 unsigned int CPlayPort::GetPlayedTime()
 {
     return m_open ? VRend_GetPlayedTime(m_port) : 0;

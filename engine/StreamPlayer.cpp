@@ -373,6 +373,12 @@ time_t CStreamPlayer::GetCurrentTime()
     return state.IsPlaying() && !state.opening ? m_port.GetAbsTime() : -1;
 }
 
+std::int64_t CStreamPlayer::GetCurrentTimeMs()
+{
+    const PlayState state = GetState();
+    return state.IsPlaying() && !state.opening ? m_port.GetAbsTimeMs() : -1;
+}
+
 unsigned CStreamPlayer::GetPlayedTime()
 {
     return IsPlaying() ? m_port.GetPlayedTime() : 0;

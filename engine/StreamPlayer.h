@@ -114,6 +114,8 @@ public:
     // Time of the frame shown while playing, else -1 (also while a start or seek is opening).
     // Never waits for a stream.
     time_t GetCurrentTime();
+    // The same in milliseconds since 1970.
+    std::int64_t GetCurrentTimeMs();
     unsigned GetPlayedTime();
 
     bool Pause(bool pause);

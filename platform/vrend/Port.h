@@ -99,6 +99,7 @@ public:
     bool Refresh();
     bool PictureSize(int* w, int* h);
     std::uint32_t Packed();
+    std::int64_t ShownTimeMs();
     std::uint32_t PlayedSeconds();
     bool SetRegion(const VRendRect* rect);
     void SetDisplayCallback(VRendDisplayFn fn);
@@ -265,6 +266,7 @@ private:
     std::int64_t high_pts_ = -1;
     std::int64_t first_pts_ = -1;
     std::uint32_t packed_ = SF_NO_TIME;
+    std::int64_t shown_time_ms_ = -1;
     SwsContext* sws_ = nullptr;
     std::shared_ptr<ImagePool> images_ = std::make_shared<ImagePool>();
 

@@ -101,6 +101,9 @@ bool VRend_RefreshPlay(int port);
 bool VRend_GetPictureSize(int port, int* width, int* height);
 // Packed recorder local time of the frame shown; 0xFFFFFFFF when none.
 std::uint32_t VRend_GetSpecialData(int port);
+// Time of the frame shown in milliseconds since 1970 (the same frame and second as
+// VRend_GetSpecialData, to the millisecond); -1 when none.
+std::int64_t VRend_GetShownTimeMs(int port);
 // Seconds of stream shown since the stream was opened.
 std::uint32_t VRend_GetPlayedTime(int port);
 // Crop region in picture pixels; null shows the whole picture.

@@ -18,12 +18,13 @@
 #include "platform/vrend/vrend_test.h"
 
 // Raised whenever the tables below change: a module of another build is refused.
-constexpr std::uint32_t kPlayerModuleVersion = 1;
+constexpr std::uint32_t kPlayerModuleVersion = 2;
 
 // The calls the module offers, in the order of its table.
 #define VARPEN_PLAYER_CALLS(X)                                                                                         \
     X(VRend_GetPort)                                                                                                   \
-    X(VRend_FreePort) X(VRend_SetStreamOpenMode) X(VRend_SetDisplayCallBack) X(VRend_OpenStream) X(VRend_CloseStream)  \
+    X(VRend_FreePort)                                                                                                  \
+    X(VRend_SetStreamOpenMode) X(VRend_SetDisplayCallBack) X(VRend_OpenStream) X(VRend_CloseStream)                    \
         X(VRend_SetDisplayBuf) X(VRend_Play) X(VRend_Stop) X(VRend_InputData) X(VRend_InputEnd)                        \
             X(VRend_GetSourceBufferRemain) X(VRend_ResetSourceBuffer) X(VRend_SetStartTime) X(VRend_SetTimeOrigin)     \
                 X(VRend_Pause) X(VRend_Fast) X(VRend_Slow) X(VRend_ThrowBFrameNum) X(VRend_OneByOne)                   \
@@ -33,7 +34,7 @@ constexpr std::uint32_t kPlayerModuleVersion = 1;
                                 X(VRend_SetVolume) X(VRend_StartClip) X(VRend_StopClip) X(VRend_GetLastError)          \
                                     X(SF_LocatorOpen) X(SF_LocatorGetInfo) X(SF_LocatorFindPacket) X(SF_LocatorScan)   \
                                         X(SF_LocatorBytesRead) X(SF_LocatorClose) X(SF_SetLogHook)                     \
-                                            X(vrend_test_GetStats)
+                                            X(vrend_test_GetStats) X(VRend_GetShownTimeMs)
 
 struct PlayerModuleCalls {
     std::uint32_t version;

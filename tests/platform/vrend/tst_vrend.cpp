@@ -275,6 +275,8 @@ private slots:
             QCOMPARE(p.LastCode(), expected);
             const std::int64_t t = 1704164645 + expected / kFps;
             QCOMPARE(VRend_GetSpecialData(p.port()), SF_PackTime(t));
+            // The same frame to the millisecond, also when a step goes back.
+            QCOMPARE(VRend_GetShownTimeMs(p.port()), 1704164645'000 + expected * 1000 / kFps);
         }
         // Time does not move the picture while stepping; Play resumes.
         Advance(p, 10 * kFrameNs);
@@ -455,6 +457,7 @@ private slots:
         QCOMPARE(VRend_GetLastError(p.port()), std::uint32_t(VREND_ERR_DECODER));
         QCOMPARE(VRend_GetSourceBufferRemain(p.port()), 0u);
         QCOMPARE(VRend_GetSpecialData(p.port()), SF_NO_TIME);
+        QCOMPARE(VRend_GetShownTimeMs(p.port()), std::int64_t(-1));
     }
 
     // Times in a hostile header are taken as they stand: frames still show and follow the clock,
@@ -617,6 +620,7 @@ private slots:
         QVERIFY(!VRend_SetStartTime(port, 1704164645));
         QCOMPARE(VRend_GetLastError(port), std::uint32_t(VREND_ERR_NOT_OPEN));
         QCOMPARE(VRend_GetSpecialData(port), SF_NO_TIME);
+        QCOMPARE(VRend_GetShownTimeMs(port), std::int64_t(-1));
         QVERIFY(VRend_FreePort(port));
         QVERIFY(!VRend_FreePort(port));
     }
