@@ -74,6 +74,8 @@ public:
     time_t GetAbsTime();
     // The same frame's time in milliseconds since 1970; -1 when not open or none shown.
     std::int64_t GetAbsTimeMs();
+    // Decoded pictures waiting to be shown (VREND_ALL_DECODED: the whole stream is decoded).
+    std::uint32_t GetFramesAhead();
     unsigned int GetPlayedTime();
     bool ThrowBFrames(unsigned int count);
     bool SetDisplayRegion(float left, float top, float right, float bottom);

@@ -379,6 +379,12 @@ std::int64_t CStreamPlayer::GetCurrentTimeMs()
     return state.IsPlaying() && !state.opening ? m_port.GetAbsTimeMs() : -1;
 }
 
+std::uint32_t CStreamPlayer::GetFramesAhead()
+{
+    const PlayState state = GetState();
+    return state.IsPlaying() && !state.opening ? m_port.GetFramesAhead() : 0;
+}
+
 unsigned CStreamPlayer::GetPlayedTime()
 {
     return IsPlaying() ? m_port.GetPlayedTime() : 0;

@@ -116,6 +116,8 @@ public:
     time_t GetCurrentTime();
     // The same in milliseconds since 1970.
     std::int64_t GetCurrentTimeMs();
+    // Pictures decoded ahead of the one shown, as the port counts them; 0 while not playing.
+    std::uint32_t GetFramesAhead();
     unsigned GetPlayedTime();
 
     bool Pause(bool pause);

@@ -91,13 +91,17 @@ std::vector<SyncAction> SyncStepRule::Plan(const std::vector<SyncMemberView>& me
                 actions[i] = SyncAction::Release;
             }
         }
+        // Held, but its decoder is not ahead yet: it holds the release, within the same passes.
+        bool unready = false;
+        if (t.phase == Phase::Held && !m.ready && t.crossingPasses < m_crossingPasses)
+            unready = ++t.crossingPasses < m_crossingPasses;
         // A running member that showed a picture and shows none now is opening its next file:
         // it is still where it was, and holds the others at the boundary like one crossing.
         if (t.phase == Phase::Running && m.time_ms != kNoTime)
             t.last_ms = m.time_ms;
         t.switching = t.phase == Phase::Running && m.time_ms == kNoTime && t.last_ms != kNoTime;
         t.index = m.index;
-        crossing = crossing || t.phase == Phase::Crossing || t.switching;
+        crossing = crossing || t.phase == Phase::Crossing || t.switching || unready;
         tracks[m.id] = t;
     }
     m_tracks = std::move(tracks);
@@ -363,8 +367,9 @@ void SynPlaybackInteraction::Position(const Positioning& job)
     for (std::thread& w : workers)
         w.join();
 
-    // 2. Each positioned member shows its first picture; a member that failed is out of the step
-    // (it is not playing, its error code tells its window).
+    // 2. Each positioned member shows its first picture, and its decoder gets ahead of it (so that
+    // none falls behind once they go on); a member that failed is out of the step (it is not
+    // playing, its error code tells its window).
     auto stillMember = [this](CPlayBackInteraction* member) {
         RTK_Guard guard(&m_lock);
         return IsMember(member);
@@ -384,7 +389,7 @@ void SynPlaybackInteraction::Position(const Positioning& job)
             std::lock_guard<std::mutex> pass(m_passLock);
             for (std::size_t i = 0; i < chosen.size() && all; ++i) {
                 if (placed[i] && stillMember(chosen[i]) && chosen[i]->IsPlaying() &&
-                    chosen[i]->GetCurrentTime() == kNoTime)
+                    (chosen[i]->GetCurrentTime() == kNoTime || !chosen[i]->IsDecodedAhead()))
                     all = false;
             }
         }
@@ -506,6 +511,7 @@ std::vector<SyncMemberView> SynPlaybackInteraction::MemberViews(const std::vecto
         view.playing = state.IsPlaying();
         view.index = state.index;
         view.time_ms = view.playing ? member->GetCurrentTimeMs() : kNoTime;
+        view.ready = view.playing && member->IsDecodedAhead();
         views.push_back(view);
     }
     return views;

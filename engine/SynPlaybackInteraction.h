@@ -75,6 +75,7 @@ struct SyncMemberView {
     bool playing = false;   // playing: not idle, ended or failed
     int index = -1;         // position of its file in its list
     std::int64_t time_ms = -1;  // time of the frame shown (ms since 1970), -1 none
+    bool ready = true;          // pictures are decoded behind the one shown: it can go on at once
 };
 
 // The step rule of the passes, remembering per member what it did at file changes:
@@ -86,8 +87,10 @@ struct SyncMemberView {
 //    a member with no next file ends and leaves the step, one that fails to open it leaves it too;
 //  - a running member that showed a picture and shows none any more is opening its next file:
 //    it counts at its last time and holds the held ones like a member between two files;
-//  - a member between two files (stepped, no picture yet) is given up after kCrossingPasses
-//    passes: it is released without a picture instead of holding the others for ever;
+//  - a held member that is not ready (its decoder has not got ahead of its first picture) holds
+//    the release like a member between two files: released at once it would fall behind;
+//  - a member between two files (stepped, no picture yet, or held and not ready) is given up
+//    after kCrossingPasses passes: it is released as it is instead of holding the others for ever;
 //  - the others follow PlanSyncPass, where a held member counts with its time.
 class SyncStepRule {
 public:

@@ -86,6 +86,7 @@ public:
     bool Input(const std::uint8_t* data, std::uint32_t size);
     bool InputEnd();
     std::uint32_t Remain();
+    std::uint32_t FramesAhead();
     bool Reset();
     bool SetStartTime(std::int64_t time);
     bool SetTimeOrigin(std::int64_t start_time, std::int64_t first_pts);

@@ -86,6 +86,16 @@ std::uint32_t Port::Remain()
     return static_cast<std::uint32_t>(std::min<std::size_t>(n, 0xFFFFFFFFu));
 }
 
+std::uint32_t Port::FramesAhead()
+{
+    std::lock_guard lock(m_);
+    if (!open_)
+        return 0;
+    if (input_ended_ && ring_size_ == 0)
+        return VREND_ALL_DECODED;
+    return static_cast<std::uint32_t>(std::min<std::size_t>(queue_.size(), VREND_ALL_DECODED - 1));
+}
+
 int Port::ReadPacket(void* opaque, std::uint8_t* buf, int size)
 {
     return static_cast<Port*>(opaque)->ReadRing(buf, size);

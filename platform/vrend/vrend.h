@@ -69,6 +69,10 @@ bool VRend_InputData(int port, const std::uint8_t* data, std::uint32_t size_byte
 bool VRend_InputEnd(int port);
 // Bytes and frames not yet shown; 0 only when everything fed has been shown.
 std::uint32_t VRend_GetSourceBufferRemain(int port);
+// Decoded pictures waiting to be shown after the one shown; VREND_ALL_DECODED once the decoder has
+// read everything fed before VRend_InputEnd (nothing more will come); 0 when not open.
+constexpr std::uint32_t VREND_ALL_DECODED = 0xFFFFFFFFu;
+std::uint32_t VRend_GetFramesAhead(int port);
 // Drops all buffered input and decoded frames; the port stays open and takes new data.
 bool VRend_ResetSourceBuffer(int port);
 // A positioned start: frames before `time` (seconds since 1970, counted from the stream header)

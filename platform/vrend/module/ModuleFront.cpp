@@ -181,6 +181,10 @@ std::uint32_t VRend_GetSpecialData(int port)
 {
     FORWARD(VRend_GetSpecialData, SF_NO_TIME, port);
 }
+std::uint32_t VRend_GetFramesAhead(int port)
+{
+    FORWARD(VRend_GetFramesAhead, 0u, port);
+}
 std::int64_t VRend_GetShownTimeMs(int port)
 {
     FORWARD(VRend_GetShownTimeMs, std::int64_t(-1), port);

@@ -21,10 +21,10 @@
 constexpr std::uint32_t kPlayerModuleVersion = 2;
 
 // The calls the module offers, in the order of its table.
+// clang-format off
 #define VARPEN_PLAYER_CALLS(X)                                                                                         \
     X(VRend_GetPort)                                                                                                   \
-    X(VRend_FreePort)                                                                                                  \
-    X(VRend_SetStreamOpenMode) X(VRend_SetDisplayCallBack) X(VRend_OpenStream) X(VRend_CloseStream)                    \
+    X(VRend_FreePort) X(VRend_SetStreamOpenMode) X(VRend_SetDisplayCallBack) X(VRend_OpenStream) X(VRend_CloseStream)  \
         X(VRend_SetDisplayBuf) X(VRend_Play) X(VRend_Stop) X(VRend_InputData) X(VRend_InputEnd)                        \
             X(VRend_GetSourceBufferRemain) X(VRend_ResetSourceBuffer) X(VRend_SetStartTime) X(VRend_SetTimeOrigin)     \
                 X(VRend_Pause) X(VRend_Fast) X(VRend_Slow) X(VRend_ThrowBFrameNum) X(VRend_OneByOne)                   \
@@ -34,7 +34,8 @@ constexpr std::uint32_t kPlayerModuleVersion = 2;
                                 X(VRend_SetVolume) X(VRend_StartClip) X(VRend_StopClip) X(VRend_GetLastError)          \
                                     X(SF_LocatorOpen) X(SF_LocatorGetInfo) X(SF_LocatorFindPacket) X(SF_LocatorScan)   \
                                         X(SF_LocatorBytesRead) X(SF_LocatorClose) X(SF_SetLogHook)                     \
-                                            X(vrend_test_GetStats) X(VRend_GetShownTimeMs)
+                                            X(vrend_test_GetStats) X(VRend_GetShownTimeMs) X(VRend_GetFramesAhead)
+// clang-format on
 
 struct PlayerModuleCalls {
     std::uint32_t version;

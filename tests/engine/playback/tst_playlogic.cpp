@@ -38,9 +38,9 @@ Times Ms(std::initializer_list<std::int64_t> offsets_ms)
 }
 
 // Passes of the step rule: per pass one token per member, "index:second" or
-// "index:second.millisecond" (after T0; "?" for no picture yet) or "-" for a member out of the
-// step (ended, failed, idle); the expected actions one letter each (N none, P pause, R resume,
-// S step, L release).
+// "index:second.millisecond" (after T0; "?" for no picture yet; a "~" after it: not ready, its
+// decoder is not ahead of the picture shown) or "-" for a member out of the step (ended, failed,
+// idle); the expected actions one letter each (N none, P pause, R resume, S step, L release).
 using Passes = QStringList;
 
 Varpen::SyncMemberView ParseMember(std::uintptr_t id, const QString& token)
@@ -49,7 +49,8 @@ Varpen::SyncMemberView ParseMember(std::uintptr_t id, const QString& token)
     v.id = id;
     if (token == QLatin1String("-"))
         return v;
-    const QStringList parts = token.split(QLatin1Char(':'));
+    v.ready = !token.endsWith(QLatin1Char('~'));
+    const QStringList parts = QString(token).remove(QLatin1Char('~')).split(QLatin1Char(':'));
     v.playing = true;
     v.index = parts[0].toInt();
     if (parts[1] != QLatin1String("?")) {
@@ -81,6 +82,7 @@ public:
     bool IsPlaying() override { return state.IsPlaying(); }
     time_t GetCurrentTime() override { return state.IsPlaying() && shown_ms >= 0 ? shown_ms / 1000 : -1; }
     std::int64_t GetCurrentTimeMs() override { return state.IsPlaying() ? shown_ms : -1; }
+    bool IsDecodedAhead() override { return true; }
     bool Pause(bool pause) override
     {
         paused = pause;
@@ -238,6 +240,10 @@ private slots:
             << Passes{"RR", "SS", "LN", "RL"};
         QTest::newRow("8x: next files a picture apart")
             << 3 << Passes{"0:5.960 0:5.960", "1:? 1:?", "1:6.000 1:6.040"} << Passes{"RR", "SS", "LL"};
+        // Released before its decoder is ahead, a window would fall behind at once.
+        QTest::newRow("the release waits for every held window's decoder")
+            << 0 << Passes{"0:5.960 0:5.960 0:5.960", "1:? 1:? 0:5.960", "1:6~ 1:6 1:?", "1:6 1:6 1:6~", "1:6 1:6 1:6"}
+            << Passes{"RRR", "SSR", "NNS", "NNN", "LLL"};
     }
     void stepRuleAtFileChanges()
     {
@@ -267,6 +273,12 @@ private slots:
         for (int i = 1; i < Varpen::SyncStepRule::kCrossingPasses - 1; ++i)
             QCOMPARE(pass("1:?", "1:6"), QStringLiteral("NN"));
         QCOMPARE(pass("1:?", "1:6"), QStringLiteral("LL"));
+        // The same for one held whose decoder does not get ahead, within the same passes.
+        rule.SetCrossingPasses(3);
+        QCOMPARE(pass("2:?", "2:?"), QStringLiteral("SS"));
+        QCOMPARE(pass("2:7", "2:7~"), QStringLiteral("NN"));
+        QCOMPARE(pass("2:7", "2:7~"), QStringLiteral("NN"));
+        QCOMPARE(pass("2:7", "2:7~"), QStringLiteral("LL"));
     }
 
     // A start for all tells the rule where its members are: one that reaches its next file before

@@ -234,12 +234,17 @@ private slots:
         QVERIFY(VRend_GetSourceBufferRemain(p.port()) > 0);
         QVERIFY(VRend_Play(p.port(), 0));
         QVERIFY(p.Settle());
+        // The first frame is shown at once; the decoder gets ahead of it while the clock stands.
+        QTRY_VERIFY_WITH_TIMEOUT(VRend_GetFramesAhead(p.port()) >= 2, kSettle);
+        QVERIFY(VRend_GetFramesAhead(p.port()) != VREND_ALL_DECODED);
         for (int i = 0; i < 80; ++i)
             Advance(p, kFrameNs);
         // Without the end the demuxer and decoder still hold the last frames.
         QVERIFY(p.Shown() < 60);
         QVERIFY(VRend_GetSourceBufferRemain(p.port()) > 0);
+        QVERIFY(VRend_GetFramesAhead(p.port()) != VREND_ALL_DECODED);
         QVERIFY(VRend_InputEnd(p.port()));
+        QTRY_COMPARE_WITH_TIMEOUT(VRend_GetFramesAhead(p.port()), VREND_ALL_DECODED, kSettle);
         for (int i = 0; i < 10; ++i)
             Advance(p, kFrameNs);
         const Seen seen = SeenOf(p.port());
@@ -621,6 +626,7 @@ private slots:
         QCOMPARE(VRend_GetLastError(port), std::uint32_t(VREND_ERR_NOT_OPEN));
         QCOMPARE(VRend_GetSpecialData(port), SF_NO_TIME);
         QCOMPARE(VRend_GetShownTimeMs(port), std::int64_t(-1));
+        QCOMPARE(VRend_GetFramesAhead(port), 0u);
         QVERIFY(VRend_FreePort(port));
         QVERIFY(!VRend_FreePort(port));
     }
