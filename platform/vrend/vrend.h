@@ -69,9 +69,11 @@ bool VRend_InputData(int port, const std::uint8_t* data, std::uint32_t size_byte
 bool VRend_InputEnd(int port);
 // Bytes and frames not yet shown; 0 only when everything fed has been shown.
 std::uint32_t VRend_GetSourceBufferRemain(int port);
-// Decoded pictures waiting to be shown after the one shown; VREND_ALL_DECODED once the decoder has
-// read everything fed before VRend_InputEnd (nothing more will come); 0 when not open.
-constexpr std::uint32_t VREND_ALL_DECODED = 0xFFFFFFFFu;
+// Decoded pictures waiting to be shown after the one shown; 0 when not open. VREND_DECODER_WAITING
+// when the decoder is as far ahead as it goes: its queue of decoded pictures is full (the display
+// buffer, or a byte limit that large pictures reach first), or it has read everything fed before
+// VRend_InputEnd.
+constexpr std::uint32_t VREND_DECODER_WAITING = 0xFFFFFFFFu;
 std::uint32_t VRend_GetFramesAhead(int port);
 // Drops all buffered input and decoded frames; the port stays open and takes new data.
 bool VRend_ResetSourceBuffer(int port);
