@@ -225,6 +225,17 @@ time_t CPlayBackInteraction::GetCurrentTime()
     return m_player.GetCurrentTime();
 }
 
+std::int64_t CPlayBackInteraction::GetCurrentTimeMs()
+{
+    return m_player.GetCurrentTimeMs();
+}
+
+bool CPlayBackInteraction::IsDecodedAhead()
+{
+    // Two pictures: the decoder has got ahead of the presenter, as after its start-up.
+    return m_player.GetFramesAhead() >= 2;
+}
+
 bool CPlayBackInteraction::OpenSound()
 {
     return m_player.Port().OpenSound();

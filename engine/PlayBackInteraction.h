@@ -99,6 +99,11 @@ public:
     virtual Varpen::PlayState GetPlayState();
     // Time of the shown frame, -1 when unknown.
     virtual time_t GetCurrentTime();
+    // The same in milliseconds since 1970, -1 when unknown.
+    virtual std::int64_t GetCurrentTimeMs();
+    // The shown picture has pictures decoded behind it (or its file is decoded to the end): it
+    // can play on at once without waiting for its decoder.
+    virtual bool IsDecodedAhead();
 
     // Sound on at volume 32767; off; state; volume.
     virtual bool OpenSound();

@@ -320,6 +320,16 @@ time_t CPlayPort::GetAbsTime()
     return PackedTimeToTime(VRend_GetSpecialData(m_port));
 }
 
+std::int64_t CPlayPort::GetAbsTimeMs()
+{
+    return m_open ? VRend_GetShownTimeMs(m_port) : -1;
+}
+
+std::uint32_t CPlayPort::GetFramesAhead()
+{
+    return m_open ? VRend_GetFramesAhead(m_port) : 0;
+}
+
 unsigned int CPlayPort::GetPlayedTime()
 {
     return m_open ? VRend_GetPlayedTime(m_port) : 0;

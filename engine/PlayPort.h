@@ -72,6 +72,10 @@ public:
     bool NormalSpeed();
     bool RefreshPlay();
     time_t GetAbsTime();
+    // The same frame's time in milliseconds since 1970; -1 when not open or none shown.
+    std::int64_t GetAbsTimeMs();
+    // Decoded pictures waiting to be shown (VREND_DECODER_WAITING: as many as the decoder goes).
+    std::uint32_t GetFramesAhead();
     unsigned int GetPlayedTime();
     bool ThrowBFrames(unsigned int count);
     bool SetDisplayRegion(float left, float top, float right, float bottom);

@@ -371,6 +371,18 @@ time_t CStreamPlayer::GetCurrentTime()
     return state.IsPlaying() && !state.opening ? m_port.GetAbsTime() : -1;
 }
 
+std::int64_t CStreamPlayer::GetCurrentTimeMs()
+{
+    const PlayState state = GetState();
+    return state.IsPlaying() && !state.opening ? m_port.GetAbsTimeMs() : -1;
+}
+
+std::uint32_t CStreamPlayer::GetFramesAhead()
+{
+    const PlayState state = GetState();
+    return state.IsPlaying() && !state.opening ? m_port.GetFramesAhead() : 0;
+}
+
 unsigned CStreamPlayer::GetPlayedTime()
 {
     return IsPlaying() ? m_port.GetPlayedTime() : 0;
@@ -380,9 +392,10 @@ bool CStreamPlayer::Pause(bool pause)
 {
     RTK_Guard guard(&m_lock);
     // While the pass moves on to the next file or a start or seek opens, the new port opens in
-    // this state.
+    // this state; a hold at the next file stays (a resume of the file that has just ended must not
+    // let the next one play before the windows in step go on together).
     if (m_carryPause)
-        m_pauseOnOpen = pause;
+        m_pauseOnOpen = pause || (m_holdAtNextFile.load() && !GetState().opening);
     const bool paused = m_port.Pause(pause);
     return paused || (m_carryPause && GetState().opening);
 }

@@ -114,6 +114,10 @@ public:
     // Time of the frame shown while playing, else -1 (also while a start or seek is opening).
     // Never waits for a stream.
     time_t GetCurrentTime();
+    // The same in milliseconds since 1970.
+    std::int64_t GetCurrentTimeMs();
+    // Pictures decoded ahead of the one shown, as the port counts them; 0 while not playing.
+    std::uint32_t GetFramesAhead();
     unsigned GetPlayedTime();
 
     bool Pause(bool pause);

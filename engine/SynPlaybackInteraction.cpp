@@ -24,17 +24,26 @@ time_t EarliestSyncTime(const std::vector<time_t>& times)
     return earliest;
 }
 
-std::vector<SyncAction> PlanSyncPass(const std::vector<time_t>& times)
+SyncLeads SyncLeadsAt(int level)
 {
-    std::vector<SyncAction> actions(times.size(), SyncAction::None);
-    const time_t earliest = EarliestSyncTime(times);
-    for (std::size_t i = 0; i < times.size(); ++i) {
-        if (times[i] == kNoTime)
+    level = std::clamp(level, -3, 3);
+    const std::int64_t pass_ms = SynPlaybackInteraction::kPass_ms;
+    const std::int64_t travel_ms = level >= 0 ? pass_ms << level : pass_ms >> -level;
+    return {std::max(kSyncMinLead_ms, travel_ms), travel_ms / 2};
+}
+
+std::vector<SyncAction> PlanSyncPass(const std::vector<std::int64_t>& times_ms, int level)
+{
+    std::vector<SyncAction> actions(times_ms.size(), SyncAction::None);
+    const std::int64_t earliest = EarliestSyncTime(times_ms);
+    const SyncLeads leads = SyncLeadsAt(level);
+    for (std::size_t i = 0; i < times_ms.size(); ++i) {
+        if (times_ms[i] == kNoTime)
             continue;
-        const time_t lead = times[i] - earliest;
-        if (lead >= kSyncLeadToPause_s)
+        const std::int64_t lead = times_ms[i] - earliest;
+        if (lead >= leads.pause_ms)
             actions[i] = SyncAction::Pause;
-        else if (lead <= 0)
+        else if (lead <= leads.resume_ms)
             actions[i] = SyncAction::Resume;
     }
     return actions;
@@ -54,7 +63,7 @@ std::vector<SyncAction> PlanSyncStep(const std::vector<time_t>& times, const std
     return actions;
 }
 
-std::vector<SyncAction> SyncStepRule::Plan(const std::vector<SyncMemberView>& members)
+std::vector<SyncAction> SyncStepRule::Plan(const std::vector<SyncMemberView>& members, int level)
 {
     std::vector<SyncAction> actions(members.size(), SyncAction::None);
     // Members out of the step (idle, ended, failed) are forgotten: a new start begins afresh.
@@ -70,57 +79,70 @@ std::vector<SyncAction> SyncStepRule::Plan(const std::vector<SyncMemberView>& me
             // Its next file is open and paused: show its first picture, then hold it there.
             t.phase = Phase::Crossing;
             t.crossingPasses = 0;
-            t.held = -1;
-            t.last = -1;
+            t.held_ms = -1;
+            t.last_ms = -1;
             actions[i] = SyncAction::Step;
         } else if (t.phase == Phase::Crossing) {
-            if (m.time != kNoTime) {
+            if (m.time_ms != kNoTime) {
                 t.phase = Phase::Held;
-                t.held = m.time;
+                t.held_ms = m.time_ms;
             } else if (++t.crossingPasses >= m_crossingPasses) {
                 t.phase = Phase::Running;
                 actions[i] = SyncAction::Release;
             }
         }
+        // Held, but its decoder is not ahead yet: it holds the release, within the same passes.
+        bool unready = false;
+        if (t.phase == Phase::Held && !m.ready && t.crossingPasses < m_crossingPasses)
+            unready = ++t.crossingPasses < m_crossingPasses;
         // A running member that showed a picture and shows none now is opening its next file:
         // it is still where it was, and holds the others at the boundary like one crossing.
-        if (t.phase == Phase::Running && m.time != kNoTime)
-            t.last = m.time;
-        t.switching = t.phase == Phase::Running && m.time == kNoTime && t.last != kNoTime;
+        if (t.phase == Phase::Running && m.time_ms != kNoTime)
+            t.last_ms = m.time_ms;
+        t.switching = t.phase == Phase::Running && m.time_ms == kNoTime && t.last_ms != kNoTime;
         t.index = m.index;
-        crossing = crossing || t.phase == Phase::Crossing || t.switching;
+        crossing = crossing || t.phase == Phase::Crossing || t.switching || unready;
         tracks[m.id] = t;
     }
     m_tracks = std::move(tracks);
 
     // The members' times as the keep-in-step pass sees them: a held member is at its held time,
     // one between two files has none yet.
-    std::vector<time_t> times(members.size(), kNoTime);
+    std::vector<std::int64_t> positions(members.size(), kNoTime);
     for (std::size_t i = 0; i < members.size(); ++i) {
         const auto t = m_tracks.find(members[i].id);
         if (!members[i].playing || t == m_tracks.end() || t->second.phase == Phase::Crossing)
             continue;
-        times[i] = t->second.phase == Phase::Held ? t->second.held : members[i].time;
+        if (t->second.phase == Phase::Held)
+            positions[i] = t->second.held_ms;
+        else
+            positions[i] = t->second.switching ? t->second.last_ms : members[i].time_ms;
     }
-    std::vector<time_t> positions = times;
+    const std::int64_t earliest = EarliestSyncTime(positions);
+    std::vector<std::int64_t> running = positions;
     for (std::size_t i = 0; i < members.size(); ++i) {
         const auto t = m_tracks.find(members[i].id);
-        if (members[i].playing && t != m_tracks.end() && t->second.switching)
-            positions[i] = t->second.last;
+        if (t != m_tracks.end() && t->second.phase == Phase::Held)
+            running[i] = kNoTime;
     }
-    const time_t earliest = EarliestSyncTime(positions);
-    // Held members at the earliest time go on together once nobody is between two files.
+    // Held members go on together once nobody is between two files and the running members have
+    // come to their time (they may still show the last pictures of their old files). Among the
+    // held, the earliest go, and with them those whose next files start less than the resume
+    // lead later: so the step never waits on itself, and a file that starts a picture later
+    // does not hold its window back by a pass.
+    const std::int64_t earliestRunning = EarliestSyncTime(running);
+    const std::int64_t releaseUpTo = std::min(earliestRunning, earliest + SyncLeadsAt(level).resume_ms);
     for (std::size_t i = 0; i < members.size(); ++i) {
         const auto t = m_tracks.find(members[i].id);
         if (!members[i].playing || t == m_tracks.end() || t->second.phase != Phase::Held)
             continue;
-        if (!crossing && t->second.held <= earliest) {
+        if (!crossing && t->second.held_ms <= releaseUpTo) {
             t->second.phase = Phase::Running;
             actions[i] = SyncAction::Release;
         }
     }
     // A member opening its next file is not told anything, but the others keep to its place.
-    std::vector<SyncAction> pass = PlanSyncPass(positions);
+    std::vector<SyncAction> pass = PlanSyncPass(positions, level);
     for (std::size_t i = 0; i < members.size(); ++i) {
         const auto t = m_tracks.find(members[i].id);
         if (members[i].playing && t != m_tracks.end() && t->second.phase == Phase::Running && !t->second.switching &&
@@ -138,7 +160,7 @@ void SyncStepRule::Reset(const std::vector<SyncMemberView>& members)
             continue;
         Track t;
         t.index = m.index;
-        t.last = m.time;
+        t.last_ms = m.time_ms;
         m_tracks[m.id] = t;
     }
 }
@@ -345,8 +367,9 @@ void SynPlaybackInteraction::Position(const Positioning& job)
     for (std::thread& w : workers)
         w.join();
 
-    // 2. Each positioned member shows its first picture; a member that failed is out of the step
-    // (it is not playing, its error code tells its window).
+    // 2. Each positioned member shows its first picture, and its decoder gets ahead of it (so that
+    // none falls behind once they go on); a member that failed is out of the step (it is not
+    // playing, its error code tells its window).
     auto stillMember = [this](CPlayBackInteraction* member) {
         RTK_Guard guard(&m_lock);
         return IsMember(member);
@@ -366,7 +389,7 @@ void SynPlaybackInteraction::Position(const Positioning& job)
             std::lock_guard<std::mutex> pass(m_passLock);
             for (std::size_t i = 0; i < chosen.size() && all; ++i) {
                 if (placed[i] && stillMember(chosen[i]) && chosen[i]->IsPlaying() &&
-                    chosen[i]->GetCurrentTime() == kNoTime)
+                    (chosen[i]->GetCurrentTime() == kNoTime || !chosen[i]->IsDecodedAhead()))
                     all = false;
             }
         }
@@ -487,7 +510,8 @@ std::vector<SyncMemberView> SynPlaybackInteraction::MemberViews(const std::vecto
         view.id = std::uintptr_t(member);
         view.playing = state.IsPlaying();
         view.index = state.index;
-        view.time = view.playing ? member->GetCurrentTime() : kNoTime;
+        view.time_ms = view.playing ? member->GetCurrentTimeMs() : kNoTime;
+        view.ready = view.playing && member->IsDecodedAhead();
         views.push_back(view);
     }
     return views;
@@ -534,7 +558,7 @@ void SynPlaybackInteraction::Pass()
         level = m_level;
     }
     const std::vector<CPlayBackInteraction*> members = Engines();
-    const std::vector<SyncAction> actions = m_rule.Plan(MemberViews(members));
+    const std::vector<SyncAction> actions = m_rule.Plan(MemberViews(members), level);
     for (std::size_t i = 0; i < members.size(); ++i) {
         switch (actions[i]) {
         case SyncAction::Pause:

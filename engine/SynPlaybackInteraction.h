@@ -1,10 +1,10 @@
 #pragma once
 // Synchronous playback: keeps the play windows of one page in step. The page adds the engine of
 // every window; in synchronous mode it sends play time, pause, speed and single steps here
-// instead of to one window. The controller's own thread compares the members' shown times every
-// 40 ms and holds back the members that run ahead of the earliest one; members that reach the
-// end of a file hold at the first picture of their next file until the others have come to the
-// same time, and then all go on together.
+// instead of to one window. The controller's own thread compares the members' shown times (to the
+// millisecond) every 40 ms and briefly holds back the members that run ahead of the earliest one;
+// members that reach the end of a file hold at the first picture of their next file until the
+// others have come to the same time, and then all go on together.
 //
 // A start or seek for all is carried out on the controller's thread: every member is positioned
 // at once (one worker each), held at its first picture, and all go on together once every one
@@ -40,19 +40,30 @@ namespace Varpen {
 // mode included) and play on at the step's speed.
 enum class SyncAction { None, Pause, Resume, Step, Release };
 
-// Smallest time that is not -1; the largest time_t value when there is none.
+// Smallest time that is not -1 (seconds or milliseconds); the largest time_t value when there is
+// none.
 time_t EarliestSyncTime(const std::vector<time_t>& times);
 
-// Lead (whole seconds of the shown times) at which a member is held back. The shown time has
-// whole seconds, so a lead of 2 is a real lead of 1 to 3 s: the member never leads by more than
-// 3 s, also at 8x, where one pass lets it move on by a third of a second.
-constexpr time_t kSyncLeadToPause_s = 2;
+// How far ahead of the earliest member (recording time) a member may run at a speed level
+// (-3..3, 1/8x..8x): from `pause_ms` on it is paused, and a paused one goes on again once its
+// lead is down to `resume_ms`. A pass comes every 40 ms, in which a member moves on by 40 ms of
+// recording time at 1x and by 320 ms at 8x: a lead found at one pass has grown by up to that much
+// at the next. So the lead held back is at least two pictures (80 ms: two windows in step show
+// pictures up to one apart) and at least one pass, and a paused member goes on half a pass
+// before the others have caught up, so that it is not left behind by the pass that resumes it.
+struct SyncLeads {
+    std::int64_t pause_ms = 0;
+    std::int64_t resume_ms = 0;
+};
+constexpr std::int64_t kSyncMinLead_ms = 80;
+SyncLeads SyncLeadsAt(int level);
 
-// One keep-in-step pass over the members' shown times (-1 = no frame shown, or not playing).
-// Members without a time are left alone and do not hold the others back: the earliest time is
-// taken over the members that have one. A member kSyncLeadToPause_s or more ahead of it is
-// paused, one at or behind it resumed, one in between left as it is.
-std::vector<SyncAction> PlanSyncPass(const std::vector<time_t>& times);
+// One keep-in-step pass over the members' shown times in milliseconds (-1 = no frame shown, or
+// not playing) at a speed level. Members without a time are left alone and do not hold the
+// others back: the earliest time is taken over the members that have one. A member
+// SyncLeadsAt(level).pause_ms or more ahead of it is paused, one at most resume_ms ahead resumed,
+// one in between left as it is.
+std::vector<SyncAction> PlanSyncPass(const std::vector<std::int64_t>& times_ms, int level = 0);
 
 // A single step for all: members with a time within 2 s of the earliest step (when playing; the
 // others are skipped), every other member is paused.
@@ -63,20 +74,23 @@ struct SyncMemberView {
     std::uintptr_t id = 0;  // the same member has the same id in every pass
     bool playing = false;   // playing: not idle, ended or failed
     int index = -1;         // position of its file in its list
-    time_t time = -1;       // second of the frame shown, -1 none
+    std::int64_t time_ms = -1;  // time of the frame shown (ms since 1970), -1 none
+    bool ready = true;          // pictures are decoded behind the one shown: it can go on at once
 };
 
 // The step rule of the passes, remembering per member what it did at file changes:
 //  - a member whose file index changed has opened its next file paused: it is told to step, so
 //    that it shows the next file's first picture, and is then held there;
 //  - held members go on (Release) together, once no member is between two files any more and no
-//    other member shows an earlier time than theirs: the members still on the old file reach its
-//    end and are held in turn, a member with no next file ends and leaves the step, one that
-//    fails to open it leaves it too;
+//    running member shows an earlier time than theirs, nor a held one by more than the resume
+//    lead of PlanSyncPass: the members still on the old file reach its end and are held in turn,
+//    a member with no next file ends and leaves the step, one that fails to open it leaves it too;
 //  - a running member that showed a picture and shows none any more is opening its next file:
 //    it counts at its last time and holds the held ones like a member between two files;
-//  - a member between two files (stepped, no picture yet) is given up after kCrossingPasses
-//    passes: it is released without a picture instead of holding the others for ever;
+//  - a held member that is not ready (its decoder has not got ahead of its first picture) holds
+//    the release like a member between two files: released at once it would fall behind;
+//  - a member between two files (stepped, no picture yet, or held and not ready) is given up
+//    after kCrossingPasses passes: it is released as it is instead of holding the others for ever;
 //  - the others follow PlanSyncPass, where a held member counts with its time.
 class SyncStepRule {
 public:
@@ -85,7 +99,7 @@ public:
     // Forgets every member's hold (a start or seek for all is releasing them); the members given
     // are known from their present file on, so a file change before the next pass is still seen.
     void Reset(const std::vector<SyncMemberView>& members = {});
-    std::vector<SyncAction> Plan(const std::vector<SyncMemberView>& members);
+    std::vector<SyncAction> Plan(const std::vector<SyncMemberView>& members, int level = 0);
     // Passes before a member between two files is given up (kCrossingPasses unless set).
     void SetCrossingPasses(int passes) { m_crossingPasses = passes; }
     // Members held (or stepped into their next file) now, by id: released when the step ends.
@@ -96,9 +110,9 @@ private:
     struct Track {
         int index = -1;
         Phase phase = Phase::Running;
-        time_t held = -1;
+        std::int64_t held_ms = -1;
         int crossingPasses = 0;
-        time_t last = -1;        // the last time it showed while running
+        std::int64_t last_ms = -1;  // the last time it showed while running
         bool switching = false;  // running, showed a picture, shows none now
     };
     std::map<std::uintptr_t, Track> m_tracks;
@@ -165,6 +179,7 @@ private:
     std::vector<Member> Members();
     bool IsMember(CPlayBackInteraction* engine);
     static std::vector<time_t> MemberTimes(const std::vector<CPlayBackInteraction*>& members);
+    // Views of the members with their shown times in milliseconds.
     static std::vector<SyncMemberView> MemberViews(const std::vector<CPlayBackInteraction*>& members);
     std::vector<CPlayBackInteraction*> Engines();
     void Position(const Positioning& job);

@@ -141,6 +141,7 @@ void Port::Close()
         shown_pts_ = high_pts_ = -1;
         start_pts_ = AV_NOPTS_VALUE;
         packed_ = SF_NO_TIME;
+        shown_time_ms_ = -1;
         pic_w_ = pic_h_ = 0;
         if (video_par_)
             avcodec_parameters_free(&video_par_);
@@ -428,6 +429,12 @@ std::uint32_t Port::Packed()
 {
     std::lock_guard lock(m_);
     return open_ ? packed_ : SF_NO_TIME;
+}
+
+std::int64_t Port::ShownTimeMs()
+{
+    std::lock_guard lock(m_);
+    return open_ ? shown_time_ms_ : -1;
 }
 
 std::uint32_t Port::PlayedSeconds()

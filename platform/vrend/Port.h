@@ -120,6 +120,7 @@ public:
     bool Input(const std::uint8_t* data, std::uint32_t size);
     bool InputEnd();
     std::uint32_t Remain();
+    std::uint32_t FramesAhead();
     bool Reset();
     bool SetStartTime(std::int64_t time);
     bool SetTimeOrigin(std::int64_t start_time, std::int64_t first_pts);
@@ -133,6 +134,7 @@ public:
     bool Refresh();
     bool PictureSize(int* w, int* h);
     std::uint32_t Packed();
+    std::int64_t ShownTimeMs();
     std::uint32_t PlayedSeconds();
     bool SetRegion(const VRendRect* rect);
     void SetDisplayCallback(VRendDisplayFn fn);
@@ -299,6 +301,7 @@ private:
     std::int64_t high_pts_ = -1;
     std::int64_t first_pts_ = -1;
     std::uint32_t packed_ = SF_NO_TIME;
+    std::int64_t shown_time_ms_ = -1;
     SwsContext* sws_ = nullptr;
     std::shared_ptr<ImagePool> images_ = std::make_shared<ImagePool>();
     FramePool frames_;  // used by the decode thread only; released when the port is freed

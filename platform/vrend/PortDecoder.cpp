@@ -86,6 +86,17 @@ std::uint32_t Port::Remain()
     return static_cast<std::uint32_t>(std::min<std::size_t>(n, 0xFFFFFFFFu));
 }
 
+std::uint32_t Port::FramesAhead()
+{
+    std::lock_guard lock(m_);
+    if (!open_)
+        return 0;
+    const bool full = !queue_.empty() && (queue_.size() >= display_buf_ || queue_bytes_ >= kQueueMaxBytes);
+    if (full || (input_ended_ && ring_size_ == 0))
+        return VREND_DECODER_WAITING;
+    return static_cast<std::uint32_t>(std::min<std::size_t>(queue_.size(), VREND_DECODER_WAITING - 1));
+}
+
 int Port::ReadPacket(void* opaque, std::uint8_t* buf, int size)
 {
     return static_cast<Port*>(opaque)->ReadRing(buf, size);

@@ -171,6 +171,18 @@ namespace {
 
 constexpr std::int64_t kAudioAheadTicks = kPtsHz / 50;  // sound is written 20 ms ahead of its time
 
+// The frame's time in milliseconds, floored as SF_FrameTime floors its seconds (so that both name
+// the same second), wrapping instead of trapping on hostile values.
+std::int64_t FrameTimeMs(const SF_StreamHeader& header, std::int64_t pts)
+{
+    const std::int64_t diff = std::int64_t(std::uint64_t(pts) - std::uint64_t(header.pts_origin));
+    constexpr std::int64_t kTicksPerMs = kPtsHz / 1000;
+    std::int64_t ms = diff / kTicksPerMs;
+    if (diff % kTicksPerMs < 0)
+        --ms;
+    return std::int64_t(std::uint64_t(header.start_time) * 1000u + std::uint64_t(ms));
+}
+
 }  // namespace
 
 std::int64_t Port::MediaNowLocked() const
@@ -316,6 +328,7 @@ void Port::ShowLocked(std::unique_lock<std::mutex>& lock, FramePtr frame, std::i
     if (first_pts_ < 0)
         first_pts_ = pts;
     packed_ = timed_ && origin_known_ ? SF_PackTime(SF_FrameTime(&header_, pts)) : SF_NO_TIME;
+    shown_time_ms_ = packed_ != SF_NO_TIME ? FrameTimeMs(header_, pts) : -1;
     ++stats_.frames_shown;
     PortTotals& totals = stats_.totals;
     ++totals.frames_shown;

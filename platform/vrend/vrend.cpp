@@ -278,6 +278,18 @@ std::uint32_t VRend_GetSpecialData(int port)
     return p ? p->Packed() : SF_NO_TIME;
 }
 
+std::uint32_t VRend_GetFramesAhead(int port)
+{
+    auto p = vrend::FindPort(port);
+    return p ? p->FramesAhead() : 0;
+}
+
+std::int64_t VRend_GetShownTimeMs(int port)
+{
+    auto p = vrend::FindPort(port);
+    return p ? p->ShownTimeMs() : -1;
+}
+
 std::uint32_t VRend_GetPlayedTime(int port)
 {
     auto p = vrend::FindPort(port);

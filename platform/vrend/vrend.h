@@ -69,6 +69,12 @@ bool VRend_InputData(int port, const std::uint8_t* data, std::uint32_t size_byte
 bool VRend_InputEnd(int port);
 // Bytes and frames not yet shown; 0 only when everything fed has been shown.
 std::uint32_t VRend_GetSourceBufferRemain(int port);
+// Decoded pictures waiting to be shown after the one shown; 0 when not open. VREND_DECODER_WAITING
+// when the decoder is as far ahead as it goes: its queue of decoded pictures is full (the display
+// buffer, or a byte limit that large pictures reach first), or it has read everything fed before
+// VRend_InputEnd.
+constexpr std::uint32_t VREND_DECODER_WAITING = 0xFFFFFFFFu;
+std::uint32_t VRend_GetFramesAhead(int port);
 // Drops all buffered input and decoded frames; the port stays open and takes new data.
 bool VRend_ResetSourceBuffer(int port);
 // A positioned start: frames before `time` (seconds since 1970, counted from the stream header)
@@ -101,6 +107,9 @@ bool VRend_RefreshPlay(int port);
 bool VRend_GetPictureSize(int port, int* width, int* height);
 // Packed recorder local time of the frame shown; 0xFFFFFFFF when none.
 std::uint32_t VRend_GetSpecialData(int port);
+// Time of the frame shown in milliseconds since 1970 (the same frame and second as
+// VRend_GetSpecialData, to the millisecond); -1 when none.
+std::int64_t VRend_GetShownTimeMs(int port);
 // Seconds of stream shown since the stream was opened.
 std::uint32_t VRend_GetPlayedTime(int port);
 // Crop region in picture pixels; null shows the whole picture.

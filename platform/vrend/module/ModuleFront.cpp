@@ -186,6 +186,14 @@ std::uint32_t VRend_GetSpecialData(int port)
 {
     FORWARD(VRend_GetSpecialData, SF_NO_TIME, port);
 }
+std::uint32_t VRend_GetFramesAhead(int port)
+{
+    FORWARD(VRend_GetFramesAhead, 0u, port);
+}
+std::int64_t VRend_GetShownTimeMs(int port)
+{
+    FORWARD(VRend_GetShownTimeMs, std::int64_t(-1), port);
+}
 std::uint32_t VRend_GetPlayedTime(int port)
 {
     FORWARD(VRend_GetPlayedTime, 0u, port);

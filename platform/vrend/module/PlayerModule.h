@@ -18,9 +18,10 @@
 #include "platform/vrend/vrend_test.h"
 
 // Raised whenever the tables below change: a module of another build is refused.
-constexpr std::uint32_t kPlayerModuleVersion = 1;
+constexpr std::uint32_t kPlayerModuleVersion = 2;
 
 // The calls the module offers, in the order of its table.
+// clang-format off
 #define VARPEN_PLAYER_CALLS(X)                                                                                         \
     X(VRend_GetPort)                                                                                                   \
     X(VRend_FreePort) X(VRend_SetStreamOpenMode) X(VRend_SetDisplayCallBack) X(VRend_OpenStream) X(VRend_CloseStream)  \
@@ -33,7 +34,8 @@ constexpr std::uint32_t kPlayerModuleVersion = 1;
                                 X(VRend_SetVolume) X(VRend_StartClip) X(VRend_StopClip) X(VRend_GetLastError)          \
                                     X(SF_LocatorOpen) X(SF_LocatorGetInfo) X(SF_LocatorFindPacket) X(SF_LocatorScan)   \
                                         X(SF_LocatorBytesRead) X(SF_LocatorClose) X(SF_SetLogHook)                     \
-                                            X(vrend_test_GetStats)
+                                            X(vrend_test_GetStats) X(VRend_GetShownTimeMs) X(VRend_GetFramesAhead)
+// clang-format on
 
 struct PlayerModuleCalls {
     std::uint32_t version;

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <cstdlib>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -490,6 +491,9 @@ private slots:
         QVERIFY(a.StartPlayback(sa.surfaceId(), t0));
         QVERIFY(b.StartPlayback(sb.surfaceId(), t0 + 1));
         QVERIFY(c.StartPlayback(sc.surfaceId(), t0 + 3));  // 3 s ahead of the earliest
+        // All show a picture before the step begins (it leaves a window without one alone).
+        QTRY_VERIFY_WITH_TIMEOUT(a.GetCurrentTime() != -1 && b.GetCurrentTime() != -1 && c.GetCurrentTime() != -1,
+                                 kSettle_ms);
         Varpen::SynPlaybackInteraction sync;
         for (CPlayBackInteraction* e : {&a, &b, &c})
             QVERIFY(sync.AddInteraction(e));
@@ -577,6 +581,35 @@ private slots:
         sync.StopAll();
     }
 
+    // A window held at its next file stays held when it is resumed while it opens that file (the
+    // step resumes a window at the end of its file once the others have caught up with it).
+    void holdAtTheNextFileOutlastsAResume()
+    {
+        HookScope hooks;
+        VideoSurface surface;
+        CPlayBackInteraction engine;
+        QVERIFY(playtest::SearchSample(engine, m_chain));
+        std::atomic<bool> armed{false};
+        Varpen::StreamPlayerHooks().headerWait = [&] {
+            if (armed.load())
+                engine.Pause(false);
+        };
+        const time_t boundary = m_chain.files[1].start;
+        QVERIFY(engine.StartPlayback(surface.surfaceId(), boundary - 1));
+        QTRY_COMPARE_WITH_TIMEOUT(engine.GetCurrentTime(), boundary - 1, kSettle_ms);
+        engine.SetHoldAtNextFile(true);
+        armed = true;
+        QVERIFY(AdvanceUntil(
+            {&engine}, [&] { return engine.GetPlayState().index == 1; }, 400));
+        for (int i = 0; i < 25; ++i)
+            Advance({&engine}, kFrameNs);
+        QVERIFY(engine.IsPaused());
+        QCOMPARE(engine.GetCurrentTime(), time_t(-1));  // held before its first picture
+        QVERIFY(engine.StepForward());
+        QTRY_COMPARE_WITH_TIMEOUT(engine.GetCurrentTime(), boundary, kSettle_ms);
+        engine.StopPlayback();
+    }
+
     // A start for all returns at once, while the windows still wait for their streams; the
     // windows go on together once each shows its first picture, and one whose recording cannot
     // be played leaves the step with error 1 while the others play.
@@ -621,11 +654,19 @@ private slots:
         QCOMPARE(bad.GetPlayError(), 1);
         QCOMPARE(a.GetCurrentTime(), at);
         QCOMPARE(b.GetCurrentTime(), at);
+        // To the millisecond (what the step weighs): the same second, a picture apart at most (a
+        // window whose first picture came just before the step for it shows the next one).
+        const std::int64_t aMs = a.GetCurrentTimeMs(), bMs = b.GetCurrentTimeMs();
+        QCOMPARE(aMs / 1000, std::int64_t(at));
+        QCOMPARE(bMs / 1000, std::int64_t(at));
+        QVERIFY(std::abs(aMs - bMs) <= 40);
         QVERIFY(!a.IsPaused() && !b.IsPaused());
         for (int i = 0; i < 25; ++i)
             Advance({&a, &b}, kFrameNs);
         QCOMPARE(a.GetCurrentTime(), at + 1);
         QCOMPARE(b.GetCurrentTime(), at + 1);
+        QCOMPARE(a.GetCurrentTimeMs(), aMs + 1000);
+        QCOMPARE(b.GetCurrentTimeMs(), bMs + 1000);
         sync.StopAll();
     }
 

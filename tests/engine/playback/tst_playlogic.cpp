@@ -28,9 +28,19 @@ const auto R = SyncAction::Resume;
 const auto S = SyncAction::Step;
 const auto L = SyncAction::Release;
 
-// Passes of the step rule: per pass one token per member, "index:second" (seconds after T0, "?"
-// for no picture yet) or "-" for a member out of the step (ended, failed, idle); the expected
-// actions one letter each (N none, P pause, R resume, S step, L release).
+// Shown times in milliseconds: T0 plus `offset_ms`; -1 stays "no picture".
+Times Ms(std::initializer_list<std::int64_t> offsets_ms)
+{
+    Times out;
+    for (std::int64_t o : offsets_ms)
+        out.push_back(o < 0 ? -1 : T0 * 1000 + o);
+    return out;
+}
+
+// Passes of the step rule: per pass one token per member, "index:second" or
+// "index:second.millisecond" (after T0; "?" for no picture yet; a "~" after it: not ready, its
+// decoder is not ahead of the picture shown) or "-" for a member out of the step (ended, failed,
+// idle); the expected actions one letter each (N none, P pause, R resume, S step, L release).
 using Passes = QStringList;
 
 Varpen::SyncMemberView ParseMember(std::uintptr_t id, const QString& token)
@@ -39,10 +49,14 @@ Varpen::SyncMemberView ParseMember(std::uintptr_t id, const QString& token)
     v.id = id;
     if (token == QLatin1String("-"))
         return v;
-    const QStringList parts = token.split(QLatin1Char(':'));
+    v.ready = !token.endsWith(QLatin1Char('~'));
+    const QStringList parts = QString(token).remove(QLatin1Char('~')).split(QLatin1Char(':'));
     v.playing = true;
     v.index = parts[0].toInt();
-    v.time = parts[1] == QLatin1String("?") ? time_t(-1) : T0 + parts[1].toInt();
+    if (parts[1] != QLatin1String("?")) {
+        const QStringList second = parts[1].split(QLatin1Char('.'));
+        v.time_ms = (T0 + second[0].toInt()) * 1000 + (second.size() > 1 ? second[1].toInt() : 0);
+    }
     return v;
 }
 
@@ -59,14 +73,16 @@ QString ActionLetters(const Actions& actions)
 class ScriptedMember : public CPlayBackInteraction {
 public:
     Varpen::PlayState state;
-    time_t shown = -1;
+    std::int64_t shown_ms = -1;
     bool paused = false;
     bool stepping = false;
     bool hold = false;
     int speed = 0;
     Varpen::PlayState GetPlayState() override { return state; }
     bool IsPlaying() override { return state.IsPlaying(); }
-    time_t GetCurrentTime() override { return state.IsPlaying() ? shown : -1; }
+    time_t GetCurrentTime() override { return state.IsPlaying() && shown_ms >= 0 ? shown_ms / 1000 : -1; }
+    std::int64_t GetCurrentTimeMs() override { return state.IsPlaying() ? shown_ms : -1; }
+    bool IsDecodedAhead() override { return true; }
     bool Pause(bool pause) override
     {
         paused = pause;
@@ -93,10 +109,10 @@ public:
     }
     int GetSpeed() override { return speed; }
     void SetHoldAtNextFile(bool on) override { hold = on; }
-    void At(int index, int second)
+    void At(int index, int second, int ms = 0)
     {
         state.index = index;
-        shown = second < 0 ? time_t(-1) : T0 + second;
+        shown_ms = second < 0 ? -1 : (T0 + second) * 1000 + ms;
     }
 };
 
@@ -133,62 +149,105 @@ class TestPlayLogic : public QObject {
     Q_OBJECT
 
 private slots:
+    // One pass over shown times in milliseconds, at a speed level.
     void syncPass_data()
     {
+        QTest::addColumn<int>("level");
         QTest::addColumn<Times>("times");
         QTest::addColumn<Actions>("expected");
-        QTest::newRow("3 s ahead is paused") << Times{T0, T0 + 3} << Actions{R, P};
-        // Two whole seconds are a real lead of 1 to 3 s: held back before it can pass 3 s.
-        QTest::newRow("2 s ahead is paused") << Times{T0, T0 + 2} << Actions{R, P};
-        QTest::newRow("1 s ahead is left alone") << Times{T0 + 1, T0} << Actions{N, R};
-        QTest::newRow("caught up is resumed") << Times{T0 + 3, T0 + 3} << Actions{R, R};
-        QTest::newRow("overtaken is resumed") << Times{T0 + 3, T0 + 4} << Actions{R, N};
+        QTest::newRow("3 s ahead is paused") << 0 << Ms({0, 3000}) << Actions{R, P};
+        // Two pictures apart at 1x: held back at once, long before the 3 s the rule allows.
+        QTest::newRow("1x: 80 ms ahead is paused") << 0 << Ms({0, 80}) << Actions{R, P};
+        QTest::newRow("1x: 60 ms ahead is left alone") << 0 << Ms({60, 0}) << Actions{N, R};
+        QTest::newRow("1x: within half a pass is resumed") << 0 << Ms({20, 0}) << Actions{R, R};
+        // At 8x a pass moves a member on by 320 ms: a smaller lead is left to the next pass.
+        QTest::newRow("8x: 300 ms ahead is left alone") << 3 << Ms({0, 300}) << Actions{R, N};
+        QTest::newRow("8x: a pass ahead is paused") << 3 << Ms({0, 320}) << Actions{R, P};
+        QTest::newRow("8x: within half a pass is resumed") << 3 << Ms({160, 0}) << Actions{R, R};
+        QTest::newRow("8x: 170 ms ahead is left alone") << 3 << Ms({170, 0}) << Actions{N, R};
+        // At 1/8x one picture stays up 320 ms: two pictures are still the least lead held back.
+        QTest::newRow("1/8x: two pictures ahead are paused") << -3 << Ms({80, 0}) << Actions{P, R};
+        QTest::newRow("1/8x: one picture ahead is left alone") << -3 << Ms({40, 0}) << Actions{N, R};
+        QTest::newRow("caught up is resumed") << 0 << Ms({3000, 3000}) << Actions{R, R};
+        QTest::newRow("overtaken is resumed") << 0 << Ms({3000, 4000}) << Actions{R, P};
         // A member without a frame (ended, failed, or in no recording) does not freeze the others.
-        QTest::newRow("member without time skipped") << Times{-1, T0, T0 + 5} << Actions{N, R, P};
-        QTest::newRow("leader resumed when the others ended") << Times{-1, T0 + 30, -1} << Actions{N, R, N};
-        QTest::newRow("nobody has a time") << Times{-1, -1} << Actions{N, N};
-        QTest::newRow("no members") << Times{} << Actions{};
+        QTest::newRow("member without time skipped") << 0 << Ms({-1, 0, 5000}) << Actions{N, R, P};
+        QTest::newRow("leader resumed when the others ended") << 3 << Ms({-1, 30000, -1}) << Actions{N, R, N};
+        QTest::newRow("nobody has a time") << 0 << Ms({-1, -1}) << Actions{N, N};
+        QTest::newRow("no members") << 0 << Times{} << Actions{};
     }
     void syncPass()
     {
+        QFETCH(int, level);
         QFETCH(Times, times);
         QFETCH(Actions, expected);
-        QCOMPARE(Varpen::PlanSyncPass(times), expected);
+        QCOMPARE(Varpen::PlanSyncPass(times, level), expected);
     }
 
-    // The step rule at file changes, pass by pass (the speed does not enter it: at 8x the passes
-    // only come further apart in recording time, see stepRuleAtEightTimes).
+    // The step rule at file changes, pass by pass, at a speed level (at 8x the passes come 320 ms
+    // of recording time apart; see also stepRuleAtEightTimes).
     void stepRuleAtFileChanges_data()
     {
+        QTest::addColumn<int>("level");
         QTest::addColumn<Passes>("passes");
         QTest::addColumn<Passes>("expected");
-        QTest::newRow("in step, no file change") << Passes{"0:5 0:5", "0:6 0:6"} << Passes{"RR", "RR"};
+        QTest::newRow("in step, no file change") << 0 << Passes{"0:5 0:5", "0:6 0:6"} << Passes{"RR", "RR"};
         QTest::newRow("the first across waits at the next file's first picture for the others")
-            << Passes{"0:5 0:5 0:5", "1:? 0:5 0:5", "1:6 0:5 0:5", "1:6 1:? 0:5",
-                      "1:6 1:6 1:?", "1:6 1:6 1:6", "1:7 1:7 1:7"}
+            << 0 << Passes{"0:5 0:5 0:5", "1:? 0:5 0:5", "1:6 0:5 0:5", "1:6 1:? 0:5",
+                           "1:6 1:6 1:?", "1:6 1:6 1:6", "1:7 1:7 1:7"}
             << Passes{"RRR", "SRR", "NRR", "NSR", "NNS", "LLL", "RRR"};
         QTest::newRow("a member opening its next file, no picture yet, holds the others at the boundary")
-            << Passes{"0:5 0:5", "0:? 1:?", "0:? 1:6", "0:? 1:6", "1:? 1:6", "1:6 1:6", "1:7 1:7"}
+            << 0 << Passes{"0:5 0:5", "0:? 1:?", "0:? 1:6", "0:? 1:6", "1:? 1:6", "1:6 1:6", "1:7 1:7"}
             << Passes{"RR", "NS", "NN", "NN", "SN", "LL", "RR"};
         QTest::newRow("a member that never showed a picture holds nobody back")
-            << Passes{"0:? 0:5", "0:? 1:?", "0:? 1:6"} << Passes{"NR", "NS", "NL"};
+            << 0 << Passes{"0:? 0:5", "0:? 1:?", "0:? 1:6"} << Passes{"NR", "NS", "NL"};
         QTest::newRow("a member without a next file ends: the held one goes on")
-            << Passes{"0:5 0:5", "1:? 0:5", "1:6 0:5", "1:6 -"} << Passes{"RR", "SR", "NR", "LN"};
+            << 0 << Passes{"0:5 0:5", "1:? 0:5", "1:6 0:5", "1:6 -"} << Passes{"RR", "SR", "NR", "LN"};
         QTest::newRow("a member failing at the boundary leaves the step, the others go on")
-            << Passes{"0:5 0:5 0:5", "1:? 0:5 0:5", "1:6 - 0:5", "1:6 - 1:?", "1:6 - 1:6"}
+            << 0 << Passes{"0:5 0:5 0:5", "1:? 0:5 0:5", "1:6 - 0:5", "1:6 - 1:?", "1:6 - 1:6"}
             << Passes{"RRR", "SRR", "NNR", "NNS", "LNL"};
         QTest::newRow("a next file starting later waits until the others reach its time")
-            << Passes{"0:5 0:5", "1:? 1:?", "1:9 1:6", "1:9 1:7", "1:9 1:8", "1:9 1:9"}
+            << 0 << Passes{"0:5 0:5", "1:? 1:?", "1:9 1:6", "1:9 1:7", "1:9 1:8", "1:9 1:9"}
             << Passes{"RR", "SS", "NL", "NR", "NR", "LR"};
         QTest::newRow("a member whose files do not change there holds nobody back for long")
-            << Passes{"0:5 3:5", "1:? 3:5", "1:6 3:5", "1:6 3:6", "1:7 3:7"} << Passes{"RR", "SR", "NR", "LR", "RR"};
+            << 0 << Passes{"0:5 3:5", "1:? 3:5", "1:6 3:5", "1:6 3:6", "1:7 3:7"}
+            << Passes{"RR", "SR", "NR", "LR", "RR"};
         QTest::newRow("a member running ahead of a held one is paused, the held one goes on")
-            << Passes{"0:5 0:5", "1:? 0:5", "1:6 0:8"} << Passes{"RR", "SR", "LP"};
+            << 0 << Passes{"0:5 0:5", "1:? 0:5", "1:6 0:8"} << Passes{"RR", "SR", "LP"};
         QTest::newRow("a member out of the step and back is no file change")
-            << Passes{"0:5 0:5", "- 0:5", "2:5 0:5"} << Passes{"RR", "NR", "RR"};
+            << 0 << Passes{"0:5 0:5", "- 0:5", "2:5 0:5"} << Passes{"RR", "NR", "RR"};
+        // In milliseconds: a window that falls behind its decoder after the release holds the
+        // others back from two pictures on, until it is within half a pass again.
+        QTest::newRow("1x: a window lagging after the release holds the others back")
+            << 0 << Passes{"0:5.960 0:5.960", "1:? 1:?",         "1:6 1:6",        "1:6.040 1:6.000",
+                           "1:6.120 1:6.000", "1:6.120 1:6.080", "1:6.120 1:6.100"}
+            << Passes{"RR", "SS", "LL", "NR", "PR", "NR", "RR"};
+        QTest::newRow("8x: a window lagging after the release holds the others back from a pass on")
+            << 3
+            << Passes{"0:5.960 0:5.960", "1:? 1:?", "1:6 1:6", "1:6.320 1:6.000", "1:6.320 1:6.200", "1:6.650 1:6.480"}
+            << Passes{"RR", "SS", "LL", "PR", "RR", "NR"};
+        // The held wait for the running ones to reach their time to the millisecond: at 8x a
+        // window still showing the old file's last pictures is not left behind.
+        QTest::newRow("8x: the first across waits for the others' last pictures of the old file")
+            << 3 << Passes{"0:5.600 0:5.600", "1:? 0:5.920", "1:6 0:5.960", "1:6 0:?", "1:6 1:?", "1:6 1:6"}
+            << Passes{"RR", "SR", "NR", "NN", "NS", "LL"};
+        QTest::newRow("8x: a member without a next file ends, the held one goes on at once")
+            << 3 << Passes{"0:5.600 0:5.600", "1:? 0:5.920", "1:6 0:5.960", "1:6 -"} << Passes{"RR", "SR", "NR", "LN"};
+        // Next files that start a picture apart: at 1x the later waits until the earlier shows its
+        // time; at 8x, where that is within half a pass, both go on together.
+        QTest::newRow("1x: next files a picture apart")
+            << 0 << Passes{"0:5.960 0:5.960", "1:? 1:?", "1:6.000 1:6.040", "1:6.040 1:6.040"}
+            << Passes{"RR", "SS", "LN", "RL"};
+        QTest::newRow("8x: next files a picture apart")
+            << 3 << Passes{"0:5.960 0:5.960", "1:? 1:?", "1:6.000 1:6.040"} << Passes{"RR", "SS", "LL"};
+        // Released before its decoder is ahead, a window would fall behind at once.
+        QTest::newRow("the release waits for every held window's decoder")
+            << 0 << Passes{"0:5.960 0:5.960 0:5.960", "1:? 1:? 0:5.960", "1:6~ 1:6 1:?", "1:6 1:6 1:6~", "1:6 1:6 1:6"}
+            << Passes{"RRR", "SSR", "NNS", "NNN", "LLL"};
     }
     void stepRuleAtFileChanges()
     {
+        QFETCH(int, level);
         QFETCH(Passes, passes);
         QFETCH(Passes, expected);
         Varpen::SyncStepRule rule;
@@ -197,7 +256,7 @@ private slots:
             const QStringList tokens = passes[p].split(QLatin1Char(' '));
             for (int m = 0; m < tokens.size(); ++m)
                 views.push_back(ParseMember(std::uintptr_t(m + 1), tokens[m]));
-            QCOMPARE(ActionLetters(rule.Plan(views)), expected[p]);
+            QCOMPARE(ActionLetters(rule.Plan(views, level)), expected[p]);
         }
     }
 
@@ -214,6 +273,12 @@ private slots:
         for (int i = 1; i < Varpen::SyncStepRule::kCrossingPasses - 1; ++i)
             QCOMPARE(pass("1:?", "1:6"), QStringLiteral("NN"));
         QCOMPARE(pass("1:?", "1:6"), QStringLiteral("LL"));
+        // The same for one held whose decoder does not get ahead, within the same passes.
+        rule.SetCrossingPasses(3);
+        QCOMPARE(pass("2:?", "2:?"), QStringLiteral("SS"));
+        QCOMPARE(pass("2:7", "2:7~"), QStringLiteral("NN"));
+        QCOMPARE(pass("2:7", "2:7~"), QStringLiteral("NN"));
+        QCOMPARE(pass("2:7", "2:7~"), QStringLiteral("LL"));
     }
 
     // A start for all tells the rule where its members are: one that reaches its next file before
@@ -262,6 +327,14 @@ private slots:
         QVERIFY(!a.paused && !a.stepping && !b.paused && !b.stepping);
         QCOMPARE(a.speed, 2);
         QCOMPARE(b.speed, 2);
+        // The passes weigh leads at the step's speed: at 4x one pass is 160 ms of recording time.
+        a.At(1, 7, 150);
+        b.At(1, 7);
+        sync.PassNow();
+        QVERIFY2(!a.paused, "150 ms ahead at 4x is left to the next pass");
+        a.At(1, 7, 160);
+        sync.PassNow();
+        QVERIFY(a.paused);
         sync.StopAll();
     }
 

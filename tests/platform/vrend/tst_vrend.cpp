@@ -237,12 +237,16 @@ private slots:
         QVERIFY(VRend_GetSourceBufferRemain(p.port()) > 0);
         QVERIFY(VRend_Play(p.port(), 0));
         QVERIFY(p.Settle());
+        // The first frame is shown at once; the decoder gets ahead of it while the clock stands.
+        QTRY_VERIFY_WITH_TIMEOUT(VRend_GetFramesAhead(p.port()) >= 2, kSettle);
         for (int i = 0; i < 80; ++i)
             Advance(p, kFrameNs);
         // Without the end the demuxer and decoder still hold the last frames.
         QVERIFY(p.Shown() < 60);
         QVERIFY(VRend_GetSourceBufferRemain(p.port()) > 0);
+        QVERIFY(VRend_GetFramesAhead(p.port()) != VREND_DECODER_WAITING);
         QVERIFY(VRend_InputEnd(p.port()));
+        QTRY_COMPARE_WITH_TIMEOUT(VRend_GetFramesAhead(p.port()), VREND_DECODER_WAITING, kSettle);
         for (int i = 0; i < 10; ++i)
             Advance(p, kFrameNs);
         const Seen seen = SeenOf(p.port());
@@ -254,6 +258,21 @@ private slots:
         // Nothing is taken after the end.
         const std::uint8_t byte = 0x47;
         QVERIFY(!VRend_InputData(p.port(), &byte, 1));
+    }
+
+    // A queue of one decoded picture is as far ahead as that decoder goes: it says so, instead of
+    // a count that never reaches what a caller waits for.
+    void framesAheadOfAOnePictureQueue()
+    {
+        Player p(plain_);
+        QVERIFY(p.ok());
+        QVERIFY(VRend_SetDisplayBuf(p.port(), 1));
+        QVERIFY(p.FeedAll(false));
+        QVERIFY(VRend_Play(p.port(), 0));
+        QVERIFY(p.Settle());
+        QTRY_COMPARE_WITH_TIMEOUT(VRend_GetFramesAhead(p.port()), VREND_DECODER_WAITING, kSettle);
+        Advance(p, kFrameNs);
+        QVERIFY(p.Shown() >= 2);
     }
 
     // Single steps move exactly one frame, also backwards across a keyframe.
@@ -278,6 +297,8 @@ private slots:
             QCOMPARE(p.LastCode(), expected);
             const std::int64_t t = 1704164645 + expected / kFps;
             QCOMPARE(VRend_GetSpecialData(p.port()), SF_PackTime(t));
+            // The same frame to the millisecond, also when a step goes back.
+            QCOMPARE(VRend_GetShownTimeMs(p.port()), 1704164645'000 + expected * 1000 / kFps);
         }
         // Time does not move the picture while stepping; Play resumes.
         Advance(p, 10 * kFrameNs);
@@ -459,6 +480,7 @@ private slots:
         QCOMPARE(VRend_GetLastError(p.port()), std::uint32_t(VREND_ERR_DECODER));
         QCOMPARE(VRend_GetSourceBufferRemain(p.port()), 0u);
         QCOMPARE(VRend_GetSpecialData(p.port()), SF_NO_TIME);
+        QCOMPARE(VRend_GetShownTimeMs(p.port()), std::int64_t(-1));
     }
 
     // Times in a hostile header are taken as they stand: frames still show and follow the clock,
@@ -621,6 +643,8 @@ private slots:
         QVERIFY(!VRend_SetStartTime(port, 1704164645));
         QCOMPARE(VRend_GetLastError(port), std::uint32_t(VREND_ERR_NOT_OPEN));
         QCOMPARE(VRend_GetSpecialData(port), SF_NO_TIME);
+        QCOMPARE(VRend_GetShownTimeMs(port), std::int64_t(-1));
+        QCOMPARE(VRend_GetFramesAhead(port), 0u);
         QVERIFY(VRend_FreePort(port));
         QVERIFY(!VRend_FreePort(port));
     }
