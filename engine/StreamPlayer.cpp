@@ -62,8 +62,17 @@ PlayState CStreamPlayer::Unpack(std::uint64_t word)
 void CStreamPlayer::Publish(const PlayState& state)
 {
     m_state.store(Pack(state));
+    Announce(state);
+}
+
+void CStreamPlayer::Announce(const PlayState& state)
+{
+    if (m_retired.load())
+        return;
     if (StreamPlayerHooks().published)
         StreamPlayerHooks().published(state);
+    if (m_listener)
+        m_listener();
 }
 
 void CStreamPlayer::SetErrorCode(int code)
@@ -74,8 +83,7 @@ void CStreamPlayer::SetErrorCode(int code)
         state = Unpack(word);
         state.error = code;
     } while (!m_state.compare_exchange_weak(word, Pack(state)));
-    if (StreamPlayerHooks().published)
-        StreamPlayerHooks().published(state);
+    Announce(state);
 }
 
 CStreamPlayer::CStreamPlayer()
@@ -245,8 +253,7 @@ bool CStreamPlayer::MarkOpening(bool opening)
             return false;
         state.opening = opening;
     } while (!m_state.compare_exchange_weak(word, Pack(state)));
-    if (StreamPlayerHooks().published)
-        StreamPlayerHooks().published(state);
+    Announce(state);
     return true;
 }
 
@@ -306,6 +313,20 @@ void CStreamPlayer::StopPlayback()
         return;
     }
     HaltFromOwner(kPlayErrorNone);
+}
+
+void CStreamPlayer::AskStop()
+{
+    m_retired.store(true);
+    m_stopping.store(true);
+    {
+        std::lock_guard<std::mutex> lock(m_shareLock);
+        if (m_headerWait)
+            m_headerWait->Close();
+    }
+    RequestStop();
+    m_port.SetStop();
+    m_port.Pause(true);
 }
 
 void CStreamPlayer::HaltFromOwner(int error)
@@ -651,7 +672,7 @@ void CStreamPlayer::OnSourceData(int, int type, unsigned char* data, unsigned in
 
 void CStreamPlayer::OnStreamData(const unsigned char* data, unsigned int size, bool header)
 {
-    if (!m_playWndSet.load())
+    if (!m_playWndSet.load() || m_stopping.load())
         return;
     if (!header) {
         m_port.InputData(data, size);

@@ -111,6 +111,9 @@ public slots:
     void OnSingleFrameBack();
     void OnDigitalZoom();
     void OnUpdateOSDTime();
+    // The engine's changed hook, re-posted to this thread: the outcomes of snapshots and clips are
+    // said, and a running poll looks at the new state at once.
+    void OnEngineChanged();
     void OnDownLoad();
     void OnSetDownState() {}
     void OnSnapshot();
@@ -187,6 +190,7 @@ private:
     QPointF m_pressPoint;
     bool m_fitFlag = false;
     bool m_clipFlag = false;
+    int m_quietClipStops = 0;  // clip stops whose outcome the poll has said already
     bool m_zoomOn = false;
     PlayWnd::PollLatch m_latch;
     QTimer* m_pOsdTimer = nullptr;

@@ -193,6 +193,14 @@ class TestPlayWnd : public QObject {
         QFile f(s.dir + QLatin1Char('/') + s.files[file].path);
         return f.open(QIODevice::ReadOnly) ? f.read(40) : QByteArray();
     }
+    // The engine's output worker has carried out what the window asked (a snapshot, a clip's
+    // start or stop), and the window has heard of it.
+    bool OutputDone()
+    {
+        const bool idle = m_engine->WaitOutputIdle(10000);
+        QCoreApplication::processEvents();
+        return idle;
+    }
     QStringList ClipPaths() const
     {
         QStringList paths;
@@ -365,14 +373,19 @@ private slots:
             }
         });
         m_wnd->OnSnapshot();
+        // The click returned before the picture was taken: the notice follows the outcome.
+        const bool saidLater = prompts.Texts(CPrompt::Notice).isEmpty();
+        const bool idle = OutputDone();
         done = true;
         mover.join();
+        QVERIFY(saidLater);
+        QVERIFY(idle);
         const QString path = QString::fromLocal8Bit(m_engine->GetSnapshotFilePath().c_str());
         QVERIFY2(path.startsWith(OutputRoot()), qPrintable(path));
         QCOMPARE(QFileInfo(path).suffix(), suffix);
         QCOMPARE(QImageReader::imageFormat(path), format);
+        QTRY_COMPARE(prompts.Texts(CPrompt::Notice), QStringList{path});
         QVERIFY(CSnapshotInfoWnd::Current() != nullptr);
-        QCOMPARE(prompts.Texts(CPrompt::Notice), QStringList{path});
         const qint64 saved = playtest::FrameCode(QImage(path), m_sample.fps);
         QVERIFY(saved >= 0);
         QVERIFY(vrend_test_WaitSettled(port, 10000));
@@ -393,7 +406,8 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(m_wnd->Surface()->framesReceived() > 0, 5000);
         m_wnd->OnRecord();
         QVERIFY(m_engine->IsClipping());
-        QVERIFY(m_wnd->IsClipFlag());
+        QVERIFY(OutputDone());
+        QTRY_VERIFY(m_wnd->IsClipFlag());
         QCOMPARE(m_wnd->RecordButton()->toolTip(), QStringLiteral("Stop Recording"));
         QCOMPARE(prompts.Texts(CPrompt::Notice), QStringList{QStringLiteral("start recording.")});
         QTest::qWait(1200);
@@ -405,6 +419,8 @@ private slots:
         QVERIFY(!m_engine->IsClipping());
         QVERIFY(!m_wnd->IsClipFlag());
         QCOMPARE(m_wnd->RecordButton()->toolTip(), QStringLiteral("Start Recording"));
+        QVERIFY(OutputDone());
+        QTRY_COMPARE(prompts.Texts(CPrompt::Notice).size(), 1);
         const QStringList notices = prompts.Texts(CPrompt::Notice);
         QCOMPARE(notices.size(), 1);
         QVERIFY2(notices.first().contains(QString::fromLocal8Bit(m_engine->GetClipFilePath().c_str())),
@@ -425,6 +441,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(m_wnd->Surface()->framesReceived() > 0, 5000);
         m_wnd->OnRecord();
         QVERIFY(m_engine->IsClipping());
+        QVERIFY(OutputDone());
         prompts.Clear();
         g_free_bytes = quint64(1) << 30;
         QTest::qWait(1000);  // three polls and more
@@ -466,13 +483,15 @@ private slots:
         const qint64 shownAtStart = AdvanceTo(first + 37);  // inside a group of pictures
         m_wnd->RecordButton()->click();
         QVERIFY(m_engine->IsClipping());
+        QVERIFY(OutputDone());
         const qint64 shownAtStop = AdvanceTo(shownAtStart + 3 * s.fps);
         m_wnd->RecordButton()->click();
         QVERIFY(!m_engine->IsClipping());
+        QVERIFY(OutputDone());
 
         const QStringList paths = ClipPaths();
         QCOMPARE(paths.size(), 1);
-        QCOMPARE(prompts.Texts(CPrompt::Notice).last(), paths.first());
+        QTRY_COMPARE(prompts.Texts(CPrompt::Notice).last(), paths.first());
         const ReadBack clip = Read(paths.first());
         QCOMPARE(clip.header, FileHeader(s, 0));
         QCOMPARE(clip.report.errors, 0);
@@ -495,8 +514,10 @@ private slots:
         const qint64 first = qint64(s.files[0].start) * s.fps;
         const qint64 shownAtStart = AdvanceTo(first + 37);
         m_wnd->RecordButton()->click();
+        QVERIFY(OutputDone());
         const qint64 shownAtStop = AdvanceTo(first + 15 * s.fps);  // about 45 MB
         m_wnd->RecordButton()->click();
+        QVERIFY(OutputDone());
 
         const QStringList paths = ClipPaths();
         QCOMPARE(paths.size(), 2);
@@ -528,8 +549,10 @@ private slots:
         QVERIFY(FirstPictureShown());
         const qint64 shownAtStart = AdvanceTo(qint64(s.files[0].end - 3) * s.fps + 10);
         m_wnd->RecordButton()->click();
+        QVERIFY(OutputDone());
         const qint64 shownAtStop = AdvanceTo(qint64(s.files[1].start + 2) * s.fps);
         m_wnd->RecordButton()->click();
+        QVERIFY(OutputDone());
 
         const QStringList paths = ClipPaths();
         QCOMPARE(paths.size(), 2);
@@ -560,12 +583,17 @@ private slots:
         QVERIFY(FirstPictureShown());
         const qint64 shownAtStart = AdvanceTo(qint64(s.files[1].end - 2) * s.fps + 5);
         m_wnd->RecordButton()->click();
+        QVERIFY(OutputDone());
         AdvanceTo(qint64(s.files[1].end) * s.fps);
         QTRY_VERIFY_WITH_TIMEOUT(!m_engine->IsPlaying() && !m_wnd->IsPollRunning(), 10000);
+        QVERIFY(OutputDone());
         const QStringList paths = ClipPaths();
         QCOMPARE(paths.size(), 1);
-        QCOMPARE(prompts.Texts(CPrompt::Notice), (QStringList{QStringLiteral("start recording."), paths.first(),
-                                                              QStringLiteral("The video has reach the end.")}));
+        // The end is said by the poll that stops the window; the clip's file once its engine has
+        // closed it.
+        QTRY_COMPARE(prompts.Texts(CPrompt::Notice),
+                     (QStringList{QStringLiteral("start recording."), QStringLiteral("The video has reach the end."),
+                                  paths.first()}));
         QVERIFY(!m_wnd->IsClipFlag());
         const ReadBack clip = Read(paths.first());
         QCOMPARE(clip.codes.first(), shownAtStart / s.fps * s.fps);
@@ -585,6 +613,7 @@ private slots:
         AdvanceTo(qint64(s.files[0].start) * s.fps + 10);
         m_wnd->RecordButton()->click();
         QVERIFY(m_engine->IsClipping());
+        QVERIFY(OutputDone());
         RTK_Test_FailWritesAfter(0);
         AdvanceTo(qint64(s.files[0].start) * s.fps + 3 * s.fps);
         QTRY_VERIFY(!m_wnd->IsClipFlag());
