@@ -165,6 +165,17 @@ void CPlaybackWnd::SetChannelInfo(const Varpen::CChannel& channel)
         return;
     player->SetChannel(channel);
     m_quietClipStops = 0;
+    ListenTo(player);
+    if (m_host)
+        m_host->ClearSegments(m_cellIndex);
+    m_channelName = channel.GetName();
+    m_channelText = PlayWnd::ChannelText(tr("channel"), channel.GetNumber(), channel.GetFlag());
+    SetBarEnabled(channel.GetNumber() != -1);
+    UpdateTitle();
+}
+
+void CPlaybackWnd::ListenTo(CPlayBackInteraction* player)
+{
     // From any thread, to this one; a hook left behind on an engine that outlives the cell calls
     // nothing.
     QPointer<CPlaybackWnd> self(this);
@@ -177,12 +188,6 @@ void CPlaybackWnd::SetChannelInfo(const Varpen::CChannel& channel)
             },
             Qt::QueuedConnection);
     });
-    if (m_host)
-        m_host->ClearSegments(m_cellIndex);
-    m_channelName = channel.GetName();
-    m_channelText = PlayWnd::ChannelText(tr("channel"), channel.GetNumber(), channel.GetFlag());
-    SetBarEnabled(channel.GetNumber() != -1);
-    UpdateTitle();
 }
 
 void CPlaybackWnd::ResetPlayWnd()
@@ -260,6 +265,7 @@ bool CPlaybackWnd::OnPlay()
         return false;
     Varpen::SynPlaybackInteraction* sync = m_host ? m_host->Sync() : nullptr;
     const bool syncRunning = sync && sync->IsRunning();
+    ListenTo(player);
     if (!player->IsPlaying()) {
         m_latch = {};
         if (!player->StartPlayback(GetPlayWndId(), 0))
@@ -298,6 +304,7 @@ void CPlaybackWnd::EndClipWithNotice()
 {
     // The engine closes the clip on its own worker; its file (or "Clip Exception.") is said when
     // the outcome arrives (OnEngineChanged).
+    ListenTo(GetPlayer());
     GetPlayer()->StopClip();
     OnPlaybackRemoteEvent(PlayWndEvent::ClipStopped);
 }
@@ -407,6 +414,7 @@ void CPlaybackWnd::OnRecord()
     }
     // Carried out on the engine's worker: "start recording." or "start recording failed." when
     // the outcome arrives.
+    ListenTo(player);
     if (!player->StartClip())
         ShowNotice(tr("start recording failed."));
 }
@@ -524,6 +532,7 @@ void CPlaybackWnd::OnSnapshot()
     }
     // The engine's worker waits for the next picture and writes it; the file (or "Snapshot
     // failed.") is said when the outcome arrives.
+    ListenTo(player);
     if (!player->Snapshot())
         ShowNotice(tr("Snapshot failed."));
 }

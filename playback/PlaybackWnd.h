@@ -79,6 +79,8 @@ public:
     // Ends a running clip without a free-space check or a change of the current window (the
     // page's stop and seek). True when a clip was running.
     bool StopClip();
+    // The engine's changed hook re-posts to this cell (set again whenever the cell acts on it).
+    void ListenTo(CPlayBackInteraction* player);
 
     // Built apart from running it, so that a test can look at it.
     QMenu* BuildContextMenu();

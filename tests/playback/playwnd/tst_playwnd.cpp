@@ -13,6 +13,7 @@
 #include <QToolButton>
 
 #include "app/SettingsManager.h"
+#include "app/WorkerHooks.h"
 #include "engine/PlayBackInteraction.h"
 #include "playback/PlaybackWnd.h"
 #include "platform/system/system.h"
@@ -25,6 +26,8 @@
 #include "widgets/PromptHook.h"
 
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
 #include <map>
 #include <thread>
 
@@ -432,6 +435,78 @@ private slots:
         m_wnd->OnRecord();
         QVERIFY(!m_engine->IsClipping());
         QCOMPARE(prompts.Texts(CPrompt::Notice), QStringList{QStringLiteral("Disk Space is low.")});
+    }
+
+    // While the engine's output worker is held (a slow capture or clip folder), the buttons
+    // return at once and say nothing yet; once it goes on, the outcome is said once.
+    void outputSaidOnceWhenTheWorkerGoesOn_data()
+    {
+        QTest::addColumn<QString>("button");  // snapshot, record (start), record again (stop)
+        QTest::newRow("snapshot") << QStringLiteral("snapshot");
+        QTest::newRow("clip start") << QStringLiteral("start");
+        QTest::newRow("clip stop") << QStringLiteral("stop");
+    }
+    void outputSaidOnceWhenTheWorkerGoesOn()
+    {
+        QFETCH(QString, button);
+        CPromptScript prompts;
+        QVERIFY(m_wnd->OnPlay());
+        QTRY_VERIFY_WITH_TIMEOUT(m_wnd->Surface()->framesReceived() > 0, 10000);
+        if (button == QLatin1String("stop")) {
+            m_wnd->RecordButton()->click();
+            QVERIFY(OutputDone());
+            QTRY_VERIFY(m_wnd->IsClipFlag());
+            QTest::qWait(500);
+        }
+        prompts.Clear();
+        std::mutex lock;
+        std::condition_variable cond;
+        bool reached = false, go = false;
+        WorkerHooks::Set([&](WorkerHooks::Point point) {
+            if (point != WorkerHooks::Point::OutputCommand)
+                return;
+            std::unique_lock<std::mutex> guard(lock);
+            reached = true;
+            cond.notify_all();
+            cond.wait_for(guard, std::chrono::seconds(10), [&] { return go; });
+        });
+        if (button == QLatin1String("snapshot"))
+            m_wnd->SnapshotButton()->click();
+        else
+            m_wnd->RecordButton()->click();
+        {
+            std::unique_lock<std::mutex> guard(lock);
+            QVERIFY(cond.wait_for(guard, std::chrono::seconds(10), [&] { return reached; }));
+        }
+        // The click has returned with its command held; a few polls go by meanwhile.
+        QTest::qWait(700);
+        QCOMPARE(prompts.Texts(CPrompt::Notice), QStringList());
+        QVERIFY(!m_wnd->IsClipFlag());
+        {
+            std::lock_guard<std::mutex> guard(lock);
+            go = true;
+        }
+        cond.notify_all();
+        QVERIFY(OutputDone());
+        WorkerHooks::Set({});
+        QTRY_COMPARE(prompts.Texts(CPrompt::Notice).size(), 1);
+        const QString said = prompts.Texts(CPrompt::Notice).first();
+        if (button == QLatin1String("start")) {
+            QCOMPARE(said, QStringLiteral("start recording."));
+            QVERIFY(m_wnd->IsClipFlag());
+            m_wnd->RecordButton()->click();
+            QVERIFY(OutputDone());
+            QTRY_COMPARE(prompts.Texts(CPrompt::Notice).size(), 2);  // the clip's file
+            return;
+        } else if (button == QLatin1String("stop")) {
+            QCOMPARE(said, QString::fromLocal8Bit(m_engine->GetClipFilePath().c_str()));
+            QVERIFY(QFileInfo::exists(said));
+        } else {
+            QCOMPARE(said, QString::fromLocal8Bit(m_engine->GetSnapshotFilePath().c_str()));
+            QVERIFY(QFileInfo::exists(said));
+        }
+        QTest::qWait(700);  // later polls say nothing more
+        QCOMPARE(prompts.Texts(CPrompt::Notice).size(), 1);
     }
 
     void clipExceptionOnce()
