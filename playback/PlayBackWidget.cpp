@@ -722,7 +722,7 @@ void CPlayBackWidget::CheckPlayState()
     CPlayBackInteraction* player = d->CurrentPlayer();
     if (!player)
         return;
-    const Varpen::PlayState state = player->GetEngineState().play;
+    const Varpen::PlayState state = player->GetPlayState();
     if (state.endOfList)
         UpdateWidget(PlayBar::kStopped);
     if (state.error == 1)

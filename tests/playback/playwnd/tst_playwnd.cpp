@@ -450,13 +450,24 @@ private slots:
     {
         QFETCH(QString, button);
         CPromptScript prompts;
+        // The clock is virtual: the pictures a snapshot and a clip wait for come when the test
+        // moves it, however loaded the machine.
+        m_clock = std::make_shared<vrend::VirtualClock>();
+        vrend_test_SetClock(m_clock);
+        m_virtualClock = true;
+        const auto frames = [this](int count) {
+            for (int i = 0; i < count; ++i) {
+                m_clock->Advance(40'000'000);
+                vrend_test_WaitSettled(m_engine->GetPlayPort(), 10000);
+            }
+        };
         QVERIFY(m_wnd->OnPlay());
         QTRY_VERIFY_WITH_TIMEOUT(m_wnd->Surface()->framesReceived() > 0, 10000);
         if (button == QLatin1String("stop")) {
             m_wnd->RecordButton()->click();
             QVERIFY(OutputDone());
             QTRY_VERIFY(m_wnd->IsClipFlag());
-            QTest::qWait(500);
+            frames(50);
         }
         prompts.Clear();
         std::mutex lock;
@@ -487,6 +498,10 @@ private slots:
             go = true;
         }
         cond.notify_all();
+        for (int i = 0; i < 200 && m_engine->IsOutputBusy(); ++i) {
+            frames(1);
+            m_engine->WaitOutputIdle(20);
+        }
         QVERIFY(OutputDone());
         WorkerHooks::Set({});
         QTRY_COMPARE(prompts.Texts(CPrompt::Notice).size(), 1);
@@ -494,6 +509,7 @@ private slots:
         if (button == QLatin1String("start")) {
             QCOMPARE(said, QStringLiteral("start recording."));
             QVERIFY(m_wnd->IsClipFlag());
+            frames(50);
             m_wnd->RecordButton()->click();
             QVERIFY(OutputDone());
             QTRY_COMPARE(prompts.Texts(CPrompt::Notice).size(), 2);  // the clip's file
