@@ -222,13 +222,12 @@ private slots:
     void stepRuleKnowsTheFilesOfAStartForAll()
     {
         Varpen::SyncStepRule rule;
+        auto pass = [&](const char* a, const char* b) {
+            return ActionLetters(rule.Plan({ParseMember(1, QLatin1String(a)), ParseMember(2, QLatin1String(b))}));
+        };
         rule.Reset({ParseMember(1, QStringLiteral("0:5")), ParseMember(2, QStringLiteral("0:5"))});
-        QCOMPARE(
-            ActionLetters(rule.Plan({ParseMember(1, QStringLiteral("1:?")), ParseMember(2, QStringLiteral("0:5"))})),
-            QStringLiteral("SN"));
-        QCOMPARE(
-            ActionLetters(rule.Plan({ParseMember(1, QStringLiteral("1:6")), ParseMember(2, QStringLiteral("0:5"))})),
-            QStringLiteral("NN"));
+        QCOMPARE(pass("1:?", "0:5"), QStringLiteral("SR"));
+        QCOMPARE(pass("1:6", "0:5"), QStringLiteral("NR"));
         QCOMPARE(rule.Holding(), std::vector<std::uintptr_t>{1});
     }
 
