@@ -14,6 +14,7 @@ enum class Point {
     LogSearchRead,       // the log search is about to read the next record
     LogSearchBatch,      // the log search is about to hand a batch over
     DayCheckDay,         // the recording-day checker is about to search one day
+    OutputCommand,       // a playback engine's output worker is about to take a snapshot or start or stop a clip
 };
 
 using Hook = std::function<void(Point)>;

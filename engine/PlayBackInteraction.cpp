@@ -2,22 +2,110 @@
 
 #include <QDebug>
 
+#include "engine/CommandWorker.h"
 #include "engine/DownloadPlan.h"
 #include "engine/Logging.h"
 #include "engine/StreamDownloader.h"
+#include "engine/WorkerReaper.h"
+#include "app/WorkerHooks.h"
 
 using namespace Varpen;
 
-CPlayBackInteraction::CPlayBackInteraction() = default;
+struct CPlayBackInteraction::Shared {
+    std::mutex hookLock;  // held while the hook runs
+    std::function<void()> hook;
+
+    std::mutex outputLock;  // the output record below
+    std::vector<OutputResult> results;
+    std::string snapshotPath;
+    std::string lastClipPath;
+    std::vector<std::string> clipPackages;
+    bool clipFailed = false;  // the last clip ended on a failure
+
+    std::atomic<bool> clipWanted{false};  // from a StartClip until its StopClip
+    std::atomic<int> clipStarts{0};       // clip starts not carried out yet
+
+    void Notify()
+    {
+        std::lock_guard<std::mutex> lock(hookLock);
+        if (hook)
+            hook();
+    }
+    void Report(OutputResult result)
+    {
+        {
+            std::lock_guard<std::mutex> lock(outputLock);
+            results.push_back(std::move(result));
+        }
+        Notify();
+    }
+};
+
+CPlayBackInteraction::CPlayBackInteraction() : m_shared(std::make_shared<Shared>())
+{
+    NewPlayer(kPlayErrorNone);
+}
 
 CPlayBackInteraction::~CPlayBackInteraction()
 {
     try {
+        SetChangedHook({});
         if (m_downloader)
             m_downloader->Stop(false);
-        m_player.ResetPlayWnd();
+        StopPlayback();
+        Player()->ResetPlayWnd();
+        // A command still carried out (a clip being closed) ends on the reaper.
+        if (m_output && m_output->IsBusy())
+            CWorkerReaper::Instance().Retire([output = std::move(m_output)]() mutable { output.reset(); });
     } catch (...) {
     }
+}
+
+std::shared_ptr<CStreamPlayer> CPlayBackInteraction::Player() const
+{
+    std::lock_guard<std::mutex> lock(m_playerLock);
+    return m_player;
+}
+
+void CPlayBackInteraction::NewPlayer(int error)
+{
+    auto player = std::make_shared<CStreamPlayer>();
+    if (error != kPlayErrorNone)
+        player->SetErrorCode(error);
+    player->SetStateListener([shared = m_shared] { shared->Notify(); });
+    {
+        std::lock_guard<std::mutex> lock(m_playerLock);
+        player->SetHoldAtNextFile(m_hold);
+        if (m_drawFn)
+            player->SetDrawCallback(m_drawFn, m_drawUser);
+        m_player = std::move(player);
+    }
+    m_shared->Notify();
+}
+
+void CPlayBackInteraction::Post(std::function<void()> command)
+{
+    if (!m_output)
+        m_output = std::make_shared<CCommandWorker>();
+    m_output->Post(std::move(command));
+}
+
+void CPlayBackInteraction::SetChangedHook(std::function<void()> hook)
+{
+    std::lock_guard<std::mutex> lock(m_shared->hookLock);
+    m_shared->hook = std::move(hook);
+}
+
+EngineState CPlayBackInteraction::GetEngineState()
+{
+    const std::shared_ptr<CStreamPlayer> player = Player();
+    EngineState state;
+    state.play = player->GetState();
+    state.shown = player->GetCurrentTime();
+    state.speed = player->GetSpeed();
+    state.paused = player->IsPaused();
+    state.clipping = IsClipping();
+    return state;
 }
 
 void CPlayBackInteraction::SetChannel(const CChannel& channel)
@@ -40,8 +128,9 @@ void CPlayBackInteraction::SetUseIndex(bool useIndex)
 
 void CPlayBackInteraction::ClearFileList()
 {
+    StopPlayback();
     RTK_Guard guard(&m_listLock);
-    m_player.ResetPlayWnd();
+    Player()->ResetPlayWnd();
     m_files.clear();
 }
 
@@ -102,7 +191,7 @@ bool CPlayBackInteraction::StartPlayback(std::uint32_t window, time_t time)
     {
         RTK_Guard guard(&m_listLock);
         if (m_files.empty()) {
-            m_player.SetErrorCode(kPlayErrorNoFile);
+            Player()->SetErrorCode(kPlayErrorNoFile);
             qCWarning(lcEngine) << "--qarn-- CPlayBackInteraction-StartPlayback nofile";
             return false;
         }
@@ -117,14 +206,19 @@ bool CPlayBackInteraction::StartPlayback(std::uint32_t window, time_t time)
     info->window = window;
     info->channel = m_channel.GetNumber();
 
-    bool ok = m_player.SetPlayWnd(std::move(info)) && m_player.SetFileList(playList);
+    const std::shared_ptr<CStreamPlayer> player = Player();
+    bool ok = player->SetPlayWnd(std::move(info)) && player->SetFileList(playList);
     if (ok) {
-        m_player.SetUseIndex(m_useIndex);
-        ok = m_player.StartPlayback(time);
+        {
+            RTK_Guard guard(&m_listLock);
+            m_playList = playList;
+        }
+        player->SetUseIndex(m_useIndex);
+        ok = player->StartPlayback(time);
     }
     if (!ok) {
         qCWarning(lcEngine) << "--qarn-- CPlayBackInteraction-StartPlayback failed";
-        m_player.SetErrorCode(kPlayErrorNoFile);
+        player->SetErrorCode(kPlayErrorNoFile);
         return false;
     }
     // The player cleared the end flag when it located the first file; its thread may already
@@ -135,190 +229,324 @@ bool CPlayBackInteraction::StartPlayback(std::uint32_t window, time_t time)
 
 void CPlayBackInteraction::StopPlayback()
 {
-    m_player.StopPlayback();
+    Retire(kPlayErrorNone);
+}
+
+void CPlayBackInteraction::Retire(int error)
+{
+    std::shared_ptr<CStreamPlayer> player = Player();
+    if (!player->IsRunning()) {
+        // Its worker has ended (or never ran): the join is at once.
+        player->StopPlayback();
+        if (error != kPlayErrorNone)
+            player->SetErrorCode(error);
+        return;
+    }
+    // The worker may be in a read of a slow disk or waiting for a header: it is told to stop,
+    // and the reaper joins it and stops the stream; the window goes on with a fresh player, which
+    // says at once why nothing plays.
+    player->AskStop();
+    NewPlayer(error);
+    CWorkerReaper::Instance().Retire([player = std::move(player)]() mutable {
+        player->StopPlayback();
+        player.reset();
+    });
+}
+
+bool CPlayBackInteraction::Seek(time_t time, bool paused)
+{
+    const std::shared_ptr<CStreamPlayer> player = Player();
+    if (!player->IsPlaying() || time == -1)
+        return false;
+    bool found;
+    {
+        RTK_Guard guard(&m_listLock);
+        int index = -1;
+        time_t startAt = -1;
+        found = FindFileByTime(m_playList, time, index, startAt);
+    }
+    if (!found) {
+        // Nothing plays any more, and the window learns why; the worker is not waited for.
+        qCWarning(lcEngine) << "--qarn-- StreamPlayer-SeekToTime no file holds the time";
+        Retire(kPlayErrorNoFile);
+        return false;
+    }
+    return player->SeekToTime(time, paused);
 }
 
 bool CPlayBackInteraction::SetPlayTime(time_t time)
 {
-    return m_player.SeekToTime(time);
+    return Seek(time, false);
 }
 
 bool CPlayBackInteraction::SetPlayTimePaused(time_t time)
 {
-    return m_player.SeekToTime(time, true);
+    return Seek(time, true);
 }
 
 void CPlayBackInteraction::SetHoldAtNextFile(bool hold)
 {
-    m_player.SetHoldAtNextFile(hold);
+    // With the player's pointer: a player made meanwhile takes the new value too.
+    std::lock_guard<std::mutex> lock(m_playerLock);
+    m_hold = hold;
+    m_player->SetHoldAtNextFile(hold);
 }
 
 bool CPlayBackInteraction::Pause(bool pause)
 {
-    return m_player.Pause(pause);
+    return Player()->Pause(pause);
 }
 
 bool CPlayBackInteraction::IsPaused()
 {
-    return m_player.IsPaused();
+    return Player()->IsPaused();
 }
 
 int CPlayBackInteraction::SetSpeed(int level)
 {
-    return m_player.SetSpeed(level);
+    return Player()->SetSpeed(level);
 }
 
 int CPlayBackInteraction::GetSpeed()
 {
-    return m_player.GetSpeed();
+    return Player()->GetSpeed();
 }
 
 bool CPlayBackInteraction::Fast()
 {
-    return m_player.Fast();
+    return Player()->Fast();
 }
 
 bool CPlayBackInteraction::Slow()
 {
-    return m_player.Slow();
+    return Player()->Slow();
 }
 
 bool CPlayBackInteraction::StepForward()
 {
-    m_stepping = m_player.StepForward();
+    m_stepping = Player()->StepForward();
     return m_stepping;
 }
 
 bool CPlayBackInteraction::StepBackward()
 {
-    return m_player.StepBackward();
+    return Player()->StepBackward();
 }
 
 bool CPlayBackInteraction::NormalSpeed()
 {
     m_stepping = false;
-    return m_player.ResumeNormal();
+    return Player()->ResumeNormal();
 }
 
 bool CPlayBackInteraction::IsPlaying()
 {
-    return m_player.IsPlaying();
+    return Player()->IsPlaying();
 }
 
 bool CPlayBackInteraction::IsEndOfList()
 {
-    return m_player.IsEndOfList();
+    return Player()->IsEndOfList();
 }
 
 int CPlayBackInteraction::GetPlayError()
 {
-    return m_player.GetErrorCode();
+    return Player()->GetErrorCode();
 }
 
 PlayState CPlayBackInteraction::GetPlayState()
 {
-    return m_player.GetState();
+    return Player()->GetState();
 }
 
 time_t CPlayBackInteraction::GetCurrentTime()
 {
-    return m_player.GetCurrentTime();
+    return Player()->GetCurrentTime();
 }
 
 std::int64_t CPlayBackInteraction::GetCurrentTimeMs()
 {
-    return m_player.GetCurrentTimeMs();
+    return Player()->GetCurrentTimeMs();
 }
 
 bool CPlayBackInteraction::IsDecodedAhead()
 {
     // Two pictures: the decoder has got ahead of the presenter, as after its start-up.
-    return m_player.GetFramesAhead() >= 2;
+    return Player()->GetFramesAhead() >= 2;
 }
 
 bool CPlayBackInteraction::OpenSound()
 {
-    return m_player.Port().OpenSound();
+    return Player()->Port().OpenSound();
 }
 
 void CPlayBackInteraction::CloseSound()
 {
-    m_player.Port().CloseSound();
+    Player()->Port().CloseSound();
 }
 
 bool CPlayBackInteraction::IsVoiceOpen()
 {
-    return m_player.Port().IsSoundOn();
+    return Player()->Port().IsSoundOn();
 }
 
 bool CPlayBackInteraction::SetVolume(std::uint16_t volume)
 {
-    return m_player.Port().SetVolume(volume);
+    return Player()->Port().SetVolume(volume);
 }
 
 bool CPlayBackInteraction::Snapshot()
 {
-    return m_player.Snapshot();
+    std::shared_ptr<CStreamPlayer> player = Player();
+    // A new frame must come through the display: refused at once when none can.
+    CPlayPort& port = player->Port();
+    if (!player->IsPlaying() || !port.IsOpen() || port.IsPaused() || port.IsStepping())
+        return false;
+    Post([shared = m_shared, player = std::move(player)] {
+        WorkerHooks::Reach(WorkerHooks::Point::OutputCommand);
+        OutputResult result;
+        result.kind = OutputResult::Snapshot;
+        result.ok = player->Snapshot();
+        if (result.ok) {
+            result.path = player->Port().GetSnapshotPath();
+            std::lock_guard<std::mutex> lock(shared->outputLock);
+            shared->snapshotPath = result.path;
+        }
+        shared->Report(std::move(result));
+    });
+    return true;
 }
 
 std::string CPlayBackInteraction::GetSnapshotFilePath()
 {
-    return m_player.Port().GetSnapshotPath();
+    // The port names the file when the snapshot asks for its frame.
+    std::string path = Player()->Port().GetSnapshotPath();
+    if (!path.empty())
+        return path;
+    std::lock_guard<std::mutex> lock(m_shared->outputLock);
+    return m_shared->snapshotPath;
 }
 
 bool CPlayBackInteraction::StartClip()
 {
-    return m_player.StartClip();
+    if (IsClipping())
+        return true;
+    m_shared->clipWanted.store(true);
+    m_shared->clipStarts.fetch_add(1);
+    Post([shared = m_shared, player = Player()] {
+        WorkerHooks::Reach(WorkerHooks::Point::OutputCommand);
+        OutputResult result;
+        result.kind = OutputResult::ClipStarted;
+        result.ok = player->StartClip();
+        if (result.ok)
+            result.path = player->Port().GetClipPath();
+        {
+            std::lock_guard<std::mutex> lock(shared->outputLock);
+            shared->clipFailed = !result.ok;
+            shared->clipPackages.clear();
+        }
+        shared->clipStarts.fetch_sub(1);
+        shared->Report(std::move(result));
+    });
+    return true;
 }
 
 void CPlayBackInteraction::StopClip()
 {
-    m_player.StopClip();
+    m_shared->clipWanted.store(false);
+    Post([shared = m_shared, player = Player()] {
+        WorkerHooks::Reach(WorkerHooks::Point::OutputCommand);
+        player->StopClip();
+        OutputResult result;
+        result.kind = OutputResult::ClipStopped;
+        result.ok = !player->IsClipFailed();
+        if (result.ok)
+            result.path = player->Port().GetLastClipPath();
+        {
+            std::lock_guard<std::mutex> lock(shared->outputLock);
+            shared->lastClipPath = player->Port().GetLastClipPath();
+            shared->clipPackages = player->Port().GetClipPackages();
+            shared->clipFailed = !result.ok;
+        }
+        shared->Report(std::move(result));
+    });
 }
 
 bool CPlayBackInteraction::IsClipping()
 {
-    return m_player.IsClipping();
+    return m_shared->clipWanted.load() && (m_shared->clipStarts.load() > 0 || Player()->IsClipping());
 }
 
 std::string CPlayBackInteraction::GetClipFilePath()
 {
-    return m_player.IsClipping() ? m_player.Port().GetClipPath() : m_player.Port().GetLastClipPath();
+    const std::shared_ptr<CStreamPlayer> player = Player();
+    if (player->IsClipping())
+        return player->Port().GetClipPath();
+    std::lock_guard<std::mutex> lock(m_shared->outputLock);
+    return m_shared->lastClipPath;
 }
 
 std::vector<std::string> CPlayBackInteraction::GetClipFilePaths()
 {
-    return m_player.Port().GetClipPackages();
+    const std::shared_ptr<CStreamPlayer> player = Player();
+    if (player->IsClipping())
+        return player->Port().GetClipPackages();
+    std::lock_guard<std::mutex> lock(m_shared->outputLock);
+    return m_shared->clipPackages;
+}
+
+std::vector<OutputResult> CPlayBackInteraction::TakeOutputResults()
+{
+    std::lock_guard<std::mutex> lock(m_shared->outputLock);
+    return std::exchange(m_shared->results, {});
+}
+
+bool CPlayBackInteraction::IsOutputBusy()
+{
+    return m_output && m_output->IsBusy();
+}
+
+bool CPlayBackInteraction::WaitOutputIdle(int timeout_ms)
+{
+    return !m_output || m_output->WaitIdle(timeout_ms);
 }
 
 bool CPlayBackInteraction::SetDisplayRegion(float left, float top, float right, float bottom)
 {
-    return m_player.SetDisplayRegion(left, top, right, bottom);
+    return Player()->SetDisplayRegion(left, top, right, bottom);
 }
 
 bool CPlayBackInteraction::GetPictureSize(int* width, int* height)
 {
-    return m_player.GetPictureSize(width, height);
+    return Player()->GetPictureSize(width, height);
 }
 
 bool CPlayBackInteraction::RefreshPlay()
 {
-    return m_player.RefreshPlay();
+    return Player()->RefreshPlay();
 }
 
 void CPlayBackInteraction::SetDrawCallback(VRendDrawFn callback, void* user)
 {
-    m_player.SetDrawCallback(callback, user);
+    std::lock_guard<std::mutex> lock(m_playerLock);
+    m_drawFn = callback;
+    m_drawUser = user;
+    m_player->SetDrawCallback(callback, user);
 }
 
 int CPlayBackInteraction::GetPlayPort()
 {
-    return m_player.Port().GetPort();
+    return Player()->Port().GetPort();
 }
 
 bool CPlayBackInteraction::IsClipFailed()
 {
-    return m_player.IsClipFailed();
+    {
+        std::lock_guard<std::mutex> lock(m_shared->outputLock);
+        if (m_shared->clipFailed)
+            return true;
+    }
+    return Player()->IsClipFailed();
 }
 
 std::uint64_t CPlayBackInteraction::GetDataSizeByTime(time_t begin, time_t end)

@@ -4,16 +4,29 @@
 // this class; it offers every playback operation they need, so none of them reaches past it to
 // the player or its port.
 //
-// All operations run on the caller's thread (the GUI thread, the page's search thread for
-// SearchFiles, the day checker for GetRecordDays); the player's own locking protects playback.
-// A start or seek is handed to the player's worker and returns at once: opening the stream
-// and waiting for its header happen there, and a file that cannot be played is reported by
-// the state the page polls (error 1). What a poll reads (GetPlayState, IsPlaying, IsEndOfList,
-// GetPlayError, GetCurrentTime, IsPaused, IsClipping, IsClipFailed) never waits for a stream.
+// No control waits for a stream, a disk or another thread:
+//  - a start or seek is handed to the player's worker and returns at once: opening the stream
+//    and waiting for its header happen there, and a file that cannot be played is reported by
+//    the state the page polls (error 1);
+//  - a stop tells the player's worker to stop and hands the player to the reaper
+//    (engine/WorkerReaper.h), which joins its thread and stops its stream; the next start gets a
+//    fresh player;
+//  - a snapshot and a clip's start and stop are commands carried out one after another by the
+//    engine's own output worker; each outcome arrives later as an OutputResult
+//    (TakeOutputResults);
+//  - what a poll reads (GetEngineState, GetPlayState, IsPlaying, IsEndOfList, GetPlayError,
+//    GetCurrentTime, IsPaused, IsClipping, IsClipFailed) waits for none of them.
+// Every change of the play state and every output result calls the changed hook, on the thread
+// that made the change: the page re-posts it to its own thread.
+// Searches run on the caller's thread (the page's search thread for SearchFiles, the day checker
+// for GetRecordDays).
 
 #include <cstdint>
 #include <ctime>
+#include <functional>
 #include <memory>
+#include <mutex>
+#include <atomic>
 #include <set>
 #include <string>
 #include <vector>
@@ -27,6 +40,26 @@
 
 namespace Varpen {
 class CStreamDownloader;
+class CCommandWorker;
+
+// The outcome of a snapshot or of a clip's start or stop, in the order the commands were given.
+struct OutputResult {
+    enum Kind { Snapshot, ClipStarted, ClipStopped };
+    Kind kind = Snapshot;
+    bool ok = false;
+    // Snapshot: the picture's file. ClipStarted: the first package's file. ClipStopped: the last
+    // package completed (empty when the clip got no picture or its write failed).
+    std::string path;
+};
+
+// One engine's state of one moment, read without waiting.
+struct EngineState {
+    PlayState play;       // file index, end of list, last error, opening
+    time_t shown = -1;    // time of the frame shown, -1 none
+    int speed = 0;        // level -3..3
+    bool paused = false;  // paused (or held at a file change)
+    bool clipping = false;
+};
 
 // EstimateDataSize (the size estimate of a time window) is in engine/DownloadPlan.h.
 }  // namespace Varpen
@@ -104,6 +137,11 @@ public:
     // The shown picture has pictures decoded behind it (or its file is decoded to the end): it
     // can play on at once without waiting for its decoder.
     virtual bool IsDecodedAhead();
+    // Play state, shown time, speed, pause and clip of one moment.
+    Varpen::EngineState GetEngineState();
+    // Called (from any thread) after a change of the play state and for every output result. An
+    // empty hook removes it; once this returns, the old hook is not running and is not called again.
+    void SetChangedHook(std::function<void()> hook);
 
     // Sound on at volume 32767; off; state; volume.
     virtual bool OpenSound();
@@ -111,17 +149,29 @@ public:
     virtual bool IsVoiceOpen();
     virtual bool SetVolume(std::uint16_t volume);
 
-    // Writes the shown frame to an image file under the capture folder.
+    // Writes the next frame shown to an image file under the capture folder, on the output
+    // worker. false at once when no frame can be taken (nothing shown, paused or single frames);
+    // otherwise the outcome arrives as a Snapshot result.
     virtual bool Snapshot();
+    // The file of the last snapshot (named when it asks for its frame).
     virtual std::string GetSnapshotFilePath();
-    // Writes what the window shows to clip files under the clip folder.
+    // Writes what the window shows to clip files under the clip folder, from the output worker;
+    // the outcome arrives as a ClipStarted result. true (at once) also while a clip runs.
     virtual bool StartClip();
+    // Ends the clip on the output worker; the outcome arrives as a ClipStopped result.
     virtual void StopClip();
+    // From a StartClip until its StopClip, while the start is pending or the clip is written.
     virtual bool IsClipping();
     // The current clip file while clipping, else the last one closed.
     virtual std::string GetClipFilePath();
     // Every file the last clip (or the running one) completed, in the order written.
     std::vector<std::string> GetClipFilePaths();
+    // Outcomes of the output commands not taken yet, oldest first.
+    std::vector<Varpen::OutputResult> TakeOutputResults();
+    // Output commands queued or being carried out.
+    bool IsOutputBusy();
+    // Waits up to timeout_ms for the output commands given so far. Tools and tests only.
+    bool WaitOutputIdle(int timeout_ms);
 
     // Fractions 0..1 of the picture; all 0 shows the whole picture.
     virtual bool SetDisplayRegion(float left, float top, float right, float bottom);
@@ -144,9 +194,27 @@ public:
     virtual int GetDownloadProgress();
 
 private:
+    // What the output commands and the players' listeners use; it outlives the engine while they run.
+    struct Shared;
+    std::shared_ptr<Varpen::CStreamPlayer> Player() const;
+    // A fresh player in place of the current one, with the window's draw callback and hold, and
+    // the error code given.
+    void NewPlayer(int error);
+    // Stops the player without waiting for its worker; `error` is then the state's cause.
+    void Retire(int error);
+    void Post(std::function<void()> command);
+    bool Seek(time_t time, bool paused);
+
     std::uint32_t m_window = 0;
     Varpen::SingleFileList m_files;
-    Varpen::CStreamPlayer m_player;
+    Varpen::SingleFileList m_playList;  // the files of the last start, under the list lock
+    std::shared_ptr<Shared> m_shared;
+    mutable std::mutex m_playerLock;  // the player's pointer, the draw callback and the hold
+    std::shared_ptr<Varpen::CStreamPlayer> m_player;
+    std::shared_ptr<Varpen::CCommandWorker> m_output;  // made on the first output command
+    VRendDrawFn m_drawFn = nullptr;
+    void* m_drawUser = nullptr;
+    bool m_hold = false;
     Varpen::CFileSearch m_search;
     time_t m_lastBegin = 0;
     time_t m_lastEnd = 0;

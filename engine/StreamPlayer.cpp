@@ -60,8 +60,17 @@ PlayState CStreamPlayer::Unpack(std::uint64_t word)
 void CStreamPlayer::Publish(const PlayState& state)
 {
     m_state.store(Pack(state));
+    Announce(state);
+}
+
+void CStreamPlayer::Announce(const PlayState& state)
+{
+    if (m_retired.load())
+        return;
     if (StreamPlayerHooks().published)
         StreamPlayerHooks().published(state);
+    if (m_listener)
+        m_listener();
 }
 
 void CStreamPlayer::SetErrorCode(int code)
@@ -72,8 +81,7 @@ void CStreamPlayer::SetErrorCode(int code)
         state = Unpack(word);
         state.error = code;
     } while (!m_state.compare_exchange_weak(word, Pack(state)));
-    if (StreamPlayerHooks().published)
-        StreamPlayerHooks().published(state);
+    Announce(state);
 }
 
 CStreamPlayer::CStreamPlayer()
@@ -243,8 +251,7 @@ bool CStreamPlayer::MarkOpening(bool opening)
             return false;
         state.opening = opening;
     } while (!m_state.compare_exchange_weak(word, Pack(state)));
-    if (StreamPlayerHooks().published)
-        StreamPlayerHooks().published(state);
+    Announce(state);
     return true;
 }
 
@@ -304,6 +311,20 @@ void CStreamPlayer::StopPlayback()
         return;
     }
     HaltFromOwner(kPlayErrorNone);
+}
+
+void CStreamPlayer::AskStop()
+{
+    m_retired.store(true);
+    m_stopping.store(true);
+    {
+        std::lock_guard<std::mutex> lock(m_shareLock);
+        if (m_headerWait)
+            m_headerWait->Close();
+    }
+    RequestStop();
+    m_port.SetStop();
+    m_port.Pause(true);
 }
 
 void CStreamPlayer::HaltFromOwner(int error)
@@ -662,7 +683,7 @@ void CStreamPlayer::OnSourceData(int, int type, unsigned char* data, unsigned in
 
 void CStreamPlayer::OnStreamData(const unsigned char* data, unsigned int size, bool header)
 {
-    if (!m_playWndSet.load())
+    if (!m_playWndSet.load() || m_stopping.load())
         return;
     if (!header) {
         m_port.InputData(data, size);

@@ -99,6 +99,11 @@ public:
     // stops the player with error code 1 later.
     bool StartPlayback(time_t time);
     void StopPlayback();
+    // Tells the worker and the stream to stop without waiting for either: a header wait ends, the
+    // port takes no more data and shows no more pictures. No thread is joined: StopPlayback (or
+    // the destructor), run off the owner's thread, does that afterwards. The player is done with
+    // then: what it publishes from here on reaches neither the hooks nor its listener.
+    void AskStop();
     // StopPlayback, and the play window is forgotten.
     void ResetPlayWnd();
     // false when not playing or for -1; a seek to a time no file holds stops the player and sets
@@ -148,6 +153,9 @@ public:
     int GetErrorCode() const { return GetState().error; }
     // The owner's own verdict on a start it could not make (the index and end flag stay).
     void SetErrorCode(int code);
+    // Called after every state this player publishes, on the publishing thread (which may hold a
+    // lock of the player: the listener must only note or post). Set before the player is used.
+    void SetStateListener(std::function<void()> listener) { m_listener = std::move(listener); }
 
     // The port, for its sound and its file paths.
     CPlayPort& Port() { return m_port; }
@@ -173,6 +181,8 @@ private:
     // stopped, the clip ended; then index -1 is published together with its cause.
     void Halt(bool endOfList, int error);
     void Publish(const PlayState& state);
+    // Tells the test hooks and the listener of a state just published.
+    void Announce(const PlayState& state);
     static std::uint64_t Pack(const PlayState& state);
     static PlayState Unpack(std::uint64_t word);
     void SetCurrent(SingleFilePtr file);
@@ -195,6 +205,8 @@ private:
     void HaltFromOwner(int error);
 
     std::atomic<std::uint64_t> m_state{Pack(PlayState{})};
+    std::function<void()> m_listener;
+    std::atomic<bool> m_retired{false};  // AskStop: publishes to nobody any more
     SingleFileList m_files;
     CPlayPort m_port;
     CStreamSource m_source;  // after the port: stopped (and gone) before the port it feeds

@@ -517,12 +517,21 @@ bool CEntryTestScript::StepClip(const QString& secondsText)
         m_clipTimer.start();
         return false;
     }
-    // The clip ends by itself when the recordings end; the button then starts no new one.
-    if (window->IsClipFlag() && m_clipTimer.elapsed() < qint64(seconds * 1000))
+    // The engine starts and stops the clip on its own worker: the script goes on once it has.
+    if (player->IsOutputBusy())
         return false;
-    const qint64 stopShown_ms = ShownMs(player);
-    if (window->IsClipFlag())
-        window->RecordButton()->click();
+    if (m_phase == 1) {
+        // The clip ends by itself when the recordings end; the button then starts no new one.
+        if (window->IsClipFlag() && m_clipTimer.elapsed() < qint64(seconds * 1000))
+            return false;
+        m_clipStopShown_ms = ShownMs(player);
+        m_phase = 2;
+        if (window->IsClipFlag()) {
+            window->RecordButton()->click();
+            return false;
+        }
+    }
+    const qint64 stopShown_ms = m_clipStopShown_ms;
     if (player->IsClipFailed())
         return Fail(NoticeText()), false;
     const std::vector<std::string> files = player->GetClipFilePaths();

@@ -75,6 +75,7 @@ private:
     int m_ticked = 0;       // rows the download step ticked
     CLoopLag m_lag;
     qint64 m_clipShown_ms = -1;  // the picture shown when the clip step pressed the button first
+    qint64 m_clipStopShown_ms = -1;  // the picture shown when it pressed the button again
     QElapsedTimer m_clipTimer;
     bool m_busy = false;  // a step is running (it may run a modal loop)
     QPointer<QWidget> m_modalSeen;

@@ -2,6 +2,7 @@
 #include "app/gui/OstraApplication.h"
 #include "app/SettingsManager.h"
 #include "app/StartupNotice.h"
+#include "engine/WorkerReaper.h"
 #include "mainwindow/EntryTestScript.h"
 #include "mainwindow/SettingsPage.h"
 #include "mainwindow/VarpenMainWnd.h"
@@ -56,6 +57,9 @@ int main(int argc, char** argv)
     CEntryTestScript::FromEnvironment(window.get());
     const int result = app->exec();
     window.reset();
+    // The players, clips and streams the pages stopped without waiting end here, before the
+    // libraries they use go.
+    Varpen::CWorkerReaper::Instance().JoinAll();
     app.reset();
     return result;
 }

@@ -9,6 +9,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
+#include <QPointer>
+#include <QCoreApplication>
 #include <QTimer>
 #include <QToolButton>
 
@@ -167,12 +169,30 @@ void CPlaybackWnd::SetChannelInfo(const Varpen::CChannel& channel)
     if (!player)
         return;
     player->SetChannel(channel);
+    m_quietClipStops = 0;
+    ListenTo(player);
     if (m_host)
         m_host->ClearSegments(m_cellIndex);
     m_channelName = channel.GetName();
     m_channelText = PlayWnd::ChannelText(tr("channel"), channel.GetNumber(), channel.GetFlag());
     SetBarEnabled(channel.GetNumber() != -1);
     UpdateTitle();
+}
+
+void CPlaybackWnd::ListenTo(CPlayBackInteraction* player)
+{
+    // From any thread, to this one; a hook left behind on an engine that outlives the cell calls
+    // nothing.
+    QPointer<CPlaybackWnd> self(this);
+    player->SetChangedHook([self] {
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [self] {
+                if (self)
+                    self->OnEngineChanged();
+            },
+            Qt::QueuedConnection);
+    });
 }
 
 void CPlaybackWnd::ResetPlayWnd()
@@ -250,6 +270,7 @@ bool CPlaybackWnd::OnPlay()
         return false;
     Varpen::SynPlaybackInteraction* sync = m_host ? m_host->Sync() : nullptr;
     const bool syncRunning = sync && sync->IsRunning();
+    ListenTo(player);
     if (!player->IsPlaying()) {
         m_latch = {};
         if (!player->StartPlayback(GetPlayWndId(), 0))
@@ -286,14 +307,51 @@ void CPlaybackWnd::OnPause()
 
 void CPlaybackWnd::EndClipWithNotice()
 {
-    CPlayBackInteraction* player = GetPlayer();
-    player->StopClip();
+    // The engine closes the clip on its own worker; its file (or "Clip Exception.") is said when
+    // the outcome arrives (OnEngineChanged).
+    ListenTo(GetPlayer());
+    GetPlayer()->StopClip();
     OnPlaybackRemoteEvent(PlayWndEvent::ClipStopped);
-    // A clip that got no picture, or whose writing failed, has no file to show.
-    if (player->IsClipFailed())
-        ShowNotice(tr(PlayWnd::kClipException));
-    else
-        ShowNotice(CCommonUtil::LocalToQString(player->GetClipFilePath().c_str(), false), true);
+}
+
+void CPlaybackWnd::OnEngineChanged()
+{
+    CPlayBackInteraction* player = GetPlayer();
+    if (!player)
+        return;
+    for (const Varpen::OutputResult& result : player->TakeOutputResults()) {
+        switch (result.kind) {
+        case Varpen::OutputResult::Snapshot:
+            if (result.ok)
+                CSnapshotInfoWnd::ShowSnapshotInfo(CCommonUtil::LocalToQString(result.path.c_str(), false), this);
+            else
+                ShowNotice(tr("Snapshot failed."));
+            break;
+        case Varpen::OutputResult::ClipStarted:
+            if (!result.ok) {
+                ShowNotice(tr("start recording failed."));
+            } else if (player->IsClipping()) {
+                m_latch.clipShown = false;
+                OnPlaybackRemoteEvent(PlayWndEvent::ClipStarted);
+                ShowNotice(tr("start recording."));
+            }
+            // A clip stopped before its start was carried out says only its stop.
+            break;
+        case Varpen::OutputResult::ClipStopped:
+            if (m_quietClipStops > 0) {
+                --m_quietClipStops;
+                break;
+            }
+            // A clip that got no picture, or whose writing failed, has no file to show.
+            if (result.ok)
+                ShowNotice(CCommonUtil::LocalToQString(result.path.c_str(), false), true);
+            else
+                ShowNotice(tr(PlayWnd::kClipException));
+            break;
+        }
+    }
+    if (IsPollRunning())
+        OnUpdateOSDTime();
 }
 
 bool CPlaybackWnd::StopClip()
@@ -359,13 +417,11 @@ void CPlaybackWnd::OnRecord()
         ShowNotice(tr("Disk Space is low."));
         return;
     }
-    if (player->StartClip()) {
-        m_latch.clipShown = false;
-        OnPlaybackRemoteEvent(PlayWndEvent::ClipStarted);
-        ShowNotice(tr("start recording."));
-    } else {
+    // Carried out on the engine's worker: "start recording." or "start recording failed." when
+    // the outcome arrives.
+    ListenTo(player);
+    if (!player->StartClip())
         ShowNotice(tr("start recording failed."));
-    }
 }
 
 void CPlaybackWnd::OnSingleFrame()
@@ -434,21 +490,23 @@ void CPlaybackWnd::OnUpdateOSDTime()
     CPlayBackInteraction* player = GetPlayer();
     if (!player)
         return;
-    const Varpen::PlayState state = player->GetPlayState();
+    const Varpen::EngineState state = player->GetEngineState();
     PlayWnd::PollInput in;
-    in.error = state.error;
-    in.endOfList = state.endOfList;
-    in.clipping = player->IsClipping();
+    in.error = state.play.error;
+    in.endOfList = state.play.endOfList;
+    in.clipping = state.clipping;
     if (in.clipping)
         in.clipSpaceLow = CheckSavePathDiskSpaceCached(SavePathMinFreeGB(CSettingsManager::ClipSavePath),
                                                        CSettingsManager::ClipSavePath, QString(), false);
     in.clipFailed = m_clipFlag && !in.clipping && player->IsClipFailed();
-    in.currentTime = player->GetCurrentTime();
+    in.currentTime = state.shown;
     const PlayWnd::PollActions act = PlayWnd::DecidePoll(in, m_latch);
     // The stop comes first: it ends the timer, so no later poll can raise the same notice.
     if (act.stop)
         OnStop();
     if (act.stopClip) {
+        // The poll has said "Clip Exception." itself.
+        ++m_quietClipStops;
         player->StopClip();
         OnPlaybackRemoteEvent(PlayWndEvent::ClipStopped);
     }
@@ -477,11 +535,11 @@ void CPlaybackWnd::OnSnapshot()
         ShowNotice(tr("Disk Space is low."));
         return;
     }
-    if (!player->Snapshot()) {
+    // The engine's worker waits for the next picture and writes it; the file (or "Snapshot
+    // failed.") is said when the outcome arrives.
+    ListenTo(player);
+    if (!player->Snapshot())
         ShowNotice(tr("Snapshot failed."));
-        return;
-    }
-    CSnapshotInfoWnd::ShowSnapshotInfo(CCommonUtil::LocalToQString(player->GetSnapshotFilePath().c_str(), false), this);
 }
 
 void CPlaybackWnd::ResetSoundIcon()

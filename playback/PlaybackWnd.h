@@ -79,6 +79,8 @@ public:
     // Ends a running clip without a free-space check or a change of the current window (the
     // page's stop and seek). True when a clip was running.
     bool StopClip();
+    // The engine's changed hook re-posts to this cell (set again whenever the cell acts on it).
+    void ListenTo(CPlayBackInteraction* player);
 
     // Built apart from running it, so that a test can look at it.
     QMenu* BuildContextMenu();
@@ -115,6 +117,9 @@ public slots:
     void OnSingleFrameBack();
     void OnDigitalZoom();
     void OnUpdateOSDTime();
+    // The engine's changed hook, re-posted to this thread: the outcomes of snapshots and clips are
+    // said, and a running poll looks at the new state at once.
+    void OnEngineChanged();
     void OnDownLoad();
     void OnSetDownState() {}
     void OnSnapshot();
@@ -192,6 +197,7 @@ private:
     QPointF m_pressPoint;
     bool m_fitFlag = false;
     bool m_clipFlag = false;
+    int m_quietClipStops = 0;  // clip stops whose outcome the poll has said already
     bool m_zoomOn = false;
     PlayWnd::PollLatch m_latch;
     QTimer* m_pOsdTimer = nullptr;

@@ -99,17 +99,16 @@ protected:
             m_engine.StepBackward();
             break;
         case Qt::Key_S:
-            m_message =
-                m_engine.Snapshot()
-                    ? QStringLiteral("snapshot %1").arg(QString::fromLocal8Bit(m_engine.GetSnapshotFilePath().c_str()))
-                    : QStringLiteral("Snapshot failed.");
+            // Carried out on the engine's output worker; the status line says the outcome.
+            m_message = m_engine.Snapshot() ? QStringLiteral("snapshot...") : QStringLiteral("Snapshot failed.");
             break;
         case Qt::Key_C:
             if (m_engine.IsClipping()) {
                 m_engine.StopClip();
-                m_message = QStringLiteral("clip %1").arg(QString::fromLocal8Bit(m_engine.GetClipFilePath().c_str()));
+                m_message = QStringLiteral("clip...");
             } else {
-                m_message = m_engine.StartClip() ? QStringLiteral("clipping") : QStringLiteral("Clip failed.");
+                m_engine.StartClip();
+                m_message = QStringLiteral("clip starting...");
             }
             break;
         case Qt::Key_M:
@@ -168,6 +167,15 @@ private:
 
     void UpdateStatus()
     {
+        for (const Varpen::OutputResult& r : m_engine.TakeOutputResults()) {
+            const QString path = QString::fromLocal8Bit(r.path.c_str());
+            if (r.kind == Varpen::OutputResult::Snapshot)
+                m_message = r.ok ? QStringLiteral("snapshot %1").arg(path) : QStringLiteral("Snapshot failed.");
+            else if (r.kind == Varpen::OutputResult::ClipStarted)
+                m_message = r.ok ? QStringLiteral("clipping") : QStringLiteral("Clip failed.");
+            else
+                m_message = r.ok ? QStringLiteral("clip %1").arg(path) : QStringLiteral("Clip failed.");
+        }
         QString state = m_engine.IsPlaying()
                             ? (m_engine.IsPaused() ? QStringLiteral("paused") : QStringLiteral("playing"))
                             : QStringLiteral("stopped");

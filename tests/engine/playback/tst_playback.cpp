@@ -12,6 +12,9 @@
 
 #include "engine/PlayBackInteraction.h"
 #include "engine/SynPlaybackInteraction.h"
+#include "engine/WorkerReaper.h"
+#include "app/SettingsManager.h"
+#include "app/WorkerHooks.h"
 #include "platform/vrend/VideoSurface.h"
 #include "platform/vrend/vrend_test.h"
 #include "tests/engine/playback/PlaySamples.h"
@@ -27,7 +30,12 @@ constexpr int kSettle_ms = 10000;
 
 // Installs the player's test hooks for one case and removes them after it.
 struct HookScope {
-    ~HookScope() { Varpen::StreamPlayerHooks() = Varpen::StreamPlayerTestHooks{}; }
+    ~HookScope()
+    {
+        // Players stopped without waiting end on the reaper; none may run past its hooks.
+        Varpen::CWorkerReaper::Instance().JoinAll();
+        Varpen::StreamPlayerHooks() = Varpen::StreamPlayerTestHooks{};
+    }
 };
 
 // Every state the player publishes, and whether a state that stops without a cause was seen.
@@ -932,25 +940,158 @@ private slots:
             {&engine}, [&] { return engine.GetCurrentTime() == m_tiny.files[1].start; }, 100));
     }
 
-    // A stop while the worker waits for a header ends the open: the state says stopped by the
-    // operator, not failed.
-    void stopCancelsAnOpenInProgress()
+    // A stop (or the engine's end) while the worker is held inside its open returns at once: the
+    // worker is told to stop and the reaper joins it once it lets go. The window says stopped by
+    // the operator, not failed, and plays again at once.
+    void stopNeverWaitsForTheWorker_data()
     {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("stop") << QStringLiteral("stop");
+        QTest::newRow("clear list") << QStringLiteral("clear");
+        QTest::newRow("seek where no file is") << QStringLiteral("seek");
+        QTest::newRow("engine destroyed") << QStringLiteral("destroy");
+    }
+    void stopNeverWaitsForTheWorker()
+    {
+        QFETCH(QString, how);
         HookScope hooks;
-        Latch reached;
+        Latch reached, go;
         std::atomic<int> held{0};
         Varpen::StreamPlayerHooks().headerWait = [&] {
-            if (held.fetch_add(1) == 0)
-                reached.Open();
+            if (held.fetch_add(1) != 0)
+                return;
+            reached.Open();
+            go.Wait();
         };
         VideoSurface surface;
-        CPlayBackInteraction engine;
-        QVERIFY(playtest::SearchSample(engine, m_tiny));
-        QVERIFY(engine.StartPlayback(surface.surfaceId(), m_tiny.files[0].start + 1));
+        auto engine = std::make_unique<CPlayBackInteraction>();
+        QVERIFY(playtest::SearchSample(*engine, m_tiny));
+        QVERIFY(engine->StartPlayback(surface.surfaceId(), m_tiny.files[0].start + 1));
         QVERIFY(reached.Wait());
+        if (how == QLatin1String("stop"))
+            engine->StopPlayback();
+        else if (how == QLatin1String("clear"))
+            engine->ClearFileList();
+        else if (how == QLatin1String("seek"))
+            QVERIFY(!engine->SetPlayTime(DayStart(40)));
+        else
+            engine.reset();
+        // Returned while the worker is still held: it is the reaper's now.
+        QVERIFY(!go.IsOpen());
+        QVERIFY(Varpen::CWorkerReaper::Instance().Running() > 0);
+        if (engine) {
+            const Varpen::PlayState state = engine->GetPlayState();
+            QVERIFY(!state.IsPlaying());
+            QCOMPARE(state.error, how == QLatin1String("seek") ? 1 : 0);
+            QCOMPARE(engine->GetCurrentTime(), time_t(-1));
+        }
+        go.Open();
+        QTRY_COMPARE_WITH_TIMEOUT(Varpen::CWorkerReaper::Instance().Running(), 0, kSettle_ms);
+        Varpen::CWorkerReaper::Instance().JoinAll();
+        if (!engine || how == QLatin1String("clear"))
+            return;
+        QVERIFY(engine->StartPlayback(surface.surfaceId(), m_tiny.files[1].start));
+        QVERIFY(AdvanceUntil(
+            {engine.get()}, [&] { return engine->GetCurrentTime() == m_tiny.files[1].start; }, 100));
+    }
+
+    // Snapshots and clips are carried out on the engine's output worker: each call returns while
+    // the worker is held, and its outcome arrives once, with the changed hook, after the worker
+    // goes on. A folder that cannot be made fails the command, reported the same way.
+    void outputCommandsReturnAtOnceAndReportOnce_data()
+    {
+        QTest::addColumn<QString>("command");  // snapshot, clip start, clip stop
+        QTest::addColumn<bool>("folderOk");
+        for (const char* command : {"snapshot", "clip start", "clip stop"}) {
+            QTest::addRow("%s", command) << QString::fromLatin1(command) << true;
+            if (QByteArray(command) != "clip stop")
+                QTest::addRow("%s, no folder", command) << QString::fromLatin1(command) << false;
+        }
+    }
+    void outputCommandsReturnAtOnceAndReportOnce()
+    {
+        QFETCH(QString, command);
+        QFETCH(bool, folderOk);
+        QTemporaryDir out;
+        // A folder under a plain file cannot be made.
+        QFile blocker(out.filePath(QStringLiteral("file")));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        const QString root = folderOk ? out.filePath(QStringLiteral("out/")) : out.filePath(QStringLiteral("file/"));
+        QVERIFY(CSettingsManager::Instance()->SaveSettings({{QStringLiteral("CaptureSaveType"), QStringLiteral("0")},
+                                                            {QStringLiteral("CaptureSavePath"), root},
+                                                            {QStringLiteral("ClipSavePath"), root}},
+                                                           out.filePath(QStringLiteral("Settings.xml"))));
+
+        VideoSurface surface;
+        surface.resize(352, 288);
+        CPlayBackInteraction engine;
+        std::atomic<int> changes{0};
+        engine.SetChangedHook([&] { ++changes; });
+        QVERIFY(playtest::SearchSample(engine, m_tiny));
+        QVERIFY(engine.StartPlayback(surface.surfaceId(), m_tiny.files[0].start));
+        QVERIFY(AdvanceUntil(
+            {&engine}, [&] { return engine.GetCurrentTime() != -1; }, 100));
+        if (command == QLatin1String("clip stop")) {
+            QVERIFY(engine.StartClip());
+            QVERIFY(engine.WaitOutputIdle(kSettle_ms));
+            QCOMPARE(engine.TakeOutputResults().size(), std::size_t(1));
+            for (int i = 0; i < 30; ++i)
+                Advance({&engine}, kFrameNs);
+        }
+
+        Latch reached, go;
+        WorkerHooks::Set([&](WorkerHooks::Point point) {
+            if (point != WorkerHooks::Point::OutputCommand || reached.IsOpen())
+                return;
+            reached.Open();
+            go.Wait();
+        });
+        changes = 0;
+        Varpen::OutputResult::Kind kind = Varpen::OutputResult::Snapshot;
+        if (command == QLatin1String("snapshot")) {
+            QVERIFY(engine.Snapshot());
+        } else if (command == QLatin1String("clip start")) {
+            kind = Varpen::OutputResult::ClipStarted;
+            QVERIFY(engine.StartClip());
+            QVERIFY(engine.IsClipping());  // from the call on
+        } else {
+            kind = Varpen::OutputResult::ClipStopped;
+            engine.StopClip();
+            QVERIFY(!engine.IsClipping());
+        }
+        QVERIFY(reached.Wait());
+        // The call returned while its command is held on the worker.
+        QVERIFY(!go.IsOpen());
+        QVERIFY(engine.IsOutputBusy());
+        QVERIFY(engine.TakeOutputResults().empty());
+        go.Open();
+        // A snapshot waits for the next picture shown.
+        for (int i = 0; i < 200 && engine.IsOutputBusy(); ++i) {
+            Advance({&engine}, kFrameNs);
+            engine.WaitOutputIdle(20);
+        }
+        QVERIFY(engine.WaitOutputIdle(kSettle_ms));
+        WorkerHooks::Set({});
+        const std::vector<Varpen::OutputResult> results = engine.TakeOutputResults();
+        QCOMPARE(results.size(), std::size_t(1));
+        QVERIFY(changes.load() > 0);
+        QCOMPARE(results[0].kind, kind);
+        QCOMPARE(results[0].ok, folderOk);
+        if (folderOk) {
+            QVERIFY2(QString::fromLocal8Bit(results[0].path.c_str()).startsWith(root), results[0].path.c_str());
+            if (kind != Varpen::OutputResult::ClipStarted)  // a clip's package is named when it is complete
+                QVERIFY2(QFileInfo::exists(QString::fromLocal8Bit(results[0].path.c_str())), results[0].path.c_str());
+        } else {
+            QVERIFY(results[0].path.empty());
+            QVERIFY(!engine.IsClipping());
+        }
+        if (kind == Varpen::OutputResult::ClipStarted && folderOk) {
+            engine.StopClip();
+            QVERIFY(engine.WaitOutputIdle(kSettle_ms));
+        }
         engine.StopPlayback();
-        QVERIFY(StopWithoutCause(engine.GetPlayState()));
-        QCOMPARE(engine.GetCurrentTime(), time_t(-1));
+        QVERIFY(engine.TakeOutputResults().size() <= 1);
     }
 
 private:

@@ -14,6 +14,7 @@
 
 #include "engine/CheckRemoteFileExistThread.h"
 #include "engine/PlayBackInteraction.h"
+#include "engine/WorkerReaper.h"
 #include "engine/SearchDiskThread.h"
 #include "playback/PlayBackWidget.h"
 #include "playback/PlayBackWidgetPrivate.h"
@@ -556,7 +557,12 @@ private slots:
 
         // The player of the broken window is held inside its open until the click returned.
         struct Hooks {
-            ~Hooks() { Varpen::StreamPlayerHooks() = Varpen::StreamPlayerTestHooks{}; }
+            ~Hooks()
+            {
+                // Players stopped without waiting end on the reaper; none may run past its hooks.
+                Varpen::CWorkerReaper::Instance().JoinAll();
+                Varpen::StreamPlayerHooks() = Varpen::StreamPlayerTestHooks{};
+            }
         } hooks;
         std::mutex lock;
         std::condition_variable cond;

@@ -13,6 +13,7 @@
 #include <QToolButton>
 
 #include "app/SettingsManager.h"
+#include "app/WorkerHooks.h"
 #include "engine/PlayBackInteraction.h"
 #include "playback/PlayWndBottom.h"
 #include "playback/PlaybackWnd.h"
@@ -26,6 +27,8 @@
 #include "widgets/PromptHook.h"
 
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
 #include <map>
 #include <thread>
 
@@ -193,6 +196,14 @@ class TestPlayWnd : public QObject {
     {
         QFile f(s.dir + QLatin1Char('/') + s.files[file].path);
         return f.open(QIODevice::ReadOnly) ? f.read(40) : QByteArray();
+    }
+    // The engine's output worker has carried out what the window asked (a snapshot, a clip's
+    // start or stop), and the window has heard of it.
+    bool OutputDone()
+    {
+        const bool idle = m_engine->WaitOutputIdle(10000);
+        QCoreApplication::processEvents();
+        return idle;
     }
     QStringList ClipPaths() const
     {
@@ -399,14 +410,19 @@ private slots:
             }
         });
         m_wnd->OnSnapshot();
+        // The click returned before the picture was taken: the notice follows the outcome.
+        const bool saidLater = prompts.Texts(CPrompt::Notice).isEmpty();
+        const bool idle = OutputDone();
         done = true;
         mover.join();
+        QVERIFY(saidLater);
+        QVERIFY(idle);
         const QString path = QString::fromLocal8Bit(m_engine->GetSnapshotFilePath().c_str());
         QVERIFY2(path.startsWith(OutputRoot()), qPrintable(path));
         QCOMPARE(QFileInfo(path).suffix(), suffix);
         QCOMPARE(QImageReader::imageFormat(path), format);
+        QTRY_COMPARE(prompts.Texts(CPrompt::Notice), QStringList{path});
         QVERIFY(CSnapshotInfoWnd::Current() != nullptr);
-        QCOMPARE(prompts.Texts(CPrompt::Notice), QStringList{path});
         const qint64 saved = playtest::FrameCode(QImage(path), m_sample.fps);
         QVERIFY(saved >= 0);
         QVERIFY(vrend_test_WaitSettled(port, 10000));
@@ -427,7 +443,8 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(m_wnd->Surface()->framesReceived() > 0, 5000);
         m_wnd->OnRecord();
         QVERIFY(m_engine->IsClipping());
-        QVERIFY(m_wnd->IsClipFlag());
+        QVERIFY(OutputDone());
+        QTRY_VERIFY(m_wnd->IsClipFlag());
         QCOMPARE(m_wnd->RecordButton()->toolTip(), QStringLiteral("Stop Recording"));
         QCOMPARE(prompts.Texts(CPrompt::Notice), QStringList{QStringLiteral("start recording.")});
         QTest::qWait(1200);
@@ -439,6 +456,8 @@ private slots:
         QVERIFY(!m_engine->IsClipping());
         QVERIFY(!m_wnd->IsClipFlag());
         QCOMPARE(m_wnd->RecordButton()->toolTip(), QStringLiteral("Start Recording"));
+        QVERIFY(OutputDone());
+        QTRY_COMPARE(prompts.Texts(CPrompt::Notice).size(), 1);
         const QStringList notices = prompts.Texts(CPrompt::Notice);
         QCOMPARE(notices.size(), 1);
         QVERIFY2(notices.first().contains(QString::fromLocal8Bit(m_engine->GetClipFilePath().c_str())),
@@ -452,6 +471,94 @@ private slots:
         QCOMPARE(prompts.Texts(CPrompt::Notice), QStringList{QStringLiteral("Disk Space is low.")});
     }
 
+    // While the engine's output worker is held (a slow capture or clip folder), the buttons
+    // return at once and say nothing yet; once it goes on, the outcome is said once.
+    void outputSaidOnceWhenTheWorkerGoesOn_data()
+    {
+        QTest::addColumn<QString>("button");  // snapshot, record (start), record again (stop)
+        QTest::newRow("snapshot") << QStringLiteral("snapshot");
+        QTest::newRow("clip start") << QStringLiteral("start");
+        QTest::newRow("clip stop") << QStringLiteral("stop");
+    }
+    void outputSaidOnceWhenTheWorkerGoesOn()
+    {
+        QFETCH(QString, button);
+        CPromptScript prompts;
+        // The clock is virtual: the pictures a snapshot and a clip wait for come when the test
+        // moves it, however loaded the machine.
+        m_clock = std::make_shared<vrend::VirtualClock>();
+        vrend_test_SetClock(m_clock);
+        m_virtualClock = true;
+        const auto frames = [this](int count) {
+            for (int i = 0; i < count; ++i) {
+                m_clock->Advance(40'000'000);
+                vrend_test_WaitSettled(m_engine->GetPlayPort(), 10000);
+            }
+        };
+        QVERIFY(m_wnd->OnPlay());
+        QTRY_VERIFY_WITH_TIMEOUT(m_wnd->Surface()->framesReceived() > 0, 10000);
+        if (button == QLatin1String("stop")) {
+            m_wnd->RecordButton()->click();
+            QVERIFY(OutputDone());
+            QTRY_VERIFY(m_wnd->IsClipFlag());
+            frames(50);
+        }
+        prompts.Clear();
+        std::mutex lock;
+        std::condition_variable cond;
+        bool reached = false, go = false;
+        WorkerHooks::Set([&](WorkerHooks::Point point) {
+            if (point != WorkerHooks::Point::OutputCommand)
+                return;
+            std::unique_lock<std::mutex> guard(lock);
+            reached = true;
+            cond.notify_all();
+            cond.wait_for(guard, std::chrono::seconds(10), [&] { return go; });
+        });
+        if (button == QLatin1String("snapshot"))
+            m_wnd->SnapshotButton()->click();
+        else
+            m_wnd->RecordButton()->click();
+        {
+            std::unique_lock<std::mutex> guard(lock);
+            QVERIFY(cond.wait_for(guard, std::chrono::seconds(10), [&] { return reached; }));
+        }
+        // The click has returned with its command held; a few polls go by meanwhile.
+        QTest::qWait(700);
+        QCOMPARE(prompts.Texts(CPrompt::Notice), QStringList());
+        QVERIFY(!m_wnd->IsClipFlag());
+        {
+            std::lock_guard<std::mutex> guard(lock);
+            go = true;
+        }
+        cond.notify_all();
+        for (int i = 0; i < 200 && m_engine->IsOutputBusy(); ++i) {
+            frames(1);
+            m_engine->WaitOutputIdle(20);
+        }
+        QVERIFY(OutputDone());
+        WorkerHooks::Set({});
+        QTRY_COMPARE(prompts.Texts(CPrompt::Notice).size(), 1);
+        const QString said = prompts.Texts(CPrompt::Notice).first();
+        if (button == QLatin1String("start")) {
+            QCOMPARE(said, QStringLiteral("start recording."));
+            QVERIFY(m_wnd->IsClipFlag());
+            frames(50);
+            m_wnd->RecordButton()->click();
+            QVERIFY(OutputDone());
+            QTRY_COMPARE(prompts.Texts(CPrompt::Notice).size(), 2);  // the clip's file
+            return;
+        } else if (button == QLatin1String("stop")) {
+            QCOMPARE(said, QString::fromLocal8Bit(m_engine->GetClipFilePath().c_str()));
+            QVERIFY(QFileInfo::exists(said));
+        } else {
+            QCOMPARE(said, QString::fromLocal8Bit(m_engine->GetSnapshotFilePath().c_str()));
+            QVERIFY(QFileInfo::exists(said));
+        }
+        QTest::qWait(700);  // later polls say nothing more
+        QCOMPARE(prompts.Texts(CPrompt::Notice).size(), 1);
+    }
+
     void clipExceptionOnce()
     {
         CPromptScript prompts;
@@ -459,6 +566,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(m_wnd->Surface()->framesReceived() > 0, 5000);
         m_wnd->OnRecord();
         QVERIFY(m_engine->IsClipping());
+        QVERIFY(OutputDone());
         prompts.Clear();
         g_free_bytes = quint64(1) << 30;
         QTest::qWait(1000);  // three polls and more
@@ -500,13 +608,15 @@ private slots:
         const qint64 shownAtStart = AdvanceTo(first + 37);  // inside a group of pictures
         m_wnd->RecordButton()->click();
         QVERIFY(m_engine->IsClipping());
+        QVERIFY(OutputDone());
         const qint64 shownAtStop = AdvanceTo(shownAtStart + 3 * s.fps);
         m_wnd->RecordButton()->click();
         QVERIFY(!m_engine->IsClipping());
+        QVERIFY(OutputDone());
 
         const QStringList paths = ClipPaths();
         QCOMPARE(paths.size(), 1);
-        QCOMPARE(prompts.Texts(CPrompt::Notice).last(), paths.first());
+        QTRY_COMPARE(prompts.Texts(CPrompt::Notice).last(), paths.first());
         const ReadBack clip = Read(paths.first());
         QCOMPARE(clip.header, FileHeader(s, 0));
         QCOMPARE(clip.report.errors, 0);
@@ -529,8 +639,10 @@ private slots:
         const qint64 first = qint64(s.files[0].start) * s.fps;
         const qint64 shownAtStart = AdvanceTo(first + 37);
         m_wnd->RecordButton()->click();
+        QVERIFY(OutputDone());
         const qint64 shownAtStop = AdvanceTo(first + 15 * s.fps);  // about 45 MB
         m_wnd->RecordButton()->click();
+        QVERIFY(OutputDone());
 
         const QStringList paths = ClipPaths();
         QCOMPARE(paths.size(), 2);
@@ -562,8 +674,10 @@ private slots:
         QVERIFY(FirstPictureShown());
         const qint64 shownAtStart = AdvanceTo(qint64(s.files[0].end - 3) * s.fps + 10);
         m_wnd->RecordButton()->click();
+        QVERIFY(OutputDone());
         const qint64 shownAtStop = AdvanceTo(qint64(s.files[1].start + 2) * s.fps);
         m_wnd->RecordButton()->click();
+        QVERIFY(OutputDone());
 
         const QStringList paths = ClipPaths();
         QCOMPARE(paths.size(), 2);
@@ -594,12 +708,17 @@ private slots:
         QVERIFY(FirstPictureShown());
         const qint64 shownAtStart = AdvanceTo(qint64(s.files[1].end - 2) * s.fps + 5);
         m_wnd->RecordButton()->click();
+        QVERIFY(OutputDone());
         AdvanceTo(qint64(s.files[1].end) * s.fps);
         QTRY_VERIFY_WITH_TIMEOUT(!m_engine->IsPlaying() && !m_wnd->IsPollRunning(), 10000);
+        QVERIFY(OutputDone());
         const QStringList paths = ClipPaths();
         QCOMPARE(paths.size(), 1);
-        QCOMPARE(prompts.Texts(CPrompt::Notice), (QStringList{QStringLiteral("start recording."), paths.first(),
-                                                              QStringLiteral("The video has reach the end.")}));
+        // The end is said by the poll that stops the window; the clip's file once its engine has
+        // closed it.
+        QTRY_COMPARE(prompts.Texts(CPrompt::Notice),
+                     (QStringList{QStringLiteral("start recording."), QStringLiteral("The video has reach the end."),
+                                  paths.first()}));
         QVERIFY(!m_wnd->IsClipFlag());
         const ReadBack clip = Read(paths.first());
         QCOMPARE(clip.codes.first(), shownAtStart / s.fps * s.fps);
@@ -619,6 +738,7 @@ private slots:
         AdvanceTo(qint64(s.files[0].start) * s.fps + 10);
         m_wnd->RecordButton()->click();
         QVERIFY(m_engine->IsClipping());
+        QVERIFY(OutputDone());
         RTK_Test_FailWritesAfter(0);
         AdvanceTo(qint64(s.files[0].start) * s.fps + 3 * s.fps);
         QTRY_VERIFY(!m_wnd->IsClipFlag());

@@ -246,18 +246,19 @@ private slots:
         QVERIFY(engine.StartPlayback(surface.surfaceId(), target));
         QTRY_VERIFY_WITH_TIMEOUT(engine.GetCurrentTime() != -1, kSettle_ms);
         QVERIFY(engine.StartClip());
+        QVERIFY(engine.WaitOutputIdle(kSettle_ms));
 
-        // A snapshot waits for the next frame the player shows.
-        bool snapped = false;
-        std::thread asker([&] { snapped = engine.Snapshot(); });
-        QElapsedTimer waited;
-        waited.start();
-        while (!snapped && waited.elapsed() < 3000) {
+        // A snapshot waits for the next frame the player shows (on the engine's output worker).
+        QVERIFY(engine.Snapshot());
+        for (int i = 0; i < 600 && engine.IsOutputBusy(); ++i) {
             Advance(engine, kFrameNs);
-            QTest::qWait(5);
+            engine.WaitOutputIdle(5);
         }
-        asker.join();
-        QVERIFY(snapped);
+        QVERIFY(engine.WaitOutputIdle(kSettle_ms));
+        const std::vector<Varpen::OutputResult> results = engine.TakeOutputResults();
+        QVERIFY(!results.empty());
+        QCOMPARE(results.back().kind, Varpen::OutputResult::Snapshot);
+        QVERIFY(results.back().ok);
         const QString shot = QString::fromStdString(engine.GetSnapshotFilePath());
         const qint64 code = FrameCode(QImage(shot), kFps);
         QVERIFY2(code >= qint64(target) * kFps && code < qint64(target + 2) * kFps, qPrintable(shot));
@@ -276,6 +277,7 @@ private slots:
         const qint64 shownAtStop = Shown(engine, surface);
         engine.StopClip();
         engine.StopPlayback();
+        QVERIFY(engine.WaitOutputIdle(kSettle_ms));
         QVERIFY(!engine.IsClipFailed());
         QStringList packages;
         for (const std::string& p : engine.GetClipFilePaths())
