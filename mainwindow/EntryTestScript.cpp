@@ -506,8 +506,8 @@ bool CEntryTestScript::StepClip(const QString& secondsText)
     if (m_phase == 0) {
         if (!player->IsPlaying())
             return Fail(QStringLiteral("window 1 does not play")), false;
-        // The operator presses once the window shows a picture.
-        if (player->GetCurrentTime() < 0)
+        // The operator presses once the window shows a picture and its record button is live.
+        if (player->GetCurrentTime() < 0 || !window->RecordButton()->isEnabled())
             return false;
         m_clipShown_ms = ShownMs(player);
         window->RecordButton()->click();
