@@ -32,13 +32,9 @@ namespace {
 
 std::atomic<int> g_open_ports{0};
 
-// One heap for every thread: a port's threads are new at each file, and the allocator would give
-// them heaps of their own, whose free tops it keeps (malloc_trim gives back the free top of the
-// main heap only); a stopped process would hold hundreds of MB. Set when the program starts,
-// before any thread has a heap of its own (the program that loads the layer as a module sets it
-// in module/ModuleFront.cpp). The ports allocate little per frame, so sharing the heap's lock
-// costs nothing measurable.
-[[maybe_unused]] const bool kOneHeap = mallopt(M_ARENA_MAX, 1) == 1;
+// Every thread keeps its own heap: one heap for all gives back what stopped ports held, but its
+// one lock, held by a trim or by 16 decoders, stalled the GUI thread's allocations for 100 ms
+// and more (a click on the time line with 16 windows in step).
 
 // A page the system hands out for the first time costs more than the picture decoded into it
 // (the decoder's frames are 3 MB at 1080p, the demuxer's buffers up to a keyframe's size). By

@@ -9,7 +9,6 @@
 #include "platform/vrend/VideoSurface.h"
 
 #include <dlfcn.h>
-#include <malloc.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -20,9 +19,6 @@
 
 namespace {
 
-// Every thread allocates from the one main heap, as the ports' threads must (Port.cpp tells why),
-// set at the program's start before any thread has a heap of its own.
-[[maybe_unused]] const bool kOneHeap = mallopt(M_ARENA_MAX, 1) == 1;
 
 const PlayerModuleHost kHost = {kPlayerModuleVersion, &vrend::surfaces::PixelSize, &vrend::surfaces::Publish,
                                 &vrend::surfaces::Clear, &vrend::surfaces::Exists};
