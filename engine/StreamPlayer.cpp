@@ -417,6 +417,10 @@ bool CStreamPlayer::Pause(bool pause)
     // let the next one play before the windows in step go on together).
     if (m_carryPause)
         m_pauseOnOpen = pause || (m_holdAtNextFile.load() && !GetState().opening);
+    // The port of the next file may already be open, held, before its index is published: a
+    // resume meant for the old file leaves it held (the step releases it with the others).
+    if (!pause && m_changingFile && m_holdAtNextFile.load())
+        return true;
     const bool paused = m_port.Pause(pause);
     return paused || (m_carryPause && GetState().opening);
 }
@@ -625,6 +629,8 @@ bool CStreamPlayer::LocateFileAndPlay(const SingleFilePtr& file, bool noSeek)
     dropWait();
     if (!posted || !m_port.IsOpen())
         return fail();
+    if (StreamPlayerHooks().located)
+        StreamPlayerHooks().located();
     return true;
 }
 
@@ -729,10 +735,16 @@ bool CStreamPlayer::RunOnce()
             RTK_Guard guard(&m_lock);
             m_pauseOnOpen = m_port.IsPaused() || m_holdAtNextFile.load();
             m_carryPause = true;
+            m_changingFile = true;
         }
         const bool located = LocateFileAndPlay(file, true);
+        // Published before the change ends, so that nothing sees the next file's pictures under
+        // the old file's index with the hold already lifted.
+        if (located)
+            PublishPlaying(next);
         {
             RTK_Guard guard(&m_lock);
+            m_changingFile = false;
             // A seek the owner asked for meanwhile keeps its own pause.
             if (!LocatePending()) {
                 m_carryPause = false;
@@ -748,7 +760,6 @@ bool CStreamPlayer::RunOnce()
             Halt(false, m_stopping.load() ? kPlayErrorNone : kPlayErrorNoFile);
             return false;
         }
-        PublishPlaying(next);
     } else if (pos == CStreamSource::kPosFailed) {
         Halt(false, kPlayErrorStreamFailed);
         return false;

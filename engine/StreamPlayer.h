@@ -77,6 +77,9 @@ struct StreamPlayerTestHooks {
     // Called on the locating thread (the player's worker) just before a locate waits for the
     // stream header.
     std::function<void()> headerWait;
+    // Called on the locating thread once a locate has opened the port, before its state is
+    // published.
+    std::function<void()> located;
 };
 StreamPlayerTestHooks& StreamPlayerHooks();
 
@@ -224,6 +227,7 @@ private:
     // (or the seek asked to be) paused, or is paused meanwhile.
     bool m_carryPause = false;
     bool m_pauseOnOpen = false;
+    bool m_changingFile = false;  // the thread is opening the next file of the list
     std::atomic<bool> m_holdAtNextFile{false};
     std::atomic<time_t> m_startAt{-1};  // the second the located stream is shown from
     // The pending locate command; the worker takes it at its next pass.

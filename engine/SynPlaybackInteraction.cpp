@@ -374,16 +374,22 @@ void SynPlaybackInteraction::Position(const Positioning& job)
         RTK_Guard guard(&m_lock);
         return IsMember(member);
     };
-    {
+    // A member still opening its stream has no port to step yet: it is stepped once it has one
+    // (a step given earlier would be lost, and it would show nothing until the wait gives up).
+    std::vector<char> stepped(chosen.size(), 0);
+    auto stepOpened = [&] {
         std::lock_guard<std::mutex> act(m_actLock);
         std::lock_guard<std::mutex> pass(m_passLock);
         for (std::size_t i = 0; i < chosen.size(); ++i) {
-            if (placed[i] && stillMember(chosen[i]) && chosen[i]->IsPlaying() && chosen[i]->GetCurrentTime() == kNoTime)
-                chosen[i]->StepForward();
+            if (stepped[i] || !placed[i] || !stillMember(chosen[i]) || !chosen[i]->IsPlaying() ||
+                chosen[i]->GetPlayState().opening)
+                continue;
+            stepped[i] = chosen[i]->GetCurrentTime() != kNoTime || chosen[i]->StepForward() ? 1 : 0;
         }
-    }
+    };
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kFirstPictureWait_ms);
     for (;;) {
+        stepOpened();
         bool all = true;
         {
             std::lock_guard<std::mutex> pass(m_passLock);

@@ -591,17 +591,29 @@ private slots:
 
     // A window held at its next file stays held when it is resumed while it opens that file (the
     // step resumes a window at the end of its file once the others have caught up with it).
+    void holdAtTheNextFileOutlastsAResume_data()
+    {
+        QTest::addColumn<bool>("portOpen");
+        QTest::newRow("resumed while it waits for the header") << false;
+        QTest::newRow("resumed once the next file's port is open") << true;
+    }
+
     void holdAtTheNextFileOutlastsAResume()
     {
+        QFETCH(bool, portOpen);
         HookScope hooks;
         VideoSurface surface;
         CPlayBackInteraction engine;
         QVERIFY(playtest::SearchSample(engine, m_chain));
         std::atomic<bool> armed{false};
-        Varpen::StreamPlayerHooks().headerWait = [&] {
+        auto resume = [&] {
             if (armed.load())
                 engine.Pause(false);
         };
+        if (portOpen)
+            Varpen::StreamPlayerHooks().located = resume;
+        else
+            Varpen::StreamPlayerHooks().headerWait = resume;
         const time_t boundary = m_chain.files[1].start;
         QVERIFY(engine.StartPlayback(surface.surfaceId(), boundary - 1));
         QTRY_COMPARE_WITH_TIMEOUT(engine.GetCurrentTime(), boundary - 1, kSettle_ms);
