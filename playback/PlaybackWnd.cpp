@@ -26,6 +26,8 @@
 #include "widgets/CInformationDlg.h"
 
 #include <algorithm>
+#include <atomic>
+#include <mutex>
 
 namespace {
 constexpr int kPoll_ms = 300;
@@ -64,8 +66,19 @@ private:
     CPlaybackWnd* m_cell;
 };
 
-CPlaybackWnd::CPlaybackWnd(CPlaybackWndHost* host, QWidget* parent) : CPlayerFrame(parent), m_host(host)
+// The hook runs on an engine's threads and may outlive the cell: it posts by the slot's name (the
+// queued call is made inside Qt) and only while the cell exists, which its lock guarantees. One
+// call waits at a time: the slot reads the latest state and every outcome since.
+struct CPlaybackWnd::EngineMailbox {
+    std::mutex lock;
+    CPlaybackWnd* window = nullptr;
+    std::atomic<bool> pending{false};
+};
+
+CPlaybackWnd::CPlaybackWnd(CPlaybackWndHost* host, QWidget* parent)
+    : CPlayerFrame(parent), m_host(host), m_mailbox(std::make_shared<EngineMailbox>())
 {
+    m_mailbox->window = this;
     SetBarEnabled(false);
     setAcceptDrops(true);
 
@@ -131,7 +144,11 @@ CPlaybackWnd::CPlaybackWnd(CPlaybackWndHost* host, QWidget* parent) : CPlayerFra
     Surface()->installEventFilter(this);
 }
 
-CPlaybackWnd::~CPlaybackWnd() = default;
+CPlaybackWnd::~CPlaybackWnd()
+{
+    std::lock_guard<std::mutex> lock(m_mailbox->lock);
+    m_mailbox->window = nullptr;
+}
 
 void CPlaybackWnd::OnBarMade(CPlayWndBottom* bar)
 {
@@ -183,15 +200,10 @@ void CPlaybackWnd::ListenTo(CPlayBackInteraction* player)
 {
     // From any thread, to this one; a hook left behind on an engine that outlives the cell calls
     // nothing.
-    QPointer<CPlaybackWnd> self(this);
-    player->SetChangedHook([self] {
-        QMetaObject::invokeMethod(
-            QCoreApplication::instance(),
-            [self] {
-                if (self)
-                    self->OnEngineChanged();
-            },
-            Qt::QueuedConnection);
+    player->SetChangedHook([mailbox = m_mailbox] {
+        std::lock_guard<std::mutex> lock(mailbox->lock);
+        if (mailbox->window && !mailbox->pending.exchange(true))
+            QMetaObject::invokeMethod(mailbox->window, "OnEngineChanged", Qt::QueuedConnection);
     });
 }
 
@@ -316,6 +328,7 @@ void CPlaybackWnd::EndClipWithNotice()
 
 void CPlaybackWnd::OnEngineChanged()
 {
+    m_mailbox->pending.store(false);
     CPlayBackInteraction* player = GetPlayer();
     if (!player)
         return;

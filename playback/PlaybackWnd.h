@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <QString>
 
+#include <memory>
 #include <optional>
 
 #include "engine/Records.h"
@@ -198,6 +199,9 @@ private:
     bool m_fitFlag = false;
     bool m_clipFlag = false;
     int m_quietClipStops = 0;  // clip stops whose outcome the poll has said already
+    // Where the engines' changed hooks post to (from their threads); emptied when the cell goes.
+    struct EngineMailbox;
+    std::shared_ptr<EngineMailbox> m_mailbox;
     bool m_zoomOn = false;
     PlayWnd::PollLatch m_latch;
     QTimer* m_pOsdTimer = nullptr;
