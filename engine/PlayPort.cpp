@@ -122,7 +122,11 @@ bool CPlayPort::OpenStream(const unsigned char* header, unsigned int size, std::
     std::lock_guard<std::recursive_mutex> guard(m_lock);
     if (!header || m_port == -1)
         return false;
-    CloseStream();
+    // The next file of a window opens in place of the last one: the player layer closes the old
+    // stream itself and the window goes on showing its last picture until the new stream's first
+    // (no blank picture between two files).
+    if (m_open)
+        ForgetStream();
     const int port = m_port;
     if (!VRend_SetStreamOpenMode(port, fileMode ? 0 : 1))
         return FailOpen("SetStreamOpenMode");
@@ -159,6 +163,11 @@ void CPlayPort::CloseStream()
         return;
     VRend_Stop(m_port);
     VRend_CloseStream(m_port);
+    ForgetStream();
+}
+
+void CPlayPort::ForgetStream()
+{
     m_open = false;
     m_paused = false;
     m_stepping = false;

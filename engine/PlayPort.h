@@ -134,6 +134,8 @@ private:
                                 std::int64_t stamp, int type, void* reserved);
     void SaveFrame(const char* buffer, std::int64_t size, int width, int height, int type);
     bool FailOpen(const char* step);
+    // This side's record of the open stream, cleared (the player layer's port is not touched).
+    void ForgetStream();
     static void ClipCallback(int port, int type, const std::uint8_t* data, std::uint32_t size, std::int64_t time_ms,
                              void* user);
     bool OpenClipPackageLocked(time_t frameTime, bool dated);

@@ -75,7 +75,8 @@ Port::~Port()
 
 bool Port::Open(const std::uint8_t* header, std::uint32_t size, std::uint32_t ring_bytes)
 {
-    Close();
+    // Opened again in place of a stream: the picture shown stays until the new stream's first.
+    Close(false);
     if (!header || size < SF_HEADER_SIZE) {
         SetError(VREND_ERR_BAD_HEADER);
         return false;
@@ -117,7 +118,7 @@ bool Port::Open(const std::uint8_t* header, std::uint32_t size, std::uint32_t ri
     return true;
 }
 
-void Port::Close()
+void Port::Close(bool clear_surface)
 {
     StopPipeline();
     std::uint32_t window = 0;
@@ -148,7 +149,7 @@ void Port::Close()
     if (sws_)
         sws_freeContext(sws_);
     sws_ = nullptr;
-    if (window)
+    if (window && clear_surface)
         surfaces::Clear(window);
 }
 

@@ -115,7 +115,9 @@ public:
     std::mutex api;
 
     bool Open(const std::uint8_t* header, std::uint32_t size, std::uint32_t ring_bytes);
-    void Close();
+    // `clear_surface` false: the surface keeps the last picture (a stream opened in place of this
+    // one shows its own first picture there).
+    void Close(bool clear_surface = true);
     bool IsOpen();
     bool Input(const std::uint8_t* data, std::uint32_t size);
     bool InputEnd();

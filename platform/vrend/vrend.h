@@ -52,7 +52,9 @@ bool VRend_FreePort(int port);
 // 1 = stream mode (the only one used), 0 = file mode.
 bool VRend_SetStreamOpenMode(int port, std::uint32_t mode);
 bool VRend_SetDisplayCallBack(int port, VRendDisplayFn callback);
-// Opens a decoder on the 40-byte stream header; `buffer_size_bytes` is the ring capacity.
+// Opens a decoder on the 40-byte stream header; `buffer_size_bytes` is the ring capacity. On a
+// port already open the old stream is closed first and its last picture stays on the surface until
+// the new stream shows its first.
 bool VRend_OpenStream(int port, const std::uint8_t* header, std::uint32_t header_size_bytes,
                       std::uint32_t buffer_size_bytes);
 bool VRend_CloseStream(int port);

@@ -782,8 +782,8 @@ private slots:
 
     // The decoder's picture buffers stay with the port from one file to the next: the next file's
     // frames, decoded into buffers the last one used, show that file's pictures once each and in
-    // order (with B-frames held back for reordering, and at another picture size); nothing is shown
-    // after a close.
+    // order (with B-frames held back for reordering, and at another picture size); the last picture
+    // stays on the surface through the change; nothing is shown after a close.
     void decoderBuffersServeTheNextFile_data()
     {
         QTest::addColumn<bool>("bframes");
@@ -818,8 +818,11 @@ private slots:
         const std::size_t buffers = held.decoder_buffers_bytes;
         QVERIFY(buffers > 0);
 
-        // The file change: the buffers are kept, spare, for the next file.
+        // The file change: the buffers are kept, spare, for the next file, and the surface goes on
+        // showing the last picture (no blank between two files) until the next file's first.
+        QCOMPARE(SampleGen::ReadFrameNumber(surface->currentImage()), 10);
         QVERIFY(VRend_OpenStream(p.port(), next.header.data(), 40, kRing));
+        QCOMPARE(SampleGen::ReadFrameNumber(surface->currentImage()), 10);
         QVERIFY(vrend_test_GetMemory(p.port(), &held));
         QVERIFY(held.decoder_buffers_bytes >= buffers);  // (the decoder may have made one more meanwhile)
         QVERIFY(p.Feed(next));
@@ -839,6 +842,7 @@ private slots:
             QVERIFY(held.decoder_buffers_bytes < buffers);
 
         QVERIFY(VRend_CloseStream(p.port()));
+        QVERIFY(surface->currentImage().isNull());
         for (int i = 0; i < 5; ++i)
             Advance(p, kFrameNs);
         QCOMPARE(p.Shown(), std::size_t(11 + 21));
