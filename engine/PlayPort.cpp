@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "engine/Logging.h"
+#include "engine/WorkerReaper.h"
 #include "platform/streamfmt/streamfmt.h"
 
 namespace {
@@ -62,6 +63,15 @@ struct CPlayPort::SnapshotRequest {
     bool jpeg = true;
     std::string path;
 };
+
+void CPlayPort::PrepareInBackground()
+{
+    // On the reaper's thread, which the program joins before it ends.
+    Varpen::CWorkerReaper::Instance().Retire([] {
+        if (!VRend_Prepare())
+            qCWarning(lcEngine, "--qarn-- the player layer cannot be prepared");
+    });
+}
 
 CPlayPort::CPlayPort()
 {

@@ -124,6 +124,11 @@ void VirtualClock::Advance(std::int64_t delta_ns)
 using vrend::Call;
 using vrend::Port;
 
+bool VRend_Prepare()
+{
+    return true;  // linked in: nothing to load
+}
+
 bool VRend_GetPort(int* port)
 {
     if (!port)

@@ -46,6 +46,10 @@ struct VRendRect {
     std::int32_t bottom;
 };
 
+// Makes the layer ready to give ports (a program that loads its player libraries on first use
+// loads them here). May take a moment: meant for a worker thread, so that the first
+// VRend_GetPort need not wait. false when the layer cannot play at all.
+bool VRend_Prepare();
 bool VRend_GetPort(int* port);
 bool VRend_FreePort(int port);
 

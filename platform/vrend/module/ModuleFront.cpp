@@ -1,6 +1,7 @@
 // The program's side of the player module: the player layer's calls, each forwarded to the
-// module. Only VRend_GetPort and SF_LocatorOpen load it; until then no port or locator exists, so
+// module. Only VRend_Prepare, VRend_GetPort and SF_LocatorOpen load it; until then no port or locator exists, so
 // every other call answers as it does for an unknown port or handle, without loading anything.
+// VRend_Prepare loads it ahead, on the caller's (a worker's) thread.
 // A module that cannot be loaded is reported once, and then every port and locator fails to
 // open (the engine reports that as it reports any player that cannot open).
 #include "platform/vrend/module/PlayerModule.h"
@@ -82,6 +83,11 @@ const PlayerModuleCalls* Load()
     if (const PlayerModuleCalls* calls = Loaded())                                                                     \
         return calls->name(__VA_ARGS__);                                                                               \
     return fallback
+
+bool VRend_Prepare()
+{
+    return Load() != nullptr;
+}
 
 bool VRend_GetPort(int* port)
 {
