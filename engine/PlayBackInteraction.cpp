@@ -5,6 +5,7 @@
 #include "engine/CommandWorker.h"
 #include "engine/DownloadPlan.h"
 #include "engine/Logging.h"
+#include "engine/PlayPort.h"
 #include "engine/StreamDownloader.h"
 #include "engine/WorkerReaper.h"
 #include "app/WorkerHooks.h"
@@ -40,6 +41,11 @@ struct CPlayBackInteraction::Shared {
         Notify();
     }
 };
+
+void CPlayBackInteraction::PreparePlayers()
+{
+    CPlayPort::PrepareInBackground();
+}
 
 CPlayBackInteraction::CPlayBackInteraction() : m_shared(std::make_shared<Shared>())
 {

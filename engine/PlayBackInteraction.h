@@ -73,6 +73,9 @@ public:
     CPlayBackInteraction(const CPlayBackInteraction&) = delete;
     CPlayBackInteraction& operator=(const CPlayBackInteraction&) = delete;
 
+    // Loads the player libraries on a worker ahead of the first engine (once; returns at once).
+    static void PreparePlayers();
+
     // Clears the found files, then copies number, name and flag.
     virtual void SetChannel(const Varpen::CChannel& channel);
     virtual Varpen::CChannel GetChannel() const;

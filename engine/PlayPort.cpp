@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
@@ -66,6 +67,9 @@ struct CPlayPort::SnapshotRequest {
 
 void CPlayPort::PrepareInBackground()
 {
+    static std::atomic<bool> asked{false};
+    if (asked.exchange(true))
+        return;
     // On the reaper's thread, which the program joins before it ends.
     Varpen::CWorkerReaper::Instance().Retire([] {
         if (!VRend_Prepare())

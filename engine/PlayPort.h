@@ -49,8 +49,9 @@ public:
 
     CPlayPort();
     ~CPlayPort();
-    // Gets the player layer ready on a worker and returns at once, so that the first port made
-    // on the GUI thread (at the first search) does not wait for the player libraries to load.
+    // Gets the player layer ready on a worker and returns at once (once per process), so that the
+    // first port made on the GUI thread (at the first search) does not wait for the player
+    // libraries to load.
     static void PrepareInBackground();
     CPlayPort(const CPlayPort&) = delete;
     CPlayPort& operator=(const CPlayPort&) = delete;

@@ -2,7 +2,6 @@
 #include "app/gui/OstraApplication.h"
 #include "app/SettingsManager.h"
 #include "app/StartupNotice.h"
-#include "engine/PlayPort.h"
 #include "engine/WorkerReaper.h"
 #include "mainwindow/EntryTestScript.h"
 #include "mainwindow/SettingsPage.h"
@@ -56,9 +55,6 @@ int main(int argc, char** argv)
     window->show();
     window->AfterShow();
     CEntryTestScript::FromEnvironment(window.get());
-    // Once the window is up, the player libraries load on a worker: neither the start nor the
-    // first search waits for them.
-    QTimer::singleShot(0, window.get(), [] { CPlayPort::PrepareInBackground(); });
     const int result = app->exec();
     window.reset();
     // The players, clips and streams the pages stopped without waiting end here, before the

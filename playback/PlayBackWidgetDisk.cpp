@@ -3,6 +3,7 @@
 #include "playback/PlayBackWidget.h"
 
 #include "engine/CheckRemoteFileExistThread.h"
+#include "engine/PlayBackInteraction.h"
 #include "engine/Records.h"
 #include "engine/SearchDiskThread.h"
 #include "playback/ChannelTree.h"
@@ -18,10 +19,13 @@
 
 #include <QDateTime>
 #include <QStandardItemModel>
+#include <QTimer>
 
 namespace {
 
 constexpr int kDayMark = 0;
+// After the channel list is painted, before the operator can have chosen and searched.
+constexpr int kPreparePlayersAfter_ms = 200;
 
 }  // namespace
 
@@ -114,6 +118,9 @@ void CPlayBackWidget::OnStopChase()
     case ChannelTree::ScanOutcome::Channels:
         m_pChaseDialog->close();
         m_diskSearchRunning = false;
+        // Channels to play: the player libraries load on a worker while the operator chooses,
+        // once the list has been painted (the first search then need not wait for them).
+        QTimer::singleShot(kPreparePlayersAfter_ms, this, [] { CPlayBackInteraction::PreparePlayers(); });
         break;
     case ChannelTree::ScanOutcome::Unreadable:
         CInformationDlg::ShowInformation(tr("The selected disk cannot be read (error %1).").arg(report.diskError),
