@@ -15,6 +15,7 @@ enum class Point {
     LogSearchBatch,      // the log search is about to hand a batch over
     DayCheckDay,         // the recording-day checker is about to search one day
     OutputCommand,       // a playback engine's output worker is about to take a snapshot or start or stop a clip
+    DownloadPass,        // a download job's thread is about to take its next pass (the first one opens the job)
 };
 
 using Hook = std::function<void(Point)>;

@@ -27,12 +27,23 @@ CBaseThread::~CBaseThread()
 
 bool CBaseThread::Start()
 {
+    return Begin(true);
+}
+
+bool CBaseThread::Launch()
+{
+    return Begin(false);
+}
+
+bool CBaseThread::Begin(bool waitForStart)
+{
     if (m_running.load())
         return false;
     // A thread that ended by itself is joined before a new one starts.
     Join();
 
-    if (RTK_SemCreate(&m_startSema, 0) == -1) {
+    // Without a start semaphore the thread does not report its start.
+    if (waitForStart && RTK_SemCreate(&m_startSema, 0) == -1) {
         m_startSema = 0;
         return false;
     }
@@ -42,10 +53,13 @@ bool CBaseThread::Start()
     m_threadHandle = RTK_Thread_Create(&CBaseThread::ThreadProc, this, 0, 0, 0, 0);
     if (m_threadHandle == 0) {
         m_running.store(false);
-        RTK_SemDestroy(&m_startSema);
+        if (waitForStart)
+            RTK_SemDestroy(&m_startSema);
         m_startSema = 0;
         return false;
     }
+    if (!waitForStart)
+        return true;
     RTK_SemWait(&m_startSema);
     RTK_SemDestroy(&m_startSema);
     m_startSema = 0;
@@ -102,13 +116,17 @@ int CBaseThread::ThreadProc(void* arg)
         self->OnThreadExit();
         self->m_running.store(false);
         self->m_threadId.store(0);
-        self->m_startResult = false;
-        RTK_SemPost(&self->m_startSema);
+        if (self->m_startSema != 0) {
+            self->m_startResult = false;
+            RTK_SemPost(&self->m_startSema);
+        }
         RTK_Thread_Exit();
         return 0;
     }
-    self->m_startResult = true;
-    RTK_SemPost(&self->m_startSema);
+    if (self->m_startSema != 0) {
+        self->m_startResult = true;
+        RTK_SemPost(&self->m_startSema);
+    }
     while (!self->m_stop.load()) {
         if (!self->RunOnce())
             break;

@@ -24,6 +24,10 @@ public:
     // Starts the thread and returns once it has run OnThreadStart. false when already running,
     // when no thread could be made, or when OnThreadStart refused (the thread has then ended).
     bool Start();
+    // Starts the thread and returns without waiting for it to run (a new thread may take a while
+    // to be scheduled on a loaded machine): for workers whose OnThreadStart never refuses. false
+    // when already running or when no thread could be made.
+    bool Launch();
 
     // Asks the loop to end after the current pass and waits for the thread. Nothing on an idle
     // object. Called on the worker's own thread it only asks; the loop then ends after this pass
@@ -50,6 +54,7 @@ protected:
 
 private:
     static int ThreadProc(void* arg);
+    bool Begin(bool waitForStart);
     void Join();
 
     int m_threadHandle = 0;  // owner's side only: Start, Stop, destructor

@@ -2,6 +2,10 @@
 // planning (which pieces, what size) is in DownloadPlan.cpp, the package writing in OutputFile.cpp.
 #include "engine/StreamDownloader.h"
 
+#include "app/WorkerHooks.h"
+#include "engine/DownloadWorker.h"
+#include "engine/WorkerReaper.h"
+
 #include <QDebug>
 
 #include <algorithm>
@@ -13,25 +17,51 @@ namespace {
 constexpr int kStartPoll_ms = 20;
 }  // namespace
 
-CStreamDownloader::CStreamDownloader()
+void CDownloadSink::Attach(SignalFn signal, FilesFn files)
 {
-    m_source.SetDataCallback(&CStreamDownloader::OnStreamData, this);
-    m_source.SetBlockKiB(kDeliveryBlockKiB);
-    m_output.SetBufferBytes(kOutputBuffer_bytes);
-    m_output.SetNextName(&CStreamDownloader::NextPackageName, this);
+    std::lock_guard<std::mutex> lock(m_lock);
+    m_signal = std::move(signal);
+    m_files = std::move(files);
+}
+
+void CDownloadSink::Detach()
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    m_signal = nullptr;
+    m_files = nullptr;
+}
+
+void CDownloadSink::Signal(int code, int index, int count)
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    if (m_signal)
+        m_signal(code, index, count);
+}
+
+void CDownloadSink::Files(const QString& path)
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    if (m_files)
+        m_files(path);
+}
+
+CStreamDownloader::CStreamDownloader() : m_sink(std::make_shared<CDownloadSink>())
+{
+    // The events leave from the job's thread: they arrive queued at receivers on other threads.
+    m_sink->Attach([this](int code, int index, int count) { emit DownloadSignal(code, index, count); },
+                   [this](const QString& path) { emit DownloadFiles(path); });
 }
 
 CStreamDownloader::~CStreamDownloader()
 {
-    // The thread reports the end of a running job (code 3) and is joined here; nothing emits
-    // after that.
+    // Nothing is sent from here on; a running job ends on the reaper (code 3 to no one).
+    m_sink->Detach();
     Stop(true);
     m_jobPending = false;
 }
 
 bool CStreamDownloader::SetTask(std::unique_ptr<CStreamDownloaderParam>& param)
 {
-    RTK_Guard guard(&m_lock);
     if (IsBusy())
         return false;
     m_param = std::move(param);
@@ -55,11 +85,181 @@ bool CStreamDownloader::SetTask(CStreamDownloaderParam* param)
 
 void CStreamDownloader::SetUseIndex(bool useIndex)
 {
-    RTK_Guard guard(&m_lock);
     m_useIndex = useIndex;
 }
 
-bool CStreamDownloader::BeginJob()
+std::shared_ptr<CDownloadWorker> CStreamDownloader::Job() const
+{
+    std::lock_guard<std::mutex> lock(m_jobLock);
+    return m_job;
+}
+
+std::shared_ptr<CDownloadWorker> CStreamDownloader::NewJob()
+{
+    Stop(false);
+    DownloadSetup setup;
+    setup.settings = m_settings;
+    setup.useIndex = m_useIndex;
+    setup.jobPending = m_jobPending;
+    setup.channel = m_param ? m_param->GetChannel() : -1;
+    setup.firstDataTimeout_ms = m_firstDataTimeout_ms;
+    setup.stallTimeout_ms = m_stallTimeout_ms;
+    setup.packageSizeOverride_bytes = m_packageSizeOverride_bytes;
+    setup.firstDataWaitHook = m_firstDataWaitHook;
+    std::lock_guard<std::mutex> lock(m_jobLock);
+    // The job before, if its thread ran, is waited for on the new job's thread, never here.
+    std::shared_ptr<CDownloadWorker> previous = m_job && m_job->HasRun() ? m_job : nullptr;
+    if (m_job && !m_jobLetGo) {
+        // Ended by itself: joined on the reaper at once.
+        CWorkerReaper::Instance().Retire([job = m_job]() mutable {
+            job->Finish();
+            job.reset();
+        });
+    }
+    auto job = std::make_shared<CDownloadWorker>(m_sink, std::move(setup), std::move(previous));
+    m_job = job;
+    m_jobLetGo = false;
+    return job;
+}
+
+bool CStreamDownloader::StartByFile(const SingleFileList& files, const std::vector<int>& positions,
+                                    const std::vector<int>& rows)
+{
+    return NewJob()->StartByFile(files, positions, rows);
+}
+
+bool CStreamDownloader::StartByTime(const SingleFileList& files, time_t begin, time_t end)
+{
+    return NewJob()->StartByTime(files, begin, end);
+}
+
+void CStreamDownloader::Stop(bool failed)
+{
+    std::shared_ptr<CDownloadWorker> job;
+    {
+        std::lock_guard<std::mutex> lock(m_jobLock);
+        if (!m_job || m_jobLetGo)
+            return;
+        job = m_job;
+        if (job->OnOwnThread()) {
+            job->AskStop(failed);  // asked from the job's own thread: it ends after this pass
+            return;
+        }
+        m_jobLetGo = true;
+        m_letGo.erase(std::remove_if(m_letGo.begin(), m_letGo.end(),
+                                     [](const std::weak_ptr<CDownloadWorker>& w) {
+                                         const auto alive = w.lock();
+                                         return !alive || !alive->IsRunning();
+                                     }),
+                      m_letGo.end());
+        m_letGo.push_back(job);
+    }
+    job->AskStop(failed);
+    // The job's thread may be in a slow read or in a stream that is slow to stop: it is joined,
+    // and what it owns released, on the reaper.
+    CWorkerReaper::Instance().Retire([job = std::move(job)]() mutable {
+        job->Finish();
+        job.reset();
+    });
+}
+
+bool CStreamDownloader::IsBusy() const
+{
+    std::lock_guard<std::mutex> lock(m_jobLock);
+    return m_job && !m_jobLetGo && m_job->IsBusy();
+}
+
+bool CStreamDownloader::IsRunning() const
+{
+    std::lock_guard<std::mutex> lock(m_jobLock);
+    if (m_job && m_job->IsRunning())
+        return true;
+    for (const std::weak_ptr<CDownloadWorker>& w : m_letGo) {
+        const auto job = w.lock();
+        if (job && job->IsRunning())
+            return true;
+    }
+    return false;
+}
+
+int CStreamDownloader::GetProgress() const
+{
+    const auto job = Job();
+    return job ? job->GetProgress() : 0;
+}
+
+int CStreamDownloader::GetFileProgress()
+{
+    const auto job = Job();
+    return job && IsBusy() ? job->GetFileProgress() : 100;
+}
+
+std::vector<std::string> CStreamDownloader::GetWrittenFiles() const
+{
+    const auto job = Job();
+    return job ? job->GetWrittenFiles() : std::vector<std::string>();
+}
+
+std::string CStreamDownloader::GetLastError() const
+{
+    const auto job = Job();
+    return job ? job->GetLastError() : std::string();
+}
+
+CDownloadWorker::CDownloadWorker(std::shared_ptr<CDownloadSink> sink, DownloadSetup setup,
+                                 std::shared_ptr<CDownloadWorker> previous)
+    : m_sink(std::move(sink)),
+      m_setup(std::move(setup)),
+      m_previous(std::move(previous)),
+      m_stopCode(DownloadEvent::Failed)
+{
+    m_source.SetDataCallback(&CDownloadWorker::OnStreamData, this);
+    m_source.SetBlockKiB(CStreamDownloader::kDeliveryBlockKiB);
+    m_output.SetBufferBytes(CStreamDownloader::kOutputBuffer_bytes);
+    m_output.SetNextName(&CDownloadWorker::NextPackageName, this);
+}
+
+CDownloadWorker::~CDownloadWorker()
+{
+    Finish();
+}
+
+void CDownloadWorker::AskStop(bool failed)
+{
+    m_stopCode.store(failed ? DownloadEvent::Failed : DownloadEvent::Stopped);
+    {
+        std::lock_guard<std::mutex> lock(m_wakeLock);
+        m_stopWake = true;
+    }
+    m_wakeCond.notify_all();
+    RequestStop();  // the thread reports a running job's stop as it ends
+}
+
+void CDownloadWorker::Finish()
+{
+    CBaseThread::Stop();
+    RTK_Guard guard(&m_lock);
+    if (IsBusy())
+        CloseCurrent();  // no thread ever ran for it: nothing to report
+}
+
+void CDownloadWorker::WaitEnded()
+{
+    if (!m_hasRun.load())
+        return;
+    std::unique_lock<std::mutex> lock(m_endLock);
+    m_endCond.wait(lock, [this] { return m_ended; });
+}
+
+void CDownloadWorker::AwaitPrevious()
+{
+    if (!m_previous)
+        return;
+    m_previous->WaitEnded();
+    m_previous.reset();
+}
+
+bool CDownloadWorker::BeginJob()
 {
     {
         std::lock_guard<std::mutex> lock(m_pathLock);
@@ -67,15 +267,15 @@ bool CStreamDownloader::BeginJob()
         m_outputPath.clear();
         m_error.clear();
     }
-    if (!m_jobPending) {
+    if (!m_setup.jobPending) {
         SetError("no download task was given");
         return false;
     }
     // A missing or unusable download folder is the default one: a fresh station downloads too.
-    const OutputSettings settings = m_settings();
+    const OutputSettings settings = m_setup.settings();
     m_saveFolder = settings.downloadFolder;
     const uint64_t package =
-        m_packageSizeOverride_bytes != 0 ? m_packageSizeOverride_bytes : settings.downloadPackage_bytes;
+        m_setup.packageSizeOverride_bytes != 0 ? m_setup.packageSizeOverride_bytes : settings.downloadPackage_bytes;
     m_packageSize_bytes = package;
     m_output.SetPackageBytes(package);
     m_output.SetHeader(nullptr, 0);
@@ -86,10 +286,9 @@ bool CStreamDownloader::BeginJob()
     return true;
 }
 
-bool CStreamDownloader::StartByFile(const SingleFileList& files, const std::vector<int>& positions,
-                                    const std::vector<int>& rows)
+bool CDownloadWorker::StartByFile(const SingleFileList& files, const std::vector<int>& positions,
+                                  const std::vector<int>& rows)
 {
-    Stop(false);
     RTK_Guard guard(&m_lock);
     m_bytesInFile = 0;
     if (!BeginJob())
@@ -112,9 +311,8 @@ bool CStreamDownloader::StartByFile(const SingleFileList& files, const std::vect
     return RunStart(true);
 }
 
-bool CStreamDownloader::StartByTime(const SingleFileList& files, time_t begin, time_t end)
+bool CDownloadWorker::StartByTime(const SingleFileList& files, time_t begin, time_t end)
 {
-    Stop(false);
     RTK_Guard guard(&m_lock);
     m_bytesInFile = 0;
     if (!BeginJob())
@@ -146,20 +344,22 @@ bool CStreamDownloader::StartByTime(const SingleFileList& files, time_t begin, t
     return RunStart(false);
 }
 
-bool CStreamDownloader::RunStart(bool byFile)
+bool CDownloadWorker::RunStart(bool byFile)
 {
     m_startByFile = byFile;
     m_startPending = true;
-    if (!CBaseThread::Start()) {
+    // The thread is not waited for: the start returns as soon as the job is planned.
+    if (!CBaseThread::Launch()) {
         RTK_Guard closeGuard(&m_lock);
-        CloseJob();
+        CloseCurrent();
         SetError("no download thread could be started");
         return false;
     }
+    m_hasRun.store(true);
     return true;
 }
 
-bool CStreamDownloader::BeginOnThread()
+bool CDownloadWorker::BeginOnThread()
 {
     m_startPending = false;
     auto sem = std::make_shared<rtk::Semaphore>(0);
@@ -174,7 +374,7 @@ bool CStreamDownloader::BeginOnThread()
     auto failStart = [&](const std::string& reason) {
         dropSemaphore();
         RTK_Guard closeGuard(&m_lock);
-        CloseJob();
+        CloseCurrent();
         if (!reason.empty())
             SetError(reason);
         closeGuard.Release();
@@ -188,15 +388,15 @@ bool CStreamDownloader::BeginOnThread()
         return failStart(std::string());  // the open said why
     }
     guard.Release();
-    if (m_firstDataWaitHook)
-        m_firstDataWaitHook();
+    if (m_setup.firstDataWaitHook)
+        m_setup.firstDataWaitHook();
 
     // The first data, or the stream's own end: a stream that fails or ends without a header
     // fails the start at once instead of at the end of the wait; a stop ends the wait too.
     bool arrived = false;
     std::string reason = "the recording delivered no data";
-    for (int waited_ms = 0; !arrived && waited_ms < m_firstDataTimeout_ms; waited_ms += kStartPoll_ms) {
-        arrived = sem->TimedWait(std::min(kStartPoll_ms, m_firstDataTimeout_ms - waited_ms));
+    for (int waited_ms = 0; !arrived && waited_ms < m_setup.firstDataTimeout_ms; waited_ms += kStartPoll_ms) {
+        arrived = sem->TimedWait(std::min(kStartPoll_ms, m_setup.firstDataTimeout_ms - waited_ms));
         if (arrived)
             break;
         if (IsStopRequested()) {
@@ -232,25 +432,31 @@ bool CStreamDownloader::BeginOnThread()
     return true;
 }
 
-bool CStreamDownloader::OnThreadStart()
+bool CDownloadWorker::OnThreadStart()
 {
     return true;
 }
 
-void CStreamDownloader::OnThreadExit()
+void CDownloadWorker::OnThreadExit()
 {
+    AwaitPrevious();
     RTK_Guard guard(&m_lock);
-    if (!IsBusy())
-        return;
-    const DownloadEvent code =
-        m_stopCode.load() == DownloadEvent::Stopped ? DownloadEvent::Stopped : DownloadEvent::Failed;
-    CloseCurrent();
-    const int index = m_reportedIndex;
-    guard.Release();
-    EmitSignal(code, index, 0);
+    if (IsBusy()) {
+        const DownloadEvent code =
+            m_stopCode.load() == DownloadEvent::Stopped ? DownloadEvent::Stopped : DownloadEvent::Failed;
+        CloseCurrent();
+        const int index = m_reportedIndex;
+        guard.Release();
+        EmitSignal(code, index, 0);
+    } else {
+        guard.Release();
+    }
+    std::lock_guard<std::mutex> lock(m_endLock);
+    m_ended = true;
+    m_endCond.notify_all();
 }
 
-bool CStreamDownloader::SelectPieceAt(time_t t)
+bool CDownloadWorker::SelectPieceAt(time_t t)
 {
     DownloadPiece piece;
     const PieceChoice choice = ChoosePieceAt(m_files, t, m_jobEnd, m_lastPieceEnd, &piece);
@@ -267,7 +473,7 @@ bool CStreamDownloader::SelectPieceAt(time_t t)
     return true;
 }
 
-void CStreamDownloader::PieceName(COutputPackage::Name* name) const
+void CDownloadWorker::PieceName(COutputPackage::Name* name) const
 {
     name->kind = OutputKind::Download;
     name->dateOf = m_piece->GetStartTime();
@@ -276,9 +482,9 @@ void CStreamDownloader::PieceName(COutputPackage::Name* name) const
     name->stamp = m_piece->GetStartTime();
 }
 
-bool CStreamDownloader::NextPackageName(void* user, COutputPackage::Name* name)
+bool CDownloadWorker::NextPackageName(void* user, COutputPackage::Name* name)
 {
-    auto* self = static_cast<CStreamDownloader*>(user);
+    auto* self = static_cast<CDownloadWorker*>(user);
     if (!self->m_piece)
         return false;
     self->PieceName(name);
@@ -286,7 +492,7 @@ bool CStreamDownloader::NextPackageName(void* user, COutputPackage::Name* name)
     return true;
 }
 
-bool CStreamDownloader::OpenPackage()
+bool CDownloadWorker::OpenPackage()
 {
     COutputPackage::Name name;
     PieceName(&name);
@@ -301,7 +507,7 @@ bool CStreamDownloader::OpenPackage()
     return true;
 }
 
-void CStreamDownloader::NoteRolledOver()
+void CDownloadWorker::NoteRolledOver()
 {
     const std::vector<std::string> rolled = m_output.TakeRolledOver();
     std::lock_guard<std::mutex> lock(m_pathLock);
@@ -310,15 +516,14 @@ void CStreamDownloader::NoteRolledOver()
     m_outputPath = m_output.FinalPath();
 }
 
-bool CStreamDownloader::OpenOutputByTime(const SingleFilePtr& piece)
+bool CDownloadWorker::OpenOutputByTime(const SingleFilePtr& piece)
 {
     if (!piece)
         return false;
     if (!OpenPackage())
         return false;
-    m_source.SetUseIndex(m_useIndex);
-    const int channel = m_param ? m_param->GetChannel() : -1;
-    if (!m_source.OpenByTime(*piece, channel)) {
+    m_source.SetUseIndex(m_setup.useIndex);
+    if (!m_source.OpenByTime(*piece, m_setup.channel)) {
         m_output.Abandon();
         SetError("the recording " + piece->GetName() + " could not be opened");
         return false;
@@ -326,9 +531,9 @@ bool CStreamDownloader::OpenOutputByTime(const SingleFilePtr& piece)
     return true;
 }
 
-void CStreamDownloader::OnStreamData(int, int type, unsigned char* data, unsigned int size, void* user)
+void CDownloadWorker::OnStreamData(int, int type, unsigned char* data, unsigned int size, void* user)
 {
-    auto* self = static_cast<CStreamDownloader*>(user);
+    auto* self = static_cast<CDownloadWorker*>(user);
     if (!self || !data)
         return;
     if (type != int(CStreamSource::Block::Header) && type != int(CStreamSource::Block::Data))
@@ -346,14 +551,14 @@ void CStreamDownloader::OnStreamData(int, int type, unsigned char* data, unsigne
     self->m_wakeCond.notify_one();
 }
 
-void CStreamDownloader::WriteData(const unsigned char* data, unsigned int size, bool isHeader)
+void CDownloadWorker::WriteData(const unsigned char* data, unsigned int size, bool isHeader)
 {
     if (isHeader)
-        m_output.SetHeader(data, std::min<std::size_t>(size, kStreamHeaderBytes));
+        m_output.SetHeader(data, std::min<std::size_t>(size, CStreamDownloader::kStreamHeaderBytes));
 
     if (!m_writeFailed.load()) {
         try {
-            const bool written = m_output.Write(data, size, kRollOverUnit_bytes, isHeader);
+            const bool written = m_output.Write(data, size, CStreamDownloader::kRollOverUnit_bytes, isHeader);
             m_bytesInFile = m_output.Bytes();
             if (written) {
                 m_bytesWritten.fetch_add(size);
@@ -375,10 +580,11 @@ void CStreamDownloader::WriteData(const unsigned char* data, unsigned int size, 
     }
 }
 
-bool CStreamDownloader::WaitForDelivery(uint64_t seen)
+bool CDownloadWorker::WaitForDelivery(uint64_t seen)
 {
     std::unique_lock<std::mutex> lock(m_wakeLock);
-    const std::chrono::microseconds timeout(m_recentDelivery ? kDeliveryGrace_us : kPass_ms * 1000);
+    const std::chrono::microseconds timeout(m_recentDelivery ? CStreamDownloader::kDeliveryGrace_us
+                                                             : CStreamDownloader::kPass_ms * 1000);
     const bool woken =
         m_wakeCond.wait_for(lock, timeout, [&] { return m_stopWake || m_blocksDelivered.load() != seen; });
     if (m_stopWake)
@@ -387,24 +593,26 @@ bool CStreamDownloader::WaitForDelivery(uint64_t seen)
     return IsStopRequested();
 }
 
-bool CStreamDownloader::FailJob(const std::string& reason, DownloadEvent code, int index, int count)
+bool CDownloadWorker::FailJob(const std::string& reason, DownloadEvent code, int index, int count)
 {
     if (!reason.empty())
         SetError(reason);
-    CloseJob();
+    CloseCurrent();
     m_lock.Unlock();
     EmitSignal(code, index, count);
     m_lock.Lock();
     return false;
 }
 
-bool CStreamDownloader::RunOnce()
+bool CDownloadWorker::RunOnce()
 {
+    WorkerHooks::Reach(WorkerHooks::Point::DownloadPass);
+    AwaitPrevious();
     if (IsStopRequested())
         return false;  // OnThreadExit reports the stop
     if (m_startPending && !BeginOnThread())
         return false;
-    if (OutputFolderSpaceLow(OutputKind::Download, m_settings().downloadFolder)) {
+    if (OutputFolderSpaceLow(OutputKind::Download, m_setup.settings().downloadFolder)) {
         RTK_Guard guard(&m_lock);
         const int index = m_reportedIndex + 1;
         const int count = FileCount();
@@ -462,7 +670,7 @@ bool CStreamDownloader::RunOnce()
         m_stallBlocks = seen;
         m_stallPos = pos;
         m_stallSince = now;
-    } else if (now - m_stallSince > std::chrono::milliseconds(m_stallTimeout_ms)) {
+    } else if (now - m_stallSince > std::chrono::milliseconds(m_setup.stallTimeout_ms)) {
         FailJob("the recording stopped delivering data", DownloadEvent::Failed, failIndex, FileCount());
         return false;
     }
@@ -470,7 +678,7 @@ bool CStreamDownloader::RunOnce()
     return !WaitForDelivery(seen);
 }
 
-bool CStreamDownloader::CloseCurrentPiece(int* count)
+bool CDownloadWorker::CloseCurrentPiece(int* count)
 {
     m_source.Stop();
     if (!m_output.Finish()) {
@@ -491,7 +699,7 @@ bool CStreamDownloader::CloseCurrentPiece(int* count)
 
 // Ends the job once its last piece is closed: complete, or failed because the next output could
 // not be opened. Called with m_lock held; sends its events with the lock released.
-bool CStreamDownloader::EndJobAfterPiece(bool failed)
+bool CDownloadWorker::EndJobAfterPiece(bool failed)
 {
     m_currentIndex.store(-1);
     ClearFiles();
@@ -506,7 +714,7 @@ bool CStreamDownloader::EndJobAfterPiece(bool failed)
 }
 
 // Called with m_lock held; sends its events with the lock released.
-bool CStreamDownloader::OpenNextByFile()
+bool CDownloadWorker::OpenNextByFile()
 {
     int count = 0;
     if (!CloseCurrentPiece(&count))
@@ -528,7 +736,7 @@ bool CStreamDownloader::OpenNextByFile()
     return EndJobAfterPiece(false);
 }
 
-bool CStreamDownloader::OpenNextByTime()
+bool CDownloadWorker::OpenNextByTime()
 {
     int count = 0;
     if (!CloseCurrentPiece(&count))
@@ -547,7 +755,7 @@ bool CStreamDownloader::OpenNextByTime()
     return EndJobAfterPiece(false);
 }
 
-void CStreamDownloader::CloseCurrent()
+void CDownloadWorker::CloseCurrent()
 {
     m_source.Stop();
     m_output.Abandon();  // an unfinished package never keeps a final name
@@ -556,46 +764,17 @@ void CStreamDownloader::CloseCurrent()
     ClearFiles();
 }
 
-void CStreamDownloader::CloseJob()
-{
-    m_source.Stop();
-    m_output.Abandon();
-    m_reportedIndex = m_currentIndex.load();
-    m_currentIndex.store(-1);
-    ClearFiles();
-}
-
-void CStreamDownloader::ClearFiles()
+void CDownloadWorker::ClearFiles()
 {
     m_files.clear();
 }
 
-void CStreamDownloader::Stop(bool failed)
-{
-    m_stopCode.store(failed ? DownloadEvent::Failed : DownloadEvent::Stopped);
-    {
-        std::lock_guard<std::mutex> lock(m_wakeLock);
-        m_stopWake = true;
-    }
-    m_wakeCond.notify_all();
-    CBaseThread::Stop();  // the thread reports a running job's stop as it ends
-    {
-        std::lock_guard<std::mutex> lock(m_wakeLock);
-        m_stopWake = false;
-    }
-    if (ThreadId() != 0 && ThreadId() == RTK_Thread_GetSelfId())
-        return;  // asked from the thread itself: it ends after this pass
-    RTK_Guard guard(&m_lock);
-    if (IsBusy())
-        CloseJob();  // no thread ever ran for it: nothing to report
-}
-
-int CStreamDownloader::GetProgress() const
+int CDownloadWorker::GetProgress() const
 {
     return DownloadProgressPercent(m_bytesWritten.load(), m_bytesTotal.load());
 }
 
-int CStreamDownloader::GetFileProgress()
+int CDownloadWorker::GetFileProgress()
 {
     RTK_Guard guard(&m_lock);
     const int index = m_currentIndex.load();
@@ -608,42 +787,42 @@ int CStreamDownloader::GetFileProgress()
     return static_cast<int>(std::min<uint64_t>(m_bytesInFile.load(), size) * 100 / size);
 }
 
-std::vector<std::string> CStreamDownloader::GetWrittenFiles() const
+std::vector<std::string> CDownloadWorker::GetWrittenFiles() const
 {
     std::lock_guard<std::mutex> lock(m_pathLock);
     return m_written;
 }
 
-std::string CStreamDownloader::GetLastError() const
+std::string CDownloadWorker::GetLastError() const
 {
     std::lock_guard<std::mutex> lock(m_pathLock);
     return m_error;
 }
 
-void CStreamDownloader::SetError(const std::string& reason)
+void CDownloadWorker::SetError(const std::string& reason)
 {
     std::lock_guard<std::mutex> lock(m_pathLock);
     m_error = reason;
 }
 
-void CStreamDownloader::AddWritten(const std::string& path)
+void CDownloadWorker::AddWritten(const std::string& path)
 {
     std::lock_guard<std::mutex> lock(m_pathLock);
     m_written.push_back(path);
     m_outputPath = path;
 }
 
-void CStreamDownloader::EmitSignal(DownloadEvent code, int index, int count)
+void CDownloadWorker::EmitSignal(DownloadEvent code, int index, int count)
 {
-    emit DownloadSignal(int(code), index, count);
+    m_sink->Signal(int(code), index, count);
 }
 
-void CStreamDownloader::EmitFiles()
+void CDownloadWorker::EmitFiles()
 {
-    emit DownloadFiles(QString::fromLocal8Bit(OutputPath().c_str()));
+    m_sink->Files(QString::fromLocal8Bit(OutputPath().c_str()));
 }
 
-std::string CStreamDownloader::OutputPath() const
+std::string CDownloadWorker::OutputPath() const
 {
     std::lock_guard<std::mutex> lock(m_pathLock);
     return m_outputPath;

@@ -5,12 +5,14 @@
 // rolls over to a new output file at the download package size, watches the free space of the
 // download folder and reports each step by DownloadSignal / DownloadFiles.
 //
-// Threads: the owner (GUI) calls the operations; the downloader's own thread runs the passes;
-// the stream source's delivery thread runs the data callback, which writes the output file.
+// Threads: the owner (GUI) calls the operations; each job has a thread of its own that runs the
+// passes (DownloadWorker.h), and the stream source's delivery thread runs the data callback,
+// which writes the output file. A stop never waits for the job's thread: the job owns what its
+// threads use and ends on the reaper (WorkerReaper.h).
 // A start returns at once once the job is planned: the thread opens the first output and the
 // stream and waits for the first data (a stop ends that wait), then sends the start's events,
 // or code 7 with the reason when the start failed.
-// Every signal leaves from the downloader's thread, after the state it announces is in place:
+// Every signal leaves from the job's thread, after the state it announces is in place:
 // a start's events before its first pass, a stop's event before the thread ends.
 //
 // Each output package is written under a hidden temporary name and takes its final name only
@@ -19,9 +21,6 @@
 #include <QObject>
 #include <QString>
 
-#include <atomic>
-#include <chrono>
-#include <condition_variable>
 #include <cstdint>
 #include <ctime>
 #include <functional>
@@ -30,16 +29,10 @@
 #include <string>
 #include <vector>
 
-#include "engine/BaseThread.h"
 #include "engine/DownloadPlan.h"
 #include "engine/OutputFile.h"
 #include "engine/Records.h"
 #include "engine/StreamSource.h"
-#include "platform/rtk/rtk.h"
-
-namespace rtk {
-class Semaphore;
-}
 
 namespace Varpen {
 
@@ -71,11 +64,15 @@ enum class DownloadEvent : int {
     StartFailed = 7,  // the accepted start could not begin (GetLastError says why)
 };
 
-class CStreamDownloader : public QObject, public CBaseThread {
+class CDownloadSink;
+class CDownloadWorker;
+
+class CStreamDownloader : public QObject {
     Q_OBJECT
 
 public:
     CStreamDownloader();
+    // A job still running is told to stop and left to the reaper; its events go nowhere.
     ~CStreamDownloader() override;
 
     CStreamDownloader(const CStreamDownloader&) = delete;
@@ -99,11 +96,15 @@ public:
     // which sends DownloadFiles(path) and 0(-1, n) when the first data came, else 7(-1, 0).
     bool StartByTime(const SingleFileList& files, time_t begin, time_t end);
 
-    // Ends the job: the thread sends code 3 when failed, else 1 (only when a job was running, a
-    // start still waiting for its first data too), and is joined before this returns.
+    // Ends the job and returns at once: the job's thread sends code 3 when failed, else 1 (only
+    // when a job was running, a start still waiting for its first data too) as it ends, and is
+    // joined by the reaper. IsBusy is false from here on; the next start's events come after
+    // the stopped job's last one.
     void Stop(bool failed);
-    bool IsBusy() const { return m_currentIndex.load() != -1; }
-    // 0 to 100 over the whole job.
+    bool IsBusy() const;
+    // A thread of this downloader has not ended yet (the job's, or a stopped one's).
+    bool IsRunning() const;
+    // 0 to 100 over the whole job (the current or last one).
     int GetProgress() const;
     // Percentage of the current file's size that its output holds (100 when idle).
     int GetFileProgress();
@@ -113,7 +114,7 @@ public:
     std::string GetLastError() const;
 
     // Where a job reads its folder and package size when it starts, and each pass the folder whose
-    // free space it checks (the settings store by default). Set it only while no job runs.
+    // free space it checks (the settings store by default). A job takes it when it starts.
     void SetOutputSettings(OutputSettingsSource settings) { m_settings = std::move(settings); }
     // Test seams: the wait for the first stream data of a start (30000 ms), and a package size
     // used in place of the "DownloadPackageSize" setting (0 = the setting).
@@ -121,8 +122,8 @@ public:
     void SetPackageSizeOverride(uint64_t size_bytes) { m_packageSizeOverride_bytes = size_bytes; }
     // A job whose stream neither delivers a block nor moves on for this long fails (code 3).
     void SetStallTimeout(int timeout_ms) { m_stallTimeout_ms = timeout_ms; }
-    // Called on the downloader's thread once a start has opened its stream, before it waits for
-    // the first data (a test holds the start there). Set it only while no job runs.
+    // Called on the job's thread once a start has opened its stream, before it waits for the
+    // first data (a test holds the start there). A job takes it when it starts.
     void SetFirstDataWaitHook(std::function<void()> hook) { m_firstDataWaitHook = std::move(hook); }
 
     static constexpr int kFirstDataTimeout_ms = 30000;
@@ -144,115 +145,28 @@ signals:
     void DownloadSignal(int code, int index, int count);
     void DownloadFiles(QString path);
 
-protected:
-    bool OnThreadStart() override;
-    // A job still running when the loop ends was stopped: it is closed and its stop reported.
-    void OnThreadExit() override;
-    bool RunOnce() override;
-
 private:
-    static void OnStreamData(int handle, int type, unsigned char* data, unsigned int size, void* user);
-    void WriteData(const unsigned char* data, unsigned int size, bool isHeader);
-    // The name of a package of the current piece (the first, and each after a roll-over).
-    void PieceName(COutputPackage::Name* name) const;
-    static bool NextPackageName(void* user, COutputPackage::Name* name);
-    // Opens the package of the current piece; false with the reason kept.
-    bool OpenPackage();
-    // Takes the packages that roll-overs finished into the written list.
-    void NoteRolledOver();
-    // Waits until a block is delivered after `seen`, a stop is asked or the pass time is out;
-    // true when a stop was asked.
-    bool WaitForDelivery(uint64_t seen);
+    // A fresh job for a start, after the one before it was let go.
+    std::shared_ptr<CDownloadWorker> NewJob();
+    std::shared_ptr<CDownloadWorker> Job() const;
 
-    // Prepares a job's shared state; false when the job cannot start (no pending task).
-    bool BeginJob();
-    // Starts the thread for the planned job; false (job closed) when no thread could be made.
-    bool RunStart(bool byFile);
-    // The thread's first pass: opens the output and the stream and waits for the first data,
-    // then sends the start events. false when the start failed (code 7 sent, the job closed,
-    // nothing left on disk) or a stop came.
-    bool BeginOnThread();
-    // The piece of a job by time at t; false when there is none (or no progress: m_noProgress).
-    bool SelectPieceAt(time_t t);
-    bool OpenOutputByTime(const SingleFilePtr& piece);
-    bool OpenNextByFile();
-    bool OpenNextByTime();
-    // Ends the job from the pass: sends `code` for `index` with the lock released; false.
-    bool FailJob(const std::string& reason, DownloadEvent code, int index, int count);
-    bool EndJobAfterPiece(bool failed);
-    // The current piece is complete: its package takes its final name and is reported (code 5).
-    // false when it could not be completed. Called with m_lock held.
-    bool CloseCurrentPiece(int* count);
-    // Stops the source, abandons the unfinished package, clears the job.
-    void CloseCurrent();
-    void CloseJob();
-    void ClearFiles();
-    int FileCount() const { return static_cast<int>(m_files.size()); }
-    void EmitSignal(DownloadEvent code, int index, int count);
-    void EmitFiles();
-    std::string OutputPath() const;
-    void SetError(const std::string& reason);
-    void AddWritten(const std::string& path);
-
-    CStreamSource m_source;
-    CPackagedOutput m_output;
+    const std::shared_ptr<CDownloadSink> m_sink;
     std::unique_ptr<CStreamDownloaderParam> m_param;
     bool m_jobPending = false;
-    SingleFileList m_files;
-    std::vector<int> m_filePositions;
-    std::vector<int> m_fileRows;
-    SingleFilePtr m_piece;
-    time_t m_lastPieceEnd = -1;
-    bool m_noProgress = false;
-    int m_reportedIndex = -1;
-    std::atomic<int64_t> m_bytesWritten{0};
-    std::atomic<int64_t> m_bytesTotal{0};
-    // Changed by a roll-over on the stream's thread while the owner or the pass may read them.
-    mutable std::mutex m_pathLock;
-    std::string m_outputPath;
-    std::vector<std::string> m_written;
-    std::string m_error;
-    std::atomic<uint64_t> m_bytesInFile{0};  // the current output's size, header included
-    bool m_byTime = false;
-    time_t m_jobBegin = -1;
-    time_t m_jobEnd = -1;
     bool m_useIndex = false;
-    RTK_Mutex m_lock;
-    std::atomic<int> m_currentIndex{-1};
-
     OutputSettingsSource m_settings = StoredOutputSettings();
-    // Read once per job on the owner's thread, used by the data callback.
-    std::string m_saveFolder;
-    uint64_t m_packageSize_bytes = 0;
-
-    // The start waits for the first stream header on this; installed and removed under
-    // m_startLock, so the callback never posts a semaphore that is being destroyed.
-    std::mutex m_startLock;
-    std::shared_ptr<rtk::Semaphore> m_startSem;
-    bool m_startByFile = false;   // the start events the thread sends first
-    bool m_startPending = false;  // the thread's own: the first pass still has to begin the job
-
-    // Set by the data callback when the output cannot be written; the pass ends the job.
-    std::atomic<bool> m_writeFailed{false};
-    // The event a Stop asked the thread to report (Stopped or Failed); a job that ends without
-    // one fails.
-    std::atomic<DownloadEvent> m_stopCode{DownloadEvent::Failed};
-
-    // Blocks delivered, counted by the data callback; the pass waits on it between polls.
-    std::mutex m_wakeLock;
-    std::condition_variable m_wakeCond;
-    std::atomic<uint64_t> m_blocksDelivered{0};
-    bool m_stopWake = false;        // under m_wakeLock: a stop is on its way
-    bool m_recentDelivery = false;  // the pass thread's own: the last wait ended on a block
-    // The pass thread's own: when the stream last delivered or moved.
-    uint64_t m_stallBlocks = 0;
-    int m_stallPos = -1;
-    std::chrono::steady_clock::time_point m_stallSince;
-
     int m_firstDataTimeout_ms = kFirstDataTimeout_ms;
     int m_stallTimeout_ms = kStallTimeout_ms;
     uint64_t m_packageSizeOverride_bytes = 0;
     std::function<void()> m_firstDataWaitHook;
+
+    // The current or last job (read by the job's own events, hence the lock), and whether it was
+    // let go (stopped, or replaced by a newer one).
+    mutable std::mutex m_jobLock;
+    std::shared_ptr<CDownloadWorker> m_job;
+    bool m_jobLetGo = false;
+    // Jobs let go whose threads may still run: IsRunning looks at them.
+    std::vector<std::weak_ptr<CDownloadWorker>> m_letGo;
 };
 
 }  // namespace Varpen

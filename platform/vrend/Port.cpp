@@ -13,8 +13,11 @@ extern "C" {
 
 #include <algorithm>
 #include <chrono>
+#include <condition_variable>
 #include <cstring>
 #include <limits>
+#include <mutex>
+#include <thread>
 
 #include "platform/vrend/PortDetail.h"
 #include "platform/vrend/VideoSurface.h"
@@ -41,6 +44,69 @@ std::atomic<int> g_open_ports{0};
 // default the allocator maps such blocks afresh each time and unmaps them when freed, so every
 // file's frames and every keyframe's buffers fault their pages in again. Kept in the heap instead,
 // freed blocks serve the next file's; the pages go back when a port is freed and none is open.
+// Gives back what the heaps keep, on a thread of its own: a trim walks every heap and takes tens
+// of milliseconds, and the ports freed on the GUI thread (every window of the page at once when
+// the station closes) must not wait for it. Asks that come while a trim runs are served by one
+// more trim. The thread is joined when the program ends.
+class Trimmer {
+public:
+    static Trimmer& Instance()
+    {
+        static Trimmer trimmer;
+        return trimmer;
+    }
+    ~Trimmer()
+    {
+        {
+            std::lock_guard<std::mutex> lock(lock_);
+            quit_ = true;
+        }
+        wake_.notify_one();
+        if (thread_.joinable())
+            thread_.join();
+    }
+    void Ask()
+    {
+        {
+            std::lock_guard<std::mutex> lock(lock_);
+            if (!quit_ && !thread_.joinable()) {
+                try {
+                    thread_ = std::thread([this] { Run(); });
+                } catch (...) {
+                }
+            }
+            if (!quit_ && thread_.joinable()) {
+                pending_ = true;
+                wake_.notify_one();
+                return;
+            }
+        }
+        malloc_trim(0);  // no thread to hand it to
+    }
+
+private:
+    void Run()
+    {
+        std::unique_lock<std::mutex> lock(lock_);
+        for (;;) {
+            wake_.wait(lock, [this] { return pending_ || quit_; });
+            if (quit_)
+                return;
+            pending_ = false;
+            lock.unlock();
+            if (g_open_ports == 0)  // a port opened meanwhile keeps its pages
+                malloc_trim(0);
+            lock.lock();
+        }
+    }
+
+    std::mutex lock_;
+    std::condition_variable wake_;
+    bool pending_ = false;
+    bool quit_ = false;
+    std::thread thread_;
+};
+
 void KeepLargeBlocks()
 {
     static std::once_flag once;
@@ -62,11 +128,11 @@ Port::~Port()
     StopClip();
     Close();
     frames_.Release();
-    // Once no port is open, what the allocator still keeps goes back to the system. (Not at each
-    // close: a window closes its port at every file change, and the next file's frames would
-    // fault their pages in again.)
+    // Once no port is open, what the allocator still keeps goes back to the system, on the
+    // trimmer's thread. (Not at each close: a window closes its port at every file change, and
+    // the next file's frames would fault their pages in again.)
     if (g_open_ports == 0)
-        malloc_trim(0);
+        Trimmer::Instance().Ask();
     if (sws_)
         sws_freeContext(sws_);
 }

@@ -15,6 +15,7 @@
 #include "app/CommonUtil.h"
 #include "engine/FileSearch.h"
 #include "engine/StreamDownloader.h"
+#include "engine/WorkerReaper.h"
 
 using namespace Inspect;
 
@@ -112,6 +113,8 @@ int RunDownloadCommand(const QStringList& argsIn)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     downloader.Stop(false);
+    // A stop does not wait for the job's thread: a command line may.
+    Varpen::CWorkerReaper::Instance().JoinAll();
 
     // The files this job wrote, not whatever else appeared in the folder meanwhile.
     for (const std::string& written : downloader.GetWrittenFiles()) {

@@ -10,9 +10,11 @@
 #include <cstdlib>
 #include <thread>
 
+#include "engine/WorkerReaper.h"
 #include "platform/rtk/rtk.h"
 #include "tests/engine/download/DownloadFixture.h"
 #include "tests/support/BrokenFile.h"
+#include "tests/support/WorkerLatch.h"
 
 using namespace Varpen;
 using namespace DownloadFixture;
@@ -53,13 +55,6 @@ int64_t FixedClock()
 {
     return 4242;
 }
-
-class ProbedDownloader : public CStreamDownloader {
-public:
-    using CBaseThread::IsStopRequested;
-    // The worker calls virtual hooks until it is joined: join it before this part goes.
-    ~ProbedDownloader() override { Stop(true); }
-};
 
 // A copy of a sample folder that a test may damage.
 bool CopySample(const SampleSet& from, const QString& to, SampleSet* copy)
@@ -127,6 +122,9 @@ private slots:
 
     void cleanup()
     {
+        // Stopped jobs end on the reaper: none may outlive the test's folder and settings.
+        g_gateClosed = false;
+        CWorkerReaper::Instance().JoinAll();
         SetOutputNameClock(nullptr);
         RTK_Test_FailWritesAfter(-1);
         g_gateClosed = false;
@@ -593,22 +591,22 @@ private slots:
     {
         QFETCH(bool, failed);
         QFETCH(int, code);
-        ProbedDownloader d;
+        CStreamDownloader d;
         Recorder rec(d);
         g_gateClosed = true;  // the job cannot finish before the stop
         QVERIFY(StartJob(d, "file", m_files));
         QVERIFY(d.IsBusy());
         // The start's events come from the thread once the first data is in.
         QTRY_VERIFY_WITH_TIMEOUT(rec.Sequence().contains("0,-1,3"), kJobTimeout_ms);
-        std::thread::id stopperId;
-        std::thread stopper([&] { d.Stop(failed); });
-        stopperId = stopper.get_id();
-        QTRY_VERIFY(d.IsStopRequested());
+        // The stop returns while the job's pass may still be held at the gate; the job is no
+        // longer the downloader's, and its thread reports the stop as it ends.
+        d.Stop(failed);
+        QVERIFY(!d.IsBusy());
         g_gateClosed = false;
-        stopper.join();
+        QTRY_VERIFY_WITH_TIMEOUT(!d.IsRunning(), kJobTimeout_ms);
         QVERIFY(rec.FromOneThreadOtherThan(std::this_thread::get_id()));
-        QVERIFY(rec.Events().back().thread != stopperId);
         QVERIFY(!rec.Events().back().busy);
+        CWorkerReaper::Instance().JoinAll();
         // The file being written when the stop came is not left behind, under any name.
         const QStringList all = AllFiles(m_out);
         for (const QString& f : all)
@@ -625,13 +623,78 @@ private slots:
         QCOMPARE(events.back().count, 0);
         for (const Event& e : events)
             QVERIFY(e.code != 2);
-        QVERIFY(!d.IsBusy());
+    }
+
+    // A stop never waits for the job's thread: it returns while that thread is held, a new job
+    // may start at once, and the stopped job's report still comes before anything of the new one.
+    // The held thread is joined later, on the reaper.
+    void stopReturnsWhileTheThreadIsHeld_data()
+    {
+        QTest::addColumn<bool>("restart");
+        QTest::newRow("stop only") << false;
+        QTest::newRow("stop, then a new job") << true;
+    }
+    void stopReturnsWhileTheThreadIsHeld()
+    {
+        QFETCH(bool, restart);
+        CStreamDownloader d;
+        Recorder rec(d);
+        {
+            WorkerLatch latch(WorkerHooks::Point::DownloadPass);
+            QVERIFY(StartJob(d, "file", m_files));
+            QVERIFY(latch.WaitHeld());  // the job's first pass, before it opened anything
+            d.Stop(false);
+            QCOMPARE(latch.Held(), 1);
+            QVERIFY(!d.IsBusy());
+            QVERIFY(d.IsRunning());
+            if (restart) {
+                QVERIFY(StartJob(d, "file", m_files));
+                QVERIFY(d.IsBusy());
+                // The new job's thread waits for the held one before it sends or opens anything.
+                QVERIFY(latch.WaitArrivals(2));
+            }
+            QCOMPARE(rec.Sequence(), QString());
+            QVERIFY(AllFiles(m_out).isEmpty());
+            latch.Open();
+            QTRY_VERIFY_WITH_TIMEOUT(restart ? rec.Ended() : !rec.Sequence().isEmpty(), kJobTimeout_ms);
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(!d.IsRunning(), kJobTimeout_ms);
+        CWorkerReaper::Instance().JoinAll();
         QVERIFY(!d.IsRunning());
+        // The stopped start reports its stop (on the file it was about to write), alone.
+        QCOMPARE(rec.Sequence(),
+                 restart ? QString("1,0,0 4,-1,3 0,-1,3 5,0,3 4,0,3 5,1,3 4,1,3 5,2,3 2,2,0") : QString("1,0,0"));
+        QCOMPARE(OutputFiles(m_out).size(), restart ? 3 : 0);
+    }
+
+    // A downloader that goes while its job is held leaves the job to the reaper, which joins it
+    // once it is let go; nothing is sent to anyone after the downloader went.
+    void destroyedWhileTheThreadIsHeld()
+    {
+        WorkerLatch latch(WorkerHooks::Point::DownloadPass);
+        QStringList seen;
+        {
+            auto d = std::make_unique<CStreamDownloader>();
+            connect(
+                d.get(), &CStreamDownloader::DownloadSignal, this,
+                [&seen](int code, int index, int count) {
+                    seen << QStringLiteral("%1,%2,%3").arg(code).arg(index).arg(count);
+                },
+                Qt::DirectConnection);
+            QVERIFY(StartJob(*d, "file", m_files));
+            QVERIFY(latch.WaitHeld());
+        }
+        QVERIFY(CWorkerReaper::Instance().Running() >= 1);
+        latch.Open();
+        CWorkerReaper::Instance().JoinAll();
+        QCOMPARE(CWorkerReaper::Instance().Running(), 0);
+        QVERIFY(seen.isEmpty());
+        QVERIFY(AllFiles(m_out).isEmpty());
     }
 
     void setTaskRefusedWhileBusy()
     {
-        ProbedDownloader d;
+        CStreamDownloader d;
         Recorder rec(d);
         g_gateClosed = true;
         QVERIFY(StartJob(d, "file", m_files));

@@ -18,11 +18,13 @@
 
 #include "app/CommonUtil.h"
 #include "engine/PlayBackInteraction.h"
+#include "engine/WorkerReaper.h"
 #include "playback/DataDistributionThread.h"
 #include "playback/PlaybackDownLoad.h"
 #include "tests/engine/download/DownloadFixture.h"
 #include "tests/support/BrokenFile.h"
 #include "tests/support/TestLatch.h"
+#include "tests/support/WorkerLatch.h"
 #include "widgets/CPushButton.h"
 #include "widgets/CTableView.h"
 #include "widgets/CalendarWidget.h"
@@ -171,6 +173,7 @@ private slots:
     void cleanup()
     {
         g_gateClosed = false;
+        CWorkerReaper::Instance().JoinAll();
         RTK_Test_FailWritesAfter(-1);
         Sys_SetFreeSpaceFunction(nullptr);
     }
@@ -423,12 +426,11 @@ private slots:
         QVERIFY(reached.Wait());
         QCOMPARE(Status(*d, 0), QString("Starting"));
         QVERIFY(d->Form().m_pStopBtn->isEnabled());
-        std::thread opener([&] {
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-            go.Open();
-        });
+        // The stop returns while the start is held; the row learns of it once the thread ends.
         Click(d->Form().m_pStopBtn);
-        opener.join();
+        QVERIFY(d->IsJobRunning());
+        QCOMPARE(Status(*d, 0), QString("Starting"));
+        go.Open();
         QTRY_VERIFY_WITH_TIMEOUT(!d->IsJobRunning(), kJob_ms);
         QCOMPARE(Status(*d, 0), QString("Manual Stop"));
         QVERIFY(prompts.Texts(CPrompt::Warn).isEmpty());
@@ -487,13 +489,21 @@ private slots:
         QCOMPARE(prompts.all.size(), promptsBefore);
         QTRY_VERIFY(Status(*d, 0) == "Downloading" || Status(*d, 0) == "Download Completed");
 
-        std::thread opener([] {
-            std::this_thread::sleep_for(std::chrono::milliseconds(300));
-            g_gateClosed = false;
-        });
+        // The job's thread is held at its next pass (it moves on by one file at most); the stop
+        // returns while it is held, and the rows change only once it has ended.
+        WorkerLatch latch(WorkerHooks::Point::DownloadPass);
+        g_gateClosed = false;
+        QVERIFY(latch.WaitHeld());
         Click(d->Form().m_pStopBtn);
-        opener.join();
+        QCOMPARE(latch.Held(), 1);
+        QVERIFY(d->IsJobRunning());
+        QVERIFY(!d->Downloader().IsBusy());
+        QTest::qWait(0);
+        for (int r = 0; r < 3; ++r)
+            QVERIFY(Status(*d, r) != "Manual Stop");
+        latch.Open();
         QTRY_VERIFY_WITH_TIMEOUT(!d->IsJobRunning(), kJob_ms);
+        CWorkerReaper::Instance().JoinAll();
         // The files completed before the stop, then the one being written, then those not begun.
         int stopped = 0;
         while (stopped < 3 && Status(*d, stopped) == "Download Completed")
