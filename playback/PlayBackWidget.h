@@ -106,7 +106,8 @@ public:
     QStandardItemModel* ChannelModel() const { return m_pChannelModel; }
     CSearchDiskThread* DiskSearcher() const { return m_pDiskSearcher.get(); }
     CCheckRemoteFileExistThread* DayChecker() const { return m_pDayChecker.get(); }
-    // The search now running (null when none) and the stopped workers not ended yet.
+    // The search now running (null when none), and the scans and searches this page handed to
+    // the reaper that are not deleted yet.
     CPlaybackSearchThread* SearchThread() const { return m_pSearchThread.get(); }
     int RetiredWorkers() const;
     QTimer* PlayStateTimer() const { return m_pPlayStateTimer; }

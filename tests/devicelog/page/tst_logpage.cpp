@@ -430,7 +430,7 @@ private slots:
     }
 
     // Cancel while the search is held inside a read (or holds a batch back) returns at once: the
-    // held search is told to stop and kept by the page's reaper, a new search object serves the
+    // held search is told to stop and handed to the reaper, a new search object serves the
     // next query, and the held one's rows, should it still send some, reach no list. Once let go
     // it ends without reading on and is joined.
     void cancelDuringASlowSearch_data()

@@ -598,7 +598,7 @@ private slots:
     }
 
     // A disk or month chosen while a scan is held inside a read (or holds its result back) returns
-    // at once: the held scan is told to stop and kept by the page's reaper, the new choice is
+    // at once: the held scan is told to stop and handed to the reaper, the new choice is
     // scanned, and the held scan's report, should it come, is not taken. Once let go, the held
     // scan ends and is joined.
     void choicesDuringASlowScan_data()
