@@ -1,6 +1,6 @@
 #include "devicelog/LocalLogWidget.h"
 
-#include "app/ThreadReaper.h"
+#include "app/WorkerReaper.h"
 #include "devicelog/LogBackup.h"
 #include "devicelog/LogChoices.h"
 #include "devicelog/LogListModel.h"
@@ -170,7 +170,7 @@ void Ui::CLogWidgetClass::retranslateUi(QWidget* page)
 
 // ---------------------------------------------------------------------------------------------
 
-CLocalLogWidget::CLocalLogWidget(QWidget* parent) : QWidget(parent), m_reaper(std::make_unique<CThreadReaper>())
+CLocalLogWidget::CLocalLogWidget(QWidget* parent) : QWidget(parent)
 {
     m_ui.setupUi(this);
     // The list shows the page's compact rows; the model the list built for itself goes.
@@ -194,7 +194,12 @@ CLocalLogWidget::~CLocalLogWidget()
     StopWorkers();
     m_search.reset();
     m_writer.reset();
-    m_reaper.reset();
+    Varpen::CWorkerReaper::Instance().JoinRetired(this);
+}
+
+int CLocalLogWidget::RetiredWorkers() const
+{
+    return Varpen::CWorkerReaper::Instance().Kept(this);
 }
 
 void CLocalLogWidget::StopWorkers()
@@ -407,7 +412,7 @@ void CLocalLogWidget::OnCancelFindLog()
         return;
     // Still connected: a batch it sends before it ends is dropped by its query id (with its rows);
     // its other reports are dropped because it is no longer the page's search.
-    m_reaper->Retire(std::move(m_search));
+    Varpen::CWorkerReaper::Instance().Retire(std::move(m_search), this);
     NewSearch();
 }
 

@@ -22,7 +22,6 @@ class CLogListModel;
 class CLogWriteThread;
 class CPushButton;
 class CTableView;
-class CThreadReaper;
 
 // One batch of rows re-posted to the page. A batch that is never taken (a cancelled query, a page
 // that goes) goes with the event.
@@ -89,8 +88,9 @@ public:
     // The search of the next (or running) query; a cancelled one is replaced by a new object.
     CLogSearch* Search() const { return m_search.get(); }
     CLogListModel* ListModel() const { return m_model; }
-    // Cancelled searches that have not ended yet (they end at their next check).
-    CThreadReaper* Reaper() const { return m_reaper.get(); }
+    // Cancelled searches handed to the reaper that have not ended yet (they end at their next
+    // check).
+    int RetiredWorkers() const;
     bool HasNoRows() const { return m_noRows; }
     // The notice of a query cut after `listed` records, and the export's result for a list of
     // `written` rows taken from such a query.
@@ -126,7 +126,6 @@ private:
 
     Ui::CLogWidgetClass m_ui;
     CLogListModel* m_model = nullptr;  // the list's model, owned by the list
-    std::unique_ptr<CThreadReaper> m_reaper;
     std::unique_ptr<CLogSearch> m_search;
     unsigned m_searchSerial = 0;                // the search object whose reports the page takes
     std::unique_ptr<CLogWriteThread> m_writer;  // the running export, if any

@@ -1,6 +1,6 @@
 #include "playback/PlayBackWidget.h"
 
-#include "app/ThreadReaper.h"
+#include "app/WorkerReaper.h"
 #include "app/gui/CommonUtilGui.h"
 #include "engine/CheckRemoteFileExistThread.h"
 #include "engine/SearchDiskThread.h"
@@ -146,7 +146,6 @@ void CPlayBackWidget::Build(const QSize& screenSize)
     ResetTreeSelection();
 
     m_pChaseDialog = new CFakeChaseDialog(this, QStringLiteral(":/images/Loading.gif"));
-    m_pReaper = std::make_unique<CThreadReaper>();
     NewDiskSearcher();
 
     m_ui.m_pBtnStop->setToolTip(tr("Stop"));
@@ -189,13 +188,18 @@ CPlayBackWidget::~CPlayBackWidget()
     // while it runs).
     m_pDiskSearcher.reset();
     m_pSearchThread.reset();
-    m_pReaper.reset();
+    Varpen::CWorkerReaper::Instance().JoinRetired(this);
     // The windows are children of the play area; they go with the widget tree after the page's
     // data, so they must not reach it any more.
     for (CPlaybackWnd* wnd : d->windows)
         delete wnd;
     d->windows.clear();
     d.reset();
+}
+
+int CPlayBackWidget::RetiredWorkers() const
+{
+    return Varpen::CWorkerReaper::Instance().Kept(this);
 }
 
 void CPlayBackWidget::NewDiskSearcher()
@@ -227,7 +231,7 @@ void CPlayBackWidget::StopDiskSearch()
     // searcher takes its place for the next scan.
     m_pDiskSearcher->disconnect(this);
     disconnect(this, nullptr, m_pDiskSearcher.get(), nullptr);
-    m_pReaper->Retire(std::move(m_pDiskSearcher));
+    Varpen::CWorkerReaper::Instance().Retire(std::move(m_pDiskSearcher), this);
     if (!m_destroying)
         NewDiskSearcher();
 }

@@ -5,9 +5,9 @@
 //
 // Everything runs on the GUI thread; the disk scan, the recording-day check and the recording
 // search run on workers the page owns. No control waits for a worker: a scan that a new disk or
-// month replaces and a search the operator cancels are told to stop and kept by the page's
-// reaper until they end (their late reports are ignored); the page's destructor joins what is
-// left, after every worker was told to stop.
+// month replaces and a search the operator cancels are told to stop and handed to the program's
+// reaper (app/WorkerReaper.h) until they end (their late reports are ignored); the page's
+// destructor joins those it handed over, after every worker was told to stop.
 #pragma once
 
 #include "engine/Records.h"
@@ -30,7 +30,6 @@
 
 class CCheckRemoteFileExistThread;
 class CFakeChaseDialog;
-class CThreadReaper;
 class CPlayBackWidgetPrivate;
 class CPlaybackSearchThread;
 class CPlaybackDownLoad;
@@ -107,9 +106,10 @@ public:
     QStandardItemModel* ChannelModel() const { return m_pChannelModel; }
     CSearchDiskThread* DiskSearcher() const { return m_pDiskSearcher.get(); }
     CCheckRemoteFileExistThread* DayChecker() const { return m_pDayChecker.get(); }
-    // The search now running (null when none) and the stopped workers not ended yet.
+    // The search now running (null when none), and the scans and searches this page handed to
+    // the reaper that are not deleted yet.
     CPlaybackSearchThread* SearchThread() const { return m_pSearchThread.get(); }
-    CThreadReaper* Reaper() const { return m_pReaper.get(); }
+    int RetiredWorkers() const;
     QTimer* PlayStateTimer() const { return m_pPlayStateTimer; }
     bool IsWideScreen() const { return m_wideScreen; }
     bool IsSynchronous() const { return m_synchronous; }
@@ -219,7 +219,6 @@ private:
     bool m_destroying = false;
     std::unique_ptr<CPlaybackSearchThread> m_pSearchThread;  // the search running (or last run)
     unsigned m_searchSerial = 0;                             // the search whose report the page takes
-    std::unique_ptr<CThreadReaper> m_pReaper;                // stopped workers until they end
     QString m_notPlaced;                                     // the channels the running search had no window for
     QDate m_searchFirstDay;                                  // the days the searched windows' bars lie on
     QDate m_searchLastDay;

@@ -5,7 +5,7 @@
 #include "engine/PlayBackInteraction.h"
 #include "engine/SearchDiskThread.h"
 #include "engine/SynPlaybackInteraction.h"
-#include "app/ThreadReaper.h"
+#include "app/WorkerReaper.h"
 #include "playback/ChannelTree.h"
 #include "playback/PlayBackWidgetPrivate.h"
 #include "playback/PlaybackSearchRules.h"
@@ -163,7 +163,7 @@ void CPlayBackWidget::CancelSearch()
         thread->KeepEngine(std::move(engine));
     }
     const QList<int> windows = thread->Windows();
-    m_pReaper->Retire(std::move(thread));
+    Varpen::CWorkerReaper::Instance().Retire(std::move(thread), this);
     // What a cancelled search found reaches the time line, as a finished search's does.
     if (!shown && !m_destroying)
         ShowSearchResults(windows, failed);

@@ -1,18 +1,18 @@
-// The reaper of stopped worker threads and the free-space cache: neither ever makes its caller
-// wait for a thread or a disk, and both end what they started.
+// The reaper of stopped workers and the free-space cache: neither ever makes its caller wait for a
+// thread or a disk, and both end what they started.
 #include "app/CommonUtil.h"
 #include "app/FreeSpaceCache.h"
-#include "app/ThreadReaper.h"
+#include "app/WorkerReaper.h"
 #include "platform/system/system.h"
 
 #include <QPointer>
 #include <QSemaphore>
-#include <QSignalSpy>
 #include <QtTest>
 
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
+#include <thread>
 
 namespace {
 
@@ -90,68 +90,120 @@ private slots:
         Sys_SetFreeSpaceFunction(nullptr);
     }
 
-    // A retired thread that is still busy stays with the reaper, which returns at once; once the
-    // thread ends it is joined and deleted.
-    void busyThreadIsReapedWhenItEnds()
+    // Work handed over from a thread other than the GUI thread runs on a thread of the reaper's:
+    // the caller returns while the work is held, and JoinAll waits for it and joins its thread.
+    void workRetiredFromAnyThreadIsJoinedByJoinAll()
     {
-        CThreadReaper reaper;
-        QSemaphore go;
-        std::unique_ptr<QThread> thread(QThread::create([&go] { go.acquire(); }));
-        thread->start();
-        QPointer<QThread> watched = thread.get();
-        QSignalSpy reaped(&reaper, &CThreadReaper::Reaped);
-        reaper.Retire(std::move(thread));
-        QCOMPARE(reaper.Count(), 1);
-        QVERIFY(watched && watched->isRunning());  // held by the semaphore
-        go.release();
-        QVERIFY(reaped.wait(30000));
-        QCOMPARE(reaper.Count(), 0);
-        QVERIFY(watched.isNull());
+        Varpen::CWorkerReaper reaper;
+        QSemaphore latch;
+        std::atomic<bool> done{false};
+        std::thread caller([&] {
+            reaper.Retire([&] {
+                latch.acquire();
+                done = true;
+            });
+        });
+        caller.join();  // returned while the work is held
+        QCOMPARE(reaper.Running(), 1);
+        QVERIFY(!done);
+        latch.release();
+        reaper.JoinAll();
+        QVERIFY(done);
+        QCOMPARE(reaper.Running(), 0);
     }
 
-    // A thread that has ended, or never ran, goes at once; a busy one retired after them is kept
-    // until it ends.
-    void endedThreadGoesAtOnce()
+    // A worker thread still busy stays with the reaper, which returns at once; once it ends it is
+    // deleted on the GUI thread's next turn of the event loop. One that has ended, or never ran,
+    // goes at once.
+    void busyWorkerGoesWhenItEnds()
     {
-        CThreadReaper reaper;
+        Varpen::CWorkerReaper reaper;
+        const int owner = 0;
         std::unique_ptr<QThread> ended(QThread::create([] {}));
         ended->start();
         QVERIFY(ended->wait(30000));
         QPointer<QThread> first = ended.get();
-        reaper.Retire(std::move(ended));
+        reaper.Retire(std::move(ended), &owner);
         QVERIFY(first.isNull());
-        reaper.Retire(std::unique_ptr<QThread>(QThread::create([] {})));
-        QCOMPARE(reaper.Count(), 0);
+        reaper.Retire(std::unique_ptr<QThread>(QThread::create([] {})), &owner);  // never ran
+        QCOMPARE(reaper.Kept(&owner), 0);
 
-        QSemaphore go;
-        std::unique_ptr<QThread> busy(QThread::create([&go] { go.acquire(); }));
+        QSemaphore latch;
+        std::unique_ptr<QThread> busy(QThread::create([&latch] { latch.acquire(); }));
         busy->start();
-        reaper.Retire(std::move(busy));
-        QCoreApplication::processEvents();  // whatever the first thread still had queued
-        QCOMPARE(reaper.Count(), 1);
-        go.release();
-        QTRY_COMPARE_WITH_TIMEOUT(reaper.Count(), 0, 30000);
+        QPointer<QThread> watched = busy.get();
+        reaper.Retire(std::move(busy), &owner);
+        QCOMPARE(reaper.Kept(&owner), 1);
+        QVERIFY(watched && watched->isRunning());  // held by the latch
+        latch.release();
+        QTRY_VERIFY_WITH_TIMEOUT(watched.isNull(), 30000);
+        QCOMPARE(reaper.Kept(&owner), 0);
+        reaper.JoinAll();
     }
 
-    // The reaper's end joins what it still keeps.
-    void destructionJoins()
+    // An owner that goes waits for the workers it handed over, and only for those: another
+    // owner's held worker stays kept. No event loop runs: the wait itself deletes them.
+    void ownerJoinsOnlyItsOwnWorkers()
     {
-        QSemaphore go;
+        Varpen::CWorkerReaper reaper;
+        const int owner = 0;
+        const int other = 0;
+        QSemaphore mine;
+        QSemaphore theirs;
         std::atomic<bool> done{false};
-        QPointer<QThread> watched;
-        {
-            CThreadReaper reaper;
-            std::unique_ptr<QThread> thread(QThread::create([&] {
-                go.acquire();
-                done = true;
-            }));
-            thread->start();
-            watched = thread.get();
-            reaper.Retire(std::move(thread));
-            go.release();  // no event loop runs: the destructor joins it
-        }
+        std::unique_ptr<QThread> worker(QThread::create([&] {
+            mine.acquire();
+            done = true;
+        }));
+        worker->start();
+        QPointer<QThread> watched = worker.get();
+        std::unique_ptr<QThread> held(QThread::create([&theirs] { theirs.acquire(); }));
+        held->start();
+        QPointer<QThread> heldWatched = held.get();
+        reaper.Retire(std::move(worker), &owner);
+        reaper.Retire(std::move(held), &other);
+        QCOMPARE(reaper.Kept(&owner), 1);
+        std::thread opener([&mine] { mine.release(); });
+        reaper.JoinRetired(&owner);
+        opener.join();
         QVERIFY(done);
         QVERIFY(watched.isNull());
+        QCOMPARE(reaper.Kept(&owner), 0);
+        QCOMPARE(reaper.Kept(&other), 1);
+        QVERIFY(heldWatched && heldWatched->isRunning());
+        theirs.release();
+        reaper.JoinAll();
+        QVERIFY(heldWatched.isNull());
+        QCOMPARE(reaper.Kept(&other), 0);
+    }
+
+    // The reaper's end joins the work and the workers it still keeps; a deletion it had posted to
+    // the event loop finds it gone and does nothing.
+    void destructionJoinsWhatIsLeft()
+    {
+        QSemaphore latch;
+        std::atomic<int> done{0};
+        QPointer<QThread> watched;
+        {
+            Varpen::CWorkerReaper reaper;
+            const int owner = 0;
+            reaper.Retire([&] {
+                latch.acquire();
+                ++done;
+            });
+            std::unique_ptr<QThread> worker(QThread::create([&] {
+                latch.acquire();
+                ++done;
+            }));
+            worker->start();
+            watched = worker.get();
+            reaper.Retire(std::move(worker), &owner);
+            QCOMPARE(reaper.Running(), 2);
+            latch.release(2);  // no event loop runs: the destructor joins both
+        }
+        QCOMPARE(done.load(), 2);
+        QVERIFY(watched.isNull());
+        QCoreApplication::processEvents();
     }
 
     // A reading never waits for the query: a folder not read yet is unknown, and one query at a

@@ -4,7 +4,6 @@
 // result; the export written end to end and parsed back; the overwrite question; the first row
 // drawn whole under the station's style. Every prompt is answered through the kit's prompt seam.
 #include "app/gui/OstraStyle.h"
-#include "app/ThreadReaper.h"
 #include "devicelog/LocalLogWidget.h"
 #include "devicelog/LogBackup.h"
 #include "devicelog/LogChoices.h"
@@ -431,7 +430,7 @@ private slots:
     }
 
     // Cancel while the search is held inside a read (or holds a batch back) returns at once: the
-    // held search is told to stop and kept by the page's reaper, a new search object serves the
+    // held search is told to stop and handed to the reaper, a new search object serves the
     // next query, and the held one's rows, should it still send some, reach no list. Once let go
     // it ends without reading on and is joined.
     void cancelDuringASlowSearch_data()
@@ -461,7 +460,7 @@ private slots:
             QVERIFY(held && held->isRunning());
             QVERIFY(page->Search() != held.data());
             QVERIFY(!page->Search()->isRunning());
-            QCOMPARE(page->Reaper()->Count(), 1);
+            QCOMPARE(page->RetiredWorkers(), 1);
             latch.Open();
             QTRY_VERIFY_WITH_TIMEOUT(held.isNull(), 30000);
             QCOMPARE(latch.Arrivals(), arrivals);  // no read after the stop

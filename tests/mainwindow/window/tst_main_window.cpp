@@ -2,7 +2,6 @@
 // offscreen, prompts answered by a script, free space from a replaced query and the settings file
 // in a temporary folder.
 #include "app/SettingsManager.h"
-#include "app/ThreadReaper.h"
 #include "engine/SearchDiskThread.h"
 #include "devicelog/LocalLogWidget.h"
 #include "devicelog/LogRecordText.h"

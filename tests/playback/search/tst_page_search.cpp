@@ -6,7 +6,6 @@
 // cancelled search, a search started by a drop, channels left without a window named once, a
 // window's download dialog across two searches, and a page destroyed while it scans. Every
 // prompt is answered through the kit's prompt seam.
-#include "app/ThreadReaper.h"
 #include "engine/PlayBackInteraction.h"
 #include "engine/SearchDiskThread.h"
 #include "playback/DataDistributionThread.h"
@@ -599,7 +598,7 @@ private slots:
     }
 
     // A disk or month chosen while a scan is held inside a read (or holds its result back) returns
-    // at once: the held scan is told to stop and kept by the page's reaper, the new choice is
+    // at once: the held scan is told to stop and handed to the reaper, the new choice is
     // scanned, and the held scan's report, should it come, is not taken. Once let go, the held
     // scan ends and is joined.
     void choicesDuringASlowScan_data()
@@ -632,11 +631,11 @@ private slots:
         QCOMPARE(latch.Held(), 1);  // the choice returned while the scan is held
         QVERIFY(held && held->isRunning());
         QVERIFY(Page().DiskSearcher() != held.data());
-        QCOMPARE(Page().Reaper()->Count(), 1);
+        QCOMPARE(Page().RetiredWorkers(), 1);
 
         latch.Open();
         QTRY_VERIFY_WITH_TIMEOUT(held.isNull(), 30000);
-        QCOMPARE(Page().Reaper()->Count(), 0);
+        QCOMPARE(Page().RetiredWorkers(), 0);
         QVERIFY(Page().DiskSearcher()->wait(30000));
         QCoreApplication::sendPostedEvents(m_page.get(), QEvent::MetaCall);
         QCOMPARE(searchtest::Rows(*Page().ChannelModel()), rows);
@@ -673,7 +672,7 @@ private slots:
         QCOMPARE(latch.Held(), 1);  // the click returned while the search is held
         QVERIFY(thread && thread->isRunning());
         QVERIFY(!Page().SearchThread());
-        QCOMPARE(Page().Reaper()->Count(), 1);
+        QCOMPARE(Page().RetiredWorkers(), 1);
         QCOMPARE(Data().Players().size(), 2);
         QVERIFY(Data().PlayerAt(0) != searched);
         QCOMPARE(Data().PlayerAt(0)->GetChannel().GetNumber(), 1);

@@ -1,0 +1,171 @@
+#include "app/WorkerReaper.h"
+
+#include "app/ThreadHandOver.h"
+
+#include <QCoreApplication>
+#include <QMetaObject>
+
+#include <algorithm>
+
+namespace Varpen {
+
+CWorkerReaper& CWorkerReaper::Instance()
+{
+    static CWorkerReaper reaper;
+    return reaper;
+}
+
+CWorkerReaper::CWorkerReaper() : m_workers(std::make_shared<Workers>()) {}
+
+CWorkerReaper::~CWorkerReaper()
+{
+    JoinAll();
+}
+
+void CWorkerReaper::Retire(std::function<void()> finish)
+{
+    if (!finish)
+        return;
+    std::vector<Piece> ended;
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        for (auto it = m_pieces.begin(); it != m_pieces.end();) {
+            if (it->done->load()) {
+                ended.push_back(std::move(*it));
+                it = m_pieces.erase(it);
+            } else {
+                ++it;
+            }
+        }
+        auto done = std::make_shared<std::atomic<bool>>(false);
+        auto job = std::make_shared<std::function<void()>>(std::move(finish));
+        m_running.fetch_add(1);
+        try {
+            std::thread thread([this, done, job] {
+                (*job)();
+                *job = nullptr;  // what it owned goes on this thread too
+                m_running.fetch_sub(1);
+                done->store(true);
+            });
+            m_pieces.push_back({std::move(thread), done});
+        } catch (...) {
+            m_running.fetch_sub(1);
+            (*job)();
+        }
+    }
+    // These have ended: the joins return at once.
+    for (Piece& piece : ended)
+        piece.thread.join();
+}
+
+void CWorkerReaper::Retire(std::unique_ptr<QThread> worker, const void* owner)
+{
+    if (!worker)
+        return;
+    DeleteEnded(*m_workers);
+    if (worker->isFinished() || !worker->isRunning()) {
+        worker->wait();  // returns at once
+        ThreadHandOver::Joined(worker.get());
+        return;
+    }
+    QThread* const thread = worker.get();
+    {
+        std::lock_guard<std::mutex> lock(m_workers->lock);
+        m_workers->list.push_back({std::move(worker), owner, false});
+    }
+    // Nothing is connected to the thread's finished signal: the thread would then still read its
+    // object after run() while its owner may already delete it. A piece waits for it instead.
+    Retire([workers = m_workers, thread] {
+        thread->wait();
+        ThreadHandOver::Joined(thread);
+        {
+            std::lock_guard<std::mutex> lock(workers->lock);
+            for (Worker& kept : workers->list) {
+                if (kept.thread.get() == thread)
+                    kept.ended = true;
+            }
+        }
+        // From here on the thread object may be deleted at any time.
+        workers->ended.notify_all();
+        if (QCoreApplication* app = QCoreApplication::instance()) {
+            QMetaObject::invokeMethod(
+                app,
+                [weak = std::weak_ptr<Workers>(workers)] {
+                    if (const std::shared_ptr<Workers> kept = weak.lock())
+                        DeleteEnded(*kept);
+                },
+                Qt::QueuedConnection);
+        }
+    });
+}
+
+void CWorkerReaper::DeleteEnded(Workers& workers)
+{
+    std::vector<std::unique_ptr<QThread>> ended;
+    {
+        std::lock_guard<std::mutex> lock(workers.lock);
+        for (auto it = workers.list.begin(); it != workers.list.end();) {
+            if (it->ended && it->thread->thread() == QThread::currentThread()) {
+                ended.push_back(std::move(it->thread));
+                it = workers.list.erase(it);
+            } else {
+                ++it;
+            }
+        }
+    }
+    // Deleted outside the lock: a worker's destructor may take a while to let go of what it kept.
+    ended.clear();
+}
+
+void CWorkerReaper::JoinRetired(const void* owner)
+{
+    std::vector<std::unique_ptr<QThread>> ended;
+    {
+        std::unique_lock<std::mutex> lock(m_workers->lock);
+        std::vector<Worker>& list = m_workers->list;
+        m_workers->ended.wait(lock, [&list, owner] {
+            return std::none_of(list.begin(), list.end(),
+                                [owner](const Worker& kept) { return kept.owner == owner && !kept.ended; });
+        });
+        for (auto it = list.begin(); it != list.end();) {
+            if (it->owner == owner) {
+                ended.push_back(std::move(it->thread));
+                it = list.erase(it);
+            } else {
+                ++it;
+            }
+        }
+    }
+    ended.clear();
+}
+
+int CWorkerReaper::Kept(const void* owner) const
+{
+    std::lock_guard<std::mutex> lock(m_workers->lock);
+    return int(std::count_if(m_workers->list.begin(), m_workers->list.end(),
+                             [owner](const Worker& kept) { return kept.owner == owner; }));
+}
+
+void CWorkerReaper::JoinAll()
+{
+    for (;;) {
+        std::vector<Piece> pieces;
+        {
+            std::lock_guard<std::mutex> lock(m_lock);
+            pieces.swap(m_pieces);
+        }
+        if (pieces.empty())
+            break;
+        // A piece may hand over another one while it ends: the loop takes that too.
+        for (Piece& piece : pieces)
+            piece.thread.join();
+    }
+    // Every worker kept was waited for by its piece: all have ended.
+    std::vector<Worker> workers;
+    {
+        std::lock_guard<std::mutex> lock(m_workers->lock);
+        workers.swap(m_workers->list);
+    }
+}
+
+}  // namespace Varpen
