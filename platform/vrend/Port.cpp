@@ -39,11 +39,6 @@ std::atomic<int> g_open_ports{0};
 // one lock, held by a trim or by 16 decoders, stalled the GUI thread's allocations for 100 ms
 // and more (a click on the time line with 16 windows in step).
 
-// A page the system hands out for the first time costs more than the picture decoded into it
-// (the decoder's frames are 3 MB at 1080p, the demuxer's buffers up to a keyframe's size). By
-// default the allocator maps such blocks afresh each time and unmaps them when freed, so every
-// file's frames and every keyframe's buffers fault their pages in again. Kept in the heap instead,
-// freed blocks serve the next file's; the pages go back when a port is freed and none is open.
 // Gives back what the heaps keep, on a thread of its own: a trim walks every heap and takes tens
 // of milliseconds, and the ports freed on the GUI thread (every window of the page at once when
 // the station closes) must not wait for it. Asks that come while a trim runs are served by one
@@ -107,6 +102,11 @@ private:
     std::thread thread_;
 };
 
+// A page the system hands out for the first time costs more than the picture decoded into it
+// (the decoder's frames are 3 MB at 1080p, the demuxer's buffers up to a keyframe's size). By
+// default the allocator maps such blocks afresh each time and unmaps them when freed, so every
+// file's frames and every keyframe's buffers fault their pages in again. Kept in the heap instead,
+// freed blocks serve the next file's; the pages go back when a port is freed and none is open.
 void KeepLargeBlocks()
 {
     static std::once_flag once;
