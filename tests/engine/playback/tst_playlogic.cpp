@@ -176,16 +176,19 @@ public:
     std::atomic<bool> inCall{false};
     std::atomic<bool> removed{false};
     std::atomic<int> callsAfterRemoval{0};
-    std::unique_ptr<Latch> entered = std::make_unique<Latch>();
-    std::unique_ptr<Latch> release = std::make_unique<Latch>();
+    // One pair for each time the test holds a read; `round` picks it.
+    std::atomic<int> round{0};
+    Latch entered[2];
+    Latch release[2];
     Varpen::PlayState GetPlayState() override
     {
         if (removed)
             ++callsAfterRemoval;
         if (armed.exchange(false)) {
+            const int r = round;
             inCall = true;
-            entered->Open();
-            release->Wait();
+            entered[r].Open();
+            release[r].Wait();
             inCall = false;
         }
         return ScriptedMember::GetPlayState();
@@ -453,17 +456,16 @@ private slots:
         }
         busy.armed = true;  // the first pass waits in `busy`
         QVERIFY(sync.Start());
-        QVERIFY(busy.entered->Wait());
+        QVERIFY(busy.entered[0].Wait());
         sync.RemoveInteraction(&other);
         other.removed = true;
         QVERIFY2(busy.inCall, "the removal waited for the pass");
-        busy.release->Open();
+        busy.round = 1;
+        busy.armed = true;
+        busy.release[0].Open();
 
         // The next pass is past where `other` stood once it reads `busy` again.
-        busy.entered = std::make_unique<Latch>();
-        busy.release = std::make_unique<Latch>();
-        busy.armed = true;
-        QVERIFY(busy.entered->Wait());
+        QVERIFY(busy.entered[1].Wait());
         Latch removing;
         std::atomic<bool> callEndedFirst{false};
         std::thread owner([&] {
@@ -473,7 +475,7 @@ private slots:
             busy.removed = true;
         });
         QVERIFY(removing.Wait());
-        busy.release->Open();
+        busy.release[1].Open();
         owner.join();
         QVERIFY2(callEndedFirst, "the removal returned while the controller was calling the window");
         sync.StopAll();
