@@ -330,8 +330,9 @@ bool CPlayBackInteraction::Slow()
 
 bool CPlayBackInteraction::StepForward()
 {
-    m_stepping = Player()->StepForward();
-    return m_stepping;
+    const bool stepping = Player()->StepForward();
+    m_stepping = stepping;
+    return stepping;
 }
 
 bool CPlayBackInteraction::StepBackward()
@@ -343,6 +344,17 @@ bool CPlayBackInteraction::NormalSpeed()
 {
     m_stepping = false;
     return Player()->ResumeNormal();
+}
+
+int CPlayBackInteraction::SetSpeedHeld(int level)
+{
+    return Player()->SetSpeedHeld(level);
+}
+
+bool CPlayBackInteraction::PlayOn()
+{
+    m_stepping = false;
+    return Player()->PlayOn();
 }
 
 bool CPlayBackInteraction::IsPlaying()

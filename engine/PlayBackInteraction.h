@@ -124,6 +124,11 @@ public:
     virtual bool IsStepping() const { return m_stepping; }
     // Leaves single-frame stepping and plays at normal speed.
     virtual bool NormalSpeed();
+    // The level, leaving a pause or single frames as they are (windows in step take their level
+    // while held, then go on together); as SetSpeed otherwise.
+    virtual int SetSpeedHeld(int level);
+    // Leaves a pause and single frames and plays on at the level set.
+    virtual bool PlayOn();
 
     virtual bool IsPlaying();
     // The player has played past its last file and stopped.
@@ -224,7 +229,7 @@ private:
     int m_lastType = 255;
     Varpen::CChannel m_channel;
     std::unique_ptr<Varpen::CStreamDownloader> m_downloader;
-    bool m_stepping = false;
+    std::atomic<bool> m_stepping{false};  // also set by the windows-in-step controller's thread
     bool m_useIndex = false;
     mutable RTK_Mutex m_listLock;
     RTK_Mutex m_sizeLock;

@@ -249,7 +249,7 @@ bool CPlayPort::Pause(bool pause)
     return true;
 }
 
-bool CPlayPort::StepLevel(int delta)
+bool CPlayPort::StepLevel(int delta, bool resume)
 {
     std::lock_guard<std::recursive_mutex> guard(m_lock);
     if (!m_open || m_speed + delta > 3 || m_speed + delta < -3)
@@ -257,7 +257,11 @@ bool CPlayPort::StepLevel(int delta)
     if (!(delta > 0 ? VRend_Fast(m_port) : VRend_Slow(m_port)))
         return false;
     m_speed += delta;
-    m_paused = false;
+    // The player layer keeps a pause across a level change; a speed button plays on.
+    if (resume && m_paused) {
+        VRend_Pause(m_port, 0);
+        m_paused = false;
+    }
     // Levels 1 and 2 drop one B-frame, level 3 two, level 0 and below none.
     const int level = m_speed;
     if (delta > 0 && level == 3 && m_bFrames < 2)
@@ -273,12 +277,12 @@ bool CPlayPort::StepLevel(int delta)
 
 bool CPlayPort::Fast()
 {
-    return StepLevel(+1);
+    return StepLevel(+1, true);
 }
 
 bool CPlayPort::Slow()
 {
-    return StepLevel(-1);
+    return StepLevel(-1, true);
 }
 
 int CPlayPort::SetSpeed(int level)
@@ -286,14 +290,39 @@ int CPlayPort::SetSpeed(int level)
     std::lock_guard<std::recursive_mutex> guard(m_lock);
     if (level < -3 || level > 3 || !m_open)
         return 0;
+    const bool wasPaused = m_paused;
     m_paused = false;
     m_stepping = false;
     const int previous = m_speed;
+    while (m_speed != level && StepLevel(m_speed < level ? +1 : -1, false)) {
+    }
+    // A change of level plays on, as the first speed step used to.
+    if (wasPaused && m_speed != previous)
+        VRend_Pause(m_port, 0);
+    return level - (m_speed == level ? previous : m_speed.load());
+}
+
+int CPlayPort::SetSpeedHeld(int level)
+{
+    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    if (level < -3 || level > 3 || !m_open)
+        return 0;
+    const int previous = m_speed;
     while (m_speed != level) {
-        if (!(m_speed < level ? Fast() : Slow()))
+        if (!StepLevel(m_speed < level ? +1 : -1, false))
             return level - m_speed;
     }
     return level - previous;
+}
+
+bool CPlayPort::Resume()
+{
+    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    if (!m_open || !VRend_Play(m_port, m_window))
+        return false;
+    m_paused = false;
+    m_stepping = false;
+    return true;
 }
 
 bool CPlayPort::StepForward()

@@ -70,10 +70,15 @@ public:
     bool Fast();
     bool Slow();
     int SetSpeed(int level);
+    // The level (as SetSpeed), leaving a pause and single-frame mode as they are: a held port
+    // takes the level of the windows in step before it goes on with them.
+    int SetSpeedHeld(int level);
     int GetSpeed() const { return m_speed; }
     bool StepForward();
     bool StepBackward();
     bool NormalSpeed();
+    // Leaves a pause and single-frame mode and plays on at the level set (one player call).
+    bool Resume();
     bool RefreshPlay();
     time_t GetAbsTime();
     // The same frame's time in milliseconds since 1970; -1 when not open or none shown.
@@ -147,7 +152,8 @@ private:
     void FailClipLocked();
     void EndPlayerClipLocked();
     void ResumePlayerClip();
-    bool StepLevel(int delta);
+    // One level up or down; `resume`: leave a pause too (as Fast and Slow do).
+    bool StepLevel(int delta, bool resume);
 
     std::atomic<int> m_port{-1};
     std::atomic<bool> m_open{false};

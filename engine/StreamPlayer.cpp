@@ -445,7 +445,18 @@ bool CStreamPlayer::Slow()
 
 int CStreamPlayer::SetSpeed(int level)
 {
+    return ChangeSpeed(level, false);
+}
+
+int CStreamPlayer::SetSpeedHeld(int level)
+{
+    return ChangeSpeed(level, true);
+}
+
+int CStreamPlayer::ChangeSpeed(int level, bool held)
+{
     RTK_Guard guard(&m_lock);
+    auto apply = [this, level, held] { return held ? m_port.SetSpeedHeld(level) : m_port.SetSpeed(level); };
     if (GetState().opening) {
         // The port of the opening stream takes the level when it opens (or now, when it has
         // opened before the state says so).
@@ -453,10 +464,10 @@ int CStreamPlayer::SetSpeed(int level)
             return 0;
         const int moved = level - m_speed.load();
         m_speed = level;
-        m_port.SetSpeed(level);
+        apply();
         return moved;
     }
-    const int moved = m_port.SetSpeed(level);
+    const int moved = apply();
     if (moved != 0)
         m_speed = level;
     return moved;
@@ -486,6 +497,12 @@ bool CStreamPlayer::ResumeNormal()
         return false;
     m_speed = 0;
     return true;
+}
+
+bool CStreamPlayer::PlayOn()
+{
+    RTK_Guard guard(&m_lock);
+    return m_port.Resume();
 }
 
 bool CStreamPlayer::IsPaused()

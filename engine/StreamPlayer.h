@@ -137,6 +137,11 @@ public:
     bool StepForward();
     bool StepBackward();
     bool ResumeNormal();
+    // The level, leaving a pause or a hold as it is (see CPlayPort::SetSpeedHeld); while a stream
+    // opens, its port takes it when it opens. Levels moved, as SetSpeed.
+    int SetSpeedHeld(int level);
+    // Leaves a pause and single frames and plays on at the level set.
+    bool PlayOn();
 
     bool GetPictureSize(int* width, int* height);
     bool RefreshPlay();
@@ -170,6 +175,8 @@ protected:
     bool RunOnce() override;
 
 private:
+    // SetSpeed, or SetSpeedHeld with `held`.
+    int ChangeSpeed(int level, bool held);
     static void OnSourceData(int handle, int type, unsigned char* data, unsigned int size, void* user);
     void OnStreamData(const unsigned char* data, unsigned int size, bool header);
     // Opens the port on a header (the data thread); keeps the speed level and region.

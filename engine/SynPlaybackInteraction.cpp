@@ -4,6 +4,7 @@
 #include <chrono>
 #include <limits>
 #include <thread>
+#include <utility>
 
 #include "engine/PlayBackInteraction.h"
 
@@ -183,11 +184,38 @@ SynPlaybackInteraction::~SynPlaybackInteraction()
     }
 }
 
+SynPlaybackInteraction::Use::Use(SynPlaybackInteraction& owner, CPlayBackInteraction* member)
+    : m_owner(&owner), m_member(nullptr)
+{
+    std::lock_guard<std::mutex> lock(owner.m_membersLock);
+    if (member && owner.IsMemberLocked(member)) {
+        ++owner.m_calls[member];
+        m_member = member;
+    }
+}
+
+SynPlaybackInteraction::Use::Use(Use&& other) noexcept
+    : m_owner(other.m_owner), m_member(std::exchange(other.m_member, nullptr))
+{
+}
+
+SynPlaybackInteraction::Use::~Use()
+{
+    if (!m_member)
+        return;
+    std::lock_guard<std::mutex> lock(m_owner->m_membersLock);
+    const auto it = m_owner->m_calls.find(m_member);
+    if (it != m_owner->m_calls.end() && --it->second <= 0) {
+        m_owner->m_calls.erase(it);
+        m_owner->m_callEnded.notify_all();
+    }
+}
+
 bool SynPlaybackInteraction::AddInteraction(CPlayBackInteraction* member, std::uint32_t window)
 {
     {
-        RTK_Guard guard(&m_lock);
-        if (!member || IsMember(member))
+        std::lock_guard<std::mutex> lock(m_membersLock);
+        if (!member || IsMemberLocked(member))
             return false;
         m_members.push_back({member, window});
     }
@@ -199,39 +227,43 @@ bool SynPlaybackInteraction::AddInteraction(CPlayBackInteraction* member, std::u
 void SynPlaybackInteraction::RemoveInteraction(CPlayBackInteraction* member)
 {
     {
-        RTK_Guard guard(&m_lock);
+        std::unique_lock<std::mutex> lock(m_membersLock);
         auto it =
             std::find_if(m_members.begin(), m_members.end(), [member](const Member& m) { return m.engine == member; });
         if (!member || it == m_members.end())
             return;
         m_members.erase(it);
-    }
-    // A pass that copied the list before the removal may still call the member; a positioning
-    // worker may still wait for its stream (the owner stops the member first: it gives up then).
-    std::lock_guard<std::mutex> wait(m_passLock);
-    {
-        std::unique_lock<std::mutex> busy(m_busyLock);
-        m_busyCond.wait(busy, [this, member] { return m_busy.find(member) == m_busy.end(); });
+        // No new call can begin now; one in progress (a single member control) ends first.
+        m_callEnded.wait(lock, [this, member] { return m_calls.find(member) == m_calls.end(); });
     }
     member->SetHoldAtNextFile(false);
 }
 
 void SynPlaybackInteraction::StopAll()
 {
+    RequestStop();
+    std::vector<Member> gone;
+    {
+        std::unique_lock<std::mutex> lock(m_membersLock);
+        gone.swap(m_members);
+        m_callEnded.wait(lock, [this] { return m_calls.empty(); });
+    }
+    for (const Member& m : gone)
+        m.engine->SetHoldAtNextFile(false);
+    // The thread finds no member to call any more: it ends at once.
     Stop();
     RTK_Guard guard(&m_lock);
-    m_members.clear();
     m_positioning.reset();
 }
 
-bool SynPlaybackInteraction::IsMember(CPlayBackInteraction* engine)
+bool SynPlaybackInteraction::IsMemberLocked(CPlayBackInteraction* engine) const
 {
     return std::any_of(m_members.begin(), m_members.end(), [engine](const Member& m) { return m.engine == engine; });
 }
 
 std::vector<SynPlaybackInteraction::Member> SynPlaybackInteraction::Members()
 {
-    RTK_Guard guard(&m_lock);
+    std::lock_guard<std::mutex> lock(m_membersLock);
     return m_members;
 }
 
@@ -241,17 +273,6 @@ std::vector<CPlayBackInteraction*> SynPlaybackInteraction::Engines()
     for (const Member& m : Members())
         engines.push_back(m.engine);
     return engines;
-}
-
-void SynPlaybackInteraction::Busy(CPlayBackInteraction* member, bool busy)
-{
-    std::lock_guard<std::mutex> lock(m_busyLock);
-    if (busy) {
-        ++m_busy[member];
-    } else if (--m_busy[member] <= 0) {
-        m_busy.erase(member);
-        m_busyCond.notify_all();
-    }
 }
 
 bool SynPlaybackInteraction::Ask(time_t time, bool startIdle)
@@ -280,21 +301,31 @@ bool SynPlaybackInteraction::IsPositioning()
     return m_positioning.has_value() || m_positioningBusy;
 }
 
-void SynPlaybackInteraction::ReleaseMember(CPlayBackInteraction* member, int level)
+void SynPlaybackInteraction::ReleaseTogether(const std::vector<CPlayBackInteraction*>& members, int level)
 {
-    // Normal speed leaves single-frame mode and a pause; the level is set again from there.
-    member->NormalSpeed();
-    if (level != 0)
-        member->SetSpeed(level);
+    // Kept over both rounds: a member removed meanwhile is left alone in both or in neither.
+    std::vector<std::pair<CPlayBackInteraction*, Use>> held;
+    held.reserve(members.size());
+    for (CPlayBackInteraction* member : members) {
+        Use use(*this, member);
+        if (!use)
+            continue;
+        // Still held (paused or on single frames): the level shows nothing yet.
+        member->SetSpeedHeld(level);
+        held.emplace_back(member, std::move(use));
+    }
+    // One player call each: none runs ahead while the others are still being set.
+    for (auto& [member, use] : held)
+        member->PlayOn();
 }
 
 void SynPlaybackInteraction::SetHolds(bool hold)
 {
-    std::lock_guard<std::mutex> pass(m_passLock);
-    for (const Member& m : Members())
-        m.engine->SetHoldAtNextFile(hold);
+    for (CPlayBackInteraction* member : Engines()) {
+        if (Use use{*this, member})
+            member->SetHoldAtNextFile(hold);
+    }
 }
-
 bool SynPlaybackInteraction::OnThreadStart()
 {
     {
@@ -310,17 +341,20 @@ void SynPlaybackInteraction::OnThreadExit()
     // Nobody holds the members at a file change any more: the held ones play on.
     SetHolds(false);
     std::lock_guard<std::mutex> act(m_actLock);
-    std::lock_guard<std::mutex> pass(m_passLock);
     int level;
     {
         RTK_Guard guard(&m_lock);
         level = m_level;
     }
     const std::vector<std::uintptr_t> held = m_rule.Holding();
-    for (const Member& m : Members()) {
-        if (std::find(held.begin(), held.end(), std::uintptr_t(m.engine)) != held.end() && m.engine->IsPlaying())
-            ReleaseMember(m.engine, level);
+    std::vector<CPlayBackInteraction*> release;
+    for (CPlayBackInteraction* member : Engines()) {
+        if (std::find(held.begin(), held.end(), std::uintptr_t(member)) == held.end())
+            continue;
+        if (Use use{*this, member}; use && member->IsPlaying())
+            release.push_back(member);
     }
+    ReleaseTogether(release, level);
     m_rule.Reset();
 }
 
@@ -330,17 +364,16 @@ void SynPlaybackInteraction::Position(const Positioning& job)
     std::vector<CPlayBackInteraction*> chosen;
     std::vector<std::uint32_t> windows;
     std::vector<char> starting;
-    {
-        std::lock_guard<std::mutex> pass(m_passLock);
-        for (const Member& m : Members()) {
-            const bool playing = m.engine->IsPlaying();
-            if (!playing && !(job.startIdle && m.window != 0))
-                continue;
-            chosen.push_back(m.engine);
-            windows.push_back(m.window);
-            starting.push_back(playing ? 0 : 1);
-            Busy(m.engine, true);
-        }
+    for (const Member& m : Members()) {
+        Use use(*this, m.engine);
+        if (!use)
+            continue;
+        const bool playing = m.engine->IsPlaying();
+        if (!playing && !(job.startIdle && m.window != 0))
+            continue;
+        chosen.push_back(m.engine);
+        windows.push_back(m.window);
+        starting.push_back(playing ? 0 : 1);
     }
     auto place = [job](CPlayBackInteraction* member, std::uint32_t window, bool start) {
         if (!start)
@@ -355,8 +388,8 @@ void SynPlaybackInteraction::Position(const Positioning& job)
     std::vector<std::thread> workers;
     for (std::size_t i = 0; i < chosen.size(); ++i) {
         auto work = [this, &placed, &place, &chosen, &windows, &starting, i] {
-            placed[i] = place(chosen[i], windows[i], starting[i] != 0) ? 1 : 0;
-            Busy(chosen[i], false);
+            if (Use use{*this, chosen[i]})
+                placed[i] = place(chosen[i], windows[i], starting[i] != 0) ? 1 : 0;
         };
         try {
             workers.emplace_back(work);
@@ -370,36 +403,35 @@ void SynPlaybackInteraction::Position(const Positioning& job)
     // 2. Each positioned member shows its first picture, and its decoder gets ahead of it (so that
     // none falls behind once they go on); a member that failed is out of the step (it is not
     // playing, its error code tells its window).
-    auto stillMember = [this](CPlayBackInteraction* member) {
-        RTK_Guard guard(&m_lock);
-        return IsMember(member);
-    };
     // A member still opening its stream has no port to step yet: it is stepped once it has one
     // (a step given earlier would be lost, and it would show nothing until the wait gives up).
     std::vector<char> stepped(chosen.size(), 0);
     auto stepOpened = [&] {
         std::lock_guard<std::mutex> act(m_actLock);
-        std::lock_guard<std::mutex> pass(m_passLock);
         for (std::size_t i = 0; i < chosen.size(); ++i) {
-            if (stepped[i] || !placed[i] || !stillMember(chosen[i]) || !chosen[i]->IsPlaying() ||
-                chosen[i]->GetPlayState().opening)
+            if (stepped[i] || !placed[i])
+                continue;
+            Use use(*this, chosen[i]);
+            if (!use || !chosen[i]->IsPlaying() || chosen[i]->GetPlayState().opening)
                 continue;
             stepped[i] = chosen[i]->GetCurrentTime() != kNoTime || chosen[i]->StepForward() ? 1 : 0;
         }
     };
+    auto allShown = [&] {
+        for (std::size_t i = 0; i < chosen.size(); ++i) {
+            if (!placed[i])
+                continue;
+            Use use(*this, chosen[i]);
+            if (use && chosen[i]->IsPlaying() &&
+                (chosen[i]->GetCurrentTime() == kNoTime || !chosen[i]->IsDecodedAhead()))
+                return false;
+        }
+        return true;
+    };
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kFirstPictureWait_ms);
     for (;;) {
         stepOpened();
-        bool all = true;
-        {
-            std::lock_guard<std::mutex> pass(m_passLock);
-            for (std::size_t i = 0; i < chosen.size() && all; ++i) {
-                if (placed[i] && stillMember(chosen[i]) && chosen[i]->IsPlaying() &&
-                    (chosen[i]->GetCurrentTime() == kNoTime || !chosen[i]->IsDecodedAhead()))
-                    all = false;
-            }
-        }
-        if (all || std::chrono::steady_clock::now() >= deadline)
+        if (allShown() || std::chrono::steady_clock::now() >= deadline)
             break;
         {
             // A newer start or seek positions them again: this one need not wait any longer.
@@ -413,7 +445,6 @@ void SynPlaybackInteraction::Position(const Positioning& job)
 
     // 3. All go on together, at the step's speed (and paused when a pause for all came meanwhile).
     std::lock_guard<std::mutex> act(m_actLock);
-    std::lock_guard<std::mutex> pass(m_passLock);
     int level;
     bool paused;
     {
@@ -424,15 +455,24 @@ void SynPlaybackInteraction::Position(const Positioning& job)
     // The rule knows each member's file before any goes on: a member that reaches its next file
     // before the next pass is still held there.
     m_rule.Reset(MemberViews(Engines()));
+    std::vector<CPlayBackInteraction*> release;
     for (std::size_t i = 0; i < chosen.size(); ++i) {
-        if (!placed[i] || !stillMember(chosen[i]) || !chosen[i]->IsPlaying())
+        if (!placed[i])
             continue;
-        ReleaseMember(chosen[i], level);
-        if (paused)
-            chosen[i]->Pause(true);
+        if (Use use{*this, chosen[i]}; use && chosen[i]->IsPlaying())
+            release.push_back(chosen[i]);
+    }
+    ReleaseTogether(release, level);
+    if (paused) {
+        for (CPlayBackInteraction* member : release) {
+            if (Use use{*this, member})
+                member->Pause(true);
+        }
     }
 }
 
+// The commands below run on the owner's thread, the one that removes members: a member listed
+// when they read the list stays until they return.
 bool SynPlaybackInteraction::Pause(bool pause)
 {
     std::lock_guard<std::mutex> act(m_actLock);
@@ -511,13 +551,15 @@ std::vector<SyncMemberView> SynPlaybackInteraction::MemberViews(const std::vecto
     std::vector<SyncMemberView> views;
     views.reserve(members.size());
     for (CPlayBackInteraction* member : members) {
-        const PlayState state = member->GetPlayState();
         SyncMemberView view;
         view.id = std::uintptr_t(member);
-        view.playing = state.IsPlaying();
-        view.index = state.index;
-        view.time_ms = view.playing ? member->GetCurrentTimeMs() : kNoTime;
-        view.ready = view.playing && member->IsDecodedAhead();
+        if (Use use{*this, member}) {
+            const PlayState state = member->GetPlayState();
+            view.playing = state.IsPlaying();
+            view.index = state.index;
+            view.time_ms = view.playing ? member->GetCurrentTimeMs() : kNoTime;
+            view.ready = view.playing && member->IsDecodedAhead();
+        }
         views.push_back(view);
     }
     return views;
@@ -555,7 +597,6 @@ time_t SynPlaybackInteraction::GetCurrentTime()
 void SynPlaybackInteraction::Pass()
 {
     std::lock_guard<std::mutex> act(m_actLock);
-    std::lock_guard<std::mutex> pass(m_passLock);
     int level;
     {
         RTK_Guard guard(&m_lock);
@@ -565,7 +606,17 @@ void SynPlaybackInteraction::Pass()
     }
     const std::vector<CPlayBackInteraction*> members = Engines();
     const std::vector<SyncAction> actions = m_rule.Plan(MemberViews(members), level);
+    // The held ones first and together: they have waited longest.
+    std::vector<CPlayBackInteraction*> release;
     for (std::size_t i = 0; i < members.size(); ++i) {
+        if (actions[i] == SyncAction::Release)
+            release.push_back(members[i]);
+    }
+    ReleaseTogether(release, level);
+    for (std::size_t i = 0; i < members.size(); ++i) {
+        Use use(*this, members[i]);
+        if (!use)
+            continue;
         switch (actions[i]) {
         case SyncAction::Pause:
             members[i]->Pause(true);
@@ -579,8 +630,6 @@ void SynPlaybackInteraction::Pass()
             members[i]->StepForward();
             break;
         case SyncAction::Release:
-            ReleaseMember(members[i], level);
-            break;
         case SyncAction::None:
             break;
         }

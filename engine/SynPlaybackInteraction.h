@@ -11,14 +11,20 @@
 // has it or has failed (a member that failed is out of the step: it is no longer playing and its
 // window says why). The owner's call returns at once.
 //
+// Held members go on together: each takes the step's level while still held, then all are told
+// to play on, one player call each.
+//
 // Threads: the owner (GUI) adds and removes members and sends the commands; the controller's
-// thread runs the passes and the starts and seeks for all. The member list, the paused word, the
-// speed level and a waiting start are guarded by a mutex that is held only to read or change them,
-// never across a call into a member. A second lock serialises the passes with the commands that
-// act on members, so a pass never undoes half of a command; neither is held while a member waits
-// for its stream. RemoveInteraction waits for a pass or a positioning that may still use the
-// member (a stopped member's positioning gives up at once), so the owner may delete the member
-// once it returned.
+// thread runs the passes and the starts and seeks for all. The paused word, the speed level and a
+// waiting start are guarded by a mutex that is held only to read or change them, never across a
+// call into a member. A second lock serialises the passes with the commands that act on members,
+// so a pass never undoes half of a command; neither is held while a member waits for its stream.
+// The member list has a lock of its own, with a count of the controller's calls in progress per
+// member: the controller's thread and its positioning workers call a member only while it is
+// listed, one call at a time (every member control returns without waiting for a stream, a disk
+// or a thread). RemoveInteraction unlists the member and waits only for a call on that member
+// that is in progress at that moment, never for a pass, a positioning or the other members; once
+// it returned the controller does not touch the member again, so the owner may delete it.
 
 #include <condition_variable>
 #include <cstdint>
@@ -127,9 +133,10 @@ public:
     // false for null or a member already present. `window`: the video surface a start for all
     // plays the member into (0: the member is only sought, never started).
     bool AddInteraction(CPlayBackInteraction* member, std::uint32_t window = 0);
-    // Returns once no pass or positioning uses the member any more.
+    // Unlists the member: once this returns the controller does not call it any more (see above).
     void RemoveInteraction(CPlayBackInteraction* member);
-    // Stops the thread, then forgets every member.
+    // Forgets every member (as RemoveInteraction), then stops the thread, which then has nothing
+    // left to call. A member held at a file change stays held: the owner is done with them.
     void StopAll();
 
     // Seeks every playing member to `time`, together (see above); returns at once and ends a
@@ -175,34 +182,51 @@ private:
         time_t time = -1;
         bool startIdle = false;
     };
+    // A call of the controller's into a listed member: while it lives, RemoveInteraction waits
+    // for it. False (and no call may be made) once the member has been removed.
+    class Use {
+    public:
+        Use(SynPlaybackInteraction& owner, CPlayBackInteraction* member);
+        Use(Use&& other) noexcept;
+        Use(const Use&) = delete;
+        Use& operator=(const Use&) = delete;
+        Use& operator=(Use&&) = delete;
+        ~Use();
+        explicit operator bool() const { return m_member != nullptr; }
+
+    private:
+        SynPlaybackInteraction* m_owner;
+        CPlayBackInteraction* m_member;
+    };
+
     bool Ask(time_t time, bool startIdle);
     std::vector<Member> Members();
-    bool IsMember(CPlayBackInteraction* engine);
+    bool IsMemberLocked(CPlayBackInteraction* engine) const;
     static std::vector<time_t> MemberTimes(const std::vector<CPlayBackInteraction*>& members);
-    // Views of the members with their shown times in milliseconds.
-    static std::vector<SyncMemberView> MemberViews(const std::vector<CPlayBackInteraction*>& members);
+    // Views of the listed members with their shown times in milliseconds (a member removed
+    // meanwhile shows as not playing).
+    std::vector<SyncMemberView> MemberViews(const std::vector<CPlayBackInteraction*>& members);
     std::vector<CPlayBackInteraction*> Engines();
     void Position(const Positioning& job);
     void Pass();
-    // Leaves a hold and plays on at the step's speed.
-    void ReleaseMember(CPlayBackInteraction* member, int level);
+    // Lets held members go on together at the step's level: each takes the level while held,
+    // then each plays on. Members removed meanwhile are left alone.
+    void ReleaseTogether(const std::vector<CPlayBackInteraction*>& members, int level);
     void SetHolds(bool hold);
-    void Busy(CPlayBackInteraction* member, bool busy);
 
-    std::vector<Member> m_members;             // not owned; the page owns them
     int m_paused = 0;                          // 1 after a pause or a step for all
     int m_level = 0;                           // the speed of the step
     std::optional<Positioning> m_positioning;  // asked, not begun
     bool m_positioningBusy = false;            // begun, not released
-    RTK_Mutex m_lock;                          // the five above, never across a member call
+    RTK_Mutex m_lock;                          // the four above, never across a member call
     std::mutex m_actLock;                      // a pass or a command acting on members
-    std::mutex m_passLock;                     // a pass using its copy of the members
     SyncStepRule m_rule;                       // the controller's thread only
 
-    // Members a positioning worker is calling now.
-    std::mutex m_busyLock;
-    std::condition_variable m_busyCond;
-    std::map<CPlayBackInteraction*, int> m_busy;
+    // The members (not owned; the page owns them) and the controller's calls in progress on each.
+    std::mutex m_membersLock;
+    std::condition_variable m_callEnded;
+    std::vector<Member> m_members;
+    std::map<CPlayBackInteraction*, int> m_calls;
 };
 
 }  // namespace Varpen

@@ -404,8 +404,8 @@ bool Port::ChangeLevel(int delta)
             return SetError(VREND_ERR_NOT_OPEN), false;
         if (level_ + delta > 3 || level_ + delta < -3)
             return SetError(VREND_ERR_STATE), false;
+        // A pause or single-frame mode stays: a held port takes its level before it goes on.
         level_ += delta;
-        paused_ = false;
         anchored_ = false;
     }
     FlushSound();

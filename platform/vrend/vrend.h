@@ -99,7 +99,7 @@ constexpr std::int64_t VREND_NO_PTS = INT64_MIN;
 bool VRend_SetTimeOrigin(int port, std::int64_t start_time, std::int64_t first_pts);
 
 bool VRend_Pause(int port, std::uint32_t pause);
-// One speed level up or down; levels -3..3 are 1/8x..8x.
+// One speed level up or down; levels -3..3 are 1/8x..8x. A pause or single-frame mode stays.
 bool VRend_Fast(int port);
 bool VRend_Slow(int port);
 // 0 decode all, 1 drop B-frames, 2 drop every non-reference frame.

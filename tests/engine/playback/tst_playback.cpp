@@ -589,6 +589,51 @@ private slots:
         sync.StopAll();
     }
 
+    // A held window takes the level of the windows in step without moving, and goes on at that
+    // level with one call, from a pause as from single frames; a speed button still plays on.
+    void heldWindowTakesALevelAndGoesOnAtIt_data()
+    {
+        QTest::addColumn<bool>("stepped");
+        QTest::newRow("paused") << false;
+        QTest::newRow("on single frames") << true;
+    }
+    void heldWindowTakesALevelAndGoesOnAtIt()
+    {
+        QFETCH(bool, stepped);
+        VideoSurface surface;
+        CPlayBackInteraction engine;
+        QVERIFY(playtest::SearchSample(engine, m_chain));
+        const time_t t0 = m_chain.files[0].start;
+        QVERIFY(engine.StartPlayback(surface.surfaceId(), t0));
+        QTRY_COMPARE_WITH_TIMEOUT(engine.GetCurrentTime(), t0, kSettle_ms);
+        QVERIFY(stepped ? engine.StepForward() : engine.Pause(true));
+        Advance({&engine}, kFrameNs);
+        const std::int64_t held_ms = engine.GetCurrentTimeMs();
+        QCOMPARE(engine.SetSpeedHeld(3), 3);
+        for (int i = 0; i < 10; ++i)
+            Advance({&engine}, kFrameNs);
+        QVERIFY(engine.IsPaused());
+        QCOMPARE(engine.GetCurrentTimeMs(), held_ms);
+        QVERIFY(engine.PlayOn());
+        QVERIFY(!engine.IsPaused());
+        QVERIFY(!engine.IsStepping());
+        QCOMPARE(engine.GetSpeed(), 3);
+        // Ten pictures' time of the clock at 8x: eighty pictures of recording, less the start.
+        for (int i = 0; i < 10; ++i)
+            Advance({&engine}, kFrameNs);
+        const std::int64_t moved_ms = engine.GetCurrentTimeMs() - held_ms;
+        QVERIFY2(moved_ms >= 2800, qPrintable(QString::number(moved_ms)));
+        // The speed buttons of one window play on from a pause, as before.
+        QVERIFY(engine.Pause(true));
+        QVERIFY(engine.SetSpeed(2) != 0);
+        QVERIFY(!engine.IsPaused());
+        const std::int64_t before_ms = engine.GetCurrentTimeMs();
+        for (int i = 0; i < 5; ++i)
+            Advance({&engine}, kFrameNs);
+        QVERIFY(engine.GetCurrentTimeMs() > before_ms);
+        engine.StopPlayback();
+    }
+
     // A window held at its next file stays held when it is resumed while it opens that file (the
     // step resumes a window at the end of its file once the others have caught up with it).
     void holdAtTheNextFileOutlastsAResume_data()

@@ -3,6 +3,7 @@
 #include <QtTest>
 
 #include <atomic>
+#include <memory>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -96,12 +97,14 @@ public:
     }
     bool NormalSpeed() override
     {
+        Note(QStringLiteral("normal"));
         stepping = paused = false;
         speed = 0;
         return true;
     }
     int SetSpeed(int level) override
     {
+        Note(QStringLiteral("speed%1").arg(level));
         const int moved = level - speed;
         speed = level;
         paused = false;
@@ -109,6 +112,27 @@ public:
     }
     int GetSpeed() override { return speed; }
     void SetHoldAtNextFile(bool on) override { hold = on; }
+    int SetSpeedHeld(int level) override
+    {
+        Note(QStringLiteral("level%1").arg(level));
+        const int moved = level - speed;
+        speed = level;
+        return moved;
+    }
+    bool PlayOn() override
+    {
+        Note(QStringLiteral("on"));
+        stepping = paused = false;
+        return true;
+    }
+    // What the controller told it, as "name:call", in the order told (shared by the members).
+    QStringList* log = nullptr;
+    QString name;
+    void Note(const QString& call)
+    {
+        if (log)
+            log->append(name + QLatin1Char(':') + call);
+    }
     void At(int index, int second, int ms = 0)
     {
         state.index = index;
@@ -143,6 +167,39 @@ public:
     bool IsPlaying() override { return true; }
     time_t GetCurrentTime() override { return T0; }
 };
+
+// A playing window whose state read by the controller's pass can be held by the test; it counts
+// the controller's calls made after the test marked it removed.
+class HeldReadMember : public ScriptedMember {
+public:
+    std::atomic<bool> armed{false};
+    std::atomic<bool> inCall{false};
+    std::atomic<bool> removed{false};
+    std::atomic<int> callsAfterRemoval{0};
+    // One pair for each time the test holds a read; `round` picks it.
+    std::atomic<int> round{0};
+    Latch entered[2];
+    Latch release[2];
+    Varpen::PlayState GetPlayState() override
+    {
+        if (removed)
+            ++callsAfterRemoval;
+        if (armed.exchange(false)) {
+            const int r = round;
+            inCall = true;
+            entered[r].Open();
+            release[r].Wait();
+            inCall = false;
+        }
+        return ScriptedMember::GetPlayState();
+    }
+    bool Pause(bool pause) override
+    {
+        if (removed)
+            ++callsAfterRemoval;
+        return ScriptedMember::Pause(pause);
+    }
+};
 }  // namespace
 
 class TestPlayLogic : public QObject {
@@ -173,6 +230,9 @@ private slots:
         // A member without a frame (ended, failed, or in no recording) does not freeze the others.
         QTest::newRow("member without time skipped") << 0 << Ms({-1, 0, 5000}) << Actions{N, R, P};
         QTest::newRow("leader resumed when the others ended") << 3 << Ms({-1, 30000, -1}) << Actions{N, R, N};
+        // At 8x the members a pass finds a pass ahead are all held back in that pass.
+        QTest::newRow("8x: every member a pass ahead paused at once")
+            << 3 << Ms({0, 320, 150, 640, 161}) << Actions{R, P, R, P, N};
         QTest::newRow("nobody has a time") << 0 << Ms({-1, -1}) << Actions{N, N};
         QTest::newRow("no members") << 0 << Times{} << Actions{};
     }
@@ -240,6 +300,17 @@ private slots:
             << Passes{"RR", "SS", "LN", "RL"};
         QTest::newRow("8x: next files a picture apart")
             << 3 << Passes{"0:5.960 0:5.960", "1:? 1:?", "1:6.000 1:6.040"} << Passes{"RR", "SS", "LL"};
+        // Four windows at 8x reaching the change a pass or two apart: none goes on before the
+        // last has its first picture, then all in the same pass.
+        QTest::newRow("8x: four windows crossing one after another go on in one pass")
+            << 3
+            << Passes{"0:5.600 0:5.600 0:5.600 0:5.600",
+                      "1:? 0:5.900 0:5.880 0:5.860",
+                      "1:6 1:? 0:5.960 0:5.940",
+                      "1:6 1:6 1:? 0:5.980",
+                      "1:6 1:6 1:6 1:?",
+                      "1:6 1:6 1:6 1:6"}
+            << Passes{"RRRR", "SRRR", "NSRR", "NNSR", "NNNS", "LLLL"};
         // Released before its decoder is ahead, a window would fall behind at once.
         QTest::newRow("the release waits for every held window's decoder")
             << 0 << Passes{"0:5.960 0:5.960 0:5.960", "1:? 1:? 0:5.960", "1:6~ 1:6 1:?", "1:6 1:6 1:6~", "1:6 1:6 1:6"}
@@ -336,6 +407,81 @@ private slots:
         sync.PassNow();
         QVERIFY(a.paused);
         sync.StopAll();
+    }
+
+    // Held windows go on together: each takes the step's level while still held (also a level
+    // chosen during the hold), and only then is each told to play on, one call each. Releasing
+    // them one by one (normal speed, then the level) let the first run ahead of the last.
+    void heldWindowsGoOnTogether()
+    {
+        SyncByHand sync;
+        QStringList log;
+        ScriptedMember a, b, c;
+        int n = 0;
+        for (ScriptedMember* m : {&a, &b, &c}) {
+            m->log = &log;
+            m->name = QString(QLatin1Char('a' + n++));
+            QVERIFY(sync.AddInteraction(m));
+            m->At(0, 5);
+        }
+        QVERIFY(sync.SetSpeed(3));
+        sync.PassNow();
+        for (ScriptedMember* m : {&a, &b, &c}) {
+            m->At(1, -1);  // each opened its next file, paused
+            m->paused = true;
+        }
+        sync.PassNow();
+        QVERIFY(sync.SetSpeed(2));  // while they are held
+        for (ScriptedMember* m : {&a, &b, &c})
+            m->At(1, 6);
+        log.clear();
+        sync.PassNow();
+        QCOMPARE(log, QStringList({"a:level2", "b:level2", "c:level2", "a:on", "b:on", "c:on"}));
+        for (ScriptedMember* m : {&a, &b, &c})
+            QVERIFY(!m->paused && !m->stepping && m->speed == 2);
+        sync.StopAll();
+    }
+
+    // The owner removes a window while a pass is busy with another one: it does not wait for that
+    // pass, and the controller does not call the removed window again. A window removed while the
+    // controller is calling it is given back once that call has ended, and is not called again.
+    void removalWaitsForNoPass()
+    {
+        Varpen::SynPlaybackInteraction sync;
+        HeldReadMember other, busy;
+        other.paused = true;  // a pass that still used it would resume it
+        for (HeldReadMember* m : {&other, &busy}) {
+            m->At(0, 5);
+            QVERIFY(sync.AddInteraction(m));
+        }
+        busy.armed = true;  // the first pass waits in `busy`
+        QVERIFY(sync.Start());
+        QVERIFY(busy.entered[0].Wait());
+        sync.RemoveInteraction(&other);
+        other.removed = true;
+        QVERIFY2(busy.inCall, "the removal waited for the pass");
+        busy.round = 1;
+        busy.armed = true;
+        busy.release[0].Open();
+
+        // The next pass is past where `other` stood once it reads `busy` again.
+        QVERIFY(busy.entered[1].Wait());
+        Latch removing;
+        std::atomic<bool> callEndedFirst{false};
+        std::thread owner([&] {
+            removing.Open();
+            sync.RemoveInteraction(&busy);
+            callEndedFirst = !busy.inCall;
+            busy.removed = true;
+        });
+        QVERIFY(removing.Wait());
+        busy.release[1].Open();
+        owner.join();
+        QVERIFY2(callEndedFirst, "the removal returned while the controller was calling the window");
+        sync.StopAll();
+        QCOMPARE(other.callsAfterRemoval.load(), 0);
+        QCOMPARE(busy.callsAfterRemoval.load(), 0);
+        QVERIFY(other.paused);
     }
 
     void syncStep_data()

@@ -211,6 +211,32 @@ private slots:
         QCOMPARE(st.frames_late, 0u);
     }
 
+    // A level change leaves a pause as it is (a held port takes its level before it goes on);
+    // Play then goes on at that level.
+    void levelChangeKeepsAPause()
+    {
+        Player p(plain_);
+        QVERIFY(p.ok());
+        QVERIFY(p.FeedAll());
+        QVERIFY(VRend_Play(p.port(), 0));
+        QVERIFY(p.Settle());
+        for (int i = 0; i < 4; ++i)
+            Advance(p, kFrameNs);
+        const int held = p.LastCode();
+        QVERIFY(VRend_Pause(p.port(), 1));
+        for (int i = 0; i < 3; ++i)
+            QVERIFY(VRend_Fast(p.port()));
+        for (int i = 0; i < 4; ++i)
+            Advance(p, kFrameNs);
+        QCOMPARE(p.LastCode(), held);
+        QVERIFY(VRend_Play(p.port(), 0));
+        QVERIFY(p.Settle());
+        const int from = p.LastCode();
+        QCOMPARE(from, held + 1);  // the next picture at once
+        Advance(p, kFrameNs);
+        QCOMPARE(p.LastCode(), from + 8);
+    }
+
     // Level limits: 3 up and 3 down, no further.
     void speedLevelsStopAtTheLimits()
     {
