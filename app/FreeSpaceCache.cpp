@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <chrono>
 
 namespace {
 
@@ -21,14 +20,10 @@ CFreeSpaceCache* CFreeSpaceCache::Instance()
 
 CFreeSpaceCache::~CFreeSpaceCache()
 {
-    {
-        std::lock_guard<std::mutex> guard(m_lock);
-        m_stop = true;
-    }
-    m_wake.notify_all();
-    // A query under way is waited for: the statvfs call cannot be interrupted.
-    if (m_worker.joinable())
-        m_worker.join();
+    std::lock_guard<std::mutex> guard(m_lock);
+    m_stop = true;
+    // The worker goes next: its queued commands find the stop and do nothing, and a query under
+    // way is waited for (the statvfs call cannot be interrupted).
 }
 
 void CFreeSpaceCache::SetAnswerAtOnceWithReplacedQuery(bool atOnce)
@@ -53,11 +48,16 @@ CFreeSpaceCache::Reading CFreeSpaceCache::Read(const QString& folder)
         reading.ok = QueryDiskFreeSpace(folder, &reading.freeBytes, nullptr);
         return reading;
     }
-    std::lock_guard<std::mutex> guard(m_lock);
-    m_lastRead[folder] = ++m_reads;
-    if (const auto it = m_values.find(folder); it != m_values.end())
-        reading = it->second;
-    Ask(folder);
+    bool asked = false;
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        m_lastRead[folder] = ++m_reads;
+        if (const auto it = m_values.find(folder); it != m_values.end())
+            reading = it->second;
+        asked = Ask(folder);
+    }
+    if (asked)
+        m_worker.Post([this] { AskNext(); });
     return reading;
 }
 
@@ -74,16 +74,21 @@ void CFreeSpaceCache::Refresh(const QString& folder)
 {
     if (folder.isEmpty() || AnswerAtOnce())
         return;
-    std::lock_guard<std::mutex> guard(m_lock);
-    if (!m_lastRead.count(folder))
-        m_lastRead[folder] = ++m_reads;
-    Ask(folder);
+    bool asked = false;
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        if (!m_lastRead.count(folder))
+            m_lastRead[folder] = ++m_reads;
+        asked = Ask(folder);
+    }
+    if (asked)
+        m_worker.Post([this] { AskNext(); });
 }
 
-void CFreeSpaceCache::Ask(const QString& folder)
+bool CFreeSpaceCache::Ask(const QString& folder)
 {
     if (m_stop || !m_pending.insert(folder).second)
-        return;
+        return false;
     m_queue.push_back(folder);
     // Bounded: the folder least recently read is forgotten (and no longer asked for).
     while (int(m_lastRead.size()) > kMaxFolders) {
@@ -94,44 +99,38 @@ void CFreeSpaceCache::Ask(const QString& folder)
         m_values.erase(gone);
         const auto queued = std::find(m_queue.begin(), m_queue.end(), gone);
         if (queued != m_queue.end()) {
-            m_queue.erase(queued);
+            m_queue.erase(queued);  // its command will find the next folder, or none
             m_pending.erase(gone);
         }
     }
-    if (!m_worker.joinable())
-        m_worker = std::thread([this] { Work(); });
-    m_wake.notify_one();
+    return true;
 }
 
-void CFreeSpaceCache::Work()
+void CFreeSpaceCache::AskNext()
 {
-    std::unique_lock<std::mutex> lock(m_lock);
-    for (;;) {
-        m_wake.wait(lock, [this] { return m_stop || !m_queue.empty(); });
-        if (m_stop)
+    QString folder;
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        if (m_stop || m_queue.empty())
             return;
-        const QString folder = m_queue.front();
+        folder = m_queue.front();
         m_queue.pop_front();
-        lock.unlock();
-        Reading reading;
-        reading.known = true;
-        reading.ok = QueryDiskFreeSpace(folder, &reading.freeBytes, nullptr);
-        lock.lock();
+    }
+    Reading reading;
+    reading.known = true;
+    reading.ok = QueryDiskFreeSpace(folder, &reading.freeBytes, nullptr);
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
         m_pending.erase(folder);
         // A folder forgotten meanwhile stays forgotten.
         if (m_lastRead.count(folder))
             m_values[folder] = reading;
-        const bool idle = m_pending.empty();
-        lock.unlock();
-        emit Answered(folder);
-        if (idle)
-            m_idle.notify_all();
-        lock.lock();
     }
+    emit Answered(folder);
 }
 
 bool CFreeSpaceCache::WaitIdle(int timeout_ms)
 {
-    std::unique_lock<std::mutex> lock(m_lock);
-    return m_idle.wait_for(lock, std::chrono::milliseconds(timeout_ms), [this] { return m_pending.empty(); });
+    // The worker idle has no folder left pending: each queued folder has a command behind it.
+    return m_worker.WaitIdle(timeout_ms);
 }

@@ -2,23 +2,24 @@
 // once the last value known for the folder and asks the worker for a fresh one (one query per
 // folder at a time): a sleeping or network disk never holds the GUI up, and a caller that reads
 // on its own cadence (a play window every 300 ms, the download dialog every second) sees a value
-// at most one query old. The worker starts on the first query and is joined at process exit.
+// at most one query old. The queries run on a command worker (app/CommandWorker.h), which starts on
+// the first query and is joined at process exit; what is still queued then is dropped.
 //
 // While a test has replaced the free-space query (Sys_SetFreeSpaceFunction), readings ask that
 // query directly and at once, so tests that set a value read it back at once; a test of the
 // cache itself turns that off with SetAnswerAtOnceWithReplacedQuery(false).
 #pragma once
 
+#include "app/CommandWorker.h"
+
 #include <QObject>
 #include <QString>
 
-#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <map>
 #include <mutex>
 #include <set>
-#include <thread>
 
 class CFreeSpaceCache : public QObject {
     Q_OBJECT
@@ -57,18 +58,19 @@ signals:
 private:
     CFreeSpaceCache() = default;
     bool AnswerAtOnce() const;
-    // With the lock held.
-    void Ask(const QString& folder);
-    void Work();
+    // With the lock held; true when a query was queued and the worker must be given a command
+    // for it, after the lock is let go (with no thread to be had, Post carries it out at once).
+    bool Ask(const QString& folder);
+    // A command on the worker: asks the folder first in the queue, if any is left.
+    void AskNext();
 
     std::mutex m_lock;
-    std::condition_variable m_wake;
-    std::condition_variable m_idle;
     std::map<QString, Reading> m_values;
     std::map<QString, std::uint64_t> m_lastRead;  // folder -> read counter, for the eviction
     std::uint64_t m_reads = 0;
-    std::deque<QString> m_queue;
+    std::deque<QString> m_queue;  // never more folders than commands queued on the worker
     std::set<QString> m_pending;  // queued or being asked
     bool m_stop = false;
-    std::thread m_worker;
+    // Last, so it goes first: its commands use all of the above.
+    Varpen::CCommandWorker m_worker;
 };

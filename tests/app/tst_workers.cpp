@@ -1,5 +1,6 @@
-// The reaper of stopped workers and the free-space cache: neither ever makes its caller wait for a
-// thread or a disk, and both end what they started.
+// The reaper of stopped workers, the command worker and the free-space cache: none ever makes its
+// caller wait for a thread or a disk, and each ends what it started.
+#include "app/CommandWorker.h"
 #include "app/CommonUtil.h"
 #include "app/FreeSpaceCache.h"
 #include "app/WorkerReaper.h"
@@ -206,6 +207,45 @@ private slots:
         QCoreApplication::processEvents();
     }
 
+    // Commands run one after another, in the order posted, on a thread other than the caller's;
+    // one posted by a running command waits its turn. The end carries out what is still queued.
+    void commandWorkerRunsInOrderAndFinishesAtItsEnd()
+    {
+        QSemaphore latch;
+        std::mutex lock;
+        QStringList done;
+        const auto note = [&](const QString& what) {
+            std::lock_guard<std::mutex> guard(lock);
+            done << what;
+        };
+        std::atomic<bool> onCaller{false};
+        const std::thread::id caller = std::this_thread::get_id();
+        {
+            Varpen::CCommandWorker worker;
+            QVERIFY(!worker.IsBusy());
+            worker.Post([&] {
+                onCaller = std::this_thread::get_id() == caller;
+                latch.acquire();
+                note(QStringLiteral("first"));
+                worker.Post([&] { note(QStringLiteral("posted by first")); });
+            });
+            worker.Post([&] { note(QStringLiteral("second")); });
+            QVERIFY(worker.IsBusy());
+            QVERIFY(!worker.WaitIdle(0));  // the first is held
+            latch.release();
+            QVERIFY(worker.WaitIdle(30000));
+            QCOMPARE(done, (QStringList{"first", "second", "posted by first"}));
+            worker.Post([&] {
+                latch.acquire();
+                note(QStringLiteral("held at the end"));
+            });
+            worker.Post([&] { note(QStringLiteral("queued at the end")); });
+            latch.release();
+        }
+        QVERIFY(!onCaller);
+        QCOMPARE(done.mid(3), (QStringList{"held at the end", "queued at the end"}));
+    }
+
     // A reading never waits for the query: a folder not read yet is unknown, and one query at a
     // time is asked for it however often it is read meanwhile.
     void readingNeverWaits()
@@ -276,6 +316,27 @@ private slots:
         }
         QVERIFY(!cache->Peek(QStringLiteral("/cache/many/0/")).known);
         QVERIFY(cache->Peek(QStringLiteral("/cache/many/%1/").arg(CFreeSpaceCache::kMaxFolders)).known);
+    }
+
+    // A folder forgotten while it waits for its query is not asked for; one forgotten while it is
+    // asked stays forgotten when the answer comes.
+    void forgottenFolderIsNotAsked()
+    {
+        CFreeSpaceCache* cache = CFreeSpaceCache::Instance();
+        const QString asked = QStringLiteral("/cache/forgotten/asked/");
+        const QString queued = QStringLiteral("/cache/forgotten/queued/");
+        Shut(true);
+        cache->Read(asked);
+        QVERIFY(WaitForQueryHeld());
+        cache->Read(queued);
+        for (int i = 0; i < CFreeSpaceCache::kMaxFolders; ++i)
+            cache->Read(QStringLiteral("/cache/forgotten/%1/").arg(i));  // the two go first
+        Shut(false);
+        QVERIFY(cache->WaitIdle(30000));
+        QCOMPARE(Calls(), 1 + CFreeSpaceCache::kMaxFolders);
+        QVERIFY(!cache->Peek(asked).known);
+        QVERIFY(!cache->Peek(queued).known);
+        QVERIFY(cache->Peek(QStringLiteral("/cache/forgotten/0/")).known);
     }
 };
 

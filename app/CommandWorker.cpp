@@ -1,4 +1,4 @@
-#include "engine/CommandWorker.h"
+#include "app/CommandWorker.h"
 
 #include <chrono>
 
