@@ -580,7 +580,9 @@ private slots:
         // that release (moved meanwhile, it would let the first window released run ahead of the
         // last on a busy machine). A window a pass paused for leading stays paused until the others
         // move: then the clock goes on when the wait ends.
-        QTest::qWaitFor([&] { return !a.IsPaused() && !b.IsPaused() && !c.IsPaused(); }, kSettle_ms);
+        const bool released =
+            QTest::qWaitFor([&] { return !a.IsPaused() && !b.IsPaused() && !c.IsPaused(); }, kSettle_ms);
+        Q_UNUSED(released);
         QVERIFY(AdvanceUntil(
             {&a, &b, &c},
             [&] {
