@@ -88,6 +88,16 @@ void CStreamDownloader::SetUseIndex(bool useIndex)
     m_useIndex = useIndex;
 }
 
+// The job's thread may be in a slow read or in a stream that is slow to stop: it is joined, and
+// what it owns released, on the reaper.
+void CStreamDownloader::RetireJob(std::shared_ptr<CDownloadWorker> job)
+{
+    CWorkerReaper::Instance().Retire([job = std::move(job)]() mutable {
+        job->Finish();
+        job.reset();
+    });
+}
+
 std::shared_ptr<CDownloadWorker> CStreamDownloader::Job() const
 {
     std::lock_guard<std::mutex> lock(m_jobLock);
@@ -109,13 +119,8 @@ std::shared_ptr<CDownloadWorker> CStreamDownloader::NewJob()
     std::lock_guard<std::mutex> lock(m_jobLock);
     // The job before, if its thread ran, is waited for on the new job's thread, never here.
     std::shared_ptr<CDownloadWorker> previous = m_job && m_job->HasRun() ? m_job : nullptr;
-    if (m_job && !m_jobLetGo) {
-        // Ended by itself: joined on the reaper at once.
-        CWorkerReaper::Instance().Retire([job = m_job]() mutable {
-            job->Finish();
-            job.reset();
-        });
-    }
+    if (m_job && !m_jobLetGo)
+        RetireJob(m_job);  // ended by itself: joined on the reaper at once
     auto job = std::make_shared<CDownloadWorker>(m_sink, std::move(setup), std::move(previous));
     m_job = job;
     m_jobLetGo = false;
@@ -155,12 +160,7 @@ void CStreamDownloader::Stop(bool failed)
         m_letGo.push_back(job);
     }
     job->AskStop(failed);
-    // The job's thread may be in a slow read or in a stream that is slow to stop: it is joined,
-    // and what it owns released, on the reaper.
-    CWorkerReaper::Instance().Retire([job = std::move(job)]() mutable {
-        job->Finish();
-        job.reset();
-    });
+    RetireJob(std::move(job));
 }
 
 bool CStreamDownloader::IsBusy() const

@@ -149,6 +149,8 @@ private:
     // A fresh job for a start, after the one before it was let go.
     std::shared_ptr<CDownloadWorker> NewJob();
     std::shared_ptr<CDownloadWorker> Job() const;
+    // Joins the job and lets go of what it owns on the reaper.
+    static void RetireJob(std::shared_ptr<CDownloadWorker> job);
 
     const std::shared_ptr<CDownloadSink> m_sink;
     std::unique_ptr<CStreamDownloaderParam> m_param;
