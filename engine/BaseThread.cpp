@@ -85,8 +85,19 @@ void CBaseThread::Stop()
 bool CBaseThread::WaitForStop(int timeout_ms)
 {
     std::unique_lock<std::mutex> lock(m_stopLock);
-    return m_stopCond.wait_for(lock, std::chrono::milliseconds(std::max(0, timeout_ms)),
-                               [this] { return m_stop.load(); });
+    m_stopCond.wait_for(lock, std::chrono::milliseconds(std::max(0, timeout_ms)),
+                        [this] { return m_stop.load() || m_woken; });
+    m_woken = false;
+    return m_stop.load();
+}
+
+void CBaseThread::Wake()
+{
+    {
+        std::lock_guard<std::mutex> lock(m_stopLock);
+        m_woken = true;
+    }
+    m_stopCond.notify_all();
 }
 
 void CBaseThread::RequestStop()

@@ -46,8 +46,12 @@ protected:
     bool IsStopRequested() const { return m_stop.load(); }
     // Asks the loop to end after the current pass, without waiting (Stop or the destructor joins).
     void RequestStop();
-    // Sleeps up to timeout_ms, waking at once when a stop is asked. true when a stop was asked.
+    // Sleeps up to timeout_ms, waking at once when a stop is asked or Wake is called. true when a
+    // stop was asked.
     bool WaitForStop(int timeout_ms);
+    // Ends the WaitForStop in progress early (or the next one, when none is), without asking a
+    // stop: for owners that hand the loop new work.
+    void Wake();
 
     // The running thread's id (RTK_Thread_GetSelfId), 0 when none.
     int ThreadId() const { return m_threadId.load(); }
@@ -66,6 +70,7 @@ private:
 
     std::mutex m_stopLock;
     std::condition_variable m_stopCond;
+    bool m_woken = false;  // under m_stopLock
 };
 
 }  // namespace Varpen

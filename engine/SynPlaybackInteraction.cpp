@@ -254,6 +254,7 @@ void SynPlaybackInteraction::StopAll()
     Stop();
     RTK_Guard guard(&m_lock);
     m_positioning.reset();
+    m_commands.clear();
 }
 
 bool SynPlaybackInteraction::IsMemberLocked(CPlayBackInteraction* engine) const
@@ -328,10 +329,7 @@ void SynPlaybackInteraction::SetHolds(bool hold)
 }
 bool SynPlaybackInteraction::OnThreadStart()
 {
-    {
-        std::lock_guard<std::mutex> act(m_actLock);
-        m_rule.Reset();
-    }
+    m_rule.Reset();
     SetHolds(true);
     return true;
 }
@@ -340,7 +338,6 @@ void SynPlaybackInteraction::OnThreadExit()
 {
     // Nobody holds the members at a file change any more: the held ones play on.
     SetHolds(false);
-    std::lock_guard<std::mutex> act(m_actLock);
     int level;
     {
         RTK_Guard guard(&m_lock);
@@ -407,7 +404,6 @@ void SynPlaybackInteraction::Position(const Positioning& job)
     // (a step given earlier would be lost, and it would show nothing until the wait gives up).
     std::vector<char> stepped(chosen.size(), 0);
     auto stepOpened = [&] {
-        std::lock_guard<std::mutex> act(m_actLock);
         for (std::size_t i = 0; i < chosen.size(); ++i) {
             if (stepped[i] || !placed[i])
                 continue;
@@ -444,7 +440,6 @@ void SynPlaybackInteraction::Position(const Positioning& job)
     }
 
     // 3. All go on together, at the step's speed (and paused when a pause for all came meanwhile).
-    std::lock_guard<std::mutex> act(m_actLock);
     int level;
     bool paused;
     {
@@ -471,70 +466,176 @@ void SynPlaybackInteraction::Position(const Positioning& job)
     }
 }
 
-// The commands below run on the owner's thread, the one that removes members: a member listed
-// when they read the list stays until they return.
+// The commands for all: given on the owner's thread, carried out on the controller's.
+void SynPlaybackInteraction::Queue(Command command)
+{
+    {
+        RTK_Guard guard(&m_lock);
+        auto sameFamily = [](CommandKind x, CommandKind y) {
+            const auto pauseOrResume = [](CommandKind k) {
+                return k == CommandKind::Pause || k == CommandKind::Resume;
+            };
+            return x == y ? x != CommandKind::Step : pauseOrResume(x) && pauseOrResume(y);
+        };
+        // The operator means the newer one: a pause and a resume both waiting cancel out into the
+        // last, two speeds into the last (steps each count).
+        if (!m_commands.empty() && sameFamily(m_commands.back().kind, command.kind))
+            m_commands.back() = command;
+        else
+            m_commands.push_back(command);
+        if (m_commands.size() > kMaxCommands)
+            m_commands.pop_front();
+    }
+    Wake();
+}
+
+bool SynPlaybackInteraction::HasCommandsWaiting()
+{
+    RTK_Guard guard(&m_lock);
+    return !m_commands.empty();
+}
+
 bool SynPlaybackInteraction::Pause(bool pause)
 {
-    std::lock_guard<std::mutex> act(m_actLock);
-    bool ok = true;
+    {
+        RTK_Guard guard(&m_lock);
+        m_paused = pause ? 1 : 0;
+    }
+    Queue({pause ? CommandKind::Pause : CommandKind::Resume, 0});
+    return true;
+}
+
+bool SynPlaybackInteraction::SetSpeed(int level)
+{
+    if (level < -3 || level > 3)
+        return false;
+    {
+        RTK_Guard guard(&m_lock);
+        m_level = level;
+    }
+    Queue({CommandKind::Speed, level});
+    return true;
+}
+
+bool SynPlaybackInteraction::NormalSpeed()
+{
+    {
+        RTK_Guard guard(&m_lock);
+        m_level = 0;
+        m_paused = 0;
+    }
+    Queue({CommandKind::NormalSpeed, 0});
+    return true;
+}
+
+bool SynPlaybackInteraction::StepForward()
+{
+    {
+        RTK_Guard guard(&m_lock);
+        m_paused = 1;
+    }
+    Queue({CommandKind::Step, 0});
+    return true;
+}
+
+void SynPlaybackInteraction::RunCommands()
+{
+    for (;;) {
+        Command command;
+        {
+            RTK_Guard guard(&m_lock);
+            if (m_commands.empty())
+                return;
+            command = m_commands.front();
+            m_commands.pop_front();
+        }
+        switch (command.kind) {
+        case CommandKind::Pause:
+            DoPause(true);
+            break;
+        case CommandKind::Resume:
+            DoPause(false);
+            break;
+        case CommandKind::Speed:
+            DoSpeed(command.level);
+            break;
+        case CommandKind::NormalSpeed:
+            DoNormalSpeed();
+            break;
+        case CommandKind::Step:
+            DoStep();
+            break;
+        }
+    }
+}
+
+void SynPlaybackInteraction::DoPause(bool pause)
+{
     const std::vector<std::uintptr_t> held = m_rule.Holding();
     for (CPlayBackInteraction* member : Engines()) {
         // A member held at a file change goes on when the step lets it.
         if (!pause && std::find(held.begin(), held.end(), std::uintptr_t(member)) != held.end())
             continue;
-        if (member->IsPlaying() && !member->Pause(pause))
-            ok = false;
+        if (Use use{*this, member}; use && member->IsPlaying())
+            member->Pause(pause);
     }
-    RTK_Guard guard(&m_lock);
-    m_paused = pause ? 1 : 0;
-    return ok;
 }
 
-bool SynPlaybackInteraction::SetSpeed(int level)
+void SynPlaybackInteraction::DoSpeed(int level)
 {
-    std::lock_guard<std::mutex> act(m_actLock);
     {
+        // The members of a start or seek for all take it when they go on.
         RTK_Guard guard(&m_lock);
-        if (level < -3 || level > 3)
-            return false;
-        m_level = level;
-        // The members being positioned take it when they go on.
-        if (m_positioning || m_positioningBusy)
-            return true;
+        if (m_positioning)
+            return;
     }
-    bool ok = true;
     const std::vector<std::uintptr_t> held = m_rule.Holding();
     for (CPlayBackInteraction* member : Engines()) {
         // A held member would leave its hold: it takes the level when the step releases it.
         if (std::find(held.begin(), held.end(), std::uintptr_t(member)) != held.end())
             continue;
-        if (member->IsPlaying() && member->SetSpeed(level) == 0)
-            ok = false;
+        if (Use use{*this, member}; use && member->IsPlaying())
+            member->SetSpeed(level);
     }
-    return ok;
 }
 
-bool SynPlaybackInteraction::NormalSpeed()
+void SynPlaybackInteraction::DoNormalSpeed()
 {
-    std::lock_guard<std::mutex> act(m_actLock);
-    bool positioning;
     {
         RTK_Guard guard(&m_lock);
-        m_level = 0;
-        m_paused = 0;
-        positioning = m_positioning || m_positioningBusy;
+        if (m_positioning)
+            return;
     }
-    if (positioning)
-        return true;
-    bool ok = true;
     const std::vector<std::uintptr_t> held = m_rule.Holding();
     for (CPlayBackInteraction* member : Engines()) {
         if (std::find(held.begin(), held.end(), std::uintptr_t(member)) != held.end())
             continue;
-        if (member->IsPlaying() && !member->NormalSpeed())
-            ok = false;
+        if (Use use{*this, member}; use && member->IsPlaying())
+            member->NormalSpeed();
     }
-    return ok;
+}
+
+void SynPlaybackInteraction::DoStep()
+{
+    const std::vector<CPlayBackInteraction*> members = Engines();
+    std::vector<time_t> times;
+    std::vector<bool> playing;
+    for (CPlayBackInteraction* member : members) {
+        Use use(*this, member);
+        const bool on = use && member->IsPlaying();
+        playing.push_back(on);
+        times.push_back(on ? member->GetCurrentTime() : kNoTime);
+    }
+    const std::vector<SyncAction> actions = PlanSyncStep(times, playing);
+    for (std::size_t i = 0; i < members.size(); ++i) {
+        Use use(*this, members[i]);
+        if (!use)
+            continue;
+        if (actions[i] == SyncAction::Step)
+            members[i]->StepForward();
+        else if (actions[i] == SyncAction::Pause)
+            members[i]->Pause(true);
+    }
 }
 
 std::vector<time_t> SynPlaybackInteraction::MemberTimes(const std::vector<CPlayBackInteraction*>& members)
@@ -565,29 +666,6 @@ std::vector<SyncMemberView> SynPlaybackInteraction::MemberViews(const std::vecto
     return views;
 }
 
-bool SynPlaybackInteraction::StepForward()
-{
-    std::lock_guard<std::mutex> act(m_actLock);
-    const std::vector<CPlayBackInteraction*> members = Engines();
-    const std::vector<time_t> times = MemberTimes(members);
-    std::vector<bool> playing;
-    for (CPlayBackInteraction* member : members)
-        playing.push_back(member->IsPlaying());
-    const std::vector<SyncAction> actions = PlanSyncStep(times, playing);
-    bool ok = true;
-    for (std::size_t i = 0; i < members.size(); ++i) {
-        if (actions[i] == SyncAction::Step) {
-            if (!members[i]->StepForward())
-                ok = false;
-        } else if (actions[i] == SyncAction::Pause) {
-            members[i]->Pause(true);
-        }
-    }
-    RTK_Guard guard(&m_lock);
-    m_paused = 1;
-    return ok;
-}
-
 time_t SynPlaybackInteraction::GetCurrentTime()
 {
     // The owner's own thread: its members cannot go while this runs.
@@ -596,7 +674,6 @@ time_t SynPlaybackInteraction::GetCurrentTime()
 
 void SynPlaybackInteraction::Pass()
 {
-    std::lock_guard<std::mutex> act(m_actLock);
     int level;
     {
         RTK_Guard guard(&m_lock);
@@ -638,6 +715,9 @@ void SynPlaybackInteraction::Pass()
 
 bool SynPlaybackInteraction::RunOnce()
 {
+    // What the operator asked first: a start or seek asked after a command positions the members
+    // from where the command left them.
+    RunCommands();
     std::optional<Positioning> job;
     {
         RTK_Guard guard(&m_lock);
@@ -653,7 +733,9 @@ bool SynPlaybackInteraction::RunOnce()
         return true;
     }
     Pass();
-    WaitForStop(kPass_ms);
+    // A command given during the pass is carried out at once.
+    if (!HasCommandsWaiting())
+        WaitForStop(kPass_ms);
     return true;
 }
 

@@ -14,21 +14,21 @@
 // Held members go on together: each takes the step's level while still held, then all are told
 // to play on, one player call each.
 //
-// Threads: the owner (GUI) adds and removes members and sends the commands; the controller's
-// thread runs the passes and the starts and seeks for all. The paused word, the speed level and a
-// waiting start are guarded by a mutex that is held only to read or change them, never across a
-// call into a member. A second lock serialises the passes with the commands that act on members,
-// so a pass never undoes half of a command; neither is held while a member waits for its stream.
-// The member list has a lock of its own, with a count of the controller's calls in progress per
-// member: the controller's thread and its positioning workers call a member only while it is
-// listed, one call at a time (every member control returns without waiting for a stream, a disk
-// or a thread). RemoveInteraction unlists the member and waits only for a call on that member
-// that is in progress at that moment, never for a pass, a positioning or the other members; once
-// it returned the controller does not touch the member again, so the owner may delete it.
+// Threads: the owner (GUI) adds and removes members and sends the commands; every command returns
+// at once. The controller's thread carries them out in the order given (a newer pause or resume
+// replaces one still waiting, as does a newer speed) between its passes and its starts and seeks
+// for all, so a pass never undoes half of a command. The paused word, the speed level, a waiting start and the waiting
+// commands are guarded by a mutex that is held only to read or change them, never across a call into a member. The
+// member list has a lock of its own, with a count of the controller's calls in progress per member: the controller's
+// thread and its positioning workers call a member only while it is listed, one call at a time (every member control
+// returns without waiting for a stream, a disk or a thread). RemoveInteraction unlists the member and waits only for a
+// call on that member that is in progress at that moment, never for a pass, a positioning or the other members; once it
+// returned the controller does not touch the member again, so the owner may delete it.
 
 #include <condition_variable>
 #include <cstdint>
 #include <ctime>
+#include <deque>
 #include <limits>
 #include <map>
 #include <mutex>
@@ -147,15 +147,21 @@ public:
     bool PlayAt(time_t time);
     // A start or seek for all has been asked and its members not released yet.
     bool IsPositioning();
-    // Pauses or resumes every playing member; false when any of them failed.
+    // The commands for all below are carried out on the controller's thread and return at once
+    // (false only where said); a member that fails says so through its own state, as a window
+    // alone does. The controller's thread must be running for them to take effect (the next
+    // pass carries out what was queued).
+    // Pauses or resumes every playing member.
     bool Pause(bool pause);
     // The level on every playing member (and on the members of a start or seek, when they go
-    // on); false when any gave 0.
+    // on); false for a level outside -3..3.
     bool SetSpeed(int level);
-    // Normal play on every playing member; false when any failed. Ends a pause for all.
+    // Normal play on every playing member. Ends a pause for all.
     bool NormalSpeed();
     // One frame forward for the members within 2 s of the earliest one, the others are paused.
     bool StepForward();
+    // Commands given and not carried out yet.
+    bool HasCommandsWaiting();
     // Smallest shown time of the members, skipping -1; the largest time_t when there is none.
     // Waits for no seek or pass.
     time_t GetCurrentTime();
@@ -182,6 +188,13 @@ private:
         time_t time = -1;
         bool startIdle = false;
     };
+    enum class CommandKind { Pause, Resume, Speed, NormalSpeed, Step };
+    struct Command {
+        CommandKind kind = CommandKind::Pause;
+        int level = 0;
+    };
+    // Waiting commands beyond this drop the oldest (a key held down while the thread is busy).
+    static constexpr std::size_t kMaxCommands = 64;
     // A call of the controller's into a listed member: while it lives, RemoveInteraction waits
     // for it. False (and no call may be made) once the member has been removed.
     class Use {
@@ -200,6 +213,13 @@ private:
     };
 
     bool Ask(time_t time, bool startIdle);
+    void Queue(Command command);
+    // Carries out the waiting commands, on the controller's thread.
+    void RunCommands();
+    void DoPause(bool pause);
+    void DoSpeed(int level);
+    void DoNormalSpeed();
+    void DoStep();
     std::vector<Member> Members();
     bool IsMemberLocked(CPlayBackInteraction* engine) const;
     static std::vector<time_t> MemberTimes(const std::vector<CPlayBackInteraction*>& members);
@@ -218,8 +238,8 @@ private:
     int m_level = 0;                           // the speed of the step
     std::optional<Positioning> m_positioning;  // asked, not begun
     bool m_positioningBusy = false;            // begun, not released
-    RTK_Mutex m_lock;                          // the four above, never across a member call
-    std::mutex m_actLock;                      // a pass or a command acting on members
+    std::deque<Command> m_commands;            // given, not carried out
+    RTK_Mutex m_lock;                          // the five above, never across a member call
     SyncStepRule m_rule;                       // the controller's thread only
 
     // The members (not owned; the page owns them) and the controller's calls in progress on each.

@@ -193,11 +193,19 @@ public:
         }
         return ScriptedMember::GetPlayState();
     }
+    std::atomic<int> pauses{0};
+    std::atomic<int> steps{0};
     bool Pause(bool pause) override
     {
         if (removed)
             ++callsAfterRemoval;
+        ++pauses;
         return ScriptedMember::Pause(pause);
+    }
+    bool StepForward() override
+    {
+        ++steps;
+        return ScriptedMember::StepForward();
     }
 };
 }  // namespace
@@ -378,8 +386,8 @@ private slots:
         a.At(0, 5);
         b.At(0, 5);
         QVERIFY(sync.SetSpeed(3));
+        sync.PassNow();  // carries out the command, then passes
         QCOMPARE(a.speed, 3);
-        sync.PassNow();
         a.At(1, -1);  // a opened its next file, paused
         a.paused = true;
         sync.PassNow();
@@ -388,6 +396,7 @@ private slots:
         sync.PassNow();
         QVERIFY(a.paused);
         QVERIFY(sync.SetSpeed(2));  // at the boundary
+        sync.PassNow();
         QCOMPARE(b.speed, 2);
         QVERIFY2(a.paused && a.speed == 3, "the speed let the held window go");
         b.At(1, -1);
@@ -482,6 +491,48 @@ private slots:
         QCOMPARE(other.callsAfterRemoval.load(), 0);
         QCOMPARE(busy.callsAfterRemoval.load(), 0);
         QVERIFY(other.paused);
+    }
+
+    // The controls for all return while the controller's thread is busy in a member (a pass that
+    // held them behind it froze the page), and are carried out afterwards in the order given: a
+    // pause and a resume both still waiting come down to the last, two speeds likewise, a step
+    // counts on its own. Wrong levels are refused at once.
+    void commandsReturnWhileAPassIsBusy()
+    {
+        Varpen::SynPlaybackInteraction sync;
+        QStringList log;
+        HeldReadMember busy, other;
+        busy.name = QStringLiteral("busy");
+        other.name = QStringLiteral("other");
+        for (HeldReadMember* m : {&busy, &other}) {
+            m->log = &log;
+            m->At(0, 5);
+            QVERIFY(sync.AddInteraction(m));
+        }
+        busy.armed = true;  // the first pass waits in `busy`
+        QVERIFY(sync.Start());
+        QVERIFY(busy.entered[0].Wait());
+        QVERIFY(!sync.SetSpeed(4));
+        QVERIFY(!sync.SetSpeed(-4));
+        QVERIFY(sync.Pause(true));
+        QVERIFY(sync.Pause(false));
+        QVERIFY(sync.SetSpeed(1));
+        QVERIFY(sync.SetSpeed(2));
+        QVERIFY(sync.StepForward());
+        QVERIFY(sync.StepForward());
+        QVERIFY(sync.HasCommandsWaiting());
+        QVERIFY2(busy.inCall, "a command waited for the pass");
+        QVERIFY(log.isEmpty());
+        busy.release[0].Open();
+        QTRY_VERIFY(!sync.HasCommandsWaiting());
+        sync.StopAll();
+        // Both members are playing and within 2 s: the speed once (the last), then two steps each.
+        QCOMPARE(log, QStringList({"busy:speed2", "other:speed2"}));
+        QCOMPARE(busy.speed, 2);
+        QVERIFY(busy.stepping && other.stepping);
+        QCOMPARE(busy.steps.load(), 2);
+        QCOMPARE(other.steps.load(), 2);
+        QCOMPARE(busy.pauses.load(), 1);  // the resume that replaced the pause
     }
 
     void syncStep_data()
