@@ -1,5 +1,7 @@
 #include "engine/SynPlaybackInteraction.h"
 
+#include <functional>
+
 #include <algorithm>
 #include <chrono>
 #include <limits>
@@ -569,50 +571,41 @@ void SynPlaybackInteraction::RunCommands()
     }
 }
 
-void SynPlaybackInteraction::DoPause(bool pause)
+void SynPlaybackInteraction::ForPlaying(bool skipHeld, const std::function<void(CPlayBackInteraction*)>& act)
 {
-    const std::vector<std::uintptr_t> held = m_rule.Holding();
+    const std::vector<std::uintptr_t> held = skipHeld ? m_rule.Holding() : std::vector<std::uintptr_t>{};
     for (CPlayBackInteraction* member : Engines()) {
-        // A member held at a file change goes on when the step lets it.
-        if (!pause && std::find(held.begin(), held.end(), std::uintptr_t(member)) != held.end())
+        if (std::find(held.begin(), held.end(), std::uintptr_t(member)) != held.end())
             continue;
         if (Use use{*this, member}; use && member->IsPlaying())
-            member->Pause(pause);
+            act(member);
     }
+}
+
+void SynPlaybackInteraction::DoPause(bool pause)
+{
+    // A member held at a file change goes on when the step lets it.
+    ForPlaying(!pause, [pause](CPlayBackInteraction* member) { member->Pause(pause); });
+}
+
+bool SynPlaybackInteraction::PositioningAsked()
+{
+    RTK_Guard guard(&m_lock);
+    return m_positioning.has_value();
 }
 
 void SynPlaybackInteraction::DoSpeed(int level)
 {
-    {
-        // The members of a start or seek for all take it when they go on.
-        RTK_Guard guard(&m_lock);
-        if (m_positioning)
-            return;
-    }
-    const std::vector<std::uintptr_t> held = m_rule.Holding();
-    for (CPlayBackInteraction* member : Engines()) {
-        // A held member would leave its hold: it takes the level when the step releases it.
-        if (std::find(held.begin(), held.end(), std::uintptr_t(member)) != held.end())
-            continue;
-        if (Use use{*this, member}; use && member->IsPlaying())
-            member->SetSpeed(level);
-    }
+    // The members of a start or seek for all take it when they go on; a held member would leave
+    // its hold: it takes the level when the step releases it.
+    if (!PositioningAsked())
+        ForPlaying(true, [level](CPlayBackInteraction* member) { member->SetSpeed(level); });
 }
 
 void SynPlaybackInteraction::DoNormalSpeed()
 {
-    {
-        RTK_Guard guard(&m_lock);
-        if (m_positioning)
-            return;
-    }
-    const std::vector<std::uintptr_t> held = m_rule.Holding();
-    for (CPlayBackInteraction* member : Engines()) {
-        if (std::find(held.begin(), held.end(), std::uintptr_t(member)) != held.end())
-            continue;
-        if (Use use{*this, member}; use && member->IsPlaying())
-            member->NormalSpeed();
-    }
+    if (!PositioningAsked())
+        ForPlaying(true, [](CPlayBackInteraction* member) { member->NormalSpeed(); });
 }
 
 void SynPlaybackInteraction::DoStep()

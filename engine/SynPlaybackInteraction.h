@@ -29,6 +29,7 @@
 #include <cstdint>
 #include <ctime>
 #include <deque>
+#include <functional>
 #include <limits>
 #include <map>
 #include <mutex>
@@ -216,6 +217,9 @@ private:
     void Queue(Command command);
     // Carries out the waiting commands, on the controller's thread.
     void RunCommands();
+    // Calls `act` on every listed member that plays, skipping the held ones when asked.
+    void ForPlaying(bool skipHeld, const std::function<void(CPlayBackInteraction*)>& act);
+    bool PositioningAsked();
     void DoPause(bool pause);
     void DoSpeed(int level);
     void DoNormalSpeed();
