@@ -1,7 +1,5 @@
 #include "engine/SynPlaybackInteraction.h"
 
-#include <functional>
-
 #include <algorithm>
 #include <chrono>
 #include <limits>
