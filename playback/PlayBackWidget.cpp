@@ -453,6 +453,7 @@ void CPlayBackWidget::OnStartPlayback(int iIndex, time_t tmClick)
         return;
     const auto startOrSeek = [this, tmClick](int window, CPlayBackInteraction* player) {
         CPlaybackWnd* wnd = d->windows[size_t(window)];
+        wnd->ForgetNotices();
         if (player->IsPlaying())
             player->SetPlayTime(tmClick);
         else
@@ -466,9 +467,16 @@ void CPlayBackWidget::OnStartPlayback(int iIndex, time_t tmClick)
         startOrSeek(iIndex, d->PlayerAt(iIndex));
         return;
     }
+    // A disk change let the controller go with the old engines: the new ones start through it
+    // too, never one after the other on this thread.
+    if (d->sync && !d->sync->IsRunning())
+        d->sync->Start();
     if (d->sync && d->sync->IsRunning()) {
         // Every window is started or sought at once off this thread, and all go on together;
         // the windows take their state once all have their first picture or failed.
+        for (const auto& [window, player] : d->Players())
+            if (player && window >= 0 && window < int(d->windows.size()))
+                d->windows[size_t(window)]->ForgetNotices();
         d->sync->PlayAt(tmClick);
         UpdateWidget(PlayBar::kPlaying);
         QTimer::singleShot(kSyncPositionPoll_ms, this, &CPlayBackWidget::OnSyncPositioned);

@@ -1,5 +1,7 @@
 #include "playback/PlayBackWidgetPrivate.h"
 
+#include "app/gui/CommonUtilGui.h"
+
 #include "playback/PlayBackWidget.h"
 #include "playback/PlaybackDownLoad.h"
 #include "widgets/CVolumeButton.h"
@@ -36,7 +38,7 @@ void CPlayBackWidgetPrivate::SetCurrentWindowIndex(int window)
         volumeButton->setEnabled(true);
     } else {
         volumeButton->setEnabled(false);
-        volumeButton->setIcon(QIcon(QStringLiteral(":/images/public/Volume/BigCloseSound.png")));
+        volumeButton->setIcon(CCommonUtil::LoadIcon(QStringLiteral(":/images/public/Volume/BigCloseSound.png")));
     }
 }
 

@@ -1,5 +1,7 @@
 #include "playback/PlaybackWindowGrid.h"
 
+#include "app/gui/CommonUtilGui.h"
+
 #include "playback/PlaybackWnd.h"
 #include "widgets/CVolumeButton.h"
 
@@ -38,8 +40,8 @@ void CPlaybackWindowGrid::UpdateVolumeIcon(int window, bool opened)
     if (window != m_currentWindow || !volumeButton)
         return;
     volumeButton->SetVoiceOpened(opened);
-    volumeButton->setIcon(QIcon(opened ? QStringLiteral(":/images/public/Volume/BigOpenSound.png")
-                                       : QStringLiteral(":/images/public/Volume/BigCloseSound.png")));
+    volumeButton->setIcon(CCommonUtil::LoadIcon(opened ? QStringLiteral(":/images/public/Volume/BigOpenSound.png")
+                                                       : QStringLiteral(":/images/public/Volume/BigCloseSound.png")));
 }
 
 void CPlaybackWindowGrid::ToggleSingleWindow(CPlaybackWnd* cell)

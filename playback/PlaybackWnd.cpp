@@ -31,6 +31,10 @@
 
 namespace {
 constexpr int kPoll_ms = 300;
+// The first poll after a start comes a little later for each further cell: sixteen cells started
+// together (a start for all) poll apart, and those that failed stop and speak one per turn of the
+// event loop, not all in one.
+constexpr int kPollStagger_ms = 6;
 constexpr int kTitleHeight_px = 18;
 constexpr int kTimeWidth_px = 125;
 const char* const kButtonStyle =
@@ -139,7 +143,11 @@ CPlaybackWnd::CPlaybackWnd(CPlaybackWndHost* host, QWidget* parent)
 
     m_pOsdTimer = new QTimer(this);
     m_pOsdTimer->setInterval(kPoll_ms);
-    connect(m_pOsdTimer, &QTimer::timeout, this, &CPlaybackWnd::OnUpdateOSDTime);
+    connect(m_pOsdTimer, &QTimer::timeout, this, [this] {
+        if (m_pOsdTimer->interval() != kPoll_ms)
+            m_pOsdTimer->setInterval(kPoll_ms);
+        OnUpdateOSDTime();
+    });
     m_pOverlay = new CZoomOverlay(this, Surface());
     Surface()->installEventFilter(this);
 }
@@ -618,8 +626,8 @@ void CPlaybackWnd::OnRightMouseResponse(const QPoint&)
 
 void CPlaybackWnd::SetRecordLook(bool recording)
 {
-    const QIcon icon(recording ? QStringLiteral(":/images/MainView/Preview/Recording.png")
-                               : QStringLiteral(":/images/MainView/Preview/record.png"));
+    const QIcon icon = CCommonUtil::LoadIcon(recording ? QStringLiteral(":/images/MainView/Preview/Recording.png")
+                                                       : QStringLiteral(":/images/MainView/Preview/record.png"));
     const QString text = recording ? tr("Stop Recording") : tr("Start Recording");
     m_pRecordBtn->setIcon(icon);
     m_pRecordBtn->setToolTip(text);
@@ -629,8 +637,8 @@ void CPlaybackWnd::SetRecordLook(bool recording)
 
 void CPlaybackWnd::SetSoundLook(bool opened)
 {
-    const QIcon icon(opened ? QStringLiteral(":/images/public/Volume/OpenSound.png")
-                            : QStringLiteral(":/images/public/Volume/CloseSound.png"));
+    const QIcon icon = CCommonUtil::LoadIcon(opened ? QStringLiteral(":/images/public/Volume/OpenSound.png")
+                                                    : QStringLiteral(":/images/public/Volume/CloseSound.png"));
     const QString text = opened ? tr("Close Sound") : tr("Open Sound");
     m_pSoundBtn->setIcon(icon);
     m_pSoundBtn->setToolTip(text);
@@ -708,7 +716,7 @@ void CPlaybackWnd::UnPauseState()
 void CPlaybackWnd::SetPlayingState()
 {
     UnPauseState();
-    m_pOsdTimer->start(kPoll_ms);
+    m_pOsdTimer->start(kPoll_ms + kPollStagger_ms * (m_cellIndex % 16));
     // The folders a snapshot or a clip checks are read ahead, so that the check finds a value.
     CFreeSpaceCache::Instance()->Refresh(CCommonUtil::GetOutputSavePath(CSettingsManager::ClipSavePath));
     CFreeSpaceCache::Instance()->Refresh(CCommonUtil::GetOutputSavePath(CSettingsManager::CaptureSavePath));

@@ -80,6 +80,10 @@ public:
     // Ends a running clip without a free-space check or a change of the current window (the
     // page's stop and seek). True when a clip was running.
     bool StopClip();
+    // The page starts or seeks the cell: what the poll said of the last playback (no video, the
+    // end) is said again should it recur. Not on the cell's state events: a cell whose poll said
+    // a failure while a start for all was still positioning the others says it once.
+    void ForgetNotices() { m_latch = {}; }
     // The engine's changed hook re-posts to this cell (set again whenever the cell acts on it).
     void ListenTo(CPlayBackInteraction* player);
 

@@ -1,5 +1,7 @@
 #include "widgets/CSpeedButton.h"
 
+#include "app/gui/CommonUtilGui.h"
+
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
@@ -41,7 +43,7 @@ QString CSpeedButton::LabelFor(int speed)
 void CSpeedButton::SetSpeed(int speed)
 {
     m_speed = speed;
-    setIcon(QIcon(BackgroundFor(speed)));
+    setIcon(CCommonUtil::LoadIcon(BackgroundFor(speed)));
     update();
 }
 

@@ -601,6 +601,60 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(other->GetCurrentTime() > before, 10000);
     }
 
+    // Every click on a window that cannot play says why once more, also after a disk change let
+    // every engine go; in step, the start after that change goes through the running controller
+    // again (not one window after the other on this thread), and the good window still plays.
+    void brokenWindowSaidAtEachClick_data()
+    {
+        QTest::addColumn<bool>("synchronous");
+        QTest::newRow("alone") << false;
+        QTest::newRow("in step") << true;
+    }
+    void brokenWindowSaidAtEachClick()
+    {
+        QFETCH(bool, synchronous);
+        QTemporaryDir scratch;
+        const QString to = scratch.filePath(QStringLiteral("broken"));
+        QVERIFY(CopyFolder(m_ch1.dir, to));
+        playtest::SampleFolder broken = playtest::LoadSampleAt(to, m_ch1.channel);
+        for (const playtest::SampleFile& f : broken.files)
+            QVERIFY(BreakFile(to + QStringLiteral("/") + f.path, QStringLiteral("empty")));
+        Engine* e1 = Bind(0, broken);
+        Engine* other = Bind(1, m_ch2);
+        QVERIFY(e1 && other);
+        if (synchronous)
+            m_page->OnBtnSyn();
+        CPromptScript prompts(1);
+        const QString said = QStringLiteral("Cannot get video from disk.");
+        const time_t at = m_ch2.files.front().start + 1;
+        const auto clickAndHear = [&](int times) {
+            m_page->OnStartPlayback(0, at);
+            if (synchronous)
+                QVERIFY(D()->sync->IsRunning());
+            QTRY_COMPARE_WITH_TIMEOUT(prompts.Texts(CPrompt::Notice).count(said), times, 10000);
+            QTRY_VERIFY_WITH_TIMEOUT(!D()->windows[0]->IsPollRunning(), 10000);
+            QVERIFY(!e1->IsPlaying());
+            if (synchronous)
+                QTRY_VERIFY_WITH_TIMEOUT(other->IsPlaying() && other->GetCurrentTime() >= at, 10000);
+        };
+        clickAndHear(1);
+        clickAndHear(2);
+        if (QTest::currentTestFailed())
+            return;
+
+        // A disk change: the page lets every engine go; the search binds new ones.
+        m_page->StopAllPlayback();
+        e1 = Bind(0, broken);
+        other = Bind(1, m_ch2);
+        QVERIFY(e1 && other);
+        QCOMPARE(m_page->IsSynchronous(), synchronous);
+        clickAndHear(3);
+        if (QTest::currentTestFailed())
+            return;
+        QTest::qWait(700);  // two more polls: nothing said twice
+        QCOMPARE(prompts.Texts(CPrompt::Notice).count(said), 3);
+    }
+
     // A stream failure on the current window: one message, every window stopped, the poll ends.
     void streamFailureSaidOnce()
     {
