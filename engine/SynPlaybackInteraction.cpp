@@ -353,6 +353,9 @@ void SynPlaybackInteraction::OnThreadExit()
     }
     ReleaseTogether(release, level);
     m_rule.Reset();
+    // Commands given while the thread was stopping are dropped: a new start begins afresh.
+    RTK_Guard guard(&m_lock);
+    m_commands.clear();
 }
 
 void SynPlaybackInteraction::Position(const Positioning& job)

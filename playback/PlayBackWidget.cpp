@@ -470,7 +470,7 @@ void CPlayBackWidget::OnStartPlayback(int iIndex, time_t tmClick)
     // A disk change let the controller go with the old engines: the new ones start through it
     // too, never one after the other on this thread.
     if (d->sync && !d->sync->IsRunning())
-        d->sync->Start();
+        d->sync->Launch();  // takes the start for all below before its thread has run
     if (d->sync && d->sync->IsRunning()) {
         // Every window is started or sought at once off this thread, and all go on together;
         // the windows take their state once all have their first picture or failed.
