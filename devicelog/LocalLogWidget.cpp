@@ -198,9 +198,11 @@ Varpen::ShutdownStep CLocalLogWidget::ShutdownPiece(bool may_wait)
     using Varpen::ShutdownStep;
     switch (m_shutdown) {
     case Shutdown::Begin:
-        // Nothing more may reach the page; batches still posted go with it (and their rows with
-        // them). Everything is told to stop before anything waits for one.
+        // Nothing more may reach the page: reports and batches still on their way are not taken
+        // (their rows go with them). Everything is told to stop before anything waits for one.
         m_search->disconnect(this);
+        ++m_searchSerial;
+        m_queryId = -1;
         StopWorkers();
         m_showTimer.stop();
         m_shutdown = Shutdown::Workers;
