@@ -88,11 +88,19 @@ void CWorkerReaper::Retire(std::unique_ptr<QThread> worker, const void* owner)
         // From here on the thread object may be deleted at any time.
         workers->ended.notify_all();
         if (QCoreApplication* app = QCoreApplication::instance()) {
+            // Qt lets go of the posted call inside its library, on whichever thread drops the last
+            // reference: this one when the call has already run. The call marks its end, and what
+            // it holds takes that over before it goes, so the sanitizer sees the order Qt keeps.
+            struct Posted {
+                std::weak_ptr<Workers> workers;
+                ~Posted() { ThreadHandOver::Joined(this); }
+            };
             QMetaObject::invokeMethod(
                 app,
-                [weak = std::weak_ptr<Workers>(workers)] {
-                    if (const std::shared_ptr<Workers> kept = weak.lock())
+                [posted = Posted{workers}] {
+                    if (const std::shared_ptr<Workers> kept = posted.workers.lock())
                         DeleteEnded(*kept);
+                    ThreadHandOver::Leave(&posted);
                 },
                 Qt::QueuedConnection);
         }

@@ -188,13 +188,52 @@ CLocalLogWidget::CLocalLogWidget(QWidget* parent) : QWidget(parent)
 
 CLocalLogWidget::~CLocalLogWidget()
 {
-    // Nothing more may reach the page; batches still posted go with it (and their rows with them).
-    m_search->disconnect(this);
-    // Everything is told to stop first; the joins then last as long as the step each is in.
-    StopWorkers();
-    m_search.reset();
-    m_writer.reset();
-    Varpen::CWorkerReaper::Instance().JoinRetired(this);
+    // What a close has not done yet, in the same order; the workers are joined here.
+    while (ShutdownPiece(true) != Varpen::ShutdownStep::Done) {
+    }
+}
+
+Varpen::ShutdownStep CLocalLogWidget::ShutdownPiece(bool may_wait)
+{
+    using Varpen::ShutdownStep;
+    switch (m_shutdown) {
+    case Shutdown::Begin:
+        // Nothing more may reach the page: reports and batches still on their way are not taken
+        // (their rows go with them). Everything is told to stop before anything waits for one.
+        m_search->disconnect(this);
+        ++m_searchSerial;
+        m_queryId = -1;
+        StopWorkers();
+        m_showTimer.stop();
+        m_shutdown = Shutdown::Workers;
+        return ShutdownStep::More;
+    case Shutdown::Workers: {
+        const bool running = m_search->isRunning() || (m_writer && m_writer->isRunning()) || RetiredWorkers() > 0;
+        if (running && !may_wait)
+            return ShutdownStep::Wait;
+        m_search.reset();
+        m_writer.reset();
+        Varpen::CWorkerReaper::Instance().JoinRetired(this);
+        m_shutdown = Shutdown::Rows;
+        return ShutdownStep::More;
+    }
+    case Shutdown::Rows: {
+        // The rows are shared and never changed: the last reference goes on the reaper's thread.
+        CLogRowList rows = m_model->Rows();
+        QList<LogBatch> taken;
+        taken.swap(m_taken);
+        m_model->Clear();
+        if (!rows.IsEmpty() || !taken.isEmpty()) {
+            // The piece only holds them: they go with it, on its thread.
+            Varpen::CWorkerReaper::Instance().Retire([rows = std::move(rows), taken = std::move(taken)] {});
+        }
+        m_shutdown = Shutdown::Done;
+        return ShutdownStep::Done;
+    }
+    case Shutdown::Done:
+        break;
+    }
+    return ShutdownStep::Done;
 }
 
 int CLocalLogWidget::RetiredWorkers() const

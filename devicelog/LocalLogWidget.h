@@ -2,6 +2,7 @@
 // the device logs found on the disk fill a 12-column list in batches; the list exports to XML.
 #pragma once
 
+#include "app/ShutdownStep.h"
 #include "devicelog/LogSearch.h"
 #include "widgets/CProgress.h"  // ProgressInfo
 
@@ -83,6 +84,12 @@ public:
     // Tells the search and the export to stop without waiting: the main window calls it on every
     // page before it destroys them, so that the joins of the destructors overlap.
     void StopWorkers();
+    // One short piece of the page's shut-down, for a close that must not hold the GUI thread: the
+    // workers are told to stop, their ends awaited (Wait while one runs, unless `may_wait`: then
+    // it is joined here), and the listed rows let go on a thread of their own (a million of them
+    // take a while to free). Done once only the page itself is left to delete; the destructor runs
+    // what is left of it.
+    Varpen::ShutdownStep ShutdownPiece(bool may_wait = false);
 
     const Ui::CLogWidgetClass& Form() const { return m_ui; }
     // The search of the next (or running) query; a cancelled one is replaced by a new object.
@@ -138,4 +145,6 @@ private:
     bool m_noticeShown = false;  // the 2000-row notice of the running query
     bool m_listCut = false;      // the running (or last) query was cut at the search's limit
     int m_queryId = -1;          // the query whose batches the list takes
+    enum class Shutdown { Begin, Workers, Rows, Done };
+    Shutdown m_shutdown = Shutdown::Begin;  // how far the shut-down is
 };

@@ -154,7 +154,12 @@ void CLogSearch::run()
             break;
     }
 
-    QMutexLocker lock(&m_mutex);
-    m_stopHandOver = false;
-    m_records.clear();
+    std::vector<LogRecord> found;
+    {
+        QMutexLocker lock(&m_mutex);
+        m_stopHandOver = false;
+        found.swap(m_records);
+    }
+    // Up to a million records are freed here, on the search's own thread, not by whoever deletes
+    // the search later.
 }

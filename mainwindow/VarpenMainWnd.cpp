@@ -10,6 +10,7 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFrame>
 #include <QGridLayout>
 #include <QIcon>
@@ -123,8 +124,9 @@ CVarpenMainWnd::CVarpenMainWnd(QWidget* parent, Qt::WindowFlags flags) : QMainWi
     connect(m_ui.pBtnAbout, &QPushButton::clicked, this, &CVarpenMainWnd::OnBtnClickedAbout);
 }
 
-// The pages are children of the window; should they still be here (no confirmed close), they go
-// in the same order as on a close, each stopping its own threads.
+// The pages are children of the window; should they still be here (no confirmed close, or an
+// event loop that ended before the close was through), they go in the same order as on a close,
+// each stopping and joining its own threads.
 CVarpenMainWnd::~CVarpenMainWnd()
 {
     DestroyPages();
@@ -156,7 +158,7 @@ void CVarpenMainWnd::InitUi()
 
 void CVarpenMainWnd::AfterShow()
 {
-    if (!m_pPlayBackWidget)
+    if (!m_pPlayBackWidget || m_closing)
         return;
     ChooseFirstOfferedDisk();
     m_pPlayBackWidget->InitDiskTree();
@@ -217,6 +219,8 @@ void CVarpenMainWnd::OnBtnClickedAbout()
 
 void CVarpenMainWnd::Press(MainTabs::Button button)
 {
+    if (m_closing)
+        return;  // the pages are going
     const MainTabs::Step step = m_tabs.StepFor(button);
     if (step.askSave)
         CheckSaveSettings();
@@ -267,7 +271,8 @@ void CVarpenMainWnd::CheckSaveSettings()
 void CVarpenMainWnd::moveEvent(QMoveEvent* event)
 {
     // The playback page's wait overlay is a window of its own: it follows the main window.
-    if (m_pPlayBackWidget && m_pStackedWidget && m_pStackedWidget->currentIndex() == MainTabs::PlaybackPage) {
+    if (!m_closing && m_pPlayBackWidget && m_pStackedWidget &&
+        m_pStackedWidget->currentIndex() == MainTabs::PlaybackPage) {
         QMoveEvent forwarded(event->pos(), event->oldPos());
         QCoreApplication::sendEvent(m_pPlayBackWidget, &forwarded);
     }
@@ -276,6 +281,11 @@ void CVarpenMainWnd::moveEvent(QMoveEvent* event)
 
 void CVarpenMainWnd::closeEvent(QCloseEvent* event)
 {
+    if (m_closing) {
+        // Confirmed before: the pages are already going.
+        event->accept();
+        return;
+    }
     m_lastSaveQuestion = SaveQuestionResult::NotAsked;
     if (m_tabs.CloseAsksSave() && m_pSettingsWidget)
         CheckSaveSettings();
@@ -283,22 +293,76 @@ void CVarpenMainWnd::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
-    DestroyPages();
-    // The close is accepted (so the window hides and is not asked again) before the event loop
-    // ends on the queued quit.
-    QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+    // Every page's workers are told to stop now; the pages then go from the event loop, a few
+    // milliseconds at a time, in the order playback, log, settings page. A page whose workers
+    // have not ended yet is asked again a little later, so the close lasts as long as the slowest
+    // worker's current step and the window never stops answering meanwhile. The quit is queued
+    // once the last page has gone. The accepted close hides the window at once.
+    m_closing = true;
+    StopPageWorkers();
+    QTimer::singleShot(0, this, &CVarpenMainWnd::ContinueClose);
     event->accept();
 }
 
-// Playback, log and settings page, in that order; each page's destructor stops and waits for its
-// own threads. Every page's workers are told to stop first, so that no page's join waits for a
-// worker of a later page that was not told yet: the close lasts as long as the slowest step.
-void CVarpenMainWnd::DestroyPages()
+void CVarpenMainWnd::ContinueClose()
+{
+    QElapsedTimer turn;
+    turn.start();
+    for (;;) {
+        switch (NextClosePiece()) {
+        case Varpen::ShutdownStep::Done:
+            QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+            return;
+        case Varpen::ShutdownStep::Wait:
+            QTimer::singleShot(kCloseRetry_ms, this, &CVarpenMainWnd::ContinueClose);
+            return;
+        case Varpen::ShutdownStep::More:
+            if (turn.elapsed() >= kCloseTurn_ms) {
+                QTimer::singleShot(0, this, &CVarpenMainWnd::ContinueClose);
+                return;
+            }
+            break;
+        }
+    }
+}
+
+Varpen::ShutdownStep CVarpenMainWnd::NextClosePiece()
+{
+    using Varpen::ShutdownStep;
+    if (m_pPlayBackWidget) {
+        const ShutdownStep step = m_pPlayBackWidget->ShutdownPiece();
+        if (step == ShutdownStep::Done)
+            delete m_pPlayBackWidget.data();
+        return step == ShutdownStep::Wait ? ShutdownStep::Wait : ShutdownStep::More;
+    }
+    if (m_pLocalLogWidget) {
+        const ShutdownStep step = m_pLocalLogWidget->ShutdownPiece();
+        if (step == ShutdownStep::Done)
+            delete m_pLocalLogWidget.data();
+        return step == ShutdownStep::Wait ? ShutdownStep::Wait : ShutdownStep::More;
+    }
+    if (m_pSettingsWidget) {
+        delete m_pSettingsWidget.data();
+        return ShutdownStep::More;
+    }
+    return ShutdownStep::Done;
+}
+
+// Every page's workers are told to stop before any page waits for one, so that no page's wait
+// lasts for a worker of a later page that was not told yet.
+void CVarpenMainWnd::StopPageWorkers()
 {
     if (m_pPlayBackWidget)
         m_pPlayBackWidget->StopWorkers();
     if (m_pLocalLogWidget)
         m_pLocalLogWidget->StopWorkers();
+}
+
+// What a close has not destroyed yet (all of it when there was none): playback, log and settings
+// page, in that order, each destructor waiting for its own workers.
+void CVarpenMainWnd::DestroyPages()
+{
+    StopPageWorkers();
     delete m_pPlayBackWidget.data();
     delete m_pLocalLogWidget.data();
     delete m_pSettingsWidget.data();

@@ -5,6 +5,7 @@
 // window moves, and ends the program only after the operator confirms the close.
 #pragma once
 
+#include "app/ShutdownStep.h"
 #include "devicelog/LocalLogWidget.h"
 #include "mainwindow/CSettingsWidget.h"
 #include "mainwindow/MainTabs.h"
@@ -54,7 +55,7 @@ public:
     // than 4:3, else 950x780; never larger than `available` (the screen less its panels).
     static QSize WindowSizeFor(const QSize& screen, const QSize& available);
 
-    // The pages (null once a confirmed close has destroyed them), the stack, the form and the
+    // The pages (each null once a confirmed close has destroyed it), the stack, the form and the
     // title bar, for the entry's test hooks and for tests.
     CPlayBackWidget* PlayBackPage() const { return m_pPlayBackWidget; }
     CLocalLogWidget* LogPage() const { return m_pLocalLogWidget; }
@@ -63,6 +64,8 @@ public:
     const Ui::CVarpenMainWndClass& Form() const { return m_ui; }
     CWindowTitle* Title() const { return m_pTitle; }
     int CurrentPage() const { return m_tabs.CurrentPage(); }
+    // A close was confirmed: the pages are going (the quit comes after the last one).
+    bool IsClosing() const { return m_closing; }
     // What the last save question ended in (NotAsked when none was asked).
     SaveQuestionResult LastSaveQuestion() const { return m_lastSaveQuestion; }
 
@@ -82,10 +85,19 @@ private:
     void CheckSaveSettings();
     void Press(MainTabs::Button button);
     void UpdateTabLooks();
+    void StopPageWorkers();
     void DestroyPages();
+    // One turn of a confirmed close: pieces of the pages' shut-down for a few milliseconds, then
+    // back to the event loop.
+    void ContinueClose();
+    Varpen::ShutdownStep NextClosePiece();
     void ChooseFirstOfferedDisk();
 
     static constexpr unsigned kFirstOfferedDisk = 1000;
+    // A turn of the close gives the event loop back after this long; a page waiting for its
+    // workers to end is asked again after the other.
+    static constexpr int kCloseTurn_ms = 3;
+    static constexpr int kCloseRetry_ms = 5;
 
     Ui::CVarpenMainWndClass m_ui;
     QPointer<CPlayBackWidget> m_pPlayBackWidget;
@@ -95,4 +107,5 @@ private:
     CWindowTitle* m_pTitle = nullptr;
     MainTabs::CTabState m_tabs;
     SaveQuestionResult m_lastSaveQuestion = SaveQuestionResult::NotAsked;
+    bool m_closing = false;  // a close was confirmed: the pages are going
 };

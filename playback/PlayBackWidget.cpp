@@ -165,36 +165,102 @@ void CPlayBackWidget::Build(const QSize& screenSize)
 
 CPlayBackWidget::~CPlayBackWidget()
 {
-    m_destroying = true;
-    // Every worker is told to stop before anything is joined: each join below then lasts as long
-    // as the step its worker is in, and they overlap.
-    StopWorkers();
-    m_pPlayStateTimer->stop();
-    ExitFullScreen();
-    LeavePage();
-    for (auto& [window, dialog] : d->downloadDialogs)
-        delete dialog.data();
-    d->downloadDialogs.clear();
-    d->splitLayout.reset();
-    if (m_pChaseDialog) {
-        m_pChaseDialog->close();
-        delete m_pChaseDialog;
-        m_pChaseDialog = nullptr;
+    // What a close has not done yet, in the same order; the workers are joined here.
+    while (ShutdownPiece(true) != Varpen::ShutdownStep::Done) {
     }
-    if (m_pDayChecker)
-        m_pDayChecker->StopCheck();
-    m_diskSearchRunning = false;
-    // The scans and searches, each told to stop above, are joined (a thread object must not go
-    // while it runs).
-    m_pDiskSearcher.reset();
-    m_pSearchThread.reset();
-    Varpen::CWorkerReaper::Instance().JoinRetired(this);
-    // The windows are children of the play area; they go with the widget tree after the page's
-    // data, so they must not reach it any more.
-    for (CPlaybackWnd* wnd : d->windows)
-        delete wnd;
-    d->windows.clear();
     d.reset();
+}
+
+Varpen::ShutdownStep CPlayBackWidget::ShutdownPiece(bool may_wait)
+{
+    using Varpen::ShutdownStep;
+    switch (m_shutdown) {
+    case Shutdown::Begin:
+        m_destroying = true;
+        // Every worker is told to stop before anything waits for one: the waits then overlap.
+        StopWorkers();
+        m_pPlayStateTimer->stop();
+        ExitFullScreen();
+        // A start or seek for all ends (its members released) before the windows are stopped.
+        if (d->sync)
+            d->sync->Stop();
+        m_shutdown = Shutdown::StopWindows;
+        m_shutdownIndex = 0;
+        return ShutdownStep::More;
+    case Shutdown::StopWindows:
+        // One window a piece: a stop ends the window's clip and redraws its bar.
+        while (m_shutdownIndex < d->windows.size()) {
+            const size_t window = m_shutdownIndex++;
+            if (d->PlayerAt(int(window))) {
+                d->windows[window]->OnStop();
+                return ShutdownStep::More;
+            }
+        }
+        m_shutdown = Shutdown::ResetWindows;
+        return ShutdownStep::More;
+    case Shutdown::ResetWindows:
+        d->ResetAll();
+        if (d->sync) {
+            d->sync->StopAll();
+            d->sync.reset();
+        }
+        m_shutdown = Shutdown::Dialogs;
+        return ShutdownStep::More;
+    case Shutdown::Dialogs:
+        // One download dialog a piece (each lets its job go).
+        while (!d->downloadDialogs.empty()) {
+            const QPointer<CPlaybackDownLoad> dialog = d->downloadDialogs.begin()->second;
+            d->downloadDialogs.erase(d->downloadDialogs.begin());
+            if (dialog) {
+                delete dialog.data();
+                return ShutdownStep::More;
+            }
+        }
+        m_shutdown = Shutdown::Overlay;
+        return ShutdownStep::More;
+    case Shutdown::Overlay:
+        d->splitLayout.reset();
+        if (m_pChaseDialog) {
+            m_pChaseDialog->close();
+            delete m_pChaseDialog;
+            m_pChaseDialog = nullptr;
+        }
+        m_diskSearchRunning = false;
+        m_shutdown = Shutdown::Workers;
+        return ShutdownStep::More;
+    case Shutdown::Workers: {
+        // The scans and searches told to stop end at their next check; a thread object must not
+        // go while it runs. The reaper deletes those handed to it once they have ended.
+        const bool running = (m_pDayChecker && m_pDayChecker->IsRunning()) ||
+                             (m_pDiskSearcher && m_pDiskSearcher->isRunning()) ||
+                             (m_pSearchThread && m_pSearchThread->isRunning()) || RetiredWorkers() > 0;
+        if (running && !may_wait)
+            return ShutdownStep::Wait;
+        if (m_pDayChecker)
+            m_pDayChecker->StopCheck();
+        m_pDiskSearcher.reset();
+        m_pSearchThread.reset();
+        Varpen::CWorkerReaper::Instance().JoinRetired(this);
+        // The windows are children of the play area; they go before the page's data, so that they
+        // do not reach it any more. The grid has none from here on.
+        m_windowsLeft.swap(d->windows);
+        m_shutdownIndex = 0;
+        m_shutdown = Shutdown::Windows;
+        return ShutdownStep::More;
+    }
+    case Shutdown::Windows:
+        if (m_shutdownIndex < m_windowsLeft.size()) {
+            delete m_windowsLeft[m_shutdownIndex];
+            m_windowsLeft[m_shutdownIndex++] = nullptr;
+            return ShutdownStep::More;
+        }
+        m_windowsLeft.clear();
+        m_shutdown = Shutdown::Done;
+        return ShutdownStep::Done;
+    case Shutdown::Done:
+        break;
+    }
+    return ShutdownStep::Done;
 }
 
 int CPlayBackWidget::RetiredWorkers() const

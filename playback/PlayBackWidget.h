@@ -10,6 +10,7 @@
 // destructor joins those it handed over, after every worker was told to stop.
 #pragma once
 
+#include "app/ShutdownStep.h"
 #include "engine/Records.h"
 #include "playback/ChannelTree.h"
 #include "playback/PlayBackWidgetForm.h"
@@ -27,6 +28,7 @@
 #include <ctime>
 #include <map>
 #include <memory>
+#include <vector>
 
 class CCheckRemoteFileExistThread;
 class CFakeChaseDialog;
@@ -81,6 +83,13 @@ public:
     // searches) without waiting for any: the main window calls it on every page before it
     // destroys them, so that the joins of the destructors overlap.
     void StopWorkers();
+    // One short piece of the page's shut-down, for a close that must not hold the GUI thread: the
+    // workers are told to stop, the windows stopped one by one, the download dialogs deleted one
+    // by one, the workers' ends awaited (Wait while one runs, unless `may_wait`: then it is joined
+    // here), the windows deleted one by one. Done once only the page itself is left to delete; the
+    // destructor runs what is left of it. The page takes no operator's command from the first
+    // piece on.
+    Varpen::ShutdownStep ShutdownPiece(bool may_wait = false);
 
     // Called by a play window when its sound was opened or closed.
     static void OnVoiceStateChanged(bool opened, void* page);
@@ -217,6 +226,11 @@ private:
     QTimer* m_pPlayStateTimer = nullptr;
     QWidget* m_pFullScreenHolder = nullptr;
     bool m_destroying = false;
+    // How far the shut-down is; the window (or download dialog) it has come to.
+    enum class Shutdown { Begin, StopWindows, ResetWindows, Dialogs, Overlay, Workers, Windows, Done };
+    Shutdown m_shutdown = Shutdown::Begin;
+    size_t m_shutdownIndex = 0;
+    std::vector<CPlaybackWnd*> m_windowsLeft;                // taken from the grid, deleted one a piece
     std::unique_ptr<CPlaybackSearchThread> m_pSearchThread;  // the search running (or last run)
     unsigned m_searchSerial = 0;                             // the search whose report the page takes
     QString m_notPlaced;                                     // the channels the running search had no window for

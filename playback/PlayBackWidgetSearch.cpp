@@ -121,7 +121,9 @@ int CPlayBackWidget::RunSearch()
             Qt::DirectConnection);
     thread->Start();
     const int result = wait->exec();
-    if (!self)
+    // Gone, or going since a confirmed close (whose first piece cancelled the search): nothing
+    // here touches the page's windows again; the dialog goes with the page.
+    if (!self || m_destroying)
         return 0;
     delete wait.data();
     if (result != 0) {

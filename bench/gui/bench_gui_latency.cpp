@@ -20,7 +20,9 @@
 //   search_cancel_slow  "Search" on 16 channels of a slow disk, cancelled 300 ms later
 //   log_export_1m  the export of 1,000,000 listed device-log rows (the listing itself is setup)
 //   close_busy  the title bar's close, confirmed, while 16 windows play in step on the slow disk,
-//       window 1 records a clip, window 2 downloads and the day check of a channel runs
+//       window 1 records a clip, window 2 downloads and the day check of a channel runs; ends
+//       when the pages have gone. Afterwards what they handed to the reaper is joined, and the
+//       output folder is checked for files left half written
 // Every case is capped (--cap-s, 120 s): a case that reaches its cap is reported as such and the
 // next one runs. A GUI thread that does not come back at all within the cap and two minutes more
 // ends the run with what was measured.
@@ -33,6 +35,7 @@
 #include <QAbstractItemModel>
 #include <QApplication>
 #include <QDir>
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QProcess>
@@ -53,6 +56,7 @@
 
 #include "app/LoopLag.h"
 #include "app/SettingsManager.h"
+#include "app/WorkerReaper.h"
 #include "devicelog/LocalLogWidget.h"
 #include "devicelog/LogBackup.h"
 #include "engine/PlayBackInteraction.h"
@@ -778,6 +782,28 @@ void Bench::CloseCase()
         },
         [&] { m_window->Title()->CloseButton()->click(); }, [&] { return !Page(); });
     rtk_test_SetReadDelay(0);
+    if (!Wanted(QStringLiteral("close_busy")))
+        return;
+    // What the pages handed over ends as at the program's exit; then no clip or download may be
+    // left half written (a file is written under a hidden ".part" name and moved when complete).
+    const int running = Varpen::CWorkerReaper::Instance().Running();
+    QElapsedTimer joins;
+    joins.start();
+    Varpen::CWorkerReaper::Instance().JoinAll();
+    const qint64 joins_ms = joins.elapsed();
+    int written = 0;
+    int partial = 0;
+    QDirIterator it(m_root + QStringLiteral("/out"), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        it.next();
+        ++(it.fileName().endsWith(QLatin1String(".part")) ? partial : written);
+    }
+    Say(QStringLiteral("note close_busy %1 handed-over pieces still running after the case, joined in %2 ms; "
+                       "the output folder holds %3 files, %4 of them half written")
+            .arg(running)
+            .arg(joins_ms)
+            .arg(written)
+            .arg(partial));
 }
 
 void Bench::Run()

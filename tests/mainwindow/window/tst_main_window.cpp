@@ -2,6 +2,7 @@
 // offscreen, prompts answered by a script, free space from a replaced query and the settings file
 // in a temporary folder.
 #include "app/SettingsManager.h"
+#include "app/WorkerReaper.h"
 #include "engine/SearchDiskThread.h"
 #include "devicelog/LocalLogWidget.h"
 #include "devicelog/LogRecordText.h"
@@ -99,6 +100,7 @@ private slots:
     void closeConfirmedDestroysPagesAndQuits();
     void closeFromSettingsAsksSaveFirst();
     void closeStopsEveryWorkerFirst();
+    void closeWaitsForNoWorker();
 
 private:
     QString SettingsPath() const { return m_dir.filePath(QStringLiteral("Settings.xml")); }
@@ -113,6 +115,9 @@ void TestMainWindow::initTestCase()
     qputenv("VARPEN_CONFIG_DIR", m_dir.path().toUtf8());
     qputenv("VARPEN_EXTRA_DISKS", QByteArray());
     Sys_SetFreeSpaceFunction(&FakeFreeSpace);
+    // As the program's application object: only the close's queued quit ends the event loop, not
+    // the hidden window.
+    QApplication::setQuitOnLastWindowClosed(false);
 }
 
 void TestMainWindow::cleanupTestCase()
@@ -581,6 +586,80 @@ void TestMainWindow::closeStopsEveryWorkerFirst()
     QVERIFY(search.isNull());
     for (const QPointer<QWidget>& page : pages)
         QVERIFY(page.isNull());
+}
+
+// The close is confirmed while the playback page's disk scan and the log page's search are both
+// held inside a read: the close returns with both still held (it waited for neither), the window
+// hidden and every page still there. Let go, each worker ends at its next check without reading
+// on, the pages go, the quit comes, and every thread the pages handed over has been joined.
+void TestMainWindow::closeWaitsForNoWorker()
+{
+    const QString image = qEnvironmentVariable("VARPEN_BUILD_DIR") + QStringLiteral("/samples/test/disk-plain.img");
+    QVERIFY2(QFile::exists(image), qPrintable(image));
+    qputenv("VARPEN_EXTRA_DISKS", image.toUtf8());
+    const auto restore = qScopeGuard([] { qputenv("VARPEN_EXTRA_DISKS", QByteArray()); });
+
+    WorkerLatch scan(WorkerHooks::Point::DiskScanRead);
+    WorkerLatch read(WorkerHooks::Point::LogSearchRead);
+    CPromptScript script(1);  // "Sure to close software": yes
+    script.Then([](const CPrompt& p) { return p.className == "CLogSearchProgress" ? CPromptHook::kRunModal : 1; });
+    CVarpenMainWnd window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.AfterShow();
+    QVERIFY(scan.WaitHeld());
+    QPointer<CSearchDiskThread> scanThread = window.PlayBackPage()->DiskSearcher();
+    CLocalLogWidget* logPage = window.LogPage();
+    QPointer<CLogSearch> search = logPage->Search();
+    const void* owners[2] = {window.PlayBackPage(), logPage};
+    QPointer<QWidget> pages[3] = {window.PlayBackPage(), window.LogPage(), window.SettingsPage()};
+
+    // As in the program: the log search runs under its progress dialog inside the application's
+    // event loop, and the close comes meanwhile.
+    bool closed = false;
+    int heldAfterClose = 0;
+    bool pagesAfterClose = false;
+    QTimer close;
+    close.setInterval(5);
+    connect(&close, &QTimer::timeout, &window, [&] {
+        if (read.Held() != 1)
+            return;
+        close.stop();
+        closed = window.close();
+        heldAfterClose = scan.Held() + read.Held();
+        pagesAfterClose = !pages[0].isNull() && !pages[1].isNull() && !pages[2].isNull();
+        read.Open();
+        scan.Open();
+    });
+    QTimer::singleShot(0, logPage, [logPage, &close] {
+        close.start();
+        logPage->QueryLocalLog();
+    });
+    QTimer fallback;
+    fallback.setSingleShot(true);
+    connect(&fallback, &QTimer::timeout, qApp, [] { QCoreApplication::exit(2); });
+    fallback.start(120000);
+    QCOMPARE(QApplication::exec(), 0);
+
+    QVERIFY(closed);
+    QCOMPARE(heldAfterClose, 2);
+    QVERIFY(pagesAfterClose);
+    QVERIFY(!scan.TimedOut() && !read.TimedOut());
+    QVERIFY(!window.isVisible());
+    QVERIFY(window.IsClosing());
+    // Each ended at its next check.
+    QCOMPARE(scan.Arrivals(), 1);
+    QCOMPARE(read.Arrivals(), 1);
+    for (const QPointer<QWidget>& page : pages)
+        QVERIFY(page.isNull());
+    QVERIFY(scanThread.isNull());
+    QVERIFY(search.isNull());
+    for (const void* owner : owners)
+        QCOMPARE(Varpen::CWorkerReaper::Instance().Kept(owner), 0);
+    // What is left on the reaper (the rows of the list, a player's last command) ends as at the
+    // program's exit.
+    Varpen::CWorkerReaper::Instance().JoinAll();
+    QCOMPARE(Varpen::CWorkerReaper::Instance().Running(), 0);
 }
 
 QTEST_MAIN(TestMainWindow)
