@@ -6,6 +6,8 @@
 #include <QMetaObject>
 
 #include <algorithm>
+#include <mutex>
+#include <vector>
 
 namespace Varpen {
 
@@ -87,24 +89,56 @@ void CWorkerReaper::Retire(std::unique_ptr<QThread> worker, const void* owner)
         }
         // From here on the thread object may be deleted at any time.
         workers->ended.notify_all();
-        if (QCoreApplication* app = QCoreApplication::instance()) {
-            // Qt lets go of the posted call inside its library, on whichever thread drops the last
-            // reference: this one when the call has already run. The call marks its end, and what
-            // it holds takes that over before it goes, so the sanitizer sees the order Qt keeps.
-            struct Posted {
-                std::weak_ptr<Workers> workers;
-                ~Posted() { ThreadHandOver::Joined(this); }
-            };
-            QMetaObject::invokeMethod(
-                app,
-                [posted = Posted{workers}] {
-                    if (const std::shared_ptr<Workers> kept = posted.workers.lock())
-                        DeleteEnded(*kept);
-                    ThreadHandOver::Leave(&posted);
-                },
-                Qt::QueuedConnection);
-        }
+        PostDeletion(workers);
     });
+}
+
+namespace {
+
+// Runs the deletions posted to the application's thread. They are posted by name, so that the
+// posted call carries nothing from the thread that posts it: the sets of workers to look at are
+// handed over under a lock the sanitizer sees (a call that carried them would be handed over
+// inside Qt's event queue, which it cannot see).
+class PostedDeletions : public QObject {
+    Q_OBJECT
+public:
+    Q_INVOKABLE void Run() { CWorkerReaper::RunPostedDeletions(); }
+};
+
+std::mutex g_postedLock;
+std::vector<std::function<void()>> g_posted;  // under g_postedLock
+
+}  // namespace
+
+void CWorkerReaper::PostDeletion(const std::shared_ptr<Workers>& workers)
+{
+    QCoreApplication* const app = QCoreApplication::instance();
+    if (!app)
+        return;  // no event loop: the owner's JoinRetired or JoinAll deletes them
+    static PostedDeletions* const receiver = [app] {
+        static PostedDeletions object;
+        object.moveToThread(app->thread());
+        return &object;
+    }();
+    {
+        std::lock_guard<std::mutex> lock(g_postedLock);
+        g_posted.push_back([weak = std::weak_ptr<Workers>(workers)] {
+            if (const std::shared_ptr<Workers> kept = weak.lock())
+                DeleteEnded(*kept);
+        });
+    }
+    QMetaObject::invokeMethod(receiver, "Run", Qt::QueuedConnection);
+}
+
+void CWorkerReaper::RunPostedDeletions()
+{
+    std::vector<std::function<void()>> posted;
+    {
+        std::lock_guard<std::mutex> lock(g_postedLock);
+        posted.swap(g_posted);
+    }
+    for (const std::function<void()>& deletion : posted)
+        deletion();
 }
 
 void CWorkerReaper::DeleteEnded(Workers& workers)
@@ -177,3 +211,5 @@ void CWorkerReaper::JoinAll()
 }
 
 }  // namespace Varpen
+
+#include "WorkerReaper.moc"

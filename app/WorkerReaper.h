@@ -51,6 +51,8 @@ public:
     int Running() const { return m_running.load(); }
     // Workers `owner` handed over that are not deleted yet.
     int Kept(const void* owner) const;
+    // The deletions posted to the application's thread (called there, by the posted call).
+    static void RunPostedDeletions();
 
 private:
     struct Piece {
@@ -71,6 +73,8 @@ private:
     };
     // Deletes the workers that have ended and live on this thread.
     static void DeleteEnded(Workers& workers);
+    // Has DeleteEnded run on the application's thread when its event loop next runs.
+    static void PostDeletion(const std::shared_ptr<Workers>& workers);
 
     std::mutex m_lock;
     std::vector<Piece> m_pieces;
