@@ -803,13 +803,15 @@ private slots:
         QCOMPARE(held.queued_bytes, std::size_t(0));
         QCOMPARE(held.shown_bytes, std::size_t(0));
         QCOMPARE(held.images_bytes, std::size_t(0));
+        QCOMPARE(held.decoder_buffers_bytes, std::size_t(0));
         QVERIFY(surface->currentImage().isNull());
     }
 
     // The decoder's picture buffers stay with the port from one file to the next: the next file's
     // frames, decoded into buffers the last one used, show that file's pictures once each and in
     // order (with B-frames held back for reordering, and at another picture size); the last picture
-    // stays on the surface through the change; nothing is shown after a close.
+    // stays on the surface through the change; a close gives the buffers back and nothing is shown
+    // after it.
     void decoderBuffersServeTheNextFile_data()
     {
         QTest::addColumn<bool>("bframes");
@@ -868,6 +870,8 @@ private slots:
             QVERIFY(held.decoder_buffers_bytes < buffers);
 
         QVERIFY(VRend_CloseStream(p.port()));
+        QVERIFY(vrend_test_GetMemory(p.port(), &held));
+        QCOMPARE(held.decoder_buffers_bytes, std::size_t(0));
         QVERIFY(surface->currentImage().isNull());
         for (int i = 0; i < 5; ++i)
             Advance(p, kFrameNs);
