@@ -335,6 +335,44 @@ private slots:
         QVERIFY(p.LastCode() > 27);
     }
 
+    // The frames a step back decoded serve the next steps back, and go when playing on has taken
+    // their group out of reach (out of the packets kept for stepping back).
+    void stepBackFramesGoWithTheirGroup()
+    {
+        const Stream s = MakeStream(NumberedStream(150, 10));
+        QVERIFY(!s.body.empty());
+        Player p(s);
+        QVERIFY(p.ok());
+        QVERIFY(p.FeedAll());
+        QVERIFY(VRend_Play(p.port(), 0));
+        QVERIFY(p.Settle());
+        for (int i = 0; i < 26; ++i)
+            Advance(p, kFrameNs);
+        QVERIFY(VRend_Pause(p.port(), 1));
+        QVERIFY(VRend_OneByOneBack(p.port()));
+        QVERIFY(p.Settle());
+        QCOMPARE(p.LastCode(), 25);
+        vrend::PortMemory held;
+        QVERIFY(vrend_test_GetMemory(p.port(), &held));
+        QVERIFY(held.back_cache_bytes > 0);
+        QVERIFY(VRend_OneByOneBack(p.port()));
+        QVERIFY(p.Settle());
+        QCOMPARE(p.LastCode(), 24);
+
+        QVERIFY(VRend_Play(p.port(), 0));
+        QVERIFY(p.Settle());
+        for (int i = 0; i < 130 && p.LastCode() < 149; ++i)
+            Advance(p, kFrameNs);
+        QCOMPARE(p.LastCode(), 149);
+        QVERIFY(vrend_test_GetMemory(p.port(), &held));
+        QCOMPARE(held.back_cache_bytes, std::size_t(0));
+        // Stepping back still works from the end.
+        QVERIFY(VRend_Pause(p.port(), 1));
+        QVERIFY(VRend_OneByOneBack(p.port()));
+        QVERIFY(p.Settle());
+        QCOMPARE(p.LastCode(), 148);
+    }
+
     // A positioned start: frames before the start second are decoded, not shown; the first frame
     // shown is the first of that second and the clock runs from it. Cleared by -1 and by an open.
     void positionedStartShowsFromTheWantedSecond_data()
