@@ -110,6 +110,7 @@ Port::~Port()
 {
     StopClip();
     Close();
+    avcodec_free_context(&spare_vdec_);
     if (sws_)
         sws_freeContext(sws_);
 }
@@ -210,6 +211,7 @@ void Port::GiveBack()
             return;
         ring_.Reset();
     }
+    avcodec_free_context(&spare_vdec_);  // the decode thread is joined
     frames_.Release();
     // Once no port is open, what the heaps still keep goes back to the system too, on the
     // trimmer's thread. (Not at a file change: the next file's blocks would fault their pages in

@@ -186,6 +186,8 @@ private:
     // A port closed for good gives back the ring and the decoder's buffers.
     void GiveBack();
     void DecodeMain(std::uint64_t generation);
+    // The last stream's video decoder, when the stream `st` can go on with it (null otherwise).
+    AVCodecContext* TakeSpareDecoder(const AVStream* st);
     void PresentMain();
     static int ReadPacket(void* opaque, std::uint8_t* buf, int size);
     int ReadRing(std::uint8_t* buf, int size);
@@ -311,6 +313,9 @@ private:
     SwsContext* sws_ = nullptr;
     std::shared_ptr<ImagePool> images_ = std::make_shared<ImagePool>();
     FramePool frames_;  // used by the decode thread only; released when the stream closes for good
+    // The video decoder of the last stream, flushed, for the next (see DecodeMain); freed when the
+    // stream closes for good. Used by the decode thread only.
+    AVCodecContext* spare_vdec_ = nullptr;
 
     PortStats stats_;
 
