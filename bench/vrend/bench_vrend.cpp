@@ -620,8 +620,8 @@ int MemoryChild(const QString& path)
         feeder.stop = true;
         VRend_FreePort(port);
     }
-    std::printf("%ld %ld %zu %zu %zu %zu %zu\n", peak - before, before, parts.ring_bytes, parts.history_bytes,
-                parts.queued_bytes, parts.shown_bytes, parts.images_bytes);
+    std::printf("%ld %ld %zu %zu %zu %zu %zu %zu\n", peak - before, before, parts.ring_bytes, parts.history_bytes,
+                parts.queued_bytes, parts.shown_bytes, parts.images_bytes, parts.decoder_buffers_bytes);
     return 0;
 }
 
@@ -900,7 +900,7 @@ int main(int argc, char** argv)
     if (only.contains("memory")) {
         for (const Kind& k : kinds) {
             const QStringList v = RunChild(argv[0], {"--memory-child", CachePath(k.name)}, 120000);
-            if (v.size() < 7) {
+            if (v.size() < 8) {
                 std::printf("%s: the memory child failed\n", k.label);
                 continue;
             }
@@ -908,9 +908,10 @@ int main(int argc, char** argv)
             auto part = [&](int i) { return v[i].toDouble() / (1 << 20); };
             std::printf(
                 "%s: one playing 1080p port onto a 480x270 tile, fresh process: %.1f MB (process before it: "
-                "%.1f MB); its parts at the end: ring %.1f, packet history %.1f, queued frames %.1f, "
-                "shown frame %.1f, tile pictures %.1f MB (the rest: the decoder's own frames and state)\n",
-                k.label, mb, v[1].toLong() / 1024.0, part(2), part(3), part(4), part(5), part(6));
+                "%.1f MB); its parts at the end: ring %.1f, packet history %.1f, tile pictures %.1f, the "
+                "decoder's picture buffers %.1f MB (of which queued frames %.1f, the shown frame %.1f MB "
+                "held by nothing else; the rest: the decoder's own state, code and stacks)\n",
+                k.label, mb, v[1].toLong() / 1024.0, part(2), part(3), part(6), part(7), part(4), part(5));
             aims.push_back({QString("port_memory_mb_%1").arg(k.name), mb, 30, true});
         }
     }

@@ -9,6 +9,8 @@ extern "C" {
 
 #include <climits>
 
+#include "platform/vrend/PortDetail.h"
+
 namespace vrend {
 
 namespace {
@@ -40,16 +42,17 @@ void FramePool::Release()
 AVBufferRef* FramePool::Allocate(void* opaque, std::size_t size)
 {
     auto* pool = static_cast<FramePool*>(opaque);
-    // Zeroed once, when made: a damaged stream's picture shows nothing older than this port's
-    // own earlier pictures.
-    auto* data = static_cast<std::uint8_t*>(av_mallocz(size));
+    // Pages of their own, zeroed once, when made: a damaged stream's picture shows nothing older
+    // than this port's own earlier pictures, and a released pool's buffers go back to the system
+    // as their last frames go.
+    std::uint8_t* data = port_detail::MapPages(size);
     if (!data)
         return nullptr;
     auto* back = new BufferBack{pool->held_, size};
     AVBufferRef* buf = av_buffer_create(data, size, &FramePool::Free, back, 0);
     if (!buf) {
         delete back;
-        av_free(data);
+        port_detail::UnmapPages(data, size);
         return nullptr;
     }
     *back->held += size;
@@ -60,7 +63,7 @@ void FramePool::Free(void* opaque, std::uint8_t* data)
 {
     std::unique_ptr<BufferBack> back(static_cast<BufferBack*>(opaque));
     *back->held -= back->bytes;
-    av_free(data);
+    port_detail::UnmapPages(data, back->bytes);
 }
 
 // The planes' layout for the frame's format and size, as the decoder's own allocator makes it

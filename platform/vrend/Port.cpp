@@ -102,37 +102,15 @@ private:
     std::thread thread_;
 };
 
-// A page the system hands out for the first time costs more than the picture decoded into it
-// (the decoder's frames are 3 MB at 1080p, the demuxer's buffers up to a keyframe's size). By
-// default the allocator maps such blocks afresh each time and unmaps them when freed, so every
-// file's frames and every keyframe's buffers fault their pages in again. Kept in the heap instead,
-// freed blocks serve the next file's; the pages go back when a port is freed and none is open.
-void KeepLargeBlocks()
-{
-    static std::once_flag once;
-    std::call_once(once, [] {
-        mallopt(M_MMAP_THRESHOLD, 32 << 20);
-        mallopt(M_TRIM_THRESHOLD, 128 << 20);
-    });
-}
-
 }  // namespace
 
-Port::Port(int number) : number_(number)
-{
-    KeepLargeBlocks();
-}
+Port::Port(int number) : number_(number) {}
 
 Port::~Port()
 {
     StopClip();
     Close();
-    frames_.Release();
-    // Once no port is open, what the allocator still keeps goes back to the system, on the
-    // trimmer's thread. (Not at each close: a window closes its port at every file change, and
-    // the next file's frames would fault their pages in again.)
-    if (g_open_ports == 0)
-        Trimmer::Instance().Ask();
+    avcodec_free_context(&spare_vdec_);
     if (sws_)
         sws_freeContext(sws_);
 }
@@ -142,12 +120,14 @@ Port::~Port()
 bool Port::Open(const std::uint8_t* header, std::uint32_t size, std::uint32_t ring_bytes)
 {
     // Opened again in place of a stream: the picture shown stays until the new stream's first.
-    Close(false);
+    Close(true);
     if (!header || size < SF_HEADER_SIZE) {
+        GiveBack();
         SetError(VREND_ERR_BAD_HEADER);
         return false;
     }
     if (ring_bytes < 4096 || ring_bytes > (256u << 20)) {
+        GiveBack();
         SetError(VREND_ERR_BAD_PORT);
         return false;
     }
@@ -165,7 +145,11 @@ bool Port::Open(const std::uint8_t* header, std::uint32_t size, std::uint32_t ri
         // none: which one, the first data block tells (see Input).
         header_bytes_.assign(header, header + (ours ? 0 : std::min<std::uint32_t>(size, SF_HEADER_SIZE)));
         container_ = ours ? header_.container : 0;
-        ring_.assign(ring_bytes, 0);
+        if (ring_.size() != ring_bytes && !ring_.Allocate(ring_bytes)) {
+            frames_.Release();
+            SetError(VREND_ERR_STATE);  // no memory for it
+            return false;
+        }
         clock_ = CurrentClock();
         if (!open_)
             ++g_open_ports;
@@ -184,7 +168,7 @@ bool Port::Open(const std::uint8_t* header, std::uint32_t size, std::uint32_t ri
     return true;
 }
 
-void Port::Close(bool clear_surface)
+void Port::Close(bool next_follows)
 {
     StopPipeline();
     std::uint32_t window = 0;
@@ -197,8 +181,6 @@ void Port::Close(bool clear_surface)
         playing_ = paused_ = stepping_ = false;
         window = window_;
         window_ = 0;
-        ring_.clear();
-        ring_.shrink_to_fit();
         ClearBuffers();
         shown_.reset();
         shown_pts_ = high_pts_ = -1;
@@ -215,8 +197,27 @@ void Port::Close(bool clear_surface)
     if (sws_)
         sws_freeContext(sws_);
     sws_ = nullptr;
-    if (window && clear_surface)
+    if (window && !next_follows)
         surfaces::Clear(window);
+    if (!next_follows)
+        GiveBack();
+}
+
+void Port::GiveBack()
+{
+    {
+        std::lock_guard lock(m_);
+        if (open_)
+            return;
+        ring_.Reset();
+    }
+    avcodec_free_context(&spare_vdec_);  // the decode thread is joined
+    frames_.Release();
+    // Once no port is open, what the heaps still keep goes back to the system too, on the
+    // trimmer's thread. (Not at a file change: the next file's blocks would fault their pages in
+    // again.)
+    if (g_open_ports == 0)
+        Trimmer::Instance().Ask();
 }
 
 bool Port::IsOpen()
@@ -570,7 +571,7 @@ PortMemory Port::Memory()
 {
     std::lock_guard lock(m_);
     PortMemory m;
-    m.ring_bytes = ring_.capacity();
+    m.ring_bytes = ring_.size();
     m.history_bytes = history_bytes_;
     for (const Queued& q : back_cache_)
         m.back_cache_bytes += FrameBytes(q.frame.get());

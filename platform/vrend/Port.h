@@ -23,6 +23,7 @@ extern "C" {
 
 #include "platform/streamfmt/streamfmt.h"
 #include "platform/vrend/PortClip.h"
+#include "platform/vrend/PortDetail.h"
 #include "platform/vrend/vrend.h"
 #include "platform/vrend/vrend_test.h"
 
@@ -115,9 +116,10 @@ public:
     std::mutex api;
 
     bool Open(const std::uint8_t* header, std::uint32_t size, std::uint32_t ring_bytes);
-    // `clear_surface` false: the surface keeps the last picture (a stream opened in place of this
-    // one shows its own first picture there).
-    void Close(bool clear_surface = true);
+    // `next_follows`: a stream opens in place of this one. The surface then keeps the last picture
+    // until the next stream's first, and the ring and the decoder's buffers stay for that stream;
+    // else what the stream held goes back to the system.
+    void Close(bool next_follows = false);
     bool IsOpen();
     bool Input(const std::uint8_t* data, std::uint32_t size);
     bool InputEnd();
@@ -181,7 +183,11 @@ private:
     void StartPipeline();
     void StopPipeline();
     void ClearBuffers();
+    // A port closed for good gives back the ring and the decoder's buffers.
+    void GiveBack();
     void DecodeMain(std::uint64_t generation);
+    // The last stream's video decoder, when the stream `st` can go on with it (null otherwise).
+    AVCodecContext* TakeSpareDecoder(const AVStream* st);
     void PresentMain();
     static int ReadPacket(void* opaque, std::uint8_t* buf, int size);
     int ReadRing(std::uint8_t* buf, int size);
@@ -267,7 +273,7 @@ private:
     Queued last_before_start_;  // shown at the end when the stream has nothing at or after it
 
     // Ring of fed bytes.
-    std::vector<std::uint8_t> ring_;
+    port_detail::PageBuffer ring_;
     std::size_t ring_head_ = 0;
     std::size_t ring_size_ = 0;
     bool input_ended_ = false;
@@ -306,7 +312,10 @@ private:
     std::int64_t shown_time_ms_ = -1;
     SwsContext* sws_ = nullptr;
     std::shared_ptr<ImagePool> images_ = std::make_shared<ImagePool>();
-    FramePool frames_;  // used by the decode thread only; released when the port is freed
+    FramePool frames_;  // used by the decode thread only; released when the stream closes for good
+    // The video decoder of the last stream, flushed, for the next (see DecodeMain); freed when the
+    // stream closes for good. Used by the decode thread only.
+    AVCodecContext* spare_vdec_ = nullptr;
 
     PortStats stats_;
 

@@ -11,6 +11,7 @@ extern "C" {
 #include <chrono>
 #include <cstring>
 #include <limits>
+#include <utility>
 
 #include "platform/vrend/PortDetail.h"
 #include "platform/vrend/VideoSurface.h"
@@ -222,7 +223,9 @@ void Port::DecodeMain(std::uint64_t generation)
             break;  // end of input (or nothing more to make sense of)
         AVStream* st = fmt->streams[pkt->stream_index];
         if (vindex < 0 && st->codecpar->codec_type == AVMEDIA_TYPE_VIDEO) {
-            vdec = open_decoder(st);
+            vdec = TakeSpareDecoder(st);
+            if (!vdec)
+                vdec = open_decoder(st);
             if (!vdec) {
                 fatal = true;
                 av_packet_unref(pkt);
@@ -310,7 +313,14 @@ void Port::DecodeMain(std::uint64_t generation)
         }
     }
     av_packet_free(&pkt);
-    avcodec_free_context(&vdec);
+    // Kept for the next stream: a file change then needs no new tables (a decoder's are 5 to 10 MB
+    // at 1080p, made and zeroed afresh). Flushed now, so it holds no pictures.
+    if (vdec) {
+        avcodec_flush_buffers(vdec);
+        avcodec_free_context(&spare_vdec_);
+        spare_vdec_ = vdec;
+        vdec = nullptr;
+    }
     avcodec_free_context(&adec);
     swr_free(&swr);
     if (fmt)
@@ -319,6 +329,24 @@ void Port::DecodeMain(std::uint64_t generation)
         av_freep(&io->buffer);
         avio_context_free(&io);
     }
+}
+
+AVCodecContext* Port::TakeSpareDecoder(const AVStream* st)
+{
+    AVCodecContext* c = std::exchange(spare_vdec_, nullptr);
+    if (!c)
+        return nullptr;
+    const AVCodecParameters* par = st->codecpar;
+    const bool same_setup =
+        c->codec_id == par->codec_id && c->extradata_size == par->extradata_size &&
+        (par->extradata_size == 0 ||
+         std::memcmp(c->extradata, par->extradata, static_cast<std::size_t>(par->extradata_size)) == 0);
+    if (!same_setup) {
+        avcodec_free_context(&c);
+        return nullptr;
+    }
+    c->pkt_timebase = st->time_base;
+    return c;
 }
 
 bool Port::PushFrame(FramePtr frame, std::int64_t pts, std::uint64_t generation, bool counted)

@@ -6,9 +6,12 @@ extern "C" {
 #include <libavutil/frame.h>
 }
 
+#include <sys/mman.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <limits>
+#include <utility>
 
 namespace vrend::port_detail {
 
@@ -69,5 +72,52 @@ inline std::size_t OwnFrameBytes(const AVFrame* f)
             n += f->buf[i]->size;
     return n;
 }
+
+// Memory for a port's big buffers (its ring, its decoder's pictures, the pictures for its surface),
+// taken from the system in whole pages and given straight back when freed. The allocator would
+// keep such blocks in the heap of the thread that made them (one per decoding thread), and gives
+// back of such a heap only the free space above its last block in use: what a stopped port held
+// would stay in the process. Pages come zeroed. Null when the system has none.
+inline std::uint8_t* MapPages(std::size_t bytes)
+{
+    if (bytes == 0)
+        return nullptr;
+    void* p = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    return p == MAP_FAILED ? nullptr : static_cast<std::uint8_t*>(p);
+}
+inline void UnmapPages(std::uint8_t* data, std::size_t bytes)
+{
+    if (data)
+        munmap(data, bytes);
+}
+
+// A buffer of pages (see MapPages).
+class PageBuffer {
+public:
+    PageBuffer() = default;
+    PageBuffer(const PageBuffer&) = delete;
+    PageBuffer& operator=(const PageBuffer&) = delete;
+    ~PageBuffer() { Reset(); }
+    // False (and empty) when the system has no memory for it.
+    bool Allocate(std::size_t bytes)
+    {
+        Reset();
+        data_ = MapPages(bytes);
+        size_ = data_ ? bytes : 0;
+        return data_ || bytes == 0;
+    }
+    void Reset()
+    {
+        UnmapPages(std::exchange(data_, nullptr), size_);
+        size_ = 0;
+    }
+    std::uint8_t* data() const { return data_; }
+    std::size_t size() const { return size_; }
+    std::uint8_t& operator[](std::size_t i) const { return data_[i]; }
+
+private:
+    std::uint8_t* data_ = nullptr;
+    std::size_t size_ = 0;
+};
 
 }  // namespace vrend::port_detail

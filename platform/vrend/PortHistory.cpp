@@ -29,14 +29,18 @@ void Port::AddHistory(const AVPacket* pkt, std::int64_t pts)
         history_.push_back(Gop{});
         history_.back().key_pts = pts;
     }
-    // Forget old groups, but keep at least the two last ones.
+    // Forget old groups, but keep at least the two last ones; the frames a step back kept of them
+    // cannot be stepped to any more.
     while (history_.size() > 2 && (history_bytes_ > kHistoryMaxBytes || history_.size() > 8)) {
         for (Packet& p : history_.front().packets)
             av_packet_free(&p.pkt);
         history_bytes_ -= history_.front().bytes;
         history_.pop_front();
-        if (history_.front().key_pts != AV_NOPTS_VALUE)
-            frame_pts_.erase(frame_pts_.begin(), frame_pts_.lower_bound(history_.front().key_pts));
+        const std::int64_t first = history_.front().key_pts;
+        if (first != AV_NOPTS_VALUE) {
+            frame_pts_.erase(frame_pts_.begin(), frame_pts_.lower_bound(first));
+            std::erase_if(back_cache_, [first](const Queued& q) { return q.pts < first; });
+        }
     }
     AVPacket* copy = av_packet_clone(pkt);
     if (!copy)

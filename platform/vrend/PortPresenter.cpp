@@ -104,11 +104,11 @@ QImage ImagePool::Take(QSize size)
             if (n == bytes)
                 data = d;
             else
-                std::free(d);  // of a size shown before a resize
+                UnmapPages(d, n);  // of a size shown before a resize
         }
     }
     if (!data)
-        data = static_cast<std::uint8_t*>(std::aligned_alloc(64, (bytes + 63) & ~std::size_t(63)));
+        data = MapPages(bytes);
     if (!data)
         return {};
     {
@@ -131,7 +131,7 @@ void ImagePool::Return(void* info)
         pool.spare_.emplace_back(back->data, back->bytes);
         pool.spare_bytes_ += back->bytes;
     } else {
-        std::free(back->data);
+        UnmapPages(back->data, back->bytes);
     }
 }
 
@@ -139,7 +139,7 @@ void ImagePool::Release()
 {
     std::lock_guard lock(m_);
     for (auto& [d, n] : spare_)
-        std::free(d);
+        UnmapPages(d, n);
     spare_.clear();
     spare_bytes_ = 0;
 }

@@ -1,5 +1,7 @@
 #include "platform/vrend/vrend.h"
 
+#include <malloc.h>
+
 #include <QImage>
 #include <QSaveFile>
 
@@ -26,7 +28,29 @@ public:
     }
 };
 
+// The allocator's rules for the whole process, set once when the layer is first used. A port's big
+// buffers (its ring, the decoder's pictures, the pictures for its surface) are pages of their own
+// (see MapPages); the heaps serve what the demuxers and decoders ask for: packets, tables,
+// contexts. Every thread allocates from a heap of its own, and the allocator gives back of such a
+// heap only the free space at its end, and only when a free leaves more there than the trim
+// threshold. With the allocator's sliding thresholds (raised up to 64 MB as it maps big blocks)
+// and small freed blocks parked apart (fast bins) in front of that space, what 16 stopped decoders
+// had freed stayed in the process, 8 to 20 MB per heap. So:
+// - blocks of 256 KB and more (keyframes, the decoders' biggest tables) are mapped and unmapped on
+//   their own, and a heap keeps at most 128 KB free at its end: fixed thresholds, not sliding;
+// - no fast bins: a small block freed joins the free space beside it at once (the per-thread
+//   caches in front of the heaps still serve small blocks quickly), so the heap of a decoding
+//   thread that ended shrinks as that thread's last blocks go.
+// A file change then maps the decoder's tables afresh; the pictures stay in the port's pools.
+void SetHeapRules()
+{
+    mallopt(M_MMAP_THRESHOLD, 256 << 10);
+    mallopt(M_TRIM_THRESHOLD, 128 << 10);
+    mallopt(M_MXFAST, 0);
+}
+
 struct Library {
+    Library() { SetHeapRules(); }
     std::mutex mutex;
     std::array<std::shared_ptr<Port>, VREND_MAX_PORTS> ports;
     std::shared_ptr<Clock> clock = std::make_shared<SteadyClock>();

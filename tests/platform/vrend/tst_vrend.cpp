@@ -335,6 +335,44 @@ private slots:
         QVERIFY(p.LastCode() > 27);
     }
 
+    // The frames a step back decoded serve the next steps back, and go when playing on has taken
+    // their group out of reach (out of the packets kept for stepping back).
+    void stepBackFramesGoWithTheirGroup()
+    {
+        const Stream s = MakeStream(NumberedStream(150, 10));
+        QVERIFY(!s.body.empty());
+        Player p(s);
+        QVERIFY(p.ok());
+        QVERIFY(p.FeedAll());
+        QVERIFY(VRend_Play(p.port(), 0));
+        QVERIFY(p.Settle());
+        for (int i = 0; i < 26; ++i)
+            Advance(p, kFrameNs);
+        QVERIFY(VRend_Pause(p.port(), 1));
+        QVERIFY(VRend_OneByOneBack(p.port()));
+        QVERIFY(p.Settle());
+        QCOMPARE(p.LastCode(), 25);
+        vrend::PortMemory held;
+        QVERIFY(vrend_test_GetMemory(p.port(), &held));
+        QVERIFY(held.back_cache_bytes > 0);
+        QVERIFY(VRend_OneByOneBack(p.port()));
+        QVERIFY(p.Settle());
+        QCOMPARE(p.LastCode(), 24);
+
+        QVERIFY(VRend_Play(p.port(), 0));
+        QVERIFY(p.Settle());
+        for (int i = 0; i < 130 && p.LastCode() < 149; ++i)
+            Advance(p, kFrameNs);
+        QCOMPARE(p.LastCode(), 149);
+        QVERIFY(vrend_test_GetMemory(p.port(), &held));
+        QCOMPARE(held.back_cache_bytes, std::size_t(0));
+        // Stepping back still works from the end.
+        QVERIFY(VRend_Pause(p.port(), 1));
+        QVERIFY(VRend_OneByOneBack(p.port()));
+        QVERIFY(p.Settle());
+        QCOMPARE(p.LastCode(), 148);
+    }
+
     // A positioned start: frames before the start second are decoded, not shown; the first frame
     // shown is the first of that second and the clock runs from it. Cleared by -1 and by an open.
     void positionedStartShowsFromTheWantedSecond_data()
@@ -803,13 +841,15 @@ private slots:
         QCOMPARE(held.queued_bytes, std::size_t(0));
         QCOMPARE(held.shown_bytes, std::size_t(0));
         QCOMPARE(held.images_bytes, std::size_t(0));
+        QCOMPARE(held.decoder_buffers_bytes, std::size_t(0));
         QVERIFY(surface->currentImage().isNull());
     }
 
     // The decoder's picture buffers stay with the port from one file to the next: the next file's
     // frames, decoded into buffers the last one used, show that file's pictures once each and in
     // order (with B-frames held back for reordering, and at another picture size); the last picture
-    // stays on the surface through the change; nothing is shown after a close.
+    // stays on the surface through the change; a close gives the buffers back and nothing is shown
+    // after it.
     void decoderBuffersServeTheNextFile_data()
     {
         QTest::addColumn<bool>("bframes");
@@ -868,6 +908,8 @@ private slots:
             QVERIFY(held.decoder_buffers_bytes < buffers);
 
         QVERIFY(VRend_CloseStream(p.port()));
+        QVERIFY(vrend_test_GetMemory(p.port(), &held));
+        QCOMPARE(held.decoder_buffers_bytes, std::size_t(0));
         QVERIFY(surface->currentImage().isNull());
         for (int i = 0; i < 5; ++i)
             Advance(p, kFrameNs);
