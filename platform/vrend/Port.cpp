@@ -133,8 +133,6 @@ Port::~Port()
     // the next file's frames would fault their pages in again.)
     if (g_open_ports == 0)
         Trimmer::Instance().Ask();
-    if (sws_)
-        sws_freeContext(sws_);
 }
 
 // ---- Opening and closing ------------------------------------------------------------------------
@@ -212,9 +210,7 @@ void Port::Close(bool clear_surface)
     // Nothing converts now (the presenter is joined): the pictures and the scaler go; the picture
     // the surface shows is freed when the surface lets it go.
     images_->SetKeep(false);
-    if (sws_)
-        sws_freeContext(sws_);
-    sws_ = nullptr;
+    scaler_.Release();
     if (window && clear_surface)
         surfaces::Clear(window);
 }

@@ -22,6 +22,7 @@ extern "C" {
 #include <vector>
 
 #include "platform/streamfmt/streamfmt.h"
+#include "platform/vrend/FrameScaler.h"
 #include "platform/vrend/PortClip.h"
 #include "platform/vrend/vrend.h"
 #include "platform/vrend/vrend_test.h"
@@ -97,8 +98,9 @@ private:
 };
 
 // Converts a decoded frame (optionally a crop of it) to RGB32 of the given size (the picture's
-// own size when empty), into a picture of `pool` when given.
-QImage FrameToImage(const AVFrame* frame, const VRendRect* crop, QSize size, SwsContext** cache,
+// own size when empty), with `scaler` when given (kept for the next frame), into a picture of
+// `pool` when given.
+QImage FrameToImage(const AVFrame* frame, const VRendRect* crop, QSize size, FrameScaler* scaler,
                     ImagePool* pool = nullptr);
 
 std::shared_ptr<Clock> CurrentClock();
@@ -304,7 +306,7 @@ private:
     std::int64_t first_pts_ = -1;
     std::uint32_t packed_ = SF_NO_TIME;
     std::int64_t shown_time_ms_ = -1;
-    SwsContext* sws_ = nullptr;
+    FrameScaler scaler_;  // used by the presenter only; released when the stream closes
     std::shared_ptr<ImagePool> images_ = std::make_shared<ImagePool>();
     FramePool frames_;  // used by the decode thread only; released when the port is freed
 

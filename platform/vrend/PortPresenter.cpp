@@ -21,12 +21,11 @@ namespace vrend {
 
 using namespace port_detail;
 
-QImage FrameToImage(const AVFrame* frame, const VRendRect* crop, QSize size, SwsContext** cache, ImagePool* pool)
+QImage FrameToImage(const AVFrame* frame, const VRendRect* crop, QSize size, FrameScaler* scaler, ImagePool* pool)
 {
     if (!frame || frame->width <= 0 || frame->height <= 0)
         return {};
-    const auto fmt = static_cast<AVPixelFormat>(frame->format);
-    const AVPixFmtDescriptor* desc = av_pix_fmt_desc_get(fmt);
+    const AVPixFmtDescriptor* desc = av_pix_fmt_desc_get(static_cast<AVPixelFormat>(frame->format));
     if (!desc || (desc->flags & AV_PIX_FMT_FLAG_HWACCEL))
         return {};
     int left = 0, top = 0, w = frame->width, h = frame->height;
@@ -42,39 +41,14 @@ QImage FrameToImage(const AVFrame* frame, const VRendRect* crop, QSize size, Sws
     }
     if (size.isEmpty())
         size = QSize(w, h);
-    const std::uint8_t* src[4] = {};
-    int src_stride[4] = {};
-    int steps[4] = {};
-    av_image_fill_max_pixsteps(steps, nullptr, desc);
-    // Shown at half the height or less, every other line of the picture is enough: the scaler
-    // reads and filters half the lines (a tile of a grid is a quarter of the picture or less).
-    const int line_step = size.height() * 2 <= h && desc->log2_chroma_h <= 1 ? 2 : 1;
-    for (int i = 0; i < 4 && frame->data[i]; ++i) {
-        const bool chroma = (i == 1 || i == 2) && !(desc->flags & AV_PIX_FMT_FLAG_RGB);
-        const int sx = chroma ? desc->log2_chroma_w : 0;
-        const int sy = chroma ? desc->log2_chroma_h : 0;
-        src[i] = frame->data[i] + static_cast<std::ptrdiff_t>(top >> sy) * frame->linesize[i] +
-                 static_cast<std::ptrdiff_t>(left >> sx) * steps[i];
-        src_stride[i] = frame->linesize[i] * line_step;
-    }
-    const int src_h = h / line_step;
-    SwsContext* local = nullptr;
-    SwsContext** ctx = cache ? cache : &local;
-    // One pass scales to the size shown and converts there to what the surface paints without a
-    // conversion of its own; shrinking averages the pixels each one shown covers.
-    const int flags = size.width() < w && size.height() < src_h ? SWS_AREA : SWS_BILINEAR;
-    *ctx = sws_getCachedContext(*ctx, w, src_h, fmt, size.width(), size.height(), AV_PIX_FMT_RGB32, flags, nullptr,
-                                nullptr, nullptr);
-    if (!*ctx)
-        return {};
     QImage image = pool ? pool->Take(size) : QImage(size, QImage::Format_RGB32);
     if (image.isNull())
         return {};
-    std::uint8_t* dst[4] = {image.bits(), nullptr, nullptr, nullptr};
-    int dst_stride[4] = {static_cast<int>(image.bytesPerLine()), 0, 0, 0};
-    sws_scale(*ctx, src, src_stride, 0, src_h, dst, dst_stride);
-    if (local)
-        sws_freeContext(local);
+    FrameScaler local;
+    if (!(scaler ? scaler : &local)
+             ->Convert(frame, left, top, w, h, size.width(), size.height(), image.bits(),
+                       static_cast<int>(image.bytesPerLine())))
+        return {};
     return image;
 }
 
@@ -383,7 +357,7 @@ void Port::Publish(const FramePtr& frame)
     const QSize size = surfaces::PixelSize(window);
     if (size.isEmpty())
         return;  // no surface (any more): the frame is dropped
-    QImage image = FrameToImage(frame.get(), region ? &*region : nullptr, size, &sws_, images_.get());
+    QImage image = FrameToImage(frame.get(), region ? &*region : nullptr, size, &scaler_, images_.get());
     if (!image.isNull())
         surfaces::Publish(window, image, number_, draw, user);
 }
