@@ -211,6 +211,7 @@ void Port::Close(bool clear_surface)
     // the surface shows is freed when the surface lets it go.
     images_->SetKeep(false);
     scaler_.Release();
+    early_scaler_.Release();
     if (window && clear_surface)
         surfaces::Clear(window);
 }
@@ -234,6 +235,7 @@ void Port::ClearBuffers()
     back_cache_.clear();
     last_before_start_ = Queued{};
     in_flight_ = 0;
+    early_pause_ = 0;
     step_requests_ = 0;
     back_request_ = false;
     anchored_ = false;

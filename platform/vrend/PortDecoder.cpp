@@ -207,7 +207,9 @@ void Port::DecodeMain(std::uint64_t generation)
             ClipDecoded(frame->pkt_pos, pts);
             FramePtr out = MakeFrame();
             av_frame_move_ref(out.get(), frame.get());
-            if (!PushFrame(std::move(out), pts, generation))
+            std::optional<VRendRect> region;
+            QImage picture = EarlyPicture(out.get(), pts, &region);
+            if (!PushFrame(std::move(out), pts, generation, false, std::move(picture), region))
                 return false;
         }
     };
@@ -321,7 +323,33 @@ void Port::DecodeMain(std::uint64_t generation)
     }
 }
 
-bool Port::PushFrame(FramePtr frame, std::int64_t pts, std::uint64_t generation, bool counted)
+// A shrunk picture is made from the decoded one while that is fresh in the processor's caches: read
+// again when its time comes, most of a large picture comes from memory, and reading it is most of
+// what a tile's picture costs. Made for the few frames next in the queue only, and not while the
+// presenter drops late frames (it would make pictures never shown).
+QImage Port::EarlyPicture(const AVFrame* frame, std::int64_t pts, std::optional<VRendRect>* region)
+{
+    constexpr std::ptrdiff_t kEarlyPictures = 2;
+    std::uint32_t window;
+    {
+        std::lock_guard lock(m_);
+        if (!playing_ || !window_ || early_pause_ > 0 || (start_pts_ != AV_NOPTS_VALUE && pts < start_pts_) ||
+            std::count_if(queue_.begin(), queue_.end(), [](const Queued& q) { return !q.picture.isNull(); }) >=
+                kEarlyPictures)
+            return {};
+        window = window_;
+        *region = RegionForLocked(frame);
+    }
+    const QSize size = surfaces::PixelSize(window);
+    const int w = *region ? (*region)->right - (*region)->left : frame->width;
+    const int h = *region ? (*region)->bottom - (*region)->top : frame->height;
+    if (size.isEmpty() || size.width() * 2 > w || size.height() * 2 > h)
+        return {};  // not shrunk much: the presenter's conversion costs about as much
+    return FrameToImage(frame, *region ? &**region : nullptr, size, &early_scaler_, images_.get());
+}
+
+bool Port::PushFrame(FramePtr frame, std::int64_t pts, std::uint64_t generation, bool counted, QImage picture,
+                     std::optional<VRendRect> picture_region)
 {
     std::unique_lock lock(m_);
     if (generation == generation_ && !counted && frame_pts_.size() < kMaxFramePts)
@@ -348,7 +376,9 @@ bool Port::PushFrame(FramePtr frame, std::int64_t pts, std::uint64_t generation,
     pic_w_ = frame->width;
     pic_h_ = frame->height;
     queue_bytes_ += FrameBytes(frame.get());
-    queue_.push_back({std::move(frame), pts});
+    // Only a new first frame changes what the presenter waits for.
+    const bool new_front = queue_.empty();
+    queue_.push_back({std::move(frame), pts, std::move(picture), picture_region});
     // Came before it was due: the presenter's dry spell ended in time.
     if (starved_ && !FrontDueLocked())
         starved_ = false;
@@ -357,7 +387,8 @@ bool Port::PushFrame(FramePtr frame, std::int64_t pts, std::uint64_t generation,
     if (!counted)
         ++stats_.frames_decoded;
     lock.unlock();
-    present_cv_.notify_all();
+    if (new_front)
+        present_cv_.notify_all();
     return true;
 }
 
