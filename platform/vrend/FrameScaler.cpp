@@ -11,16 +11,45 @@ extern "C" {
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#define VREND_HAVE_AVX2_PATH 1
+#endif
 
 namespace vrend {
 
 namespace {
+
+#if defined(VREND_HAVE_AVX2_PATH)
+// SumLines with pairs, 32 columns at a time; returns the columns done.
+__attribute__((target("avx2"))) int SumPairsAvx2(const std::uint8_t* src, std::ptrdiff_t stride, int rows, int width,
+                                                 std::uint16_t* sums)
+{
+    const __m256i ones = _mm256_set1_epi8(1);
+    int x = 0;
+    for (; x + 32 <= width; x += 32) {
+        __m256i acc = _mm256_setzero_si256();
+        const std::uint8_t* p = src + x;
+        for (int r = 0; r < rows; ++r, p += stride)
+            acc = _mm256_add_epi16(acc,
+                                   _mm256_maddubs_epi16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)), ones));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(sums + x / 2), acc);
+    }
+    return x;
+}
+
+const bool kHaveAvx2 = __builtin_cpu_supports("avx2");
+#endif
 
 // Column sums of `rows` lines of `width` bytes; with `pairs`, sums of two columns side by side
 // (ceil(width / 2) of them, the last of an odd width that column alone).
 void SumLines(const std::uint8_t* src, std::ptrdiff_t stride, int rows, int width, bool pairs, std::uint16_t* sums)
 {
     int x = 0;
+#if defined(VREND_HAVE_AVX2_PATH)
+    if (pairs && kHaveAvx2)
+        x = SumPairsAvx2(src, stride, rows, width, sums);
+#endif
 #if defined(__SSE2__)
     const __m128i zero = _mm_setzero_si128();
     if (pairs) {
