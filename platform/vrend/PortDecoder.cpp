@@ -30,6 +30,9 @@ bool Port::Input(const std::uint8_t* data, std::uint32_t size)
         return SetError(VREND_ERR_BAD_PORT), false;
     if (input_ended_)
         return SetError(VREND_ERR_STATE), false;
+    // The decode thread is woken only when it waits for data: while it decodes or waits for room in
+    // the queue, the next read finds the data.
+    const bool wake = decoder_waiting_ || prefix_pending_;
     std::size_t prefix = 0;
     if (prefix_pending_ && size > 0) {
         // A block that starts a stream by itself (a start at a keyframe) does not need the header's
@@ -60,7 +63,8 @@ bool Port::Input(const std::uint8_t* data, std::uint32_t size)
     ring_size_ += size;
     stats_.bytes_fed += size;
     lock.unlock();
-    decode_cv_.notify_all();
+    if (wake)
+        decode_cv_.notify_all();
     return true;
 }
 
