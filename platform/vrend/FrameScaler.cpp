@@ -7,6 +7,7 @@ extern "C" {
 }
 
 #include <algorithm>
+#include <atomic>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -38,7 +39,50 @@ __attribute__((target("avx2"))) int SumPairsAvx2(const std::uint8_t* src, std::p
     return x;
 }
 
-const bool kHaveAvx2 = __builtin_cpu_supports("avx2");
+// SumLines without pairs, 16 columns at a time; returns the columns done.
+__attribute__((target("avx2"))) int SumColumnsAvx2(const std::uint8_t* src, std::ptrdiff_t stride, int rows, int width,
+                                                   std::uint16_t* sums)
+{
+    int x = 0;
+    for (; x + 16 <= width; x += 16) {
+        __m256i acc = _mm256_setzero_si256();
+        const std::uint8_t* p = src + x;
+        for (int r = 0; r < rows; ++r, p += stride)
+            acc = _mm256_add_epi16(acc, _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p))));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(sums + x), acc);
+    }
+    return x;
+}
+
+// The averages of three sums side by side (of `area` bytes in all, below 16), 8 at a time, while
+// the sums read stay within `available`; returns the outputs done.
+__attribute__((target("avx2"))) int AverageThreesAvx2(const std::uint16_t* sums, int count, int available, int area,
+                                                      std::uint8_t* out)
+{
+    auto load = [](const std::uint16_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); };
+    // Every third of 24 running sums of three: lanes 0, 3, 6 of the first 8, 1, 4, 7 of the next,
+    // 2, 5 of the last.
+    const __m128i pick0 = _mm_setr_epi8(0, 1, 6, 7, 12, 13, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1);
+    const __m128i pick1 = _mm_setr_epi8(-1, -1, -1, -1, -1, -1, 2, 3, 8, 9, 14, 15, -1, -1, -1, -1);
+    const __m128i pick2 = _mm_setr_epi8(-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 4, 5, 10, 11);
+    const __m128i scale = _mm_set1_epi16(static_cast<short>((65536 + area - 1) / area));
+    const __m128i half = _mm_set1_epi16(static_cast<short>(area / 2));
+    int i = 0;
+    for (; i + 8 <= count && (i + 8) * 3 + 2 <= available; i += 8) {
+        const std::uint16_t* p = sums + static_cast<std::ptrdiff_t>(i) * 3;
+        __m128i run[3];
+        for (int k = 0; k < 3; ++k)
+            run[k] = _mm_add_epi16(_mm_add_epi16(load(p + 8 * k), load(p + 8 * k + 1)), load(p + 8 * k + 2));
+        __m128i s = _mm_or_si128(_mm_or_si128(_mm_shuffle_epi8(run[0], pick0), _mm_shuffle_epi8(run[1], pick1)),
+                                 _mm_shuffle_epi8(run[2], pick2));
+        s = _mm_mulhi_epu16(_mm_add_epi16(s, half), scale);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(s, s));
+    }
+    return i;
+}
+
+const bool kCpuHasAvx2 = __builtin_cpu_supports("avx2");
+std::atomic<bool> g_use_avx2{kCpuHasAvx2};
 #endif
 
 // Column sums of `rows` lines of `width` bytes; with `pairs`, sums of two columns side by side
@@ -47,8 +91,8 @@ void SumLines(const std::uint8_t* src, std::ptrdiff_t stride, int rows, int widt
 {
     int x = 0;
 #if defined(VREND_HAVE_AVX2_PATH)
-    if (pairs && kHaveAvx2)
-        x = SumPairsAvx2(src, stride, rows, width, sums);
+    if (g_use_avx2)
+        x = pairs ? SumPairsAvx2(src, stride, rows, width, sums) : SumColumnsAvx2(src, stride, rows, width, sums);
 #endif
 #if defined(__SSE2__)
     const __m128i zero = _mm_setzero_si128();
@@ -163,6 +207,15 @@ int CeilDiv(int a, int b)
 
 }  // namespace
 
+void AllowAvx2(bool allow)
+{
+#if defined(VREND_HAVE_AVX2_PATH)
+    g_use_avx2 = allow && kCpuHasAvx2;
+#else
+    (void)allow;
+#endif
+}
+
 void BoxReducePlane(const std::uint8_t* src, std::ptrdiff_t src_stride, int width, int height, int fx, int fy,
                     std::uint8_t* dst, std::ptrdiff_t dst_stride, std::uint16_t* sums)
 {
@@ -185,7 +238,26 @@ void BoxReducePlane(const std::uint8_t* src, std::ptrdiff_t src_stride, int widt
         }
         SumLines(src + static_cast<std::ptrdiff_t>(y0) * src_stride, src_stride, rows, width, pairs, sums);
         std::uint8_t* out = dst + static_cast<std::ptrdiff_t>(oy) * dst_stride;
-        int ox = AverageBlocksFast(sums, whole, units, unit * units * rows, out);
+        const unsigned area = static_cast<unsigned>(fx * rows);
+        int ox = AverageBlocksFast(sums, whole, units, static_cast<int>(area), out);
+        // (n + area / 2) / area for every n below 2^16, without a division per block.
+        const std::uint64_t inverse = ((std::uint64_t(1) << 32) + area - 1) / area;
+        auto put = [&](int o, unsigned s) { out[o] = static_cast<std::uint8_t>(((s + area / 2) * inverse) >> 32); };
+        if (units == 3) {  // a third of the size shown (640x360 of 1080p)
+#if defined(VREND_HAVE_AVX2_PATH)
+            if (g_use_avx2 && area < 16)
+                ox += AverageThreesAvx2(sums + ox * 3, whole - ox, CeilDiv(width, unit) - ox * 3,
+                                        static_cast<int>(area), out + ox);
+#endif
+            for (const std::uint16_t* p = sums + ox * 3; ox < whole; ++ox, p += 3)
+                put(ox, unsigned(p[0]) + p[1] + p[2]);
+        }
+        for (; ox < whole; ++ox) {
+            unsigned s = 0;
+            for (int u = ox * units; u < (ox + 1) * units; ++u)
+                s += sums[u];
+            put(ox, s);
+        }
         for (; ox < out_w; ++ox) {
             const int x0 = ox * fx, cols = std::min(fx, width - x0);
             unsigned s = 0;

@@ -21,6 +21,10 @@ namespace vrend {
 void BoxReducePlane(const std::uint8_t* src, std::ptrdiff_t src_stride, int width, int height, int fx, int fy,
                     std::uint8_t* dst, std::ptrdiff_t dst_stride, std::uint16_t* sums);
 
+// Whether the AVX2 code may run where the processor has it (yes by default; tests turn it off to
+// check the code for older processors).
+void AllowAvx2(bool allow);
+
 // One per presenter: keeps its scaler and its buffers from one picture to the next. Not
 // thread-safe.
 //

@@ -1,5 +1,6 @@
 // The conversion of decoded pictures to the surface's pictures: block averages, and colours and
 // geometry beside libswscale converting the whole picture in one pass.
+#include <QScopeGuard>
 #include <QTest>
 
 extern "C" {
@@ -133,19 +134,25 @@ private slots:
         QTest::addColumn<int>("height");
         QTest::addColumn<int>("fx");
         QTest::addColumn<int>("fy");
-        QTest::newRow("1920x1080 by 4") << 1920 << 1080 << 4 << 4;
-        QTest::newRow("960x540 by 4") << 960 << 540 << 4 << 4;
-        QTest::newRow("by 2") << 1920 << 1080 << 2 << 2;
-        QTest::newRow("by 3") << 1920 << 1080 << 3 << 3;
-        QTest::newRow("odd size by 4") << 1923 << 1079 << 4 << 4;
-        QTest::newRow("odd size by 2") << 321 << 241 << 2 << 2;
-        QTest::newRow("odd size by 3") << 323 << 245 << 3 << 3;
-        QTest::newRow("wide only") << 701 << 33 << 4 << 1;
-        QTest::newRow("tall only") << 37 << 700 << 1 << 4;
-        QTest::newRow("by 8") << 1927 << 1083 << 8 << 8;
-        QTest::newRow("by 16, 5") << 1000 << 999 << 16 << 5;
-        QTest::newRow("by 4, 10") << 517 << 299 << 4 << 10;
-        QTest::newRow("narrower than a block") << 3 << 2 << 4 << 4;
+        QTest::addColumn<bool>("avx2");  // off: the code for processors without it
+        for (bool avx2 : {true, false}) {
+            auto row = [&](const char* name) {
+                return &QTest::newRow(avx2 ? name : qPrintable(QString(name) + ", no AVX2"));
+            };
+            *row("1920x1080 by 4") << 1920 << 1080 << 4 << 4 << avx2;
+            *row("960x540 by 4") << 960 << 540 << 4 << 4 << avx2;
+            *row("by 2") << 1920 << 1080 << 2 << 2 << avx2;
+            *row("by 3") << 1920 << 1080 << 3 << 3 << avx2;
+            *row("odd size by 4") << 1923 << 1079 << 4 << 4 << avx2;
+            *row("odd size by 2") << 321 << 241 << 2 << 2 << avx2;
+            *row("odd size by 3") << 323 << 245 << 3 << 3 << avx2;
+            *row("wide only") << 701 << 33 << 4 << 1 << avx2;
+            *row("tall only") << 37 << 700 << 1 << 4 << avx2;
+            *row("by 8") << 1927 << 1083 << 8 << 8 << avx2;
+            *row("by 16, 5") << 1000 << 999 << 16 << 5 << avx2;
+            *row("by 4, 10") << 517 << 299 << 4 << 10 << avx2;
+            *row("narrower than a block") << 3 << 2 << 4 << 4 << avx2;
+        }
     }
     void blockAveragesMatchAPlainReference()
     {
@@ -153,6 +160,9 @@ private slots:
         QFETCH(int, height);
         QFETCH(int, fx);
         QFETCH(int, fy);
+        QFETCH(bool, avx2);
+        vrend::AllowAvx2(avx2);
+        auto restore = qScopeGuard([] { vrend::AllowAvx2(true); });
         const int stride = width + 13;
         std::vector<std::uint8_t> src(std::size_t(stride) * height);
         std::mt19937 rng(width * 31 + height);
