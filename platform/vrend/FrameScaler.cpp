@@ -236,6 +236,18 @@ void BoxReducePlane(const std::uint8_t* src, std::ptrdiff_t src_stride, int widt
             y0 = oy * fy;
             rows = height - y0;
         }
+#if defined(__SSE2__)
+        // The lines of the next block are asked for now: they come from memory while these are summed.
+        if (oy + 1 < out_h) {
+            const int next = std::min((oy + 1) * fy + skip, height - 1);
+            for (int r = 0; r < used && next + r < height; ++r) {
+                const char* line =
+                    reinterpret_cast<const char*>(src + static_cast<std::ptrdiff_t>(next + r) * src_stride);
+                for (int x = 0; x < width; x += 64)
+                    _mm_prefetch(line + x, _MM_HINT_T0);
+            }
+        }
+#endif
         SumLines(src + static_cast<std::ptrdiff_t>(y0) * src_stride, src_stride, rows, width, pairs, sums);
         std::uint8_t* out = dst + static_cast<std::ptrdiff_t>(oy) * dst_stride;
         const unsigned area = static_cast<unsigned>(fx * rows);
