@@ -333,7 +333,8 @@ void Port::DecodeMain(std::uint64_t generation)
 // presenter drops late frames (it would make pictures never shown).
 QImage Port::EarlyPicture(const AVFrame* frame, std::int64_t pts, std::optional<VRendRect>* region)
 {
-    constexpr std::ptrdiff_t kEarlyPictures = 2;
+    // Three: the two frames of 1080p the queue holds and the one the decode thread waits to queue.
+    constexpr std::ptrdiff_t kEarlyPictures = 3;
     std::uint32_t window;
     {
         std::lock_guard lock(m_);
