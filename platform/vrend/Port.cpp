@@ -111,8 +111,6 @@ Port::~Port()
     StopClip();
     Close();
     avcodec_free_context(&spare_vdec_);
-    if (sws_)
-        sws_freeContext(sws_);
 }
 
 // ---- Opening and closing ------------------------------------------------------------------------
@@ -194,9 +192,8 @@ void Port::Close(bool next_follows)
     // Nothing converts now (the presenter is joined): the pictures and the scaler go; the picture
     // the surface shows is freed when the surface lets it go.
     images_->SetKeep(false);
-    if (sws_)
-        sws_freeContext(sws_);
-    sws_ = nullptr;
+    scaler_.Release();
+    early_scaler_.Release();
     if (window && !next_follows)
         surfaces::Clear(window);
     if (!next_follows)
@@ -239,6 +236,7 @@ void Port::ClearBuffers()
     back_cache_.clear();
     last_before_start_ = Queued{};
     in_flight_ = 0;
+    early_pause_ = 0;
     step_requests_ = 0;
     back_request_ = false;
     anchored_ = false;

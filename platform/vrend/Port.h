@@ -22,6 +22,7 @@ extern "C" {
 #include <vector>
 
 #include "platform/streamfmt/streamfmt.h"
+#include "platform/vrend/FrameScaler.h"
 #include "platform/vrend/PortClip.h"
 #include "platform/vrend/PortDetail.h"
 #include "platform/vrend/vrend.h"
@@ -98,8 +99,9 @@ private:
 };
 
 // Converts a decoded frame (optionally a crop of it) to RGB32 of the given size (the picture's
-// own size when empty), into a picture of `pool` when given.
-QImage FrameToImage(const AVFrame* frame, const VRendRect* crop, QSize size, SwsContext** cache,
+// own size when empty), with `scaler` when given (kept for the next frame), into a picture of
+// `pool` when given.
+QImage FrameToImage(const AVFrame* frame, const VRendRect* crop, QSize size, FrameScaler* scaler,
                     ImagePool* pool = nullptr);
 
 std::shared_ptr<Clock> CurrentClock();
@@ -169,8 +171,17 @@ private:
         std::size_t bytes = 0;
     };
     struct Queued {
+        Queued() = default;
+        Queued(FramePtr f, std::int64_t p, QImage pic = {}, std::optional<VRendRect> region = {})
+            : frame(std::move(f)), pts(p), picture(std::move(pic)), picture_region(region)
+        {
+        }
         FramePtr frame;
         std::int64_t pts = 0;
+        // The surface's picture of the frame when the decode thread made it, and the region it
+        // shows.
+        QImage picture;
+        std::optional<VRendRect> picture_region;
     };
     struct AudioChunk {
         std::int64_t pts;
@@ -192,14 +203,21 @@ private:
     static int ReadPacket(void* opaque, std::uint8_t* buf, int size);
     int ReadRing(std::uint8_t* buf, int size);
     // `counted`: the frame was counted as decoded already (held back by a positioned start).
-    bool PushFrame(FramePtr frame, std::int64_t pts, std::uint64_t generation, bool counted = false);
+    bool PushFrame(FramePtr frame, std::int64_t pts, std::uint64_t generation, bool counted = false,
+                   QImage picture = {}, std::optional<VRendRect> picture_region = {});
+    // The surface's picture of a frame just decoded, when it is made now (null when not).
+    QImage EarlyPicture(const AVFrame* frame, std::int64_t pts, std::optional<VRendRect>* region);
+    // The region shown, in the coordinates of `frame`.
+    std::optional<VRendRect> RegionForLocked(const AVFrame* frame) const;
     void AddHistory(const AVPacket* pkt, std::int64_t pts);
     void ClearHistory();
     FramePtr DecodeFromHistory(std::int64_t target_pts);
     std::int64_t PrevPts(std::int64_t pts);
     std::int64_t NextPts(std::int64_t pts);
-    void ShowLocked(std::unique_lock<std::mutex>& lock, FramePtr frame, std::int64_t pts, bool from_queue);
-    void Publish(const FramePtr& frame);
+    // `picture`: the surface's picture when made already, for `picture_region`.
+    void ShowLocked(std::unique_lock<std::mutex>& lock, FramePtr frame, std::int64_t pts, bool from_queue,
+                    QImage picture = {}, std::optional<VRendRect> picture_region = {});
+    void Publish(const FramePtr& frame, QImage picture = {}, std::optional<VRendRect> picture_region = {});
     std::int64_t MediaNowLocked() const;
     std::int64_t ClockNsAtLocked(std::int64_t pts) const;
     std::int64_t NextDueNsLocked() const;
@@ -310,7 +328,9 @@ private:
     std::int64_t first_pts_ = -1;
     std::uint32_t packed_ = SF_NO_TIME;
     std::int64_t shown_time_ms_ = -1;
-    SwsContext* sws_ = nullptr;
+    FrameScaler scaler_;        // used by the presenter only; released when the stream closes
+    FrameScaler early_scaler_;  // the decode thread's, for EarlyPicture
+    int early_pause_ = 0;       // frames to show before pictures are made early again
     std::shared_ptr<ImagePool> images_ = std::make_shared<ImagePool>();
     FramePool frames_;  // used by the decode thread only; released when the stream closes for good
     // The video decoder of the last stream, flushed, for the next (see DecodeMain); freed when the

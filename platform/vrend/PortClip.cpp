@@ -269,10 +269,6 @@ std::vector<std::uint8_t> ParameterSets(AVCodecID codec, const std::uint8_t* dat
         const std::size_t unit = start + 3;
         if (unit >= size)
             break;
-        const std::size_t next = next_start(unit);
-        std::size_t end = next;
-        while (end > unit + 1 && data[end - 1] == 0)
-            --end;  // zeros before the next start code
         const std::uint8_t b = data[unit];
         bool param = false, picture = false;
         if (codec == AV_CODEC_ID_H264) {
@@ -289,7 +285,11 @@ std::vector<std::uint8_t> ParameterSets(AVCodecID codec, const std::uint8_t* dat
             picture = b == 0xb3 || b == 0xb6;
         }
         if (picture)
-            break;
+            break;  // before looking for its end: a picture is most of the packet
+        const std::size_t next = next_start(unit);
+        std::size_t end = next;
+        while (end > unit + 1 && data[end - 1] == 0)
+            --end;  // zeros before the next start code
         if (param) {
             if (codec != AV_CODEC_ID_MPEG4)
                 out.push_back(0);

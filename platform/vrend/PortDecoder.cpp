@@ -31,6 +31,9 @@ bool Port::Input(const std::uint8_t* data, std::uint32_t size)
         return SetError(VREND_ERR_BAD_PORT), false;
     if (input_ended_)
         return SetError(VREND_ERR_STATE), false;
+    // The decode thread is woken only when it waits for data: while it decodes or waits for room in
+    // the queue, the next read finds the data.
+    const bool wake = decoder_waiting_ || prefix_pending_;
     std::size_t prefix = 0;
     if (prefix_pending_ && size > 0) {
         // A block that starts a stream by itself (a start at a keyframe) does not need the header's
@@ -61,7 +64,8 @@ bool Port::Input(const std::uint8_t* data, std::uint32_t size)
     ring_size_ += size;
     stats_.bytes_fed += size;
     lock.unlock();
-    decode_cv_.notify_all();
+    if (wake)
+        decode_cv_.notify_all();
     return true;
 }
 
@@ -208,7 +212,9 @@ void Port::DecodeMain(std::uint64_t generation)
             ClipDecoded(frame->pkt_pos, pts);
             FramePtr out = MakeFrame();
             av_frame_move_ref(out.get(), frame.get());
-            if (!PushFrame(std::move(out), pts, generation))
+            std::optional<VRendRect> region;
+            QImage picture = EarlyPicture(out.get(), pts, &region);
+            if (!PushFrame(std::move(out), pts, generation, false, std::move(picture), region))
                 return false;
         }
     };
@@ -349,7 +355,34 @@ AVCodecContext* Port::TakeSpareDecoder(const AVStream* st)
     return c;
 }
 
-bool Port::PushFrame(FramePtr frame, std::int64_t pts, std::uint64_t generation, bool counted)
+// A shrunk picture is made from the decoded one while that is fresh in the processor's caches: read
+// again when its time comes, most of a large picture comes from memory, and reading it is most of
+// what a tile's picture costs. Made for the few frames next in the queue only, and not while the
+// presenter drops late frames (it would make pictures never shown).
+QImage Port::EarlyPicture(const AVFrame* frame, std::int64_t pts, std::optional<VRendRect>* region)
+{
+    // Three: the two frames of 1080p the queue holds and the one the decode thread waits to queue.
+    constexpr std::ptrdiff_t kEarlyPictures = 3;
+    std::uint32_t window;
+    {
+        std::lock_guard lock(m_);
+        if (!playing_ || !window_ || early_pause_ > 0 || (start_pts_ != AV_NOPTS_VALUE && pts < start_pts_) ||
+            std::count_if(queue_.begin(), queue_.end(), [](const Queued& q) { return !q.picture.isNull(); }) >=
+                kEarlyPictures)
+            return {};
+        window = window_;
+        *region = RegionForLocked(frame);
+    }
+    const QSize size = surfaces::PixelSize(window);
+    const int w = *region ? (*region)->right - (*region)->left : frame->width;
+    const int h = *region ? (*region)->bottom - (*region)->top : frame->height;
+    if (size.isEmpty() || size.width() * 2 > w || size.height() * 2 > h)
+        return {};  // not shrunk much: the presenter's conversion costs about as much
+    return FrameToImage(frame, *region ? &**region : nullptr, size, &early_scaler_, images_.get());
+}
+
+bool Port::PushFrame(FramePtr frame, std::int64_t pts, std::uint64_t generation, bool counted, QImage picture,
+                     std::optional<VRendRect> picture_region)
 {
     std::unique_lock lock(m_);
     if (generation == generation_ && !counted && frame_pts_.size() < kMaxFramePts)
@@ -376,7 +409,9 @@ bool Port::PushFrame(FramePtr frame, std::int64_t pts, std::uint64_t generation,
     pic_w_ = frame->width;
     pic_h_ = frame->height;
     queue_bytes_ += FrameBytes(frame.get());
-    queue_.push_back({std::move(frame), pts});
+    // Only a new first frame changes what the presenter waits for.
+    const bool new_front = queue_.empty();
+    queue_.push_back({std::move(frame), pts, std::move(picture), picture_region});
     // Came before it was due: the presenter's dry spell ended in time.
     if (starved_ && !FrontDueLocked())
         starved_ = false;
@@ -385,7 +420,8 @@ bool Port::PushFrame(FramePtr frame, std::int64_t pts, std::uint64_t generation,
     if (!counted)
         ++stats_.frames_decoded;
     lock.unlock();
-    present_cv_.notify_all();
+    if (new_front)
+        present_cv_.notify_all();
     return true;
 }
 

@@ -21,12 +21,11 @@ namespace vrend {
 
 using namespace port_detail;
 
-QImage FrameToImage(const AVFrame* frame, const VRendRect* crop, QSize size, SwsContext** cache, ImagePool* pool)
+QImage FrameToImage(const AVFrame* frame, const VRendRect* crop, QSize size, FrameScaler* scaler, ImagePool* pool)
 {
     if (!frame || frame->width <= 0 || frame->height <= 0)
         return {};
-    const auto fmt = static_cast<AVPixelFormat>(frame->format);
-    const AVPixFmtDescriptor* desc = av_pix_fmt_desc_get(fmt);
+    const AVPixFmtDescriptor* desc = av_pix_fmt_desc_get(static_cast<AVPixelFormat>(frame->format));
     if (!desc || (desc->flags & AV_PIX_FMT_FLAG_HWACCEL))
         return {};
     int left = 0, top = 0, w = frame->width, h = frame->height;
@@ -42,39 +41,14 @@ QImage FrameToImage(const AVFrame* frame, const VRendRect* crop, QSize size, Sws
     }
     if (size.isEmpty())
         size = QSize(w, h);
-    const std::uint8_t* src[4] = {};
-    int src_stride[4] = {};
-    int steps[4] = {};
-    av_image_fill_max_pixsteps(steps, nullptr, desc);
-    // Shown at half the height or less, every other line of the picture is enough: the scaler
-    // reads and filters half the lines (a tile of a grid is a quarter of the picture or less).
-    const int line_step = size.height() * 2 <= h && desc->log2_chroma_h <= 1 ? 2 : 1;
-    for (int i = 0; i < 4 && frame->data[i]; ++i) {
-        const bool chroma = (i == 1 || i == 2) && !(desc->flags & AV_PIX_FMT_FLAG_RGB);
-        const int sx = chroma ? desc->log2_chroma_w : 0;
-        const int sy = chroma ? desc->log2_chroma_h : 0;
-        src[i] = frame->data[i] + static_cast<std::ptrdiff_t>(top >> sy) * frame->linesize[i] +
-                 static_cast<std::ptrdiff_t>(left >> sx) * steps[i];
-        src_stride[i] = frame->linesize[i] * line_step;
-    }
-    const int src_h = h / line_step;
-    SwsContext* local = nullptr;
-    SwsContext** ctx = cache ? cache : &local;
-    // One pass scales to the size shown and converts there to what the surface paints without a
-    // conversion of its own; shrinking averages the pixels each one shown covers.
-    const int flags = size.width() < w && size.height() < src_h ? SWS_AREA : SWS_BILINEAR;
-    *ctx = sws_getCachedContext(*ctx, w, src_h, fmt, size.width(), size.height(), AV_PIX_FMT_RGB32, flags, nullptr,
-                                nullptr, nullptr);
-    if (!*ctx)
-        return {};
     QImage image = pool ? pool->Take(size) : QImage(size, QImage::Format_RGB32);
     if (image.isNull())
         return {};
-    std::uint8_t* dst[4] = {image.bits(), nullptr, nullptr, nullptr};
-    int dst_stride[4] = {static_cast<int>(image.bytesPerLine()), 0, 0, 0};
-    sws_scale(*ctx, src, src_stride, 0, src_h, dst, dst_stride);
-    if (local)
-        sws_freeContext(local);
+    FrameScaler local;
+    if (!(scaler ? scaler : &local)
+             ->Convert(frame, left, top, w, h, size.width(), size.height(), image.bits(),
+                       static_cast<int>(image.bytesPerLine())))
+        return {};
     return image;
 }
 
@@ -170,6 +144,9 @@ ImagePool::~ImagePool()
 namespace {
 
 constexpr std::int64_t kAudioAheadTicks = kPtsHz / 50;  // sound is written 20 ms ahead of its time
+// After a frame dropped for being late, the pictures of the next frames are made when they are shown
+// only (see EarlyPicture).
+constexpr int kEarlyPauseFrames = 50;
 
 // The frame's time in milliseconds, floored as SF_FrameTime floors its seconds (so that both name
 // the same second), wrapping instead of trapping on hostile values.
@@ -294,10 +271,11 @@ void Port::PresentMain()
                 if (!queue_.empty() && queue_.front().pts <= MediaNowLocked() && queue_.front().pts > q.pts) {
                     ++stats_.frames_late;
                     ++stats_.totals.frames_late;
+                    early_pause_ = kEarlyPauseFrames;
                     continue;
                 }
             }
-            ShowLocked(lock, std::move(q.frame), q.pts, true);
+            ShowLocked(lock, std::move(q.frame), q.pts, true, std::move(q.picture), q.picture_region);
             DeliverAudioLocked(lock);
             continue;
         }
@@ -318,9 +296,12 @@ void Port::PresentMain()
     }
 }
 
-void Port::ShowLocked(std::unique_lock<std::mutex>& lock, FramePtr frame, std::int64_t pts, bool from_queue)
+void Port::ShowLocked(std::unique_lock<std::mutex>& lock, FramePtr frame, std::int64_t pts, bool from_queue,
+                      QImage picture, std::optional<VRendRect> picture_region)
 {
     shown_ = frame;
+    if (early_pause_ > 0)
+        --early_pause_;
     shown_pts_ = pts;
     ClipShownLocked(pts);
     if (from_queue)
@@ -353,12 +334,25 @@ void Port::ShowLocked(std::unique_lock<std::mutex>& lock, FramePtr frame, std::i
         display(number_, reinterpret_cast<const char*>(&ref), sizeof ref, frame->width, frame->height, stamp_ms,
                 VREND_FRAME_TYPE, nullptr);
     }
-    Publish(frame);
+    Publish(frame, std::move(picture), picture_region);
     lock.lock();
     in_flight_ = 0;
 }
 
-void Port::Publish(const FramePtr& frame)
+std::optional<VRendRect> Port::RegionForLocked(const AVFrame* frame) const
+{
+    std::optional<VRendRect> region = region_;
+    // A frame of the step-back cache may be smaller than the picture the region is given in.
+    if (region && pic_w_ > 0 && pic_h_ > 0 && (frame->width != pic_w_ || frame->height != pic_h_)) {
+        region->left = static_cast<std::int32_t>(std::int64_t(region->left) * frame->width / pic_w_);
+        region->right = static_cast<std::int32_t>(std::int64_t(region->right) * frame->width / pic_w_);
+        region->top = static_cast<std::int32_t>(std::int64_t(region->top) * frame->height / pic_h_);
+        region->bottom = static_cast<std::int32_t>(std::int64_t(region->bottom) * frame->height / pic_h_);
+    }
+    return region;
+}
+
+void Port::Publish(const FramePtr& frame, QImage picture, std::optional<VRendRect> picture_region)
 {
     std::uint32_t window;
     std::optional<VRendRect> region;
@@ -367,25 +361,25 @@ void Port::Publish(const FramePtr& frame)
     {
         std::lock_guard lock(m_);
         window = window_;
-        region = region_;
+        region = RegionForLocked(frame.get());
         draw = draw_;
         user = draw_user_;
-        // A frame of the step-back cache may be smaller than the picture the region is given in.
-        if (region && pic_w_ > 0 && pic_h_ > 0 && (frame->width != pic_w_ || frame->height != pic_h_)) {
-            region->left = static_cast<std::int32_t>(std::int64_t(region->left) * frame->width / pic_w_);
-            region->right = static_cast<std::int32_t>(std::int64_t(region->right) * frame->width / pic_w_);
-            region->top = static_cast<std::int32_t>(std::int64_t(region->top) * frame->height / pic_h_);
-            region->bottom = static_cast<std::int32_t>(std::int64_t(region->bottom) * frame->height / pic_h_);
-        }
     }
     if (!window)
         return;
     const QSize size = surfaces::PixelSize(window);
     if (size.isEmpty())
         return;  // no surface (any more): the frame is dropped
-    QImage image = FrameToImage(frame.get(), region ? &*region : nullptr, size, &sws_, images_.get());
-    if (!image.isNull())
-        surfaces::Publish(window, image, number_, draw, user);
+    // A picture made when the frame was decoded serves while the surface's size and the region are
+    // still those it was made for.
+    auto same = [](const std::optional<VRendRect>& a, const std::optional<VRendRect>& b) {
+        return a.has_value() == b.has_value() &&
+               (!a || (a->left == b->left && a->top == b->top && a->right == b->right && a->bottom == b->bottom));
+    };
+    if (picture.isNull() || picture.size() != size || !same(picture_region, region))
+        picture = FrameToImage(frame.get(), region ? &*region : nullptr, size, &scaler_, images_.get());
+    if (!picture.isNull())
+        surfaces::Publish(window, picture, number_, draw, user);
 }
 
 bool Port::DeliverAudioLocked(std::unique_lock<std::mutex>& lock)
