@@ -22,42 +22,97 @@ CWorkerReaper::CWorkerReaper() : m_workers(std::make_shared<Workers>()) {}
 CWorkerReaper::~CWorkerReaper()
 {
     JoinAll();
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        m_quit = true;
+        m_wake.notify_one();
+    }
+    if (m_launcher.joinable())
+        m_launcher.join();
+    // A piece handed over meanwhile was launched before the launcher ended.
+    JoinAll();
 }
 
 void CWorkerReaper::Retire(std::function<void()> finish)
 {
     if (!finish)
         return;
-    std::vector<Piece> ended;
     {
         std::lock_guard<std::mutex> lock(m_lock);
-        for (auto it = m_pieces.begin(); it != m_pieces.end();) {
-            if (it->done->load()) {
-                ended.push_back(std::move(*it));
-                it = m_pieces.erase(it);
-            } else {
-                ++it;
+        if (!m_quit) {
+            bool queued = true;
+            if (!m_launcher.joinable()) {
+                try {
+                    m_launcher = std::thread([this] { Launch(); });
+                } catch (...) {
+                    queued = false;
+                }
+            }
+            if (queued) {
+                m_running.fetch_add(1);
+                m_queue.push_back(std::move(finish));
+                m_wake.notify_one();
+                return;
             }
         }
-        auto done = std::make_shared<std::atomic<bool>>(false);
-        auto job = std::make_shared<std::function<void()>>(std::move(finish));
-        m_running.fetch_add(1);
-        try {
-            std::thread thread([this, done, job] {
-                (*job)();
-                *job = nullptr;  // what it owned goes on this thread too
-                m_running.fetch_sub(1);
-                done->store(true);
-            });
-            m_pieces.push_back({std::move(thread), done});
-        } catch (...) {
-            m_running.fetch_sub(1);
-            (*job)();
+    }
+    // The reaper is going, or has no thread: the piece runs here.
+    finish();
+}
+
+std::vector<CWorkerReaper::Piece> CWorkerReaper::TakeEnded()
+{
+    std::vector<Piece> ended;
+    for (auto it = m_pieces.begin(); it != m_pieces.end();) {
+        if (it->done->load()) {
+            ended.push_back(std::move(*it));
+            it = m_pieces.erase(it);
+        } else {
+            ++it;
         }
     }
-    // These have ended: the joins return at once.
-    for (Piece& piece : ended)
-        piece.thread.join();
+    return ended;
+}
+
+void CWorkerReaper::Launch()
+{
+    std::unique_lock<std::mutex> lock(m_lock);
+    for (;;) {
+        m_wake.wait(lock, [this] { return m_quit || !m_queue.empty(); });
+        if (m_queue.empty())
+            return;  // the end, with nothing left to launch
+        std::vector<std::function<void()>> batch;
+        batch.swap(m_queue);
+        std::vector<Piece> ended = TakeEnded();
+        m_launching = true;
+        lock.unlock();
+        // These have ended: the joins return at once.
+        for (Piece& piece : ended)
+            piece.thread.join();
+        std::vector<Piece> launched;
+        for (std::function<void()>& finish : batch) {
+            auto done = std::make_shared<std::atomic<bool>>(false);
+            auto job = std::make_shared<std::function<void()>>(std::move(finish));
+            try {
+                std::thread thread([this, done, job] {
+                    (*job)();
+                    *job = nullptr;  // what it owned goes on this thread too
+                    m_running.fetch_sub(1);
+                    done->store(true);
+                });
+                launched.push_back({std::move(thread), done});
+            } catch (...) {
+                (*job)();
+                *job = nullptr;
+                m_running.fetch_sub(1);
+            }
+        }
+        lock.lock();
+        for (Piece& piece : launched)
+            m_pieces.push_back(std::move(piece));
+        m_launching = false;
+        m_launched.notify_all();
+    }
 }
 
 void CWorkerReaper::Retire(std::unique_ptr<QThread> worker, const void* owner)
@@ -193,7 +248,8 @@ void CWorkerReaper::JoinAll()
     for (;;) {
         std::vector<Piece> pieces;
         {
-            std::lock_guard<std::mutex> lock(m_lock);
+            std::unique_lock<std::mutex> lock(m_lock);
+            m_launched.wait(lock, [this] { return m_queue.empty() && !m_launching; });
             pieces.swap(m_pieces);
         }
         if (pieces.empty())

@@ -9,8 +9,11 @@
 //    GUI thread) when that thread's event loop next runs. The caller names the owner whose data
 //    the worker may still read; the owner calls JoinRetired before that data goes. From the
 //    thread the worker object lives in.
-// Each piece's thread is joined once it has ended (at a later Retire) or by JoinAll, which the
-// program calls at shutdown; the destructor joins what is left as a backstop.
+// The pieces' threads are made and joined by the reaper's own launcher thread: a hand-over only
+// queues the piece (making a thread maps its stack, and with decoders mapping and unmapping
+// pictures beside it that can take milliseconds). Each piece's thread is joined once it has ended
+// (by the launcher, at a later hand-over) or by JoinAll, which the program calls at shutdown; the
+// destructor joins what is left as a backstop.
 
 #include <QThread>
 
@@ -35,7 +38,7 @@ public:
     CWorkerReaper& operator=(const CWorkerReaper&) = delete;
 
     // Runs `finish` on a thread of its own and returns at once (when no thread can be had, it runs
-    // here).
+    // on the launcher, or here when the reaper is going).
     void Retire(std::function<void()> finish);
     // Takes a worker that was told to stop, on behalf of `owner` (the address of whoever made it;
     // null for none). One that has ended, or never ran, is deleted at once, here.
@@ -76,7 +79,18 @@ private:
     // Has DeleteEnded run on the application's thread when its event loop next runs.
     static void PostDeletion(const std::shared_ptr<Workers>& workers);
 
+    // The launcher: makes a thread for each queued piece and joins the pieces that have ended.
+    void Launch();
+    // Moves the pieces that have ended out of m_pieces (under m_lock).
+    std::vector<Piece> TakeEnded();
+
     std::mutex m_lock;
+    std::condition_variable m_wake;              // the launcher: a piece queued, or the end
+    std::condition_variable m_launched;          // JoinAll: the queue is empty and nothing is being launched
+    std::vector<std::function<void()>> m_queue;  // handed over, no thread yet
+    bool m_launching = false;                    // the launcher is making threads for a batch
+    bool m_quit = false;
+    std::thread m_launcher;  // made at the first hand-over
     std::vector<Piece> m_pieces;
     std::atomic<int> m_running{0};
     const std::shared_ptr<Workers> m_workers;

@@ -113,6 +113,30 @@ private slots:
         QCOMPARE(reaper.Running(), 0);
     }
 
+    // Every piece runs on a thread of its own: one held does not hold the next one handed over. A
+    // piece may hand over another while it ends, and JoinAll waits for that one too.
+    void piecesRunApartAndMayHandOverMore()
+    {
+        Varpen::CWorkerReaper reaper;
+        QSemaphore latch;
+        std::atomic<bool> second{false};
+        std::atomic<bool> third{false};
+        reaper.Retire([&] { latch.acquire(); });
+        reaper.Retire([&] {
+            second = true;
+            reaper.Retire([&] {
+                latch.acquire();
+                third = true;
+            });
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(second.load(), 30000);  // while the first is held
+        QTRY_COMPARE_WITH_TIMEOUT(reaper.Running(), 2, 30000);
+        latch.release(2);
+        reaper.JoinAll();
+        QVERIFY(third);
+        QCOMPARE(reaper.Running(), 0);
+    }
+
     // A worker thread still busy stays with the reaper, which returns at once; once it ends it is
     // deleted on the GUI thread's next turn of the event loop. One that has ended, or never ran,
     // goes at once.
