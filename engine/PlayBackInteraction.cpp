@@ -60,8 +60,9 @@ CPlayBackInteraction::~CPlayBackInteraction()
             m_downloader->Stop(false);
         StopPlayback();
         Player()->ResetPlayWnd();
-        // A command still carried out (a clip being closed) ends on the reaper.
-        if (m_output && m_output->IsBusy())
+        // The output worker ends on the reaper: a command still carried out (a clip being closed)
+        // ends there, and even an idle worker's thread takes a while to be joined.
+        if (m_output)
             CWorkerReaper::Instance().Retire([output = std::move(m_output)]() mutable { output.reset(); });
     } catch (...) {
     }

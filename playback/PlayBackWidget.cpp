@@ -199,10 +199,20 @@ Varpen::ShutdownStep CPlayBackWidget::ShutdownPiece(bool may_wait)
         m_shutdown = Shutdown::ResetWindows;
         return ShutdownStep::More;
     case Shutdown::ResetWindows:
-        d->ResetAll();
+        m_enginesLeft = d->ReleaseAll();
         if (d->sync) {
             d->sync->StopAll();
             d->sync.reset();
+        }
+        m_shutdown = Shutdown::FreeEngines;
+        return ShutdownStep::More;
+    case Shutdown::FreeEngines:
+        // One engine a piece: each lets its port and its workers go (sixteen in one piece held the
+        // GUI thread for 10-20 ms).
+        if (!m_enginesLeft.empty()) {
+            QMutexLocker lock(&d->playersLock);
+            m_enginesLeft.pop_back();
+            return ShutdownStep::More;
         }
         m_shutdown = Shutdown::Dialogs;
         return ShutdownStep::More;
@@ -236,8 +246,15 @@ Varpen::ShutdownStep CPlayBackWidget::ShutdownPiece(bool may_wait)
                              (m_pSearchThread && m_pSearchThread->isRunning()) || RetiredWorkers() > 0;
         if (running && !may_wait)
             return ShutdownStep::Wait;
-        if (m_pDayChecker)
-            m_pDayChecker->StopCheck();
+        // The day checker's thread has ended its work but may still be on its way out: it is
+        // joined on the reaper, cut off from the page first.
+        if (m_pDayChecker) {
+            m_dayCheckWanted = false;
+            m_pDayChecker->disconnect(this);
+            m_pDayChecker->moveToThread(nullptr);
+            Varpen::CWorkerReaper::Instance().Retire([checker = std::shared_ptr<CCheckRemoteFileExistThread>(
+                                                          std::move(m_pDayChecker))] { checker->StopCheck(); });
+        }
         m_pDiskSearcher.reset();
         m_pSearchThread.reset();
         Varpen::CWorkerReaper::Instance().JoinRetired(this);

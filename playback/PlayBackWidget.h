@@ -227,10 +227,11 @@ private:
     QWidget* m_pFullScreenHolder = nullptr;
     bool m_destroying = false;
     // How far the shut-down is; the window (or download dialog) it has come to.
-    enum class Shutdown { Begin, StopWindows, ResetWindows, Dialogs, Overlay, Workers, Windows, Done };
+    enum class Shutdown { Begin, StopWindows, ResetWindows, FreeEngines, Dialogs, Overlay, Workers, Windows, Done };
     Shutdown m_shutdown = Shutdown::Begin;
     size_t m_shutdownIndex = 0;
     std::vector<CPlaybackWnd*> m_windowsLeft;                // taken from the grid, deleted one a piece
+    std::vector<std::unique_ptr<CPlayBackInteraction>> m_enginesLeft;  // stopped, destroyed one a piece
     std::unique_ptr<CPlaybackSearchThread> m_pSearchThread;  // the search running (or last run)
     unsigned m_searchSerial = 0;                             // the search whose report the page takes
     QString m_notPlaced;                                     // the channels the running search had no window for

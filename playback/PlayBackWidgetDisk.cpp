@@ -151,6 +151,8 @@ void CPlayBackWidget::OnSelectionChanged(const QItemSelection& selected, const Q
 
 void CPlayBackWidget::OnCheckLocalFile(Varpen::CChannel& channel)
 {
+    if (!m_pDayChecker)
+        return;  // the page is going
     const CCalendarWidget* calendar = m_ui.m_pCalendarWidget;
     const QDate first(calendar->GetYearShown(), calendar->GetMonthShown(), 1);
     const QDate last = first.addMonths(1).addDays(-1);
@@ -163,7 +165,7 @@ void CPlayBackWidget::OnCheckLocalFile(Varpen::CChannel& channel)
 
 void CPlayBackWidget::OnCheckLocalFinish()
 {
-    if (!m_dayCheckWanted)
+    if (!m_dayCheckWanted || !m_pDayChecker)
         return;
     CCalendarWidget* calendar = m_ui.m_pCalendarWidget;
     calendar->RemoveDateMark(kDayMark);

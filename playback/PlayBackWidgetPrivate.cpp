@@ -90,6 +90,13 @@ std::unique_ptr<CPlayBackInteraction> CPlayBackWidgetPrivate::TakePlayer(int win
 
 void CPlayBackWidgetPrivate::ResetAll()
 {
+    std::vector<std::unique_ptr<CPlayBackInteraction>> gone = ReleaseAll();
+    QMutexLocker lock(&playersLock);
+    gone.clear();
+}
+
+std::vector<std::unique_ptr<CPlayBackInteraction>> CPlayBackWidgetPrivate::ReleaseAll()
+{
     for (CPlaybackWnd* wnd : windows)
         wnd->ResetPlayWnd();
     searchedCount = 0;
@@ -98,17 +105,20 @@ void CPlayBackWidgetPrivate::ResetAll()
     segmentsByWindow.clear();
     if (sync)
         sync->StopAll();
-    std::map<int, std::unique_ptr<CPlayBackInteraction>> gone;
+    std::map<int, std::unique_ptr<CPlayBackInteraction>> taken;
     {
         QMutexLocker lock(&playersLock);
-        gone.swap(players);
+        taken.swap(players);
     }
     // Each engine ends its own player before it goes.
-    for (auto& [window, player] : gone)
-        if (player)
-            player->StopPlayback();
-    QMutexLocker lock(&playersLock);
-    gone.clear();
+    std::vector<std::unique_ptr<CPlayBackInteraction>> gone;
+    for (auto& [window, player] : taken) {
+        if (!player)
+            continue;
+        player->StopPlayback();
+        gone.push_back(std::move(player));
+    }
+    return gone;
 }
 
 bool CPlayBackWidgetPrivate::IsFullScreen() const

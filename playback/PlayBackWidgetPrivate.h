@@ -56,6 +56,9 @@ public:
     // Every window reset, every engine stopped and destroyed, the found files and segments and
     // the synchronous controller's members forgotten.
     void ResetAll();
+    // ResetAll without the destruction: the stopped engines are handed to the caller, who destroys
+    // them (the page's close, one a piece).
+    std::vector<std::unique_ptr<CPlayBackInteraction>> ReleaseAll();
 
     // Play-window host.
     CPlayBackInteraction* Player(int cellIndex) const override { return PlayerAt(cellIndex); }
