@@ -61,25 +61,27 @@ struct ThreadRecord {
     pthread_t thread{};
 };
 
+// The tables are never destroyed: a worker may still end, and be joined, while the process exits
+// (after main, while other static objects go), and must find its table then.
 HandleTable<ThreadRecord>& Threads()
 {
-    static HandleTable<ThreadRecord> table;
-    return table;
+    static auto* const table = new HandleTable<ThreadRecord>;
+    return *table;
 }
 HandleTable<rtk::Semaphore>& Semaphores()
 {
-    static HandleTable<rtk::Semaphore> table;
-    return table;
+    static auto* const table = new HandleTable<rtk::Semaphore>;
+    return *table;
 }
 HandleTable<rtk::Event>& Events()
 {
-    static HandleTable<rtk::Event> table;
-    return table;
+    static auto* const table = new HandleTable<rtk::Event>;
+    return *table;
 }
 HandleTable<RTK_Mutex>& Mutexes()
 {
-    static HandleTable<RTK_Mutex> table;
-    return table;
+    static auto* const table = new HandleTable<RTK_Mutex>;
+    return *table;
 }
 
 struct ThreadStart {
