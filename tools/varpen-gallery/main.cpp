@@ -7,6 +7,7 @@
 //   put snapshots, clips and downloads.
 #include "tools/varpen-gallery/Gallery.h"
 
+#include "app/WorkerReaper.h"
 #include "app/gui/OstraApplication.h"
 
 #include <QCoreApplication>
@@ -17,6 +18,7 @@
 #include <QListWidget>
 #include <QPixmap>
 #include <QPointer>
+#include <QScopeGuard>
 #include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QThread>
@@ -200,6 +202,8 @@ int main(int argc, char** argv)
 
     COstraApplication app(argc, argv, QStringLiteral("VarpenGallery-%1").arg(QCoreApplication::applicationPid()));
     app.setQuitOnLastWindowClosed(true);
+    // As the program does: what the pages handed to the reaper ends before the application goes.
+    const auto joinWorkers = qScopeGuard([] { Varpen::CWorkerReaper::Instance().JoinAll(); });
 
     if (demo && !shotsDir.isEmpty())
         return WriteDemoShot(shotsDir, *demo);
