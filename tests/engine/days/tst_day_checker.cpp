@@ -29,10 +29,11 @@ class TestDayChecker : public QObject {
 
     SampleSet m_month;
 
-    // Counts SignalCheckFinish on this (the test's) thread.
+    // Counts SignalCheckFinish on this (the test's) thread. The checker is the connection's context:
+    // a finish still queued when it goes is dropped with it, not counted into a test that has ended.
     int Watch(CCheckRemoteFileExistThread& checker, int* finishes)
     {
-        connect(&checker, &CCheckRemoteFileExistThread::SignalCheckFinish, this, [finishes] { ++*finishes; });
+        connect(&checker, &CCheckRemoteFileExistThread::SignalCheckFinish, &checker, [finishes] { ++*finishes; });
         return 0;
     }
 

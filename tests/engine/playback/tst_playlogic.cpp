@@ -558,9 +558,10 @@ private slots:
 
     void controllerRefusals()
     {
-        // Without a running thread nothing is sent; -1 is never a play time.
-        Varpen::SynPlaybackInteraction sync;
+        // Without a running thread nothing is sent; -1 is never a play time. (The member outlives
+        // the controller, which lets its members go when it ends.)
         CPlayBackInteraction member;
+        Varpen::SynPlaybackInteraction sync;
         QVERIFY(sync.AddInteraction(&member));
         QVERIFY(!sync.AddInteraction(&member));
         QVERIFY(!sync.AddInteraction(nullptr));
