@@ -116,6 +116,20 @@ class TestPlaybackPage : public QObject {
         return raw;
     }
 
+    // A copy of the first channel's sample under `scratch`, every recording broken the `kind` way;
+    // empty files when the copy could not be made.
+    playtest::SampleFolder BrokenCopy(const QTemporaryDir& scratch, const QString& kind)
+    {
+        const QString to = scratch.filePath(QStringLiteral("broken"));
+        if (!CopyFolder(m_ch1.dir, to))
+            return {};
+        playtest::SampleFolder broken = playtest::LoadSampleAt(to, m_ch1.channel);
+        for (const playtest::SampleFile& f : broken.files)
+            if (!BreakFile(to + QStringLiteral("/") + f.path, kind))
+                return {};
+        return broken;
+    }
+
 private slots:
     void initTestCase()
     {
@@ -541,11 +555,8 @@ private slots:
         QFETCH(bool, synchronous);
         // A copy of the sample whose first channel's recordings are broken.
         QTemporaryDir scratch;
-        const QString to = scratch.filePath(QStringLiteral("broken"));
-        QVERIFY(CopyFolder(m_ch1.dir, to));
-        playtest::SampleFolder broken = playtest::LoadSampleAt(to, m_ch1.channel);
-        for (const playtest::SampleFile& f : broken.files)
-            QVERIFY(BreakFile(to + QStringLiteral("/") + f.path, kind));
+        const playtest::SampleFolder broken = BrokenCopy(scratch, kind);
+        QVERIFY(!broken.files.empty());
         Engine* other = Bind(1, m_ch2);
         Engine* e1 = Bind(0, broken);
         QVERIFY(other && e1);
@@ -614,11 +625,8 @@ private slots:
     {
         QFETCH(bool, synchronous);
         QTemporaryDir scratch;
-        const QString to = scratch.filePath(QStringLiteral("broken"));
-        QVERIFY(CopyFolder(m_ch1.dir, to));
-        playtest::SampleFolder broken = playtest::LoadSampleAt(to, m_ch1.channel);
-        for (const playtest::SampleFile& f : broken.files)
-            QVERIFY(BreakFile(to + QStringLiteral("/") + f.path, QStringLiteral("empty")));
+        const playtest::SampleFolder broken = BrokenCopy(scratch, QStringLiteral("empty"));
+        QVERIFY(!broken.files.empty());
         Engine* e1 = Bind(0, broken);
         Engine* other = Bind(1, m_ch2);
         QVERIFY(e1 && other);
