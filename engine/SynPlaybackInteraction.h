@@ -17,13 +17,15 @@
 // Threads: the owner (GUI) adds and removes members and sends the commands; every command returns
 // at once. The controller's thread carries them out in the order given (a newer pause or resume
 // replaces one still waiting, as does a newer speed) between its passes and its starts and seeks
-// for all, so a pass never undoes half of a command. The paused word, the speed level, a waiting start and the waiting
-// commands are guarded by a mutex that is held only to read or change them, never across a call into a member. The
-// member list has a lock of its own, with a count of the controller's calls in progress per member: the controller's
-// thread and its positioning workers call a member only while it is listed, one call at a time (every member control
-// returns without waiting for a stream, a disk or a thread). RemoveInteraction unlists the member and waits only for a
-// call on that member that is in progress at that moment, never for a pass, a positioning or the other members; once it
-// returned the controller does not touch the member again, so the owner may delete it.
+// for all, so a pass never undoes half of a command. The paused word, the speed level, a waiting
+// start and the waiting commands are guarded by a mutex that is held only to read or change them,
+// never across a call into a member. The member list has a lock of its own, with a count of the
+// controller's calls in progress per member: the controller's thread and its positioning workers
+// call a member only while it is listed, one call at a time (every member control returns without
+// waiting for a stream, a disk or a thread). RemoveInteraction unlists the member and waits only
+// for a call on that member that is in progress at that moment, never for a pass, a positioning
+// or the other members; once it returned the controller does not touch the member again, so the
+// owner may delete it.
 
 #include <condition_variable>
 #include <cstdint>
