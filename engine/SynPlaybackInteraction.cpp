@@ -133,10 +133,10 @@ std::vector<SyncAction> SyncStepRule::Plan(const std::vector<SyncMemberView>& me
     // lead later: so the step never waits on itself, and a file that starts a picture later
     // does not hold its window back by a pass.
     const std::int64_t earliestRunning = EarliestSyncTime(running);
-    // (No member with a time: nothing is released by the lead.)
-    const std::int64_t resume_ms = SyncLeadsAt(level).resume_ms;
-    const std::int64_t releaseUpTo =
-        std::min(earliestRunning, earliest > kNoLimit_ms - resume_ms ? kNoLimit_ms : earliest + resume_ms);
+    // No member with a time yet: nobody is released.
+    const std::int64_t releaseUpTo = earliest == kNoLimit_ms
+                                         ? std::numeric_limits<std::int64_t>::min()
+                                         : std::min(earliestRunning, earliest + SyncLeadsAt(level).resume_ms);
     for (std::size_t i = 0; i < members.size(); ++i) {
         const auto t = m_tracks.find(members[i].id);
         if (!members[i].playing || t == m_tracks.end() || t->second.phase != Phase::Held)
