@@ -17,6 +17,20 @@ CWorkerReaper& CWorkerReaper::Instance()
     return reaper;
 }
 
+namespace {
+
+// The process's reaper ends its pieces when the application object goes, before the program's
+// other static objects do: a piece still ending a player touches them. (The program joins it
+// itself after its event loop; tests and tools need not.)
+std::atomic<bool> g_joinAtApplicationEnd{false};
+
+void JoinAtApplicationEnd()
+{
+    CWorkerReaper::Instance().JoinAll();
+}
+
+}  // namespace
+
 CWorkerReaper::CWorkerReaper() : m_workers(std::make_shared<Workers>()) {}
 
 CWorkerReaper::~CWorkerReaper()
@@ -49,6 +63,8 @@ void CWorkerReaper::Retire(std::function<void()> finish)
                 }
             }
             if (queued) {
+                if (this == &Instance() && QCoreApplication::instance() && !g_joinAtApplicationEnd.exchange(true))
+                    qAddPostRoutine(&JoinAtApplicationEnd);
                 m_running.fetch_add(1);
                 m_queue.push_back(std::move(finish));
                 m_wake.notify_one();
